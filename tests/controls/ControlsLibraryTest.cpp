@@ -1,0 +1,240 @@
+// The library's start and end run once per process, so each case runs this
+// executable again with only its child case, in a process of its own.
+#include "controls/ControlsLibrary.h"
+#include "controls/VxAppStorage.h"
+#include "controls/VxTypeInfoList.h"
+#include "controls/ZurUnitVersioning.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+#include <new>
+#include <thread>
+#include <vector>
+#include <windows.h>
+
+namespace {
+
+const wchar_t* const ChildVariable = L"TABULORIN_CONTROLS_CHILD";
+
+// This executable, copied to the scratch drive: Wine cannot start a program from
+// the host path the test runner gave it.
+std::wstring ChildExecutable() {
+    static std::wstring copy;
+    if (copy.empty()) {
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        const std::wstring target = testenv::NewScratchFolder(L"controls-child") + L"\\controls_tests.exe";
+        // A program started from a host path may name itself "unix\..." without
+        // the "\\?\" that makes such a name usable.
+        std::wstring source = exe;
+        if (source.rfind(L"unix\\", 0) == 0) source = L"\\\\?\\" + source;
+        if (CopyFileW(source.c_str(), target.c_str(), FALSE)) copy = target;
+    }
+    return copy;
+}
+
+std::wstring DoneEventName(DWORD ProcessId) {
+    return L"TabulorinControlsChildDone_" + std::to_wstring(ProcessId);
+}
+
+// A child's last act: tells the parent that its case ran to the end (a skipped
+// or cut-short case would exit with 0 as well).
+void ReportChildDone() {
+    HANDLE done = OpenEventW(EVENT_MODIFY_STATE, FALSE, DoneEventName(GetCurrentProcessId()).c_str());
+    if (done) {
+        SetEvent(done);
+        CloseHandle(done);
+    }
+}
+
+// Runs ControlsLibraryChild.<Scenario> in a new process: true when it passed whole.
+bool RunChild(const std::wstring& Scenario) {
+    const std::wstring exe = ChildExecutable();
+    if (exe.empty()) {
+        ADD_FAILURE() << "cannot copy the test executable: " << GetLastError();
+        return false;
+    }
+    std::wstring command = L"\"" + exe + L"\" --gtest_filter=ControlsLibraryChild." + Scenario;
+    SetEnvironmentVariableW(ChildVariable, Scenario.c_str());
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    const std::wstring folder = exe.substr(0, exe.rfind(L'\\'));
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
+                                        CREATE_SUSPENDED, nullptr, folder.c_str(), &si, &pi);
+    SetEnvironmentVariableW(ChildVariable, nullptr);
+    if (!started) {
+        ADD_FAILURE() << "CreateProcessW failed: " << GetLastError();
+        return false;
+    }
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, DoneEventName(pi.dwProcessId).c_str());
+    ResumeThread(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = DWORD(-1);
+    GetExitCodeProcess(pi.hProcess, &code);
+    const bool ranToEnd = WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
+    CloseHandle(done);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(ranToEnd) << "the child case did not run to its end";
+    EXPECT_EQ(code, 0u);
+    return ranToEnd && code == 0;
+}
+
+#define ONLY_AS_CHILD(Scenario)                                   \
+    if (testenv::Env(ChildVariable) != L"" #Scenario) GTEST_SKIP() \
+        << "runs in its own process, from ControlsLibrary." #Scenario
+
+std::wstring MutexName() { return L"MutexZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId()); }
+std::wstring ShmName() { return L"ShmZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId()); }
+
+bool MutexExists() {
+    HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str());
+    if (h) CloseHandle(h);
+    return h != nullptr;
+}
+
+bool ShmExists() {
+    HANDLE h = OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str());
+    if (h) CloseHandle(h);
+    return h != nullptr;
+}
+
+// The address stored in the shared block, read through a handle of our own.
+void* StoredAddress() {
+    HANDLE h = OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str());
+    if (!h) return nullptr;
+    void* view = MapViewOfFile(h, FILE_MAP_READ, 0, 0, sizeof(void*));
+    void* address = view ? *static_cast<void* const*>(view) : nullptr;
+    if (view) UnmapViewOfFile(view);
+    CloseHandle(h);
+    return address;
+}
+
+constexpr int SupportUnitsWithRecords = 8;
+
+TEST(ControlsLibrary, Lifetime) { RunChild(L"Lifetime"); }
+TEST(ControlsLibrary, RegistryOfAnotherModule) { RunChild(L"RegistryOfAnotherModule"); }
+TEST(ControlsLibrary, PrivateRegistryWhenSharedMemoryFails) {
+    RunChild(L"PrivateRegistryWhenSharedMemoryFails");
+}
+
+TEST(ControlsLibraryChild, Lifetime) {
+    ONLY_AS_CHILD(Lifetime);
+    EXPECT_FALSE(MutexExists());
+    EXPECT_FALSE(ShmExists());
+    ControlsLibraryStartup();
+    ControlsLibraryStartup();  // a second start does nothing
+
+    zur::TUnitVersioning* registry = zur::GetUnitVersioning();
+    ASSERT_NE(registry, nullptr);
+    EXPECT_TRUE(MutexExists());
+    EXPECT_TRUE(ShmExists());
+    EXPECT_EQ(StoredAddress(), registry);
+    ASSERT_EQ(registry->ModuleCount(), 1);
+    zur::TUnitVersioningModule* module = registry->FindModule(zur::ModuleInstance());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->Count(), SupportUnitsWithRecords);
+    for (int i = 0; i < module->Count(); ++i) {
+        const std::wstring folder = module->Items(i)->Info()->LogPath;
+        EXPECT_TRUE(folder == L"ZUR\\source\\common" || folder == L"ZUR\\source\\windows") << i;
+    }
+    // The registry mutex is free between uses.
+    DWORD wait = WAIT_FAILED;
+    std::thread([&] {
+        HANDLE h = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, MutexName().c_str());
+        wait = WaitForSingleObject(h, 0);
+        if (wait == WAIT_OBJECT_0) ReleaseMutex(h);
+        CloseHandle(h);
+    }).join();
+    EXPECT_EQ(wait, WAIT_OBJECT_0);
+    EXPECT_NE(zur::TypeInfoList(), nullptr);
+    EXPECT_NE(zur::RegisteredAppStoragePropertyEngineList(), nullptr);
+
+    ControlsLibraryShutdown();
+    ControlsLibraryShutdown();
+    EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
+    EXPECT_FALSE(ShmExists());
+    EXPECT_FALSE(MutexExists());
+    EXPECT_EQ(zur::TypeInfoList(), nullptr);
+    EXPECT_EQ(zur::RegisteredAppStoragePropertyEngineList(), nullptr);
+
+    ControlsLibraryStartup();  // nothing starts again after the end
+    EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
+    EXPECT_EQ(zur::TypeInfoList(), nullptr);
+    ReportChildDone();
+}
+
+TEST(ControlsLibraryChild, RegistryOfAnotherModule) {
+    ONLY_AS_CHILD(RegistryOfAnotherModule);
+    // Another module made the registry first, high in the address space, so that
+    // an address cut to 32 bits would point elsewhere.
+    void* place = VirtualAlloc(nullptr, sizeof(zur::TUnitVersioning), MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN,
+                               PAGE_READWRITE);
+    ASSERT_NE(place, nullptr);
+    ASSERT_GT(reinterpret_cast<uintptr_t>(place), uintptr_t(0xFFFFFFFFu));
+    auto* foreign = new (place) zur::TUnitVersioning;
+    HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      sizeof(void*), ShmName().c_str());
+    ASSERT_NE(block, nullptr);
+    void* view = MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(void*));
+    *static_cast<zur::TUnitVersioning**>(view) = foreign;
+
+    ControlsLibraryStartup();
+    EXPECT_EQ(zur::GetUnitVersioning(), foreign);
+    ASSERT_NE(foreign->FindModule(zur::ModuleInstance()), nullptr);
+    EXPECT_EQ(foreign->FindModule(zur::ModuleInstance())->Count(), SupportUnitsWithRecords);
+
+    ControlsLibraryShutdown();
+    EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
+    // Our records are gone; the registry, and its address, stay with its owner.
+    EXPECT_EQ(foreign->ModuleCount(), 0);
+    EXPECT_EQ(*static_cast<zur::TUnitVersioning**>(view), foreign);
+    UnmapViewOfFile(view);
+    CloseHandle(block);
+    foreign->~TUnitVersioning();
+    VirtualFree(place, 0, MEM_RELEASE);
+    ReportChildDone();
+}
+
+TEST(ControlsLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
+    ONLY_AS_CHILD(PrivateRegistryWhenSharedMemoryFails);
+    // An object of another kind holds the block's name.
+    HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, ShmName().c_str());
+    ASSERT_NE(squatter, nullptr);
+    ControlsLibraryStartup();
+    zur::TUnitVersioning* registry = zur::GetUnitVersioning();
+    ASSERT_NE(registry, nullptr);
+    ASSERT_NE(registry->FindModule(zur::ModuleInstance()), nullptr);
+    EXPECT_EQ(registry->FindModule(zur::ModuleInstance())->Count(), SupportUnitsWithRecords);
+    ControlsLibraryShutdown();
+    EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
+    EXPECT_FALSE(MutexExists());
+    CloseHandle(squatter);
+    ReportChildDone();
+}
+
+class TLoggingEngine : public zur::TVxAppStoragePropertyBaseEngine {
+public:
+    TLoggingEngine(std::vector<int>& Log, int Id) : log_(Log), id_(Id) {}
+    ~TLoggingEngine() override { log_.push_back(id_); }
+
+private:
+    std::vector<int>& log_;
+    int id_;
+};
+
+TEST(ControlsLibrary, PropertyEngineListFreesLastToFirst) {
+    std::vector<int> log;
+    auto* list = new zur::TVxAppStoragePropertyEngineList;
+    for (int id = 1; id <= 3; ++id) list->Add(new TLoggingEngine(log, id));
+    EXPECT_EQ(list->Count(), 3);
+    delete list;
+    EXPECT_EQ(log, (std::vector<int>{3, 2, 1}));
+}
+
+}  // namespace

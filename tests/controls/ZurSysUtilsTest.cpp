@@ -1,0 +1,89 @@
+#include "controls/ZurBase.h"
+#include "controls/ZurSysUtils.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::wstring ShmName() {
+    static int counter = 0;
+    return L"TabulorinTestShm_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+           std::to_wstring(++counter);
+}
+
+bool MappingExists(const std::wstring& name) {
+    HANDLE h = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
+    if (h) CloseHandle(h);
+    return h != nullptr;
+}
+
+TEST(SharedMemory, SameNameTwiceGivesOneViewAndReleasesOnSecondClose) {
+    const std::wstring name = ShmName();
+    void* first = nullptr;
+    void* second = nullptr;
+    EXPECT_EQ(zur::OpenSharedMemory(first, name, 64, FILE_MAP_ALL_ACCESS), 0u);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(zur::OpenSharedMemory(second, name, 64, FILE_MAP_ALL_ACCESS), 183u);
+    EXPECT_EQ(second, first);
+
+    static_cast<int*>(first)[0] = 42;
+    void* keep = second;
+    EXPECT_TRUE(zur::CloseSharedMemory(first));
+    EXPECT_EQ(first, nullptr);
+    EXPECT_EQ(static_cast<int*>(keep)[0], 42);  // still mapped for the second holder
+    EXPECT_TRUE(MappingExists(name));
+    EXPECT_TRUE(zur::CloseSharedMemory(second));
+    EXPECT_FALSE(MappingExists(name));
+    // Once released, the old address is no view of the list any more.
+    EXPECT_FALSE(zur::CloseSharedMemory(keep));
+}
+
+TEST(SharedMemory, ClosingViewNeverOpenedAnswersFalse) {
+    int local = 0;
+    void* memory = &local;
+    EXPECT_FALSE(zur::CloseSharedMemory(memory));
+    EXPECT_EQ(memory, &local);
+    void* none = nullptr;
+    EXPECT_TRUE(zur::CloseSharedMemory(none));
+}
+
+TEST(SharedMemory, SizeZeroWithoutMappingRaises) {
+    const std::wstring name = ShmName();
+    void* memory = &memory;
+    try {
+        zur::OpenSharedMemory(memory, name, 0, FILE_MAP_ALL_ACCESS);
+        ADD_FAILURE() << "no exception";
+    } catch (const zur::ESharedMemError& e) {
+        EXPECT_EQ(e.Message(), L"The MMF named \"" + name + L"\" cannot be created empty");
+    }
+    EXPECT_EQ(memory, nullptr);
+    EXPECT_FALSE(MappingExists(name));
+}
+
+TEST(SharedMemory, NewMappingAnswersZeroWhateverTheLastError) {
+    const std::wstring name = ShmName();
+    void* memory = nullptr;
+    SetLastError(ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(zur::OpenSharedMemory(memory, name, 16, FILE_MAP_ALL_ACCESS), 0u);
+    EXPECT_TRUE(zur::CloseSharedMemory(memory));
+}
+
+TEST(SharedMemory, MappingMadeElsewhereAnswers183) {
+    const std::wstring name = ShmName();
+    HANDLE outside = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
+                                        name.c_str());
+    ASSERT_NE(outside, nullptr);
+    void* view = MapViewOfFile(outside, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+    static_cast<int*>(view)[1] = 7;
+
+    void* memory = nullptr;
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(zur::OpenSharedMemory(memory, name, 0, FILE_MAP_ALL_ACCESS), 183u);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(static_cast<int*>(memory)[1], 7);
+    EXPECT_TRUE(zur::CloseSharedMemory(memory));
+    UnmapViewOfFile(view);
+    CloseHandle(outside);
+}
+
+}  // namespace
