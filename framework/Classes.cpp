@@ -16,6 +16,13 @@ bool SameNameNoCase(const std::wstring& a, const std::wstring& b) {
            });
 }
 
+// A letter or "_" first, then letters, digits and "_" (ASCII), as identifiers are.
+bool IsValidIdent(const std::wstring& s) {
+    auto alpha = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_'; };
+    if (s.empty() || !alpha(s[0])) return false;
+    return std::all_of(s.begin() + 1, s.end(), [&](wchar_t c) { return alpha(c) || (c >= L'0' && c <= L'9'); });
+}
+
 void Erase(std::vector<TComponent*>& list, TComponent* item) {
     list.erase(std::remove(list.begin(), list.end(), item), list.end());
 }
@@ -99,6 +106,8 @@ void TComponent::Remove(TComponent* AComponent) {
 
 void TComponent::SetName(const std::wstring& NewName) {
     if (NewName == name_) return;
+    if (!NewName.empty() && !IsValidIdent(NewName))
+        throw EComponentError(L"'" + NewName + L"' is not a valid component name");
     if (owner_ && !NewName.empty()) {
         TComponent* other = owner_->FindComponent(NewName);
         if (other && other != this)
@@ -127,7 +136,12 @@ void TComponent::AddFreeNotifier(TComponent* AComponent) {
 
 void TComponent::RemoveNotification(TComponent* AComponent) { Erase(freeNotifies_, AComponent); }
 
-void TComponent::Notification(TComponent*, TOperation) {}
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+    // Owned components hear what their owner hears, so siblings learn of each other.
+    // By index from the end: a listener may take itself out of the list meanwhile.
+    for (size_t i = components_.size(); i-- > 0;)
+        if (i < components_.size()) components_[i]->Notification(AComponent, Operation);
+}
 
 void TComponent::Loaded() { SetState(csLoading, false); }
 

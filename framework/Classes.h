@@ -61,7 +61,8 @@ public:
     void RemoveComponent(TComponent* AComponent);
 
     const std::wstring& Name() const { return name_; }
-    // Raises EComponentError when another component of the owner has the name.
+    // Raises EComponentError when the name is no identifier ("'x y' is not a valid
+    // component name") or another component of the owner has it.
     virtual void SetName(const std::wstring& NewName);
     intptr_t Tag() const { return tag_; }
     void SetTag(intptr_t Value) { tag_ = Value; }
@@ -83,7 +84,10 @@ public:
 
 protected:
     // Called when AComponent is inserted into or removed from this owner, and for
-    // the destruction of a component this one asked to be told about.
+    // the destruction of a component this one asked to be told about. The base
+    // passes the call on to every owned component; overrides call it first.
+    // The insertion notice comes from TComponent's constructor, when AComponent is
+    // not yet more than a TComponent.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
     virtual void Loaded();
     std::wstring ClassName() const override { return L"TComponent"; }

@@ -1,0 +1,10 @@
+#include "controls/VxExGrids.h"
+
+namespace vx {
+
+TVxExStringGrid::TVxExStringGrid(fw::TComponent* AOwner) : TVxExWinCommon<fw::TStringGrid>(AOwner) {}
+
+TVxExInplaceEditList::TVxExInplaceEditList(fw::TComponent* AOwner)
+    : TVxExWinCommon<fw::TInplaceEditList>(AOwner) {}
+
+}  // namespace vx

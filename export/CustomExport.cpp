@@ -1,0 +1,218 @@
+// Settings and the run of the export component; the document writer is in
+// CustomExportDocument.cpp and the format files beside it.
+#include "export/CustomExport.h"
+
+#include <shellapi.h>
+
+#include "export/ExportProgress.h"
+#include "export/ExportSelect.h"
+#include "export/ExportTexts.h"
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/SysUtils.h"
+
+std::function<intptr_t(HWND, const std::wstring&, const std::wstring&, int)>
+    TztCustomExport::ViewerHook;
+
+namespace {
+
+constexpr uint16_t kComponentVersion = 550;  // shown as "2.38"
+
+std::wstring SystemTempDir() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    return (n > 0 && n <= MAX_PATH) ? std::wstring(buffer, n) : std::wstring();
+}
+
+// A folder without its one trailing backslash (a drive root "X:\" keeps it).
+std::wstring WithoutTrailingBackslash(const std::wstring& Path) {
+    if (Path.size() == 3 && Path[1] == L':' && Path[2] == L'\\') return Path;
+    if (!Path.empty() && Path.back() == L'\\') return Path.substr(0, Path.size() - 1);
+    return Path;
+}
+
+bool SameFolder(const std::wstring& A, const std::wstring& B) {
+    return fw::AnsiCompareText(WithoutTrailingBackslash(A), WithoutTrailingBackslash(B)) == 0;
+}
+
+std::wstring Hex4(unsigned Value) {
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring text(4, L'0');
+    for (int i = 3; i >= 0; --i, Value >>= 4) text[size_t(i)] = digits[Value & 0xF];
+    return text;
+}
+
+}  // namespace
+
+TztCustomExport::TztCustomExport(fw::TComponent* AOwner)
+    : fw::TComponent(AOwner),
+      captions_(std::make_unique<fw::TStringList>()),
+      columnWidths_(std::make_unique<fw::TStringList>()),
+      html_(std::make_unique<TztHTMLOptions>()),
+      docRtf_(std::make_unique<TztRTFOptions>()),
+      excel_(std::make_unique<TztExcelOptions>()),
+      outputStream_(std::make_unique<fw::TMemoryStream>()),
+      tempDir_(SystemTempDir()),
+      messages_(std::make_unique<TztMessagesOptions>()) {
+    // In the class library's format letters, as the form stores them.
+    dateFormat_ = fw::FormatSettings().ShortDateFormat;
+    timeFormat_ = fw::FormatSettings().ShortTimeFormat;
+    dateTimeFormat_ = dateFormat_ + L" " + timeFormat_;
+    excelWriter_ = new TztNativeExcel(this);
+    progressForm_ = new Tfrm_ProgressForm(this);
+    selectionForm_ = new Tfrm_Selection(this);
+    selectionForm_->OnPaintIcon = [this](HDC DC) { GetFormatIcon(DC); };
+}
+
+TztCustomExport::~TztCustomExport() {
+    // The icon painter goes before the window that calls it.
+    if (selectionForm_) selectionForm_->OnPaintIcon = nullptr;
+    DestroyComponents();
+}
+
+void TztCustomExport::SetExportTypes(TztExportTypeSet Value) {
+    if (Value == exportTypes_) return;
+    exportTypes_ = Value;
+    exportTypes_.Include(exportType_);
+}
+
+void TztCustomExport::SetExportType(TztExportType Value) {
+    exportType_ = Value;
+    exportTypes_.Include(Value);
+}
+
+void TztCustomExport::SetTempDir(const std::wstring& Value) {
+    if (!SameFolder(Value, tempDir_)) tempDir_ = Value;
+}
+
+bool TztCustomExport::TempDirStored() const {
+    return !tempDir_.empty() && !SameFolder(tempDir_, SystemTempDir());
+}
+
+void TztCustomExport::SetRowNumberFormat(const std::wstring& Value) {
+    if (Value.find(L"%d") == std::wstring::npos) {
+        ShowMessage(L"The format has to contain %d string.", MB_OK | MB_ICONERROR);
+        return;
+    }
+    rowNumberFormat_ = Value;
+}
+
+std::wstring TztCustomExport::Version() const {
+    return std::to_wstring(kComponentVersion >> 8) + L"." +
+           std::to_wstring(kComponentVersion & 0xFF);
+}
+
+int TztCustomExport::ColumnAlignment(int) { return 0; }
+
+std::wstring TztCustomExport::GetDefaultExtension() const {
+    switch (exportType_) {
+        case xtHTML:
+            return html_->Extension() == exHTM ? L"HTM" : L"HTML";
+        case xtExcel:
+            return L"XLS";
+        case xtWord:
+            return L"DOC";
+        case xtTXT:
+        case xtTAB:
+            return L"TXT";
+        case xtCSV:
+            return L"CSV";
+        case xtRTF:
+            return L"RTF";
+        case xtDIF:
+            return L"DIF";
+        case xtSYLK:
+            return L"SLK";
+        case xtClipboard:
+            return L"TMP";
+    }
+    return L"TMP";
+}
+
+void TztCustomExport::Error(TztExportError Code) {
+    if (OnError) OnError(this, Code);
+}
+
+void TztCustomExport::ShowMessage(const std::wstring& Text, unsigned Flags) {
+    const std::wstring caption = (Flags & MB_ICONERROR) ? L"Error" : L"Information";
+    fw::Application()->MessageBox(Text, caption, Flags);
+}
+
+// The target of a run: FileName with the format's extension, or a temporary
+// name not yet taken. False (and reported) when no name can be formed.
+bool TztCustomExport::MakeTarget(std::wstring& Target) {
+    std::wstring extension = GetDefaultExtension();
+    if (OnGetExtension) OnGetExtension(this, extension);
+    // The clipboard receives the text; no file is named, written or opened.
+    if (exportType_ == xtClipboard) {
+        Target.clear();
+        return true;
+    }
+    if (exportStyle_ == xsFile) {
+        Target = fw::ChangeFileExt(fileName_, L"." + extension);
+        return true;
+    }
+    // The system's temporary-name rule: prefix, four hexadecimal digits, ".TMP";
+    // the numbers run out after 16 bits.
+    const std::wstring folder = fw::IncludeTrailingPathDelimiter(tempDir_);
+    const std::wstring prefix = ztResourceText(SztTempPrefix);
+    for (unsigned number = 1; number <= 0xFFFF; ++number) {
+        const std::wstring name =
+            fw::ChangeFileExt(folder + prefix + Hex4(number) + L".TMP", L"." + extension);
+        if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            Target = name;
+            return true;
+        }
+    }
+    Error(xeGeneralExportError);
+    return false;
+}
+
+void TztCustomExport::Execute() {
+    if (!SourceAssigned()) {
+        Error(xeComponentIsNull);
+        return;
+    }
+    BeforeExport();
+    if (fileName_.empty() && exportStyle_ == xsFile && exportType_ != xtClipboard) {
+        Error(xeInvalidFileName);
+        AfterExport();
+        return;
+    }
+    std::wstring target;
+    if (MakeTarget(target)) {
+        WriteDocument(target);
+        // Only a document that was written is opened.
+        if (exportStyle_ == xsView && exportType_ != xtClipboard && written_) ViewDocument(target);
+    }
+    AfterExport();
+}
+
+void TztCustomExport::ViewDocument(const std::wstring& FileName) {
+    const std::wstring folder = fw::ExtractFilePath(FileName);
+    HWND parent = nullptr;
+    try {
+        parent = fw::Application()->Handle();
+    } catch (const fw::Exception&) {
+        // No desktop to own the viewer: the shell gets no parent window.
+    }
+    intptr_t result;
+    if (ViewerHook) {
+        result = ViewerHook(parent, FileName, folder, SW_SHOWNOACTIVATE);
+    } else {
+        result = reinterpret_cast<intptr_t>(ShellExecuteW(parent, nullptr, FileName.c_str(), nullptr,
+                                                          folder.empty() ? nullptr : folder.c_str(),
+                                                          SW_SHOWNOACTIVATE));
+    }
+    if (result <= 32) Error(xeGeneralExportError);
+}
+
+void TztCustomExport::SetupProgress() {
+    const int max = recordCount_ > 0x7FFFFFFFu ? 0x7FFFFFFF : int(recordCount_);
+    progressForm_->Start(messages_->Caption(), messages_->Text(), messages_->Width(),
+                         messages_->Height(), max);
+}
+
+void TztCustomExport::CloseProgress() { progressForm_->Finish(); }
+
+void TztCustomExport::GetFormatIcon(HDC DC) { selectionForm_->DrawFormatIcon(DC, exportType_); }

@@ -1,0 +1,238 @@
+#pragma once
+// TztCustomExport: the export component. It holds every setting of an export and
+// performs a run (Execute): it writes the rows of a tabular source as a document
+// of one of ten formats to a named file, or to a fresh temporary file that it
+// then opens with the shell, or puts them on the clipboard as text. The source is
+// reached only through the virtual data operations below, which a descendant
+// implements for one kind of source (TztStringGridExport for a string grid).
+//
+// A component: heap-allocated with an owner that frees it. It owns its option
+// objects, string lists, spreadsheet writer and two small windows; the windows
+// get their handles only when first shown, so a component works with no display.
+// Everything runs on the calling (main) thread. Failures never reach the caller:
+// they are reported through OnError.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/ExportOptions.h"
+#include "export/ExportTypes.h"
+#include "export/NativeExcel.h"
+#include "framework/Classes.h"
+#include "framework/StringList.h"
+#include "framework/Streams.h"
+
+class Tfrm_ProgressForm;
+class Tfrm_Selection;
+
+class TztCustomExport : public fw::TComponent {
+public:
+    explicit TztCustomExport(fw::TComponent* AOwner);
+    ~TztCustomExport() override;
+
+    // --- Settings ---
+    // Texts of the caption row, one per column (first choice over the source's).
+    fw::TStrings* Captions() const { return captions_.get(); }
+    void SetCaptions(fw::TStrings* Value) { captions_->Assign(Value); }
+    // Text widths of the columns (and the HTML WIDTH attribute), one per column.
+    fw::TStrings* ColumnWidths() const { return columnWidths_.get(); }
+    void SetColumnWidths(fw::TStrings* Value) { columnWidths_->Assign(Value); }
+    // The chosen type is always a member of ExportTypes.
+    TztExportTypeSet ExportTypes() const { return exportTypes_; }
+    void SetExportTypes(TztExportTypeSet Value);
+    TztExportType ExportType() const { return exportType_; }
+    void SetExportType(TztExportType Value);
+    const std::wstring& FileName() const { return fileName_; }
+    void SetFileName(const std::wstring& Value) { fileName_ = Value; }
+    TztHTMLOptions* HTML() const { return html_.get(); }
+    TztRTFOptions* DOC_RTF() const { return docRtf_.get(); }
+    TztExcelOptions* EXCEL() const { return excel_.get(); }
+    TztExportStyle ExportStyle() const { return exportStyle_; }
+    void SetExportStyle(TztExportStyle Value) { exportStyle_ = Value; }
+    // The folder of temporary files; the system's temporary folder by default.
+    const std::wstring& TempDir() const { return tempDir_; }
+    void SetTempDir(const std::wstring& Value);
+    // Whether TempDir differs from the default (and so belongs to a stored form).
+    bool TempDirStored() const;
+    TztExportOptionSet Options() const { return options_; }
+    void SetOptions(TztExportOptionSet Value) { options_ = Value; }
+    TztMessagesOptions* Messages() const { return messages_.get(); }
+    const std::wstring& TruncateSymbol() const { return truncateSymbol_; }
+    void SetTruncateSymbol(const std::wstring& Value) { truncateSymbol_ = Value; }
+    // Must contain "%d", which the row number replaces (the rest is literal);
+    // any other text is refused with a message and the old value stays.
+    const std::wstring& RowNumberFormat() const { return rowNumberFormat_; }
+    void SetRowNumberFormat(const std::wstring& Value);
+    // Stored only; no output reads them.
+    const std::wstring& DateFormat() const { return dateFormat_; }
+    void SetDateFormat(const std::wstring& Value) { dateFormat_ = Value; }
+    const std::wstring& TimeFormat() const { return timeFormat_; }
+    void SetTimeFormat(const std::wstring& Value) { timeFormat_ = Value; }
+    const std::wstring& DateTimeFormat() const { return dateTimeFormat_; }
+    void SetDateTimeFormat(const std::wstring& Value) { dateTimeFormat_ = Value; }
+    // "2.38"; writing it changes nothing.
+    std::wstring Version() const;
+    void SetVersion(const std::wstring&) {}
+
+    TztNativeExcel* ExcelWriter() const { return excelWriter_; }
+    Tfrm_ProgressForm* ProgressForm() const { return progressForm_; }
+    Tfrm_Selection* SelectionForm() const { return selectionForm_; }
+
+    // --- Events ---
+    fw::TNotifyEvent OnBeginExport;
+    fw::TNotifyEvent OnEndExport;
+    TEventOnGetHeader OnGetHeader;
+    TEventOnGetFooter OnGetFooter;
+    TEventOnError OnError;
+    TEventOnGetExtension OnGetExtension;
+    TEventOnExport OnExport;
+    TEventOnFileExist OnFileExist;
+
+    // --- Run ---
+    void Execute();
+    // Opens the file with its associated program, without activating it; a
+    // failure is reported through OnError.
+    void ViewDocument(const std::wstring& FileName);
+    // Upper case, without the point ("HTML", "XLS", "TXT", ...).
+    std::wstring GetDefaultExtension() const;
+    // Writes one whole document to FileName (no file for the clipboard).
+    void WriteDocument(const std::wstring& FileName);
+
+    // The shell's open call (ShellExecuteW with the default verb): replaceable, so
+    // tests open no viewer. Returns the shell's result (above 32 on success).
+    static std::function<intptr_t(HWND Parent, const std::wstring& FileName,
+                                  const std::wstring& Directory, int ShowCommand)>
+        ViewerHook;
+
+    // --- Pieces of the document writer (public for their own sake) ---
+    // One row of values as the text of that row in the chosen format.
+    std::wstring WriteRow(const TztValues& Values, bool IsHeader, bool RowNumbers);
+    // A value's text, truncated to Width with xoTruncate.
+    std::wstring CellText(const TztVariant& Value, int Width) const;
+    // The header (IsHeader) or footer rule of the chosen format; empty when none.
+    std::wstring GetSeparatorLine(bool IsHeader) const;
+    int GetTextTableWidth() const;
+    // HTML: colour of a kind (0 ActiveLink ... 9 TableFontColor) as "#RRGGBB",
+    // face of a kind (0 default, 1 table); whether a text holds a link scheme.
+    std::wstring GetHTMLColor(int Kind) const;
+    std::wstring GetHTMLFontFace(int Kind) const;
+    static bool IsLink(const std::wstring& Text);
+    // RTF: colour of a kind (0 default font ... 5 odd-row background) as a colour
+    // value; its colour-table entry; a font-table entry; a font's style words.
+    fw::TColor GetRTFColor(int Kind) const;
+    std::wstring WriteRTFColor(int Kind) const;
+    std::wstring WriteRTFFontTable(int Index, fw::TFont* Font) const;
+    static std::wstring GetRTFFontStyle(fw::TFont* Font);
+
+protected:
+    // --- Data operations of the source ---
+    virtual void BeforeExport() {}
+    virtual void AfterExport() {}
+    // Moves the current row to the first row of data.
+    virtual void FirstRow() = 0;
+    // 0 none, 1 left, 2 right, 3 centre.
+    virtual int ColumnAlignment(int Col);
+    virtual bool SourceAssigned() = 0;
+    virtual bool EndOfRows() = 0;
+    virtual bool ColumnExported(int Col) = 0;
+    virtual bool RowSelected(int Row) = 0;
+    virtual int NaturalColumnWidth(int Col) = 0;
+    virtual std::wstring ColumnCaption(int Col) = 0;
+    // Measures the columns for this document; returns the column count.
+    virtual int PrepareColumns() = 0;
+    virtual TztValues GetRowValues() = 0;
+    virtual int GetRowCount() = 0;
+
+    // The source row being visited; the source moves it, the engine raises it.
+    uint32_t CurrentRow() const { return currentRow_; }
+    void SetCurrentRow(uint32_t Value) { currentRow_ = Value; }
+    uint32_t RecordCount() const { return recordCount_; }
+    uint32_t ExportedCount() const { return exportedCount_; }
+
+    std::wstring ClassName() const override { return L"TztCustomExport"; }
+    // The class name the DIF and SYLK heads carry.
+    std::wstring ExportClassName() const { return ClassName(); }
+    // The painter of the format-selection window's icon box.
+    void GetFormatIcon(HDC DC);
+
+private:
+    // One document's state (see the writer).
+    struct Document;
+
+    void Error(TztExportError Code);
+    void ShowMessage(const std::wstring& Text, unsigned Flags);
+    bool MakeTarget(std::wstring& Target);
+    void SetupProgress();
+    void CloseProgress();
+
+    // The writer's steps.
+    void WriteDocumentBody(Document& Doc, const std::wstring& FileName);
+    void PrepareColumnTexts(Document& Doc);
+    int GetColumnWidth(int Col) const;
+    int TextWidth(int Col) const;
+    bool IsColumnWritten(int Col);
+    std::wstring RowNumberText(uint32_t Number) const;
+    int RowNumberWidth() const;
+    std::wstring CaptionLeadIn() const;
+    void AddLines(const std::wstring& Text);
+    void AddWorkLinesToDocument();
+    void SaveLines(const std::wstring& FileName, bool Utf8Fallback);
+    void PutOnClipboard();
+    std::wstring CreatedLine() const;
+
+    std::wstring WriteTextCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
+    std::wstring WriteHTMLCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
+    std::wstring WriteRTFCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
+    std::wstring WriteDIFCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
+    std::wstring WriteSYLKCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
+    void WriteExcelCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
+    void WriteExcelText(const std::wstring& Text, bool AsText);
+
+    void WriteHTMLHead();
+    void WriteHTMLTableOpening(bool WithCaptionRow);
+    std::wstring HTMLRowStart(bool IsHeader) const;
+    void WriteHTMLTail(const std::wstring& FileName);
+    void WriteRTFHead();
+    void WriteRTFHeadRest();
+    void WriteRTFParagraphs(const std::vector<std::wstring>& Lines);
+    std::wstring RTFRowStart(bool IsHeader) const;
+    std::wstring RTFRowEnd() const;
+    void WriteStream(const std::wstring& Text);
+    void WriteDIFHead();
+    void WriteSYLKHead();
+    void WriteExcelHead();
+
+    std::unique_ptr<fw::TStringList> captions_;
+    std::unique_ptr<fw::TStringList> columnWidths_;
+    TztExportTypeSet exportTypes_ = AllExportTypes;
+    TztExportType exportType_ = xtExcel;
+    std::wstring fileName_;
+    std::unique_ptr<TztHTMLOptions> html_;
+    std::unique_ptr<TztRTFOptions> docRtf_;
+    std::unique_ptr<TztExcelOptions> excel_;
+    std::unique_ptr<fw::TMemoryStream> outputStream_;
+    TztExportStyle exportStyle_ = xsView;
+    std::wstring tempDir_;
+    TztExportOptionSet options_{xoClipboardMessage, xoFooterLine,  xoHeaderLine,   xoShowExportDate,
+                                xoShowHeader,       xoShowProgress, xoUseAlignments};
+    std::unique_ptr<TztMessagesOptions> messages_;
+    std::wstring truncateSymbol_ = L"...";
+    std::wstring rowNumberFormat_ = L"%d";
+    std::wstring dateFormat_, timeFormat_, dateTimeFormat_;
+    TztNativeExcel* excelWriter_ = nullptr;  // owned as a component
+    Tfrm_ProgressForm* progressForm_ = nullptr;
+    Tfrm_Selection* selectionForm_ = nullptr;
+
+    uint32_t recordNumber_ = 1;
+    uint32_t recordCount_ = 0;
+    uint32_t currentRow_ = 0;
+    uint32_t exportedCount_ = 0;
+    bool written_ = false;  // the last document reached its file or the clipboard
+
+    // Per document (valid inside WriteDocument).
+    Document* doc_ = nullptr;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// Tfrm_ProgressForm: the export's progress window, a small tool window with a
+// label and a bar, shown (not modal) while a document is written. Owned by the
+// export component. Its window is made only when it is first shown; without a
+// display nothing is shown, and the layout below is still computed.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Classes.h"
+
+class Tfrm_ProgressForm : public fw::TComponent {
+public:
+    explicit Tfrm_ProgressForm(fw::TComponent* AOwner);
+    ~Tfrm_ProgressForm() override;
+
+    // Sets the window up from the export's messages and shows it: size and
+    // caption, the label (when Text is not empty) and a bar from 0 to Max.
+    void Start(const std::wstring& Caption, const std::wstring& Text, int Width, int Height, int Max);
+    void SetProgress(int Position);
+    // Closes the window.
+    void Finish();
+
+    // The layout and state, as set up last.
+    const std::wstring& Caption() const { return caption_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    const std::wstring& LabelText() const { return labelText_; }
+    int BarLeft() const { return barLeft_; }
+    int BarTop() const { return barTop_; }
+    int BarWidth() const { return barWidth_; }
+    int BarHeight() const { return barHeight_; }
+    int BarMax() const { return barMax_; }
+    int BarPosition() const { return barPosition_; }
+    // The window as it is: null until first shown (and without a display).
+    HWND Handle() const { return window_; }
+    bool Showing() const;
+
+protected:
+    std::wstring ClassName() const override { return L"Tfrm_ProgressForm"; }
+
+private:
+    void CreateWindows();
+    void DestroyWindows();
+    int LabelHeight() const;
+
+    std::wstring caption_ = L"frm_ProgressForm";
+    int width_ = 0, height_ = 0, clientWidth_ = 186, clientHeight_ = 61;
+    std::wstring labelText_ = L"ProgressLabel";
+    int labelLeft_ = 8, labelTop_ = 8;
+    int barLeft_ = 8, barTop_ = 32, barWidth_ = 169, barHeight_ = 16;
+    int barMax_ = 100, barPosition_ = 0;
+    HWND window_ = nullptr;
+    HWND label_ = nullptr;
+    HWND bar_ = nullptr;
+    HFONT font_ = nullptr;
+};

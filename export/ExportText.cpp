@@ -1,0 +1,130 @@
+#include "export/ExportText.h"
+
+#include <windows.h>
+
+std::wstring PadLeft(const std::wstring& S, wchar_t Ch, int Width) {
+    if (int(S.size()) >= Width) return S;
+    return std::wstring(size_t(Width) - S.size(), Ch) + S;
+}
+
+std::wstring PadRight(const std::wstring& S, wchar_t Ch, int Width) {
+    if (int(S.size()) >= Width) return S;
+    return S + std::wstring(size_t(Width) - S.size(), Ch);
+}
+
+std::wstring Centre(const std::wstring& S, int Width) {
+    const int length = int(S.size());
+    if (length >= Width) return S;
+    const int after = Width / 2 - length / 2;
+    const int before = Width - length - after;
+    return std::wstring(size_t(before), L' ') + S + std::wstring(size_t(after), L' ');
+}
+
+std::wstring RepeatChar(wchar_t Ch, int Count) {
+    return Count > 0 ? std::wstring(size_t(Count), Ch) : std::wstring();
+}
+
+std::wstring TruncateText(const std::wstring& S, int Width, const std::wstring& Symbol) {
+    if (Width >= int(S.size())) return S;
+    const int keep = Width - int(Symbol.size());
+    return S.substr(0, size_t(keep > 0 ? keep : 0)) + Symbol;
+}
+
+std::wstring CsvQuote(const std::wstring& S, bool Force) {
+    std::wstring result;
+    result.reserve(S.size() + 2);
+    bool enclose = Force;
+    for (wchar_t c : S) {
+        if (c == L'"') result += L'"';
+        if (c == L'"' || c == L' ' || c == L',' || c == L'\r' || c == L'\n') enclose = true;
+        result += c;
+    }
+    return enclose ? L"\"" + result + L"\"" : result;
+}
+
+unsigned ztAnsiCodePage() { return GetACP(); }
+
+namespace {
+
+// Best-fit substitutes are refused where the code page allows the flag.
+DWORD NoBestFitFlags(unsigned codePage) {
+    return (codePage == CP_UTF8 || codePage == CP_UTF7 || codePage == 54936 ||
+            (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011))
+               ? 0
+               : WC_NO_BEST_FIT_CHARS;
+}
+
+bool Encode(unsigned codePage, const wchar_t* text, int length, std::string& out) {
+    out.clear();
+    if (length == 0) return true;
+    const DWORD flags = NoBestFitFlags(codePage);
+    const int size = WideCharToMultiByte(codePage, flags, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
+    out.resize(size_t(size));
+    BOOL usedDefault = FALSE;
+    const bool canAsk = codePage != CP_UTF8 && codePage != CP_UTF7;
+    WideCharToMultiByte(codePage, flags, text, length, out.data(), size, nullptr,
+                        canAsk ? &usedDefault : nullptr);
+    if (usedDefault) return false;
+    // The round trip is the final judge: a substitute that slipped through
+    // (a best fit the system applied anyway) does not read back the same.
+    const int back = MultiByteToWideChar(codePage, 0, out.data(), size, nullptr, 0);
+    if (back != length) return false;
+    std::wstring check(size_t(back), L'\0');
+    MultiByteToWideChar(codePage, 0, out.data(), size, check.data(), back);
+    return check.compare(0, check.size(), text, size_t(length)) == 0;
+}
+
+}  // namespace
+
+bool ztTryAnsi(const std::wstring& Text, std::string& Out) {
+    return Encode(ztAnsiCodePage(), Text.data(), int(Text.size()), Out);
+}
+
+std::string ztToAnsi(const std::wstring& Text) {
+    std::string out;
+    if (ztTryAnsi(Text, out)) return out;
+    // One character (a surrogate pair counts as one) at a time; the inexact ones
+    // become "?".
+    const unsigned codePage = ztAnsiCodePage();
+    out.clear();
+    std::string piece;
+    for (size_t i = 0; i < Text.size();) {
+        size_t n = 1;
+        if (IS_HIGH_SURROGATE(Text[i]) && i + 1 < Text.size() && IS_LOW_SURROGATE(Text[i + 1]))
+            n = 2;
+        if (Encode(codePage, Text.data() + i, int(n), piece))
+            out += piece;
+        else
+            out += '?';
+        i += n;
+    }
+    return out;
+}
+
+std::string ztToUtf8(const std::wstring& Text) {
+    std::string out;
+    if (Text.empty()) return out;
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
+    out.resize(size_t(size > 0 ? size : 0));
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), out.data(), size, nullptr,
+                            nullptr);
+    return out;
+}
+
+std::string ztDocumentBytes(const std::wstring& Text, bool Utf8Fallback, bool* Utf8) {
+    std::string out;
+    bool utf8 = false;
+    if (!ztTryAnsi(Text, out)) {
+        if (Utf8Fallback) {
+            out = "\xEF\xBB\xBF" + ztToUtf8(Text);
+            utf8 = true;
+        } else {
+            out = ztToAnsi(Text);
+        }
+    }
+    if (Utf8) *Utf8 = utf8;
+    return out;
+}

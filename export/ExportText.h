@@ -1,0 +1,33 @@
+#pragma once
+// Text routines of the document writer: padding, centring, truncation, CSV
+// quoting, and the character-set rules by which a document becomes bytes.
+#include <string>
+
+// S preceded (PadLeft) or followed (PadRight) by as many Ch as make it Width
+// long; S unchanged when it is already as long.
+std::wstring PadLeft(const std::wstring& S, wchar_t Ch, int Width);
+std::wstring PadRight(const std::wstring& S, wchar_t Ch, int Width);
+// S centred in Width blanks; S unchanged when it is not shorter than Width.
+std::wstring Centre(const std::wstring& S, int Width);
+// Count copies of Ch; empty for Count <= 0.
+std::wstring RepeatChar(wchar_t Ch, int Count);
+// S cut to Width characters with Symbol at its end, when S is longer than Width.
+// The symbol alone is the result when Width leaves no room for any of S.
+std::wstring TruncateText(const std::wstring& S, int Width, const std::wstring& Symbol);
+// A CSV field (RFC 4180): inner double quotes doubled; the whole enclosed in
+// double quotes when Force is set or S holds a blank, comma, quote, CR or LF.
+std::wstring CsvQuote(const std::wstring& S, bool Force);
+
+// The system's ANSI code page.
+unsigned ztAnsiCodePage();
+// Text in the ANSI code page, when every character has an exact form there
+// (no best-fit substitutes); false otherwise.
+bool ztTryAnsi(const std::wstring& Text, std::string& Out);
+// Text in the ANSI code page; a character without an exact form becomes "?".
+std::string ztToAnsi(const std::wstring& Text);
+// Text in UTF-8 (without a byte-order mark).
+std::string ztToUtf8(const std::wstring& Text);
+// The bytes of a document: the ANSI code page when exact, else (with
+// Utf8Fallback) UTF-8 behind a byte-order mark, else the code page with "?".
+// Utf8 tells which form was chosen.
+std::string ztDocumentBytes(const std::wstring& Text, bool Utf8Fallback, bool* Utf8 = nullptr);

@@ -1,0 +1,84 @@
+#include "export/StringGridExport.h"
+
+#include "export/ExportTexts.h"
+#include "framework/SysUtils.h"
+
+TztStringGridExport::TztStringGridExport(fw::TComponent* AOwner)
+    : TztCustomExport(AOwner), columnWidthList_(std::make_unique<fw::TStringList>()) {
+    Messages()->SetCaption(ztResourceText(SztExportingStringGrid));
+}
+
+TztStringGridExport::~TztStringGridExport() { SetStringGrid(nullptr); }
+
+void TztStringGridExport::SetStringGrid(fw::TStringGrid* Value) {
+    if (Value == stringGrid_) return;
+    if (stringGrid_) stringGrid_->RemoveFreeNotification(this);
+    stringGrid_ = Value;
+    // Told when the grid goes, so no dangling reference is kept.
+    if (stringGrid_) stringGrid_->FreeNotification(this);
+}
+
+void TztStringGridExport::Notification(fw::TComponent* AComponent, fw::TOperation Operation) {
+    TztCustomExport::Notification(AComponent, Operation);
+    if (Operation == fw::TOperation::opRemove && AComponent == stringGrid_) stringGrid_ = nullptr;
+}
+
+void TztStringGridExport::FirstRow() { SetCurrentRow(uint32_t(stringGrid_->FixedRows())); }
+
+int TztStringGridExport::ColumnAlignment(int) { return 0; }
+
+bool TztStringGridExport::SourceAssigned() { return stringGrid_ != nullptr; }
+
+bool TztStringGridExport::EndOfRows() { return CurrentRow() >= uint32_t(stringGrid_->RowCount()); }
+
+bool TztStringGridExport::ColumnExported(int Col) {
+    if (!(stringGrid_->Options() & fw::goRowSelect)) return true;
+    const fw::TGridRect selection = stringGrid_->Selection();
+    return selection.Left <= Col && Col <= selection.Right;
+}
+
+bool TztStringGridExport::RowSelected(int Row) {
+    if (!(stringGrid_->Options() & fw::goRowSelect)) return false;
+    const fw::TGridRect selection = stringGrid_->Selection();
+    return selection.Top <= Row && Row <= selection.Bottom;
+}
+
+int TztStringGridExport::NaturalColumnWidth(int Col) {
+    if (Col < 0 || Col >= columnWidthList_->Count()) return 0;
+    return fw::StrToIntDef(columnWidthList_->Strings(Col), 0);
+}
+
+std::wstring TztStringGridExport::ColumnCaption(int Col) {
+    if (Col < 0 || Col >= stringGrid_->ColCount()) return L"";
+    if (stringGrid_->FixedRows() == 0) {
+        // Only the first "%d" takes the column number.
+        std::wstring caption = ztResourceText(SztColumnName);
+        const size_t at = caption.find(L"%d");
+        if (at != std::wstring::npos) caption.replace(at, 2, std::to_wstring(Col));
+        return caption;
+    }
+    return stringGrid_->Cells(Col, 0);
+}
+
+int TztStringGridExport::PrepareColumns() {
+    columnWidthList_->Clear();
+    const int cols = stringGrid_->ColCount();
+    const int rows = stringGrid_->RowCount();
+    for (int col = 0; col < cols; ++col) {
+        size_t widest = 0;
+        for (int row = 0; row < rows; ++row) widest = std::max(widest, stringGrid_->Cells(col, row).size());
+        columnWidthList_->Add(std::to_wstring(widest));
+    }
+    return cols;
+}
+
+TztValues TztStringGridExport::GetRowValues() {
+    const int cols = stringGrid_->ColCount();
+    const int row = int(CurrentRow());
+    TztValues values;
+    values.reserve(size_t(cols));
+    for (int col = 0; col < cols; ++col) values.emplace_back(stringGrid_->Cells(col, row));
+    return values;
+}
+
+int TztStringGridExport::GetRowCount() { return stringGrid_->RowCount(); }

@@ -1,0 +1,41 @@
+#pragma once
+// TztStringGridExport: the export component over a string grid. It reads the
+// grid only through the general string-grid interface (cells, counts, fixed
+// rows, the whole-row selection) and keeps a reference to it, not ownership;
+// when the grid is destroyed first, StringGrid becomes null.
+#include <memory>
+#include <string>
+
+#include "export/CustomExport.h"
+#include "framework/Grids.h"
+#include "framework/StringList.h"
+
+class TztStringGridExport : public TztCustomExport {
+public:
+    explicit TztStringGridExport(fw::TComponent* AOwner);
+    ~TztStringGridExport() override;
+
+    fw::TStringGrid* StringGrid() const { return stringGrid_; }
+    void SetStringGrid(fw::TStringGrid* Value);
+
+protected:
+    void FirstRow() override;
+    int ColumnAlignment(int Col) override;
+    bool SourceAssigned() override;
+    bool EndOfRows() override;
+    bool ColumnExported(int Col) override;
+    bool RowSelected(int Row) override;
+    int NaturalColumnWidth(int Col) override;
+    std::wstring ColumnCaption(int Col) override;
+    int PrepareColumns() override;
+    TztValues GetRowValues() override;
+    int GetRowCount() override;
+
+    void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;
+    std::wstring ClassName() const override { return L"TztStringGridExport"; }
+
+private:
+    fw::TStringGrid* stringGrid_ = nullptr;
+    // Entry i: the natural width of column i as decimal text (after PrepareColumns).
+    std::unique_ptr<fw::TStringList> columnWidthList_;
+};

@@ -1,0 +1,119 @@
+#pragma once
+// Popup menus as components.
+// A TMenuItem is created with an owner (usually the form) and hung into a parent
+// item with Add/Insert; a parent frees its child items when it is destroyed, and a
+// child freed first leaves its parent. A TPopupMenu owns its root item (Items()).
+// The native menu is built afresh for every Popup and destroyed after it; choosing
+// an item posts its command to a hidden window, which calls the item's Click once
+// the menu has closed.
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/Classes.h"
+
+namespace fw {
+
+class TMenuItem : public TComponent {
+public:
+    explicit TMenuItem(TComponent* AOwner);
+    ~TMenuItem() override;
+
+    const std::wstring& Caption() const { return caption_; }
+    void SetCaption(const std::wstring& Value) { caption_ = Value; }
+    // A caption of "-" makes the item a separator line.
+    bool IsLine() const { return caption_ == L"-"; }
+
+    bool Checked() const { return checked_; }
+    // Checking a radio item unchecks the other radio items of its group.
+    void SetChecked(bool Value);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool Value) { enabled_ = Value; }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool Value) { visible_ = Value; }
+    bool Default() const { return default_; }
+    void SetDefault(bool Value) { default_ = Value; }
+    bool RadioItem() const { return radioItem_; }
+    void SetRadioItem(bool Value) { radioItem_ = Value; }
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int Value) { groupIndex_ = Value; }
+
+    // Child items.
+    int Count() const { return int(items_.size()); }
+    TMenuItem* Items(int Index) const;
+    void Add(TMenuItem* Item);
+    void Insert(int Index, TMenuItem* Item);
+    // Takes the item out of this one without freeing it.
+    void Remove(TMenuItem* Item);
+    // Frees the child at Index.
+    void Delete(int Index);
+    // Frees every child.
+    void Clear();
+    int IndexOf(const TMenuItem* Item) const;
+    TMenuItem* Parent() const { return parent_; }
+    int MenuIndex() const { return parent_ ? parent_->IndexOf(this) : -1; }
+
+    // The command identifier the native menu carries for this item.
+    UINT Command() const { return command_; }
+    // The item with that command identifier, or nullptr (also once it is freed).
+    static TMenuItem* FindByCommand(UINT Command);
+
+    // Fires OnClick; what choosing the item in a menu does.
+    virtual void Click();
+
+    TNotifyEvent OnClick;
+
+    // Appends this item's children to a native menu (submenus built recursively).
+    void BuildMenu(HMENU Menu) const;
+
+protected:
+    std::wstring ClassName() const override { return L"TMenuItem"; }
+
+private:
+    std::wstring caption_;
+    bool checked_ = false;
+    bool enabled_ = true;
+    bool visible_ = true;
+    bool default_ = false;
+    bool radioItem_ = false;
+    int groupIndex_ = 0;
+    UINT command_ = 0;
+    TMenuItem* parent_ = nullptr;
+    std::vector<TMenuItem*> items_;
+};
+
+enum class TPopupAlignment { paLeft, paRight, paCenter };
+
+class TPopupMenu : public TComponent {
+public:
+    explicit TPopupMenu(TComponent* AOwner);
+    ~TPopupMenu() override;
+
+    // The root item; its children are the menu's entries.
+    TMenuItem* Items() const { return items_; }
+
+    // Shows the menu with its reference point at the screen point (X, Y) and
+    // returns once it has closed. OnPopup fires first.
+    virtual void Popup(int X, int Y);
+
+    TComponent* PopupComponent() const { return popupComponent_; }
+    void SetPopupComponent(TComponent* Value);
+    TPopupAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TPopupAlignment Value) { alignment_ = Value; }
+
+    TNotifyEvent OnPopup;
+
+    // The hidden window that owns every popup menu and receives its commands.
+    static HWND WindowHandle();
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    std::wstring ClassName() const override { return L"TPopupMenu"; }
+
+private:
+    TMenuItem* items_ = nullptr;
+    TComponent* popupComponent_ = nullptr;
+    TPopupAlignment alignment_ = TPopupAlignment::paLeft;
+};
+
+}  // namespace fw

@@ -1,0 +1,211 @@
+#include "framework/Streams.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/Exception.h"
+
+namespace fw {
+
+void TStream::ReadBuffer(void* Buffer, int64_t Count) {
+    if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError(L"Stream read error");
+}
+
+void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
+    if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError(L"Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream* Source, int64_t Count) {
+    if (Count == 0) {
+        Source->SetPosition(0);
+        Count = Source->Size();
+    }
+    char buffer[65536];
+    int64_t left = Count;
+    while (left > 0) {
+        const int64_t n = std::min<int64_t>(left, sizeof buffer);
+        Source->ReadBuffer(buffer, n);
+        WriteBuffer(buffer, n);
+        left -= n;
+    }
+    return Count;
+}
+
+int64_t TStream::Size() {
+    const int64_t here = Seek(0, TSeekOrigin::soCurrent);
+    const int64_t size = Seek(0, TSeekOrigin::soEnd);
+    Seek(here, TSeekOrigin::soBeginning);
+    return size;
+}
+
+// ---------------------------------------------------------------------------
+
+TMemoryStream::~TMemoryStream() { std::free(memory_); }
+
+int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
+    if (Count <= 0 || position_ >= size_) return 0;
+    const int64_t n = std::min(Count, size_ - position_);
+    std::memcpy(Buffer, memory_ + position_, size_t(n));
+    position_ += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
+    if (Count <= 0 || position_ < 0) return 0;
+    const int64_t end = position_ + Count;
+    if (end > size_) {
+        if (end > capacity_) SetCapacity(end);
+        // A position beyond the end leaves a gap; it reads as zeros, not as old garbage.
+        if (position_ > size_) std::memset(memory_ + size_, 0, size_t(position_ - size_));
+        size_ = end;
+    }
+    std::memcpy(memory_ + position_, Buffer, size_t(Count));
+    position_ = end;
+    return Count;
+}
+
+int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+    switch (Origin) {
+        case TSeekOrigin::soBeginning: position_ = Offset; break;
+        case TSeekOrigin::soCurrent: position_ += Offset; break;
+        case TSeekOrigin::soEnd: position_ = size_ + Offset; break;
+    }
+    return position_;
+}
+
+void TMemoryStream::SetSize(int64_t NewSize) {
+    if (NewSize < 0) NewSize = 0;
+    const int64_t old = size_;
+    SetCapacity(NewSize);
+    if (NewSize > old) std::memset(memory_ + old, 0, size_t(NewSize - old));
+    size_ = NewSize;
+    if (position_ > NewSize) position_ = NewSize;
+}
+
+void TMemoryStream::SetCapacity(int64_t NewCapacity) {
+    if (NewCapacity == capacity_) return;
+    if (NewCapacity == 0) {
+        std::free(memory_);
+        memory_ = nullptr;
+        capacity_ = 0;
+        return;
+    }
+    // Grow in steps so a stream written byte by byte is not copied on every write.
+    if (NewCapacity > capacity_) NewCapacity = std::max(NewCapacity, capacity_ + capacity_ / 2 + 8192);
+    void* grown = std::realloc(memory_, size_t(NewCapacity));
+    if (!grown) throw EOutOfMemory(L"Out of memory while expanding memory stream");
+    memory_ = static_cast<char*>(grown);
+    capacity_ = NewCapacity;
+}
+
+void TMemoryStream::Clear() {
+    SetCapacity(0);
+    size_ = 0;
+    position_ = 0;
+}
+
+void TMemoryStream::SaveToStream(TStream* Stream) {
+    if (size_ > 0) Stream->WriteBuffer(memory_, size_);
+}
+
+void TMemoryStream::SaveToFile(const std::wstring& FileName) {
+    TFileStream file(FileName, fmCreate);
+    SaveToStream(&file);
+}
+
+void TMemoryStream::LoadFromStream(TStream* Stream) {
+    Stream->SetPosition(0);
+    const int64_t count = Stream->Size();
+    SetSize(count);
+    if (count > 0) Stream->ReadBuffer(memory_, count);
+    position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::wstring& FileName) {
+    TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&file);
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+std::wstring FileErrorText(const wchar_t* what, const std::wstring& name) {
+    return std::wstring(what) + L" \"" + name + L"\". " + SysErrorMessage(GetLastError());
+}
+
+}  // namespace
+
+TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName_(FileName) {
+    if (Mode == fmCreate || (Mode & 0xFF00) == fmCreate) {
+        handle_ = CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE) throw EFCreateError(FileErrorText(L"Cannot create file", FileName));
+        return;
+    }
+    static const DWORD access[3] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
+    static const DWORD share[5] = {FILE_SHARE_READ | FILE_SHARE_WRITE, 0, FILE_SHARE_READ, FILE_SHARE_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE};
+    const unsigned a = Mode & 3u, s = (Mode & 0xF0u) >> 4;
+    if (a > 2 || s > 4) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
+    }
+    handle_ = CreateFileW(FileName.c_str(), access[a], share[s], nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
+}
+
+TFileStream::~TFileStream() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+int64_t TFileStream::Read(void* Buffer, int64_t Count) {
+    int64_t total = 0;
+    char* p = static_cast<char*>(Buffer);
+    while (Count > 0) {
+        DWORD got = 0;
+        const DWORD chunk = DWORD(std::min<int64_t>(Count, 1 << 30));
+        if (!ReadFile(handle_, p, chunk, &got, nullptr) || got == 0) break;
+        total += got;
+        p += got;
+        Count -= got;
+    }
+    return total;
+}
+
+int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
+    int64_t total = 0;
+    const char* p = static_cast<const char*>(Buffer);
+    while (Count > 0) {
+        DWORD put = 0;
+        const DWORD chunk = DWORD(std::min<int64_t>(Count, 1 << 30));
+        if (!WriteFile(handle_, p, chunk, &put, nullptr) || put == 0) break;
+        total += put;
+        p += put;
+        Count -= put;
+    }
+    return total;
+}
+
+int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+    LARGE_INTEGER distance, result;
+    distance.QuadPart = Offset;
+    const DWORD method = Origin == TSeekOrigin::soBeginning ? FILE_BEGIN
+                         : Origin == TSeekOrigin::soCurrent ? FILE_CURRENT
+                                                            : FILE_END;
+    if (!SetFilePointerEx(handle_, distance, &result, method)) return -1;
+    return result.QuadPart;
+}
+
+void TFileStream::SetSize(int64_t NewSize) {
+    const int64_t here = Position();
+    SetPosition(NewSize);
+    if (!SetEndOfFile(handle_)) RaiseLastOSError();
+    if (here < NewSize) SetPosition(here);
+}
+
+}  // namespace fw

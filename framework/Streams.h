@@ -1,0 +1,99 @@
+#pragma once
+// Byte streams of the class library: an abstract TStream, a TMemoryStream that
+// owns a growing block of memory, and a TFileStream that owns an open file.
+// Streams are plain objects (no owner): create them on the stack or hold them in a
+// std::unique_ptr. A TFileStream closes its file when destroyed; a TMemoryStream
+// frees its memory. Failures raise the EStreamError family (Exception.h).
+#include <cstdint>
+#include <string>
+
+#include "framework/Classes.h"
+
+namespace fw {
+
+enum TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+class TStream : public TObject {
+public:
+    // Reads (writes) up to Count bytes and returns how many were moved.
+    virtual int64_t Read(void* Buffer, int64_t Count) = 0;
+    virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
+    // Moves the position and returns the new one.
+    virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
+
+    // All of Count bytes, or EReadError "Stream read error" / EWriteError "Stream write error".
+    void ReadBuffer(void* Buffer, int64_t Count);
+    void WriteBuffer(const void* Buffer, int64_t Count);
+    // Copies Count bytes from Source's position (Count 0: the whole of Source from its start).
+    int64_t CopyFrom(TStream* Source, int64_t Count);
+
+    int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
+    void SetPosition(int64_t Value) { Seek(Value, TSeekOrigin::soBeginning); }
+    virtual int64_t Size();
+    virtual void SetSize(int64_t NewSize) = 0;
+};
+
+// A stream over memory it owns; the block grows as it is written.
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    ~TMemoryStream() override;
+
+    int64_t Read(void* Buffer, int64_t Count) override;
+    int64_t Write(const void* Buffer, int64_t Count) override;
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    int64_t Size() override { return size_; }
+    void SetSize(int64_t NewSize) override;
+
+    // The stream's bytes (Size() of them); valid until the next write or resize.
+    void* Memory() const { return memory_; }
+    void Clear();
+    void SaveToStream(TStream* Stream);
+    void SaveToFile(const std::wstring& FileName);
+    void LoadFromStream(TStream* Stream);
+    void LoadFromFile(const std::wstring& FileName);
+
+private:
+    void SetCapacity(int64_t NewCapacity);
+
+    char* memory_ = nullptr;
+    int64_t size_ = 0;
+    int64_t capacity_ = 0;
+    int64_t position_ = 0;
+};
+
+// File open modes: one access mode or'ed with one share mode; fmCreate makes
+// (or empties) the file and opens it for reading and writing.
+enum : uint16_t {
+    fmOpenRead = 0x0000,
+    fmOpenWrite = 0x0001,
+    fmOpenReadWrite = 0x0002,
+    fmShareCompat = 0x0000,
+    fmShareExclusive = 0x0010,
+    fmShareDenyWrite = 0x0020,
+    fmShareDenyRead = 0x0030,
+    fmShareDenyNone = 0x0040,
+    fmCreate = 0xFF00,
+};
+
+// A stream over a file it opened. Raises EFCreateError "Cannot create file "%s". <system
+// text>" or EFOpenError "Cannot open file "%s". <system text>" when the file won't open.
+class TFileStream : public TStream {
+public:
+    TFileStream(const std::wstring& FileName, uint16_t Mode);
+    ~TFileStream() override;
+
+    int64_t Read(void* Buffer, int64_t Count) override;
+    int64_t Write(const void* Buffer, int64_t Count) override;
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    void SetSize(int64_t NewSize) override;
+
+    const std::wstring& FileName() const { return fileName_; }
+    void* Handle() const { return handle_; }
+
+private:
+    std::wstring fileName_;
+    void* handle_;
+};
+
+}  // namespace fw

@@ -1,0 +1,19 @@
+#pragma once
+// Finding the first entry of a path in its long-path form ("\\?\C:\...",
+// "\\?\UNC\server\share\..."), so that absolute paths longer than the classic
+// path limit can be searched. Every enumeration and existence test of the shell
+// library goes through FindFirstFileLong. Any thread may call these.
+#include <windows.h>
+
+#include <string>
+
+namespace shell {
+
+// The long form of a drive or UNC path, made full first; relative paths, bare
+// names, device paths ("\\.\...") and paths already in long form come back as given.
+std::wstring MakeLongPath(const std::wstring& Path);
+// FindFirstFileW on the long form, with the WOW64 redirection switch around it.
+// INVALID_HANDLE_VALUE when nothing is found; the caller closes the handle (FindClose).
+HANDLE FindFirstFileLong(const std::wstring& Path, WIN32_FIND_DATAW& FindData);
+
+}  // namespace shell

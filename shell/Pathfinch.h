@@ -1,0 +1,169 @@
+#pragma once
+// TPathfinch: a non-visual browser that stands on one folder of the shell
+// namespace (the current folder) and on at most one object in it (the current
+// object), answers questions about them, enumerates the folder one object at a
+// time, parses names and paths and renames.
+// A browser is a component: made with an owner (new TPathfinch(owner)) or none
+// (CreateForPath, or on the stack for a moment). It owns its item-ID lists and
+// string lists and releases its shell interfaces when destroyed. A browser
+// belongs to the thread that made it; one made on a worker thread never lets the
+// shell show a box or dialog. Failures raise EPathfinchError.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Classes.h"
+#include "framework/Controls.h"
+#include "framework/Exception.h"
+#include "shell/Pidl.h"
+#include "shell/SpecialFolders.h"
+
+namespace fw { class TStringList; }
+
+namespace shell {
+
+class TZemPathList;
+class TPathfinch;
+
+// The exception class of the whole shell library.
+class EPathfinchError : public fw::Exception {
+public:
+    using fw::Exception::Exception;
+};
+
+using TOnContextMenuSelectEvent = std::function<void(const std::wstring& Command, bool& Execute)>;
+using TOnBeforeShellCommand =
+    std::function<void(TPathfinch* Sender, const std::wstring& Command, TZemPathList* Paths, bool& AllowExecute)>;
+
+class TPathfinch : public fw::TComponent {
+public:
+    explicit TPathfinch(fw::TComponent* AOwner);
+    ~TPathfinch() override;
+    // A browser without owner standing on Path's parent folder with Path's last
+    // part as its object (a drive root: in the computer folder).
+    static std::unique_ptr<TPathfinch> CreateForPath(const std::wstring& Path);
+
+    // ";"-separated masks that EnumNextObject applies to objects that are no folders.
+    std::wstring Filter() const;
+    void SetFilter(const std::wstring& Value);
+    // The current folder's path with a trailing backslash; empty for virtual folders.
+    std::wstring Folder();
+    void SetFolder(const std::wstring& Value);
+    // Name of the current object (a drive's root path; a server's remote name).
+    std::wstring ObjectName();
+    void SetObjectName(const std::wstring& Value);
+    TZemShellFolder SpecialFolder();
+    void SetSpecialFolder(TZemShellFolder Value);
+    // Paths or names of the selected objects; the browser owns the list.
+    fw::TStringList* MultiObjects() const { return multiObjects_.get(); }
+    void SetMultiObjects(std::unique_ptr<fw::TStringList> Value);
+    std::wstring Version() const;
+
+    bool FileSystemOnly = false;
+    bool ShowErrorMessages = true;
+    bool ShowContextMenuOnTop = false;
+    fw::TNotifyEvent OnRename;
+    TOnContextMenuSelectEvent OnContextMenuSelect;
+    TOnBeforeShellCommand OnBeforeShellCommand;
+
+    // Navigation. Lists given are cloned; lists returned by FolderIDList and
+    // ObjectIDList are new (the caller frees them); AbsoluteObjectIDList is the
+    // browser's own, valid until the object changes.
+    void SetFolderIDList(LPCITEMIDLIST Pidl);
+    LPITEMIDLIST FolderIDList() const;
+    LPCITEMIDLIST FolderPidl() const { return folderPidl_.get(); }
+    IShellFolder* ShellFolder() const { return folder_.get(); }
+    void SetAbsoluteObjectIDList(LPCITEMIDLIST Pidl);
+    LPCITEMIDLIST AbsoluteObjectIDList();
+    void SelectFolderAsObject();
+    bool BrowseObject();
+    bool HasObjects(bool FolderOnly) const;
+    LPITEMIDLIST ObjectIDList() const;
+    LPCITEMIDLIST ObjectPidl() const { return objectPidl_.get(); }
+    void SetObjectIDList(LPCITEMIDLIST Relative);
+
+    // Enumeration: the next object of the folder that passes the filter becomes
+    // the current object; false at the end (the next call starts again).
+    bool EnumNextObject();
+
+    // The current object.
+    void GetDisplayName(bool InFolder, std::wstring& Name);
+    std::wstring ObjectPath();
+    bool ObjectIsDriveRoot();
+    SFGAOF GetAttributes(SFGAOF Mask);
+    bool ObjectIsHidden() { return (GetAttributes(SFGAO_HIDDEN) & SFGAO_HIDDEN) != 0; }
+    bool CanRename() { return (GetAttributes(SFGAO_CANRENAME) & SFGAO_CANRENAME) != 0; }
+    bool IsFolder();
+    bool HasSubFolders();
+    TZemShellFolder ObjectSpecialFolder();
+    std::wstring ObjectNetworkName();
+    void GetInfoTip(bool Slow, std::wstring& Tip);
+    bool RenameObject(std::wstring& NewName);
+
+    // Details columns of the current folder.
+    bool InitDetails();
+    void GetDetails(int Column, bool Header, std::wstring& Text);
+    fw::TAlignment GetColumnInfo(int Column, int& Width);
+
+    // The window that shell calls get as owner; 0 where no dialog may appear.
+    HWND ShellOwnerWindow();
+
+protected:
+    void Loaded() override;
+    void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;
+    std::wstring ClassName() const override { return L"TPathfinch"; }
+
+private:
+    bool ShowsErrors() const { return ShowErrorMessages && createdOnMainThread_; }
+    void ClearObject();
+    void ObjectChanged();
+    void DropEnumeration();
+    void ReleaseDetails();
+    bool PassesFilter();
+    bool Accepts();
+
+    // Current folder.
+    fw::PidlPtr folderPidl_;
+    fw::ComPtr<IShellFolder> folder_;
+    std::wstring folderText_;
+    bool folderTextCurrent_ = false;
+    TZemShellFolder specialFolder_ = SF_INVALID;
+    // Current object.
+    fw::PidlPtr objectPidl_;
+    fw::PidlPtr absoluteObjectPidl_;
+    WIN32_FIND_DATAW findData_{};
+    std::wstring objectPath_ = L"-";
+    int hasSubFolders_ = -1;
+    // Running enumeration.
+    fw::ComPtr<IEnumIDList> enum_;
+    // Details.
+    fw::ComPtr<IShellFolder2> folder2_;
+    fw::ComPtr<IShellDetails> details_;
+    bool viewObjectTried_ = false;
+
+    std::unique_ptr<fw::TStringList> masks_;
+    std::unique_ptr<fw::TStringList> multiObjects_;
+    bool loaded_ = false;
+    bool createdOnMainThread_ = true;
+};
+
+// Start-up and shut-down of the browser's unit: the desktop folder, the
+// special-folder cache, the "Shell IDList Array" clipboard format, the
+// thumbnail lock, the operating-system flags, the Windows drive and the shared
+// small-icon image list. Raises EPathfinchError when the shell cannot be opened.
+void PathfinchInitialize();
+void PathfinchFinalize();
+// The clipboard format "Shell IDList Array", registered at start-up.
+UINT ShellIDListClipboardFormat();
+// The shared image list of small system icons, made at start-up; nullptr outside
+// PathfinchInitialize()/PathfinchFinalize().
+class TZemSystemImageList;
+TZemSystemImageList* SharedSmallImages();
+// Serialises the browsers' thumbnail extraction.
+class TCriticalSection;
+TCriticalSection& ThumbnailLock();
+
+}  // namespace shell

@@ -1,0 +1,70 @@
+#pragma once
+// A background file search: walks a folder (and, with RecursiveSearch, the
+// folders below it, depth first), tests every entry with its own copy of the
+// search options, and hands each hit to its receiver (the file list) on the main
+// thread, waiting until it is added. Runs in the receiver's TThreadPool; the pool
+// reports its end. Made with new on the main thread and given to AddThread; it
+// frees itself (and its options) when it ends.
+// The search never enters a folder that is a link to a folder already searched
+// (or to one of its own ancestors), so it always ends.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/ZemSearchOptions.h"
+#include "shell/ZemThread.h"
+
+namespace shell {
+
+// What a search asks of the list it fills.
+class IZemSearchReceiver {
+public:
+    virtual ~IZemSearchReceiver() = default;
+    // Main thread: whether the list already holds an item for the path.
+    virtual bool HasItemWithPath(const std::wstring& Path) = 0;
+    // Main thread: adds a hit (without a check mark).
+    virtual void AddSearchHit(const std::wstring& Path) = 0;
+    // Any thread: whether a progress handler is bound. The search reads nothing
+    // else of the list, and asks again on the main thread before calling it.
+    virtual bool HasSearchProgress() const = 0;
+    // Main thread: calls the progress handler.
+    virtual void SearchProgress(const std::wstring& Path) = 0;
+};
+
+class TZemFileSearchThread : public TZemThread {
+public:
+    // Takes a copy of Options at once. Path empty: the roots of all ready drives.
+    TZemFileSearchThread(const TZemSearchOptions* Options, IZemSearchReceiver* List, const std::wstring& Path,
+                         bool SkipDuplicates);
+    ~TZemFileSearchThread() override;
+
+    const TZemSearchOptions& Options() const { return *options_; }
+    IZemSearchReceiver* List() const { return list_; }
+    const std::wstring& Path() const { return path_; }
+    bool SkipDuplicates() const { return skipDuplicates_; }
+
+protected:
+    void Execute() override;
+
+private:
+    class TVisitedFolders;
+    // Searches Root and, with RecursiveSearch, everything below it.
+    void SearchTree(const std::wstring& Root);
+    // One folder: hands over its hits and collects its subfolders in order.
+    void SearchFolder(const std::wstring& Folder, std::vector<std::pair<std::wstring, bool>>& Subfolders);
+    // Hands a hit (and, with a progress handler, every entry) to the main thread.
+    void Report(const std::wstring& Folder, const wchar_t* Name, bool Hit);
+    void AddFoundPath();    // main thread
+    void ReportProgress();  // main thread
+
+    std::unique_ptr<TZemSearchOptions> options_;
+    IZemSearchReceiver* list_;
+    std::wstring path_;
+    std::wstring currentPath_;
+    bool skipDuplicates_;
+};
+
+}  // namespace shell

@@ -1,0 +1,209 @@
+#include "shell/ZemWorkItems.h"
+
+#include <winioctl.h>
+
+#include <vector>
+
+#include "framework/SysUtils.h"
+#include "shell/LongPathFind.h"
+#include "shell/PathUtils.h"
+#include "shell/Pidl.h"
+#include "shell/ShellEntryPoints.h"
+#include "shell/SpecialFolders.h"
+#include "shell/ZemSystemImageList.h"
+
+namespace shell {
+
+namespace {
+
+bool EndsWithBackslash(const std::wstring& S) { return !S.empty() && S.back() == L'\\'; }
+std::wstring WithBackslash(const std::wstring& S) { return EndsWithBackslash(S) ? S : S + L'\\'; }
+std::wstring WithoutBackslash(const std::wstring& S) {
+    if (!EndsWithBackslash(S) || IsDriveRoot(S)) return S;
+    return S.substr(0, S.size() - 1);
+}
+
+}  // namespace
+
+// ---- TIconWorkItem -------------------------------------------------------------------
+
+TIconWorkItem::TIconWorkItem(const std::wstring& Path, uint8_t Kind, IIconViewer* Viewer, void* Owner, intptr_t Tag)
+    : path_(Path), kind_(Kind), viewer_(Viewer) {
+    SetOwner(Owner);
+    SetTag(Tag);
+    SetCompletionMethod([this] { DoCompleted(); });
+}
+
+TIconWorkItem::TIconWorkItem(LPCITEMIDLIST IDList, uint8_t Kind, IIconViewer* Viewer, void* Owner, intptr_t Tag)
+    : idList_(PidlClone(IDList)), kind_(Kind), viewer_(Viewer) {
+    SetOwner(Owner);
+    SetTag(Tag);
+    SetCompletionMethod([this] { DoCompleted(); });
+}
+
+void TIconWorkItem::Execute() {
+    if (kind_ == 1) return;  // overlays are not looked up here: the index stays -1
+    const bool open = kind_ == 2;
+    if (idList_) {
+        iconIndex_ = TZemSystemImageList::GetIconIndex(idList_.get(), si_small, open);
+        idList_.reset();
+    } else {
+        iconIndex_ = TZemSystemImageList::GetIconIndexByPath(path_, si_small, open);
+    }
+}
+
+void TIconWorkItem::DoCompleted() {
+    if (WaitWhilePaused()) return;
+    if (viewer_) viewer_->IconLoaded(iconIndex_, kind_, Owner());
+}
+
+// ---- TPathExistsWorkItem -----------------------------------------------------------
+
+TPathExistsWorkItem::TPathExistsWorkItem(const std::wstring& Path, IPathExistsViewer* Viewer, void* Owner,
+                                         intptr_t Tag)
+    : path_(Path), viewer_(Viewer) {
+    SetOwner(Owner);
+    SetTag(Tag);
+    SetCompletionMethod([this] { DoCompleted(); });
+}
+
+void TPathExistsWorkItem::Execute() { exists_ = PathExists(path_) || IsUNCServerName(path_); }
+
+void TPathExistsWorkItem::DoCompleted() {
+    if (WaitWhilePaused()) return;
+    if (viewer_) viewer_->PathExistsResult(this);
+}
+
+// ---- TCheckBoxWorkItem -------------------------------------------------------------
+
+TCheckBoxWorkItem::TCheckBoxWorkItem(LPCITEMIDLIST IDList, const TZemSelectionList* SelectionList,
+                                     ICheckBoxViewer* Viewer, void* Owner, intptr_t Tag)
+    : idList_(PidlClone(IDList)),
+      selection_(SelectionList ? SelectionList->Snapshot() : nullptr),
+      viewer_(Viewer) {
+    SetOwner(Owner);
+    SetTag(Tag);
+    SetCompletionMethod([this] { DoCompleted(); });
+}
+
+void TCheckBoxWorkItem::Execute() {
+    if (selection_ && idList_) state_ = selection_->GetStateOfIDList(idList_.get(), inherited_);
+}
+
+void TCheckBoxWorkItem::DoCompleted() {
+    if (WaitWhilePaused()) return;
+    if (viewer_) viewer_->CheckBoxStateLoaded(this);
+}
+
+// ---- TZemFolderSizeWorkItem ----------------------------------------------------------
+
+TZemFolderSizeWorkItem::TZemFolderSizeWorkItem(const std::wstring& Path, bool Recursive, bool FollowLinks,
+                                               void* Owner)
+    : path_(Path), recursive_(Recursive), followLinks_(FollowLinks) {
+    SetOwner(Owner);
+}
+
+void TZemFolderSizeWorkItem::Execute() {
+    TErrorModeGuard errorMode(SEM_FAILCRITICALERRORS);
+    std::wstring path = path_;
+    // "folder\*" stands for the folder with its contents.
+    const bool wildcard = !path.empty() && path.back() == L'*';
+    if (wildcard) path.pop_back();
+    path = WithoutBackslash(path);
+    if (path.empty()) return;
+    bool isLink = false;
+    WIN32_FIND_DATAW data;
+    if (IsDriveRoot(path)) {
+        fw::FindHandle find(FindFirstFileLong(WithBackslash(path) + L'*', data));
+        if (!find) return;
+    } else {
+        fw::FindHandle find(FindFirstFileLong(path, data));
+        if (!find) return;
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (wildcard) return;
+            size_ += FindDataFileSize(data);
+            ++fileCount_;
+            return;
+        }
+        isLink = IsReparsePoint(data.dwFileAttributes);
+    }
+    ++folderCount_;
+    if (!recursive_) return;
+    root_ = path;
+    SumFolderSize(WithBackslash(path), isLink, 0);
+}
+
+void TZemFolderSizeWorkItem::SumFolderSize(const std::wstring& Folder, bool ParentIsLink, int Depth) {
+    if (Depth >= MaxDepth) return;
+    WIN32_FIND_DATAW data;
+    fw::FindHandle find(FindFirstFileLong(Folder + L'*', data));
+    if (!find) return;
+    const std::wstring current = WithoutBackslash(Folder);
+    do {
+        if (Aborted()) return;
+        const std::wstring name = data.cFileName;
+        if (IsDotOrDotDot(name)) continue;
+        const bool link = IsReparsePoint(data.dwFileAttributes);
+        if (link) {
+            if (!followLinks_ && !ParentIsLink) continue;
+            // A link whose target cannot be read, or that leads back into the
+            // folder being summed, into this folder or above it, is not followed.
+            const std::wstring target = WithoutBackslash(ReadLinkTarget(Folder + name));
+            if (target.empty()) continue;
+            if (SamePath(target, root_) || IsParentPath(root_, target)) continue;
+            if (SamePath(target, current) || IsParentPath(target, current)) continue;
+        }
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ++folderCount_;
+            SumFolderSize(Folder + name + L'\\', link, Depth + 1);
+        } else {
+            size_ += FindDataFileSize(data);
+            ++fileCount_;
+        }
+    } while (FindNextFileW(find.get(), &data));
+}
+
+// ---- Links -----------------------------------------------------------------------------
+
+std::wstring ParseReparseTarget(const void* Data, size_t Size) {
+    const auto* bytes = static_cast<const BYTE*>(Data);
+    if (!bytes || Size < 16) return std::wstring();
+    const auto word = [bytes](size_t Offset) { return USHORT(bytes[Offset] | (bytes[Offset + 1] << 8)); };
+    const DWORD tag = DWORD(bytes[0]) | (DWORD(bytes[1]) << 8) | (DWORD(bytes[2]) << 16) | (DWORD(bytes[3]) << 24);
+    size_t pathBuffer;
+    if (tag == IO_REPARSE_TAG_MOUNT_POINT)
+        pathBuffer = 16;
+    else if (tag == IO_REPARSE_TAG_SYMLINK)
+        pathBuffer = 20;
+    else
+        return std::wstring();
+    const size_t offset = word(8);
+    const size_t length = word(10);
+    const size_t start = pathBuffer + offset;
+    if (length % 2 != 0 || start > Size || length > Size - start) return std::wstring();
+    std::wstring target(length / 2, L'\0');
+    for (size_t i = 0; i < target.size(); ++i) target[i] = wchar_t(word(start + 2 * i));
+    // "\??\" marks an NT path; what follows is the ordinary one.
+    for (;;) {
+        const std::wstring upper = fw::UpperCase(target);
+        const auto at = upper.find(L"\\??\\");
+        if (at == std::wstring::npos) break;
+        target.erase(at, 4);
+    }
+    return target;
+}
+
+std::wstring ReadLinkTarget(const std::wstring& Path) {
+    HANDLE file = CreateFileW(MakeLongPath(Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::wstring();
+    fw::Handle guard(file);
+    std::vector<BYTE> buffer(16384);
+    DWORD returned = 0;
+    if (!DeviceIoControl(file, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(), DWORD(buffer.size()), &returned,
+                         nullptr))
+        return std::wstring();
+    return ParseReparseTarget(buffer.data(), returned);
+}
+
+}  // namespace shell

@@ -1,0 +1,261 @@
+// The extended-control bases (component messages as operations, hint colour,
+// mouse enter and leave, dialog codes), the theme routines and the text and
+// drawing routines.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "controls/VxDrawing.h"
+#include "controls/VxExControls.h"
+#include "controls/VxExGrids.h"
+#include "controls/VxThemes.h"
+#include "framework/Bitmap.h"
+
+namespace {
+
+using fw::TMessage;
+
+// Records what reaches the framework's own window procedure under a member.
+class RecordingGraphic : public fw::TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    std::vector<TMessage> seen;
+    void WndProc(TMessage& m) override {
+        if (m.Msg >= fw::CM_BASE && m.Msg < fw::CM_BASE + 0x1000) seen.push_back(m);
+        if (m.Msg == fw::CM_HINTSHOW) {
+            m.Result = 0;
+            return;
+        }
+        TGraphicControl::WndProc(m);
+    }
+};
+
+class Member : public vx::TVxExCommon<RecordingGraphic> {
+public:
+    using TVxExCommon::TVxExCommon;
+    std::vector<std::string> calls;
+    using TVxExCommon::WantKey;
+
+protected:
+    void VisibleChanged() override {
+        calls.push_back("visible");
+        TVxExCommon::VisibleChanged();
+    }
+};
+
+class MarkedMember : public vx::TVxExGraphicControl, public vx::IVxExControlMarker {
+public:
+    using TVxExGraphicControl::TVxExGraphicControl;
+};
+
+// A windowed parent that answers hint requests with its own colour.
+class HintParent : public vx::TVxExStringGrid {
+public:
+    using TVxExStringGrid::TVxExStringGrid;
+};
+
+TEST(VxExBases, ComponentMessagesBecomeOperationsAndReachTheBase) {
+    Member m(nullptr);
+    m.SetVisible(false);
+    ASSERT_EQ(m.calls.size(), 1u);
+    EXPECT_EQ(m.calls[0], "visible");
+    ASSERT_FALSE(m.seen.empty());
+    EXPECT_EQ(m.seen.back().Msg, fw::CM_VISIBLECHANGED);
+    EXPECT_EQ(m.seen.back().WParam, 0u);  // the base gets the message's own parameters
+}
+
+TEST(VxExBases, WantKeySendsDialogCharWithAltKeyData) {
+    Member m(nullptr);
+    m.seen.clear();
+    m.WantKey(L'X', fw::ssAlt, L"X");
+    ASSERT_EQ(m.seen.size(), 1u);
+    EXPECT_EQ(m.seen[0].Msg, fw::CM_DIALOGCHAR);
+    EXPECT_EQ(m.seen[0].WParam, WPARAM(L'X'));
+    EXPECT_EQ(m.seen[0].LParam, LPARAM(0x20000000));
+}
+
+TEST(VxExBases, MouseEnterAndLeaveKeepTheFlagAndFireInOrder) {
+    Member m(nullptr);
+    std::vector<std::string> order;
+    m.OnMouseEnter = [&](fw::TObject*) { order.push_back(m.MouseOver() ? "enter(over)" : "enter"); };
+    m.OnMouseLeave = [&](fw::TObject*) { order.push_back(m.MouseOver() ? "leave(over)" : "leave"); };
+    m.seen.clear();
+    m.Perform(fw::CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(&m));
+    EXPECT_TRUE(m.MouseOver());
+    m.Perform(fw::CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(&m));
+    EXPECT_FALSE(m.MouseOver());
+    EXPECT_EQ(order, (std::vector<std::string>{"enter(over)", "leave"}));
+    ASSERT_EQ(m.seen.size(), 2u);
+    EXPECT_EQ(m.seen[0].Msg, fw::CM_MOUSEENTER);
+}
+
+TEST(VxExBases, ParentColorChangeFiresItsEvent) {
+    Member m(nullptr);
+    int fired = 0;
+    m.OnParentColorChange = [&](fw::TObject*) { ++fired; };
+    m.Perform(fw::CM_PARENTCOLORCHANGED, 0, 0);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(VxExBases, MarkerMessageAnswersForMarkedClassesOnly) {
+    vx::TVxExGraphicControl plain(nullptr);
+    MarkedMember marked(nullptr);
+    EXPECT_EQ(plain.Perform(vx::CM_VXEXMARKER, 0, 0), 0);
+    EXPECT_EQ(marked.Perform(vx::CM_VXEXMARKER, 0, 0), 1);
+}
+
+TEST(VxExBases, HintColourDefaultTakesTheParentsColour) {
+    HintParent parent(nullptr);
+    parent.SetHintColor(fw::clRed);
+    vx::TVxExGraphicControl child(nullptr);
+    child.SetParent(&parent);
+    fw::THintInfo info;
+    info.HintColor = fw::clYellow;
+    child.Perform(fw::CM_HINTSHOW, 0, &info);
+    EXPECT_EQ(info.HintColor, fw::clRed);
+
+    child.SetHintColor(fw::clNone);
+    child.Perform(fw::CM_HINTSHOW, 0, &info);
+    EXPECT_EQ(info.HintColor, fw::clInfoBk);  // the application's hint colour
+
+    child.SetHintColor(fw::clLime);
+    child.Perform(fw::CM_HINTSHOW, 0, &info);
+    EXPECT_EQ(info.HintColor, fw::clLime);
+    child.SetParent(nullptr);
+}
+
+TEST(VxExBases, HintColourDefaultWithoutParentLeavesTheColour) {
+    vx::TVxExGraphicControl alone(nullptr);
+    fw::THintInfo info;
+    info.HintColor = fw::clYellow;
+    alone.Perform(fw::CM_HINTSHOW, 0, &info);
+    EXPECT_EQ(info.HintColor, fw::clYellow);
+}
+
+TEST(VxExBases, DialogCodesRoundTripAndUntouchedCodesStayNative) {
+    const LRESULT native = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_HASSETSEL;
+    EXPECT_EQ(vx::DlgCodesToNative(vx::DlgCodesFromNative(native)), native);
+    fw::TStringGrid plainGrid(nullptr);
+    vx::TVxExStringGrid member(nullptr);
+    plainGrid.SetOptions(plainGrid.Options() | fw::goTabs);
+    member.SetOptions(member.Options() | fw::goTabs);
+    EXPECT_EQ(member.Perform(WM_GETDLGCODE, 0, 0), plainGrid.Perform(WM_GETDLGCODE, 0, 0));
+}
+
+TEST(VxExThemes, IncludeThemeStyleAddsOnlyTheThemeFlags) {
+    vx::TVxExGraphicControl c(nullptr);
+    c.SetControlStyle(0);
+    vx::IncludeThemeStyle(&c, fw::csParentBackground | fw::csNeedsBorderPaint | fw::csOpaque | fw::csFramed);
+    EXPECT_EQ(c.ControlStyle(), unsigned(fw::csParentBackground | fw::csNeedsBorderPaint));
+}
+
+bool SamePixels(fw::TBitmap& a, fw::TBitmap& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Canvas()->Pixels(x, y) != b.Canvas()->Pixels(x, y)) return false;
+    return true;
+}
+
+TEST(VxExThemes, FlatPushButtonIsAlwaysTheClassicFrame) {
+    vx::ThemeServices()->SetEnabled(true);
+    fw::TBitmap themed(40, 20), classic(40, 20);
+    RECT r1{0, 0, 40, 20}, r2{0, 0, 40, 20};
+    EXPECT_NE(vx::DrawThemedFrameControl(themed.Canvas()->Handle(), r1, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT), 0);
+    DrawFrameControl(classic.Canvas()->Handle(), &r2, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT);
+    EXPECT_TRUE(SamePixels(themed, classic));
+}
+
+TEST(VxExThemes, PushButtonIsThemedWhenThemesAreOn) {
+    if (!vx::ThemeServices()->ThemesAvailable()) GTEST_SKIP() << "no visual theme is active";
+    vx::ThemeServices()->SetEnabled(true);
+    fw::TBitmap themed(40, 20), classic(40, 20);
+    RECT r1{0, 0, 40, 20}, r2{0, 0, 40, 20};
+    vx::DrawThemedFrameControl(themed.Canvas()->Handle(), r1, DFC_BUTTON, DFCS_BUTTONPUSH);
+    DrawFrameControl(classic.Canvas()->Handle(), &r2, DFC_BUTTON, DFCS_BUTTONPUSH);
+    EXPECT_FALSE(SamePixels(themed, classic));
+}
+
+TEST(VxExThemes, ThemesOffDrawsTheClassicFrame) {
+    vx::ThemeServices()->SetEnabled(false);
+    fw::TBitmap a(40, 20), b(40, 20);
+    RECT r1{0, 0, 40, 20}, r2{0, 0, 40, 20};
+    vx::DrawThemedFrameControl(a.Canvas()->Handle(), r1, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);
+    DrawFrameControl(b.Canvas()->Handle(), &r2, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);
+    EXPECT_TRUE(SamePixels(a, b));
+    vx::ThemeServices()->SetEnabled(true);
+}
+
+TEST(VxExThemes, AdjustRectShrinksToTheContent) {
+    for (bool themes : {false, true}) {
+        vx::ThemeServices()->SetEnabled(themes);
+        fw::TBitmap a(60, 24);
+        RECT r{0, 0, 60, 24};
+        vx::DrawThemedFrameControl(a.Canvas()->Handle(), r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT);
+        EXPECT_GT(r.left, 0) << "themes " << themes;
+        EXPECT_LT(r.right, 60) << "themes " << themes;
+    }
+    vx::ThemeServices()->SetEnabled(true);
+}
+
+// ---- text and drawing routines ----
+
+TEST(VxDrawing, DrawTextNoModifyNeverChangesTheText) {
+    fw::TBitmap bitmap(30, 20);
+    const std::wstring text = L"A rather long text that cannot fit";
+    const std::wstring copy = text;
+    RECT r{0, 0, 30, 20};
+    const int height =
+        vx::DrawTextNoModify(bitmap.Canvas(), text, -1, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING, r);
+    EXPECT_GT(height, 0);
+    EXPECT_EQ(text, copy);
+}
+
+TEST(VxDrawing, CanvasMaxTextHeightIsTheFontsHeight) {
+    fw::TBitmap bitmap(10, 10);
+    bitmap.Canvas()->Font()->SetHeight(-30);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap.Canvas()->Font()->Handle());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    EXPECT_EQ(vx::CanvasMaxTextHeight(bitmap.Canvas()), tm.tmHeight);
+    EXPECT_GE(tm.tmHeight, 30);
+}
+
+TEST(VxDrawing, CompareMemoryWordsThenBytes) {
+    const unsigned char a[7] = {1, 2, 3, 4, 5, 6, 7};
+    unsigned char b[7];
+    std::memcpy(b, a, 7);
+    EXPECT_TRUE(vx::CompareMemory(a, b, 7));
+    b[6] = 9;  // the last single byte
+    EXPECT_FALSE(vx::CompareMemory(a, b, 7));
+    EXPECT_TRUE(vx::CompareMemory(a, b, 6));
+    b[1] = 9;  // inside the first word
+    EXPECT_FALSE(vx::CompareMemory(a, b, 4));
+    EXPECT_TRUE(vx::CompareMemory(a, b, 0));
+}
+
+TEST(VxDrawing, ZeroMemoryBlockOnlyForPositiveSizes) {
+    char block[4] = {1, 1, 1, 1};
+    vx::ZeroMemoryBlock(block, 0);
+    vx::ZeroMemoryBlock(block, -3);
+    EXPECT_EQ(block[0], 1);
+    vx::ZeroMemoryBlock(block, 3);
+    EXPECT_EQ(block[2], 0);
+    EXPECT_EQ(block[3], 1);
+}
+
+TEST(VxDrawing, SameGuidAndBitBlt) {
+    EXPECT_TRUE(vx::SameGuid(vx::IVxExControlMarker::IID, vx::IVxExControlMarker::IID));
+    EXPECT_FALSE(vx::SameGuid(vx::IVxExControlMarker::IID, GUID{}));
+    fw::TBitmap source(4, 4), dest(4, 4);
+    source.Canvas()->SetPixels(1, 2, fw::clRed);
+    EXPECT_TRUE(vx::BitBltCanvas(dest.Canvas()->Handle(), 0, 0, 4, 4, source.Canvas()->Handle(), 0, 0, SRCCOPY));
+    EXPECT_EQ(dest.Canvas()->Pixels(1, 2), fw::clRed);
+}
+
+}  // namespace

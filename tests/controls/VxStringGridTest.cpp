@@ -1,0 +1,520 @@
+// The string grid: row insertion and removal at and beyond the ends, column
+// auto-sizing, cell drawing (alignment, fixed font, low rows), caption clicks,
+// the cell-activation message and the editor's events.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/VxStringGrid.h"
+#include "framework/Bitmap.h"
+#include "framework/Forms.h"
+
+namespace {
+
+using vx::TVxStringGrid;
+
+// A grid without a window, cells named "c,r".
+std::unique_ptr<TVxStringGrid> Filled(int cols, int rows) {
+    auto grid = std::make_unique<TVxStringGrid>(nullptr);
+    grid->SetColCount(cols);
+    grid->SetRowCount(rows);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) grid->SetCells(c, r, std::to_wstring(c) + L"," + std::to_wstring(r));
+    return grid;
+}
+
+std::wstring Name(int c, int r) { return std::to_wstring(c) + L"," + std::to_wstring(r); }
+
+int TextWidth(fw::TFont* font, const std::wstring& text) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return size.cx;
+}
+
+// ---- InsertRow / RemoveRow ----
+
+TEST(VxStringGridRows, InsertAtZeroShiftsEveryRowDown) {
+    auto grid = Filled(3, 4);
+    fw::TStrings* row = grid->InsertRow(0);
+    EXPECT_EQ(grid->RowCount(), 5);
+    EXPECT_EQ(row, grid->Rows(0));
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->Cells(c, 0), L"");
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->Cells(c, r + 1), Name(c, r));
+    EXPECT_EQ(grid->FixedRows(), 1);  // the fixed row moved like the others
+}
+
+TEST(VxStringGridRows, InsertBelowZeroActsAsZero) {
+    auto grid = Filled(2, 3);
+    grid->InsertRow(-5);
+    EXPECT_EQ(grid->RowCount(), 4);
+    EXPECT_EQ(grid->Cells(0, 0), L"");
+    EXPECT_EQ(grid->Cells(1, 1), Name(1, 0));
+}
+
+TEST(VxStringGridRows, InsertBeyondTheEndAppendsAnEmptyRow) {
+    auto grid = Filled(2, 3);
+    grid->InsertRow(13);
+    EXPECT_EQ(grid->RowCount(), 4);
+    EXPECT_EQ(grid->Cells(0, 3), L"");
+    EXPECT_EQ(grid->Cells(1, 2), Name(1, 2));
+}
+
+TEST(VxStringGridRows, InsertInTheMiddle) {
+    auto grid = Filled(2, 4);
+    grid->InsertRow(2);
+    EXPECT_EQ(grid->Cells(0, 1), Name(0, 1));
+    EXPECT_EQ(grid->Cells(0, 2), L"");
+    EXPECT_EQ(grid->Cells(0, 3), Name(0, 2));
+    EXPECT_EQ(grid->Cells(0, 4), Name(0, 3));
+}
+
+TEST(VxStringGridRows, InsertIntoOneRowGrid) {
+    auto grid = Filled(2, 1);
+    grid->InsertRow(0);
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Cells(0, 0), L"");
+    EXPECT_EQ(grid->Cells(0, 1), Name(0, 0));
+}
+
+TEST(VxStringGridRows, RemoveAtZeroShiftsEveryRowUp) {
+    auto grid = Filled(3, 4);
+    grid->RemoveRow(0);
+    EXPECT_EQ(grid->RowCount(), 3);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->Cells(c, r), Name(c, r + 1));
+}
+
+TEST(VxStringGridRows, RemoveFromOneRowGridKeepsTheRow) {
+    auto grid = Filled(2, 1);
+    grid->RemoveRow(0);
+    EXPECT_EQ(grid->RowCount(), 1);
+    EXPECT_EQ(grid->Cells(1, 0), Name(1, 0));
+}
+
+TEST(VxStringGridRows, RemoveLastOnlyLowersTheCount) {
+    auto grid = Filled(2, 4);
+    grid->RemoveRow(3);
+    EXPECT_EQ(grid->RowCount(), 3);
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(grid->Cells(1, r), Name(1, r));
+}
+
+TEST(VxStringGridRows, RemoveOutsideIsClamped) {
+    auto grid = Filled(2, 4);
+    grid->RemoveRow(40);  // as the last row
+    EXPECT_EQ(grid->RowCount(), 3);
+    EXPECT_EQ(grid->Cells(0, 2), Name(0, 2));
+    grid->RemoveRow(-1);  // as row 0
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Cells(0, 0), Name(0, 1));
+}
+
+TEST(VxStringGridRows, RemovingTheCaptionRowAsTheMainWindowDoes) {
+    auto grid = Filled(2, 1);
+    grid->SetFixedRows(0);
+    grid->InsertRow(0);
+    grid->InsertRow(0);
+    grid->SetCells(0, 0, L"Name");
+    grid->RemoveRow(0);
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Cells(0, 0), L"");
+    EXPECT_EQ(grid->Cells(0, 1), Name(0, 0));
+    EXPECT_FALSE(grid->HandleAllocated());
+}
+
+// ---- AutoSizeCol ----
+
+TEST(VxStringGridAutoSize, MinimumsOnEmptyCells) {
+    auto grid = std::make_unique<TVxStringGrid>(nullptr);
+    grid->SetColCount(3);
+    grid->AutoSizeCol(0, 15);
+    grid->AutoSizeCol(1, 0);
+    grid->AutoSizeCol(2, -1);
+    EXPECT_EQ(grid->ColWidths(0), 15);
+    EXPECT_EQ(grid->ColWidths(1), 8);  // an empty cell counts as 0 + 8
+    EXPECT_EQ(grid->ColWidths(2), grid->DefaultColWidth());
+}
+
+TEST(VxStringGridAutoSize, WidestTextPlusEightAndMaySmallerThanBefore) {
+    auto grid = std::make_unique<TVxStringGrid>(nullptr);
+    grid->SetColCount(2);
+    grid->SetCells(1, 0, L"caption");
+    grid->SetCells(1, 3, L"a much longer text");
+    grid->SetColWidths(1, 500);
+    grid->AutoSizeCol(1, 15);
+    EXPECT_EQ(grid->ColWidths(1), TextWidth(grid->Font(), L"a much longer text") + 8);
+    EXPECT_EQ(grid->ColWidths(0), grid->DefaultColWidth());  // only Col is sized
+}
+
+TEST(VxStringGridAutoSize, OutOfRangeColumnSizesEveryColumn) {
+    for (int col : {-1, 3, 99}) {
+        auto grid = std::make_unique<TVxStringGrid>(nullptr);
+        grid->SetColCount(3);
+        grid->AutoSizeCol(col, 15);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->ColWidths(c), 15) << "column argument " << col;
+    }
+}
+
+TEST(VxStringGridAutoSize, MeasuresWithTheGridsFontWhateverTheCanvasHolds) {
+    auto grid = std::make_unique<TVxStringGrid>(nullptr);
+    grid->SetColCount(1);
+    grid->SetCells(0, 0, L"Measured text");
+    grid->Canvas()->Font()->SetHeight(-40);  // as a drawing with a big font would leave it
+    grid->Canvas()->TextExtent(L"x");
+    grid->AutoSizeCol(0, 0);
+    EXPECT_EQ(grid->ColWidths(0), TextWidth(grid->Font(), L"Measured text") + 8);
+}
+
+// ---- drawing into a bitmap ----
+
+bool Dark(COLORREF c) { return GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128; }
+
+// The horizontal and vertical extent of dark pixels inside a rectangle.
+struct Ink {
+    int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
+    bool any() const { return right >= 0; }
+};
+
+Ink InkIn(fw::TBitmap& bitmap, const RECT& r) {
+    Ink ink;
+    HDC dc = bitmap.Canvas()->Handle();
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (Dark(GetPixel(dc, x, y))) {
+                ink.left = std::min(ink.left, x);
+                ink.right = std::max(ink.right, x);
+                ink.top = std::min(ink.top, y);
+                ink.bottom = std::max(ink.bottom, y);
+            }
+    return ink;
+}
+
+// A windowless grid of 3 columns x 3 rows, 100 x 24 cells, painted into a bitmap.
+class GridPicture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        grid = std::make_unique<TVxStringGrid>(nullptr);
+        grid->SetBorderStyle(fw::bsNone);
+        grid->SetScrollBars(fw::ssNone);
+        grid->SetColCount(3);
+        grid->SetRowCount(3);
+        grid->SetDefaultColWidth(100);
+        grid->SetDefaultRowHeight(24);
+        grid->SetBounds(0, 0, 303, 75);
+        grid->SetColor(fw::clWhite);
+        grid->SetFixedColor(fw::clWhite);
+        grid->Font()->SetColor(fw::clBlack);
+        grid->FixedFont()->SetColor(fw::clBlack);
+        grid->SetOptions(grid->Options() & ~unsigned(fw::goFixedVertLine | fw::goFixedHorzLine));
+    }
+    void Paint() {
+        bitmap = std::make_unique<fw::TBitmap>(303, 75);
+        grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), 0);
+    }
+    RECT Cell(int c, int r) const { return RECT{c * 101 + 1, r * 25 + 1, c * 101 + 99, r * 25 + 23}; }
+    std::unique_ptr<TVxStringGrid> grid;
+    std::unique_ptr<fw::TBitmap> bitmap;
+};
+
+TEST_F(GridPicture, AlignmentPerColumn) {
+    grid->OnGetCellAlignment = [](TVxStringGrid*, int col, int, fw::TGridDrawState, fw::TAlignment& a) {
+        if (col == 1) a = fw::taRightJustify;
+        if (col == 2) a = fw::taCenter;
+    };
+    for (int c = 0; c < 3; ++c) grid->SetCells(c, 2, L"WWW");  // row 1 holds the (selected) current cell
+    Paint();
+    const Ink left = InkIn(*bitmap, Cell(0, 2)), right = InkIn(*bitmap, Cell(1, 2)), centre = InkIn(*bitmap, Cell(2, 2));
+    ASSERT_TRUE(left.any());
+    ASSERT_TRUE(right.any());
+    ASSERT_TRUE(centre.any());
+    EXPECT_LE(left.left, 0 * 101 + 4);         // starts 2 pixels inside the cell
+    EXPECT_GE(right.right, 1 * 101 + 100 - 8);  // ends 2 pixels (and the glyph's bearing) before the cell's end
+    EXPECT_LE(right.left - 101, 100 - 3 - 20);
+    const int mid = (centre.left + centre.right) / 2;
+    EXPECT_NEAR(mid, 2 * 101 + 50, 3);
+}
+
+TEST_F(GridPicture, DefaultAlignmentAppliesToEveryCell) {
+    grid->SetAlignment(fw::taRightJustify);
+    grid->SetCells(1, 2, L"abc");
+    Paint();
+    const Ink ink = InkIn(*bitmap, Cell(1, 2));
+    ASSERT_TRUE(ink.any());
+    EXPECT_GE(ink.right, 101 + 100 - 8);
+}
+
+TEST_F(GridPicture, FixedCellsUseTheFixedFont) {
+    grid->FixedFont()->SetHeight(-16);  // still lower than the row
+    grid->FixedFont()->SetStyle(fw::fsBold);
+    grid->SetCells(1, 0, L"HHH");  // fixed row
+    grid->SetCells(1, 2, L"HHH");
+    Paint();
+    const Ink fixed = InkIn(*bitmap, Cell(1, 0)), plain = InkIn(*bitmap, Cell(1, 2));
+    ASSERT_TRUE(fixed.any());
+    ASSERT_TRUE(plain.any());
+    EXPECT_GT(fixed.bottom - fixed.top, plain.bottom - plain.top + 3);
+    EXPECT_GT(fixed.right - fixed.left, plain.right - plain.left);
+}
+
+TEST_F(GridPicture, FixedFontIsSelectedEvenWithOnDrawCell) {
+    grid->FixedFont()->SetHeight(-20);
+    std::vector<int> heights;
+    grid->OnDrawCell = [&](fw::TObject*, int col, int row, const RECT&, fw::TGridDrawState) {
+        if (col == 1 && row == 0) heights.push_back(grid->Canvas()->Font()->Height());
+    };
+    Paint();
+    ASSERT_EQ(heights.size(), 1u);
+    EXPECT_EQ(heights[0], -20);
+}
+
+TEST_F(GridPicture, RowLowerThanTheTextIsNotDrawn) {
+    grid->SetRowHeights(1, 5);
+    grid->SetCells(1, 1, L"HHH");
+    grid->SetCells(1, 2, L"HHH");
+    Paint();
+    const RECT low{101, 25, 201, 30};
+    EXPECT_FALSE(InkIn(*bitmap, low).any());
+    EXPECT_TRUE(InkIn(*bitmap, RECT{101, 31, 201, 55}).any());
+}
+
+TEST_F(GridPicture, CanvasPropertiesEventColoursTheCell) {
+    grid->OnSetCanvasProperties = [&](fw::TObject*, int col, int row, const RECT&, fw::TGridDrawState) {
+        if (col == 2 && row == 2) grid->Canvas()->Brush()->SetColor(fw::clLime);
+    };
+    Paint();
+    EXPECT_EQ(bitmap->Canvas()->Pixels(2 * 101 + 50, 2 * 25 + 12), fw::clLime);
+    EXPECT_EQ(bitmap->Canvas()->Pixels(1 * 101 + 50, 2 * 25 + 12), fw::clWhite);
+}
+
+// ---- a shown grid: mouse, messages, editor ----
+
+class ShownGrid : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        form = new fw::TForm(nullptr);
+        form->SetBounds(20, 20, 520, 420);
+        form->Show();
+        Pump();
+    }
+    static void TearDownTestSuite() {
+        delete form;
+        form = nullptr;
+    }
+    void SetUp() override {
+        grid = new TVxStringGrid(form);
+        grid->SetParent(form);
+        grid->SetBounds(0, 0, 400, 300);
+        for (int r = 0; r < grid->RowCount(); ++r)
+            for (int c = 0; c < grid->ColCount(); ++c) grid->SetCells(c, r, Name(c, r));
+        Pump();
+    }
+    void TearDown() override { delete grid; }
+    static void Pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    void Press(UINT down, UINT up, int c1, int r1, int c2, int r2) {
+        const RECT a = grid->CellRect(c1, r1), b = grid->CellRect(c2, r2);
+        SendMessageW(grid->Handle(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON,
+                     MAKELPARAM(a.left + 3, a.top + 3));
+        SendMessageW(grid->Handle(), up, 0, MAKELPARAM(b.left + 3, b.top + 3));
+    }
+    static fw::TForm* form;
+    TVxStringGrid* grid = nullptr;
+};
+
+fw::TForm* ShownGrid::form = nullptr;
+
+TEST_F(ShownGrid, CaptionClickOnlyForOneFixedCellAndTheLeftButton) {
+    std::vector<std::pair<int, int>> clicks;
+    grid->OnCaptionClick = [&](TVxStringGrid*, int c, int r) { clicks.push_back({c, r}); };
+    Press(WM_LBUTTONDOWN, WM_LBUTTONUP, 2, 0, 3, 0);  // released on another fixed cell
+    Press(WM_RBUTTONDOWN, WM_RBUTTONUP, 2, 0, 2, 0);  // another button
+    Press(WM_LBUTTONDOWN, WM_LBUTTONUP, 2, 2, 2, 2);  // not fixed
+    EXPECT_TRUE(clicks.empty());
+    Press(WM_LBUTTONDOWN, WM_LBUTTONUP, 2, 0, 2, 0);
+    Press(WM_LBUTTONDOWN, WM_LBUTTONUP, 0, 3, 0, 3);
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(clicks[0], std::make_pair(2, 0));
+    EXPECT_EQ(clicks[1], std::make_pair(0, 3));
+}
+
+TEST_F(ShownGrid, PressAndReleaseOutsideTheCellsIsNoCaptionClick) {
+    int clicks = 0;
+    grid->OnCaptionClick = [&](TVxStringGrid*, int, int) { ++clicks; };
+    grid->SetRowCount(2);
+    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(390, 250));
+    SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(390, 250));
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(ShownGrid, ActivationMessageMovesAndOpensTheEditorWithTextSelected) {
+    grid->SetOptions(grid->Options() | fw::goEditing);
+    grid->SetFocus();
+    Pump();
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 3);
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_TRUE(grid->EditorMode());
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_TRUE(grid->InplaceEditor()->IsShown());
+    EXPECT_EQ(grid->InplaceEditor()->Text(), Name(2, 3));
+    DWORD start = 1, end = 0;
+    SendMessageW(grid->InplaceEditor()->Handle(), EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, DWORD(Name(2, 3).size()));
+}
+
+TEST_F(ShownGrid, ActivationMessageIgnoresFixedAndOutsideCells) {
+    grid->SetOptions(grid->Options() | fw::goEditing);
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 0, 3);   // fixed column
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 0);   // fixed row
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 99);  // below the grid
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, WPARAM(-1), 2);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_FALSE(grid->EditorMode());
+}
+
+TEST_F(ShownGrid, ShowEditorEventMayForbidTheEditor) {
+    grid->SetOptions(grid->Options() | fw::goEditing);
+    grid->OnShowEditor = [](TVxStringGrid*, int col, int, bool& allow) { allow = col != 2; };
+    grid->SetFocus();
+    Pump();
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 2);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_TRUE(grid->InplaceEditor() == nullptr || !grid->InplaceEditor()->IsShown());
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 3, 2);
+    EXPECT_TRUE(grid->EditorMode());
+}
+
+TEST_F(ShownGrid, PickListComesFromTheEditStyleEvent) {
+    grid->SetOptions(grid->Options() | fw::goEditing);
+    grid->OnGetEditStyle = [](TVxStringGrid*, int, int, fw::TStrings* list, fw::TEditStyle& style) {
+        list->Add(L"red");
+        list->Add(L"green");
+        style = fw::esPickList;
+    };
+    int closeUps = 0;
+    grid->OnListBoxCloseUp = [&](fw::TObject*) { ++closeUps; };
+    grid->SetFocus();
+    Pump();
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 1, 1);
+    auto* editor = dynamic_cast<vx::TExInplaceEditList*>(grid->InplaceEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->EditStyle(), fw::esPickList);
+    ASSERT_EQ(editor->ActiveList(), editor->PickList());
+    EXPECT_EQ(editor->PickList()->Items()->Text(), L"red\r\ngreen\r\n");
+    editor->DropDown();
+    EXPECT_TRUE(editor->ListVisible());
+    editor->PickList()->SetItemIndex(1);
+    editor->CloseUp(true);
+    EXPECT_EQ(closeUps, 1);
+    EXPECT_EQ(grid->Cells(1, 1), L"green");
+}
+
+TEST_F(ShownGrid, EllipsisButtonFiresTheGridsEvent) {
+    grid->SetOptions(grid->Options() | fw::goEditing);
+    grid->OnGetEditStyle = [](TVxStringGrid*, int, int, fw::TStrings*, fw::TEditStyle& style) { style = fw::esEllipsis; };
+    int clicks = 0;
+    grid->OnEditButtonClick = [&](fw::TObject* sender) {
+        EXPECT_EQ(sender, grid);
+        ++clicks;
+    };
+    grid->SetFocus();
+    Pump();
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 1, 1);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    HWND edit = grid->InplaceEditor()->Handle();
+    RECT client;
+    GetClientRect(edit, &client);
+    SendMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right - 3, 5));
+    SendMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(client.right - 3, 5));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ShownGrid, LeavingTheEditorReportsTheCellAndText) {
+    auto* other = new fw::TWinControl(form);
+    other->SetParent(form);
+    other->SetBounds(420, 0, 50, 20);
+    other->SetTabStop(true);
+    grid->SetOptions(grid->Options() | fw::goEditing);
+    std::vector<std::wstring> exits;
+    grid->OnExitCell = [&](TVxStringGrid*, int c, int r, const std::wstring& text) {
+        exits.push_back(Name(c, r) + L"=" + text);
+    };
+    grid->SetFocus();
+    Pump();
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 3, 2);
+    Pump();
+    other->SetFocus();
+    Pump();
+    ASSERT_EQ(exits.size(), 1u);
+    EXPECT_EQ(exits[0], L"3,2=" + Name(3, 2));
+    delete other;
+}
+
+TEST_F(ShownGrid, AlignmentReachesTheEditorsWindow) {
+    grid->SetOptions(grid->Options() | fw::goEditing);
+    grid->SetFocus();
+    Pump();
+    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 1, 1);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    grid->SetAlignment(fw::taRightJustify);
+    EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_RIGHT);
+    grid->SetAlignment(fw::taCenter);
+    EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_CENTER);
+}
+
+// A child window that answers reflected commands.
+class CommandTarget : public fw::TWinControl {
+public:
+    using TWinControl::TWinControl;
+    int commands = 0;
+    void WndProc(fw::TMessage& m) override {
+        if (m.Msg == fw::CN_COMMAND) {
+            ++commands;
+            m.Result = 77;
+            return;
+        }
+        TWinControl::WndProc(m);
+    }
+};
+
+TEST_F(ShownGrid, CommandsOfOtherWindowsAreReflectedToThem) {
+    auto* target = new CommandTarget(grid);
+    target->SetParent(grid);
+    target->SetBounds(0, 0, 10, 10);
+    const LRESULT result = SendMessageW(grid->Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
+                                        reinterpret_cast<LPARAM>(target->Handle()));
+    EXPECT_EQ(target->commands, 1);
+    EXPECT_EQ(result, 77);
+}
+
+TEST_F(ShownGrid, ScrollAndWidthEvents) {
+    grid->SetRowCount(60);
+    grid->SetColCount(20);
+    int vertical = 0, horizontal = 0, widths = 0;
+    grid->OnVerticalScroll = [&](fw::TObject*) { ++vertical; };
+    grid->OnHorizontalScroll = [&](fw::TObject*) { ++horizontal; };
+    grid->OnColWidthsChanged = [&](fw::TObject*) { ++widths; };
+    SendMessageW(grid->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(grid->Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
+    grid->SetColWidths(2, 30);
+    EXPECT_EQ(vertical, 1);
+    EXPECT_EQ(horizontal, 1);
+    EXPECT_EQ(widths, 1);
+    EXPECT_EQ(grid->TopRow(), 2);
+}
+
+}  // namespace

@@ -1,0 +1,242 @@
+// HTML, RTF, DIF, SYLK and spreadsheet documents written by the engine.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "framework/Graphics.h"
+#include "tests/export/ExportTestSource.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+class DocumentFormats : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = testenv::NewScratchFolder(L"export-docs");
+        e_ = std::make_unique<TTestExport>();
+        e_->Names = {L"Name", L"Size"};
+        e_->Rows = {{L"a.txt", L"12"}, {L"x <b> & \"q\"", L""}};
+        e_->SetExportStyle(xsFile);
+        e_->SetFileName(folder_ + L"\\doc");
+        e_->SetOptions(e_->Options().Exclude(xoShowExportDate));
+        e_->HTML()->SetTitle(L"Tabulorin & Co");
+        e_->OnError = [this](fw::TObject*, TztExportError code) { errors_.push_back(code); };
+    }
+    void TearDown() override { EXPECT_TRUE(errors_.empty()); }
+
+    std::string Run(TztExportType Type) {
+        e_->SetExportType(Type);
+        e_->Execute();
+        return ReadBytes(folder_ + L"\\doc." + e_->GetDefaultExtension());
+    }
+
+    std::wstring folder_;
+    std::unique_ptr<TTestExport> e_;
+    std::vector<TztExportError> errors_;
+};
+
+std::vector<std::pair<int, std::string>> Records(const std::string& s) {
+    std::vector<std::pair<int, std::string>> out;
+    for (size_t i = 0; i + 4 <= s.size();) {
+        const int code = uint8_t(s[i]) | (uint8_t(s[i + 1]) << 8);
+        const size_t len = uint8_t(s[i + 2]) | (uint8_t(s[i + 3]) << 8);
+        out.emplace_back(code, s.substr(i + 4, len));
+        i += 4 + len;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(DocumentFormats, HtmlWithTheMainWindowsSettings) {
+    const std::string expected =
+        "<!-- THIS FILE WAS CREATED BY ZETTEL'S EXPORT COMPONENTS -->\r\n"
+        "<!-- DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 TRANSITIONAL//EN\" -->\r\n"
+        "<HTML>\r\n"
+        " <HEAD>\r\n"
+        "  <META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">\r\n"
+        "  <META NAME = \"GENERATOR\" CONTENT = \"Zettel's Export Components 2.38\">\r\n"
+        "  <META NAME = \"Author\" CONTENT = \"Dovrelanz\" >\r\n"
+        "  <META NAME = \"Description\" CONTENT = \"https://dovrelanz.example/\">\r\n"
+        "  <TITLE>Tabulorin &amp; Co</TITLE>\r\n"
+        " </HEAD>\r\n"
+        " <BODY BGCOLOR=\"#FFFFFF\" LINK=\"#0000FF\" ALINK=\"#FF0000\" VLINK=\"#FFFF00\" TEXT=\"#000000\">\r\n"
+        " <FONT COLOR=\"#000000\" FACE=\"Arial,Helvetica\">\r\n"
+        "  <HR>\r\n"
+        "  <TABLE WIDTH=\"100%\" CELLPADDING=\"4\" CELLSPACING=\"0\" BORDER=\"1\" BGCOLOR=\"#FFFFCF\">\r\n"
+        "  <FONT COLOR=\"#000000\" FACE=\"Arial,Helvetica\">\r\n"
+        "   <TR BGCOLOR=\"#336699\">\r\n"
+        "    <TD><B><FONT COLOR=\"#FFFFFF\"><small>Name</small></FONT></B></TD>\r\n"
+        "    <TD><B><FONT COLOR=\"#FFFFFF\"><small>Size</small></FONT></B></TD>\r\n"
+        "   </TR>\r\n"
+        "   <TR>\r\n"
+        "    <TD><small>a.txt</small></TD>\r\n"
+        "    <TD><small>12</small></TD>\r\n"
+        "   </TR>\r\n"
+        "   <TR BGCOLOR=\"#FFFFFF\">\r\n"
+        "    <TD><small>x &lt;b&gt; &amp; &quot;q&quot;</small></TD>\r\n"
+        "    <TD><small>&nbsp;</small></TD>\r\n"
+        "   </TR>\r\n"
+        "  </FONT>\r\n"
+        "  </TABLE>\r\n"
+        "  <HR>\r\n"
+        " </FONT>\r\n"
+        " </BODY>\r\n"
+        "</HTML>\r\n";
+    EXPECT_EQ(Run(xtHTML), expected);
+}
+
+TEST_F(DocumentFormats, HtmlLinksRowNumbersAndCharset) {
+    e_->Rows = {{L"write to mailto:a@b.c?x=1&y=2", L"\u03a9"}};
+    e_->SetOptions(e_->Options().Include(xoRowNumbers).Exclude(xoShowHeader));
+    e_->HTML()->SetOptions({hoAutoLink});
+    e_->ColumnWidths()->Add(L"40%");
+    const std::string html = Run(xtHTML);
+    EXPECT_EQ(html.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(html.find("charset=utf-8\">"), std::string::npos);
+    EXPECT_EQ(html.find("<TITLE>"), std::string::npos);
+    EXPECT_NE(html.find("  <TABLE WIDTH=\"100%\" CELLPADDING=\"4\" CELLSPACING=\"0\" BGCOLOR=\"#FFFFCF\">\r\n"
+                        "  <FONT COLOR=\"#000000\" FACE=\"Arial,Helvetica\">\r\n   <TR>\r\n"
+                        "    <TD ALIGN=\"Right\">1</TD>\r\n"
+                        "    <TD WIDTH=\"40%\"><small><A HREF=\"write to mailto:a@b.c?x=1&amp;y=2\">"
+                        "write to mailto:a@b.c?x=1&amp;y=2</A></small></TD>\r\n"
+                        "    <TD><small>\xCE\xA9</small></TD>\r\n"),
+              std::string::npos)
+        << html;
+}
+
+TEST_F(DocumentFormats, HtmlCustomColours) {
+    e_->HTML()->SetTemplate(ctCustom);
+    e_->HTML()->CustomColors()->SetHeaderBackground(fw::clRed);
+    e_->HTML()->CustomColors()->SetTableFontFace(L"Verdana");
+    const std::string html = Run(xtHTML);
+    EXPECT_NE(html.find("<TR BGCOLOR=\"#FF0000\">"), std::string::npos);
+    EXPECT_NE(html.find("FACE=\"Verdana\""), std::string::npos);
+}
+
+TEST_F(DocumentFormats, RtfTableRows) {
+    e_->Names = {L"A", L"B", L"C"};
+    e_->Rows = {{L"C:\\Users\\x\\a.txt", L"{b}", L"caf\u00e9 \u03a9"}, {L"2", L"", L"x  y"}};
+    fw::TFont* table = e_->DOC_RTF()->CustomSettings()->TableFont();
+    table->SetSize(8);
+    table->SetStyle(fw::fsBold | fw::fsItalic);
+    const std::string rtf = Run(xtRTF);
+    EXPECT_EQ(rtf.substr(0, 38), "{\\rtf1\\ansi\\deff0\\deftab720\r\n{\\fonttbl");
+    EXPECT_NE(rtf.find("{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;\\red0\\green0\\blue0;"
+                       "\\red0\\green0\\blue128;\\red255\\green255\\blue255;\\red128\\green255\\blue0;}\r\n"
+                       "\\margl461\\margr562\\margt101\\margb101\\par \\pard\\plain\\cgrid\r\n"),
+              std::string::npos);
+    if (fw::ScreenPixelsPerInch() == 96) {
+        EXPECT_NE(rtf.find("\\cellx1458"), std::string::npos);
+        EXPECT_NE(rtf.find("\\cellx2917"), std::string::npos);
+        EXPECT_NE(rtf.find("\\cellx4375"), std::string::npos);
+    }
+    EXPECT_NE(rtf.find(" {\\f2\\fs16\\b\\i\\cf2\\cgrid0 C:\\\\Users\\\\x\\\\a.txt\\cell \\{b\\}\\cell "
+                       "caf\\'e9 {\\u937?}\\cell }\\pard \\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row}\r\n"),
+              std::string::npos)
+        << rtf;
+    EXPECT_NE(rtf.find("\\cell x \\'20y\\cell }"), std::string::npos) << "a run of blanks survives";
+    // Caption row, then even and odd rows, shaded as the template says.
+    const size_t caption = rtf.find("\\clcbpat3");
+    const size_t even = rtf.find("\\clcbpat4");
+    const size_t odd = rtf.find("\\clcbpat5");
+    EXPECT_TRUE(caption < even && even < odd);
+    EXPECT_EQ(rtf.substr(rtf.size() - 2), "}}");
+    EXPECT_EQ(Run(xtWord), rtf) << "the word-processor document is the same";
+}
+
+TEST_F(DocumentFormats, DifCountsWhatItWrites) {
+    e_->Rows = {{L"say \"hi\"", L"a b"}, {L"007", L""}};
+    e_->HiddenColumns = {1};
+    EXPECT_EQ(Run(xtDIF),
+              "TABLE\r\n0,1\r\n\"TTESTEXPORT\"\r\nVECTORS\r\n0,1\r\n\"\"\r\nTUPLES\r\n0,3\r\n\"\"\r\n"
+              "DATA\r\n0,0\r\n\"\"\r\n"
+              "-1,0\r\nBOT\r\n1,0\r\n\"Name\"\r\n"
+              "-1,0\r\nBOT\r\n1,0\r\n\"say \"hi\"\"\r\n"
+              "-1,0\r\nBOT\r\n1,0\r\n\"007\"\r\n"
+              "-1,0\r\nEOD\r\n");
+    e_->HiddenColumns.clear();
+    e_->SetOptions(e_->Options().Include(xoRowNumbers).Exclude(xoShowHeader));
+    const std::string dif = Run(xtDIF);
+    EXPECT_NE(dif.find("VECTORS\r\n0,3\r\n\"\"\r\nTUPLES\r\n0,2\r\n"), std::string::npos);
+    EXPECT_NE(dif.find("BOT\r\n1,0\r\n\"2\"\r\n1,0\r\n\"007\"\r\n1,0\r\n\"\"\r\n-1,0\r\nEOD"), std::string::npos);
+}
+
+TEST_F(DocumentFormats, SylkCells) {
+    e_->Rows = {{L"say \"hi\"", L"a;b & c"}, {L"", L"\u03a9"}};
+    EXPECT_EQ(Run(xtSYLK),
+              "ID;PTTESTEXPORT\r\n"
+              "C;X1;Y1;K\"Name\"\r\nC;X2;Y1;K\"Size\"\r\n"
+              "C;X1;Y2;K\"say \"hi\"\"\r\nC;X2;Y2;K\"a;;b & c\"\r\n"
+              "C;X1;Y3;K\"\"\r\nC;X2;Y3;K\"?\"\r\n"
+              "E\r\n");
+    e_->SetOptions(e_->Options().Include(xoRowNumbers));
+    const std::string sylk = Run(xtSYLK);
+    EXPECT_NE(sylk.find("C;X2;Y1;K\"Name\"\r\nC;X3;Y1;K\"Size\"\r\nC;X1;Y2;K\"1\"\r\nC;X2;Y2;K\"say"),
+              std::string::npos);
+}
+
+TEST_F(DocumentFormats, SpreadsheetCells) {
+    e_->Rows = {{L"12", L"007"}, {L"3.5", L"70000"}, {L"1e5", L"-0"}};
+    e_->SetOptions(e_->Options().Include(xoRowNumbers));
+    const auto records = Records(Run(xtExcel));
+    ASSERT_GT(records.size(), 10u);
+    EXPECT_EQ(records[0].first, 0x0009);
+    std::vector<int> codes;
+    for (const auto& r : records) codes.push_back(r.first);
+    // Head: fonts, footer, margins left, bottom, top, right; the format record.
+    const std::vector<int> head = {0x0009, 0x0042, 0x0000, 0x0031, 0x0031, 0x0031,
+                                   0x0015, 0x0026, 0x0029, 0x0028, 0x0027, 0x0043};
+    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 12), head);
+    // Caption row: a blank, then two labels in font 1 with all borders.
+    EXPECT_EQ(codes[12], 0x0001);
+    EXPECT_EQ(records[13].second.substr(4, 3), std::string("\x40\x40\x78", 3));
+    // Rows: row number, then the cells; numbers only where the text comes back the same.
+    const std::vector<int> cells = {0x0002, 0x0002, 0x0004,   // 1, 12, 007
+                                    0x0002, 0x0003, 0x0003,   // 2, 3.5, 70000
+                                    0x0002, 0x0004, 0x0004};  // 3, 1e5, -0
+    EXPECT_EQ(std::vector<int>(codes.begin() + 15, codes.begin() + 24), cells);
+    EXPECT_EQ(records[15].second.substr(0, 4), std::string("\x01\0\0\0", 4));  // row 2, column 1
+    EXPECT_EQ(records[15].second.substr(4, 3), std::string("\x40\x80\x78", 3));
+    EXPECT_EQ(codes.back(), 0x000A);
+}
+
+TEST_F(DocumentFormats, SpreadsheetStopsAtItsLastRow) {
+    e_->Rows.assign(65540, {L"r", L"1"});
+    e_->SetOptions(e_->Options().Exclude(xoShowHeader));
+    int exported = 0;
+    e_->OnExport = [&](fw::TObject*, uint32_t, uint32_t, const TztValues&, bool&) { ++exported; };
+    const auto records = Records(Run(xtExcel));
+    EXPECT_EQ(exported, 65540);
+    int lastRow = -1, cellsInLastRow = 0;
+    for (const auto& r : records) {
+        if (r.first != 0x0004 && r.first != 0x0002) continue;
+        const int row = uint8_t(r.second[0]) | (uint8_t(r.second[1]) << 8);
+        if (row > lastRow) {
+            lastRow = row;
+            cellsInLastRow = 0;
+        }
+        if (row == lastRow) ++cellsInLastRow;
+    }
+    EXPECT_EQ(lastRow, 65534);
+    EXPECT_EQ(cellsInLastRow, 2) << "no row is written over";
+}
+
+TEST_F(DocumentFormats, SpreadsheetHeaderLinesGoDownTheFirstColumn) {
+    e_->OnGetHeader = [](fw::TObject*, uint32_t, std::wstring& h) { h = L"h1\r\nh2"; };
+    e_->OnGetFooter = [](fw::TObject*, uint32_t, std::wstring& f) { f = L"f1"; };
+    e_->EXCEL()->SetOptions({reCellsAsText});
+    std::vector<std::pair<int, int>> cells;  // (row, column) of each cell, in order
+    std::vector<std::string> texts;
+    for (const auto& r : Records(Run(xtExcel))) {
+        if (r.first != 0x0004 && r.first != 0x0001) continue;
+        cells.emplace_back(uint8_t(r.second[0]), uint8_t(r.second[2]));
+        texts.push_back(r.first == 0x0001 ? "<blank>" : r.second.substr(8));
+    }
+    const std::vector<std::pair<int, int>> where = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1},
+                                                    {4, 0}, {4, 1}, {5, 0}, {5, 1}, {7, 0}};
+    EXPECT_EQ(cells, where);
+    EXPECT_EQ(texts, (std::vector<std::string>{"h1", "h2", "<blank>", "Name", "Size", "a.txt", "12",
+                                               "x <b> & \"q\"", "", "f1"}));
+}

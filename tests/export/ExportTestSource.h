@@ -1,0 +1,135 @@
+#pragma once
+// A small in-memory data source for the export engine, and helpers shared by
+// the export tests (reading files back, recording events and message boxes).
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "export/CustomExport.h"
+#include "framework/Application.h"
+
+class TTestExport : public TztCustomExport {
+public:
+    explicit TTestExport(fw::TComponent* AOwner = nullptr) : TztCustomExport(AOwner) {
+        SetOptions(Options().Exclude(xoShowProgress));
+    }
+
+    // The table: data rows of texts, the source's own column names.
+    std::vector<std::vector<std::wstring>> Rows;
+    std::vector<std::wstring> Names;
+    std::vector<int> Alignments;       // per column; missing means 0
+    std::vector<int> HiddenColumns;    // columns ColumnExported refuses
+    std::vector<int> SelectedRows;     // rows RowSelected accepts
+    bool Assigned = true;
+    int NullCell = -1;                 // a column whose cells are null values
+
+    using TztCustomExport::CurrentRow;
+    using TztCustomExport::ExportedCount;
+    using TztCustomExport::RecordCount;
+
+    std::vector<std::wstring> Calls;   // data operations and hooks, in order
+
+protected:
+    void BeforeExport() override { Calls.push_back(L"BeforeExport"); }
+    void AfterExport() override { Calls.push_back(L"AfterExport"); }
+    void FirstRow() override { SetCurrentRow(0); }
+    int ColumnAlignment(int Col) override {
+        return Col < int(Alignments.size()) ? Alignments[size_t(Col)] : 0;
+    }
+    bool SourceAssigned() override { return Assigned; }
+    bool EndOfRows() override { return CurrentRow() >= Rows.size(); }
+    bool ColumnExported(int Col) override {
+        for (int c : HiddenColumns)
+            if (c == Col) return false;
+        return true;
+    }
+    bool RowSelected(int Row) override {
+        for (int r : SelectedRows)
+            if (r == Row) return true;
+        return false;
+    }
+    int NaturalColumnWidth(int Col) override {
+        size_t width = 0;
+        for (const auto& row : Rows)
+            if (size_t(Col) < row.size()) width = std::max(width, row[size_t(Col)].size());
+        return int(width);
+    }
+    std::wstring ColumnCaption(int Col) override {
+        return Col < int(Names.size()) ? Names[size_t(Col)] : L"Col" + std::to_wstring(Col);
+    }
+    int PrepareColumns() override {
+        Calls.push_back(L"PrepareColumns");
+        return int(Names.size());
+    }
+    TztValues GetRowValues() override {
+        TztValues values;
+        const auto& row = Rows[CurrentRow()];
+        for (size_t col = 0; col < Names.size(); ++col) {
+            if (int(col) == NullCell)
+                values.push_back(TztVariant::Null());
+            else
+                values.emplace_back(col < row.size() ? row[col] : std::wstring());
+        }
+        return values;
+    }
+    int GetRowCount() override { return int(Rows.size()); }
+    std::wstring ClassName() const override { return L"TTestExport"; }
+};
+
+// The bytes of a file ("" when missing).
+inline std::string ReadBytes(const std::wstring& FileName) {
+    std::ifstream in(FileName.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool FileThere(const std::wstring& FileName) {
+    return GetFileAttributesW(FileName.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// UTF-16 text as UTF-8 (for comparing with file bytes and for JSON).
+inline std::string Utf8(const std::wstring& Text) {
+    if (Text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// Records every message box instead of showing it; restores the hook on exit.
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder() {
+        saved_ = fw::TApplication::MessageBoxHook;
+        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& Text, const std::wstring&,
+                                                  unsigned) {
+            Texts.push_back(Text);
+            return IDOK;
+        };
+    }
+    ~MessageBoxRecorder() { fw::TApplication::MessageBoxHook = saved_; }
+    std::vector<std::wstring> Texts;
+
+private:
+    decltype(fw::TApplication::MessageBoxHook) saved_;
+};
+
+// Records viewer calls instead of opening anything; answers with Result.
+class ViewerRecorder {
+public:
+    explicit ViewerRecorder(intptr_t Result = 42) : result_(Result) {
+        saved_ = TztCustomExport::ViewerHook;
+        TztCustomExport::ViewerHook = [this](HWND, const std::wstring& File, const std::wstring&, int) {
+            Files.push_back(File);
+            return result_;
+        };
+    }
+    ~ViewerRecorder() { TztCustomExport::ViewerHook = saved_; }
+    std::vector<std::wstring> Files;
+
+private:
+    intptr_t result_;
+    decltype(TztCustomExport::ViewerHook) saved_;
+};

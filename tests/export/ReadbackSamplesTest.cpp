@@ -1,0 +1,164 @@
+// Writes one sample document per format into the scratch drive, with the cells
+// they must give back, for the host-side read-back by independent programs
+// (readback.py, run by CTest after this executable).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "export/StringGridExport.h"
+#include "framework/Grids.h"
+#include "tests/export/ExportTestSource.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+const std::vector<std::wstring> kCaptions = {L"Name", L"Size, bytes", L"Notes \"x\"", L"Path"};
+
+std::vector<std::vector<std::wstring>> SampleRows() {
+    std::wstring longCell;
+    while (longCell.size() < 300) longCell += L"long cell " + std::to_wstring(longCell.size()) + L" ";
+    return {
+        {L"a,b", L"say \"hi\"", L"semi;colon", L"  both ends  "},
+        {L"C:\\Users\\x\\a.txt", L"a&b", L"<tag>", L"x > y & z < w"},
+        {L"\u03a9mega \u0416", L"caf\u00e9 \u00fc", L"", longCell},
+        {L"007", L"1e5", L"12", L"3.5"},
+        {L"", L"", L"", L""},
+        {L"{braces}", L"back\\slash\\", L"mailto:x@y.z", L"it's"},
+        {L"70000", L"0x1A", L"-0", L"inf"},
+    };
+}
+
+std::string Json(const std::wstring& Text) {
+    std::string out = "\"";
+    for (unsigned char c : Utf8(Text)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+class ReadbackSamples : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = testenv::ScratchRoot() + L"export-readback";
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        owner_ = std::make_unique<fw::TComponent>(nullptr);
+        grid_ = new fw::TStringGrid(owner_.get());
+        e_ = new TztStringGridExport(owner_.get());
+        e_->SetStringGrid(grid_);
+        // The main window's settings, without the date line (it is no cell).
+        e_->SetExportStyle(xsFile);
+        e_->SetOptions({xoClipboardMessage, xoFooterLine, xoHeaderLine, xoShowHeader, xoUseAlignments});
+        e_->HTML()->SetTitle(L"Tabulorin");
+        e_->OnError = [this](fw::TObject*, TztExportError code) { errors_.push_back(code); };
+    }
+    void Fill(const std::vector<std::vector<std::wstring>>& Rows) {
+        grid_->SetColCount(int(kCaptions.size()));
+        grid_->SetFixedRows(0);
+        grid_->SetFixedCols(0);
+        grid_->SetRowCount(std::max<int>(1, int(Rows.size())));
+        for (int r = 0; r < grid_->RowCount(); ++r)
+            for (int c = 0; c < grid_->ColCount(); ++c) grid_->SetCells(c, r, L"");
+        for (int r = 0; r < int(Rows.size()); ++r)
+            for (int c = 0; c < int(Rows[size_t(r)].size()); ++c) grid_->SetCells(c, r, Rows[size_t(r)][size_t(c)]);
+        e_->Captions()->Clear();
+        for (const auto& caption : kCaptions) e_->Captions()->Add(caption);
+    }
+    // Writes one sample and notes what a reader must find in it.
+    void Sample(const std::wstring& Name, TztExportType Type, const std::string& Format,
+                const std::vector<std::vector<std::wstring>>& Expected) {
+        e_->SetFileName(folder_ + L"\\" + Name);
+        e_->SetExportType(Type);
+        e_->Execute();
+        const std::wstring file = Name + L"." + e_->GetDefaultExtension();
+        ASSERT_TRUE(FileThere(folder_ + L"\\" + file)) << Utf8(file);
+        std::string entry = "  {\"file\": " + Json(file) + ", \"format\": \"" + Format + "\", \"rows\": [";
+        for (size_t r = 0; r < Expected.size(); ++r) {
+            entry += r ? ",\n    [" : "\n    [";
+            for (size_t c = 0; c < Expected[r].size(); ++c) entry += (c ? ", " : "") + Json(Expected[r][c]);
+            entry += "]";
+        }
+        entry += "]}";
+        entries_.push_back(entry);
+    }
+    void TearDown() override {
+        EXPECT_TRUE(errors_.empty());
+        std::string json = "{\"samples\": [\n";
+        for (size_t i = 0; i < entries_.size(); ++i) json += entries_[i] + (i + 1 < entries_.size() ? ",\n" : "\n");
+        json += "]}\n";
+        const std::wstring name = folder_ + L"\\" + expectedFile_;
+        FILE* f = _wfopen(name.c_str(), L"wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(json.data(), 1, json.size(), f);
+        fclose(f);
+    }
+
+    std::wstring folder_;
+    std::wstring expectedFile_;
+    std::unique_ptr<fw::TComponent> owner_;
+    fw::TStringGrid* grid_ = nullptr;
+    TztStringGridExport* e_ = nullptr;
+    std::vector<TztExportError> errors_;
+    std::vector<std::string> entries_;
+};
+
+}  // namespace
+
+TEST_F(ReadbackSamples, EveryFormat) {
+    expectedFile_ = L"expected-formats.json";
+    const auto rows = SampleRows();
+    Fill(rows);
+    std::vector<std::vector<std::wstring>> expected = {kCaptions};
+    expected.insert(expected.end(), rows.begin(), rows.end());
+    Sample(L"sample", xtCSV, "csv", expected);
+    Sample(L"tab", xtTAB, "tab", expected);
+    Sample(L"sample", xtHTML, "html", expected);
+    Sample(L"sample", xtRTF, "rtf", expected);
+    Sample(L"sample", xtWord, "rtf", expected);
+    Sample(L"sample", xtDIF, "dif", expected);
+    Sample(L"sample", xtSYLK, "sylk", expected);
+    Sample(L"sample", xtExcel, "xls", expected);
+
+    // Row numbers: the caption row's first field is empty.
+    e_->SetOptions(e_->Options().Include(xoRowNumbers));
+    std::vector<std::vector<std::wstring>> numbered;
+    for (size_t r = 0; r < expected.size(); ++r) {
+        numbered.push_back({r == 0 ? L"" : std::to_wstring(r)});
+        numbered.back().insert(numbered.back().end(), expected[r].begin(), expected[r].end());
+    }
+    Sample(L"numbered", xtCSV, "csv", numbered);
+    Sample(L"numbered", xtSYLK, "sylk-numbered", numbered);
+    Sample(L"numbered", xtExcel, "xls", numbered);
+    Sample(L"numbered", xtHTML, "html", numbered);
+}
+
+TEST_F(ReadbackSamples, AnsiOnlyAndEmptyGrids) {
+    expectedFile_ = L"expected-small.json";
+    // Every character in the code page: the file is in the code page.
+    std::vector<std::vector<std::wstring>> rows = {{L"\u20acuro", L"caf\u00e9", L"\u201cq\u201d", L"x"}};
+    Fill(rows);
+    Sample(L"ansi", xtCSV, "csv-ansi", {kCaptions, rows[0]});
+    Sample(L"ansi", xtHTML, "html-ansi", {kCaptions, rows[0]});
+
+    Fill({});
+    grid_->SetRowCount(0);
+    ASSERT_EQ(grid_->RowCount(), 1) << "a grid keeps one row";
+    // One empty row is all an empty grid has.
+    const std::vector<std::wstring> empty(kCaptions.size());
+    Sample(L"empty-caption", xtCSV, "csv", {kCaptions, empty});
+    Sample(L"empty-caption", xtHTML, "html", {kCaptions, empty});
+    Sample(L"empty-caption", xtExcel, "xls", {kCaptions, empty});
+    e_->SetOptions(e_->Options().Exclude(xoShowHeader));
+    Sample(L"empty", xtCSV, "csv", {empty});
+    Sample(L"empty", xtHTML, "html", {empty});
+    Sample(L"empty", xtDIF, "dif", {empty});
+}

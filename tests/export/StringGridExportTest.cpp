@@ -1,0 +1,127 @@
+// The string-grid data source.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "export/StringGridExport.h"
+#include "framework/Grids.h"
+#include "tests/export/ExportTestSource.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+class GridExport : public TztStringGridExport {
+public:
+    using TztStringGridExport::TztStringGridExport;
+    using TztStringGridExport::ColumnCaption;
+    using TztStringGridExport::ColumnExported;
+    using TztStringGridExport::NaturalColumnWidth;
+    using TztStringGridExport::PrepareColumns;
+    using TztStringGridExport::RowSelected;
+};
+
+class StringGridSource : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner_ = std::make_unique<fw::TComponent>(nullptr);
+        grid_ = new fw::TStringGrid(owner_.get());
+        grid_->SetColCount(3);
+        grid_->SetRowCount(10);
+        grid_->SetFixedRows(1);
+        for (int row = 0; row < 10; ++row)
+            for (int col = 0; col < 3; ++col)
+                grid_->SetCells(col, row, row == 0 ? L"Col" + std::to_wstring(col)
+                                                   : std::to_wstring(col) + L"." + std::to_wstring(row));
+        e_ = new GridExport(owner_.get());
+        e_->SetStringGrid(grid_);
+        e_->SetOptions(e_->Options().Exclude(xoShowProgress).Exclude(xoShowExportDate));
+        e_->SetExportStyle(xsFile);
+        folder_ = testenv::NewScratchFolder(L"export-grid");
+        e_->SetFileName(folder_ + L"\\grid");
+    }
+    std::string Run(TztExportType Type) {
+        e_->SetExportType(Type);
+        e_->Execute();
+        return ReadBytes(folder_ + L"\\grid." + e_->GetDefaultExtension());
+    }
+
+    std::unique_ptr<fw::TComponent> owner_;
+    fw::TStringGrid* grid_ = nullptr;
+    GridExport* e_ = nullptr;
+    std::wstring folder_;
+};
+
+}  // namespace
+
+TEST_F(StringGridSource, FixedRowGivesCaptionsAndIsSkipped) {
+    EXPECT_EQ(e_->Messages()->Caption(), L"Exporting String Grid");
+    EXPECT_EQ(e_->ColumnCaption(2), L"Col2");
+    EXPECT_EQ(e_->ColumnCaption(3), L"");
+    const std::string csv = Run(xtCSV);
+    EXPECT_EQ(csv.substr(0, 30), "Col0,Col1,Col2\r\n0.1,1.1,2.1\r\n0");
+    EXPECT_NE(csv.find("\r\n0.9,1.9,2.9\r\n"), std::string::npos);
+    EXPECT_EQ(csv.find("Col0", 1), std::string::npos);
+}
+
+TEST_F(StringGridSource, NoFixedRowsNameTheColumns) {
+    grid_->SetFixedRows(0);
+    EXPECT_EQ(e_->ColumnCaption(0), L"Name 0");
+    EXPECT_EQ(e_->ColumnCaption(1), L"Name 1");
+    const std::string csv = Run(xtCSV);
+    const std::string head = "\"Name 0\",\"Name 1\",\"Name 2\"\r\nCol0,Col1,Col2\r\n";
+    EXPECT_EQ(csv.substr(0, head.size()), head);
+}
+
+TEST_F(StringGridSource, NaturalWidthsCountEveryRow) {
+    grid_->SetCells(1, 0, L"twelve chars");
+    EXPECT_EQ(e_->PrepareColumns(), 3);
+    EXPECT_EQ(e_->NaturalColumnWidth(0), 4);
+    EXPECT_EQ(e_->NaturalColumnWidth(1), 12);
+    EXPECT_EQ(e_->NaturalColumnWidth(3), 0);
+    grid_->SetCells(2, 5, L"");
+    for (int row = 0; row < 10; ++row) grid_->SetCells(2, row, L"");
+    e_->PrepareColumns();
+    EXPECT_EQ(e_->NaturalColumnWidth(2), 0);
+}
+
+TEST_F(StringGridSource, WithoutRowSelectEverythingIsExportedAndNothingSelected) {
+    EXPECT_TRUE(e_->ColumnExported(0));
+    EXPECT_FALSE(e_->RowSelected(3));
+    e_->SetOptions(e_->Options().Include(xoSelectedRowsOnly));
+    EXPECT_EQ(Run(xtCSV), "Col0,Col1,Col2\r\n");
+}
+
+TEST_F(StringGridSource, RowSelectExportsTheSelection) {
+    grid_->SetOptions(grid_->Options() | fw::goRowSelect);
+    grid_->SetSelection(fw::TGridRect{1, 3, 2, 5});
+    const fw::TGridRect sel = grid_->Selection();
+    ASSERT_EQ(sel.Top, 3);
+    ASSERT_EQ(sel.Bottom, 5);
+    e_->SetOptions(e_->Options().Include(xoSelectedRowsOnly));
+    std::string expected = "Col1,Col2\r\n";
+    if (sel.Left == 0) expected = "Col0,Col1,Col2\r\n";
+    std::string csv = Run(xtCSV);
+    EXPECT_EQ(csv.substr(0, expected.size()), expected);
+    for (int row = 1; row < 10; ++row) {
+        const bool wanted = row >= 3 && row <= 5;
+        EXPECT_EQ(csv.find("2." + std::to_string(row)) != std::string::npos, wanted) << row;
+    }
+    EXPECT_EQ(csv.find("0.4") != std::string::npos, sel.Left == 0);
+}
+
+TEST_F(StringGridSource, DifCountsColumnsAndTuples) {
+    const std::string dif = Run(xtDIF);
+    // Three columns; the caption row and nine data rows.
+    const std::string head =
+        "TABLE\r\n0,1\r\n\"TZTSTRINGGRIDEXPORT\"\r\nVECTORS\r\n0,3\r\n\"\"\r\nTUPLES\r\n0,10\r\n\"\"\r\n";
+    EXPECT_EQ(dif.substr(0, head.size()), head);
+}
+
+TEST_F(StringGridSource, RemovedGridLeavesNoSource) {
+    std::vector<TztExportError> errors;
+    e_->OnError = [&](fw::TObject*, TztExportError code) { errors.push_back(code); };
+    delete grid_;
+    EXPECT_EQ(e_->StringGrid(), nullptr);
+    e_->Execute();
+    EXPECT_EQ(errors, std::vector<TztExportError>{xeComponentIsNull});
+}

@@ -1,0 +1,434 @@
+// Graphics: colours, the drawing tools' handles and notices, and a canvas drawing
+// into a memory bitmap that the tests read back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "framework/Exception.h"
+#include "framework/Graphics.h"
+
+namespace {
+
+// A 32-bit top-down bitmap in a memory context, filled white.
+class MemoryBitmap {
+public:
+    MemoryBitmap(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        old_ = SelectObject(dc_, bitmap_);
+        RECT all{0, 0, width, height};
+        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    ~MemoryBitmap() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+    COLORREF At(int x, int y) const {
+        GdiFlush();
+        const DWORD p = static_cast<const DWORD*>(bits_)[y * width_ + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    // The columns that hold a pixel other than white in a row band.
+    std::pair<int, int> InkColumns(int top, int bottom) const {
+        int first = -1, last = -1;
+        for (int x = 0; x < width_; ++x)
+            for (int y = top; y < bottom; ++y)
+                if (At(x, y) != RGB(255, 255, 255)) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        return {first, last};
+    }
+
+private:
+    int width_, height_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+    void* bits_ = nullptr;
+};
+
+TEST(ColorTest, SystemColoursAreLookedUpAndOthersPassThrough) {
+    EXPECT_EQ(fw::ColorToRGB(fw::clBtnFace), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(fw::ColorToRGB(fw::clWindowText), GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_EQ(fw::ColorToRGB(fw::clRed), RGB(255, 0, 0));
+    EXPECT_EQ(fw::ColorToRGB(0x123456), COLORREF(0x123456));
+    EXPECT_LT(fw::clHighlight, 0);
+    EXPECT_NE(fw::clNone, fw::clDefault);
+}
+
+TEST(FontTest, DefaultsToTahomaElevenPixels) {
+    fw::TFont font;
+    EXPECT_EQ(font.Name(), L"Tahoma");
+    EXPECT_EQ(font.Height(), -11);
+    EXPECT_EQ(font.Color(), fw::clWindowText);
+    EXPECT_EQ(font.Charset(), DEFAULT_CHARSET);
+    EXPECT_EQ(font.Style(), 0u);
+    EXPECT_EQ(font.Size(), -MulDiv(-11, 72, fw::ScreenPixelsPerInch()));
+}
+
+TEST(FontTest, SizeAndHeightFollowEachOther) {
+    fw::TFont font;
+    font.SetPixelsPerInch(96);
+    font.SetSize(10);
+    EXPECT_EQ(font.Height(), -13);
+    font.SetHeight(-16);
+    EXPECT_EQ(font.Size(), 12);
+}
+
+TEST(FontTest, ChangesNotifyOnceAndRemakeTheHandle) {
+    fw::TFont font;
+    int changes = 0;
+    font.OnChange = [&](fw::TObject* sender) {
+        EXPECT_EQ(sender, &font);
+        ++changes;
+    };
+    HFONT first = font.Handle();
+    EXPECT_EQ(font.Handle(), first);
+    font.SetHeight(-11);
+    font.SetName(L"Tahoma");
+    EXPECT_EQ(changes, 0);
+    font.SetStyle(fw::fsBold | fw::fsItalic);
+    EXPECT_EQ(changes, 1);
+    LOGFONTW lf{};
+    ASSERT_TRUE(GetObjectW(font.Handle(), sizeof(lf), &lf));
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+    EXPECT_TRUE(lf.lfItalic);
+    EXPECT_EQ(lf.lfHeight, -11);
+    EXPECT_STREQ(lf.lfFaceName, L"Tahoma");
+    // The colour is not part of the handle.
+    HFONT bold = font.Handle();
+    font.SetColor(fw::clRed);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(font.Handle(), bold);
+}
+
+TEST(FontTest, AssignCopiesEverythingWithOneNotice) {
+    fw::TFont source;
+    source.SetName(L"Courier New");
+    source.SetHeight(-20);
+    source.SetStyle(fw::fsUnderline);
+    source.SetColor(fw::clBlue);
+    source.SetCharset(ANSI_CHARSET);
+    fw::TFont target;
+    int changes = 0;
+    target.OnChange = [&](fw::TObject*) { ++changes; };
+    target.Assign(&source);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(target.SameAs(source));
+    target.Assign(&source);
+    EXPECT_EQ(changes, 1);
+    fw::TBrush brush;
+    EXPECT_THROW(target.Assign(&brush), fw::EConvertError);
+}
+
+TEST(FontTest, AnAdoptedHandleGivesItsAttributes) {
+    LOGFONTW lf{};
+    lf.lfHeight = -15;
+    lf.lfWeight = FW_BOLD;
+    lf.lfStrikeOut = 1;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    fw::TFont font;
+    HFONT h = CreateFontIndirectW(&lf);
+    font.SetHandle(h);
+    EXPECT_EQ(font.Handle(), h);
+    EXPECT_EQ(font.Height(), -15);
+    EXPECT_EQ(font.Style(), fw::fsBold | fw::fsStrikeOut);
+}
+
+TEST(BrushAndPenTest, HandlesMatchTheirAttributes) {
+    fw::TBrush brush;
+    LOGBRUSH lb{};
+    ASSERT_TRUE(GetObjectW(brush.Handle(), sizeof(lb), &lb));
+    EXPECT_EQ(lb.lbStyle, UINT(BS_SOLID));
+    EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
+    brush.SetStyle(fw::bsClear);
+    ASSERT_TRUE(GetObjectW(brush.Handle(), sizeof(lb), &lb));
+    EXPECT_EQ(lb.lbStyle, UINT(BS_HOLLOW));
+    // A colour makes a clear brush solid again.
+    brush.SetColor(fw::clGreen);
+    EXPECT_EQ(brush.Style(), fw::bsSolid);
+    brush.SetStyle(fw::bsCross);
+    ASSERT_TRUE(GetObjectW(brush.Handle(), sizeof(lb), &lb));
+    EXPECT_EQ(lb.lbStyle, UINT(BS_HATCHED));
+    EXPECT_EQ(lb.lbHatch, ULONG_PTR(HS_CROSS));
+
+    fw::TPen pen;
+    LOGPEN lp{};
+    pen.SetWidth(3);
+    pen.SetColor(fw::clRed);
+    pen.SetStyle(fw::psDot);
+    ASSERT_TRUE(GetObjectW(pen.Handle(), sizeof(lp), &lp));
+    EXPECT_EQ(lp.lopnWidth.x, 3);
+    EXPECT_EQ(lp.lopnColor, RGB(255, 0, 0));
+    EXPECT_EQ(lp.lopnStyle, UINT(PS_DOT));
+}
+
+TEST(CanvasTest, WithoutAContextItRefusesToDraw) {
+    fw::TCanvas canvas;
+    EXPECT_FALSE(canvas.HandleAllocated());
+    EXPECT_THROW(canvas.FillRect(RECT{0, 0, 1, 1}), fw::EInvalidOperation);
+}
+
+TEST(CanvasTest, ShapesLandWhereDrawn) {
+    MemoryBitmap bmp(60, 40);
+    fw::TCanvas canvas;
+    canvas.SetHandle(bmp.dc());
+    canvas.Brush()->SetColor(fw::clRed);
+    canvas.FillRect(RECT{10, 10, 20, 20});
+    EXPECT_EQ(bmp.At(10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(bmp.At(19, 19), RGB(255, 0, 0));
+    EXPECT_EQ(bmp.At(20, 20), RGB(255, 255, 255));
+    EXPECT_EQ(canvas.Pixels(15, 15), fw::clRed);
+
+    canvas.Pen()->SetColor(fw::clBlue);
+    canvas.MoveTo(0, 30);
+    canvas.LineTo(50, 30);
+    EXPECT_EQ(bmp.At(0, 30), RGB(0, 0, 255));
+    EXPECT_EQ(bmp.At(49, 30), RGB(0, 0, 255));
+    EXPECT_EQ(bmp.At(50, 30), RGB(255, 255, 255));  // the end point is not drawn
+    EXPECT_EQ(canvas.PenPos().x, 50);
+
+    canvas.Brush()->SetColor(fw::clLime);
+    canvas.Pen()->SetColor(fw::clBlack);
+    canvas.Rectangle(30, 2, 40, 12);
+    EXPECT_EQ(bmp.At(30, 2), RGB(0, 0, 0));
+    EXPECT_EQ(bmp.At(35, 7), RGB(0, 255, 0));
+    canvas.Brush()->SetColor(fw::clBlue);
+    canvas.FrameRect(RECT{45, 2, 55, 12});
+    EXPECT_EQ(bmp.At(45, 2), RGB(0, 0, 255));
+    EXPECT_EQ(bmp.At(50, 7), RGB(255, 255, 255));
+
+    canvas.SetPixels(59, 39, fw::clYellow);
+    EXPECT_EQ(bmp.At(59, 39), RGB(255, 255, 0));
+    const POINT triangle[] = {{0, 0}, {8, 0}, {0, 8}};
+    canvas.Brush()->SetColor(fw::clFuchsia);
+    canvas.Pen()->SetStyle(fw::psClear);
+    canvas.Polygon(triangle, 3);
+    EXPECT_EQ(bmp.At(1, 1), RGB(255, 0, 255));
+    EXPECT_EQ(bmp.At(7, 7), RGB(255, 255, 255));
+    canvas.SetHandle(nullptr);
+}
+
+TEST(CanvasTest, TahomaMeasuresSanelyAndAFontChangeIsSelectedAgain) {
+    MemoryBitmap bmp(200, 60);
+    fw::TCanvas canvas;
+    canvas.SetHandle(bmp.dc());
+    const SIZE small = canvas.TextExtent(L"Hello World");
+    EXPECT_GE(small.cy, 12);
+    EXPECT_LE(small.cy, 16);
+    EXPECT_GT(small.cx, 40);
+    EXPECT_LT(small.cx, 90);
+    EXPECT_EQ(canvas.TextWidth(L""), 0);
+    EXPECT_EQ(canvas.TextHeight(L"x"), small.cy);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(bmp.dc(), &tm);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(bmp.dc(), LF_FACESIZE, face);
+    EXPECT_STREQ(face, L"Tahoma");
+
+    canvas.Font()->SetHeight(-22);
+    const SIZE large = canvas.TextExtent(L"Hello World");
+    EXPECT_GT(large.cy, small.cy + 6);
+    EXPECT_GT(large.cx, small.cx * 3 / 2);
+    EXPECT_EQ(GetCurrentObject(bmp.dc(), OBJ_FONT), canvas.Font()->Handle());
+    canvas.Font()->SetStyle(fw::fsBold);
+    EXPECT_GT(canvas.TextWidth(L"Hello World"), large.cx);
+    canvas.SetHandle(nullptr);
+}
+
+TEST(CanvasTest, ReleasingTheContextGivesBackItsOwnObjects) {
+    MemoryBitmap bmp(10, 10);
+    const HGDIOBJ font = GetCurrentObject(bmp.dc(), OBJ_FONT);
+    const HGDIOBJ brush = GetCurrentObject(bmp.dc(), OBJ_BRUSH);
+    const HGDIOBJ pen = GetCurrentObject(bmp.dc(), OBJ_PEN);
+    {
+        fw::TCanvas canvas;
+        canvas.SetHandle(bmp.dc());
+        canvas.Rectangle(0, 0, 5, 5);
+        canvas.TextOut(0, 0, L"x");
+        EXPECT_EQ(GetCurrentObject(bmp.dc(), OBJ_PEN), canvas.Pen()->Handle());
+        canvas.SetHandle(nullptr);
+        EXPECT_EQ(GetCurrentObject(bmp.dc(), OBJ_FONT), font);
+        EXPECT_EQ(GetCurrentObject(bmp.dc(), OBJ_BRUSH), brush);
+        EXPECT_EQ(GetCurrentObject(bmp.dc(), OBJ_PEN), pen);
+        canvas.SetHandle(bmp.dc());
+        canvas.Font()->SetHeight(-30);
+        canvas.TextOut(0, 0, L"y");
+    }
+    // Freed with the context still attached: it is given back all the same.
+    EXPECT_EQ(GetCurrentObject(bmp.dc(), OBJ_FONT), font);
+}
+
+TEST(CanvasTest, TextIsDrawnWithTheFontColourOnTheBrush) {
+    MemoryBitmap bmp(120, 30);
+    fw::TCanvas canvas;
+    canvas.SetHandle(bmp.dc());
+    canvas.Font()->SetColor(fw::clRed);
+    canvas.Brush()->SetColor(fw::clYellow);
+    canvas.TextOut(5, 5, L"MMM");
+    const int w = canvas.TextWidth(L"MMM");
+    bool red = false;
+    for (int x = 5; x < 5 + w; ++x)
+        for (int y = 5; y < 5 + canvas.TextHeight(L"M"); ++y) red = red || bmp.At(x, y) == RGB(255, 0, 0);
+    EXPECT_TRUE(red);
+    EXPECT_EQ(bmp.At(5, 5), RGB(255, 255, 0));  // the cell background is the brush
+    EXPECT_EQ(canvas.PenPos().x, 5 + w);
+    // A clear brush leaves the background alone.
+    canvas.Brush()->SetStyle(fw::bsClear);
+    canvas.TextOut(60, 5, L"MMM");
+    EXPECT_EQ(bmp.At(60, 5), RGB(255, 255, 255));
+    canvas.SetHandle(nullptr);
+}
+
+TEST(CanvasTest, TextRectAlignsAndClips) {
+    MemoryBitmap bmp(200, 60);
+    fw::TCanvas canvas;
+    canvas.SetHandle(bmp.dc());
+    canvas.Font()->SetColor(fw::clBlack);
+    canvas.Brush()->SetStyle(fw::bsClear);
+    std::wstring text = L"Right";
+    RECT right{0, 0, 200, 20};
+    canvas.TextRect(right, text, fw::tfRight | fw::tfSingleLine | fw::tfVerticalCenter);
+    const auto ink = bmp.InkColumns(0, 20);
+    EXPECT_GT(ink.first, 150);
+    EXPECT_GE(ink.second, 190);
+
+    std::wstring centred = L"Mid";
+    RECT middle{0, 20, 200, 40};
+    canvas.TextRect(middle, centred, fw::tfCenter | fw::tfSingleLine);
+    const auto mid = bmp.InkColumns(20, 40);
+    EXPECT_NEAR((mid.first + mid.second) / 2, 100, 4);
+
+    // Measuring only: nothing is drawn, the rectangle grows to fit.
+    std::wstring two = L"one\r\ntwo";
+    RECT calc{0, 0, 0, 0};
+    const int height = canvas.TextRect(calc, two, fw::tfCalcRect);
+    EXPECT_EQ(calc.bottom, height);
+    EXPECT_GE(height, 2 * canvas.TextHeight(L"o"));
+    EXPECT_GT(calc.right, 0);
+
+    // The clipped form writes only inside its rectangle.
+    canvas.Brush()->SetColor(fw::clWhite);
+    canvas.TextRect(RECT{0, 40, 10, 60}, 0, 42, L"WWWWWWWW");
+    const auto clipped = bmp.InkColumns(40, 60);
+    EXPECT_LT(clipped.second, 10);
+    canvas.SetHandle(nullptr);
+}
+
+TEST(CanvasTest, BitmapsAndOtherCanvasesAreCopiedIn) {
+    MemoryBitmap source(20, 20);
+    fw::TCanvas from;
+    from.SetHandle(source.dc());
+    from.Brush()->SetColor(fw::clGreen);
+    from.FillRect(RECT{0, 0, 10, 10});
+
+    MemoryBitmap target(40, 40);
+    fw::TCanvas to;
+    to.SetHandle(target.dc());
+    to.CopyRect(RECT{20, 20, 40, 40}, &from, RECT{0, 0, 20, 20});
+    EXPECT_EQ(target.At(21, 21), RGB(0, 128, 0));
+    EXPECT_EQ(target.At(35, 35), RGB(255, 255, 255));
+    to.CopyRect(RECT{0, 0, 20, 20}, &from, RECT{0, 0, 10, 10});  // stretched
+    EXPECT_EQ(target.At(19, 19), RGB(0, 128, 0));
+
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 4, 4};
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(dc, &all, blue);
+    DeleteObject(blue);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    to.Draw(30, 0, bitmap);
+    EXPECT_EQ(target.At(30, 0), RGB(0, 0, 255));
+    EXPECT_EQ(target.At(33, 3), RGB(0, 0, 255));
+    EXPECT_EQ(target.At(34, 4), RGB(255, 255, 255));
+    to.StretchDraw(RECT{0, 30, 10, 40}, bitmap);
+    EXPECT_EQ(target.At(9, 39), RGB(0, 0, 255));
+    DeleteObject(bitmap);
+    from.SetHandle(nullptr);
+    to.SetHandle(nullptr);
+}
+
+TEST(CanvasTest, AGraphicDrawsItselfInTheRectangleAsked) {
+    class Box : public fw::TGraphic {
+    public:
+        RECT drawn{};
+        bool Empty() const override { return false; }
+        int Width() const override { return 7; }
+        int Height() const override { return 5; }
+
+    protected:
+        void Draw(fw::TCanvas* canvas, const RECT& r) override {
+            drawn = r;
+            canvas->Brush()->SetColor(fw::clNavy);
+            canvas->FillRect(r);
+        }
+    };
+    MemoryBitmap bmp(30, 30);
+    fw::TCanvas canvas;
+    canvas.SetHandle(bmp.dc());
+    Box box;
+    canvas.Draw(3, 4, &box);
+    EXPECT_EQ(box.drawn.left, 3);
+    EXPECT_EQ(box.drawn.bottom, 9);
+    EXPECT_EQ(bmp.At(9, 8), RGB(0, 0, 128));
+    canvas.StretchDraw(RECT{10, 10, 30, 30}, &box);
+    EXPECT_EQ(bmp.At(29, 29), RGB(0, 0, 128));
+    canvas.SetHandle(nullptr);
+}
+
+TEST(CanvasTest, ChangeNoticesBracketEachDrawing) {
+    MemoryBitmap bmp(10, 10);
+    fw::TCanvas canvas;
+    canvas.SetHandle(bmp.dc());
+    int changing = 0, changed = 0;
+    canvas.OnChanging = [&](fw::TObject*) { ++changing; };
+    canvas.OnChange = [&](fw::TObject*) {
+        EXPECT_EQ(changing, changed + 1);
+        ++changed;
+    };
+    canvas.FillRect(RECT{0, 0, 2, 2});
+    canvas.TextOut(0, 0, L"a");
+    canvas.TextExtent(L"measure only");
+    EXPECT_EQ(changed, 2);
+    canvas.SetHandle(nullptr);
+}
+
+TEST(CanvasTest, LockKeepsOtherThreadsOut) {
+    fw::TCanvas canvas;
+    canvas.Lock();
+    canvas.Lock();
+    EXPECT_EQ(canvas.LockCount(), 2);
+    std::atomic<bool> got{true};
+    std::thread([&] {
+        got = canvas.TryLock();
+        if (got) canvas.Unlock();
+    }).join();
+    EXPECT_FALSE(got);
+    canvas.Unlock();
+    canvas.Unlock();
+    std::thread([&] {
+        got = canvas.TryLock();
+        if (got) canvas.Unlock();
+    }).join();
+    EXPECT_TRUE(got);
+}
+
+}  // namespace

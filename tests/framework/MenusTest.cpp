@@ -1,0 +1,175 @@
+// Menus: the item tree and its ownership, radio groups, the native menu built
+// for a popup, and a popup closed or answered by the test.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/Exception.h"
+#include "framework/Menus.h"
+
+namespace {
+
+using fw::TMenuItem;
+using fw::TPopupMenu;
+
+TMenuItem* Item(TPopupMenu* menu, const wchar_t* caption) {
+    auto* item = new TMenuItem(menu);
+    item->SetCaption(caption);
+    menu->Items()->Add(item);
+    return item;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+TEST(MenuItems, TreeOwnershipAndIndexes) {
+    TPopupMenu menu(nullptr);
+    TMenuItem* a = Item(&menu, L"a");
+    TMenuItem* b = Item(&menu, L"b");
+    auto* sub = new TMenuItem(nullptr);
+    b->Add(sub);
+    EXPECT_EQ(menu.Items()->Count(), 2);
+    EXPECT_EQ(b->MenuIndex(), 1);
+    EXPECT_EQ(sub->Parent(), b);
+    const UINT subCommand = sub->Command();
+    EXPECT_EQ(TMenuItem::FindByCommand(subCommand), sub);
+    delete a;  // a freed item leaves its parent
+    EXPECT_EQ(menu.Items()->Count(), 1);
+    EXPECT_EQ(b->MenuIndex(), 0);
+    menu.Items()->Delete(0);  // a parent frees its children
+    EXPECT_EQ(menu.Items()->Count(), 0);
+    EXPECT_EQ(TMenuItem::FindByCommand(subCommand), nullptr);
+    EXPECT_THROW(menu.Items()->Items(0), fw::EListError);
+}
+
+TEST(MenuItems, InsertingAnItemTwiceIsRefused) {
+    TPopupMenu menu(nullptr);
+    TMenuItem* a = Item(&menu, L"a");
+    auto* other = new TMenuItem(nullptr);
+    EXPECT_THROW(other->Add(a), fw::EInvalidOperation);
+    menu.Items()->Remove(a);
+    other->Insert(0, a);
+    EXPECT_EQ(a->Parent(), other);
+    delete other;  // takes a with it
+    EXPECT_EQ(menu.Items()->Count(), 0);
+}
+
+TEST(MenuItems, CheckingARadioItemUnchecksItsGroupOnly) {
+    TPopupMenu menu(nullptr);
+    TMenuItem* x = Item(&menu, L"x");
+    TMenuItem* y = Item(&menu, L"y");
+    TMenuItem* z = Item(&menu, L"z");
+    for (TMenuItem* i : {x, y, z}) i->SetRadioItem(true);
+    z->SetGroupIndex(2);
+    x->SetChecked(true);
+    z->SetChecked(true);
+    y->SetChecked(true);
+    EXPECT_FALSE(x->Checked());
+    EXPECT_TRUE(y->Checked());
+    EXPECT_TRUE(z->Checked());
+}
+
+TEST(MenuItems, NativeMenuShowsVisibleItemsWithTheirStates) {
+    TPopupMenu menu(nullptr);
+    TMenuItem* a = Item(&menu, L"Save as HTML");
+    Item(&menu, L"-");
+    TMenuItem* hidden = Item(&menu, L"hidden");
+    TMenuItem* c = Item(&menu, L"Copy");
+    hidden->SetVisible(false);
+    a->SetChecked(true);
+    c->SetEnabled(false);
+    auto* sub = new TMenuItem(nullptr);
+    sub->SetCaption(L"inner");
+    c->Add(sub);
+    HMENU native = CreatePopupMenu();
+    menu.Items()->BuildMenu(native);
+    ASSERT_EQ(GetMenuItemCount(native), 3);
+    EXPECT_EQ(GetMenuState(native, 0, MF_BYPOSITION) & MF_CHECKED, UINT(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(native, 1, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+    EXPECT_TRUE(GetMenuState(native, 2, MF_BYPOSITION) & (MF_DISABLED | MF_GRAYED));
+    EXPECT_EQ(GetMenuItemID(native, 0), a->Command());
+    HMENU inner = GetSubMenu(native, 2);
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(GetMenuItemID(inner, 0), sub->Command());
+    DestroyMenu(native);
+}
+
+TEST(MenuItems, ClickOfADisabledItemDoesNothing) {
+    TPopupMenu menu(nullptr);
+    TMenuItem* a = Item(&menu, L"a");
+    int clicks = 0;
+    a->OnClick = [&](fw::TObject*) { ++clicks; };
+    a->Click();
+    a->SetEnabled(false);
+    a->Click();
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(PopupMenus, PopupComponentIsClearedWhenItIsFreed) {
+    TPopupMenu menu(nullptr);
+    auto* component = new fw::TComponent(nullptr);
+    menu.SetPopupComponent(component);
+    EXPECT_EQ(menu.PopupComponent(), component);
+    delete component;
+    EXPECT_EQ(menu.PopupComponent(), nullptr);
+}
+
+// Timers of the test, run by the menu's own loop.
+void CALLBACK EndTheMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+RECT shownAt{};
+void CALLBACK ChooseTheSecondItem(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND menu = FindWindowW(L"#32768", nullptr)) GetWindowRect(menu, &shownAt);
+    HWND owner = TPopupMenu::WindowHandle();
+    PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(owner, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+TEST(PopupMenus, PopupFiresOnPopupAndReturnsWhenTheMenuIsClosed) {
+    TPopupMenu menu(nullptr);
+    TMenuItem* a = Item(&menu, L"first");
+    int popups = 0, clicks = 0;
+    menu.OnPopup = [&](fw::TObject* sender) {
+        EXPECT_EQ(sender, &menu);
+        ++popups;
+    };
+    a->OnClick = [&](fw::TObject*) { ++clicks; };
+    SetTimer(nullptr, 0, 100, EndTheMenu);
+    menu.Popup(100, 100);
+    Pump();
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST(PopupMenus, ChosenItemClicksFromTheMessageLoopAfterTheMenuHasGone) {
+    TPopupMenu menu(nullptr);
+    TMenuItem* a = Item(&menu, L"first");
+    TMenuItem* b = Item(&menu, L"second");
+    std::vector<fw::TObject*> clicked;
+    a->OnClick = [&](fw::TObject* s) { clicked.push_back(s); };
+    b->OnClick = [&](fw::TObject* s) { clicked.push_back(s); };
+    menu.SetAlignment(fw::TPopupAlignment::paRight);
+    shownAt = RECT{};
+    SetTimer(nullptr, 0, 100, ChooseTheSecondItem);
+    menu.Popup(300, 200);
+    EXPECT_TRUE(clicked.empty());  // not yet: the command is waiting in the queue
+    Pump();
+    ASSERT_EQ(clicked.size(), 1u);
+    EXPECT_EQ(clicked[0], b);
+    EXPECT_EQ(shownAt.right, 300);
+    EXPECT_EQ(shownAt.top, 200);
+}
+
+}  // namespace

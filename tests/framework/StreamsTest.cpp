@@ -1,0 +1,111 @@
+// Memory and file streams: positions, sizes, errors with the file name.
+#include "framework/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "framework/Exception.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using fw::TFileStream;
+using fw::TMemoryStream;
+
+std::string Bytes(TMemoryStream& s) { return std::string(static_cast<const char*>(s.Memory()), size_t(s.Size())); }
+
+TEST(MemoryStream, WriteSeekReadAndGaps) {
+    TMemoryStream s;
+    s.WriteBuffer("hello", 5);
+    EXPECT_EQ(s.Position(), 5);
+    EXPECT_EQ(s.Size(), 5);
+    s.SetPosition(1);
+    s.WriteBuffer("EL", 2);
+    EXPECT_EQ(Bytes(s), "hELlo");
+    s.Seek(2, fw::soEnd);  // writing past the end leaves zeros between
+    s.WriteBuffer("!", 1);
+    EXPECT_EQ(Bytes(s), std::string("hELlo\0\0!", 8));
+    s.SetPosition(6);
+    char buffer[8] = {};
+    EXPECT_EQ(s.Read(buffer, 8), 2);
+    EXPECT_EQ(s.Read(buffer, 8), 0);
+    s.SetPosition(4);
+    try {
+        s.ReadBuffer(buffer, 5);
+        FAIL();
+    } catch (const fw::EReadError& e) {
+        EXPECT_EQ(e.Message(), L"Stream read error");
+    }
+}
+
+TEST(MemoryStream, SizeAndClear) {
+    TMemoryStream s;
+    s.SetSize(4);
+    EXPECT_EQ(Bytes(s), std::string(4, '\0'));
+    s.SetPosition(4);
+    s.SetSize(2);
+    EXPECT_EQ(s.Position(), 2);
+    // Many small writes keep every byte.
+    for (int i = 0; i < 100000; ++i) {
+        const char c = char('a' + i % 26);
+        s.WriteBuffer(&c, 1);
+    }
+    EXPECT_EQ(s.Size(), 100002);
+    EXPECT_EQ(static_cast<const char*>(s.Memory())[100001], char('a' + 99999 % 26));
+    s.Clear();
+    EXPECT_EQ(s.Size(), 0);
+    EXPECT_EQ(s.Position(), 0);
+    EXPECT_EQ(s.Memory(), nullptr);
+}
+
+TEST(FileStream, SaveLoadAndCopy) {
+    const std::wstring dir = testenv::NewScratchFolder(L"streams");
+    TMemoryStream out;
+    out.WriteBuffer("abc\0def", 7);
+    out.SaveToFile(dir + L"\\a.bin");
+    TMemoryStream in;
+    in.WriteBuffer("old", 3);
+    in.LoadFromFile(dir + L"\\a.bin");
+    EXPECT_EQ(Bytes(in), std::string("abc\0def", 7));
+    EXPECT_EQ(in.Position(), 0);
+    {
+        TFileStream file(dir + L"\\b.bin", fw::fmCreate);
+        in.SetPosition(5);
+        EXPECT_EQ(file.CopyFrom(&in, 0), 7);  // 0: the whole source from its start
+        EXPECT_EQ(file.Size(), 7);
+        file.SetSize(3);
+        EXPECT_EQ(file.Size(), 3);
+        EXPECT_EQ(file.FileName(), dir + L"\\b.bin");
+    }
+    TFileStream file(dir + L"\\b.bin", fw::fmOpenRead | fw::fmShareDenyWrite);
+    char buffer[8] = {};
+    EXPECT_EQ(file.Read(buffer, 8), 3);
+    EXPECT_EQ(std::string(buffer), "abc");
+    EXPECT_THROW(file.WriteBuffer("x", 1), fw::EWriteError);  // opened for reading only
+}
+
+TEST(FileStream, FailuresNameTheFile) {
+    const std::wstring dir = testenv::NewScratchFolder(L"streams");
+    const std::wstring missing = dir + L"\\missing.bin";
+    try {
+        TFileStream file(missing, fw::fmOpenRead);
+        FAIL();
+    } catch (const fw::EFOpenError& e) {
+        const std::wstring expected = L"Cannot open file \"" + missing + L"\". ";
+        EXPECT_EQ(e.Message().substr(0, expected.size()), expected);
+        EXPECT_GT(e.Message().size(), expected.size());  // the system's reason follows
+        EXPECT_NE(e.Message().back(), L'\n');
+    }
+    try {
+        TFileStream file(dir + L"\\no\\such\\folder.bin", fw::fmCreate);
+        FAIL();
+    } catch (const fw::EFCreateError& e) {
+        EXPECT_EQ(e.Message().rfind(L"Cannot create file \"", 0), 0u);
+    }
+    TMemoryStream s;
+    EXPECT_THROW(s.LoadFromFile(missing), fw::EFOpenError);
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// Text, number, Format and path routines, on the class library's rules.
+#include "framework/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "framework/Exception.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using fw::Format;
+
+TEST(Texts, TrimRemovesBlanksAndControlCharacters) {
+    EXPECT_EQ(fw::Trim(L" \t\r\n a b \r\n"), L"a b");
+    EXPECT_EQ(fw::Trim(L"   "), L"");
+    EXPECT_EQ(fw::TrimLeft(L"\x01x "), L"x ");
+    EXPECT_EQ(fw::TrimRight(L" x\x1f"), L" x");
+    EXPECT_EQ(fw::Trim(L"\u00A0x"), L"\u00A0x");  // a no-break space is text
+}
+
+TEST(Texts, PlainRoutinesFoldAsciiOnlyLocaleRoutinesFoldAll) {
+    EXPECT_EQ(fw::UpperCase(L"abc\u00E9"), L"ABC\u00E9");
+    EXPECT_EQ(fw::AnsiUpperCase(L"abc\u00E9"), L"ABC\u00C9");
+    EXPECT_EQ(fw::AnsiLowerCase(L"\u00C9A"), L"\u00E9a");
+    EXPECT_TRUE(fw::SameText(L"File.TXT", L"file.txt"));
+    EXPECT_FALSE(fw::SameText(L"\u00E9", L"\u00C9"));
+    EXPECT_TRUE(fw::AnsiSameText(L"\u00E9", L"\u00C9"));
+    EXPECT_GT(fw::CompareStr(L"a", L"B"), 0);  // ordinal: lower case after upper case
+    EXPECT_LT(fw::AnsiCompareText(L"a", L"B"), 0);
+    EXPECT_LT(fw::CompareText(L"ab", L"abc"), 0);
+}
+
+TEST(Texts, StringReplace) {
+    EXPECT_EQ(fw::StringReplace(L"a-b-c", L"-", L"+", 0), L"a+b-c");
+    EXPECT_EQ(fw::StringReplace(L"a-b-c", L"-", L"--", fw::rfReplaceAll), L"a--b--c");
+    EXPECT_EQ(fw::StringReplace(L"%TEMP%\\%date%\\%Date%", L"%DATE%", L"x", fw::rfReplaceAll | fw::rfIgnoreCase),
+              L"%TEMP%\\x\\x");
+    EXPECT_EQ(fw::StringReplace(L"abc", L"", L"x", fw::rfReplaceAll), L"abc");
+}
+
+TEST(Numbers, StrToIntAcceptsTheClassLibraryForms) {
+    EXPECT_EQ(fw::StrToInt(L"42"), 42);
+    EXPECT_EQ(fw::StrToInt(L"  -17"), -17);
+    EXPECT_EQ(fw::StrToInt(L"+5"), 5);
+    EXPECT_EQ(fw::StrToInt(L"$1F"), 31);
+    EXPECT_EQ(fw::StrToInt(L"0x1f"), 31);
+    EXPECT_EQ(fw::StrToInt(L"$FFFFFFFF"), -1);
+    EXPECT_EQ(fw::StrToInt(L"-2147483648"), std::numeric_limits<int>::min());
+    int v = 7;
+    EXPECT_FALSE(fw::TryStrToInt(L"2147483648", v));
+    EXPECT_FALSE(fw::TryStrToInt(L"12 ", v));
+    EXPECT_FALSE(fw::TryStrToInt(L"", v));
+    EXPECT_FALSE(fw::TryStrToInt(L"-", v));
+    EXPECT_FALSE(fw::TryStrToInt(L"1.5", v));
+    EXPECT_FALSE(fw::TryStrToInt(L"$", v));
+    EXPECT_EQ(v, 7);
+    EXPECT_EQ(fw::StrToIntDef(L"x", -3), -3);
+    try {
+        fw::StrToInt(L"abc");
+        FAIL();
+    } catch (const fw::EConvertError& e) {
+        EXPECT_EQ(e.Message(), L"'abc' is not a valid integer value");
+    }
+    EXPECT_EQ(fw::StrToInt64(L"-9223372036854775808"), std::numeric_limits<int64_t>::min());
+    int64_t w;
+    EXPECT_FALSE(fw::TryStrToInt64(L"9223372036854775808", w));
+}
+
+TEST(Numbers, IntToStrAndIntToHex) {
+    EXPECT_EQ(fw::IntToStr(std::numeric_limits<int64_t>::min()), L"-9223372036854775808");
+    EXPECT_EQ(fw::IntToHex(255, 4), L"00FF");
+    EXPECT_EQ(fw::IntToHex(255, 1), L"FF");
+    EXPECT_EQ(fw::IntToHex(-1, 2), L"FFFFFFFF");
+    EXPECT_EQ(fw::IntToHex(int64_t(-1), 2), L"FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(fw::IntToHex(0, 0), L"0");
+}
+
+TEST(Numbers, FloatToStrIsShortest) {
+    EXPECT_EQ(fw::FloatToStr(0.5), L"0.5");
+    EXPECT_EQ(fw::FloatToStr(0.1 + 0.2), L"0.3");
+    EXPECT_EQ(fw::FloatToStr(100), L"100");
+    EXPECT_EQ(fw::FloatToStr(-2.25), L"-2.25");
+    EXPECT_EQ(fw::FloatToStr(0), L"0");
+    EXPECT_EQ(fw::FloatToStr(1e20), L"1E20");
+    EXPECT_EQ(fw::FloatToStr(1e15), L"1E15");
+    EXPECT_EQ(fw::FloatToStr(999999999999999.0), L"999999999999999");
+    EXPECT_EQ(fw::FloatToStr(0.00001), L"0.00001");
+    EXPECT_EQ(fw::FloatToStr(-1.5e-7), L"-1.5E-7");
+    EXPECT_EQ(fw::FloatToStr(123456789012345678.0), L"1.23456789012346E17");
+    fw::TFormatSettings comma;
+    comma.DecimalSeparator = L',';
+    EXPECT_EQ(fw::FloatToStr(1.5, comma), L"1,5");
+}
+
+TEST(Numbers, StrToFloat) {
+    const fw::TFormatSettings s;
+    double v = 0;
+    EXPECT_TRUE(fw::TryStrToFloat(L" -1.5e3 ", v, s));
+    EXPECT_EQ(v, -1500);
+    EXPECT_FALSE(fw::TryStrToFloat(L"1,5", v, s));
+    EXPECT_FALSE(fw::TryStrToFloat(L"1e", v, s));
+    EXPECT_FALSE(fw::TryStrToFloat(L"1e999", v, s));
+    EXPECT_THROW(fw::StrToFloat(L"", s), fw::EConvertError);
+}
+
+TEST(FormatTest, IntegersWidthAndPrecision) {
+    EXPECT_EQ(Format(L"%d of %s", {42, L"x"}), L"42 of x");
+    EXPECT_EQ(Format(L"[%5d|%-5d]", {42, 42}), L"[   42|42   ]");
+    EXPECT_EQ(Format(L"%.3d %.3d", {7, -7}), L"007 -007");
+    EXPECT_EQ(Format(L"%d", {std::numeric_limits<int64_t>::min()}), L"-9223372036854775808");
+    EXPECT_EQ(Format(L"%d", {std::numeric_limits<uint64_t>::max()}), L"18446744073709551615");
+    EXPECT_EQ(Format(L"%u", {-1}), L"4294967295");
+    EXPECT_EQ(Format(L"%x %.4X", {255, 255}), L"FF 00FF");
+    EXPECT_EQ(Format(L"%x", {int64_t(-1)}), L"FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(Format(L"%*d|%-*.*d", {4, 1, 5, 3, 2}), L"   1|002  ");
+    EXPECT_EQ(Format(L"100%%", {}), L"100%");
+    EXPECT_EQ(Format(L"Name %d", {3}), L"Name 3");
+}
+
+TEST(FormatTest, StringsAndIndexes) {
+    EXPECT_EQ(Format(L"%.2s|%4s|%-4s|", {L"abc", L"ab", L"ab"}), L"ab|  ab|ab  |");
+    EXPECT_EQ(Format(L"%1:s %0:s %s", {L"a", L"b", L"c"}), L"b a b");
+    EXPECT_EQ(Format(L"%s", {std::wstring(L"std")}), L"std");
+    EXPECT_EQ(Format(L"%s%s", {L'c', std::wstring_view(L"v")}), L"cv");
+    EXPECT_EQ(Format(L"no args", {}), L"no args");
+}
+
+TEST(FormatTest, Floats) {
+    const fw::TFormatSettings s;
+    EXPECT_EQ(Format(L"%f", {2.5}, s), L"2.50");
+    EXPECT_EQ(Format(L"%.1f|%.0f|%.2f", {0.25, 2.5, 0.125}, s), L"0.3|3|0.13");  // half away from zero
+    EXPECT_EQ(Format(L"%.2f", {-0.001}, s), L"0.00");
+    EXPECT_EQ(Format(L"%.1f", {-0.05}, s), L"-0.1");
+    EXPECT_EQ(Format(L"%f", {3}, s), L"3.00");
+    EXPECT_EQ(Format(L"%n", {1234567.891}, s), L"1,234,567.89");
+    EXPECT_EQ(Format(L"%.0n", {-999.5}, s), L"-1,000");
+    EXPECT_EQ(Format(L"%e", {1234.5}, s), L"1.23450000000000E+003");
+    EXPECT_EQ(Format(L"%.3e", {-0.00012345}, s), L"-1.23E-004");
+    EXPECT_EQ(Format(L"%g|%g", {0.5, 1e-10}, s), L"0.5|1E-10");
+    EXPECT_EQ(Format(L"%8.2f|", {3.14159}, s), L"    3.14|");
+    fw::TFormatSettings german = s;
+    german.DecimalSeparator = L',';
+    german.ThousandSeparator = L'.';
+    EXPECT_EQ(Format(L"%.2n", {1234.5}, german), L"1.234,50");
+}
+
+TEST(FormatTest, BadFormatsRaise) {
+    try {
+        Format(L"%d", {L"x"});
+        FAIL();
+    } catch (const fw::EConvertError& e) {
+        EXPECT_EQ(e.Message(), L"Format '%d' invalid or incompatible with argument");
+    }
+    EXPECT_THROW(Format(L"%s", {1}), fw::EConvertError);
+    EXPECT_THROW(Format(L"%d %d", {1}), fw::EConvertError);
+    EXPECT_THROW(Format(L"%", {1}), fw::EConvertError);
+    EXPECT_THROW(Format(L"%q", {1}), fw::EConvertError);
+    EXPECT_THROW(Format(L"%f", {L"1"}), fw::EConvertError);
+}
+
+TEST(Paths, ExtensionIsFromTheLastDotAfterTheLastDelimiter) {
+    EXPECT_EQ(fw::ExtractFileExt(L".bashrc"), L".bashrc");
+    EXPECT_EQ(fw::ExtractFileExt(L"C:\\x\\.bashrc"), L".bashrc");
+    EXPECT_EQ(fw::ExtractFileExt(L"a.b\\c"), L"");
+    EXPECT_EQ(fw::ExtractFileExt(L"C:\\a\\b.tar.gz"), L".gz");
+    EXPECT_EQ(fw::ExtractFileExt(L"name."), L".");
+    EXPECT_EQ(fw::ExtractFileExt(L"C:.txt"), L".txt");
+    EXPECT_EQ(fw::ExtractFileExt(L""), L"");
+}
+
+TEST(Paths, NameDirectoryAndPath) {
+    EXPECT_EQ(fw::ExtractFileName(L"C:\\a\\b.txt"), L"b.txt");
+    EXPECT_EQ(fw::ExtractFileName(L"C:b.txt"), L"b.txt");
+    EXPECT_EQ(fw::ExtractFileName(L"b.txt"), L"b.txt");
+    EXPECT_EQ(fw::ExtractFileName(L"C:\\a\\"), L"");
+    EXPECT_EQ(fw::ExtractFilePath(L"C:\\a\\b.txt"), L"C:\\a\\");
+    EXPECT_EQ(fw::ExtractFilePath(L"C:b"), L"C:");
+    EXPECT_EQ(fw::ExtractFilePath(L"b"), L"");
+    EXPECT_EQ(fw::ExtractFileDir(L"C:\\a\\b.txt"), L"C:\\a");
+    EXPECT_EQ(fw::ExtractFileDir(L"C:\\a"), L"C:\\");
+    EXPECT_EQ(fw::ExtractFileDir(L"\\a"), L"\\");
+    EXPECT_EQ(fw::ExtractFileDir(L"\\\\srv\\sh\\x"), L"\\\\srv\\sh");
+    EXPECT_EQ(fw::ExtractFileDir(L"C:\\a\\"), L"C:\\a");
+    EXPECT_EQ(fw::ExtractFileDir(L"b"), L"");
+}
+
+TEST(Paths, DrivePart) {
+    EXPECT_EQ(fw::ExtractFileDrive(L"C:\\x"), L"C:");
+    EXPECT_EQ(fw::ExtractFileDrive(L"c:"), L"c:");
+    EXPECT_EQ(fw::ExtractFileDrive(L"\\\\server\\share\\dir\\f"), L"\\\\server\\share");
+    EXPECT_EQ(fw::ExtractFileDrive(L"\\\\server\\share\\"), L"\\\\server\\share");
+    EXPECT_EQ(fw::ExtractFileDrive(L"\\\\server\\share"), L"\\\\server\\share");
+    EXPECT_EQ(fw::ExtractFileDrive(L"\\\\server"), L"\\\\server");
+    EXPECT_EQ(fw::ExtractFileDrive(L"\\x"), L"");
+    EXPECT_EQ(fw::ExtractFileDrive(L"rel\\x"), L"");
+}
+
+TEST(Paths, ChangeFileExt) {
+    EXPECT_EQ(fw::ChangeFileExt(L"a.txt", L".doc"), L"a.doc");
+    EXPECT_EQ(fw::ChangeFileExt(L"a", L".doc"), L"a.doc");
+    EXPECT_EQ(fw::ChangeFileExt(L"C:\\x.y\\report.txt", L""), L"C:\\x.y\\report");
+    EXPECT_EQ(fw::ChangeFileExt(L"C:\\x.y\\report", L""), L"C:\\x.y\\report");
+    EXPECT_EQ(fw::ChangeFileExt(L".bashrc", L".x"), L".x");
+    EXPECT_EQ(fw::ChangeFileExt(L"a.b.c", L""), L"a.b");
+}
+
+TEST(Paths, TrailingDelimiter) {
+    EXPECT_EQ(fw::IncludeTrailingPathDelimiter(L"C:"), L"C:\\");
+    EXPECT_EQ(fw::IncludeTrailingPathDelimiter(L"C:\\"), L"C:\\");
+    EXPECT_EQ(fw::IncludeTrailingPathDelimiter(L""), L"\\");
+    EXPECT_EQ(fw::ExcludeTrailingPathDelimiter(L"C:\\a\\\\"), L"C:\\a\\");
+    EXPECT_EQ(fw::ExcludeTrailingPathDelimiter(L"C:\\"), L"C:");
+    EXPECT_EQ(fw::ExcludeTrailingPathDelimiter(L""), L"");
+}
+
+TEST(Files, ExistenceCreationAndDeletion) {
+    const std::wstring root = testenv::NewScratchFolder(L"sysutils");
+    const std::wstring deep = root + L"\\a\\b\\c\\";
+    EXPECT_FALSE(fw::DirectoryExists(deep));
+    EXPECT_TRUE(fw::ForceDirectories(deep));
+    EXPECT_TRUE(fw::DirectoryExists(deep));
+    EXPECT_TRUE(fw::ForceDirectories(deep));  // already there
+    EXPECT_FALSE(fw::FileExists(deep));
+    const std::wstring file = deep + L"f.txt";
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_TRUE(fw::FileExists(file));
+    EXPECT_FALSE(fw::DirectoryExists(file));
+    EXPECT_FALSE(fw::ForceDirectories(file + L"\\sub"));  // a file stands in the way
+    EXPECT_TRUE(fw::DeleteFile(file));
+    EXPECT_FALSE(fw::FileExists(file));
+    EXPECT_FALSE(fw::DeleteFile(file));
+    EXPECT_FALSE(fw::ForceDirectories(L""));
+}
+
+}  // namespace

@@ -1,0 +1,327 @@
+// Threads and the hand-over of calls to the main thread.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Exception.h"
+#include "framework/Thread.h"
+
+namespace {
+
+using fw::CheckSynchronize;
+using fw::IsMainThread;
+using fw::TThread;
+
+// Generous limits that only keep a broken build from hanging the suite.
+constexpr DWORD kPatience = 60000;
+
+// A thread whose body is a lambda; it can report its own destruction.
+class TTestThread : public TThread {
+public:
+    explicit TTestThread(std::function<void(TTestThread&)> body, bool createSuspended = true)
+        : TThread(createSuspended), body_(std::move(body)) {}
+    ~TTestThread() override {
+        if (destroyed) *destroyed = true;
+    }
+    using TThread::SetReturnValue;
+    std::atomic<bool>* destroyed = nullptr;
+
+protected:
+    void Execute() override { body_(*this); }
+
+private:
+    std::function<void(TTestThread&)> body_;
+};
+
+// Serves synchronized calls until the condition holds (or patience runs out).
+bool PumpUntil(const std::function<bool()>& done) {
+    const ULONGLONG start = GetTickCount64();
+    while (!done()) {
+        if (GetTickCount64() - start > kPatience) return false;
+        CheckSynchronize(20);
+    }
+    return true;
+}
+
+struct Event {
+    HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~Event() { CloseHandle(h); }
+    void Set() { SetEvent(h); }
+    bool Wait(DWORD ms = kPatience) { return WaitForSingleObject(h, ms) == WAIT_OBJECT_0; }
+};
+
+TEST(ThreadSynchronize, ManyThreadsAtOnceWhileMainThreadChecks) {
+    constexpr int kThreads = 12, kCalls = 200;
+    int counter = 0;  // touched only on the main thread: no lock
+    std::atomic<int> offMain{0}, finished{0};
+    std::vector<std::unique_ptr<TTestThread>> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.push_back(std::make_unique<TTestThread>([&](TTestThread& self) {
+            for (int k = 0; k < kCalls; ++k)
+                self.Synchronize([&] {
+                    if (!IsMainThread()) ++offMain;
+                    ++counter;
+                });
+            ++finished;
+        }));
+    }
+    for (auto& t : threads) t->Start();
+    EXPECT_TRUE(PumpUntil([&] { return finished == kThreads; }));
+    for (auto& t : threads) t->WaitFor();
+    EXPECT_EQ(counter, kThreads * kCalls);
+    EXPECT_EQ(offMain, 0);
+}
+
+TEST(ThreadSynchronize, OnTheMainThreadIsADirectCall) {
+    bool ran = false;
+    TThread::Synchronize(nullptr, [&] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(CheckSynchronize());  // nothing was left behind
+    EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw fw::EConvertError(L"x"); }), fw::EConvertError);
+}
+
+TEST(ThreadSynchronize, ExceptionReachesTheCallingThread) {
+    std::wstring caught;
+    bool ranOnMain = false;
+    TTestThread thread([&](TTestThread& self) {
+        try {
+            self.Synchronize([&] {
+                ranOnMain = IsMainThread();
+                throw fw::EConvertError(L"'abc' is not a valid integer value");
+            });
+        } catch (const fw::EConvertError& e) {
+            caught = e.Message();
+        }
+    });
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_TRUE(ranOnMain);
+    EXPECT_EQ(caught, L"'abc' is not a valid integer value");
+    EXPECT_FALSE(thread.FatalException());
+}
+
+TEST(ThreadSynchronize, WaitForServesCallsOfTheThreadItWaitsFor) {
+    int calls = 0;
+    TTestThread thread([&](TTestThread& self) {
+        for (int i = 0; i < 20; ++i) self.Synchronize([&] { ++calls; });
+    });
+    thread.Start();
+    thread.WaitFor();  // would never return if it did not serve the thread's calls
+    EXPECT_EQ(calls, 20);
+}
+
+TEST(ThreadSynchronize, NestedCheckSynchronizeServesOtherThreads) {
+    bool innerRan = false, outerDone = false;
+    std::unique_ptr<TTestThread> inner;
+    TTestThread outer([&](TTestThread& self) {
+        self.Synchronize([&] {
+            // A synchronized call that waits for another thread's synchronized call.
+            inner = std::make_unique<TTestThread>([&](TTestThread& t) { t.Synchronize([&] { innerRan = true; }); });
+            inner->Start();
+            PumpUntil([&] { return innerRan; });
+        });
+        outerDone = true;
+    });
+    outer.Start();
+    outer.WaitFor();
+    EXPECT_TRUE(innerRan);
+    EXPECT_TRUE(outerDone);
+    inner->WaitFor();
+}
+
+TEST(ThreadQueue, DoesNotWaitAndKeepsOrder) {
+    std::vector<int> order;
+    Event queued;
+    TTestThread thread([&](TTestThread& self) {
+        for (int i = 1; i <= 3; ++i) self.Queue([&order, i] { order.push_back(i); });
+        queued.Set();
+    });
+    thread.Start();
+    // The main thread serves nothing meanwhile: a blocking Queue would never get here.
+    ASSERT_TRUE(queued.Wait());
+    EXPECT_TRUE(order.empty());
+    EXPECT_TRUE(CheckSynchronize());
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    thread.WaitFor();
+}
+
+TEST(ThreadQueue, ExceptionOfAQueuedCallReachesCheckSynchronize) {
+    bool laterRan = false;
+    Event queued;
+    TTestThread thread([&](TTestThread& self) {
+        self.Queue([] { throw fw::EListError(L"queued failure"); });
+        self.Queue([&] { laterRan = true; });
+        queued.Set();
+    });
+    thread.Start();
+    ASSERT_TRUE(queued.Wait());
+    EXPECT_THROW(CheckSynchronize(), fw::EListError);
+    // The call behind the failed one is not lost.
+    EXPECT_TRUE(CheckSynchronize());
+    EXPECT_TRUE(laterRan);
+    thread.WaitFor();
+}
+
+TEST(ThreadLifetime, TerminateThenWaitFor) {
+    Event running;
+    TTestThread thread([&](TTestThread& self) {
+        running.Set();
+        while (!self.Terminated()) Sleep(1);
+        self.SetReturnValue(7);
+    });
+    EXPECT_TRUE(thread.Suspended());
+    thread.Start();
+    EXPECT_FALSE(thread.Suspended());
+    ASSERT_TRUE(running.Wait());
+    thread.Terminate();
+    EXPECT_TRUE(thread.Terminated());
+    EXPECT_EQ(thread.WaitFor(), 7);
+    EXPECT_TRUE(thread.Finished());
+    EXPECT_EQ(thread.ReturnValue(), 7);
+}
+
+TEST(ThreadLifetime, TerminatedBeforeStartSkipsExecuteButNotOnTerminate) {
+    bool executed = false;
+    int terminated = 0;
+    TTestThread thread([&](TTestThread&) { executed = true; });
+    thread.OnTerminate = [&](fw::TObject* sender) {
+        EXPECT_EQ(sender, &thread);
+        ++terminated;
+    };
+    thread.Terminate();
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_FALSE(executed);
+    EXPECT_EQ(terminated, 1);
+}
+
+TEST(ThreadLifetime, FreeOnTerminateDeletesItselfAfterOnTerminate) {
+    std::atomic<bool> destroyed{false};
+    std::vector<std::string> events;  // main thread only
+    int onTerminateCalls = 0;
+    bool onTerminateOnMain = false;
+    auto* thread = new TTestThread([](TTestThread&) {});
+    thread->destroyed = &destroyed;
+    thread->SetFreeOnTerminate(true);
+    thread->OnTerminate = [&](fw::TObject*) {
+        ++onTerminateCalls;
+        onTerminateOnMain = IsMainThread();
+        EXPECT_FALSE(destroyed);
+    };
+    thread->Start();
+    EXPECT_THROW(thread->WaitFor(), fw::EThread);  // it may be gone at any moment
+    thread = nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return destroyed.load(); }));
+    EXPECT_EQ(onTerminateCalls, 1);
+    EXPECT_TRUE(onTerminateOnMain);
+}
+
+TEST(ThreadLifetime, ExceptionEscapingExecuteIsKept) {
+    int terminated = 0;
+    TTestThread thread([](TTestThread&) { throw fw::EOutOfMemory(L"Out of memory"); });
+    thread.OnTerminate = [&](fw::TObject*) { ++terminated; };
+    thread.Start();
+    thread.WaitFor();
+    ASSERT_TRUE(thread.FatalException());
+    EXPECT_THROW(std::rethrow_exception(thread.FatalException()), fw::EOutOfMemory);
+    EXPECT_EQ(terminated, 1);
+}
+
+TEST(ThreadLifetime, NotSuspendedStartsInAfterConstruction) {
+    bool ran = false;
+    TTestThread thread([&](TTestThread&) { ran = true; }, false);
+    EXPECT_THROW(thread.WaitFor(), fw::EThread);  // not started yet
+    thread.AfterConstruction();
+    thread.WaitFor();
+    EXPECT_TRUE(ran);
+    EXPECT_THROW(thread.Start(), fw::EThread);
+}
+
+TEST(ThreadLifetime, DeletingAnUnstartedThreadRunsNothing) {
+    bool ran = false;
+    auto* thread = new TTestThread([&](TTestThread&) { ran = true; });
+    delete thread;
+    EXPECT_FALSE(ran);
+}
+
+TEST(ThreadLifetime, KillEndsAThreadThatIgnoresTerminateAndDropsItsCalls) {
+    Event blocked, never;
+    bool queuedRan = false;
+    auto thread = std::make_unique<TTestThread>([&](TTestThread& self) {
+        self.Queue([&] { queuedRan = true; });
+        blocked.Set();
+        never.Wait(INFINITE);
+    });
+    thread->Start();
+    ASSERT_TRUE(blocked.Wait());
+    thread->Terminate();
+    thread->Kill();
+    EXPECT_TRUE(thread->Finished());
+    EXPECT_EQ(WaitForSingleObject(thread->Handle(), 0), WAIT_OBJECT_0);
+    thread.reset();
+    CheckSynchronize();
+    EXPECT_FALSE(queuedRan);
+}
+
+TEST(ThreadLifetime, PriorityReachesTheSystemThread) {
+    TTestThread thread([](TTestThread&) {});
+    EXPECT_EQ(thread.Priority(), fw::tpNormal);
+    thread.SetPriority(fw::tpLower);
+    EXPECT_EQ(thread.Priority(), fw::tpLower);
+    EXPECT_EQ(GetThreadPriority(thread.Handle()), THREAD_PRIORITY_BELOW_NORMAL);
+    EXPECT_NE(thread.ThreadID(), 0u);
+    EXPECT_NE(thread.ThreadID(), fw::MainThreadID());
+    thread.Start();
+    thread.WaitFor();
+}
+
+// The main thread sits in a real modal loop (a system message box) while a worker
+// synchronizes; a helper closes the box once the worker is through.
+TEST(ThreadSynchronize, ServedInsideAModalLoop) {
+    constexpr int kCalls = 25;
+    bool inModal = false;
+    int servedInModal = 0, served = 0;
+    Event workerDone;
+    std::atomic<bool> boxReturned{false};
+    TTestThread worker([&](TTestThread& self) {
+        for (int i = 0; i < kCalls; ++i)
+            self.Synchronize([&] {
+                ++served;
+                if (inModal) ++servedInModal;
+            });
+        workerDone.Set();
+    });
+    TTestThread closer([&](TTestThread&) {
+        workerDone.Wait();  // a broken hand-over still gets the box closed
+        const ULONGLONG start = GetTickCount64();
+        while (!boxReturned && GetTickCount64() - start < kPatience) {
+            EnumThreadWindows(
+                fw::MainThreadID(),
+                [](HWND wnd, LPARAM) -> BOOL {
+                    wchar_t cls[32];
+                    if (GetClassNameW(wnd, cls, 32) && std::wstring(cls) == L"#32770")
+                        PostMessageW(wnd, WM_COMMAND, IDOK, 0);
+                    return TRUE;
+                },
+                0);
+            Sleep(20);
+        }
+    });
+    closer.Start();
+    inModal = true;
+    worker.Start();
+    MessageBoxW(nullptr, L"Synchronized calls run inside this box's loop.", L"ThreadTest", MB_OK);
+    inModal = false;
+    boxReturned = true;
+    worker.WaitFor();
+    closer.WaitFor();
+    EXPECT_EQ(served, kCalls);
+    EXPECT_EQ(servedInModal, kCalls);
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+// The long-path form of paths, and finds beyond the classic path limit.
+#include <gtest/gtest.h>
+
+#include "shell/LongPathFind.h"
+#include "shell/PathUtils.h"
+#include "shell/ShellEntryPoints.h"
+#include "tests/support/TestEnv.h"
+
+#include <windows.h>
+
+using namespace shell;
+
+TEST(LongPathFind, LongForms) {
+    EXPECT_EQ(MakeLongPath(L"\\\\srv\\sh\\a"), L"\\\\?\\UNC\\srv\\sh\\a");
+    EXPECT_EQ(MakeLongPath(L"C:\\a"), L"\\\\?\\C:\\a");
+    EXPECT_EQ(MakeLongPath(L"a\\b"), L"a\\b");
+    EXPECT_EQ(MakeLongPath(L"name"), L"name");
+    EXPECT_EQ(MakeLongPath(L""), L"");
+    EXPECT_EQ(MakeLongPath(L"\\\\server"), L"\\\\server");
+    EXPECT_EQ(MakeLongPath(L"\\\\?\\C:\\a\\..\\b"), L"\\\\?\\C:\\a\\..\\b");
+}
+
+TEST(LongPathFind, PathIsMadeFullBeforeThePrefix) {
+    // The prefix switches the system's own normalising off.
+    EXPECT_EQ(MakeLongPath(L"C:\\a\\..\\b"), L"\\\\?\\C:\\b");
+    EXPECT_EQ(MakeLongPath(L"C:\\a\\.\\b/c"), L"\\\\?\\C:\\a\\b\\c");
+    EXPECT_EQ(MakeLongPath(L"\\\\srv\\sh\\a\\..\\b"), L"\\\\?\\UNC\\srv\\sh\\b");
+}
+
+TEST(LongPathFind, DevicePathsStayAsTheyAre) {
+    EXPECT_EQ(MakeLongPath(L"\\\\.\\PhysicalDrive0"), L"\\\\.\\PhysicalDrive0");
+    EXPECT_EQ(MakeLongPath(L"\\\\.\\C:"), L"\\\\.\\C:");
+}
+
+namespace {
+
+std::wstring MakeDeepTree(const std::wstring& root, std::wstring& file) {
+    std::wstring path = root;
+    const std::wstring part(40, L'x');
+    while (path.size() < 400) {
+        path += L"\\" + part;
+        EXPECT_TRUE(CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr)) << GetLastError();
+    }
+    file = path + L"\\deep.txt";
+    HANDLE h = CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, "abc", 3, &written, nullptr);
+    CloseHandle(h);
+    return path;
+}
+
+}  // namespace
+
+TEST(LongPathFind, FindsBeyondTheClassicLimit) {
+    std::wstring file;
+    const std::wstring deep = MakeDeepTree(testenv::NewScratchFolder(L"long"), file);
+    ASSERT_GT(file.size(), size_t(MAX_PATH));
+
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileLong(file, data);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(data.cFileName, L"deep.txt");
+    FindClose(h);
+
+    h = FindFirstFileLong(deep + L"\\*", data);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    int files = 0;
+    do {
+        if (!IsDotOrDotDot(data.cFileName)) ++files;
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(GetFileSize64(file), 3);
+}
+
+namespace {
+int revertCalls = 0, disableCalls = 0;
+BOOL WINAPI CountingDisable(PVOID* Old) {
+    ++disableCalls;
+    *Old = nullptr;
+    return TRUE;
+}
+BOOL WINAPI CountingRevert(PVOID) {
+    ++revertCalls;
+    return TRUE;
+}
+}  // namespace
+
+TEST(LongPathFind, RedirectionSwitchOnlyWhenAsked) {
+    const TBoundEntryPoints saved = BoundEntries;
+    BoundEntries.Wow64DisableWow64FsRedirection = CountingDisable;
+    BoundEntries.Wow64RevertWow64FsRedirection = CountingRevert;
+    disableCalls = revertCalls = 0;
+    const std::wstring folder = testenv::NewScratchFolder(L"redirect");
+
+    WIN32_FIND_DATAW data;
+    EXPECT_EQ(FindFirstFileLong(folder + L"\\missing", data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(disableCalls, 0);
+    EXPECT_EQ(revertCalls, 0);
+
+    UseWow64RedirectionSwitch = true;
+    EXPECT_EQ(FindFirstFileLong(folder + L"\\missing", data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    UseWow64RedirectionSwitch = false;
+    // A failed find still turns the switch back.
+    EXPECT_EQ(disableCalls, 1);
+    EXPECT_EQ(revertCalls, 1);
+    BoundEntries = saved;
+}

@@ -1,0 +1,339 @@
+// The folder browser on a scratch tree and on the drives folder: navigation,
+// enumeration with masks, object names, attributes, details and renaming.
+#include <gtest/gtest.h>
+
+#include "framework/Classes.h"
+#include "framework/StringList.h"
+#include "shell/Pathfinch.h"
+#include "shell/Pidl.h"
+#include "tests/support/TestEnv.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <thread>
+
+using namespace shell;
+
+namespace {
+
+void Touch(const std::wstring& Path, const char* Text = "") {
+    HANDLE h = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, Text, DWORD(strlen(Text)), &written, nullptr);
+    CloseHandle(h);
+}
+
+// folder\a.txt, b.dll, c.TXT, hidden.txt (hidden), sub\inner.txt
+std::wstring MakeTree() {
+    const std::wstring folder = testenv::NewScratchFolder(L"browser");
+    Touch(folder + L"\\a.txt", "12345");
+    Touch(folder + L"\\b.dll");
+    Touch(folder + L"\\c.TXT");
+    Touch(folder + L"\\hidden.txt");
+    SetFileAttributesW((folder + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+    Touch(folder + L"\\sub\\inner.txt");
+    return folder;
+}
+
+std::set<std::wstring> Enumerate(TPathfinch& Browser) {
+    std::set<std::wstring> names;
+    while (Browser.EnumNextObject()) names.insert(Browser.ObjectName());
+    return names;
+}
+
+}  // namespace
+
+TEST(Pathfinch, NewBrowser) {
+    TPathfinch browser(nullptr);
+    EXPECT_EQ(browser.Folder(), L"");
+    EXPECT_EQ(browser.ObjectName(), L"");
+    EXPECT_EQ(browser.Filter(), L"*");
+    EXPECT_EQ(browser.SpecialFolder(), SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(browser.Version(), L"TPathfinch V7.2.0.544");
+    EXPECT_FALSE(browser.HasObjects(true));
+    EXPECT_FALSE(browser.HasObjects(false));
+    EXPECT_FALSE(browser.EnumNextObject());
+    EXPECT_FALSE(browser.IsFolder());
+    EXPECT_TRUE(browser.ShowErrorMessages);
+    EXPECT_FALSE(browser.FileSystemOnly);
+    int width = 0;
+    EXPECT_EQ(browser.GetColumnInfo(0, width), fw::taLeftJustify);
+    EXPECT_EQ(width, 120);
+    EXPECT_THROW(browser.SetObjectName(L"plain.txt"), EPathfinchError);
+    try {
+        browser.SetObjectName(L"plain.txt");
+    } catch (const EPathfinchError& e) {
+        EXPECT_EQ(e.Message(), L"No active folder was set.");
+    }
+}
+
+TEST(Pathfinch, FilterText) {
+    TPathfinch browser(nullptr);
+    browser.SetFilter(L"*.txt;*.doc");
+    EXPECT_EQ(browser.Filter(), L"*.txt;*.doc");
+    browser.SetFilter(L"*.txt;");
+    EXPECT_EQ(browser.Filter(), L"*.txt");
+    browser.SetFilter(L"*");
+    EXPECT_EQ(browser.Filter(), L"*");
+    browser.SetFilter(L"");
+    EXPECT_EQ(browser.Filter(), L"*");
+}
+
+TEST(Pathfinch, EnumeratesAFolderWithHiddenObjects) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetFolder(folder);
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+    EXPECT_EQ(browser.SpecialFolder(), SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"b.dll", L"c.TXT", L"hidden.txt", L"sub"}));
+    // After the end the next call starts again.
+    ASSERT_TRUE(browser.EnumNextObject());
+    EXPECT_FALSE(browser.ObjectName().empty());
+    while (browser.EnumNextObject()) {
+    }
+
+    browser.SetFilter(L"*.txt");
+    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"c.TXT", L"hidden.txt", L"sub"}));
+    browser.SetFilter(L"*.dll;b*");
+    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"b.dll", L"sub"}));
+}
+
+TEST(Pathfinch, ObjectAttributes) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetFolder(folder);
+    browser.SetObjectName(L"sub");
+    EXPECT_TRUE(browser.IsFolder());
+    EXPECT_TRUE(browser.HasObjects(false));
+    browser.SetObjectName(L"a.txt");
+    EXPECT_FALSE(browser.IsFolder());
+    EXPECT_TRUE(browser.CanRename());
+    EXPECT_FALSE(browser.ObjectIsHidden());
+    EXPECT_FALSE(browser.ObjectIsDriveRoot());
+    EXPECT_EQ(browser.ObjectPath(), folder + L"\\a.txt");
+    EXPECT_EQ(browser.ObjectSpecialFolder(), SF_FILESYSTEMFOLDER);
+    browser.SetObjectName(L"hidden.txt");
+    EXPECT_TRUE(browser.ObjectIsHidden());
+    std::wstring name;
+    browser.GetDisplayName(true, name);
+    EXPECT_TRUE(name == L"hidden.txt" || name == L"hidden") << name.c_str();
+}
+
+TEST(Pathfinch, ObjectNameWithAPath) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetObjectName(folder + L"\\a.txt");
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+    EXPECT_EQ(browser.ObjectName(), L"a.txt");
+    browser.SetObjectName(folder + L"\\sub\\");
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+    EXPECT_EQ(browser.ObjectName(), L"sub");
+
+    auto made = TPathfinch::CreateForPath(folder + L"\\sub\\inner.txt");
+    EXPECT_EQ(made->Folder(), folder + L"\\sub\\");
+    EXPECT_EQ(made->ObjectName(), L"inner.txt");
+}
+
+TEST(Pathfinch, DriveRootAsObject) {
+    TPathfinch browser(nullptr);
+    browser.SetObjectName(L"C:\\");
+    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
+    EXPECT_EQ(browser.ObjectName(), L"C:\\");
+    EXPECT_TRUE(browser.ObjectIsDriveRoot());
+    EXPECT_TRUE(browser.IsFolder());
+    EXPECT_EQ(browser.Folder(), L"");
+    ASSERT_TRUE(browser.BrowseObject());
+    EXPECT_EQ(browser.Folder(), L"C:\\");
+}
+
+TEST(Pathfinch, MissingObjectIsReportedAndCleared) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetFolder(folder);
+    browser.SetObjectName(L"a.txt");
+    try {
+        browser.SetObjectName(L"nothing.here");
+        ADD_FAILURE() << "no error";
+    } catch (const EPathfinchError& e) {
+        EXPECT_EQ(e.Message(), L"Error! Cannot find Object \"nothing.here\" in Folder \"" + folder + L"\\\"");
+    }
+    EXPECT_EQ(browser.ObjectName(), L"");
+    EXPECT_FALSE(browser.HasObjects(false));
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+}
+
+TEST(Pathfinch, MissingFolderKeepsTheOldOne) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetFolder(folder);
+    const std::wstring missing = folder + L"\\no\\such";
+    try {
+        browser.SetFolder(missing);
+        ADD_FAILURE() << "no error";
+    } catch (const EPathfinchError& e) {
+        EXPECT_EQ(e.Message().substr(0, missing.size() + 2), missing + L"\r\n");
+        EXPECT_GT(e.Message().size(), missing.size() + 2);
+    }
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+}
+
+TEST(Pathfinch, DrivesFolder) {
+    TPathfinch browser(nullptr);
+    browser.SetSpecialFolder(SF_DRIVES);
+    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
+    EXPECT_EQ(browser.Folder(), L"");
+    std::vector<std::wstring> names;
+    while (browser.EnumNextObject()) names.push_back(browser.ObjectName());
+    EXPECT_NE(std::find(names.begin(), names.end(), L"C:\\"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), testenv::ScratchRoot()), names.end());
+    ASSERT_FALSE(names.empty());
+    // After the last, the walk begins again with the first.
+    ASSERT_TRUE(browser.EnumNextObject());
+    EXPECT_EQ(browser.ObjectName(), names.front());
+
+    // Only drives and other file-system objects remain with FileSystemOnly.
+    browser.FileSystemOnly = true;
+    browser.SetSpecialFolder(SF_DRIVES);
+    std::vector<std::wstring> fileSystem;
+    while (browser.EnumNextObject()) {
+        EXPECT_NE(browser.ObjectSpecialFolder(), SF_CONTROLS);
+        fileSystem.push_back(browser.ObjectName());
+    }
+    EXPECT_NE(std::find(fileSystem.begin(), fileSystem.end(), L"C:\\"), fileSystem.end());
+}
+
+TEST(Pathfinch, SpecialFolderValues) {
+    TPathfinch browser(nullptr);
+    browser.SetSpecialFolder(SF_DESKTOP);
+    EXPECT_EQ(browser.SpecialFolder(), SF_DESKTOP);
+    browser.SetSpecialFolder(SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
+    browser.SetSpecialFolder(SF_INVALID);  // no list: nothing changes
+    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
+
+    browser.SetSpecialFolder(SF_DESKTOP);
+    browser.BeginLoading();
+    browser.SetSpecialFolder(SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(browser.SpecialFolder(), SF_DESKTOP);
+    browser.SetSpecialFolder(SF_DRIVES);
+    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
+    browser.EndLoading();
+}
+
+TEST(Pathfinch, NavigationByLists) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    const fw::PidlPtr sub(PathToPidl(nullptr, folder + L"\\sub"));
+    browser.SetAbsoluteObjectIDList(sub.get());
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+    EXPECT_EQ(browser.ObjectName(), L"sub");
+    EXPECT_TRUE(PidlEqual(browser.AbsoluteObjectIDList(), sub.get()));
+    ASSERT_TRUE(browser.BrowseObject());
+    EXPECT_EQ(browser.Folder(), folder + L"\\sub\\");
+    EXPECT_FALSE(browser.HasObjects(false));
+    const fw::PidlPtr folderList(browser.FolderIDList());
+    EXPECT_TRUE(PidlEqual(folderList.get(), sub.get()));
+    browser.SelectFolderAsObject();
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+    EXPECT_EQ(browser.ObjectName(), L"sub");
+
+    browser.SetObjectName(L"a.txt");
+    EXPECT_FALSE(browser.BrowseObject());
+
+    browser.SetAbsoluteObjectIDList(DesktopPidl());
+    EXPECT_EQ(browser.SpecialFolder(), SF_DESKTOP);
+    EXPECT_FALSE(browser.HasObjects(false));
+    browser.SetAbsoluteObjectIDList(nullptr);  // does nothing
+    EXPECT_EQ(browser.SpecialFolder(), SF_DESKTOP);
+    browser.SetFolderIDList(nullptr);
+    EXPECT_FALSE(browser.HasObjects(true));
+    EXPECT_EQ(browser.Folder(), L"");
+}
+
+TEST(Pathfinch, NameOfAnObjectBelowTheFolder) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetFolder(folder);
+    const fw::PidlPtr below(PathToPidl(browser.ShellFolder(), L"sub\\inner.txt"));
+    ASSERT_TRUE(below);
+    ASSERT_EQ(PidlCount(below.get()), 2);
+    browser.SetObjectIDList(below.get());
+    EXPECT_EQ(browser.ObjectName(), L"inner.txt");
+    EXPECT_EQ(browser.ObjectPath(), folder + L"\\sub\\inner.txt");
+}
+
+TEST(Pathfinch, DetailsColumns) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetFolder(folder);
+    ASSERT_TRUE(browser.InitDetails());
+    // Column captions are the shell's own and differ between systems.
+    std::vector<std::wstring> headers;
+    for (int column = 0; column < 4; ++column) {
+        std::wstring text;
+        browser.GetDetails(column, true, text);
+        EXPECT_FALSE(text.empty()) << column;
+        headers.push_back(text);
+    }
+    browser.SetObjectName(L"a.txt");
+    std::wstring name;
+    browser.GetDetails(0, false, name);
+    EXPECT_EQ(name.substr(0, 1), L"a");
+    const auto size = std::find(headers.begin(), headers.end(), L"Size");
+    ASSERT_NE(size, headers.end());
+    std::wstring sizeText;
+    browser.GetDetails(int(size - headers.begin()), false, sizeText);
+    EXPECT_FALSE(sizeText.empty());  // the shell's own form ("5 bytes", "1 KB")
+
+    int width = -1;
+    browser.GetColumnInfo(1, width);
+    EXPECT_GE(width, 0);
+    EXPECT_NE(width, 120);  // the shell's own width
+    EXPECT_EQ(browser.GetColumnInfo(99, width), fw::taLeftJustify);
+    EXPECT_EQ(width, 120);
+    std::wstring none;
+    browser.GetDetails(99, true, none);
+    EXPECT_EQ(none, L"");
+}
+
+TEST(Pathfinch, Renaming) {
+    const std::wstring folder = MakeTree();
+    TPathfinch browser(nullptr);
+    browser.SetFolder(folder);
+    browser.SetObjectName(L"b.dll");
+    std::wstring name = L"renamed.dll";
+    ASSERT_TRUE(browser.RenameObject(name));
+    EXPECT_TRUE(name == L"renamed.dll" || name == L"renamed") << name.c_str();
+    EXPECT_NE(GetFileAttributesW((folder + L"\\renamed.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((folder + L"\\b.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(browser.ObjectName(), L"renamed.dll");
+}
+
+TEST(Pathfinch, BrowsersOfWorkerThreadsShowNothing) {
+    const std::wstring folder = MakeTree();
+    {
+        TPathfinch browser(nullptr);
+        browser.SetFolder(folder);
+        EXPECT_NE(browser.ShellOwnerWindow(), nullptr);
+        browser.ShowErrorMessages = false;
+        EXPECT_EQ(browser.ShellOwnerWindow(), nullptr);
+    }
+    HWND owner = reinterpret_cast<HWND>(1);
+    std::set<std::wstring> names;
+    std::thread worker([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            TPathfinch browser(nullptr);
+            browser.SetFolder(folder);
+            owner = browser.ShellOwnerWindow();
+            names = Enumerate(browser);
+        }
+        CoUninitialize();
+    });
+    worker.join();
+    EXPECT_EQ(owner, nullptr);
+    EXPECT_EQ(names.size(), 5u);
+}

@@ -1,0 +1,66 @@
+#pragma once
+// Building small trees on the scratch drive for the search, selection and size
+// tests, and making host-side symbolic links there (Wine shows them as folders
+// with the reparse-point attribute; CreateSymbolicLinkW makes nothing under Wine).
+#include <windows.h>
+
+#include <string>
+
+#include "tests/support/TestEnv.h"
+
+namespace scratch {
+
+inline void MakeFile(const std::wstring& Path, size_t Size = 0) {
+    HANDLE h = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    if (Size) {
+        std::string bytes(Size, 'x');
+        DWORD written = 0;
+        WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    }
+    CloseHandle(h);
+}
+
+inline std::wstring MakeFolder(const std::wstring& Path) {
+    CreateDirectoryW(Path.c_str(), nullptr);
+    return Path;
+}
+
+// The host's path of a path on the scratch drive; empty when the test machine
+// does not name it.
+inline std::string HostPath(const std::wstring& ScratchPath) {
+    const std::wstring host = testenv::Env(L"TABULORIN_SCRATCH_HOST");
+    const std::wstring root = testenv::ScratchRoot();
+    if (host.empty() || ScratchPath.compare(0, root.size(), root) != 0) return std::string();
+    std::wstring rest = ScratchPath.substr(root.size());
+    for (wchar_t& c : rest)
+        if (c == L'\\') c = L'/';
+    const std::wstring full = host + L"/" + rest;
+    return std::string(full.begin(), full.end());
+}
+
+// A host symbolic link at Link (a scratch path) to Target (as the host reads it,
+// for example ".."). False when the host cannot be reached.
+inline bool MakeHostSymlink(const std::wstring& Link, const std::string& Target) {
+    const std::string link = HostPath(Link);
+    if (link.empty()) return false;
+    const std::string commandLine = "ln -s \"" + Target + "\" \"" + link + "\"";
+    std::wstring command(commandLine.begin(), commandLine.end());
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"\\\\?\\unix\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    // Wine may report a host program ended before it has run: look for the link.
+    for (int i = 0; i < 1000; ++i) {
+        if (GetFileAttributesW(Link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+}  // namespace scratch

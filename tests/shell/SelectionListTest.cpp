@@ -1,0 +1,297 @@
+// The selection list (checked paths, states, climbs, totals) and the shell link.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Exception.h"
+#include "framework/Handles.h"
+#include "shell/Pidl.h"
+#include "shell/ShellLibrary.h"
+#include "shell/SpecialFolders.h"
+#include "shell/WorkerThreadPool.h"
+#include "shell/ZemSelectionList.h"
+#include "shell/ZemShellLink.h"
+#include "shell/ZemWorkItems.h"
+#include "tests/shell/ScratchTree.h"
+#include "tests/shell/ThreadPoolTestUtil.h"
+
+using namespace shell;
+using scratch::MakeFile;
+using scratch::MakeFolder;
+
+namespace {
+
+class SelectionList : public testing::Test {
+protected:
+    void SetUp() override {
+        ShellLibraryStartup();
+        ASSERT_NE(GlobalWorkerPool, nullptr);
+        root = testenv::NewScratchFolder(L"selection");
+        data = MakeFolder(root + L"\\Data");
+        MakeFile(data + L"\\a.txt", 10);
+        MakeFile(data + L"\\b.txt", 20);
+        MakeFolder(data + L"\\sub");
+        MakeFile(data + L"\\sub\\c.txt", 30);
+        // A neighbour that stays unchecked, so no climb goes above Data.
+        MakeFile(root + L"\\other.txt", 5);
+        list = std::make_unique<TZemSelectionList>(nullptr);
+    }
+    void TearDown() override {
+        list.reset();
+        ShellLibraryShutdown();
+    }
+
+    std::vector<std::wstring> Paths() const {
+        std::vector<std::wstring> paths;
+        for (int i = 0; i < list->Paths()->Count(); ++i) paths.push_back(list->Paths()->Strings(i));
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+    // Waits until every size sum has come back.
+    void WaitForSizes() {
+        ASSERT_TRUE(pooltest::PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; }));
+    }
+    void ExpectTotals(int64_t Size, int Files, int Folders) {
+        WaitForSizes();
+        EXPECT_EQ(list->TotalSize(), Size);
+        EXPECT_EQ(list->TotalFiles(), Files);
+        EXPECT_EQ(list->TotalFolders(), Folders);
+    }
+    TZemSelectionState State(const std::wstring& Path, bool* Inherited = nullptr) {
+        bool inherited = false;
+        const TZemSelectionState state = list->GetState(Path, inherited);
+        if (Inherited) *Inherited = inherited;
+        return state;
+    }
+
+    std::wstring root, data;
+    std::unique_ptr<TZemSelectionList> list;
+};
+
+}  // namespace
+
+TEST_F(SelectionList, CheckedFolderCoversItsContentsAndGraysItsParent) {
+    list->Check(data);
+    EXPECT_EQ(Paths(), std::vector<std::wstring>{data + L"\\*"});
+    bool inherited = false;
+    EXPECT_EQ(State(data + L"\\a.txt", &inherited), ssChecked);
+    EXPECT_TRUE(inherited);
+    EXPECT_EQ(State(data, &inherited), ssChecked);
+    EXPECT_FALSE(inherited);
+    EXPECT_EQ(State(root), ssGrayed);
+    EXPECT_EQ(State(root + L"\\other.txt"), ssUnChecked);
+}
+
+TEST_F(SelectionList, UncheckingAFileOfACheckedFolderEntersTheOtherObjects) {
+    list->Check(data);
+    list->Uncheck(data + L"\\a.txt");
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\b.txt", data + L"\\sub\\*"}));
+    EXPECT_EQ(State(data + L"\\a.txt"), ssUnChecked);
+    EXPECT_EQ(State(data), ssGrayed);
+}
+
+TEST_F(SelectionList, UncheckingDeepBelowACheckedFolderExpandsEveryLevel) {
+    list->Check(data);
+    list->Uncheck(data + L"\\sub\\c.txt");
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\a.txt", data + L"\\b.txt"}));
+    EXPECT_EQ(State(data + L"\\sub"), ssUnChecked);
+}
+
+TEST_F(SelectionList, CheckingEveryObjectOneByOneEndsWithTheFolderEntry) {
+    list->Check(data + L"\\a.txt");
+    list->Check(data + L"\\sub");
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\a.txt", data + L"\\sub\\*"}));
+    list->Check(data + L"\\b.txt");
+    EXPECT_EQ(Paths(), std::vector<std::wstring>{data + L"\\*"});
+}
+
+TEST_F(SelectionList, PathsThatAreNoObjectsAreNeverEntered) {
+    for (const std::wstring& p : {root + L"\\missing.txt", data + L"\\..", data + L"\\.", std::wstring(L"."),
+                                  std::wstring(L".."), data + L"\\*.txt", data + L"\\?.txt", std::wstring(L"Q:\\"),
+                                  std::wstring()}) {
+        list->Check(p);
+        EXPECT_EQ(State(p), ssDisabled) << std::string(p.begin(), p.end());
+    }
+    EXPECT_TRUE(Paths().empty());
+    EXPECT_FALSE(IsExistingFile(data + L"\\?.txt"));
+    EXPECT_FALSE(IsExistingFolder(data + L"\\s*"));
+    EXPECT_TRUE(IsExistingFolder(data + L"\\sub\\"));
+}
+
+TEST_F(SelectionList, TotalsStayRightThroughClimbsAndUnchecks) {
+    list->Check(data + L"\\a.txt");
+    list->Check(data + L"\\b.txt");
+    ExpectTotals(30, 2, 0);
+    list->Check(data + L"\\sub");  // climbs: Data with everything below it
+    ASSERT_EQ(Paths(), std::vector<std::wstring>{data + L"\\*"});
+    ExpectTotals(60, 3, 2);
+    list->Uncheck(data + L"\\a.txt");
+    ExpectTotals(50, 2, 1);
+    list->Uncheck(data + L"\\sub");
+    ExpectTotals(20, 1, 0);
+    list->Uncheck(data + L"\\b.txt");
+    EXPECT_TRUE(Paths().empty());
+    ExpectTotals(0, 0, 0);
+}
+
+TEST_F(SelectionList, ClearingCancelsPendingSumsAndZeroesTheTotals) {
+    int completions = 0;
+    list->OnCompletedCalculateFiles = [&](fw::TObject*) { ++completions; };
+    list->Check(data);
+    list->Clear();
+    ExpectTotals(0, 0, 0);
+    pooltest::PumpFor(20);
+    EXPECT_EQ(list->TotalSize(), 0);
+    EXPECT_TRUE(Paths().empty());
+}
+
+TEST_F(SelectionList, PathsSetterChecksEveryPathInOneChange) {
+    int changes = 0;
+    list->OnChange = [&](fw::TObject*) { ++changes; };
+    fw::TStringList source;
+    source.Add(data + L"\\a.txt");
+    source.Add(root + L"\\missing");
+    source.Add(data + L"\\sub");
+    list->SetPaths(&source);
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\a.txt", data + L"\\sub\\*"}));
+    EXPECT_EQ(changes, 1);
+    TZemSelectionList copy(nullptr);
+    copy.Assign(list.get());
+    EXPECT_EQ(copy.Paths()->Count(), 2);
+}
+
+TEST_F(SelectionList, RenameMovesTheEntryAndEverythingBelowIt) {
+    list->Check(data + L"\\a.txt");
+    list->Check(data + L"\\sub");
+    list->Rename(data, root + L"\\Renamed");
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{root + L"\\Renamed\\a.txt", root + L"\\Renamed\\sub\\*"}));
+}
+
+TEST_F(SelectionList, ComputerFolderIsPartlyCheckedOnlyWithADriveEntry) {
+    fw::PidlPtr drives(GetSpecialFolderIDList(SF_DRIVES));
+    fw::PidlPtr network(GetSpecialFolderIDList(SF_NETWORK));
+    bool inherited;
+    EXPECT_EQ(list->GetStateOfIDList(drives.get(), inherited), ssDisabled);
+    list->Check(data + L"\\a.txt");
+    EXPECT_EQ(list->GetStateOfIDList(drives.get(), inherited), ssGrayed);
+    if (network) {
+        EXPECT_EQ(list->GetStateOfIDList(network.get(), inherited), ssDisabled);
+    }
+    fw::PidlPtr file(PathToPidl(nullptr, data + L"\\a.txt"));
+    EXPECT_EQ(list->GetStateOfIDList(file.get(), inherited), ssChecked);
+}
+
+namespace {
+
+struct TCheckViewer : ICheckBoxViewer {
+    std::vector<TZemSelectionState> states;
+    void CheckBoxStateLoaded(TCheckBoxWorkItem* Item) override { states.push_back(Item->State()); }
+};
+
+}  // namespace
+
+TEST_F(SelectionList, CheckBoxItemReadsTheListAsItStoodWhenQueued) {
+    list->Check(data);
+    TCheckViewer viewer;
+    fw::PidlPtr file(PathToPidl(nullptr, data + L"\\a.txt"));
+    auto item = std::make_shared<TCheckBoxWorkItem>(file.get(), list.get(), &viewer, nullptr, 1);
+    // The main thread goes on changing the list while the worker reads its copy.
+    list->Clear();
+    GlobalWorkerPool->AddWorkItem(item);
+    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.states.size() == 1; }));
+    EXPECT_EQ(viewer.states[0], ssChecked);
+    EXPECT_TRUE(item->Inherited());
+}
+
+// ---- The shell link ---------------------------------------------------------------
+
+namespace {
+
+struct TFakeControl : IZemShellControl {
+    TZemShellLink* link = nullptr;
+    std::vector<std::string> calls;
+    bool raiseOnSelect = false;
+    void SetShellLink(TZemShellLink* Link) override {
+        if (link) link->RemoveControl(this);
+        link = Link;
+        if (link) link->AddControl(this);
+        calls.push_back("link");
+    }
+    TZemShellLink* GetShellLink() override { return link; }
+    void FolderSelected(LPCITEMIDLIST) override {
+        calls.push_back("folder");
+        if (raiseOnSelect) throw fw::Exception(L"control failed");
+    }
+    void ObjectSelected(LPCITEMIDLIST, LPCITEMIDLIST) override { calls.push_back("object"); }
+    void ObjectsChanged() override { calls.push_back("changed"); }
+    void Refresh() override { calls.push_back("refresh"); }
+    void SelectionChanged() override { calls.push_back("selection"); }
+    bool SelectFirst() override { return false; }
+};
+
+}  // namespace
+
+TEST(ZemShellLink, BroadcastsSkipTheSenderAndDoNothingWhileDisabled) {
+    TFakeControl a, b;
+    auto* link = new TZemShellLink(nullptr);
+    a.SetShellLink(link);
+    b.SetShellLink(link);
+    link->AddControl(&a);
+    EXPECT_EQ(link->ControlCount(), 2);
+    int changes = 0;
+    link->OnChange = [&](fw::TObject*) { ++changes; };
+    link->NotifyFolderSelected(&a, nullptr);
+    link->NotifyRefresh(&b);
+    link->NotifyRefresh();
+    EXPECT_EQ(a.calls, (std::vector<std::string>{"link", "refresh", "refresh"}));
+    EXPECT_EQ(b.calls, (std::vector<std::string>{"link", "folder", "refresh"}));
+    EXPECT_EQ(changes, 1);
+    link->SetEnabled(false);
+    link->NotifyObjectsChanged(nullptr);
+    EXPECT_EQ(a.calls.size(), 3u);
+    link->SetEnabled(true);
+    EXPECT_EQ(link->Version(), L"TZemShellLink V7.2.0.544");
+    delete link;
+    EXPECT_EQ(a.link, nullptr);
+    EXPECT_EQ(b.link, nullptr);
+}
+
+TEST(ZemShellLink, SelectionBroadcastReenablesTheLinkWhenAControlRaises) {
+    TFakeControl a, b;
+    TZemShellLink link(nullptr);
+    a.SetShellLink(&link);
+    b.SetShellLink(&link);
+    b.raiseOnSelect = true;
+    EXPECT_THROW(link.NotifyFolderSelected(&a, nullptr), fw::Exception);
+    EXPECT_TRUE(link.Enabled());
+    link.NotifySelectionChanged();
+    EXPECT_EQ(b.calls.back(), "selection");
+    a.SetShellLink(nullptr);
+    b.SetShellLink(nullptr);
+}
+
+TEST(ZemShellLink, SelectionChangesReachTheControlsUnlessUpdating) {
+    ShellLibraryStartup();
+    const std::wstring root = testenv::NewScratchFolder(L"link");
+    MakeFile(root + L"\\x.txt");
+    MakeFile(root + L"\\y.txt");
+    {
+        TFakeControl a;
+        TZemShellLink link(nullptr);
+        a.SetShellLink(&link);
+        TZemSelectionList* list = link.SelectionList();
+        ASSERT_EQ(list->Link(), &link);
+        list->Check(root + L"\\x.txt");
+        EXPECT_EQ(std::count(a.calls.begin(), a.calls.end(), "selection"), 1);
+        list->BeginUpdate();
+        list->Check(root + L"\\y.txt");
+        EXPECT_EQ(std::count(a.calls.begin(), a.calls.end(), "selection"), 1);
+        list->EndUpdate();
+        EXPECT_EQ(std::count(a.calls.begin(), a.calls.end(), "selection"), 2);
+        a.SetShellLink(nullptr);
+    }
+    ShellLibraryShutdown();
+}

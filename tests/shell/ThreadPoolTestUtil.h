@@ -1,0 +1,70 @@
+#pragma once
+// Helpers for the pool tests: a thread whose body a test supplies, and a wait
+// that keeps serving the main thread's synchronized calls.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+
+#include "framework/Thread.h"
+#include "shell/ZemThread.h"
+
+namespace pooltest {
+
+// Serves hand-overs until Done() holds. The limit only guards against a hang;
+// it is no timing requirement.
+inline bool PumpUntil(const std::function<bool()>& Done, DWORD LimitMs = 30000) {
+    const DWORD start = GetTickCount();
+    while (!Done()) {
+        if (GetTickCount() - start > LimitMs) return false;
+        fw::CheckSynchronize(5);
+    }
+    return true;
+}
+
+// Serves hand-overs for a while (to give a wrong event the chance to show).
+inline void PumpFor(DWORD Ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < Ms) fw::CheckSynchronize(5);
+}
+
+// A manual-reset event the test opens to let thread bodies go on.
+class TGate {
+public:
+    TGate() : handle_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~TGate() { CloseHandle(handle_); }
+    void Open() { SetEvent(handle_); }
+    // Waits until open or the thread is asked to stop; true when open.
+    bool Wait(fw::TThread* Thread) {
+        while (WaitForSingleObject(handle_, 5) == WAIT_TIMEOUT)
+            if (Thread && Thread->Terminated()) return false;
+        return true;
+    }
+    bool WaitAny() { return WaitForSingleObject(handle_, 30000) == WAIT_OBJECT_0; }
+
+private:
+    HANDLE handle_;
+};
+
+class TTestThread : public shell::TZemThread {
+public:
+    explicit TTestThread(std::function<void(TTestThread*)> Body, std::atomic<int>* Destroyed = nullptr)
+        : body_(std::move(Body)), destroyed_(Destroyed) {}
+    ~TTestThread() override {
+        if (destroyed_) ++*destroyed_;
+    }
+    // Whether Execute ran to its end (a killed thread never gets there).
+    std::atomic<bool>* EndedNormally = nullptr;
+
+protected:
+    void Execute() override {
+        if (!WaitWhilePaused() && body_) body_(this);
+        if (EndedNormally) *EndedNormally = true;
+    }
+
+private:
+    std::function<void(TTestThread*)> body_;
+    std::atomic<int>* destroyed_;
+};
+
+}  // namespace pooltest
