@@ -1,16 +1,29 @@
-// The program's entry point: the start-up block.
+// The program's entry point: the libraries' start-up, the start-up block, and
+// the libraries' shut-down in reverse order.
 #include <windows.h>
 
 #include "app/Startup.h"
+#include "controls/ControlsLibrary.h"
+#include "framework/Exception.h"
+#include "shell/ShellLibrary.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // Libraries' start-up goes here, in link order: the shell library's units
-    // (entry points, selection list with the shared worker pool, special folders),
-    // then the support library's.
+    try {
+        // In link order: the shell library's units (entry points, the selection
+        // list with the shared worker pool, special folders), then the support units.
+        shell::ShellLibraryStartup();
+        ControlsLibraryStartup();
+    } catch (const fw::Exception& e) {
+        // No application object is up yet to show it; the system box must do.
+        MessageBoxW(nullptr, e.Message().c_str(), L"Tabulorin", MB_ICONSTOP | MB_OK);
+        shell::ShellLibraryShutdown();
+        return 1;
+    }
 
     StartApplication();
     RunApplication();
 
-    // Libraries' shut-down goes here, in the reverse order of their start-up.
+    ControlsLibraryShutdown();
+    shell::ShellLibraryShutdown();
     return 0;
 }

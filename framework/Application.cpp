@@ -1,9 +1,8 @@
 #include "framework/Application.h"
 
 #include "framework/Exception.h"
-#include "framework/Thread.h"
-
 #include "framework/Forms.h"
+#include "framework/Thread.h"
 
 namespace fw {
 
@@ -78,20 +77,16 @@ HWND TApplication::Handle() {
     return handle_;
 }
 
-void TApplication::FormCreated(TCustomForm* Form, TComponent* AsComponent) {
+void TApplication::FormCreated(TCustomForm* Form) {
     if (mainForm_) return;
     mainForm_ = Form;
-    mainFormComponent_ = AsComponent;
     // The main form's window exists from now on, so the forms that follow belong to it.
     Form->HandleNeeded();
 }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
-    if (Operation == TOperation::opRemove && AComponent && AComponent == mainFormComponent_) {
-        mainForm_ = nullptr;
-        mainFormComponent_ = nullptr;
-    }
+    if (Operation == TOperation::opRemove && AComponent && AComponent == mainForm_) mainForm_ = nullptr;
 }
 
 void TApplication::Run() {

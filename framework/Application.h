@@ -74,14 +74,13 @@ protected:
 private:
     bool ProcessMessage(MSG& Msg);
     void Idle();
-    void FormCreated(TCustomForm* Form, TComponent* AsComponent);
+    void FormCreated(TCustomForm* Form);
 
     bool mainFormOnTaskBar_ = false;
     std::atomic<bool> terminated_{false};
     std::wstring title_;
     HWND handle_ = nullptr;
     TCustomForm* mainForm_ = nullptr;
-    TComponent* mainFormComponent_ = nullptr;  // the same object, for Notification
 };
 
 TApplication* Application();
@@ -98,7 +97,7 @@ void TApplication::CreateForm(T*& Reference) {
         delete form;
         throw;
     }
-    FormCreated(form, form);
+    FormCreated(form);
 }
 
 }  // namespace fw

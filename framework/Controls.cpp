@@ -90,9 +90,10 @@ TShiftState GetShiftState() {
 
 // --- TControl ------------------------------------------------------------------------
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(new TFont), creationIndex_(NextCreationIndex()) {
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), font_(std::make_unique<TFont>()), creationIndex_(NextCreationIndex()) {
     WindowProc = [this](TMessage& m) { WndProc(m); };
-    font_->OnChange = [this](TObject*) { FontChanged(); };
+    font_->OnChange = [this](TObject*) { FontObjectChanged(); };
 }
 
 TControl::~TControl() {
@@ -100,7 +101,6 @@ TControl::~TControl() {
     WindowProc = nullptr;
     if (captureControl == this) SetCaptureControl(nullptr);
     if (parent_) parent_->RemoveControl(this);
-    delete font_;
 }
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
@@ -382,7 +382,7 @@ void TControl::SetText(const std::wstring& Value) {
     Perform(CM_TEXTCHANGED, 0, 0);
 }
 
-void TControl::FontChanged() {
+void TControl::FontObjectChanged() {
     parentFont_ = false;
     Perform(CM_FONTCHANGED, 0, 0);
 }
@@ -564,7 +564,8 @@ void FreeDeviceContexts() {
 
 // --- TWinControl ------------------------------------------------------------------------
 
-TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), brush_(new TBrush), controlId_(NextControlId()) {
+TWinControl::TWinControl(TComponent* AOwner)
+    : TControl(AOwner), brush_(std::make_unique<TBrush>()), controlId_(NextControlId()) {
     brush_->SetColor(Color());
 }
 
@@ -582,7 +583,6 @@ TWinControl::~TWinControl() {
         DestroyHandle();
     }
     if (captureControl && !captureControl->IsWindowed() && captureControl->Parent() == this) captureControl = nullptr;
-    delete brush_;
 }
 
 TControl* TWinControl::Controls(int Index) const {
@@ -948,6 +948,15 @@ void TWinControl::CreateHandle() {
 
 void TWinControl::DestroyHandle() {
     if (!handle_) return;
+    // The focus leaves the windows about to go first, so that it does not pass
+    // from child to parent while they go, and never lands on a control that is
+    // being destroyed.
+    const HWND focus = GetFocus();
+    if (focus && (focus == handle_ || IsChild(handle_, focus))) {
+        TWinControl* target = parent_;
+        while (target && (target->HasState(csDestroying) || !target->handle_)) target = target->parent_;
+        ::SetFocus(target ? target->handle_ : nullptr);
+    }
     for (TControl* c : controls_)
         if (c->IsWindowed()) static_cast<TWinControl*>(c)->DestroyHandle();
     DestroyWnd();
@@ -1478,6 +1487,17 @@ void TWinControl::WndProc(TMessage& Message) {
             PaintHandler(Message);
         return;
     }
+    case WM_PRINTCLIENT:
+        // Drawing into a given context (a parent drawing its background for a
+        // themed child, a print): the same as painting, for windows we paint.
+        if (defWndProc_ != DefWindowProcW && !(controlState_ & csCustomPaint)) break;
+        if (Message.LParam & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, Message.WParam, 0);
+        if (Message.LParam & PRF_CLIENT) {
+            TMessage paint{WM_PAINT, Message.WParam, 0, 0};
+            PaintHandler(paint);
+        }
+        Message.Result = 0;
+        return;
     case WM_ERASEBKGND: {
         HDC dc = reinterpret_cast<HDC>(Message.WParam);
         if ((controlStyle_ & csParentBackground) && parent_ && IsThemeActive()) {
@@ -1636,9 +1656,10 @@ void TWinControl::WndProc(TMessage& Message) {
 
 // --- TGraphicControl and TCustomControl -------------------------------------------------
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), canvas_(new TControlCanvas(this)) {}
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this)) {}
 
-TGraphicControl::~TGraphicControl() { delete canvas_; }
+TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::WndProc(TMessage& Message) {
     if (Message.Msg == WM_PAINT) {
@@ -1660,15 +1681,14 @@ void TGraphicControl::WndProc(TMessage& Message) {
     TControl::WndProc(Message);
 }
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), canvas_(new TControlCanvas(this)) {
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this)) {
     controlState_ |= csCustomPaint;
 }
 
 TCustomControl::~TCustomControl() {
     // The canvas goes with the object; the window (destroyed by the base) no longer uses it.
-    canvas_->FreeHandle();
-    delete canvas_;
-    canvas_ = nullptr;
+    canvas_.reset();
 }
 
 void TCustomControl::PaintWindow(HDC DC) {

@@ -12,9 +12,13 @@
 // control does not handle go to DefaultHandler: the window class's own procedure.
 // Properties that change raise the component messages (CM_*); notifications a
 // parent window receives from a child window reach the child as CN_* messages.
+// A destructor runs the base's parts only: a descendant whose DestroyWnd matters,
+// or whose components need it whole, calls DestroyHandle() / DestroyComponents()
+// in its own destructor. The focus never passes to a control being destroyed.
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -302,7 +306,7 @@ public:
     std::wstring Text() const { return const_cast<TControl*>(this)->GetText(); }
     virtual void SetText(const std::wstring& Value);
 
-    TFont* Font() const { return font_; }
+    TFont* Font() const { return font_.get(); }
     // Takes the attributes of Value (the control keeps its own font object).
     void SetFont(TFont* Value) { font_->Assign(Value); }
     bool ParentFont() const { return parentFont_; }
@@ -374,8 +378,6 @@ protected:
     void InvalidateControl(bool IsVisible, bool IsOpaque);
     // Bounds were stored: realign and notify as needed.
     virtual void BoundsChanged(bool SizeChanged);
-    // The font changed (its OnChange): ParentFont is dropped, CM_FONTCHANGED raised.
-    void FontChanged();
     void Notification(TComponent* AComponent, TOperation Operation) override;
     std::wstring ClassName() const override { return L"TControl"; }
 
@@ -385,6 +387,8 @@ protected:
     TControlState controlState_ = 0;
 
 private:
+    // The font object changed (its OnChange): ParentFont is dropped, CM_FONTCHANGED raised.
+    void FontObjectChanged();
     void HandleMouseButton(TMessage& Message, TMouseButton Button, bool Down, bool Double);
     void HandleContextMenu(TMessage& Message);
 
@@ -392,7 +396,7 @@ private:
     TAlign align_ = alNone;
     bool visible_ = true;
     bool enabled_ = true;
-    TFont* font_;
+    std::unique_ptr<TFont> font_;
     bool parentFont_ = true;
     TColor color_ = clWindow;
     bool parentColor_ = true;
@@ -496,7 +500,7 @@ public:
     void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
     // The brush that paints the background (its colour follows Color).
-    TBrush* Brush() const { return brush_; }
+    TBrush* Brush() const { return brush_.get(); }
     bool DoubleBuffered() const { return doubleBuffered_; }
     void SetDoubleBuffered(bool Value) { doubleBuffered_ = Value; }
 
@@ -585,7 +589,7 @@ private:
     int alignLevel_ = 0;
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
-    TBrush* brush_;
+    std::unique_ptr<TBrush> brush_;
     int controlId_;
 };
 
@@ -597,7 +601,7 @@ public:
     explicit TGraphicControl(TComponent* AOwner);
     ~TGraphicControl() override;
 
-    TCanvas* Canvas() const { return canvas_; }
+    TCanvas* Canvas() const { return canvas_.get(); }
     void WndProc(TMessage& Message) override;
 
 protected:
@@ -605,7 +609,7 @@ protected:
     std::wstring ClassName() const override { return L"TGraphicControl"; }
 
 private:
-    TControlCanvas* canvas_;
+    std::unique_ptr<TControlCanvas> canvas_;
 };
 
 // A windowed control that paints itself on its Canvas.
@@ -614,7 +618,7 @@ public:
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
 
-    TCanvas* Canvas() const { return canvas_; }
+    TCanvas* Canvas() const { return canvas_.get(); }
 
 protected:
     virtual void Paint() {}
@@ -622,7 +626,7 @@ protected:
     std::wstring ClassName() const override { return L"TCustomControl"; }
 
 private:
-    TControlCanvas* canvas_;
+    std::unique_ptr<TControlCanvas> canvas_;
 };
 
 // --- Free routines -------------------------------------------------------------------

@@ -137,8 +137,9 @@ int TCustomForm::ShowModal() {
     int result = mrNone;
     try {
         try {
-            Show();
+            // A result set while the form is shown (OnShow) ends the loop at once.
             modalResult_ = mrNone;
+            Show();
             // The modal loop: key handling first, and synchronized calls whenever
             // nothing else waits.
             do {
@@ -272,6 +273,13 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     Params.WindowClass.style |= CS_DBLCLKS;
     Params.WindowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
     if (!Params.WindowClass.hIcon) Params.WindowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+void TCustomForm::CreateWnd() {
+    // A form other than the main form belongs to the main form's window.
+    TCustomForm* mainForm = Application()->MainForm();
+    if (mainForm && mainForm != this) mainForm->HandleNeeded();
+    TWinControl::CreateWnd();
 }
 
 void TCustomForm::PlaceWindow() {

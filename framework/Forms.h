@@ -101,6 +101,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
     virtual void DoCreate();
     virtual void DoDestroy();
     virtual void DoShow();

@@ -348,18 +348,14 @@ void TGraphic::Changed() {
 
 // --- TCanvas ---------------------------------------------------------------
 
-TCanvas::TCanvas() : font_(new TFont), brush_(new TBrush), pen_(new TPen) {
+TCanvas::TCanvas()
+    : font_(std::make_unique<TFont>()), brush_(std::make_unique<TBrush>()), pen_(std::make_unique<TPen>()) {
     font_->OnChange = [this](TObject*) { FontChanged(); };
     brush_->OnChange = [this](TObject*) { BrushChanged(); };
     pen_->OnChange = [this](TObject*) { PenChanged(); };
 }
 
-TCanvas::~TCanvas() {
-    SetHandle(nullptr);
-    delete font_;
-    delete brush_;
-    delete pen_;
-}
+TCanvas::~TCanvas() { SetHandle(nullptr); }
 
 HDC TCanvas::Handle() {
     RequiredState(HandleValid);

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -294,11 +295,11 @@ public:
     void SetHandle(HDC Value);
     bool HandleAllocated() const { return handle_ != nullptr; }
 
-    TFont* Font() const { return font_; }
+    TFont* Font() const { return font_.get(); }
     void SetFont(TFont* Value) { font_->Assign(Value); }
-    TBrush* Brush() const { return brush_; }
+    TBrush* Brush() const { return brush_.get(); }
     void SetBrush(TBrush* Value) { brush_->Assign(Value); }
-    TPen* Pen() const { return pen_; }
+    TPen* Pen() const { return pen_.get(); }
     void SetPen(TPen* Value) { pen_->Assign(Value); }
 
     POINT PenPos();
@@ -385,9 +386,9 @@ private:
 
     HDC handle_ = nullptr;
     unsigned state_ = 0;
-    TFont* font_;
-    TBrush* brush_;
-    TPen* pen_;
+    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TBrush> brush_;
+    std::unique_ptr<TPen> pen_;
     HGDIOBJ oldFont_ = nullptr;
     HGDIOBJ oldPen_ = nullptr;
     HGDIOBJ oldBrush_ = nullptr;

@@ -347,7 +347,7 @@ void TCustomGrid::ClampInView(int ACol, int ARow) {
             // The smallest top row that still shows ARow entirely.
             int room = ClientHeight() - FixedHeight() - rowHeights_[size_t(ARow)];
             int t = ARow;
-            while (t > fixedRows_ && t > top && rowHeights_[size_t(t - 1)] + gridLineWidth_ <= room - gridLineWidth_) {
+            while (t > fixedRows_ && t > top && rowHeights_[size_t(t - 1)] + gridLineWidth_ <= room) {
                 room -= rowHeights_[size_t(t - 1)] + gridLineWidth_;
                 --t;
             }
@@ -360,7 +360,7 @@ void TCustomGrid::ClampInView(int ACol, int ARow) {
         } else {
             int room = ClientWidth() - FixedWidth() - colWidths_[size_t(ACol)];
             int l = ACol;
-            while (l > fixedCols_ && l > left && colWidths_[size_t(l - 1)] + gridLineWidth_ <= room - gridLineWidth_) {
+            while (l > fixedCols_ && l > left && colWidths_[size_t(l - 1)] + gridLineWidth_ <= room) {
                 room -= colWidths_[size_t(l - 1)] + gridLineWidth_;
                 --l;
             }
@@ -887,7 +887,7 @@ void TCustomGrid::KeyPress(wchar_t& Key) {
     SetEditorMode(true);
     if (EditorShown()) {
         inplaceEdit_->SetText(L"");
-        inplaceEdit_->Perform(WM_CHAR, WPARAM(Key), 0);
+        inplaceEdit_->Perform(WM_CHAR, WPARAM(Key), LPARAM(0));
         Key = 0;
     }
 }
@@ -919,9 +919,8 @@ bool TCustomGrid::EditorShown() const { return inplaceEdit_ && editCell_.X >= 0;
 
 void TCustomGrid::SetEditorMode(bool Value) {
     if (Value) {
-        editorMode_ = true;
+        // Without the focus the editor shows once the grid gets it.
         ShowEditor();
-        if (!EditorShown() && !(options_ & goAlwaysShowEditor)) editorMode_ = EditorShown() || CanEditShow();
     } else {
         if (!(options_ & goAlwaysShowEditor)) {
             HideEditor();
@@ -992,6 +991,14 @@ void TCustomGrid::UpdateEdit() {
 void TCustomGrid::UpdateText() {
     if (!EditorShown() || loadingEditor_ || !CanEditModify()) return;
     SetEditText(editCell_.X, editCell_.Y, inplaceEdit_->Text());
+}
+
+void TCustomGrid::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomControl::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == inplaceEdit_) {
+        inplaceEdit_ = nullptr;
+        editCell_ = {-1, -1};
+    }
 }
 
 // ---- messages ----

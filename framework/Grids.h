@@ -164,6 +164,7 @@ public:
 
 protected:
     std::wstring ClassName() const override { return L"TCustomGrid"; }
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void Paint() override;

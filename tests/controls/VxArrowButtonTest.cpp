@@ -324,7 +324,7 @@ protected:
         auto bitmap = std::make_unique<fw::TBitmap>(b.Width(), b.Height());
         bitmap->Canvas()->Brush()->SetColor(fw::clBtnFace);
         bitmap->Canvas()->FillRect(RECT{0, 0, b.Width(), b.Height()});
-        b.Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), 0);
+        b.Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), LPARAM(0));
         return bitmap;
     }
     static COLORREF At(fw::TBitmap& bitmap, int x, int y) { return GetPixel(bitmap.Canvas()->Handle(), x, y); }
@@ -404,7 +404,7 @@ TEST(ArrowPictureClassic, DownButtonShowsTheCheckeredFace) {
     b.SetGroupIndex(-1);
     b.SetDown(true);
     fw::TBitmap bitmap(117, 25);
-    b.Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), 0);
+    b.Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), LPARAM(0));
     const COLORREF face = fw::ColorToRGB(fw::clBtnFace), light = fw::ColorToRGB(fw::clBtnHighlight);
     const COLORREF a = GetPixel(bitmap.Canvas()->Handle(), 40, 10), c = GetPixel(bitmap.Canvas()->Handle(), 41, 10);
     EXPECT_TRUE((a == face && c == light) || (a == light && c == face));

@@ -96,15 +96,15 @@ TEST(VxExBases, ParentColorChangeFiresItsEvent) {
     Member m(nullptr);
     int fired = 0;
     m.OnParentColorChange = [&](fw::TObject*) { ++fired; };
-    m.Perform(fw::CM_PARENTCOLORCHANGED, 0, 0);
+    m.Perform(fw::CM_PARENTCOLORCHANGED, 0, LPARAM(0));
     EXPECT_EQ(fired, 1);
 }
 
 TEST(VxExBases, MarkerMessageAnswersForMarkedClassesOnly) {
     vx::TVxExGraphicControl plain(nullptr);
     MarkedMember marked(nullptr);
-    EXPECT_EQ(plain.Perform(vx::CM_VXEXMARKER, 0, 0), 0);
-    EXPECT_EQ(marked.Perform(vx::CM_VXEXMARKER, 0, 0), 1);
+    EXPECT_EQ(plain.Perform(vx::CM_VXEXMARKER, 0, LPARAM(0)), 0);
+    EXPECT_EQ(marked.Perform(vx::CM_VXEXMARKER, 0, LPARAM(0)), 1);
 }
 
 TEST(VxExBases, HintColourDefaultTakesTheParentsColour) {
@@ -142,7 +142,7 @@ TEST(VxExBases, DialogCodesRoundTripAndUntouchedCodesStayNative) {
     vx::TVxExStringGrid member(nullptr);
     plainGrid.SetOptions(plainGrid.Options() | fw::goTabs);
     member.SetOptions(member.Options() | fw::goTabs);
-    EXPECT_EQ(member.Perform(WM_GETDLGCODE, 0, 0), plainGrid.Perform(WM_GETDLGCODE, 0, 0));
+    EXPECT_EQ(member.Perform(WM_GETDLGCODE, 0, LPARAM(0)), plainGrid.Perform(WM_GETDLGCODE, 0, LPARAM(0)));
 }
 
 TEST(VxExThemes, IncludeThemeStyleAddsOnlyTheThemeFlags) {

@@ -216,7 +216,7 @@ protected:
     }
     void Paint() {
         bitmap = std::make_unique<fw::TBitmap>(303, 75);
-        grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), 0);
+        grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), LPARAM(0));
     }
     RECT Cell(int c, int r) const { return RECT{c * 101 + 1, r * 25 + 1, c * 101 + 99, r * 25 + 23}; }
     std::unique_ptr<TVxStringGrid> grid;

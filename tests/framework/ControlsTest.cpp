@@ -363,8 +363,8 @@ TEST_F(ControlsTest, RecreateWndKeepsCaptionBoundsVisibilityAndChildren) {
     EXPECT_RECT(outer->BoundsRect(), 10, 10, 210, 160);
     EXPECT_RECT(inner->BoundsRect(), 5, 5, 125, 27);
     EXPECT_FALSE(hidden->Showing());
-    // The window uses the control's font.
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(outer->Handle(), WM_GETFONT, 0, 0)), outer->Font()->Handle());
+    // The new window uses the control's font (the edit class keeps it).
+    EXPECT_EQ(inner->Font()->Height(), -15);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(inner->Handle(), WM_GETFONT, 0, 0)), inner->Font()->Handle());
 }
 
@@ -429,8 +429,11 @@ TEST_F(ControlsTest, MouseEnterAndLeaveComeFromTracking) {
     EXPECT_EQ(c->Count(fw::CM_MOUSELEAVE), 1);
     SendMessageW(c->Handle(), WM_MOUSEMOVE, 0, At(7, 7));
     EXPECT_EQ(c->Count(fw::CM_MOUSEENTER), 2);
-    for (const TMessage& m : c->log)
-        if (m.Msg == fw::CM_MOUSEENTER || m.Msg == fw::CM_MOUSELEAVE) EXPECT_EQ(m.LParam, reinterpret_cast<LPARAM>(c));
+    for (const TMessage& m : c->log) {
+        if (m.Msg == fw::CM_MOUSEENTER || m.Msg == fw::CM_MOUSELEAVE) {
+            EXPECT_EQ(m.LParam, reinterpret_cast<LPARAM>(c));
+        }
+    }
 }
 
 TEST_F(ControlsTest, TheParentTracksWhichWindowlessChildIsUnderTheMouse) {
@@ -513,6 +516,50 @@ TEST_F(ControlsTest, AWindowlessChildGetsItsPressAndHoldsTheMouseUntilRelease) {
     SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(35, 25));
     SendMessageW(h, WM_LBUTTONUP, 0, At(35, 25));
     EXPECT_EQ(s->downs.size(), 2u);
+    ReleaseCapture();
+}
+
+TEST_F(ControlsTest, AContextMenuRequestReachesTheChildUnderTheMouse) {
+    auto* host = new Panel(form);
+    host->SetBounds(0, 0, 200, 100);
+    host->SetParent(form);
+    auto* s = new Swatch(form);
+    s->SetBounds(30, 20, 50, 40);
+    s->SetParent(host);
+    POINT got{-1, -1};
+    s->OnContextPopup = [&](fw::TObject*, POINT p, bool& handled) {
+        got = p;
+        handled = true;
+    };
+    form->Show();
+    const POINT screen = host->ClientToScreen(POINT{33, 24});
+    const LRESULT result = SendMessageW(host->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(host->Handle()),
+                                        MAKELPARAM(WORD(screen.x), WORD(screen.y)));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(got.x, 3);
+    EXPECT_EQ(got.y, 4);
+}
+
+TEST_F(ControlsTest, AnExceptionInAHandlerGoesToTheApplicationNotTheSystem) {
+    std::vector<std::wstring> boxes;
+    auto saved = fw::TApplication::MessageBoxHook;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& text, const std::wstring&, unsigned) {
+        boxes.push_back(text);
+        return IDOK;
+    };
+    auto* host = new Panel(form);
+    host->SetBounds(0, 0, 200, 100);
+    host->SetParent(form);
+    auto* s = new Swatch(form);
+    s->SetBounds(0, 0, 50, 50);
+    s->SetParent(host);
+    s->OnClick = [](fw::TObject*) { throw fw::EInvalidArgument(L"boom"); };
+    form->Show();
+    SendMessageW(host->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
+    SendMessageW(host->Handle(), WM_LBUTTONUP, 0, At(10, 10));
+    fw::TApplication::MessageBoxHook = saved;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], L"boom");
     ReleaseCapture();
 }
 
@@ -607,9 +654,45 @@ TEST_F(ControlsTest, TheParentPaintsItsWindowlessChildrenAtTheirPlace) {
     EXPECT_EQ(GetPixel(dc, 30, 14), RGB(255, 255, 255));  // clipped to its bounds
     EXPECT_EQ(GetPixel(dc, 9, 5), RGB(255, 255, 255));
     EXPECT_EQ(GetPixel(dc, 45, 25), RGB(255, 255, 255));
+    // Printing the client area (how a themed child gets its parent's background) is the same.
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SendMessageW(host->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    EXPECT_EQ(GetPixel(dc, 10, 5), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 45, 25), RGB(255, 255, 255));
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
+}
+
+TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvas) {
+    class Painter : public fw::TCustomControl {
+    public:
+        using TCustomControl::TCustomControl;
+        int paints = 0;
+
+    protected:
+        void Paint() override {
+            ++paints;
+            Canvas()->Brush()->SetColor(fw::clGreen);
+            Canvas()->FillRect(RECT{2, 2, 8, 8});
+        }
+    };
+    auto* p = new Painter(form);
+    p->SetBounds(0, 0, 20, 20);
+    p->SetParent(form);
+    form->Show();
+    p->Repaint();
+    EXPECT_GE(p->paints, 1);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(20, 20, 1, 32, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(p->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0, 128, 0));
+    EXPECT_EQ(GetPixel(dc, 7, 7), RGB(0, 128, 0));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    EXPECT_FALSE(p->Canvas()->HandleAllocated());
 }
 
 TEST_F(ControlsTest, AWindowlessControlMeasuresTextWithoutAnyWindow) {
@@ -687,6 +770,40 @@ TEST_F(ControlsTest, KeysReachTheFocusedControlAndTabMovesTheFocus) {
     // A plain letter is not a dialog key: it goes on to the control.
     MSG letter{second->Handle(), WM_KEYDOWN, 'B', 0, 0, {0, 0}};
     EXPECT_FALSE(fw::IsKeyMsg(letter));
+    // A control that can no longer hold the focus gives it up.
+    second->SetVisible(false);
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+}
+
+TEST_F(ControlsTest, FocusNeverLandsOnAControlBeingDestroyed) {
+    // A panel that frees its components first in its own destructor, while it is
+    // still whole, as controls with helper children do.
+    class OwningPanel : public Panel {
+    public:
+        OwningPanel(fw::TComponent* owner, int* focusWhileDying) : Panel(owner), focusWhileDying_(focusWhileDying) {}
+        ~OwningPanel() override { DestroyComponents(); }
+        void WndProc(TMessage& m) override {
+            if (m.Msg == WM_SETFOCUS && HasState(fw::csDestroying)) ++*focusWhileDying_;
+            Panel::WndProc(m);
+        }
+
+    private:
+        int* focusWhileDying_;
+    };
+    int focusWhileDying = 0;
+    auto* panel = new OwningPanel(form, &focusWhileDying);
+    panel->SetBounds(0, 0, 200, 100);
+    panel->SetParent(form);
+    auto* edit = new Edit(panel);
+    edit->SetParent(panel);
+    form->Show();
+    edit->SetFocus();
+    fw::Application()->ProcessMessages();
+    if (!edit->Focused()) GTEST_SKIP() << "the test display gives no focus to the window";
+    delete panel;
+    EXPECT_EQ(focusWhileDying, 0);
+    EXPECT_EQ(GetFocus(), form->Handle());
+    EXPECT_EQ(form->ActiveControl(), nullptr);
 }
 
 }  // namespace

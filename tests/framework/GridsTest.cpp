@@ -313,7 +313,7 @@ TEST(StringGridPaint, FixedAndSelectedCellsUseTheirColours) {
     grid->SetColor(fw::clWhite);
     grid->SetOptions(grid->Options() | fw::goRowSelect);  // the current cell is drawn selected
     fw::TBitmap bitmap(200, 80);
-    grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), 0);
+    grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), LPARAM(0));
     fw::TCanvas* canvas = bitmap.Canvas();
     EXPECT_EQ(canvas->Pixels(5, 5), fw::clRed);        // fixed cell (0, 0)
     EXPECT_EQ(canvas->Pixels(70, 60), fw::clWhite);    // plain cell (1, 2)
