@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
+#include "framework/SysUtils.h"
 #include "framework/Thread.h"
 
 #include <commctrl.h>
@@ -133,7 +134,7 @@ int64_t GetFileSize64(const std::wstring& Path) {
 
 int CompareTextLogical(const std::wstring& A, const std::wstring& B) {
     if (BoundEntries.StrCmpLogicalW) return BoundEntries.StrCmpLogicalW(A.c_str(), B.c_str());
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.c_str(), int(A.size()), B.c_str(), int(B.size())) - 2;
+    return fw::AnsiCompareText(A, B);
 }
 
 std::wstring ExpandPathMacros(const std::wstring& Path) {

@@ -4,7 +4,7 @@
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
 #include "framework/Thread.h"
-#include "shell/CriticalSection.h"
+#include "framework/SyncObjs.h"
 #include "shell/PathUtils.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/ZemSystemImageList.h"
@@ -544,9 +544,9 @@ fw::TAlignment TPathfinch::GetColumnInfo(int Column, int& Width) {
 
 // ---- Unit start-up ----------------------------------------------------------------
 
-TCriticalSection& ThumbnailLock() {
+fw::TCriticalSection& ThumbnailLock() {
     // Lives as long as the program, so no late worker can meet a freed lock.
-    static TCriticalSection lock;
+    static fw::TCriticalSection lock;
     return lock;
 }
 

@@ -18,6 +18,7 @@
 #include "framework/Classes.h"
 #include "framework/Controls.h"
 #include "framework/Exception.h"
+#include "framework/SyncObjs.h"
 #include "shell/Pidl.h"
 #include "shell/SpecialFolders.h"
 
@@ -163,7 +164,6 @@ UINT ShellIDListClipboardFormat();
 class TZemSystemImageList;
 TZemSystemImageList* SharedSmallImages();
 // Serialises the browsers' thumbnail extraction.
-class TCriticalSection;
-TCriticalSection& ThumbnailLock();
+fw::TCriticalSection& ThumbnailLock();
 
 }  // namespace shell

@@ -170,12 +170,7 @@ bool MatchesMask(const std::wstring& Name, const std::wstring& Mask) {
     return BoundEntries.PathMatchSpecW(Name.c_str(), Mask.c_str()) != FALSE;
 }
 
-std::wstring SysErrorText(DWORD Code) {
-    wchar_t buffer[1024];
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, Code,
-                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 1023, nullptr);
-    return fw::Trim(std::wstring(buffer, std::min<DWORD>(n, 1023)));
-}
+std::wstring SysErrorText(DWORD Code) { return fw::SysErrorMessage(Code); }
 
 std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop) {
     if (!Drop) return nullptr;

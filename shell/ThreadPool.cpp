@@ -31,30 +31,30 @@ TCustomThreadPool::TCustomThreadPool() : maxThreads_(3 * ProcessorCount() + 2) {
 TCustomThreadPool::~TCustomThreadPool() { StopAll(true); }
 
 int TCustomThreadPool::Count() {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     return int(threads_.size());
 }
 
 TZemThread* TCustomThreadPool::Threads(int Index) {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     return (Index >= 0 && Index < int(threads_.size())) ? threads_[Index] : nullptr;
 }
 
 int TCustomThreadPool::RunningCount() {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     return int(std::count_if(threads_.begin(), threads_.end(),
                              [](TZemThread* t) { return !t->Suspended() && !t->Finished(); }));
 }
 
 TZemThread* TCustomThreadPool::FirstSuspended() {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     for (TZemThread* t : threads_)
         if (t->Suspended()) return t;
     return nullptr;
 }
 
 bool TCustomThreadPool::ResumeOne() {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     TZemThread* t = FirstSuspended();
     if (!t) return false;
     t->Resume();
@@ -62,13 +62,13 @@ bool TCustomThreadPool::ResumeOne() {
 }
 
 bool TCustomThreadPool::ContainsThread(TZemThread* Thread) {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     return std::find(threads_.rbegin(), threads_.rend(), Thread) != threads_.rend();
 }
 
 void TCustomThreadPool::AddThread(TZemThread* Thread) {
     if (!Thread) return;
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     threads_.push_back(Thread);
     Notify(Thread, TListNotification::lnAdded);
 }
@@ -81,7 +81,7 @@ void TCustomThreadPool::Notify(TZemThread* Thread, TListNotification Action) {
 }
 
 bool TCustomThreadPool::Extract(TZemThread* Thread) {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     auto it = std::find(threads_.begin(), threads_.end(), Thread);
     if (it == threads_.end()) return false;
     threads_.erase(it);
@@ -147,7 +147,7 @@ void TCustomThreadPool::StopThread(TZemThread* Thread) {
     // Its report is being handled further up this very call stack.
     if (Thread->reporting_) return;
     if (!Thread->Finished()) {
-        TLockGuard guard(lock_);
+        fw::TLockGuard guard(lock_);
         if (std::find(threads_.begin(), threads_.end(), Thread) == threads_.end()) return;
         StopOne(Thread);
         if (Thread->Suspended()) Thread->Resume();
@@ -163,7 +163,7 @@ void TCustomThreadPool::StopThread(TZemThread* Thread) {
 
 void TCustomThreadPool::KillThread(TZemThread* Thread) {
     {
-        TLockGuard guard(lock_);
+        fw::TLockGuard guard(lock_);
         if (std::find(threads_.begin(), threads_.end(), Thread) == threads_.end() || Thread->reporting_) return;
         Thread->Kill();
         Thread->MarkFinished();
@@ -184,7 +184,7 @@ void TCustomThreadPool::StopAll(bool Wait) {
     if (Count() == 0) return;
     TStopScope scope(*this);
     {
-        TLockGuard guard(lock_);
+        fw::TLockGuard guard(lock_);
         for (auto i = threads_.size(); i-- > 0;) {
             TZemThread* t = threads_[i];
             StopOne(t);
@@ -196,7 +196,7 @@ void TCustomThreadPool::StopAll(bool Wait) {
         for (;;) {
             TZemThread* next = nullptr;
             {
-                TLockGuard guard(lock_);
+                fw::TLockGuard guard(lock_);
                 for (TZemThread* t : threads_)
                     if (!t->reporting_) {
                         next = t;
@@ -214,7 +214,7 @@ void TCustomThreadPool::StopAll(bool Wait) {
 void TCustomThreadPool::SetMaxThreads(int Value) {
     if (Value == maxThreads_) return;
     maxThreads_ = Value;
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     int running = 0;
     for (TZemThread* t : threads_) {
         if (t->Suspended() || t->Finished()) continue;

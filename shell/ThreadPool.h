@@ -12,7 +12,7 @@
 
 #include "framework/Classes.h"
 #include "framework/Thread.h"
-#include "shell/CriticalSection.h"
+#include "framework/SyncObjs.h"
 #include "shell/ZemThread.h"
 
 namespace shell {
@@ -63,7 +63,7 @@ public:
     TZemThread* FirstSuspended();
     bool ResumeOne();
     bool ContainsThread(TZemThread* Thread);
-    TCriticalSection& Lock() { return lock_; }
+    fw::TCriticalSection& Lock() { return lock_; }
 
 protected:
     // Runs under the lock for every thread added to or deleted from the list.
@@ -89,7 +89,7 @@ private:
     void KillThread(TZemThread* Thread);
     void WaitStep(DWORD Milliseconds);
 
-    TCriticalSection lock_;
+    fw::TCriticalSection lock_;
     std::vector<TZemThread*> threads_;
     std::atomic<int> maxThreads_;
     fw::TThreadPriority threadPriority_ = fw::tpNormal;

@@ -30,12 +30,12 @@ bool ReadSystemTimes(ULONGLONG& Idle, ULONGLONG& Total) {
 // ---- TWorkItemsQueue -----------------------------------------------------------
 
 void TWorkItemsQueue::Add(IWorkItemPtr Item) {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     items_.push_back(std::move(Item));
 }
 
 IWorkItemPtr TWorkItemsQueue::TakeFirst() {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     if (items_.empty()) return nullptr;
     IWorkItemPtr item = std::move(items_.front());
     items_.pop_front();
@@ -43,7 +43,7 @@ IWorkItemPtr TWorkItemsQueue::TakeFirst() {
 }
 
 IWorkItemPtr TWorkItemsQueue::TakeLast() {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     if (items_.empty()) return nullptr;
     IWorkItemPtr item = std::move(items_.back());
     items_.pop_back();
@@ -51,14 +51,14 @@ IWorkItemPtr TWorkItemsQueue::TakeLast() {
 }
 
 int TWorkItemsQueue::Count() {
-    TLockGuard guard(lock_);
+    fw::TLockGuard guard(lock_);
     return int(items_.size());
 }
 
 int TWorkItemsQueue::Clear() {
     std::deque<IWorkItemPtr> gone;
     {
-        TLockGuard guard(lock_);
+        fw::TLockGuard guard(lock_);
         gone.swap(items_);
     }
     return int(gone.size());
@@ -67,7 +67,7 @@ int TWorkItemsQueue::Clear() {
 int TWorkItemsQueue::RemoveMatching(void* Owner, intptr_t Tag, const TWorkItemClass* ItemClass) {
     std::vector<IWorkItemPtr> gone;
     {
-        TLockGuard guard(lock_);
+        fw::TLockGuard guard(lock_);
         for (auto i = items_.size(); i-- > 0;) {
             IWorkItem& item = *items_[i];
             if (Passes(item, Owner, Tag) && (!ItemClass || ItemClass->Includes(item))) {
@@ -88,7 +88,7 @@ TWorkerThreadPool* TWorkerThread::WorkerPool() const { return static_cast<TWorke
 IWorkItemPtr TWorkerThread::CurrentItem() {
     TWorkerThreadPool* pool = WorkerPool();
     if (!pool) return currentItem_;
-    TLockGuard guard(pool->Lock());
+    fw::TLockGuard guard(pool->Lock());
     return currentItem_;
 }
 
@@ -187,7 +187,7 @@ void TWorkerThreadPool::RemoveThread(TZemThread* Thread) {
 
 void TWorkerThreadPool::SpawnWorkerIfNeeded() {
     if (destroying_) return;
-    TLockGuard guard(Lock());
+    fw::TLockGuard guard(Lock());
     const int count = Count();
     if (count >= MaxThreads()) return;
     const DWORD now = GetTickCount();
@@ -199,7 +199,7 @@ void TWorkerThreadPool::SpawnWorkerIfNeeded() {
 }
 
 int TWorkerThreadPool::GetCpuUsage() {
-    TLockGuard guard(Lock());
+    fw::TLockGuard guard(Lock());
     const DWORD now = GetTickCount();
     if (cpuSampled_ && now - cpuSampleTick_ <= 200) return cpuUsage_;
     ULONGLONG idle = 0, total = 0;
@@ -235,7 +235,7 @@ IWorkItemPtr TWorkerThreadPool::NextWorkItem(TWorkerThread* Worker) {
         IWorkItemPtr item;
         {
             // Taken and made current in one step: a cancel sees it either queued or running.
-            TLockGuard guard(Lock());
+            fw::TLockGuard guard(Lock());
             item = lastInFirstOut_ ? queue_.TakeLast() : queue_.TakeFirst();
             Worker->currentItem_ = item;
         }
@@ -257,7 +257,7 @@ IWorkItemPtr TWorkerThreadPool::NextWorkItem(TWorkerThread* Worker) {
 void TWorkerThreadPool::ItemDone(TWorkerThread* Worker) {
     IWorkItemPtr done;
     {
-        TLockGuard guard(Lock());
+        fw::TLockGuard guard(Lock());
         done = std::move(Worker->currentItem_);
     }
     done.reset();
@@ -274,7 +274,7 @@ int TWorkerThreadPool::CancelWorkItems(void* Owner, intptr_t Tag, const TWorkIte
     int n = 0;
     bool empty = false;
     {
-        TLockGuard guard(Lock());
+        fw::TLockGuard guard(Lock());
         n = (!Owner && !Tag && !ItemClass) ? queue_.Clear() : queue_.RemoveMatching(Owner, Tag, ItemClass);
         if (n > 0) empty = pendingCount_.fetch_sub(n) == n;
         for (int i = Count() - 1; i >= 0; --i)

@@ -32,7 +32,7 @@ public:
     int RemoveMatching(void* Owner, intptr_t Tag, const TWorkItemClass* ItemClass);
 
 private:
-    TCriticalSection lock_;
+    fw::TCriticalSection lock_;
     std::deque<IWorkItemPtr> items_;
 };
 

@@ -234,7 +234,7 @@ TZemSelectionList::~TZemSelectionList() {
 void TZemSelectionList::PathsChanged() { snapshotDirty_ = true; }
 
 std::shared_ptr<const TZemSelectionSnapshot> TZemSelectionList::Snapshot() const {
-    TLockGuard guard(snapshotLock_);
+    fw::TLockGuard guard(snapshotLock_);
     if (snapshotDirty_ || !snapshot_) {
         auto snapshot = std::make_shared<TZemSelectionSnapshot>();
         snapshot->UpperEntries.reserve(size_t(paths_->Count()));

@@ -21,7 +21,7 @@
 
 #include "framework/Classes.h"
 #include "framework/StringList.h"
-#include "shell/CriticalSection.h"
+#include "framework/SyncObjs.h"
 
 namespace shell {
 
@@ -172,7 +172,7 @@ private:
     bool calculateSizes_ = true;
     bool followLinks_ = false;
     int updateCount_ = 0;
-    mutable TCriticalSection snapshotLock_;
+    mutable fw::TCriticalSection snapshotLock_;
     mutable std::shared_ptr<const TZemSelectionSnapshot> snapshot_;
     mutable bool snapshotDirty_ = true;
 };

@@ -3,7 +3,7 @@
 // The owner of a TCriticalSection keeps it for as long as anyone may lock it.
 #include <windows.h>
 
-namespace shell {
+namespace fw {
 
 class TCriticalSection {
 public:
@@ -30,4 +30,4 @@ private:
     TCriticalSection& lock_;
 };
 
-}  // namespace shell
+}  // namespace fw
