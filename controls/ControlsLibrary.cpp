@@ -1,6 +1,7 @@
 #include "controls/ControlsLibrary.h"
 
 #include "controls/VxAppStorage.h"
+#include "controls/VxCursors.h"
 #include "controls/VxTypeInfoList.h"
 #include "controls/ZurBase.h"
 #include "controls/ZurStrings.h"
@@ -32,6 +33,7 @@ constexpr TUnitEntry Units[] = {
     {zur::ZurUnicodeInitialize, zur::ZurUnicodeFinalize},          // wide tables, replacement char
     {zur::VxTypeInfoListInitialize, zur::VxTypeInfoListFinalize},
     {zur::VxAppStorageInitialize, zur::VxAppStorageFinalize},
+    {vx::VxCursorsInitialize, vx::VxCursorsFinalize},
 };
 
 size_t StartedUnits = 0;

@@ -442,7 +442,10 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
 
+void TScreen::SetCursors(TCursor Index, HCURSOR Handle) { registered_[Index] = Handle; }
+
 HCURSOR TScreen::Cursors(TCursor Index) const {
+    if (const auto it = registered_.find(Index); it != registered_.end()) return it->second;
     const wchar_t* id = IDC_ARROW;
     switch (Index) {
     case crNone: return nullptr;

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "framework/Controls.h"
@@ -146,8 +147,11 @@ public:
     // busy in the background shows crAppStart, a blocking task crHourGlass).
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor Value);
-    // The system cursor for a cursor value.
+    // The cursor for a cursor value: one registered with SetCursors, else the system's.
     HCURSOR Cursors(TCursor Index) const;
+    // Registers a cursor under a value of the program's own (libraries keep theirs
+    // above the predefined values); the screen does not own the handle.
+    void SetCursors(TCursor Index, HCURSOR Handle);
 
     int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
@@ -162,6 +166,7 @@ private:
     friend class TCustomForm;
     TCursor cursor_ = crDefault;
     std::vector<TCustomForm*> forms_;
+    std::map<TCursor, HCURSOR> registered_;
 };
 
 // The screen object of the process.
