@@ -27,19 +27,11 @@ std::wstring SystemTempDir() {
 // A folder without its one trailing backslash (a drive root "X:\" keeps it).
 std::wstring WithoutTrailingBackslash(const std::wstring& Path) {
     if (Path.size() == 3 && Path[1] == L':' && Path[2] == L'\\') return Path;
-    if (!Path.empty() && Path.back() == L'\\') return Path.substr(0, Path.size() - 1);
-    return Path;
+    return fw::ExcludeTrailingPathDelimiter(Path);
 }
 
 bool SameFolder(const std::wstring& A, const std::wstring& B) {
     return fw::AnsiCompareText(WithoutTrailingBackslash(A), WithoutTrailingBackslash(B)) == 0;
-}
-
-std::wstring Hex4(unsigned Value) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring text(4, L'0');
-    for (int i = 3; i >= 0; --i, Value >>= 4) text[size_t(i)] = digits[Value & 0xF];
-    return text;
 }
 
 }  // namespace
@@ -158,7 +150,7 @@ bool TztCustomExport::MakeTarget(std::wstring& Target) {
     const std::wstring prefix = ztResourceText(SztTempPrefix);
     for (unsigned number = 1; number <= 0xFFFF; ++number) {
         const std::wstring name =
-            fw::ChangeFileExt(folder + prefix + Hex4(number) + L".TMP", L"." + extension);
+            fw::ChangeFileExt(folder + prefix + fw::IntToHex(number, 4) + L".TMP", L"." + extension);
         if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) {
             Target = name;
             return true;

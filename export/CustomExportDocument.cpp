@@ -14,6 +14,8 @@
 #include "export/ExportTexts.h"
 #include "framework/DateTime.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
+#include "framework/StringList.h"
 #include "framework/SysUtils.h"
 
 namespace {
@@ -24,19 +26,17 @@ struct AbortDocument {};
 bool IsTextFormat(TztExportType Type) { return Type == xtTXT || Type == xtClipboard; }
 bool IsRTF(TztExportType Type) { return Type == xtRTF || Type == xtWord; }
 
-// Splits a text at CR LF, LF or CR; a final line break makes no empty last line.
-std::vector<std::wstring> SplitLines(const std::wstring& Text) {
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == L'\r' || Text[i] == L'\n') {
-            lines.push_back(Text.substr(start, i - start));
-            if (Text[i] == L'\r' && i + 1 < Text.size() && Text[i + 1] == L'\n') ++i;
-            start = i + 1;
-        }
+// The lines as one text, each (the last included) ended by CR LF.
+std::wstring JoinLines(const std::vector<std::wstring>& Lines) {
+    size_t size = 0;
+    for (const std::wstring& line : Lines) size += line.size() + 2;
+    std::wstring text;
+    text.reserve(size);
+    for (const std::wstring& line : Lines) {
+        text += line;
+        text += L"\r\n";
     }
-    if (start < Text.size()) lines.push_back(Text.substr(start));
-    return lines;
+    return text;
 }
 
 }  // namespace
@@ -95,17 +95,15 @@ void ztSetClipboardText(const std::wstring& Text) {
     } closer;
     if (!EmptyClipboard()) fw::RaiseLastOSError();
     const size_t bytes = (Text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    fw::GlobalHandle memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory) fw::RaiseLastOSError();
-    if (void* p = GlobalLock(memory)) {
-        memcpy(p, Text.c_str(), bytes);
-        GlobalUnlock(memory);
-    }
-    if (!SetClipboardData(CF_UNICODETEXT, memory)) {
-        const DWORD error = GetLastError();
-        GlobalFree(memory);
-        fw::RaiseLastOSError(error);
-    }
+    // Memory that cannot be filled is never handed over.
+    void* p = GlobalLock(memory.get());
+    if (!p) fw::RaiseLastOSError();
+    memcpy(p, Text.c_str(), bytes);
+    GlobalUnlock(memory.get());
+    if (!SetClipboardData(CF_UNICODETEXT, memory.get())) fw::RaiseLastOSError();
+    (void)memory.release();  // the clipboard owns it now
 }
 
 // ---- Column texts and widths ------------------------------------------------------
@@ -342,7 +340,9 @@ void TztCustomExport::WriteExcelHead() {
 // ---- Lines ---------------------------------------------------------------------------
 
 void TztCustomExport::AddLines(const std::wstring& Text) {
-    for (std::wstring& line : SplitLines(Text)) doc_->workLines.push_back(std::move(line));
+    fw::TStringList lines;
+    lines.SetText(Text);
+    for (int i = 0; i < lines.Count(); ++i) doc_->workLines.push_back(lines.Strings(i));
 }
 
 void TztCustomExport::AddWorkLinesToDocument() {
@@ -351,38 +351,25 @@ void TztCustomExport::AddWorkLinesToDocument() {
 }
 
 void TztCustomExport::SaveLines(const std::wstring& FileName, bool Utf8Fallback) {
-    std::wstring text;
-    size_t size = 0;
-    for (const std::wstring& line : doc_->lines) size += line.size() + 2;
-    text.reserve(size);
-    for (const std::wstring& line : doc_->lines) {
-        text += line;
-        text += L"\r\n";
-    }
-    bool utf8 = false;
-    std::string bytes = ztDocumentBytes(text, Utf8Fallback, &utf8);
-    if (exportType_ == xtHTML && doc_->metaLine != size_t(-1)) {
-        // The head names the character set the file is written in.
-        const std::wstring charset = utf8 ? L"utf-8" : ztHTMLCharsetName(ztAnsiCodePage());
-        doc_->lines[doc_->metaLine] = ztHTMLMetaLine(charset);
-        text.clear();
-        for (const std::wstring& line : doc_->lines) {
-            text += line;
-            text += L"\r\n";
+    // HTML names the character set the file is written in; the line is ASCII, so
+    // it does not change which set that is.
+    const bool html = exportType_ == xtHTML && doc_->metaLine != size_t(-1);
+    if (html) doc_->lines[doc_->metaLine] = ztHTMLMetaLine(ztHTMLCharsetName(ztAnsiCodePage()));
+    std::wstring text = JoinLines(doc_->lines);
+    std::string bytes;
+    if (!ztTryAnsi(text, bytes)) {
+        if (html && Utf8Fallback) {
+            doc_->lines[doc_->metaLine] = ztHTMLMetaLine(L"utf-8");
+            text = JoinLines(doc_->lines);
         }
-        bytes = ztDocumentBytes(text, Utf8Fallback, &utf8);
+        bytes = ztDocumentBytes(text, Utf8Fallback);
     }
     fw::TFileStream file(FileName, fw::fmCreate);
     file.WriteBuffer(bytes.data(), int64_t(bytes.size()));
 }
 
 void TztCustomExport::PutOnClipboard() {
-    std::wstring text;
-    for (const std::wstring& line : doc_->lines) {
-        text += line;
-        text += L"\r\n";
-    }
-    ztSetClipboardText(text);
+    ztSetClipboardText(JoinLines(doc_->lines));
     if (options_.Contains(xoClipboardMessage))
         ShowMessage(messages_->CopiedToClipboard(), MB_OK | MB_ICONINFORMATION);
 }
@@ -605,14 +592,15 @@ void TztCustomExport::WriteDocumentBody(Document& Doc, const std::wstring& FileN
         WriteRTFParagraphs(Doc.workLines);
     } else if (type == xtExcel) {
         TztNativeExcel* x = excelWriter_;
-        const bool room = x->Row() <= x->LastRow() - 2;
-        x->SetRow(uint16_t(x->Row() + 2));
-        x->SetColumn(1);
-        x->SetActiveFont(0);
-        x->SetBorders({});
-        x->SetMoveAfterEnter(maDown);
-        if (room)
+        // Past the sheet's last row there is no room for the footer.
+        if (x->Row() <= x->LastRow() - 2) {
+            x->SetRow(uint16_t(x->Row() + 2));
+            x->SetColumn(1);
+            x->SetActiveFont(0);
+            x->SetBorders({});
+            x->SetMoveAfterEnter(maDown);
             for (const std::wstring& line : Doc.workLines) x->WriteLabel(line);
+        }
     }
 
     // 14. Tail and save; 15. the clipboard.

@@ -1,6 +1,6 @@
 #pragma once
 // Inside the document writer of TztCustomExport: the state of one document and
-// the helpers its format files share. Not for users of the component.
+// the routines its format files share. Not for users of the component.
 #include <string>
 #include <vector>
 

@@ -9,6 +9,7 @@
 #include "export/CustomExportDocument.h"
 #include "export/ExportText.h"
 #include "export/ExportTexts.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -88,11 +89,9 @@ std::wstring TztCustomExport::WriteRTFColor(int Kind) const {
 
 std::wstring TztCustomExport::WriteRTFFontTable(int Index, fw::TFont* Font) const {
     TEXTMETRICW tm{};
-    if (HDC dc = GetDC(nullptr)) {
-        HGDIOBJ old = SelectObject(dc, Font->Handle());
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
+    if (fw::WindowDC screen(nullptr); screen) {
+        fw::SelectObjectGuard font(screen.get(), Font->Handle());
+        GetTextMetricsW(screen.get(), &tm);
     }
     const wchar_t* family = L"froman";
     switch (tm.tmPitchAndFamily & 0xF0) {

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/Handles.h"
+
 namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
@@ -29,6 +31,11 @@ SIZE FrameSize() {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+// The designed font: "MS Sans Serif" of height -11.
+HFONT DesignFont() {
+    return CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+}
+
 }  // namespace
 
 Tfrm_ProgressForm::Tfrm_ProgressForm(fw::TComponent* AOwner) : fw::TComponent(AOwner) {
@@ -42,15 +49,11 @@ Tfrm_ProgressForm::~Tfrm_ProgressForm() { DestroyWindows(); }
 int Tfrm_ProgressForm::LabelHeight() const {
     // The label is as high as a line of its font ("MS Sans Serif", height -11).
     int height = 13;
-    if (HDC dc = GetDC(nullptr)) {
-        HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                 L"MS Sans Serif");
-        HGDIOBJ old = SelectObject(dc, font);
+    if (fw::WindowDC screen(nullptr); screen) {
+        const fw::GdiObject<HFONT> font(DesignFont());
+        fw::SelectObjectGuard select(screen.get(), font.get());
         TEXTMETRICW tm{};
-        if (GetTextMetricsW(dc, &tm)) height = tm.tmHeight;
-        SelectObject(dc, old);
-        DeleteObject(font);
-        ReleaseDC(nullptr, dc);
+        if (GetTextMetricsW(screen.get(), &tm)) height = tm.tmHeight;
     }
     return height;
 }
@@ -123,17 +126,16 @@ void Tfrm_ProgressForm::CreateWindows() {
     window_ = CreateWindowExW(kExStyle, kClassName, caption_.c_str(), kStyle, 0, 0, width_, height_,
                               nullptr, nullptr, instance, nullptr);
     if (!window_) return;
-    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+    font_.reset(DesignFont());
     label_ = CreateWindowExW(0, L"STATIC", labelText_.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 8, 8,
                              clientWidth_ - 16, LabelHeight(), window_, nullptr, instance, nullptr);
     bar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, barLeft_, barTop_, barWidth_,
                            barHeight_, window_, nullptr, instance, nullptr);
-    if (label_ && font_) SendMessageW(label_, WM_SETFONT, WPARAM(font_), FALSE);
+    if (label_ && font_) SendMessageW(label_, WM_SETFONT, WPARAM(font_.get()), FALSE);
 }
 
 void Tfrm_ProgressForm::DestroyWindows() {
     if (window_) DestroyWindow(window_);  // takes the label and the bar along
     window_ = label_ = bar_ = nullptr;
-    if (font_) DeleteObject(font_);
-    font_ = nullptr;
+    font_.reset();  // after the label that used it
 }

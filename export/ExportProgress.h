@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/Classes.h"
+#include "framework/Handles.h"
 
 class Tfrm_ProgressForm : public fw::TComponent {
 public:
@@ -55,5 +56,5 @@ private:
     HWND window_ = nullptr;
     HWND label_ = nullptr;
     HWND bar_ = nullptr;
-    HFONT font_ = nullptr;
+    fw::GdiObject<HFONT> font_;
 };

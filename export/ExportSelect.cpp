@@ -69,8 +69,7 @@ Tfrm_Selection::Tfrm_Selection(fw::TComponent* AOwner) : fw::TComponent(AOwner) 
 
 Tfrm_Selection::~Tfrm_Selection() {
     OnPaintIcon = nullptr;
-    if (window_) DestroyWindow(window_);
-    if (font_) DeleteObject(font_);
+    if (window_) DestroyWindow(window_);  // before the font its children use
     if (images_) ImageList_Destroy(images_);
 }
 
@@ -129,19 +128,19 @@ HWND Tfrm_Selection::Handle() {
                               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
     if (!window_) return nullptr;
-    font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+    font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif"));
     Child(window_, L"BUTTON", ztResourceText(SztExportButton), BS_DEFPUSHBUTTON | WS_TABSTOP, 240, 8, 75,
-          25, idExport, font_);
+          25, idExport, font_.get());
     Child(window_, L"BUTTON", ztResourceText(SztCancelButton), BS_PUSHBUTTON | WS_TABSTOP, 240, 40, 75,
-          25, idCancel, font_);
+          25, idCancel, font_.get());
     Child(window_, L"BUTTON", ztResourceText(SztSelectFormat) + L" ", BS_GROUPBOX, 8, 8, 225, 113, 30,
-          font_);
+          font_.get());
     Child(window_, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 16, 32, 209, 200, 31,
-          font_);
+          font_.get());
     Child(window_, L"BUTTON", ztResourceText(SztViewOnly), BS_AUTORADIOBUTTON | WS_TABSTOP, 16, 68, 150,
-          17, 10, font_);
+          17, 10, font_.get());
     Child(window_, L"BUTTON", ztResourceText(SztExportToFile), BS_AUTORADIOBUTTON, 16, 88, 150, 17, 20,
-          font_);
+          font_.get());
     iconBox_ = Child(window_, L"STATIC", L"", SS_OWNERDRAW, 184, 72, 40, 40, idIcon, nullptr);
     return window_;
 }

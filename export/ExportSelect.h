@@ -12,6 +12,7 @@
 
 #include "export/ExportTypes.h"
 #include "framework/Classes.h"
+#include "framework/Handles.h"
 
 class Tfrm_Selection : public fw::TComponent {
 public:
@@ -45,7 +46,7 @@ private:
 
     HWND window_ = nullptr;
     HWND iconBox_ = nullptr;
-    HFONT font_ = nullptr;
+    fw::GdiObject<HFONT> font_;
     HIMAGELIST images_ = nullptr;
     int modalResult_ = 0;
 };

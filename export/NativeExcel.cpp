@@ -3,11 +3,10 @@
 #include <windows.h>
 
 #include <cstring>
-#include <cwctype>
 
 #include "export/ExportText.h"
-
 #include "framework/Graphics.h"
+#include "framework/SysUtils.h"
 
 namespace {
 
@@ -52,14 +51,7 @@ void TztNativeExcel::SetBIFF(TztBIFFVersion Value) {
 }
 
 void TztNativeExcel::SetFileName(const std::wstring& Value) {
-    if (Value == fileName_) return;
-    std::wstring name = Value;
-    const size_t dot = name.find_last_of(L".\\/:");
-    std::wstring ext = (dot != std::wstring::npos && name[dot] == L'.') ? name.substr(dot) : L"";
-    std::wstring upper = ext;
-    for (wchar_t& c : upper) c = wchar_t(std::towupper(c));
-    if (upper != L".XLS") name = name.substr(0, name.size() - ext.size()) + L".XLS";
-    fileName_ = name;
+    fileName_ = fw::SameText(fw::ExtractFileExt(Value), L".XLS") ? Value : fw::ChangeFileExt(Value, L".XLS");
 }
 
 void TztNativeExcel::SetRow(uint16_t Value) {

@@ -1088,22 +1088,78 @@ void TWinControl::PaintWindow(HDC DC) {
     DefaultHandler(m);
 }
 
-void TWinControl::PaintHandler(TMessage& Message) {
-    HDC dc = reinterpret_cast<HDC>(Message.WParam);
-    PAINTSTRUCT ps{};
-    if (!dc) dc = BeginPaint(handle_, &ps);
-    const int saved = SaveDC(dc);
-    int clip = SIMPLEREGION;
-    // Opaque windowless children cover their part: the window does not paint under them.
-    for (TControl* c : controls_) {
-        if (c->IsWindowed() || !c->visible_ || !(c->controlStyle_ & csOpaque)) continue;
-        clip = ExcludeClipRect(dc, c->left_, c->top_, c->left_ + c->width_, c->top_ + c->height_);
-        if (clip == NULLREGION) break;
+namespace {
+
+// BeginPaint/EndPaint for one WM_PAINT, unless the message brings its own context.
+// EndPaint also runs when a paint handler throws: a window left invalid would be
+// sent WM_PAINT again at once, and the error reported without end.
+class PaintScope {
+public:
+    PaintScope(HWND Wnd, HDC Given) : wnd_(Wnd), dc_(Given), own_(!Given) {
+        if (own_) dc_ = BeginPaint(wnd_, &ps_);
     }
-    if (clip != NULLREGION) PaintWindow(dc);
-    RestoreDC(dc, saved);
+    ~PaintScope() {
+        if (own_) EndPaint(wnd_, &ps_);
+    }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC DC() const { return dc_; }
+
+private:
+    HWND wnd_;
+    HDC dc_;
+    bool own_;
+    PAINTSTRUCT ps_{};
+};
+
+// SaveDC now, RestoreDC on leaving (also by an exception).
+class SavedDC {
+public:
+    explicit SavedDC(HDC DC) : dc_(DC), saved_(SaveDC(DC)) {}
+    ~SavedDC() { RestoreDC(dc_, saved_); }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
+// Lends DC to Canvas, locked, for one Paint call, and takes it back however Paint ends.
+class CanvasLease {
+public:
+    CanvasLease(TCanvas* Canvas, HDC DC) : canvas_(Canvas) {
+        canvas_->Lock();
+        canvas_->SetHandle(DC);
+    }
+    ~CanvasLease() {
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+    }
+    CanvasLease(const CanvasLease&) = delete;
+    CanvasLease& operator=(const CanvasLease&) = delete;
+
+private:
+    TCanvas* canvas_;
+};
+
+}  // namespace
+
+void TWinControl::PaintHandler(TMessage& Message) {
+    const PaintScope paint(handle_, reinterpret_cast<HDC>(Message.WParam));
+    const HDC dc = paint.DC();
+    {
+        const SavedDC saved(dc);
+        int clip = SIMPLEREGION;
+        // Opaque windowless children cover their part: the window does not paint under them.
+        for (TControl* c : controls_) {
+            if (c->IsWindowed() || !c->visible_ || !(c->controlStyle_ & csOpaque)) continue;
+            clip = ExcludeClipRect(dc, c->left_, c->top_, c->left_ + c->width_, c->top_ + c->height_);
+            if (clip == NULLREGION) break;
+        }
+        if (clip != NULLREGION) PaintWindow(dc);
+    }
     PaintControls(dc, nullptr);
-    if (!Message.WParam) EndPaint(handle_, &ps);
     Message.Result = 0;
 }
 
@@ -1116,13 +1172,12 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
         if (c->IsWindowed() || !c->visible_) continue;
         const RECT r = c->BoundsRect();
         if (!RectVisible(DC, &r)) continue;
-        const int saved = SaveDC(DC);
+        const SavedDC saved(DC);
         POINT origin;
         GetWindowOrgEx(DC, &origin);
         SetWindowOrgEx(DC, origin.x - c->left_, origin.y - c->top_, nullptr);
         IntersectClipRect(DC, 0, 0, c->width_, c->height_);
         c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-        RestoreDC(DC, saved);
     }
 }
 
@@ -1664,17 +1719,8 @@ TGraphicControl::~TGraphicControl() = default;
 void TGraphicControl::WndProc(TMessage& Message) {
     if (Message.Msg == WM_PAINT) {
         if (Message.WParam && !HasState(csDestroying)) {
-            canvas_->Lock();
-            canvas_->SetHandle(reinterpret_cast<HDC>(Message.WParam));
-            try {
-                Paint();
-            } catch (...) {
-                canvas_->SetHandle(nullptr);
-                canvas_->Unlock();
-                throw;
-            }
-            canvas_->SetHandle(nullptr);
-            canvas_->Unlock();
+            const CanvasLease lease(canvas_.get(), reinterpret_cast<HDC>(Message.WParam));
+            Paint();
         }
         return;
     }
@@ -1693,17 +1739,8 @@ TCustomControl::~TCustomControl() {
 
 void TCustomControl::PaintWindow(HDC DC) {
     if (!canvas_) return;
-    canvas_->Lock();
-    canvas_->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const CanvasLease lease(canvas_.get(), DC);
+    Paint();
 }
 
 // --- Free routines ---------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "framework/Handles.h"
+
 namespace fw {
 
 namespace {
@@ -659,8 +661,9 @@ void TCustomGrid::Paint() {
         const int fixedH = std::min(FixedHeight(), int(client.bottom));
         const int gridRight = std::min<int>(client.right, cols.start.back() + colWidths_[size_t(cols.index.back())] + gridLineWidth_);
         const int gridBottom = std::min<int>(client.bottom, rows.start.back() + rowHeights_[size_t(rows.index.back())] + gridLineWidth_);
-        HBRUSH fixedLine = CreateSolidBrush(ColorToRGB(clBlack));
-        HBRUSH line = CreateSolidBrush(ColorToRGB(clSilver));
+        const GdiObject<HBRUSH> fixedLineBrush(CreateSolidBrush(ColorToRGB(clBlack)));
+        const GdiObject<HBRUSH> lineBrush(CreateSolidBrush(ColorToRGB(clSilver)));
+        const HBRUSH fixedLine = fixedLineBrush.get(), line = lineBrush.get();
         HDC h = canvas->Handle();
         for (size_t ci = 0; ci < cols.index.size(); ++ci) {
             const int x = cols.start[ci] + colWidths_[size_t(cols.index[ci])];
@@ -680,8 +683,6 @@ void TCustomGrid::Paint() {
             if (fixedRow && (options_ & goFixedHorzLine)) FillRect(h, &leftPart, fixedLine);
             if (!fixedRow && (options_ & goHorzLine)) FillRect(h, &rightPart, line);
         }
-        DeleteObject(fixedLine);
-        DeleteObject(line);
     }
 }
 
@@ -1274,12 +1275,11 @@ void TInplaceEditList::PaintButton(HDC DC) {
         DrawFrameControl(DC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? DFCS_PUSHED : 0));
         // Three dots in the middle.
         const int cx = (r.left + r.right) / 2 + (pressed_ ? 1 : 0), cy = (r.top + r.bottom) / 2 + (pressed_ ? 1 : 0);
-        HBRUSH dot = CreateSolidBrush(GetSysColor(COLOR_BTNTEXT));
+        const GdiObject<HBRUSH> dot(CreateSolidBrush(GetSysColor(COLOR_BTNTEXT)));
         for (int i = -1; i <= 1; ++i) {
             RECT d{cx + 3 * i - 1, cy - 1, cx + 3 * i + 1, cy + 1};
-            FillRect(DC, &d, dot);
+            FillRect(DC, &d, dot.get());
         }
-        DeleteObject(dot);
     }
 }
 
@@ -1371,9 +1371,8 @@ void TInplaceEditList::WndProc(TMessage& Message) {
     case WM_PAINT: {
         TInplaceEdit::WndProc(Message);
         if (editStyle_ != esSimple && HandleAllocated()) {
-            HDC dc = GetDC(Handle());
-            PaintButton(dc);
-            ReleaseDC(Handle(), dc);
+            const WindowDC dc(Handle());
+            PaintButton(dc.get());
         }
         return;
     }

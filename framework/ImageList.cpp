@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 
 namespace fw {
 
@@ -171,9 +172,8 @@ int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
     if (MaskColor == clNone || !masked_) return Add(Image, nullptr);
     HBITMAP image = nullptr, mask = nullptr;
     SplitMasked(Image, MaskColor, image, mask);
+    const GdiObject<HBITMAP> imageOwner(image), maskOwner(mask);
     const int result = ImageList_Add(Handle(), image, mask);
-    DeleteObject(image);
-    DeleteObject(mask);
     Change();
     return result;
 }
@@ -208,9 +208,8 @@ void TCustomImageList::ReplaceMasked(int Index, TBitmap* NewImage, TColor MaskCo
     }
     HBITMAP image = nullptr, mask = nullptr;
     SplitMasked(NewImage, MaskColor, image, mask);
+    const GdiObject<HBITMAP> imageOwner(image), maskOwner(mask);
     ImageList_Replace(handle_, Index, image, mask);
-    DeleteObject(image);
-    DeleteObject(mask);
     Change();
 }
 
@@ -246,25 +245,22 @@ void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, TDrawingSt
         return;
     }
     // Disabled: the image's shape embossed, highlight one pixel down-right under shadow.
-    HBITMAP mono = CreateBitmap(width_, height_, 1, 1, nullptr);
+    const GdiObject<HBITMAP> mono(CreateBitmap(width_, height_, 1, 1, nullptr));
     {
-        MemoryDC mask(mono);
+        MemoryDC mask(mono.get());
         PatBlt(mask.dc, 0, 0, width_, height_, WHITENESS);
         ImageList_DrawEx(handle_, Index, mask.dc, 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_MASK);
         const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
         const COLORREF oldBk = ::SetBkColor(dc, RGB(255, 255, 255));
         for (const auto& [offset, color] : {std::pair{1, clBtnHighlight}, std::pair{0, clBtnShadow}}) {
-            HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
-            HGDIOBJ old = SelectObject(dc, brush);
+            const GdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(color)));
+            const SelectObjectGuard select(dc, brush.get());
             // Where the mask is black the brush lands; elsewhere the canvas stays.
             BitBlt(dc, X + offset, Y + offset, width_, height_, mask.dc, 0, 0, 0x00E20746);
-            SelectObject(dc, old);
-            DeleteObject(brush);
         }
         ::SetTextColor(dc, oldText);
         ::SetBkColor(dc, oldBk);
     }
-    DeleteObject(mono);
 }
 
 }  // namespace fw

@@ -319,7 +319,10 @@ Decimal ToDecimal(double value, int keep) {
             char buf[64];
             std::snprintf(buf, sizeof buf, "%.16e", std::fabs(value));
             d.exp = std::atoi(std::strchr(buf, 'e') + 1);
-            if (buf[0] >= '5') d.digits = "1", d.exp += 1;
+            if (buf[0] >= '5') {
+                d.digits.assign(1, '1');
+                d.exp += 1;
+            }
         }
         if (d.digits.empty()) d.negative = false;
         return d;

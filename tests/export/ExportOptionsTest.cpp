@@ -127,26 +127,8 @@ TEST(ExportSettings, TempDirComparesWithoutTrailingBackslashOrCase) {
     EXPECT_EQ(exporter->TempDir(), L"c:");
 }
 
-TEST(ExportSettings, DefaultExtensions) {
-    auto exporter = std::make_unique<TTestExport>();
-    const std::pair<TztExportType, const wchar_t*> expected[] = {
-        {xtHTML, L"HTML"}, {xtExcel, L"XLS"}, {xtWord, L"DOC"}, {xtTXT, L"TXT"}, {xtCSV, L"CSV"},
-        {xtTAB, L"TXT"},   {xtRTF, L"RTF"},   {xtDIF, L"DIF"},  {xtSYLK, L"SLK"}, {xtClipboard, L"TMP"}};
-    for (const auto& [type, ext] : expected) {
-        exporter->SetExportType(type);
-        EXPECT_EQ(exporter->GetDefaultExtension(), ext);
-    }
-    exporter->SetExportType(xtHTML);
-    exporter->HTML()->SetExtension(exHTM);
-    EXPECT_EQ(exporter->GetDefaultExtension(), L"HTM");
-}
-
 TEST(ExportWindows, FormatIconsAndLazyWindows) {
     auto exporter = std::make_unique<TTestExport>();
-    EXPECT_EQ(Tfrm_Selection::ImageIndex(xtRTF), 0);
-    EXPECT_EQ(Tfrm_Selection::ImageIndex(xtCSV), 1);
-    EXPECT_EQ(Tfrm_Selection::ImageIndex(xtSYLK), 6);
-    EXPECT_EQ(Tfrm_Selection::ImageIndex(xtClipboard), 7);
     // Nothing is made until asked for.
     EXPECT_EQ(exporter->ProgressForm()->Handle(), nullptr);
     // The painter draws the current format's image.

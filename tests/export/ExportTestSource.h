@@ -1,5 +1,5 @@
 #pragma once
-// A small in-memory data source for the export engine, and helpers shared by
+// A small in-memory data source for the export engine, and routines shared by
 // the export tests (reading files back, recording events and message boxes).
 #include <windows.h>
 

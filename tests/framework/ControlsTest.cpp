@@ -695,6 +695,36 @@ TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvas) {
     EXPECT_FALSE(p->Canvas()->HandleAllocated());
 }
 
+TEST_F(ControlsTest, APaintThatThrowsLeavesTheContextAsItFoundIt) {
+    class Faulty : public fw::TCustomControl {
+    public:
+        using TCustomControl::TCustomControl;
+
+    protected:
+        void Paint() override { throw fw::EInvalidArgument(L"paint failed"); }
+    };
+    auto* p = new Faulty(form);
+    p->SetBounds(0, 0, 20, 20);
+    p->SetParent(form);
+    auto* s = new Swatch(form);
+    s->SetBounds(2, 2, 5, 5);
+    s->SetParent(p);
+    int boxes = 0;
+    auto saved = fw::TApplication::MessageBoxHook;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring&, const std::wstring&, unsigned) {
+        ++boxes;
+        return IDOK;
+    };
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageW(p->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    fw::TApplication::MessageBoxHook = saved;
+    EXPECT_EQ(boxes, 1);
+    // No saved state is left behind on the caller's context, and the canvas let go of it.
+    EXPECT_EQ(SaveDC(dc), 1);
+    EXPECT_FALSE(p->Canvas()->HandleAllocated());
+    DeleteDC(dc);
+}
+
 TEST_F(ControlsTest, AWindowlessControlMeasuresTextWithoutAnyWindow) {
     Swatch s(nullptr);
     s.Canvas()->Font()->SetName(L"Tahoma");
@@ -777,7 +807,7 @@ TEST_F(ControlsTest, KeysReachTheFocusedControlAndTabMovesTheFocus) {
 
 TEST_F(ControlsTest, FocusNeverLandsOnAControlBeingDestroyed) {
     // A panel that frees its components first in its own destructor, while it is
-    // still whole, as controls with helper children do.
+    // still whole, as controls with inner children do.
     class OwningPanel : public Panel {
     public:
         OwningPanel(fw::TComponent* owner, int* focusWhileDying) : Panel(owner), focusWhileDying_(focusWhileDying) {}

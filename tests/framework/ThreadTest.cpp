@@ -281,7 +281,7 @@ TEST(ThreadLifetime, PriorityReachesTheSystemThread) {
 }
 
 // The main thread sits in a real modal loop (a system message box) while a worker
-// synchronizes; a helper closes the box once the worker is through.
+// synchronizes; a second thread closes the box once the worker is through.
 TEST(ThreadSynchronize, ServedInsideAModalLoop) {
     constexpr int kCalls = 25;
     bool inModal = false;
