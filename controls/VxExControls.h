@@ -6,7 +6,8 @@
 // erase-background and dialog-code operations and an optional highlight frame.
 // TVxExCommon<Base> holds the set every member has, TVxExWinCommon<Base> adds the
 // windowed set; TVxExGraphicControl is the member over TGraphicControl (the grid
-// members live in VxExGrids.h). Members are created like their framework bases.
+// members live in VxExGrids.h, the combo box in VxExComboBox.h). Members are
+// created like their framework bases.
 #include <windows.h>
 
 #include <string>

@@ -26,33 +26,6 @@ bool EqualText(const std::wstring& A, const std::wstring& B) {
     return CompareStringOrdinal(A.c_str(), int(A.size()), B.c_str(), int(B.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring WithoutTrailingBackslash(std::wstring Path) {
-    if (!Path.empty() && Path.back() == L'\\') Path.pop_back();
-    return Path;
-}
-
-std::wstring WithTrailingBackslash(std::wstring Path) {
-    if (Path.empty() || Path.back() != L'\\') Path += L'\\';
-    return Path;
-}
-
-// Replaces every occurrence of What, ignoring ASCII case.
-std::wstring ReplaceText(const std::wstring& Text, const std::wstring& What, const std::wstring& With) {
-    std::wstring result;
-    std::size_t i = 0;
-    while (i < Text.size()) {
-        bool match = i + What.size() <= Text.size();
-        for (std::size_t k = 0; match && k < What.size(); ++k) match = UpperAscii(Text[i + k]) == UpperAscii(What[k]);
-        if (match && !What.empty()) {
-            result += With;
-            i += What.size();
-        } else {
-            result += Text[i++];
-        }
-    }
-    return result;
-}
-
 std::wstring TwoDigits(unsigned Value) {
     return std::wstring{wchar_t(L'0' + Value / 10 % 10), wchar_t(L'0' + Value % 10)};
 }
@@ -77,7 +50,7 @@ bool IsQualifiedPath(const std::wstring& Path) { return IsDriveLetterPath(Path) 
 
 bool IsUNCServerName(const std::wstring& Path) {
     if (Path.size() < 3) return false;
-    const std::wstring p = WithoutTrailingBackslash(Path);
+    const std::wstring p = fw::ExcludeTrailingPathDelimiter(Path);
     return p.size() > 2 && p[0] == L'\\' && p[1] == L'\\' && p.find(L'\\', 2) == std::wstring::npos;
 }
 
@@ -85,13 +58,13 @@ bool IsNetworkPath(const std::wstring& Path) {
     if (IsUNCPath(Path)) return true;
     const std::wstring drive = ExtractDrivePart(Path);
     if (drive.empty()) return false;
-    return GetDriveTypeW(WithTrailingBackslash(drive).c_str()) == DRIVE_REMOTE;
+    return GetDriveTypeW(fw::IncludeTrailingPathDelimiter(drive).c_str()) == DRIVE_REMOTE;
 }
 
 bool HasExtension(const std::wstring& Path, const std::wstring& Ext) {
     std::wstring ext = Ext;
     if (!ext.empty() && ext[0] != L'.') ext.insert(ext.begin(), L'.');
-    const std::wstring p = WithoutTrailingBackslash(Path);
+    const std::wstring p = fw::ExcludeTrailingPathDelimiter(Path);
     std::wstring own;
     for (std::size_t i = p.size(); i-- > 0;) {
         if (p[i] == L'\\' || p[i] == L':') break;
@@ -104,7 +77,7 @@ bool HasExtension(const std::wstring& Path, const std::wstring& Ext) {
 }
 
 bool SamePath(const std::wstring& A, const std::wstring& B) {
-    return EqualText(WithoutTrailingBackslash(A), WithoutTrailingBackslash(B));
+    return EqualText(fw::ExcludeTrailingPathDelimiter(A), fw::ExcludeTrailingPathDelimiter(B));
 }
 
 bool StartsText(const std::wstring& S, const std::wstring& Prefix) {
@@ -117,7 +90,8 @@ bool StartsText(const std::wstring& S, const std::wstring& Prefix) {
 bool IsParentPath(const std::wstring& Path, const std::wstring& Folder) {
     if (Folder.empty() || Path.empty()) return false;
     // Both with their separator, so "C:\A" is no parent of "C:\AB".
-    return StartsText(WithTrailingBackslash(Folder), WithTrailingBackslash(Path)) && !SamePath(Folder, Path);
+    return StartsText(fw::IncludeTrailingPathDelimiter(Folder), fw::IncludeTrailingPathDelimiter(Path)) &&
+           !SamePath(Folder, Path);
 }
 
 bool IsDotOrDotDot(const wchar_t* Name) {
@@ -151,9 +125,9 @@ std::wstring ExpandPathMacros(const std::wstring& Path) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::wstring date = std::to_wstring(now.wYear) + L"-" + TwoDigits(now.wMonth) + L"-" + TwoDigits(now.wDay);
-    result = ReplaceText(result, L"%DATE%", date);
+    result = fw::StringReplace(result, L"%DATE%", date, fw::rfReplaceAll | fw::rfIgnoreCase);
     const std::wstring time = TwoDigits(now.wHour) + L"-" + TwoDigits(now.wMinute) + L"-" + TwoDigits(now.wSecond);
-    return ReplaceText(result, L"%TIME%", time);
+    return fw::StringReplace(result, L"%TIME%", time, fw::rfReplaceAll | fw::rfIgnoreCase);
 }
 
 void ApplyExplorerListStyle(HWND ListView) {

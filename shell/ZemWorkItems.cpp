@@ -17,7 +17,6 @@ namespace shell {
 namespace {
 
 bool EndsWithBackslash(const std::wstring& S) { return !S.empty() && S.back() == L'\\'; }
-std::wstring WithBackslash(const std::wstring& S) { return EndsWithBackslash(S) ? S : S + L'\\'; }
 std::wstring WithoutBackslash(const std::wstring& S) {
     if (!EndsWithBackslash(S) || IsDriveRoot(S)) return S;
     return S.substr(0, S.size() - 1);
@@ -114,7 +113,7 @@ void TZemFolderSizeWorkItem::Execute() {
     bool isLink = false;
     WIN32_FIND_DATAW data;
     if (IsDriveRoot(path)) {
-        fw::FindHandle find(FindFirstFileLong(WithBackslash(path) + L'*', data));
+        fw::FindHandle find(FindFirstFileLong(fw::IncludeTrailingPathDelimiter(path) + L'*', data));
         if (!find) return;
     } else {
         fw::FindHandle find(FindFirstFileLong(path, data));
@@ -130,7 +129,7 @@ void TZemFolderSizeWorkItem::Execute() {
     ++folderCount_;
     if (!recursive_) return;
     root_ = path;
-    SumFolderSize(WithBackslash(path), isLink, 0);
+    SumFolderSize(fw::IncludeTrailingPathDelimiter(path), isLink, 0);
 }
 
 void TZemFolderSizeWorkItem::SumFolderSize(const std::wstring& Folder, bool ParentIsLink, int Depth) {

@@ -169,6 +169,7 @@ TEST(ThreadPool, ThreadIsRemovedEvenWhenFinishedHandlerRaises) {
 
 TEST(ThreadPool, StoppedWhileThreadsAreDeliveringEveryThreadEndsNormally) {
     TThreadPool pool;
+    pool.SetStopTimeout(pooltest::kPatientStopTimeout);
     Reports reports;
     reports.Bind(pool);
     std::vector<int> delivered;

@@ -11,6 +11,10 @@
 
 namespace pooltest {
 
+// A grace time no healthy thread needs. Tests of orderly ends use it, so only a
+// hung thread is killed and a busy machine cannot turn an orderly end into a kill.
+constexpr DWORD kPatientStopTimeout = 60000;
+
 // Serves hand-overs until Done() holds. The limit only guards against a hang;
 // it is no timing requirement.
 inline bool PumpUntil(const std::function<bool()>& Done, DWORD LimitMs = 30000) {

@@ -1,0 +1,7 @@
+#include "controls/VxExComboBox.h"
+
+namespace vx {
+
+TVxExCustomComboBox::TVxExCustomComboBox(fw::TComponent* AOwner) : TVxExWinCommon<fw::TCustomComboBox>(AOwner) {}
+
+}  // namespace vx
