@@ -98,10 +98,11 @@ void ztSetClipboardText(const std::wstring& Text) {
     fw::GlobalHandle memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory) fw::RaiseLastOSError();
     // Memory that cannot be filled is never handed over.
-    void* p = GlobalLock(memory.get());
-    if (!p) fw::RaiseLastOSError();
-    memcpy(p, Text.c_str(), bytes);
-    GlobalUnlock(memory.get());
+    {
+        fw::GlobalLockGuard lock(memory.get());
+        if (!lock.Data()) fw::RaiseLastOSError();
+        memcpy(lock.Data(), Text.c_str(), bytes);
+    }
     if (!SetClipboardData(CF_UNICODETEXT, memory.get())) fw::RaiseLastOSError();
     (void)memory.release();  // the clipboard owns it now
 }

@@ -99,6 +99,23 @@ using EnhMetaFileHandle = UniqueResource<handle_traits::Simple<HENHMETAFILE, Del
 template <class T>
 using GdiObject = UniqueResource<handle_traits::Simple<T, handle_traits::DeleteGdiObject>>;
 
+// A global memory block locked for the guard's lifetime; Data() is null when the
+// lock failed. The block itself stays with its owner.
+class GlobalLockGuard {
+public:
+    explicit GlobalLockGuard(HGLOBAL Memory) noexcept : memory_(Memory), data_(Memory ? GlobalLock(Memory) : nullptr) {}
+    ~GlobalLockGuard() {
+        if (data_) GlobalUnlock(memory_);
+    }
+    GlobalLockGuard(const GlobalLockGuard&) = delete;
+    GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+    void* Data() const noexcept { return data_; }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
+};
+
 // Memory from the shell's task allocator, freed with CoTaskMemFree.
 template <class T>
 using CoTaskMemPtr = UniqueResource<handle_traits::Simple<T*, handle_traits::FreeTaskMemory>>;

@@ -199,7 +199,8 @@ template <class Char>
 std::unique_ptr<fw::TStringList> ReadDescriptorNames(const STGMEDIUM& Medium) {
     if (Medium.tymed != TYMED_HGLOBAL || !Medium.hGlobal) return nullptr;
     const SIZE_T blockSize = GlobalSize(Medium.hGlobal);
-    const auto* block = static_cast<const unsigned char*>(GlobalLock(Medium.hGlobal));
+    const fw::GlobalLockGuard lock(Medium.hGlobal);
+    const auto* block = static_cast<const unsigned char*>(lock.Data());
     if (!block) return nullptr;
     auto list = std::make_unique<fw::TStringList>();
     constexpr std::size_t descriptorSize = DescriptorNameOffset + DescriptorNameChars * sizeof(Char);
@@ -229,7 +230,6 @@ std::unique_ptr<fw::TStringList> ReadDescriptorNames(const STGMEDIUM& Medium) {
             }
         }
     }
-    GlobalUnlock(Medium.hGlobal);
     return list;
 }
 
