@@ -71,40 +71,32 @@ protected:
 
 fw::TForm* ArrowOnForm::form = nullptr;
 
-TEST_F(ArrowOnForm, DefaultsOfANewButton) {
-    auto* b = new TVxArrowButton(form);
-    buttons.push_back(b);
-    EXPECT_EQ(b->Width(), 42);
-    EXPECT_EQ(b->Height(), 25);
-    EXPECT_EQ(b->ArrowWidth(), 13);
-    EXPECT_EQ(b->Margin(), -1);
-    EXPECT_EQ(b->Spacing(), 4);
-    EXPECT_TRUE(b->PressBoth());
-    EXPECT_FALSE(b->AllowAllUp());
-    EXPECT_EQ(b->Alignment(), fw::taCenter);
-    EXPECT_EQ(b->VerticalAlignment(), fw::taVerticalCenter);
-    EXPECT_TRUE(b->ControlStyle() & fw::csParentBackground);
-    EXPECT_FALSE(b->ControlStyle() & fw::csClickEvents);
-}
+TEST_F(ArrowOnForm, DownRulesOfGroupIndexAndAllowAllUp) {
+    TVxArrowButton* free = NewButton(10, 3, true);
+    TVxArrowButton* sticky = NewButton(140, 4, false);
+    TVxArrowButton* never = NewButton(270, 0, true);
+    ClickAt(free, 20, 10);
+    EXPECT_TRUE(free->Down());
+    free->SetDown(false);
+    EXPECT_FALSE(free->Down());
+    EXPECT_EQ(free->State(), vx::bsUp);
 
-TEST_F(ArrowOnForm, ClickLeavesTheButtonDownAndDownFalseReleasesIt) {
-    TVxArrowButton* b = NewButton(10, -1, true);
-    ClickAt(b, 20, 10);
-    EXPECT_TRUE(b->Down());
-    ASSERT_EQ(clicks.size(), 1u);
-    b->SetDown(false);
-    EXPECT_FALSE(b->Down());
-    EXPECT_EQ(b->State(), vx::bsUp);
-}
+    // Without AllowAllUp a down button stays down; other groups are left alone.
+    free->SetDown(true);
+    ClickAt(sticky, 20, 10);
+    ClickAt(sticky, 20, 10);
+    EXPECT_TRUE(sticky->Down());
+    sticky->SetDown(false);
+    EXPECT_TRUE(sticky->Down());
+    EXPECT_TRUE(free->Down());
 
-TEST_F(ArrowOnForm, WithoutAllowAllUpADownButtonStaysDown) {
-    TVxArrowButton* b = NewButton(10, -1, false);
-    ClickAt(b, 20, 10);
-    ClickAt(b, 20, 10);
-    EXPECT_TRUE(b->Down());
-    b->SetDown(false);
-    EXPECT_TRUE(b->Down());
-    EXPECT_EQ(clicks.size(), 2u);
+    // Group index 0 never stays down.
+    never->SetDown(true);
+    EXPECT_FALSE(never->Down());
+    ClickAt(never, 20, 10);
+    EXPECT_FALSE(never->Down());
+    EXPECT_EQ(never->State(), vx::bsUp);
+    EXPECT_EQ(clicks, (std::vector<TVxArrowButton*>{free, sticky, sticky, never}));
 }
 
 TEST_F(ArrowOnForm, ClickingOneButtonOfAGroupReleasesTheOther) {
@@ -123,26 +115,7 @@ TEST_F(ArrowOnForm, ClickingOneButtonOfAGroupReleasesTheOther) {
     EXPECT_FALSE(b->AllowAllUp());  // taken from a
 }
 
-TEST_F(ArrowOnForm, OtherGroupsAreLeftAlone) {
-    TVxArrowButton* a = NewButton(10, 1, true);
-    TVxArrowButton* b = NewButton(140, 2, true);
-    b->SetDown(true);
-    ClickAt(a, 20, 10);
-    EXPECT_TRUE(a->Down());
-    EXPECT_TRUE(b->Down());
-}
-
-TEST_F(ArrowOnForm, GroupIndexZeroNeverStaysDown) {
-    TVxArrowButton* b = NewButton(10, 0, true);
-    b->SetDown(true);
-    EXPECT_FALSE(b->Down());
-    ClickAt(b, 20, 10);
-    EXPECT_FALSE(b->Down());
-    EXPECT_EQ(clicks.size(), 1u);
-    EXPECT_EQ(b->State(), vx::bsUp);
-}
-
-TEST_F(ArrowOnForm, ThePressAtWidthMinusArrowWidthIsTheArrowPart) {
+TEST_F(ArrowOnForm, ArrowPartStartsAtWidthMinusArrowWidthAndAPressNeverFiresBoth) {
     TVxArrowButton* b = NewButton(10, -1, true);
     ClickAt(b, 117 - 13, 10);
     EXPECT_EQ(drops.size(), 1u);
@@ -151,27 +124,33 @@ TEST_F(ArrowOnForm, ThePressAtWidthMinusArrowWidthIsTheArrowPart) {
     ClickAt(b, 117 - 14, 10);
     EXPECT_EQ(drops.size(), 1u);
     EXPECT_EQ(clicks.size(), 1u);
-}
 
-TEST_F(ArrowOnForm, APressNeverFiresBothDropAndClick) {
-    TVxArrowButton* b = NewButton(10, -1, true);
+    b->SetDown(false);
     PressAt(b, 110, 10);   // arrow part
     ReleaseAt(b, 20, 10);  // let go over the button part
-    EXPECT_EQ(drops.size(), 1u);
-    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(drops.size(), 2u);
+    EXPECT_EQ(clicks.size(), 1u);
     EXPECT_FALSE(b->Down());
     ClickAt(b, 20, 10);  // the next press clicks again
-    EXPECT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks.size(), 2u);
 }
 
-TEST_F(ArrowOnForm, ReleasingOutsideTheButtonLeavesItUp) {
+TEST_F(ArrowOnForm, ReleasedOutsideOrDisabledNothingFires) {
     TVxArrowButton* b = NewButton(10, -1, true);
     PressAt(b, 20, 10);
     EXPECT_EQ(b->State(), vx::bsDown);
     ReleaseAt(b, 20, 60);
-    EXPECT_TRUE(clicks.empty());
     EXPECT_FALSE(b->Down());
     EXPECT_EQ(b->State(), vx::bsUp);
+
+    b->SetEnabled(false);  // sent to the button itself, past any routing by the form
+    for (int x : {110, 20}) {
+        b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 10));
+        b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+    }
+    EXPECT_TRUE(drops.empty());
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_FALSE(b->Down());
 }
 
 TEST_F(ArrowOnForm, DropOnButtonClickDropsOnEveryPressAndNeverClicks) {
@@ -181,18 +160,6 @@ TEST_F(ArrowOnForm, DropOnButtonClickDropsOnEveryPressAndNeverClicks) {
     ClickAt(b, 110, 10);
     EXPECT_EQ(drops.size(), 2u);
     EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(ArrowOnForm, DisabledButtonDoesNothing) {
-    TVxArrowButton* b = NewButton(10, -1, true);
-    b->SetEnabled(false);
-    b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(110, 10));
-    b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(110, 10));
-    b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
-    b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
-    EXPECT_TRUE(drops.empty());
-    EXPECT_TRUE(clicks.empty());
-    EXPECT_FALSE(b->Down());
 }
 
 TEST_F(ArrowOnForm, AltAcceleratorClicks) {
@@ -258,7 +225,7 @@ std::unique_ptr<fw::TBitmap> Strip(int w, int h) {
     return bitmap;
 }
 
-TEST(ArrowGlyph, NumGlyphsFollowsTheBitmapsShape) {
+TEST(ArrowGlyph, NumGlyphsFollowsTheBitmapsShapeAndMarginStaysAtLeastMinusOne) {
     TVxArrowButton b(nullptr);
     b.SetGlyph(Strip(64, 16).get());
     EXPECT_EQ(b.NumGlyphs(), 4);
@@ -271,14 +238,8 @@ TEST(ArrowGlyph, NumGlyphsFollowsTheBitmapsShape) {
     EXPECT_EQ(b.NumGlyphs(), 4);
     b.SetNumGlyphs(0);
     EXPECT_EQ(b.NumGlyphs(), 4);
-}
-
-TEST(ArrowGlyph, MarginBelowMinusOneIsIgnored) {
-    TVxArrowButton b(nullptr);
-    b.SetMargin(-2);
+    b.SetMargin(-2);  // below -1: ignored
     EXPECT_EQ(b.Margin(), -1);
-    b.SetMargin(3);
-    EXPECT_EQ(b.Margin(), 3);
 }
 
 TEST(ArrowGlyph, ListSlotsAreReusedAndEmptyListsLeaveTheCache) {
@@ -293,6 +254,7 @@ TEST(ArrowGlyph, ListSlotsAreReusedAndEmptyListsLeaveTheCache) {
 
     auto glyph = std::make_unique<vx::TButtonGlyph>();
     ASSERT_NE(vx::GlyphCache(), nullptr);
+    EXPECT_EQ(glyph->CreateButtonGlyph(vx::bsUp), -1);  // no bitmap, no image
     glyph->SetGlyph(Strip(32, 16).get());
     EXPECT_EQ(glyph->NumGlyphs(), 2);
     EXPECT_GE(glyph->CreateButtonGlyph(vx::bsUp), 0);
@@ -305,11 +267,6 @@ TEST(ArrowGlyph, ListSlotsAreReusedAndEmptyListsLeaveTheCache) {
     EXPECT_EQ(vx::GlyphCache(), nullptr);
 }
 
-TEST(ArrowGlyph, EmptyBitmapBuildsNoImage) {
-    vx::TButtonGlyph glyph;
-    EXPECT_EQ(glyph.CreateButtonGlyph(vx::bsUp), -1);
-}
-
 // ---- pixels ----
 
 // A 117 x 25 button painted into a bitmap, themes on or off.
@@ -318,9 +275,10 @@ protected:
     void SetUp() override {
         if (GetParam() && !vx::ThemeServices()->ThemesAvailable()) GTEST_SKIP() << "no visual theme is active";
         vx::ThemeServices()->SetEnabled(GetParam());
+        b.SetBounds(0, 0, 117, 25);
     }
     void TearDown() override { vx::ThemeServices()->SetEnabled(true); }
-    std::unique_ptr<fw::TBitmap> Paint(TVxArrowButton& b) {
+    std::unique_ptr<fw::TBitmap> Paint() {
         auto bitmap = std::make_unique<fw::TBitmap>(b.Width(), b.Height());
         bitmap->Canvas()->Brush()->SetColor(fw::clBtnFace);
         bitmap->Canvas()->FillRect(RECT{0, 0, b.Width(), b.Height()});
@@ -328,12 +286,13 @@ protected:
         return bitmap;
     }
     static COLORREF At(fw::TBitmap& bitmap, int x, int y) { return GetPixel(bitmap.Canvas()->Handle(), x, y); }
+    TVxArrowButton b{nullptr};
 };
 
-TEST_P(ArrowPicture, TriangleOfSevenFiveThreeOnePixels) {
-    TVxArrowButton b(nullptr);
-    b.SetBounds(0, 0, 117, 25);
-    auto bitmap = Paint(b);
+TEST_P(ArrowPicture, TriangleOfSevenFiveThreeOnePixelsAndCaptionInTheFontColour) {
+    b.SetCaption(L"Print Preview");
+    b.Font()->SetColor(fw::clBlack);
+    auto bitmap = Paint();
     const int w = 117;
     const COLORREF black = RGB(0, 0, 0);
     // Rows 11 to 14, starting one pixel left of the arrow part's quarter (framed button).
@@ -347,14 +306,16 @@ TEST_P(ArrowPicture, TriangleOfSevenFiveThreeOnePixels) {
         EXPECT_NE(At(*bitmap, x, 10), black);
         EXPECT_NE(At(*bitmap, x, 15), black);
     }
+    int ink = 0;
+    for (int y = 3; y < 21; ++y)
+        for (int x = 3; x < w - 16; ++x) ink += At(*bitmap, x, y) == black;
+    EXPECT_GT(ink, 20);
 }
 
 TEST_P(ArrowPicture, DisabledDrawsTheArrowInShadowAndTheCaptionTwice) {
-    TVxArrowButton b(nullptr);
-    b.SetBounds(0, 0, 117, 25);
     b.SetCaption(L"Print Preview");
     b.SetEnabled(false);
-    auto bitmap = Paint(b);
+    auto bitmap = Paint();
     const COLORREF shadow = fw::ColorToRGB(fw::clBtnShadow), highlight = fw::ColorToRGB(fw::clBtnHighlight);
     EXPECT_EQ(At(*bitmap, 117 - 11, 11), shadow);
     EXPECT_EQ(At(*bitmap, 117 - 8, 14), shadow);
@@ -371,26 +332,11 @@ TEST_P(ArrowPicture, DisabledDrawsTheArrowInShadowAndTheCaptionTwice) {
     EXPECT_GT(echoed, shadowPixels * 3 / 4);
 }
 
-TEST_P(ArrowPicture, EnabledCaptionIsInTheFontColour) {
-    TVxArrowButton b(nullptr);
-    b.SetBounds(0, 0, 117, 25);
-    b.SetCaption(L"Print Preview");
-    b.Font()->SetColor(fw::clBlack);
-    auto bitmap = Paint(b);
-    int ink = 0;
-    for (int y = 3; y < 21; ++y)
-        for (int x = 3; x < 117 - 16; ++x) ink += At(*bitmap, x, y) == RGB(0, 0, 0);
-    EXPECT_GT(ink, 20);
-    EXPECT_EQ(At(*bitmap, 117 - 11, 11), RGB(0, 0, 0));
-}
-
 TEST_P(ArrowPicture, PressedArrowMovesOneDownAndRight) {
-    TVxArrowButton b(nullptr);
-    b.SetBounds(0, 0, 117, 25);
     b.SetGroupIndex(-1);
     b.SetAllowAllUp(true);
     b.SetDown(true);  // PressBoth: the arrow part looks pressed too
-    auto bitmap = Paint(b);
+    auto bitmap = Paint();
     for (int x = 117 - 10; x <= 117 - 4; ++x) EXPECT_EQ(At(*bitmap, x, 12), RGB(0, 0, 0)) << "x " << x;
 }
 

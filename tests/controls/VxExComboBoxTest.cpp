@@ -25,30 +25,18 @@ public:
     }
 
 protected:
-    void VisibleChanged() override {
-        calls.push_back("visible");
-        TVxExCustomComboBox::VisibleChanged();
+#define LOGGED(Operation, Label)          \
+    void Operation() override {           \
+        calls.push_back(Label);           \
+        TVxExCustomComboBox::Operation(); \
     }
-    void EnabledChanged() override {
-        calls.push_back("enabled");
-        TVxExCustomComboBox::EnabledChanged();
-    }
-    void TextChanged() override {
-        calls.push_back("text");
-        TVxExCustomComboBox::TextChanged();
-    }
-    void FontChanged() override {
-        calls.push_back("font");
-        TVxExCustomComboBox::FontChanged();
-    }
-    void ColorChanged() override {
-        calls.push_back("color");
-        TVxExCustomComboBox::ColorChanged();
-    }
-    void ShowingChanged() override {
-        calls.push_back("showing");
-        TVxExCustomComboBox::ShowingChanged();
-    }
+    LOGGED(VisibleChanged, "visible")
+    LOGGED(EnabledChanged, "enabled")
+    LOGGED(TextChanged, "text")
+    LOGGED(FontChanged, "font")
+    LOGGED(ColorChanged, "color")
+    LOGGED(ShowingChanged, "showing")
+#undef LOGGED
     void MouseEnter(fw::TControl* Control) override {
         calls.push_back(Control == this ? "enter" : "enter(other)");
         TVxExCustomComboBox::MouseEnter(Control);
@@ -99,6 +87,11 @@ TEST_F(VxExComboBoxTest, PropertyChangesReachTheOperationsAndTheWindow) {
     EXPECT_EQ(combo->Count("font"), 1);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(wnd, WM_GETFONT, 0, 0)), combo->Font()->Handle());
 
+    int fired = 0;
+    combo->OnParentColorChange = [&](fw::TObject*) { ++fired; };
+    form->SetColor(fw::clYellow);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(combo->Color(), fw::clWindow);  // a combo box has its own colour
     combo->SetColor(fw::clAqua);
     EXPECT_EQ(combo->Count("color"), 1);
     EXPECT_EQ(combo->Brush()->Color(), fw::clAqua);
@@ -107,6 +100,12 @@ TEST_F(VxExComboBoxTest, PropertyChangesReachTheOperationsAndTheWindow) {
     combo->SetText(L"typed");
     EXPECT_EQ(combo->Count("text"), 1);
     EXPECT_EQ(combo->Text(), L"typed");
+
+    combo->SetBounds(10, 10, 180, 21);  // resized, then moved
+    EXPECT_GE(combo->Count("bounds"), 1);
+    combo->calls.clear();
+    combo->SetBounds(20, 10, 180, 21);
+    EXPECT_GE(combo->Count("bounds"), 1);
 }
 
 TEST_F(VxExComboBoxTest, ASelectionByTextInAListStyleIsATextChange) {
@@ -143,28 +142,12 @@ TEST_F(VxExComboBoxTest, MouseTrackingRaisesEnterAndLeaveWithTheFlag) {
     EXPECT_EQ(events, (std::vector<std::string>{"enter(over)", "leave"}));
 }
 
-TEST_F(VxExComboBoxTest, SizeChangesCallBoundsChanged) {
-    combo->SetBounds(10, 10, 180, 21);
-    EXPECT_GE(combo->Count("bounds"), 1);
-    combo->calls.clear();
-    combo->SetBounds(20, 10, 180, 21);
-    EXPECT_GE(combo->Count("bounds"), 1);
-}
-
 TEST_F(VxExComboBoxTest, DialogCodesAreTheWindowsUnlessTheControlChangesThem) {
     fw::TComboBox* plain = new fw::TComboBox(form);
     plain->SetParent(form);
     EXPECT_EQ(combo->Perform(WM_GETDLGCODE, 0, 0), SendMessageW(plain->Handle(), WM_GETDLGCODE, 0, 0));
     combo->wantAllKeys = true;
     EXPECT_EQ(combo->Perform(WM_GETDLGCODE, 0, 0), LRESULT(DLGC_WANTALLKEYS));
-}
-
-TEST_F(VxExComboBoxTest, ParentColourChangeFiresTheEventButKeepsTheOwnColour) {
-    int fired = 0;
-    combo->OnParentColorChange = [&](fw::TObject*) { ++fired; };
-    form->SetColor(fw::clYellow);
-    EXPECT_EQ(fired, 1);
-    EXPECT_EQ(combo->Color(), fw::clWindow);  // a combo box has its own colour
 }
 
 TEST_F(VxExComboBoxTest, HighlightFrameFollowsTheMouse) {

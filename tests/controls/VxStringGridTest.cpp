@@ -16,17 +16,17 @@ namespace {
 
 using vx::TVxStringGrid;
 
+std::wstring Name(int c, int r) { return std::to_wstring(c) + L"," + std::to_wstring(r); }
+
 // A grid without a window, cells named "c,r".
 std::unique_ptr<TVxStringGrid> Filled(int cols, int rows) {
     auto grid = std::make_unique<TVxStringGrid>(nullptr);
     grid->SetColCount(cols);
     grid->SetRowCount(rows);
     for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) grid->SetCells(c, r, std::to_wstring(c) + L"," + std::to_wstring(r));
+        for (int c = 0; c < cols; ++c) grid->SetCells(c, r, Name(c, r));
     return grid;
 }
-
-std::wstring Name(int c, int r) { return std::to_wstring(c) + L"," + std::to_wstring(r); }
 
 int TextWidth(fw::TFont* font, const std::wstring& text) {
     HDC dc = CreateCompatibleDC(nullptr);
@@ -40,80 +40,36 @@ int TextWidth(fw::TFont* font, const std::wstring& text) {
 
 // ---- InsertRow / RemoveRow ----
 
-TEST(VxStringGridRows, InsertAtZeroShiftsEveryRowDown) {
-    auto grid = Filled(3, 4);
-    fw::TStrings* row = grid->InsertRow(0);
-    EXPECT_EQ(grid->RowCount(), 5);
-    EXPECT_EQ(row, grid->Rows(0));
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->Cells(c, 0), L"");
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->Cells(c, r + 1), Name(c, r));
-    EXPECT_EQ(grid->FixedRows(), 1);  // the fixed row moved like the others
-}
+struct RowCase {
+    bool insert;
+    int rows, index;
+    std::vector<int> expected;  // the original row now at each row, -1 for the new empty row
+};
 
-TEST(VxStringGridRows, InsertBelowZeroActsAsZero) {
-    auto grid = Filled(2, 3);
-    grid->InsertRow(-5);
-    EXPECT_EQ(grid->RowCount(), 4);
-    EXPECT_EQ(grid->Cells(0, 0), L"");
-    EXPECT_EQ(grid->Cells(1, 1), Name(1, 0));
-}
-
-TEST(VxStringGridRows, InsertBeyondTheEndAppendsAnEmptyRow) {
-    auto grid = Filled(2, 3);
-    grid->InsertRow(13);
-    EXPECT_EQ(grid->RowCount(), 4);
-    EXPECT_EQ(grid->Cells(0, 3), L"");
-    EXPECT_EQ(grid->Cells(1, 2), Name(1, 2));
-}
-
-TEST(VxStringGridRows, InsertInTheMiddle) {
-    auto grid = Filled(2, 4);
-    grid->InsertRow(2);
-    EXPECT_EQ(grid->Cells(0, 1), Name(0, 1));
-    EXPECT_EQ(grid->Cells(0, 2), L"");
-    EXPECT_EQ(grid->Cells(0, 3), Name(0, 2));
-    EXPECT_EQ(grid->Cells(0, 4), Name(0, 3));
-}
-
-TEST(VxStringGridRows, InsertIntoOneRowGrid) {
-    auto grid = Filled(2, 1);
-    grid->InsertRow(0);
-    EXPECT_EQ(grid->RowCount(), 2);
-    EXPECT_EQ(grid->Cells(0, 0), L"");
-    EXPECT_EQ(grid->Cells(0, 1), Name(0, 0));
-}
-
-TEST(VxStringGridRows, RemoveAtZeroShiftsEveryRowUp) {
-    auto grid = Filled(3, 4);
-    grid->RemoveRow(0);
-    EXPECT_EQ(grid->RowCount(), 3);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->Cells(c, r), Name(c, r + 1));
-}
-
-TEST(VxStringGridRows, RemoveFromOneRowGridKeepsTheRow) {
-    auto grid = Filled(2, 1);
-    grid->RemoveRow(0);
-    EXPECT_EQ(grid->RowCount(), 1);
-    EXPECT_EQ(grid->Cells(1, 0), Name(1, 0));
-}
-
-TEST(VxStringGridRows, RemoveLastOnlyLowersTheCount) {
-    auto grid = Filled(2, 4);
-    grid->RemoveRow(3);
-    EXPECT_EQ(grid->RowCount(), 3);
-    for (int r = 0; r < 3; ++r) EXPECT_EQ(grid->Cells(1, r), Name(1, r));
-}
-
-TEST(VxStringGridRows, RemoveOutsideIsClamped) {
-    auto grid = Filled(2, 4);
-    grid->RemoveRow(40);  // as the last row
-    EXPECT_EQ(grid->RowCount(), 3);
-    EXPECT_EQ(grid->Cells(0, 2), Name(0, 2));
-    grid->RemoveRow(-1);  // as row 0
-    EXPECT_EQ(grid->RowCount(), 2);
-    EXPECT_EQ(grid->Cells(0, 0), Name(0, 1));
+TEST(VxStringGridRows, InsertAndRemoveAtAndBeyondTheEnds) {
+    const RowCase cases[] = {
+        {true, 4, 0, {-1, 0, 1, 2, 3}},  {true, 3, -5, {-1, 0, 1, 2}}, {true, 3, 13, {0, 1, 2, -1}},
+        {true, 4, 2, {0, 1, -1, 2, 3}},  {true, 1, 0, {-1, 0}},        {false, 4, 0, {1, 2, 3}},
+        {false, 1, 0, {0}},              {false, 4, 3, {0, 1, 2}},     {false, 4, 40, {0, 1, 2}},
+        {false, 4, -1, {1, 2, 3}},
+    };
+    for (const RowCase& k : cases) {
+        SCOPED_TRACE((k.insert ? "insert at " : "remove at ") + std::to_string(k.index) + " of " +
+                     std::to_string(k.rows));
+        auto grid = Filled(3, k.rows);
+        const int fixedRows = grid->FixedRows();
+        fw::TStrings* inserted = k.insert ? grid->InsertRow(k.index) : nullptr;
+        if (!k.insert) grid->RemoveRow(k.index);
+        ASSERT_EQ(grid->RowCount(), int(k.expected.size()));
+        EXPECT_EQ(grid->FixedRows(), fixedRows);  // fixed rows move like the others
+        for (int r = 0; r < grid->RowCount(); ++r) {
+            if (k.expected[r] < 0) {
+                EXPECT_EQ(inserted, grid->Rows(r));
+            }
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(grid->Cells(c, r), k.expected[r] < 0 ? L"" : Name(c, k.expected[r])) << c << "," << r;
+        }
+    }
 }
 
 TEST(VxStringGridRows, RemovingTheCaptionRowAsTheMainWindowDoes) {
@@ -131,7 +87,7 @@ TEST(VxStringGridRows, RemovingTheCaptionRowAsTheMainWindowDoes) {
 
 // ---- AutoSizeCol ----
 
-TEST(VxStringGridAutoSize, MinimumsOnEmptyCells) {
+TEST(VxStringGridAutoSize, MinimumsOnEmptyCellsAndOutOfRangeColumns) {
     auto grid = std::make_unique<TVxStringGrid>(nullptr);
     grid->SetColCount(3);
     grid->AutoSizeCol(0, 15);
@@ -140,36 +96,23 @@ TEST(VxStringGridAutoSize, MinimumsOnEmptyCells) {
     EXPECT_EQ(grid->ColWidths(0), 15);
     EXPECT_EQ(grid->ColWidths(1), 8);  // an empty cell counts as 0 + 8
     EXPECT_EQ(grid->ColWidths(2), grid->DefaultColWidth());
+    for (int col : {-1, 3, 99}) {  // a column outside the grid sizes every column
+        grid->AutoSizeCol(col, 15 + col);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->ColWidths(c), 15 + col) << "column argument " << col;
+    }
 }
 
-TEST(VxStringGridAutoSize, WidestTextPlusEightAndMaySmallerThanBefore) {
+TEST(VxStringGridAutoSize, WidestTextInTheGridsFontPlusEightMaySmallerThanBefore) {
     auto grid = std::make_unique<TVxStringGrid>(nullptr);
     grid->SetColCount(2);
     grid->SetCells(1, 0, L"caption");
     grid->SetCells(1, 3, L"a much longer text");
     grid->SetColWidths(1, 500);
+    grid->Canvas()->Font()->SetHeight(-40);  // as a drawing with a big font would leave it
+    grid->Canvas()->TextExtent(L"x");
     grid->AutoSizeCol(1, 15);
     EXPECT_EQ(grid->ColWidths(1), TextWidth(grid->Font(), L"a much longer text") + 8);
     EXPECT_EQ(grid->ColWidths(0), grid->DefaultColWidth());  // only Col is sized
-}
-
-TEST(VxStringGridAutoSize, OutOfRangeColumnSizesEveryColumn) {
-    for (int col : {-1, 3, 99}) {
-        auto grid = std::make_unique<TVxStringGrid>(nullptr);
-        grid->SetColCount(3);
-        grid->AutoSizeCol(col, 15);
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->ColWidths(c), 15) << "column argument " << col;
-    }
-}
-
-TEST(VxStringGridAutoSize, MeasuresWithTheGridsFontWhateverTheCanvasHolds) {
-    auto grid = std::make_unique<TVxStringGrid>(nullptr);
-    grid->SetColCount(1);
-    grid->SetCells(0, 0, L"Measured text");
-    grid->Canvas()->Font()->SetHeight(-40);  // as a drawing with a big font would leave it
-    grid->Canvas()->TextExtent(L"x");
-    grid->AutoSizeCol(0, 0);
-    EXPECT_EQ(grid->ColWidths(0), TextWidth(grid->Font(), L"Measured text") + 8);
 }
 
 // ---- drawing into a bitmap ----
@@ -223,9 +166,10 @@ protected:
     std::unique_ptr<fw::TBitmap> bitmap;
 };
 
-TEST_F(GridPicture, AlignmentPerColumn) {
+TEST_F(GridPicture, AlignmentPerColumnOverTheDefault) {
+    grid->SetAlignment(fw::taRightJustify);  // column 1 keeps this default
     grid->OnGetCellAlignment = [](TVxStringGrid*, int col, int, fw::TGridDrawState, fw::TAlignment& a) {
-        if (col == 1) a = fw::taRightJustify;
+        if (col == 0) a = fw::taLeftJustify;
         if (col == 2) a = fw::taCenter;
     };
     for (int c = 0; c < 3; ++c) grid->SetCells(c, 2, L"WWW");  // row 1 holds the (selected) current cell
@@ -241,16 +185,7 @@ TEST_F(GridPicture, AlignmentPerColumn) {
     EXPECT_NEAR(mid, 2 * 101 + 50, 3);
 }
 
-TEST_F(GridPicture, DefaultAlignmentAppliesToEveryCell) {
-    grid->SetAlignment(fw::taRightJustify);
-    grid->SetCells(1, 2, L"abc");
-    Paint();
-    const Ink ink = InkIn(*bitmap, Cell(1, 2));
-    ASSERT_TRUE(ink.any());
-    EXPECT_GE(ink.right, 101 + 100 - 8);
-}
-
-TEST_F(GridPicture, FixedCellsUseTheFixedFont) {
+TEST_F(GridPicture, FixedCellsUseTheFixedFontWithAndWithoutOnDrawCell) {
     grid->FixedFont()->SetHeight(-16);  // still lower than the row
     grid->FixedFont()->SetStyle(fw::fsBold);
     grid->SetCells(1, 0, L"HHH");  // fixed row
@@ -261,36 +196,27 @@ TEST_F(GridPicture, FixedCellsUseTheFixedFont) {
     ASSERT_TRUE(plain.any());
     EXPECT_GT(fixed.bottom - fixed.top, plain.bottom - plain.top + 3);
     EXPECT_GT(fixed.right - fixed.left, plain.right - plain.left);
-}
 
-TEST_F(GridPicture, FixedFontIsSelectedEvenWithOnDrawCell) {
-    grid->FixedFont()->SetHeight(-20);
     std::vector<int> heights;
     grid->OnDrawCell = [&](fw::TObject*, int col, int row, const RECT&, fw::TGridDrawState) {
         if (col == 1 && row == 0) heights.push_back(grid->Canvas()->Font()->Height());
     };
     Paint();
-    ASSERT_EQ(heights.size(), 1u);
-    EXPECT_EQ(heights[0], -20);
+    EXPECT_EQ(heights, std::vector<int>{-16});
 }
 
-TEST_F(GridPicture, RowLowerThanTheTextIsNotDrawn) {
-    grid->SetRowHeights(1, 5);
+TEST_F(GridPicture, LowRowIsNotDrawnAndCanvasEventColoursTheCell) {
+    grid->SetRowHeights(1, 5);  // rows now start at 0, 25 and 31
     grid->SetCells(1, 1, L"HHH");
     grid->SetCells(1, 2, L"HHH");
-    Paint();
-    const RECT low{101, 25, 201, 30};
-    EXPECT_FALSE(InkIn(*bitmap, low).any());
-    EXPECT_TRUE(InkIn(*bitmap, RECT{101, 31, 201, 55}).any());
-}
-
-TEST_F(GridPicture, CanvasPropertiesEventColoursTheCell) {
     grid->OnSetCanvasProperties = [&](fw::TObject*, int col, int row, const RECT&, fw::TGridDrawState) {
         if (col == 2 && row == 2) grid->Canvas()->Brush()->SetColor(fw::clLime);
     };
     Paint();
-    EXPECT_EQ(bitmap->Canvas()->Pixels(2 * 101 + 50, 2 * 25 + 12), fw::clLime);
-    EXPECT_EQ(bitmap->Canvas()->Pixels(1 * 101 + 50, 2 * 25 + 12), fw::clWhite);
+    EXPECT_FALSE(InkIn(*bitmap, RECT{101, 25, 201, 30}).any());
+    EXPECT_TRUE(InkIn(*bitmap, RECT{101, 31, 201, 55}).any());
+    EXPECT_EQ(bitmap->Canvas()->Pixels(2 * 101 + 50, 31 + 12), fw::clLime);
+    EXPECT_EQ(bitmap->Canvas()->Pixels(1 * 101 + 90, 31 + 12), fw::clWhite);
 }
 
 // ---- a shown grid: mouse, messages, editor ----
@@ -329,6 +255,13 @@ protected:
                      MAKELPARAM(a.left + 3, a.top + 3));
         SendMessageW(grid->Handle(), up, 0, MAKELPARAM(b.left + 3, b.top + 3));
     }
+    // Makes the grid editable and focused, then sends the activation message.
+    void Activate(WPARAM col, LPARAM row) {
+        grid->SetOptions(grid->Options() | fw::goEditing);
+        grid->SetFocus();
+        Pump();
+        SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, col, row);
+    }
     static fw::TForm* form;
     TVxStringGrid* grid = nullptr;
 };
@@ -344,25 +277,23 @@ TEST_F(ShownGrid, CaptionClickOnlyForOneFixedCellAndTheLeftButton) {
     EXPECT_TRUE(clicks.empty());
     Press(WM_LBUTTONDOWN, WM_LBUTTONUP, 2, 0, 2, 0);
     Press(WM_LBUTTONDOWN, WM_LBUTTONUP, 0, 3, 0, 3);
-    ASSERT_EQ(clicks.size(), 2u);
-    EXPECT_EQ(clicks[0], std::make_pair(2, 0));
-    EXPECT_EQ(clicks[1], std::make_pair(0, 3));
-}
-
-TEST_F(ShownGrid, PressAndReleaseOutsideTheCellsIsNoCaptionClick) {
-    int clicks = 0;
-    grid->OnCaptionClick = [&](TVxStringGrid*, int, int) { ++clicks; };
+    // A press and release below the last row hits no cell.
     grid->SetRowCount(2);
     SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(390, 250));
     SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(390, 250));
-    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 0}, {0, 3}}));
 }
 
-TEST_F(ShownGrid, ActivationMessageMovesAndOpensTheEditorWithTextSelected) {
-    grid->SetOptions(grid->Options() | fw::goEditing);
-    grid->SetFocus();
-    Pump();
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 3);
+TEST_F(ShownGrid, ActivationMessageOpensTheEditorOnlyInTheScrollablePart) {
+    Activate(0, 3);   // fixed column
+    Activate(2, 0);   // fixed row
+    Activate(2, 99);  // below the grid
+    Activate(WPARAM(-1), 2);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_FALSE(grid->EditorMode());
+
+    Activate(2, 3);
     EXPECT_EQ(grid->Col(), 2);
     EXPECT_EQ(grid->Row(), 3);
     EXPECT_TRUE(grid->EditorMode());
@@ -373,43 +304,39 @@ TEST_F(ShownGrid, ActivationMessageMovesAndOpensTheEditorWithTextSelected) {
     SendMessageW(grid->InplaceEditor()->Handle(), EM_GETSEL, WPARAM(&start), LPARAM(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, DWORD(Name(2, 3).size()));
-}
-
-TEST_F(ShownGrid, ActivationMessageIgnoresFixedAndOutsideCells) {
-    grid->SetOptions(grid->Options() | fw::goEditing);
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 0, 3);   // fixed column
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 0);   // fixed row
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 99);  // below the grid
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, WPARAM(-1), 2);
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 1);
-    EXPECT_FALSE(grid->EditorMode());
+    // The alignment reaches the open editor's window.
+    grid->SetAlignment(fw::taRightJustify);
+    EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_RIGHT);
+    grid->SetAlignment(fw::taCenter);
+    EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_CENTER);
 }
 
 TEST_F(ShownGrid, ShowEditorEventMayForbidTheEditor) {
-    grid->SetOptions(grid->Options() | fw::goEditing);
     grid->OnShowEditor = [](TVxStringGrid*, int col, int, bool& allow) { allow = col != 2; };
-    grid->SetFocus();
-    Pump();
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 2, 2);
+    Activate(2, 2);
     EXPECT_FALSE(grid->EditorMode());
     EXPECT_TRUE(grid->InplaceEditor() == nullptr || !grid->InplaceEditor()->IsShown());
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 3, 2);
+    Activate(3, 2);
     EXPECT_TRUE(grid->EditorMode());
 }
 
-TEST_F(ShownGrid, PickListComesFromTheEditStyleEvent) {
-    grid->SetOptions(grid->Options() | fw::goEditing);
-    grid->OnGetEditStyle = [](TVxStringGrid*, int, int, fw::TStrings* list, fw::TEditStyle& style) {
+TEST_F(ShownGrid, PickListAndEllipsisComeFromTheEditStyleEvent) {
+    grid->OnGetEditStyle = [](TVxStringGrid*, int col, int, fw::TStrings* list, fw::TEditStyle& style) {
+        if (col == 2) {
+            style = fw::esEllipsis;
+            return;
+        }
         list->Add(L"red");
         list->Add(L"green");
         style = fw::esPickList;
     };
-    int closeUps = 0;
+    int closeUps = 0, clicks = 0;
     grid->OnListBoxCloseUp = [&](fw::TObject*) { ++closeUps; };
-    grid->SetFocus();
-    Pump();
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 1, 1);
+    grid->OnEditButtonClick = [&](fw::TObject* sender) {
+        EXPECT_EQ(sender, grid);
+        ++clicks;
+    };
+    Activate(1, 1);
     auto* editor = dynamic_cast<vx::TExInplaceEditList*>(grid->InplaceEditor());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->EditStyle(), fw::esPickList);
@@ -421,21 +348,10 @@ TEST_F(ShownGrid, PickListComesFromTheEditStyleEvent) {
     editor->CloseUp(true);
     EXPECT_EQ(closeUps, 1);
     EXPECT_EQ(grid->Cells(1, 1), L"green");
-}
 
-TEST_F(ShownGrid, EllipsisButtonFiresTheGridsEvent) {
-    grid->SetOptions(grid->Options() | fw::goEditing);
-    grid->OnGetEditStyle = [](TVxStringGrid*, int, int, fw::TStrings*, fw::TEditStyle& style) { style = fw::esEllipsis; };
-    int clicks = 0;
-    grid->OnEditButtonClick = [&](fw::TObject* sender) {
-        EXPECT_EQ(sender, grid);
-        ++clicks;
-    };
-    grid->SetFocus();
-    Pump();
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 1, 1);
-    ASSERT_NE(grid->InplaceEditor(), nullptr);
-    HWND edit = grid->InplaceEditor()->Handle();
+    Activate(2, 1);
+    EXPECT_EQ(editor->EditStyle(), fw::esEllipsis);
+    HWND edit = editor->Handle();
     RECT client;
     GetClientRect(edit, &client);
     SendMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right - 3, 5));
@@ -448,32 +364,16 @@ TEST_F(ShownGrid, LeavingTheEditorReportsTheCellAndText) {
     other->SetParent(form);
     other->SetBounds(420, 0, 50, 20);
     other->SetTabStop(true);
-    grid->SetOptions(grid->Options() | fw::goEditing);
     std::vector<std::wstring> exits;
     grid->OnExitCell = [&](TVxStringGrid*, int c, int r, const std::wstring& text) {
         exits.push_back(Name(c, r) + L"=" + text);
     };
-    grid->SetFocus();
-    Pump();
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 3, 2);
+    Activate(3, 2);
     Pump();
     other->SetFocus();
     Pump();
-    ASSERT_EQ(exits.size(), 1u);
-    EXPECT_EQ(exits[0], L"3,2=" + Name(3, 2));
+    EXPECT_EQ(exits, std::vector<std::wstring>{L"3,2=" + Name(3, 2)});
     delete other;
-}
-
-TEST_F(ShownGrid, AlignmentReachesTheEditorsWindow) {
-    grid->SetOptions(grid->Options() | fw::goEditing);
-    grid->SetFocus();
-    Pump();
-    SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, 1, 1);
-    ASSERT_NE(grid->InplaceEditor(), nullptr);
-    grid->SetAlignment(fw::taRightJustify);
-    EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_RIGHT);
-    grid->SetAlignment(fw::taCenter);
-    EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_CENTER);
 }
 
 // A child window that answers reflected commands.
