@@ -11,25 +11,23 @@
 using namespace shell;
 
 TEST(LongPathFind, LongForms) {
-    EXPECT_EQ(MakeLongPath(L"\\\\srv\\sh\\a"), L"\\\\?\\UNC\\srv\\sh\\a");
-    EXPECT_EQ(MakeLongPath(L"C:\\a"), L"\\\\?\\C:\\a");
-    EXPECT_EQ(MakeLongPath(L"a\\b"), L"a\\b");
-    EXPECT_EQ(MakeLongPath(L"name"), L"name");
-    EXPECT_EQ(MakeLongPath(L""), L"");
-    EXPECT_EQ(MakeLongPath(L"\\\\server"), L"\\\\server");
-    EXPECT_EQ(MakeLongPath(L"\\\\?\\C:\\a\\..\\b"), L"\\\\?\\C:\\a\\..\\b");
-}
-
-TEST(LongPathFind, PathIsMadeFullBeforeThePrefix) {
-    // The prefix switches the system's own normalising off.
-    EXPECT_EQ(MakeLongPath(L"C:\\a\\..\\b"), L"\\\\?\\C:\\b");
-    EXPECT_EQ(MakeLongPath(L"C:\\a\\.\\b/c"), L"\\\\?\\C:\\a\\b\\c");
-    EXPECT_EQ(MakeLongPath(L"\\\\srv\\sh\\a\\..\\b"), L"\\\\?\\UNC\\srv\\sh\\b");
-}
-
-TEST(LongPathFind, DevicePathsStayAsTheyAre) {
-    EXPECT_EQ(MakeLongPath(L"\\\\.\\PhysicalDrive0"), L"\\\\.\\PhysicalDrive0");
-    EXPECT_EQ(MakeLongPath(L"\\\\.\\C:"), L"\\\\.\\C:");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"\\\\srv\\sh\\a", L"\\\\?\\UNC\\srv\\sh\\a"},
+        {L"C:\\a", L"\\\\?\\C:\\a"},
+        {L"a\\b", L"a\\b"},
+        {L"name", L"name"},
+        {L"", L""},
+        {L"\\\\server", L"\\\\server"},
+        {L"\\\\?\\C:\\a\\..\\b", L"\\\\?\\C:\\a\\..\\b"},
+        // Made full first: the prefix switches the system's own normalising off.
+        {L"C:\\a\\..\\b", L"\\\\?\\C:\\b"},
+        {L"C:\\a\\.\\b/c", L"\\\\?\\C:\\a\\b\\c"},
+        {L"\\\\srv\\sh\\a\\..\\b", L"\\\\?\\UNC\\srv\\sh\\b"},
+        // Device paths stay as they are.
+        {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive0"},
+        {L"\\\\.\\C:", L"\\\\.\\C:"},
+    };
+    for (const auto& [path, expected] : cases) EXPECT_EQ(MakeLongPath(path), expected) << path;
 }
 
 namespace {

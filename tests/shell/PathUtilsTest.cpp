@@ -12,7 +12,7 @@
 
 using namespace shell;
 
-TEST(PathUtils, DriveLetterAndUncPaths) {
+TEST(PathUtils, DriveLetterUncPathsAndDriveParts) {
     EXPECT_TRUE(IsDriveLetterPath(L"c:\\"));
     EXPECT_FALSE(IsDriveLetterPath(L"c:"));
     EXPECT_FALSE(IsDriveLetterPath(L"1:\\"));
@@ -28,9 +28,6 @@ TEST(PathUtils, DriveLetterAndUncPaths) {
     EXPECT_FALSE(IsUNCServerName(L"\\\\server\\share"));
     EXPECT_FALSE(IsNetworkPath(L"C:\\Windows"));
     EXPECT_TRUE(IsNetworkPath(L"\\\\server\\share\\x"));
-}
-
-TEST(PathUtils, DrivePart) {
     EXPECT_EQ(ExtractDrivePart(L"C:\\x\\y"), L"C:");
     EXPECT_EQ(ExtractDrivePart(L"\\\\srv\\share\\x"), L"\\\\srv\\share");
     EXPECT_EQ(ExtractDrivePart(L"\\\\srv\\share"), L"\\\\srv\\share");
@@ -50,6 +47,9 @@ TEST(PathUtils, ComparisonsAndExtensions) {
     EXPECT_TRUE(IsDotOrDotDot(L".."));
     EXPECT_FALSE(IsDotOrDotDot(L"..."));
     EXPECT_FALSE(IsDotOrDotDot(L".a"));
+    EXPECT_LT(CompareTextLogical(L"file2", L"file10"), 0);
+    EXPECT_GT(CompareTextLogical(L"file10", L"file2"), 0);
+    EXPECT_EQ(CompareTextLogical(L"File", L"file"), 0);
 }
 
 TEST(PathUtils, ParentPathOnlyAtASeparator) {
@@ -79,12 +79,6 @@ TEST(PathUtils, SizesWithHighLowWords) {
     CloseHandle(h);
     EXPECT_EQ(GetFileSize64(file), 5);
     EXPECT_EQ(GetFileSize64(folder + L"\\missing.bin"), -1);
-}
-
-TEST(PathUtils, LogicalOrder) {
-    EXPECT_LT(CompareTextLogical(L"file2", L"file10"), 0);
-    EXPECT_GT(CompareTextLogical(L"file10", L"file2"), 0);
-    EXPECT_EQ(CompareTextLogical(L"File", L"file"), 0);
 }
 
 TEST(PathUtils, ExpandPathMacros) {

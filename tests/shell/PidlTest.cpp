@@ -46,7 +46,7 @@ fw::PidlPtr SpecialList(int Csidl) {
 
 }  // namespace
 
-TEST(Pidl, SizeAndCount) {
+TEST(Pidl, SizeCountAndByteCopies) {
     EXPECT_EQ(PidlSize(nullptr), 0u);
     EXPECT_EQ(PidlCount(nullptr), 0);
     EXPECT_EQ(PidlSize(DesktopPidl()), 2u);
@@ -54,11 +54,8 @@ TEST(Pidl, SizeAndCount) {
     const fw::PidlPtr list = MakeList({3, 10, 1});
     EXPECT_EQ(PidlSize(list.get()), 2u + 5 + 12 + 3);
     EXPECT_EQ(PidlCount(list.get()), 3);
-}
 
-TEST(Pidl, CloneIsAByteCopy) {
     EXPECT_EQ(PidlClone(nullptr), nullptr);
-    const fw::PidlPtr list = MakeList({4, 2});
     const fw::PidlPtr copy(PidlClone(list.get()));
     ASSERT_TRUE(copy);
     EXPECT_NE(copy.get(), list.get());
@@ -160,13 +157,10 @@ TEST(Pidl, RelativeToAFolder) {
     EXPECT_EQ(PidlToPath(absolute.get()), folder + L"\\inner.txt");
 }
 
-TEST(Pidl, VirtualFoldersHaveNoPath) {
+TEST(Pidl, VirtualFoldersAndTheNetwork) {
     EXPECT_EQ(PidlToPath(nullptr), L"");
     EXPECT_EQ(PidlToPath(SpecialList(CSIDL_DRIVES).get()), L"");
     EXPECT_EQ(PidlToPath(SpecialList(CSIDL_CONTROLS).get()), L"");
-}
-
-TEST(Pidl, NetworkFolder) {
     const fw::PidlPtr network = SpecialList(CSIDL_NETWORK);
     EXPECT_TRUE(!network || IsInNetworkFolder(network.get()));
     const fw::PidlPtr c(PathToPidl(nullptr, L"C:\\"));

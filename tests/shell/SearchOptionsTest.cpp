@@ -49,22 +49,9 @@ FILETIME AddSeconds(FILETIME Time, int64_t Seconds) {
 
 }  // namespace
 
-TEST(SearchOptions, NewOptionsMatchEverything) {
-    TZemSearchOptions options;
-    EXPECT_EQ(options.Filter(), L"*");
-    EXPECT_EQ(options.Masks().Count(), 0);
-    EXPECT_TRUE(options.RecursiveSearch());
-    EXPECT_FALSE(options.IncludeHidden());
-    EXPECT_EQ(options.MaxFileSize(), -1);
-    EXPECT_EQ(options.MinFileSize(), 0);
-    EXPECT_TRUE(options.AutoWildcard());
-    EXPECT_TRUE(options.Matches(Entry(L"anything.at.all"), L"C:\\"));
-    EXPECT_TRUE(options.Matches(Entry(L"noext"), L"C:\\"));
-    EXPECT_TRUE(options.Matches(Entry(L"sub", FILE_ATTRIBUTE_DIRECTORY), L"C:\\"));
-}
-
 TEST(SearchOptions, FilterParsing) {
     TZemSearchOptions options;
+    EXPECT_EQ(options.Masks().Count(), 0);
     options.SetFilter(L"");
     EXPECT_EQ(options.Filter(), L"*");
     EXPECT_EQ(MasksOf(options), std::vector<std::wstring>{L"*"});
@@ -80,14 +67,6 @@ TEST(SearchOptions, FilterParsing) {
     EXPECT_EQ(MasksOf(options), (std::vector<std::wstring>{L"*report*", L"*.doc", L"a?c"}));
 }
 
-TEST(SearchOptions, EmptyMaskItemsDoNotListEverything) {
-    TZemSearchOptions options;
-    options.SetFilter(L"*.txt;;*.doc");
-    EXPECT_TRUE(options.Matches(Entry(L"a.txt"), L"C:\\"));
-    EXPECT_TRUE(options.Matches(Entry(L"b.DOC"), L"C:\\"));
-    EXPECT_FALSE(options.Matches(Entry(L"c.dll"), L"C:\\"));
-}
-
 TEST(SearchOptions, SplitMaskListKeepsInnerEmptyItems) {
     fw::TStringList list;
     list.Add(L"kept");
@@ -100,32 +79,43 @@ TEST(SearchOptions, SplitMaskListKeepsInnerEmptyItems) {
 }
 
 TEST(SearchOptions, MaskRule) {
-    EXPECT_TRUE(MatchesMask(L"abc", L"*.*"));
-    EXPECT_TRUE(MatchesMask(L"a.b", L"*.*"));
-    EXPECT_TRUE(MatchesMask(L"a.b.c", L"*.*"));
-    EXPECT_TRUE(MatchesMask(L"abc", L"*."));
-    EXPECT_TRUE(MatchesMask(L"abc.", L"*."));
-    EXPECT_FALSE(MatchesMask(L"abc.txt", L"*."));
-    EXPECT_TRUE(MatchesMask(L"Report.TXT", L"*.txt"));
-    EXPECT_FALSE(MatchesMask(L"report.txt.bak", L"*.txt"));
-    EXPECT_TRUE(MatchesMask(L"a1c", L"a?c"));
-    EXPECT_FALSE(MatchesMask(L"ac", L"a?c"));
-    EXPECT_TRUE(MatchesMask(L"my report.doc", L"*report*"));
+    const struct {
+        const wchar_t *name, *mask;
+        bool matches;
+    } cases[] = {
+        {L"abc", L"*.*", true},         {L"a.b", L"*.*", true},         {L"a.b.c", L"*.*", true},
+        {L"abc", L"*.", true},          {L"abc.", L"*.", true},         {L"abc.txt", L"*.", false},
+        {L"Report.TXT", L"*.txt", true}, {L"report.txt.bak", L"*.txt", false}, {L"a1c", L"a?c", true},
+        {L"ac", L"a?c", false},         {L"my report.doc", L"*report*", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
 }
 
-TEST(SearchOptions, StarDotStarListsNamesWithoutDots) {
-    TZemSearchOptions options;
-    options.SetFilter(L"*.*");
-    EXPECT_TRUE(options.Matches(Entry(L"Makefile"), L"C:\\"));
-    EXPECT_TRUE(options.Matches(Entry(L"a.b"), L"C:\\"));
-}
-
-TEST(SearchOptions, DotsAreNeverHits) {
-    TZemSearchOptions options;
-    options.SetFilter(L"*");
-    EXPECT_FALSE(options.Matches(Entry(L".", FILE_ATTRIBUTE_DIRECTORY), L"C:\\"));
-    EXPECT_FALSE(options.Matches(Entry(L"..", FILE_ATTRIBUTE_DIRECTORY), L"C:\\"));
-    EXPECT_TRUE(options.Matches(Entry(L"...", FILE_ATTRIBUTE_NORMAL), L"C:\\"));
+TEST(SearchOptions, MatchRuleForOneEntry) {
+    const DWORD dir = FILE_ATTRIBUTE_DIRECTORY, normal = FILE_ATTRIBUTE_NORMAL;
+    const struct {
+        const wchar_t *filter, *name;
+        DWORD attributes;
+        bool matches;
+    } cases[] = {
+        // New options match everything.
+        {nullptr, L"anything.at.all", normal, true}, {nullptr, L"noext", normal, true}, {nullptr, L"sub", dir, true},
+        // Empty mask items do not list everything.
+        {L"*.txt;;*.doc", L"a.txt", normal, true}, {L"*.txt;;*.doc", L"b.DOC", normal, true},
+        {L"*.txt;;*.doc", L"c.dll", normal, false},
+        // "*.*" lists names without dots.
+        {L"*.*", L"Makefile", normal, true}, {L"*.*", L"a.b", normal, true},
+        // The dot entries are never hits.
+        {L"*", L".", dir, false}, {L"*", L"..", dir, false}, {L"*", L"...", normal, true},
+        // Hidden entries only when asked.
+        {L"*", L"f.txt", FILE_ATTRIBUTE_HIDDEN, false},
+    };
+    for (const auto& c : cases) {
+        TZemSearchOptions options;
+        if (c.filter) options.SetFilter(c.filter);
+        EXPECT_EQ(options.Matches(Entry(c.name, c.attributes), L"C:\\"), c.matches)
+            << (c.filter ? c.filter : L"(none)") << " " << c.name;
+    }
 }
 
 TEST(SearchOptions, FilesOnlyAndHidden) {
@@ -133,7 +123,6 @@ TEST(SearchOptions, FilesOnlyAndHidden) {
     options.SetFilesOnly(true);
     EXPECT_FALSE(options.Matches(Entry(L"sub", FILE_ATTRIBUTE_DIRECTORY), L"C:\\"));
     EXPECT_TRUE(options.Matches(Entry(L"f.txt"), L"C:\\"));
-    EXPECT_FALSE(options.Matches(Entry(L"f.txt", FILE_ATTRIBUTE_HIDDEN), L"C:\\"));
     options.SetIncludeHidden(true);
     EXPECT_TRUE(options.Matches(Entry(L"f.txt", FILE_ATTRIBUTE_HIDDEN), L"C:\\"));
 }

@@ -22,25 +22,20 @@ const testing::Environment* const environment = testing::AddGlobalTestEnvironmen
 
 }  // namespace
 
-TEST(ShellLibrary, StartUpIsCounted) {
+TEST(ShellLibrary, StartUpIsCountedAndBindsTheOptionalEntries) {
     ASSERT_TRUE(ShellLibraryStarted());
     ShellLibraryStartup();
     ShellLibraryShutdown();
     // The outer start-up still holds: the shared state is intact.
     EXPECT_TRUE(ShellLibraryStarted());
     EXPECT_NE(DesktopFolder(), nullptr);
-    EXPECT_NE(BoundEntries.StrRetToStrW, nullptr);
     EXPECT_NE(ShellIDListClipboardFormat(), 0u);
-}
-
-TEST(ShellLibrary, BindsTheOptionalEntries) {
-    EXPECT_NE(BoundEntries.PathMatchSpecW, nullptr);
-    EXPECT_NE(BoundEntries.StrCmpLogicalW, nullptr);
-    EXPECT_NE(BoundEntries.SHGetImageList, nullptr);
-    EXPECT_NE(BoundEntries.SHChangeNotifyRegister, nullptr);
-    EXPECT_NE(BoundEntries.SHChangeNotifyDeregister, nullptr);
-    EXPECT_NE(BoundEntries.GetLongPathNameW, nullptr);
-    EXPECT_NE(BoundEntries.IsWow64Process, nullptr);
-    EXPECT_EQ(InFolderCaption().empty(), false);
-    EXPECT_EQ(NewFolderCaption().empty(), false);
+    for (const void* entry : {(const void*)BoundEntries.StrRetToStrW, (const void*)BoundEntries.PathMatchSpecW,
+                              (const void*)BoundEntries.StrCmpLogicalW, (const void*)BoundEntries.SHGetImageList,
+                              (const void*)BoundEntries.SHChangeNotifyRegister,
+                              (const void*)BoundEntries.SHChangeNotifyDeregister,
+                              (const void*)BoundEntries.GetLongPathNameW, (const void*)BoundEntries.IsWow64Process})
+        EXPECT_NE(entry, nullptr);
+    EXPECT_FALSE(InFolderCaption().empty());
+    EXPECT_FALSE(NewFolderCaption().empty());
 }
