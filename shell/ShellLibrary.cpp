@@ -4,6 +4,7 @@
 #include "shell/ShellEntryPoints.h"
 #include "shell/ZemSelectionList.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace shell {
@@ -11,7 +12,9 @@ namespace shell {
 namespace {
 
 std::mutex libraryLock;
-int libraryCounter = 0;
+// Read without the lock: a work item delivered while the shut-down frees the
+// worker pool may ask, and the shut-down holds the lock meanwhile.
+std::atomic<int> libraryCounter{0};
 
 }  // namespace
 
@@ -46,9 +49,6 @@ void ShellLibraryShutdown() {
     ShellEntryPointsFinalize();
 }
 
-bool ShellLibraryStarted() {
-    std::lock_guard<std::mutex> guard(libraryLock);
-    return libraryCounter > 0;
-}
+bool ShellLibraryStarted() { return libraryCounter > 0; }
 
 }  // namespace shell

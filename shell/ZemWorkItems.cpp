@@ -147,8 +147,11 @@ void TZemFolderSizeWorkItem::SumFolderSize(const std::wstring& Folder, bool Pare
             if (!followLinks_ && !ParentIsLink) continue;
             // A link whose target cannot be read, or that leads back into the
             // folder being summed, into this folder or above it, is not followed.
-            const std::wstring target = WithoutBackslash(ReadLinkTarget(Folder + name));
+            std::wstring target = ReadLinkTarget(Folder + name);
             if (target.empty()) continue;
+            // A relative target ("..\x") is relative to the folder the link stands in.
+            if (!IsQualifiedPath(target)) target = fw::ExpandFileName(Folder + target);
+            target = WithoutBackslash(target);
             if (SamePath(target, root_) || IsParentPath(root_, target)) continue;
             if (SamePath(target, current) || IsParentPath(target, current)) continue;
         }
