@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Dialogs.h"
 
 namespace shell {
 
@@ -30,6 +31,15 @@ protected:
 
 private:
     bool enabled_ = true;
+};
+
+// The base of the library's dialog components; it adds nothing to the framework's.
+class TZemBaseDialog : public fw::TCommonDialog {
+public:
+    using fw::TCommonDialog::TCommonDialog;
+
+protected:
+    std::wstring ClassName() const override { return L"TZemBaseDialog"; }
 };
 
 // What a linked control answers (the tree and the file list implement it).
