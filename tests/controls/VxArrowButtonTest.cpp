@@ -9,6 +9,7 @@
 
 #include "controls/VxArrowButton.h"
 #include "controls/VxThemes.h"
+#include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -17,13 +18,7 @@ namespace {
 
 using vx::TVxArrowButton;
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+void Pump() { fw::Application()->ProcessMessages(); }
 
 // One shown form for the suite; buttons are made per test.
 class ArrowOnForm : public ::testing::Test {

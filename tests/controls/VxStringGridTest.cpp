@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/VxStringGrid.h"
+#include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
 
@@ -242,13 +243,7 @@ protected:
         Pump();
     }
     void TearDown() override { delete grid; }
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    static void Pump() { fw::Application()->ProcessMessages(); }
     void Press(UINT down, UINT up, int c1, int r1, int c2, int r2) {
         const RECT a = grid->CellRect(c1, r1), b = grid->CellRect(c2, r2);
         SendMessageW(grid->Handle(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON,

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/Grids.h"
@@ -190,13 +191,7 @@ protected:
         Pump();
     }
     void TearDown() override { delete grid; }
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    static void Pump() { fw::Application()->ProcessMessages(); }
     static fw::TForm* form;
     TStringGrid* grid = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Menus.h"
 
@@ -21,13 +22,7 @@ TMenuItem* Item(TPopupMenu* menu, const wchar_t* caption) {
     return item;
 }
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+void Pump() { fw::Application()->ProcessMessages(); }
 
 TEST(MenuItems, TreeOwnershipAndIndexes) {
     TPopupMenu menu(nullptr);
