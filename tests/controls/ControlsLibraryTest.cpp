@@ -4,7 +4,7 @@
 #include "controls/VxAppStorage.h"
 #include "controls/VxTypeInfoList.h"
 #include "controls/ZurUnitVersioning.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 #include <cstdio>
 #include <cstdlib>

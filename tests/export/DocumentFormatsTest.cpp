@@ -6,7 +6,7 @@
 
 #include "framework/Graphics.h"
 #include "tests/export/ExportTestSource.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 namespace {
 

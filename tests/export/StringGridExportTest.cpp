@@ -6,7 +6,7 @@
 #include "export/StringGridExport.h"
 #include "framework/Grids.h"
 #include "tests/export/ExportTestSource.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "tests/export/ExportTestSource.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 namespace {
 

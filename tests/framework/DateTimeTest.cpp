@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/Exception.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Streams.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "framework/Exception.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "framework/Handles.h"
 #include "framework/StringList.h"
 #include "shell/ShellEntryPoints.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 #include <windows.h>
 #include <shlobj.h>

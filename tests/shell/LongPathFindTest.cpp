@@ -4,7 +4,7 @@
 #include "shell/LongPathFind.h"
 #include "shell/PathUtils.h"
 #include "shell/ShellEntryPoints.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 #include <windows.h>
 

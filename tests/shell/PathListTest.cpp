@@ -11,7 +11,7 @@
 #include "shell/WideStringBuilder.h"
 #include "shell/ZemDesktopFolder.h"
 #include "shell/ZemPathList.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 using namespace shell;
 

@@ -3,7 +3,7 @@
 
 #include "framework/Graphics.h"
 #include "shell/PathUtils.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -6,7 +6,7 @@
 #include "framework/StringList.h"
 #include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 namespace scratch {
 

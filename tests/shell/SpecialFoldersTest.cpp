@@ -4,7 +4,7 @@
 #include "shell/Pidl.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/SpecialFolders.h"
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "tests/support/TestEnv.h"
+#include "tests/common/TestEnv.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -25,8 +25,8 @@ std::wstring ScratchRoot() {
 
 std::wstring NewScratchFolder(const std::wstring& hint) {
     static std::atomic<int> counter{0};
-    const std::wstring path = ScratchRoot() + hint + L"-" + std::to_wstring(GetCurrentProcessId()) +
-                              L"-" + std::to_wstring(++counter);
+    const std::wstring path =
+        ScratchRoot() + hint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
     return path;
 }
