@@ -37,12 +37,8 @@ int main(int argc, char** argv) {
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
 
     // Nothing may wait for a person: no boxes, no viewers.
-    fw::TApplication::MessageBoxHook = [](HWND, const std::wstring&, const std::wstring&, unsigned) {
-        return IDOK;
-    };
-    TztCustomExport::ViewerHook = [](HWND, const std::wstring&, const std::wstring&, int) -> intptr_t {
-        return 42;
-    };
+    fw::TApplication::MessageBoxHook = [](HWND, const std::wstring&, const std::wstring&, unsigned) { return IDOK; };
+    TztCustomExport::ViewerHook = [](HWND, const std::wstring&, const std::wstring&, int) -> intptr_t { return 42; };
 
     auto owner = std::make_unique<fw::TComponent>(nullptr);
     auto* grid = new fw::TStringGrid(owner.get());
@@ -69,9 +65,9 @@ int main(int argc, char** argv) {
     bool failed = false;
     exporter->OnError = [&failed](fw::TObject*, TztExportError) { failed = true; };
 
-    const Format formats[] = {{xtTXT, "TXT"},   {xtCSV, "CSV"}, {xtTAB, "TAB"},   {xtHTML, "HTML"},
-                              {xtRTF, "RTF"},   {xtWord, "DOC"}, {xtDIF, "DIF"},  {xtSYLK, "SYLK"},
-                              {xtExcel, "XLS"}, {xtClipboard, "Clipboard"}};
+    const Format formats[] = {
+        {xtTXT, "TXT"},  {xtCSV, "CSV"}, {xtTAB, "TAB"},   {xtHTML, "HTML"}, {xtRTF, "RTF"},
+        {xtWord, "DOC"}, {xtDIF, "DIF"}, {xtSYLK, "SYLK"}, {xtExcel, "XLS"}, {xtClipboard, "Clipboard"}};
     std::printf("%d rows x %d columns\n", kRows, kCols);
     for (const Format& f : formats) {
         exporter->SetFileName(folder + L"bench_export");
@@ -79,12 +75,10 @@ int main(int argc, char** argv) {
         failed = false;
         const auto start = std::chrono::steady_clock::now();
         exporter->Execute();
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%-10s %8.3f s %12.0f rows/s%s\n", f.name, seconds, kRows / seconds,
                     failed ? "  (reported an error)" : "");
-        if (f.type != xtClipboard)
-            DeleteFileW((folder + L"bench_export." + exporter->GetDefaultExtension()).c_str());
+        if (f.type != xtClipboard) DeleteFileW((folder + L"bench_export." + exporter->GetDefaultExtension()).c_str());
     }
     return 0;
 }

@@ -43,9 +43,10 @@ void Run(vx::TVxStringGrid& grid, int rows, const char* label) {
     const double clear = Millis([&] {
         for (int c = 0; c < grid.ColCount(); ++c) grid.Cols(c)->Clear();
     });
-    std::printf("%-10s %7d rows: fill %8.1f ms, InsertRow(0) %7.1f ms, InsertRow(end) %7.1f ms, RemoveRow(0) %7.1f ms, "
-                "AutoSizeCol(5) %7.1f ms, AutoSizeCol(all) %7.1f ms, clear %7.1f ms\n",
-                label, rows, fill, insert, insertEnd, remove, sizeOne, sizeAll, clear);
+    std::printf(
+        "%-10s %7d rows: fill %8.1f ms, InsertRow(0) %7.1f ms, InsertRow(end) %7.1f ms, RemoveRow(0) %7.1f ms, "
+        "AutoSizeCol(5) %7.1f ms, AutoSizeCol(all) %7.1f ms, clear %7.1f ms\n",
+        label, rows, fill, insert, insertEnd, remove, sizeOne, sizeAll, clear);
 }
 
 }  // namespace

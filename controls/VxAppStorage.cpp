@@ -18,7 +18,9 @@ TUnitStartCounter StartCounter;
 
 }  // namespace
 
-TVxAppStoragePropertyEngineList* RegisteredAppStoragePropertyEngineList() { return EngineList; }
+TVxAppStoragePropertyEngineList* RegisteredAppStoragePropertyEngineList() {
+    return EngineList;
+}
 
 void VxAppStorageInitialize() {
     if (StartCounter.Enter()) EngineList = new TVxAppStoragePropertyEngineList;

@@ -62,9 +62,13 @@ TVxArrowButton::~TVxArrowButton() {
     }
 }
 
-int TVxArrowButton::ButtonCount() { return buttonCount; }
+int TVxArrowButton::ButtonCount() {
+    return buttonCount;
+}
 
-void TVxArrowButton::Click() { TVxExGraphicControl::Click(); }
+void TVxArrowButton::Click() {
+    TVxExGraphicControl::Click();
+}
 
 // ---- properties ----
 
@@ -216,8 +220,7 @@ void TVxArrowButton::MouseDown(fw::TMouseButton Button, TShiftState Shift, int X
         // The press that opened the menu ends here: its release and any other
         // mouse message waiting are dropped.
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-        }
+        while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
         if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
     }
     if (arrowPressed_ && OnDrop) OnDrop(this);
@@ -318,7 +321,8 @@ void TVxArrowButton::TextChanged() {
 void TVxArrowButton::WndProc(fw::TMessage& Message) {
     switch (Message.Msg) {
     case fw::CM_BUTTONPRESSED:
-        ButtonPressed(int(Message.WParam), dynamic_cast<TVxArrowButton*>(reinterpret_cast<fw::TObject*>(Message.LParam)));
+        ButtonPressed(int(Message.WParam),
+                      dynamic_cast<TVxArrowButton*>(reinterpret_cast<fw::TObject*>(Message.LParam)));
         return;
     case fw::CM_SYSCOLORCHANGE:
         glyph_->Invalidate();
@@ -395,8 +399,8 @@ void TVxArrowButton::Paint() {
         canvas->FillRect(paintRect);
         canvas->Brush()->SetBitmap(nullptr);
     }
-    glyph_->Draw(canvas, paintRect, offset, verticalAlignment_, alignment_, flat_ || themed, state_, spacing_,
-                 margin_, layout_, Caption());
+    glyph_->Draw(canvas, paintRect, offset, verticalAlignment_, alignment_, flat_ || themed, state_, spacing_, margin_,
+                 layout_, Caption());
 
     // The arrow part.
     const RECT arrowRect{Width() - arrowWidth_, 0, Width(), Height()};
@@ -408,8 +412,7 @@ void TVxArrowButton::Paint() {
         if ((mouseInControl_ && Enabled()) || designing) {
             if (themed)
                 ThemeServices()->DrawElement(dc, L"TOOLBAR", TP_BUTTON, pressed ? TS_PRESSED : TS_HOT, frameRect);
-            else
-                DrawEdge(dc, &frameRect, arrowLooksPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+            else DrawEdge(dc, &frameRect, arrowLooksPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
         }
     } else {
         UINT flags = DFCS_BUTTONPUSH;

@@ -109,7 +109,9 @@ void TGlyphCache::ReturnList(TGlyphList* List) {
     delete List;
 }
 
-TGlyphCache* GlyphCache() { return cache; }
+TGlyphCache* GlyphCache() {
+    return cache;
+}
 
 // ---------------------------------------------------------------------------
 // TButtonGlyph
@@ -185,7 +187,8 @@ int TButtonGlyph::CreateButtonGlyph(TButtonState State) {
     case bsDown:
     case bsExclusive:
         BitBltCanvas(work.Canvas()->Handle(), 0, 0, w, h, source, image * w, 0, SRCCOPY);
-        index = glyphList_->AddMasked(&work, original_->TransparentMode() == fw::tmFixed ? transparentColor_ : fw::clDefault);
+        index = glyphList_->AddMasked(&work,
+                                      original_->TransparentMode() == fw::tmFixed ? transparentColor_ : fw::clDefault);
         break;
     case bsDisabled: {
         HDC dest = work.Canvas()->Handle();
@@ -323,9 +326,8 @@ void TButtonGlyph::DrawButtonGlyph(fw::TCanvas* Canvas, POINT GlyphPos, TButtonS
                          ILD_NORMAL);
 }
 
-void TButtonGlyph::DrawButtonText(fw::TCanvas* Canvas, const std::wstring& Caption, RECT TextBounds,
-                                  TButtonState State, fw::TVerticalAlignment VerticalAlignment,
-                                  fw::TAlignment Alignment) {
+void TButtonGlyph::DrawButtonText(fw::TCanvas* Canvas, const std::wstring& Caption, RECT TextBounds, TButtonState State,
+                                  fw::TVerticalAlignment VerticalAlignment, fw::TAlignment Alignment) {
     if (Caption.empty()) return;
     Canvas->Brush()->SetStyle(fw::bsClear);
     UINT flags = DT_SINGLELINE;
@@ -353,10 +355,9 @@ void TButtonGlyph::DrawButtonText(fw::TCanvas* Canvas, const std::wstring& Capti
     }
 }
 
-RECT TButtonGlyph::Draw(fw::TCanvas* Canvas, const RECT& Client, POINT Offset,
-                        fw::TVerticalAlignment VerticalAlignment, fw::TAlignment Alignment, bool Transparent,
-                        TButtonState State, int Spacing, int Margin, TButtonLayout Layout,
-                        const std::wstring& Caption) {
+RECT TButtonGlyph::Draw(fw::TCanvas* Canvas, const RECT& Client, POINT Offset, fw::TVerticalAlignment VerticalAlignment,
+                        fw::TAlignment Alignment, bool Transparent, TButtonState State, int Spacing, int Margin,
+                        TButtonLayout Layout, const std::wstring& Caption) {
     POINT glyphPos{};
     RECT textBounds{};
     CalcLayout(Canvas, Client, Offset, Caption, Layout, Margin, Spacing, VerticalAlignment, Alignment, glyphPos,

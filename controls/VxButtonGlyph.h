@@ -18,8 +18,18 @@
 
 namespace vx {
 
-enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+enum TButtonState {
+    bsUp,
+    bsDisabled,
+    bsDown,
+    bsExclusive
+};
+enum TButtonLayout {
+    blGlyphLeft,
+    blGlyphRight,
+    blGlyphTop,
+    blGlyphBottom
+};
 using TNumGlyphs = int;  // 1 .. 4
 
 class TGlyphList : public fw::TImageList {

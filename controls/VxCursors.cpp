@@ -12,8 +12,7 @@ void VxCursorsInitialize() {
         screen->SetCursors(crVxDragCopy, screen->Cursors(fw::crDrag));
         screen->SetCursors(crVxDragLink, screen->Cursors(fw::crMultiDrag));
         screen->SetCursors(crVxDragMultiple, screen->Cursors(fw::crMultiDrag));
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void VxCursorsFinalize() {}

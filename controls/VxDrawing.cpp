@@ -49,12 +49,13 @@ bool CompareMemory(const void* A, const void* B, std::size_t Count) {
     return true;
 }
 
-bool BitBltCanvas(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY,
-                  DWORD Rop) {
+bool BitBltCanvas(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY, DWORD Rop) {
     return BitBlt(Dest, X, Y, Width, Height, Source, SourceX, SourceY, Rop) != FALSE;
 }
 
-bool SameGuid(const GUID& A, const GUID& B) { return IsEqualGUID(A, B) != 0; }
+bool SameGuid(const GUID& A, const GUID& B) {
+    return IsEqualGUID(A, B) != 0;
+}
 
 void ZeroMemoryBlock(void* Address, std::ptrdiff_t Size) {
     if (Size > 0) std::memset(Address, 0, std::size_t(Size));

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <string>
 
-namespace fw { class TCanvas; }
+namespace fw {
+class TCanvas;
+}
 
 namespace vx {
 
@@ -23,8 +25,7 @@ int CanvasMaxTextHeight(HDC DC);
 bool CompareMemory(const void* A, const void* B, std::size_t Count);
 
 // BitBlt with the arguments in the Windows order.
-bool BitBltCanvas(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY,
-                  DWORD Rop);
+bool BitBltCanvas(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY, DWORD Rop);
 
 bool SameGuid(const GUID& A, const GUID& B);
 

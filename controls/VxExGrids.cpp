@@ -4,7 +4,6 @@ namespace vx {
 
 TVxExStringGrid::TVxExStringGrid(fw::TComponent* AOwner) : TVxExWinCommon<fw::TStringGrid>(AOwner) {}
 
-TVxExInplaceEditList::TVxExInplaceEditList(fw::TComponent* AOwner)
-    : TVxExWinCommon<fw::TInplaceEditList>(AOwner) {}
+TVxExInplaceEditList::TVxExInplaceEditList(fw::TComponent* AOwner) : TVxExWinCommon<fw::TInplaceEditList>(AOwner) {}
 
 }  // namespace vx

@@ -11,7 +11,9 @@ namespace vx {
 
 TExInplaceEditList::TExInplaceEditList(fw::TComponent* AOwner) : TVxExPubInplaceEditList(AOwner) {}
 
-TVxStringGrid* TExInplaceEditList::VxGrid() const { return dynamic_cast<TVxStringGrid*>(Grid()); }
+TVxStringGrid* TExInplaceEditList::VxGrid() const {
+    return dynamic_cast<TVxStringGrid*>(Grid());
+}
 
 void TExInplaceEditList::UpdateContents() {
     TVxExPubInplaceEditList::UpdateContents();
@@ -101,7 +103,8 @@ void TVxStringGrid::AutoSizeCol(int Col, int MinWidth) {
         for (int r = 0; r < RowCount(); ++r) {
             const std::wstring text = Cells(c, r);
             SIZE size{};
-            if (GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size)) width = std::max(width, int(size.cx) + 8);
+            if (GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size))
+                width = std::max(width, int(size.cx) + 8);
         }
         SetColWidths(c, width);
     }
@@ -171,7 +174,9 @@ void TVxStringGrid::DoEditButtonClick() {
     if (OnEditButtonClick) OnEditButtonClick(this);
 }
 
-fw::TInplaceEdit* TVxStringGrid::CreateEditor() { return new TExInplaceEditList(this); }
+fw::TInplaceEdit* TVxStringGrid::CreateEditor() {
+    return new TExInplaceEditList(this);
+}
 
 bool TVxStringGrid::CanEditShow() {
     bool result = TVxExStringGrid::CanEditShow();

@@ -17,13 +17,15 @@ namespace vx {
 
 class TVxStringGrid;
 
-class EAssertionFailed : public fw::Exception { public: using fw::Exception::Exception; };
+class EAssertionFailed : public fw::Exception {
+public:
+    using fw::Exception::Exception;
+};
 
 using TGetCellAlignmentEvent = std::function<void(TVxStringGrid* Sender, int AColumn, int ARow,
                                                   fw::TGridDrawState State, fw::TAlignment& CellAlignment)>;
 using TCaptionClickEvent = std::function<void(TVxStringGrid* Sender, int AColumn, int ARow)>;
-using TExitCellEvent =
-    std::function<void(TVxStringGrid* Sender, int AColumn, int ARow, const std::wstring& EditText)>;
+using TExitCellEvent = std::function<void(TVxStringGrid* Sender, int AColumn, int ARow, const std::wstring& EditText)>;
 using TProgress = std::function<void(fw::TObject* Sender, int Progression, int Total)>;
 using TEditShowEvent = std::function<void(TVxStringGrid* Sender, int ACol, int ARow, bool& AllowEdit)>;
 using TVxOnGetEditStyleEvent = std::function<void(TVxStringGrid* Sender, int AColumn, int ARow,

@@ -24,7 +24,12 @@ private:
     HTHEME theme_;
 };
 
-enum class Look { normal, hot, pressed, disabled };
+enum class Look {
+    normal,
+    hot,
+    pressed,
+    disabled
+};
 
 // Disabled wins over pressed, pressed over hot.
 Look LookOf(UINT state) {
@@ -34,13 +39,19 @@ Look LookOf(UINT state) {
     return Look::normal;
 }
 
-int Offset(Look look) { return look == Look::hot ? 1 : look == Look::pressed ? 2 : look == Look::disabled ? 3 : 0; }
+int Offset(Look look) {
+    return look == Look::hot ? 1 : look == Look::pressed ? 2 : look == Look::disabled ? 3 : 0;
+}
 
 }  // namespace
 
-bool TThemeServices::ThemesAvailable() const { return IsThemeActive() != FALSE; }
+bool TThemeServices::ThemesAvailable() const {
+    return IsThemeActive() != FALSE;
+}
 
-bool TThemeServices::ThemesEnabled() const { return enabled_ && ThemesAvailable(); }
+bool TThemeServices::ThemesEnabled() const {
+    return enabled_ && ThemesAvailable();
+}
 
 bool TThemeServices::DrawElement(HDC DC, const wchar_t* ClassList, int Part, int State, const RECT& Rect,
                                  const RECT* Clip) const {
@@ -92,11 +103,31 @@ int DrawThemedFrameControl(HDC DC, RECT& Rect, UINT Type, UINT State) {
         }
     } else if (Type == DFC_SCROLL && !(State & DFCS_TRANSPARENT)) {
         switch (State & 0xFF) {
-        case DFCS_SCROLLUP: cls = L"SCROLLBAR"; part = SBP_ARROWBTN; state = ABS_UPNORMAL + Offset(look); break;
-        case DFCS_SCROLLDOWN: cls = L"SCROLLBAR"; part = SBP_ARROWBTN; state = ABS_DOWNNORMAL + Offset(look); break;
-        case DFCS_SCROLLLEFT: cls = L"SCROLLBAR"; part = SBP_ARROWBTN; state = ABS_LEFTNORMAL + Offset(look); break;
-        case DFCS_SCROLLRIGHT: cls = L"SCROLLBAR"; part = SBP_ARROWBTN; state = ABS_RIGHTNORMAL + Offset(look); break;
-        case DFCS_SCROLLCOMBOBOX: cls = L"COMBOBOX"; part = CP_DROPDOWNBUTTON; state = CBXS_NORMAL + Offset(look); break;
+        case DFCS_SCROLLUP:
+            cls = L"SCROLLBAR";
+            part = SBP_ARROWBTN;
+            state = ABS_UPNORMAL + Offset(look);
+            break;
+        case DFCS_SCROLLDOWN:
+            cls = L"SCROLLBAR";
+            part = SBP_ARROWBTN;
+            state = ABS_DOWNNORMAL + Offset(look);
+            break;
+        case DFCS_SCROLLLEFT:
+            cls = L"SCROLLBAR";
+            part = SBP_ARROWBTN;
+            state = ABS_LEFTNORMAL + Offset(look);
+            break;
+        case DFCS_SCROLLRIGHT:
+            cls = L"SCROLLBAR";
+            part = SBP_ARROWBTN;
+            state = ABS_RIGHTNORMAL + Offset(look);
+            break;
+        case DFCS_SCROLLCOMBOBOX:
+            cls = L"COMBOBOX";
+            part = CP_DROPDOWNBUTTON;
+            state = CBXS_NORMAL + Offset(look);
+            break;
         default: break;
         }
     }

@@ -5,7 +5,9 @@
 // the classic way (for a program that wants it, and for tests of both looks).
 #include <windows.h>
 
-namespace fw { class TControl; }
+namespace fw {
+class TControl;
+}
 
 namespace vx {
 

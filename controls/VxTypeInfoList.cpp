@@ -4,7 +4,9 @@
 
 namespace zur {
 
-TVxTypeInfoList::~TVxTypeInfoList() { ReleaseAll(); }
+TVxTypeInfoList::~TVxTypeInfoList() {
+    ReleaseAll();
+}
 
 void TVxTypeInfoList::Add(TVxTypeInfoRecord* Record) {
     std::lock_guard<std::mutex> hold(lock_);
@@ -29,7 +31,9 @@ TUnitStartCounter StartCounter;
 
 }  // namespace
 
-TVxTypeInfoList* TypeInfoList() { return List; }
+TVxTypeInfoList* TypeInfoList() {
+    return List;
+}
 
 void VxTypeInfoListInitialize() {
     if (StartCounter.Enter()) List = new TVxTypeInfoList;

@@ -7,16 +7,18 @@
 namespace zur {
 
 EZurWin32Error::EZurWin32Error(const std::wstring& Msg)
-    : EZurError(std::wstring()), errorCode_(GetLastError()),
-      errorText_(fw::SysErrorMessage(errorCode_)) {
+    : EZurError(std::wstring()), errorCode_(GetLastError()), errorText_(fw::SysErrorMessage(errorCode_)) {
     SetMessage(Msg + L"\r\nWin32: " + errorText_ + L" (" + std::to_wstring(errorCode_) + L")");
 }
 
 namespace {
 
-const TUnitVersionInfo UnitVersion = {
-    L"$URL: ZUR/source/common/ZurBase.cpp $", L"$Revision: 3 $",
-    L"$Date: 2024-03-11 09:12:40 +0100 $", L"ZUR\\source\\common", L"", nullptr};
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/common/ZurBase.cpp $",
+                                      L"$Revision: 3 $",
+                                      L"$Date: 2024-03-11 09:12:40 +0100 $",
+                                      L"ZUR\\source\\common",
+                                      L"",
+                                      nullptr};
 
 TUnitStartCounter StartCounter;
 

@@ -9,9 +9,18 @@
 
 namespace zur {
 
-class EZurError : public fw::Exception { public: using fw::Exception::Exception; };
-class EZurInternalError : public EZurError { public: using EZurError::EZurError; };
-class ESharedMemError : public EZurError { public: using EZurError::EZurError; };
+class EZurError : public fw::Exception {
+public:
+    using fw::Exception::Exception;
+};
+class EZurInternalError : public EZurError {
+public:
+    using EZurError::EZurError;
+};
+class ESharedMemError : public EZurError {
+public:
+    using EZurError::EZurError;
+};
 
 // Msg, then a line "Win32: <system text> (<code>)" for the last Windows error.
 class EZurWin32Error : public EZurError {
@@ -25,7 +34,10 @@ private:
     std::wstring errorText_;
 };
 
-class EZurMutexError : public EZurWin32Error { public: using EZurWin32Error::EZurWin32Error; };
+class EZurMutexError : public EZurWin32Error {
+public:
+    using EZurWin32Error::EZurWin32Error;
+};
 
 void ZurBaseInitialize();
 void ZurBaseFinalize();

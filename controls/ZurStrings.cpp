@@ -28,18 +28,29 @@ void BuildAnsiTables() {
     }
 }
 
-const TUnitVersionInfo UnitVersion = {
-    L"$URL: ZUR/source/common/ZurStrings.cpp $", L"$Revision: 9 $",
-    L"$Date: 2024-03-11 09:12:40 +0100 $", L"ZUR\\source\\common", L"", nullptr};
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/common/ZurStrings.cpp $",
+                                      L"$Revision: 9 $",
+                                      L"$Date: 2024-03-11 09:12:40 +0100 $",
+                                      L"ZUR\\source\\common",
+                                      L"",
+                                      nullptr};
 
 TUnitStartCounter StartCounter;
 
 }  // namespace
 
-WORD AnsiCharType(unsigned char C) { return TypeTable[C]; }
-unsigned char AnsiLowerChar(unsigned char C) { return LowerTable[C]; }
-unsigned char AnsiUpperChar(unsigned char C) { return UpperTable[C]; }
-unsigned char AnsiSwapCaseChar(unsigned char C) { return SwapTable[C]; }
+WORD AnsiCharType(unsigned char C) {
+    return TypeTable[C];
+}
+unsigned char AnsiLowerChar(unsigned char C) {
+    return LowerTable[C];
+}
+unsigned char AnsiUpperChar(unsigned char C) {
+    return UpperTable[C];
+}
+unsigned char AnsiSwapCaseChar(unsigned char C) {
+    return SwapTable[C];
+}
 
 void ZurStringsInitialize() {
     if (!StartCounter.Enter()) return;

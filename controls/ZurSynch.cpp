@@ -7,11 +7,11 @@ namespace zur {
 
 TZurWaitResult ToWaitResult(DWORD WaitAnswer) {
     switch (WaitAnswer) {
-        case WAIT_ABANDONED: return wrAbandoned;
-        case WAIT_OBJECT_0: return wrSignaled;
-        case WAIT_IO_COMPLETION: return wrIoCompletion;
-        case WAIT_TIMEOUT: return wrTimeout;
-        default: return wrError;  // WAIT_FAILED and anything unexpected
+    case WAIT_ABANDONED: return wrAbandoned;
+    case WAIT_OBJECT_0: return wrSignaled;
+    case WAIT_IO_COMPLETION: return wrIoCompletion;
+    case WAIT_TIMEOUT: return wrTimeout;
+    default: return wrError;  // WAIT_FAILED and anything unexpected
     }
 }
 
@@ -31,18 +31,31 @@ TZurMutex::TZurMutex(SECURITY_ATTRIBUTES* SecAttr, bool InitialOwner, const std:
     existed_ = GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool TZurMutex::Release() { return ReleaseMutex(handle_) != FALSE; }
+bool TZurMutex::Release() {
+    return ReleaseMutex(handle_) != FALSE;
+}
 
-TZurCriticalSection::TZurCriticalSection() { InitializeCriticalSection(&section_); }
-TZurCriticalSection::~TZurCriticalSection() { DeleteCriticalSection(&section_); }
-void TZurCriticalSection::Enter() { EnterCriticalSection(&section_); }
-void TZurCriticalSection::Leave() { LeaveCriticalSection(&section_); }
+TZurCriticalSection::TZurCriticalSection() {
+    InitializeCriticalSection(&section_);
+}
+TZurCriticalSection::~TZurCriticalSection() {
+    DeleteCriticalSection(&section_);
+}
+void TZurCriticalSection::Enter() {
+    EnterCriticalSection(&section_);
+}
+void TZurCriticalSection::Leave() {
+    LeaveCriticalSection(&section_);
+}
 
 namespace {
 
-const TUnitVersionInfo UnitVersion = {
-    L"$URL: ZUR/source/windows/ZurSynch.cpp $", L"$Revision: 5 $",
-    L"$Date: 2024-03-11 09:12:40 +0100 $", L"ZUR\\source\\windows", L"", nullptr};
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/windows/ZurSynch.cpp $",
+                                      L"$Revision: 5 $",
+                                      L"$Date: 2024-03-11 09:12:40 +0100 $",
+                                      L"ZUR\\source\\windows",
+                                      L"",
+                                      nullptr};
 
 TUnitStartCounter StartCounter;
 

@@ -9,7 +9,13 @@
 
 namespace zur {
 
-enum TZurWaitResult { wrAbandoned, wrError, wrIoCompletion, wrSignaled, wrTimeout };
+enum TZurWaitResult {
+    wrAbandoned,
+    wrError,
+    wrIoCompletion,
+    wrSignaled,
+    wrTimeout
+};
 
 class TZurDispatcherObject : public fw::TObject {
 public:

@@ -19,27 +19,27 @@ std::wstring Trimmed(const std::wstring& S) {
 TWindowsVersion ClassifyNT(const TWindowsVersionFacts& F) {
     const bool workstation = F.ProductType == VER_NT_WORKSTATION;
     switch (F.MajorVersion) {
-        case 3:
-            if (F.MinorVersion == 10) return wvWinNT31;
-            if (F.MinorVersion == 50) return wvWinNT35;
-            if (F.MinorVersion == 51) return wvWinNT351;
-            return wvUnknown;
-        case 4: return wvWinNT4;
-        case 5:
-            if (F.MinorVersion == 0) return wvWin2000;
-            if (F.MinorVersion == 1) return wvWinXP;
-            if (F.MinorVersion == 2) {
-                if (F.ServerR2) return wvWin2003R2;
-                if (F.X86Processor) return wvWin2003;
-                return workstation ? wvWinXP64 : wvWin2003;
-            }
-            return wvUnknown;
-        case 6:
-            if (F.MinorVersion == 0) return workstation ? wvWinVista : wvWinServer2008;
-            break;
-        default:
-            if (F.MajorVersion < 6) return wvUnknown;
-            break;
+    case 3:
+        if (F.MinorVersion == 10) return wvWinNT31;
+        if (F.MinorVersion == 50) return wvWinNT35;
+        if (F.MinorVersion == 51) return wvWinNT351;
+        return wvUnknown;
+    case 4: return wvWinNT4;
+    case 5:
+        if (F.MinorVersion == 0) return wvWin2000;
+        if (F.MinorVersion == 1) return wvWinXP;
+        if (F.MinorVersion == 2) {
+            if (F.ServerR2) return wvWin2003R2;
+            if (F.X86Processor) return wvWin2003;
+            return workstation ? wvWinXP64 : wvWin2003;
+        }
+        return wvUnknown;
+    case 6:
+        if (F.MinorVersion == 0) return workstation ? wvWinVista : wvWinServer2008;
+        break;
+    default:
+        if (F.MajorVersion < 6) return wvUnknown;
+        break;
     }
     // 6.1 and every later version take the newest class the table knows.
     return workstation ? wvWin7 : wvWinServer2008R2;
@@ -60,7 +60,9 @@ TWindowsVersion ClassifyWindowsVersion(const TWindowsVersionFacts& F) {
     return wvUnknown;
 }
 
-const TZurSystemInformation& SystemInformation() { return Info; }
+const TZurSystemInformation& SystemInformation() {
+    return Info;
+}
 
 DWORD GetKernelVersionHi() {
     wchar_t path[MAX_PATH + 1] = {};
@@ -80,18 +82,22 @@ DWORD GetKernelVersionHi() {
 
 namespace {
 
-const TUnitVersionInfo UnitVersion = {
-    L"$URL: ZUR/source/windows/ZurSysInfo.cpp $", L"$Revision: 21 $",
-    L"$Date: 2024-03-11 09:12:40 +0100 $", L"ZUR\\source\\windows", L"", nullptr};
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/windows/ZurSysInfo.cpp $",
+                                      L"$Revision: 21 $",
+                                      L"$Date: 2024-03-11 09:12:40 +0100 $",
+                                      L"ZUR\\source\\windows",
+                                      L"",
+                                      nullptr};
 
 TUnitStartCounter StartCounter;
 
 bool NativeProcessorIsX86() {
     SYSTEM_INFO si = {};
     using GetNativeSystemInfoProc = void(WINAPI*)(SYSTEM_INFO*);
-    auto native = reinterpret_cast<GetNativeSystemInfoProc>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetNativeSystemInfo")));
-    if (native) native(&si); else GetSystemInfo(&si);
+    auto native = reinterpret_cast<GetNativeSystemInfoProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetNativeSystemInfo")));
+    if (native) native(&si);
+    else GetSystemInfo(&si);
     return si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL;
 }
 

@@ -7,22 +7,37 @@
 namespace zur {
 
 enum TWindowsVersion {
-    wvUnknown, wvWin95, wvWin95OSR2, wvWin98, wvWin98SE, wvWinME,
-    wvWinNT31, wvWinNT35, wvWinNT351, wvWinNT4, wvWin2000, wvWinXP,
-    wvWin2003, wvWinXP64, wvWin2003R2, wvWinVista, wvWinServer2008,
-    wvWin7, wvWinServer2008R2
+    wvUnknown,
+    wvWin95,
+    wvWin95OSR2,
+    wvWin98,
+    wvWin98SE,
+    wvWinME,
+    wvWinNT31,
+    wvWinNT35,
+    wvWinNT351,
+    wvWinNT4,
+    wvWin2000,
+    wvWinXP,
+    wvWin2003,
+    wvWinXP64,
+    wvWin2003R2,
+    wvWinVista,
+    wvWinServer2008,
+    wvWin7,
+    wvWinServer2008R2
 };
 
 // What the version classification looks at.
 struct TWindowsVersionFacts {
-    DWORD PlatformId = 0;        // VER_PLATFORM_WIN32_WINDOWS (9x) or VER_PLATFORM_WIN32_NT
+    DWORD PlatformId = 0;  // VER_PLATFORM_WIN32_WINDOWS (9x) or VER_PLATFORM_WIN32_NT
     DWORD MajorVersion = 0;
     DWORD MinorVersion = 0;
-    std::wstring CSDVersion;     // service-pack text
-    DWORD KernelVersion = 0;     // 9x: kernel32's product version, high 32 bits
-    BYTE ProductType = 0;        // VER_NT_WORKSTATION, VER_NT_SERVER, ...
-    bool ServerR2 = false;       // GetSystemMetrics(SM_SERVERR2) nonzero
-    bool X86Processor = false;   // the native processor is x86
+    std::wstring CSDVersion;    // service-pack text
+    DWORD KernelVersion = 0;    // 9x: kernel32's product version, high 32 bits
+    BYTE ProductType = 0;       // VER_NT_WORKSTATION, VER_NT_SERVER, ...
+    bool ServerR2 = false;      // GetSystemMetrics(SM_SERVERR2) nonzero
+    bool X86Processor = false;  // the native processor is x86
 };
 
 TWindowsVersion ClassifyWindowsVersion(const TWindowsVersionFacts& Facts);

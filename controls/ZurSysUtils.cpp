@@ -37,8 +37,12 @@ std::atomic<bool> ProcessLockFinalized{false};
 // Holds the process lock for one scope; no lock (at the unit's end) holds nothing.
 class TProcessLockGuard {
 public:
-    TProcessLockGuard() : lock_(GlobalProcessLock()) { if (lock_) lock_->AddRef(); }
-    ~TProcessLockGuard() { if (lock_) lock_->Release(); }
+    TProcessLockGuard() : lock_(GlobalProcessLock()) {
+        if (lock_) lock_->AddRef();
+    }
+    ~TProcessLockGuard() {
+        if (lock_) lock_->Release();
+    }
     TProcessLockGuard(const TProcessLockGuard&) = delete;
     TProcessLockGuard& operator=(const TProcessLockGuard&) = delete;
 
@@ -58,8 +62,7 @@ struct TSharedMemoryEntry {
 TSharedMemoryEntry* SharedMemoryList = nullptr;
 
 bool SameName(const std::wstring& A, const std::wstring& B) {
-    return CompareStringOrdinal(A.c_str(), int(A.size()), B.c_str(), int(B.size()), TRUE) ==
-           CSTR_EQUAL;
+    return CompareStringOrdinal(A.c_str(), int(A.size()), B.c_str(), int(B.size()), TRUE) == CSTR_EQUAL;
 }
 
 // "%s" in a message replaced by Name.
@@ -86,8 +89,7 @@ IUnknown* GlobalProcessLock() {
 
 DWORD OpenSharedMemory(void*& Memory, const std::wstring& Name, size_t Size, DWORD DesiredAccess) {
     Memory = nullptr;
-    if (SystemInformation().WindowsVersion < wvWin2000 &&
-        (Name.empty() || Name.find(L'\\') != std::wstring::npos))
+    if (SystemInformation().WindowsVersion < wvWin2000 && (Name.empty() || Name.find(L'\\') != std::wstring::npos))
         throw ESharedMemError(WithName(L"Invalid MMF name \"", Name, L"\""));
 
     TProcessLockGuard guard;
@@ -104,16 +106,14 @@ DWORD OpenSharedMemory(void*& Memory, const std::wstring& Name, size_t Size, DWO
     if (handle) {
         result = ERROR_ALREADY_EXISTS;
     } else {
-        if (Size == 0)
-            throw ESharedMemError(WithName(L"The MMF named \"", Name, L"\" cannot be created empty"));
+        if (Size == 0) throw ESharedMemError(WithName(L"The MMF named \"", Name, L"\" cannot be created empty"));
         DWORD protect = PAGE_READWRITE;
         if (!SystemInformation().IsWinNT && DesiredAccess == FILE_MAP_COPY) protect = PAGE_WRITECOPY;
         // Cleared first, so that ERROR_ALREADY_EXISTS below is this call's own answer
         // (someone created the mapping between the two calls), never an older one.
         SetLastError(ERROR_SUCCESS);
-        handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protect,
-                                    DWORD(uint64_t(Size) >> 32), DWORD(Size & 0xFFFFFFFFu),
-                                    Name.c_str());
+        handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protect, DWORD(uint64_t(Size) >> 32),
+                                    DWORD(Size & 0xFFFFFFFFu), Name.c_str());
         const DWORD error = GetLastError();
         if (!handle) fw::RaiseLastOSError(error);
         if (error == ERROR_ALREADY_EXISTS) result = ERROR_ALREADY_EXISTS;
@@ -158,9 +158,12 @@ void UnloadModule(HMODULE& Module) {
 
 namespace {
 
-const TUnitVersionInfo UnitVersion = {
-    L"$URL: ZUR/source/common/ZurSysUtils.cpp $", L"$Revision: 12 $",
-    L"$Date: 2024-03-11 09:12:40 +0100 $", L"ZUR\\source\\common", L"", nullptr};
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/common/ZurSysUtils.cpp $",
+                                      L"$Revision: 12 $",
+                                      L"$Date: 2024-03-11 09:12:40 +0100 $",
+                                      L"ZUR\\source\\common",
+                                      L"",
+                                      nullptr};
 
 TUnitStartCounter StartCounter;
 

@@ -9,7 +9,9 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace zur {
 
-HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+HINSTANCE ModuleInstance() {
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
 
 void TUnitVersioningModule::Add(const TUnitVersionInfo* Info) {
     items_.push_back(std::make_unique<TUnitVersion>(Info));
@@ -55,9 +57,13 @@ TUnitVersioning* UnitVersioning = nullptr;
 bool UnitVersioningOwner = false;
 bool UnitVersioningFinalized = false;
 
-std::wstring ProcessSuffix() { return std::to_wstring(GetCurrentProcessId()); }
+std::wstring ProcessSuffix() {
+    return std::to_wstring(GetCurrentProcessId());
+}
 
-TUnitVersioning*& SharedAddress() { return *static_cast<TUnitVersioning**>(UnitVersioningMMF); }
+TUnitVersioning*& SharedAddress() {
+    return *static_cast<TUnitVersioning**>(UnitVersioningMMF);
+}
 
 // Holds the registry mutex for one scope.
 class TMutexHold {
@@ -132,9 +138,12 @@ void UnregisterUnitVersion(HINSTANCE Instance) {
 
 namespace {
 
-const TUnitVersionInfo UnitVersion = {
-    L"$URL: ZUR/source/common/ZurUnitVersioning.cpp $", L"$Revision: 7 $",
-    L"$Date: 2024-03-11 09:12:40 +0100 $", L"ZUR\\source\\common", L"", nullptr};
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/common/ZurUnitVersioning.cpp $",
+                                      L"$Revision: 7 $",
+                                      L"$Date: 2024-03-11 09:12:40 +0100 $",
+                                      L"ZUR\\source\\common",
+                                      L"",
+                                      nullptr};
 
 TUnitStartCounter StartCounter;
 

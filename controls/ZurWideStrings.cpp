@@ -14,16 +14,15 @@ TZurCriticalSection* CompareLock = nullptr;
 UINT LocaleCodePage = 0;  // found on first use by the ANSI routine
 
 int CompareWide(const std::wstring& S1, const std::wstring& S2) {
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, S1.data(), int(S1.size()),
-                          S2.data(), int(S2.size())) - 2;
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, S1.data(), int(S1.size()), S2.data(), int(S2.size())) -
+           2;
 }
 
 std::string ToCodePage(const std::wstring& S, UINT CodePage) {
     if (S.empty()) return {};
     const int n = WideCharToMultiByte(CodePage, 0, S.data(), int(S.size()), nullptr, 0, nullptr, nullptr);
     std::string result(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CodePage, 0, S.data(), int(S.size()), result.data(), n, nullptr, nullptr);
+    if (n > 0) WideCharToMultiByte(CodePage, 0, S.data(), int(S.size()), result.data(), n, nullptr, nullptr);
     return result;
 }
 
@@ -45,15 +44,17 @@ UINT FindLocaleCodePage() {
 int CompareAnsi(const std::wstring& S1, const std::wstring& S2) {
     const UINT codePage = FindLocaleCodePage();
     const std::string a = ToCodePage(S1, codePage), b = ToCodePage(S2, codePage);
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()), b.data(),
-                          int(b.size())) - 2;
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()), b.data(), int(b.size())) - 2;
 }
 
 int (*CompareRoutine)(const std::wstring&, const std::wstring&) = CompareWide;
 
-const TUnitVersionInfo UnitVersion = {
-    L"$URL: ZUR/source/common/ZurWideStrings.cpp $", L"$Revision: 4 $",
-    L"$Date: 2024-03-11 09:12:40 +0100 $", L"ZUR\\source\\common", L"", nullptr};
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/common/ZurWideStrings.cpp $",
+                                      L"$Revision: 4 $",
+                                      L"$Date: 2024-03-11 09:12:40 +0100 $",
+                                      L"ZUR\\source\\common",
+                                      L"",
+                                      nullptr};
 
 TUnitStartCounter StartCounter;
 

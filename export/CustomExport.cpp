@@ -11,8 +11,7 @@
 #include "framework/Exception.h"
 #include "framework/SysUtils.h"
 
-std::function<intptr_t(HWND, const std::wstring&, const std::wstring&, int)>
-    TztCustomExport::ViewerHook;
+std::function<intptr_t(HWND, const std::wstring&, const std::wstring&, int)> TztCustomExport::ViewerHook;
 
 namespace {
 
@@ -90,33 +89,25 @@ void TztCustomExport::SetRowNumberFormat(const std::wstring& Value) {
 }
 
 std::wstring TztCustomExport::Version() const {
-    return std::to_wstring(kComponentVersion >> 8) + L"." +
-           std::to_wstring(kComponentVersion & 0xFF);
+    return std::to_wstring(kComponentVersion >> 8) + L"." + std::to_wstring(kComponentVersion & 0xFF);
 }
 
-int TztCustomExport::ColumnAlignment(int) { return 0; }
+int TztCustomExport::ColumnAlignment(int) {
+    return 0;
+}
 
 std::wstring TztCustomExport::GetDefaultExtension() const {
     switch (exportType_) {
-        case xtHTML:
-            return html_->Extension() == exHTM ? L"HTM" : L"HTML";
-        case xtExcel:
-            return L"XLS";
-        case xtWord:
-            return L"DOC";
-        case xtTXT:
-        case xtTAB:
-            return L"TXT";
-        case xtCSV:
-            return L"CSV";
-        case xtRTF:
-            return L"RTF";
-        case xtDIF:
-            return L"DIF";
-        case xtSYLK:
-            return L"SLK";
-        case xtClipboard:
-            return L"TMP";
+    case xtHTML: return html_->Extension() == exHTM ? L"HTM" : L"HTML";
+    case xtExcel: return L"XLS";
+    case xtWord: return L"DOC";
+    case xtTXT:
+    case xtTAB: return L"TXT";
+    case xtCSV: return L"CSV";
+    case xtRTF: return L"RTF";
+    case xtDIF: return L"DIF";
+    case xtSYLK: return L"SLK";
+    case xtClipboard: return L"TMP";
     }
     return L"TMP";
 }
@@ -192,19 +183,21 @@ void TztCustomExport::ViewDocument(const std::wstring& FileName) {
     if (ViewerHook) {
         result = ViewerHook(parent, FileName, folder, SW_SHOWNOACTIVATE);
     } else {
-        result = reinterpret_cast<intptr_t>(ShellExecuteW(parent, nullptr, FileName.c_str(), nullptr,
-                                                          folder.empty() ? nullptr : folder.c_str(),
-                                                          SW_SHOWNOACTIVATE));
+        result = reinterpret_cast<intptr_t>(ShellExecuteW(
+            parent, nullptr, FileName.c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(), SW_SHOWNOACTIVATE));
     }
     if (result <= 32) Error(xeGeneralExportError);
 }
 
 void TztCustomExport::SetupProgress() {
     const int max = recordCount_ > 0x7FFFFFFFu ? 0x7FFFFFFF : int(recordCount_);
-    progressForm_->Start(messages_->Caption(), messages_->Text(), messages_->Width(),
-                         messages_->Height(), max);
+    progressForm_->Start(messages_->Caption(), messages_->Text(), messages_->Width(), messages_->Height(), max);
 }
 
-void TztCustomExport::CloseProgress() { progressForm_->Finish(); }
+void TztCustomExport::CloseProgress() {
+    progressForm_->Finish();
+}
 
-void TztCustomExport::GetFormatIcon(HDC DC) { selectionForm_->DrawFormatIcon(DC, exportType_); }
+void TztCustomExport::GetFormatIcon(HDC DC) {
+    selectionForm_->DrawFormatIcon(DC, exportType_);
+}

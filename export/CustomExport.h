@@ -104,8 +104,8 @@ public:
 
     // The shell's open call (ShellExecuteW with the default verb): replaceable, so
     // tests open no viewer. Returns the shell's result (above 32 on success).
-    static std::function<intptr_t(HWND Parent, const std::wstring& FileName,
-                                  const std::wstring& Directory, int ShowCommand)>
+    static std::function<intptr_t(HWND Parent, const std::wstring& FileName, const std::wstring& Directory,
+                                  int ShowCommand)>
         ViewerHook;
 
     // --- Pieces of the document writer (public for their own sake) ---
@@ -217,7 +217,7 @@ private:
     std::unique_ptr<fw::TMemoryStream> outputStream_;
     TztExportStyle exportStyle_ = xsView;
     std::wstring tempDir_;
-    TztExportOptionSet options_{xoClipboardMessage, xoFooterLine,  xoHeaderLine,   xoShowExportDate,
+    TztExportOptionSet options_{xoClipboardMessage, xoFooterLine,   xoHeaderLine,   xoShowExportDate,
                                 xoShowHeader,       xoShowProgress, xoUseAlignments};
     std::unique_ptr<TztMessagesOptions> messages_;
     std::wstring truncateSymbol_ = L"...";

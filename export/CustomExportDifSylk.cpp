@@ -7,7 +7,9 @@ namespace {
 
 // A DIF string value: always between double quotes. DIF has no escape for an
 // inner quote; readers take what lies between the first and the last one.
-std::wstring DifString(const std::wstring& Text) { return L"\"" + Text + L"\""; }
+std::wstring DifString(const std::wstring& Text) {
+    return L"\"" + Text + L"\"";
+}
 
 // A SYLK text value: between double quotes, a ";" doubled (it ends a field).
 std::wstring SylkString(const std::wstring& Text) {
@@ -42,8 +44,7 @@ void TztCustomExport::WriteDIFHead() {
     lines.push_back(L"\"\"");
 }
 
-std::wstring TztCustomExport::WriteDIFCells(const TztValues& Values, bool IsHeader,
-                                            bool RowNumbers) {
+std::wstring TztCustomExport::WriteDIFCells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
     std::wstring row;
     auto addCell = [&row](const std::wstring& value) {
         if (!row.empty()) row += L"\r\n";
@@ -61,8 +62,7 @@ void TztCustomExport::WriteSYLKHead() {
     doc_->lines.push_back(L"ID;P" + fw::AnsiUpperCase(ExportClassName()));
 }
 
-std::wstring TztCustomExport::WriteSYLKCells(const TztValues& Values, bool IsHeader,
-                                             bool RowNumbers) {
+std::wstring TztCustomExport::WriteSYLKCells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
     std::wstring row;
     const std::wstring y = L";Y" + std::to_wstring(recordNumber_) + L";K";
     auto addRecord = [&row, &y](int column, const std::wstring& value) {

@@ -23,8 +23,12 @@ namespace {
 // Thrown to end a document early (a refused overwrite); reported like any failure.
 struct AbortDocument {};
 
-bool IsTextFormat(TztExportType Type) { return Type == xtTXT || Type == xtClipboard; }
-bool IsRTF(TztExportType Type) { return Type == xtRTF || Type == xtWord; }
+bool IsTextFormat(TztExportType Type) {
+    return Type == xtTXT || Type == xtClipboard;
+}
+bool IsRTF(TztExportType Type) {
+    return Type == xtRTF || Type == xtWord;
+}
 
 // The lines as one text, each (the last included) ended by CR LF.
 std::wstring JoinLines(const std::vector<std::wstring>& Lines) {
@@ -117,8 +121,7 @@ void TztCustomExport::PrepareColumnTexts(Document& Doc) {
     Doc.textWidths.assign(size_t(count), 0);
     for (int col = 0; col < count; ++col) {
         Doc.exported[size_t(col)] = options_.Contains(xoExportInvisibles) || ColumnExported(col);
-        Doc.captions[size_t(col)] =
-            col < captions_->Count() ? captions_->Strings(col) : ColumnCaption(col);
+        Doc.captions[size_t(col)] = col < captions_->Count() ? captions_->Strings(col) : ColumnCaption(col);
         int width = 0;
         if (!(col < columnWidths_->Count() && fw::TryStrToInt(columnWidths_->Strings(col), width)))
             width = NaturalColumnWidth(col);
@@ -154,7 +157,9 @@ std::wstring TztCustomExport::RowNumberText(uint32_t Number) const {
     return text;
 }
 
-int TztCustomExport::RowNumberWidth() const { return int(RowNumberText(recordCount_).size()); }
+int TztCustomExport::RowNumberWidth() const {
+    return int(RowNumberText(recordCount_).size());
+}
 
 std::wstring TztCustomExport::CellText(const TztVariant& Value, int Width) const {
     std::wstring text = Value.IsNull() ? ztResourceText(SztNullText) : Value.AsString();
@@ -191,16 +196,12 @@ std::wstring TztCustomExport::CreatedLine() const {
 
 std::wstring TztCustomExport::CaptionLeadIn() const {
     switch (exportType_) {
-        case xtTXT:
-        case xtClipboard:
-            return std::wstring(size_t(RowNumberWidth() + 1), L' ');
-        // The caption row's cell in the row-number column is empty.
-        case xtCSV:
-            return L",";
-        case xtTAB:
-            return L"\t";
-        default:
-            return L"";
+    case xtTXT:
+    case xtClipboard: return std::wstring(size_t(RowNumberWidth() + 1), L' ');
+    // The caption row's cell in the row-number column is empty.
+    case xtCSV: return L",";
+    case xtTAB: return L"\t";
+    default: return L"";
     }
 }
 
@@ -209,43 +210,27 @@ std::wstring TztCustomExport::CaptionLeadIn() const {
 std::wstring TztCustomExport::WriteRow(const TztValues& Values, bool IsHeader, bool RowNumbers) {
     std::wstring row;
     switch (exportType_) {
-        case xtHTML:
-            row = WriteHTMLCells(Values, IsHeader, RowNumbers);
-            break;
-        case xtRTF:
-        case xtWord:
-            row = WriteRTFCells(Values, IsHeader, RowNumbers);
-            break;
-        case xtDIF:
-            row = WriteDIFCells(Values, IsHeader, RowNumbers);
-            break;
-        case xtSYLK:
-            row = WriteSYLKCells(Values, IsHeader, RowNumbers);
-            break;
-        case xtExcel:
-            WriteExcelCells(Values, IsHeader, RowNumbers);
-            break;
-        default:
-            row = WriteTextCells(Values, IsHeader, RowNumbers);
-            break;
+    case xtHTML: row = WriteHTMLCells(Values, IsHeader, RowNumbers); break;
+    case xtRTF:
+    case xtWord: row = WriteRTFCells(Values, IsHeader, RowNumbers); break;
+    case xtDIF: row = WriteDIFCells(Values, IsHeader, RowNumbers); break;
+    case xtSYLK: row = WriteSYLKCells(Values, IsHeader, RowNumbers); break;
+    case xtExcel: WriteExcelCells(Values, IsHeader, RowNumbers); break;
+    default: row = WriteTextCells(Values, IsHeader, RowNumbers); break;
     }
     ++recordNumber_;
     return row;
 }
 
-std::wstring TztCustomExport::WriteTextCells(const TztValues& Values, bool IsHeader,
-                                             bool RowNumbers) {
+std::wstring TztCustomExport::WriteTextCells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
     std::wstring row;
     bool first = true;
     const wchar_t join = exportType_ == xtCSV ? L',' : exportType_ == xtTAB ? L'\t' : L' ';
     if (RowNumbers && !IsHeader) {
         const std::wstring number = RowNumberText(exportedCount_ + 1);
-        if (exportType_ == xtCSV)
-            row = CsvQuote(number, false) + L",";
-        else if (exportType_ == xtTAB)
-            row = number + L"\t";
-        else
-            row = PadLeft(number, L' ', RowNumberWidth()) + L" ";
+        if (exportType_ == xtCSV) row = CsvQuote(number, false) + L",";
+        else if (exportType_ == xtTAB) row = number + L"\t";
+        else row = PadLeft(number, L' ', RowNumberWidth()) + L" ";
     }
     for (size_t col = 0; col < Values.size(); ++col) {
         if (!IsColumnWritten(int(col))) continue;
@@ -276,8 +261,7 @@ void TztCustomExport::WriteExcelText(const std::wstring& Text, bool AsText) {
     if (!AsText && ztPlainNumber(Text, value)) {
         if (Text.find(L'.') == std::wstring::npos && value >= 0 && value <= 65535)
             excelWriter_->WriteInteger(uint16_t(value));
-        else
-            excelWriter_->WriteNumber(value);
+        else excelWriter_->WriteNumber(value);
     } else {
         excelWriter_->WriteLabel(Text);
     }
@@ -371,8 +355,7 @@ void TztCustomExport::SaveLines(const std::wstring& FileName, bool Utf8Fallback)
 
 void TztCustomExport::PutOnClipboard() {
     ztSetClipboardText(JoinLines(doc_->lines));
-    if (options_.Contains(xoClipboardMessage))
-        ShowMessage(messages_->CopiedToClipboard(), MB_OK | MB_ICONINFORMATION);
+    if (options_.Contains(xoClipboardMessage)) ShowMessage(messages_->CopiedToClipboard(), MB_OK | MB_ICONINFORMATION);
 }
 
 // ---- The document ------------------------------------------------------------------------
@@ -421,24 +404,13 @@ void TztCustomExport::WriteDocumentBody(Document& Doc, const std::wstring& FileN
 
     // 6. Head.
     switch (type) {
-        case xtHTML:
-            WriteHTMLHead();
-            break;
-        case xtRTF:
-        case xtWord:
-            WriteRTFHead();
-            break;
-        case xtDIF:
-            WriteDIFHead();
-            break;
-        case xtSYLK:
-            WriteSYLKHead();
-            break;
-        case xtExcel:
-            WriteExcelHead();
-            break;
-        default:
-            break;
+    case xtHTML: WriteHTMLHead(); break;
+    case xtRTF:
+    case xtWord: WriteRTFHead(); break;
+    case xtDIF: WriteDIFHead(); break;
+    case xtSYLK: WriteSYLKHead(); break;
+    case xtExcel: WriteExcelHead(); break;
+    default: break;
     }
 
     // 7. Header text.
@@ -480,29 +452,23 @@ void TztCustomExport::WriteDocumentBody(Document& Doc, const std::wstring& FileN
         std::wstring leadIn;
         if (rowNumbers) leadIn = CaptionLeadIn();
         switch (type) {
-            case xtHTML:
-                if (rowNumbers) Doc.lines.push_back(L"    <TD>&nbsp;</TD>");
-                if (!row.empty()) Doc.lines.push_back(row);
-                Doc.lines.push_back(L"   </TR>");
-                break;
-            case xtRTF:
-            case xtWord:
-                WriteStream(RTFRowStart(true) + (rowNumbers ? L" \\cell " : L"") + row + RTFRowEnd());
-                break;
-            case xtDIF:
-                Doc.lines.push_back(L"-1,0\r\nBOT" +
-                                    std::wstring(rowNumbers ? L"\r\n1,0\r\n\"\"" : L"") +
-                                    (row.empty() ? L"" : L"\r\n" + row));
-                ++Doc.tuples;
-                break;
-            case xtSYLK:
-                if (!row.empty()) Doc.lines.push_back(row);
-                break;
-            case xtExcel:
-                break;
-            default:
-                Doc.lines.push_back(leadIn + row);
-                break;
+        case xtHTML:
+            if (rowNumbers) Doc.lines.push_back(L"    <TD>&nbsp;</TD>");
+            if (!row.empty()) Doc.lines.push_back(row);
+            Doc.lines.push_back(L"   </TR>");
+            break;
+        case xtRTF:
+        case xtWord: WriteStream(RTFRowStart(true) + (rowNumbers ? L" \\cell " : L"") + row + RTFRowEnd()); break;
+        case xtDIF:
+            Doc.lines.push_back(L"-1,0\r\nBOT" + std::wstring(rowNumbers ? L"\r\n1,0\r\n\"\"" : L"") +
+                                (row.empty() ? L"" : L"\r\n" + row));
+            ++Doc.tuples;
+            break;
+        case xtSYLK:
+            if (!row.empty()) Doc.lines.push_back(row);
+            break;
+        case xtExcel: break;
+        default: Doc.lines.push_back(leadIn + row); break;
         }
     }
 
@@ -538,27 +504,22 @@ void TztCustomExport::WriteDocumentBody(Document& Doc, const std::wstring& FileN
         }
         const std::wstring row = WriteRow(values, false, rowNumbers);
         switch (type) {
-            case xtHTML:
-                Doc.lines.push_back(HTMLRowStart(false));
-                if (!row.empty()) Doc.lines.push_back(row);
-                Doc.lines.push_back(L"   </TR>");
-                break;
-            case xtRTF:
-            case xtWord:
-                WriteStream(RTFRowStart(false) + row + RTFRowEnd());
-                break;
-            case xtDIF:
-                Doc.lines.push_back(L"-1,0\r\nBOT" + (row.empty() ? L"" : L"\r\n" + row));
-                ++Doc.tuples;
-                break;
-            case xtSYLK:
-                if (!row.empty()) Doc.lines.push_back(row);
-                break;
-            case xtExcel:
-                break;
-            default:
-                Doc.lines.push_back(row);
-                break;
+        case xtHTML:
+            Doc.lines.push_back(HTMLRowStart(false));
+            if (!row.empty()) Doc.lines.push_back(row);
+            Doc.lines.push_back(L"   </TR>");
+            break;
+        case xtRTF:
+        case xtWord: WriteStream(RTFRowStart(false) + row + RTFRowEnd()); break;
+        case xtDIF:
+            Doc.lines.push_back(L"-1,0\r\nBOT" + (row.empty() ? L"" : L"\r\n" + row));
+            ++Doc.tuples;
+            break;
+        case xtSYLK:
+            if (!row.empty()) Doc.lines.push_back(row);
+            break;
+        case xtExcel: break;
+        default: Doc.lines.push_back(row); break;
         }
         ++currentRow_;
         ++exportedCount_;
@@ -581,10 +542,8 @@ void TztCustomExport::WriteDocumentBody(Document& Doc, const std::wstring& FileN
         if (!line.empty()) Doc.lines.push_back(line);
         for (const std::wstring& text : Doc.workLines) Doc.lines.push_back(text);
         if (options_.Contains(xoShowExportDate)) {
-            if (IsRTF(type))
-                Doc.workLines.push_back(CreatedLine());
-            else
-                Doc.lines.push_back(CreatedLine());
+            if (IsRTF(type)) Doc.workLines.push_back(CreatedLine());
+            else Doc.lines.push_back(CreatedLine());
         }
     }
 
@@ -606,35 +565,29 @@ void TztCustomExport::WriteDocumentBody(Document& Doc, const std::wstring& FileN
 
     // 14. Tail and save; 15. the clipboard.
     switch (type) {
-        case xtHTML:
-            WriteHTMLTail(FileName);
-            break;
-        case xtRTF:
-        case xtWord:
-            WriteStream(L"}}");
-            outputStream_->SaveToFile(FileName);
-            break;
-        case xtDIF:
-            Doc.lines.push_back(L"-1,0");
-            Doc.lines.push_back(L"EOD");
-            Doc.lines[Doc.tuplesLine] = L"0," + std::to_wstring(Doc.tuples);
-            SaveLines(FileName, false);
-            break;
-        case xtSYLK:
-            Doc.lines.push_back(L"E");
-            SaveLines(FileName, false);
-            break;
-        case xtExcel:
-            if (excel_->Protected()) excelWriter_->WriteProtect(true);
-            excelWriter_->EndFile();
-            excelWriter_->SaveToFile();
-            break;
-        case xtClipboard:
-            PutOnClipboard();
-            break;
-        default:
-            SaveLines(FileName, true);
-            break;
+    case xtHTML: WriteHTMLTail(FileName); break;
+    case xtRTF:
+    case xtWord:
+        WriteStream(L"}}");
+        outputStream_->SaveToFile(FileName);
+        break;
+    case xtDIF:
+        Doc.lines.push_back(L"-1,0");
+        Doc.lines.push_back(L"EOD");
+        Doc.lines[Doc.tuplesLine] = L"0," + std::to_wstring(Doc.tuples);
+        SaveLines(FileName, false);
+        break;
+    case xtSYLK:
+        Doc.lines.push_back(L"E");
+        SaveLines(FileName, false);
+        break;
+    case xtExcel:
+        if (excel_->Protected()) excelWriter_->WriteProtect(true);
+        excelWriter_->EndFile();
+        excelWriter_->SaveToFile();
+        break;
+    case xtClipboard: PutOnClipboard(); break;
+    default: SaveLines(FileName, true); break;
     }
     written_ = true;
 }

@@ -13,20 +13,11 @@ std::wstring Escape(const std::wstring& Text) {
     out.reserve(Text.size());
     for (wchar_t c : Text) {
         switch (c) {
-            case L'&':
-                out += L"&amp;";
-                break;
-            case L'<':
-                out += L"&lt;";
-                break;
-            case L'>':
-                out += L"&gt;";
-                break;
-            case L'"':
-                out += L"&quot;";
-                break;
-            default:
-                out += c;
+        case L'&': out += L"&amp;"; break;
+        case L'<': out += L"&lt;"; break;
+        case L'>': out += L"&gt;"; break;
+        case L'"': out += L"&quot;"; break;
+        default: out += c;
         }
     }
     return out;
@@ -42,18 +33,12 @@ std::wstring Hex6(unsigned Value) {
 
 std::wstring ztHTMLCharsetName(unsigned CodePage) {
     switch (CodePage) {
-        case 932:
-            return L"shift_jis";
-        case 936:
-            return L"gbk";
-        case 949:
-            return L"euc-kr";
-        case 950:
-            return L"big5";
-        case 65001:
-            return L"utf-8";
-        default:
-            return L"windows-" + std::to_wstring(CodePage);
+    case 932: return L"shift_jis";
+    case 936: return L"gbk";
+    case 949: return L"euc-kr";
+    case 950: return L"big5";
+    case 65001: return L"utf-8";
+    default: return L"windows-" + std::to_wstring(CodePage);
     }
 }
 
@@ -67,17 +52,17 @@ std::wstring TztCustomExport::GetHTMLColor(int Kind) const {
         const TztHTMLColors* c = html_->CustomColors();
         fw::TColor color = 0;
         switch (Kind) {
-            case 0: color = c->ActiveLink(); break;
-            case 1: color = c->Background(); break;
-            case 2: color = c->DefaultLink(); break;
-            case 3: color = c->DefaultText(); break;
-            case 4: color = c->VisitedLink(); break;
-            case 5: color = c->HeaderBackground(); break;
-            case 6: color = c->HeadersFontColor(); break;
-            case 7: color = c->TableBackground(); break;
-            case 8: color = c->TableOddBackground(); break;
-            case 9: color = c->TableFontColor(); break;
-            default: break;
+        case 0: color = c->ActiveLink(); break;
+        case 1: color = c->Background(); break;
+        case 2: color = c->DefaultLink(); break;
+        case 3: color = c->DefaultText(); break;
+        case 4: color = c->VisitedLink(); break;
+        case 5: color = c->HeaderBackground(); break;
+        case 6: color = c->HeadersFontColor(); break;
+        case 7: color = c->TableBackground(); break;
+        case 8: color = c->TableOddBackground(); break;
+        case 9: color = c->TableFontColor(); break;
+        default: break;
         }
         // A colour value keeps red in its low byte: written red first.
         const unsigned v = unsigned(color);
@@ -85,14 +70,12 @@ std::wstring TztCustomExport::GetHTMLColor(int Kind) const {
     }
     if (Kind < 0 || Kind > 9) return Hex6(0);
     // The template texts are written as they read.
-    return Hex6(ztColorTextValue(ztResourceText(SztHTMLColorFirst + unsigned(tmpl) * 10 + unsigned(Kind))) &
-                0xFFFFFF);
+    return Hex6(ztColorTextValue(ztResourceText(SztHTMLColorFirst + unsigned(tmpl) * 10 + unsigned(Kind))) & 0xFFFFFF);
 }
 
 std::wstring TztCustomExport::GetHTMLFontFace(int Kind) const {
     if (html_->Template() == ctCustom)
-        return Kind == 0 ? html_->CustomColors()->DefaultFontFace()
-                         : html_->CustomColors()->TableFontFace();
+        return Kind == 0 ? html_->CustomColors()->DefaultFontFace() : html_->CustomColors()->TableFontFace();
     return ztResourceText(SztDefaultFontFace);
 }
 
@@ -110,18 +93,14 @@ void TztCustomExport::WriteHTMLHead() {
     lines.push_back(L" <HEAD>");
     doc_->metaLine = lines.size();
     lines.push_back(ztHTMLMetaLine(L"utf-8"));
-    lines.push_back(L"  <META NAME = \"GENERATOR\" CONTENT = \"Zettel's Export Components " + Version() +
-                    L"\">");
+    lines.push_back(L"  <META NAME = \"GENERATOR\" CONTENT = \"Zettel's Export Components " + Version() + L"\">");
     lines.push_back(L"  <META NAME = \"Author\" CONTENT = \"Dovrelanz\" >");
     lines.push_back(L"  <META NAME = \"Description\" CONTENT = \"https://dovrelanz.example/\">");
-    if (html_->Options().Contains(hoDisplayTitle))
-        lines.push_back(L"  <TITLE>" + Escape(html_->Title()) + L"</TITLE>");
+    if (html_->Options().Contains(hoDisplayTitle)) lines.push_back(L"  <TITLE>" + Escape(html_->Title()) + L"</TITLE>");
     lines.push_back(L" </HEAD>");
-    lines.push_back(L" <BODY BGCOLOR=\"" + GetHTMLColor(1) + L"\" LINK=\"" + GetHTMLColor(2) +
-                    L"\" ALINK=\"" + GetHTMLColor(0) + L"\" VLINK=\"" + GetHTMLColor(4) +
-                    L"\" TEXT=\"" + GetHTMLColor(3) + L"\">");
-    lines.push_back(L" <FONT COLOR=\"" + GetHTMLColor(3) + L"\" FACE=\"" + Escape(GetHTMLFontFace(0)) +
-                    L"\">");
+    lines.push_back(L" <BODY BGCOLOR=\"" + GetHTMLColor(1) + L"\" LINK=\"" + GetHTMLColor(2) + L"\" ALINK=\"" +
+                    GetHTMLColor(0) + L"\" VLINK=\"" + GetHTMLColor(4) + L"\" TEXT=\"" + GetHTMLColor(3) + L"\">");
+    lines.push_back(L" <FONT COLOR=\"" + GetHTMLColor(3) + L"\" FACE=\"" + Escape(GetHTMLFontFace(0)) + L"\">");
 }
 
 void TztCustomExport::WriteHTMLTableOpening(bool WithCaptionRow) {
@@ -129,8 +108,7 @@ void TztCustomExport::WriteHTMLTableOpening(bool WithCaptionRow) {
     const bool grid = html_->Options().Contains(hoShowGridLines);
     lines.push_back(std::wstring(L"  <TABLE WIDTH=\"100%\" CELLPADDING=\"4\" CELLSPACING=\"0\"") +
                     (grid ? L" BORDER=\"1\"" : L"") + L" BGCOLOR=\"" + GetHTMLColor(7) + L"\">");
-    std::wstring font =
-        L"  <FONT COLOR=\"" + GetHTMLColor(9) + L"\" FACE=\"" + Escape(GetHTMLFontFace(1)) + L"\">";
+    std::wstring font = L"  <FONT COLOR=\"" + GetHTMLColor(9) + L"\" FACE=\"" + Escape(GetHTMLFontFace(1)) + L"\">";
     if (WithCaptionRow) font += L"\r\n   <TR BGCOLOR=\"" + GetHTMLColor(5) + L"\">";
     lines.push_back(font);
 }
@@ -141,8 +119,7 @@ std::wstring TztCustomExport::HTMLRowStart(bool IsHeader) const {
     return L"   <TR>";
 }
 
-std::wstring TztCustomExport::WriteHTMLCells(const TztValues& Values, bool IsHeader,
-                                             bool RowNumbers) {
+std::wstring TztCustomExport::WriteHTMLCells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
     std::wstring row;
     auto addLine = [&row](const std::wstring& line) {
         if (!row.empty()) row += L"\r\n";
@@ -157,10 +134,10 @@ std::wstring TztCustomExport::WriteHTMLCells(const TztValues& Values, bool IsHea
         std::wstring align;
         if (options_.Contains(xoUseAlignments)) {
             switch (ColumnAlignment(int(col))) {
-                case 1: align = L" ALIGN=\"Left\" "; break;
-                case 2: align = L" ALIGN=\"Right\" "; break;
-                case 3: align = L" ALIGN=\"Center\" "; break;
-                default: break;
+            case 1: align = L" ALIGN=\"Left\" "; break;
+            case 2: align = L" ALIGN=\"Right\" "; break;
+            case 3: align = L" ALIGN=\"Center\" "; break;
+            default: break;
             }
         }
         const TztVariant& value = Values[col];
@@ -168,12 +145,10 @@ std::wstring TztCustomExport::WriteHTMLCells(const TztValues& Values, bool IsHea
         std::wstring text;
         if (!value.IsNull() && autoLink && IsLink(value.AsString()))
             text = L"<A HREF=\"" + Escape(value.AsString()) + L"\">" + Escape(cell) + L"</A>";
-        else
-            text = Escape(cell);
+        else text = Escape(cell);
         if (text.empty()) text = L"&nbsp;";
         std::wstring width;
-        if (int(col) < columnWidths_->Count())
-            width = L" WIDTH=\"" + Escape(columnWidths_->Strings(int(col))) + L"\"";
+        if (int(col) < columnWidths_->Count()) width = L" WIDTH=\"" + Escape(columnWidths_->Strings(int(col))) + L"\"";
         if (IsHeader) {
             const std::wstring color = GetHTMLColor(6);
             if (bold)

@@ -63,20 +63,19 @@ fw::TColor TztCustomExport::GetRTFColor(int Kind) const {
     if (tmpl == rtCustom) {
         const TztRTFColors* s = docRtf_->CustomSettings();
         switch (Kind) {
-            case 0: return s->DefaultFont()->Color();
-            case 1: return s->HeaderFont()->Color();
-            case 2: return s->TableFont()->Color();
-            case 3: return s->TableBackground();
-            case 4: return s->HeaderBackground();
-            case 5: return s->TableOddBackground();
-            default: return 0;
+        case 0: return s->DefaultFont()->Color();
+        case 1: return s->HeaderFont()->Color();
+        case 2: return s->TableFont()->Color();
+        case 3: return s->TableBackground();
+        case 4: return s->HeaderBackground();
+        case 5: return s->TableOddBackground();
+        default: return 0;
         }
     }
     // The templates' font colours but the header's are black.
     static constexpr int kSlot[] = {-1, 0, -1, 1, 2, 3};
     if (Kind < 0 || Kind > 5 || kSlot[Kind] < 0) return 0;
-    return fw::TColor(ztColorTextValue(
-        ztResourceText(SztRTFColorFirst + unsigned(tmpl) * 4 + unsigned(kSlot[Kind]))));
+    return fw::TColor(ztColorTextValue(ztResourceText(SztRTFColorFirst + unsigned(tmpl) * 4 + unsigned(kSlot[Kind]))));
 }
 
 std::wstring TztCustomExport::WriteRTFColor(int Kind) const {
@@ -95,19 +94,17 @@ std::wstring TztCustomExport::WriteRTFFontTable(int Index, fw::TFont* Font) cons
     }
     const wchar_t* family = L"froman";
     switch (tm.tmPitchAndFamily & 0xF0) {
-        case FF_DONTCARE: family = L"fdontcare"; break;
-        case FF_SWISS: family = L"fswiss"; break;
-        case FF_MODERN: family = L"fmodern"; break;
-        case FF_SCRIPT: family = L"fscript"; break;
-        case FF_DECORATIVE: family = L"fdecorative"; break;
-        default: break;
+    case FF_DONTCARE: family = L"fdontcare"; break;
+    case FF_SWISS: family = L"fswiss"; break;
+    case FF_MODERN: family = L"fmodern"; break;
+    case FF_SCRIPT: family = L"fscript"; break;
+    case FF_DECORATIVE: family = L"fdecorative"; break;
+    default: break;
     }
     const unsigned cs = tm.tmCharSet;
-    const std::wstring charset = (cs == 0 || cs == 2 || cs == 128 || cs == 255)
-                                     ? L"fcharset" + std::to_wstring(cs)
-                                     : std::wstring(L"fcharset1");
-    return L"{\\f" + std::to_wstring(Index) + L"\\" + family + L"\\" + charset + L" " +
-           RtfEscape(Font->Name()) + L";}";
+    const std::wstring charset =
+        (cs == 0 || cs == 2 || cs == 128 || cs == 255) ? L"fcharset" + std::to_wstring(cs) : std::wstring(L"fcharset1");
+    return L"{\\f" + std::to_wstring(Index) + L"\\" + family + L"\\" + charset + L" " + RtfEscape(Font->Name()) + L";}";
 }
 
 std::wstring TztCustomExport::GetRTFFontStyle(fw::TFont* Font) {
@@ -133,9 +130,8 @@ void TztCustomExport::WriteRTFHead() {
     head += L"}\r\n{\\colortbl";
     for (int kind : {0, 1, 2, 4, 3, 5}) head += WriteRTFColor(kind);
     head += L"}\r\n";
-    head += L"\\margl" + std::to_wstring(docRtf_->LeftMargin()) + L"\\margr" +
-            std::to_wstring(docRtf_->RightMargin()) + L"\\margt" + std::to_wstring(docRtf_->TopMargin()) +
-            L"\\margb" + std::to_wstring(docRtf_->BottomMargin());
+    head += L"\\margl" + std::to_wstring(docRtf_->LeftMargin()) + L"\\margr" + std::to_wstring(docRtf_->RightMargin()) +
+            L"\\margt" + std::to_wstring(docRtf_->TopMargin()) + L"\\margb" + std::to_wstring(docRtf_->BottomMargin());
     WriteStream(head);
 }
 
@@ -167,17 +163,17 @@ std::wstring TztCustomExport::RTFRowStart(bool IsHeader) const {
     for (bool exported : doc_->exported) cells += exported ? 1 : 0;
     if (options_.Contains(xoRowNumbers)) ++cells;
     const bool grid = docRtf_->Options().Contains(roShowGridLines);
-    const wchar_t* shading = IsHeader ? L" \\clcbpat3"
-                             : (docRtf_->Options().Contains(roOddRowColoring) && currentRow_ % 2 == 1)
-                                 ? L" \\clcbpat5"
-                                 : L" \\clcbpat4";
+    const wchar_t* shading = IsHeader                                                                  ? L" \\clcbpat3"
+                             : (docRtf_->Options().Contains(roOddRowColoring) && currentRow_ % 2 == 1) ? L" \\clcbpat5"
+                                                                                                       : L" \\clcbpat4";
     const double ppi = fw::ScreenPixelsPerInch();
     std::wstring row = L"\\trowd\\trgaph108\\trrh260\\trleft0";
     for (int i = 0; i < cells; ++i) {
         row += L"\\clvertalc";
         if (grid)
-            row += L"\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
-                   L"\\clbrdrr\\brdrs\\brdrw10";
+            row +=
+                L"\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                L"\\clbrdrr\\brdrs\\brdrw10";
         row += shading;
         // Rounded to the nearest, a half to the even one.
         const double edge = std::nearbyint((i + 1) * 100.0 / ppi * docRtf_->CellWidth());
@@ -185,10 +181,8 @@ std::wstring TztCustomExport::RTFRowStart(bool IsHeader) const {
     }
     row += L"\\pard\\ri-123\\nowidctlpar\\widctlpar\\intbl\\adjustright";
     const TztRTFColors* s = docRtf_->CustomSettings();
-    if (IsHeader)
-        row += L" {\\f1" + GetRTFFontStyle(s->HeaderFont()) + L"\\cf1\\cgrid0 ";
-    else
-        row += L" {\\f2" + GetRTFFontStyle(s->TableFont()) + L"\\cf2\\cgrid0 ";
+    if (IsHeader) row += L" {\\f1" + GetRTFFontStyle(s->HeaderFont()) + L"\\cf1\\cgrid0 ";
+    else row += L" {\\f2" + GetRTFFontStyle(s->TableFont()) + L"\\cf2\\cgrid0 ";
     return row;
 }
 
@@ -196,8 +190,7 @@ std::wstring TztCustomExport::RTFRowEnd() const {
     return L"}\\pard \\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row}\r\n";
 }
 
-std::wstring TztCustomExport::WriteRTFCells(const TztValues& Values, bool IsHeader,
-                                            bool RowNumbers) {
+std::wstring TztCustomExport::WriteRTFCells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
     std::wstring row;
     if (RowNumbers && !IsHeader) row += RtfEscape(RowNumberText(exportedCount_ + 1)) + L"\\cell ";
     for (size_t col = 0; col < Values.size(); ++col) {
@@ -205,10 +198,10 @@ std::wstring TztCustomExport::WriteRTFCells(const TztValues& Values, bool IsHead
         std::wstring align;
         if (options_.Contains(xoUseAlignments)) {
             switch (ColumnAlignment(int(col))) {
-                case 1: align = L"\\ql "; break;
-                case 2: align = L"\\qr "; break;
-                case 3: align = L"\\qc "; break;
-                default: break;
+            case 1: align = L"\\ql "; break;
+            case 2: align = L"\\qr "; break;
+            case 3: align = L"\\qc "; break;
+            default: break;
             }
         }
         row += align + RtfEscape(CellText(Values[col], GetColumnWidth(int(col)))) + L"\\cell ";

@@ -48,9 +48,8 @@ protected:
     std::wstring ClassName() const override { return L"TztHTMLColors"; }
 
 private:
-    fw::TColor background_, defaultLink_, visitedLink_, activeLink_, defaultText_,
-        tableFontColor_, tableBackground_, tableOddBackground_, headerBackground_,
-        headersFontColor_;
+    fw::TColor background_, defaultLink_, visitedLink_, activeLink_, defaultText_, tableFontColor_, tableBackground_,
+        tableOddBackground_, headerBackground_, headersFontColor_;
     std::wstring defaultFontFace_, tableFontFace_;
 };
 
@@ -102,8 +101,7 @@ protected:
     std::wstring ClassName() const override { return L"TztHTMLOptions"; }
 
 private:
-    TztExportHTMLOptionSet options_{hoShowGridLines, hoBoldHeaders, hoAutoLink, hoOddRowColoring,
-                                    hoDisplayTitle};
+    TztExportHTMLOptionSet options_{hoShowGridLines, hoBoldHeaders, hoAutoLink, hoOddRowColoring, hoDisplayTitle};
     std::unique_ptr<TztHTMLColors> customColors_;
     TztHTMLExtension extension_ = exHTML;
     TztHTMLColorTemplate template_ = ctStandard;
@@ -262,7 +260,8 @@ protected:
     std::wstring ClassName() const override { return L"TztMessagesOptions"; }
 
 private:
-    std::wstring caption_, copiedToClipboard_, createdText_, text_, trueText_, falseText_, exportCaption_, cancelCaption_, saveTitle_, selectFormat_, exportToFile_, viewOnly_;
+    std::wstring caption_, copiedToClipboard_, createdText_, text_, trueText_, falseText_, exportCaption_,
+        cancelCaption_, saveTitle_, selectFormat_, exportToFile_, viewOnly_;
     int height_ = 80;
     int width_ = 300;
     std::unique_ptr<TztDocumentFilter> documentFilter_;

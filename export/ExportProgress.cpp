@@ -44,7 +44,9 @@ Tfrm_ProgressForm::Tfrm_ProgressForm(fw::TComponent* AOwner) : fw::TComponent(AO
     height_ = clientHeight_ + frame.cy;
 }
 
-Tfrm_ProgressForm::~Tfrm_ProgressForm() { DestroyWindows(); }
+Tfrm_ProgressForm::~Tfrm_ProgressForm() {
+    DestroyWindows();
+}
 
 int Tfrm_ProgressForm::LabelHeight() const {
     // The label is as high as a line of its font ("MS Sans Serif", height -11).
@@ -58,8 +60,7 @@ int Tfrm_ProgressForm::LabelHeight() const {
     return height;
 }
 
-void Tfrm_ProgressForm::Start(const std::wstring& Caption, const std::wstring& Text, int Width,
-                              int Height, int Max) {
+void Tfrm_ProgressForm::Start(const std::wstring& Caption, const std::wstring& Text, int Width, int Height, int Max) {
     const SIZE frame = FrameSize();
     caption_ = Caption;
     width_ = Width;
@@ -111,7 +112,9 @@ void Tfrm_ProgressForm::Finish() {
     if (window_) ShowWindow(window_, SW_HIDE);
 }
 
-bool Tfrm_ProgressForm::Showing() const { return window_ && IsWindowVisible(window_); }
+bool Tfrm_ProgressForm::Showing() const {
+    return window_ && IsWindowVisible(window_);
+}
 
 void Tfrm_ProgressForm::CreateWindows() {
     if (window_) return;
@@ -123,14 +126,14 @@ void Tfrm_ProgressForm::CreateWindows() {
     (void)commonControls;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // Without a display there is no window; the export goes on without it.
-    window_ = CreateWindowExW(kExStyle, kClassName, caption_.c_str(), kStyle, 0, 0, width_, height_,
-                              nullptr, nullptr, instance, nullptr);
+    window_ = CreateWindowExW(kExStyle, kClassName, caption_.c_str(), kStyle, 0, 0, width_, height_, nullptr, nullptr,
+                              instance, nullptr);
     if (!window_) return;
     font_.reset(DesignFont());
     label_ = CreateWindowExW(0, L"STATIC", labelText_.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 8, 8,
                              clientWidth_ - 16, LabelHeight(), window_, nullptr, instance, nullptr);
-    bar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, barLeft_, barTop_, barWidth_,
-                           barHeight_, window_, nullptr, instance, nullptr);
+    bar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, barLeft_, barTop_, barWidth_, barHeight_,
+                           window_, nullptr, instance, nullptr);
     if (label_ && font_) SendMessageW(label_, WM_SETFONT, WPARAM(font_.get()), FALSE);
 }
 

@@ -10,7 +10,11 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_DLGMODALFRAME;
 const wchar_t kClassName[] = L"Tfrm_Selection";
 constexpr int kImageSize = 31;
-enum : int { idExport = IDOK, idCancel = IDCANCEL, idIcon = 100 };
+enum : int {
+    idExport = IDOK,
+    idCancel = IDCANCEL,
+    idIcon = 100
+};
 
 // Each image: a page with a coloured band and the format family's short name.
 struct ImageDesign {
@@ -18,9 +22,8 @@ struct ImageDesign {
     const wchar_t* label;
 };
 constexpr ImageDesign kImages[8] = {
-    {RGB(128, 0, 128), L"RTF"}, {RGB(0, 128, 0), L"CSV"},   {RGB(0, 64, 160), L"HTM"},
-    {RGB(96, 96, 96), L"TXT"},  {RGB(0, 0, 192), L"DOC"},   {RGB(0, 128, 64), L"XLS"},
-    {RGB(160, 96, 0), L"TAB"},  {RGB(192, 0, 0), L"CLP"},
+    {RGB(128, 0, 128), L"RTF"}, {RGB(0, 128, 0), L"CSV"},  {RGB(0, 64, 160), L"HTM"}, {RGB(96, 96, 96), L"TXT"},
+    {RGB(0, 0, 192), L"DOC"},   {RGB(0, 128, 64), L"XLS"}, {RGB(160, 96, 0), L"TAB"}, {RGB(192, 0, 0), L"CLP"},
 };
 
 HBITMAP MakeImage(HDC screen, const ImageDesign& design) {
@@ -55,8 +58,8 @@ HBITMAP MakeImage(HDC screen, const ImageDesign& design) {
     return bitmap;
 }
 
-HWND Child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int x, int y,
-           int w, int h, int id, HFONT font) {
+HWND Child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int x, int y, int w, int h, int id,
+           HFONT font) {
     HWND wnd = CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
                                reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
     if (wnd && font) SendMessageW(wnd, WM_SETFONT, WPARAM(font), FALSE);
@@ -75,16 +78,16 @@ Tfrm_Selection::~Tfrm_Selection() {
 
 int Tfrm_Selection::ImageIndex(TztExportType Type) {
     switch (Type) {
-        case xtCSV: return 1;
-        case xtHTML: return 2;
-        case xtTXT: return 3;
-        case xtWord: return 4;
-        case xtExcel: return 5;
-        case xtTAB:
-        case xtDIF:
-        case xtSYLK: return 6;
-        case xtClipboard: return 7;
-        case xtRTF: return 0;
+    case xtCSV: return 1;
+    case xtHTML: return 2;
+    case xtTXT: return 3;
+    case xtWord: return 4;
+    case xtExcel: return 5;
+    case xtTAB:
+    case xtDIF:
+    case xtSYLK: return 6;
+    case xtClipboard: return 7;
+    case xtRTF: return 0;
     }
     return 0;
 }
@@ -123,24 +126,20 @@ HWND Tfrm_Selection::Handle() {
     RECT r{0, 0, DesignClientWidth, DesignClientHeight};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    window_ = CreateWindowExW(kExStyle, kClassName, DesignCaption, kStyle,
-                              (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+    window_ = CreateWindowExW(kExStyle, kClassName, DesignCaption, kStyle, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
     if (!window_) return nullptr;
     font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif"));
-    Child(window_, L"BUTTON", ztResourceText(SztExportButton), BS_DEFPUSHBUTTON | WS_TABSTOP, 240, 8, 75,
-          25, idExport, font_.get());
-    Child(window_, L"BUTTON", ztResourceText(SztCancelButton), BS_PUSHBUTTON | WS_TABSTOP, 240, 40, 75,
-          25, idCancel, font_.get());
-    Child(window_, L"BUTTON", ztResourceText(SztSelectFormat) + L" ", BS_GROUPBOX, 8, 8, 225, 113, 30,
+    Child(window_, L"BUTTON", ztResourceText(SztExportButton), BS_DEFPUSHBUTTON | WS_TABSTOP, 240, 8, 75, 25, idExport,
           font_.get());
-    Child(window_, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 16, 32, 209, 200, 31,
+    Child(window_, L"BUTTON", ztResourceText(SztCancelButton), BS_PUSHBUTTON | WS_TABSTOP, 240, 40, 75, 25, idCancel,
           font_.get());
-    Child(window_, L"BUTTON", ztResourceText(SztViewOnly), BS_AUTORADIOBUTTON | WS_TABSTOP, 16, 68, 150,
-          17, 10, font_.get());
-    Child(window_, L"BUTTON", ztResourceText(SztExportToFile), BS_AUTORADIOBUTTON, 16, 88, 150, 17, 20,
+    Child(window_, L"BUTTON", ztResourceText(SztSelectFormat) + L" ", BS_GROUPBOX, 8, 8, 225, 113, 30, font_.get());
+    Child(window_, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 16, 32, 209, 200, 31, font_.get());
+    Child(window_, L"BUTTON", ztResourceText(SztViewOnly), BS_AUTORADIOBUTTON | WS_TABSTOP, 16, 68, 150, 17, 10,
           font_.get());
+    Child(window_, L"BUTTON", ztResourceText(SztExportToFile), BS_AUTORADIOBUTTON, 16, 88, 150, 17, 20, font_.get());
     iconBox_ = Child(window_, L"STATIC", L"", SS_OWNERDRAW, 184, 72, 40, 40, idIcon, nullptr);
     return window_;
 }
@@ -173,31 +172,28 @@ LRESULT CALLBACK Tfrm_Selection::WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, L
     auto* self = reinterpret_cast<Tfrm_Selection*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
     if (self) {
         switch (Msg) {
-            case WM_COMMAND:
-                if (LOWORD(WParam) == idExport || LOWORD(WParam) == idCancel) {
-                    self->modalResult_ = LOWORD(WParam);
-                    return 0;
-                }
-                break;
-            case WM_CLOSE:
-                self->modalResult_ = IDCANCEL;
+        case WM_COMMAND:
+            if (LOWORD(WParam) == idExport || LOWORD(WParam) == idCancel) {
+                self->modalResult_ = LOWORD(WParam);
                 return 0;
-            case WM_DRAWITEM: {
-                auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(LParam);
-                if (item->CtlID == idIcon) {
-                    FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNFACE));
-                    if (self->OnPaintIcon) self->OnPaintIcon(item->hDC);
-                    return TRUE;
-                }
-                break;
             }
-            case WM_NCDESTROY:
-                self->window_ = nullptr;
-                self->iconBox_ = nullptr;
-                SetWindowLongPtrW(Wnd, GWLP_USERDATA, 0);
-                break;
-            default:
-                break;
+            break;
+        case WM_CLOSE: self->modalResult_ = IDCANCEL; return 0;
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(LParam);
+            if (item->CtlID == idIcon) {
+                FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNFACE));
+                if (self->OnPaintIcon) self->OnPaintIcon(item->hDC);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_NCDESTROY:
+            self->window_ = nullptr;
+            self->iconBox_ = nullptr;
+            SetWindowLongPtrW(Wnd, GWLP_USERDATA, 0);
+            break;
+        default: break;
         }
     }
     return DefWindowProcW(Wnd, Msg, WParam, LParam);

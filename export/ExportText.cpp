@@ -42,7 +42,9 @@ std::wstring CsvQuote(const std::wstring& S, bool Force) {
     return enclose ? L"\"" + result + L"\"" : result;
 }
 
-unsigned ztAnsiCodePage() { return GetACP(); }
+unsigned ztAnsiCodePage() {
+    return GetACP();
+}
 
 namespace {
 
@@ -63,8 +65,7 @@ bool Encode(unsigned codePage, const wchar_t* text, int length, std::string& out
     out.resize(size_t(size));
     BOOL usedDefault = FALSE;
     const bool canAsk = codePage != CP_UTF8 && codePage != CP_UTF7;
-    WideCharToMultiByte(codePage, flags, text, length, out.data(), size, nullptr,
-                        canAsk ? &usedDefault : nullptr);
+    WideCharToMultiByte(codePage, flags, text, length, out.data(), size, nullptr, canAsk ? &usedDefault : nullptr);
     if (usedDefault) return false;
     // The round trip is the final judge: a substitute that slipped through
     // (a best fit the system applied anyway) does not read back the same.
@@ -91,12 +92,9 @@ std::string ztToAnsi(const std::wstring& Text) {
     std::string piece;
     for (size_t i = 0; i < Text.size();) {
         size_t n = 1;
-        if (IS_HIGH_SURROGATE(Text[i]) && i + 1 < Text.size() && IS_LOW_SURROGATE(Text[i + 1]))
-            n = 2;
-        if (Encode(codePage, Text.data() + i, int(n), piece))
-            out += piece;
-        else
-            out += '?';
+        if (IS_HIGH_SURROGATE(Text[i]) && i + 1 < Text.size() && IS_LOW_SURROGATE(Text[i + 1])) n = 2;
+        if (Encode(codePage, Text.data() + i, int(n), piece)) out += piece;
+        else out += '?';
         i += n;
     }
     return out;
@@ -105,12 +103,9 @@ std::string ztToAnsi(const std::wstring& Text) {
 std::string ztToUtf8(const std::wstring& Text) {
     std::string out;
     if (Text.empty()) return out;
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr);
     out.resize(size_t(size > 0 ? size : 0));
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), out.data(), size, nullptr,
-                            nullptr);
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), out.data(), size, nullptr, nullptr);
     return out;
 }
 

@@ -44,22 +44,22 @@ constexpr BuiltIn kTexts[] = {
 // Background, DefaultLink, DefaultText, VisitedLink, HeaderBackground,
 // HeadersFontColor, TableBackground, TableOddBackground, TableFontColor.
 constexpr const wchar_t* kHTMLColors[8][10] = {
-    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$00000000", L"$00FFFF00", L"$00336699",
-     L"$00FFFFFF", L"$00FFFFCF", L"$00FFFFFF", L"$00000000"},
-    {L"$00BBBBBB", L"$00FFFFFF", L"$00AAAAAA", L"$00000000", L"$00DDDDDD", L"$00000000",
-     L"$00FFFFFF", L"$00FFFFFF", L"$00F3F3F3", L"$00000000"},
-    {L"$00FF0000", L"$00339966", L"$000066CC", L"$00000000", L"$00923FC1", L"$00000000",
-     L"$00FF0000", L"$00006BCE", L"$00007AEC", L"$00FFFFFF"},
-    {L"$00FF0000", L"$00339966", L"$000066CC", L"$00000000", L"$00923FC1", L"$00CC0033",
-     L"$00FFFFFF", L"$00FFFFFF", L"$00FAF100", L"$00FFFFFF"},
-    {L"$00FFFF00", L"$00317676", L"$00DDE760", L"$00FFE760", L"$00CCCC39", L"$003A9393",
-     L"$00FFFFFF", L"$00004040", L"$00000000", L"$00FFFFFF"},
-    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$00000000", L"$00FFFF00", L"$00808080",
-     L"$00FFFFFF", L"$00FFFFFF", L"$00EEEEEE", L"$00000000"},
-    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$00000000", L"$00AABBAA", L"$00CEC6B5",
-     L"$00000000", L"$00DEE7DE", L"$00FFFBF0", L"$00000080"},
-    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$005F605F", L"$00FFFF00", L"$00CFC890",
-     L"$00000000", L"$00FFFFFF", L"$00FFFFCF", L"$00000000"},
+    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$00000000", L"$00FFFF00", L"$00336699", L"$00FFFFFF", L"$00FFFFCF",
+     L"$00FFFFFF", L"$00000000"},
+    {L"$00BBBBBB", L"$00FFFFFF", L"$00AAAAAA", L"$00000000", L"$00DDDDDD", L"$00000000", L"$00FFFFFF", L"$00FFFFFF",
+     L"$00F3F3F3", L"$00000000"},
+    {L"$00FF0000", L"$00339966", L"$000066CC", L"$00000000", L"$00923FC1", L"$00000000", L"$00FF0000", L"$00006BCE",
+     L"$00007AEC", L"$00FFFFFF"},
+    {L"$00FF0000", L"$00339966", L"$000066CC", L"$00000000", L"$00923FC1", L"$00CC0033", L"$00FFFFFF", L"$00FFFFFF",
+     L"$00FAF100", L"$00FFFFFF"},
+    {L"$00FFFF00", L"$00317676", L"$00DDE760", L"$00FFE760", L"$00CCCC39", L"$003A9393", L"$00FFFFFF", L"$00004040",
+     L"$00000000", L"$00FFFFFF"},
+    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$00000000", L"$00FFFF00", L"$00808080", L"$00FFFFFF", L"$00FFFFFF",
+     L"$00EEEEEE", L"$00000000"},
+    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$00000000", L"$00AABBAA", L"$00CEC6B5", L"$00000000", L"$00DEE7DE",
+     L"$00FFFBF0", L"$00000080"},
+    {L"$00FF0000", L"$00FFFFFF", L"$000000FF", L"$005F605F", L"$00FFFF00", L"$00CFC890", L"$00000000", L"$00FFFFFF",
+     L"$00FFFFCF", L"$00000000"},
 };
 
 // RTF templates (blue, green, red), kinds header font, table background,
@@ -90,8 +90,7 @@ const wchar_t* BuiltInText(unsigned id) {
 std::wstring ztResourceText(unsigned Id) {
     // A translated table in the program's resources wins over the built-in text.
     const wchar_t* resource = nullptr;
-    const int length = LoadStringW(GetModuleHandleW(nullptr), Id,
-                                   reinterpret_cast<LPWSTR>(&resource), 0);
+    const int length = LoadStringW(GetModuleHandleW(nullptr), Id, reinterpret_cast<LPWSTR>(&resource), 0);
     if (length > 0 && resource) return std::wstring(resource, size_t(length));
     return BuiltInText(Id);
 }

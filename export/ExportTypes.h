@@ -46,23 +46,47 @@ private:
 };
 
 enum TztExportType {
-    xtHTML, xtExcel, xtWord, xtTXT, xtCSV, xtTAB, xtRTF, xtDIF, xtSYLK, xtClipboard
+    xtHTML,
+    xtExcel,
+    xtWord,
+    xtTXT,
+    xtCSV,
+    xtTAB,
+    xtRTF,
+    xtDIF,
+    xtSYLK,
+    xtClipboard
 };
 using TztExportTypeSet = TztSet<TztExportType>;
-inline constexpr TztExportTypeSet AllExportTypes{xtHTML, xtExcel, xtWord, xtTXT, xtCSV,
+inline constexpr TztExportTypeSet AllExportTypes{xtHTML, xtExcel, xtWord, xtTXT,  xtCSV,
                                                  xtTAB,  xtRTF,   xtDIF,  xtSYLK, xtClipboard};
 
-enum TztExportStyle { xsFile, xsView };
+enum TztExportStyle {
+    xsFile,
+    xsView
+};
 
 enum TztExportOption {
-    xoClipboardMessage, xoExportInvisibles, xoFooterLine, xoHeaderLine, xoRowNumbers,
-    xoShowExportDate, xoShowHeader, xoShowProgress, xoSelectedRowsOnly, xoTruncate,
+    xoClipboardMessage,
+    xoExportInvisibles,
+    xoFooterLine,
+    xoHeaderLine,
+    xoRowNumbers,
+    xoShowExportDate,
+    xoShowHeader,
+    xoShowProgress,
+    xoSelectedRowsOnly,
+    xoTruncate,
     xoUseAlignments
 };
 using TztExportOptionSet = TztSet<TztExportOption>;
 
 enum TztExportError {
-    xeInvalidFileName, xeFileExist, xeComponentIsNull, xeGeneralExportError, xeUserCancelled
+    xeInvalidFileName,
+    xeFileExist,
+    xeComponentIsNull,
+    xeGeneralExportError,
+    xeUserCancelled
 };
 
 // One row of the source: a value per column.
@@ -70,30 +94,61 @@ using TztValues = std::vector<TztVariant>;
 
 using TEventOnError = std::function<void(fw::TObject* Sender, TztExportError Error)>;
 using TEventOnGetExtension = std::function<void(fw::TObject* Sender, std::wstring& Extension)>;
-using TEventOnGetHeader =
-    std::function<void(fw::TObject* Sender, uint32_t RecordCount, std::wstring& Header)>;
-using TEventOnGetFooter =
-    std::function<void(fw::TObject* Sender, uint32_t RecordCount, std::wstring& Footer)>;
+using TEventOnGetHeader = std::function<void(fw::TObject* Sender, uint32_t RecordCount, std::wstring& Header)>;
+using TEventOnGetFooter = std::function<void(fw::TObject* Sender, uint32_t RecordCount, std::wstring& Footer)>;
 using TEventOnExport = std::function<void(fw::TObject* Sender, uint32_t Current, uint32_t Total,
                                           const TztValues& Values, bool& CanExport)>;
-using TEventOnFileExist = std::function<void(fw::TObject* Sender,
-                                             const std::wstring& OutputFileName,
-                                             bool& CanOverWrite)>;
+using TEventOnFileExist =
+    std::function<void(fw::TObject* Sender, const std::wstring& OutputFileName, bool& CanOverWrite)>;
 
 // Option sets of the formats (their classes hold them).
 enum TztExportHTMLOption {
-    hoShowGridLines, hoBoldHeaders, hoAutoLink, hoOddRowColoring, hoDisplayTitle
+    hoShowGridLines,
+    hoBoldHeaders,
+    hoAutoLink,
+    hoOddRowColoring,
+    hoDisplayTitle
 };
 using TztExportHTMLOptionSet = TztSet<TztExportHTMLOption>;
-enum TztHTMLExtension { exHTM, exHTML };
+enum TztHTMLExtension {
+    exHTM,
+    exHTML
+};
 enum TztHTMLColorTemplate {
-    ctStandard, ctBW, ctClassic, ctColorful, ctDark, ctGray, ctMSMoney, ctOlive, ctCustom
+    ctStandard,
+    ctBW,
+    ctClassic,
+    ctColorful,
+    ctDark,
+    ctGray,
+    ctMSMoney,
+    ctOlive,
+    ctCustom
 };
 
-enum TztExportRTFOption { roShowGridLines, roOddRowColoring };
+enum TztExportRTFOption {
+    roShowGridLines,
+    roOddRowColoring
+};
 using TztExportRTFOptionSet = TztSet<TztExportRTFOption>;
-enum TztRTFColorTemplate { rtStandard, rtClassic, rtColorful, rtGray, rtCustom };
+enum TztRTFColorTemplate {
+    rtStandard,
+    rtClassic,
+    rtColorful,
+    rtGray,
+    rtCustom
+};
 
-enum TztExcelVersion { xls21, xls30, xls40, xls50 };
-enum TztExportExcelOption { reCellsAsText, reSetColumnWidths, reSetMargins, reUseBorders };
+enum TztExcelVersion {
+    xls21,
+    xls30,
+    xls40,
+    xls50
+};
+enum TztExportExcelOption {
+    reCellsAsText,
+    reSetColumnWidths,
+    reSetMargins,
+    reUseBorders
+};
 using TztExportExcelOptionSet = TztSet<TztExportExcelOption>;

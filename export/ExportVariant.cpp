@@ -44,28 +44,21 @@ bool TztVariant::IsText() const {
 
 std::wstring TztVariant::AsString() const {
     switch (type_) {
-        case varEmpty:
-        case varNull:
-            return L"";
-        case varSmallint:
-        case varInteger:
-        case varShortInt:
-        case varByte:
-        case varWord:
-        case varLongWord:
-        case varInt64:
-            return std::to_wstring(int_);
-        case varUInt64:
-            return std::to_wstring(uint64_t(int_));
-        case varSingle:
-        case varDouble:
-        case varCurrency:
-            return fw::FloatToStr(double_);
-        case varDate:
-            return fw::DateTimeToStr(double_);
-        case varBoolean:
-            return int_ ? L"True" : L"False";
-        default:
-            return text_;
+    case varEmpty:
+    case varNull: return L"";
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64: return std::to_wstring(int_);
+    case varUInt64: return std::to_wstring(uint64_t(int_));
+    case varSingle:
+    case varDouble:
+    case varCurrency: return fw::FloatToStr(double_);
+    case varDate: return fw::DateTimeToStr(double_);
+    case varBoolean: return int_ ? L"True" : L"False";
+    default: return text_;
     }
 }

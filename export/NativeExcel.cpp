@@ -12,10 +12,9 @@ namespace {
 
 constexpr uint16_t kWriterVersion = 281;  // shown as "1.25"
 
-constexpr uint16_t kBOF = 0x0009, kDimensions = 0x0000, kBlank = 0x0001, kInteger = 0x0002,
-                   kNumber = 0x0003, kLabel = 0x0004, kBoolErr = 0x0005, kEOF = 0x000A,
-                   kProtect = 0x0012, kHeader = 0x0014, kFooter = 0x0015, kColWidth = 0x0024,
-                   kFont = 0x0031, kCodePage = 0x0042, kXF = 0x0043;
+constexpr uint16_t kBOF = 0x0009, kDimensions = 0x0000, kBlank = 0x0001, kInteger = 0x0002, kNumber = 0x0003,
+                   kLabel = 0x0004, kBoolErr = 0x0005, kEOF = 0x000A, kProtect = 0x0012, kHeader = 0x0014,
+                   kFooter = 0x0015, kColWidth = 0x0024, kFont = 0x0031, kCodePage = 0x0042, kXF = 0x0043;
 
 // Texts of the 8-bit records: the code page's characters, at most 255 bytes,
 // never cut inside a double-byte character.
@@ -111,7 +110,9 @@ void TztNativeExcel::EndFile() {
     state_ = 2;
 }
 
-void TztNativeExcel::SaveToFile() { stream_->SaveToFile(fileName_); }
+void TztNativeExcel::SaveToFile() {
+    stream_->SaveToFile(fileName_);
+}
 
 void TztNativeExcel::WriteRecordHeader(uint16_t Code, uint16_t Length) {
     if (state_ == 2) BeginFile();
@@ -121,40 +122,39 @@ void TztNativeExcel::WriteRecordHeader(uint16_t Code, uint16_t Length) {
 
 void TztNativeExcel::MoveCursor() {
     switch (moveAfterEnter_) {
-        case maNone:
-            break;
-        case maUp:
-            if (row_ > 1) {
-                --row_;
-            } else if (column_ > 1) {
-                row_ = lastRow_;
-                --column_;
-            }
-            break;
-        case maDown:
-            if (row_ < lastRow_) {
-                ++row_;
-            } else if (column_ < lastColumn_) {
-                row_ = 1;
-                ++column_;
-            }
-            break;
-        case maLeft:
-            if (column_ > 1) {
-                --column_;
-            } else if (row_ > 1) {
-                column_ = lastColumn_;
-                --row_;
-            }
-            break;
-        case maRight:
-            if (column_ < lastColumn_) {
-                ++column_;
-            } else if (row_ < lastRow_) {
-                column_ = 1;
-                ++row_;
-            }
-            break;
+    case maNone: break;
+    case maUp:
+        if (row_ > 1) {
+            --row_;
+        } else if (column_ > 1) {
+            row_ = lastRow_;
+            --column_;
+        }
+        break;
+    case maDown:
+        if (row_ < lastRow_) {
+            ++row_;
+        } else if (column_ < lastColumn_) {
+            row_ = 1;
+            ++column_;
+        }
+        break;
+    case maLeft:
+        if (column_ > 1) {
+            --column_;
+        } else if (row_ > 1) {
+            column_ = lastColumn_;
+            --row_;
+        }
+        break;
+    case maRight:
+        if (column_ < lastColumn_) {
+            ++column_;
+        } else if (row_ < lastRow_) {
+            column_ = 1;
+            ++row_;
+        }
+        break;
     }
 }
 
@@ -185,7 +185,9 @@ void TztNativeExcel::WriteCellStart(uint16_t Code, uint16_t DataLength) {
     Put(attributes, 3);
 }
 
-void TztNativeExcel::WriteBlank() { WriteCellStart(kBlank, 7); }
+void TztNativeExcel::WriteBlank() {
+    WriteCellStart(kBlank, 7);
+}
 
 void TztNativeExcel::WriteInteger(uint16_t Value) {
     WriteCellStart(kInteger, 9);
@@ -218,47 +220,30 @@ void TztNativeExcel::WriteBoolErr(int Index) {
 
 void TztNativeExcel::WriteVariantCell(const TztVariant& Value) {
     switch (Value.VarType()) {
-        case varEmpty:
-            WriteBlank();
-            break;
-        case varNull:
-            WriteBoolErr(2);
-            break;
-        case varSmallint:
-        case varInteger:
-        case varByte:
-            // The INTEGER record holds 16 unsigned bits; anything else is a number.
-            if (Value.AsInteger() >= 0 && Value.AsInteger() <= 0xFFFF)
-                WriteInteger(uint16_t(Value.AsInteger()));
-            else
-                WriteNumber(double(Value.AsInteger()));
-            break;
-        case varSingle:
-        case varDouble:
-        case varCurrency:
-            WriteNumber(Value.AsDouble());
-            break;
-        case varDate:
-        case varOleStr:
-        case varStrArg:
-        case varString:
-        case varUString:
-            WriteLabel(Value.AsString());
-            break;
-        case varBoolean:
-            WriteBoolean(Value.AsBoolean());
-            break;
-        case varVariant:
-            WriteBoolErr(4);
-            break;
-        case varDispatch:
-        case varError:
-        case varUnknown:
-        case varAny:
-            WriteBoolErr(8);
-            break;
-        default:
-            break;
+    case varEmpty: WriteBlank(); break;
+    case varNull: WriteBoolErr(2); break;
+    case varSmallint:
+    case varInteger:
+    case varByte:
+        // The INTEGER record holds 16 unsigned bits; anything else is a number.
+        if (Value.AsInteger() >= 0 && Value.AsInteger() <= 0xFFFF) WriteInteger(uint16_t(Value.AsInteger()));
+        else WriteNumber(double(Value.AsInteger()));
+        break;
+    case varSingle:
+    case varDouble:
+    case varCurrency: WriteNumber(Value.AsDouble()); break;
+    case varDate:
+    case varOleStr:
+    case varStrArg:
+    case varString:
+    case varUString: WriteLabel(Value.AsString()); break;
+    case varBoolean: WriteBoolean(Value.AsBoolean()); break;
+    case varVariant: WriteBoolErr(4); break;
+    case varDispatch:
+    case varError:
+    case varUnknown:
+    case varAny: WriteBoolErr(8); break;
+    default: break;
     }
 }
 

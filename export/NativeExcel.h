@@ -20,11 +20,34 @@ namespace fw {
 class TFont;
 }
 
-enum TztBIFFVersion { bvBIFF2, bvBIFF3, bvBIFF4, bvBIFF5 };
-enum TztMoveAfterEnter { maNone, maUp, maDown, maLeft, maRight };
-enum TztExcelBorder { ebTop, ebBottom, ebLeft, ebRight };
+enum TztBIFFVersion {
+    bvBIFF2,
+    bvBIFF3,
+    bvBIFF4,
+    bvBIFF5
+};
+enum TztMoveAfterEnter {
+    maNone,
+    maUp,
+    maDown,
+    maLeft,
+    maRight
+};
+enum TztExcelBorder {
+    ebTop,
+    ebBottom,
+    ebLeft,
+    ebRight
+};
 using TztExcelBorders = TztSet<TztExcelBorder>;
-enum TztExcelAlignment { eaGeneral, eaLeft, eaRight, eaCenter, eaFill, eaMultiPlan };
+enum TztExcelAlignment {
+    eaGeneral,
+    eaLeft,
+    eaRight,
+    eaCenter,
+    eaFill,
+    eaMultiPlan
+};
 
 class TztNativeExcel : public fw::TComponent {
 public:

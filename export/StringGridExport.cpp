@@ -8,7 +8,9 @@ TztStringGridExport::TztStringGridExport(fw::TComponent* AOwner)
     Messages()->SetCaption(ztResourceText(SztExportingStringGrid));
 }
 
-TztStringGridExport::~TztStringGridExport() { SetStringGrid(nullptr); }
+TztStringGridExport::~TztStringGridExport() {
+    SetStringGrid(nullptr);
+}
 
 void TztStringGridExport::SetStringGrid(fw::TStringGrid* Value) {
     if (Value == stringGrid_) return;
@@ -23,13 +25,21 @@ void TztStringGridExport::Notification(fw::TComponent* AComponent, fw::TOperatio
     if (Operation == fw::TOperation::opRemove && AComponent == stringGrid_) stringGrid_ = nullptr;
 }
 
-void TztStringGridExport::FirstRow() { SetCurrentRow(uint32_t(stringGrid_->FixedRows())); }
+void TztStringGridExport::FirstRow() {
+    SetCurrentRow(uint32_t(stringGrid_->FixedRows()));
+}
 
-int TztStringGridExport::ColumnAlignment(int) { return 0; }
+int TztStringGridExport::ColumnAlignment(int) {
+    return 0;
+}
 
-bool TztStringGridExport::SourceAssigned() { return stringGrid_ != nullptr; }
+bool TztStringGridExport::SourceAssigned() {
+    return stringGrid_ != nullptr;
+}
 
-bool TztStringGridExport::EndOfRows() { return CurrentRow() >= uint32_t(stringGrid_->RowCount()); }
+bool TztStringGridExport::EndOfRows() {
+    return CurrentRow() >= uint32_t(stringGrid_->RowCount());
+}
 
 bool TztStringGridExport::ColumnExported(int Col) {
     if (!(stringGrid_->Options() & fw::goRowSelect)) return true;
@@ -81,4 +91,6 @@ TztValues TztStringGridExport::GetRowValues() {
     return values;
 }
 
-int TztStringGridExport::GetRowCount() { return stringGrid_->RowCount(); }
+int TztStringGridExport::GetRowCount() {
+    return stringGrid_->RowCount();
+}

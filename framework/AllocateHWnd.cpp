@@ -40,8 +40,7 @@ HINSTANCE RegisterUtilClass() {
         wc.lpfnWndProc = UtilWindowProc;
         wc.hInstance = inst;
         wc.lpszClassName = kClassName;
-        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            RaiseLastOSError();
+        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) RaiseLastOSError();
         return inst;
     }();
     return instance;

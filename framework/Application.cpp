@@ -70,8 +70,8 @@ HWND TApplication::Handle() {
         }();
         if (!atom) RaiseLastOSError();
         // Never shown, never on the task bar: it only stands for the program.
-        handle_ = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClassName, Title().c_str(), WS_POPUP, 0, 0, 0,
-                                  0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        handle_ = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClassName, Title().c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!handle_) RaiseLastOSError();
     }
     return handle_;
@@ -135,8 +135,7 @@ void TApplication::HandleMessage() {
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (ProcessMessage(msg)) {
-    }
+    while (ProcessMessage(msg)) {}
 }
 
 void TApplication::Idle() {

@@ -63,8 +63,7 @@ public:
     // (windows.h makes the name MessageBoxW; callers see the same spelling.)
     int MessageBox(const std::wstring& Text, const std::wstring& Caption = L"", unsigned Flags = MB_OK);
     // Replaces the system's MessageBoxW for every box the program shows.
-    static std::function<int(HWND Owner, const std::wstring& Text, const std::wstring& Caption,
-                             unsigned Flags)>
+    static std::function<int(HWND Owner, const std::wstring& Text, const std::wstring& Caption, unsigned Flags)>
         MessageBoxHook;
 
 protected:

@@ -56,7 +56,9 @@ int BitsOf(TPixelFormat format) {
 
 TBitmap::TBitmap() = default;
 
-TBitmap::TBitmap(int Width, int Height) { SetSize(Width, Height); }
+TBitmap::TBitmap(int Width, int Height) {
+    SetSize(Width, Height);
+}
 
 TBitmap::~TBitmap() {
     canvas_.reset();
@@ -112,7 +114,9 @@ void TBitmap::FreeContext() {
     if (canvas_) canvas_->Free();
 }
 
-void TBitmap::Dormant() { FreeContext(); }
+void TBitmap::Dormant() {
+    FreeContext();
+}
 
 void TBitmap::Replace(HBITMAP Bitmap, int Width, int Height) {
     FreeContext();
@@ -201,7 +205,9 @@ void TBitmap::AdoptFormat(HBITMAP Bitmap) {
         case 1: pixelFormat_ = pf1bit; break;
         case 4: pixelFormat_ = pf4bit; break;
         case 8: pixelFormat_ = pf8bit; break;
-        case 16: pixelFormat_ = dib.dsBmih.biCompression == BI_BITFIELDS && dib.dsBitfields[1] == 0x07E0 ? pf16bit : pf15bit; break;
+        case 16:
+            pixelFormat_ = dib.dsBmih.biCompression == BI_BITFIELDS && dib.dsBitfields[1] == 0x07E0 ? pf16bit : pf15bit;
+            break;
         case 24: pixelFormat_ = pf24bit; break;
         case 32: pixelFormat_ = pf32bit; break;
         default: pixelFormat_ = pfDevice; break;
@@ -287,8 +293,7 @@ void TBitmap::Draw(TCanvas* ACanvas, const RECT& Rect) {
     HDC source = Canvas()->Handle();
     const int w = Rect.right - Rect.left, h = Rect.bottom - Rect.top;
     if (Transparent()) {
-        TransparentBlt(dest, Rect.left, Rect.top, w, h, source, 0, 0, width_, height_,
-                       ColorToRGB(TransparentColor()));
+        TransparentBlt(dest, Rect.left, Rect.top, w, h, source, 0, 0, width_, height_, ColorToRGB(TransparentColor()));
     } else {
         const int oldMode = SetStretchBltMode(dest, COLORONCOLOR);
         StretchBlt(dest, Rect.left, Rect.top, w, h, source, 0, 0, width_, height_, ACanvas->CopyMode());

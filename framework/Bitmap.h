@@ -15,8 +15,20 @@
 
 namespace fw {
 
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
-enum TTransparentMode { tmAuto, tmFixed };
+enum TPixelFormat {
+    pfDevice,
+    pf1bit,
+    pf4bit,
+    pf8bit,
+    pf15bit,
+    pf16bit,
+    pf24bit,
+    pf32bit
+};
+enum TTransparentMode {
+    tmAuto,
+    tmFixed
+};
 
 class TBitmap : public TGraphic {
 public:

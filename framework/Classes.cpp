@@ -10,8 +10,7 @@ namespace fw {
 namespace {
 
 bool SameNameNoCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
                return std::towupper(x) == std::towupper(y);
            });
 }
@@ -110,8 +109,7 @@ void TComponent::SetName(const std::wstring& NewName) {
         throw EComponentError(L"'" + NewName + L"' is not a valid component name");
     if (owner_ && !NewName.empty()) {
         TComponent* other = owner_->FindComponent(NewName);
-        if (other && other != this)
-            throw EComponentError(L"A component named " + NewName + L" already exists");
+        if (other && other != this) throw EComponentError(L"A component named " + NewName + L" already exists");
     }
     name_ = NewName;
 }
@@ -134,7 +132,9 @@ void TComponent::AddFreeNotifier(TComponent* AComponent) {
         freeNotifies_.push_back(AComponent);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent) { Erase(freeNotifies_, AComponent); }
+void TComponent::RemoveNotification(TComponent* AComponent) {
+    Erase(freeNotifies_, AComponent);
+}
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     // Owned components hear what their owner hears, so siblings learn of each other.
@@ -143,7 +143,9 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
         if (i < components_.size()) components_[i]->Notification(AComponent, Operation);
 }
 
-void TComponent::Loaded() { SetState(csLoading, false); }
+void TComponent::Loaded() {
+    SetState(csLoading, false);
+}
 
 void TComponent::BeginLoading() {
     SetState(csLoading, true);

@@ -34,7 +34,10 @@ protected:
     virtual std::wstring ClassName() const { return L"TPersistent"; }
 };
 
-enum class TOperation { opInsert, opRemove };
+enum class TOperation {
+    opInsert,
+    opRemove
+};
 
 // Component state flags (a set, as bits).
 enum TComponentStateFlag : unsigned {

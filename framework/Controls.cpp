@@ -38,7 +38,9 @@ long long NextCreationIndex() {
     return ++counter;
 }
 
-void HandleWindowException(TObject* Sender) { Application()->HandleException(Sender); }
+void HandleWindowException(TObject* Sender) {
+    Application()->HandleException(Sender);
+}
 
 TWinControl* RootOf(TControl* Control) {
     TWinControl* root = Control->IsWindowed() ? static_cast<TWinControl*>(Control) : Control->Parent();
@@ -105,10 +107,8 @@ TControl::~TControl() {
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
     TMessage m{Msg, WParam, LParam, 0};
-    if (WindowProc)
-        WindowProc(m);
-    else
-        WndProc(m);
+    if (WindowProc) WindowProc(m);
+    else WndProc(m);
     return m.Result;
 }
 
@@ -158,17 +158,17 @@ void TControl::WndProc(TMessage& Message) {
     case CM_VISIBLECHANGED: InvalidateControl(true, visible_ && (controlStyle_ & csOpaque)); return;
     case CM_PARENTFONTCHANGED:
         if (parentFont_) {
-            TFont* source = Message.WParam ? reinterpret_cast<TFont*>(Message.LParam) : parent_ ? parent_->Font() : nullptr;
+            TFont* source = Message.WParam ? reinterpret_cast<TFont*>(Message.LParam)
+                            : parent_      ? parent_->Font()
+                                           : nullptr;
             if (source) font_->Assign(source);
             parentFont_ = true;
         }
         return;
     case CM_PARENTCOLORCHANGED:
         if (parentColor_) {
-            if (Message.WParam)
-                SetColor(TColor(Message.LParam));
-            else if (parent_)
-                SetColor(parent_->Color());
+            if (Message.WParam) SetColor(TColor(Message.LParam));
+            else if (parent_) SetColor(parent_->Color());
             parentColor_ = true;
         }
         return;
@@ -316,7 +316,9 @@ void TControl::BoundsChanged(bool SizeChanged) {
     RequestAlign();
 }
 
-RECT TControl::ClientRect() const { return RECT{0, 0, width_, height_}; }
+RECT TControl::ClientRect() const {
+    return RECT{0, 0, width_, height_};
+}
 
 void TControl::SetClientSize(int AWidth, int AHeight) {
     const RECT client = ClientRect();
@@ -359,7 +361,9 @@ void TControl::SetVisible(bool Value) {
     RequestAlign();
 }
 
-void TControl::Show() { SetVisible(true); }
+void TControl::Show() {
+    SetVisible(true);
+}
 
 void TControl::SetEnabled(bool Value) {
     if (Value == enabled_) return;
@@ -432,7 +436,9 @@ void TControl::SetPopupMenu(TComponent* Value) {
     if (Value) Value->FreeNotification(this);
 }
 
-bool TControl::MouseCapture() const { return GetCaptureControl() == this; }
+bool TControl::MouseCapture() const {
+    return GetCaptureControl() == this;
+}
 
 void TControl::SetMouseCapture(bool Value) {
     if (MouseCapture() == Value) return;
@@ -446,7 +452,9 @@ void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
     }
 }
 
-void TControl::Invalidate() { InvalidateControl(visible_, (controlStyle_ & csOpaque) != 0); }
+void TControl::Invalidate() {
+    InvalidateControl(visible_, (controlStyle_ & csOpaque) != 0);
+}
 
 void TControl::Repaint() {
     Invalidate();
@@ -495,7 +503,9 @@ bool TControl::IsVisible() const {
 
 // --- TControlCanvas -------------------------------------------------------------------
 
-TControlCanvas::~TControlCanvas() { FreeHandle(); }
+TControlCanvas::~TControlCanvas() {
+    FreeHandle();
+}
 
 void TControlCanvas::SetControl(TControl* Value) {
     if (Value == control_) return;
@@ -537,10 +547,8 @@ void TControlCanvas::CreateHandle() {
 void TControlCanvas::FreeHandle() {
     if (!deviceContext_) return;
     SetHandle(nullptr);
-    if (memory_)
-        DeleteDC(deviceContext_);
-    else
-        ReleaseDC(window_, deviceContext_);
+    if (memory_) DeleteDC(deviceContext_);
+    else ReleaseDC(window_, deviceContext_);
     deviceContext_ = nullptr;
     window_ = nullptr;
     std::lock_guard<std::mutex> guard(canvasListLock);
@@ -602,10 +610,8 @@ void TWinControl::InsertControl(TControl* AControl) {
         AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
         AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
         AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
-        if (AControl->IsWindowed())
-            static_cast<TWinControl*>(AControl)->UpdateControlState();
-        else if (HandleAllocated())
-            AControl->Invalidate();
+        if (AControl->IsWindowed()) static_cast<TWinControl*>(AControl)->UpdateControlState();
+        else if (HandleAllocated()) AControl->Invalidate();
         AlignControl(AControl);
     }
     Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
@@ -658,10 +664,8 @@ void TWinControl::Broadcast(TMessage& Message) {
     const std::vector<TControl*> list = controls_;
     for (TControl* c : list) {
         if (std::find(controls_.begin(), controls_.end(), c) == controls_.end()) continue;
-        if (c->WindowProc)
-            c->WindowProc(Message);
-        else
-            c->WndProc(Message);
+        if (c->WindowProc) c->WindowProc(Message);
+        else c->WndProc(Message);
         if (Message.Result != 0) return;
     }
 }
@@ -673,13 +677,17 @@ void TWinControl::NotifyControls(UINT Msg) {
 
 // --- Layout ---------------------------------------------------------------------------
 
-void TWinControl::DisableAlign() { ++alignLevel_; }
+void TWinControl::DisableAlign() {
+    ++alignLevel_;
+}
 
 void TWinControl::EnableAlign() {
     if (alignLevel_ > 0 && --alignLevel_ == 0 && (controlState_ & csAlignmentNeeded)) Realign();
 }
 
-void TWinControl::Realign() { AlignControl(nullptr); }
+void TWinControl::Realign() {
+    AlignControl(nullptr);
+}
 
 void TWinControl::AlignControl(TControl* AControl) {
     if (HasState(csDestroying)) return;
@@ -703,7 +711,9 @@ void TWinControl::AlignControl(TControl* AControl) {
     EnableAlign();
 }
 
-void TWinControl::AdjustClientRect(RECT& Rect) const { (void)Rect; }
+void TWinControl::AdjustClientRect(RECT& Rect) const {
+    (void)Rect;
+}
 
 void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
     (void)AControl;
@@ -910,9 +920,9 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     TWinControl* outer = creationControl;
     creationControl = this;
     const HMENU id = (Params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(INT_PTR(controlId_)) : nullptr;
-    HWND wnd = CreateWindowExW(Params.ExStyle, className.c_str(), Params.Caption.c_str(), Params.Style, Params.X,
-                               Params.Y, Params.Width, Params.Height, Params.WndParent, id,
-                               GetModuleHandleW(nullptr), Params.Param);
+    HWND wnd =
+        CreateWindowExW(Params.ExStyle, className.c_str(), Params.Caption.c_str(), Params.Style, Params.X, Params.Y,
+                        Params.Width, Params.Height, Params.WndParent, id, GetModuleHandleW(nullptr), Params.Param);
     const DWORD error = GetLastError();
     creationControl = outer;
     if (!wnd) {
@@ -1063,9 +1073,9 @@ void TWinControl::UpdateControlState() {
 }
 
 void TWinControl::HandleShowingChanged() {
-    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
-                     (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    SetWindowPos(
+        handle_, nullptr, 0, 0, 0, 0,
+        SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
 // --- Painting ------------------------------------------------------------------------------
@@ -1241,8 +1251,7 @@ void TWinControl::DoExit() {
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyDown(Message))
-        return true;
+    if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyDown(Message)) return true;
     if (!(controlStyle_ & csNoStdEvents)) {
         WORD key = WORD(Message.WParam);
         KeyDown(key, KeyDataToShiftState(Message.LParam));
@@ -1254,8 +1263,7 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
 
 bool TWinControl::DoKeyUp(TMessage& Message) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyUp(Message))
-        return true;
+    if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyUp(Message)) return true;
     if (!(controlStyle_ & csNoStdEvents)) {
         WORD key = WORD(Message.WParam);
         KeyUp(key, KeyDataToShiftState(Message.LParam));
@@ -1267,8 +1275,7 @@ bool TWinControl::DoKeyUp(TMessage& Message) {
 
 bool TWinControl::DoKeyPress(TMessage& Message) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(Message))
-        return true;
+    if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(Message)) return true;
     if (!(controlStyle_ & csNoStdEvents)) {
         wchar_t key = wchar_t(Message.WParam);
         KeyPress(key);
@@ -1295,8 +1302,7 @@ void TWinControl::HandleKeyNotify(TMessage& Message) {
         case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
         default: break;
         }
-        if (mask && Perform(CM_WANTSPECIALKEY, Message.WParam, 0) == 0 &&
-            (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
+        if (mask && Perform(CM_WANTSPECIALKEY, Message.WParam, 0) == 0 && (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
             TWinControl* root = RootOf(this);
             if (root && root->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) return;
         }
@@ -1319,7 +1325,9 @@ void TWinControl::HandleCharNotify(TMessage& Message) {
     Message.Result = 0;
 }
 
-bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+bool TWinControl::Focused() const {
+    return handle_ && GetFocus() == handle_;
+}
 
 bool TWinControl::CanFocus() const {
     const TWinControl* c = this;
@@ -1444,10 +1452,8 @@ void TWinControl::HandleColorNotify(TMessage& Message) {
 
 void TWinControl::MainWndProc(TMessage& Message) {
     try {
-        if (WindowProc)
-            WindowProc(Message);
-        else
-            WndProc(Message);
+        if (WindowProc) WindowProc(Message);
+        else WndProc(Message);
     } catch (...) {
         // Unwinding through the system's dispatch code is not safe: report here.
         HandleWindowException(this);
@@ -1487,8 +1493,7 @@ void TWinControl::WndProc(TMessage& Message) {
     if (msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK) {
         if (msg == WM_MOUSEMOVE) TrackMouse(Message);
         if (IsControlMouseMsg(Message)) {
-            if (Message.Result == 0 && handle_)
-                DefWindowProcW(handle_, Message.Msg, Message.WParam, Message.LParam);
+            if (Message.Result == 0 && handle_) DefWindowProcW(handle_, Message.Msg, Message.WParam, Message.LParam);
             return;
         }
         TControl::WndProc(Message);
@@ -1536,10 +1541,8 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_PAINT: {
         bool graphic = false;
         for (TControl* c : controls_) graphic = graphic || !c->IsWindowed();
-        if (!(controlState_ & csCustomPaint) && !graphic)
-            DefaultHandler(Message);
-        else
-            PaintHandler(Message);
+        if (!(controlState_ & csCustomPaint) && !graphic) DefaultHandler(Message);
+        else PaintHandler(Message);
         return;
     }
     case WM_PRINTCLIENT:
@@ -1690,7 +1693,8 @@ void TWinControl::WndProc(TMessage& Message) {
             POINT p;
             GetCursorPos(&p);
             if (WindowFromPoint(p) == handle_)
-                SendMessageW(handle_, WM_SETCURSOR, reinterpret_cast<WPARAM>(handle_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                SendMessageW(handle_, WM_SETCURSOR, reinterpret_cast<WPARAM>(handle_),
+                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         }
         return;
     case CM_DIALOGKEY:

@@ -123,27 +123,58 @@ struct TMessage {
 
 // --- Types of the control classes --------------------------------------------
 
-enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
-enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TAlign {
+    alNone,
+    alTop,
+    alBottom,
+    alLeft,
+    alRight,
+    alClient,
+    alCustom
+};
+enum TAlignment {
+    taLeftJustify,
+    taRightJustify,
+    taCenter
+};
+enum TVerticalAlignment {
+    taAlignTop,
+    taAlignBottom,
+    taVerticalCenter
+};
+enum TMouseButton {
+    mbLeft,
+    mbRight,
+    mbMiddle
+};
 
 enum TShiftStateFlag : unsigned {
-    ssShift = 1u << 0, ssAlt = 1u << 1, ssCtrl = 1u << 2,
-    ssLeft = 1u << 3, ssRight = 1u << 4, ssMiddle = 1u << 5, ssDouble = 1u << 6
+    ssShift = 1u << 0,
+    ssAlt = 1u << 1,
+    ssCtrl = 1u << 2,
+    ssLeft = 1u << 3,
+    ssRight = 1u << 4,
+    ssMiddle = 1u << 5,
+    ssDouble = 1u << 6
 };
 using TShiftState = unsigned;  // a set of TShiftStateFlag bits
 
 // Window border styles; controls use bsNone and bsSingle.
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormBorderStyle {
+    bsNone,
+    bsSingle,
+    bsSizeable,
+    bsDialog,
+    bsToolWindow,
+    bsSizeToolWin
+};
 using TBorderStyle = TFormBorderStyle;
 
 using TCursor = short;
-constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
-                  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
-                  crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crMultiDrag = -16,
-                  crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
-                  crSizeAll = -22, crSize = -22;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6, crSizeNS = -7,
+                  crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
+                  crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19,
+                  crHelp = -20, crHandPoint = -21, crSizeAll = -22, crSize = -22;
 
 enum TControlStyleFlag : unsigned {
     csAcceptsControls = 1u << 0,
@@ -237,8 +268,12 @@ struct TCreateParams {
     std::wstring WinClassName;
 };
 
-inline RECT Rect(int Left, int Top, int Right, int Bottom) { return RECT{Left, Top, Right, Bottom}; }
-inline RECT Bounds(int Left, int Top, int Width, int Height) { return RECT{Left, Top, Left + Width, Top + Height}; }
+inline RECT Rect(int Left, int Top, int Right, int Bottom) {
+    return RECT{Left, Top, Right, Bottom};
+}
+inline RECT Bounds(int Left, int Top, int Width, int Height) {
+    return RECT{Left, Top, Left + Width, Top + Height};
+}
 
 // --- TControl --------------------------------------------------------------------
 
@@ -495,8 +530,7 @@ public:
     virtual void SetFocus();
     // The windowed controls inside this one in tab order, depth first.
     void GetTabOrderList(std::vector<TWinControl*>& List) const;
-    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
-                                 bool CheckParent) const;
+    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;
     void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
     // The brush that paints the background (its colour follows Color).

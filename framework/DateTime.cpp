@@ -48,7 +48,9 @@ void Split(TDateTime value, int64_t& day, int64_t& msec) {
 
 }  // namespace
 
-bool IsLeapYear(int Year) { return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0); }
+bool IsLeapYear(int Year) {
+    return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0);
+}
 
 int DaysInMonth(int Year, int Month) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -108,9 +110,9 @@ int DayOfWeek(TDateTime Date) {
 }
 
 TDateTime SystemTimeToDateTime(const SYSTEMTIME& SystemTime) {
-    return ComposeDateTime(EncodeDate(SystemTime.wYear, SystemTime.wMonth, SystemTime.wDay),
-                           EncodeTime(SystemTime.wHour, SystemTime.wMinute, SystemTime.wSecond,
-                                      SystemTime.wMilliseconds));
+    return ComposeDateTime(
+        EncodeDate(SystemTime.wYear, SystemTime.wMonth, SystemTime.wDay),
+        EncodeTime(SystemTime.wHour, SystemTime.wMinute, SystemTime.wSecond, SystemTime.wMilliseconds));
 }
 
 void DateTimeToSystemTime(TDateTime DateTime, SYSTEMTIME& SystemTime) {
@@ -133,7 +135,9 @@ TDateTime Now() {
     return SystemTimeToDateTime(st);
 }
 
-TDateTime Date() { return std::trunc(Now()); }
+TDateTime Date() {
+    return std::trunc(Now());
+}
 
 TDateTime Time() {
     const TDateTime now = Now();
@@ -183,119 +187,112 @@ public:
             const wchar_t c = fmt[i];
             const wchar_t lower = wchar_t(std::towlower(c));
             switch (lower) {
-                case L'"':
-                case L'\'': {
-                    const size_t end = fmt.find(c, i + 1);
-                    const size_t stop = end == std::wstring::npos ? n : end;
-                    out_.append(fmt, i + 1, stop - i - 1);
-                    i = stop == n ? n : stop + 1;
-                    break;
+            case L'"':
+            case L'\'': {
+                const size_t end = fmt.find(c, i + 1);
+                const size_t stop = end == std::wstring::npos ? n : end;
+                out_.append(fmt, i + 1, stop - i - 1);
+                i = stop == n ? n : stop + 1;
+                break;
+            }
+            case L'y': {
+                const int k = count(L'y');
+                out_ += k <= 2 ? Pad(year_ % 100, 2) : Pad(year_, 4);
+                lastToken = L'y';
+                break;
+            }
+            case L'm': {
+                const int k = count(L'm');
+                if (lastToken == L'h' && k <= 2) out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2);
+                else if (k == 1) out_ += std::to_wstring(month_);
+                else if (k == 2) out_ += Pad(month_, 2);
+                else if (k == 3) out_ += s_.ShortMonthNames[month_ - 1];
+                else out_ += s_.LongMonthNames[month_ - 1];
+                lastToken = L'm';
+                break;
+            }
+            case L'd': {
+                const int k = count(L'd');
+                if (k == 1) out_ += std::to_wstring(day_);
+                else if (k == 2) out_ += Pad(day_, 2);
+                else if (k == 3) out_ += s_.ShortDayNames[dayOfWeek_ - 1];
+                else if (k == 4) out_ += s_.LongDayNames[dayOfWeek_ - 1];
+                else if (k == 5) Append(s_.ShortDateFormat, depth + 1);
+                else Append(s_.LongDateFormat, depth + 1);
+                lastToken = L'd';
+                break;
+            }
+            case L'h': {
+                const int k = count(L'h');
+                int hour = hour_;
+                if (clock12) {
+                    hour %= 12;
+                    if (hour == 0) hour = 12;
                 }
-                case L'y': {
-                    const int k = count(L'y');
-                    out_ += k <= 2 ? Pad(year_ % 100, 2) : Pad(year_, 4);
-                    lastToken = L'y';
-                    break;
+                out_ += k == 1 ? std::to_wstring(hour) : Pad(hour, 2);
+                lastToken = L'h';
+                break;
+            }
+            case L'n': {
+                const int k = count(L'n');
+                out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2);
+                lastToken = L'n';
+                break;
+            }
+            case L's': {
+                const int k = count(L's');
+                out_ += k == 1 ? std::to_wstring(sec_) : Pad(sec_, 2);
+                lastToken = L's';
+                break;
+            }
+            case L'z': {
+                const int k = count(L'z');
+                out_ += k < 3 ? std::to_wstring(msec_) : Pad(msec_, 3);
+                lastToken = L'z';
+                break;
+            }
+            case L't': {
+                const int k = count(L't');
+                Append(k == 1 ? s_.ShortTimeFormat : s_.LongTimeFormat, depth + 1);
+                lastToken = L't';
+                break;
+            }
+            case L'c': {
+                ++i;
+                Append(s_.ShortDateFormat, depth + 1);
+                if (hour_ != 0 || min_ != 0 || sec_ != 0 || msec_ != 0) {
+                    out_ += L' ';
+                    Append(s_.LongTimeFormat, depth + 1);
                 }
-                case L'm': {
-                    const int k = count(L'm');
-                    if (lastToken == L'h' && k <= 2)
-                        out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2);
-                    else if (k == 1)
-                        out_ += std::to_wstring(month_);
-                    else if (k == 2)
-                        out_ += Pad(month_, 2);
-                    else if (k == 3)
-                        out_ += s_.ShortMonthNames[month_ - 1];
-                    else
-                        out_ += s_.LongMonthNames[month_ - 1];
-                    lastToken = L'm';
-                    break;
-                }
-                case L'd': {
-                    const int k = count(L'd');
-                    if (k == 1) out_ += std::to_wstring(day_);
-                    else if (k == 2) out_ += Pad(day_, 2);
-                    else if (k == 3) out_ += s_.ShortDayNames[dayOfWeek_ - 1];
-                    else if (k == 4) out_ += s_.LongDayNames[dayOfWeek_ - 1];
-                    else if (k == 5) Append(s_.ShortDateFormat, depth + 1);
-                    else Append(s_.LongDateFormat, depth + 1);
-                    lastToken = L'd';
-                    break;
-                }
-                case L'h': {
-                    const int k = count(L'h');
-                    int hour = hour_;
-                    if (clock12) {
-                        hour %= 12;
-                        if (hour == 0) hour = 12;
-                    }
-                    out_ += k == 1 ? std::to_wstring(hour) : Pad(hour, 2);
-                    lastToken = L'h';
-                    break;
-                }
-                case L'n': {
-                    const int k = count(L'n');
-                    out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2);
-                    lastToken = L'n';
-                    break;
-                }
-                case L's': {
-                    const int k = count(L's');
-                    out_ += k == 1 ? std::to_wstring(sec_) : Pad(sec_, 2);
-                    lastToken = L's';
-                    break;
-                }
-                case L'z': {
-                    const int k = count(L'z');
-                    out_ += k < 3 ? std::to_wstring(msec_) : Pad(msec_, 3);
-                    lastToken = L'z';
-                    break;
-                }
-                case L't': {
-                    const int k = count(L't');
-                    Append(k == 1 ? s_.ShortTimeFormat : s_.LongTimeFormat, depth + 1);
-                    lastToken = L't';
-                    break;
-                }
-                case L'c': {
-                    ++i;
-                    Append(s_.ShortDateFormat, depth + 1);
-                    if (hour_ != 0 || min_ != 0 || sec_ != 0 || msec_ != 0) {
-                        out_ += L' ';
-                        Append(s_.LongTimeFormat, depth + 1);
-                    }
-                    lastToken = L'c';
-                    break;
-                }
-                case L'a': {
-                    const size_t len = MarkerAt(fmt, i);
-                    const bool pm = hour_ >= 12;
-                    if (len == 5) {  // am/pm
-                        out_.append(fmt, pm ? i + 3 : i, 2);
-                    } else if (len == 3) {  // a/p
-                        out_ += fmt[pm ? i + 2 : i];
-                    } else if (len == 4) {  // ampm
-                        out_ += pm ? s_.TimePMString : s_.TimeAMString;
-                    } else {
-                        out_ += c;
-                        ++i;
-                        break;
-                    }
-                    i += len;
-                    break;
-                }
-                case L'/':
-                    out_ += s_.DateSeparator;
-                    ++i;
-                    break;
-                case L':':
-                    out_ += s_.TimeSeparator;
-                    ++i;
-                    break;
-                default:
+                lastToken = L'c';
+                break;
+            }
+            case L'a': {
+                const size_t len = MarkerAt(fmt, i);
+                const bool pm = hour_ >= 12;
+                if (len == 5) {  // am/pm
+                    out_.append(fmt, pm ? i + 3 : i, 2);
+                } else if (len == 3) {  // a/p
+                    out_ += fmt[pm ? i + 2 : i];
+                } else if (len == 4) {  // ampm
+                    out_ += pm ? s_.TimePMString : s_.TimeAMString;
+                } else {
                     out_ += c;
                     ++i;
+                    break;
+                }
+                i += len;
+                break;
+            }
+            case L'/':
+                out_ += s_.DateSeparator;
+                ++i;
+                break;
+            case L':':
+                out_ += s_.TimeSeparator;
+                ++i;
+                break;
+            default: out_ += c; ++i;
             }
         }
     }

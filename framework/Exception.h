@@ -11,7 +11,10 @@ class Exception : public std::exception {
 public:
     explicit Exception(std::wstring message) : message_(std::move(message)) {}
     const std::wstring& Message() const noexcept { return message_; }
-    void SetMessage(std::wstring message) { message_ = std::move(message); narrow_.clear(); }
+    void SetMessage(std::wstring message) {
+        message_ = std::move(message);
+        narrow_.clear();
+    }
     // For std::exception users (GoogleTest among them): the message in UTF-8.
     const char* what() const noexcept override;
 
@@ -21,10 +24,16 @@ private:
 };
 
 // A silent abort: the message loop swallows it without showing a box.
-class EAbort : public Exception { public: using Exception::Exception; };
+class EAbort : public Exception {
+public:
+    using Exception::Exception;
+};
 
 #define FW_EXCEPTION(Name, Base) \
-    class Name : public Base { public: using Base::Base; };
+    class Name : public Base {   \
+    public:                      \
+        using Base::Base;        \
+    };
 
 FW_EXCEPTION(EInvalidArgument, Exception)
 FW_EXCEPTION(EListError, Exception)

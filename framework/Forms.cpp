@@ -66,7 +66,9 @@ void TCustomForm::Show() {
     BringToFront();
 }
 
-void TCustomForm::Hide() { SetVisible(false); }
+void TCustomForm::Hide() {
+    SetVisible(false);
+}
 
 bool TCustomForm::CloseQuery() {
     bool canClose = true;
@@ -169,10 +171,8 @@ int TCustomForm::ShowModal() {
                     }
                     if (!ran && modalResult_ == mrNone && !Application()->Terminated()) WaitMessage();
                 }
-                if (Application()->Terminated())
-                    modalResult_ = mrCancel;
-                else if (modalResult_ != mrNone)
-                    CloseModal();
+                if (Application()->Terminated()) modalResult_ = mrCancel;
+                else if (modalResult_ != mrNone) CloseModal();
             } while (modalResult_ == mrNone);
             result = modalResult_;
         } catch (...) {
@@ -290,16 +290,16 @@ void TCustomForm::PlaceWindow() {
     switch (position_) {
     case poScreenCenter:
     case poDesktopCenter:
-        SetBounds(area.left + (area.right - area.left - Width()) / 2, area.top + (area.bottom - area.top - Height()) / 2,
-                  Width(), Height());
+        SetBounds(area.left + (area.right - area.left - Width()) / 2,
+                  area.top + (area.bottom - area.top - Height()) / 2, Width(), Height());
         break;
     case poMainFormCenter:
     case poOwnerFormCenter: {
         TCustomForm* center = dynamic_cast<TCustomForm*>(Owner());
         if (position_ == poMainFormCenter || !center) center = Application()->MainForm();
         if (center && center != this && center->Visible()) {
-            SetBounds(center->Left() + (center->Width() - Width()) / 2, center->Top() + (center->Height() - Height()) / 2,
-                      Width(), Height());
+            SetBounds(center->Left() + (center->Width() - Width()) / 2,
+                      center->Top() + (center->Height() - Height()) / 2, Width(), Height());
         } else {
             SetBounds(area.left + (area.right - area.left - Width()) / 2,
                       area.top + (area.bottom - area.top - Height()) / 2, Width(), Height());
@@ -317,10 +317,8 @@ void TCustomForm::ShowingChanged() {
         if (!Showing() || !HandleAllocated()) return;
         PlaceWindow();
         int command = SW_SHOWNORMAL;
-        if (windowState_ == wsMaximized)
-            command = SW_SHOWMAXIMIZED;
-        else if (windowState_ == wsMinimized)
-            command = SW_SHOWMINIMIZED;
+        if (windowState_ == wsMaximized) command = SW_SHOWMAXIMIZED;
+        else if (windowState_ == wsMinimized) command = SW_SHOWMINIMIZED;
         ShowWindow(Handle(), command);
     } else {
         if (!(controlState_ & csRecreating)) DoHide();
@@ -330,8 +328,8 @@ void TCustomForm::ShowingChanged() {
 
 void TCustomForm::SetWindowFocus() {
     HWND focus = activeControl_ && activeControl_->HandleAllocated() ? activeControl_->Handle()
-                 : HandleAllocated()                                   ? Handle()
-                                                                       : nullptr;
+                 : HandleAllocated()                                 ? Handle()
+                                                                     : nullptr;
     if (focus && GetFocus() != focus) ::SetFocus(focus);
 }
 
@@ -370,7 +368,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     focusedControl_ = Control;
     if (Control != this) activeControl_ = Control;
     // The controls left, innermost first, up to the one that holds the new focus.
-    for (TWinControl* c = old; c && c != this && !c->ContainsControl(Control); c = c->Parent()) c->Perform(CM_EXIT, 0, 0);
+    for (TWinControl* c = old; c && c != this && !c->ContainsControl(Control); c = c->Parent())
+        c->Perform(CM_EXIT, 0, 0);
     // The controls entered, outermost first.
     std::vector<TWinControl*> entered;
     for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
@@ -418,8 +417,8 @@ void TCustomForm::WndProc(TMessage& Message) {
             case VK_UP:
             case VK_DOWN:
                 if (activeControl_ && activeControl_->Parent()) {
-                    activeControl_->Parent()->SelectNext(activeControl_,
-                                                         Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
+                    activeControl_->Parent()->SelectNext(
+                        activeControl_, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
                     Message.Result = 1;
                 }
                 return;
@@ -442,7 +441,9 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
 
-void TScreen::SetCursors(TCursor Index, HCURSOR Handle) { registered_[Index] = Handle; }
+void TScreen::SetCursors(TCursor Index, HCURSOR Handle) {
+    registered_[Index] = Handle;
+}
 
 HCURSOR TScreen::Cursors(TCursor Index) const {
     if (const auto it = registered_.find(Index); it != registered_.end()) return it->second;

@@ -20,18 +20,38 @@
 namespace fw {
 
 enum TPosition {
-    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly,
-    poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
 };
-enum TWindowState { wsNormal, wsMinimized, wsMaximized };
-enum TBorderIcon : unsigned { biSystemMenu = 1u << 0, biMinimize = 1u << 1, biMaximize = 1u << 2, biHelp = 1u << 3 };
+enum TWindowState {
+    wsNormal,
+    wsMinimized,
+    wsMaximized
+};
+enum TBorderIcon : unsigned {
+    biSystemMenu = 1u << 0,
+    biMinimize = 1u << 1,
+    biMaximize = 1u << 2,
+    biHelp = 1u << 3
+};
 using TBorderIcons = unsigned;
-enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TCloseAction {
+    caNone,
+    caHide,
+    caFree,
+    caMinimize
+};
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
-                       mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO, mrAll = 8, mrNoToAll = 9,
-                       mrYesToAll = 10, mrClose = 11;
+                       mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
+                       mrClose = 11;
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;

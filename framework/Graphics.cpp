@@ -47,9 +47,9 @@ void TFont::Changed() {
 }
 
 bool TFont::SameAs(const TFont& Other) const {
-    return name_ == Other.name_ && height_ == Other.height_ && color_ == Other.color_ &&
-           style_ == Other.style_ && charset_ == Other.charset_ && pitch_ == Other.pitch_ &&
-           orientation_ == Other.orientation_ && quality_ == Other.quality_;
+    return name_ == Other.name_ && height_ == Other.height_ && color_ == Other.color_ && style_ == Other.style_ &&
+           charset_ == Other.charset_ && pitch_ == Other.pitch_ && orientation_ == Other.orientation_ &&
+           quality_ == Other.quality_;
 }
 
 void TFont::Assign(TPersistent* Source) {
@@ -88,8 +88,9 @@ LOGFONTW TFont::LogFont() const {
     lf.lfCharSet = charset_;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    static const BYTE qualities[] = {DEFAULT_QUALITY, DRAFT_QUALITY, PROOF_QUALITY, NONANTIALIASED_QUALITY,
-                                     ANTIALIASED_QUALITY, CLEARTYPE_QUALITY, CLEARTYPE_NATURAL_QUALITY};
+    static const BYTE qualities[] = {DEFAULT_QUALITY,          DRAFT_QUALITY,       PROOF_QUALITY,
+                                     NONANTIALIASED_QUALITY,   ANTIALIASED_QUALITY, CLEARTYPE_QUALITY,
+                                     CLEARTYPE_NATURAL_QUALITY};
     lf.lfQuality = qualities[quality_];
     lf.lfPitchAndFamily = pitch_ == fpVariable ? VARIABLE_PITCH : pitch_ == fpFixed ? FIXED_PITCH : DEFAULT_PITCH;
     wcsncpy(lf.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
@@ -127,9 +128,13 @@ void TFont::SetHandle(HFONT Value) {
     TGraphicsObject::Changed();
 }
 
-int TFont::Size() const { return -MulDiv(height_, 72, pixelsPerInch_); }
+int TFont::Size() const {
+    return -MulDiv(height_, 72, pixelsPerInch_);
+}
 
-void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, pixelsPerInch_, 72)); }
+void TFont::SetSize(int Value) {
+    SetHeight(-MulDiv(Value, pixelsPerInch_, 72));
+}
 
 void TFont::SetName(const std::wstring& Value) {
     if (Value.empty() || Value == name_) return;
@@ -282,8 +287,8 @@ void TPen::Assign(TPersistent* Source) {
         TPersistent::Assign(Source);
         return;
     }
-    if (other == this || (color_ == other->color_ && width_ == other->width_ && style_ == other->style_ &&
-                          mode_ == other->mode_))
+    if (other == this ||
+        (color_ == other->color_ && width_ == other->width_ && style_ == other->style_ && mode_ == other->mode_))
         return;
     color_ = other->color_;
     width_ = other->width_;
@@ -355,7 +360,9 @@ TCanvas::TCanvas()
     pen_->OnChange = [this](TObject*) { PenChanged(); };
 }
 
-TCanvas::~TCanvas() { SetHandle(nullptr); }
+TCanvas::~TCanvas() {
+    SetHandle(nullptr);
+}
 
 HDC TCanvas::Handle() {
     RequiredState(HandleValid);
@@ -398,9 +405,10 @@ void TCanvas::SelectFont() {
 }
 
 void TCanvas::SelectPen() {
-    static const int modes[] = {R2_BLACK, R2_WHITE, R2_NOP, R2_NOT, R2_COPYPEN, R2_NOTCOPYPEN,
-                                R2_MERGEPENNOT, R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,
-                                R2_NOTMERGEPEN, R2_MASKPEN, R2_NOTMASKPEN, R2_XORPEN, R2_NOTXORPEN};
+    static const int modes[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     HGDIOBJ old = SelectObject(handle_, pen_->Handle());
     if (!oldPen_) oldPen_ = old;
     SetROP2(handle_, modes[pen_->Mode()]);
@@ -661,8 +669,8 @@ void TCanvas::StretchDraw(const RECT& Rect, HBITMAP Bitmap) {
     HDC memory = CreateCompatibleDC(handle_);
     HGDIOBJ old = SelectObject(memory, Bitmap);
     const int oldMode = SetStretchBltMode(handle_, COLORONCOLOR);
-    StretchBlt(handle_, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, memory, 0, 0,
-               bm.bmWidth, bm.bmHeight, copyMode_);
+    StretchBlt(handle_, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, memory, 0, 0, bm.bmWidth,
+               bm.bmHeight, copyMode_);
     SetStretchBltMode(handle_, oldMode);
     SelectObject(memory, old);
     DeleteDC(memory);

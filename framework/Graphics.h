@@ -24,7 +24,9 @@ namespace fw {
 // two markers clNone and clDefault.
 using TColor = int32_t;
 
-constexpr TColor TColorOf(uint32_t Value) { return static_cast<TColor>(Value); }
+constexpr TColor TColorOf(uint32_t Value) {
+    return static_cast<TColor>(Value);
+}
 
 constexpr TColor clSystemColor = TColorOf(0xFF000000u);
 
@@ -100,10 +102,27 @@ protected:
     std::wstring ClassName() const override { return L"TGraphicsObject"; }
 };
 
-enum TFontStyle : unsigned { fsBold = 1u << 0, fsItalic = 1u << 1, fsUnderline = 1u << 2, fsStrikeOut = 1u << 3 };
+enum TFontStyle : unsigned {
+    fsBold = 1u << 0,
+    fsItalic = 1u << 1,
+    fsUnderline = 1u << 2,
+    fsStrikeOut = 1u << 3
+};
 using TFontStyles = unsigned;  // a set of TFontStyle bits
-enum TFontPitch { fpDefault, fpVariable, fpFixed };
-enum TFontQuality { fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural };
+enum TFontPitch {
+    fpDefault,
+    fpVariable,
+    fpFixed
+};
+enum TFontQuality {
+    fqDefault,
+    fqDraft,
+    fqProof,
+    fqNonAntialiased,
+    fqAntialiased,
+    fqClearType,
+    fqClearTypeNatural
+};
 using TFontCharset = BYTE;
 
 // The pixels per inch of the screen (LOGPIXELSY), read once.
@@ -145,7 +164,9 @@ public:
     TFontQuality Quality() const { return quality_; }
     void SetQuality(TFontQuality Value);
     int PixelsPerInch() const { return pixelsPerInch_; }
-    void SetPixelsPerInch(int Value) { if (Value > 0) pixelsPerInch_ = Value; }
+    void SetPixelsPerInch(int Value) {
+        if (Value > 0) pixelsPerInch_ = Value;
+    }
 
     LOGFONTW LogFont() const;
 
@@ -171,7 +192,16 @@ private:
     mutable HFONT stale_ = nullptr;
 };
 
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
 
 class TBrush : public TGraphicsObject {
 public:
@@ -203,10 +233,32 @@ private:
     mutable HBRUSH stale_ = nullptr;
 };
 
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPenStyle {
+    psSolid,
+    psDash,
+    psDot,
+    psDashDot,
+    psDashDotDot,
+    psClear,
+    psInsideFrame
+};
 enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 
 class TPen : public TGraphicsObject {
@@ -273,14 +325,16 @@ using TTextFormat = UINT;
 constexpr TTextFormat tfBottom = DT_BOTTOM, tfCalcRect = DT_CALCRECT, tfCenter = DT_CENTER,
                       tfEditControl = DT_EDITCONTROL, tfEndEllipsis = DT_END_ELLIPSIS,
                       tfPathEllipsis = DT_PATH_ELLIPSIS, tfExpandTabs = DT_EXPANDTABS,
-                      tfExternalLeading = DT_EXTERNALLEADING, tfLeft = DT_LEFT,
-                      tfModifyString = DT_MODIFYSTRING, tfNoClip = DT_NOCLIP, tfNoPrefix = DT_NOPREFIX,
-                      tfRight = DT_RIGHT, tfRtlReading = DT_RTLREADING, tfSingleLine = DT_SINGLELINE,
-                      tfTop = DT_TOP, tfVerticalCenter = DT_VCENTER, tfWordBreak = DT_WORDBREAK,
-                      tfHidePrefix = DT_HIDEPREFIX, tfPrefixOnly = DT_PREFIXONLY,
+                      tfExternalLeading = DT_EXTERNALLEADING, tfLeft = DT_LEFT, tfModifyString = DT_MODIFYSTRING,
+                      tfNoClip = DT_NOCLIP, tfNoPrefix = DT_NOPREFIX, tfRight = DT_RIGHT, tfRtlReading = DT_RTLREADING,
+                      tfSingleLine = DT_SINGLELINE, tfTop = DT_TOP, tfVerticalCenter = DT_VCENTER,
+                      tfWordBreak = DT_WORDBREAK, tfHidePrefix = DT_HIDEPREFIX, tfPrefixOnly = DT_PREFIXONLY,
                       tfWordEllipsis = DT_WORD_ELLIPSIS;
 
-enum TFillStyle { fsSurface, fsBorder };
+enum TFillStyle {
+    fsSurface,
+    fsBorder
+};
 
 class TCanvas : public TPersistent {
 public:
@@ -366,7 +420,12 @@ public:
     TNotifyEvent OnChanging;
 
 protected:
-    enum : unsigned { HandleValid = 1, FontValid = 2, PenValid = 4, BrushValid = 8 };
+    enum : unsigned {
+        HandleValid = 1,
+        FontValid = 2,
+        PenValid = 4,
+        BrushValid = 8
+    };
     // Makes sure the context exists and the named tools are selected into it.
     void RequiredState(unsigned State);
     // Asked for a context when there is none; descendants acquire one here.

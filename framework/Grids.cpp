@@ -10,9 +10,13 @@ namespace fw {
 
 namespace {
 
-[[noreturn]] void GridError(const wchar_t* text) { throw EInvalidGridOperation(text); }
+[[noreturn]] void GridError(const wchar_t* text) {
+    throw EInvalidGridOperation(text);
+}
 
-int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+int Clamp(int v, int lo, int hi) {
+    return std::max(lo, std::min(v, hi));
+}
 
 bool InRange(const TGridRect& r, int c, int row) {
     return c >= r.Left && c <= r.Right && row >= r.Top && row <= r.Bottom;
@@ -222,13 +226,17 @@ void TCustomGrid::SetRow(int Value) {
     if (Value != current_.Y) FocusCell(current_.X, Value, true);
 }
 
-void TCustomGrid::FocusCell(int ACol, int ARow, bool MoveAnchor) { MoveCurrent(ACol, ARow, MoveAnchor, true); }
+void TCustomGrid::FocusCell(int ACol, int ARow, bool MoveAnchor) {
+    MoveCurrent(ACol, ARow, MoveAnchor, true);
+}
 
-bool TCustomGrid::SelectCell(int, int) { return true; }
+bool TCustomGrid::SelectCell(int, int) {
+    return true;
+}
 
 TGridRect TCustomGrid::Selection() const {
-    TGridRect r{std::min(anchor_.X, current_.X), std::min(anchor_.Y, current_.Y),
-                std::max(anchor_.X, current_.X), std::max(anchor_.Y, current_.Y)};
+    TGridRect r{std::min(anchor_.X, current_.X), std::min(anchor_.Y, current_.Y), std::max(anchor_.X, current_.X),
+                std::max(anchor_.Y, current_.Y)};
     if (options_ & goRowSelect) {
         r.Left = fixedCols_;
         r.Right = colCount_ - 1;
@@ -264,9 +272,13 @@ void TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
 
 // ---- scrolling ----
 
-void TCustomGrid::SetTopRow(int Value) { MoveTopLeft(topLeft_.X, Value); }
+void TCustomGrid::SetTopRow(int Value) {
+    MoveTopLeft(topLeft_.X, Value);
+}
 
-void TCustomGrid::SetLeftCol(int Value) { MoveTopLeft(Value, topLeft_.Y); }
+void TCustomGrid::SetLeftCol(int Value) {
+    MoveTopLeft(Value, topLeft_.Y);
+}
 
 int TCustomGrid::FixedWidth() const {
     int w = 0;
@@ -659,8 +671,10 @@ void TCustomGrid::Paint() {
     if (gridLineWidth_ > 0 && !cols.index.empty() && !rows.index.empty()) {
         const int fixedW = std::min(FixedWidth(), int(client.right));
         const int fixedH = std::min(FixedHeight(), int(client.bottom));
-        const int gridRight = std::min<int>(client.right, cols.start.back() + colWidths_[size_t(cols.index.back())] + gridLineWidth_);
-        const int gridBottom = std::min<int>(client.bottom, rows.start.back() + rowHeights_[size_t(rows.index.back())] + gridLineWidth_);
+        const int gridRight =
+            std::min<int>(client.right, cols.start.back() + colWidths_[size_t(cols.index.back())] + gridLineWidth_);
+        const int gridBottom =
+            std::min<int>(client.bottom, rows.start.back() + rowHeights_[size_t(rows.index.back())] + gridLineWidth_);
         const GdiObject<HBRUSH> fixedLineBrush(CreateSolidBrush(ColorToRGB(clBlack)));
         const GdiObject<HBRUSH> lineBrush(CreateSolidBrush(ColorToRGB(clSilver)));
         const HBRUSH fixedLine = fixedLineBrush.get(), line = lineBrush.get();
@@ -744,7 +758,8 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
         if (Y < FixedHeight() && current_.Y > fixedRows_) cell = {cell.X < 0 ? current_.X : cell.X, current_.Y - 1};
         if (X >= client.right && current_.X + 1 < colCount_) cell = {current_.X + 1, cell.Y < 0 ? current_.Y : cell.Y};
         if (X < FixedWidth() && current_.X > fixedCols_) cell = {current_.X - 1, cell.Y < 0 ? current_.Y : cell.Y};
-        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == current_)) MoveCurrent(cell.X, cell.Y, false, true);
+        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == current_))
+            MoveCurrent(cell.X, cell.Y, false, true);
         break;
     }
     case gsColSizing: SetColWidths(sizingIndex_, std::max(0, sizingOrigin_ + X - sizingStart_)); break;
@@ -782,8 +797,7 @@ bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, POINT MousePos
 // ---- moving columns and rows ----
 
 void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
-    if (FromIndex == ToIndex || FromIndex < 0 || ToIndex < 0 || FromIndex >= colCount_ || ToIndex >= colCount_)
-        return;
+    if (FromIndex == ToIndex || FromIndex < 0 || ToIndex < 0 || FromIndex >= colCount_ || ToIndex >= colCount_) return;
     if (EditorShown()) UpdateText();
     const int width = colWidths_[size_t(FromIndex)];
     colWidths_.erase(colWidths_.begin() + FromIndex);
@@ -794,8 +808,7 @@ void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
 }
 
 void TCustomGrid::MoveRow(int FromIndex, int ToIndex) {
-    if (FromIndex == ToIndex || FromIndex < 0 || ToIndex < 0 || FromIndex >= rowCount_ || ToIndex >= rowCount_)
-        return;
+    if (FromIndex == ToIndex || FromIndex < 0 || ToIndex < 0 || FromIndex >= rowCount_ || ToIndex >= rowCount_) return;
     if (EditorShown()) UpdateText();
     const int height = rowHeights_[size_t(FromIndex)];
     rowHeights_.erase(rowHeights_.begin() + FromIndex);
@@ -821,11 +834,19 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_UP: --r; break;
     case VK_DOWN: ++r; break;
     case VK_LEFT:
-        if (options_ & goRowSelect) { MoveTopLeft(topLeft_.X - 1, topLeft_.Y); Key = 0; return; }
+        if (options_ & goRowSelect) {
+            MoveTopLeft(topLeft_.X - 1, topLeft_.Y);
+            Key = 0;
+            return;
+        }
         --c;
         break;
     case VK_RIGHT:
-        if (options_ & goRowSelect) { MoveTopLeft(topLeft_.X + 1, topLeft_.Y); Key = 0; return; }
+        if (options_ & goRowSelect) {
+            MoveTopLeft(topLeft_.X + 1, topLeft_.Y);
+            Key = 0;
+            return;
+        }
         ++c;
         break;
     case VK_PRIOR: r -= page; break;
@@ -841,7 +862,10 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_TAB:
         if (!(options_ & goTabs) || ctrl) return;
         if (Shift & ssShift) {
-            if (--c < fixedCols_) { c = colCount_ - 1; --r; }
+            if (--c < fixedCols_) {
+                c = colCount_ - 1;
+                --r;
+            }
         } else if (++c >= colCount_) {
             c = fixedCols_;
             ++r;
@@ -850,7 +874,10 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift) {
         MoveCurrent(c, r, true, true);
         Key = 0;
         return;
-    case VK_F2: SetEditorMode(true); Key = 0; return;
+    case VK_F2:
+        SetEditorMode(true);
+        Key = 0;
+        return;
     case VK_RETURN:
         if (EditorShown()) {
             HideEditor();
@@ -895,7 +922,9 @@ void TCustomGrid::KeyPress(wchar_t& Key) {
 
 // ---- the in-place editor ----
 
-TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
+TInplaceEdit* TCustomGrid::CreateEditor() {
+    return new TInplaceEdit(this);
+}
 
 bool TCustomGrid::FocusInside() {
     if (!HandleAllocated()) return false;
@@ -908,15 +937,23 @@ bool TCustomGrid::CanEditShow() {
            HandleAllocated() && ((options_ & goAlwaysShowEditor) || FocusInside());
 }
 
-bool TCustomGrid::CanEditModify() { return true; }
+bool TCustomGrid::CanEditModify() {
+    return true;
+}
 
-std::wstring TCustomGrid::GetEditText(int, int) { return {}; }
+std::wstring TCustomGrid::GetEditText(int, int) {
+    return {};
+}
 
 void TCustomGrid::SetEditText(int, int, const std::wstring&) {}
 
-TEditStyle TCustomGrid::GetEditStyle(int, int) { return esSimple; }
+TEditStyle TCustomGrid::GetEditStyle(int, int) {
+    return esSimple;
+}
 
-bool TCustomGrid::EditorShown() const { return inplaceEdit_ && editCell_.X >= 0; }
+bool TCustomGrid::EditorShown() const {
+    return inplaceEdit_ && editCell_.X >= 0;
+}
 
 void TCustomGrid::SetEditorMode(bool Value) {
     if (Value) {
@@ -1012,10 +1049,18 @@ void TCustomGrid::WndProc(TMessage& Message) {
         return;
     case WM_ERASEBKGND: Message.Result = 1; return;
     case WM_HSCROLL:
-        if (Message.LParam == 0) { ScrollMessage(SB_HORZ, LOWORD(Message.WParam)); Message.Result = 0; return; }
+        if (Message.LParam == 0) {
+            ScrollMessage(SB_HORZ, LOWORD(Message.WParam));
+            Message.Result = 0;
+            return;
+        }
         break;
     case WM_VSCROLL:
-        if (Message.LParam == 0) { ScrollMessage(SB_VERT, LOWORD(Message.WParam)); Message.Result = 0; return; }
+        if (Message.LParam == 0) {
+            ScrollMessage(SB_VERT, LOWORD(Message.WParam));
+            Message.Result = 0;
+            return;
+        }
         break;
     case WM_COMMAND:
         if (inplaceEdit_ && inplaceEdit_->HandleAllocated() && HWND(Message.LParam) == inplaceEdit_->Handle()) {
@@ -1082,8 +1127,8 @@ TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TWinControl(AOwner) {
 void TInplaceEdit::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, L"EDIT");
-    Params.Style = (Params.Style & ~DWORD(WS_BORDER | WS_TABSTOP)) | WS_CHILD | WS_CLIPSIBLINGS | ES_MULTILINE |
-                   ES_AUTOHSCROLL;
+    Params.Style =
+        (Params.Style & ~DWORD(WS_BORDER | WS_TABSTOP)) | WS_CHILD | WS_CLIPSIBLINGS | ES_MULTILINE | ES_AUTOHSCROLL;
     Params.ExStyle &= ~DWORD(WS_EX_CLIENTEDGE);
 }
 
@@ -1097,7 +1142,9 @@ void TInplaceEdit::HideEdit() {
     if (TControl::Visible()) SetVisible(false);
 }
 
-bool TInplaceEdit::IsShown() { return HandleAllocated() && IsWindowVisible(Handle()); }
+bool TInplaceEdit::IsShown() {
+    return HandleAllocated() && IsWindowVisible(Handle());
+}
 
 void TInplaceEdit::UpdateContents() {
     if (!grid_) return;
@@ -1190,7 +1237,9 @@ TPopupListbox::TPopupListbox(TComponent* AOwner) : TWinControl(AOwner), items_(n
     SetTabStop(false);
 }
 
-TPopupListbox::~TPopupListbox() { delete items_; }
+TPopupListbox::~TPopupListbox() {
+    delete items_;
+}
 
 void TPopupListbox::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
@@ -1210,7 +1259,9 @@ int TPopupListbox::ItemIndex() const {
     return int(SendMessageW(const_cast<TPopupListbox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
 }
 
-void TPopupListbox::SetItemIndex(int Value) { SendMessageW(Handle(), LB_SETCURSEL, WPARAM(Value), 0); }
+void TPopupListbox::SetItemIndex(int Value) {
+    SendMessageW(Handle(), LB_SETCURSEL, WPARAM(Value), 0);
+}
 
 void TPopupListbox::WndProc(TMessage& Message) {
     switch (Message.Msg) {
@@ -1298,7 +1349,10 @@ void TInplaceEditList::DropDown() {
     const std::wstring text = Text();
     int index = -1;
     for (int i = 0; i < list->Items()->Count(); ++i)
-        if (list->Items()->Strings(i) == text) { index = i; break; }
+        if (list->Items()->Strings(i) == text) {
+            index = i;
+            break;
+        }
     list->SetItemIndex(index);
     const int itemHeight = std::max(1, int(SendMessageW(list->Handle(), LB_GETITEMHEIGHT, 0, 0)));
     const int rows = std::max(1, std::min(list->Items()->Count(), 7));
@@ -1337,8 +1391,14 @@ void TInplaceEditList::DoEditButtonClick() {
 void TInplaceEditList::KeyDown(WORD& Key, TShiftState Shift) {
     if (listVisible_ && activeList_) {
         switch (Key) {
-        case VK_RETURN: CloseUp(true); Key = 0; return;
-        case VK_ESCAPE: CloseUp(false); Key = 0; return;
+        case VK_RETURN:
+            CloseUp(true);
+            Key = 0;
+            return;
+        case VK_ESCAPE:
+            CloseUp(false);
+            Key = 0;
+            return;
         case VK_UP:
         case VK_DOWN:
         case VK_PRIOR:
@@ -1468,7 +1528,9 @@ void TDrawGrid::RowMoved(int FromIndex, int ToIndex) {
 // ===========================================================================
 // TStringGrid
 
-TStringGrid::TStringGrid(TComponent* AOwner) : TDrawGrid(AOwner) { rows_.resize(size_t(RowCount())); }
+TStringGrid::TStringGrid(TComponent* AOwner) : TDrawGrid(AOwner) {
+    rows_.resize(size_t(RowCount()));
+}
 
 TStringGrid::~TStringGrid() = default;
 
@@ -1583,7 +1645,9 @@ void TStringGrid::RowMoved(int FromIndex, int ToIndex) {
 // ===========================================================================
 // TStringGridStrings
 
-int TStringGridStrings::GetCount() const { return isRow_ ? grid_->ColCount() : grid_->RowCount(); }
+int TStringGridStrings::GetCount() const {
+    return isRow_ ? grid_->ColCount() : grid_->RowCount();
+}
 
 std::wstring TStringGridStrings::Get(int Index) const {
     if (Index < 0 || Index >= GetCount()) ErrorIndex(Index);
@@ -1615,9 +1679,13 @@ int TStringGridStrings::AddObject(const std::wstring& S, TObject* AObject) {
     return -1;
 }
 
-void TStringGridStrings::Insert(int, const std::wstring&) { GridError(L"Grid lines cannot be inserted"); }
+void TStringGridStrings::Insert(int, const std::wstring&) {
+    GridError(L"Grid lines cannot be inserted");
+}
 
-void TStringGridStrings::Delete(int) { GridError(L"Grid lines cannot be deleted"); }
+void TStringGridStrings::Delete(int) {
+    GridError(L"Grid lines cannot be deleted");
+}
 
 void TStringGridStrings::Clear() {
     for (int i = 0, n = GetCount(); i < n; ++i) {

@@ -25,7 +25,10 @@ class TCustomGrid;
 class TInplaceEdit;
 class TStringGrid;
 
-class EInvalidGridOperation : public Exception { public: using Exception::Exception; };
+class EInvalidGridOperation : public Exception {
+public:
+    using Exception::Exception;
+};
 
 struct TGridCoord {
     int X = 0;  // column
@@ -69,12 +72,27 @@ enum TGridDrawStateFlag : unsigned {
 };
 using TGridDrawState = unsigned;
 
-enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-enum TEditStyle { esSimple, esEllipsis, esPickList };
+enum TGridState {
+    gsNormal,
+    gsSelecting,
+    gsRowSizing,
+    gsColSizing,
+    gsRowMoving,
+    gsColMoving
+};
+enum TScrollStyle {
+    ssNone,
+    ssHorizontal,
+    ssVertical,
+    ssBoth
+};
+enum TEditStyle {
+    esSimple,
+    esEllipsis,
+    esPickList
+};
 
-using TDrawCellEvent =
-    std::function<void(TObject* Sender, int ACol, int ARow, const RECT& Rect, TGridDrawState State)>;
+using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, const RECT& Rect, TGridDrawState State)>;
 using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
 using TGetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, std::wstring& Value)>;
 using TSetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, const std::wstring& Value)>;

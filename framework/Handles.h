@@ -79,8 +79,12 @@ struct Simple {
     static bool Valid(pointer h) noexcept { return h != nullptr; }
     static void Free(pointer h) noexcept { FreeFunction(h); }
 };
-inline void DeleteGdiObject(HGDIOBJ h) noexcept { DeleteObject(h); }
-inline void FreeTaskMemory(void* p) noexcept { CoTaskMemFree(p); }
+inline void DeleteGdiObject(HGDIOBJ h) noexcept {
+    DeleteObject(h);
+}
+inline void FreeTaskMemory(void* p) noexcept {
+    CoTaskMemFree(p);
+}
 
 }  // namespace handle_traits
 
@@ -131,8 +135,7 @@ public:
     ~WindowDC() {
         if (dc_) ReleaseDC(window_, dc_);
     }
-    WindowDC(WindowDC&& other) noexcept
-        : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+    WindowDC(WindowDC&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
     WindowDC& operator=(WindowDC&&) = delete;
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
@@ -177,11 +180,11 @@ public:
     ComPtr(const ComPtr& other) noexcept : ComPtr(other.p_) {}
     ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    ComPtr(const ComPtr<U>& other) noexcept : ComPtr(static_cast<T*>(other.get())) {}
+    requires std::is_convertible_v<U*, T*> ComPtr(const ComPtr<U>& other)
+    noexcept : ComPtr(static_cast<T*>(other.get())) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    ComPtr(ComPtr<U>&& other) noexcept : p_(other.detach()) {}
+    requires std::is_convertible_v<U*, T*> ComPtr(ComPtr<U>&& other)
+    noexcept : p_(other.detach()) {}
     ~ComPtr() { reset(); }
 
     ComPtr& operator=(ComPtr other) noexcept {

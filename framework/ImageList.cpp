@@ -38,7 +38,9 @@ TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner) {}
 TCustomImageList::TCustomImageList(TComponent* AOwner, int Width, int Height)
     : TComponent(AOwner), width_(Width), height_(Height) {}
 
-TCustomImageList::~TCustomImageList() { FreeHandle(); }
+TCustomImageList::~TCustomImageList() {
+    FreeHandle();
+}
 
 void TCustomImageList::FreeHandle() {
     if (handle_ && !shareImages_) ImageList_Destroy(handle_);
@@ -103,7 +105,9 @@ void TCustomImageList::SetSize(int AWidth, int AHeight) {
     Change();
 }
 
-int TCustomImageList::Count() const { return handle_ ? ImageList_GetImageCount(handle_) : 0; }
+int TCustomImageList::Count() const {
+    return handle_ ? ImageList_GetImageCount(handle_) : 0;
+}
 
 void TCustomImageList::SetMasked(bool Value) {
     if (Value == masked_) return;

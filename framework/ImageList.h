@@ -14,8 +14,16 @@
 
 namespace fw {
 
-enum TDrawingStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
-enum TImageType { itImage, itMask };
+enum TDrawingStyle {
+    dsFocus,
+    dsSelected,
+    dsNormal,
+    dsTransparent
+};
+enum TImageType {
+    itImage,
+    itMask
+};
 
 class TCustomImageList : public TComponent {
 public:

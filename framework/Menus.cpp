@@ -42,7 +42,9 @@ LRESULT CALLBACK PopupWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 // ---- TMenuItem ----
 
-TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) { command_ = NewCommand(this); }
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {
+    command_ = NewCommand(this);
+}
 
 TMenuItem::~TMenuItem() {
     Commands().erase(command_);
@@ -51,18 +53,18 @@ TMenuItem::~TMenuItem() {
 }
 
 TMenuItem* TMenuItem::Items(int Index) const {
-    if (Index < 0 || Index >= Count())
-        throw EListError(L"Menu index out of range (" + std::to_wstring(Index) + L")");
+    if (Index < 0 || Index >= Count()) throw EListError(L"Menu index out of range (" + std::to_wstring(Index) + L")");
     return items_[size_t(Index)];
 }
 
-void TMenuItem::Add(TMenuItem* Item) { Insert(Count(), Item); }
+void TMenuItem::Add(TMenuItem* Item) {
+    Insert(Count(), Item);
+}
 
 void TMenuItem::Insert(int Index, TMenuItem* Item) {
     if (!Item) return;
     if (Item->parent_) throw EInvalidOperation(L"Menu inserted twice");
-    if (Index < 0 || Index > Count())
-        throw EListError(L"Menu index out of range (" + std::to_wstring(Index) + L")");
+    if (Index < 0 || Index > Count()) throw EListError(L"Menu index out of range (" + std::to_wstring(Index) + L")");
     items_.insert(items_.begin() + Index, Item);
     Item->parent_ = this;
 }
@@ -74,7 +76,9 @@ void TMenuItem::Remove(TMenuItem* Item) {
     Item->parent_ = nullptr;
 }
 
-void TMenuItem::Delete(int Index) { delete Items(Index); }
+void TMenuItem::Delete(int Index) {
+    delete Items(Index);
+}
 
 void TMenuItem::Clear() {
     while (!items_.empty()) delete items_.back();
@@ -89,8 +93,7 @@ void TMenuItem::SetChecked(bool Value) {
     checked_ = Value;
     if (Value && radioItem_ && parent_) {
         for (TMenuItem* other : parent_->items_)
-            if (other != this && other->radioItem_ && other->groupIndex_ == groupIndex_)
-                other->checked_ = false;
+            if (other != this && other->radioItem_ && other->groupIndex_ == groupIndex_) other->checked_ = false;
     }
 }
 
@@ -131,7 +134,9 @@ void TMenuItem::BuildMenu(HMENU Menu) const {
 
 // ---- TPopupMenu ----
 
-TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner) { items_ = new TMenuItem(nullptr); }
+TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner) {
+    items_ = new TMenuItem(nullptr);
+}
 
 TPopupMenu::~TPopupMenu() {
     DestroyComponents();
@@ -159,8 +164,8 @@ HWND TPopupMenu::WindowHandle() {
     cls.lpszClassName = kPopupWindowClass;
     RegisterClassW(&cls);  // fails harmlessly when already registered
     // A hidden top-level window: a message-only one cannot own a tracked menu.
-    window = CreateWindowExW(WS_EX_TOOLWINDOW, kPopupWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                             nullptr, cls.hInstance, nullptr);
+    window = CreateWindowExW(WS_EX_TOOLWINDOW, kPopupWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             cls.hInstance, nullptr);
     return window;
 }
 

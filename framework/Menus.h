@@ -82,7 +82,11 @@ private:
     std::vector<TMenuItem*> items_;
 };
 
-enum class TPopupAlignment { paLeft, paRight, paCenter };
+enum class TPopupAlignment {
+    paLeft,
+    paRight,
+    paCenter
+};
 
 class TPopupMenu : public TComponent {
 public:

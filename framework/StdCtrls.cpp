@@ -102,10 +102,8 @@ void TCustomComboBoxStrings::Delete(int Index) {
     CheckIndex(Index, int(kept_.size()));
     kept_.erase(kept_.begin() + Index);
     int& selected = comboBox_->itemIndex_;
-    if (selected == Index)
-        selected = -1;
-    else if (selected > Index)
-        --selected;
+    if (selected == Index) selected = -1;
+    else if (selected > Index) --selected;
 }
 
 void TCustomComboBoxStrings::Clear() {
@@ -210,9 +208,8 @@ void TCustomComboBox::SetSorted(bool Value) {
     auto& kept = items_->kept_;
     std::vector<size_t> order(kept.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return items_->CompareStrings(kept[a].text, kept[b].text) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return items_->CompareStrings(kept[a].text, kept[b].text) < 0; });
     std::vector<TCustomComboBoxStrings::Item> sorted;
     sorted.reserve(kept.size());
     int selected = -1;
@@ -271,10 +268,8 @@ int TCustomComboBox::ItemHeight() const {
 void TCustomComboBox::SetItemHeight(int Value) {
     if (Value <= 0) return;
     itemHeight_ = Value;
-    if (IsOwnerDrawn())
-        RecreateWnd();  // owner-drawn heights are asked for when the window is made
-    else if (HandleAllocated())
-        SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, Value);
+    if (IsOwnerDrawn()) RecreateWnd();  // owner-drawn heights are asked for when the window is made
+    else if (HandleAllocated()) SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, Value);
 }
 
 void TCustomComboBox::SetMaxLength(int Value) {
@@ -365,7 +360,8 @@ void TCustomComboBox::CreateWnd() {
         selected = index;
     }
     if (selected >= 0) SendMessageW(wnd, CB_SETCURSEL, WPARAM(selected), 0);
-    if (HasEdit() && TControl::GetText() != text_) SendMessageW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text_.c_str()));
+    if (HasEdit() && TControl::GetText() != text_)
+        SendMessageW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text_.c_str()));
 }
 
 void TCustomComboBox::SaveWindowState() {
@@ -384,10 +380,8 @@ void TCustomComboBox::Change() {
 }
 
 void TCustomComboBox::Select() {
-    if (OnSelect)
-        OnSelect(this);
-    else
-        Change();
+    if (OnSelect) OnSelect(this);
+    else Change();
 }
 
 void TCustomComboBox::DropDown() {
@@ -457,10 +451,8 @@ void TCustomComboBox::HandleDrawItem(TMessage& Message) {
             canvas_->Brush()->SetColor(clHighlight);
             canvas_->Font()->SetColor(clHighlightText);
         }
-        if (index >= 0)
-            DrawItem(index, item->rcItem, state);
-        else
-            canvas_->FillRect(item->rcItem);
+        if (index >= 0) DrawItem(index, item->rcItem, state);
+        else canvas_->FillRect(item->rcItem);
         if (state & odFocused) DrawFocusRect(item->hDC, &item->rcItem);
     } catch (...) {
         canvas_->SetHandle(nullptr);

@@ -42,7 +42,13 @@ enum TOwnerDrawStateFlag : unsigned {
 using TOwnerDrawState = unsigned;  // a set of TOwnerDrawStateFlag bits
 
 // csOwnerDraw* styles are drop-down lists whose items the control draws.
-enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+enum TComboBoxStyle {
+    csDropDown,
+    csSimple,
+    csDropDownList,
+    csOwnerDrawFixed,
+    csOwnerDrawVariable
+};
 
 using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;

@@ -43,7 +43,9 @@ int64_t TStream::Size() {
 
 // ---------------------------------------------------------------------------
 
-TMemoryStream::~TMemoryStream() { std::free(memory_); }
+TMemoryStream::~TMemoryStream() {
+    std::free(memory_);
+}
 
 int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
     if (Count <= 0 || position_ >= size_) return 0;
@@ -69,9 +71,9 @@ int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
 
 int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
     switch (Origin) {
-        case TSeekOrigin::soBeginning: position_ = Offset; break;
-        case TSeekOrigin::soCurrent: position_ += Offset; break;
-        case TSeekOrigin::soEnd: position_ = size_ + Offset; break;
+    case TSeekOrigin::soBeginning: position_ = Offset; break;
+    case TSeekOrigin::soCurrent: position_ += Offset; break;
+    case TSeekOrigin::soEnd: position_ = size_ + Offset; break;
     }
     return position_;
 }
@@ -141,8 +143,8 @@ std::wstring FileErrorText(const wchar_t* what, const std::wstring& name) {
 
 TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName_(FileName) {
     if (Mode == fmCreate || (Mode & 0xFF00) == fmCreate) {
-        handle_ = CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle_ = CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle_ == INVALID_HANDLE_VALUE) throw EFCreateError(FileErrorText(L"Cannot create file", FileName));
         return;
     }
@@ -154,8 +156,8 @@ TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName
         SetLastError(ERROR_INVALID_PARAMETER);
         throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
     }
-    handle_ = CreateFileW(FileName.c_str(), access[a], share[s], nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
+    handle_ =
+        CreateFileW(FileName.c_str(), access[a], share[s], nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
 }
 

@@ -11,7 +11,11 @@
 
 namespace fw {
 
-enum TSeekOrigin { soBeginning, soCurrent, soEnd };
+enum TSeekOrigin {
+    soBeginning,
+    soCurrent,
+    soEnd
+};
 
 class TStream : public TObject {
 public:

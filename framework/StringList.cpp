@@ -34,7 +34,9 @@ std::wstring QuotedStr(const std::wstring& s, wchar_t quote) {
     return r + quote;
 }
 
-[[noreturn]] void SortedListError() { throw EStringListError(L"Operation not allowed on sorted list"); }
+[[noreturn]] void SortedListError() {
+    throw EStringListError(L"Operation not allowed on sorted list");
+}
 
 }  // namespace
 
@@ -44,7 +46,9 @@ void TStrings::ErrorIndex(int Index) {
     throw EStringListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
 }
 
-TObject* TStrings::GetObject(int) const { return nullptr; }
+TObject* TStrings::GetObject(int) const {
+    return nullptr;
+}
 
 void TStrings::Put(int Index, const std::wstring& S) {
     UpdateScope update(this);
@@ -192,9 +196,8 @@ std::wstring TStrings::DelimitedWith(wchar_t delimiter, wchar_t quote, bool stri
     std::wstring r;
     for (int i = 0; i < n; ++i) {
         const std::wstring s = Get(i);
-        const bool quoted = std::any_of(s.begin(), s.end(), [&](wchar_t c) {
-            return c == quote || c == delimiter || (!strict && c <= L' ');
-        });
+        const bool quoted = std::any_of(
+            s.begin(), s.end(), [&](wchar_t c) { return c == quote || c == delimiter || (!strict && c <= L' '); });
         if (i > 0) r += delimiter;
         r += quoted ? QuotedStr(s, quote) : s;
     }
@@ -243,15 +246,21 @@ void TStrings::SetDelimitedWith(const std::wstring& value, wchar_t delimiter, wc
     }
 }
 
-std::wstring TStrings::DelimitedText() const { return DelimitedWith(delimiter_, quoteChar_, strictDelimiter_); }
+std::wstring TStrings::DelimitedText() const {
+    return DelimitedWith(delimiter_, quoteChar_, strictDelimiter_);
+}
 
 void TStrings::SetDelimitedText(const std::wstring& Value) {
     SetDelimitedWith(Value, delimiter_, quoteChar_, strictDelimiter_);
 }
 
-std::wstring TStrings::CommaText() const { return DelimitedWith(L',', L'"', false); }
+std::wstring TStrings::CommaText() const {
+    return DelimitedWith(L',', L'"', false);
+}
 
-void TStrings::SetCommaText(const std::wstring& Value) { SetDelimitedWith(Value, L',', L'"', false); }
+void TStrings::SetCommaText(const std::wstring& Value) {
+    SetDelimitedWith(Value, L',', L'"', false);
+}
 
 void TStrings::BeginUpdate() {
     if (updateCount_ == 0) SetUpdateState(true);
@@ -265,7 +274,9 @@ void TStrings::EndUpdate() {
 
 void TStrings::SetUpdateState(bool) {}
 
-int TStrings::CompareStrings(const std::wstring& S1, const std::wstring& S2) const { return AnsiCompareText(S1, S2); }
+int TStrings::CompareStrings(const std::wstring& S1, const std::wstring& S2) const {
+    return AnsiCompareText(S1, S2);
+}
 
 void TStrings::Assign(TPersistent* Source) {
     auto* source = dynamic_cast<TStrings*>(Source);
@@ -320,25 +331,29 @@ TObject* TStringList::GetObject(int Index) const {
     return items_[size_t(Index)].object;
 }
 
-int TStringList::Add(const std::wstring& S) { return AddObject(S, nullptr); }
+int TStringList::Add(const std::wstring& S) {
+    return AddObject(S, nullptr);
+}
 
 int TStringList::AddObject(const std::wstring& S, TObject* AObject) {
     int index = int(items_.size());
     if (sorted_ && Find(S, index)) {
         switch (duplicates_) {
-            case dupIgnore: return index;
-            case dupError: throw EStringListError(L"String list does not allow duplicates");
-            case dupAccept:
-                // After its equals, so equal lines keep the order they came in.
-                while (index < int(items_.size()) && CompareStrings(items_[size_t(index)].text, S) == 0) ++index;
-                break;
+        case dupIgnore: return index;
+        case dupError: throw EStringListError(L"String list does not allow duplicates");
+        case dupAccept:
+            // After its equals, so equal lines keep the order they came in.
+            while (index < int(items_.size()) && CompareStrings(items_[size_t(index)].text, S) == 0) ++index;
+            break;
         }
     }
     InsertItem(index, S, AObject);
     return index;
 }
 
-void TStringList::Insert(int Index, const std::wstring& S) { InsertObject(Index, S, nullptr); }
+void TStringList::Insert(int Index, const std::wstring& S) {
+    InsertObject(Index, S, nullptr);
+}
 
 void TStringList::InsertObject(int Index, const std::wstring& S, TObject* AObject) {
     if (sorted_) SortedListError();
@@ -416,10 +431,8 @@ bool TStringList::Find(const std::wstring& S, int& Index) const {
     int low = 0, high = int(items_.size());
     while (low < high) {
         const int mid = low + (high - low) / 2;
-        if (CompareStrings(items_[size_t(mid)].text, S) < 0)
-            low = mid + 1;
-        else
-            high = mid;
+        if (CompareStrings(items_[size_t(mid)].text, S) < 0) low = mid + 1;
+        else high = mid;
     }
     Index = low;
     return low < int(items_.size()) && CompareStrings(items_[size_t(low)].text, S) == 0;
@@ -467,10 +480,8 @@ void TStringList::SetCapacity(int NewCapacity) {
 }
 
 void TStringList::SetUpdateState(bool Updating) {
-    if (Updating)
-        Changing();
-    else
-        Changed();
+    if (Updating) Changing();
+    else Changed();
 }
 
 int TStringList::CompareStrings(const std::wstring& S1, const std::wstring& S2) const {

@@ -113,7 +113,11 @@ private:
     bool strictDelimiter_ = false;
 };
 
-enum TDuplicates { dupIgnore, dupAccept, dupError };
+enum TDuplicates {
+    dupIgnore,
+    dupAccept,
+    dupError
+};
 
 class TStringList;
 // Negative, zero or positive as line Index1 sorts before, with or after line Index2.

@@ -63,10 +63,8 @@ TFormatSettings TFormatSettings::Create(unsigned long Locale) {
     const std::wstring hour = LocaleText(lcid, LOCALE_ITLZERO, L"0") == L"1" ? L"hh" : L"h";
     std::wstring prefix, postfix;
     if (!clock24) {
-        if (LocaleText(lcid, LOCALE_ITIMEMARKPOSN, L"0") == L"1")
-            prefix = L"AMPM ";
-        else
-            postfix = L" AMPM";
+        if (LocaleText(lcid, LOCALE_ITIMEMARKPOSN, L"0") == L"1") prefix = L"AMPM ";
+        else postfix = L" AMPM";
     }
     s.ShortTimeFormat = prefix + hour + L":mm" + postfix;
     s.LongTimeFormat = prefix + hour + L":mm:ss" + postfix;
@@ -92,7 +90,9 @@ const TFormatSettings& FormatSettings() {
 
 // ---- Texts --------------------------------------------------------------------
 
-std::wstring Trim(const std::wstring& S) { return TrimLeft(TrimRight(S)); }
+std::wstring Trim(const std::wstring& S) {
+    return TrimLeft(TrimRight(S));
+}
 
 std::wstring TrimLeft(const std::wstring& S) {
     size_t i = 0;
@@ -158,11 +158,21 @@ int LocaleCompare(const std::wstring& S1, const std::wstring& S2, DWORD flags) {
 
 }  // namespace
 
-std::wstring AnsiUpperCase(const std::wstring& S) { return MapCase(S, LCMAP_UPPERCASE); }
-std::wstring AnsiLowerCase(const std::wstring& S) { return MapCase(S, LCMAP_LOWERCASE); }
-int AnsiCompareStr(const std::wstring& S1, const std::wstring& S2) { return LocaleCompare(S1, S2, 0); }
-int AnsiCompareText(const std::wstring& S1, const std::wstring& S2) { return LocaleCompare(S1, S2, NORM_IGNORECASE); }
-bool AnsiSameText(const std::wstring& S1, const std::wstring& S2) { return AnsiCompareText(S1, S2) == 0; }
+std::wstring AnsiUpperCase(const std::wstring& S) {
+    return MapCase(S, LCMAP_UPPERCASE);
+}
+std::wstring AnsiLowerCase(const std::wstring& S) {
+    return MapCase(S, LCMAP_LOWERCASE);
+}
+int AnsiCompareStr(const std::wstring& S1, const std::wstring& S2) {
+    return LocaleCompare(S1, S2, 0);
+}
+int AnsiCompareText(const std::wstring& S1, const std::wstring& S2) {
+    return LocaleCompare(S1, S2, NORM_IGNORECASE);
+}
+bool AnsiSameText(const std::wstring& S1, const std::wstring& S2) {
+    return AnsiCompareText(S1, S2) == 0;
+}
 
 std::wstring StringReplace(const std::wstring& S, const std::wstring& OldPattern, const std::wstring& NewPattern,
                            unsigned Flags) {
@@ -186,7 +196,9 @@ std::wstring StringReplace(const std::wstring& S, const std::wstring& OldPattern
 
 // ---- Numbers ------------------------------------------------------------------
 
-std::wstring IntToStr(int64_t Value) { return std::to_wstring(Value); }
+std::wstring IntToStr(int64_t Value) {
+    return std::to_wstring(Value);
+}
 
 std::wstring UIntToHex(uint64_t Value, int Digits) {
     static const wchar_t hex[] = L"0123456789ABCDEF";
@@ -229,8 +241,8 @@ bool TryStrToInt64(const std::wstring& S, int64_t& Value) {
         Value = int64_t(magnitude);
         return true;
     }
-    const uint64_t limit = negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1
-                                    : uint64_t(std::numeric_limits<int64_t>::max());
+    const uint64_t limit =
+        negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1 : uint64_t(std::numeric_limits<int64_t>::max());
     if (magnitude > limit) return false;
     Value = negative ? int64_t(0 - magnitude) : int64_t(magnitude);
     return true;
@@ -443,7 +455,9 @@ std::wstring GeneralText(double v, int precision, const TFormatSettings& s) {
 
 }  // namespace
 
-std::wstring FloatToStr(double Value, const TFormatSettings& Settings) { return GeneralText(Value, 15, Settings); }
+std::wstring FloatToStr(double Value, const TFormatSettings& Settings) {
+    return GeneralText(Value, 15, Settings);
+}
 
 // ---- Format -------------------------------------------------------------------
 
@@ -534,57 +548,54 @@ std::wstring Format(const std::wstring& Fmt, const std::vector<TVarRec>& Args, c
         const bool numeric = integer || kind == TVarRec::TKind::Float;
         std::wstring text;
         switch (type) {
-            case L'd': {
-                if (!integer) BadFormat(Fmt);
-                const bool negative = kind == TVarRec::TKind::Int && arg.AsInt() < 0;
-                const uint64_t magnitude = kind == TVarRec::TKind::UInt ? arg.AsUInt()
-                                           : negative                   ? 0 - uint64_t(arg.AsInt())
-                                                                        : uint64_t(arg.AsInt());
-                text = (negative ? L"-" : L"") + WithMinDigits(std::to_wstring(magnitude), precision);
-                break;
-            }
-            case L'u':
-                if (!integer) BadFormat(Fmt);
-                text = WithMinDigits(std::to_wstring(arg.AsUInt()), precision);
-                break;
-            case L'x':
-                if (!integer) BadFormat(Fmt);
-                text = UIntToHex(arg.AsUInt(), precision);
-                break;
-            case L'e':
-                if (!numeric) BadFormat(Fmt);
-                text = ExponentText(arg.AsFloat(), precision < 0 ? 15 : precision, Settings);
-                break;
-            case L'f':
-                if (!numeric) BadFormat(Fmt);
-                text = FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), Settings, false);
-                break;
-            case L'n':
-                if (!numeric) BadFormat(Fmt);
-                text = FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), Settings, true);
-                break;
-            case L'g':
-                if (!numeric) BadFormat(Fmt);
-                text = GeneralText(arg.AsFloat(), precision < 0 ? 15 : precision, Settings);
-                break;
-            case L'p':
-                if (kind != TVarRec::TKind::Pointer) BadFormat(Fmt);
-                text = UIntToHex(uint64_t(reinterpret_cast<uintptr_t>(arg.AsPointer())), int(sizeof(void*) * 2));
-                break;
-            case L's':
-                if (kind != TVarRec::TKind::String) BadFormat(Fmt);
-                text = arg.AsString();
-                if (precision >= 0 && size_t(precision) < text.size()) text.resize(size_t(precision));
-                break;
-            default:
-                BadFormat(Fmt);
+        case L'd': {
+            if (!integer) BadFormat(Fmt);
+            const bool negative = kind == TVarRec::TKind::Int && arg.AsInt() < 0;
+            const uint64_t magnitude = kind == TVarRec::TKind::UInt ? arg.AsUInt()
+                                       : negative                   ? 0 - uint64_t(arg.AsInt())
+                                                                    : uint64_t(arg.AsInt());
+            text = (negative ? L"-" : L"") + WithMinDigits(std::to_wstring(magnitude), precision);
+            break;
+        }
+        case L'u':
+            if (!integer) BadFormat(Fmt);
+            text = WithMinDigits(std::to_wstring(arg.AsUInt()), precision);
+            break;
+        case L'x':
+            if (!integer) BadFormat(Fmt);
+            text = UIntToHex(arg.AsUInt(), precision);
+            break;
+        case L'e':
+            if (!numeric) BadFormat(Fmt);
+            text = ExponentText(arg.AsFloat(), precision < 0 ? 15 : precision, Settings);
+            break;
+        case L'f':
+            if (!numeric) BadFormat(Fmt);
+            text = FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), Settings, false);
+            break;
+        case L'n':
+            if (!numeric) BadFormat(Fmt);
+            text = FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), Settings, true);
+            break;
+        case L'g':
+            if (!numeric) BadFormat(Fmt);
+            text = GeneralText(arg.AsFloat(), precision < 0 ? 15 : precision, Settings);
+            break;
+        case L'p':
+            if (kind != TVarRec::TKind::Pointer) BadFormat(Fmt);
+            text = UIntToHex(uint64_t(reinterpret_cast<uintptr_t>(arg.AsPointer())), int(sizeof(void*) * 2));
+            break;
+        case L's':
+            if (kind != TVarRec::TKind::String) BadFormat(Fmt);
+            text = arg.AsString();
+            if (precision >= 0 && size_t(precision) < text.size()) text.resize(size_t(precision));
+            break;
+        default: BadFormat(Fmt);
         }
         if (width > int(text.size())) {
             const size_t pad = size_t(width) - text.size();
-            if (left)
-                text.append(pad, L' ');
-            else
-                text.insert(0, pad, L' ');
+            if (left) text.append(pad, L' ');
+            else text.insert(0, pad, L' ');
         }
         out += text;
     }
@@ -596,7 +607,9 @@ std::wstring Format(const std::wstring& Fmt, const std::vector<TVarRec>& Args, c
 namespace {
 
 // Index of the last character of S that is in `chars`, or npos.
-size_t LastDelimiter(const wchar_t* chars, const std::wstring& S) { return S.find_last_of(chars); }
+size_t LastDelimiter(const wchar_t* chars, const std::wstring& S) {
+    return S.find_last_of(chars);
+}
 
 }  // namespace
 
@@ -614,7 +627,8 @@ std::wstring ExtractFileDir(const std::wstring& FileName) {
     size_t i = LastDelimiter(L"\\:", FileName);
     if (i == std::wstring::npos) return std::wstring();
     // "C:\a" gives "C:\" and "\a" gives "\": a root keeps its delimiter.
-    if (i > 0 && FileName[i] == L'\\' && FileName[i - 1] != L'\\' && FileName[i - 1] != L':') return FileName.substr(0, i);
+    if (i > 0 && FileName[i] == L'\\' && FileName[i - 1] != L'\\' && FileName[i - 1] != L':')
+        return FileName.substr(0, i);
     return FileName.substr(0, i + 1);
 }
 
@@ -679,7 +693,9 @@ bool DirectoryExists(const std::wstring& Directory) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool DeleteFile(const std::wstring& FileName) { return ::DeleteFileW(FileName.c_str()) != FALSE; }
+bool DeleteFile(const std::wstring& FileName) {
+    return ::DeleteFileW(FileName.c_str()) != FALSE;
+}
 
 bool ForceDirectories(const std::wstring& Dir) {
     const std::wstring d = ExcludeTrailingPathDelimiter(Dir);

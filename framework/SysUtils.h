@@ -37,7 +37,8 @@ struct TFormatSettings {
     std::wstring LongMonthNames[12] = {L"January", L"February", L"March",     L"April",   L"May",      L"June",
                                        L"July",    L"August",   L"September", L"October", L"November", L"December"};
     std::wstring ShortDayNames[7] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
-    std::wstring LongDayNames[7] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday", L"Saturday"};
+    std::wstring LongDayNames[7] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
+                                    L"Thursday", L"Friday", L"Saturday"};
 
     // The settings of a Windows locale (LOCALE_USER_DEFAULT for the user's own).
     static TFormatSettings Create(unsigned long Locale);
@@ -69,9 +70,14 @@ std::wstring AnsiLowerCase(const std::wstring& S);
 int AnsiCompareStr(const std::wstring& S1, const std::wstring& S2);
 int AnsiCompareText(const std::wstring& S1, const std::wstring& S2);
 bool AnsiSameText(const std::wstring& S1, const std::wstring& S2);
-inline int WideCompareText(const std::wstring& S1, const std::wstring& S2) { return AnsiCompareText(S1, S2); }
+inline int WideCompareText(const std::wstring& S1, const std::wstring& S2) {
+    return AnsiCompareText(S1, S2);
+}
 
-enum TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
+enum TReplaceFlag : unsigned {
+    rfReplaceAll = 1,
+    rfIgnoreCase = 2
+};
 // Replaces the first (or, with rfReplaceAll, every) OldPattern; rfIgnoreCase compares
 // in the user's locale.
 std::wstring StringReplace(const std::wstring& S, const std::wstring& OldPattern, const std::wstring& NewPattern,
@@ -107,7 +113,13 @@ std::wstring FloatToStr(double Value, const TFormatSettings& Settings = FormatSe
 // so a call reads Format(L"%d of %s", {42, L"x"}).
 class TVarRec {
 public:
-    enum class TKind { Int, UInt, Float, String, Pointer };
+    enum class TKind {
+        Int,
+        UInt,
+        Float,
+        String,
+        Pointer
+    };
 
     TVarRec(int v) : kind_(TKind::Int), i_(v), narrow_(true) {}
     TVarRec(long v) : kind_(TKind::Int), i_(v), narrow_(sizeof(long) == 4) {}
@@ -122,7 +134,7 @@ public:
     TVarRec(const std::wstring& v) : kind_(TKind::String), s_(v) {}
     TVarRec(const void* v) : kind_(TKind::Pointer), p_(v) {}
     TVarRec(std::nullptr_t) : kind_(TKind::Pointer), p_(nullptr) {}
-    TVarRec(bool) = delete;  // a flag is no number: say what it means
+    TVarRec(bool) = delete;         // a flag is no number: say what it means
     TVarRec(const char*) = delete;  // texts are wide
 
     TKind Kind() const { return kind_; }

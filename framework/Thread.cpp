@@ -21,9 +21,9 @@ struct SyncRequest {
     SyncRequest(TThreadMethod m, TThread* t, bool b)
         : method(std::move(m)), thread(t), source(GetCurrentThreadId()), blocking(b) {}
     TThreadMethod method;
-    TThread* thread;      // whose call it is, for RemoveQueuedEvents (may be null)
-    DWORD source;         // the system thread that handed it over
-    bool blocking;        // Synchronize (someone waits) or Queue
+    TThread* thread;  // whose call it is, for RemoveQueuedEvents (may be null)
+    DWORD source;     // the system thread that handed it over
+    bool blocking;    // Synchronize (someone waits) or Queue
     uint64_t seq = 0;
     bool done = false;
     std::exception_ptr error;
@@ -52,8 +52,7 @@ void WakeMainThread() {
     SetEvent(s.arrived);
     // One wake-up message at a time is enough: its handler drains the queue.
     HWND wnd = s.window;
-    if (wnd && !s.wakePosted.exchange(true) && !PostMessageW(wnd, WM_FW_SYNCHRONIZE, 0, 0))
-        s.wakePosted = false;
+    if (wnd && !s.wakePosted.exchange(true) && !PostMessageW(wnd, WM_FW_SYNCHRONIZE, 0, 0)) s.wakePosted = false;
 }
 
 void Submit(const SyncRequestPtr& request) {
@@ -105,9 +104,8 @@ void WaitForObject(HANDLE object) {
     }
 }
 
-const int kPriorities[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
-                           THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
-                           THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+const int kPriorities[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,       THREAD_PRIORITY_BELOW_NORMAL,
+                           THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
                            THREAD_PRIORITY_TIME_CRITICAL};
 
 // The program's first thread is the main thread; its wake-up window is made
@@ -130,7 +128,9 @@ DWORD MainThreadID() {
     return id;
 }
 
-bool IsMainThread() { return GetCurrentThreadId() == MainThreadID(); }
+bool IsMainThread() {
+    return GetCurrentThreadId() == MainThreadID();
+}
 
 bool CheckSynchronize(DWORD Timeout) {
     if (!IsMainThread())
@@ -274,7 +274,8 @@ void TThread::SetPriority(TThreadPriority Value) {
 }
 
 void TThread::DoTerminate() {
-    if (OnTerminate) Synchronize([this] {
+    if (OnTerminate)
+        Synchronize([this] {
             if (OnTerminate) OnTerminate(this);
         });
 }

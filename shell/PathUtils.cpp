@@ -20,7 +20,9 @@ namespace shell {
 
 namespace {
 
-wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? wchar_t(c - 32) : c; }
+wchar_t UpperAscii(wchar_t c) {
+    return (c >= L'a' && c <= L'z') ? wchar_t(c - 32) : c;
+}
 
 bool EqualText(const std::wstring& A, const std::wstring& B) {
     return CompareStringOrdinal(A.c_str(), int(A.size()), B.c_str(), int(B.size()), TRUE) == CSTR_EQUAL;
@@ -46,7 +48,9 @@ bool IsUNCPath(const std::wstring& Path) {
     return Path.find(L'\\', 2) != std::wstring::npos;
 }
 
-bool IsQualifiedPath(const std::wstring& Path) { return IsDriveLetterPath(Path) || IsUNCPath(Path); }
+bool IsQualifiedPath(const std::wstring& Path) {
+    return IsDriveLetterPath(Path) || IsUNCPath(Path);
+}
 
 bool IsUNCServerName(const std::wstring& Path) {
     if (Path.size() < 3) return false;
@@ -147,12 +151,10 @@ void ApplyExplorerTreeStyle(HWND TreeView) {
 
 bool SetAutoComplete(HWND Control, bool FileSystem, bool Url) {
     DWORD flags = 0;
-    if (FileSystem) flags |= 1;  // SHACF_FILESYSTEM
-    if (Url) flags |= 6;         // SHACF_URLHISTORY | SHACF_URLMRU
-    if (flags == 0)
-        flags = 0xA0000007;      // suggest and append forced off
-    else
-        flags |= 8;              // SHACF_USETAB
+    if (FileSystem) flags |= 1;          // SHACF_FILESYSTEM
+    if (Url) flags |= 6;                 // SHACF_URLHISTORY | SHACF_URLMRU
+    if (flags == 0) flags = 0xA0000007;  // suggest and append forced off
+    else flags |= 8;                     // SHACF_USETAB
     if (!BoundEntries.SHAutoComplete || !Control) return false;
     try {
         return BoundEntries.SHAutoComplete(Control, flags) == S_OK;

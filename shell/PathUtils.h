@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string>
 
-namespace fw { class TFont; }
+namespace fw {
+class TFont;
+}
 
 namespace shell {
 
@@ -24,10 +26,14 @@ bool IsParentPath(const std::wstring& Path, const std::wstring& Folder);
 bool IsDotOrDotDot(const wchar_t* Name);
 // The drive part of a path: "C:" of "C:\x", "\\server\share" of a UNC path, else empty.
 std::wstring ExtractDrivePart(const std::wstring& Path);
-inline bool IsDotOrDotDot(const std::wstring& Name) { return IsDotOrDotDot(Name.c_str()); }
+inline bool IsDotOrDotDot(const std::wstring& Name) {
+    return IsDotOrDotDot(Name.c_str());
+}
 
 // Sizes.
-inline int64_t MakeInt64(DWORD Lo, DWORD Hi) { return int64_t((uint64_t(Hi) << 32) | uint64_t(Lo)); }
+inline int64_t MakeInt64(DWORD Lo, DWORD Hi) {
+    return int64_t((uint64_t(Hi) << 32) | uint64_t(Lo));
+}
 inline int64_t FindDataFileSize(const WIN32_FIND_DATAW& FindData) {
     return MakeInt64(FindData.nFileSizeLow, FindData.nFileSizeHigh);
 }

@@ -9,7 +9,6 @@
 #include "shell/ShellEntryPoints.h"
 #include "shell/ZemSystemImageList.h"
 
-
 #include <shlguid.h>
 #include <shlwapi.h>
 
@@ -39,9 +38,9 @@ bool SameTextIgnoringCase(const std::wstring& A, const std::wstring& B) {
 
 fw::TAlignment AlignmentOf(int Format) {
     switch (Format & LVCFMT_JUSTIFYMASK) {
-        case LVCFMT_RIGHT: return fw::taRightJustify;
-        case LVCFMT_CENTER: return fw::taCenter;
-        default: return fw::taLeftJustify;
+    case LVCFMT_RIGHT: return fw::taRightJustify;
+    case LVCFMT_CENTER: return fw::taCenter;
+    default: return fw::taLeftJustify;
     }
 }
 
@@ -72,7 +71,9 @@ void TPathfinch::Notification(fw::TComponent* AComponent, fw::TOperation Operati
     fw::TComponent::Notification(AComponent, Operation);
 }
 
-std::wstring TPathfinch::Version() const { return ClassName() + L" V7.2.0.544"; }
+std::wstring TPathfinch::Version() const {
+    return ClassName() + L" V7.2.0.544";
+}
 
 void TPathfinch::SetMultiObjects(std::unique_ptr<fw::TStringList> Value) {
     multiObjects_ = Value ? std::move(Value) : std::make_unique<fw::TStringList>();
@@ -92,7 +93,9 @@ void TPathfinch::ClearObject() {
     ObjectChanged();
 }
 
-void TPathfinch::DropEnumeration() { enum_.reset(); }
+void TPathfinch::DropEnumeration() {
+    enum_.reset();
+}
 
 void TPathfinch::ReleaseDetails() {
     folder2_.reset();
@@ -174,8 +177,9 @@ void TPathfinch::SetFolderIDList(LPCITEMIDLIST Pidl) {
     } else {
         const HRESULT hr = desktop->BindToObject(Pidl, nullptr, IID_IShellFolder, folder.put_void());
         if (!folder)
-            throw EPathfinchError(L"Pathfinch.SetFolderIDList: Desktop.BindToObject: Could not get IShellFolder interface. (" +
-                                  SysErrorText(DWORD(hr)) + L")");
+            throw EPathfinchError(
+                L"Pathfinch.SetFolderIDList: Desktop.BindToObject: Could not get IShellFolder interface. (" +
+                SysErrorText(DWORD(hr)) + L")");
     }
     fw::PidlPtr clone(PidlClone(Pidl));
     DropEnumeration();
@@ -187,7 +191,9 @@ void TPathfinch::SetFolderIDList(LPCITEMIDLIST Pidl) {
     folderTextCurrent_ = false;
 }
 
-LPITEMIDLIST TPathfinch::FolderIDList() const { return PidlClone(folderPidl_.get()); }
+LPITEMIDLIST TPathfinch::FolderIDList() const {
+    return PidlClone(folderPidl_.get());
+}
 
 TZemShellFolder TPathfinch::SpecialFolder() {
     if (!folderPidl_) return SF_FILESYSTEMFOLDER;
@@ -209,7 +215,9 @@ void TPathfinch::SetObjectIDList(LPCITEMIDLIST Relative) {
     ObjectChanged();
 }
 
-LPITEMIDLIST TPathfinch::ObjectIDList() const { return PidlClone(objectPidl_.get()); }
+LPITEMIDLIST TPathfinch::ObjectIDList() const {
+    return PidlClone(objectPidl_.get());
+}
 
 void TPathfinch::SetAbsoluteObjectIDList(LPCITEMIDLIST Pidl) {
     if (!Pidl) return;
@@ -226,10 +234,8 @@ void TPathfinch::SetAbsoluteObjectIDList(LPCITEMIDLIST Pidl) {
 
 LPCITEMIDLIST TPathfinch::AbsoluteObjectIDList() {
     if (!absoluteObjectPidl_) {
-        if (objectPidl_)
-            absoluteObjectPidl_.reset(PidlConcat(folderPidl_.get(), objectPidl_.get()));
-        else
-            absoluteObjectPidl_.reset(PidlClone(folderPidl_.get()));
+        if (objectPidl_) absoluteObjectPidl_.reset(PidlConcat(folderPidl_.get(), objectPidl_.get()));
+        else absoluteObjectPidl_.reset(PidlClone(folderPidl_.get()));
     }
     return absoluteObjectPidl_.get();
 }
@@ -260,7 +266,8 @@ std::wstring TPathfinch::ObjectName() {
             // The name belongs to the list's last item, asked of its own parent.
             fw::ComPtr<IShellFolder> parent;
             LPCITEMIDLIST child = nullptr;
-            if (SUCCEEDED(SHBindToParent(AbsoluteObjectIDList(), IID_IShellFolder, parent.put_void(), &child)) && parent) {
+            if (SUCCEEDED(SHBindToParent(AbsoluteObjectIDList(), IID_IShellFolder, parent.put_void(), &child)) &&
+                parent) {
                 WIN32_FIND_DATAW data{};
                 if (SUCCEEDED(SHGetDataFromIDListW(parent.get(), child, SHGDFIL_FINDDATA, &data, sizeof(data))))
                     findData_ = data;
@@ -328,7 +335,9 @@ std::wstring TPathfinch::ObjectPath() {
     return objectPath_;
 }
 
-bool TPathfinch::ObjectIsDriveRoot() { return IsDriveRoot(ObjectPath()); }
+bool TPathfinch::ObjectIsDriveRoot() {
+    return IsDriveRoot(ObjectPath());
+}
 
 SFGAOF TPathfinch::GetAttributes(SFGAOF Mask) {
     if (!folder_ || !objectPidl_) return 0;
@@ -366,9 +375,13 @@ bool TPathfinch::HasSubFolders() {
     return hasSubFolders_ == 1;
 }
 
-TZemShellFolder TPathfinch::ObjectSpecialFolder() { return PidlToShellFolder(AbsoluteObjectIDList()); }
+TZemShellFolder TPathfinch::ObjectSpecialFolder() {
+    return PidlToShellFolder(AbsoluteObjectIDList());
+}
 
-std::wstring TPathfinch::ObjectNetworkName() { return PidlNetworkName(folder_.get(), objectPidl_.get()); }
+std::wstring TPathfinch::ObjectNetworkName() {
+    return PidlNetworkName(folder_.get(), objectPidl_.get());
+}
 
 void TPathfinch::GetInfoTip(bool Slow, std::wstring& Tip) {
     Tip.clear();
@@ -377,7 +390,8 @@ void TPathfinch::GetInfoTip(bool Slow, std::wstring& Tip) {
         TErrorModeGuard errorMode(SEM_FAILCRITICALERRORS);
         LPCITEMIDLIST item = objectPidl_.get();
         fw::ComPtr<IQueryInfo> info;
-        if (FAILED(folder_->GetUIObjectOf(ShellOwnerWindow(), 1, &item, IID_IQueryInfo, nullptr, info.put_void())) || !info)
+        if (FAILED(folder_->GetUIObjectOf(ShellOwnerWindow(), 1, &item, IID_IQueryInfo, nullptr, info.put_void())) ||
+            !info)
             return;
         fw::CoTaskMemPtr<wchar_t> text;
         if (SUCCEEDED(info->GetInfoTip(Slow ? 8 /* QITIPF_USESLOWTIP */ : 0, text.put())) && text) Tip = text.get();
@@ -449,8 +463,8 @@ bool TPathfinch::EnumNextObject() {
     if (!enum_) {
         TErrorModeGuard errorMode(ShowsErrors() ? 0 : SEM_FAILCRITICALERRORS);
         fw::ComPtr<IEnumIDList> enumerator;
-        const HRESULT hr = folder_->EnumObjects(ShellOwnerWindow(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
-                                                enumerator.put());
+        const HRESULT hr = folder_->EnumObjects(
+            ShellOwnerWindow(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, enumerator.put());
         if (FAILED(hr) || !enumerator) return false;
         enum_ = std::move(enumerator);
     }
@@ -478,7 +492,8 @@ bool TPathfinch::InitDetails() {
     if (!folder2_ && !details_ && !viewObjectTried_) {
         folder2_ = folder_.As<IShellFolder2>(IID_IShellFolder2);
         if (!folder2_) {
-            if (FAILED(folder_->CreateViewObject(ShellOwnerWindow(), IID_IShellDetails, details_.put_void()))) details_.reset();
+            if (FAILED(folder_->CreateViewObject(ShellOwnerWindow(), IID_IShellDetails, details_.put_void())))
+                details_.reset();
             if (!details_) viewObjectTried_ = true;
         }
     }
@@ -550,9 +565,13 @@ fw::TCriticalSection& ThumbnailLock() {
     return lock;
 }
 
-UINT ShellIDListClipboardFormat() { return shellIdListFormat; }
+UINT ShellIDListClipboardFormat() {
+    return shellIdListFormat;
+}
 
-TZemSystemImageList* SharedSmallImages() { return smallImages; }
+TZemSystemImageList* SharedSmallImages() {
+    return smallImages;
+}
 
 void PathfinchInitialize() {
     std::lock_guard<std::mutex> guard(unitLock);

@@ -22,7 +22,9 @@
 #include "shell/Pidl.h"
 #include "shell/SpecialFolders.h"
 
-namespace fw { class TStringList; }
+namespace fw {
+class TStringList;
+}
 
 namespace shell {
 

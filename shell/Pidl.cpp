@@ -105,7 +105,8 @@ std::wstring PidlNetworkName(IShellFolder* Folder, LPCITEMIDLIST Relative) {
     if (FAILED(SHGetDataFromIDListW(Folder, Relative, SHGDFIL_NETRESOURCE, resource,
                                     int(buffer.size() * sizeof(std::uint64_t)))))
         return std::wstring();
-    if ((resource->dwDisplayType == RESOURCEDISPLAYTYPE_DOMAIN || resource->dwDisplayType == RESOURCEDISPLAYTYPE_SERVER) &&
+    if ((resource->dwDisplayType == RESOURCEDISPLAYTYPE_DOMAIN ||
+         resource->dwDisplayType == RESOURCEDISPLAYTYPE_SERVER) &&
         resource->lpRemoteName)
         return resource->lpRemoteName;
     return std::wstring();
@@ -155,7 +156,8 @@ std::wstring PidlToPath(LPCITEMIDLIST Pidl) {
                 path = buffer.data();
                 if (path.size() >= 10 && BoundEntries.GetLongPathNameW) {
                     std::vector<wchar_t> longName(32767, L'\0');
-                    const DWORD n = BoundEntries.GetLongPathNameW(path.c_str(), longName.data(), DWORD(longName.size()));
+                    const DWORD n =
+                        BoundEntries.GetLongPathNameW(path.c_str(), longName.data(), DWORD(longName.size()));
                     if (n > 0 && n < longName.size()) path.assign(longName.data(), n);
                 }
             }
@@ -201,13 +203,17 @@ void FreeStrRet(STRRET& StrRet) {
     }
 }
 
-IShellFolder* DesktopFolder() { return desktopFolder.load(); }
+IShellFolder* DesktopFolder() {
+    return desktopFolder.load();
+}
 
 void SetDesktopFolder(IShellFolder* Folder) {
     if (Folder) Folder->AddRef();
     if (IShellFolder* old = desktopFolder.exchange(Folder)) old->Release();
 }
 
-LPCITEMIDLIST DesktopPidl() { return reinterpret_cast<LPCITEMIDLIST>(emptyList); }
+LPCITEMIDLIST DesktopPidl() {
+    return reinterpret_cast<LPCITEMIDLIST>(emptyList);
+}
 
 }  // namespace shell

@@ -31,7 +31,9 @@ LPITEMIDLIST PidlItem(LPCITEMIDLIST Pidl, int Index);
 // the item count (Count - 1 gives the parent folder, 0 the desktop).
 LPITEMIDLIST PidlTruncate(LPCITEMIDLIST Pidl, int Count);
 // The last item as a one-item list; the empty list for the empty list.
-inline LPITEMIDLIST PidlLastItem(LPCITEMIDLIST Pidl) { return PidlItem(Pidl, PidlCount(Pidl) - (PidlCount(Pidl) > 0)); }
+inline LPITEMIDLIST PidlLastItem(LPCITEMIDLIST Pidl) {
+    return PidlItem(Pidl, PidlCount(Pidl) - (PidlCount(Pidl) > 0));
+}
 
 // The remote name of a domain or server object; empty for any other object.
 std::wstring PidlNetworkName(IShellFolder* Folder, LPCITEMIDLIST Relative);

@@ -17,7 +17,9 @@ bool SameObject(LPCITEMIDLIST A, LPCITEMIDLIST B) {
 
 }  // namespace
 
-TPidlHistory::~TPidlHistory() { Clear(); }
+TPidlHistory::~TPidlHistory() {
+    Clear();
+}
 
 void TPidlHistory::Clear() {
     for (LPITEMIDLIST p : items_) CoTaskMemFree(p);
@@ -37,7 +39,8 @@ void TPidlHistory::Add(LPITEMIDLIST Pidl) {
 }
 
 void TPidlHistory::Delete(int Index) {
-    if (Index < 0 || Index >= Count()) throw fw::EListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
+    if (Index < 0 || Index >= Count())
+        throw fw::EListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
     CoTaskMemFree(items_[Index]);
     items_.erase(items_.begin() + Index);
 }
@@ -51,7 +54,8 @@ void TPidlHistory::Back(int Steps) {
 }
 
 LPCITEMIDLIST TPidlHistory::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) throw fw::EListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
+    if (Index < 0 || Index >= Count())
+        throw fw::EListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
     return items_[Index];
 }
 

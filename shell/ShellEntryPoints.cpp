@@ -41,8 +41,8 @@ std::wstring newFolderCaption;
 
 constexpr UINT InFolderId = 8977;
 constexpr UINT NewFolderId = 30320;
-constexpr UINT CaptionIds[] = {16384, 4205,  8499,  33577, 33578, 33579, 33580, 33585, 33582,
-                               33562, 4151,  33555, 5268,  5297,  30315, 30317, 30318, 28673};
+constexpr UINT CaptionIds[] = {16384, 4205, 8499,  33577, 33578, 33579, 33580, 33585, 33582,
+                               33562, 4151, 33555, 5268,  5297,  30315, 30317, 30318, 28673};
 
 TOsVersionFlags osFlags;
 
@@ -142,8 +142,12 @@ std::wstring ShellCaption(UINT Id) {
     return it == captions.end() ? std::wstring() : it->second;
 }
 
-std::wstring InFolderCaption() { return inFolderCaption.empty() ? L"In Folder" : inFolderCaption; }
-std::wstring NewFolderCaption() { return newFolderCaption.empty() ? L"New Folder" : newFolderCaption; }
+std::wstring InFolderCaption() {
+    return inFolderCaption.empty() ? L"In Folder" : inFolderCaption;
+}
+std::wstring NewFolderCaption() {
+    return newFolderCaption.empty() ? L"New Folder" : newFolderCaption;
+}
 
 std::wstring StrRetToString(PCUITEMID_CHILD Pidl, const STRRET& StrRet) {
     if (!BoundEntries.StrRetToStrW) {
@@ -170,7 +174,9 @@ bool MatchesMask(const std::wstring& Name, const std::wstring& Mask) {
     return BoundEntries.PathMatchSpecW(Name.c_str(), Mask.c_str()) != FALSE;
 }
 
-std::wstring SysErrorText(DWORD Code) { return fw::SysErrorMessage(Code); }
+std::wstring SysErrorText(DWORD Code) {
+    return fw::SysErrorMessage(Code);
+}
 
 std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop) {
     if (!Drop) return nullptr;
@@ -204,7 +210,8 @@ std::unique_ptr<fw::TStringList> ReadDescriptorNames(const STGMEDIUM& Medium) {
     if (!block) return nullptr;
     auto list = std::make_unique<fw::TStringList>();
     constexpr std::size_t descriptorSize = DescriptorNameOffset + DescriptorNameChars * sizeof(Char);
-    static_assert(sizeof(Char) == 1 ? descriptorSize == sizeof(FILEDESCRIPTORA) : descriptorSize == sizeof(FILEDESCRIPTORW));
+    static_assert(sizeof(Char) == 1 ? descriptorSize == sizeof(FILEDESCRIPTORA)
+                                    : descriptorSize == sizeof(FILEDESCRIPTORW));
     if (blockSize >= sizeof(UINT)) {
         UINT count = 0;
         std::memcpy(&count, block, sizeof(UINT));
@@ -220,7 +227,8 @@ std::unique_ptr<fw::TStringList> ReadDescriptorNames(const STGMEDIUM& Medium) {
             if constexpr (sizeof(Char) == 1) {
                 std::wstring wide;
                 if (length) {
-                    const int w = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(chars), int(length), nullptr, 0);
+                    const int w =
+                        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(chars), int(length), nullptr, 0);
                     wide.resize(w);
                     MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(chars), int(length), wide.data(), w);
                 }
@@ -245,7 +253,8 @@ std::unique_ptr<fw::TStringList> GetFileGroupDescriptorNamesW(const STGMEDIUM& M
 
 std::wstring ResolveShortcut(const std::wstring& LinkPath) {
     fw::ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())) || !link)
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())) ||
+        !link)
         return std::wstring();
     const fw::ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
     if (!file || FAILED(file->Load(LinkPath.c_str(), STGM_READ))) return std::wstring();
@@ -262,7 +271,8 @@ bool DisableFsRedirection() {
 
 bool RevertFsRedirection(bool Disabled) {
     if (!UseWow64RedirectionSwitch || !BoundEntries.Wow64RevertWow64FsRedirection) return false;
-    return BoundEntries.Wow64RevertWow64FsRedirection(Disabled ? reinterpret_cast<PVOID>(~ULONG_PTR(0)) : nullptr) != FALSE;
+    return BoundEntries.Wow64RevertWow64FsRedirection(Disabled ? reinterpret_cast<PVOID>(~ULONG_PTR(0)) : nullptr) !=
+           FALSE;
 }
 
 std::wstring GetTempFolder() {
@@ -287,16 +297,16 @@ int PosFrom(const std::wstring& SubText, const std::wstring& Text, int Offset) {
 void* MakeCallbackThunk(void* Instance, void* Code) {
 #if defined(__x86_64__) || defined(_M_X64)
     unsigned char code[] = {
-        0x48, 0x83, 0xEC, 0x38,                    // sub  rsp, 38h
-        0x4C, 0x89, 0x4C, 0x24, 0x20,              // mov  [rsp+20h], r9
-        0x4D, 0x89, 0xC1,                          // mov  r9, r8
-        0x49, 0x89, 0xD0,                          // mov  r8, rdx
-        0x48, 0x89, 0xCA,                          // mov  rdx, rcx
-        0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0,        // mov  rcx, Instance
-        0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0,        // mov  rax, Code
-        0xFF, 0xD0,                                // call rax
-        0x48, 0x83, 0xC4, 0x38,                    // add  rsp, 38h
-        0xC3,                                      // ret
+        0x48, 0x83, 0xEC, 0x38,                       // sub  rsp, 38h
+        0x4C, 0x89, 0x4C, 0x24, 0x20,                 // mov  [rsp+20h], r9
+        0x4D, 0x89, 0xC1,                             // mov  r9, r8
+        0x49, 0x89, 0xD0,                             // mov  r8, rdx
+        0x48, 0x89, 0xCA,                             // mov  rdx, rcx
+        0x48, 0xB9, 0,    0,    0,    0, 0, 0, 0, 0,  // mov  rcx, Instance
+        0x48, 0xB8, 0,    0,    0,    0, 0, 0, 0, 0,  // mov  rax, Code
+        0xFF, 0xD0,                                   // call rax
+        0x48, 0x83, 0xC4, 0x38,                       // add  rsp, 38h
+        0xC3,                                         // ret
     };
     std::memcpy(code + 20, &Instance, sizeof(Instance));
     std::memcpy(code + 30, &Code, sizeof(Code));
@@ -324,7 +334,9 @@ TErrorModeGuard::~TErrorModeGuard() {
     if (set_) SetThreadErrorMode(previous_, nullptr);
 }
 
-const TOsVersionFlags& OsVersionFlags() { return osFlags; }
+const TOsVersionFlags& OsVersionFlags() {
+    return osFlags;
+}
 
 void SetOsVersionFlags() {
     TOsVersionFlags flags;

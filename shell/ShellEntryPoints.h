@@ -14,20 +14,25 @@
 #include <memory>
 #include <string>
 
-namespace fw { class TStringList; }
+namespace fw {
+class TStringList;
+}
 
 namespace shell {
 
 // Optional entry points; nullptr when the library or the entry is missing.
 struct TBoundEntryPoints {
     // Shell32
-    ULONG(WINAPI* SHChangeNotifyRegister)(HWND, int, LONG, UINT, int, const SHChangeNotifyEntry*) = nullptr;  // ordinal 2
-    BOOL(WINAPI* SHChangeNotifyDeregister)(ULONG) = nullptr;                                                    // ordinal 4
-    HRESULT(WINAPI* CIDLData_CreateFromIDArray)(PCIDLIST_ABSOLUTE, UINT, PCUIDLIST_RELATIVE_ARRAY,
-                                                IDataObject**) = nullptr;                                       // ordinal 83
-    HRESULT(WINAPI* CDefFolderMenu_Create2)(PCIDLIST_ABSOLUTE, HWND, UINT, PCUITEMID_CHILD_ARRAY, IShellFolder*,
-                                            LPFNDFMCALLBACK, UINT, const HKEY*, IContextMenu**) = nullptr;     // ordinal 701
-    HRESULT(WINAPI* SHGetImageList)(int, REFIID, void**) = nullptr;                                             // ordinal 727
+    ULONG(WINAPI* SHChangeNotifyRegister)
+    (HWND, int, LONG, UINT, int, const SHChangeNotifyEntry*) = nullptr;  // ordinal 2
+    BOOL(WINAPI* SHChangeNotifyDeregister)(ULONG) = nullptr;             // ordinal 4
+    HRESULT(WINAPI* CIDLData_CreateFromIDArray)
+    (PCIDLIST_ABSOLUTE, UINT, PCUIDLIST_RELATIVE_ARRAY,
+     IDataObject**) = nullptr;  // ordinal 83
+    HRESULT(WINAPI* CDefFolderMenu_Create2)
+    (PCIDLIST_ABSOLUTE, HWND, UINT, PCUITEMID_CHILD_ARRAY, IShellFolder*, LPFNDFMCALLBACK, UINT, const HKEY*,
+     IContextMenu**) = nullptr;                                      // ordinal 701
+    HRESULT(WINAPI* SHGetImageList)(int, REFIID, void**) = nullptr;  // ordinal 727
     BOOL(WINAPI* SHGetPathFromIDListEx)(PCIDLIST_ABSOLUTE, PWSTR, DWORD, int) = nullptr;
     HRESULT(WINAPI* SHCreateItemFromIDList)(PCIDLIST_ABSOLUTE, REFIID, void**) = nullptr;
     // shlwapi
@@ -57,9 +62,9 @@ void ShellEntryPointsFinalize();
 extern const wchar_t* const LongPathPrefix;
 
 // Shell captions loaded at start-up from Shell32's string table.
-std::wstring ShellCaption(UINT Id);           // empty when the id was not loaded
-std::wstring InFolderCaption();               // id 8977, else "In Folder"
-std::wstring NewFolderCaption();              // id 30320, else "New Folder"
+std::wstring ShellCaption(UINT Id);  // empty when the id was not loaded
+std::wstring InFolderCaption();      // id 8977, else "In Folder"
+std::wstring NewFolderCaption();     // id 30320, else "New Folder"
 
 // Set by the application to let file-system routines switch WOW64 redirection off.
 extern bool UseWow64RedirectionSwitch;
@@ -96,7 +101,9 @@ bool RevertFsRedirection(bool Disabled);
 
 std::wstring GetTempFolder();
 bool IsReparsePoint(DWORD Attributes);
-inline DWORD LowWord(DWORD Value) { return Value & 0xFFFF; }
+inline DWORD LowWord(DWORD Value) {
+    return Value & 0xFFFF;
+}
 // 1-based position of SubText in Text at or after Offset (case-sensitive); 0 when none.
 int PosFrom(const std::wstring& SubText, const std::wstring& Text, int Offset);
 

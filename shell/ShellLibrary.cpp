@@ -49,6 +49,8 @@ void ShellLibraryShutdown() {
     ShellEntryPointsFinalize();
 }
 
-bool ShellLibraryStarted() { return libraryCounter > 0; }
+bool ShellLibraryStarted() {
+    return libraryCounter > 0;
+}
 
 }  // namespace shell

@@ -53,16 +53,18 @@ std::wstring GetSpecialFolderPath(TZemShellFolder Folder) {
     std::wstring path = pidl ? PidlToPath(pidl.get()) : std::wstring();
     if (path.empty()) {
         switch (Folder) {
-            case SF_PROGRAM_FILESX86: return GetSpecialFolderPath(SF_PROGRAM_FILES);
-            case SF_PROGRAM_FILES_COMMONX86: return GetSpecialFolderPath(SF_PROGRAM_FILES_COMMON);
-            case SF_SYSTEMX86: return GetSpecialFolderPath(SF_SYSTEM);
-            default: break;
+        case SF_PROGRAM_FILESX86: return GetSpecialFolderPath(SF_PROGRAM_FILES);
+        case SF_PROGRAM_FILES_COMMONX86: return GetSpecialFolderPath(SF_PROGRAM_FILES_COMMON);
+        case SF_SYSTEMX86: return GetSpecialFolderPath(SF_SYSTEM);
+        default: break;
         }
     }
     return path;
 }
 
-TZemShellFolder PidlToShellFolder(LPCITEMIDLIST Pidl) { return PidlToShellFolderIn(Pidl, 0); }
+TZemShellFolder PidlToShellFolder(LPCITEMIDLIST Pidl) {
+    return PidlToShellFolderIn(Pidl, 0);
+}
 
 TZemShellFolder PidlToShellFolderIn(LPCITEMIDLIST Pidl, TZemShellFolders Candidates) {
     if (PidlCount(Pidl) == 0) return SF_DESKTOP;
@@ -89,7 +91,9 @@ std::wstring GetWindowsFolder() {
     return L"C:\\Windows";
 }
 
-std::wstring WindowsDrive() { return windowsDrive; }
+std::wstring WindowsDrive() {
+    return windowsDrive;
+}
 
 bool IsDriveRoot(const std::wstring& Path) {
     if (Path.empty()) return false;

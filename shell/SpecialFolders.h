@@ -65,7 +65,9 @@ extern const int ShellFolderCsidls[45];
 
 // A set of TZemShellFolder values (bit v stands for value v); empty means all.
 using TZemShellFolders = uint64_t;
-constexpr TZemShellFolders ShellFolderSet(TZemShellFolder Folder) { return TZemShellFolders(1) << Folder; }
+constexpr TZemShellFolders ShellFolderSet(TZemShellFolder Folder) {
+    return TZemShellFolders(1) << Folder;
+}
 
 // A new list (the caller frees it) or nullptr; SF_DESKTOP gives the empty list.
 LPITEMIDLIST GetSpecialFolderIDList(TZemShellFolder Folder);

@@ -28,7 +28,9 @@ TCustomThreadPool::TStopScope::~TStopScope() {
 
 TCustomThreadPool::TCustomThreadPool() : maxThreads_(3 * ProcessorCount() + 2) {}
 
-TCustomThreadPool::~TCustomThreadPool() { StopAll(true); }
+TCustomThreadPool::~TCustomThreadPool() {
+    StopAll(true);
+}
 
 int TCustomThreadPool::Count() {
     fw::TLockGuard guard(lock_);
@@ -93,7 +95,8 @@ void TCustomThreadPool::ListBecameEmpty() {
     // Raised outside the lock, so a handler (or the main thread it waits for)
     // can use the pool.
     try {
-        if (OnEmpty) fw::TThread::Synchronize(nullptr, [this] {
+        if (OnEmpty)
+            fw::TThread::Synchronize(nullptr, [this] {
                 if (OnEmpty) OnEmpty(this);
             });
     } catch (...) {
@@ -123,22 +126,21 @@ void TCustomThreadPool::ThreadFinished(TZemThread* Thread) {
             pool->lastFinishedThread_ = nullptr;
             try {
                 pool->RemoveThread(thread);
-            } catch (...) {
-            }
+            } catch (...) {}
         }
     } leave{this, Thread};
     if (OnThreadFinished) OnThreadFinished(Thread);
 }
 
-void TCustomThreadPool::StopOne(TZemThread* Thread) { Thread->Terminate(); }
+void TCustomThreadPool::StopOne(TZemThread* Thread) {
+    Thread->Terminate();
+}
 
 void TCustomThreadPool::WaitStep(DWORD Milliseconds) {
     // The main thread keeps serving the threads' calls, so one blocked in a
     // hand-over can reach its end.
-    if (fw::IsMainThread())
-        fw::CheckSynchronize(Milliseconds);
-    else
-        Sleep(Milliseconds);
+    if (fw::IsMainThread()) fw::CheckSynchronize(Milliseconds);
+    else Sleep(Milliseconds);
 }
 
 void TCustomThreadPool::StopThread(TZemThread* Thread) {
@@ -172,12 +174,10 @@ void TCustomThreadPool::KillThread(TZemThread* Thread) {
     // ends sees every thread once.
     try {
         ThreadFinished(Thread);
-    } catch (...) {
-    }
+    } catch (...) {}
     try {
         delete Thread;
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TCustomThreadPool::StopAll(bool Wait) {
@@ -220,13 +220,14 @@ void TCustomThreadPool::SetMaxThreads(int Value) {
         if (t->Suspended() || t->Finished()) continue;
         if (++running > Value) StopOne(t);
     }
-    while (RunningCount() < maxThreads_ && ResumeOne()) {
-    }
+    while (RunningCount() < maxThreads_ && ResumeOne()) {}
 }
 
 // ---- TThreadPool --------------------------------------------------------------
 
-TThreadPool::~TThreadPool() { StopAll(true); }
+TThreadPool::~TThreadPool() {
+    StopAll(true);
+}
 
 void TThreadPool::AddThread(TZemThread* Thread) {
     if (!Thread) return;

@@ -17,7 +17,10 @@
 
 namespace shell {
 
-enum class TListNotification { lnAdded, lnDeleted };
+enum class TListNotification {
+    lnAdded,
+    lnDeleted
+};
 
 class TCustomThreadPool : public fw::TObject {
 public:

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace fw { class TStrings; }
+namespace fw {
+class TStrings;
+}
 
 namespace shell {
 

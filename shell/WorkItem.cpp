@@ -6,10 +6,8 @@ namespace shell {
 
 void TBasicWorkItem::SetOnCompleted(fw::TNotifyEvent Event) {
     onCompleted_ = std::move(Event);
-    if (onCompleted_)
-        completionMethod_ = [this] { DoOnCompleted(); };
-    else
-        completionMethod_ = nullptr;
+    if (onCompleted_) completionMethod_ = [this] { DoOnCompleted(); };
+    else completionMethod_ = nullptr;
 }
 
 void TBasicWorkItem::DoOnCompleted() {

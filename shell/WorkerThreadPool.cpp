@@ -83,7 +83,9 @@ int TWorkItemsQueue::RemoveMatching(void* Owner, intptr_t Tag, const TWorkItemCl
 
 TWorkerThread::TWorkerThread(bool CoInitialize) : coInitialize_(CoInitialize) {}
 
-TWorkerThreadPool* TWorkerThread::WorkerPool() const { return static_cast<TWorkerThreadPool*>(Pool()); }
+TWorkerThreadPool* TWorkerThread::WorkerPool() const {
+    return static_cast<TWorkerThreadPool*>(Pool());
+}
 
 IWorkItemPtr TWorkerThread::CurrentItem() {
     TWorkerThreadPool* pool = WorkerPool();
@@ -263,8 +265,7 @@ void TWorkerThreadPool::ItemDone(TWorkerThread* Worker) {
     done.reset();
     // Never below 0: a stop may already have reset the count.
     int pending = pendingCount_;
-    while (pending > 0 && !pendingCount_.compare_exchange_weak(pending, pending - 1)) {
-    }
+    while (pending > 0 && !pendingCount_.compare_exchange_weak(pending, pending - 1)) {}
     if (pending == 1) FireQueueEmpty();
 }
 

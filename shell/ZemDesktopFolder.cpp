@@ -27,7 +27,9 @@ HRESULT TZemDesktopFolder::QueryInterface(REFIID riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG TZemDesktopFolder::AddRef() { return ++refCount_; }
+ULONG TZemDesktopFolder::AddRef() {
+    return ++refCount_;
+}
 
 ULONG TZemDesktopFolder::Release() {
     const ULONG count = --refCount_;

@@ -35,8 +35,9 @@ private:
 
     static bool Identify(const std::wstring& Folder, TIdentity& Id) {
         // Opening the folder (not the link itself) reaches the folder a link leads to.
-        HANDLE handle = CreateFileW(MakeLongPath(Folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        HANDLE handle =
+            CreateFileW(MakeLongPath(Folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return false;
         fw::Handle guard(handle);
         BY_HANDLE_FILE_INFORMATION info;

@@ -13,7 +13,9 @@ void TZemPathList::Setup() {
     SetStrictDelimiter(true);
 }
 
-TZemPathList::TZemPathList() { Setup(); }
+TZemPathList::TZemPathList() {
+    Setup();
+}
 
 TZemPathList::TZemPathList(const fw::TStrings* Strings) {
     Setup();
@@ -37,9 +39,13 @@ std::wstring TZemPathList::NormalizePath(const std::wstring& Path) {
     return Path;
 }
 
-bool TZemPathList::AcceptPath(const std::wstring& Path) { return !checkExistence_ || PathExists(Path); }
+bool TZemPathList::AcceptPath(const std::wstring& Path) {
+    return !checkExistence_ || PathExists(Path);
+}
 
-int TZemPathList::Add(const std::wstring& S) { return AddObject(S, nullptr); }
+int TZemPathList::Add(const std::wstring& S) {
+    return AddObject(S, nullptr);
+}
 
 int TZemPathList::AddObject(const std::wstring& S, fw::TObject* AObject) {
     const std::wstring path = NormalizePath(S);

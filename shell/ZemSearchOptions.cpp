@@ -93,9 +93,9 @@ bool TZemSearchOptions::MatchesDates(const WIN32_FIND_DATAW& FindData) const {
         bool isMax;
     };
     const Check checks[] = {
-        {CreationMax, FindData.ftCreationTime, true},    {CreationMin, FindData.ftCreationTime, false},
-        {AccessMax, FindData.ftLastAccessTime, true},    {AccessMin, FindData.ftLastAccessTime, false},
-        {LastWriteMax, FindData.ftLastWriteTime, true},  {LastWriteMin, FindData.ftLastWriteTime, false},
+        {CreationMax, FindData.ftCreationTime, true},   {CreationMin, FindData.ftCreationTime, false},
+        {AccessMax, FindData.ftLastAccessTime, true},   {AccessMin, FindData.ftLastAccessTime, false},
+        {LastWriteMax, FindData.ftLastWriteTime, true}, {LastWriteMin, FindData.ftLastWriteTime, false},
     };
     for (const Check& c : checks) {
         const TDateValue& limit = dates_[c.limit];

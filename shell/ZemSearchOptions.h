@@ -77,7 +77,15 @@ protected:
     std::wstring ClassName() const override { return L"TZemSearchOptions"; }
 
 private:
-    enum TDateLimit { CreationMax, CreationMin, AccessMax, AccessMin, LastWriteMax, LastWriteMin, DateLimitCount };
+    enum TDateLimit {
+        CreationMax,
+        CreationMin,
+        AccessMax,
+        AccessMin,
+        LastWriteMax,
+        LastWriteMin,
+        DateLimitCount
+    };
     struct TDateValue {
         fw::TDateTime Value = 0.0;
         FILETIME Time{};  // the value in UTC, as find data carry their times

@@ -36,13 +36,21 @@ void ZemSelectionListFinalize() {
 
 namespace {
 
-bool HasWildcard(const std::wstring& Path) { return Path.find_first_of(L"*?") != std::wstring::npos; }
+bool HasWildcard(const std::wstring& Path) {
+    return Path.find_first_of(L"*?") != std::wstring::npos;
+}
 
-std::wstring Upper(const std::wstring& S) { return fw::AnsiUpperCase(S); }
+std::wstring Upper(const std::wstring& S) {
+    return fw::AnsiUpperCase(S);
+}
 
-bool EndsWithBackslash(const std::wstring& S) { return !S.empty() && S.back() == L'\\'; }
+bool EndsWithBackslash(const std::wstring& S) {
+    return !S.empty() && S.back() == L'\\';
+}
 
-std::wstring WithBackslash(const std::wstring& S) { return EndsWithBackslash(S) ? S : S + L'\\'; }
+std::wstring WithBackslash(const std::wstring& S) {
+    return EndsWithBackslash(S) ? S : S + L'\\';
+}
 
 // The path without a trailing backslash, except for a drive root ("C:\").
 std::wstring WithoutBackslash(const std::wstring& S) {
@@ -57,7 +65,9 @@ std::wstring EntryObject(const std::wstring& Entry) {
     return WithoutBackslash(p);
 }
 
-std::wstring FolderEntry(const std::wstring& Folder) { return WithBackslash(Folder) + L'*'; }
+std::wstring FolderEntry(const std::wstring& Folder) {
+    return WithBackslash(Folder) + L'*';
+}
 
 // The folder holding Path ("C:\" for "C:\x"); empty for a root, a server or a bare name.
 std::wstring ParentFolder(const std::wstring& Path) {
@@ -78,7 +88,9 @@ std::wstring LastName(const std::wstring& Path) {
     return slash == std::wstring::npos ? p : p.substr(slash + 1);
 }
 
-bool IsDotName(const std::wstring& Name) { return Name == L"." || Name == L".."; }
+bool IsDotName(const std::wstring& Name) {
+    return Name == L"." || Name == L"..";
+}
 
 struct TFoundObject {
     std::wstring Name;
@@ -209,7 +221,9 @@ private:
 TZemBaseSelectionList::TZemBaseSelectionList(fw::TComponent* AOwner)
     : fw::TComponent(AOwner), paths_(std::make_unique<TPathStrings>(this)) {}
 
-TZemBaseSelectionList::~TZemBaseSelectionList() { paths_->OnChange = nullptr; }
+TZemBaseSelectionList::~TZemBaseSelectionList() {
+    paths_->OnChange = nullptr;
+}
 
 void TZemBaseSelectionList::SetPaths(const fw::TStrings* Value) {
     paths_->BeginUpdate();
@@ -231,7 +245,9 @@ TZemSelectionList::~TZemSelectionList() {
     paths_->OnChange = nullptr;
 }
 
-void TZemSelectionList::PathsChanged() { snapshotDirty_ = true; }
+void TZemSelectionList::PathsChanged() {
+    snapshotDirty_ = true;
+}
 
 std::shared_ptr<const TZemSelectionSnapshot> TZemSelectionList::Snapshot() const {
     fw::TLockGuard guard(snapshotLock_);
@@ -524,7 +540,9 @@ void TZemSelectionList::Rename(const std::wstring& OldPath, const std::wstring& 
     paths_->EndUpdate();
 }
 
-void TZemSelectionList::BeginUpdate() { ++updateCount_; }
+void TZemSelectionList::BeginUpdate() {
+    ++updateCount_;
+}
 
 void TZemSelectionList::EndUpdate() {
     if (updateCount_ > 0 && --updateCount_ == 0) Changed();

@@ -45,7 +45,13 @@ bool IsExistingFile(const std::wstring& Path);
 // Paths with "*" or "?" name nothing.
 bool IsExistingFolder(const std::wstring& Path);
 
-enum TZemSelectionState { ssUnused = 0, ssDisabled = 1, ssChecked = 2, ssUnChecked = 3, ssGrayed = 4 };
+enum TZemSelectionState {
+    ssUnused = 0,
+    ssDisabled = 1,
+    ssChecked = 2,
+    ssUnChecked = 3,
+    ssGrayed = 4
+};
 
 // What a state query needs of a selection list, frozen at one moment; shared by
 // the list and the work items that hold it, so any thread may read it.

@@ -17,8 +17,7 @@ TZemShellLink::~TZemShellLink() {
         IZemShellControl* control = controls_[i];
         try {
             control->SetShellLink(nullptr);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     controls_.clear();
     delete selectionList_;
@@ -34,7 +33,9 @@ void TZemShellLink::RemoveControl(IZemShellControl* Control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), Control), controls_.end());
 }
 
-std::wstring TZemShellLink::Version() const { return ClassName() + L" V7.2.0.544"; }
+std::wstring TZemShellLink::Version() const {
+    return ClassName() + L" V7.2.0.544";
+}
 
 template <class F>
 void TZemShellLink::Broadcast(IZemShellControl* Sender, F&& Call) {

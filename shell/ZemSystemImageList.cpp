@@ -50,10 +50,10 @@ void TZemSystemImageList::UpdateHandle() {
     if (OsVersionFlags().WinXPOrLater && BoundEntries.SHGetImageList) {
         int kind = SHIL_SMALL;
         switch (size_) {
-            case si_small: kind = SHIL_SMALL; break;
-            case si_large: kind = SHIL_LARGE; break;
-            case si_extralarge: kind = SHIL_EXTRALARGE; break;
-            case si_jumbo: kind = OsVersionFlags().WinVistaOrLater ? SHIL_JUMBO : SHIL_LARGE; break;
+        case si_small: kind = SHIL_SMALL; break;
+        case si_large: kind = SHIL_LARGE; break;
+        case si_extralarge: kind = SHIL_EXTRALARGE; break;
+        case si_jumbo: kind = OsVersionFlags().WinVistaOrLater ? SHIL_JUMBO : SHIL_LARGE; break;
         }
         IImageList* list = nullptr;
         if (SUCCEEDED(BoundEntries.SHGetImageList(kind, kIImageList, reinterpret_cast<void**>(&list))) && list) {
@@ -67,8 +67,7 @@ void TZemSystemImageList::UpdateHandle() {
         UINT flags = SHGFI_SYSICONINDEX;
         if (size_ == si_small) flags |= SHGFI_SMALLICON;
         TErrorModeGuard errorMode(SEM_FAILCRITICALERRORS);
-        handle = reinterpret_cast<HIMAGELIST>(
-            SHGetFileInfoW(WindowsDrive().c_str(), 0, &info, sizeof(info), flags));
+        handle = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(WindowsDrive().c_str(), 0, &info, sizeof(info), flags));
     }
     if (!handle) return;
     if (!fw::TCustomImageList::ShareImages() && !HasState(fw::csDesigning)) {
@@ -130,12 +129,9 @@ int TZemSystemImageList::GetIconIndexByName(const std::wstring& Path, TZemImageL
 int TZemSystemImageList::GetIconIndexOfType(const std::wstring& Ext, TZemImageListSize Size, bool Open) {
     std::wstring name = WindowsDrive();
     if (name.empty()) name = L"C:\\";
-    if (Ext.empty())
-        name += L"test";
-    else if (Ext.front() == L'.')
-        name += L"test" + Ext;
-    else
-        name += L"test." + Ext;
+    if (Ext.empty()) name += L"test";
+    else if (Ext.front() == L'.') name += L"test" + Ext;
+    else name += L"test." + Ext;
     return GetIconIndexOfPath(name, Size, true, Open);
 }
 

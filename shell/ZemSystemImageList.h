@@ -13,11 +13,18 @@
 
 #include "framework/ImageList.h"
 
-namespace fw { class TBitmap; }
+namespace fw {
+class TBitmap;
+}
 
 namespace shell {
 
-enum TZemImageListSize { si_small, si_large, si_extralarge, si_jumbo };
+enum TZemImageListSize {
+    si_small,
+    si_large,
+    si_extralarge,
+    si_jumbo
+};
 
 class TZemSystemImageList : public fw::TCustomImageList {
 public:

@@ -4,7 +4,9 @@
 
 namespace shell {
 
-TZemThread::TZemThread() : fw::TThread(true) { SetFreeOnTerminate(true); }
+TZemThread::TZemThread() : fw::TThread(true) {
+    SetFreeOnTerminate(true);
+}
 
 bool TZemThread::WaitWhilePaused() {
     if (fw::IsMainThread()) return Terminated();

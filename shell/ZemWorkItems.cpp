@@ -16,7 +16,9 @@ namespace shell {
 
 namespace {
 
-bool EndsWithBackslash(const std::wstring& S) { return !S.empty() && S.back() == L'\\'; }
+bool EndsWithBackslash(const std::wstring& S) {
+    return !S.empty() && S.back() == L'\\';
+}
 std::wstring WithoutBackslash(const std::wstring& S) {
     if (!EndsWithBackslash(S) || IsDriveRoot(S)) return S;
     return S.substr(0, S.size() - 1);
@@ -58,15 +60,16 @@ void TIconWorkItem::DoCompleted() {
 
 // ---- TPathExistsWorkItem -----------------------------------------------------------
 
-TPathExistsWorkItem::TPathExistsWorkItem(const std::wstring& Path, IPathExistsViewer* Viewer, void* Owner,
-                                         intptr_t Tag)
+TPathExistsWorkItem::TPathExistsWorkItem(const std::wstring& Path, IPathExistsViewer* Viewer, void* Owner, intptr_t Tag)
     : path_(Path), viewer_(Viewer) {
     SetOwner(Owner);
     SetTag(Tag);
     SetCompletionMethod([this] { DoCompleted(); });
 }
 
-void TPathExistsWorkItem::Execute() { exists_ = PathExists(path_) || IsUNCServerName(path_); }
+void TPathExistsWorkItem::Execute() {
+    exists_ = PathExists(path_) || IsUNCServerName(path_);
+}
 
 void TPathExistsWorkItem::DoCompleted() {
     if (WaitWhilePaused()) return;
@@ -77,9 +80,7 @@ void TPathExistsWorkItem::DoCompleted() {
 
 TCheckBoxWorkItem::TCheckBoxWorkItem(LPCITEMIDLIST IDList, const TZemSelectionList* SelectionList,
                                      ICheckBoxViewer* Viewer, void* Owner, intptr_t Tag)
-    : idList_(PidlClone(IDList)),
-      selection_(SelectionList ? SelectionList->Snapshot() : nullptr),
-      viewer_(Viewer) {
+    : idList_(PidlClone(IDList)), selection_(SelectionList ? SelectionList->Snapshot() : nullptr), viewer_(Viewer) {
     SetOwner(Owner);
     SetTag(Tag);
     SetCompletionMethod([this] { DoCompleted(); });
@@ -96,8 +97,7 @@ void TCheckBoxWorkItem::DoCompleted() {
 
 // ---- TZemFolderSizeWorkItem ----------------------------------------------------------
 
-TZemFolderSizeWorkItem::TZemFolderSizeWorkItem(const std::wstring& Path, bool Recursive, bool FollowLinks,
-                                               void* Owner)
+TZemFolderSizeWorkItem::TZemFolderSizeWorkItem(const std::wstring& Path, bool Recursive, bool FollowLinks, void* Owner)
     : path_(Path), recursive_(Recursive), followLinks_(FollowLinks) {
     SetOwner(Owner);
 }
@@ -173,12 +173,9 @@ std::wstring ParseReparseTarget(const void* Data, size_t Size) {
     const auto word = [bytes](size_t Offset) { return USHORT(bytes[Offset] | (bytes[Offset + 1] << 8)); };
     const DWORD tag = DWORD(bytes[0]) | (DWORD(bytes[1]) << 8) | (DWORD(bytes[2]) << 16) | (DWORD(bytes[3]) << 24);
     size_t pathBuffer;
-    if (tag == IO_REPARSE_TAG_MOUNT_POINT)
-        pathBuffer = 16;
-    else if (tag == IO_REPARSE_TAG_SYMLINK)
-        pathBuffer = 20;
-    else
-        return std::wstring();
+    if (tag == IO_REPARSE_TAG_MOUNT_POINT) pathBuffer = 16;
+    else if (tag == IO_REPARSE_TAG_SYMLINK) pathBuffer = 20;
+    else return std::wstring();
     const size_t offset = word(8);
     const size_t length = word(10);
     const size_t start = pathBuffer + offset;

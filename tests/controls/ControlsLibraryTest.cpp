@@ -70,19 +70,27 @@ void RunChild(const std::wstring& Scenario) {
     EXPECT_EQ(code, ChildPassed) << "the child case failed or did not run to its end";
 }
 
-#define ONLY_AS_CHILD(Scenario)                                   \
-    if (testenv::Env(ChildVariable) != L"" #Scenario) GTEST_SKIP() \
-        << "runs in its own process, from ControlsLibrary." #Scenario
+#define ONLY_AS_CHILD(Scenario)                       \
+    if (testenv::Env(ChildVariable) != L"" #Scenario) \
+    GTEST_SKIP() << "runs in its own process, from ControlsLibrary." #Scenario
 
-std::wstring MutexName() { return L"MutexZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId()); }
-std::wstring ShmName() { return L"ShmZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId()); }
+std::wstring MutexName() {
+    return L"MutexZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId());
+}
+std::wstring ShmName() {
+    return L"ShmZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId());
+}
 
 bool Exists(HANDLE Opened) {
     if (Opened) CloseHandle(Opened);
     return Opened != nullptr;
 }
-bool MutexExists() { return Exists(OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str())); }
-bool ShmExists() { return Exists(OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str())); }
+bool MutexExists() {
+    return Exists(OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str()));
+}
+bool ShmExists() {
+    return Exists(OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str()));
+}
 
 // The address stored in the shared block, read through a handle of our own.
 void* StoredAddress() {
@@ -97,8 +105,12 @@ void* StoredAddress() {
 
 constexpr int SupportUnitsWithRecords = 8;
 
-TEST(ControlsLibrary, Lifetime) { RunChild(L"Lifetime"); }
-TEST(ControlsLibrary, RegistryOfAnotherModule) { RunChild(L"RegistryOfAnotherModule"); }
+TEST(ControlsLibrary, Lifetime) {
+    RunChild(L"Lifetime");
+}
+TEST(ControlsLibrary, RegistryOfAnotherModule) {
+    RunChild(L"RegistryOfAnotherModule");
+}
 TEST(ControlsLibrary, PrivateRegistryWhenSharedMemoryFails) {
     RunChild(L"PrivateRegistryWhenSharedMemoryFails");
 }
@@ -153,13 +165,13 @@ TEST(ControlsLibraryChild, RegistryOfAnotherModule) {
     ONLY_AS_CHILD(RegistryOfAnotherModule);
     // Another module made the registry first, high in the address space, so that
     // an address cut to 32 bits would point elsewhere.
-    void* place = VirtualAlloc(nullptr, sizeof(zur::TUnitVersioning), MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN,
-                               PAGE_READWRITE);
+    void* place =
+        VirtualAlloc(nullptr, sizeof(zur::TUnitVersioning), MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
     ASSERT_NE(place, nullptr);
     ASSERT_GT(reinterpret_cast<uintptr_t>(place), uintptr_t(0xFFFFFFFFu));
     auto* foreign = new (place) zur::TUnitVersioning;
-    HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      sizeof(void*), ShmName().c_str());
+    HANDLE block =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(void*), ShmName().c_str());
     ASSERT_NE(block, nullptr);
     void* view = MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(void*));
     *static_cast<zur::TUnitVersioning**>(view) = foreign;

@@ -18,7 +18,9 @@ namespace {
 
 using vx::TVxArrowButton;
 
-void Pump() { fw::Application()->ProcessMessages(); }
+void Pump() {
+    fw::Application()->ProcessMessages();
+}
 
 // One shown form for the suite; buttons are made per test.
 class ArrowOnForm : public ::testing::Test {
@@ -245,7 +247,7 @@ TEST(ArrowGlyph, ListSlotsAreReusedAndEmptyListsLeaveTheCache) {
     list.Delete(0);
     EXPECT_EQ(list.UsedCount(), 1);
     EXPECT_EQ(list.AddMasked(image.get(), fw::clOlive), 0);  // the freed slot
-    EXPECT_EQ(list.Count(), 2);                               // no image was appended
+    EXPECT_EQ(list.Count(), 2);                              // no image was appended
 
     auto glyph = std::make_unique<vx::TButtonGlyph>();
     ASSERT_NE(vx::GlyphCache(), nullptr);
@@ -293,7 +295,8 @@ TEST_P(ArrowPicture, TriangleOfSevenFiveThreeOnePixelsAndCaptionInTheFontColour)
     // Rows 11 to 14, starting one pixel left of the arrow part's quarter (framed button).
     for (int row = 0; row < 4; ++row) {
         const int left = w - 11 + row, right = w - 5 - row;
-        for (int x = left; x <= right; ++x) EXPECT_EQ(At(*bitmap, x, 11 + row), black) << "x " << x << " row " << 11 + row;
+        for (int x = left; x <= right; ++x)
+            EXPECT_EQ(At(*bitmap, x, 11 + row), black) << "x " << x << " row " << 11 + row;
         EXPECT_NE(At(*bitmap, left - 1, 11 + row), black) << "row " << 11 + row;
         EXPECT_NE(At(*bitmap, right + 1, 11 + row), black) << "row " << 11 + row;
     }

@@ -45,7 +45,9 @@ protected:
         calls.push_back(Control == this ? "leave" : "leave(other)");
         TVxExCustomComboBox::MouseLeave(Control);
     }
-    void BoundsChanged() override { calls.push_back("bounds"); }
+    void BoundsChanged() override {
+        calls.push_back("bounds");
+    }
     void GetDlgCode(vx::TDlgCodes& Codes) override {
         if (wantAllKeys) Codes = vx::dcWantAllKeys;
     }

@@ -17,7 +17,9 @@ namespace {
 
 using vx::TVxStringGrid;
 
-std::wstring Name(int c, int r) { return std::to_wstring(c) + L"," + std::to_wstring(r); }
+std::wstring Name(int c, int r) {
+    return std::to_wstring(c) + L"," + std::to_wstring(r);
+}
 
 // A grid without a window, cells named "c,r".
 std::unique_ptr<TVxStringGrid> Filled(int cols, int rows) {
@@ -49,9 +51,15 @@ struct RowCase {
 
 TEST(VxStringGridRows, InsertAndRemoveAtAndBeyondTheEnds) {
     const RowCase cases[] = {
-        {true, 4, 0, {-1, 0, 1, 2, 3}},  {true, 3, -5, {-1, 0, 1, 2}}, {true, 3, 13, {0, 1, 2, -1}},
-        {true, 4, 2, {0, 1, -1, 2, 3}},  {true, 1, 0, {-1, 0}},        {false, 4, 0, {1, 2, 3}},
-        {false, 1, 0, {0}},              {false, 4, 3, {0, 1, 2}},     {false, 4, 40, {0, 1, 2}},
+        {true, 4, 0, {-1, 0, 1, 2, 3}},
+        {true, 3, -5, {-1, 0, 1, 2}},
+        {true, 3, 13, {0, 1, 2, -1}},
+        {true, 4, 2, {0, 1, -1, 2, 3}},
+        {true, 1, 0, {-1, 0}},
+        {false, 4, 0, {1, 2, 3}},
+        {false, 1, 0, {0}},
+        {false, 4, 3, {0, 1, 2}},
+        {false, 4, 40, {0, 1, 2}},
         {false, 4, -1, {1, 2, 3}},
     };
     for (const RowCase& k : cases) {
@@ -118,7 +126,9 @@ TEST(VxStringGridAutoSize, WidestTextInTheGridsFontPlusEightMaySmallerThanBefore
 
 // ---- drawing into a bitmap ----
 
-bool Dark(COLORREF c) { return GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128; }
+bool Dark(COLORREF c) {
+    return GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128;
+}
 
 // The horizontal and vertical extent of dark pixels inside a rectangle.
 struct Ink {
@@ -175,11 +185,12 @@ TEST_F(GridPicture, AlignmentPerColumnOverTheDefault) {
     };
     for (int c = 0; c < 3; ++c) grid->SetCells(c, 2, L"WWW");  // row 1 holds the (selected) current cell
     Paint();
-    const Ink left = InkIn(*bitmap, Cell(0, 2)), right = InkIn(*bitmap, Cell(1, 2)), centre = InkIn(*bitmap, Cell(2, 2));
+    const Ink left = InkIn(*bitmap, Cell(0, 2)), right = InkIn(*bitmap, Cell(1, 2)),
+              centre = InkIn(*bitmap, Cell(2, 2));
     ASSERT_TRUE(left.any());
     ASSERT_TRUE(right.any());
     ASSERT_TRUE(centre.any());
-    EXPECT_LE(left.left, 0 * 101 + 4);         // starts 2 pixels inside the cell
+    EXPECT_LE(left.left, 0 * 101 + 4);          // starts 2 pixels inside the cell
     EXPECT_GE(right.right, 1 * 101 + 100 - 8);  // ends 2 pixels (and the glyph's bearing) before the cell's end
     EXPECT_LE(right.left - 101, 100 - 3 - 20);
     const int mid = (centre.left + centre.right) / 2;
@@ -390,8 +401,8 @@ TEST_F(ShownGrid, CommandsOfOtherWindowsAreReflectedToThem) {
     auto* target = new CommandTarget(grid);
     target->SetParent(grid);
     target->SetBounds(0, 0, 10, 10);
-    const LRESULT result = SendMessageW(grid->Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
-                                        reinterpret_cast<LPARAM>(target->Handle()));
+    const LRESULT result =
+        SendMessageW(grid->Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(target->Handle()));
     EXPECT_EQ(target->commands, 1);
     EXPECT_EQ(result, 77);
 }

@@ -31,8 +31,8 @@ TEST_F(CharacterTables, AnsiLettersOfTheWesternCodePage) {
 }
 
 TEST_F(CharacterTables, WideLettersOfSeveralScripts) {
-    EXPECT_EQ(zur::WideUpperChar(L'\u00E9'), L'\u00C9');  // e acute
-    EXPECT_EQ(zur::WideLowerChar(L'\u0416'), L'\u0436');  // Cyrillic zhe
+    EXPECT_EQ(zur::WideUpperChar(L'\u00E9'), L'\u00C9');     // e acute
+    EXPECT_EQ(zur::WideLowerChar(L'\u0416'), L'\u0436');     // Cyrillic zhe
     EXPECT_EQ(zur::WideSwapCaseChar(L'\u03A3'), L'\u03C3');  // Greek sigma
     EXPECT_EQ(zur::WideSwapCaseChar(L'\u03C9'), L'\u03A9');  // Greek omega
     EXPECT_EQ(zur::WideSwapCaseChar(L'\u4E2D'), L'\u4E2D');  // a CJK ideograph has no case

@@ -8,8 +8,8 @@ namespace {
 
 std::wstring UniqueName(const wchar_t* what) {
     static int counter = 0;
-    return std::wstring(L"TabulorinTest") + what + L"_" + std::to_wstring(GetCurrentProcessId()) +
-           L"_" + std::to_wstring(++counter);
+    return std::wstring(L"TabulorinTest") + what + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+           std::to_wstring(++counter);
 }
 
 TEST(ZurWin32Error, CarriesLastErrorWithTrimmedSystemText) {

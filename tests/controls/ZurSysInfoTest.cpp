@@ -17,8 +17,7 @@ TWindowsVersion Win9x(DWORD minor, const wchar_t* sp, DWORD kernel = 0) {
     return zur::ClassifyWindowsVersion(f);
 }
 
-TWindowsVersion NT(DWORD major, DWORD minor, BYTE product = VER_NT_WORKSTATION, bool x86 = false,
-                   bool r2 = false) {
+TWindowsVersion NT(DWORD major, DWORD minor, BYTE product = VER_NT_WORKSTATION, bool x86 = false, bool r2 = false) {
     zur::TWindowsVersionFacts f;
     f.PlatformId = VER_PLATFORM_WIN32_NT;
     f.MajorVersion = major;

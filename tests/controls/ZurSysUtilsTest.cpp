@@ -7,8 +7,7 @@ namespace {
 
 std::wstring ShmName() {
     static int counter = 0;
-    return L"TabulorinTestShm_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::to_wstring(++counter);
+    return L"TabulorinTestShm_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
 }
 
 bool MappingExists(const std::wstring& name) {
@@ -63,8 +62,7 @@ TEST(SharedMemory, SizeZeroWithoutMappingRaises) {
 
 TEST(SharedMemory, MappingMadeElsewhereAnswers183) {
     const std::wstring name = ShmName();
-    HANDLE outside = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
-                                        name.c_str());
+    HANDLE outside = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str());
     ASSERT_NE(outside, nullptr);
     void* view = MapViewOfFile(outside, FILE_MAP_ALL_ACCESS, 0, 0, 0);
     static_cast<int*>(view)[1] = 7;

@@ -4,12 +4,14 @@
 
 namespace {
 
-const zur::TUnitVersionInfo RecordA = {L"$URL: a $", L"$Revision: 1 $", L"$Date: d $",
-                                       L"ZUR\\source\\common", L"", nullptr};
-const zur::TUnitVersionInfo RecordB = {L"$URL: b $", L"$Revision: 2 $", L"$Date: d $",
-                                       L"ZUR\\source\\windows", L"", nullptr};
+const zur::TUnitVersionInfo RecordA = {L"$URL: a $", L"$Revision: 1 $", L"$Date: d $", L"ZUR\\source\\common", L"",
+                                       nullptr};
+const zur::TUnitVersionInfo RecordB = {L"$URL: b $", L"$Revision: 2 $", L"$Date: d $", L"ZUR\\source\\windows", L"",
+                                       nullptr};
 
-HINSTANCE Instance(uintptr_t n) { return reinterpret_cast<HINSTANCE>(n * 0x10000); }
+HINSTANCE Instance(uintptr_t n) {
+    return reinterpret_cast<HINSTANCE>(n * 0x10000);
+}
 
 TEST(UnitVersioning, RecordAddedTwiceToOneModuleIsKeptOnce) {
     zur::TUnitVersioning registry;

@@ -237,6 +237,6 @@ TEST_F(DocumentFormats, SpreadsheetHeaderLinesGoDownTheFirstColumn) {
     const std::vector<std::pair<int, int>> where = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1},
                                                     {4, 0}, {4, 1}, {5, 0}, {5, 1}, {7, 0}};
     EXPECT_EQ(cells, where);
-    EXPECT_EQ(texts, (std::vector<std::string>{"h1", "h2", "<blank>", "Name", "Size", "a.txt", "12",
-                                               "x <b> & \"q\"", "", "f1"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"h1", "h2", "<blank>", "Name", "Size", "a.txt", "12", "x <b> & \"q\"",
+                                               "", "f1"}));
 }

@@ -159,9 +159,9 @@ TEST(ExportRun, EventsOfARunInOrder) {
     // ev.log does not exist yet; make it so the existence question is asked.
     { fw::TFileStream existing(folder + L"\\ev.log", fw::fmCreate); }
     e->Execute();
-    EXPECT_EQ(events, (std::vector<std::wstring>{L"GetExtension TXT", L"BeginExport", L"FileExist ev.log",
-                                                  L"GetHeader 2", L"Export 0/2 a.txt", L"Export 1/2 bb.doc",
-                                                  L"GetFooter", L"EndExport"}));
+    EXPECT_EQ(events,
+              (std::vector<std::wstring>{L"GetExtension TXT", L"BeginExport", L"FileExist ev.log", L"GetHeader 2",
+                                         L"Export 0/2 a.txt", L"Export 1/2 bb.doc", L"GetFooter", L"EndExport"}));
     const std::string text = ReadBytes(folder + L"\\ev.log");
     EXPECT_EQ(text.substr(0, 11), "100% sure\r\n");
     EXPECT_NE(text.find("end\r\nCreated: "), std::string::npos);

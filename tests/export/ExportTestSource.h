@@ -20,25 +20,23 @@ public:
     // The table: data rows of texts, the source's own column names.
     std::vector<std::vector<std::wstring>> Rows;
     std::vector<std::wstring> Names;
-    std::vector<int> Alignments;       // per column; missing means 0
-    std::vector<int> HiddenColumns;    // columns ColumnExported refuses
-    std::vector<int> SelectedRows;     // rows RowSelected accepts
+    std::vector<int> Alignments;     // per column; missing means 0
+    std::vector<int> HiddenColumns;  // columns ColumnExported refuses
+    std::vector<int> SelectedRows;   // rows RowSelected accepts
     bool Assigned = true;
-    int NullCell = -1;                 // a column whose cells are null values
+    int NullCell = -1;  // a column whose cells are null values
 
     using TztCustomExport::CurrentRow;
     using TztCustomExport::ExportedCount;
     using TztCustomExport::RecordCount;
 
-    std::vector<std::wstring> Calls;   // data operations and hooks, in order
+    std::vector<std::wstring> Calls;  // data operations and hooks, in order
 
 protected:
     void BeforeExport() override { Calls.push_back(L"BeforeExport"); }
     void AfterExport() override { Calls.push_back(L"AfterExport"); }
     void FirstRow() override { SetCurrentRow(0); }
-    int ColumnAlignment(int Col) override {
-        return Col < int(Alignments.size()) ? Alignments[size_t(Col)] : 0;
-    }
+    int ColumnAlignment(int Col) override { return Col < int(Alignments.size()) ? Alignments[size_t(Col)] : 0; }
     bool SourceAssigned() override { return Assigned; }
     bool EndOfRows() override { return CurrentRow() >= Rows.size(); }
     bool ColumnExported(int Col) override {
@@ -68,10 +66,8 @@ protected:
         TztValues values;
         const auto& row = Rows[CurrentRow()];
         for (size_t col = 0; col < Names.size(); ++col) {
-            if (int(col) == NullCell)
-                values.push_back(TztVariant::Null());
-            else
-                values.emplace_back(col < row.size() ? row[col] : std::wstring());
+            if (int(col) == NullCell) values.push_back(TztVariant::Null());
+            else values.emplace_back(col < row.size() ? row[col] : std::wstring());
         }
         return values;
     }
@@ -103,8 +99,7 @@ class MessageBoxRecorder {
 public:
     MessageBoxRecorder() {
         saved_ = fw::TApplication::MessageBoxHook;
-        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& Text, const std::wstring&,
-                                                  unsigned) {
+        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
             Texts.push_back(Text);
             return IDOK;
         };

@@ -26,7 +26,9 @@ std::vector<std::pair<int, std::string>> Records(const std::string& s) {
     return out;
 }
 
-std::string Le16(int v) { return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)}; }
+std::string Le16(int v) {
+    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)};
+}
 
 }  // namespace
 
@@ -53,7 +55,9 @@ TEST(NativeExcel, TextCellsComeAfterOneFormatRecord) {
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[3].first, 0x0043);
     EXPECT_EQ(records[4].first, 0x0004);
-    EXPECT_EQ(records[4].second, std::string("\0\0\0\0\x40\0\0\x01" "a", 9));
+    EXPECT_EQ(records[4].second, std::string("\0\0\0\0\x40\0\0\x01"
+                                             "a",
+                                             9));
     EXPECT_EQ(records[5].second.size(), 8u);  // an empty label
 }
 
@@ -98,7 +102,9 @@ TEST(NativeExcel, FontsAreLimitedAndActiveFontNamesOnlyWrittenOnes) {
     const auto records = Records(Bytes(*x));
     ASSERT_EQ(records.size(), 7u);  // BOF, CODEPAGE, DIMENSIONS and four fonts
     EXPECT_EQ(records[3].first, 0x0031);
-    EXPECT_EQ(records[3].second, Le16(200) + Le16(3) + "\x05" "Arial");
+    EXPECT_EQ(records[3].second, Le16(200) + Le16(3) +
+                                     "\x05"
+                                     "Arial");
     x->WriteBlank();
     EXPECT_EQ(Records(Bytes(*x)).back().second.substr(4), std::string("\x40\xC0\x00", 3));
 }

@@ -12,12 +12,12 @@ namespace {
 
 class GridExport : public TztStringGridExport {
 public:
-    using TztStringGridExport::TztStringGridExport;
     using TztStringGridExport::ColumnCaption;
     using TztStringGridExport::ColumnExported;
     using TztStringGridExport::NaturalColumnWidth;
     using TztStringGridExport::PrepareColumns;
     using TztStringGridExport::RowSelected;
+    using TztStringGridExport::TztStringGridExport;
 };
 
 class StringGridSource : public ::testing::Test {
@@ -30,8 +30,9 @@ protected:
         grid_->SetFixedRows(1);
         for (int row = 0; row < 10; ++row)
             for (int col = 0; col < 3; ++col)
-                grid_->SetCells(col, row, row == 0 ? L"Col" + std::to_wstring(col)
-                                                   : std::to_wstring(col) + L"." + std::to_wstring(row));
+                grid_->SetCells(
+                    col, row,
+                    row == 0 ? L"Col" + std::to_wstring(col) : std::to_wstring(col) + L"." + std::to_wstring(row));
         e_ = new GridExport(owner_.get());
         e_->SetStringGrid(grid_);
         e_->SetOptions(e_->Options().Exclude(xoShowProgress).Exclude(xoShowExportDate));

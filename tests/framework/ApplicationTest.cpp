@@ -29,8 +29,8 @@ struct Box {
 class ApplicationTest : public testing::Test {
 protected:
     void SetUp() override {
-        TApplication::MessageBoxHook = [this](HWND owner, const std::wstring& text,
-                                              const std::wstring& caption, unsigned flags) {
+        TApplication::MessageBoxHook = [this](HWND owner, const std::wstring& text, const std::wstring& caption,
+                                              unsigned flags) {
             boxes.push_back({owner, text, caption, flags});
             return IDOK;
         };

@@ -28,7 +28,8 @@ public:
         return n;
     }
     void WndProc(TMessage& m) override {
-        if ((m.Msg >= fw::CM_BASE && m.Msg < fw::CM_BASE + 0x100) || (m.Msg >= fw::CN_BASE && m.Msg < fw::CN_BASE + 0x400))
+        if ((m.Msg >= fw::CM_BASE && m.Msg < fw::CM_BASE + 0x100) ||
+            (m.Msg >= fw::CN_BASE && m.Msg < fw::CN_BASE + 0x400))
             log.push_back(m);
         Base::WndProc(m);
     }
@@ -36,7 +37,9 @@ public:
 
 class Panel : public Recording<fw::TWinControl> {
 public:
-    explicit Panel(fw::TComponent* owner) : Recording(owner) { SetControlStyle(ControlStyle() | fw::csAcceptsControls); }
+    explicit Panel(fw::TComponent* owner) : Recording(owner) {
+        SetControlStyle(ControlStyle() | fw::csAcceptsControls);
+    }
 };
 
 // A windowless control that paints itself in one colour and records its mouse calls.
@@ -45,7 +48,10 @@ public:
     using Recording::Recording;
     fw::TColor fill = fw::clRed;
     int paints = 0;
-    struct Press { fw::TMouseButton button; int x, y; };
+    struct Press {
+        fw::TMouseButton button;
+        int x, y;
+    };
     std::vector<Press> downs, ups;
     std::vector<POINT> moves;
     int clicks = 0;
@@ -91,14 +97,17 @@ protected:
     }
 };
 
-RECT BoundsOf(const fw::TControl* c) { return c->BoundsRect(); }
+RECT BoundsOf(const fw::TControl* c) {
+    return c->BoundsRect();
+}
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-#define EXPECT_RECT(r, l, t, rt, b) EXPECT_TRUE(SameRect((r), RECT{l, t, rt, b})) \
-    << "got " << (r).left << "," << (r).top << "," << (r).right << "," << (r).bottom
+#define EXPECT_RECT(r, l, t, rt, b)               \
+    EXPECT_TRUE(SameRect((r), RECT{l, t, rt, b})) \
+        << "got " << (r).left << "," << (r).top << "," << (r).right << "," << (r).bottom
 
 std::wstring WindowText(HWND h) {
     wchar_t buffer[256] = {};
@@ -411,7 +420,9 @@ TEST_F(ControlsTest, AChildWithoutParentWindowCannotMakeItsWindow) {
 
 // --- Mouse --------------------------------------------------------------------------
 
-LPARAM At(int x, int y) { return MAKELPARAM(WORD(x), WORD(y)); }
+LPARAM At(int x, int y) {
+    return MAKELPARAM(WORD(x), WORD(y));
+}
 
 TEST_F(ControlsTest, MouseEnterAndLeaveComeFromTracking) {
     auto* c = new Panel(form);

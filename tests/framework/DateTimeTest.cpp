@@ -107,7 +107,7 @@ TEST(DateTimeDecoding, TimeThatRoundsToMidnightIsTheNextDay) {
 
 TEST(DateTimeDecoding, DayOfWeekAndSystemTime) {
     EXPECT_EQ(fw::DayOfWeek(EncodeDate(2024, 1, 1)), 2);  // a Monday
-    EXPECT_EQ(fw::DayOfWeek(0), 7);                      // 1899-12-30, a Saturday
+    EXPECT_EQ(fw::DayOfWeek(0), 7);                       // 1899-12-30, a Saturday
     EXPECT_EQ(fw::DayOfWeek(-1), 6);
     SYSTEMTIME st{};
     const TDateTime t = EncodeDate(2024, 2, 29) + EncodeTime(13, 14, 15, 16);

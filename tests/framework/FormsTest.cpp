@@ -252,7 +252,8 @@ TEST(FormsTest, TheScreenCursorWinsOverEveryControlCursor) {
     fw::Screen()->SetCursor(fw::crAppStart);
     EXPECT_EQ(GetCursor(), fw::Screen()->Cursors(fw::crAppStart));
     fw::Screen()->SetCursor(fw::crDefault);
-    SendMessageW(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    SendMessageW(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(GetCursor(), fw::Screen()->Cursors(fw::crHandPoint));
 }
 

@@ -310,11 +310,11 @@ TEST(StringGridPaint, FixedAndSelectedCellsUseTheirColours) {
     fw::TBitmap bitmap(200, 80);
     grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), LPARAM(0));
     fw::TCanvas* canvas = bitmap.Canvas();
-    EXPECT_EQ(canvas->Pixels(5, 5), fw::clRed);        // fixed cell (0, 0)
-    EXPECT_EQ(canvas->Pixels(70, 60), fw::clWhite);    // plain cell (1, 2)
+    EXPECT_EQ(canvas->Pixels(5, 5), fw::clRed);                                          // fixed cell (0, 0)
+    EXPECT_EQ(canvas->Pixels(70, 60), fw::clWhite);                                      // plain cell (1, 2)
     EXPECT_EQ(fw::ColorToRGB(canvas->Pixels(70, 30)), fw::ColorToRGB(fw::clHighlight));  // selected (1, 1)
-    EXPECT_EQ(canvas->Pixels(64, 60), fw::clBlack);    // the fixed column's line
-    EXPECT_EQ(canvas->Pixels(129, 60), fw::clSilver);  // a plain column's line
+    EXPECT_EQ(canvas->Pixels(64, 60), fw::clBlack);                                      // the fixed column's line
+    EXPECT_EQ(canvas->Pixels(129, 60), fw::clSilver);                                    // a plain column's line
 }
 
 }  // namespace

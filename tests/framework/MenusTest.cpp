@@ -22,7 +22,9 @@ TMenuItem* Item(TPopupMenu* menu, const wchar_t* caption) {
     return item;
 }
 
-void Pump() { fw::Application()->ProcessMessages(); }
+void Pump() {
+    fw::Application()->ProcessMessages();
+}
 
 TEST(MenuItems, TreeOwnershipAndIndexes) {
     TPopupMenu menu(nullptr);

@@ -240,8 +240,8 @@ TEST_F(StdCtrlsTest, EditAndListTakeTheControlsColours) {
     const HWND edit = combo->EditHandle();
     ASSERT_NE(edit, nullptr);
     HDC dc = GetDC(edit);
-    const LRESULT brush = SendMessageW(combo->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                       reinterpret_cast<LPARAM>(edit));
+    const LRESULT brush =
+        SendMessageW(combo->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
     const COLORREF background = GetBkColor(dc);
     ReleaseDC(edit, dc);
     EXPECT_EQ(brush, reinterpret_cast<LRESULT>(combo->Brush()->Handle()));

@@ -14,7 +14,9 @@ namespace {
 using fw::TFileStream;
 using fw::TMemoryStream;
 
-std::string Bytes(TMemoryStream& s) { return std::string(static_cast<const char*>(s.Memory()), size_t(s.Size())); }
+std::string Bytes(TMemoryStream& s) {
+    return std::string(static_cast<const char*>(s.Memory()), size_t(s.Size()));
+}
 
 TEST(MemoryStream, WriteSeekReadAndGaps) {
     TMemoryStream s;

@@ -116,9 +116,7 @@ TEST(StringListSorted, SortingExistingLinesIsStable) {
 TEST(StringList, CustomSortSeesTheLinesAndIsStable) {
     TStringList list;
     list.SetCommaText(L"ccc,a,bb,d,ee");
-    list.CustomSort([](TStringList* l, int i, int j) {
-        return int(l->Strings(i).size()) - int(l->Strings(j).size());
-    });
+    list.CustomSort([](TStringList* l, int i, int j) { return int(l->Strings(i).size()) - int(l->Strings(j).size()); });
     EXPECT_EQ(Lines(list), (V{L"a", L"d", L"bb", L"ee", L"ccc"}));
     // A sorted list keeps its order: Find depends on it.
     list.SetSorted(true);
@@ -365,10 +363,8 @@ TEST(StringListFile, SavesAnsiWithCrLfAfterEveryLine) {
     stream.LoadFromFile(file);
     const std::string bytes(static_cast<const char*>(stream.Memory()), size_t(stream.Size()));
     const UINT acp = GetACP();
-    if (acp == 1252)
-        EXPECT_EQ(bytes, std::string("abc\r\ncaf\xE9\r\n"));
-    else
-        EXPECT_EQ(bytes.substr(0, 5), std::string("abc\r\n"));
+    if (acp == 1252) EXPECT_EQ(bytes, std::string("abc\r\ncaf\xE9\r\n"));
+    else EXPECT_EQ(bytes.substr(0, 5), std::string("abc\r\n"));
     EXPECT_EQ(bytes.substr(bytes.size() - 2), std::string("\r\n"));
 }
 

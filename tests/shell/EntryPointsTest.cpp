@@ -58,11 +58,13 @@ TEST(FileGroupDescriptor, TwoNamesAndCountsLargerThanTheBlock) {
     for (UINT count : {2u, 100000u, 0xFFFFFFFFu}) {
         HGLOBAL wide = MakeDescriptorBlock<FILEDESCRIPTORW, wchar_t>(count, {L"first.txt", L"Zweite Datei.doc"}, 2);
         EXPECT_EQ(Names(GetFileGroupDescriptorNamesW(Medium(wide))),
-                  (std::vector<std::wstring>{L"first.txt", L"Zweite Datei.doc"})) << count;
+                  (std::vector<std::wstring>{L"first.txt", L"Zweite Datei.doc"}))
+            << count;
         GlobalFree(wide);
         HGLOBAL ansi = MakeDescriptorBlock<FILEDESCRIPTORA, char>(count, {"one.txt", "two \xE4.txt"}, 2);
         EXPECT_EQ(Names(GetFileGroupDescriptorNamesA(Medium(ansi))),
-                  (std::vector<std::wstring>{L"one.txt", L"two \x00E4.txt"})) << count;
+                  (std::vector<std::wstring>{L"one.txt", L"two \x00E4.txt"}))
+            << count;
         GlobalFree(ansi);
     }
 }
@@ -129,8 +131,8 @@ TEST(Shortcuts, ResolvesTheTarget) {
     const std::wstring link = folder + L"\\target.lnk";
     {
         fw::ComPtr<IShellLinkW> shellLink;
-        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                               shellLink.put_void())));
+        ASSERT_TRUE(SUCCEEDED(
+            CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.put_void())));
         shellLink->SetPath(target.c_str());
         auto file = shellLink.As<IPersistFile>(IID_IPersistFile);
         ASSERT_TRUE(file);

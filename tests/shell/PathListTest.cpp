@@ -31,7 +31,9 @@ std::wstring MakeFolder(const std::wstring& Parent, const std::wstring& Name) {
     return path;
 }
 
-LPITEMIDLIST PidlOf(const std::wstring& Path) { return ILCreateFromPathW(Path.c_str()); }
+LPITEMIDLIST PidlOf(const std::wstring& Path) {
+    return ILCreateFromPathW(Path.c_str());
+}
 
 }  // namespace
 

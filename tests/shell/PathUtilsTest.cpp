@@ -107,13 +107,16 @@ TEST(PathUtils, ExpandPathMacros) {
 TEST(PathUtils, ControlLooks) {
     INITCOMMONCONTROLSEX init{sizeof(init), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&init);
-    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP | TVS_HASLINES, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                                nullptr);
+    HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP | TVS_HASLINES, 0, 0, 100, 100, nullptr, nullptr,
+                                nullptr, nullptr);
     ASSERT_TRUE(list && tree);
     ApplyExplorerListStyle(list);
     ApplyExplorerTreeStyle(tree);
     const DWORD listStyle = DWORD(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    EXPECT_EQ(listStyle & (LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER), DWORD(LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER));
+    EXPECT_EQ(listStyle & (LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER),
+              DWORD(LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER));
     EXPECT_EQ(GetWindowLongPtrW(tree, GWL_STYLE) & TVS_HASLINES, 0);
     DestroyWindow(list);
     DestroyWindow(tree);

@@ -90,8 +90,7 @@ TEST_F(PathfinchTree, EnumeratesAFolderWithHiddenObjects) {
     // After the end the next call starts again.
     ASSERT_TRUE(browser.EnumNextObject());
     EXPECT_FALSE(browser.ObjectName().empty());
-    while (browser.EnumNextObject()) {
-    }
+    while (browser.EnumNextObject()) {}
 
     browser.SetFilter(L"*.txt");
     EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"c.TXT", L"hidden.txt", L"sub"}));

@@ -148,7 +148,8 @@ TEST(Pidl, RelativeToAFolder) {
     CloseHandle(CreateFileW((folder + L"\\inner.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const fw::PidlPtr folderList(PathToPidl(nullptr, folder));
     fw::ComPtr<IShellFolder> shellFolder;
-    ASSERT_TRUE(SUCCEEDED(DesktopFolder()->BindToObject(folderList.get(), nullptr, IID_IShellFolder, shellFolder.put_void())));
+    ASSERT_TRUE(
+        SUCCEEDED(DesktopFolder()->BindToObject(folderList.get(), nullptr, IID_IShellFolder, shellFolder.put_void())));
     const fw::PidlPtr item(PathToPidl(shellFolder.get(), L"inner.txt"));
     ASSERT_TRUE(item);
     EXPECT_EQ(PidlCount(item.get()), 1);

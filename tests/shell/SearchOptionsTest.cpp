@@ -83,10 +83,17 @@ TEST(SearchOptions, MaskRule) {
         const wchar_t *name, *mask;
         bool matches;
     } cases[] = {
-        {L"abc", L"*.*", true},         {L"a.b", L"*.*", true},         {L"a.b.c", L"*.*", true},
-        {L"abc", L"*.", true},          {L"abc.", L"*.", true},         {L"abc.txt", L"*.", false},
-        {L"Report.TXT", L"*.txt", true}, {L"report.txt.bak", L"*.txt", false}, {L"a1c", L"a?c", true},
-        {L"ac", L"a?c", false},         {L"my report.doc", L"*report*", true},
+        {L"abc", L"*.*", true},
+        {L"a.b", L"*.*", true},
+        {L"a.b.c", L"*.*", true},
+        {L"abc", L"*.", true},
+        {L"abc.", L"*.", true},
+        {L"abc.txt", L"*.", false},
+        {L"Report.TXT", L"*.txt", true},
+        {L"report.txt.bak", L"*.txt", false},
+        {L"a1c", L"a?c", true},
+        {L"ac", L"a?c", false},
+        {L"my report.doc", L"*report*", true},
     };
     for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
 }
@@ -99,14 +106,20 @@ TEST(SearchOptions, MatchRuleForOneEntry) {
         bool matches;
     } cases[] = {
         // New options match everything.
-        {nullptr, L"anything.at.all", normal, true}, {nullptr, L"noext", normal, true}, {nullptr, L"sub", dir, true},
+        {nullptr, L"anything.at.all", normal, true},
+        {nullptr, L"noext", normal, true},
+        {nullptr, L"sub", dir, true},
         // Empty mask items do not list everything.
-        {L"*.txt;;*.doc", L"a.txt", normal, true}, {L"*.txt;;*.doc", L"b.DOC", normal, true},
+        {L"*.txt;;*.doc", L"a.txt", normal, true},
+        {L"*.txt;;*.doc", L"b.DOC", normal, true},
         {L"*.txt;;*.doc", L"c.dll", normal, false},
         // "*.*" lists names without dots.
-        {L"*.*", L"Makefile", normal, true}, {L"*.*", L"a.b", normal, true},
+        {L"*.*", L"Makefile", normal, true},
+        {L"*.*", L"a.b", normal, true},
         // The dot entries are never hits.
-        {L"*", L".", dir, false}, {L"*", L"..", dir, false}, {L"*", L"...", normal, true},
+        {L"*", L".", dir, false},
+        {L"*", L"..", dir, false},
+        {L"*", L"...", normal, true},
         // Hidden entries only when asked.
         {L"*", L"f.txt", FILE_ATTRIBUTE_HIDDEN, false},
     };

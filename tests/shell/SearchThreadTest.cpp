@@ -42,9 +42,8 @@ public:
 
     bool HasItemWithPath(const std::wstring& Path) override {
         const std::wstring p = fw::ExcludeTrailingPathDelimiter(Path);
-        return std::any_of(Items.begin(), Items.end(), [&](const std::wstring& i) {
-            return fw::SameText(fw::ExcludeTrailingPathDelimiter(i), p);
-        });
+        return std::any_of(Items.begin(), Items.end(),
+                           [&](const std::wstring& i) { return fw::SameText(fw::ExcludeTrailingPathDelimiter(i), p); });
     }
     void AddSearchHit(const std::wstring& Path) override {
         Items.push_back(Path);
@@ -69,7 +68,9 @@ public:
     TThreadPool pool;
 };
 
-bool WaitForEnds(TTestFileList& List, int Ends) { return PumpUntil([&] { return List.EndSearches >= Ends; }); }
+bool WaitForEnds(TTestFileList& List, int Ends) {
+    return PumpUntil([&] { return List.EndSearches >= Ends; });
+}
 
 // Every entry of a tree as a search with "*" lists it: a folder's entries in the
 // order the platform gives them, then each subfolder's, depth first.
@@ -172,8 +173,8 @@ TEST(FileSearchThread, ProgressReportsEveryEntryDotsIncluded) {
     list.StartSearch(root);
     ASSERT_TRUE(WaitForEnds(list, 1));
     EXPECT_EQ(list.Items, std::vector<std::wstring>{root + L"\\b.dll"});
-    for (const std::wstring& p : {root + L"\\.", root + L"\\..", root + L"\\a.txt", root + L"\\b.dll",
-                                  root + L"\\sub", root + L"\\sub\\.", root + L"\\sub\\c.txt"})
+    for (const std::wstring& p : {root + L"\\.", root + L"\\..", root + L"\\a.txt", root + L"\\b.dll", root + L"\\sub",
+                                  root + L"\\sub\\.", root + L"\\sub\\c.txt"})
         EXPECT_NE(std::find(progress.begin(), progress.end(), p), progress.end()) << std::string(p.begin(), p.end());
 }
 

@@ -109,9 +109,9 @@ TEST_F(SelectionList, CheckingEveryObjectOneByOneEndsWithTheFolderEntry) {
 }
 
 TEST_F(SelectionList, PathsThatAreNoObjectsAreNeverEntered) {
-    for (const std::wstring& p : {root + L"\\missing.txt", data + L"\\..", data + L"\\.", std::wstring(L"."),
-                                  std::wstring(L".."), data + L"\\*.txt", data + L"\\?.txt", std::wstring(L"Q:\\"),
-                                  std::wstring()}) {
+    for (const std::wstring& p :
+         {root + L"\\missing.txt", data + L"\\..", data + L"\\.", std::wstring(L"."), std::wstring(L".."),
+          data + L"\\*.txt", data + L"\\?.txt", std::wstring(L"Q:\\"), std::wstring()}) {
         list->Check(p);
         EXPECT_EQ(State(p), ssDisabled) << std::string(p.begin(), p.end());
     }

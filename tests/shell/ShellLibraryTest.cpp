@@ -30,11 +30,11 @@ TEST(ShellLibrary, StartUpIsCountedAndBindsTheOptionalEntries) {
     EXPECT_TRUE(ShellLibraryStarted());
     EXPECT_NE(DesktopFolder(), nullptr);
     EXPECT_NE(ShellIDListClipboardFormat(), 0u);
-    for (const void* entry : {(const void*)BoundEntries.StrRetToStrW, (const void*)BoundEntries.PathMatchSpecW,
-                              (const void*)BoundEntries.StrCmpLogicalW, (const void*)BoundEntries.SHGetImageList,
-                              (const void*)BoundEntries.SHChangeNotifyRegister,
-                              (const void*)BoundEntries.SHChangeNotifyDeregister,
-                              (const void*)BoundEntries.GetLongPathNameW, (const void*)BoundEntries.IsWow64Process})
+    for (const void* entry :
+         {(const void*)BoundEntries.StrRetToStrW, (const void*)BoundEntries.PathMatchSpecW,
+          (const void*)BoundEntries.StrCmpLogicalW, (const void*)BoundEntries.SHGetImageList,
+          (const void*)BoundEntries.SHChangeNotifyRegister, (const void*)BoundEntries.SHChangeNotifyDeregister,
+          (const void*)BoundEntries.GetLongPathNameW, (const void*)BoundEntries.IsWow64Process})
         EXPECT_NE(entry, nullptr);
     EXPECT_FALSE(InFolderCaption().empty());
     EXPECT_FALSE(NewFolderCaption().empty());

@@ -13,7 +13,9 @@ using namespace shell;
 
 namespace {
 
-fw::PidlPtr ListOf(const std::wstring& Path) { return fw::PidlPtr(PathToPidl(nullptr, Path)); }
+fw::PidlPtr ListOf(const std::wstring& Path) {
+    return fw::PidlPtr(PathToPidl(nullptr, Path));
+}
 
 void Touch(const std::wstring& Path) {
     CloseHandle(CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));

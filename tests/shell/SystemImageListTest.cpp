@@ -25,13 +25,13 @@ protected:
 struct TRegisteredType {
     TRegisteredType() {
         HKEY key;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".h3btype", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) == ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".h3btype", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS) {
             RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"H3bType.File"), 26);
             RegCloseKey(key);
         }
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"H3bType.File\\DefaultIcon", 0, nullptr, 0,
-                            KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"H3bType.File\\DefaultIcon", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS) {
             const wchar_t icon[] = L"shell32.dll,3";
             RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(icon), sizeof(icon));
             RegCloseKey(key);
@@ -93,4 +93,3 @@ TEST_F(SystemImageList, UnresolvableShareGetsTheFolderIconAndItsFilesTheirTypes)
               TZemSystemImageList::GetIconIndexOfType(L".txt", si_small, false));
     EXPECT_EQ(TZemSystemImageList::GetIconIndexByPath(testenv::NewScratchFolder(L"icons"), si_small, false), folder);
 }
-

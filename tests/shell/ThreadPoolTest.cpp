@@ -53,8 +53,7 @@ TEST(ThreadPool, RunsAtMostMaxThreadsAndStartsOneAsEachLeaves) {
         pool.AddThread(new TTestThread([&, i](TTestThread* t) {
             ++started;
             const int now = ++running;
-            for (int m = mostRunning; now > m && !mostRunning.compare_exchange_weak(m, now);) {
-            }
+            for (int m = mostRunning; now > m && !mostRunning.compare_exchange_weak(m, now);) {}
             gates[i].Wait(t);
             --running;
         }));
@@ -178,7 +177,8 @@ TEST(ThreadPool, StoppedWhileThreadsAreDeliveringEveryThreadEndsNormally) {
     for (int i = 0; i < 4; ++i) {
         auto* t = new TTestThread([&, i](TTestThread* self) {
             // Hands results over until stopped; each hand-over waits for the main thread.
-            while (!self->Terminated()) self->Synchronize([&, i] {
+            while (!self->Terminated())
+                self->Synchronize([&, i] {
                     delivered.push_back(i);
                     delivering.insert(i);
                 });
@@ -269,4 +269,3 @@ TEST(ThreadPool, WaitWhilePausedOnTheMainThreadNeverSleeps) {
     t->SetFreeOnTerminate(false);
     delete t;
 }
-

@@ -72,8 +72,7 @@ TEST(WorkerPool, HundredItemsOnFiveWorkersGiveExactlyOneQueueEmpty) {
         auto item = Item(&kOwnerA, std::to_wstring(i).c_str(), &f.delivered);
         item->Work = [&] {
             const int n = f.pool.Count();
-            for (int m = mostThreads; n > m && !mostThreads.compare_exchange_weak(m, n);) {
-            }
+            for (int m = mostThreads; n > m && !mostThreads.compare_exchange_weak(m, n);) {}
             Sleep(1);
         };
         f.pool.AddWorkItem(item);
@@ -217,8 +216,7 @@ TEST(WorkerPool, QueueEmptyPostedBeforeDestructionNeverReachesTheGonePool) {
 TEST(WorkerPool, ProcessorLoadIsAPercentageFromTheFirstReading) {
     TWorkerThreadPool pool(false);
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 50) {
-    }
+    while (GetTickCount() - start < 50) {}
     const int load = pool.GetCpuUsage();
     EXPECT_GE(load, 0);
     EXPECT_LE(load, 100);
