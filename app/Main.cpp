@@ -12,7 +12,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // In link order: the shell library's units (entry points, the selection
         // list with the shared worker pool, special folders), then the support units.
         shell::ShellLibraryStartup();
-        ControlsLibraryStartup();
+        vx::ControlsLibraryStartup();
     } catch (const fw::Exception& e) {
         // No application object is up yet to show it; the system box must do.
         MessageBoxW(nullptr, e.Message().c_str(), L"Tabulorin", MB_ICONSTOP | MB_OK);
@@ -23,7 +23,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StartApplication();
     RunApplication();
 
-    ControlsLibraryShutdown();
+    vx::ControlsLibraryShutdown();
     shell::ShellLibraryShutdown();
     return 0;
 }

@@ -15,6 +15,4 @@ void VxCursorsInitialize() {
     } catch (...) {}
 }
 
-void VxCursorsFinalize() {}
-
 }  // namespace vx

@@ -11,7 +11,7 @@ constexpr fw::TCursor crVxDragCopy = 369;
 constexpr fw::TCursor crVxDragLink = 370;
 constexpr fw::TCursor crVxDragMultiple = 371;
 
+// Registers the cursors; one that cannot be had is left out.
 void VxCursorsInitialize();
-void VxCursorsFinalize();
 
 }  // namespace vx

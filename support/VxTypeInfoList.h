@@ -1,10 +1,12 @@
 #pragma once
 // The type-information records made at run time, each with a reference count,
-// in one locked list that lives from the unit's start to its end. At the end
-// every record is released, whatever its count, and then the list.
+// in one locked list that lives from the unit's start to its end. The list owns
+// its records; at the end every record is released, whatever its count, and
+// then the list.
 #include "framework/Classes.h"
+#include "framework/SyncObjs.h"
 
-#include <mutex>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,15 +19,13 @@ struct TVxTypeInfoRecord {
 
 class TVxTypeInfoList : public fw::TObject {
 public:
-    ~TVxTypeInfoList() override;
-    // Takes ownership of Record.
-    void Add(TVxTypeInfoRecord* Record);
+    void Add(std::unique_ptr<TVxTypeInfoRecord> Record);
     int Count();
     void ReleaseAll();
 
 private:
-    std::mutex lock_;
-    std::vector<TVxTypeInfoRecord*> records_;
+    fw::TCriticalSection lock_;
+    std::vector<std::unique_ptr<TVxTypeInfoRecord>> records_;
 };
 
 // The process's list, nullptr outside the unit's start and end.

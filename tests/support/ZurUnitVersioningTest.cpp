@@ -1,4 +1,4 @@
-#include "controls/ZurUnitVersioning.h"
+#include "support/ZurUnitVersioning.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "controls/ControlsLibrary.h"
-#include "controls/ZurSysInfo.h"
+#include "support/SupportLibrary.h"
+#include "support/ZurSysInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ TEST(WindowsVersion, NewerThanTheTableIsTheNewestClass) {
 }
 
 TEST(WindowsVersion, RunningSystem) {
-    ControlsLibraryStartup();
+    zur::SupportLibraryStartup();
     const zur::TZurSystemInformation& info = zur::SystemInformation();
     EXPECT_TRUE(info.IsWinNT);
     EXPECT_EQ(info.KernelVersionHi, 0u);  // read on the 9x platform only

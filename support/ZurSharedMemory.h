@@ -1,14 +1,17 @@
 #pragma once
 // Process-wide helpers: a critical section held through an interface reference,
-// the process lock built on it, named shared memory opened once per name and
-// counted, and the release of a loaded library.
+// the process lock built on it, and named shared memory opened once per name
+// and counted.
 //
-// The process lock is made on first use and lives until the unit's end; during
-// and after the end the lock answers nullptr and callers go on unlocked.
+// The process lock is made on first use. The unit's end lets go of it, but a
+// thread that holds it keeps it alive until it lets go too; after the end the
+// lock answers empty and callers go on unlocked.
 // A shared-memory view belongs to the process-wide open list: give every view
 // that OpenSharedMemory returned back to CloseSharedMemory exactly once.
-#include "controls/ZurSynch.h"
+#include "framework/Classes.h"
+#include "framework/SyncObjs.h"
 
+#include <memory>
 #include <string>
 #include <unknwn.h>
 #include <windows.h>
@@ -24,11 +27,12 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;
 
 private:
-    TZurCriticalSection section_;
+    fw::TCriticalSection section_;
 };
 
-// The process lock, or nullptr once the unit has ended.
-IUnknown* GlobalProcessLock();
+// The process lock, or empty once the unit has ended. Keep the answer for as
+// long as the lock is held.
+std::shared_ptr<TZurIntfCriticalSection> GlobalProcessLock();
 
 // Opens the named shared memory, or creates it with Size bytes when it does not
 // exist yet, and maps a view with DesiredAccess (FILE_MAP_*). Answers
@@ -39,10 +43,7 @@ DWORD OpenSharedMemory(void*& Memory, const std::wstring& Name, size_t Size, DWO
 // false, leaving Memory alone, for a view that did not come from OpenSharedMemory.
 bool CloseSharedMemory(void*& Memory);
 
-// Frees a loaded library and forgets its handle.
-void UnloadModule(HMODULE& Module);
-
-void ZurSysUtilsInitialize();
-void ZurSysUtilsFinalize();
+void ZurSharedMemoryInitialize();
+void ZurSharedMemoryFinalize();
 
 }  // namespace zur

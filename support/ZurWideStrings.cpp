@@ -1,16 +1,17 @@
-#include "controls/ZurWideStrings.h"
+#include "support/ZurWideStrings.h"
 
-#include "controls/ZurSynch.h"
-#include "controls/ZurSysInfo.h"
-#include "controls/ZurUnitVersioning.h"
+#include "framework/SyncObjs.h"
+#include "support/ZurSysInfo.h"
+#include "support/ZurUnitVersioning.h"
 
 #include <cwchar>
+#include <memory>
 
 namespace zur {
 
 namespace {
 
-TZurCriticalSection* CompareLock = nullptr;
+std::unique_ptr<fw::TCriticalSection> CompareLock;
 UINT LocaleCodePage = 0;  // found on first use by the ANSI routine
 
 int CompareWide(const std::wstring& S1, const std::wstring& S2) {
@@ -28,7 +29,7 @@ std::string ToCodePage(const std::wstring& S, UINT CodePage) {
 
 UINT FindLocaleCodePage() {
     // Asked once; the lock keeps two first callers from racing on the cache.
-    CompareLock->Enter();
+    fw::TLockGuard hold(*CompareLock);
     if (LocaleCodePage == 0) {
         wchar_t text[6] = {};
         GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, text, 6);
@@ -36,9 +37,7 @@ UINT FindLocaleCodePage() {
         const unsigned long value = std::wcstoul(text, &end, 10);
         LocaleCodePage = (end != text && *end == L'\0' && value != 0) ? UINT(value) : GetACP();
     }
-    const UINT codePage = LocaleCodePage;
-    CompareLock->Leave();
-    return codePage;
+    return LocaleCodePage;
 }
 
 int CompareAnsi(const std::wstring& S1, const std::wstring& S2) {
@@ -66,7 +65,7 @@ int LocaleCompareText(const std::wstring& S1, const std::wstring& S2) {
 
 void ZurWideStringsInitialize() {
     if (!StartCounter.Enter()) return;
-    CompareLock = new TZurCriticalSection;
+    CompareLock = std::make_unique<fw::TCriticalSection>();
     CompareRoutine = SystemInformation().IsWinNT ? CompareWide : CompareAnsi;
     RegisterUnitVersion(ModuleInstance(), UnitVersion);
 }
@@ -75,8 +74,7 @@ void ZurWideStringsFinalize() {
     if (!StartCounter.Leave()) return;
     UnregisterUnitVersion(ModuleInstance());
     CompareRoutine = CompareWide;
-    delete CompareLock;
-    CompareLock = nullptr;
+    CompareLock.reset();
 }
 
 }  // namespace zur

@@ -1,6 +1,6 @@
-#include "controls/ZurStrings.h"
+#include "support/ZurStrings.h"
 
-#include "controls/ZurUnitVersioning.h"
+#include "support/ZurUnitVersioning.h"
 
 namespace zur {
 

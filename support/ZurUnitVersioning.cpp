@@ -1,7 +1,7 @@
-#include "controls/ZurUnitVersioning.h"
+#include "support/ZurUnitVersioning.h"
 
-#include "controls/ZurSynch.h"
-#include "controls/ZurSysUtils.h"
+#include "support/ZurMutex.h"
+#include "support/ZurSharedMemory.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "controls/ControlsLibrary.h"
-#include "controls/ZurStrings.h"
-#include "controls/ZurUnicode.h"
-#include "controls/ZurWideStrings.h"
+#include "support/SupportLibrary.h"
+#include "support/ZurStrings.h"
+#include "support/ZurUnicode.h"
+#include "support/ZurWideStrings.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 class CharacterTables : public testing::Test {
 protected:
-    static void SetUpTestSuite() { ControlsLibraryStartup(); }
+    static void SetUpTestSuite() { zur::SupportLibraryStartup(); }
 };
 
 TEST_F(CharacterTables, AnsiLettersOfTheWesternCodePage) {

@@ -1,5 +1,5 @@
-#include "controls/ZurBase.h"
-#include "controls/ZurSynch.h"
+#include "support/ZurBase.h"
+#include "support/ZurMutex.h"
 
 #include <gtest/gtest.h>
 #include <thread>

@@ -1,8 +1,8 @@
-#include "controls/ZurUnicode.h"
+#include "support/ZurUnicode.h"
 
-#include "controls/ZurBase.h"
-#include "controls/ZurSysInfo.h"
-#include "controls/ZurUnitVersioning.h"
+#include "support/ZurBase.h"
+#include "support/ZurSysInfo.h"
+#include "support/ZurUnitVersioning.h"
 
 #include <memory>
 

@@ -1,8 +1,10 @@
 #pragma once
-// Thin owners of Windows synchronisation objects. Each object owns its kernel
-// handle (closed by the destructor) or its critical section (deleted by it);
-// none can be copied. A named object remembers whether it already existed.
+// Thin owners of named Windows synchronisation objects. Each object owns its
+// kernel handle (closed by the destructor) and cannot be copied. A named object
+// remembers whether it already existed. Critical sections are the framework's
+// (fw::TCriticalSection).
 #include "framework/Classes.h"
+#include "framework/Handles.h"
 
 #include <string>
 #include <windows.h>
@@ -19,17 +21,16 @@ enum TZurWaitResult {
 
 class TZurDispatcherObject : public fw::TObject {
 public:
-    ~TZurDispatcherObject() override;
     // True when a named object of that name was already there at creation.
     bool Existed() const { return existed_; }
-    HANDLE Handle() const { return handle_; }
+    HANDLE Handle() const { return handle_.get(); }
     const std::wstring& Name() const { return name_; }
     TZurWaitResult WaitFor(DWORD TimeOut);
 
 protected:
     TZurDispatcherObject() = default;
     bool existed_ = false;
-    HANDLE handle_ = nullptr;
+    fw::UniqueHandle handle_;
     std::wstring name_;
 };
 
@@ -40,21 +41,10 @@ public:
     bool Release();
 };
 
-class TZurCriticalSection : public fw::TObject {
-public:
-    TZurCriticalSection();
-    ~TZurCriticalSection() override;
-    void Enter();
-    void Leave();
-
-private:
-    CRITICAL_SECTION section_;
-};
-
 // WaitForSingleObject's answer as a wait result.
 TZurWaitResult ToWaitResult(DWORD WaitAnswer);
 
-void ZurSynchInitialize();
-void ZurSynchFinalize();
+void ZurMutexInitialize();
+void ZurMutexFinalize();
 
 }  // namespace zur

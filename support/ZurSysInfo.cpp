@@ -1,6 +1,6 @@
-#include "controls/ZurSysInfo.h"
+#include "support/ZurSysInfo.h"
 
-#include "controls/ZurUnitVersioning.h"
+#include "support/ZurUnitVersioning.h"
 
 #include <vector>
 

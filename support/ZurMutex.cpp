@@ -1,7 +1,7 @@
-#include "controls/ZurSynch.h"
+#include "support/ZurMutex.h"
 
-#include "controls/ZurBase.h"
-#include "controls/ZurUnitVersioning.h"
+#include "support/ZurBase.h"
+#include "support/ZurUnitVersioning.h"
 
 namespace zur {
 
@@ -15,42 +15,25 @@ TZurWaitResult ToWaitResult(DWORD WaitAnswer) {
     }
 }
 
-TZurDispatcherObject::~TZurDispatcherObject() {
-    if (handle_) CloseHandle(handle_);
-}
-
 TZurWaitResult TZurDispatcherObject::WaitFor(DWORD TimeOut) {
-    return ToWaitResult(WaitForSingleObject(handle_, TimeOut));
+    return ToWaitResult(WaitForSingleObject(handle_.get(), TimeOut));
 }
 
 TZurMutex::TZurMutex(SECURITY_ATTRIBUTES* SecAttr, bool InitialOwner, const std::wstring& Name) {
     name_ = Name;
     SetLastError(ERROR_SUCCESS);
-    handle_ = CreateMutexW(SecAttr, InitialOwner, Name.empty() ? nullptr : Name.c_str());
+    handle_.reset(CreateMutexW(SecAttr, InitialOwner, Name.empty() ? nullptr : Name.c_str()));
     if (!handle_) throw EZurMutexError(L"Failed to create mutex");
     existed_ = GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool TZurMutex::Release() {
-    return ReleaseMutex(handle_) != FALSE;
-}
-
-TZurCriticalSection::TZurCriticalSection() {
-    InitializeCriticalSection(&section_);
-}
-TZurCriticalSection::~TZurCriticalSection() {
-    DeleteCriticalSection(&section_);
-}
-void TZurCriticalSection::Enter() {
-    EnterCriticalSection(&section_);
-}
-void TZurCriticalSection::Leave() {
-    LeaveCriticalSection(&section_);
+    return ReleaseMutex(handle_.get()) != FALSE;
 }
 
 namespace {
 
-const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/windows/ZurSynch.cpp $",
+const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/windows/ZurMutex.cpp $",
                                       L"$Revision: 5 $",
                                       L"$Date: 2024-03-11 09:12:40 +0100 $",
                                       L"ZUR\\source\\windows",
@@ -61,11 +44,11 @@ TUnitStartCounter StartCounter;
 
 }  // namespace
 
-void ZurSynchInitialize() {
+void ZurMutexInitialize() {
     if (StartCounter.Enter()) RegisterUnitVersion(ModuleInstance(), UnitVersion);
 }
 
-void ZurSynchFinalize() {
+void ZurMutexFinalize() {
     if (StartCounter.Leave()) UnregisterUnitVersion(ModuleInstance());
 }
 

@@ -4,6 +4,7 @@
 // exists from the unit's start to its end.
 #include "framework/Classes.h"
 
+#include <memory>
 #include <vector>
 
 namespace zur {
@@ -13,11 +14,11 @@ class TVxAppStoragePropertyBaseEngine : public fw::TObject {};
 class TVxAppStoragePropertyEngineList : public fw::TObject {
 public:
     ~TVxAppStoragePropertyEngineList() override;
-    void Add(TVxAppStoragePropertyBaseEngine* Engine) { engines_.push_back(Engine); }
+    void Add(std::unique_ptr<TVxAppStoragePropertyBaseEngine> Engine) { engines_.push_back(std::move(Engine)); }
     int Count() const { return int(engines_.size()); }
 
 private:
-    std::vector<TVxAppStoragePropertyBaseEngine*> engines_;
+    std::vector<std::unique_ptr<TVxAppStoragePropertyBaseEngine>> engines_;
 };
 
 // The process's list, nullptr outside the unit's start and end.

@@ -1,5 +1,5 @@
-#include "controls/ZurBase.h"
-#include "controls/ZurSysUtils.h"
+#include "support/ZurBase.h"
+#include "support/ZurSharedMemory.h"
 
 #include <gtest/gtest.h>
 

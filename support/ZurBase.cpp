@@ -1,6 +1,6 @@
-#include "controls/ZurBase.h"
+#include "support/ZurBase.h"
 
-#include "controls/ZurUnitVersioning.h"
+#include "support/ZurUnitVersioning.h"
 
 #include <windows.h>
 

@@ -1,14 +1,15 @@
 // The library's start and end run once per process, so each case runs this
 // executable again with only its child case, in a process of its own.
-#include "controls/ControlsLibrary.h"
-#include "controls/VxAppStorage.h"
-#include "controls/VxTypeInfoList.h"
-#include "controls/ZurUnitVersioning.h"
+#include "support/SupportLibrary.h"
+#include "support/VxAppStorage.h"
+#include "support/VxTypeInfoList.h"
+#include "support/ZurUnitVersioning.h"
 #include "tests/common/TestEnv.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
 #include <new>
 #include <thread>
 #include <vector>
@@ -16,7 +17,7 @@
 
 namespace {
 
-const wchar_t* const ChildVariable = L"TABULORIN_CONTROLS_CHILD";
+const wchar_t* const ChildVariable = L"TABULORIN_SUPPORT_CHILD";
 
 // This executable, copied to the scratch drive: Wine cannot start a program from
 // the host path the test runner gave it.
@@ -25,7 +26,7 @@ std::wstring ChildExecutable() {
     if (copy.empty()) {
         wchar_t exe[MAX_PATH];
         GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        const std::wstring target = testenv::NewScratchFolder(L"controls-child") + L"\\controls_tests.exe";
+        const std::wstring target = testenv::NewScratchFolder(L"support-child") + L"\\support_tests.exe";
         // A program started from a host path may name itself "unix\..." without
         // the "\\?\" that makes such a name usable.
         std::wstring source = exe;
@@ -44,11 +45,11 @@ void ReportChildDone() {
     std::_Exit(::testing::Test::HasFailure() ? 1 : int(ChildPassed));
 }
 
-// Runs ControlsLibraryChild.<Scenario> in a new process and checks that it passed whole.
+// Runs SupportLibraryChild.<Scenario> in a new process and checks that it passed whole.
 void RunChild(const std::wstring& Scenario) {
     const std::wstring exe = ChildExecutable();
     ASSERT_FALSE(exe.empty()) << "cannot copy the test executable: " << GetLastError();
-    std::wstring command = L"\"" + exe + L"\" --gtest_filter=ControlsLibraryChild." + Scenario;
+    std::wstring command = L"\"" + exe + L"\" --gtest_filter=SupportLibraryChild." + Scenario;
     SetEnvironmentVariableW(ChildVariable, Scenario.c_str());
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -72,7 +73,7 @@ void RunChild(const std::wstring& Scenario) {
 
 #define ONLY_AS_CHILD(Scenario)                       \
     if (testenv::Env(ChildVariable) != L"" #Scenario) \
-    GTEST_SKIP() << "runs in its own process, from ControlsLibrary." #Scenario
+    GTEST_SKIP() << "runs in its own process, from SupportLibrary." #Scenario
 
 std::wstring MutexName() {
     return L"MutexZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId());
@@ -105,22 +106,22 @@ void* StoredAddress() {
 
 constexpr int SupportUnitsWithRecords = 8;
 
-TEST(ControlsLibrary, Lifetime) {
+TEST(SupportLibrary, Lifetime) {
     RunChild(L"Lifetime");
 }
-TEST(ControlsLibrary, RegistryOfAnotherModule) {
+TEST(SupportLibrary, RegistryOfAnotherModule) {
     RunChild(L"RegistryOfAnotherModule");
 }
-TEST(ControlsLibrary, PrivateRegistryWhenSharedMemoryFails) {
+TEST(SupportLibrary, PrivateRegistryWhenSharedMemoryFails) {
     RunChild(L"PrivateRegistryWhenSharedMemoryFails");
 }
 
-TEST(ControlsLibraryChild, Lifetime) {
+TEST(SupportLibraryChild, Lifetime) {
     ONLY_AS_CHILD(Lifetime);
     EXPECT_FALSE(MutexExists());
     EXPECT_FALSE(ShmExists());
-    ControlsLibraryStartup();
-    ControlsLibraryStartup();  // a second start does nothing
+    zur::SupportLibraryStartup();
+    zur::SupportLibraryStartup();  // a second start does nothing
 
     zur::TUnitVersioning* registry = zur::GetUnitVersioning();
     ASSERT_NE(registry, nullptr);
@@ -147,21 +148,21 @@ TEST(ControlsLibraryChild, Lifetime) {
     EXPECT_NE(zur::TypeInfoList(), nullptr);
     EXPECT_NE(zur::RegisteredAppStoragePropertyEngineList(), nullptr);
 
-    ControlsLibraryShutdown();
-    ControlsLibraryShutdown();
+    zur::SupportLibraryShutdown();
+    zur::SupportLibraryShutdown();
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_FALSE(ShmExists());
     EXPECT_FALSE(MutexExists());
     EXPECT_EQ(zur::TypeInfoList(), nullptr);
     EXPECT_EQ(zur::RegisteredAppStoragePropertyEngineList(), nullptr);
 
-    ControlsLibraryStartup();  // nothing starts again after the end
+    zur::SupportLibraryStartup();  // nothing starts again after the end
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_EQ(zur::TypeInfoList(), nullptr);
     ReportChildDone();
 }
 
-TEST(ControlsLibraryChild, RegistryOfAnotherModule) {
+TEST(SupportLibraryChild, RegistryOfAnotherModule) {
     ONLY_AS_CHILD(RegistryOfAnotherModule);
     // Another module made the registry first, high in the address space, so that
     // an address cut to 32 bits would point elsewhere.
@@ -176,12 +177,12 @@ TEST(ControlsLibraryChild, RegistryOfAnotherModule) {
     void* view = MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(void*));
     *static_cast<zur::TUnitVersioning**>(view) = foreign;
 
-    ControlsLibraryStartup();
+    zur::SupportLibraryStartup();
     EXPECT_EQ(zur::GetUnitVersioning(), foreign);
     ASSERT_NE(foreign->FindModule(zur::ModuleInstance()), nullptr);
     EXPECT_EQ(foreign->FindModule(zur::ModuleInstance())->Count(), SupportUnitsWithRecords);
 
-    ControlsLibraryShutdown();
+    zur::SupportLibraryShutdown();
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     // Our records are gone; the registry, and its address, stay with its owner.
     EXPECT_EQ(foreign->ModuleCount(), 0);
@@ -193,17 +194,17 @@ TEST(ControlsLibraryChild, RegistryOfAnotherModule) {
     ReportChildDone();
 }
 
-TEST(ControlsLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
+TEST(SupportLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
     ONLY_AS_CHILD(PrivateRegistryWhenSharedMemoryFails);
     // An object of another kind holds the block's name.
     HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, ShmName().c_str());
     ASSERT_NE(squatter, nullptr);
-    ControlsLibraryStartup();
+    zur::SupportLibraryStartup();
     zur::TUnitVersioning* registry = zur::GetUnitVersioning();
     ASSERT_NE(registry, nullptr);
     ASSERT_NE(registry->FindModule(zur::ModuleInstance()), nullptr);
     EXPECT_EQ(registry->FindModule(zur::ModuleInstance())->Count(), SupportUnitsWithRecords);
-    ControlsLibraryShutdown();
+    zur::SupportLibraryShutdown();
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_FALSE(MutexExists());
     CloseHandle(squatter);
@@ -220,10 +221,10 @@ private:
     int id_;
 };
 
-TEST(ControlsLibrary, PropertyEngineListFreesLastToFirst) {
+TEST(SupportLibrary, PropertyEngineListFreesLastToFirst) {
     std::vector<int> log;
     auto* list = new zur::TVxAppStoragePropertyEngineList;
-    for (int id = 1; id <= 3; ++id) list->Add(new TLoggingEngine(log, id));
+    for (int id = 1; id <= 3; ++id) list->Add(std::make_unique<TLoggingEngine>(log, id));
     EXPECT_EQ(list->Count(), 3);
     delete list;
     EXPECT_EQ(log, (std::vector<int>{3, 2, 1}));
