@@ -1,0 +1,127 @@
+// The label (sizing, accelerators, drawing), the progress bar and the paint box.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/Buttons.h"
+#include "framework/Forms.h"
+#include "framework/Handles.h"
+#include "framework/Label.h"
+#include "framework/PaintBox.h"
+#include "framework/ProgressBar.h"
+
+namespace {
+
+class LabelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new fw::TForm(nullptr);
+        form->SetPosition(fw::poDesigned);
+        form->SetBounds(40, 40, 320, 240);
+        label = new fw::TLabel(form);
+        label->SetParent(form);
+        label->SetBounds(100, 10, 50, 17);
+    }
+    void TearDown() override {
+        delete form;
+        fw::Application()->ProcessMessages();
+    }
+    // The width of Text drawn in the label's font, prefixes taken as DrawText does.
+    int TextWidth(const std::wstring& Text, UINT Flags = 0) {
+        const fw::WindowDC screen(nullptr);
+        const fw::SelectObjectGuard font(screen.get(), label->Font()->Handle());
+        RECT r{0, 0, 1000, 100};
+        DrawTextW(screen.get(), Text.c_str(), int(Text.size()), &r, DT_CALCRECT | DT_SINGLELINE | Flags);
+        return r.right;
+    }
+    // Renders the label into a bitmap; the number of dark pixels drawn.
+    int InkOf(const std::wstring& Caption) {
+        label->SetCaption(Caption);
+        const fw::WindowDC screen(nullptr);
+        fw::DCHandle dc(CreateCompatibleDC(screen.get()));
+        fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), label->Width(), label->Height()));
+        const fw::SelectObjectGuard select(dc.get(), bitmap.get());
+        label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc.get()), 0);
+        int ink = 0;
+        for (int y = 0; y < label->Height(); ++y)
+            for (int x = 0; x < label->Width(); ++x) ink += GetPixel(dc.get(), x, y) == RGB(0, 0, 0) ? 1 : 0;
+        return ink;
+    }
+    fw::TForm* form = nullptr;
+    fw::TLabel* label = nullptr;
+};
+
+}  // namespace
+
+TEST_F(LabelTest, AutoSizeFitsTheCaptionAndKeepsTheAlignedSide) {
+    label->SetCaption(L"Header:");
+    EXPECT_EQ(label->Width(), TextWidth(L"Header:"));
+    EXPECT_EQ(label->Left(), 100);
+    label->SetCaption(L"a && b");
+    EXPECT_EQ(label->Width(), TextWidth(L"a & b", DT_NOPREFIX)) << "\"&&\" is one ampersand";
+    label->SetAlignment(fw::taRightJustify);
+    const int right = label->Left() + label->Width();
+    label->SetCaption(L"a much longer caption");
+    EXPECT_EQ(label->Left() + label->Width(), right);
+    label->SetAutoSize(false);
+    label->SetCaption(L"x");
+    EXPECT_GT(label->Width(), TextWidth(L"x"));
+}
+
+TEST_F(LabelTest, AmpersandsDrawAsTheyRead) {
+    label->SetAutoSize(false);
+    label->SetBounds(0, 0, 120, 20);
+    label->Font()->SetColor(fw::clBlack);
+    label->SetColor(fw::clWhite);
+    const int literal = InkOf(L"a&b");  // "&b": b underlined, no ampersand drawn
+    const int doubled = InkOf(L"a&&b");
+    label->SetShowAccelChar(false);
+    const int plain = InkOf(L"a&b");
+    EXPECT_EQ(doubled, plain) << "\"&&\" draws like one literal ampersand";
+    EXPECT_NE(literal, plain);
+}
+
+TEST_F(LabelTest, AcceleratorFocusesItsControl) {
+    auto* button = new fw::TButton(form);
+    button->SetParent(form);
+    label->SetCaption(L"&Header:");
+    label->SetFocusControl(button);
+    form->Show();
+    EXPECT_EQ(form->Perform(fw::CM_DIALOGCHAR, WPARAM(L'h'), 0), 1);
+    EXPECT_TRUE(button->Focused());
+    delete button;
+    EXPECT_EQ(label->FocusControl(), nullptr) << "a freed control is let go";
+}
+
+TEST_F(LabelTest, ProgressBarKeepsItsRangeForTheWindow) {
+    auto* bar = new fw::TProgressBar(form);
+    bar->SetParent(form);
+    bar->SetRange(0, 70002);
+    bar->SetPosition(80000);
+    EXPECT_EQ(bar->Position(), 70002) << "clamped to the range";
+    bar->SetPosition(5);
+    form->Show();
+    ASSERT_TRUE(bar->HandleAllocated());
+    EXPECT_EQ(SendMessageW(bar->Handle(), PBM_GETRANGE, FALSE, 0), 70002);
+    EXPECT_EQ(SendMessageW(bar->Handle(), PBM_GETPOS, 0, 0), 5);
+    bar->SetPosition(60000);
+    EXPECT_EQ(SendMessageW(bar->Handle(), PBM_GETPOS, 0, 0), 60000);
+}
+
+TEST_F(LabelTest, PaintBoxPaintsThroughItsOwner) {
+    auto* box = new fw::TPaintBox(form);
+    box->SetParent(form);
+    box->SetBounds(10, 50, 40, 40);
+    int paints = 0;
+    box->OnPaint = [&](fw::TObject*) {
+        ++paints;
+        box->Canvas()->Brush()->SetColor(fw::clRed);
+        box->Canvas()->FillRect(RECT{0, 0, 40, 40});
+    };
+    form->Show();
+    form->Repaint();
+    EXPECT_GE(paints, 1);
+}
