@@ -3,6 +3,8 @@
 #include "support/ZurMutex.h"
 #include "support/ZurSharedMemory.h"
 
+#include <atomic>
+#include <memory>
 #include <string>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -50,12 +52,14 @@ void TUnitVersioning::RemoveModule(HINSTANCE Instance) {
 
 namespace {
 
-TZurMutex* GlobalMutex = nullptr;
+// The registry mutex, made once: holders keep it alive past the registry's end.
+std::atomic<std::shared_ptr<TZurMutex>> GlobalMutex;
+std::atomic<bool> UnitVersioningFinalized{false};
+// The rest is read and written only under the mutex.
 // The shared block: the registry's whole address, pointer-sized.
 void* UnitVersioningMMF = nullptr;
 TUnitVersioning* UnitVersioning = nullptr;
 bool UnitVersioningOwner = false;
-bool UnitVersioningFinalized = false;
 
 std::wstring ProcessSuffix() {
     return std::to_wstring(GetCurrentProcessId());
@@ -65,75 +69,102 @@ TUnitVersioning*& SharedAddress() {
     return *static_cast<TUnitVersioning**>(UnitVersioningMMF);
 }
 
-// Holds the registry mutex for one scope.
+// The mutex, or empty after the end. Of two racing first users one publishes
+// its mutex and the other closes its own handle of the same named object.
+std::shared_ptr<TZurMutex> RegistryMutex() {
+    if (UnitVersioningFinalized) return nullptr;
+    std::shared_ptr<TZurMutex> mutex = GlobalMutex.load();
+    if (mutex) return mutex;
+    auto made = std::make_shared<TZurMutex>(nullptr, false, L"MutexZUR_UnitVersioning_" + ProcessSuffix());
+    if (GlobalMutex.compare_exchange_strong(mutex, made)) mutex = std::move(made);
+    return mutex;
+}
+
+// Holds the registry mutex for one scope; no mutex (after the end) holds nothing.
 class TMutexHold {
 public:
-    explicit TMutexHold(TZurMutex& Mutex) : mutex_(Mutex) { mutex_.WaitFor(INFINITE); }
-    ~TMutexHold() { mutex_.Release(); }
+    explicit TMutexHold(std::shared_ptr<TZurMutex> Mutex) : mutex_(std::move(Mutex)) {
+        if (mutex_) mutex_->WaitFor(INFINITE);
+    }
+    ~TMutexHold() {
+        if (mutex_) mutex_->Release();
+    }
     TMutexHold(const TMutexHold&) = delete;
     TMutexHold& operator=(const TMutexHold&) = delete;
+    explicit operator bool() const { return bool(mutex_); }
 
 private:
-    TZurMutex& mutex_;
+    std::shared_ptr<TZurMutex> mutex_;
 };
 
-void FinalizeUnitVersioning() {
-    UnitVersioningFinalized = true;
-    if (UnitVersioningMMF && GlobalMutex) {
-        TMutexHold hold(*GlobalMutex);
-        // Only the owner takes its address away: another module's registry stays
-        // findable for the modules that still use it.
-        if (UnitVersioningOwner && SharedAddress() == UnitVersioning) SharedAddress() = nullptr;
-        CloseSharedMemory(UnitVersioningMMF);
+// Opens the shared block and finds or makes the registry; under the mutex.
+void AttachRegistry() {
+    if (!UnitVersioningMMF) {
+        try {
+            OpenSharedMemory(UnitVersioningMMF, L"ShmZUR_UnitVersioning_" + ProcessSuffix(), sizeof(TUnitVersioning*),
+                             FILE_MAP_ALL_ACCESS);
+        } catch (const std::exception&) {
+            UnitVersioningMMF = nullptr;  // go on with a registry of this module's own
+        }
     }
-    if (UnitVersioningOwner) delete UnitVersioning;
-    UnitVersioning = nullptr;
-    UnitVersioningOwner = false;
-    delete GlobalMutex;
-    GlobalMutex = nullptr;
+    if (UnitVersioningMMF) {
+        UnitVersioning = SharedAddress();
+        if (!UnitVersioning) {
+            UnitVersioning = new TUnitVersioning;
+            SharedAddress() = UnitVersioning;
+            UnitVersioningOwner = true;
+        }
+    } else {
+        UnitVersioning = new TUnitVersioning;
+        UnitVersioningOwner = true;
+    }
+}
+
+// The registry; the caller holds the mutex.
+TUnitVersioning* LockedUnitVersioning() {
+    if (UnitVersioningFinalized) return nullptr;
+    if (!UnitVersioning) AttachRegistry();
+    // Another module may have ended and taken its registry along.
+    else if (UnitVersioningMMF) UnitVersioning = SharedAddress();
+    return UnitVersioning;
+}
+
+void FinalizeUnitVersioning() {
+    {
+        TMutexHold hold(RegistryMutex());
+        UnitVersioningFinalized = true;
+        if (UnitVersioningMMF) {
+            // Only the owner takes its address away: another module's registry stays
+            // findable for the modules that still use it.
+            if (UnitVersioningOwner && SharedAddress() == UnitVersioning) SharedAddress() = nullptr;
+            CloseSharedMemory(UnitVersioningMMF);
+        }
+        if (UnitVersioningOwner) delete UnitVersioning;
+        UnitVersioning = nullptr;
+        UnitVersioningOwner = false;
+    }
+    // The named mutex goes with its last holder.
+    GlobalMutex.store(nullptr);
 }
 
 }  // namespace
 
 TUnitVersioning* GetUnitVersioning() {
-    if (UnitVersioningFinalized) return nullptr;
-    if (!GlobalMutex) GlobalMutex = new TZurMutex(nullptr, false, L"MutexZUR_UnitVersioning_" + ProcessSuffix());
-
-    if (!UnitVersioning) {
-        TMutexHold hold(*GlobalMutex);
-        if (!UnitVersioningMMF) {
-            try {
-                OpenSharedMemory(UnitVersioningMMF, L"ShmZUR_UnitVersioning_" + ProcessSuffix(),
-                                 sizeof(TUnitVersioning*), FILE_MAP_ALL_ACCESS);
-            } catch (const std::exception&) {
-                UnitVersioningMMF = nullptr;  // go on with a registry of this module's own
-            }
-        }
-        if (UnitVersioningMMF) {
-            UnitVersioning = SharedAddress();
-            if (!UnitVersioning) {
-                UnitVersioning = new TUnitVersioning;
-                SharedAddress() = UnitVersioning;
-                UnitVersioningOwner = true;
-            }
-        } else {
-            UnitVersioning = new TUnitVersioning;
-            UnitVersioningOwner = true;
-        }
-    } else if (UnitVersioningMMF) {
-        // Another module may have ended and taken its registry along.
-        TMutexHold hold(*GlobalMutex);
-        UnitVersioning = SharedAddress();
-    }
-    return UnitVersioning;
+    TMutexHold hold(RegistryMutex());
+    return hold ? LockedUnitVersioning() : nullptr;
 }
 
+// The registry keeps no lock of its own: changes are made under the mutex.
 void RegisterUnitVersion(HINSTANCE Instance, const TUnitVersionInfo& Info) {
-    if (TUnitVersioning* registry = GetUnitVersioning()) registry->AddUnitVersion(Instance, &Info);
+    TMutexHold hold(RegistryMutex());
+    if (!hold) return;
+    if (TUnitVersioning* registry = LockedUnitVersioning()) registry->AddUnitVersion(Instance, &Info);
 }
 
 void UnregisterUnitVersion(HINSTANCE Instance) {
-    if (TUnitVersioning* registry = GetUnitVersioning()) registry->RemoveModule(Instance);
+    TMutexHold hold(RegistryMutex());
+    if (!hold) return;
+    if (TUnitVersioning* registry = LockedUnitVersioning()) registry->RemoveModule(Instance);
 }
 
 namespace {

@@ -7,7 +7,8 @@
 // a named mutex ("ShmZUR_UnitVersioning_" and "MutexZUR_UnitVersioning_", each
 // followed by the process id). The module that created it owns it and frees it
 // at its end. Records are constants owned by their units; the registry keeps
-// only their addresses. The registry itself takes no lock.
+// only their addresses. The registry object takes no lock of its own: the
+// routines below change it under the mutex, which is made once per module.
 #include "framework/Classes.h"
 
 #include <memory>

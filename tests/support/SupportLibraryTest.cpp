@@ -3,6 +3,8 @@
 #include "support/SupportLibrary.h"
 #include "support/VxAppStorage.h"
 #include "support/VxTypeInfoList.h"
+#include "support/ZurSharedMemory.h"
+#include "framework/Handles.h"
 #include "support/ZurUnitVersioning.h"
 #include "tests/common/TestEnv.h"
 
@@ -115,6 +117,12 @@ TEST(SupportLibrary, RegistryOfAnotherModule) {
 TEST(SupportLibrary, PrivateRegistryWhenSharedMemoryFails) {
     RunChild(L"PrivateRegistryWhenSharedMemoryFails");
 }
+TEST(SupportLibrary, RegistryMadeByManyThreadsAtOnce) {
+    RunChild(L"RegistryMadeByManyThreadsAtOnce");
+}
+TEST(SupportLibrary, ProcessLockOutlivesTheEndWhileHeld) {
+    RunChild(L"ProcessLockOutlivesTheEndWhileHeld");
+}
 
 TEST(SupportLibraryChild, Lifetime) {
     ONLY_AS_CHILD(Lifetime);
@@ -208,6 +216,57 @@ TEST(SupportLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_FALSE(MutexExists());
     CloseHandle(squatter);
+    ReportChildDone();
+}
+
+TEST(SupportLibraryChild, RegistryMadeByManyThreadsAtOnce) {
+    ONLY_AS_CHILD(RegistryMadeByManyThreadsAtOnce);
+    // Sixteen first users at once: one mutex and one registry, and both go at the end.
+    fw::UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::vector<zur::TUnitVersioning*> seen(16, nullptr);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&, i] {
+            WaitForSingleObject(go.get(), INFINITE);
+            seen[i] = zur::GetUnitVersioning();
+        });
+    SetEvent(go.get());
+    for (std::thread& t : threads) t.join();
+    ASSERT_NE(seen[0], nullptr);
+    for (zur::TUnitVersioning* registry : seen) EXPECT_EQ(registry, seen[0]);
+    EXPECT_EQ(StoredAddress(), seen[0]);
+
+    zur::SupportLibraryStartup();
+    EXPECT_EQ(zur::GetUnitVersioning(), seen[0]);
+    zur::SupportLibraryShutdown();
+    EXPECT_FALSE(MutexExists());
+    EXPECT_FALSE(ShmExists());
+    ReportChildDone();
+}
+
+TEST(SupportLibraryChild, ProcessLockOutlivesTheEndWhileHeld) {
+    ONLY_AS_CHILD(ProcessLockOutlivesTheEndWhileHeld);
+    zur::SupportLibraryStartup();
+    fw::UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    fw::UniqueHandle letGo(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::weak_ptr<zur::TZurIntfCriticalSection> watch;
+    std::thread holder([&] {
+        std::shared_ptr<zur::TZurIntfCriticalSection> lock = zur::GlobalProcessLock();
+        watch = lock;
+        lock->AddRef();  // enters
+        SetEvent(held.get());
+        WaitForSingleObject(letGo.get(), 10000);
+        lock->Release();  // leaves a lock that must still be there
+    });
+    ASSERT_EQ(WaitForSingleObject(held.get(), 10000), WAIT_OBJECT_0);
+    // The unit's own end (the library's whole end would wait for the lock itself).
+    zur::ZurSharedMemoryFinalize();
+    EXPECT_EQ(zur::GlobalProcessLock(), nullptr);
+    EXPECT_FALSE(watch.expired());
+    SetEvent(letGo.get());
+    holder.join();
+    EXPECT_TRUE(watch.expired());  // gone with its last holder
+    zur::SupportLibraryShutdown();
     ReportChildDone();
 }
 

@@ -1,7 +1,11 @@
 #include "support/ZurBase.h"
 #include "support/ZurSharedMemory.h"
 
+#include "framework/Handles.h"
+
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -75,6 +79,31 @@ TEST(SharedMemory, MappingMadeElsewhereAnswers183) {
     EXPECT_TRUE(zur::CloseSharedMemory(memory));
     UnmapViewOfFile(view);
     CloseHandle(outside);
+}
+
+TEST(SharedMemory, OpenedFromTwoThreadsAtOnce) {
+    // Both threads must share one list entry: one view, one creator, and the
+    // mapping gone after both closes.
+    for (int round = 0; round < 20; ++round) {
+        const std::wstring name = ShmName();
+        fw::UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        void* views[2] = {};
+        DWORD answers[2] = {};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 2; ++i)
+            threads.emplace_back([&, i] {
+                WaitForSingleObject(go.get(), INFINITE);
+                answers[i] = zur::OpenSharedMemory(views[i], name, 64, FILE_MAP_ALL_ACCESS);
+            });
+        SetEvent(go.get());
+        for (std::thread& t : threads) t.join();
+        ASSERT_NE(views[0], nullptr);
+        EXPECT_EQ(views[0], views[1]) << "round " << round;
+        EXPECT_EQ(answers[0] + answers[1], DWORD(ERROR_ALREADY_EXISTS)) << "round " << round;
+        EXPECT_TRUE(zur::CloseSharedMemory(views[0]));
+        EXPECT_TRUE(zur::CloseSharedMemory(views[1]));
+        EXPECT_FALSE(MappingExists(name)) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "support/ZurWideStrings.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -11,6 +12,25 @@ class CharacterTables : public testing::Test {
 protected:
     static void SetUpTestSuite() { zur::SupportLibraryStartup(); }
 };
+
+TEST_F(CharacterTables, EdgesOfTheAsciiAlphabet) {
+    // The first and last letters change case; their neighbours do not.
+    for (const auto& [lower, upper] : {std::pair{'a', 'A'}, std::pair{'z', 'Z'}}) {
+        EXPECT_EQ(zur::AnsiUpperChar(lower), upper);
+        EXPECT_EQ(zur::AnsiLowerChar(upper), lower);
+        EXPECT_EQ(zur::AnsiSwapCaseChar(lower), upper);
+        EXPECT_EQ(zur::AnsiSwapCaseChar(upper), lower);
+        EXPECT_EQ(zur::WideUpperChar(wchar_t(lower)), wchar_t(upper));
+        EXPECT_EQ(zur::WideLowerChar(wchar_t(upper)), wchar_t(lower));
+        EXPECT_EQ(zur::WideSwapCaseChar(wchar_t(upper)), wchar_t(lower));
+    }
+    for (const char c : {'`', '{', '@', '['}) {
+        EXPECT_EQ(zur::AnsiUpperChar(c), c);
+        EXPECT_EQ(zur::AnsiLowerChar(c), c);
+        EXPECT_EQ(zur::WideUpperChar(wchar_t(c)), wchar_t(c));
+        EXPECT_EQ(zur::WideLowerChar(wchar_t(c)), wchar_t(c));
+    }
+}
 
 TEST_F(CharacterTables, AnsiLettersOfTheWesternCodePage) {
     if (GetACP() != 1252) GTEST_SKIP() << "the letters below are code page 1252's";
