@@ -10,6 +10,13 @@ namespace {
 
 TApplication* g_application = nullptr;
 
+// Exceptions the framework catches where they cannot travel on (window procedures,
+// destructors, waits) are shown like those that reach the loop.
+const bool handlerInstalled = [] {
+    SetExceptionHandler([](TObject* Sender) { Application()->HandleException(Sender); });
+    return true;
+}();
+
 const wchar_t kAppClassName[] = L"fwApplication";
 
 std::wstring Widen(const char* text) {
@@ -29,7 +36,9 @@ TApplication* Application() {
     return g_application;
 }
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+    (void)handlerInstalled;
+}
 
 TApplication::~TApplication() {
     // The forms go first: while they close they may still ask for the application.

@@ -26,6 +26,29 @@ std::wstring SysErrorMessage(unsigned long code) {
     return text;
 }
 
+namespace {
+
+TExceptionHandler& InstalledHandler() {
+    static TExceptionHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+void ReportException(TObject* Sender) {
+    const TExceptionHandler& handler = InstalledHandler();
+    if (!handler) return;
+    try {
+        handler(Sender);
+    } catch (...) {
+        // The report itself failed; the caller goes on all the same.
+    }
+}
+
+void SetExceptionHandler(TExceptionHandler Handler) {
+    InstalledHandler() = std::move(Handler);
+}
+
 void RaiseLastOSError() {
     RaiseLastOSError(GetLastError());
 }

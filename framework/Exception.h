@@ -3,6 +3,7 @@
 // an Exception carrying a readable message; subsystems derive their own classes.
 // Thrown by value, caught by reference; the message is owned by the object.
 #include <exception>
+#include <functional>
 #include <string>
 
 namespace fw {
@@ -63,5 +64,14 @@ FW_EXCEPTION(ENotImplemented, Exception)
 [[noreturn]] void RaiseLastOSError(unsigned long code);
 // The system's text for an error code, trimmed of its trailing line break.
 std::wstring SysErrorMessage(unsigned long code);
+
+class TObject;
+// Reports the exception being handled (call it inside a catch block) where it
+// cannot travel on: a window procedure, a destructor, a wait, a layout pass. The
+// application installs its handler (the stop box) here; with none installed, or
+// when the handler itself fails, the exception is dropped.
+void ReportException(TObject* Sender);
+using TExceptionHandler = std::function<void(TObject* Sender)>;
+void SetExceptionHandler(TExceptionHandler Handler);
 
 }  // namespace fw

@@ -442,39 +442,16 @@ TCustomForm* GetParentForm(TControl* Control) {
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TScreen::SetCursors(TCursor Index, HCURSOR Handle) {
-    registered_[Index] = Handle;
+    RegisterCursor(Index, Handle);
 }
 
 HCURSOR TScreen::Cursors(TCursor Index) const {
-    if (const auto it = registered_.find(Index); it != registered_.end()) return it->second;
-    const wchar_t* id = IDC_ARROW;
-    switch (Index) {
-    case crNone: return nullptr;
-    case crCross: id = IDC_CROSS; break;
-    case crIBeam: id = IDC_IBEAM; break;
-    case crSizeNESW: id = IDC_SIZENESW; break;
-    case crSizeNS:
-    case crVSplit: id = IDC_SIZENS; break;
-    case crSizeNWSE: id = IDC_SIZENWSE; break;
-    case crSizeWE:
-    case crHSplit: id = IDC_SIZEWE; break;
-    case crUpArrow: id = IDC_UPARROW; break;
-    case crHourGlass:
-    case crSQLWait: id = IDC_WAIT; break;
-    case crNoDrop:
-    case crNo: id = IDC_NO; break;
-    case crAppStart: id = IDC_APPSTARTING; break;
-    case crHelp: id = IDC_HELP; break;
-    case crHandPoint: id = IDC_HAND; break;
-    case crSizeAll: id = IDC_SIZEALL; break;
-    default: break;
-    }
-    return LoadCursorW(nullptr, id);
+    return CursorHandle(Index);
 }
 
 void TScreen::SetCursor(TCursor Value) {
-    if (Value == cursor_) return;
-    cursor_ = Value;
+    if (Value == GlobalCursor()) return;
+    SetGlobalCursor(Value);
     if (Value == crDefault) {
         // The window under the mouse chooses its own cursor again.
         POINT p;

@@ -12,7 +12,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <vector>
 
 #include "framework/Controls.h"
@@ -123,6 +122,12 @@ public:
 protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
+    // The form's side, as its controls see it.
+    bool IsForm() const override { return true; }
+    bool PreviewsKeys() const override { return keyPreview_; }
+    void FocusControlOnForm(TWinControl* Control) override { FocusControl(Control); }
+    void DefocusControlOnForm(TWinControl* Control, bool Removing) override { DefocusControl(Control, Removing); }
+    bool FocusedControlChanging(TWinControl* Control) override { return SetFocusedControl(Control); }
     virtual void DoCreate();
     virtual void DoDestroy();
     virtual void DoShow();
@@ -165,7 +170,7 @@ public:
 
     // The cursor shown over every form while it is not crDefault (an application
     // busy in the background shows crAppStart, a blocking task crHourGlass).
-    TCursor Cursor() const { return cursor_; }
+    TCursor Cursor() const { return GlobalCursor(); }
     void SetCursor(TCursor Value);
     // The cursor for a cursor value: one registered with SetCursors, else the system's.
     HCURSOR Cursors(TCursor Index) const;
@@ -184,9 +189,7 @@ public:
 
 private:
     friend class TCustomForm;
-    TCursor cursor_ = crDefault;
     std::vector<TCustomForm*> forms_;
-    std::map<TCursor, HCURSOR> registered_;
 };
 
 // The screen object of the process.
