@@ -2,6 +2,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Forms.h"
+#include "framework/Hints.h"
 #include "framework/Thread.h"
 
 namespace fw {
@@ -129,6 +130,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
         terminated_ = true;
         return true;
     }
+    HintMessage(Msg);
     // Key handling first: dialog keys go to the focused control.
     if (!IsKeyMsg(Msg)) {
         TranslateMessage(&Msg);
