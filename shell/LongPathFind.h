@@ -9,9 +9,15 @@
 
 namespace shell {
 
-// The long form of a drive or UNC path, made full first; relative paths, bare
-// names, device paths ("\\.\...") and paths already in long form come back as given.
+// The long form of a drive or UNC path: "/" read as "\", "." and ".." parts
+// resolved, every name passed on unchanged (trailing dots included, as a folder
+// listing gives them). Relative paths, bare names, device paths ("\\.\...") and
+// paths already in long form come back as given.
 std::wstring MakeLongPath(const std::wstring& Path);
+// The full form of a path a caller starts from: a qualified path resolved as
+// MakeLongPath does (without the prefix); a relative one made full by the system
+// against the current folder.
+std::wstring MakeFullPath(const std::wstring& Path);
 // FindFirstFileW on the long form, with the WOW64 redirection switch around it.
 // INVALID_HANDLE_VALUE when nothing is found; the caller closes the handle (FindClose).
 HANDLE FindFirstFileLong(const std::wstring& Path, WIN32_FIND_DATAW& FindData);

@@ -63,7 +63,7 @@ void TZemFileSearchThread::Execute() {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         if (!path_.empty()) {
-            SearchTree(fw::IncludeTrailingPathDelimiter(path_));
+            SearchTree(fw::IncludeTrailingPathDelimiter(MakeFullPath(path_)));
         } else {
             TPathfinch browser(nullptr);
             browser.ShowErrorMessages = false;

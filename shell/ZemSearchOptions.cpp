@@ -56,6 +56,7 @@ void TZemSearchOptions::SetAutoWildcard(bool Value) {
 }
 
 void TZemSearchOptions::ParseFilter(const std::wstring& Text, const std::wstring& Separator) {
+    filterParsed_ = true;
     fw::TStringList items;
     SplitMaskList(Text, Separator, &items);
     for (int i = 0; i < items.Count(); ++i) {
@@ -71,6 +72,7 @@ bool TZemSearchOptions::Matches(const WIN32_FIND_DATAW& FindData, const std::wst
     const std::wstring name(FindData.cFileName, wcsnlen(FindData.cFileName, MAX_PATH));
     if (name == L"." || name == L"..") return false;
     if (filesOnly_ && (FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (filterParsed_ && masks_->Count() == 0) return false;
     if (masks_->Count() > 0) {
         bool passed = false;
         for (int i = 0; i < masks_->Count() && !passed; ++i) {

@@ -67,7 +67,8 @@ public:
     // Masks without "*" or "?" get "*" on both sides.
     bool AutoWildcard() const { return autoWildcard_; }
     void SetAutoWildcard(bool Value);
-    // The masks in force; none matches every name.
+    // The masks in force. None at construction matches every name; a filter of
+    // blank items only leaves none and matches nothing.
     const fw::TStringList& Masks() const { return *masks_; }
 
     // A mask is also tried against folder plus name.
@@ -101,6 +102,7 @@ private:
     bool includeHidden_ = false;
     std::wstring filter_ = L"*";
     bool autoWildcard_ = true;
+    bool filterParsed_ = false;  // a filter was parsed: an empty mask list then matches nothing
     std::unique_ptr<fw::TStringList> masks_;
 };
 

@@ -4,6 +4,8 @@
 #include "shell/LongPathFind.h"
 #include "shell/PathUtils.h"
 #include "shell/ShellEntryPoints.h"
+#include "shell/SpecialFolders.h"
+#include "tests/shell/ScratchTree.h"
 #include "tests/common/TestEnv.h"
 
 #include <windows.h>
@@ -23,11 +25,34 @@ TEST(LongPathFind, LongForms) {
         {L"C:\\a\\..\\b", L"\\\\?\\C:\\b"},
         {L"C:\\a\\.\\b/c", L"\\\\?\\C:\\a\\b\\c"},
         {L"\\\\srv\\sh\\a\\..\\b", L"\\\\?\\UNC\\srv\\sh\\b"},
+        {L"C:\\a\\..\\..\\b", L"\\\\?\\C:\\b"},
+        {L"C:\\a\\\\b\\", L"\\\\?\\C:\\a\\b\\"},
+        // Names from a folder listing keep their dots: "dotdir." is not "dotdir".
+        {L"C:\\x\\dotdir.\\*", L"\\\\?\\C:\\x\\dotdir.\\*"},
+        {L"C:\\x\\...\\f", L"\\\\?\\C:\\x\\...\\f"},
+        {L"C:\\x\\name. ", L"\\\\?\\C:\\x\\name. "},
+        {L"\\\\srv\\sh\\dotdir.", L"\\\\?\\UNC\\srv\\sh\\dotdir."},
         // Device paths stay as they are.
         {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive0"},
         {L"\\\\.\\C:", L"\\\\.\\C:"},
     };
     for (const auto& [path, expected] : cases) EXPECT_EQ(MakeLongPath(path), expected) << path;
+}
+
+TEST(LongPathFind, NamesEndingInDotsReachTheirOwnObjects) {
+    const std::wstring root = testenv::NewScratchFolder(L"dots");
+    scratch::MakeDotNamesTree(root);
+    EXPECT_EQ(GetFileSize64(root + L"\\dotdir.\\a.txt"), 1);
+    EXPECT_EQ(GetFileSize64(root + L"\\dotdir\\b.txt"), 2);
+    EXPECT_EQ(GetFileSize64(root + L"\\dotdir.\\b.txt"), -1);
+    EXPECT_EQ(GetFileSize64(root + L"\\...\\deep\\d.txt"), 4);
+    EXPECT_TRUE(PathExists(root + L"\\dotdir.\\a.txt"));
+    EXPECT_FALSE(PathExists(root + L"\\dotdir\\a.txt"));
+    EXPECT_FALSE(PathExists(root + L"\\dotdir.\\b.txt"));
+    EXPECT_TRUE(PathExists(root + L"\\...\\c.txt"));
+    EXPECT_TRUE(PathExists(root + L"\\...\\"));
+    // The search's root is made full once; what lies below it is kept as listed.
+    EXPECT_EQ(MakeFullPath(root + L"\\sub\\..\\dotdir.\\"), root + L"\\dotdir.\\");
 }
 
 namespace {

@@ -26,6 +26,19 @@ inline std::wstring MakeFolder(const std::wstring& Path) {
     return Path;
 }
 
+// Folders whose names end in dots, next to one without: Root\dotdir.\a.txt (1 byte),
+// Root\dotdir\b.txt (2 bytes), Root\...\c.txt (3 bytes) and Root\...\deep\d.txt
+// (4 bytes). Made through the long form, which keeps the dots.
+inline void MakeDotNamesTree(const std::wstring& Root) {
+    const std::wstring longRoot = L"\\\\?\\" + Root;
+    for (const wchar_t* folder : {L"\\dotdir.", L"\\dotdir", L"\\...", L"\\...\\deep"})
+        CreateDirectoryW((longRoot + folder).c_str(), nullptr);
+    MakeFile(longRoot + L"\\dotdir.\\a.txt", 1);
+    MakeFile(longRoot + L"\\dotdir\\b.txt", 2);
+    MakeFile(longRoot + L"\\...\\c.txt", 3);
+    MakeFile(longRoot + L"\\...\\deep\\d.txt", 4);
+}
+
 // The host's path of a path on the scratch drive; empty when the test machine
 // does not name it.
 inline std::string HostPath(const std::wstring& ScratchPath) {

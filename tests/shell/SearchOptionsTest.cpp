@@ -131,6 +131,25 @@ TEST(SearchOptions, MatchRuleForOneEntry) {
     }
 }
 
+TEST(SearchOptions, FilterOfBlankItemsMatchesNothing) {
+    for (const bool autoWildcard : {false, true}) {
+        for (const wchar_t* filter : {L" ; ", L";", L" ;; ; "}) {
+            TZemSearchOptions options;
+            options.SetAutoWildcard(autoWildcard);
+            options.SetFilter(filter);
+            EXPECT_EQ(options.Masks().Count(), 0) << filter;
+            EXPECT_FALSE(options.Matches(Entry(L"a.txt"), L"C:\\")) << filter << " " << autoWildcard;
+            EXPECT_FALSE(options.Matches(Entry(L"sub", FILE_ATTRIBUTE_DIRECTORY), L"C:\\")) << filter;
+        }
+    }
+    // The copy a search thread works on keeps the rule.
+    TZemSearchOptions source, copy;
+    source.SetAutoWildcard(false);
+    source.SetFilter(L" ; ");
+    copy.Assign(&source);
+    EXPECT_FALSE(copy.Matches(Entry(L"a.txt"), L"C:\\"));
+}
+
 TEST(SearchOptions, FilesOnlyAndHidden) {
     TZemSearchOptions options;
     options.SetFilesOnly(true);

@@ -111,6 +111,20 @@ TEST(FileSearchThread, HitsOfAFolderComeBeforeThoseOfItsSubfolders) {
     EXPECT_EQ(list.CurrentSearchThread, nullptr);
 }
 
+TEST(FileSearchThread, FoldersNamedWithTrailingDotsAreSearchedAsListed) {
+    const std::wstring root = testenv::NewScratchFolder(L"searchdots");
+    scratch::MakeDotNamesTree(root);
+    TTestFileList list;
+    list.SearchOptions.SetFilter(L"*.txt");
+    list.SearchOptions.SetIncludeHidden(true);  // Wine shows names that begin with a dot as hidden
+    list.StartSearch(root);
+    ASSERT_TRUE(WaitForEnds(list, 1));
+    std::vector<std::wstring> items = list.Items;
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::wstring>{root + L"\\...\\c.txt", root + L"\\...\\deep\\d.txt",
+                                                root + L"\\dotdir.\\a.txt", root + L"\\dotdir\\b.txt"}));
+}
+
 TEST(FileSearchThread, WithoutRecursionOnlyTheFolderItselfIsSearched) {
     const std::wstring root = SmallTree();
     TTestFileList list;

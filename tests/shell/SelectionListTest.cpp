@@ -137,6 +137,18 @@ TEST_F(SelectionList, TotalsStayRightThroughClimbsAndUnchecks) {
     ExpectTotals(0, 0, 0);
 }
 
+TEST_F(SelectionList, FoldersNamedWithTrailingDotsKeepTheirOwnStatesAndSizes) {
+    scratch::MakeDotNamesTree(data);
+    list->Check(data + L"\\dotdir.");
+    ExpectTotals(1, 1, 1);
+    EXPECT_EQ(State(data + L"\\dotdir.\\a.txt"), ssChecked);
+    EXPECT_EQ(State(data + L"\\dotdir\\b.txt"), ssUnChecked);
+    list->Check(data + L"\\...\\deep");
+    ExpectTotals(5, 2, 2);
+    list->Uncheck(data + L"\\dotdir.");
+    ExpectTotals(4, 1, 1);
+}
+
 TEST_F(SelectionList, ClearingCancelsPendingSumsAndZeroesTheTotals) {
     int completions = 0;
     list->OnCompletedCalculateFiles = [&](fw::TObject*) { ++completions; };

@@ -55,6 +55,15 @@ TEST(FolderSizeWorkItem, FolderCountsItselfAndEverythingBelow) {
     EXPECT_EQ(SizeOf(data + L"\\missing"), (Sizes{0, 0, 0}));
 }
 
+TEST(FolderSizeWorkItem, FoldersNamedWithTrailingDotsAreSummedAsListed) {
+    const std::wstring root = testenv::NewScratchFolder(L"sizedots");
+    scratch::MakeDotNamesTree(root);
+    EXPECT_EQ(SizeOf(root + L"\\dotdir."), (Sizes{1, 1, 1}));
+    EXPECT_EQ(SizeOf(root + L"\\dotdir"), (Sizes{2, 1, 1}));
+    EXPECT_EQ(SizeOf(root + L"\\..."), (Sizes{7, 2, 2}));
+    EXPECT_EQ(SizeOf(root), (Sizes{10, 4, 5}));
+}
+
 TEST(FolderSizeWorkItem, FolderStarEntryCountsTheFoldersContents) {
     const std::wstring data = SizeTree();
     EXPECT_EQ(SizeOf(data + L"\\*"), (Sizes{40, 2, 2}));
