@@ -1,6 +1,8 @@
-// Adds a PostScript printer that prints into a file and makes it the default.
-// A fresh Wine prefix has no printer and no print server; this is how the test
-// machine gets one. Usage: add_test_printer.exe <port file path>
+// Adds a PostScript printer and makes it the default. A fresh Wine prefix has no
+// printer and no print server; this is how the test machine gets one.
+// Usage: add_test_printer.exe <port>, the port being a file path ("C:\print\out.ps")
+// or a pipe that Wine runs through /bin/sh ("|cat >> /host/out.ps", which appends
+// every job where a file port keeps only the last).
 #include <windows.h>
 #include <winspool.h>
 #include <cstdio>
