@@ -3,9 +3,8 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
-#include <cwctype>
-
 #include "controls/VxThemes.h"
+#include "framework/Label.h"
 
 namespace vx {
 
@@ -24,19 +23,6 @@ fw::TBitmap* ExclusivePattern() {
                 canvas->SetPixels(x, y, (x % 2) == (y % 2) ? fw::clBtnHighlight : fw::clBtnFace);
     }
     return pattern;
-}
-
-// Whether Key is the accelerator ("&x") of Caption.
-bool IsAccel(int Key, const std::wstring& Caption) {
-    for (size_t i = 0; i + 1 < Caption.size(); ++i) {
-        if (Caption[i] != L'&') continue;
-        if (Caption[i + 1] == L'&') {
-            ++i;
-            continue;
-        }
-        return std::towupper(Caption[i + 1]) == std::towupper(wchar_t(Key));
-    }
-    return false;
 }
 
 }  // namespace
@@ -289,7 +275,8 @@ void TVxArrowButton::MouseLeave(TControl* Control) {
 // ---- notices ----
 
 bool TVxArrowButton::WantKey(int Key, TShiftState Shift, const std::wstring& KeyText) {
-    if (IsAccel(Key, Caption()) && Enabled() && (Shift & (fw::ssShift | fw::ssAlt | fw::ssCtrl)) == fw::ssAlt) {
+    if (fw::IsAccel(unsigned(Key), Caption()) && Enabled() &&
+        (Shift & (fw::ssShift | fw::ssAlt | fw::ssCtrl)) == fw::ssAlt) {
         Click();
         return true;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/VxDrawing.h"
+#include "framework/Handles.h"
 
 namespace vx {
 
@@ -92,23 +93,37 @@ void TVxStringGrid::RemoveRow(int Index) {
     if (RowCount() > 1) SetRowCount(RowCount() - 1);
 }
 
+namespace {
+
+// The larger of Width and the widest text of rows [FromRow, ToRow) of column
+// Col in Font, plus 8; a failed measurement counts for nothing.
+int WidestCell(const TVxStringGrid& Grid, HDC DC, HFONT Font, int Col, int FromRow, int ToRow, int Width) {
+    if (FromRow >= ToRow) return Width;
+    const fw::SelectObjectGuard select(DC, Font);
+    for (int r = FromRow; r < ToRow; ++r) {
+        const std::wstring text = Grid.Cells(Col, r);
+        SIZE size{};
+        if (GetTextExtentPoint32W(DC, text.c_str(), int(text.size()), &size)) Width = std::max(Width, int(size.cx) + 8);
+    }
+    return Width;
+}
+
+}  // namespace
+
 void TVxStringGrid::AutoSizeCol(int Col, int MinWidth) {
-    const int first = (Col < 0 || Col >= ColCount()) ? 0 : Col;
-    const int last = (Col < 0 || Col >= ColCount()) ? ColCount() - 1 : Col;
+    const bool every = Col < 0 || Col >= ColCount();
+    const int first = every ? 0 : Col;
+    const int last = every ? ColCount() - 1 : Col;
+    // Fixed cells are drawn in FixedFont and the others in Font, whatever an
+    // earlier drawing left selected in the canvas: each is measured in its own.
     HDC dc = Canvas()->Handle();
-    // The grid's own font, whatever an earlier drawing left selected in the canvas.
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
     for (int c = first; c <= last; ++c) {
+        const int fixedRows = c < FixedCols() ? RowCount() : std::min(FixedRows(), RowCount());
         int width = MinWidth < 0 ? DefaultColWidth() : MinWidth;
-        for (int r = 0; r < RowCount(); ++r) {
-            const std::wstring text = Cells(c, r);
-            SIZE size{};
-            if (GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size))
-                width = std::max(width, int(size.cx) + 8);
-        }
+        width = WidestCell(*this, dc, fixedFont_->Handle(), c, 0, fixedRows, width);
+        width = WidestCell(*this, dc, Font()->Handle(), c, fixedRows, RowCount(), width);
         SetColWidths(c, width);
     }
-    SelectObject(dc, old);
 }
 
 void TVxStringGrid::SetAlignment(fw::TAlignment Value) {

@@ -73,8 +73,8 @@ public:
     // Removes row Index (clamped); a grid of one row keeps its row and contents.
     void RemoveRow(int Index);
     // Fits column Col (every column when Col is outside the grid) to the widest
-    // cell text in the grid's Font plus 8, starting from MinWidth (DefaultColWidth
-    // when MinWidth < 0).
+    // cell text plus 8, starting from MinWidth (DefaultColWidth when MinWidth < 0).
+    // Fixed cells are measured in FixedFont, the others in Font.
     void AutoSizeCol(int Col, int MinWidth);
 
     fw::TAlignment Alignment() const { return alignment_; }

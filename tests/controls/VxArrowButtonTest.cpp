@@ -166,6 +166,14 @@ TEST_F(ArrowOnForm, AltAcceleratorClicks) {
     EXPECT_EQ(b->Perform(fw::CM_DIALOGCHAR, L'S', fw::ShiftStateToKeyData(fw::ssAlt | fw::ssCtrl)), 0);
     EXPECT_EQ(b->Perform(fw::CM_DIALOGCHAR, L'X', fw::ShiftStateToKeyData(fw::ssAlt)), 0);
     EXPECT_EQ(clicks.size(), 1u);
+    // "&&" is a literal ampersand: it marks no accelerator, and "&&&D" marks D.
+    b->SetCaption(L"R&&D");
+    EXPECT_EQ(b->Perform(fw::CM_DIALOGCHAR, L'D', fw::ShiftStateToKeyData(fw::ssAlt)), 0);
+    EXPECT_EQ(b->Perform(fw::CM_DIALOGCHAR, L'&', fw::ShiftStateToKeyData(fw::ssAlt)), 0);
+    EXPECT_EQ(clicks.size(), 1u);
+    b->SetCaption(L"R&&&D");
+    EXPECT_EQ(b->Perform(fw::CM_DIALOGCHAR, L'd', fw::ShiftStateToKeyData(fw::ssAlt)), 1);
+    EXPECT_EQ(clicks.size(), 2u);
 }
 
 // The menu loop runs inside the press; a timer of the test looks at the menu and ends it.
@@ -237,6 +245,14 @@ TEST(ArrowGlyph, NumGlyphsFollowsTheBitmapsShapeAndMarginStaysAtLeastMinusOne) {
     EXPECT_EQ(b.NumGlyphs(), 4);
     b.SetMargin(-2);  // below -1: ignored
     EXPECT_EQ(b.Margin(), -1);
+}
+
+TEST(ArrowGlyph, DoubleAmpersandInTheCaptionShowsOneAmpersand) {
+    vx::TButtonGlyph glyph;
+    fw::TBitmap picture(200, 30);
+    const RECT text = glyph.Draw(picture.Canvas(), RECT{0, 0, 200, 30}, POINT{0, 0}, fw::taVerticalCenter,
+                                 fw::taLeftJustify, true, vx::bsUp, 0, 0, vx::blGlyphLeft, L"R&&D");
+    EXPECT_EQ(text.right - text.left, picture.Canvas()->TextWidth(L"R&D"));
 }
 
 TEST(ArrowGlyph, ListSlotsAreReusedAndEmptyListsLeaveTheCache) {

@@ -124,6 +124,21 @@ TEST(VxStringGridAutoSize, WidestTextInTheGridsFontPlusEightMaySmallerThanBefore
     EXPECT_EQ(grid->ColWidths(0), grid->DefaultColWidth());  // only Col is sized
 }
 
+TEST(VxStringGridAutoSize, FixedCellsInTheFixedFontAndTheLastRowCounts) {
+    auto grid = Filled(3, 4);  // one fixed row and one fixed column
+    grid->FixedFont()->SetHeight(-14);
+    grid->FixedFont()->SetStyle(fw::fsBold);
+    grid->SetCells(1, 0, L"Modified caption");
+    grid->SetCells(0, 2, L"Row caption");
+    grid->SetCells(2, 3, L"the widest text, in the last row");
+    grid->AutoSizeCol(-1, 15);
+    const int caption = TextWidth(grid->FixedFont(), L"Modified caption");
+    ASSERT_GT(caption, TextWidth(grid->Font(), L"Modified caption"));
+    EXPECT_EQ(grid->ColWidths(1), caption + 8);
+    EXPECT_EQ(grid->ColWidths(0), TextWidth(grid->FixedFont(), L"Row caption") + 8);
+    EXPECT_EQ(grid->ColWidths(2), TextWidth(grid->Font(), L"the widest text, in the last row") + 8);
+}
+
 // ---- drawing into a bitmap ----
 
 bool Dark(COLORREF c) {
@@ -291,9 +306,11 @@ TEST_F(ShownGrid, CaptionClickOnlyForOneFixedCellAndTheLeftButton) {
 }
 
 TEST_F(ShownGrid, ActivationMessageOpensTheEditorOnlyInTheScrollablePart) {
-    Activate(0, 3);   // fixed column
-    Activate(2, 0);   // fixed row
-    Activate(2, 99);  // below the grid
+    Activate(0, 3);                 // fixed column
+    Activate(2, 0);                 // fixed row
+    Activate(2, 99);                // below the grid
+    Activate(2, grid->RowCount());  // just below the last row
+    Activate(grid->ColCount(), 2);  // just right of the last column
     Activate(WPARAM(-1), 2);
     EXPECT_EQ(grid->Col(), 1);
     EXPECT_EQ(grid->Row(), 1);
