@@ -1,7 +1,40 @@
 #include "app/Startup.h"
 
 #include "app/Unit1.h"
+#include "controls/ControlsLibrary.h"
 #include "framework/Application.h"
+#include "shell/ShellLibrary.h"
+
+const std::vector<TLibrary>& ProgramLibraries() {
+    static const std::vector<TLibrary> libraries = {
+        {shell::ShellLibraryStartup, shell::ShellLibraryShutdown},
+        {vx::ControlsLibraryStartup, vx::ControlsLibraryShutdown},
+    };
+    return libraries;
+}
+
+int RunProgram(const std::vector<TLibrary>& Libraries, const std::function<void()>& Body) {
+    size_t begun = 0;
+    int code = 0;
+    try {
+        while (begun < Libraries.size()) Libraries[begun++].Startup();
+        Body();
+    } catch (...) {
+        // Shown while the application still has its title and windows.
+        fw::Application()->HandleException(nullptr);
+        code = 1;
+        // The forms go while the libraries they use are still there.
+        FreeApplication();
+    }
+    while (begun > 0) {
+        try {
+            Libraries[--begun].Shutdown();
+        } catch (...) {
+            code = 1;  // the libraries below still end
+        }
+    }
+    return code;
+}
 
 void StartApplication() {
     fw::TApplication* application = fw::Application();
@@ -14,7 +47,10 @@ void StartApplication() {
 
 void RunApplication() {
     fw::Application()->Run();
-    // The forms go while the libraries they use are still there.
+    FreeApplication();
+}
+
+void FreeApplication() {
     delete fw::Application();
     Form1 = nullptr;
 }

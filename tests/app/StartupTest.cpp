@@ -1,5 +1,5 @@
-// The program's start-up: title, main window, and a message loop that ends when
-// the main window closes.
+// The program's start-up: title, main window, a message loop that ends when the
+// main window closes, and the libraries' shut-down after any failure.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include "app/Startup.h"
 #include "app/Unit1.h"
 #include "framework/Application.h"
+#include "framework/Exception.h"
 
 namespace {
 
@@ -65,6 +66,85 @@ TEST(Startup, MainWindowTitleAndLoop) {
     EXPECT_EQ(Form1, nullptr);  // the forms are gone with the application
     EXPECT_TRUE(boxes.empty());
     fw::TApplication::MessageBoxHook = nullptr;
+}
+
+// Libraries that log their start and end; the one named in failAt fails part way.
+struct Program {
+    std::vector<std::wstring> log;
+    std::vector<std::wstring> boxes;
+    int failAt = -1;
+    bool formsGoneAtShutdown = true;
+
+    Program() {
+        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& text, const std::wstring& caption,
+                                                  unsigned flags) {
+            log.push_back(L"box");
+            boxes.push_back(text + L"|" + caption + ((flags & MB_ICONSTOP) ? L"|stop" : L""));
+            return IDOK;
+        };
+        self = this;
+    }
+    ~Program() {
+        fw::TApplication::MessageBoxHook = nullptr;
+        self = nullptr;
+    }
+    template <int N>
+    static void Start() {
+        self->log.push_back(L"start " + std::to_wstring(N));
+        if (self->failAt == N) throw fw::Exception(L"library " + std::to_wstring(N) + L" is missing");
+    }
+    template <int N>
+    static void End() {
+        self->formsGoneAtShutdown = self->formsGoneAtShutdown && Form1 == nullptr;
+        self->log.push_back(L"end " + std::to_wstring(N));
+    }
+    const std::vector<TLibrary> libraries = {{Start<1>, End<1>}, {Start<2>, End<2>}, {Start<3>, End<3>}};
+    static inline Program* self = nullptr;
+};
+
+using Log = std::vector<std::wstring>;
+
+TEST(ProgramFrame, StartUpFailingPartWayEndsEveryLibraryThatBegan) {
+    Program program;
+    program.failAt = 2;
+    bool ran = false;
+    EXPECT_EQ(RunProgram(program.libraries, [&] { ran = true; }), 1);
+    EXPECT_FALSE(ran);
+    // The failing library ends too: it undoes what it had started.
+    EXPECT_EQ(program.log, (Log{L"start 1", L"start 2", L"box", L"end 2", L"end 1"}));
+    ASSERT_EQ(program.boxes.size(), 1u);
+    EXPECT_EQ(program.boxes[0].rfind(L"library 2 is missing|", 0), 0u);
+    EXPECT_NE(program.boxes[0].find(L"|stop"), std::wstring::npos);
+}
+
+TEST(ProgramFrame, FailureOfTheFormsShowsTheStopBoxThenEndsTheLibraries) {
+    Program program;
+    const int code = RunProgram(program.libraries, [&] {
+        StartApplication();
+        throw fw::Exception(L"the main window cannot be made");
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(program.log, (Log{L"start 1", L"start 2", L"start 3", L"box", L"end 3", L"end 2", L"end 1"}));
+    EXPECT_EQ(program.boxes, (Log{L"the main window cannot be made|Tabulorama|stop"}));
+    EXPECT_TRUE(program.formsGoneAtShutdown);
+    EXPECT_EQ(Form1, nullptr);
+}
+
+TEST(ProgramFrame, ExceptionOfAnyKindAndAQuietEnd) {
+    Program program;
+    EXPECT_EQ(RunProgram(program.libraries, [] { throw 42; }), 1);
+    EXPECT_EQ(program.boxes.size(), 1u);  // shown, not ended through std::terminate
+    EXPECT_EQ(program.log.back(), L"end 1");
+
+    program.log.clear();
+    program.boxes.clear();
+    EXPECT_EQ(RunProgram(program.libraries, [] { throw fw::EAbort(L""); }), 1);
+    EXPECT_TRUE(program.boxes.empty());  // a silent abort shows nothing
+    EXPECT_EQ(program.log.back(), L"end 1");
+
+    program.log.clear();
+    EXPECT_EQ(RunProgram(program.libraries, [] {}), 0);
+    EXPECT_EQ(program.log, (Log{L"start 1", L"start 2", L"start 3", L"end 3", L"end 2", L"end 1"}));
 }
 
 }  // namespace
