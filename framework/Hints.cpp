@@ -173,7 +173,7 @@ void THintController::MouseMoved(POINT Pos) {
     if (control && control == control_ && PtInRect(&cursorRect_, Pos)) return;
     const bool recently = shown_ || (GetTickCount() - hiddenAt_) < DWORD(HintSettings().HintHidePause);
     Hide(true);
-    if (!control || control->Hint().empty()) return;
+    if (!control) return;
     SetControl(control);
     // The control's client area, until a hint is asked for and narrows it.
     const POINT origin = control->ClientToScreen(POINT{0, 0});
@@ -184,7 +184,7 @@ void THintController::MouseMoved(POINT Pos) {
 bool THintController::Activate(POINT Pos) {
     TControl* control = HintControlAt(Pos);
     Hide(true);
-    if (!control || control->Hint().empty()) return false;
+    if (!control) return false;
     SetControl(control);
     THintInfo info;
     info.HintControl = control;

@@ -3,8 +3,8 @@
 // application's hint handling that decides when it appears and goes.
 // The application passes every message it takes to HintMessage before it is
 // dispatched: resting the mouse on a control whose ShowHint is on (own or
-// inherited from its parent) and whose Hint is not empty shows the hint after
-// HintPause; leaving the hint's cursor rectangle (the control's client area
+// inherited from its parent) asks for its hint after HintPause, and a hint whose
+// text is not empty (the control's Hint, or what a handler gave) appears; leaving the hint's cursor rectangle (the control's client area
 // unless a handler narrowed it) hides it and starts over; a click or a key hides
 // it. Before it appears the control gets CM_HINTSHOW and every
 // TApplicationEvents its OnShowHint, each of which may change the text and the
