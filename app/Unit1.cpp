@@ -201,6 +201,7 @@ void TForm1::CreateStatusBar() {
 void TForm1::CreateMenus() {
     PopupMenu1 = new fw::TPopupMenu(this);
     btnPrintSetup = AddItem(this, PopupMenu1->Items(), L"Printer Setup", 0);
+    btnPrintSetup->OnClick = [this](fw::TObject* Sender) { btnPrintSetupClick(Sender); };
     PrintBtn = AddItem(this, PopupMenu1->Items(), L"Print", 0);  // no handler: choosing it does nothing
     BtnPrint->SetDropDown(PopupMenu1);
 
@@ -221,6 +222,10 @@ void TForm1::CreateMenus() {
 }
 
 void TForm1::CreateOutput() {
+    DlgSave = new fw::TSaveDialog(this);
+    DlgSave->SetOptions(fw::ofOverwritePrompt | fw::ofHideReadOnly | fw::ofEnableSizing);
+    PrinterSetupDialog1 = new fw::TPrinterSetupDialog(this);
+    PrintDialog1 = new fw::TPrintDialog(this);
     MyGrid = new vx::TVxStringGrid(this);
     MyGrid->SetParent(this);
     MyGrid->SetVisible(false);
@@ -241,4 +246,8 @@ void TForm1::FormCreate(fw::TObject*) {
 
 void TForm1::FormShow(fw::TObject*) {
     formShown_ = true;
+}
+
+void TForm1::btnPrintSetupClick(fw::TObject*) {
+    PrinterSetupDialog1->Execute();
 }

@@ -13,6 +13,7 @@
 #include "export/StringGridExport.h"
 #include "framework/AppEvents.h"
 #include "framework/Buttons.h"
+#include "framework/Dialogs.h"
 #include "framework/Edit.h"
 #include "framework/Forms.h"
 #include "framework/GroupBox.h"
@@ -77,6 +78,9 @@ public:
     fw::TMenuItem* PreviewAsHTML = nullptr;
     fw::TMenuItem* PreviewAsTAB = nullptr;
     fw::TMenuItem* PreviewAsCSV = nullptr;
+    fw::TSaveDialog* DlgSave = nullptr;
+    fw::TPrinterSetupDialog* PrinterSetupDialog1 = nullptr;
+    fw::TPrintDialog* PrintDialog1 = nullptr;  // no code uses it
     vx::TVxStringGrid* MyGrid = nullptr;
     TztStringGridExport* SGEXport = nullptr;
     fw::TApplicationEvents* ApplicationEvents1 = nullptr;
@@ -84,6 +88,9 @@ public:
     // --- Handlers ---
     void FormCreate(fw::TObject* Sender);
     void FormShow(fw::TObject* Sender);
+
+    // Printing.
+    void btnPrintSetupClick(fw::TObject* Sender);
 
     // Status bar.
     void StatusBar1DrawPanel(fw::TStatusBar* StatusBar, fw::TStatusPanel* Panel, const RECT& Rect);
