@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/UPrintPreview2.h"
 #include "app/Unit1.h"
 #include "controls/ControlsLibrary.h"
 #include "framework/Application.h"
@@ -42,7 +43,8 @@ void StartApplication() {
     application->SetMainFormOnTaskBar(true);
     application->SetTitle(L"Tabulorama");
     application->CreateForm(Form1);
-    // The print-preview window follows here, created hidden.
+    // The print-preview window, created hidden.
+    application->CreateForm(Printpreview);
 }
 
 void RunApplication() {

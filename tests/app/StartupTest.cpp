@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "app/UPrintPreview2.h"
 #include "app/Unit1.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
@@ -54,6 +55,10 @@ TEST(Startup, MainWindowTitleAndLoop) {
     EXPECT_EQ(Form1->Caption(), L"Tabulorin - Brenmoor Software");
     EXPECT_EQ(Form1->Font()->Name(), L"Tahoma");
     EXPECT_EQ(Form1->Font()->Height(), -11);
+    // The print-preview window is made hidden, after the main window.
+    ASSERT_NE(Printpreview, nullptr);
+    EXPECT_EQ(Printpreview->Owner(), application);
+    EXPECT_FALSE(Printpreview->Visible());
     EXPECT_NE(Form1->StatusBar1, nullptr);  // its controls come with the window
 
     SetTimer(nullptr, 0, 10, LookAndClose);
