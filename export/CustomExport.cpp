@@ -1,15 +1,18 @@
-// Settings and the run of the export component; the document writer is in
-// CustomExportDocument.cpp and the format files beside it.
+// Settings and the run of the export component; the document flow is in
+// CustomExportDocument.cpp, the formats' parts in their writers.
 #include "export/CustomExport.h"
 
 #include <shellapi.h>
 
 #include "export/ExportProgress.h"
+#include "export/FormatWriter.h"
 #include "export/ExportSelect.h"
-#include "export/ExportTexts.h"
+#include "export/ResourceTexts.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/SysUtils.h"
+
+namespace zt {
 
 std::function<intptr_t(HWND, const std::wstring&, const std::wstring&, int)> TztCustomExport::ViewerHook;
 
@@ -190,7 +193,7 @@ void TztCustomExport::ViewDocument(const std::wstring& FileName) {
 }
 
 void TztCustomExport::SetupProgress() {
-    const int max = recordCount_ > 0x7FFFFFFFu ? 0x7FFFFFFF : int(recordCount_);
+    const int max = counters_.recordCount > 0x7FFFFFFFu ? 0x7FFFFFFF : int(counters_.recordCount);
     progressForm_->Start(messages_->Caption(), messages_->Text(), messages_->Width(), messages_->Height(), max);
 }
 
@@ -201,3 +204,5 @@ void TztCustomExport::CloseProgress() {
 void TztCustomExport::GetFormatIcon(HDC DC) {
     selectionForm_->DrawFormatIcon(DC, exportType_);
 }
+
+}  // namespace zt

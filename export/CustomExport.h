@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportDocument.h"
 #include "export/ExportOptions.h"
 #include "export/ExportTypes.h"
 #include "export/NativeExcel.h"
@@ -26,9 +27,11 @@
 #include "framework/StringList.h"
 #include "framework/Streams.h"
 
+namespace zt {
+
 class Tfrm_ProgressForm;
 class Tfrm_Selection;
-
+class TztFormatWriter;
 class TztCustomExport : public fw::TComponent {
 public:
     explicit TztCustomExport(fw::TComponent* AOwner);
@@ -108,14 +111,15 @@ public:
                                   int ShowCommand)>
         ViewerHook;
 
-    // --- Pieces of the document writer (public for their own sake) ---
-    // One row of values as the text of that row in the chosen format.
+    // --- Pieces of the document writer ---
+    // While a document is written: one row of values as the text of that row in
+    // the chosen format; the header (IsHeader) or footer rule; the text table's
+    // width. Empty (0) outside a document.
     std::wstring WriteRow(const TztValues& Values, bool IsHeader, bool RowNumbers);
-    // A value's text, truncated to Width with xoTruncate.
-    std::wstring CellText(const TztVariant& Value, int Width) const;
-    // The header (IsHeader) or footer rule of the chosen format; empty when none.
     std::wstring GetSeparatorLine(bool IsHeader) const;
     int GetTextTableWidth() const;
+    // A value's text, truncated to Width with xoTruncate.
+    std::wstring CellText(const TztVariant& Value, int Width) const;
     // HTML: colour of a kind (0 ActiveLink ... 9 TableFontColor) as "#RRGGBB",
     // face of a kind (0 default, 1 table); whether a text holds a link scheme.
     std::wstring GetHTMLColor(int Kind) const;
@@ -125,7 +129,7 @@ public:
     // value; its colour-table entry; a font-table entry; a font's style words.
     fw::TColor GetRTFColor(int Kind) const;
     std::wstring WriteRTFColor(int Kind) const;
-    std::wstring WriteRTFFontTable(int Index, fw::TFont* Font) const;
+    static std::wstring WriteRTFFontTable(int Index, fw::TFont* Font);
     static std::wstring GetRTFFontStyle(fw::TFont* Font);
 
 protected:
@@ -148,10 +152,10 @@ protected:
     virtual int GetRowCount() = 0;
 
     // The source row being visited; the source moves it, the engine raises it.
-    uint32_t CurrentRow() const { return currentRow_; }
-    void SetCurrentRow(uint32_t Value) { currentRow_ = Value; }
-    uint32_t RecordCount() const { return recordCount_; }
-    uint32_t ExportedCount() const { return exportedCount_; }
+    uint32_t CurrentRow() const { return counters_.currentRow; }
+    void SetCurrentRow(uint32_t Value) { counters_.currentRow = Value; }
+    uint32_t RecordCount() const { return counters_.recordCount; }
+    uint32_t ExportedCount() const { return counters_.exportedCount; }
 
     std::wstring ClassName() const override { return L"TztCustomExport"; }
     // The class name the DIF and SYLK heads carry.
@@ -160,51 +164,19 @@ protected:
     void GetFormatIcon(HDC DC);
 
 private:
-    // One document's state (see the writer).
-    struct Document;
-
     void Error(TztExportError Code);
     void ShowMessage(const std::wstring& Text, unsigned Flags);
     bool MakeTarget(std::wstring& Target);
     void SetupProgress();
     void CloseProgress();
 
-    // The writer's steps.
-    void WriteDocumentBody(Document& Doc, const std::wstring& FileName);
-    void PrepareColumnTexts(Document& Doc);
-    int GetColumnWidth(int Col) const;
-    int TextWidth(int Col) const;
-    bool IsColumnWritten(int Col);
-    std::wstring RowNumberText(uint32_t Number) const;
-    int RowNumberWidth() const;
-    std::wstring CaptionLeadIn() const;
-    void AddLines(const std::wstring& Text);
-    void AddWorkLinesToDocument();
-    void SaveLines(const std::wstring& FileName, bool Utf8Fallback);
-    void PutOnClipboard();
-    std::wstring CreatedLine() const;
-
-    std::wstring WriteTextCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
-    std::wstring WriteHTMLCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
-    std::wstring WriteRTFCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
-    std::wstring WriteDIFCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
-    std::wstring WriteSYLKCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
-    void WriteExcelCells(const TztValues& Values, bool IsHeader, bool RowNumbers);
-    void WriteExcelText(const std::wstring& Text, bool AsText);
-
-    void WriteHTMLHead();
-    void WriteHTMLTableOpening(bool WithCaptionRow);
-    std::wstring HTMLRowStart(bool IsHeader) const;
-    void WriteHTMLTail(const std::wstring& FileName);
-    void WriteRTFHead();
-    void WriteRTFHeadRest();
-    void WriteRTFParagraphs(const std::vector<std::wstring>& Lines);
-    std::wstring RTFRowStart(bool IsHeader) const;
-    std::wstring RTFRowEnd() const;
-    void WriteStream(const std::wstring& Text);
-    void WriteDIFHead();
-    void WriteSYLKHead();
-    void WriteExcelHead();
+    // The writer's steps (the document flow, whatever the format).
+    void WriteDocumentBody(const std::wstring& FileName);
+    bool ConfirmOverwrite(const std::wstring& FileName);
+    TztDocumentSettings DocumentSettings(const std::wstring& FileName);
+    void PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCaptions);
+    TztValues CaptionValues() const;
+    void WriteRows(TztFormatWriter& Writer);
 
     std::unique_ptr<fw::TStringList> captions_;
     std::unique_ptr<fw::TStringList> columnWidths_;
@@ -227,12 +199,12 @@ private:
     Tfrm_ProgressForm* progressForm_ = nullptr;
     Tfrm_Selection* selectionForm_ = nullptr;
 
-    uint32_t recordNumber_ = 1;
-    uint32_t recordCount_ = 0;
-    uint32_t currentRow_ = 0;
-    uint32_t exportedCount_ = 0;
+    TztRowCounters counters_;
     bool written_ = false;  // the last document reached its file or the clipboard
 
-    // Per document (valid inside WriteDocument).
-    Document* doc_ = nullptr;
+    // Per document (set inside WriteDocument only).
+    std::unique_ptr<TztExportDocument> doc_;
+    std::unique_ptr<TztFormatWriter> writer_;
 };
+
+}  // namespace zt

@@ -1,6 +1,8 @@
 #include "export/ExportOptions.h"
 
-#include "export/ExportTexts.h"
+#include "export/ResourceTexts.h"
+
+namespace zt {
 
 namespace {
 
@@ -142,3 +144,5 @@ TztMessagesOptions::TztMessagesOptions()
       documentFilter_(std::make_unique<TztDocumentFilter>()) {}
 
 TztMessagesOptions::~TztMessagesOptions() = default;
+
+}  // namespace zt

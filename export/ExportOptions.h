@@ -12,6 +12,8 @@
 #include "framework/Classes.h"
 #include "framework/Graphics.h"
 
+namespace zt {
+
 // Colours and faces of the HTML template ctCustom. A new set shows the colours
 // of the standard template.
 class TztHTMLColors : public fw::TPersistent {
@@ -266,3 +268,5 @@ private:
     int width_ = 300;
     std::unique_ptr<TztDocumentFilter> documentFilter_;
 };
+
+}  // namespace zt

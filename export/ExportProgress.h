@@ -1,14 +1,22 @@
 #pragma once
-// Tfrm_ProgressForm: the export's progress window, a small tool window with a
-// label and a bar, shown (not modal) while a document is written. Owned by the
-// export component. Its window is made only when it is first shown; without a
-// display nothing is shown, and the layout below is still computed.
+// Tfrm_ProgressForm: the export's progress window, a small tool window that
+// stays on top, with a label and a bar, shown (not modal) while a document is
+// written. Owned by the export component. The window is a framework form made
+// when first started, with its label and bar on it; its handle only when it is
+// first shown. Without a display nothing is shown, and the layout is still computed.
 #include <windows.h>
 
 #include <string>
 
 #include "framework/Classes.h"
-#include "framework/Handles.h"
+
+namespace fw {
+class TForm;
+class TLabel;
+class TProgressBar;
+}  // namespace fw
+
+namespace zt {
 
 class Tfrm_ProgressForm : public fw::TComponent {
 public:
@@ -36,25 +44,25 @@ public:
     int BarMax() const { return barMax_; }
     int BarPosition() const { return barPosition_; }
     // The window as it is: null until first shown (and without a display).
-    HWND Handle() const { return window_; }
+    HWND Handle() const;
     bool Showing() const;
 
 protected:
     std::wstring ClassName() const override { return L"Tfrm_ProgressForm"; }
 
 private:
-    void CreateWindows();
-    void DestroyWindows();
-    int LabelHeight() const;
+    void MakeForm();
+    void ShowForm(bool WithLabel);
 
     std::wstring caption_ = L"frm_ProgressForm";
     int width_ = 0, height_ = 0, clientWidth_ = 186, clientHeight_ = 61;
     std::wstring labelText_ = L"ProgressLabel";
-    int labelLeft_ = 8, labelTop_ = 8;
     int barLeft_ = 8, barTop_ = 32, barWidth_ = 169, barHeight_ = 16;
     int barMax_ = 100, barPosition_ = 0;
-    HWND window_ = nullptr;
-    HWND label_ = nullptr;
-    HWND bar_ = nullptr;
-    fw::GdiObject<HFONT> font_;
+    // Owned by this component (through the form, which owns its controls).
+    fw::TForm* form_ = nullptr;
+    fw::TLabel* label_ = nullptr;
+    fw::TProgressBar* bar_ = nullptr;
 };
+
+}  // namespace zt

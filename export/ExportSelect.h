@@ -2,17 +2,28 @@
 // Tfrm_Selection: the export's format-selection window: a list of formats, a
 // choice between viewing and writing a file, and an icon of the format, with
 // Export and Cancel buttons. Owned by the export component, which binds the
-// icon box's painter (OnPaintIcon). The window and its images are made only
-// when first needed, so the object costs nothing without a display.
+// icon box's painter (OnPaintIcon). The window is a framework form with the
+// framework's controls, made (with its images) only when first needed, so the
+// object costs nothing without a display.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <functional>
 #include <string>
 
 #include "export/ExportTypes.h"
 #include "framework/Classes.h"
-#include "framework/Handles.h"
+
+namespace fw {
+class TButton;
+class TComboBox;
+class TForm;
+class TGroupBox;
+class TImageList;
+class TPaintBox;
+class TRadioButton;
+}  // namespace fw
+
+namespace zt {
 
 class Tfrm_Selection : public fw::TComponent {
 public:
@@ -31,6 +42,8 @@ public:
     HWND Handle();
     // Shows the window modally; IDOK for Export, IDCANCEL for Cancel or closing.
     int ShowModal();
+    // The form, made on first use.
+    fw::TForm* Form();
 
     // Design: caption and client size.
     static constexpr const wchar_t* DesignCaption = L"Exporting...";
@@ -41,12 +54,11 @@ protected:
     std::wstring ClassName() const override { return L"Tfrm_Selection"; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
-    HIMAGELIST Images();
+    fw::TImageList* Images();
 
-    HWND window_ = nullptr;
-    HWND iconBox_ = nullptr;
-    fw::GdiObject<HFONT> font_;
-    HIMAGELIST images_ = nullptr;
-    int modalResult_ = 0;
+    fw::TForm* form_ = nullptr;
+    fw::TPaintBox* iconImage_ = nullptr;
+    fw::TImageList* images_ = nullptr;
 };
+
+}  // namespace zt

@@ -10,6 +10,8 @@
 #include "export/ExportVariant.h"
 #include "framework/Classes.h"
 
+namespace zt {
+
 // A small set of enumeration values, stored as bits (the enumerations here have
 // at most 16 members, so every set fits the 16 bits the streamed form gives it).
 template <class E>
@@ -152,3 +154,5 @@ enum TztExportExcelOption {
     reUseBorders
 };
 using TztExportExcelOptionSet = TztSet<TztExportExcelOption>;
+
+}  // namespace zt

@@ -3,6 +3,8 @@
 #include "framework/DateTime.h"
 #include "framework/SysUtils.h"
 
+namespace zt {
+
 TztVariant TztVariant::Integer(int64_t Value, TztVarType Type) {
     TztVariant v;
     v.type_ = Type;
@@ -62,3 +64,5 @@ std::wstring TztVariant::AsString() const {
     default: return text_;
     }
 }
+
+}  // namespace zt

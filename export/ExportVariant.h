@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zt {
+
 enum TztVarType : uint16_t {
     varEmpty = 0x0000,
     varNull = 0x0001,
@@ -65,3 +67,5 @@ private:
     double double_ = 0;
     std::wstring text_;
 };
+
+}  // namespace zt

@@ -4,9 +4,11 @@
 
 #include <cstring>
 
-#include "export/ExportText.h"
+#include "export/TextRoutines.h"
 #include "framework/Graphics.h"
 #include "framework/SysUtils.h"
+
+namespace zt {
 
 namespace {
 
@@ -298,3 +300,5 @@ void TztNativeExcel::WriteFont(fw::TFont* Font) {
     if (styles & fw::fsStrikeOut) style |= 8;
     WriteFont(Font->Name(), Font->Size(), style);
 }
+
+}  // namespace zt

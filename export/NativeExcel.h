@@ -20,6 +20,8 @@ namespace fw {
 class TFont;
 }
 
+namespace zt {
+
 enum TztBIFFVersion {
     bvBIFF2,
     bvBIFF3,
@@ -151,3 +153,5 @@ private:
     uint8_t fontCount_ = 0;
     bool xfWritten_ = false;
 };
+
+}  // namespace zt

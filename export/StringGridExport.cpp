@@ -1,7 +1,9 @@
 #include "export/StringGridExport.h"
 
-#include "export/ExportTexts.h"
+#include "export/ResourceTexts.h"
 #include "framework/SysUtils.h"
+
+namespace zt {
 
 TztStringGridExport::TztStringGridExport(fw::TComponent* AOwner)
     : TztCustomExport(AOwner), columnWidthList_(std::make_unique<fw::TStringList>()) {
@@ -94,3 +96,5 @@ TztValues TztStringGridExport::GetRowValues() {
 int TztStringGridExport::GetRowCount() {
     return stringGrid_->RowCount();
 }
+
+}  // namespace zt

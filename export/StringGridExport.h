@@ -10,6 +10,8 @@
 #include "framework/Grids.h"
 #include "framework/StringList.h"
 
+namespace zt {
+
 class TztStringGridExport : public TztCustomExport {
 public:
     explicit TztStringGridExport(fw::TComponent* AOwner);
@@ -39,3 +41,5 @@ private:
     // Entry i: the natural width of column i as decimal text (after PrepareColumns).
     std::unique_ptr<fw::TStringList> columnWidthList_;
 };
+
+}  // namespace zt

@@ -6,7 +6,7 @@
 #include "export/ExportOptions.h"
 #include "export/ExportProgress.h"
 #include "export/ExportSelect.h"
-#include "export/ExportTexts.h"
+#include "export/ResourceTexts.h"
 #include "export/StringGridExport.h"
 #include "framework/Exception.h"
 #include "tests/export/ExportTestSource.h"

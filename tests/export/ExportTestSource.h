@@ -11,6 +11,8 @@
 #include "export/CustomExport.h"
 #include "framework/Application.h"
 
+using namespace zt;
+
 class TTestExport : public TztCustomExport {
 public:
     explicit TTestExport(fw::TComponent* AOwner = nullptr) : TztCustomExport(AOwner) {

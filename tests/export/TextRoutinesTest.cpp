@@ -1,7 +1,7 @@
 // Padding, truncation, CSV quoting and the character-set rules of documents.
 #include <gtest/gtest.h>
 
-#include "export/ExportText.h"
+#include "export/TextRoutines.h"
 #include "tests/export/ExportTestSource.h"
 
 TEST(TextRoutines, PaddingAndCentring) {

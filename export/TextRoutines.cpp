@@ -1,6 +1,8 @@
-#include "export/ExportText.h"
+#include "export/TextRoutines.h"
 
 #include <windows.h>
+
+namespace zt {
 
 std::wstring PadLeft(const std::wstring& S, wchar_t Ch, int Width) {
     if (int(S.size()) >= Width) return S;
@@ -123,3 +125,5 @@ std::string ztDocumentBytes(const std::wstring& Text, bool Utf8Fallback, bool* U
     if (Utf8) *Utf8 = utf8;
     return out;
 }
+
+}  // namespace zt

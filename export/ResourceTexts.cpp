@@ -1,8 +1,10 @@
-#include "export/ExportTexts.h"
+#include "export/ResourceTexts.h"
 
 #include <windows.h>
 
 #include <cwchar>
+
+namespace zt {
 
 namespace {
 
@@ -100,3 +102,5 @@ unsigned ztColorTextValue(const std::wstring& Text) {
     if (!digits.empty() && digits[0] == L'$') digits.erase(0, 1);
     return unsigned(wcstoul(digits.c_str(), nullptr, 16));
 }
+
+}  // namespace zt

@@ -3,6 +3,8 @@
 // quoting, and the character-set rules by which a document becomes bytes.
 #include <string>
 
+namespace zt {
+
 // S preceded (PadLeft) or followed (PadRight) by as many Ch as make it Width
 // long; S unchanged when it is already as long.
 std::wstring PadLeft(const std::wstring& S, wchar_t Ch, int Width);
@@ -31,3 +33,5 @@ std::string ztToUtf8(const std::wstring& Text);
 // Utf8Fallback) UTF-8 behind a byte-order mark, else the code page with "?".
 // Utf8 tells which form was chosen.
 std::string ztDocumentBytes(const std::wstring& Text, bool Utf8Fallback, bool* Utf8 = nullptr);
+
+}  // namespace zt

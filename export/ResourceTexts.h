@@ -5,6 +5,8 @@
 // text is used when the module carries none.
 #include <string>
 
+namespace zt {
+
 enum TztTextId : unsigned {
     SztTrueText = 65024,
     SztFalseText = 65025,
@@ -44,3 +46,5 @@ std::wstring ztResourceText(unsigned Id);
 
 // A colour text of the form "$00BBGGRR" (or any "$" hexadecimal) as a number.
 unsigned ztColorTextValue(const std::wstring& Text);
+
+}  // namespace zt

@@ -1,0 +1,49 @@
+#pragma once
+// The DIF and SYLK documents: line-based, every value written as a string, no
+// header or footer text, rules or created line.
+#include <cstdint>
+#include <string>
+
+#include "export/FormatWriter.h"
+
+namespace zt {
+
+// DIF: a head counting vectors and tuples, then each row as a tuple of string cells.
+class TztDifWriter : public TztFormatWriter {
+public:
+    using TztFormatWriter::TztFormatWriter;
+
+    void WriteHead() override;
+    void WriteCaptionRow(const TztValues& Captions) override;
+    void WriteDataRow(const TztValues& Values) override;
+    void Finish(const std::wstring& FileName) override;
+
+protected:
+    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+
+private:
+    void AddTuple(const std::wstring& Lead, const std::wstring& Cells);
+
+    // The line that counts the tuples, and the tuples written.
+    size_t tuplesLine_ = 0;
+    uint32_t tuples_ = 0;
+};
+
+// SYLK: one cell record per cell, its column and row numbers in it.
+class TztSylkWriter : public TztFormatWriter {
+public:
+    using TztFormatWriter::TztFormatWriter;
+
+    void WriteHead() override;
+    void WriteCaptionRow(const TztValues& Captions) override;
+    void WriteDataRow(const TztValues& Values) override;
+    void Finish(const std::wstring& FileName) override;
+
+protected:
+    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+
+private:
+    void AddRecords(const std::wstring& Records);
+};
+
+}  // namespace zt

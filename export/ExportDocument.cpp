@@ -1,0 +1,90 @@
+#include "export/ExportDocument.h"
+
+#include <algorithm>
+
+#include "export/ResourceTexts.h"
+#include "export/TextRoutines.h"
+#include "framework/DateTime.h"
+
+namespace zt {
+
+TztExportDocument::TztExportDocument(const TztDocumentSettings& Settings, TztRowCounters& Counters)
+    : settings_(Settings), counters_(Counters) {}
+
+int TztExportDocument::ExportedColumnCount() const {
+    return int(std::count_if(columns.begin(), columns.end(), [](const Column& c) { return c.exported; }));
+}
+
+int TztExportDocument::Alignment(int Col) const {
+    return settings_.columnAlignment ? settings_.columnAlignment(Col) : 0;
+}
+
+std::wstring TztExportDocument::CellText(const TztVariant& Value, int Width) const {
+    std::wstring text = Value.IsNull() ? ztResourceText(SztNullText) : Value.AsString();
+    if (Has(xoTruncate) && Width >= 1 && int(text.size()) > Width)
+        text = TruncateText(text, Width, settings_.truncateSymbol);
+    return text;
+}
+
+std::wstring TztExportDocument::RowNumberText(uint32_t Number) const {
+    // Only the first "%d" is the number; the rest of the format is literal.
+    std::wstring text = settings_.rowNumberFormat;
+    const size_t at = text.find(L"%d");
+    if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(Number));
+    return text;
+}
+
+int TztExportDocument::RowNumberWidth() const {
+    return int(RowNumberText(counters_.recordCount).size());
+}
+
+int TztExportDocument::TextTableWidth() const {
+    int width = 0, count = 0;
+    for (const Column& c : columns) {
+        if (!c.exported) continue;
+        width += c.textWidth;
+        ++count;
+    }
+    if (count > 1) width += count - 1;
+    if (Has(xoRowNumbers)) width += RowNumberWidth() + 1;
+    return width;
+}
+
+std::wstring TztExportDocument::CreatedLine() const {
+    // Joined, not formatted: a "%" in the text is just a character.
+    return settings_.messages->CreatedText() + L" " + fw::DateTimeToStr(fw::Now());
+}
+
+void TztExportDocument::AddWorkText(const std::wstring& Text) {
+    fw::TStringList split;
+    split.SetText(Text);
+    for (int i = 0; i < split.Count(); ++i) workLines.push_back(split.Strings(i));
+}
+
+void TztExportDocument::MoveWorkLines() {
+    for (std::wstring& line : workLines) lines.push_back(std::move(line));
+    workLines.clear();
+}
+
+std::wstring TztExportDocument::JoinedLines() const {
+    size_t size = 0;
+    for (const std::wstring& line : lines) size += line.size() + 2;
+    std::wstring text;
+    text.reserve(size);
+    for (const std::wstring& line : lines) {
+        text += line;
+        text += L"\r\n";
+    }
+    return text;
+}
+
+void TztExportDocument::SaveLines(const std::wstring& FileName, bool Utf8Fallback) const {
+    ztWriteFile(FileName, ztDocumentBytes(JoinedLines(), Utf8Fallback));
+}
+
+void ztWriteFile(const std::wstring& FileName, const std::string& Bytes) {
+    fw::TFileStream file(FileName, fw::fmCreate);
+    file.WriteBuffer(Bytes.data(), int64_t(Bytes.size()));
+}
+
+}  // namespace zt

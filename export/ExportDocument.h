@@ -1,0 +1,122 @@
+#pragma once
+// TztExportDocument: one document being written, as every format writer sees it:
+// the settings of the run, the columns (exported or not, caption, width), the
+// row counters, the document lines and the routines that turn values into cell
+// texts. The export component makes one per document (WriteDocument) and hands
+// it to the format's writer; it lives for that call only and owns nothing but
+// its lines. The component's settings objects, spreadsheet writer and output
+// stream are lent to it.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/ExportOptions.h"
+#include "export/ExportTypes.h"
+#include "framework/StringList.h"
+#include "framework/Streams.h"
+
+namespace zt {
+
+class TztNativeExcel;
+
+// The counters of a run: the source row being visited (the source moves it,
+// the engine raises it), the source's row count, the rows written, and the
+// record number (rows formed so far, the caption row included, from 1).
+struct TztRowCounters {
+    uint32_t currentRow = 0;
+    uint32_t recordCount = 0;
+    uint32_t exportedCount = 0;
+    uint32_t recordNumber = 1;
+};
+
+// What a document takes from its component.
+struct TztDocumentSettings {
+    TztExportType type = xtTXT;
+    // The target ("" for the clipboard).
+    std::wstring fileName;
+    TztExportOptionSet options;
+    std::wstring truncateSymbol;
+    std::wstring rowNumberFormat;
+    // The class name the DIF and SYLK heads carry, and the component's version.
+    std::wstring className;
+    std::wstring version;
+    const fw::TStrings* columnWidths = nullptr;
+    const TztHTMLOptions* html = nullptr;
+    const TztRTFOptions* rtf = nullptr;
+    const TztExcelOptions* excel = nullptr;
+    const TztMessagesOptions* messages = nullptr;
+    TztNativeExcel* excelWriter = nullptr;
+    fw::TMemoryStream* outputStream = nullptr;
+    // The source's alignment of a column: 0 none, 1 left, 2 right, 3 centre.
+    std::function<int(int Col)> columnAlignment;
+    // Reports a problem through the component's OnError.
+    std::function<void(TztExportError Error)> report;
+    // Shows an informational message.
+    std::function<void(const std::wstring& Text)> inform;
+};
+
+class TztExportDocument {
+public:
+    TztExportDocument(const TztDocumentSettings& Settings, TztRowCounters& Counters);
+
+    const TztDocumentSettings& Settings() const { return settings_; }
+    const std::wstring& FileName() const { return settings_.fileName; }
+    bool Has(TztExportOption Option) const { return settings_.options.Contains(Option); }
+    TztRowCounters& Counters() { return counters_; }
+    const TztRowCounters& Counters() const { return counters_; }
+
+    // --- Columns (set up once per document) ---
+    struct Column {
+        bool exported = false;
+        std::wstring caption;
+        int width = 0;      // the text width (ColumnWidths, else the natural width)
+        int textWidth = 0;  // the padded text's width (may hold the caption)
+    };
+    std::vector<Column> columns;
+    int ColumnCount() const { return int(columns.size()); }
+    bool Exported(size_t Col) const { return Col < columns.size() && columns[Col].exported; }
+    int ColumnWidth(size_t Col) const { return Col < columns.size() ? columns[Col].width : 0; }
+    int TextWidth(size_t Col) const { return Col < columns.size() ? columns[Col].textWidth : 0; }
+    int ExportedColumnCount() const;
+    int Alignment(int Col) const;
+
+    // --- Cell texts ---
+    // A value's text ("** NULL **" for a null), truncated to Width with xoTruncate.
+    std::wstring CellText(const TztVariant& Value, int Width) const;
+    // The row-number format with Number in place of its first "%d".
+    std::wstring RowNumberText(uint32_t Number) const;
+    // The number of the next row written, as text.
+    std::wstring NextRowNumberText() const { return RowNumberText(counters_.exportedCount + 1); }
+    // The width of the row-number cell (the record count formatted).
+    int RowNumberWidth() const;
+    // The sum of the exported columns' text widths, a blank between each two,
+    // and with xoRowNumbers the row-number cell and a blank.
+    int TextTableWidth() const;
+    // The created line: the created text, a blank and the date and time now.
+    std::wstring CreatedLine() const;
+
+    // --- Lines ---
+    // The document's lines (each ended by CR LF in the file; a line may hold
+    // line breaks of its own) and the work lines of the step in hand.
+    std::vector<std::wstring> lines;
+    std::vector<std::wstring> workLines;
+    // Adds Text, split at its line breaks, to the work lines.
+    void AddWorkText(const std::wstring& Text);
+    // Moves the work lines to the end of the document lines.
+    void MoveWorkLines();
+    // The document lines as one text, each line ended by CR LF.
+    std::wstring JoinedLines() const;
+    // Writes the lines to FileName in the ANSI code page (or, with Utf8Fallback
+    // and a character the code page lacks, in UTF-8 behind a byte-order mark).
+    void SaveLines(const std::wstring& FileName, bool Utf8Fallback) const;
+
+private:
+    TztDocumentSettings settings_;
+    TztRowCounters& counters_;
+};
+
+// Writes Bytes to FileName, created anew.
+void ztWriteFile(const std::wstring& FileName, const std::string& Bytes);
+
+}  // namespace zt

@@ -1,0 +1,240 @@
+#include "export/RTFWriter.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "export/ResourceTexts.h"
+#include "export/TextRoutines.h"
+#include "framework/Handles.h"
+
+namespace zt {
+
+namespace {
+
+// A text as RTF: the control characters \ { } escaped, line breaks as \line,
+// the second and further blanks of a run as \'20,
+// every character outside ASCII as \'hh (its code-page bytes) when the code page
+// holds it exactly, else as a grouped \uN? (the group ends the fallback "?").
+std::wstring RtfEscape(const std::wstring& Text) {
+    std::wstring out;
+    out.reserve(Text.size());
+    std::string bytes;
+    wchar_t buffer[16];
+    for (size_t i = 0; i < Text.size(); ++i) {
+        const wchar_t c = Text[i];
+        if (c == L'\\' || c == L'{' || c == L'}') {
+            out += L'\\';
+            out += c;
+        } else if (c == L'\t') {
+            out += L"\\tab ";
+        } else if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < Text.size() && Text[i + 1] == L'\n') ++i;
+            out += L"\\line ";
+        } else if (c == L' ' && i > 0 && Text[i - 1] == L' ') {
+            // A run of blanks: some readers fold literal ones, none folds this.
+            out += L"\\'20";
+        } else if (c < 0x80) {
+            out += c;
+        } else if (!IS_SURROGATE_PAIR(c, i + 1 < Text.size() ? Text[i + 1] : 0) &&
+                   ztTryAnsi(std::wstring(1, c), bytes)) {
+            for (unsigned char b : bytes) {
+                swprintf(buffer, 16, L"\\'%02x", unsigned(b));
+                out += buffer;
+            }
+        } else {
+            swprintf(buffer, 16, L"{\\u%d?}", int(int16_t(c)));
+            out += buffer;
+        }
+    }
+    return out;
+}
+
+const wchar_t* AlignWord(int Alignment) {
+    switch (Alignment) {
+    case 1: return L"\\ql ";
+    case 2: return L"\\qr ";
+    case 3: return L"\\qc ";
+    default: return L"";
+    }
+}
+
+const wchar_t kHeadRest[] =
+    L"\\par \\pard\\plain\\cgrid\r\n"
+    L"{\\stylesheet{\\nowidctlpar\\widctlpar\\adjustright \\fs20\\cgrid \\snext0 Normal;}\r\n"
+    L"{\\*\\cs10 \\additive Default Paragraph Font;}}\r\n"
+    L"{\\*\\pnseclvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang{\\pntxta.}}\r\n"
+    L"{\\*\\pnseclvl2\\pnucltr\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}\r\n"
+    L"{\\*\\pnseclvl3\\pndec\\pnstart1\\pnindent720\\pnhang{\\pntxta.}}\r\n"
+    L"{\\*\\pnseclvl4\\pnlcltr\\pnstart1\\pnindent720\\pnhang{\\pntxta)}}\r\n"
+    L"{\\*\\pnseclvl5\\pndec\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta)}}\r\n"
+    L"{\\*\\pnseclvl6\\pnlcltr\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}\r\n"
+    L"{\\*\\pnseclvl7\\pnlcrm\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta)}}\r\n"
+    L"{\\*\\pnseclvl8\\pnlcltr\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta)}}\r\n"
+    L"{\\*\\pnseclvl9\\pnlcrm\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}\r\n";
+
+const wchar_t kRowEnd[] = L"}\\pard \\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row}\r\n";
+
+}  // namespace
+
+fw::TColor ztRTFColor(const TztRTFOptions& Options, int Kind) {
+    const TztRTFColorTemplate tmpl = Options.Template();
+    if (tmpl == rtCustom) {
+        const TztRTFColors* s = Options.CustomSettings();
+        switch (Kind) {
+        case 0: return s->DefaultFont()->Color();
+        case 1: return s->HeaderFont()->Color();
+        case 2: return s->TableFont()->Color();
+        case 3: return s->TableBackground();
+        case 4: return s->HeaderBackground();
+        case 5: return s->TableOddBackground();
+        default: return 0;
+        }
+    }
+    // The templates' font colours but the header's are black.
+    static constexpr int kSlot[] = {-1, 0, -1, 1, 2, 3};
+    if (Kind < 0 || Kind > 5 || kSlot[Kind] < 0) return 0;
+    return fw::TColor(ztColorTextValue(ztResourceText(SztRTFColorFirst + unsigned(tmpl) * 4 + unsigned(kSlot[Kind]))));
+}
+
+std::wstring ztRTFColorEntry(const TztRTFOptions& Options, int Kind) {
+    // The bytes as stored: a system colour is not looked up.
+    const unsigned v = unsigned(ztRTFColor(Options, Kind));
+    wchar_t buffer[64];
+    swprintf(buffer, 64, L"\\red%u\\green%u\\blue%u;", v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+    return buffer;
+}
+
+std::wstring ztRTFFontEntry(int Index, fw::TFont* Font) {
+    TEXTMETRICW tm{};
+    if (fw::WindowDC screen(nullptr); screen) {
+        fw::SelectObjectGuard font(screen.get(), Font->Handle());
+        GetTextMetricsW(screen.get(), &tm);
+    }
+    const wchar_t* family = L"froman";
+    switch (tm.tmPitchAndFamily & 0xF0) {
+    case FF_DONTCARE: family = L"fdontcare"; break;
+    case FF_SWISS: family = L"fswiss"; break;
+    case FF_MODERN: family = L"fmodern"; break;
+    case FF_SCRIPT: family = L"fscript"; break;
+    case FF_DECORATIVE: family = L"fdecorative"; break;
+    default: break;
+    }
+    const unsigned cs = tm.tmCharSet;
+    const std::wstring charset =
+        (cs == 0 || cs == 2 || cs == 128 || cs == 255) ? L"fcharset" + std::to_wstring(cs) : std::wstring(L"fcharset1");
+    return L"{\\f" + std::to_wstring(Index) + L"\\" + family + L"\\" + charset + L" " + RtfEscape(Font->Name()) + L";}";
+}
+
+std::wstring ztRTFFontStyle(fw::TFont* Font) {
+    std::wstring style = L"\\fs" + std::to_wstring(Font->Size() * 2);
+    const fw::TFontStyles s = Font->Style();
+    if (s & fw::fsBold) style += L"\\b";
+    if (s & fw::fsItalic) style += L"\\i";
+    if (s & fw::fsUnderline) style += L"\\ul";
+    if (s & fw::fsStrikeOut) style += L"\\strike";
+    return style;
+}
+
+void TztRTFWriter::Write(const std::wstring& Text) {
+    const std::string bytes = ztToAnsi(Text);
+    if (!bytes.empty()) doc_.Settings().outputStream->WriteBuffer(bytes.data(), int64_t(bytes.size()));
+}
+
+void TztRTFWriter::WriteHead() {
+    doc_.Settings().outputStream->Clear();
+    const TztRTFColors* s = Options().CustomSettings();
+    std::wstring head = L"{\\rtf1\\ansi";
+    // The \'hh escapes are bytes of this code page (1252 is what \ansi means).
+    if (ztAnsiCodePage() != 1252) head += L"\\ansicpg" + std::to_wstring(ztAnsiCodePage());
+    head += L"\\deff0\\deftab720\r\n{\\fonttbl";
+    head += ztRTFFontEntry(0, s->DefaultFont());
+    head += ztRTFFontEntry(1, s->HeaderFont());
+    head += ztRTFFontEntry(2, s->TableFont());
+    head += L"}\r\n{\\colortbl";
+    for (int kind : {0, 1, 2, 4, 3, 5}) head += ztRTFColorEntry(Options(), kind);
+    head += L"}\r\n";
+    head += L"\\margl" + std::to_wstring(Options().LeftMargin()) + L"\\margr" +
+            std::to_wstring(Options().RightMargin()) + L"\\margt" + std::to_wstring(Options().TopMargin()) +
+            L"\\margb" + std::to_wstring(Options().BottomMargin());
+    Write(head);
+}
+
+void TztRTFWriter::WriteParagraphs(const std::vector<std::wstring>& Lines) {
+    const std::wstring style = ztRTFFontStyle(Options().CustomSettings()->DefaultFont());
+    for (const std::wstring& line : Lines)
+        Write(L"\\par \\pard\\plain\\f0" + style + L"\\cf0 " + RtfEscape(line) + L"\r\n");
+}
+
+void TztRTFWriter::WriteHeaderText() {
+    WriteParagraphs(doc_.workLines);
+    Write(kHeadRest);
+}
+
+std::wstring TztRTFWriter::RowStart(bool IsHeader) const {
+    // One cell definition per cell the row holds.
+    const int cells = doc_.ExportedColumnCount() + (doc_.Has(xoRowNumbers) ? 1 : 0);
+    const bool grid = Options().Options().Contains(roShowGridLines);
+    const bool odd = Options().Options().Contains(roOddRowColoring) && doc_.Counters().currentRow % 2 == 1;
+    const wchar_t* shading = IsHeader ? L" \\clcbpat3" : odd ? L" \\clcbpat5" : L" \\clcbpat4";
+    const double ppi = fw::ScreenPixelsPerInch();
+    std::wstring row = L"\\trowd\\trgaph108\\trrh260\\trleft0";
+    for (int i = 0; i < cells; ++i) {
+        row += L"\\clvertalc";
+        if (grid)
+            row +=
+                L"\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                L"\\clbrdrr\\brdrs\\brdrw10";
+        row += shading;
+        // Rounded to the nearest, a half to the even one.
+        const double edge = std::nearbyint((i + 1) * 100.0 / ppi * Options().CellWidth());
+        row += L"\\cltxlrtb\\cellx" + std::to_wstring(static_cast<long long>(edge));
+    }
+    row += L"\\pard\\ri-123\\nowidctlpar\\widctlpar\\intbl\\adjustright";
+    const TztRTFColors* s = Options().CustomSettings();
+    if (IsHeader) row += L" {\\f1" + ztRTFFontStyle(s->HeaderFont()) + L"\\cf1\\cgrid0 ";
+    else row += L" {\\f2" + ztRTFFontStyle(s->TableFont()) + L"\\cf2\\cgrid0 ";
+    return row;
+}
+
+void TztRTFWriter::WriteCaptionRow(const TztValues& Captions) {
+    const bool rowNumbers = doc_.Has(xoRowNumbers);
+    const std::wstring row = WriteRow(Captions, true, rowNumbers);
+    Write(RowStart(true) + (rowNumbers ? L" \\cell " : L"") + row + kRowEnd);
+}
+
+void TztRTFWriter::WriteDataRow(const TztValues& Values) {
+    const std::wstring row = WriteRow(Values, false, doc_.Has(xoRowNumbers));
+    Write(RowStart(false) + row + kRowEnd);
+}
+
+void TztRTFWriter::WriteTableEnd() {
+    Write(L"\\pard\\nowidctlpar\\widctlpar\\adjustright {\r\n");
+}
+
+void TztRTFWriter::WriteFooter() {
+    // The footer text and the created line are paragraphs after the table.
+    if (doc_.Has(xoShowExportDate)) doc_.workLines.push_back(doc_.CreatedLine());
+    WriteParagraphs(doc_.workLines);
+}
+
+void TztRTFWriter::Finish(const std::wstring& FileName) {
+    Write(L"}}");
+    doc_.Settings().outputStream->SaveToFile(FileName);
+}
+
+std::wstring TztRTFWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    std::wstring row;
+    if (RowNumbers && !IsHeader) row += RtfEscape(doc_.NextRowNumberText()) + L"\\cell ";
+    const bool aligned = doc_.Has(xoUseAlignments);
+    for (size_t col = 0; col < Values.size(); ++col) {
+        if (!doc_.Exported(col)) continue;
+        if (aligned) row += AlignWord(doc_.Alignment(int(col)));
+        row += RtfEscape(doc_.CellText(Values[col], doc_.ColumnWidth(col)));
+        row += L"\\cell ";
+    }
+    return row;
+}
+
+}  // namespace zt

@@ -1,0 +1,163 @@
+#include "export/SpreadsheetWriter.h"
+
+#include <charconv>
+
+#include "export/NativeExcel.h"
+
+namespace zt {
+
+// A text that a spreadsheet shows as the same text when it is stored as a
+// number: a plain decimal number (optional minus, digits, optional fraction)
+// whose value, written back in its shortest form, gives the text again.
+bool ztPlainNumber(const std::wstring& Text, double& Value) {
+    if (Text.empty() || Text.size() > 64) return false;
+    std::string narrow;
+    size_t i = 0;
+    if (Text[0] == L'-') {
+        narrow += '-';
+        i = 1;
+    }
+    bool digits = false, point = false;
+    for (; i < Text.size(); ++i) {
+        const wchar_t c = Text[i];
+        if (c >= L'0' && c <= L'9') {
+            digits = true;
+        } else if (c == L'.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+        narrow += char(c);
+    }
+    if (!digits || narrow.back() == '.' || narrow[narrow[0] == '-' ? 1 : 0] == '.') return false;
+    double value = 0;
+    const auto parsed = std::from_chars(narrow.data(), narrow.data() + narrow.size(), value);
+    if (parsed.ec != std::errc() || parsed.ptr != narrow.data() + narrow.size()) return false;
+    char back[96];
+    const auto written = std::to_chars(back, back + sizeof back, value, std::chars_format::fixed);
+    if (written.ec != std::errc()) return false;
+    if (std::string(back, written.ptr) != narrow) return false;
+    if (value == 0 && narrow[0] == '-') return false;  // a sheet shows "-0" as 0
+    Value = value;
+    return true;
+}
+
+void TztSpreadsheetWriter::WriteHead() {
+    TztNativeExcel& x = Sheet();
+    const TztExcelOptions& excel = *doc_.Settings().excel;
+    x.SetFileName(doc_.FileName());
+    x.SetMoveAfterEnter(maRight);
+    x.SetRow(1);
+    x.SetColumn(1);
+    x.SetBorders({});
+    x.SetAlignment(eaGeneral);
+    static constexpr TztBIFFVersion kVersions[] = {bvBIFF2, bvBIFF3, bvBIFF4, bvBIFF5};
+    x.SetBIFF(kVersions[excel.ExcelVersion()]);
+    x.BeginFile();
+    x.WriteFont(excel.DefaultFont());
+    x.WriteFont(excel.HeaderFont());
+    x.WriteFont(excel.TableFont());
+    if (!excel.Header().empty()) x.WriteHeader(excel.Header());
+    if (!excel.Footer().empty()) x.WriteFooter(excel.Footer());
+    if (excel.Options().Contains(reSetMargins)) {
+        x.WriteLeftMargin(excel.LeftMargin());
+        x.WriteBottomMargin(excel.BottomMargin());
+        x.WriteTopMargin(excel.TopMargin());
+        x.WriteRightMargin(excel.RightMargin());
+    }
+    if (excel.Options().Contains(reSetColumnWidths)) x.WriteColWidth(1, 256, excel.ColumnWidth());
+}
+
+void TztSpreadsheetWriter::WriteHeaderText() {
+    TztNativeExcel& x = Sheet();
+    x.SetActiveFont(0);
+    x.SetBorders({});
+    x.SetMoveAfterEnter(maDown);
+    for (const std::wstring& line : doc_.workLines) x.WriteLabel(line);
+    if (!doc_.workLines.empty()) x.WriteBlank();
+    x.SetMoveAfterEnter(maRight);
+}
+
+void TztSpreadsheetWriter::WriteCaptionRow(const TztValues& Captions) {
+    const bool rowNumbers = doc_.Has(xoRowNumbers);
+    if (rowNumbers) {
+        Sheet().SetActiveFont(1);
+        Sheet().WriteBlank();
+    }
+    WriteRow(Captions, true, rowNumbers);
+}
+
+bool TztSpreadsheetWriter::BeginRow() {
+    TztNativeExcel& x = Sheet();
+    // The sheet ends at its last row; the rows beyond it are not written.
+    if (x.Row() >= x.LastRow()) return false;
+    x.SetRow(uint16_t(x.Row() + 1));
+    x.SetColumn(1);
+    return true;
+}
+
+void TztSpreadsheetWriter::WriteDataRow(const TztValues& Values) {
+    WriteRow(Values, false, doc_.Has(xoRowNumbers));
+}
+
+void TztSpreadsheetWriter::WriteText(const std::wstring& Text, bool AsText) {
+    double value = 0;
+    if (!AsText && ztPlainNumber(Text, value)) {
+        if (Text.find(L'.') == std::wstring::npos && value >= 0 && value <= 65535)
+            Sheet().WriteInteger(uint16_t(value));
+        else Sheet().WriteNumber(value);
+    } else {
+        Sheet().WriteLabel(Text);
+    }
+}
+
+std::wstring TztSpreadsheetWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    TztNativeExcel& x = Sheet();
+    const TztExcelOptions& excel = *doc_.Settings().excel;
+    const bool asText = excel.Options().Contains(reCellsAsText);
+    x.SetBorders(excel.Options().Contains(reUseBorders) ? TztExcelBorders{ebTop, ebBottom, ebLeft, ebRight}
+                                                        : TztExcelBorders{});
+    // The sheet ends at its last column: further cells would wrap into the next row.
+    int column = x.Column();
+    auto room = [&] { return column <= int(x.LastColumn()); };
+    if (RowNumbers && !IsHeader && room()) {
+        x.SetActiveFont(2);
+        WriteText(doc_.NextRowNumberText(), asText);
+        ++column;
+    }
+    x.SetActiveFont(IsHeader ? 1 : 2);
+    const bool aligned = doc_.Has(xoUseAlignments);
+    for (size_t col = 0; col < Values.size(); ++col) {
+        if (!doc_.Exported(col)) continue;
+        if (!room()) break;
+        if (aligned) {
+            static constexpr TztExcelAlignment kAlign[] = {eaGeneral, eaLeft, eaRight, eaCenter};
+            const int a = doc_.Alignment(int(col));
+            x.SetAlignment(a >= 0 && a <= 3 ? kAlign[a] : eaGeneral);
+        }
+        WriteText(doc_.CellText(Values[col], doc_.ColumnWidth(col)), asText);
+        x.SetAlignment(eaGeneral);
+        ++column;
+    }
+    return std::wstring();
+}
+
+void TztSpreadsheetWriter::WriteFooter() {
+    TztNativeExcel& x = Sheet();
+    // Past the sheet's last row there is no room for the footer.
+    if (x.Row() > x.LastRow() - 2) return;
+    x.SetRow(uint16_t(x.Row() + 2));
+    x.SetColumn(1);
+    x.SetActiveFont(0);
+    x.SetBorders({});
+    x.SetMoveAfterEnter(maDown);
+    for (const std::wstring& line : doc_.workLines) x.WriteLabel(line);
+}
+
+void TztSpreadsheetWriter::Finish(const std::wstring&) {
+    if (doc_.Settings().excel->Protected()) Sheet().WriteProtect(true);
+    Sheet().EndFile();
+    Sheet().SaveToFile();
+}
+
+}  // namespace zt

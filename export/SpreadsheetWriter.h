@@ -1,0 +1,38 @@
+#pragma once
+// The spreadsheet document, written cell by cell through the component's
+// spreadsheet writer (TztNativeExcel): header lines down the first column, the
+// caption row and one sheet row per exported row, the footer lines below them.
+#include <string>
+
+#include "export/FormatWriter.h"
+
+namespace zt {
+
+class TztNativeExcel;
+
+// A text that a spreadsheet shows as the same text when stored as a number: a
+// plain decimal number whose shortest written form is the text itself.
+bool ztPlainNumber(const std::wstring& Text, double& Value);
+
+class TztSpreadsheetWriter : public TztFormatWriter {
+public:
+    using TztFormatWriter::TztFormatWriter;
+
+    void WriteHead() override;
+    void WriteHeaderText() override;
+    void WriteCaptionRow(const TztValues& Captions) override;
+    bool BeginRow() override;
+    void WriteDataRow(const TztValues& Values) override;
+    void WriteFooter() override;
+    void Finish(const std::wstring& FileName) override;
+
+protected:
+    // Writes the cells (the row has no text).
+    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+
+private:
+    TztNativeExcel& Sheet() const { return *doc_.Settings().excelWriter; }
+    void WriteText(const std::wstring& Text, bool AsText);
+};
+
+}  // namespace zt

@@ -1,0 +1,75 @@
+#pragma once
+// The writers of the line-per-row text formats: padded text (TXT) and its
+// clipboard copy, comma-separated (CSV) and tab-separated (TAB) text. They
+// differ in how a cell is formed and joined, the lead-in of the caption row,
+// and whether the header and footer texts, rules and the created line appear.
+#include <string>
+
+#include "export/FormatWriter.h"
+
+namespace zt {
+
+// The common part: the caption row (behind its lead-in) and each row go to
+// the document as one line each; the lines are saved as one file.
+class TztLineWriter : public TztFormatWriter {
+public:
+    using TztFormatWriter::TztFormatWriter;
+
+    void WriteCaptionRow(const TztValues& Captions) override;
+    void WriteDataRow(const TztValues& Values) override;
+    void Finish(const std::wstring& FileName) override;
+
+protected:
+    // What stands before the caption row in the row-number column.
+    virtual std::wstring CaptionLeadIn() const = 0;
+};
+
+// Padded text: each cell padded (or centred) to its column's text width, cells
+// joined by one blank; dashed rules under the caption row and above the footer.
+class TztPaddedTextWriter : public TztLineWriter {
+public:
+    using TztLineWriter::TztLineWriter;
+
+    bool WidensColumnsToCaptions() const override { return true; }
+    void WriteHeaderText() override { doc_.MoveWorkLines(); }
+    void WriteHeaderRule() override;
+    void WriteFooter() override { AddFooterLines(); }
+    std::wstring SeparatorLine(bool IsHeader) const override;
+
+protected:
+    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    std::wstring CaptionLeadIn() const override;
+};
+
+// The padded text put on the clipboard as Unicode text instead of a file.
+class TztClipboardWriter : public TztPaddedTextWriter {
+public:
+    using TztPaddedTextWriter::TztPaddedTextWriter;
+
+    void Finish(const std::wstring& FileName) override;
+};
+
+// Comma-separated: cells quoted as CSV needs; no header or footer text.
+class TztCsvWriter : public TztLineWriter {
+public:
+    using TztLineWriter::TztLineWriter;
+
+protected:
+    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    std::wstring CaptionLeadIn() const override { return L","; }
+};
+
+// Tab-separated: cells as they are, joined by tabs.
+class TztTabWriter : public TztLineWriter {
+public:
+    using TztLineWriter::TztLineWriter;
+
+    void WriteHeaderText() override { doc_.MoveWorkLines(); }
+    void WriteFooter() override { AddFooterLines(); }
+
+protected:
+    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    std::wstring CaptionLeadIn() const override { return L"\t"; }
+};
+
+}  // namespace zt
