@@ -229,7 +229,7 @@ void TForm1::CreateOutput() {
     MyGrid = new vx::TVxStringGrid(this);
     MyGrid->SetParent(this);
     MyGrid->SetVisible(false);
-    SGEXport = new TztStringGridExport(this);
+    SGEXport = new zt::TztStringGridExport(this);
     SGEXport->SetStringGrid(MyGrid);
     ApplicationEvents1 = new fw::TApplicationEvents(this);
     ApplicationEvents1->OnShowHint = [this](std::wstring& HintStr, bool& CanShow, fw::THintInfo& HintInfo) {

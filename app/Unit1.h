@@ -82,7 +82,7 @@ public:
     fw::TPrinterSetupDialog* PrinterSetupDialog1 = nullptr;
     fw::TPrintDialog* PrintDialog1 = nullptr;  // no code uses it
     vx::TVxStringGrid* MyGrid = nullptr;
-    TztStringGridExport* SGEXport = nullptr;
+    zt::TztStringGridExport* SGEXport = nullptr;
     fw::TApplicationEvents* ApplicationEvents1 = nullptr;
 
     // --- Handlers ---
