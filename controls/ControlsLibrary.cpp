@@ -1,6 +1,7 @@
 #include "controls/ControlsLibrary.h"
 
 #include "controls/VxCursors.h"
+#include "controls/VxDataProvider.h"
 #include "support/SupportLibrary.h"
 
 namespace vx {
@@ -22,6 +23,7 @@ void ControlsLibraryStartup() {
     State = TLibraryState::Started;
     zur::SupportLibraryStartup();
     VxCursorsInitialize();
+    RegisterDataProviderClasses();  // registration only; nothing to end
 }
 
 void ControlsLibraryShutdown() {

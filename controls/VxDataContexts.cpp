@@ -1,0 +1,170 @@
+#include "controls/VxDataContexts.h"
+
+#include "framework/SysUtils.h"
+
+namespace vx {
+
+const TVxClass TVxBaseDataContexts::Class{L"TVxBaseDataContexts", &TExtensibleInterfacedPersistent::Class, nullptr,
+                                          nullptr, nullptr};
+const TVxClass TVxDataContexts::Class{L"TVxDataContexts", &TVxBaseDataContexts::Class, nullptr, nullptr, nullptr};
+const TVxClass TVxBaseDataContext::Class{L"TVxBaseDataContext", &TExtensibleInterfacedPersistent::Class, nullptr,
+                                         nullptr, nullptr};
+const TVxClass TVxDataContext::Class{L"TVxDataContext", &TVxBaseDataContext::Class, nullptr, nullptr, nullptr};
+const TVxClass TVxManagedDataContext::Class{L"TVxManagedDataContext", &TVxDataContext::Class, nullptr, nullptr,
+                                            nullptr};
+const TVxClass TVxFixedDataContext::Class{L"TVxFixedDataContext", &TVxDataContext::Class, nullptr, nullptr, nullptr};
+
+// --- lists -----------------------------------------------------------------------------
+
+TVxBaseDataContexts::TVxBaseDataContexts(IVxDataProvider* Provider, IVxDataContext* Ancestor,
+                                         const TVxClass* ManagerClass)
+    : provider_(Provider), ancestor_(Ancestor), managerClass_(ManagerClass) {}
+
+void TVxBaseDataContexts::AfterConstruction() {
+    if (ancestor_)
+        if (auto* parent = dynamic_cast<TVxBaseDataContext*>(ancestor_->GetImplementer())) parent->children_ = this;
+    if (managerClass_ && managerClass_->NewExtension) managerClass_->NewExtension(this);
+    TExtensibleInterfacedPersistent::AfterConstruction();
+}
+
+void TVxBaseDataContexts::BeforeDestruction() {
+    if (ancestor_)
+        if (auto* parent = dynamic_cast<TVxBaseDataContext*>(ancestor_->GetImplementer()))
+            if (parent->children_ == this) parent->children_ = nullptr;
+    ancestor_.reset();
+    provider_.reset();
+    TExtensibleInterfacedPersistent::BeforeDestruction();
+}
+
+bool TVxBaseDataContexts::GetInterface(REFIID Iid, void** Obj) {
+    return AnswerInterface<IVxDataContexts>(this, Iid, Obj) || TExtensibleInterfacedPersistent::GetInterface(Iid, Obj);
+}
+
+int TVxBaseDataContexts::IndexOf(IVxDataContext* Context) {
+    for (int i = GetCount() - 1; i >= 0; --i)
+        if (GetContext(i).get() == Context) return i;
+    return -1;
+}
+
+void TVxBaseDataContexts::DoRemoveContext(IVxDataContext* Context) {
+    const int index = IndexOf(Context);
+    if (index >= 0) DoDeleteContext(index);
+}
+
+Ptr<IVxDataContext> TVxBaseDataContexts::GetContextByName(const TVxDataContextID& Name) {
+    const size_t sep = Name.find_first_of(L"/\\");
+    const std::wstring segment = Name.substr(0, sep);
+    const std::wstring rest = sep == std::wstring::npos ? std::wstring() : Name.substr(sep + 1);
+    if (segment == L"..") {
+        if (!ancestor_) return nullptr;
+        Ptr<IVxDataContexts> up = ancestor_->Contexts();
+        return up ? up->GetContextByName(rest) : nullptr;
+    }
+    if (segment.empty()) {
+        if (sep == std::wstring::npos || !ancestor_) return nullptr;
+        Ptr<IVxDataContexts> root = provider_ ? provider_.As<IVxDataContexts>() : nullptr;
+        return root ? root->GetContextByName(rest) : nullptr;
+    }
+    for (int i = GetCount() - 1; i >= 0; --i) {
+        Ptr<IVxDataContext> context = GetContext(i);
+        if (!context || !fw::SameText(context->Name(), segment)) continue;
+        if (sep == std::wstring::npos) return context;
+        // More path: it names one of this context's children.
+        auto* impl = dynamic_cast<TVxBaseDataContext*>(context->GetImplementer());
+        TVxBaseDataContexts* children = impl ? impl->ChildContexts() : nullptr;
+        return children ? children->GetContextByName(rest) : nullptr;
+    }
+    return nullptr;
+}
+
+Ptr<IVxDataContext> TVxDataContexts::GetContext(int Index) {
+    if (Index < 0 || Index >= int(contexts_.size())) return nullptr;
+    return contexts_[size_t(Index)];
+}
+
+void TVxDataContexts::DoAddContext(IVxDataContext* Context) {
+    Ptr<IVxDataContext> found = GetContextByName(Context->Name());
+    if (found) {
+        if (found.get() != Context) throw EVXLDataContexts(msg::ContextNameExists);
+        return;
+    }
+    Ptr<IVxDataProvider> provider = GetProvider();
+    Ptr<IVxDataContext> ancestor = GetAncestor();
+    if (provider) provider->Changing(pcrContextAdd, ancestor.get());
+    contexts_.emplace_back(Context);
+    if (provider) provider->Changed(pcrContextAdd, Context);
+}
+
+void TVxDataContexts::DoDeleteContext(int Index) {
+    Ptr<IVxDataContext> context = GetContext(Index);
+    if (!context || !context->IsDeletable()) return;
+    Ptr<IVxDataContexts> list = context->Contexts();
+    Ptr<IVxDataContext> ancestor = list ? list->GetAncestor() : nullptr;
+    Ptr<IVxDataProvider> provider = GetProvider();
+    if (provider) provider->Changing(pcrContextDelete, context.get());
+    contexts_.erase(contexts_.begin() + Index);
+    LetGo(context);
+    context.reset();
+    if (provider) provider->Changed(pcrContextDelete, ancestor.get());
+}
+
+void TVxDataContexts::LetGo(const Ptr<IVxDataContext>& Context) {
+    Ptr<IVxDataProvider> provider = GetProvider();
+    Ptr<IVxDataItems> items = provider ? provider->GetItems() : nullptr;
+    if (items) items->ContextDestroying(Context.get());
+    if (auto* impl = dynamic_cast<TVxBaseDataContext*>(Context->GetImplementer()))
+        if (impl->contexts_ == this) impl->contexts_ = nullptr;
+}
+
+void TVxDataContexts::DoClearContexts() {
+    std::vector<Ptr<IVxDataContext>> contexts;
+    contexts.swap(contexts_);
+    for (const Ptr<IVxDataContext>& context : contexts) LetGo(context);
+}
+
+void TVxDataContexts::BeforeDestruction() {
+    DoClearContexts();
+    TVxBaseDataContexts::BeforeDestruction();
+}
+
+// --- contexts --------------------------------------------------------------------------
+
+TVxBaseDataContext::TVxBaseDataContext(TVxBaseDataContexts* Contexts, const TVxDataContextID& Name)
+    : contexts_(Contexts), initialName_(Name) {
+    if (!Contexts) throw EVXLDataContexts(msg::ContextWithoutOwner);
+}
+
+void TVxBaseDataContext::AfterConstruction() {
+    SetName(initialName_);
+    initialName_.clear();
+    TExtensibleInterfacedPersistent::AfterConstruction();
+}
+
+Ptr<IVxDataContexts> TVxBaseDataContext::Contexts() {
+    return Ptr<IVxDataContexts>(static_cast<IVxDataContexts*>(contexts_));
+}
+
+void TVxBaseDataContext::SetName(const TVxDataContextID& Value) {
+    if (Value == Name()) return;
+    Ptr<IVxDataContext> found = contexts_ ? contexts_->GetContextByName(Value) : nullptr;
+    if (found && found.get() != static_cast<IVxDataContext*>(this)) throw EVXLDataContexts(msg::ContextNameExists);
+    DoSetName(Value);
+}
+
+bool TVxBaseDataContext::GetInterface(REFIID Iid, void** Obj) {
+    return AnswerInterface<IVxDataContext>(this, Iid, Obj) || TExtensibleInterfacedPersistent::GetInterface(Iid, Obj);
+}
+
+void TVxBaseDataContext::BeforeDestruction() {
+    if (children_) children_->DoClearContexts();
+    Ptr<IVxDataProvider> provider = contexts_ ? contexts_->GetProvider() : nullptr;
+    Ptr<IVxDataItems> items = provider ? provider->GetItems() : nullptr;
+    if (items) items->ContextDestroying(this);
+    TExtensibleInterfacedPersistent::BeforeDestruction();
+}
+
+bool TVxManagedDataContext::GetInterface(REFIID Iid, void** Obj) {
+    return AnswerInterface<IVxDataContextManaged>(this, Iid, Obj) || TVxDataContext::GetInterface(Iid, Obj);
+}
+
+}  // namespace vx

@@ -1,0 +1,257 @@
+// Contexts, the consumer and its extensions, against the recording provider.
+#include <gtest/gtest.h>
+
+#include "RecordingProvider.h"
+#include "controls/VxDataConsumer.h"
+#include "controls/VxDataConsumerExt.h"
+#include "controls/VxDataContexts.h"
+
+using namespace vx;
+using testdp::AddItem;
+using testdp::Children;
+
+namespace {
+
+class DataConsumerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterDataProviderClasses();
+        provider.Shutdown();
+        baseline = TExtensibleInterfacedPersistent::LiveCount();
+        provider.Restart();
+        provider.AddContextList();
+    }
+    void TearDown() override {
+        if (consumer) consumer->Free();
+        provider.Shutdown();
+        EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), baseline);
+        EXPECT_EQ(provider.refs, 0);
+    }
+    TVxDataContext* AddContext(TVxDataContexts* list, const std::wstring& name) {
+        auto* context = New<TVxDataContext>(list, name);
+        list->DoAddContext(context);
+        return context;
+    }
+    // root: a(a1, a2 (a21)), b(x), c — note x and a1 share no IDs; "dup" appears in two branches
+    void BuildTree() {
+        a = AddItem(provider.Root(), L"a");
+        auto* aKids = Children(a);
+        a1 = AddItem(aKids, L"a1");
+        a2 = AddItem(aKids, L"dup");
+        a21 = AddItem(Children(a2), L"a21");
+        b = AddItem(provider.Root(), L"b");
+        bx = AddItem(Children(b), L"dup");
+        c = AddItem(provider.Root(), L"c");
+    }
+    TVxDataConsumerViewList* ViewOf() {
+        return static_cast<TVxDataConsumerViewList*>(consumer->FindExtension(&TVxDataConsumerViewList::Class));
+    }
+    std::vector<std::wstring> Rows(TVxDataConsumerViewList* view) {
+        std::vector<std::wstring> rows;
+        for (int i = 0; i < view->Count(); ++i)
+            rows.push_back(std::wstring(size_t(view->ItemLevel(i)), L' ') + view->RowPath(i) +
+                           (view->ItemIsExpanded(i)    ? L"-"
+                            : view->ItemHasChildren(i) ? L"+"
+                                                       : L""));
+        return rows;
+    }
+
+    testdp::RecordingProvider provider;
+    int baseline = 0;
+    TVxDataConsumer* consumer = nullptr;
+    TVxBaseDataItem *a = nullptr, *a1 = nullptr, *a2 = nullptr, *a21 = nullptr, *b = nullptr, *bx = nullptr,
+                    *c = nullptr;
+};
+
+TEST_F(DataConsumerTest, ContextsFormATreeFoundByPaths) {
+    TVxDataContexts* root = provider.Contexts();
+    TVxDataContext* x = AddContext(root, L"x");
+    auto* fixed = New<TVxFixedDataContext>(root, L"fixed");
+    root->DoAddContext(fixed);
+    auto* xKids = New<TVxDataContexts>(&provider, x);
+    Ptr<IVxDataContexts> holdKids(xKids);
+    TVxDataContext* y = AddContext(xKids, L"y");
+    EXPECT_EQ(root->GetContextByName(L"X").get(), static_cast<IVxDataContext*>(x));
+    EXPECT_EQ(root->GetContextByName(L"x/y").get(), static_cast<IVxDataContext*>(y));  // descends
+    EXPECT_FALSE(root->GetContextByName(L"x/fixed"));
+    EXPECT_FALSE(root->GetContextByName(L"..\\x"));
+    EXPECT_FALSE(root->GetContextByName(L"\\x"));
+    EXPECT_EQ(xKids->GetContextByName(L"..\\fixed").get(), static_cast<IVxDataContext*>(fixed));
+    EXPECT_EQ(xKids->GetContextByName(L"\\x").get(), static_cast<IVxDataContext*>(x));
+    // Names are unique per list, regardless of case.
+    EXPECT_THROW(AddContext(root, L"X"), EVXLDataContexts);
+    EXPECT_THROW(fixed->SetName(L"X"), EVXLDataContexts);
+    fixed->SetName(L"fixed");
+    EXPECT_THROW(New<TVxDataContext>(nullptr, L"z"), EVXLDataContexts);
+    provider.calls.clear();
+    root->DoAddContext(x);  // again: nothing
+    root->DoRemoveContext(fixed);
+    EXPECT_TRUE(provider.Changes().empty());
+    EXPECT_EQ(root->GetCount(), 2);
+    root->DoRemoveContext(x);
+    EXPECT_EQ(provider.Changes(), (std::vector<std::string>{"Changing(6)", "Changed(6)"}));
+}
+
+TEST_F(DataConsumerTest, ContextTextsFollowAncestorsAndDieWithTheirContext) {
+    BuildTree();
+    TVxDataContext* ca = AddContext(provider.Contexts(), L"A");
+    auto* aKids = New<TVxDataContexts>(&provider, ca);
+    Ptr<IVxDataContexts> holdKids(aKids);
+    TVxDataContext* cb = AddContext(aKids, L"B");
+    auto* text = New<TVxDataItemContextTextImpl>(c);
+    text->SetText(L"default");
+    provider.selectedContext = Ptr<IVxDataContext>(ca);
+    text->SetText(L"in A");
+    provider.selectedContext = Ptr<IVxDataContext>(cb);
+    EXPECT_EQ(text->GetText(), L"in A");
+    EXPECT_TRUE(text->IsEqualToDefault());
+    provider.calls.clear();
+    text->RevertToDefault();  // B has no entry: nothing
+    EXPECT_TRUE(provider.Changes().empty());
+    text->SetText(L"in B");
+    EXPECT_FALSE(text->IsEqualToDefault());
+    EXPECT_EQ(text->EntryCount(), 2);
+    // B goes: its entry goes with it.
+    provider.selectedContext = Ptr<IVxDataContext>(ca);
+    aKids->DoRemoveContext(cb);
+    EXPECT_EQ(text->EntryCount(), 1);
+    EXPECT_EQ(text->GetText(), L"in A");
+    provider.selectedContext.reset();
+    EXPECT_EQ(text->GetText(), L"default");
+}
+
+TEST_F(DataConsumerTest, ConsumerSelectsProviderInOrderAndChecksContextFirst) {
+    std::vector<std::string> log;
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{1, 3, 3});
+    EXPECT_EQ(consumer->Attributes(), (std::vector<int>{1, 3}));
+    EXPECT_TRUE(consumer->AttributeApplies(3));
+    EXPECT_FALSE(consumer->AttributeApplies(2));
+    consumer->OnChanging = [&](TVxDataConsumer*, int r) { log.push_back("changing" + std::to_string(r)); };
+    consumer->OnChanged = [&](TVxDataConsumer*, int r) { log.push_back("changed" + std::to_string(r)); };
+    consumer->SetProviderIntf(nullptr);
+    EXPECT_TRUE(log.empty());
+    EXPECT_THROW(consumer->SetContext(L"x"), EVXLDataConsumer);
+    AddContext(provider.Contexts(), L"first");
+    AddContext(provider.Contexts(), L"second");
+    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    provider.calls.clear();
+    consumer->SetProviderIntf(&provider);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 2),
+              (std::vector<std::string>{"changing0", "changing3"}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "changed3"), 1);
+    EXPECT_EQ(log.back(), "changed0");
+    EXPECT_EQ(provider.calls.front(), "RegisterChangeNotify");
+    EXPECT_EQ(consumer->Context(), L"first");
+    EXPECT_FALSE(consumer->IsContextStored());
+    EXPECT_TRUE(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    EXPECT_TRUE(consumer->FindExtension(&TVxDataConsumerViewList::Class));  // attribute 3
+    log.clear();
+    consumer->SetContext(L"first");
+    EXPECT_TRUE(log.empty());
+    EXPECT_THROW(consumer->SetContext(L"none"), EVXLDataConsumer);
+    consumer->SetContext(L"SECOND");
+    EXPECT_EQ(consumer->Context(), L"second");
+    // A context of another provider is refused.
+    {
+        testdp::RecordingProvider other;
+        other.AddContextList();
+        const int live = TExtensibleInterfacedPersistent::LiveCount();
+        TVxDataContext* foreign = AddContext(other.Contexts(), L"f");
+        EXPECT_THROW(consumer->SetContextIntf(foreign), EVXLDataConsumer);
+        EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), live + 1);
+        other.Shutdown();
+        EXPECT_EQ(other.refs, 0);
+    }
+
+    // Destroying with a provider: changing 0 but no changed.
+    log.clear();
+    consumer->Free();
+    consumer = nullptr;
+    EXPECT_EQ(log.front(), "changing0");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "changed0"), 0);
+    EXPECT_TRUE(provider.notifies.empty());
+}
+
+TEST_F(DataConsumerTest, PendingContextNameIsCheckedBeforeTheProviderIsTaken) {
+    fw::TComponent owner(nullptr);
+    consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
+    owner.BeginLoading();
+    consumer->SetContext(L"missing");
+    owner.EndLoading();
+    AddContext(provider.Contexts(), L"present");
+    provider.calls.clear();
+    EXPECT_THROW(consumer->SetProviderIntf(&provider), EVXLDataConsumer);
+    EXPECT_FALSE(consumer->ProviderIntf());
+    EXPECT_TRUE(provider.calls.empty());
+}
+
+TEST_F(DataConsumerTest, ViewListRowsFollowExpandCollapseDeleteAndClear) {
+    BuildTree();
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{1, 3});
+    consumer->SetProviderIntf(&provider);
+    TVxDataConsumerViewList* view = ViewOf();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a+", L"b+", L"c"}));
+    view->SetAutoExpandLevel(-1);
+    view->RebuildView();
+    EXPECT_EQ(Rows(view),
+              (std::vector<std::wstring>{L"a-", L" a/a1", L" a/dup-", L"  a/dup/a21", L"b-", L" b/dup", L"c"}));
+    // Equal IDs in two branches: each row is its own item.
+    EXPECT_EQ(view->IndexOfItem(bx), 5);
+    EXPECT_EQ(view->IndexOfItem(a2), 2);
+    EXPECT_EQ(view->Item(5).get(), static_cast<IVxDataItem*>(bx));
+    EXPECT_EQ(view->ItemSiblingIndex(2), -1);
+    EXPECT_EQ(view->ChildIndexOfItem(a2), 1);
+    EXPECT_EQ(view->ItemParentIndex(3), 2);
+    EXPECT_EQ(view->ItemGroupInfo(3)[0], 1u);  // a (level 0) has a following sibling, dup (level 1) none
+    // Collapse and expand give the same rows back.
+    view->ToggleItem(0);
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a+", L"b-", L" b/dup", L"c"}));
+    view->ToggleItem(0);
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a-", L" a/a1", L" a/dup+", L"b-", L" b/dup", L"c"}));
+    // Deleting the only child of b leaves b with a list, no children, collapsed.
+    Ptr<IVxDataItems> bKids = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(b)).As<IVxDataItems>();
+    bKids.As<IVxDataItemsManagement>()->Delete(0);
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a-", L" a/a1", L" a/dup+", L"b", L"c"}));
+    EXPECT_TRUE(view->Flags(3) & vlHasList);
+    // An added item shows under its expanded parent.
+    Ptr<IVxDataItemsManagement> aManage = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(a)).As<IVxDataItemsManagement>();
+    Ptr<IVxDataItem> added = aManage->New();
+    EXPECT_EQ(view->IndexOfItem(added.get()), 3);
+    added.reset();
+    // Clear: the rows are rebuilt, none points at a freed item.
+    aManage->Clear();
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+    provider.RootManagement()->Clear();
+    EXPECT_EQ(view->Count(), 0);
+}
+
+TEST_F(DataConsumerTest, SelectionNarrowsTheViewAndSurvivesClear) {
+    BuildTree();
+    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{1, 3});
+    EXPECT_THROW(New<TVxDataConsumerItemSelect>(consumer)->SetItemID(L"a"), EVXLDataConsumer);
+    consumer->SetProviderIntf(&provider);
+    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    ASSERT_TRUE(select);
+    select->SetItemID(L"a21");  // found recursively
+    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
+    select->SetItemID(L"a");
+    EXPECT_EQ(Rows(ViewOf()), (std::vector<std::wstring>{L"a1", L"dup+"}));
+    EXPECT_THROW(select->SetItemID(L"zzz"), EVXLDataConsumer);
+    EXPECT_EQ(select->ItemID(), L"a");
+    provider.calls.clear();
+    select->SetItemID(L"a");
+    EXPECT_TRUE(provider.Changes().empty());
+    // Deleting the selected item's ancestor clears the selection.
+    select->SetItemID(L"a21");
+    provider.RootManagement()->Delete(0);
+    EXPECT_FALSE(select->GetItem());
+    // After Clear the selection never points at a freed item.
+    select->SetItemID(L"c");
+    provider.RootManagement()->Clear();
+    EXPECT_FALSE(select->GetItem());
+    EXPECT_EQ(ViewOf()->Count(), 0);
+}
+
+}  // namespace

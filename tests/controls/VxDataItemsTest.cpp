@@ -1,0 +1,265 @@
+// Items, lists, extensions and their streams, against the recording provider.
+#include <gtest/gtest.h>
+
+#include "RecordingProvider.h"
+#include "controls/VxDataItemFeatures.h"
+#include "framework/Streams.h"
+
+using namespace vx;
+using testdp::AddItem;
+using testdp::Children;
+
+namespace {
+
+class DataItemsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterDataProviderClasses();
+        provider.Shutdown();
+        baseline = TExtensibleInterfacedPersistent::LiveCount();
+        aggregated = TAggregatedPersistent::LiveCount();
+        provider.Restart();
+    }
+    void TearDown() override {
+        provider.Shutdown();
+        EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), baseline);
+        EXPECT_EQ(TAggregatedPersistent::LiveCount(), aggregated);
+        EXPECT_EQ(provider.refs, 0);
+    }
+    // root: a(a1, a2 (a21)), b, c
+    void BuildTree() {
+        a = AddItem(provider.Root(), L"a");
+        auto* aKids = Children(a);
+        a1 = AddItem(aKids, L"a1");
+        a2 = AddItem(aKids, L"a2");
+        a21 = AddItem(Children(a2), L"a21");
+        b = AddItem(provider.Root(), L"b");
+        c = AddItem(provider.Root(), L"c");
+    }
+    std::wstring Find(IVxDataItems* list, const std::wstring& path) {
+        Ptr<IVxDataItem> item = list->GetItemByID(path);
+        return item ? item->GetID() : L"<none>";
+    }
+
+    testdp::RecordingProvider provider;
+    int baseline = 0, aggregated = 0;
+    TVxBaseDataItem *a = nullptr, *a1 = nullptr, *a2 = nullptr, *a21 = nullptr, *b = nullptr, *c = nullptr;
+};
+
+TEST_F(DataItemsTest, ObjectsLiveByTheirReferencesAndExtensionsAnswerForThem) {
+    // Never referenced: survives its construction and is freed explicitly.
+    auto* loose = New<TVxDataItemsList>(nullptr);
+    EXPECT_EQ(loose->RefCount(), 0);
+    loose->HoldReference();
+    EXPECT_THROW(loose->Free(), fw::EInvalidPointer);
+    loose->DropHeldReference();
+    loose->Free();
+
+    BuildTree();
+    // Every interface of every item, taken and dropped.
+    for (TVxBaseDataItem* item : {a, a1, a2, a21, b, c}) {
+        Ptr<IVxDataItem> intf(static_cast<IVxDataItem*>(item));
+        Ptr<IVxDataItemText> text = intf.As<IVxDataItemText>();
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text.As<IVxDataItem>(), intf);  // the extension answers for its item
+        EXPECT_FALSE(text.As<IVxDataContextSensitive>());
+        EXPECT_EQ(intf.As<IUnknown>().get(), item->Unknown());
+        Ptr<IVxDataItems> children = intf.As<IVxDataItems>();
+        EXPECT_EQ(bool(children), item == a || item == a2);
+    }
+    EXPECT_EQ(a->RefCount(), 0);
+    // Removing the root list's items frees the whole tree (checked in TearDown).
+    provider.RootManagement()->Clear();
+    EXPECT_EQ(provider.Root()->GetCount(), 0);
+}
+
+TEST_F(DataItemsTest, ExtensionsAreAttachedOncePerClassAndLookedUpNewestFirst) {
+    auto* item = New<TVxBaseDataItem>(nullptr);
+    Ptr<IVxDataItem> keep(static_cast<IVxDataItem*>(item));  // a loose item lives by its references
+    New<TVxDataItemTextImpl>(item);
+    EXPECT_THROW(New<TVxDataItemTextImpl>(item), EVXLException);          // same class
+    EXPECT_THROW(New<TVxDataItemAggregatedObject>(item), EVXLException);  // a base of an attached one
+    EXPECT_EQ(item->ExtensionCount(), 1);
+    auto* context = New<TVxDataItemContextTextImpl>(item);  // a descendant is allowed
+    EXPECT_EQ(item->ExtensionCount(), 2);
+    Ptr<IVxDataItemText> text = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(item)).As<IVxDataItemText>();
+    EXPECT_EQ(text.get(), static_cast<IVxDataItemText*>(context));
+    text.reset();
+    item->RemoveIntfImpl(context);
+    EXPECT_EQ(item->ExtensionCount(), 1);
+}
+
+TEST_F(DataItemsTest, IdPathsWalkTheTreeAndNeverYieldAnUnrelatedItem) {
+    BuildTree();
+    IVxDataItems* root = provider.items.get();
+    Ptr<IVxDataItems> aKids = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(a)).As<IVxDataItems>();
+    Ptr<IVxDataItems> a2Kids = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(a2)).As<IVxDataItems>();
+    EXPECT_EQ(Find(root, L"a/a2"), L"a2");
+    EXPECT_EQ(Find(root, L"A\\A2/a21"), L"a21");  // both separators, any case
+    EXPECT_EQ(Find(aKids.get(), L"../b"), L"b");
+    EXPECT_EQ(Find(a2Kids.get(), L"\\c"), L"c");
+    EXPECT_EQ(Find(a2Kids.get(), L"../../a"), L"a");
+    EXPECT_EQ(Find(root, L"../b"), L"<none>");
+    // Mistyped paths give nothing.
+    EXPECT_EQ(Find(root, L"nope/b"), L"<none>");
+    EXPECT_EQ(Find(root, L"a/nope"), L"<none>");
+    EXPECT_EQ(Find(root, L"b/a1"), L"<none>");  // b has no children
+    EXPECT_EQ(Find(root, L"a1"), L"<none>");    // not at this level
+    Ptr<IVxDataItem> found;
+    EXPECT_TRUE(provider.Root()->FindByID(L"a21", true, found));
+    EXPECT_EQ(found->GetID(), L"a21");
+    EXPECT_FALSE(provider.Root()->FindByID(L"a21", false, found));
+    // IDs that would read as paths are refused.
+    EXPECT_THROW(b->SetID(L"x/y"), EVXLDataItems);
+    EXPECT_THROW(b->SetID(L"x\\y"), EVXLDataItems);
+    EXPECT_THROW(b->SetID(L".."), EVXLDataItems);
+    EXPECT_EQ(b->ID(), L"b");
+    // Duplicates: the later item wins.
+    AddItem(provider.Root(), L"B", L"second");
+    EXPECT_EQ(ItemText(root->GetItemByID(L"b").get()), L"second");
+    // Index paths.
+    EXPECT_EQ(root->GetItemByIndexPath({0, 1, 0})->GetID(), L"a21");
+    EXPECT_FALSE(root->GetItemByIndexPath({1, 0}));
+    EXPECT_FALSE(root->GetItemByIndexPath({}));
+    EXPECT_FALSE(root->GetItemByIndexPath({9}));
+    EXPECT_TRUE(a->IsParentOf(a21, false));
+    EXPECT_FALSE(a->IsParentOf(a21, true));
+    EXPECT_EQ(a21->GetIndex(), 0);
+    EXPECT_EQ(c->GetIndex(), 2);
+}
+
+TEST_F(DataItemsTest, NewItemsGetDistinctGuidIds) {
+    Ptr<IVxDataItem> one = provider.RootManagement()->New();
+    Ptr<IVxDataItem> two = provider.RootManagement()->New();
+    EXPECT_EQ(one->GetID().size(), 32u);
+    EXPECT_NE(one->GetID(), two->GetID());
+    EXPECT_EQ(one->GetID().find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos);
+}
+
+TEST_F(DataItemsTest, ManagementBracketsChangesAndNeverFreesAReferencedItem) {
+    BuildTree();
+    Ptr<IVxDataItemsManagement> manage = provider.RootManagement();
+    provider.calls.clear();
+    manage->Delete(2);  // c
+    EXPECT_EQ(provider.Changes(), (std::vector<std::string>{"Changing(1)", "Changed(1)"}));
+    // A referenced item survives its deletion and goes with its last reference.
+    const int live = TExtensibleInterfacedPersistent::LiveCount();
+    Ptr<IVxDataItem> held(static_cast<IVxDataItem*>(b));
+    manage->Delete(1);
+    EXPECT_EQ(provider.Root()->GetCount(), 1);
+    EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), live);
+    EXPECT_EQ(held->GetID(), L"b");
+    EXPECT_FALSE(held->GetItems());
+    held.reset();
+    EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), live - 1);
+    // Remove refuses an item another reference holds.
+    Ptr<IVxDataItem> mine(static_cast<IVxDataItem*>(a));
+    Ptr<IVxDataItem> other = mine;
+    manage->Remove(mine);
+    EXPECT_FALSE(mine);
+    EXPECT_EQ(provider.Root()->GetCount(), 1);
+    mine = other;
+    other.reset();
+    provider.calls.clear();
+    manage->Remove(mine);
+    EXPECT_EQ(provider.Root()->GetCount(), 0);
+    EXPECT_EQ(provider.Changes(), (std::vector<std::string>{"Changing(1)", "Changed(1)"}));
+}
+
+TEST_F(DataItemsTest, FeatureSettersReportOnlyRealChanges) {
+    BuildTree();
+    auto* image = New<TVxDataItemImageImpl>(b);
+    Ptr<IVxDataItemText> text = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(b)).As<IVxDataItemText>();
+    provider.calls.clear();
+    text->SetText(L"b");
+    image->SetImageIndex(0);
+    EXPECT_TRUE(provider.Changes().empty());
+    text->SetText(L"bee");
+    image->SetImageIndex(3);
+    EXPECT_EQ(provider.Changes(), (std::vector<std::string>{"Changing(2)", "Changed(2)", "Changing(2)", "Changed(2)"}));
+    auto* images = New<TVxCustomDataItemsImages>(provider.Root());
+    provider.calls.clear();
+    images->SetImages(nullptr);
+    EXPECT_TRUE(provider.Changes().empty());
+}
+
+TEST_F(DataItemsTest, RendererMeasuresDrawsAndChecksIndexes) {
+    BuildTree();
+    New<TVxDataItemImageImpl>(a21);
+    auto* bare = New<TVxBaseDataItem>(static_cast<IVxDataItems*>(provider.Root()));
+    provider.Root()->InternalAdd(bare);
+    auto* renderer = New<TVxCustomDataItemsTextRenderer>(provider.Root());
+    fw::TCanvas canvas;
+    fw::WindowDC dc(nullptr);
+    canvas.SetHandle(dc.get());
+    EXPECT_EQ(renderer->MeasureItemByIndex(&canvas, -1).cx, canvas.TextWidth(L"WyWyWyWyWyWyWyWyWyWy"));
+    EXPECT_EQ(renderer->MeasureItemByIndex(&canvas, 1).cx, canvas.TextWidth(L"b"));
+    EXPECT_EQ(renderer->MeasureItemByIndex(&canvas, 3).cx, canvas.TextWidth(msg::NoItemText));
+    try {
+        renderer->MeasureItemByIndex(&canvas, 4);
+        FAIL();
+    } catch (const EVXLDataItems& e) {
+        EXPECT_EQ(e.Message(), L"List index out of bounds (4)");
+    }
+    EXPECT_THROW(renderer->DrawItemByIndex(&canvas, RECT{0, 0, 10, 10}, -1, 0), EVXLDataItems);
+    // The renderer of a list is found from items further down.
+    EXPECT_EQ(FindItemsRenderer(a21).get(), static_cast<IVxDataItemsRenderer*>(renderer));
+    canvas.SetHandle(nullptr);
+}
+
+TEST_F(DataItemsTest, StreamsRoundTripItemsExtensionsAndChildLists) {
+    BuildTree();
+    auto* image = New<TVxDataItemImageImpl>(a21);
+    image->SetImageIndex(7);
+    image->SetAlignment(fw::taCenter);
+    fw::TMemoryStream stream;
+    SaveItemsToStream(provider.Root(), &stream);
+    stream.SetPosition(0);
+    Ptr<IVxDataItems> copy = LoadItemsFromStream(&stream, &provider);
+    ASSERT_EQ(copy->GetCount(), 3);
+    EXPECT_EQ(ItemText(copy->GetItemByID(L"a/a2/a21").get()), L"a21");
+    Ptr<IVxDataItemImage> copied = copy->GetItemByID(L"a/a2/a21").As<IVxDataItemImage>();
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->GetImageIndex(), 7);
+    EXPECT_EQ(copied->GetAlignment(), fw::taCenter);
+    EXPECT_TRUE(copy.As<IVxDataItemsManagement>());  // the (registered) management came along
+    // Reading into an item that already has the extension fills it.
+    fw::TMemoryStream again;
+    SaveItemsToStream(static_cast<TVxBaseDataItems*>(copy->GetImplementer()), &again);
+    EXPECT_EQ(again.Size(), stream.Size());
+}
+
+TEST_F(DataItemsTest, DamagedStreamsRaiseAndLeaveNothingBehind) {
+    BuildTree();
+    fw::TMemoryStream stream;
+    SaveItemsToStream(provider.Root(), &stream);
+    const auto* bytes = static_cast<const char*>(stream.Memory());
+    const int64_t size = stream.Size();
+    const int before = TExtensibleInterfacedPersistent::LiveCount();
+    const int extensions = TAggregatedPersistent::LiveCount();
+    // Every truncation, and a scribble at every 7th byte.
+    for (int64_t cut = 0; cut < size; cut += 3) {
+        fw::TMemoryStream part;
+        part.WriteBuffer(bytes, cut);
+        part.SetPosition(0);
+        EXPECT_THROW(LoadItemsFromStream(&part, &provider), fw::Exception) << cut;
+    }
+    for (int64_t at = 0; at < size; at += 7) {
+        fw::TMemoryStream bad;
+        bad.WriteBuffer(bytes, size);
+        static_cast<char*>(bad.Memory())[at] ^= 0x5A;
+        bad.SetPosition(0);
+        try {
+            LoadItemsFromStream(&bad, &provider);
+        } catch (const fw::Exception&) {}
+    }
+    EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), before);
+    EXPECT_EQ(TAggregatedPersistent::LiveCount(), extensions);
+}
+
+TEST_F(DataItemsTest, NamePathFallsBackToUnknown) {
+    BuildTree();
+    EXPECT_EQ(b->GetNamePath(), L"Unknown: Item[b]");
+}
+
+}  // namespace
