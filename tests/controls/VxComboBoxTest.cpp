@@ -1,0 +1,148 @@
+// The combo box base and the pixel-width limit on real windows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "RecordingProvider.h"
+#include "controls/VxComboBox.h"
+#include "controls/VxDataConsumerExt.h"
+#include "framework/Application.h"
+#include "framework/Forms.h"
+
+namespace {
+
+class VxComboBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vx::RegisterDataProviderClasses();
+        form = new fw::TForm(nullptr);
+        form->SetPosition(fw::poDesigned);
+        form->SetBounds(60, 60, 300, 200);
+        combo = new vx::TVxCustomComboBox(form);
+        combo->SetBounds(10, 10, 150, 21);
+        combo->SetParent(form);
+        form->Show();
+    }
+    void TearDown() override {
+        delete form;
+        fw::Application()->ProcessMessages();
+    }
+    fw::TForm* form = nullptr;
+    vx::TVxCustomComboBox* combo = nullptr;
+};
+
+TEST_F(VxComboBoxTest, PixelLimitCutsWholeCharactersOnly) {
+    vx::TVxMaxPixel limit(combo);
+    int changes = 0;
+    limit.OnChanged = [&](fw::TObject*) { ++changes; };
+    std::wstring text = L"a fairly long text";
+    EXPECT_TRUE(limit.Test(text, combo->Font()));  // no limit
+    EXPECT_EQ(text, L"a fairly long text");
+    limit.SetLength(0);
+    EXPECT_EQ(changes, 0);
+    limit.SetLength(10000);
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(limit.Test(text, combo->Font()));
+    EXPECT_EQ(text, L"a fairly long text");
+    limit.SetLength(1);
+    EXPECT_TRUE(limit.Test(text, combo->Font()));
+    EXPECT_TRUE(text.empty());
+    // CJK and emoji: a pair is never split, whatever the width.
+    const std::wstring mixed = L"\u6F22\u5B57\U0001F600\U0001F600x\U0001F680";
+    fw::TControlCanvas canvas(combo);
+    canvas.SetFont(combo->Font());
+    for (int width = 1; width <= canvas.TextWidth(mixed) + 1; ++width) {
+        limit.SetLength(width);
+        std::wstring s = mixed;
+        limit.Test(s, combo->Font());
+        ASSERT_TRUE(s.empty() || !IS_HIGH_SURROGATE(s.back())) << width;
+        ASSERT_EQ(mixed.compare(0, s.size(), s), 0);
+        ASSERT_TRUE(s.empty() || canvas.TextWidth(s) <= width);
+    }
+    std::wstring lone = L"ab\xD800";  // an unpaired high surrogate goes alone
+    vx::DeleteLastCharacter(lone);
+    EXPECT_EQ(lone, L"ab");
+}
+
+TEST_F(VxComboBoxTest, TextIsCutToThePixelLimitAsItChanges) {
+    combo->MaxPixel()->SetLength(combo->Canvas()->TextWidth(L"abc") + 1);
+    combo->SetText(L"abcdefgh");
+    fw::TControlCanvas canvas(combo);
+    canvas.SetFont(combo->Font());
+    EXPECT_LE(canvas.TextWidth(combo->Text()), combo->MaxPixel()->Length());
+    EXPECT_EQ(std::wstring(L"abcdefgh").substr(0, combo->Text().size()), combo->Text());
+}
+
+TEST_F(VxComboBoxTest, PlaceholderShowsGreyWhileEmptyAndUnfocused) {
+    const fw::TColor colour = combo->Font()->Color();
+    combo->SetEmptyValue(L"(none)");
+    EXPECT_TRUE(combo->ShowingEmptyValue());
+    EXPECT_EQ(combo->Text(), L"");
+    EXPECT_EQ(combo->Font()->Color(), fw::clGrayText);
+    wchar_t shown[32]{};
+    GetWindowTextW(combo->Handle(), shown, 32);
+    EXPECT_STREQ(shown, L"(none)");
+    // Setting a text replaces the placeholder.
+    combo->SetText(L"real");
+    EXPECT_FALSE(combo->ShowingEmptyValue());
+    EXPECT_EQ(combo->Text(), L"real");
+    EXPECT_EQ(combo->Font()->Color(), colour);
+    combo->SetText(L"");
+    EXPECT_TRUE(combo->ShowingEmptyValue());
+}
+
+TEST_F(VxComboBoxTest, ClearKeepsTheTextAndLongItemsReadBackWhole) {
+    combo->Items()->Add(L"one");
+    const std::wstring longText(5000, L'x');
+    combo->Items()->Add(longText);
+    EXPECT_EQ(combo->Items()->Strings(1), longText);
+    combo->SetText(L"shown");
+    combo->Items()->Clear();
+    EXPECT_EQ(combo->Items()->Count(), 0);
+    EXPECT_EQ(combo->Text(), L"shown");
+    EXPECT_THROW(combo->Items()->Strings(3), fw::EListError);
+}
+
+TEST_F(VxComboBoxTest, ReadOnlyIgnoresTypingKeysAndClicks) {
+    combo->SetStyle(fw::csDropDownList);
+    combo->Items()->SetText(L"a\r\nb\r\nc");
+    combo->SetItemIndex(0);
+    combo->SetReadOnly(true);
+    const HWND wnd = combo->Handle();
+    SendMessageW(wnd, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(wnd, WM_CHAR, L'c', 0);
+    SendMessageW(wnd, WM_KEYDOWN, VK_F4, 0);
+    SendMessageW(wnd, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    EXPECT_FALSE(combo->DroppedDown());
+    combo->SetReadOnly(false);
+    SendMessageW(wnd, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+}
+
+TEST_F(VxComboBoxTest, ProviderModeShowsTheViewRowsAndBackAgain) {
+    testdp::RecordingProvider provider;
+    auto* a = testdp::AddItem(provider.Root(), L"a", L"Alpha");
+    testdp::AddItem(testdp::Children(a), L"a1", L"Alpha one");
+    testdp::AddItem(provider.Root(), L"b", L"Beta");
+    combo->SetStyle(fw::csDropDownList);
+    combo->Items()->SetText(L"kept\r\nlines");
+    combo->Consumer()->SetProviderIntf(&provider);
+    ASSERT_TRUE(combo->ProviderSelected());
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCOUNT, 0, 0), 3);  // every level expanded
+    EXPECT_EQ(combo->ItemText(1), L"Alpha one");
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_FINDSTRING, WPARAM(-1), LPARAM(L"be")), 2);
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_FINDSTRINGEXACT, WPARAM(0), LPARAM(L"alpha")), 0);
+    EXPECT_THROW(combo->ItemText(3), fw::EListError);
+    UpdateWindow(form->Handle());  // draws through the provider's items
+    // A new root item shows at once.
+    provider.RootManagement()->New();
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCOUNT, 0, 0), 4);
+    // Editing the list ends provider mode; the kept lines are back.
+    combo->Items()->Add(L"more");
+    EXPECT_FALSE(combo->ProviderSelected());
+    EXPECT_EQ(combo->Items()->Count(), 3);
+    EXPECT_EQ(combo->Items()->Strings(0), L"kept");
+    EXPECT_TRUE(provider.notifies.empty());
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+// The font combo box on a real window, with the prefix's fonts and test printer.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "controls/VxFontComboBox.h"
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/SysUtils.h"
+
+using vx::FontOption;
+
+namespace {
+
+class VxFontComboBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new fw::TForm(nullptr);
+        form->SetPosition(fw::poDesigned);
+        form->SetBounds(60, 60, 300, 200);
+        combo = new vx::TVxFontComboBox(form);
+        combo->SetBounds(10, 10, 117, 21);
+        combo->SetParent(form);
+        form->Show();
+    }
+    void TearDown() override {
+        delete form;
+        fw::Application()->ProcessMessages();
+    }
+    std::vector<std::wstring> Listed() {
+        std::vector<std::wstring> names;
+        for (int i = 0; i < combo->Items()->Count(); ++i) names.push_back(combo->Items()->Strings(i));
+        return names;
+    }
+    // Every enumerated entry of a face.
+    static std::vector<fw::TFontFace> EntriesOf(const std::vector<fw::TFontFace>& faces, const std::wstring& name) {
+        std::vector<fw::TFontFace> out;
+        for (const auto& f : faces)
+            if (fw::AnsiSameText(f.Name, name)) out.push_back(f);
+        return out;
+    }
+    void ChooseWithEnter(const std::wstring& name) {
+        combo->SetItemIndex(combo->Items()->IndexOf(name));
+        SendMessageW(combo->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    }
+    fw::TForm* form = nullptr;
+    vx::TVxFontComboBox* combo = nullptr;
+};
+
+TEST_F(VxFontComboBoxTest, ListsScreenFacesWithTheirGlyphKindAndSelectsItsOwnFont) {
+    const std::vector<fw::TFontFace> faces = fw::ScreenFontFaces();
+    ASSERT_FALSE(faces.empty());
+    EXPECT_EQ(combo->FontName(), combo->Font()->Name());  // a new control shows its own face
+    EXPECT_EQ(combo->Style(), fw::csOwnerDrawFixed);
+    EXPECT_GE(combo->ItemHeight(), combo->TrueTypeGlyph()->Height());
+    EXPECT_EQ(combo->TrueTypeGlyph()->Width(), 16);  // the resource, not a blank stand-in
+    EXPECT_EQ(combo->TrueTypeGlyph()->Canvas()->Pixels(0, 0), fw::clFuchsia);
+    EXPECT_NE(combo->TrueTypeGlyph()->Canvas()->Pixels(0, 2), fw::clFuchsia);
+    const std::vector<std::wstring> listed = Listed();
+    // One line per face, whatever its character sets.
+    std::vector<std::wstring> unique;
+    for (const auto& f : faces)
+        if (std::none_of(unique.begin(), unique.end(), [&](auto& u) { return fw::AnsiSameText(u, f.Name); }))
+            unique.push_back(f.Name);
+    EXPECT_EQ(listed.size(), unique.size());
+    bool sawOther = false;
+    for (int i = 0; i < combo->Items()->Count(); ++i) {
+        const DWORD type = combo->FontType(i);
+        EXPECT_EQ(type, EntriesOf(faces, listed[size_t(i)]).front().FontType);
+        fw::TBitmap* expected = (type & TRUETYPE_FONTTYPE) ? combo->TrueTypeGlyph()
+                                : (type & DEVICE_FONTTYPE) ? combo->DeviceGlyph()
+                                                           : combo->FixedGlyph();
+        EXPECT_EQ(combo->GlyphFor(type), expected);
+        sawOther = sawOther || !(type & TRUETYPE_FONTTYPE);
+    }
+    EXPECT_TRUE(sawOther) << "the prefix has raster faces";
+    EXPECT_EQ(combo->GlyphFor(DEVICE_FONTTYPE), combo->DeviceGlyph());
+}
+
+TEST_F(VxFontComboBoxTest, PrinterFacesComeFromTheTestPrinterAndBothAddScreenFaces) {
+    ASSERT_FALSE(fw::DefaultPrinterName().empty());
+    const size_t screen = combo->Items()->Count();
+    combo->SetDevice(fw::fdPrinter);
+    const std::vector<std::wstring> printer = Listed();
+    EXPECT_FALSE(printer.empty());
+    EXPECT_EQ(printer.size(), [] {
+        std::vector<std::wstring> unique;
+        for (const auto& f : fw::PrinterFontFaces())
+            if (std::none_of(unique.begin(), unique.end(), [&](auto& u) { return fw::AnsiSameText(u, f.Name); }))
+                unique.push_back(f.Name);
+        return unique.size();
+    }());
+    combo->SetDevice(fw::fdBoth);
+    EXPECT_GE(size_t(combo->Items()->Count()), screen);
+    EXPECT_GE(size_t(combo->Items()->Count()), printer.size());
+}
+
+TEST_F(VxFontComboBoxTest, FiltersByCharacterSetPitchAndKind) {
+    const std::vector<fw::TFontFace> faces = fw::ScreenFontFaces();
+    combo->SetOptions(FontOption(vx::foFixedPitchOnly));
+    for (const std::wstring& name : Listed()) {
+        const auto entries = EntriesOf(faces, name);
+        EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](auto& f) { return f.PitchAndFamily & FIXED_PITCH; }))
+            << fw::Format(L"%s", {name}).size();
+    }
+    EXPECT_FALSE(Listed().empty());
+    combo->SetOptions(FontOption(vx::foAnsiOnly) | FontOption(vx::foTrueTypeOnly));
+    EXPECT_FALSE(Listed().empty());
+    for (int i = 0; i < combo->Items()->Count(); ++i) EXPECT_TRUE(combo->FontType(i) & TRUETYPE_FONTTYPE);
+    combo->SetOptions(FontOption(vx::foNoOEMFonts) | FontOption(vx::foOEMFontsOnly));
+    EXPECT_EQ(combo->Items()->Count(), 0);
+    combo->SetOptions(FontOption(vx::foPreviewFont) | FontOption(vx::foWysiWyg));
+    EXPECT_EQ(combo->Options(), FontOption(vx::foPreviewFont));
+    UpdateWindow(combo->Handle());
+}
+
+TEST_F(VxFontComboBoxTest, FontNameSelectsFacesSubstitutesAndUnverifiedNames) {
+    const std::wstring before = combo->Font()->Name();
+    combo->SetFontName(L"Tahoma");
+    EXPECT_EQ(combo->FontName(), L"Tahoma");
+    EXPECT_EQ(combo->Font()->Name(), before);  // choosing never changes the control's font
+    // A face named only under FontSubstitutes selects its substitute.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes",
+                              0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t target[] = L"Tahoma";
+    RegSetValueExW(key, L"Tabulorin Test Face", 0, REG_SZ, reinterpret_cast<const BYTE*>(target), sizeof(target));
+    RegCloseKey(key);
+    combo->SetItemIndex(0);
+    combo->SetFontName(L"Tabulorin Test Face");
+    EXPECT_EQ(combo->FontName(), L"Tahoma");
+    // Unknown: the selection stays, unless foDisableVerify adds it as TrueType.
+    const int count = combo->Items()->Count();
+    combo->SetFontName(L"No Such Face");
+    EXPECT_EQ(combo->FontName(), L"Tahoma");
+    combo->SetOptions(FontOption(vx::foDisableVerify));
+    combo->SetFontName(L"No Such Face");
+    EXPECT_EQ(combo->Items()->Count(), count + 1);
+    EXPECT_EQ(combo->ItemIndex(), count);
+    EXPECT_EQ(combo->FontType(count), DWORD(TRUETYPE_FONTTYPE));
+    // A user's choice changes the text, not the font.
+    const HWND wnd = combo->Handle();
+    SendMessageW(wnd, CB_SETCURSEL, 0, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), CBN_SELCHANGE), LPARAM(wnd));
+    EXPECT_EQ(combo->FontName(), combo->Items()->Strings(0));
+    EXPECT_EQ(combo->Font()->Name(), before);
+}
+
+TEST_F(VxFontComboBoxTest, RecentlyUsedBlockGrowsShrinksAndStaysEmptyWithoutRoom) {
+    combo->SetSorted(true);
+    combo->SetOptions(FontOption(vx::foMRU));
+    EXPECT_FALSE(combo->Sorted());
+    combo->SetSorted(true);
+    EXPECT_FALSE(combo->Sorted());
+    // MaxMRUCount 0: the block stays empty (the form is not even active).
+    ChooseWithEnter(L"Tahoma");
+    EXPECT_EQ(combo->MRUCount(), 0);
+    const int total = combo->Items()->Count();
+    combo->SetMaxMRUCount(5);
+    std::vector<std::wstring> chosen;
+    for (int i = 0; i < 5; ++i) {
+        const std::wstring name = combo->Items()->Strings(total - 1 - i + combo->MRUCount());
+        chosen.push_back(name);
+        ChooseWithEnter(name);
+        EXPECT_EQ(combo->ItemIndex(), 0);
+        EXPECT_EQ(combo->FontName(), name);
+    }
+    EXPECT_EQ(combo->MRUCount(), 5);
+    EXPECT_EQ(combo->Items()->Count(), total + 5);
+    EXPECT_EQ(combo->Items()->Strings(0), chosen[4]);  // newest on top
+    // Choosing one already in the block keeps the block and the choice.
+    ChooseWithEnter(chosen[2]);
+    EXPECT_EQ(combo->MRUCount(), 5);
+    EXPECT_EQ(combo->FontName(), chosen[2]);
+    UpdateWindow(combo->Handle());
+    // Lowered to 2: the three newest go.
+    combo->SetMaxMRUCount(2);
+    EXPECT_EQ(combo->MRUCount(), 2);
+    EXPECT_EQ(combo->Items()->Strings(0), chosen[1]);
+    EXPECT_EQ(combo->Items()->Strings(1), chosen[0]);
+    // Full: the chosen face takes the top entry.
+    ChooseWithEnter(L"Tahoma");
+    EXPECT_EQ(combo->Items()->Strings(0), L"Tahoma");
+    EXPECT_EQ(combo->MRUCount(), 2);
+    // A refill keeps the block on top.
+    combo->SetDevice(fw::fdBoth);
+    EXPECT_EQ(combo->Items()->Strings(0), L"Tahoma");
+    // Off: the block goes.
+    combo->SetOptions(0);
+    EXPECT_EQ(combo->MRUCount(), 0);
+    EXPECT_NE(combo->Items()->Strings(0), L"Tahoma");
+}
+
+TEST_F(VxFontComboBoxTest, MainWindowSettings) {
+    combo->SetDroppedDownWidth(117);
+    combo->SetMaxMRUCount(0);
+    combo->SetFontName(L"Tahoma");
+    combo->SetSorted(false);
+    EXPECT_EQ(combo->DroppedDownWidth(), 117);
+    EXPECT_EQ(combo->FontName(), L"Tahoma");
+    combo->Font()->SetSize(14);  // a larger font, larger items
+    EXPECT_GT(combo->ItemHeight(), 16);
+    EXPECT_EQ(combo->FontName(), L"Tahoma");
+}
+
+}  // namespace
