@@ -134,14 +134,21 @@ TEST_F(VxComboBoxTest, ProviderModeShowsTheViewRowsAndBackAgain) {
     EXPECT_EQ(SendMessageW(combo->Handle(), CB_FINDSTRINGEXACT, WPARAM(0), LPARAM(L"alpha")), 0);
     EXPECT_THROW(combo->ItemText(3), fw::EListError);
     UpdateWindow(form->Handle());  // draws through the provider's items
+    // While loading, lines go to the kept list, not to the window.
+    combo->BeginLoading();
+    combo->Items()->Add(L"loaded");
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCOUNT, 0, 0), 3);
+    combo->EndLoading();
+    EXPECT_TRUE(combo->ProviderSelected());
     // A new root item shows at once.
     provider.RootManagement()->New();
     EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCOUNT, 0, 0), 4);
     // Editing the list ends provider mode; the kept lines are back.
     combo->Items()->Add(L"more");
     EXPECT_FALSE(combo->ProviderSelected());
-    EXPECT_EQ(combo->Items()->Count(), 3);
+    EXPECT_EQ(combo->Items()->Count(), 4);
     EXPECT_EQ(combo->Items()->Strings(0), L"kept");
+    EXPECT_EQ(combo->Items()->Strings(2), L"loaded");
     EXPECT_TRUE(provider.notifies.empty());
 }
 

@@ -172,6 +172,15 @@ TEST_F(DataConsumerTest, ConsumerSelectsProviderInOrderAndChecksContextFirst) {
     EXPECT_TRUE(provider.notifies.empty());
 }
 
+TEST_F(DataConsumerTest, BeforeCreateHandlerMayRefuseAnExtension) {
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
+    consumer->OnBeforeCreateExtension = [](TVxDataConsumer*, const TVxClass*& cls) {
+        if (cls == &TVxDataConsumerViewList::Class) cls = nullptr;
+    };
+    consumer->SetProviderIntf(&provider);
+    EXPECT_EQ(consumer->ExtensionCount(), 0);
+}
+
 TEST_F(DataConsumerTest, PendingContextNameIsCheckedBeforeTheProviderIsTaken) {
     fw::TComponent owner(nullptr);
     consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});

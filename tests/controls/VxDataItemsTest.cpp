@@ -229,6 +229,36 @@ TEST_F(DataItemsTest, StreamsRoundTripItemsExtensionsAndChildLists) {
     EXPECT_EQ(again.Size(), stream.Size());
 }
 
+TEST_F(DataItemsTest, ExtensionsReadIntoAnAttachedOneAndUnregisteredOnesStayOut) {
+    auto* item = New<TVxBaseDataItem>(nullptr);
+    Ptr<IVxDataItem> keep(static_cast<IVxDataItem*>(item));
+    auto* text = New<TVxDataItemTextImpl>(item);
+    text->SetText(L"streamed");
+    fw::TMemoryStream stream;
+    fw::TWriter writer(&stream);
+    item->WriteProperties(writer);
+    writer.WriteListEnd();
+    text->SetText(L"changed");
+    stream.SetPosition(0);
+    fw::TReader reader(&stream);
+    item->ReadProperties(reader);
+    EXPECT_EQ(item->ExtensionCount(), 1);  // filled, not doubled
+    EXPECT_EQ(text->GetText(), L"streamed");
+    // Only unregistered extensions: no "Extensions" property at all.
+    UnregisterVxClass(&TVxDataItemTextImpl::Class);
+    fw::TMemoryStream bare;
+    fw::TWriter bareWriter(&bare);
+    item->WriteProperties(bareWriter);
+    RegisterVxClass(&TVxDataItemTextImpl::Class);
+    const std::string bytes(static_cast<const char*>(bare.Memory()), size_t(bare.Size()));
+    const std::wstring name = L"Extensions";
+    const std::string pattern(reinterpret_cast<const char*>(name.data()), name.size() * sizeof(wchar_t));
+    EXPECT_EQ(bytes.find(pattern), std::string::npos);
+    const std::wstring id = L"ID";
+    EXPECT_NE(bytes.find(std::string(reinterpret_cast<const char*>(id.data()), id.size() * sizeof(wchar_t))),
+              std::string::npos);
+}
+
 TEST_F(DataItemsTest, DamagedStreamsRaiseAndLeaveNothingBehind) {
     BuildTree();
     fw::TMemoryStream stream;
