@@ -140,7 +140,8 @@ bool TztCustomExport::MakeTarget(std::wstring& Target) {
     }
     // The system's temporary-name rule: prefix, four hexadecimal digits, ".TMP";
     // the numbers run out after 16 bits.
-    const std::wstring folder = fw::IncludeTrailingPathDelimiter(tempDir_);
+    // An empty TempDir is the system's temporary folder (not the drive's root).
+    const std::wstring folder = fw::IncludeTrailingPathDelimiter(tempDir_.empty() ? SystemTempDir() : tempDir_);
     const std::wstring prefix = ztResourceText(SztTempPrefix);
     for (unsigned number = 1; number <= 0xFFFF; ++number) {
         const std::wstring name =

@@ -9,6 +9,7 @@
 #include "export/FormatWriter.h"
 #include "export/HTMLWriter.h"
 #include "export/RTFWriter.h"
+#include "export/TextRoutines.h"
 #include "framework/SysUtils.h"
 
 namespace zt {
@@ -111,7 +112,7 @@ void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCap
         // In the padded text a column holds its caption too, so rows and rules align.
         c.textWidth = c.width;
         if (WidenToCaptions && options_.Contains(xoShowHeader))
-            c.textWidth = std::max(c.textWidth, int(c.caption.size()));
+            c.textWidth = std::max(c.textWidth, CharCount(c.caption));
     }
 }
 

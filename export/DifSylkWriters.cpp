@@ -1,5 +1,6 @@
 #include "export/DifSylkWriters.h"
 
+#include "export/TextRoutines.h"
 #include "framework/SysUtils.h"
 
 namespace zt {
@@ -77,7 +78,7 @@ std::wstring TztDifWriter::Cells(const TztValues& Values, bool IsHeader, bool Ro
     };
     if (RowNumbers && !IsHeader) addCell(DifString(doc_.NextRowNumberText()));
     for (size_t col = 0; col < Values.size(); ++col)
-        if (doc_.Exported(col)) addCell(DifString(doc_.CellText(Values[col], doc_.ColumnWidth(col))));
+        if (doc_.Exported(col)) addCell(DifString(SingleLine(doc_.CellText(Values[col], doc_.ColumnWidth(col)))));
     return row;
 }
 
@@ -115,7 +116,7 @@ std::wstring TztSylkWriter::Cells(const TztValues& Values, bool IsHeader, bool R
     const int offset = RowNumbers ? 2 : 1;
     for (size_t col = 0; col < Values.size(); ++col)
         if (doc_.Exported(col))
-            addRecord(int(col) + offset, SylkString(doc_.CellText(Values[col], doc_.ColumnWidth(col))));
+            addRecord(int(col) + offset, SylkString(SingleLine(doc_.CellText(Values[col], doc_.ColumnWidth(col)))));
     return row;
 }
 

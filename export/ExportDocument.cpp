@@ -21,7 +21,7 @@ int TztExportDocument::Alignment(int Col) const {
 
 std::wstring TztExportDocument::CellText(const TztVariant& Value, int Width) const {
     std::wstring text = Value.IsNull() ? ztResourceText(SztNullText) : Value.AsString();
-    if (Has(xoTruncate) && Width >= 1 && int(text.size()) > Width)
+    if (Has(xoTruncate) && Width >= 1 && CharCount(text) > Width)
         text = TruncateText(text, Width, settings_.truncateSymbol);
     return text;
 }

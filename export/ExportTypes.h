@@ -88,7 +88,11 @@ enum TztExportError {
     xeFileExist,
     xeComponentIsNull,
     xeGeneralExportError,
-    xeUserCancelled
+    xeUserCancelled,
+    // The document was written without some rows (or columns) of the source:
+    // the spreadsheet's sheet has no room for them.
+    xeRowsLeftOut,
+    xeColumnsLeftOut
 };
 
 // One row of the source: a value per column.

@@ -116,6 +116,10 @@ void TztNativeExcel::SaveToFile() {
     stream_->SaveToFile(fileName_);
 }
 
+void TztNativeExcel::SaveToFile(const std::wstring& Name) {
+    stream_->SaveToFile(Name);
+}
+
 void TztNativeExcel::WriteRecordHeader(uint16_t Code, uint16_t Length) {
     if (state_ == 2) BeginFile();
     Put16(Code);

@@ -85,9 +85,13 @@ public:
     // "1.25": the writer's version.
     std::wstring Version() const;
 
-    // The last row and column a cell may take (1-based).
+    // The last row and column of the dimensions (1-based).
     uint16_t LastRow() const { return lastRow_; }
     uint16_t LastColumn() const { return lastColumn_; }
+    // The rows and columns the sheet of the version written holds (the records
+    // are the first version's, whose sheet ends at row 16,384 and column 256).
+    static constexpr uint16_t SheetRows = 16384;
+    static constexpr uint16_t SheetColumns = 256;
     // The number of fonts written since the file began.
     uint8_t FontCount() const { return fontCount_; }
     // 0 not begun, 1 begun, 2 ended.
@@ -97,6 +101,8 @@ public:
     virtual void BeginFile();
     virtual void EndFile();
     void SaveToFile();
+    // Saves the stream to Name as it is (whatever its extension).
+    void SaveToFile(const std::wstring& Name);
 
     void WriteBlank();
     void WriteInteger(uint16_t Value);

@@ -34,10 +34,13 @@ enum TztTextId : unsigned {
     SztFilterRTF = 64916,
     SztFilterDIF = 64917,
     SztFilterSYLK = 64918,
-    // Colours of the HTML templates: first + template * 10 + kind.
-    SztHTMLColorFirst = 64928,
+    // The template colours have a number range of their own, below every text's:
+    // a colour read from a text's number would be that text taken as hexadecimal.
+    // Colours of the HTML templates: first + template * 10 + kind (80 numbers).
+    SztHTMLColorFirst = 64816,
     // Colours of the RTF templates (kinds 1, 3, 4, 5): first + template * 4 + slot.
-    SztRTFColorFirst = 65008,
+    SztRTFColorFirst = 64896,
+    SztColorLast = 64911,
 };
 
 // The text of Id: from the module's string table when present, else built in.

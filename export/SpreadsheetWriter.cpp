@@ -76,10 +76,13 @@ void TztSpreadsheetWriter::WriteHeaderText() {
     for (const std::wstring& line : doc_.workLines) x.WriteLabel(line);
     if (!doc_.workLines.empty()) x.WriteBlank();
     x.SetMoveAfterEnter(maRight);
+    row_ = x.Row();
 }
 
 void TztSpreadsheetWriter::WriteCaptionRow(const TztValues& Captions) {
     const bool rowNumbers = doc_.Has(xoRowNumbers);
+    Sheet().SetRow(uint16_t(row_));
+    Sheet().SetColumn(1);
     if (rowNumbers) {
         Sheet().SetActiveFont(1);
         Sheet().WriteBlank();
@@ -88,11 +91,14 @@ void TztSpreadsheetWriter::WriteCaptionRow(const TztValues& Captions) {
 }
 
 bool TztSpreadsheetWriter::BeginRow() {
-    TztNativeExcel& x = Sheet();
-    // The sheet ends at its last row; the rows beyond it are not written.
-    if (x.Row() >= x.LastRow()) return false;
-    x.SetRow(uint16_t(x.Row() + 1));
-    x.SetColumn(1);
+    // The sheet ends at its last row; the rows beyond it are left out.
+    if (row_ >= TztNativeExcel::SheetRows) {
+        ++rowsLeftOut_;
+        return false;
+    }
+    ++row_;
+    Sheet().SetRow(uint16_t(row_));
+    Sheet().SetColumn(1);
     return true;
 }
 
@@ -117,9 +123,13 @@ std::wstring TztSpreadsheetWriter::Cells(const TztValues& Values, bool IsHeader,
     const bool asText = excel.Options().Contains(reCellsAsText);
     x.SetBorders(excel.Options().Contains(reUseBorders) ? TztExcelBorders{ebTop, ebBottom, ebLeft, ebRight}
                                                         : TztExcelBorders{});
-    // The sheet ends at its last column: further cells would wrap into the next row.
+    // The sheet ends at its last column: further cells are left out.
     int column = x.Column();
-    auto room = [&] { return column <= int(x.LastColumn()); };
+    auto room = [&] {
+        if (column <= TztNativeExcel::SheetColumns) return true;
+        columnsLeftOut_ = true;
+        return false;
+    };
     if (RowNumbers && !IsHeader && room()) {
         x.SetActiveFont(2);
         WriteText(doc_.NextRowNumberText(), asText);
@@ -143,10 +153,14 @@ std::wstring TztSpreadsheetWriter::Cells(const TztValues& Values, bool IsHeader,
 }
 
 void TztSpreadsheetWriter::WriteFooter() {
+    if (doc_.workLines.empty()) return;
+    // The footer lines start two rows below the table, as far as the sheet goes.
+    if (row_ + 2 + doc_.workLines.size() - 1 > TztNativeExcel::SheetRows) {
+        ++rowsLeftOut_;
+        return;
+    }
     TztNativeExcel& x = Sheet();
-    // Past the sheet's last row there is no room for the footer.
-    if (x.Row() > x.LastRow() - 2) return;
-    x.SetRow(uint16_t(x.Row() + 2));
+    x.SetRow(uint16_t(row_ + 2));
     x.SetColumn(1);
     x.SetActiveFont(0);
     x.SetBorders({});
@@ -154,10 +168,13 @@ void TztSpreadsheetWriter::WriteFooter() {
     for (const std::wstring& line : doc_.workLines) x.WriteLabel(line);
 }
 
-void TztSpreadsheetWriter::Finish(const std::wstring&) {
+void TztSpreadsheetWriter::Finish(const std::wstring& FileName) {
     if (doc_.Settings().excel->Protected()) Sheet().WriteProtect(true);
     Sheet().EndFile();
-    Sheet().SaveToFile();
+    // The name asked about (OnFileExist) and opened is the name written.
+    Sheet().SaveToFile(FileName);
+    if (rowsLeftOut_) doc_.Settings().report(xeRowsLeftOut);
+    if (columnsLeftOut_) doc_.Settings().report(xeColumnsLeftOut);
 }
 
 }  // namespace zt

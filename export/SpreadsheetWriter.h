@@ -33,6 +33,14 @@ protected:
 private:
     TztNativeExcel& Sheet() const { return *doc_.Settings().excelWriter; }
     void WriteText(const std::wstring& Text, bool AsText);
+
+    // The sheet row of the row in hand (the caption row's, then each data row's):
+    // kept here, since the writer's cursor wraps into the next row after the
+    // sheet's last column.
+    uint32_t row_ = 1;
+    // Source rows and columns the sheet had no room for.
+    uint32_t rowsLeftOut_ = 0;
+    bool columnsLeftOut_ = false;
 };
 
 }  // namespace zt

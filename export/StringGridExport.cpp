@@ -1,6 +1,7 @@
 #include "export/StringGridExport.h"
 
 #include "export/ResourceTexts.h"
+#include "export/TextRoutines.h"
 #include "framework/SysUtils.h"
 
 namespace zt {
@@ -77,8 +78,9 @@ int TztStringGridExport::PrepareColumns() {
     const int cols = stringGrid_->ColCount();
     const int rows = stringGrid_->RowCount();
     for (int col = 0; col < cols; ++col) {
-        size_t widest = 0;
-        for (int row = 0; row < rows; ++row) widest = std::max(widest, stringGrid_->Cells(col, row).size());
+        // In characters: a surrogate pair is one.
+        int widest = 0;
+        for (int row = 0; row < rows; ++row) widest = std::max(widest, CharCount(stringGrid_->Cells(col, row)));
         columnWidthList_->Add(std::to_wstring(widest));
     }
     return cols;

@@ -4,22 +4,56 @@
 
 namespace zt {
 
+int CharCount(const std::wstring& S) {
+    int count = 0;
+    for (size_t i = 0; i < S.size(); ++i) {
+        if (IS_HIGH_SURROGATE(S[i]) && i + 1 < S.size() && IS_LOW_SURROGATE(S[i + 1])) ++i;
+        ++count;
+    }
+    return count;
+}
+
+std::wstring SingleLine(std::wstring S) {
+    if (S.find_first_of(L"\t\r\n") == std::wstring::npos) return S;
+    size_t out = 0;
+    for (size_t i = 0; i < S.size(); ++i) {
+        const wchar_t c = S[i];
+        if (c == L'\r' && i + 1 < S.size() && S[i + 1] == L'\n') ++i;  // CR LF is one break
+        S[out++] = (c == L'\t' || c == L'\r' || c == L'\n') ? L' ' : c;
+    }
+    S.resize(out);
+    return S;
+}
+
 std::wstring PadLeft(const std::wstring& S, wchar_t Ch, int Width) {
-    if (int(S.size()) >= Width) return S;
-    return std::wstring(size_t(Width) - S.size(), Ch) + S;
+    const int length = CharCount(S);
+    if (length >= Width) return S;
+    return std::wstring(size_t(Width - length), Ch) + S;
 }
 
 std::wstring PadRight(const std::wstring& S, wchar_t Ch, int Width) {
-    if (int(S.size()) >= Width) return S;
-    return S + std::wstring(size_t(Width) - S.size(), Ch);
+    const int length = CharCount(S);
+    if (length >= Width) return S;
+    return S + std::wstring(size_t(Width - length), Ch);
 }
 
 std::wstring Centre(const std::wstring& S, int Width) {
-    const int length = int(S.size());
+    const int length = CharCount(S);
     if (length >= Width) return S;
     const int after = Width / 2 - length / 2;
     const int before = Width - length - after;
     return std::wstring(size_t(before), L' ') + S + std::wstring(size_t(after), L' ');
+}
+
+void AppendAligned(std::wstring& Out, const std::wstring& S, int Width, int Alignment) {
+    const int length = CharCount(S);
+    const int pad = Width > length ? Width - length : 0;
+    int before = 0;
+    if (Alignment == 2) before = pad;
+    else if (Alignment == 3) before = pad - (Width / 2 - length / 2);
+    Out.append(size_t(before), L' ');
+    Out += S;
+    Out.append(size_t(pad - before), L' ');
 }
 
 std::wstring RepeatChar(wchar_t Ch, int Count) {
@@ -27,9 +61,13 @@ std::wstring RepeatChar(wchar_t Ch, int Count) {
 }
 
 std::wstring TruncateText(const std::wstring& S, int Width, const std::wstring& Symbol) {
-    if (Width >= int(S.size())) return S;
-    const int keep = Width - int(Symbol.size());
-    return S.substr(0, size_t(keep > 0 ? keep : 0)) + Symbol;
+    if (Width >= CharCount(S)) return S;
+    // The first characters that leave room for the symbol, a surrogate pair kept whole.
+    int keep = Width - CharCount(Symbol);
+    size_t end = 0;
+    while (keep-- > 0 && end < S.size())
+        end += (IS_HIGH_SURROGATE(S[end]) && end + 1 < S.size() && IS_LOW_SURROGATE(S[end + 1])) ? 2 : 1;
+    return S.substr(0, end) + Symbol;
 }
 
 std::wstring CsvQuote(const std::wstring& S, bool Force) {

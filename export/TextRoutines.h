@@ -5,12 +5,21 @@
 
 namespace zt {
 
+// The number of characters (code points) in S: a surrogate pair counts once.
+// Widths of the padded text are counted in these.
+int CharCount(const std::wstring& S);
+// S with each tab, CR, LF or CR LF as one blank, for the formats whose cells
+// cannot hold them (padded text, TAB, DIF, SYLK).
+std::wstring SingleLine(std::wstring S);
 // S preceded (PadLeft) or followed (PadRight) by as many Ch as make it Width
 // long; S unchanged when it is already as long.
 std::wstring PadLeft(const std::wstring& S, wchar_t Ch, int Width);
 std::wstring PadRight(const std::wstring& S, wchar_t Ch, int Width);
 // S centred in Width blanks; S unchanged when it is not shorter than Width.
 std::wstring Centre(const std::wstring& S, int Width);
+// Appends S to Out padded to Width characters as Alignment says: 2 on the
+// left (PadLeft), 3 centred (Centre), any other on the right (PadRight).
+void AppendAligned(std::wstring& Out, const std::wstring& S, int Width, int Alignment);
 // Count copies of Ch; empty for Count <= 0.
 std::wstring RepeatChar(wchar_t Ch, int Count);
 // S cut to Width characters with Symbol at its end, when S is longer than Width.

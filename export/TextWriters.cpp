@@ -46,12 +46,9 @@ std::wstring TztPaddedTextWriter::Cells(const TztValues& Values, bool IsHeader, 
     for (size_t col = 0; col < Values.size(); ++col) {
         if (!doc_.Exported(col)) continue;
         const int width = doc_.TextWidth(col);
-        const std::wstring text = doc_.CellText(Values[col], width);
-        const int alignment = aligned ? doc_.Alignment(int(col)) : 0;
         if (!first) row += L' ';
-        row += alignment == 2   ? PadLeft(text, L' ', width)
-               : alignment == 3 ? Centre(text, width)
-                                : PadRight(text, L' ', width);
+        AppendAligned(row, SingleLine(doc_.CellText(Values[col], width)), width,
+                      aligned ? doc_.Alignment(int(col)) : 0);
         first = false;
     }
     return row;
@@ -85,7 +82,7 @@ std::wstring TztTabWriter::Cells(const TztValues& Values, bool IsHeader, bool Ro
     for (size_t col = 0; col < Values.size(); ++col) {
         if (!doc_.Exported(col)) continue;
         if (!first) row += L'\t';
-        row += doc_.CellText(Values[col], doc_.TextWidth(col));
+        row += SingleLine(doc_.CellText(Values[col], doc_.TextWidth(col)));
         first = false;
     }
     return row;

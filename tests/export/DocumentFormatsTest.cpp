@@ -1,6 +1,7 @@
 // HTML, RTF, DIF, SYLK and spreadsheet documents written by the engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -35,17 +36,6 @@ protected:
     std::unique_ptr<TTestExport> e_;
     std::vector<TztExportError> errors_;
 };
-
-std::vector<std::pair<int, std::string>> Records(const std::string& s) {
-    std::vector<std::pair<int, std::string>> out;
-    for (size_t i = 0; i + 4 <= s.size();) {
-        const int code = uint8_t(s[i]) | (uint8_t(s[i + 1]) << 8);
-        const size_t len = uint8_t(s[i + 2]) | (uint8_t(s[i + 3]) << 8);
-        out.emplace_back(code, s.substr(i + 4, len));
-        i += 4 + len;
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -146,6 +136,24 @@ TEST_F(DocumentFormats, RtfTableRows) {
     EXPECT_EQ(Run(xtWord), rtf) << "the word-processor document is the same";
 }
 
+TEST_F(DocumentFormats, LineBreaksInsideCells) {
+    e_->Names = {L"A"};
+    e_->Rows = {{L"1\r\n2"}, {L"3\r4"}, {L"5\n6"}, {L"7\r\n\r\n8\t9"}};
+    e_->SetOptions(e_->Options().Exclude(xoShowHeader));
+    // RTF keeps them: each break (CR LF being one) is one \line.
+    const std::string rtf = Run(xtRTF);
+    for (const char* cell : {"1\\line 2\\cell", "3\\line 4\\cell", "5\\line 6\\cell", "7\\line \\line 8\\tab 9\\cell"})
+        EXPECT_NE(rtf.find(cell), std::string::npos) << cell;
+    // DIF and SYLK cannot carry them: one blank for each.
+    const std::string dif = Run(xtDIF);
+    EXPECT_NE(dif.find("\"1 2\"\r\n-1,0\r\nBOT\r\n1,0\r\n\"3 4\"\r\n-1,0\r\nBOT\r\n1,0\r\n\"5 6\""), std::string::npos);
+    EXPECT_NE(dif.find("\"7  8 9\""), std::string::npos);
+    const std::string sylk = Run(xtSYLK);
+    EXPECT_EQ(
+        sylk,
+        "ID;PTTESTEXPORT\r\nC;X1;Y1;K\"1 2\"\r\nC;X1;Y2;K\"3 4\"\r\nC;X1;Y3;K\"5 6\"\r\nC;X1;Y4;K\"7  8 9\"\r\nE\r\n");
+}
+
 TEST_F(DocumentFormats, DifCountsWhatItWrites) {
     e_->Rows = {{L"say \"hi\"", L"a b"}, {L"007", L""}};
     e_->HiddenColumns = {1};
@@ -180,7 +188,7 @@ TEST_F(DocumentFormats, SylkCells) {
 TEST_F(DocumentFormats, SpreadsheetCells) {
     e_->Rows = {{L"12", L"007"}, {L"3.5", L"70000"}, {L"1e5", L"-0"}};
     e_->SetOptions(e_->Options().Include(xoRowNumbers));
-    const auto records = Records(Run(xtExcel));
+    const auto records = SheetRecords(Run(xtExcel));
     ASSERT_GT(records.size(), 10u);
     EXPECT_EQ(records[0].first, 0x0009);
     std::vector<int> codes;
@@ -202,25 +210,51 @@ TEST_F(DocumentFormats, SpreadsheetCells) {
     EXPECT_EQ(codes.back(), 0x000A);
 }
 
-TEST_F(DocumentFormats, SpreadsheetStopsAtItsLastRow) {
-    e_->Rows.assign(65540, {L"r", L"1"});
+namespace {
+
+// The (row, column) of each cell record, 0-based.
+std::vector<std::pair<int, int>> CellPlaces(const std::vector<std::pair<int, std::string>>& Records) {
+    std::vector<std::pair<int, int>> places;
+    for (const auto& r : Records)
+        if (r.first >= 0x0001 && r.first <= 0x0005)
+            places.emplace_back(uint8_t(r.second[0]) | (uint8_t(r.second[1]) << 8),
+                                uint8_t(r.second[2]) | (uint8_t(r.second[3]) << 8));
+    return places;
+}
+
+}  // namespace
+
+TEST_F(DocumentFormats, SpreadsheetStopsAtTheLastRowOfItsVersionAndSaysSo) {
+    // The records are the first version's: its sheet ends at row 16,384.
+    e_->Rows.assign(16390, {L"r", L"1"});
     e_->SetOptions(e_->Options().Exclude(xoShowHeader));
+    e_->OnGetFooter = [](fw::TObject*, uint32_t, std::wstring& f) { f = L"end"; };
     int exported = 0;
     e_->OnExport = [&](fw::TObject*, uint32_t, uint32_t, const TztValues&, bool&) { ++exported; };
-    const auto records = Records(Run(xtExcel));
-    EXPECT_EQ(exported, 65540);
-    int lastRow = -1, cellsInLastRow = 0;
-    for (const auto& r : records) {
-        if (r.first != 0x0004 && r.first != 0x0002) continue;
-        const int row = uint8_t(r.second[0]) | (uint8_t(r.second[1]) << 8);
-        if (row > lastRow) {
-            lastRow = row;
-            cellsInLastRow = 0;
-        }
-        if (row == lastRow) ++cellsInLastRow;
+    const auto places = CellPlaces(SheetRecords(Run(xtExcel)));
+    EXPECT_EQ(exported, 16390);
+    ASSERT_FALSE(places.empty());
+    EXPECT_EQ(places.back(), std::make_pair(16383, 1));
+    EXPECT_EQ(std::count(places.begin(), places.end(), std::make_pair(16383, 0)), 1) << "no row is written over";
+    EXPECT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
+    errors_.clear();
+}
+
+TEST_F(DocumentFormats, SpreadsheetColumnsPastTheSheetAreLeftOutAndRowsStayInPlace) {
+    e_->Names.clear();
+    for (int c = 0; c < 300; ++c) e_->Names.push_back(L"c" + std::to_wstring(c));
+    e_->Rows = {std::vector<std::wstring>(300, L"x"), std::vector<std::wstring>(300, L"y")};
+    e_->SetOptions(e_->Options().Include(xoRowNumbers));
+    const auto places = CellPlaces(SheetRecords(Run(xtExcel)));
+    std::vector<int> cellsPerRow(4, 0);
+    for (const auto& [row, col] : places) {
+        ASSERT_LT(col, 256);
+        ASSERT_LT(row, 4);
+        ++cellsPerRow[size_t(row)];
     }
-    EXPECT_EQ(lastRow, 65534);
-    EXPECT_EQ(cellsInLastRow, 2) << "no row is written over";
+    EXPECT_EQ(cellsPerRow, (std::vector<int>{256, 256, 256, 0})) << "caption row, two rows, nothing below";
+    EXPECT_EQ(errors_, std::vector<TztExportError>{xeColumnsLeftOut}) << "reported once";
+    errors_.clear();
 }
 
 TEST_F(DocumentFormats, SpreadsheetHeaderLinesGoDownTheFirstColumn) {
@@ -229,7 +263,7 @@ TEST_F(DocumentFormats, SpreadsheetHeaderLinesGoDownTheFirstColumn) {
     e_->EXCEL()->SetOptions({reCellsAsText});
     std::vector<std::pair<int, int>> cells;  // (row, column) of each cell, in order
     std::vector<std::string> texts;
-    for (const auto& r : Records(Run(xtExcel))) {
+    for (const auto& r : SheetRecords(Run(xtExcel))) {
         if (r.first != 0x0004 && r.first != 0x0001) continue;
         cells.emplace_back(uint8_t(r.second[0]), uint8_t(r.second[2]));
         texts.push_back(r.first == 0x0001 ? "<blank>" : r.second.substr(8));

@@ -36,6 +36,45 @@ TEST(ExportOptions, CustomColoursAreWrittenRedFirst) {
     EXPECT_EQ(exporter->GetHTMLColor(3), L"#5F605F");
 }
 
+TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
+    // Kinds: ActiveLink, Background, DefaultLink, DefaultText, VisitedLink,
+    // HeaderBackground, HeadersFontColor, TableBackground, TableOddBackground, TableFontColor.
+    const std::vector<std::vector<std::wstring>> html = {
+        {L"FF0000", L"FFFFFF", L"0000FF", L"000000", L"FFFF00", L"336699", L"FFFFFF", L"FFFFCF", L"FFFFFF", L"000000"},
+        {L"BBBBBB", L"FFFFFF", L"AAAAAA", L"000000", L"DDDDDD", L"000000", L"FFFFFF", L"FFFFFF", L"F3F3F3", L"000000"},
+        {L"FF0000", L"339966", L"0066CC", L"000000", L"923FC1", L"000000", L"FF0000", L"006BCE", L"007AEC", L"FFFFFF"},
+        {L"FF0000", L"339966", L"0066CC", L"000000", L"923FC1", L"CC0033", L"FFFFFF", L"FFFFFF", L"FAF100", L"FFFFFF"},
+        {L"FFFF00", L"317676", L"DDE760", L"FFE760", L"CCCC39", L"3A9393", L"FFFFFF", L"004040", L"000000", L"FFFFFF"},
+        {L"FF0000", L"FFFFFF", L"0000FF", L"000000", L"FFFF00", L"808080", L"FFFFFF", L"FFFFFF", L"EEEEEE", L"000000"},
+        {L"FF0000", L"FFFFFF", L"0000FF", L"000000", L"AABBAA", L"CEC6B5", L"000000", L"DEE7DE", L"FFFBF0", L"000080"},
+        {L"FF0000", L"FFFFFF", L"0000FF", L"5F605F", L"FFFF00", L"CFC890", L"000000", L"FFFFFF", L"FFFFCF", L"000000"},
+    };
+    // Kinds 0 to 5: default, header and table font, table, header and odd-row background.
+    const std::vector<std::vector<std::wstring>> rtf = {
+        {L"0,0,0", L"255,255,255", L"0,0,0", L"255,255,255", L"0,0,128", L"128,255,0"},
+        {L"0,0,0", L"255,0,0", L"0,0,0", L"0,0,255", L"0,0,0", L"128,128,255"},
+        {L"0,0,0", L"255,255,255", L"0,0,0", L"255,255,255", L"255,0,0", L"128,255,0"},
+        {L"0,0,0", L"255,255,255", L"0,0,0", L"255,255,255", L"128,128,128", L"128,255,128"},
+    };
+    auto exporter = std::make_unique<TTestExport>();
+    for (size_t t = 0; t < html.size(); ++t) {
+        exporter->HTML()->SetTemplate(TztHTMLColorTemplate(t));
+        for (int kind = 0; kind < 10; ++kind)
+            EXPECT_EQ(exporter->GetHTMLColor(kind), L"#" + html[t][size_t(kind)])
+                << "template " << t << ", kind " << kind;
+    }
+    for (size_t t = 0; t < rtf.size(); ++t) {
+        exporter->DOC_RTF()->SetTemplate(TztRTFColorTemplate(t));
+        for (int kind = 0; kind < 6; ++kind) {
+            std::wstring rgb = rtf[t][size_t(kind)];
+            const size_t a = rgb.find(L','), b = rgb.rfind(L',');
+            const std::wstring entry = L"\\red" + rgb.substr(0, a) + L"\\green" + rgb.substr(a + 1, b - a - 1) +
+                                       L"\\blue" + rgb.substr(b + 1) + L";";
+            EXPECT_EQ(exporter->WriteRTFColor(kind), entry) << "template " << t << ", kind " << kind;
+        }
+    }
+}
+
 TEST(ExportOptions, AssigningRTFSettingsCopiesThem) {
     auto exporter = std::make_unique<TTestExport>();
     TztRTFColors other;

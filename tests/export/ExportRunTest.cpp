@@ -113,6 +113,44 @@ TEST(ExportRun, ViewWritesAFreshTemporaryFileAndOpensIt) {
     EXPECT_TRUE(errors.empty()) << "no file name is needed to view";
 }
 
+TEST(ExportRun, EmptyTempDirIsTheSystemsTemporaryFolder) {
+    ViewerRecorder viewer;
+    auto e = NameSizeExport();
+    e->SetTempDir(L"");
+    e->SetExportType(xtCSV);
+    e->Execute();
+    ASSERT_EQ(viewer.Files.size(), 1u);
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring folder(temp, GetTempPathW(MAX_PATH + 1, temp));
+    EXPECT_EQ(fw::ExtractFilePath(viewer.Files[0]), folder);
+    EXPECT_EQ(ReadBytes(viewer.Files[0]), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
+    DeleteFileW(viewer.Files[0].c_str());
+}
+
+TEST(ExportRun, SpreadsheetNameFollowsTheExtensionAsked) {
+    ViewerRecorder viewer;
+    const std::wstring folder = testenv::NewScratchFolder(L"export-xlsname");
+    auto e = NameSizeExport();
+    e->SetExportType(xtExcel);
+    e->SetExportStyle(xsFile);
+    e->SetFileName(folder + L"\\sheet");
+    e->OnGetExtension = [](fw::TObject*, std::wstring& ext) { ext = L"dat"; };
+    { fw::TFileStream old(folder + L"\\sheet.dat", fw::fmCreate); }
+    std::vector<std::wstring> asked;
+    e->OnFileExist = [&](fw::TObject*, const std::wstring& name, bool&) { asked.push_back(name); };
+    e->Execute();
+    EXPECT_EQ(asked, std::vector<std::wstring>{folder + L"\\sheet.dat"});
+    EXPECT_EQ(ReadBytes(folder + L"\\sheet.dat").substr(0, 2), std::string("\x09\x00", 2)) << "written where asked";
+    EXPECT_FALSE(FileThere(folder + L"\\sheet.XLS"));
+    // In view style the file opened is the file written.
+    e->SetExportStyle(xsView);
+    e->SetTempDir(folder);
+    e->Execute();
+    ASSERT_EQ(viewer.Files.size(), 1u);
+    EXPECT_EQ(viewer.Files[0], folder + L"\\Tbr0001.dat");
+    EXPECT_TRUE(FileThere(viewer.Files[0]));
+}
+
 TEST(ExportRun, AFailedViewerIsReported) {
     ViewerRecorder viewer(31);  // "no association"
     const std::wstring folder = testenv::NewScratchFolder(L"export-viewfail");

@@ -3,6 +3,8 @@
 // the export tests (reading files back, recording events and message boxes).
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -85,6 +87,56 @@ inline std::string ReadBytes(const std::wstring& FileName) {
 
 inline bool FileThere(const std::wstring& FileName) {
     return GetFileAttributesW(FileName.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The records of a spreadsheet stream as (code, data) pairs. A record whose
+// length is not its kind's, or that runs past the end, fails the test at once
+// (readers of such a file may loop or misread everything after it).
+inline std::vector<std::pair<int, std::string>> SheetRecords(const std::string& s) {
+    std::vector<std::pair<int, std::string>> out;
+    size_t i = 0;
+    for (; i + 4 <= s.size();) {
+        const int code = uint8_t(s[i]) | (uint8_t(s[i + 1]) << 8);
+        const size_t len = uint8_t(s[i + 2]) | (uint8_t(s[i + 3]) << 8);
+        if (i + 4 + len > s.size()) {
+            ADD_FAILURE() << "record " << code << " at " << i << " runs past the end";
+            return out;
+        }
+        const std::string data = s.substr(i + 4, len);
+        // The length each kind must have: fixed, or given by its own count byte.
+        auto counted = [&](size_t at, size_t fixed) { return len > at ? fixed + uint8_t(data[at]) : size_t(-1); };
+        size_t want = size_t(-1);
+        switch (code) {
+        case 0x0000: want = 8; break;              // DIMENSIONS
+        case 0x0001: want = 7; break;              // BLANK
+        case 0x0002: want = 9; break;              // INTEGER
+        case 0x0003: want = 15; break;             // NUMBER
+        case 0x0004: want = counted(7, 8); break;  // LABEL
+        case 0x0005: want = 9; break;              // BOOLERR
+        case 0x0009: want = 4; break;              // BOF
+        case 0x000A: want = 0; break;              // EOF
+        case 0x0012: want = 2; break;              // PROTECT
+        case 0x0014:
+        case 0x0015: want = counted(0, 1); break;  // HEADER, FOOTER
+        case 0x0024: want = 4; break;              // COLWIDTH
+        case 0x0026:
+        case 0x0027:
+        case 0x0028:
+        case 0x0029: want = 8; break;              // margins
+        case 0x0031: want = counted(4, 5); break;  // FONT
+        case 0x0042: want = 2; break;              // CODEPAGE
+        case 0x0043: want = 4; break;              // XF
+        default: break;
+        }
+        if (want != len) {
+            ADD_FAILURE() << "record " << code << " at " << i << " has length " << len;
+            return out;
+        }
+        out.emplace_back(code, data);
+        i += 4 + len;
+    }
+    if (i != s.size()) ADD_FAILURE() << "bytes after the last record";
+    return out;
 }
 
 // UTF-16 text as UTF-8 (for comparing with file bytes and for JSON).

@@ -14,18 +14,6 @@ std::string Bytes(TztNativeExcel& x) {
     return std::string(static_cast<const char*>(x.Stream()->Memory()), size_t(x.Stream()->Size()));
 }
 
-// The records of a stream as (code, data) pairs.
-std::vector<std::pair<int, std::string>> Records(const std::string& s) {
-    std::vector<std::pair<int, std::string>> out;
-    for (size_t i = 0; i + 4 <= s.size();) {
-        const int code = uint8_t(s[i]) | (uint8_t(s[i + 1]) << 8);
-        const size_t len = uint8_t(s[i + 2]) | (uint8_t(s[i + 3]) << 8);
-        out.emplace_back(code, s.substr(i + 4, len));
-        i += 4 + len;
-    }
-    return out;
-}
-
 std::string Le16(int v) {
     return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)};
 }
@@ -36,7 +24,7 @@ TEST(NativeExcel, NewFileLabelsItsRecordsConsistently) {
     std::unique_ptr<TztNativeExcel> x(new TztNativeExcel(nullptr));
     EXPECT_EQ(x->BIFF(), bvBIFF5);
     EXPECT_EQ(x->Version(), L"1.25");
-    const auto records = Records(Bytes(*x));
+    const auto records = SheetRecords(Bytes(*x));
     ASSERT_EQ(records.size(), 3u);
     // The cells are of the first version's layout, so is the label.
     EXPECT_EQ(records[0].first, 0x0009);
@@ -51,7 +39,7 @@ TEST(NativeExcel, TextCellsComeAfterOneFormatRecord) {
     std::unique_ptr<TztNativeExcel> x(new TztNativeExcel(nullptr));
     x->WriteLabel(L"a");
     x->WriteLabel(L"");
-    const auto records = Records(Bytes(*x));
+    const auto records = SheetRecords(Bytes(*x));
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[3].first, 0x0043);
     EXPECT_EQ(records[4].first, 0x0004);
@@ -99,20 +87,20 @@ TEST(NativeExcel, FontsAreLimitedAndActiveFontNamesOnlyWrittenOnes) {
     EXPECT_EQ(x->ActiveFont(), 3);
     x->SetActiveFont(4);
     EXPECT_EQ(x->ActiveFont(), 3);
-    const auto records = Records(Bytes(*x));
+    const auto records = SheetRecords(Bytes(*x));
     ASSERT_EQ(records.size(), 7u);  // BOF, CODEPAGE, DIMENSIONS and four fonts
     EXPECT_EQ(records[3].first, 0x0031);
     EXPECT_EQ(records[3].second, Le16(200) + Le16(3) +
                                      "\x05"
                                      "Arial");
     x->WriteBlank();
-    EXPECT_EQ(Records(Bytes(*x)).back().second.substr(4), std::string("\x40\xC0\x00", 3));
+    EXPECT_EQ(SheetRecords(Bytes(*x)).back().second.substr(4), std::string("\x40\xC0\x00", 3));
 }
 
 TEST(NativeExcel, LongLabelsAreCutToTheLengthByte) {
     std::unique_ptr<TztNativeExcel> x(new TztNativeExcel(nullptr));
     x->WriteLabel(std::wstring(300, L'x'));
-    const auto rec = Records(Bytes(*x)).back();
+    const auto rec = SheetRecords(Bytes(*x)).back();
     EXPECT_EQ(rec.second.size(), 8u + 255u);
     EXPECT_EQ(uint8_t(rec.second[7]), 255);
 }
@@ -128,7 +116,7 @@ TEST(NativeExcel, VariantCells) {
     x->WriteVariantCell(TztVariant::OfType(varUnknown));
     x->WriteVariantCell(TztVariant::OfType(varInt64));  // not written; the cursor stays
     x->WriteVariantCell(TztVariant());
-    auto records = Records(Bytes(*x));
+    auto records = SheetRecords(Bytes(*x));
     records.erase(records.begin(), records.begin() + 4);  // header and format
     ASSERT_EQ(records.size(), 8u);
     EXPECT_EQ(records[0].first, 0x0005);
@@ -163,9 +151,9 @@ TEST(NativeExcel, RecordsAfterTheEndStartANewSheet) {
     x->WriteLabel(L"old");
     x->EndFile();
     EXPECT_EQ(x->State(), 2);
-    EXPECT_EQ(Records(Bytes(*x)).back().first, 0x000A);
+    EXPECT_EQ(SheetRecords(Bytes(*x)).back().first, 0x000A);
     x->WriteProtect(true);
-    const auto records = Records(Bytes(*x));
+    const auto records = SheetRecords(Bytes(*x));
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0].first, 0x0009);
     EXPECT_EQ(records[3].first, 0x0012);

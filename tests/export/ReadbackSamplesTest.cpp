@@ -149,6 +149,24 @@ TEST_F(ReadbackSamples, AnsiOnlyAndEmptyGrids) {
     Sample(L"ansi", xtCSV, "csv-ansi", {kCaptions, rows[0]});
     Sample(L"ansi", xtHTML, "html-ansi", {kCaptions, rows[0]});
 
+    // Tabs and line breaks: one blank each where a format cannot carry them.
+    rows = {{L"tab\there", L"two\r\nlines", L"cr\ronly", L"lf\nonly"}};
+    Fill(rows);
+    const std::vector<std::wstring> blanks = {L"tab here", L"two lines", L"cr only", L"lf only"};
+    Sample(L"breaks", xtTAB, "tab", {kCaptions, blanks});
+    Sample(L"breaks", xtDIF, "dif", {kCaptions, blanks});
+    Sample(L"breaks", xtSYLK, "sylk", {kCaptions, blanks});
+
+    // More rows than the sheet holds: the readers take the rows that fit.
+    rows.assign(16390, std::vector<std::wstring>(kCaptions.size()));
+    for (size_t r = 0; r < rows.size(); ++r) rows[r][0] = L"r" + std::to_wstring(r);
+    Fill(rows);
+    std::vector<std::vector<std::wstring>> fit = {kCaptions};
+    fit.insert(fit.end(), rows.begin(), rows.begin() + 16383);
+    Sample(L"long", xtExcel, "xls", fit);
+    ASSERT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
+    errors_.clear();
+
     Fill({});
     grid_->SetRowCount(0);
     ASSERT_EQ(grid_->RowCount(), 1) << "a grid keeps one row";

@@ -165,3 +165,25 @@ TEST_F(TextFormats, CharacterSets) {
     EXPECT_EQ(Run(xtCSV), "\xEF\xBB\xBFName,Size\r\n\xCE\xA9mega,1\r\n");
     EXPECT_EQ(Run(xtTAB), "\xEF\xBB\xBFName\tSize\r\n\xCE\xA9mega\t1\r\n");
 }
+
+TEST_F(TextFormats, TabsAndLineBreaksInsideCellsBecomeBlanks) {
+    e_->Rows = {{L"a\tb", L"1\r\n2"}, {L"c\rd\ne", L"3"}};
+    Without(xoShowExportDate);
+    // One row per line, the columns where they belong.
+    EXPECT_EQ(Run(xtTAB), "Name\tSize\r\na b\t1 2\r\nc d e\t3\r\n");
+    EXPECT_EQ(Run(xtTXT), "Name  Size\r\n----------\r\na b   1 2 \r\nc d e 3   \r\n----------\r\n");
+    // The spreadsheet-like formats that quote keep them.
+    EXPECT_EQ(Run(xtCSV), "Name,Size\r\na\tb,\"1\r\n2\"\r\n\"c\rd\ne\",3\r\n");
+}
+
+TEST_F(TextFormats, PaddedWidthsCountCharactersNotUnits) {
+    // Outside the basic plane a character takes two UTF-16 units.
+    e_->Rows = {{L"\U0001F600\U0001F600", L"1"}, {L"ab", L"\U00020000"}};
+    e_->ColumnWidths()->Add(L"4");
+    e_->ColumnWidths()->Add(L"4");
+    e_->Alignments = {3, 2};
+    Without(xoShowExportDate);
+    // Every line is as long as the rule: 9 characters.
+    EXPECT_EQ(Run(xtTXT), "\xEF\xBB\xBF" + Utf8(L"Name Size\r\n---------\r\n \U0001F600\U0001F600     1\r\n"
+                                                L" ab     \U00020000\r\n---------\r\n"));
+}

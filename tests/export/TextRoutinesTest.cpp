@@ -15,6 +15,15 @@ TEST(TextRoutines, PaddingAndCentring) {
     EXPECT_EQ(RepeatChar(L'-', -2), L"");
 }
 
+TEST(TextRoutines, CharactersOutsideTheBasicPlaneCountOnce) {
+    const std::wstring two = L"\U0001F600\U0001F600";
+    EXPECT_EQ(CharCount(two), 2);
+    EXPECT_EQ(PadRight(two, L'.', 3), two + L".");
+    EXPECT_EQ(Centre(two, 4), L" " + two + L" ");
+    EXPECT_EQ(TruncateText(two + two, 3, L"~"), two + L"~") << "no pair is cut";
+    EXPECT_EQ(SingleLine(L"a\tb\r\nc\rd\ne\r\n\r\n"), L"a b c d e  ");
+}
+
 TEST(TextRoutines, TruncateNeverCutsBelowNothing) {
     EXPECT_EQ(TruncateText(L"abcdefgh", 5, L"..."), L"ab...");
     EXPECT_EQ(TruncateText(L"abcdefgh", 2, L"..."), L"...");
