@@ -13,6 +13,86 @@ const wchar_t kInsertLineError[] = L"Unable to insert a line";
 
 }  // namespace
 
+// --- TCustomEdit ---------------------------------------------------------------------------
+
+TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
+    controlStyle_ = csSetCaption | csDoubleClicks | csFixedHeight;
+    width_ = 121;
+    height_ = 21;
+    SetTabStop(true);
+    SetParentColor(false);
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
+    if (Value == borderStyle_) return;
+    borderStyle_ = Value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SetReadOnly(bool Value) {
+    readOnly_ = Value;
+    if (HandleAllocated()) SendMessageW(Handle(), EM_SETREADONLY, Value ? TRUE : FALSE, 0);
+}
+
+void TCustomEdit::SetMaxLength(int Value) {
+    maxLength_ = std::max(Value, 0);
+    if (HandleAllocated()) SendMessageW(Handle(), EM_LIMITTEXT, WPARAM(maxLength_), 0);
+}
+
+int TCustomEdit::SelStart() const {
+    if (!HandleAllocated()) return 0;
+    DWORD start = 0, end = 0;
+    SendMessageW(const_cast<TCustomEdit*>(this)->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return int(start);
+}
+
+int TCustomEdit::SelLength() const {
+    if (!HandleAllocated()) return 0;
+    DWORD start = 0, end = 0;
+    SendMessageW(const_cast<TCustomEdit*>(this)->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return int(end - start);
+}
+
+void TCustomEdit::SetSelStart(int Value) {
+    if (HandleAllocated()) SendMessageW(Handle(), EM_SETSEL, WPARAM(Value), LPARAM(Value));
+}
+
+void TCustomEdit::SetSelLength(int Value) {
+    const int start = SelStart();
+    if (HandleAllocated()) SendMessageW(Handle(), EM_SETSEL, WPARAM(start), LPARAM(start + Value));
+}
+
+void TCustomEdit::SelectAll() {
+    if (HandleAllocated()) SendMessageW(Handle(), EM_SETSEL, 0, -1);
+}
+
+void TCustomEdit::CreateParams(TCreateParams& Params) {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, L"EDIT");
+    Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL | (readOnly_ ? ES_READONLY : 0);
+    if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::CreateWnd() {
+    TWinControl::CreateWnd();
+    if (maxLength_ > 0) SendMessageW(Handle(), EM_LIMITTEXT, WPARAM(maxLength_), 0);
+}
+
+void TCustomEdit::Change() {
+    if (OnChange) OnChange(this);
+}
+
+void TCustomEdit::WndProc(TMessage& Message) {
+    if (Message.Msg == CN_COMMAND) {
+        if (HIWORD(Message.WParam) == EN_CHANGE) Change();
+        Message.Result = 0;
+        return;
+    }
+    TWinControl::WndProc(Message);
+}
+
 // --- TCustomComboBoxStrings ------------------------------------------------------------
 
 LRESULT TCustomComboBoxStrings::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const {

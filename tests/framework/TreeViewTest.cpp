@@ -1,0 +1,291 @@
+// The tree view: nodes and their objects, filling on first expansion, images
+// asked for when drawn, the change event and its delay, re-creation; the
+// splitter's drag; the edit control.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/ImageList.h"
+#include "framework/Splitter.h"
+#include "framework/StdCtrls.h"
+#include "framework/TreeView.h"
+
+namespace {
+
+int liveNodes = 0;
+
+class CountedNode : public fw::TTreeNode {
+public:
+    explicit CountedNode(fw::TTreeNodes* Owner) : fw::TTreeNode(Owner) { ++liveNodes; }
+    ~CountedNode() override { --liveNodes; }
+};
+
+// A tree that fills a node with three children on its first expansion and
+// counts the image requests of nodes drawn without an image.
+class LazyTree : public fw::TTreeView {
+public:
+    using fw::TTreeView::TTreeView;
+    ~LazyTree() override { FreeNodes(); }
+
+    int fills = 0;
+    std::vector<std::wstring> imageRequests;
+
+protected:
+    fw::TTreeNode* CreateNode() override { return new CountedNode(Items()); }
+    bool CanExpand(fw::TTreeNode* Node) override {
+        if (!fw::TTreeView::CanExpand(Node)) return false;
+        if (Node->HasChildren() && !Node->GetFirstChild()) {
+            ++fills;
+            for (int i = 0; i < 3; ++i) Items()->AddChild(Node, Node->Text() + L"." + std::to_wstring(i));
+        }
+        return true;
+    }
+    void GetImageIndex(fw::TTreeNode* Node) override {
+        imageRequests.push_back(Node->Text());
+        Node->SetImageIndex(0);
+    }
+};
+
+std::vector<std::wstring> ChildTexts(fw::TTreeNode* Node) {
+    std::vector<std::wstring> texts;
+    for (fw::TTreeNode* c = Node->GetFirstChild(); c; c = c->GetNextSibling()) texts.push_back(c->Text());
+    return texts;
+}
+
+class TreeViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        liveNodes = 0;
+        form = new fw::TForm(nullptr);
+        form->SetPosition(fw::poDesigned);
+        form->SetBounds(40, 40, 400, 300);
+        tree = new LazyTree(form);
+        tree->SetParent(form);
+        tree->SetBounds(0, 0, 200, 280);
+        form->Show();
+    }
+    void TearDown() override {
+        delete form;
+        fw::Application()->ProcessMessages();
+        EXPECT_EQ(liveNodes, 0);  // every node object went with its tree
+    }
+    fw::TForm* form = nullptr;
+    LazyTree* tree = nullptr;
+};
+
+TEST_F(TreeViewTest, NodesKnowTheirPlaceAndDieWithTheirItems) {
+    fw::TTreeNodes* items = tree->Items();
+    fw::TTreeNode* root = items->AddChild(nullptr, L"root");
+    fw::TTreeNode* a = items->AddChild(root, L"a");
+    fw::TTreeNode* c = items->AddChild(root, L"c");
+    fw::TTreeNode* b = items->Insert(c, L"b");
+    items->AddChildFirst(root, L"first");
+    items->AddChild(b, L"b1");
+    EXPECT_EQ(items->GetFirstNode(), root);
+    EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"first", L"a", L"b", L"c"}));
+    EXPECT_EQ(b->Parent(), root);
+    EXPECT_EQ(b->Level(), 1);
+    EXPECT_EQ(b->GetFirstChild()->Level(), 2);
+    EXPECT_EQ(b->Index(), 2);
+    EXPECT_EQ(root->Count(), 4);
+    EXPECT_EQ(root->Item(1), a);
+    EXPECT_TRUE(b->GetFirstChild()->HasAsParent(root));
+    EXPECT_EQ(items->Count(), 6);
+    EXPECT_EQ(liveNodes, 6);
+
+    b->Delete();  // with its child
+    EXPECT_EQ(liveNodes, 4);
+    EXPECT_EQ(items->Count(), 4);
+    root->DeleteChildren();
+    EXPECT_EQ(liveNodes, 1);
+    EXPECT_EQ(root->GetFirstChild(), nullptr);
+    items->Clear();
+    EXPECT_EQ(liveNodes, 0);
+    EXPECT_EQ(items->GetFirstNode(), nullptr);
+}
+
+TEST_F(TreeViewTest, ANodeIsFilledOnItsFirstExpansionOnlyByCodeOrByKey) {
+    fw::TTreeNode* root = tree->Items()->AddChild(nullptr, L"r");
+    root->SetHasChildren(true);
+    fw::TTreeNode* other = tree->Items()->AddChild(nullptr, L"s");
+    other->SetHasChildren(true);
+    EXPECT_EQ(root->GetFirstChild(), nullptr);  // nothing made before it opens
+
+    root->Expand(false);
+    EXPECT_TRUE(root->Expanded());
+    EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"r.0", L"r.1", L"r.2"}));
+    root->Collapse(false);
+    root->Expand(false);
+    EXPECT_EQ(tree->fills, 1);
+    EXPECT_EQ(root->Count(), 3);
+
+    // The user opens the other one with the keyboard.
+    other->SetSelected(true);
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_TRUE(other->Expanded());
+    EXPECT_EQ(tree->fills, 2);
+    EXPECT_EQ(other->Count(), 3);
+}
+
+TEST_F(TreeViewTest, NodesWithoutImageAreAskedForItWhenDrawnOnce) {
+    fw::TImageList images(nullptr);
+    images.SetSize(16, 16);
+    images.AddIcon(LoadIconW(nullptr, IDI_APPLICATION));
+    tree->SetImages(&images);
+    fw::TTreeNode* shown = tree->Items()->AddChild(nullptr, L"shown");
+    fw::TTreeNode* hidden = tree->Items()->AddChild(shown, L"hidden");
+    fw::TTreeNode* known = tree->Items()->AddChild(nullptr, L"known");
+    known->SetImageIndex(0);
+    UpdateWindow(tree->Handle());
+    fw::Application()->ProcessMessages();
+    EXPECT_EQ(tree->imageRequests, (std::vector<std::wstring>{L"shown"}));
+    EXPECT_EQ(shown->ImageIndex(), 0);
+    EXPECT_EQ(hidden->ImageIndex(), -1);  // under a closed parent it is never drawn
+    tree->Invalidate();
+    UpdateWindow(tree->Handle());
+    EXPECT_EQ(tree->imageRequests.size(), 1u);
+    tree->SetImages(nullptr);
+}
+
+TEST_F(TreeViewTest, ChangeFiresOncePerSelectionChangeAndNotForClearing) {
+    std::vector<std::wstring> changes;
+    tree->OnChange = [&](fw::TObject*, fw::TTreeNode* Node) { changes.push_back(Node ? Node->Text() : L"-"); };
+    fw::TTreeNode* a = tree->Items()->AddChild(nullptr, L"a");
+    fw::TTreeNode* b = tree->Items()->AddChild(nullptr, L"b");
+    tree->SetSelected(a);
+    tree->SetSelected(a);
+    b->SetSelected(true);
+    EXPECT_EQ(changes, (std::vector<std::wstring>{L"a", L"b"}));
+    bool allow = false;
+    tree->OnChanging = [&](fw::TObject*, fw::TTreeNode*, bool& Allow) { Allow = allow; };
+    tree->SetSelected(a);
+    EXPECT_EQ(tree->Selected(), b);
+    tree->OnChanging = nullptr;
+    changes.clear();
+    tree->Items()->Clear();
+    EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(TreeViewTest, ADelayedChangeArrivesOnceAfterTheLastOfQuickSelections) {
+    int changes = 0;
+    fw::TTreeNode* last = nullptr;
+    tree->OnChange = [&](fw::TObject*, fw::TTreeNode* Node) {
+        ++changes;
+        last = Node;
+    };
+    fw::TTreeNode* a = tree->Items()->AddChild(nullptr, L"a");
+    fw::TTreeNode* b = tree->Items()->AddChild(nullptr, L"b");
+    tree->SetChangeDelay(50);
+    tree->SetSelected(a);
+    tree->SetSelected(b);
+    EXPECT_EQ(changes, 0);
+    const DWORD start = GetTickCount();
+    while (changes == 0 && GetTickCount() - start < 5000) fw::Application()->HandleMessage();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(last, b);
+}
+
+TEST_F(TreeViewTest, ReCreationKeepsNodesObjectsExpansionAndSelection) {
+    std::vector<std::wstring> changes;
+    fw::TTreeNode* root = tree->Items()->AddChild(nullptr, L"r");
+    root->SetHasChildren(true);
+    root->Expand(false);
+    fw::TTreeNode* child = root->Item(1);
+    child->SetSelected(true);
+    tree->OnChange = [&](fw::TObject*, fw::TTreeNode* Node) { changes.push_back(Node->Text()); };
+    const HWND old = tree->Handle();
+    tree->SetIndent(19);
+    tree->SetShowLines(false);
+
+    tree->RecreateWnd();
+    EXPECT_FALSE(IsWindow(old));
+    EXPECT_EQ(tree->Items()->GetFirstNode(), root);
+    EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"r.0", L"r.1", L"r.2"}));
+    EXPECT_EQ(root->Item(1), child);
+    EXPECT_TRUE(root->Expanded());
+    EXPECT_EQ(tree->Selected(), child);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_EQ(liveNodes, 4);
+    EXPECT_EQ(tree->Indent(), 19);
+    EXPECT_FALSE(GetWindowLongW(tree->Handle(), GWL_STYLE) & TVS_HASLINES);
+}
+
+TEST_F(TreeViewTest, CustomSortOrdersChildrenByTheGivenComparison) {
+    fw::TTreeNode* root = tree->Items()->AddChild(nullptr, L"r");
+    for (const wchar_t* s : {L"bb", L"a", L"ccc"}) tree->Items()->AddChild(root, s);
+    root->CustomSort([](fw::TTreeNode* A, fw::TTreeNode* B) { return int(B->Text().size()) - int(A->Text().size()); });
+    EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"ccc", L"bb", L"a"}));
+    root->AlphaSort();
+    EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"a", L"bb", L"ccc"}));
+}
+
+// --- Splitter --------------------------------------------------------------------------
+
+TEST(SplitterTest, DraggingResizesTheControlItFollowsWithinMinSize) {
+    auto* form = new fw::TForm(nullptr);
+    form->SetPosition(fw::poDesigned);
+    form->SetBounds(40, 40, 400, 200);
+    auto* left = new fw::TTreeView(form);
+    left->SetParent(form);
+    left->SetWidth(100);
+    left->SetAlign(fw::alLeft);
+    auto* splitter = new fw::TSplitter(form);
+    splitter->SetParent(form);
+    splitter->SetLeft(150);
+    splitter->SetAlign(fw::alLeft);
+    auto* rest = new fw::TTreeView(form);
+    rest->SetParent(form);
+    rest->SetAlign(fw::alClient);
+    form->Show();
+    ASSERT_EQ(splitter->Left(), 100);
+    EXPECT_EQ(splitter->FindControl(), left);
+    EXPECT_EQ(splitter->Cursor(), fw::crHSplit);
+    int moved = 0;
+    splitter->OnMoved = [&](fw::TObject*) { ++moved; };
+
+    splitter->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+    splitter->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(41, 10));
+    EXPECT_EQ(left->Width(), 140);
+    EXPECT_EQ(splitter->Left(), 140);
+    splitter->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-500, 10));  // from where the bar now is
+    EXPECT_EQ(left->Width(), 30);
+    splitter->Perform(WM_LBUTTONUP, 0, MAKELPARAM(-500, 10));
+    EXPECT_EQ(moved, 1);
+
+    splitter->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+    splitter->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1000, 10));
+    splitter->Perform(WM_LBUTTONUP, 0, MAKELPARAM(1000, 10));
+    EXPECT_EQ(left->Width(), form->ClientWidth() - 3 - 30);  // the rest keeps MinSize
+    delete form;
+}
+
+// --- Edit ----------------------------------------------------------------------------
+
+TEST(EditTest, TextSelectionAndChangeEvents) {
+    auto* form = new fw::TForm(nullptr);
+    form->SetPosition(fw::poDesigned);
+    form->SetBounds(40, 40, 300, 100);
+    auto* edit = new fw::TEdit(form);
+    edit->SetText(L"before");
+    edit->SetBorderStyle(fw::bsNone);
+    edit->SetParent(form);
+    form->Show();
+    EXPECT_EQ(edit->Text(), L"before");
+    EXPECT_FALSE(GetWindowLongW(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    int changes = 0;
+    edit->OnChange = [&](fw::TObject*) { ++changes; };
+    edit->SetText(L"C:\\Windows");
+    EXPECT_EQ(changes, 1);
+    edit->SelectAll();
+    EXPECT_EQ(edit->SelStart(), 0);
+    EXPECT_EQ(edit->SelLength(), 10);
+    edit->DestroyHandle();
+    EXPECT_EQ(edit->Text(), L"C:\\Windows");
+    delete form;
+}
+
+}  // namespace
