@@ -1,8 +1,5 @@
 #pragma once
-// Standard controls over the system's window classes: the edit and the combo box.
-// A TCustomEdit is a TWinControl over the EDIT class; its text lives in the
-// window while it exists and in the object otherwise; EN_CHANGE comes back as
-// CN_COMMAND and raises OnChange.
+// Standard controls over the system's window classes: the combo box.
 // A TCustomComboBox is a TWinControl over the COMBOBOX class, created with an
 // owner and placed with SetParent like any control; its window is made when it
 // is first shown or its Handle() is asked for. Its Items() belong to the
@@ -27,48 +24,6 @@
 namespace fw {
 
 class TCustomComboBox;
-
-class TCustomEdit : public TWinControl {
-public:
-    explicit TCustomEdit(TComponent* AOwner);
-
-    // bsSingle (the default) draws a sunken border; bsNone none.
-    TBorderStyle BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(TBorderStyle Value);
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool Value);
-    // The most characters the edit takes (0: no limit).
-    int MaxLength() const { return maxLength_; }
-    void SetMaxLength(int Value);
-    int SelStart() const;
-    void SetSelStart(int Value);
-    int SelLength() const;
-    void SetSelLength(int Value);
-    void SelectAll();
-
-    TNotifyEvent OnChange;
-
-    void WndProc(TMessage& Message) override;
-
-protected:
-    void CreateParams(TCreateParams& Params) override;
-    void CreateWnd() override;
-    virtual void Change();
-    std::wstring ClassName() const override { return L"TCustomEdit"; }
-
-private:
-    TBorderStyle borderStyle_ = bsSingle;
-    bool readOnly_ = false;
-    int maxLength_ = 0;
-};
-
-class TEdit : public TCustomEdit {
-public:
-    using TCustomEdit::TCustomEdit;
-
-protected:
-    std::wstring ClassName() const override { return L"TEdit"; }
-};
 
 // The item state of an owner-drawn item: the ODS_* bits of the drawing request.
 enum TOwnerDrawStateFlag : unsigned {
@@ -119,48 +74,6 @@ public:
 
 protected:
     friend class TCustomComboBox;
-
-    class TCustomEdit : public TWinControl {
-    public:
-        explicit TCustomEdit(TComponent* AOwner);
-
-        // bsSingle (the default) draws a sunken border; bsNone none.
-        TBorderStyle BorderStyle() const { return borderStyle_; }
-        void SetBorderStyle(TBorderStyle Value);
-        bool ReadOnly() const { return readOnly_; }
-        void SetReadOnly(bool Value);
-        // The most characters the edit takes (0: no limit).
-        int MaxLength() const { return maxLength_; }
-        void SetMaxLength(int Value);
-        int SelStart() const;
-        void SetSelStart(int Value);
-        int SelLength() const;
-        void SetSelLength(int Value);
-        void SelectAll();
-
-        TNotifyEvent OnChange;
-
-        void WndProc(TMessage& Message) override;
-
-    protected:
-        void CreateParams(TCreateParams& Params) override;
-        void CreateWnd() override;
-        virtual void Change();
-        std::wstring ClassName() const override { return L"TCustomEdit"; }
-
-    private:
-        TBorderStyle borderStyle_ = bsSingle;
-        bool readOnly_ = false;
-        int maxLength_ = 0;
-    };
-
-    class TEdit : public TCustomEdit {
-    public:
-        using TCustomEdit::TCustomEdit;
-
-    protected:
-        std::wstring ClassName() const override { return L"TEdit"; }
-    };
     std::wstring Get(int Index) const override;
     int GetCount() const override;
     TObject* GetObject(int Index) const override;

@@ -1,6 +1,6 @@
 // The tree view: nodes and their objects, filling on first expansion, images
 // asked for when drawn, the change event and its delay, re-creation; the
-// splitter's drag; the edit control.
+// splitter's drag.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,7 +11,6 @@
 #include "framework/Forms.h"
 #include "framework/ImageList.h"
 #include "framework/Splitter.h"
-#include "framework/StdCtrls.h"
 #include "framework/TreeView.h"
 
 namespace {
@@ -260,31 +259,6 @@ TEST(SplitterTest, DraggingResizesTheControlItFollowsWithinMinSize) {
     splitter->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1000, 10));
     splitter->Perform(WM_LBUTTONUP, 0, MAKELPARAM(1000, 10));
     EXPECT_EQ(left->Width(), form->ClientWidth() - 3 - 30);  // the rest keeps MinSize
-    delete form;
-}
-
-// --- Edit ----------------------------------------------------------------------------
-
-TEST(EditTest, TextSelectionAndChangeEvents) {
-    auto* form = new fw::TForm(nullptr);
-    form->SetPosition(fw::poDesigned);
-    form->SetBounds(40, 40, 300, 100);
-    auto* edit = new fw::TEdit(form);
-    edit->SetText(L"before");
-    edit->SetBorderStyle(fw::bsNone);
-    edit->SetParent(form);
-    form->Show();
-    EXPECT_EQ(edit->Text(), L"before");
-    EXPECT_FALSE(GetWindowLongW(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    int changes = 0;
-    edit->OnChange = [&](fw::TObject*) { ++changes; };
-    edit->SetText(L"C:\\Windows");
-    EXPECT_EQ(changes, 1);
-    edit->SelectAll();
-    EXPECT_EQ(edit->SelStart(), 0);
-    EXPECT_EQ(edit->SelLength(), 10);
-    edit->DestroyHandle();
-    EXPECT_EQ(edit->Text(), L"C:\\Windows");
     delete form;
 }
 
