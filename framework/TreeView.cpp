@@ -12,10 +12,6 @@ namespace {
 
 constexpr UINT_PTR kChangeTimer = 0x7E01;
 
-int ImageOrCallback(int Index) {
-    return Index < 0 ? I_IMAGECALLBACK : Index;
-}
-
 // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
 RECT ItemRectRequest(HTREEITEM Item) {
     RECT r{};
@@ -52,9 +48,12 @@ TTreeNode* TTreeNode::NodeOf(HTREEITEM Item) const {
 void TTreeNode::FillItem(TVITEMW& Item) const {
     Item.mask |= TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE;
     Item.lParam = reinterpret_cast<LPARAM>(this);
-    Item.iImage = ImageOrCallback(imageIndex_);
-    Item.iSelectedImage = ImageOrCallback(selectedIndex_);
-    Item.cChildren = hasChildren_ ? 1 : 0;
+    // The window asks for images and the child flag when it needs them: changing
+    // them costs a repaint of the row, not a TVM_SETITEM (which measures every
+    // shown row again).
+    Item.iImage = I_IMAGECALLBACK;
+    Item.iSelectedImage = I_IMAGECALLBACK;
+    Item.cChildren = I_CHILDRENCALLBACK;
     Item.stateMask |= TVIS_OVERLAYMASK | TVIS_STATEIMAGEMASK | TVIS_CUT;
     Item.state |= INDEXTOOVERLAYMASK(UINT(std::clamp(overlayIndex_, 0, 15))) |
                   INDEXTOSTATEIMAGEMASK(UINT(std::clamp(stateIndex_, 0, 15))) | (cut_ ? TVIS_CUT : 0);
@@ -68,7 +67,7 @@ void TTreeNode::UpdateItem(UINT Mask) {
     item.mask &= Mask | TVIF_HANDLE;
     item.mask |= TVIF_HANDLE;
     item.hItem = item_;
-    SendMessageW(wnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    TreeView()->Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void TTreeNode::SetText(const std::wstring& Value) {
@@ -79,19 +78,26 @@ void TTreeNode::SetText(const std::wstring& Value) {
     item.mask = TVIF_HANDLE | TVIF_TEXT;
     item.hItem = item_;
     item.pszText = const_cast<wchar_t*>(text_.c_str());
-    SendMessageW(wnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    TreeView()->Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TTreeNode::InvalidateRow() {
+    const HWND wnd = Window();
+    if (!wnd || !item_) return;
+    RECT r = ItemRectRequest(item_);
+    if (TreeView()->Send(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r))) InvalidateRect(wnd, &r, FALSE);
 }
 
 void TTreeNode::SetImageIndex(int Value) {
     if (Value == imageIndex_) return;
     imageIndex_ = Value;
-    UpdateItem(TVIF_IMAGE);
+    InvalidateRow();
 }
 
 void TTreeNode::SetSelectedIndex(int Value) {
     if (Value == selectedIndex_) return;
     selectedIndex_ = Value;
-    UpdateItem(TVIF_SELECTEDIMAGE);
+    InvalidateRow();
 }
 
 void TTreeNode::SetOverlayIndex(int Value) {
@@ -109,7 +115,7 @@ void TTreeNode::SetStateIndex(int Value) {
 void TTreeNode::SetHasChildren(bool Value) {
     if (Value == hasChildren_) return;
     hasChildren_ = Value;
-    UpdateItem(TVIF_CHILDREN);
+    InvalidateRow();
 }
 
 bool TTreeNode::Cut() const {
@@ -125,7 +131,7 @@ void TTreeNode::SetCut(bool Value) {
 TTreeNode* TTreeNode::Parent() const {
     const HWND wnd = Window();
     if (!wnd || !item_) return nullptr;
-    return NodeOf(reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(item_))));
+    return NodeOf(reinterpret_cast<HTREEITEM>(TreeView()->Send(TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(item_))));
 }
 
 int TTreeNode::Level() const {
@@ -137,19 +143,19 @@ int TTreeNode::Level() const {
 TTreeNode* TTreeNode::GetFirstChild() const {
     const HWND wnd = Window();
     if (!wnd || !item_) return nullptr;
-    return NodeOf(reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item_))));
+    return NodeOf(reinterpret_cast<HTREEITEM>(TreeView()->Send(TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item_))));
 }
 
 TTreeNode* TTreeNode::GetNextSibling() const {
     const HWND wnd = Window();
     if (!wnd || !item_) return nullptr;
-    return NodeOf(reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item_))));
+    return NodeOf(reinterpret_cast<HTREEITEM>(TreeView()->Send(TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item_))));
 }
 
 TTreeNode* TTreeNode::GetPrevSibling() const {
     const HWND wnd = Window();
     if (!wnd || !item_) return nullptr;
-    return NodeOf(reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_GETNEXTITEM, TVGN_PREVIOUS, LPARAM(item_))));
+    return NodeOf(reinterpret_cast<HTREEITEM>(TreeView()->Send(TVM_GETNEXTITEM, TVGN_PREVIOUS, LPARAM(item_))));
 }
 
 TTreeNode* TTreeNode::GetLastChild() const {
@@ -192,7 +198,7 @@ bool TTreeNode::HasAsParent(const TTreeNode* Value) const {
 bool TTreeNode::Expanded() const {
     const HWND wnd = Window();
     if (!wnd || !item_) return false;
-    return (SendMessageW(wnd, TVM_GETITEMSTATE, WPARAM(item_), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    return (TreeView()->Send(TVM_GETITEMSTATE, WPARAM(item_), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
 void TTreeNode::Expand(bool Recurse) {
@@ -201,7 +207,7 @@ void TTreeNode::Expand(bool Recurse) {
     if (wnd && item_ && (hasChildren_ || GetFirstChild()) && !Expanded() && tree->CanExpand(this)) {
         // The window tells of its first expansion itself; this one was asked already.
         tree->expandingInCode_ = item_;
-        SendMessageW(wnd, TVM_EXPAND, TVE_EXPAND, LPARAM(item_));
+        TreeView()->Send(TVM_EXPAND, TVE_EXPAND, LPARAM(item_));
         tree->expandingInCode_ = nullptr;
         if (Expanded()) tree->Expand(this);
     }
@@ -215,7 +221,7 @@ void TTreeNode::Collapse(bool Recurse) {
     if (Recurse)
         for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Collapse(true);
     if (wnd && item_ && Expanded() && tree->CanCollapse(this)) {
-        SendMessageW(wnd, TVM_EXPAND, TVE_COLLAPSE, LPARAM(item_));
+        TreeView()->Send(TVM_EXPAND, TVE_COLLAPSE, LPARAM(item_));
         tree->Collapse(this);
     }
 }
@@ -223,7 +229,7 @@ void TTreeNode::Collapse(bool Recurse) {
 bool TTreeNode::Selected() const {
     const HWND wnd = Window();
     if (!wnd || !item_) return false;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_GETNEXTITEM, TVGN_CARET, 0)) == item_;
+    return reinterpret_cast<HTREEITEM>(TreeView()->Send(TVM_GETNEXTITEM, TVGN_CARET, 0)) == item_;
 }
 
 void TTreeNode::SetSelected(bool Value) {
@@ -235,35 +241,32 @@ bool TTreeNode::IsVisible() const {
     const HWND wnd = Window();
     if (!wnd || !item_) return false;
     RECT r = ItemRectRequest(item_);
-    return SendMessageW(wnd, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)) != FALSE;
+    return TreeView()->Send(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)) != FALSE;
 }
 
 void TTreeNode::MakeVisible() {
-    if (const HWND wnd = Window(); wnd && item_) SendMessageW(wnd, TVM_ENSUREVISIBLE, 0, LPARAM(item_));
+    if (const HWND wnd = Window(); wnd && item_) TreeView()->Send(TVM_ENSUREVISIBLE, 0, LPARAM(item_));
 }
 
 RECT TTreeNode::DisplayRect(bool TextOnly) const {
     const HWND wnd = Window();
     if (!wnd || !item_) return RECT{};
     RECT r = ItemRectRequest(item_);
-    if (!SendMessageW(wnd, TVM_GETITEMRECT, TextOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r))) r = RECT{};
+    if (!TreeView()->Send(TVM_GETITEMRECT, TextOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r))) r = RECT{};
     return r;
 }
 
 void TTreeNode::Delete() {
     // The window's deletion notice frees this object (and those of the children).
     const HWND wnd = Window();
-    if (wnd && item_) SendMessageW(wnd, TVM_DELETEITEM, 0, LPARAM(item_));
+    if (wnd && item_) TreeView()->Send(TVM_DELETEITEM, 0, LPARAM(item_));
 }
 
 void TTreeNode::DeleteChildren() {
     const HWND wnd = Window();
     if (!wnd || !item_) return;
-    const bool hadChildren = hasChildren_;
+    // The node keeps its child flag: the window asks the node for it.
     while (TTreeNode* c = GetFirstChild()) c->Delete();
-    // The window drops the button with the last child; the node keeps its own flag.
-    hasChildren_ = !hadChildren;
-    SetHasChildren(hadChildren);
 }
 
 bool TTreeNode::CustomSort(const TTVCompare& Compare, bool Recurse) {
@@ -273,7 +276,7 @@ bool TTreeNode::CustomSort(const TTVCompare& Compare, bool Recurse) {
     sort.hParent = item_;
     sort.lpfnCompare = CompareNodes;
     sort.lParam = reinterpret_cast<LPARAM>(&Compare);
-    const bool ok = SendMessageW(wnd, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort)) != FALSE;
+    const bool ok = TreeView()->Send(TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort)) != FALSE;
     if (Recurse)
         for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->CustomSort(Compare, true);
     return ok;
@@ -282,7 +285,7 @@ bool TTreeNode::CustomSort(const TTVCompare& Compare, bool Recurse) {
 bool TTreeNode::AlphaSort(bool Recurse) {
     const HWND wnd = Window();
     if (!wnd || !item_) return false;
-    return SendMessageW(wnd, TVM_SORTCHILDREN, Recurse ? TRUE : FALSE, LPARAM(item_)) != FALSE;
+    return TreeView()->Send(TVM_SORTCHILDREN, Recurse ? TRUE : FALSE, LPARAM(item_)) != FALSE;
 }
 
 // --- TTreeNodes -----------------------------------------------------------------------
@@ -299,7 +302,7 @@ TTreeNode* TTreeNodes::GetNode(HTREEITEM Item) const {
 
 TTreeNode* TTreeNodes::GetFirstNode() const {
     if (!owner_->HandleAllocated() || nodes_.empty()) return nullptr;
-    return GetNode(reinterpret_cast<HTREEITEM>(SendMessageW(owner_->Handle(), TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+    return GetNode(reinterpret_cast<HTREEITEM>(owner_->Send(TVM_GETNEXTITEM, TVGN_ROOT, 0)));
 }
 
 TTreeNode* TTreeNodes::Item(int Index) const {
@@ -315,7 +318,7 @@ void TTreeNodes::InsertItem(TTreeNode* Node, HTREEITEM Parent, HTREEITEM InsertA
     insert.item.mask = TVIF_TEXT;
     insert.item.pszText = const_cast<wchar_t*>(Node->text_.c_str());
     Node->FillItem(insert.item);
-    const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(owner_->Handle(), TVM_INSERTITEMW, 0, LPARAM(&insert)));
+    const auto item = reinterpret_cast<HTREEITEM>(owner_->Send(TVM_INSERTITEMW, 0, LPARAM(&insert)));
     if (!item) throw EOutOfResources(L"Failed to create tree node");
     Node->item_ = item;
     nodes_[item] = Node;
@@ -352,18 +355,18 @@ void TTreeNodes::Clear() {
     // Emptying the tree is no selection change.
     owner_->clearing_ = true;
     owner_->KillChangeTimer();
-    SendMessageW(owner_->Handle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+    owner_->Send(TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
     owner_->clearing_ = false;
 }
 
 void TTreeNodes::BeginUpdate() {
-    if (updateCount_++ == 0 && owner_->HandleAllocated()) SendMessageW(owner_->Handle(), WM_SETREDRAW, FALSE, 0);
+    if (updateCount_++ == 0 && owner_->HandleAllocated()) owner_->Send(WM_SETREDRAW, FALSE, 0);
 }
 
 void TTreeNodes::EndUpdate() {
     if (updateCount_ == 0 || --updateCount_ > 0) return;
     if (!owner_->HandleAllocated()) return;
-    SendMessageW(owner_->Handle(), WM_SETREDRAW, TRUE, 0);
+    owner_->Send(WM_SETREDRAW, TRUE, 0);
     owner_->Invalidate();
 }
 
@@ -416,6 +419,12 @@ void TCustomTreeView::FreeNodes() {
     saved_.clear();
 }
 
+LRESULT TCustomTreeView::Send(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    // Straight to the window class: the control's own dispatch has nothing to add
+    // to the tree's messages, and a wide folder sends tens of thousands of them.
+    return CallWindowProcW(DefWndProc(), Handle(), Msg, WParam, LParam);
+}
+
 TTreeNodes* TCustomTreeView::Items() {
     if (!items_) items_ = CreateNodes();
     return items_.get();
@@ -431,42 +440,40 @@ std::unique_ptr<TTreeNodes> TCustomTreeView::CreateNodes() {
 
 TTreeNode* TCustomTreeView::Selected() {
     if (!HandleAllocated()) return nullptr;
-    return Items()->GetNode(reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    return Items()->GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_CARET, 0)));
 }
 
 void TCustomTreeView::SetSelected(TTreeNode* Value) {
     if (!HandleAllocated() && !Value) return;
-    SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, LPARAM(Value ? Value->item_ : nullptr));
+    Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(Value ? Value->item_ : nullptr));
 }
 
 TTreeNode* TCustomTreeView::GetNodeAt(int X, int Y) {
     if (!HandleAllocated()) return nullptr;
     TVHITTESTINFO hit{};
     hit.pt = POINT{X, Y};
-    SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
     if (!(hit.flags & (TVHT_ONITEM | TVHT_ONITEMBUTTON | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT))) return nullptr;
     return Items()->GetNode(hit.hItem);
 }
 
 TTreeNode* TCustomTreeView::TopItem() {
     if (!HandleAllocated()) return nullptr;
-    return Items()->GetNode(reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)));
+    return Items()->GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)));
 }
 
 void TCustomTreeView::SetImages(TCustomImageList* Value) {
     if (images_) images_->RemoveFreeNotification(this);
     images_ = Value;
     if (images_) images_->FreeNotification(this);
-    if (HandleAllocated())
-        SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images_ ? images_->Handle() : nullptr));
+    if (HandleAllocated()) Send(TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images_ ? images_->Handle() : nullptr));
 }
 
 void TCustomTreeView::SetStateImages(TCustomImageList* Value) {
     if (stateImages_) stateImages_->RemoveFreeNotification(this);
     stateImages_ = Value;
     if (stateImages_) stateImages_->FreeNotification(this);
-    if (HandleAllocated())
-        SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_STATE, LPARAM(stateImages_ ? stateImages_->Handle() : nullptr));
+    if (HandleAllocated()) Send(TVM_SETIMAGELIST, TVSIL_STATE, LPARAM(stateImages_ ? stateImages_->Handle() : nullptr));
 }
 
 void TCustomTreeView::Notification(TComponent* AComponent, TOperation Operation) {
@@ -488,12 +495,12 @@ void TCustomTreeView::SetStyle(DWORD Style, bool On) {
 
 int TCustomTreeView::Indent() const {
     if (!HandleAllocated()) return indent_;
-    return int(SendMessageW(const_cast<TCustomTreeView*>(this)->Handle(), TVM_GETINDENT, 0, 0));
+    return int(const_cast<TCustomTreeView*>(this)->Send(TVM_GETINDENT, 0, 0));
 }
 
 void TCustomTreeView::SetIndent(int Value) {
     indent_ = std::max(Value, 0);
-    if (HandleAllocated() && indent_ > 0) SendMessageW(Handle(), TVM_SETINDENT, WPARAM(indent_), 0);
+    if (HandleAllocated() && indent_ > 0) Send(TVM_SETINDENT, WPARAM(indent_), 0);
 }
 
 void TCustomTreeView::FullExpand() {
@@ -506,7 +513,7 @@ void TCustomTreeView::FullCollapse() {
 
 bool TCustomTreeView::AlphaSort(bool Recurse) {
     if (!HandleAllocated()) return false;
-    return SendMessageW(Handle(), TVM_SORTCHILDREN, Recurse ? TRUE : FALSE, LPARAM(TVI_ROOT)) != FALSE;
+    return Send(TVM_SORTCHILDREN, Recurse ? TRUE : FALSE, LPARAM(TVI_ROOT)) != FALSE;
 }
 
 bool TCustomTreeView::CustomSort(const TTVCompare& Compare, bool Recurse) {
@@ -515,14 +522,14 @@ bool TCustomTreeView::CustomSort(const TTVCompare& Compare, bool Recurse) {
     sort.hParent = TVI_ROOT;
     sort.lpfnCompare = CompareNodes;
     sort.lParam = reinterpret_cast<LPARAM>(&Compare);
-    const bool ok = SendMessageW(Handle(), TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort)) != FALSE;
+    const bool ok = Send(TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort)) != FALSE;
     if (Recurse)
         for (TTreeNode* n = Items()->GetFirstNode(); n; n = n->GetNextSibling()) n->CustomSort(Compare, true);
     return ok;
 }
 
 bool TCustomTreeView::IsEditing() {
-    return HandleAllocated() && SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0) != 0;
+    return HandleAllocated() && Send(TVM_GETEDITCONTROL, 0, 0) != 0;
 }
 
 void TCustomTreeView::CreateParams(TCreateParams& Params) {
@@ -534,10 +541,9 @@ void TCustomTreeView::CreateParams(TCreateParams& Params) {
 
 void TCustomTreeView::CreateWnd() {
     TWinControl::CreateWnd();
-    const HWND wnd = Handle();
-    if (indent_ > 0) SendMessageW(wnd, TVM_SETINDENT, WPARAM(indent_), 0);
-    if (images_) SendMessageW(wnd, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images_->Handle()));
-    if (stateImages_) SendMessageW(wnd, TVM_SETIMAGELIST, TVSIL_STATE, LPARAM(stateImages_->Handle()));
+    if (indent_ > 0) Send(TVM_SETINDENT, WPARAM(indent_), 0);
+    if (images_) Send(TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images_->Handle()));
+    if (stateImages_) Send(TVM_SETIMAGELIST, TVSIL_STATE, LPARAM(stateImages_->Handle()));
     RestoreNodes();
 }
 
@@ -570,13 +576,12 @@ void TCustomTreeView::RestoreNodes() {
     std::vector<std::pair<TTreeNode*, TTreeNode*>> saved;
     saved.swap(saved_);
     for (auto& [node, parent] : saved) items_->InsertItem(node, parent ? parent->item_ : TVI_ROOT, TVI_LAST);
-    const HWND wnd = Handle();
-    for (TTreeNode* n : savedExpanded_) SendMessageW(wnd, TVM_EXPAND, TVE_EXPAND, LPARAM(n->item_));
+    for (TTreeNode* n : savedExpanded_) Send(TVM_EXPAND, TVE_EXPAND, LPARAM(n->item_));
     savedExpanded_.clear();
     if (savedSelection_) {
         // The same selection again is no change.
         clearing_ = true;
-        SendMessageW(wnd, TVM_SELECTITEM, TVGN_CARET, LPARAM(savedSelection_->item_));
+        Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(savedSelection_->item_));
         clearing_ = false;
     }
     savedSelection_ = nullptr;
@@ -650,6 +655,7 @@ void TCustomTreeView::HandleDispInfo(NMTVDISPINFOW& Info) {
         if (node->selectedIndex_ < 0) GetSelectedIndex(node);
         Info.item.iSelectedImage = node->selectedIndex_ >= 0 ? node->selectedIndex_ : node->imageIndex_;
     }
+    if (Info.item.mask & TVIF_CHILDREN) Info.item.cChildren = node->hasChildren_ ? 1 : 0;
 }
 
 LRESULT TCustomTreeView::HandleCustomDraw(NMTVCUSTOMDRAW& Draw) {

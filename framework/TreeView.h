@@ -108,6 +108,7 @@ private:
     // The item the window shows for this node (TVIF_* of every field but the text).
     void FillItem(TVITEMW& Item) const;
     void UpdateItem(UINT Mask);
+    void InvalidateRow();
     TTreeNode* NodeOf(HTREEITEM Item) const;
     HWND Window() const;
 
@@ -258,6 +259,8 @@ protected:
 private:
     friend class TTreeNode;
     friend class TTreeNodes;
+    // Sends a message to the window's class procedure.
+    LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam);
     void HandleNotify(TMessage& Message);
     void HandleDispInfo(NMTVDISPINFOW& Info);
     LRESULT HandleCustomDraw(NMTVCUSTOMDRAW& Draw);

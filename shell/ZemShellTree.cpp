@@ -1,0 +1,917 @@
+#include "shell/ZemShellTree.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/Forms.h"
+#include "framework/SysUtils.h"
+#include "shell/Pathfinch.h"
+#include "shell/PathUtils.h"
+#include "shell/Pidl.h"
+#include "shell/PidlHistory.h"
+#include "shell/ShellEntryPoints.h"
+#include "shell/WorkerThreadPool.h"
+#include "shell/ZemFolderWatch.h"
+#include "shell/ZemSelectionList.h"
+#include "shell/ZemSystemImageList.h"
+
+namespace shell {
+
+namespace {
+
+// The shell events the tree follows, and those ShowFiles adds.
+constexpr LONG kTreeEvents = SHCNE_DELETE | SHCNE_DRIVEADD | SHCNE_DRIVEREMOVED | SHCNE_DRIVEADDGUI |
+                             SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED | SHCNE_MKDIR | SHCNE_RMDIR | SHCNE_RENAMEFOLDER |
+                             SHCNE_UPDATEDIR | SHCNE_NETSHARE | SHCNE_NETUNSHARE;
+constexpr LONG kFileEvents = SHCNE_CREATE | SHCNE_DELETE | SHCNE_RENAMEITEM;
+
+const wchar_t kBadNodeClass[] =
+    L"Internal Error: TZemShellTree.OnCreateNodeClass.ItemClass must inherit from TZemShellTreeNode.";
+
+// The low 16 bits of a CompareIDs answer, signed; Ok false when the call failed.
+int CompareRelative(IShellFolder* Folder, LPCITEMIDLIST A, LPCITEMIDLIST B, bool& Ok) {
+    Ok = false;
+    if (!Folder || !A || !B) return 0;
+    const HRESULT hr = Folder->CompareIDs(0, A, B);
+    if (FAILED(hr)) return 0;
+    Ok = true;
+    return short(HRESULT_CODE(hr));
+}
+
+// A special folder's list with its item count, compared by count first: most
+// objects have another depth, so the shell is rarely asked.
+class SpecialTest {
+public:
+    explicit SpecialTest(TZemShellFolder Folder)
+        : pidl_(GetSpecialFolderIDList(Folder)), count_(PidlCount(pidl_.get())) {}
+    bool Matches(LPCITEMIDLIST Absolute) const {
+        return pidl_ && PidlCount(Absolute) == count_ && PidlEqual(Absolute, pidl_.get());
+    }
+
+private:
+    fw::PidlPtr pidl_;
+    int count_;
+};
+
+bool IsRecycleName(const std::wstring& Name) {
+    const std::wstring upper = fw::UpperCase(Name);
+    return upper.compare(0, 6, L"RECYCL") == 0 || upper.compare(0, 12, L"$RECYCLE.BIN") == 0;
+}
+
+// The hourglass while the tree works; the previous cursor afterwards.
+class BusyCursor {
+public:
+    explicit BusyCursor(bool On = true) : on_(On), previous_(fw::Screen()->Cursor()) {
+        if (on_) fw::Screen()->SetCursor(fw::crHourGlass);
+    }
+    ~BusyCursor() {
+        if (on_) fw::Screen()->SetCursor(previous_);
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    bool on_;
+    fw::TCursor previous_;
+};
+
+class UpdateGuard {
+public:
+    explicit UpdateGuard(fw::TTreeNodes* Nodes) : nodes_(Nodes) { nodes_->BeginUpdate(); }
+    ~UpdateGuard() { nodes_->EndUpdate(); }
+    UpdateGuard(const UpdateGuard&) = delete;
+    UpdateGuard& operator=(const UpdateGuard&) = delete;
+
+private:
+    fw::TTreeNodes* nodes_;
+};
+
+std::vector<TZemShellTreeNode*> Children(fw::TTreeNode* Node) {
+    std::vector<TZemShellTreeNode*> children;
+    for (fw::TTreeNode* c = Node->GetFirstChild(); c; c = c->GetNextSibling())
+        children.push_back(static_cast<TZemShellTreeNode*>(c));
+    return children;
+}
+
+}  // namespace
+
+// ---- TZemShellTreeNode -----------------------------------------------------------
+
+TZemShellTreeNode::~TZemShellTreeNode() {
+    if (queuedWork_ && GlobalWorkerPool) GlobalWorkerPool->CancelWorkItems(this, 0, nullptr);
+    FreeLists();
+}
+
+void TZemShellTreeNode::FreeLists() {
+    if (relative_ != DesktopPidl()) CoTaskMemFree(relative_);
+    if (absolute_ != DesktopPidl()) CoTaskMemFree(absolute_);
+    relative_ = absolute_ = nullptr;
+}
+
+void TZemShellTreeNode::SetIDLists(LPCITEMIDLIST Relative, LPCITEMIDLIST Absolute) {
+    LPITEMIDLIST relative = Relative == DesktopPidl() ? const_cast<LPITEMIDLIST>(Relative) : PidlClone(Relative);
+    LPITEMIDLIST absolute = Absolute == DesktopPidl() ? const_cast<LPITEMIDLIST>(Absolute) : PidlClone(Absolute);
+    FreeLists();
+    relative_ = relative;
+    absolute_ = absolute;
+}
+
+// ---- Construction ------------------------------------------------------------------
+
+TZemShellTree::TZemShellTree(fw::TComponent* AOwner)
+    : fw::TCustomTreeView(AOwner), history_(std::make_unique<TPidlHistory>()) {
+    browser_ = new TPathfinch(this);
+    browser_->ShowErrorMessages = false;
+    browser_->FileSystemOnly = false;
+    images_ = new TZemSystemImageList(this);
+    images_->SetBkColor(fw::clNone);
+    SetImages(images_);
+    SetChangeDelay(100);
+    SetShowRoot(false);
+    SetRightClickSelect(true);
+    SetDoubleBuffered(true);
+    SetHideSelection(false);
+    width_ = 200;
+    height_ = 300;
+    if (useSystemFont_) SetIconTitleFont(Font());
+    SetFolderWatch(std::make_unique<TZemFolderWatch>());
+}
+
+TZemShellTree::~TZemShellTree() {
+    destroying_ = true;
+    if (GlobalWorkerPool) GlobalWorkerPool->CancelWorkItems(nullptr, reinterpret_cast<intptr_t>(this), nullptr);
+    if (shellLink_) shellLink_->RemoveControl(this);
+    shellLink_ = nullptr;
+    watch_.reset();
+    // The nodes go while the browser and the image list are still here.
+    FreeNodes();
+}
+
+fw::TTreeNode* TZemShellTree::CreateNode() {
+    TZemNodeFactory factory = [](fw::TTreeNodes* Owner) { return new TZemShellTreeNode(Owner); };
+    if (OnCreateNodeClass) OnCreateNodeClass(this, factory);
+    fw::TTreeNode* node = factory(Items());
+    if (!dynamic_cast<TZemShellTreeNode*>(node)) {
+        delete node;
+        throw fw::EInvalidArgument(kBadNodeClass);
+    }
+    // Set before the window item is made, so the item is made once.
+    node->SetHasChildren(newNodeIsFolder_);
+    return node;
+}
+
+std::unique_ptr<fw::TTreeNodes> TZemShellTree::CreateNodes() {
+    return std::make_unique<TZemShellTreeNodes>(this);
+}
+
+void TZemShellTree::SetFolderWatch(std::unique_ptr<IZemFolderWatch> Value) {
+    watch_ = std::move(Value);
+    if (!watch_) return;
+    watch_->SetOnNotice([this](LONG Event, LPCITEMIDLIST A, LPCITEMIDLIST B) { ShellChangeNotice(Event, A, B); });
+    ApplyWatchFilter();
+    if (TZemShellTreeNode* root = static_cast<TZemShellTreeNode*>(Items()->GetFirstNode()))
+        watch_->SetWatchedIDList(root->AbsoluteIDList());
+    watch_->SetWatchEnabled(automaticRefresh_);
+}
+
+void TZemShellTree::ApplyWatchFilter() {
+    if (watch_) watch_->SetWatchedEvents(ShowFiles() ? (kTreeEvents | kFileEvents) : kTreeEvents);
+}
+
+void TZemShellTree::CreateWnd() {
+    fw::TCustomTreeView::CreateWnd();
+    if (Items()->Count() < 2) SetRootedAt(rootedAt_);
+    if (windowCreatedOnce_) {
+        if (shellLink_) shellLink_->AddControl(this);
+        if (TZemShellTreeNode* first = static_cast<TZemShellTreeNode*>(Items()->GetFirstNode()))
+            RefreshNode(first, true, false);
+        return;
+    }
+    // From now on the tree's window owns what the browser shows.
+    browser_->BeginLoading();
+    browser_->EndLoading();
+    windowCreatedOnce_ = true;
+    if (!HasState(fw::csLoading) && useSystemStyles_) ApplyExplorerTreeStyle(Handle());
+}
+
+void TZemShellTree::Loaded() {
+    fw::TCustomTreeView::Loaded();
+    if (!NoFillOnStartup()) {
+        if (storedSelectedFolder_.empty()) {
+            if (storedSpecialFolder_ != SF_FILESYSTEMFOLDER) SetSpecialFolder(storedSpecialFolder_);
+            else NotifyShellLink(static_cast<TZemShellTreeNode*>(Selected()));
+        } else {
+            SetSelectedFolder(storedSelectedFolder_);
+        }
+        if (fw::TTreeNode* first = Items()->GetFirstNode()) first->Expand(false);
+    }
+    if (useSystemFont_) SetIconTitleFont(Font());
+    if (useSystemStyles_ && HandleAllocated()) ApplyExplorerTreeStyle(Handle());
+}
+
+// ---- Roots ---------------------------------------------------------------------------
+
+void TZemShellTree::SetRootedAt(TZemShellFolder Value) {
+    rootedAt_ = Value;
+    // The root is built with the window.
+    if (!HandleAllocated()) return;
+    BusyCursor busy;
+    UpdateGuard update(Items());
+    Items()->Clear();
+    auto* root = static_cast<TZemShellTreeNode*>(Items()->AddChild(nullptr, L""));
+    root->SetFlag(TZemShellTreeNode::FolderBit, true);
+    BuildRoot(root);
+    if (watch_ && !(Value == SF_FILESYSTEMFOLDER && rootedAtFileSystemFolder_.empty()))
+        watch_->SetWatchedIDList(root->AbsoluteIDList());
+    if (!HasState(fw::csLoading)) {
+        root->Expand(false);
+        root->SetSelected(true);
+    }
+    if (Value != SF_FILESYSTEMFOLDER) rootedAtFileSystemFolder_.clear();
+    history_->Clear();
+}
+
+void TZemShellTree::BuildRoot(TZemShellTreeNode* Root) {
+    if (rootedAt_ == SF_DESKTOP) {
+        Root->SetIDLists(DesktopPidl(), DesktopPidl());
+        SHFILEINFOW info{};
+        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(DesktopPidl()), 0, &info, sizeof(info),
+                       SHGFI_PIDL | SHGFI_DISPLAYNAME);
+        Root->SetText(info.szDisplayName);
+        Root->SetImageIndex(TZemSystemImageList::GetIconIndex(DesktopPidl(), si_small, false));
+        Root->SetSelectedIndex(TZemSystemImageList::GetIconIndex(DesktopPidl(), si_small, true));
+        Root->SetHasChildren(true);
+        return;
+    }
+    fw::PidlPtr folder(rootedAt_ != SF_FILESYSTEMFOLDER ? GetSpecialFolderIDList(rootedAt_)
+                                                        : PathToPidl(nullptr, rootedAtFileSystemFolder_));
+    if (!folder) return;
+    browser_->SetFolderIDList(folder.get());
+    Root->SetIDLists(browser_->FolderPidl(), browser_->FolderPidl());
+    browser_->SelectFolderAsObject();
+    Root->SetParentFolder(browser_->ShellFolder());
+    Root->SetImageIndex(TZemSystemImageList::GetIconIndex(Root->AbsoluteIDList(), si_small, false));
+    Root->SetSelectedIndex(TZemSystemImageList::GetIconIndex(Root->AbsoluteIDList(), si_small, true));
+    std::wstring name;
+    browser_->GetDisplayName(false, name);
+    Root->SetText(name);
+    Root->SetHasChildren(browser_->HasSubFolders() || ShowFiles() || ShowHidden());
+}
+
+void TZemShellTree::SetRootedAtFileSystemFolder(const std::wstring& Path) {
+    const UINT delay = ChangeDelay();
+    if (Path.empty()) {
+        rootedAtFileSystemFolder_.clear();
+        return;
+    }
+    bool isFolder = IsDriveRoot(Path);
+    if (!isFolder) {
+        std::wstring bare = Path;
+        while (bare.size() > 1 && bare.back() == L'\\') bare.pop_back();
+        WIN32_FIND_DATAW data{};
+        fw::FindHandle find(FindFirstFileW(bare.c_str(), &data));
+        isFolder = find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    if (!isFolder)
+        throw EPathfinchError(L"TZemShellTree cannot be rooted at a file or non existing folder. Path: " + Path);
+    rootedAtFileSystemFolder_ = Path;
+    SetRootedAt(SF_FILESYSTEMFOLDER);
+    SetChangeDelay(delay);
+    if (fw::TTreeNode* first = Items()->GetFirstNode()) Change(first);
+}
+
+// ---- Filter, adding and updating nodes -------------------------------------------
+
+bool TZemShellTree::ObjectPassesFilter() {
+    static const SpecialTest nethood(SF_NETHOOD), network(SF_NETWORK), bitbucket(SF_BITBUCKET);
+    const SFGAOF attributes = browser_->GetAttributes(SFGAO_HIDDEN | SFGAO_FOLDER | SFGAO_FILESYSANCESTOR);
+    const bool hidden = (attributes & SFGAO_HIDDEN) != 0;
+    if (!ShowHidden() && hidden) return false;
+    if (!ShowNethood() || !ShowRecycleBin()) {
+        LPCITEMIDLIST absolute = browser_->AbsoluteObjectIDList();
+        if (!ShowNethood() && (nethood.Matches(absolute) || network.Matches(absolute))) return false;
+        if (!ShowRecycleBin()) {
+            if (bitbucket.Matches(absolute)) return false;
+            if (hidden && IsRecycleName(browser_->ObjectName())) return false;
+        }
+    }
+    if (!ShowFiles()) {
+        const bool folder = browser_->FileSystemOnly ? (attributes & (SFGAO_FOLDER | SFGAO_FILESYSANCESTOR)) ==
+                                                           (SFGAO_FOLDER | SFGAO_FILESYSANCESTOR)
+                                                     : (attributes & SFGAO_FOLDER) != 0;
+        if (!folder) return false;
+    }
+    return true;
+}
+
+TZemShellTreeNode* TZemShellTree::AddChildNode(TZemShellTreeNode* Parent, bool AddedByNotice) {
+    if (!ObjectPassesFilter()) return nullptr;
+    std::wstring name;
+    browser_->GetDisplayName(false, name);
+    // A folder may have children until it is drawn (which looks) or opened (which fills it).
+    const bool folder = !ShowFiles() || browser_->IsFolder();
+    newNodeIsFolder_ = folder;
+    auto* node = static_cast<TZemShellTreeNode*>(Items()->AddChild(Parent, name));
+    newNodeIsFolder_ = false;
+    node->SetFlag(TZemShellTreeNode::AddedByNoticeBit, AddedByNotice);
+    node->SetFound(1);
+    node->SetFlag(TZemShellTreeNode::FolderBit, folder);
+    node->SetIDLists(browser_->ObjectPidl(), browser_->AbsoluteObjectIDList());
+    node->SetParentFolder(browser_->ShellFolder());
+    // Children of a closed node are not shown: no need to ask the window.
+    if (Parent->Expanded() && node->IsVisible()) UpdateNode(node, true);
+    if (OnAddFolder) {
+        bool canAdd = true;
+        OnAddFolder(node, BrowserObjectPath(), canAdd);
+        if (!canAdd) {
+            node->Delete();
+            return nullptr;
+        }
+        if (node->Text() != name) node->SetFlag(TZemShellTreeNode::TextByHandlerBit, true);
+    }
+    return node;
+}
+
+std::wstring TZemShellTree::BrowserObjectPath() {
+    // The shell's path of a list is slow under some shells (milliseconds); inside a
+    // file-system folder the folder's path and the object's parsing name say the same.
+    const std::wstring folder = browser_->Folder();
+    if (!folder.empty()) {
+        const std::wstring name =
+            GetDisplayNameOf(browser_->ShellFolder(), browser_->ObjectPidl(), SHGDN_INFOLDER | SHGDN_FORPARSING);
+        if (!name.empty() && name.find_first_of(L"\\:") == std::wstring::npos) return folder + name;
+    }
+    return PidlToPath(browser_->AbsoluteObjectIDList());
+}
+
+void TZemShellTree::QueueIcon(TZemShellTreeNode* Node, uint8_t Kind) {
+    if (!GlobalWorkerPool || !Node->AbsoluteIDList()) return;
+    Node->queuedWork_ = true;
+    const intptr_t tag = Kind == 2 ? 0 : reinterpret_cast<intptr_t>(this);
+    GlobalWorkerPool->AddWorkItem(std::make_shared<TIconWorkItem>(Node->AbsoluteIDList(), Kind, this, Node, tag));
+}
+
+void TZemShellTree::UpdateNode(TZemShellTreeNode* Node, bool Full) {
+    const bool folder = Node->IsFolderNode();
+    if (Node->ImageIndex() < 0) {
+        const int provisional =
+            folder ? TZemSystemImageList::GetFolderIconIndex(false)
+                   : TZemSystemImageList::GetIconIndexOfType(fw::ExtractFileExt(NodePath(Node)), si_small, false);
+        if (provisional >= 0) Node->SetImageIndex(provisional);
+    }
+    QueueIcon(Node, 0);
+    SFGAOF attributes = 0;
+    IShellFolder* parent = Node->ParentFolder();
+    LPCITEMIDLIST relative = Node->RelativeIDList();
+    if (parent && relative && PidlCount(relative) > 0) {
+        TErrorModeGuard errorMode(SEM_FAILCRITICALERRORS);
+        attributes = SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_GHOSTED | SFGAO_HIDDEN |
+                     SFGAO_COMPRESSED | SFGAO_ENCRYPTED;
+        if (FAILED(parent->GetAttributesOf(1, &relative, &attributes))) attributes = 0;
+    } else {
+        attributes = SFGAO_HASSUBFOLDER;  // the desktop
+    }
+    bool subFolders = (attributes & SFGAO_HASSUBFOLDER) != 0;
+    if (FileSystemOnly()) subFolders = subFolders && (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR));
+    Node->SetHasChildren((ShowFiles() && folder) || subFolders);
+    if (Full) {
+        if (parent && relative && Node->Level() > 0 && !Node->HasFlag(TZemShellTreeNode::TextByHandlerBit)) {
+            const std::wstring name = GetDisplayNameOf(parent, relative, SHGDN_NORMAL);
+            if (!name.empty() && name != Node->Text()) Node->SetText(name);
+        }
+        if (showOverlayIcons_) {
+            QueueIcon(Node, 1);
+            Node->SetCut((attributes & (SFGAO_GHOSTED | SFGAO_HIDDEN)) != 0);
+            Node->SetFlag(TZemShellTreeNode::CompressedBit, (attributes & SFGAO_COMPRESSED) != 0);
+            Node->SetFlag(TZemShellTreeNode::EncryptedBit, (attributes & SFGAO_ENCRYPTED) != 0);
+        } else {
+            Node->SetOverlayIndex(-1);
+        }
+    }
+    if (OnUpdatedFolder) OnUpdatedFolder(this, Node);
+}
+
+void TZemShellTree::GetImageIndex(fw::TTreeNode* Node) {
+    // Once only: a node whose icon stays unknown is not updated on every paint.
+    auto* node = static_cast<TZemShellTreeNode*>(Node);
+    ++imageRequests_;
+    if (node->drawnUpdate_) return;
+    node->drawnUpdate_ = true;
+    UpdateNode(node, true);
+    const RECT r = node->DisplayRect(false);
+    if (HandleAllocated()) InvalidateRect(Handle(), &r, FALSE);
+}
+
+void TZemShellTree::IconLoaded(int IconIndex, uint8_t Kind, void* Owner) {
+    if (!HandleAllocated() || IconIndex < 0 || destroying_) return;
+    auto* node = static_cast<TZemShellTreeNode*>(Owner);
+    switch (Kind) {
+    case 0: node->SetImageIndex(IconIndex); break;
+    case 1: node->SetOverlayIndex(IconIndex); break;
+    case 2: node->SetSelectedIndex(IconIndex); break;
+    default: break;
+    }
+}
+
+void TZemShellTree::SortChildren(fw::TTreeNode* Parent) {
+    if (!Parent) return;
+    Parent->CustomSort([](fw::TTreeNode* A, fw::TTreeNode* B) {
+        auto* a = static_cast<TZemShellTreeNode*>(A);
+        auto* b = static_cast<TZemShellTreeNode*>(B);
+        bool ok = false;
+        const int result = CompareRelative(a->ParentFolder(), a->RelativeIDList(), b->RelativeIDList(), ok);
+        return ok ? result : 0;
+    });
+}
+
+// ---- Filling ---------------------------------------------------------------------------
+
+bool TZemShellTree::CanExpand(fw::TTreeNode* Node) {
+    bool allow = fw::TCustomTreeView::CanExpand(Node);
+    if (allow && HasState(fw::csDesigning)) allow = Node->Level() == 0 && !HasState(fw::csLoading);
+    if (allow) FillNode(static_cast<TZemShellTreeNode*>(Node));
+    return allow;
+}
+
+void TZemShellTree::Expand(fw::TTreeNode* Node) {
+    FillNode(static_cast<TZemShellTreeNode*>(Node));
+    fw::TCustomTreeView::Expand(Node);
+}
+
+void TZemShellTree::FillNode(TZemShellTreeNode* Node) {
+    if (!Node || !mayFillOnExpand_ || Node->GetFirstChild() || !Node->IsFolderNode()) return;
+    BusyCursor busy;
+    UpdateGuard update(Items());
+    try {
+        browser_->SetFolderIDList(Node->AbsoluteIDList());
+        while (browser_->EnumNextObject()) AddChildNode(Node, false);
+    } catch (const EPathfinchError& e) {
+        if (ShowErrorMessages()) ReportError(e.Message());
+    }
+    SortChildren(Node);
+    Node->SetHasChildren(Node->GetFirstChild() != nullptr);
+    if (Node->Level() > 0 && watch_) {
+        const std::wstring path = NodePath(Node);
+        if (IsUNCPath(path)) watch_->AddWatchedPath(path);
+    }
+}
+
+void TZemShellTree::ExpandNode(fw::TTreeNode* Node, bool Recursive) {
+    if (!Node) return;
+    int count = -1;
+    do {
+        count = Items()->Count();
+        Node->Expand(Recursive);
+        fw::Application()->ProcessMessages();
+    } while (Recursive && Items()->Count() != count);
+}
+
+// ---- Paths and lookup -------------------------------------------------------------------
+
+bool TZemShellTree::Usable(fw::TTreeNode* Node) {
+    if (!Node) return false;
+    try {
+        return Node->ItemId() != nullptr && Node->Level() >= 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::wstring TZemShellTree::NodePath(fw::TTreeNode* Node) {
+    if (!Usable(Node)) return std::wstring();
+    if (HasState(fw::csDesigning) && rootedAt_ == SF_DESKTOP && Node->Level() == 0) return std::wstring();
+    return PidlToPath(static_cast<TZemShellTreeNode*>(Node)->AbsoluteIDList());
+}
+
+TZemShellTreeNode* TZemShellTree::FindChild(TZemShellTreeNode* Parent, LPCITEMIDLIST Relative, bool Binary) {
+    const std::vector<TZemShellTreeNode*> children = Children(Parent);
+    if (children.empty()) return nullptr;
+    IShellFolder* folder = children.front()->ParentFolder();
+    bool ok = false;
+    if (Binary) {
+        size_t low = 0, high = children.size();
+        while (low < high) {
+            const size_t middle = (low + high) / 2;
+            const int result = CompareRelative(folder, Relative, children[middle]->RelativeIDList(), ok);
+            if (ok && result == 0) return children[middle];
+            if (result <= 0) high = middle;
+            else low = middle + 1;
+        }
+    }
+    for (TZemShellTreeNode* child : children) {
+        if (!child->RelativeIDList()) continue;
+        if (CompareRelative(child->ParentFolder(), Relative, child->RelativeIDList(), ok) == 0 && ok) return child;
+    }
+    return nullptr;
+}
+
+bool TZemShellTree::LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, TLocateMode Mode,
+                                 TZemShellTreeNode*& Deepest) {
+    Deepest = Root;
+    if (PidlEqual(IDList, Root->AbsoluteIDList())) return true;
+    const int rootCount = PidlCount(Root->AbsoluteIDList());
+    const int count = PidlCount(IDList);
+    TZemShellTreeNode* node = Root;
+    int level = 0;
+    while (level + rootCount < count) {
+        if (Mode == lmSelect) {
+            node->SetHasChildren(true);
+            node->Expand(false);
+        } else if (!node->Expanded() && node->GetFirstChild()) {
+            node->DeleteChildren();
+        }
+        fw::PidlPtr item(PidlItem(IDList, level + rootCount));
+        TZemShellTreeNode* child = FindChild(node, item.get(), true);
+        if (!child) break;
+        node = child;
+        ++level;
+    }
+    Deepest = node;
+    return level + rootCount == count && PidlEqual(IDList, node->AbsoluteIDList());
+}
+
+bool TZemShellTree::LocateInNetwork(TZemShellTreeNode* Deepest, LPCITEMIDLIST IDList, TLocateMode Mode) {
+    const int count = PidlCount(IDList);
+    const int level = Deepest->Level();
+    if (level + 1 >= count - 1) {
+        browser_->SetAbsoluteObjectIDList(IDList);
+        const std::wstring path = browser_->ObjectPath();
+        TZemShellTreeNode* node =
+            AddChildNode(Deepest, IsDriveRoot(path) || IsUNCServerName(browser_->ObjectNetworkName()));
+        SortChildren(Deepest);
+        if (node) FinishLocate(node, Mode);
+        return node != nullptr;
+    }
+    fw::PidlPtr parent(PidlTruncate(IDList, level + 1));
+    if (LocateIDList(parent.get(), Mode) && Mode != lmUpdate) return LocateIDList(IDList, Mode);
+    return false;
+}
+
+bool TZemShellTree::LocateIDList(LPCITEMIDLIST IDList, TLocateMode Mode) {
+    if (!IDList) return false;
+    if (Mode == lmSelect) {
+        auto* selected = static_cast<TZemShellTreeNode*>(Selected());
+        if (Usable(selected) && PidlEqual(selected->AbsoluteIDList(), IDList)) return true;
+    }
+    BusyCursor busy(Mode == lmSelect);
+    const bool mayFill = mayFillOnExpand_;
+    if (Mode == lmUpdate) mayFillOnExpand_ = false;
+    TZemShellTreeNode* deepest = nullptr;
+    bool found = false;
+    for (fw::TTreeNode* root = Items()->GetFirstNode(); root && !found; root = root->GetNextSibling()) {
+        found = LocateInRoot(static_cast<TZemShellTreeNode*>(root), IDList, Mode, deepest);
+        if (found) break;
+        if (IsInNetworkFolder(IDList) && deepest && deepest != root) {
+            mayFillOnExpand_ = mayFill;
+            return LocateInNetwork(deepest, IDList, Mode == lmSelect ? lmSelect : lmUpdate);
+        }
+    }
+    mayFillOnExpand_ = mayFill;
+    if (!deepest) return false;
+    if (!found) {
+        // A folder that cannot be reached keeps the selection as it was.
+        if (Mode == lmSelect) return false;
+        Mode = lmUpdate;
+    }
+    FinishLocate(deepest, Mode);
+    return found;
+}
+
+void TZemShellTree::FinishLocate(TZemShellTreeNode* Node, TLocateMode Mode) {
+    switch (Mode) {
+    case lmSelect:
+        SetChangeDelay(0);
+        Node->SetSelected(true);
+        Node->MakeVisible();
+        break;
+    case lmUpdate: RefreshNode(Node, rootedAt_ == SF_FILESYSTEMFOLDER, false); break;
+    case lmAdd: {
+        auto* parent = static_cast<TZemShellTreeNode*>(Node->Parent());
+        RefreshNode(parent ? parent : Node, false, false);
+        break;
+    }
+    case lmRemove:
+        if (Node->Selected()) SetChangeDelay(0);
+        Node->Delete();
+        break;
+    }
+}
+
+// ---- Selected folder -------------------------------------------------------------------
+
+std::wstring TZemShellTree::SelectedFolder() {
+    if (HasState(fw::csLoading)) return storedSelectedFolder_;
+    fw::TTreeNode* node = Selected();
+    if (!Usable(node)) return std::wstring();
+    std::wstring path = NodePath(node);
+    if (path.empty() && !HasState(fw::csDesigning)) {
+        const TZemShellFolder special = SpecialFolder();
+        if (special != SF_FILESYSTEMFOLDER) path = GetSpecialFolderPath(special);
+    }
+    return path;
+}
+
+bool TZemShellTree::SetSelectedFolder(const std::wstring& Path) {
+    if (HasState(fw::csLoading)) {
+        if (storedSpecialFolder_ != SF_FILESYSTEMFOLDER && storedSpecialFolder_ != SF_DRIVES) return false;
+        storedSelectedFolder_ = Path;
+        storedSpecialFolder_ = SF_FILESYSTEMFOLDER;
+        return true;
+    }
+    if (Path.empty()) {
+        if (rootedAt_ == SF_DESKTOP) return SetSpecialFolder(SF_DRIVES);
+        fw::TTreeNode* first = Items()->GetFirstNode();
+        if (first) first->SetSelected(true);
+        return first != nullptr;
+    }
+    HandleNeeded();
+    fw::PidlPtr pidl;
+    HRESULT hr = E_FAIL;
+    if (IShellFolder* desktop = DesktopFolder()) {
+        TErrorModeGuard errorMode(ShowErrorMessages() ? 0 : SEM_FAILCRITICALERRORS);
+        hr = desktop->ParseDisplayName(Handle(), nullptr, const_cast<LPWSTR>(Path.c_str()), nullptr, pidl.put(),
+                                       nullptr);
+    }
+    if (FAILED(hr) || !pidl) {
+        if (ShowErrorMessages()) ReportError(Path + L": " + SysErrorText(DWORD(hr)));
+        return false;
+    }
+    if (LocateIDList(pidl.get(), lmSelect)) return true;
+    if (ShowErrorMessages()) ReportError(Path + L": " + SysErrorText(ERROR_PATH_NOT_FOUND));
+    return false;
+}
+
+TZemShellFolder TZemShellTree::SpecialFolder() {
+    if (HasState(fw::csLoading)) return storedSpecialFolder_;
+    auto* node = static_cast<TZemShellTreeNode*>(Selected());
+    if (!Usable(node)) return SF_FILESYSTEMFOLDER;
+    return PidlToShellFolder(node->AbsoluteIDList());
+}
+
+bool TZemShellTree::SetSpecialFolder(TZemShellFolder Value) {
+    if (HasState(fw::csLoading)) {
+        storedSpecialFolder_ = Value;
+        if (Value != SF_FILESYSTEMFOLDER) storedSelectedFolder_.clear();
+        return true;
+    }
+    if (Value == SF_FILESYSTEMFOLDER) return false;
+    fw::PidlPtr pidl(GetSpecialFolderIDList(Value));
+    return pidl && LocateIDList(pidl.get(), lmSelect);
+}
+
+void TZemShellTree::ReportError(const std::wstring& Text) {
+    fw::Application()->MessageBox(Text, L"", MB_OK | MB_ICONSTOP);
+}
+
+// ---- Selection changes and history ------------------------------------------------------
+
+bool TZemShellTree::CanChange(fw::TTreeNode* Node) {
+    bool allow = fw::TCustomTreeView::CanChange(Node);
+    auto* node = static_cast<TZemShellTreeNode*>(Node);
+    if (allow && Usable(node) && ShowErrorMessages() && node->Parent() && (!ShowFiles() || node->IsFolderNode())) {
+        try {
+            browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
+            allow = browser_->BrowseObject();
+        } catch (const EPathfinchError&) {
+            allow = false;
+        }
+    }
+    if (Usable(node) && node->SelectedIndex() <= 0) {
+        node->SetSelectedIndex(node->ImageIndex());
+        QueueIcon(node, 2);
+    }
+    return allow;
+}
+
+void TZemShellTree::Change(fw::TTreeNode* Node) {
+    if (destroying_ || HasState(fw::csDestroying)) return;
+    auto* selected = static_cast<TZemShellTreeNode*>(Selected());
+    if (!navigating_ && selected) history_->Add(PidlClone(selected->AbsoluteIDList()));
+    fw::TCustomTreeView::Change(Node);
+    NotifyShellLink(selected);
+    if (expandOnSelected_ && Node) {
+        for (fw::TTreeNode* s = Node->GetPrevSibling(); s; s = s->GetPrevSibling()) s->Collapse(false);
+        for (fw::TTreeNode* s = Node->GetNextSibling(); s; s = s->GetNextSibling()) s->Collapse(false);
+        if (!(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) Node->Expand(false);
+    }
+    SetChangeDelay(0);
+}
+
+bool TZemShellTree::Navigate(int Delta) {
+    navigating_ = true;
+    SetChangeDelay(0);
+    if (Delta < 1) history_->Back(-Delta);
+    else history_->Forward(Delta);
+    bool found = false;
+    try {
+        found = SelectIDList(history_->Current());
+    } catch (...) {
+        navigating_ = false;
+        throw;
+    }
+    navigating_ = false;
+    return found;
+}
+
+void TZemShellTree::KeyDown(WORD& Key, fw::TShiftState Shift) {
+    if (Shift == fw::ssAlt && (Key == VK_LEFT || Key == VK_RIGHT)) {
+        Navigate(Key == VK_LEFT ? -1 : 1);
+        Key = 0;
+        return;
+    }
+    if (Shift == fw::ssAlt && Key == VK_MENU) return;
+    SetChangeDelay(shellLink_ ? 600 : 100);
+    fw::TCustomTreeView::KeyDown(Key, Shift);
+}
+
+void TZemShellTree::WndProc(fw::TMessage& Message) {
+    if (Message.Msg == WM_XBUTTONDOWN) {
+        const WORD keys = GET_KEYSTATE_WPARAM(Message.WParam);
+        if (keys == MK_XBUTTON1 || keys == MK_XBUTTON2) {
+            Navigate(keys == MK_XBUTTON1 ? -1 : 1);
+            Message.Result = TRUE;
+            return;
+        }
+    }
+    fw::TCustomTreeView::WndProc(Message);
+}
+
+bool TZemShellTree::CustomDrawItem(fw::TTreeNode* Node, NMTVCUSTOMDRAW& Draw) {
+    auto* node = static_cast<TZemShellTreeNode*>(Node);
+    if (ColorEncrypted() && node->HasFlag(TZemShellTreeNode::EncryptedBit)) {
+        Draw.clrText = RGB(0, 128, 0);
+        return true;
+    }
+    if (ColorCompressed() && node->HasFlag(TZemShellTreeNode::CompressedBit)) {
+        Draw.clrText = RGB(0, 0, 255);
+        return true;
+    }
+    return false;
+}
+
+// ---- Options -------------------------------------------------------------------------------
+
+void TZemShellTree::SetOption(TOption Bit, bool On) {
+    const uint16_t options = On ? uint16_t(options_ | Bit) : uint16_t(options_ & ~Bit);
+    if (options == options_) return;
+    options_ = options;
+    browser_->ShowErrorMessages = ShowErrorMessages();
+    ApplyWatchFilter();
+    Refresh();
+}
+
+bool TZemShellTree::FileSystemOnly() const {
+    return browser_->FileSystemOnly;
+}
+
+void TZemShellTree::SetFileSystemOnly(bool Value) {
+    if (Value == browser_->FileSystemOnly) return;
+    browser_->FileSystemOnly = Value;
+    Refresh();
+}
+
+std::wstring TZemShellTree::Filter() const {
+    return browser_->Filter();
+}
+
+void TZemShellTree::SetFilter(const std::wstring& Value) {
+    if (Value == browser_->Filter()) return;
+    browser_->SetFilter(Value);
+    Refresh();
+}
+
+void TZemShellTree::SetAutomaticRefresh(bool Value) {
+    automaticRefresh_ = Value;
+    if (watch_) watch_->SetWatchEnabled(Value);
+}
+
+void TZemShellTree::SetShowOverlayIcons(bool Value) {
+    if (Value == showOverlayIcons_) return;
+    showOverlayIcons_ = Value;
+    Refresh();
+}
+
+void TZemShellTree::SetUseSystemFont(bool Value) {
+    useSystemFont_ = Value;
+    if (Value) SetIconTitleFont(Font());
+}
+
+void TZemShellTree::SetUseSystemStyles(bool Value) {
+    useSystemStyles_ = Value;
+    if (Value && !HasState(fw::csLoading) && HandleAllocated()) ApplyExplorerTreeStyle(Handle());
+}
+
+// ---- Refresh and notices ------------------------------------------------------------------
+
+void TZemShellTree::Refresh() {
+    if (!HandleAllocated()) return;
+    fw::Application()->ProcessMessages();
+    BusyCursor busy;
+    UpdateGuard update(Items());
+    auto* first = static_cast<TZemShellTreeNode*>(Items()->GetFirstNode());
+    if (!first) SetRootedAt(rootedAt_);
+    else RefreshNode(first, true, true);
+}
+
+void TZemShellTree::RefreshNode(TZemShellTreeNode* Node, bool Recursive, bool Full) {
+    if (HasState(fw::csLoading) || !Node) return;
+    try {
+        UpdateNode(Node, Full);
+        browser_->SetFolderIDList(Node->AbsoluteIDList());
+    } catch (const EPathfinchError&) {
+        return;
+    }
+    if (!Node->Expanded()) {
+        if (Node->GetFirstChild()) Node->DeleteChildren();
+        return;
+    }
+    const std::vector<TZemShellTreeNode*> before = Children(Node);
+    for (TZemShellTreeNode* child : before) child->SetFound(0);
+    bool added = false;
+    while (browser_->EnumNextObject()) {
+        if (!ObjectPassesFilter()) continue;
+        TZemShellTreeNode* child = FindChild(Node, browser_->ObjectPidl(), true);
+        if (child) {
+            child->SetFound(1);
+            child->SetHasChildren(ShowFiles() && child->IsFolderNode() ? true : browser_->HasSubFolders());
+            if (OnAddFolder) {
+                bool canAdd = true;
+                OnAddFolder(child, BrowserObjectPath(), canAdd);
+                if (!canAdd) child->Delete();
+            }
+        } else if (!IsEditing()) {
+            added = AddChildNode(Node, false) != nullptr || added;
+        }
+    }
+    for (TZemShellTreeNode* child : Children(Node))
+        if (child->Found() == 0 && !child->HasFlag(TZemShellTreeNode::AddedByNoticeBit)) child->Delete();
+    if (Recursive)
+        for (TZemShellTreeNode* child : Children(Node)) RefreshNode(child, true, Full);
+    if (!Node->GetFirstChild()) Node->SetHasChildren(false);
+    if (added) SortChildren(Node);
+}
+
+void TZemShellTree::RefreshSelection() {
+    auto* node = static_cast<TZemShellTreeNode*>(Selected());
+    if (!node) return;
+    if (node->Text().empty() && node->Parent()) node = static_cast<TZemShellTreeNode*>(node->Parent());
+    RefreshNode(node, true, false);
+}
+
+void TZemShellTree::ShellChangeNotice(LONG ShellEvent, LPCITEMIDLIST IDList1, LPCITEMIDLIST IDList2) {
+    if (HasState(fw::csLoading) || !HandleAllocated()) return;
+    switch (ShellEvent) {
+    case SHCNE_DELETE:
+    case SHCNE_DRIVEREMOVED:
+    case SHCNE_RMDIR: LocateIDList(IDList1, lmRemove); break;
+    case SHCNE_UPDATEDIR: LocateIDList(IDList1, lmUpdate); break;
+    case SHCNE_RENAMEITEM:
+    case SHCNE_RENAMEFOLDER:
+        LocateIDList(IDList1, lmAdd);
+        LocateIDList(IDList2, lmAdd);
+        break;
+    default: LocateIDList(IDList1, lmAdd); break;
+    }
+}
+
+// ---- Shell link ---------------------------------------------------------------------------
+
+void TZemShellTree::SetShellLink(TZemShellLink* Link) {
+    if (Link == shellLink_) return;
+    if (shellLink_) shellLink_->RemoveControl(this);
+    shellLink_ = Link;
+    if (shellLink_) shellLink_->AddControl(this);
+}
+
+void TZemShellTree::NotifyShellLink(TZemShellTreeNode* Node) {
+    if (!Usable(Node) || !shellLink_) return;
+    shellLink_->SetReportedSelection(Node->Level() > 0);
+    if (HasState(fw::csLoading)) return;
+    auto* parent = static_cast<TZemShellTreeNode*>(Node->Parent());
+    if (ShowFiles() && !Node->IsFolderNode() && parent)
+        shellLink_->NotifyObjectSelected(this, parent->AbsoluteIDList(), Node->RelativeIDList());
+    else shellLink_->NotifyFolderSelected(this, Node->AbsoluteIDList());
+}
+
+void TZemShellTree::FolderSelected(LPCITEMIDLIST IDList) {
+    if (IDList) SelectIDList(IDList);
+}
+
+void TZemShellTree::ObjectSelected(LPCITEMIDLIST IDList, LPCITEMIDLIST) {
+    if (IDList && ShowFiles()) SelectIDList(IDList);
+}
+
+bool TZemShellTree::SelectFirst() {
+    auto* node = static_cast<TZemShellTreeNode*>(Selected());
+    auto* parent = node ? static_cast<TZemShellTreeNode*>(node->Parent()) : nullptr;
+    if (!parent) return false;
+    parent->SetSelected(true);
+    NotifyShellLink(parent);
+    return true;
+}
+
+}  // namespace shell

@@ -1,0 +1,289 @@
+#pragma once
+// TZemShellTree: a tree view of the shell namespace. One root node (the desktop,
+// a special folder or a file-system folder); below it folders (and, with
+// ShowFiles, files) enumerated when a node is first expanded. The selected
+// folder is read and set by path (SelectedFolder) or special folder; every
+// selection change is remembered in a back/forward history before OnChange.
+// A control: new TZemShellTree(owner), placed with SetParent; the root is built
+// when the window is made. The tree owns its folder browser, image list, history
+// and folder watch; nodes own their item-ID lists. Icons come from the shared
+// worker pool; a node's pending icon work is cancelled when the node goes.
+// Changes in the namespace arrive through the folder watch (AutomaticRefresh).
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/TreeView.h"
+#include "shell/SpecialFolders.h"
+#include "shell/ZemShellLink.h"
+#include "shell/ZemWorkItems.h"
+
+namespace shell {
+
+class TPathfinch;
+class TPidlHistory;
+class TZemSystemImageList;
+class IZemFolderWatch;
+class TZemShellTree;
+
+enum TZemCopyMode {
+    cmDefault,
+    cmCopy,
+    cmMove,
+    cmLink
+};
+
+class TZemShellTreeNode : public fw::TTreeNode {
+public:
+    // Flag bits.
+    static constexpr uint8_t FolderBit = 1 << 1, CompressedBit = 1 << 2, EncryptedBit = 1 << 3,
+                             AddedByNoticeBit = 1 << 5, TextByHandlerBit = 1 << 6;
+
+    explicit TZemShellTreeNode(fw::TTreeNodes* AOwner) : fw::TTreeNode(AOwner) {}
+    ~TZemShellTreeNode() override;
+
+    IShellFolder* ParentFolder() const { return parentFolder_.get(); }
+    LPCITEMIDLIST RelativeIDList() const { return relative_; }
+    LPCITEMIDLIST AbsoluteIDList() const { return absolute_; }
+    uint32_t Found() const { return found_; }
+    void SetFound(uint32_t Value) { found_ = Value; }
+    uint8_t Flags() const { return flags_; }
+    bool HasFlag(uint8_t Bit) const { return (flags_ & Bit) != 0; }
+    void SetFlag(uint8_t Bit, bool On) { flags_ = On ? uint8_t(flags_ | Bit) : uint8_t(flags_ & ~Bit); }
+    // A folder node: its folder bit, or level 0.
+    bool IsFolderNode() const { return HasFlag(FolderBit) || Level() == 0; }
+
+    // Copies the lists (the shared desktop list is referred to, never copied or freed).
+    void SetIDLists(LPCITEMIDLIST Relative, LPCITEMIDLIST Absolute);
+    void SetParentFolder(IShellFolder* Folder) { parentFolder_ = fw::ComPtr<IShellFolder>(Folder); }
+
+protected:
+    std::wstring ClassName() const override { return L"TZemShellTreeNode"; }
+
+private:
+    friend class TZemShellTree;
+    void FreeLists();
+
+    fw::ComPtr<IShellFolder> parentFolder_;
+    LPITEMIDLIST relative_ = nullptr;
+    LPITEMIDLIST absolute_ = nullptr;
+    uint32_t found_ = 0;
+    uint8_t flags_ = 0;
+    // Updated fully once when first drawn without an image.
+    bool drawnUpdate_ = false;
+    // Work was queued for the node: it is cancelled when the node goes.
+    bool queuedWork_ = false;
+};
+
+class TZemShellTreeNodes : public fw::TTreeNodes {
+public:
+    using fw::TTreeNodes::TTreeNodes;
+
+protected:
+    std::wstring ClassName() const override { return L"TZemShellTreeNodes"; }
+};
+
+using TOnAddNode = std::function<void(TZemShellTreeNode* Node, const std::wstring& Path, bool& CanAdd)>;
+using TOnUpdatedFolder = std::function<void(fw::TObject* Sender, TZemShellTreeNode* Node)>;
+// The node factory a handler may replace; its nodes must be TZemShellTreeNode.
+using TZemNodeFactory = std::function<fw::TTreeNode*(fw::TTreeNodes* Owner)>;
+using TOnCreateNodeClass = std::function<void(fw::TObject* Sender, TZemNodeFactory& NodeClass)>;
+
+class TZemShellTree : public fw::TCustomTreeView, public IIconViewer, public IZemShellControl {
+public:
+    // The modes of LocateIDList.
+    enum TLocateMode {
+        lmSelect,
+        lmUpdate,
+        lmAdd,
+        lmRemove
+    };
+    // The display options, one bit each.
+    enum TOption : uint16_t {
+        soShowNethood = 1 << 0,
+        soShowRecycleBin = 1 << 1,
+        soShowErrorMessages = 1 << 2,
+        soShowHidden = 1 << 3,
+        soShowFiles = 1 << 4,
+        soShowContextMenuOnTop = 1 << 5,
+        soColorCompressed = 1 << 6,
+        soColorEncrypted = 1 << 7,
+        soNoFillOnStartup = 1 << 8,
+    };
+
+    explicit TZemShellTree(fw::TComponent* AOwner);
+    ~TZemShellTree() override;
+
+    TZemShellFolder RootedAt() const { return rootedAt_; }
+    void SetRootedAt(TZemShellFolder Value);
+    const std::wstring& RootedAtFileSystemFolder() const { return rootedAtFileSystemFolder_; }
+    // EPathfinchError when Path names no existing folder; the root stays.
+    void SetRootedAtFileSystemFolder(const std::wstring& Path);
+    std::wstring SelectedFolder();
+    // Selects the folder of Path. False, with the previous selection kept (and a
+    // message with ShowErrorMessages), when the path does not parse or its node
+    // cannot be reached.
+    bool SetSelectedFolder(const std::wstring& Path);
+    TZemShellFolder SpecialFolder();
+    bool SetSpecialFolder(TZemShellFolder Value);
+
+    bool ShowNethood() const { return HasOption(soShowNethood); }
+    void SetShowNethood(bool Value) { SetOption(soShowNethood, Value); }
+    bool ShowRecycleBin() const { return HasOption(soShowRecycleBin); }
+    void SetShowRecycleBin(bool Value) { SetOption(soShowRecycleBin, Value); }
+    bool ShowErrorMessages() const { return HasOption(soShowErrorMessages); }
+    void SetShowErrorMessages(bool Value) { SetOption(soShowErrorMessages, Value); }
+    bool ShowHidden() const { return HasOption(soShowHidden); }
+    void SetShowHidden(bool Value) { SetOption(soShowHidden, Value); }
+    bool ShowFiles() const { return HasOption(soShowFiles); }
+    void SetShowFiles(bool Value) { SetOption(soShowFiles, Value); }
+    bool ShowContextMenuOnTop() const { return HasOption(soShowContextMenuOnTop); }
+    void SetShowContextMenuOnTop(bool Value) { SetOption(soShowContextMenuOnTop, Value); }
+    bool ColorCompressed() const { return HasOption(soColorCompressed); }
+    void SetColorCompressed(bool Value) { SetOption(soColorCompressed, Value); }
+    bool ColorEncrypted() const { return HasOption(soColorEncrypted); }
+    void SetColorEncrypted(bool Value) { SetOption(soColorEncrypted, Value); }
+    bool NoFillOnStartup() const { return HasOption(soNoFillOnStartup); }
+    void SetNoFillOnStartup(bool Value) { SetOption(soNoFillOnStartup, Value); }
+    uint16_t Options() const { return options_; }
+
+    bool FileSystemOnly() const;
+    void SetFileSystemOnly(bool Value);
+    std::wstring Filter() const;
+    void SetFilter(const std::wstring& Value);
+    bool ExpandOnSelected() const { return expandOnSelected_; }
+    void SetExpandOnSelected(bool Value) { expandOnSelected_ = Value; }
+    bool AutomaticRefresh() const { return automaticRefresh_; }
+    void SetAutomaticRefresh(bool Value);
+    bool ShowOverlayIcons() const { return showOverlayIcons_; }
+    void SetShowOverlayIcons(bool Value);
+    bool UseSystemFont() const { return useSystemFont_; }
+    void SetUseSystemFont(bool Value);
+    bool UseSystemStyles() const { return useSystemStyles_; }
+    void SetUseSystemStyles(bool Value);
+    bool OleDragDrop() const { return oleDragDrop_; }
+    void SetOleDragDrop(bool Value) { oleDragDrop_ = Value; }
+    bool ShellContextMenu() const { return shellContextMenu_; }
+    void SetShellContextMenu(bool Value) { shellContextMenu_ = Value; }
+    bool CheckBoxes() const { return checkBoxes_; }
+    void SetCheckBoxes(bool Value) { checkBoxes_ = Value; }
+    TZemCopyMode CopyMode() const { return copyMode_; }
+    void SetCopyMode(TZemCopyMode Value) { copyMode_ = Value; }
+    std::wstring Version() const { return ClassName() + L" V7.2.0.544"; }
+    void SetVersion(const std::wstring&) {}
+
+    TZemShellLink* ShellLink() const { return shellLink_; }
+    TPathfinch* Browser() const { return browser_; }
+    TPidlHistory* History() const { return history_.get(); }
+    // The folder watch; replaceable (tests, another notifier). The tree owns it.
+    IZemFolderWatch* FolderWatch() const { return watch_.get(); }
+    void SetFolderWatch(std::unique_ptr<IZemFolderWatch> Value);
+
+    bool SelectIDList(LPCITEMIDLIST IDList) { return LocateIDList(IDList, lmSelect); }
+    bool LocateIDList(LPCITEMIDLIST IDList, TLocateMode Mode);
+    std::wstring NodePath(fw::TTreeNode* Node);
+    void ExpandNode(fw::TTreeNode* Node, bool Recursive);
+    bool Navigate(int Delta);
+    // Brings the nodes in line with the namespace again.
+    void Refresh() override;
+    void RefreshNode(TZemShellTreeNode* Node, bool Recursive, bool Full);
+    void RefreshSelection();
+
+    // What the folder watch reports (ShellEvent: the shell's SHCNE_* bit).
+    void ShellChangeNotice(LONG ShellEvent, LPCITEMIDLIST IDList1, LPCITEMIDLIST IDList2);
+
+    // IIconViewer
+    void IconLoaded(int IconIndex, uint8_t Kind, void* Owner) override;
+    // IZemShellControl
+    void SetShellLink(TZemShellLink* Link) override;
+    TZemShellLink* GetShellLink() override { return shellLink_; }
+    void FolderSelected(LPCITEMIDLIST IDList) override;
+    void ObjectSelected(LPCITEMIDLIST IDList, LPCITEMIDLIST Data) override;
+    void ObjectsChanged() override {}
+    void SelectionChanged() override { RefreshSelection(); }
+    bool SelectFirst() override;
+
+    TOnAddNode OnAddFolder;
+    TOnUpdatedFolder OnUpdatedFolder;
+    TOnCreateNodeClass OnCreateNodeClass;
+
+    void WndProc(fw::TMessage& Message) override;
+
+protected:
+    fw::TTreeNode* CreateNode() override;
+    std::unique_ptr<fw::TTreeNodes> CreateNodes() override;
+    void CreateWnd() override;
+    void Loaded() override;
+    bool CanExpand(fw::TTreeNode* Node) override;
+    void Expand(fw::TTreeNode* Node) override;
+    bool CanChange(fw::TTreeNode* Node) override;
+    void Change(fw::TTreeNode* Node) override;
+    void GetImageIndex(fw::TTreeNode* Node) override;
+    bool IsCustomDrawn() const override { return (options_ & (soColorCompressed | soColorEncrypted)) != 0; }
+    bool CustomDrawItem(fw::TTreeNode* Node, NMTVCUSTOMDRAW& Draw) override;
+    void KeyDown(WORD& Key, fw::TShiftState Shift) override;
+    std::wstring ClassName() const override { return L"TZemShellTree"; }
+
+    bool HasOption(TOption Bit) const { return (options_ & Bit) != 0; }
+    void SetOption(TOption Bit, bool On);
+    // Whether the browser's current object passes the display options.
+    bool ObjectPassesFilter();
+    // Adds the browser's current object below Parent; nullptr when refused.
+    TZemShellTreeNode* AddChildNode(TZemShellTreeNode* Parent, bool AddedByNotice);
+    void UpdateNode(TZemShellTreeNode* Node, bool Full);
+    void FillNode(TZemShellTreeNode* Node);
+    void SortChildren(fw::TTreeNode* Parent);
+    void NotifyShellLink(TZemShellTreeNode* Node);
+    static bool Usable(fw::TTreeNode* Node);
+
+private:
+    void BuildRoot(TZemShellTreeNode* Root);
+    void ApplyWatchFilter();
+    bool LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, TLocateMode Mode, TZemShellTreeNode*& Deepest);
+    TZemShellTreeNode* FindChild(TZemShellTreeNode* Parent, LPCITEMIDLIST Relative, bool Binary);
+    bool LocateInNetwork(TZemShellTreeNode* Deepest, LPCITEMIDLIST IDList, TLocateMode Mode);
+    void FinishLocate(TZemShellTreeNode* Node, TLocateMode Mode);
+    void ReportError(const std::wstring& Text);
+    void QueueIcon(TZemShellTreeNode* Node, uint8_t Kind);
+    // The path of the browser's current object.
+    std::wstring BrowserObjectPath();
+
+public:
+    int ImageRequests() const { return imageRequests_; }
+
+private:
+    TPathfinch* browser_ = nullptr;
+    TZemSystemImageList* images_ = nullptr;
+    std::unique_ptr<TPidlHistory> history_;
+    std::unique_ptr<IZemFolderWatch> watch_;
+    TZemShellLink* shellLink_ = nullptr;
+    TZemShellFolder rootedAt_ = SF_DESKTOP;
+    std::wstring rootedAtFileSystemFolder_;
+    uint16_t options_ = soShowNethood | soShowRecycleBin;
+    bool expandOnSelected_ = false;
+    bool automaticRefresh_ = true;
+    bool showOverlayIcons_ = true;
+    bool useSystemFont_ = true;
+    bool useSystemStyles_ = true;
+    bool oleDragDrop_ = true;
+    bool shellContextMenu_ = true;
+    bool checkBoxes_ = false;
+    TZemCopyMode copyMode_ = cmDefault;
+    bool windowCreatedOnce_ = false;
+    bool mayFillOnExpand_ = true;
+    bool navigating_ = false;
+    // What CreateNode gives the node it makes: children until known.
+    bool newNodeIsFolder_ = false;
+    int imageRequests_ = 0;
+    bool destroying_ = false;
+    // Stored while loading.
+    std::wstring storedSelectedFolder_;
+    TZemShellFolder storedSpecialFolder_ = SF_DRIVES;
+};
+
+}  // namespace shell
