@@ -103,6 +103,10 @@ UINT_PTR CALLBACK PrintHookProc(HWND Dialog, UINT Msg, WPARAM, LPARAM LParam) {
 
 // Runs PrintDlgW with the printer object's printer; OnShow fires from the hook.
 bool RunPrintDialog(PRINTDLGW& pd, const std::function<void()>& shown) {
+    // Printers come and go while the program runs; without any, the system's
+    // dialog would only say so in a box of its own, or not at all.
+    Printer()->Refresh();
+    if (!Printer()->HasPrinter()) throw EPrinter(kNoPrinter);
     GlobalHandle names, mode;
     PrinterToDialog(pd, names, mode);
     TNotifyEvent hook = [&](TObject*) { shown(); };
