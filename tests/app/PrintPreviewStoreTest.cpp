@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/UPrintPreview2.h"
+#include "framework/Bitmap.h"
 #include "framework/Exception.h"
 #include "framework/Grids.h"
 #include "framework/Printers.h"
@@ -238,6 +239,40 @@ TEST_F(PageStoreTest, PrintsAllPagesAsOneJobAndEachPageAsItsOwn) {
     EXPECT_EQ(after.jobs, before.jobs + 2);
     EXPECT_EQ(after.pages, before.pages + 2);
     EXPECT_FALSE(fw::Printer()->Printing());
+}
+
+TEST_F(PageStoreTest, FixedCellsKeepTheirColourAndDrawHandlersGetThePageCanvas) {
+    preview->BeginDoc();
+    preview->SetMargins(0.5f, 0.5f, 0.5f, 0.5f);
+    auto grid = MakeGrid(3);
+    grid->SetFixedCols(1);
+    grid->SetFixedColor(fw::clYellow);
+    grid->SetColor(fw::clWhite);
+    int calls = 0;
+    bool targetRight = true;
+    grid->OnDrawCell = [&](fw::TObject* Sender, int, int, const RECT&, fw::TGridDrawState) {
+        ++calls;
+        auto* target = dynamic_cast<TPrintCellTarget*>(Sender);
+        targetRight = targetRight && target && target->Grid == grid.get() && target->Canvas == preview->PageCanvas(1);
+    };
+    const RECT canvas = preview->PageCanvasRect();
+    int endY = 0;
+    preview->PrintGrid(grid.get(), canvas.right - canvas.left, POINT{0, 0}, false, true, endY);
+    EXPECT_EQ(calls, 4 * 3);  // every printed cell, not the empty last row
+    EXPECT_TRUE(targetRight);
+    preview->EndRecording();
+
+    // Played at a quarter of its size: column 0 is yellow, column 1 white.
+    const int w = (2479 - 150) / 4, h = (3508 - 150) / 4;
+    fw::TBitmap page(w, h);
+    page.Canvas()->Brush()->SetColor(fw::clBlue);
+    page.Canvas()->FillRect(RECT{0, 0, w, h});
+    page.Canvas()->StretchDraw(RECT{0, 0, w, h}, preview->PageMetafile(1));
+    const int columnWidth = (canvas.right - canvas.left) / 4 / 4;
+    const int rowY = (canvas.top + endY / 6) / 4;
+    EXPECT_EQ(page.Canvas()->Pixels(canvas.left / 4 + columnWidth - 3, rowY), fw::clYellow);
+    EXPECT_EQ(page.Canvas()->Pixels(canvas.left / 4 + 2 * columnWidth - 3, rowY), fw::clWhite);
+    EXPECT_EQ(page.Canvas()->Pixels(canvas.left / 4 - 5, rowY), fw::clBlue);  // the margin stays untouched
 }
 
 }  // namespace
