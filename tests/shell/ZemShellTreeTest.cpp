@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Exception.h"
 #include "framework/Forms.h"
 #include "framework/ImageList.h"
 #include "shell/Pathfinch.h"
@@ -314,6 +315,56 @@ TEST_F(ShellTreeTest, RootingAtAMissingFolderRaisesAndKeepsTheRoot) {
     EXPECT_EQ(ChildTexts(tree->Items()->GetFirstNode()), (std::vector<std::wstring>{L"sub"}));
     tree->SetRootedAt(SF_DRIVES);
     EXPECT_EQ(tree->RootedAtFileSystemFolder(), L"");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShellTreeTest, ANodeClassNotOfTheTreeIsRefused) {
+    tree->OnCreateNodeClass = [](fw::TObject*, TZemNodeFactory& Factory) {
+        Factory = [](fw::TTreeNodes* Owner) { return new fw::TTreeNode(Owner); };
+    };
+    try {
+        tree->Items()->AddChild(nullptr, L"x");
+        ADD_FAILURE() << "no error";
+    } catch (const fw::EInvalidArgument& e) {
+        EXPECT_EQ(e.Message(),
+                  L"Internal Error: TZemShellTree.OnCreateNodeClass.ItemClass must inherit from TZemShellTreeNode.");
+    }
+    tree->OnCreateNodeClass = nullptr;
+}
+
+TEST_F(ShellTreeTest, ADesktopRootSelectsTheComputerForAnEmptyPathAndNavigatesBothWays) {
+    tree->SetRootedAt(SF_DESKTOP);
+    fw::Application()->ProcessMessages();
+    ASSERT_NE(tree->Items()->GetFirstNode(), nullptr);
+    EXPECT_EQ(tree->SpecialFolder(), SF_DESKTOP);
+    EXPECT_TRUE(tree->SetSelectedFolder(L""));
+    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
+    EXPECT_EQ(tree->SelectedFolder(), L"");  // the computer has no path
+    const std::wstring base = testenv::NewScratchFolder(L"tree-desk");
+    ASSERT_TRUE(tree->SetSelectedFolder(base));
+    EXPECT_EQ(tree->Selected()->Level(), 3);  // desktop, computer, drive, folder
+    EXPECT_TRUE(tree->Navigate(-1));
+    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
+    EXPECT_TRUE(tree->Navigate(1));
+    EXPECT_EQ(tree->SelectedFolder(), base);
+}
+
+TEST_F(ShellTreeTest, ExpandOnSelectedClosesTheSiblingsAndOpensTheChoice) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-exp");
+    for (const wchar_t* name : {L"x", L"y"}) {
+        scratch::MakeFolder(base + L"\\" + name);
+        scratch::MakeFolder(base + L"\\" + name + L"\\inner");
+    }
+    tree->SetExpandOnSelected(true);
+    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\x"));
+    fw::TTreeNode* x = tree->Selected();
+    EXPECT_TRUE(x->Expanded());
+    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\y"));
+    EXPECT_FALSE(x->Expanded());
+    EXPECT_TRUE(tree->Selected()->Expanded());
 }
 
 }  // namespace
