@@ -66,8 +66,9 @@ void TPrintpreview::BuildToolbar() {
     Label1 = new fw::TLabel(this);
     Label1->SetParent(Panel1);
     Label1->SetWordWrap(true);
-    Label1->SetBounds(512, 6, 120, 30);
+    Label1->SetAutoSize(false);
     Label1->SetCaption(L"Left or right click image to zoom ");
+    Label1->SetBounds(512, 12, 220, 20);
 
     FirstBtn->OnClick = [this](fw::TObject* Sender) { FirstBtnClick(Sender); };
     PriorBtn->OnClick = [this](fw::TObject* Sender) { PriorBtnClick(Sender); };
