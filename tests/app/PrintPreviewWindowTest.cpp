@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "app/Startup.h"
 #include "app/UPrintPreview2.h"
+#include "app/Unit1.h"
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/Handles.h"
@@ -232,6 +235,25 @@ TEST_F(NoPrinterTest, TheWindowWorksAndPrintRequestsSayWhy) {
     fw::TPrintDialog dialog(nullptr);
     EXPECT_THROW(dialog.Execute(), fw::EPrinter);
     EXPECT_THROW(fw::Printer()->BeginDoc(), fw::EPrinter);
+}
+
+TEST_F(NoPrinterTest, StartUpWorksAndAPrintRequestIsAnswered) {
+    std::vector<std::wstring> boxes;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& text, const std::wstring&, unsigned) {
+        boxes.push_back(text);
+        return IDOK;
+    };
+    ASSERT_NO_THROW(StartApplication());
+    ASSERT_NE(Printpreview, nullptr);
+    try {
+        Printpreview->PrintBtnClick(Printpreview->PrintBtn);
+    } catch (...) {
+        fw::Application()->HandleException(nullptr);  // as the message loop shows it
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], L"No printer is installed.");
+    FreeApplication();
+    fw::TApplication::MessageBoxHook = nullptr;
 }
 
 }  // namespace
