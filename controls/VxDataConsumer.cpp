@@ -175,7 +175,7 @@ void TVxDataConsumer::SetProviderIntf(IVxDataProvider* Value) {
             if (auto c = client.As<IVxDataConsumerClient>()) c->ProviderChanged(link);
     }
     if (fixupsDue) {
-        ForEachExtension([](TVxDataConsumerAggregatedObject* e) { e->Fixup(); });
+        ForEachExtension([](TVxDataConsumerAggregatedObject* e) { e->RunFixup(); });
         fixupsPending_ = false;
     }
     ViewChanged();
@@ -259,7 +259,7 @@ void TVxDataConsumer::Fixup() {
         SetContext(name);
     }
     if (fixupsPending_) {
-        ForEachExtension([](TVxDataConsumerAggregatedObject* e) { e->Fixup(); });
+        ForEachExtension([](TVxDataConsumerAggregatedObject* e) { e->RunFixup(); });
         fixupsPending_ = false;
     }
 }

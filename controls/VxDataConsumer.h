@@ -48,6 +48,11 @@ public:
     TVxDataConsumer* ConsumerImpl() const;
     Ptr<IVxDataConsumer> ConsumerIntf() const;
     bool FixupPending() const { return fixupPending_; }
+    // Runs Fixup once; the extension's own fix-up is then done.
+    void RunFixup() {
+        fixupPending_ = false;
+        Fixup();
+    }
 
 protected:
     void Changed(int Reason);

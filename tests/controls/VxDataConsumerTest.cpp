@@ -1,6 +1,8 @@
 // Contexts, the consumer and its extensions, against the recording provider.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "RecordingProvider.h"
 #include "controls/VxDataConsumer.h"
 #include "controls/VxDataConsumerExt.h"
@@ -192,6 +194,7 @@ TEST_F(DataConsumerTest, PendingContextNameIsCheckedBeforeTheProviderIsTaken) {
     EXPECT_THROW(consumer->SetProviderIntf(&provider), EVXLDataConsumer);
     EXPECT_FALSE(consumer->ProviderIntf());
     EXPECT_TRUE(provider.calls.empty());
+    std::exchange(consumer, nullptr)->Free();  // before its owner goes
 }
 
 TEST_F(DataConsumerTest, ViewListRowsFollowExpandCollapseDeleteAndClear) {
@@ -261,6 +264,61 @@ TEST_F(DataConsumerTest, SelectionNarrowsTheViewAndSurvivesClear) {
     provider.RootManagement()->Clear();
     EXPECT_FALSE(select->GetItem());
     EXPECT_EQ(ViewOf()->Count(), 0);
+}
+
+TEST_F(DataConsumerTest, NewItemsExpandTheirWayIntoTheView) {
+    BuildTree();
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
+    consumer->SetProviderIntf(&provider);
+    TVxDataConsumerViewList* view = ViewOf();
+    view->SetAutoExpandLevel(0);
+    view->SetExpandOnNewItem(false);
+    view->RebuildView();
+    // Under a collapsed parent without expand-on-new: nothing changes.
+    Ptr<IVxDataItems> a2Kids = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(a2)).As<IVxDataItems>();
+    Ptr<IVxDataItem> deep = a2Kids.As<IVxDataItemsManagement>()->New();
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a+", L"b+", L"c"}));
+    // With it, the tree opens down to the new item.
+    view->SetExpandOnNewItem(true);
+    Ptr<IVxDataItem> deeper = a2Kids.As<IVxDataItemsManagement>()->New();
+    EXPECT_GE(view->IndexOfItem(deeper.get()), 0);
+    EXPECT_GE(view->IndexOfItem(deep.get()), 0);
+    EXPECT_TRUE(view->ItemIsExpanded(0));
+    EXPECT_EQ(view->ItemLevel(view->IndexOfItem(deeper.get())), 2);
+    // Sub-items by parent and position.
+    EXPECT_EQ(view->SubItemAt(0, 1).get(), static_cast<IVxDataItem*>(a2));
+    EXPECT_EQ(view->SubItemIndex(a2, 0), view->IndexOfItem(a21));
+    EXPECT_FALSE(view->SubItemAt(view->IndexOfItem(c), 0));
+    // Level indent: a display setting, reported as such.
+    std::vector<int> reasons;
+    consumer->OnChanged = [&](TVxDataConsumer*, int r) { reasons.push_back(r); };
+    view->SetLevelIndent(16);
+    view->SetLevelIndent(20);
+    EXPECT_EQ(reasons, (std::vector<int>{ccrOther}));
+}
+
+TEST_F(DataConsumerTest, ValuesSetWhileLoadingAreAppliedWithTheProvider) {
+    BuildTree();
+    AddContext(provider.Contexts(), L"first");
+    AddContext(provider.Contexts(), L"later");
+    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    fw::TComponent owner(nullptr);
+    consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
+    auto* select = New<TVxDataConsumerItemSelect>(consumer);
+    owner.BeginLoading();
+    consumer->SetContext(L"later");
+    select->SetItemID(L"a21");
+    owner.EndLoading();
+    EXPECT_TRUE(consumer->FixupsPending());
+    consumer->SetProviderIntf(&provider);
+    EXPECT_EQ(consumer->Context(), L"later");
+    EXPECT_TRUE(consumer->IsContextStored());
+    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
+    EXPECT_FALSE(consumer->FixupsPending());
+    // Done once: a later provider change keeps the selection it made.
+    consumer->SetContext(L"first");
+    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
+    std::exchange(consumer, nullptr)->Free();  // before its owner goes
 }
 
 }  // namespace

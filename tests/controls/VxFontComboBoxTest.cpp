@@ -205,4 +205,41 @@ TEST_F(VxFontComboBoxTest, MainWindowSettings) {
     EXPECT_EQ(combo->FontName(), L"Tahoma");
 }
 
+TEST_F(VxFontComboBoxTest, ItemsDrawTheirGlyphNameAndHighlight) {
+    combo->SetHiliteColor(fw::clRed);
+    const int index = combo->Items()->IndexOf(L"Tahoma");
+    ASSERT_GE(index, 0);
+    fw::TBitmap target(200, 20);
+    target.Canvas()->Brush()->SetColor(fw::clBlue);
+    target.Canvas()->FillRect(RECT{0, 0, 200, 20});
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_COMBOBOX;
+    item.itemID = UINT(index);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = ODS_SELECTED;
+    item.hwndItem = combo->Handle();
+    item.hDC = target.Canvas()->Handle();
+    item.rcItem = RECT{0, 0, 200, 20};
+    EXPECT_EQ(combo->Perform(fw::CN_DRAWITEM, 0, &item), 1);
+    fw::TCanvas* canvas = target.Canvas();
+    // The glyph at left + 2, its fuchsia left out; the name on the highlight.
+    fw::TBitmap* glyph = combo->TrueTypeGlyph();
+    const int top = (1 + 20 - glyph->Height()) / 2;
+    int glyphPixels = 0;
+    for (int y = 0; y < glyph->Height(); ++y)
+        for (int x = 0; x < glyph->Width(); ++x) {
+            const fw::TColor g = glyph->Canvas()->Pixels(x, y);
+            const fw::TColor t = canvas->Pixels(2 + x, top + y);
+            if (g == fw::clFuchsia) {
+                EXPECT_NE(t, fw::clFuchsia);
+            } else {
+                EXPECT_EQ(t, g);
+                ++glyphPixels;
+            }
+        }
+    EXPECT_GT(glyphPixels, 10);
+    EXPECT_EQ(canvas->Pixels(2 + glyph->Width() + 7, 2), fw::clRed);  // behind the name
+    EXPECT_EQ(canvas->Pixels(199, 10), fw::TColor(fw::ColorToRGB(combo->Color())));  // the rest in the control's colour
+}
+
 }  // namespace
