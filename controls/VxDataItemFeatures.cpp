@@ -48,7 +48,10 @@ bool TVxDataItemTextImpl::ReadProperty(const std::wstring& Name, fw::TReader& Re
 
 Ptr<IVxDataContext> TVxDataItemContextTextImpl::CurrentContext() {
     Ptr<IVxDataProvider> provider = Provider();
-    return provider ? provider->SelectedContext() : nullptr;
+    Ptr<IVxDataContext> context = provider ? provider->SelectedContext() : nullptr;
+    // A context that left its list can no longer tell the items of its end: it gets no entries.
+    if (context && !context->Contexts()) return nullptr;
+    return context;
 }
 
 int TVxDataItemContextTextImpl::IndexOfContext(IVxDataContext* Context) const {

@@ -238,8 +238,39 @@ TEST_F(VxFontComboBoxTest, ItemsDrawTheirGlyphNameAndHighlight) {
             }
         }
     EXPECT_GT(glyphPixels, 10);
-    EXPECT_EQ(canvas->Pixels(2 + glyph->Width() + 7, 2), fw::clRed);  // behind the name
+    EXPECT_EQ(canvas->Pixels(2 + glyph->Width() + 7, 2), fw::clRed);                 // behind the name
     EXPECT_EQ(canvas->Pixels(199, 10), fw::TColor(fw::ColorToRGB(combo->Color())));  // the rest in the control's colour
+}
+
+TEST_F(VxFontComboBoxTest, ClicksAndCloseUpEnterTheRecentlyUsedBlock) {
+    combo->SetOptions(FontOption(vx::foMRU));
+    combo->SetMaxMRUCount(3);
+    const HWND wnd = combo->Handle();
+    const auto notify = [&](WORD code) {
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), code), LPARAM(wnd));
+    };
+    int changes = 0;
+    combo->OnChange = [&](fw::TObject*) { ++changes; };
+    // A selection after a mouse release, with the list closed: the face enters the block.
+    const int last = combo->Items()->Count() - 1;
+    const std::wstring face = combo->Items()->Strings(last);
+    SendMessageW(wnd, CB_SETCURSEL, WPARAM(last), 0);
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    notify(CBN_SELCHANGE);
+    EXPECT_EQ(combo->MRUCount(), 1);
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    EXPECT_EQ(combo->FontName(), face);
+    EXPECT_GE(changes, 1);
+    // Without a mouse release first, a selection leaves the block alone; closing the list enters it.
+    SendMessageW(wnd, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 3));
+    const std::wstring other = combo->Items()->Strings(last);
+    SendMessageW(wnd, CB_SETCURSEL, WPARAM(last), 0);
+    notify(CBN_SELCHANGE);
+    EXPECT_EQ(combo->MRUCount(), 1);
+    notify(CBN_CLOSEUP);
+    EXPECT_EQ(combo->MRUCount(), 2);
+    EXPECT_EQ(combo->Items()->Strings(0), other);
+    EXPECT_EQ(combo->FontName(), other);
 }
 
 }  // namespace
