@@ -273,4 +273,47 @@ TEST_F(VxFontComboBoxTest, ClicksAndCloseUpEnterTheRecentlyUsedBlock) {
     EXPECT_EQ(combo->FontName(), other);
 }
 
+// Points the default printer at a printer that does not exist, for one test.
+class NoPrinter {
+public:
+    NoPrinter() {
+        RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+        DWORD size = sizeof(saved_);
+        had_ = RegQueryValueExW(key_, L"Device", nullptr, nullptr, reinterpret_cast<BYTE*>(saved_), &size) ==
+               ERROR_SUCCESS;
+        const wchar_t bogus[] = L"No Such Printer,winspool,FILE:";
+        RegSetValueExW(key_, L"Device", 0, REG_SZ, reinterpret_cast<const BYTE*>(bogus), sizeof(bogus));
+    }
+    ~NoPrinter() {
+        if (had_)
+            RegSetValueExW(key_, L"Device", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_),
+                           DWORD((wcslen(saved_) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key_);
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+    HKEY key_ = nullptr;
+    wchar_t saved_[512]{};
+    bool had_ = false;
+};
+
+TEST_F(VxFontComboBoxTest, WithoutAPrinterThePrinterPartIsEmptyAndNothingRaises) {
+    const int screen = combo->Items()->Count();
+    {
+        NoPrinter none;
+        if (fw::DefaultPrinterName() != L"No Such Printer") GTEST_SKIP() << "default printer not redirected";
+        EXPECT_TRUE(fw::PrinterFontFaces().empty());
+        combo->SetDevice(fw::fdPrinter);
+        EXPECT_EQ(combo->Items()->Count(), 0);
+        combo->SetDevice(fw::fdBoth);
+        EXPECT_EQ(combo->Items()->Count(), screen);
+        auto* fresh = new vx::TVxFontComboBox(form);
+        fresh->SetDevice(fw::fdBoth);
+        fresh->SetParent(form);
+        EXPECT_EQ(fresh->Items()->Count(), screen);
+    }
+    EXPECT_FALSE(fw::PrinterFontFaces().empty());
+}
+
 }  // namespace
