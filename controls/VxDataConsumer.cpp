@@ -206,6 +206,20 @@ bool TVxDataConsumer::IsContextStored() {
     return contexts && contexts->GetCount() > 0 && contexts->GetContext(0) != context_;
 }
 
+void TVxDataConsumer::WriteProperties(fw::TWriter& Writer) {
+    if (IsContextStored()) {
+        Writer.WritePropName(L"Context");
+        Writer.WriteString(Context());
+    }
+    TExtensibleInterfacedPersistent::WriteProperties(Writer);
+}
+
+bool TVxDataConsumer::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
+    if (!fw::SameText(Name, L"Context")) return TExtensibleInterfacedPersistent::ReadProperty(Name, Reader);
+    SetContext(Reader.ReadString());
+    return true;
+}
+
 void TVxDataConsumer::SetContextIntf(IVxDataContext* Value) {
     if (Value == context_.get()) return;
     if (Value) {

@@ -126,6 +126,10 @@ public:
     // Whether the owner is being loaded from its stream.
     bool OwnerLoading() const;
 
+    // Context (when stored) and the streamable extensions; the provider is the owner's to set.
+    void WriteProperties(fw::TWriter& Writer) override;
+    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+
     // IVxDataConsumer
     fw::TComponent* STDMETHODCALLTYPE FrameworkComponent() override { return owner_; }
     bool STDMETHODCALLTYPE AttributeApplies(int Attr) override;

@@ -7,6 +7,7 @@
 #include "controls/VxDataConsumer.h"
 #include "controls/VxDataConsumerExt.h"
 #include "controls/VxDataContexts.h"
+#include "framework/Streams.h"
 
 using namespace vx;
 using testdp::AddItem;
@@ -413,6 +414,38 @@ TEST_F(DataConsumerTest, ProviderGoingAwayAndClientsAreHandled) {
     consumer->RemoveClient(&client);
     consumer->SetProviderIntf(&provider);
     EXPECT_EQ(client.changes, 2);
+}
+
+TEST_F(DataConsumerTest, ContextAndSelectionStreamWithTheConsumer) {
+    BuildTree();
+    AddContext(provider.Contexts(), L"first");
+    AddContext(provider.Contexts(), L"later");
+    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    fw::TMemoryStream stream;
+    {
+        auto* source = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{});
+        source->SetProviderIntf(&provider);
+        source->SetContext(L"later");
+        static_cast<TVxDataConsumerItemSelect*>(source->FindExtension(&TVxDataConsumerItemSelect::Class))
+            ->SetItemID(L"a21");
+        fw::TWriter writer(&stream);
+        source->WriteProperties(writer);
+        writer.WriteListEnd();
+        source->Free();
+    }
+    fw::TComponent owner(nullptr);
+    consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
+    owner.BeginLoading();
+    stream.SetPosition(0);
+    fw::TReader reader(&stream);
+    consumer->ReadProperties(reader);
+    owner.EndLoading();
+    consumer->SetProviderIntf(&provider);
+    EXPECT_EQ(consumer->Context(), L"later");
+    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    ASSERT_TRUE(select);
+    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
+    std::exchange(consumer, nullptr)->Free();  // before its owner goes
 }
 
 }  // namespace
