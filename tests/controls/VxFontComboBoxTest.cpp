@@ -74,8 +74,10 @@ TEST_F(VxFontComboBoxTest, ListsScreenFacesWithTheirGlyphKindAndSelectsItsOwnFon
         EXPECT_EQ(combo->GlyphFor(type), expected);
         sawOther = sawOther || !(type & TRUETYPE_FONTTYPE);
     }
-    EXPECT_TRUE(sawOther) << "the prefix has raster faces";
+    EXPECT_TRUE(sawOther) << "the prefix has faces that are not TrueType";
     EXPECT_EQ(combo->GlyphFor(DEVICE_FONTTYPE), combo->DeviceGlyph());
+    EXPECT_EQ(combo->GlyphFor(RASTER_FONTTYPE), combo->FixedGlyph());
+    EXPECT_EQ(combo->GlyphFor(TRUETYPE_FONTTYPE | DEVICE_FONTTYPE), combo->TrueTypeGlyph());
 }
 
 TEST_F(VxFontComboBoxTest, PrinterFacesComeFromTheTestPrinterAndBothAddScreenFaces) {
