@@ -26,6 +26,15 @@ std::wstring TztExportDocument::CellText(const TztVariant& Value, int Width) con
     return text;
 }
 
+const std::wstring& TztExportDocument::CellText(const TztVariant& Value, int Width, std::wstring& Scratch) const {
+    if (Value.IsText()) {
+        const std::wstring& text = Value.TextRef();
+        if (!Has(xoTruncate) || Width < 1 || int(text.size()) <= Width || CharCount(text) <= Width) return text;
+    }
+    Scratch = CellText(Value, Width);
+    return Scratch;
+}
+
 std::wstring TztExportDocument::RowNumberText(uint32_t Number) const {
     // Only the first "%d" is the number; the rest of the format is literal.
     std::wstring text = settings_.rowNumberFormat;
@@ -78,8 +87,27 @@ std::wstring TztExportDocument::JoinedLines() const {
     return text;
 }
 
+bool TztExportDocument::SaveAscii(const std::wstring& FileName) const {
+    // In pieces, so the document is never held twice in memory.
+    constexpr size_t kPiece = 1 << 20;
+    fw::TFileStream file(FileName, fw::fmCreate);
+    std::string piece;
+    piece.reserve(kPiece + 4096);
+    for (const std::wstring& line : lines) {
+        if (!AsciiInto(line.data(), line.size(), piece)) return false;
+        piece += "\r\n";
+        if (piece.size() >= kPiece) {
+            file.WriteBuffer(piece.data(), int64_t(piece.size()));
+            piece.clear();
+        }
+    }
+    file.WriteBuffer(piece.data(), int64_t(piece.size()));
+    return true;
+}
+
 void TztExportDocument::SaveLines(const std::wstring& FileName, bool Utf8Fallback) const {
-    ztWriteFile(FileName, ztDocumentBytes(JoinedLines(), Utf8Fallback));
+    // Most documents are plain ASCII: their bytes need no conversion of the whole text.
+    if (!SaveAscii(FileName)) ztWriteFile(FileName, ztDocumentBytes(JoinedLines(), Utf8Fallback));
 }
 
 void ztWriteFile(const std::wstring& FileName, const std::string& Bytes) {

@@ -84,6 +84,9 @@ public:
     // --- Cell texts ---
     // A value's text ("** NULL **" for a null), truncated to Width with xoTruncate.
     std::wstring CellText(const TztVariant& Value, int Width) const;
+    // The same without a copy where the value's own text is the cell text;
+    // otherwise the text is made in Scratch.
+    const std::wstring& CellText(const TztVariant& Value, int Width, std::wstring& Scratch) const;
     // The row-number format with Number in place of its first "%d".
     std::wstring RowNumberText(uint32_t Number) const;
     // The number of the next row written, as text.
@@ -107,6 +110,10 @@ public:
     void MoveWorkLines();
     // The document lines as one text, each line ended by CR LF.
     std::wstring JoinedLines() const;
+    // Writes the lines to FileName as bytes, each ended by CR LF, when every
+    // line is plain ASCII (the same in every code page); false otherwise, and
+    // the file is then to be written anew.
+    bool SaveAscii(const std::wstring& FileName) const;
     // Writes the lines to FileName in the ANSI code page (or, with Utf8Fallback
     // and a character the code page lacks, in UTF-8 behind a byte-order mark).
     void SaveLines(const std::wstring& FileName, bool Utf8Fallback) const;

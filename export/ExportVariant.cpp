@@ -40,10 +40,6 @@ TztVariant TztVariant::OfType(TztVarType Type) {
     return v;
 }
 
-bool TztVariant::IsText() const {
-    return type_ == varOleStr || type_ == varStrArg || type_ == varString || type_ == varUString;
-}
-
 std::wstring TztVariant::AsString() const {
     switch (type_) {
     case varEmpty:

@@ -4,6 +4,7 @@
 // dates and nulls as the formats require. A value type; copies are independent.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace zt {
 
@@ -38,6 +39,7 @@ class TztVariant {
 public:
     TztVariant() = default;  // varEmpty
     TztVariant(const std::wstring& Text) : type_(varUString), text_(Text) {}
+    TztVariant(std::wstring&& Text) : type_(varUString), text_(std::move(Text)) {}
     TztVariant(const wchar_t* Text) : type_(varUString), text_(Text ? Text : L"") {}
 
     static TztVariant Null() { return OfType(varNull); }
@@ -53,13 +55,17 @@ public:
     TztVarType VarType() const { return type_; }
     bool IsNull() const { return type_ == varNull; }
     bool IsEmpty() const { return type_ == varEmpty; }
-    bool IsText() const;
+    bool IsText() const {
+        return type_ == varUString || type_ == varOleStr || type_ == varStrArg || type_ == varString;
+    }
     int64_t AsInteger() const { return int_; }
     double AsDouble() const { return double_; }
     bool AsBoolean() const { return int_ != 0; }
     // The value as text: texts as they are, numbers in decimal, Booleans "True" or
     // "False", dates in the locale's default date-time form, empty and null as "".
     std::wstring AsString() const;
+    // The text of a text value, without a copy (empty for other values).
+    const std::wstring& TextRef() const { return text_; }
 
 private:
     TztVarType type_ = varEmpty;

@@ -207,6 +207,7 @@ void TztHTMLWriter::Finish(const std::wstring& FileName) {
     // The head names the character set the file is written in; the line is
     // ASCII, so it does not change which set that is.
     doc_.lines[metaLine_] = MetaLine(ztHTMLCharsetName(ztAnsiCodePage()));
+    if (doc_.SaveAscii(FileName)) return;
     std::string bytes;
     if (!ztTryAnsi(doc_.JoinedLines(), bytes)) {
         doc_.lines[metaLine_] = MetaLine(L"utf-8");

@@ -13,8 +13,20 @@ int CharCount(const std::wstring& S) {
     return count;
 }
 
+namespace {
+
+// Whether S holds a tab or a line break. A plain loop: find_first_of asks the
+// character set once per character, which a cell of every row cannot afford.
+bool HasBreaks(const std::wstring& S) {
+    for (const wchar_t c : S)
+        if (c < 0x20 && (c == L'\t' || c == L'\r' || c == L'\n')) return true;
+    return false;
+}
+
+}  // namespace
+
 std::wstring SingleLine(std::wstring S) {
-    if (S.find_first_of(L"\t\r\n") == std::wstring::npos) return S;
+    if (!HasBreaks(S)) return S;
     size_t out = 0;
     for (size_t i = 0; i < S.size(); ++i) {
         const wchar_t c = S[i];
@@ -70,16 +82,36 @@ std::wstring TruncateText(const std::wstring& S, int Width, const std::wstring& 
     return S.substr(0, end) + Symbol;
 }
 
+void AppendCsv(std::wstring& Out, const std::wstring& S, bool Force) {
+    bool enclose = Force, quotes = false;
+    for (const wchar_t c : S) {
+        if (c > L',') continue;
+        quotes = quotes || c == L'"';
+        enclose = enclose || c == L'"' || c == L' ' || c == L',' || c == L'\r' || c == L'\n';
+    }
+    if (enclose) Out += L'"';
+    if (!quotes) {
+        Out += S;
+    } else {
+        for (wchar_t c : S) {
+            if (c == L'"') Out += L'"';
+            Out += c;
+        }
+    }
+    if (enclose) Out += L'"';
+}
+
 std::wstring CsvQuote(const std::wstring& S, bool Force) {
     std::wstring result;
     result.reserve(S.size() + 2);
-    bool enclose = Force;
-    for (wchar_t c : S) {
-        if (c == L'"') result += L'"';
-        if (c == L'"' || c == L' ' || c == L',' || c == L'\r' || c == L'\n') enclose = true;
-        result += c;
-    }
-    return enclose ? L"\"" + result + L"\"" : result;
+    AppendCsv(result, S, Force);
+    return result;
+}
+
+const std::wstring& SingleLineRef(const std::wstring& S, std::wstring& Scratch) {
+    if (!HasBreaks(S)) return S;
+    Scratch = SingleLine(S);
+    return Scratch;
 }
 
 unsigned ztAnsiCodePage() {
@@ -96,9 +128,24 @@ DWORD NoBestFitFlags(unsigned codePage) {
                : WC_NO_BEST_FIT_CHARS;
 }
 
+}  // namespace
+
+bool AsciiInto(const wchar_t* Text, size_t Length, std::string& Out) {
+    // One pass to test (no branch per character), one to copy.
+    wchar_t bits = 0;
+    for (size_t i = 0; i < Length; ++i) bits |= Text[i];
+    if (bits >= 0x80) return false;
+    Out.append(Text, Text + Length);
+    return true;
+}
+
+namespace {
+
 bool Encode(unsigned codePage, const wchar_t* text, int length, std::string& out) {
     out.clear();
     if (length == 0) return true;
+    // Plain ASCII is itself in every ANSI code page: no conversion to ask for.
+    if (codePage != CP_UTF7 && AsciiInto(text, size_t(length), out)) return true;
     const DWORD flags = NoBestFitFlags(codePage);
     const int size = WideCharToMultiByte(codePage, flags, text, length, nullptr, 0, nullptr, nullptr);
     if (size <= 0) return false;

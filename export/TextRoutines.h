@@ -28,6 +28,13 @@ std::wstring TruncateText(const std::wstring& S, int Width, const std::wstring& 
 // A CSV field (RFC 4180): inner double quotes doubled; the whole enclosed in
 // double quotes when Force is set or S holds a blank, comma, quote, CR or LF.
 std::wstring CsvQuote(const std::wstring& S, bool Force);
+// The same, appended to Out.
+void AppendCsv(std::wstring& Out, const std::wstring& S, bool Force);
+// S itself when it holds no tab or line break, else its SingleLine form in Scratch.
+const std::wstring& SingleLineRef(const std::wstring& S, std::wstring& Scratch);
+// Appends Text (Length characters) to Out as bytes when it is plain ASCII, which
+// every ANSI code page holds as it is; false (Out unchanged) otherwise.
+bool AsciiInto(const wchar_t* Text, size_t Length, std::string& Out);
 
 // The system's ANSI code page.
 unsigned ztAnsiCodePage();

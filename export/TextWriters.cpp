@@ -39,18 +39,19 @@ std::wstring TztPaddedTextWriter::CaptionLeadIn() const {
 }
 
 std::wstring TztPaddedTextWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row;
-    if (RowNumbers && !IsHeader) row = PadLeft(doc_.NextRowNumberText(), L' ', doc_.RowNumberWidth()) + L" ";
+    std::wstring row = NewRow();
+    if (RowNumbers && !IsHeader) AppendAligned(row, doc_.NextRowNumberText() + L" ", doc_.RowNumberWidth() + 1, 2);
     const bool aligned = doc_.Has(xoUseAlignments);
     bool first = true;
     for (size_t col = 0; col < Values.size(); ++col) {
         if (!doc_.Exported(col)) continue;
         const int width = doc_.TextWidth(col);
         if (!first) row += L' ';
-        AppendAligned(row, SingleLine(doc_.CellText(Values[col], width)), width,
+        AppendAligned(row, SingleLineRef(doc_.CellText(Values[col], width, cell_), line_), width,
                       aligned ? doc_.Alignment(int(col)) : 0);
         first = false;
     }
+    Done(row);
     return row;
 }
 
@@ -63,28 +64,36 @@ void TztClipboardWriter::Finish(const std::wstring&) {
 // ---- CSV and TAB ------------------------------------------------------------------------
 
 std::wstring TztCsvWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row;
-    if (RowNumbers && !IsHeader) row = CsvQuote(doc_.NextRowNumberText(), false) + L",";
+    std::wstring row = NewRow();
+    if (RowNumbers && !IsHeader) {
+        AppendCsv(row, doc_.NextRowNumberText(), false);
+        row += L',';
+    }
     bool first = true;
     for (size_t col = 0; col < Values.size(); ++col) {
         if (!doc_.Exported(col)) continue;
         if (!first) row += L',';
-        row += CsvQuote(doc_.CellText(Values[col], doc_.TextWidth(col)), false);
+        AppendCsv(row, doc_.CellText(Values[col], doc_.TextWidth(col), cell_), false);
         first = false;
     }
+    Done(row);
     return row;
 }
 
 std::wstring TztTabWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row;
-    if (RowNumbers && !IsHeader) row = doc_.NextRowNumberText() + L"\t";
+    std::wstring row = NewRow();
+    if (RowNumbers && !IsHeader) {
+        row += doc_.NextRowNumberText();
+        row += L'\t';
+    }
     bool first = true;
     for (size_t col = 0; col < Values.size(); ++col) {
         if (!doc_.Exported(col)) continue;
         if (!first) row += L'\t';
-        row += SingleLine(doc_.CellText(Values[col], doc_.TextWidth(col)));
+        row += SingleLineRef(doc_.CellText(Values[col], doc_.TextWidth(col), cell_), line_);
         first = false;
     }
+    Done(row);
     return row;
 }
 

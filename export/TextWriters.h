@@ -22,6 +22,19 @@ public:
 protected:
     // What stands before the caption row in the row-number column.
     virtual std::wstring CaptionLeadIn() const = 0;
+    // A row's text starts with room for as much as the last row took.
+    std::wstring NewRow() const {
+        std::wstring row;
+        row.reserve(rowSize_ + 16);
+        return row;
+    }
+    void Done(const std::wstring& Row) { rowSize_ = Row.size(); }
+
+    // Scratch texts of the cell in hand, kept so that a cell costs no allocation.
+    std::wstring cell_, line_;
+
+private:
+    size_t rowSize_ = 0;
 };
 
 // Padded text: each cell padded (or centred) to its column's text width, cells
