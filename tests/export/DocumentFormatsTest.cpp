@@ -96,15 +96,6 @@ TEST_F(DocumentFormats, HtmlLinksRowNumbersAndCharset) {
         << html;
 }
 
-TEST_F(DocumentFormats, HtmlCustomColours) {
-    e_->HTML()->SetTemplate(ctCustom);
-    e_->HTML()->CustomColors()->SetHeaderBackground(fw::clRed);
-    e_->HTML()->CustomColors()->SetTableFontFace(L"Verdana");
-    const std::string html = Run(xtHTML);
-    EXPECT_NE(html.find("<TR BGCOLOR=\"#FF0000\">"), std::string::npos);
-    EXPECT_NE(html.find("FACE=\"Verdana\""), std::string::npos);
-}
-
 TEST_F(DocumentFormats, RtfTableRows) {
     e_->Names = {L"A", L"B", L"C"};
     e_->Rows = {{L"C:\\Users\\x\\a.txt", L"{b}", L"caf\u00e9 \u03a9"}, {L"2", L"", L"x  y"}};

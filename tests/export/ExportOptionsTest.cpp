@@ -8,21 +8,10 @@
 #include "export/ExportSelect.h"
 #include "export/ResourceTexts.h"
 #include "export/StringGridExport.h"
+#include "framework/Bitmap.h"
 #include "framework/Exception.h"
+#include "framework/Forms.h"
 #include "tests/export/ExportTestSource.h"
-
-TEST(ExportOptions, CustomHTMLColorsShowTheStandardTemplate) {
-    auto exporter = std::make_unique<TTestExport>();
-    TztHTMLColors* custom = exporter->HTML()->CustomColors();
-    EXPECT_EQ(custom->DefaultFontFace(), L"Arial,Helvetica");
-    EXPECT_EQ(custom->TableFontFace(), L"Arial,Helvetica");
-    for (int kind = 0; kind < 10; ++kind) {
-        exporter->HTML()->SetTemplate(ctStandard);
-        const std::wstring standard = exporter->GetHTMLColor(kind);
-        exporter->HTML()->SetTemplate(ctCustom);
-        EXPECT_EQ(exporter->GetHTMLColor(kind), standard) << "kind " << kind;
-    }
-}
 
 TEST(ExportOptions, CustomColoursAreWrittenRedFirst) {
     auto exporter = std::make_unique<TTestExport>();
@@ -31,9 +20,6 @@ TEST(ExportOptions, CustomColoursAreWrittenRedFirst) {
     EXPECT_EQ(exporter->GetHTMLColor(5), L"#FF0000");
     exporter->HTML()->CustomColors()->SetHeaderBackground(3368601);  // $00336699
     EXPECT_EQ(exporter->GetHTMLColor(5), L"#996633");
-    exporter->HTML()->SetTemplate(ctOlive);
-    EXPECT_EQ(exporter->GetHTMLColor(5), L"#CFC890");
-    EXPECT_EQ(exporter->GetHTMLColor(3), L"#5F605F");
 }
 
 TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
@@ -57,6 +43,10 @@ TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
         {L"0,0,0", L"255,255,255", L"0,0,0", L"255,255,255", L"128,128,128", L"128,255,128"},
     };
     auto exporter = std::make_unique<TTestExport>();
+    // A new custom set shows the standard template.
+    exporter->HTML()->SetTemplate(ctCustom);
+    for (int kind = 0; kind < 10; ++kind) EXPECT_EQ(exporter->GetHTMLColor(kind), L"#" + html[0][size_t(kind)]);
+    EXPECT_EQ(exporter->HTML()->CustomColors()->TableFontFace(), L"Arial,Helvetica");
     for (size_t t = 0; t < html.size(); ++t) {
         exporter->HTML()->SetTemplate(TztHTMLColorTemplate(t));
         for (int kind = 0; kind < 10; ++kind)
@@ -114,16 +104,8 @@ TEST(ExportOptions, DefaultsOfTheComponent) {
     EXPECT_EQ(exporter->ExportTypes(), AllExportTypes);
     EXPECT_EQ(exporter->ExportStyle(), xsView);
     EXPECT_EQ(exporter->Version(), L"2.38");
-    EXPECT_EQ(exporter->TruncateSymbol(), L"...");
-    EXPECT_EQ(exporter->RowNumberFormat(), L"%d");
     EXPECT_EQ(exporter->Messages()->Caption(), L"Export");
-    EXPECT_EQ(exporter->Messages()->CopiedToClipboard(), L"Data was copied to clipboard!");
-    EXPECT_EQ(exporter->Messages()->CreatedText(), L"Created:");
-    EXPECT_EQ(exporter->Messages()->Text(), L"Processing...");
     EXPECT_EQ(exporter->Messages()->DocumentFilter()->Comma(), L"CSV (Comma delimited)");
-    EXPECT_EQ(exporter->EXCEL()->Footer(), L"&P");
-    EXPECT_EQ(exporter->DOC_RTF()->CellWidth(), 1400);
-    EXPECT_EQ(exporter->HTML()->Extension(), exHTML);
     EXPECT_FALSE(exporter->TempDirStored());
     EXPECT_EQ(exporter->TempDir().back(), L'\\');
     EXPECT_EQ(ztResourceText(SztNullText), L"** NULL **");
@@ -171,19 +153,25 @@ TEST(ExportWindows, FormatIconsAndLazyWindows) {
     // Nothing is made until asked for.
     EXPECT_EQ(exporter->ProgressForm()->Handle(), nullptr);
     // The painter draws the current format's image.
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 40);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, 40, 40};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    fw::TBitmap box(40, 40);
+    box.Canvas()->Brush()->SetColor(fw::clBlack);
+    box.Canvas()->FillRect(RECT{0, 0, 40, 40});
     exporter->SetExportType(xtCSV);
     ASSERT_TRUE(exporter->SelectionForm()->OnPaintIcon);
-    exporter->SelectionForm()->OnPaintIcon(dc);
-    EXPECT_NE(GetPixel(dc, 15, 5), RGB(0, 0, 0)) << "an image was drawn";
-    EXPECT_EQ(GetPixel(dc, 35, 35), RGB(0, 0, 0)) << "31 x 31 at 0, 0";
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    exporter->SelectionForm()->OnPaintIcon(box.Canvas()->Handle());
+    EXPECT_NE(GetPixel(box.Canvas()->Handle(), 15, 5), RGB(0, 0, 0)) << "an image was drawn";
+    EXPECT_EQ(GetPixel(box.Canvas()->Handle(), 35, 35), RGB(0, 0, 0)) << "31 x 31 at 0, 0";
+}
+
+TEST(ExportWindows, SelectionWindowAnswersEnterWithItsDefaultButton) {
+    auto exporter = std::make_unique<TTestExport>();
+    Tfrm_Selection* selection = exporter->SelectionForm();
+    const HWND window = selection->Handle();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(selection->Form()->ClientWidth(), Tfrm_Selection::DesignClientWidth);
+    // Enter presses Export; the close that follows only ends a loop Enter left running.
+    PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(selection->ShowModal(), IDOK);
+    fw::Application()->ProcessMessages();
 }

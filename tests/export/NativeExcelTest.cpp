@@ -97,14 +97,6 @@ TEST(NativeExcel, FontsAreLimitedAndActiveFontNamesOnlyWrittenOnes) {
     EXPECT_EQ(SheetRecords(Bytes(*x)).back().second.substr(4), std::string("\x40\xC0\x00", 3));
 }
 
-TEST(NativeExcel, LongLabelsAreCutToTheLengthByte) {
-    std::unique_ptr<TztNativeExcel> x(new TztNativeExcel(nullptr));
-    x->WriteLabel(std::wstring(300, L'x'));
-    const auto rec = SheetRecords(Bytes(*x)).back();
-    EXPECT_EQ(rec.second.size(), 8u + 255u);
-    EXPECT_EQ(uint8_t(rec.second[7]), 255);
-}
-
 TEST(NativeExcel, VariantCells) {
     std::unique_ptr<TztNativeExcel> x(new TztNativeExcel(nullptr));
     x->WriteVariantCell(TztVariant::Boolean(false));

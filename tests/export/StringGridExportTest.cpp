@@ -110,14 +110,6 @@ TEST_F(StringGridSource, RowSelectExportsTheSelection) {
     EXPECT_EQ(csv.find("0.4") != std::string::npos, sel.Left == 0);
 }
 
-TEST_F(StringGridSource, DifCountsColumnsAndTuples) {
-    const std::string dif = Run(xtDIF);
-    // Three columns; the caption row and nine data rows.
-    const std::string head =
-        "TABLE\r\n0,1\r\n\"TZTSTRINGGRIDEXPORT\"\r\nVECTORS\r\n0,3\r\n\"\"\r\nTUPLES\r\n0,10\r\n\"\"\r\n";
-    EXPECT_EQ(dif.substr(0, head.size()), head);
-}
-
 TEST_F(StringGridSource, RemovedGridLeavesNoSource) {
     std::vector<TztExportError> errors;
     e_->OnError = [&](fw::TObject*, TztExportError code) { errors.push_back(code); };
