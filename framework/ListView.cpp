@@ -1,0 +1,584 @@
+#include "framework/ListView.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace fw {
+
+namespace {
+
+bool RegisterListViewClass() {
+    static const bool done = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    return done;
+}
+
+constexpr DWORD ViewStyleBits[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+
+}  // namespace
+
+// --- TListItem -----------------------------------------------------------------
+
+TListItem::TListItem(TListItems* AOwner) : owner_(AOwner) {}
+
+TListItem::~TListItem() = default;
+
+TCustomListView* TListItem::ListView() const {
+    return owner_ ? owner_->Owner() : nullptr;
+}
+
+const std::wstring& TListItem::Caption() {
+    NeedTexts();
+    return caption_;
+}
+
+void TListItem::SetCaption(const std::wstring& Value) {
+    caption_ = Value;
+    Update();
+}
+
+TListSubItems& TListItem::SubItems() {
+    NeedTexts();
+    return subItems_;
+}
+
+void TListItem::SetImageIndex(int Value) {
+    if (Value == imageIndex_) return;
+    imageIndex_ = Value;
+    Update();
+}
+
+void TListItem::SetStateIndex(int Value) {
+    if (Value == stateIndex_) return;
+    stateIndex_ = Value;
+    Update();
+}
+
+void TListItem::SetOverlayIndex(int Value) {
+    if (Value == overlayIndex_) return;
+    overlayIndex_ = Value;
+    Update();
+}
+
+void TListItem::SetCut(bool Value) {
+    if (Value == cut_) return;
+    cut_ = Value;
+    Update();
+}
+
+bool TListItem::Selected() const {
+    TCustomListView* view = ListView();
+    if (!view || index_ < 0 || !view->HandleAllocated()) return false;
+    return (ListView_GetItemState(view->Handle(), index_, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+}
+
+void TListItem::SetSelected(bool Value) {
+    TCustomListView* view = ListView();
+    if (!view || index_ < 0) return;
+    ListView_SetItemState(view->Handle(), index_, Value ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+bool TListItem::Focused() const {
+    TCustomListView* view = ListView();
+    if (!view || index_ < 0 || !view->HandleAllocated()) return false;
+    return (ListView_GetItemState(view->Handle(), index_, LVIS_FOCUSED) & LVIS_FOCUSED) != 0;
+}
+
+void TListItem::SetFocused(bool Value) {
+    TCustomListView* view = ListView();
+    if (!view || index_ < 0) return;
+    ListView_SetItemState(view->Handle(), index_, Value ? LVIS_FOCUSED : 0, LVIS_FOCUSED);
+}
+
+RECT TListItem::DisplayRect(TDisplayCode Code) const {
+    RECT r{};
+    TCustomListView* view = ListView();
+    static const int codes[] = {LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL, LVIR_SELECTBOUNDS};
+    if (view && index_ >= 0 && view->HandleAllocated()) ListView_GetItemRect(view->Handle(), index_, &r, codes[Code]);
+    return r;
+}
+
+void TListItem::Update() {
+    TCustomListView* view = ListView();
+    if (view && index_ >= 0 && view->HandleAllocated() && !owner_->Updating()) view->UpdateItems(index_, index_);
+}
+
+void TListItem::Delete() {
+    if (owner_ && index_ >= 0) owner_->Delete(index_);
+}
+
+// --- TListItems ----------------------------------------------------------------
+
+TListItems::TListItems(TCustomListView* AOwner) : owner_(AOwner) {}
+
+TListItems::~TListItems() {
+    for (auto& item : items_) item->index_ = -1;
+    items_.clear();
+}
+
+TListItem* TListItems::Add() {
+    std::unique_ptr<TListItem> item(owner_->CreateListItem());
+    item->owner_ = this;
+    item->index_ = Count();
+    items_.push_back(std::move(item));
+    CountChanged();
+    return items_.back().get();
+}
+
+void TListItems::Delete(int Index) {
+    TListItem* item = Item(Index);
+    owner_->Delete(item);
+    // The handler may have deleted rows itself: look the row up again.
+    const auto it = std::find_if(items_.begin(), items_.end(), [&](const auto& p) { return p.get() == item; });
+    if (it == items_.end()) return;
+    std::unique_ptr<TListItem> gone = std::move(*it);
+    const int at = int(it - items_.begin());
+    items_.erase(it);
+    gone->index_ = -1;
+    Renumber(at);
+    if (owner_->HandleAllocated()) {
+        // The window keeps selection by position: the rows after the gap move up.
+        ListView_SetItemState(owner_->Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    CountChanged();
+}
+
+void TListItems::Clear() {
+    if (items_.empty()) return;
+    BeginUpdate();
+    for (auto& item : items_) owner_->Delete(item.get());
+    for (auto& item : items_) item->index_ = -1;
+    items_.clear();
+    if (owner_->HandleAllocated()) ListView_SetItemState(owner_->Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    countPending_ = true;
+    EndUpdate();
+}
+
+void TListItems::BeginUpdate() {
+    ++updateCount_;
+}
+
+void TListItems::EndUpdate() {
+    if (updateCount_ > 0 && --updateCount_ == 0 && countPending_) {
+        countPending_ = false;
+        owner_->ItemCountChanged();
+    }
+}
+
+void TListItems::CountChanged() {
+    if (updateCount_ > 0) {
+        countPending_ = true;
+        return;
+    }
+    owner_->ItemCountChanged();
+}
+
+void TListItems::Renumber(int From) {
+    for (int i = From; i < Count(); ++i) items_[size_t(i)]->index_ = i;
+}
+
+void TListItems::Sort(const std::function<bool(TListItem*, TListItem*)>& Less) {
+    std::unordered_set<TListItem*> selected;
+    TListItem* focused = owner_->ItemFocused();
+    if (owner_->HandleAllocated()) {
+        const HWND wnd = owner_->Handle();
+        for (int i = ListView_GetNextItem(wnd, -1, LVNI_SELECTED); i >= 0;
+             i = ListView_GetNextItem(wnd, i, LVNI_SELECTED))
+            if (TListItem* item = Find(i)) selected.insert(item);
+    }
+    std::stable_sort(items_.begin(), items_.end(),
+                     [&](const std::unique_ptr<TListItem>& A, const std::unique_ptr<TListItem>& B) {
+                         return Less(A.get(), B.get());
+                     });
+    Renumber(0);
+    if (!owner_->HandleAllocated()) return;
+    // Selection and focus stay with their rows, wherever the rows went.
+    const HWND wnd = owner_->Handle();
+    if (!selected.empty() || focused) {
+        ListView_SetItemState(wnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        for (TListItem* item : selected) ListView_SetItemState(wnd, item->index_, LVIS_SELECTED, LVIS_SELECTED);
+        if (focused) ListView_SetItemState(wnd, focused->index_, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    InvalidateRect(wnd, nullptr, FALSE);
+}
+
+// --- Columns -------------------------------------------------------------------
+
+TListColumn::TListColumn(TListColumns* AOwner) : owner_(AOwner) {}
+
+int TListColumn::Index() const {
+    return owner_->IndexOf(this);
+}
+
+void TListColumn::SetCaption(const std::wstring& Value) {
+    caption_ = Value;
+    Changed();
+}
+
+int TListColumn::Width() const {
+    TCustomListView* view = owner_->Owner();
+    if (view->HandleAllocated() && owner_->updateCount_ == 0 && view->ViewStyle() == vsReport) {
+        const int index = Index();
+        if (index >= 0) return int(SendMessageW(view->Handle(), LVM_GETCOLUMNWIDTH, WPARAM(index), 0));
+    }
+    return width_;
+}
+
+void TListColumn::SetWidth(int Value) {
+    width_ = Value;
+    TCustomListView* view = owner_->Owner();
+    if (view->HandleAllocated() && owner_->updateCount_ == 0 && Index() >= 0)
+        SendMessageW(view->Handle(), LVM_SETCOLUMNWIDTH, WPARAM(Index()), MAKELPARAM(Value, 0));
+}
+
+void TListColumn::SetAlignment(TAlignment Value) {
+    alignment_ = Value;
+    Changed();
+}
+
+void TListColumn::Changed() {
+    TCustomListView* view = owner_->Owner();
+    const int index = Index();
+    if (!view->HandleAllocated() || owner_->updateCount_ > 0 || index < 0) return;
+    static const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_FMT;
+    column.pszText = const_cast<wchar_t*>(caption_.c_str());
+    column.fmt = index == 0 ? LVCFMT_LEFT : formats[alignment_];
+    SendMessageW(view->Handle(), LVM_SETCOLUMNW, WPARAM(index), LPARAM(&column));
+}
+
+TListColumns::TListColumns(TCustomListView* AOwner) : owner_(AOwner) {}
+
+TListColumns::~TListColumns() = default;
+
+TListColumn* TListColumns::Add() {
+    columns_.push_back(std::make_unique<TListColumn>(this));
+    if (updateCount_ == 0) Rebuild();
+    return columns_.back().get();
+}
+
+void TListColumns::Delete(int Index) {
+    columns_.erase(columns_.begin() + Index);
+    if (updateCount_ == 0) Rebuild();
+}
+
+void TListColumns::Clear() {
+    columns_.clear();
+    if (updateCount_ == 0) Rebuild();
+}
+
+void TListColumns::EndUpdate() {
+    if (updateCount_ > 0 && --updateCount_ == 0) Rebuild();
+}
+
+int TListColumns::IndexOf(const TListColumn* Column) const {
+    for (int i = 0; i < Count(); ++i)
+        if (columns_[size_t(i)].get() == Column) return i;
+    return -1;
+}
+
+void TListColumns::Rebuild() {
+    if (!owner_->HandleAllocated()) return;
+    const HWND wnd = owner_->Handle();
+    const HWND header = ListView_GetHeader(wnd);
+    // Widths the user dragged are kept in the objects before the window's columns go.
+    const int old = header ? Header_GetItemCount(header) : 0;
+    for (int i = old - 1; i >= 0; --i) SendMessageW(wnd, LVM_DELETECOLUMN, WPARAM(i), 0);
+    static const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER};
+    for (int i = 0; i < Count(); ++i) {
+        TListColumn* c = Items(i);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(c->caption_.c_str());
+        column.fmt = i == 0 ? LVCFMT_LEFT : formats[c->alignment_];
+        column.cx = c->width_;
+        SendMessageW(wnd, LVM_INSERTCOLUMNW, WPARAM(i), LPARAM(&column));
+    }
+    InvalidateRect(wnd, nullptr, TRUE);
+}
+
+// --- TCustomListView -----------------------------------------------------------
+
+TCustomListView::TCustomListView(TComponent* AOwner)
+    : TWinControl(AOwner), items_(std::make_unique<TListItems>(this)), columns_(std::make_unique<TListColumns>(this)) {
+    RegisterListViewClass();
+    SetControlStyle(ControlStyle() | csDoubleClicks | csClickEvents);
+    SetBounds(0, 0, 250, 150);
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+TCustomListView::~TCustomListView() {
+    // The window asks for rows until it is gone: it goes first.
+    DestroyHandle();
+    OnDeletion = nullptr;
+    OnChange = nullptr;
+    items_.reset();
+}
+
+void TCustomListView::CreateParams(TCreateParams& Params) {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, WC_LISTVIEWW);
+    Params.Style |= LVS_OWNERDATA | LVS_SHAREIMAGELISTS | ViewStyleBits[viewStyle_];
+    if (!multiSelect_) Params.Style |= LVS_SINGLESEL;
+    if (!showColumnHeaders_) Params.Style |= LVS_NOCOLUMNHEADER;
+    if (!hideSelection_) Params.Style |= LVS_SHOWSELALWAYS;
+    if (autoArrange_) Params.Style |= LVS_AUTOARRANGE;
+    Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListView::CreateWnd() {
+    TWinControl::CreateWnd();
+    UpdateExtendedStyle();
+    ApplyImageLists();
+    columns_->Rebuild();
+    SetCallbackMask();
+    SendMessageW(Handle(), LVM_SETITEMCOUNT, WPARAM(items_->Count()), LVSICF_NOSCROLL);
+}
+
+TListItem* TCustomListView::CreateListItem() {
+    TListItemFactory factory = [](TListItems* Owner) { return new TListItem(Owner); };
+    if (OnCreateItemClass) OnCreateItemClass(this, factory);
+    return factory(items_.get());
+}
+
+void TCustomListView::UpdateStyle(DWORD Mask, DWORD Bits) {
+    if (!HandleAllocated()) return;
+    const HWND wnd = Handle();
+    const DWORD style = DWORD(GetWindowLongPtrW(wnd, GWL_STYLE));
+    const DWORD next = (style & ~Mask) | Bits;
+    if (next != style) SetWindowLongPtrW(wnd, GWL_STYLE, LONG_PTR(next));
+}
+
+void TCustomListView::UpdateExtendedStyle() {
+    if (!HandleAllocated()) return;
+    SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, rowSelect_ ? LVS_EX_FULLROWSELECT : 0);
+}
+
+void TCustomListView::ApplyImageLists() {
+    if (!HandleAllocated()) return;
+    const HWND wnd = Handle();
+    ListView_SetImageList(wnd, smallImages_ ? smallImages_->Handle() : nullptr, LVSIL_SMALL);
+    ListView_SetImageList(wnd, largeImages_ ? largeImages_->Handle() : nullptr, LVSIL_NORMAL);
+    ListView_SetImageList(wnd, stateImages_ ? stateImages_->Handle() : nullptr, LVSIL_STATE);
+}
+
+void TCustomListView::SetCallbackMask() {
+    // Owner-data rows keep no state but selection and focus: the rest is asked for.
+    if (HandleAllocated())
+        SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK | LVIS_OVERLAYMASK | LVIS_CUT, 0);
+}
+
+void TCustomListView::SetViewStyle(TViewStyle Value) {
+    viewStyle_ = Value;
+    UpdateStyle(LVS_TYPEMASK, ViewStyleBits[Value]);
+}
+
+void TCustomListView::SetMultiSelect(bool Value) {
+    multiSelect_ = Value;
+    UpdateStyle(LVS_SINGLESEL, Value ? 0 : LVS_SINGLESEL);
+}
+
+void TCustomListView::SetRowSelect(bool Value) {
+    rowSelect_ = Value;
+    UpdateExtendedStyle();
+}
+
+void TCustomListView::SetShowColumnHeaders(bool Value) {
+    showColumnHeaders_ = Value;
+    UpdateStyle(LVS_NOCOLUMNHEADER, Value ? 0 : LVS_NOCOLUMNHEADER);
+}
+
+void TCustomListView::SetHideSelection(bool Value) {
+    hideSelection_ = Value;
+    UpdateStyle(LVS_SHOWSELALWAYS, Value ? 0 : LVS_SHOWSELALWAYS);
+}
+
+void TCustomListView::SetAutoArrange(bool Value) {
+    autoArrange_ = Value;
+    UpdateStyle(LVS_AUTOARRANGE, Value ? LVS_AUTOARRANGE : 0);
+}
+
+void TCustomListView::SetSmallImages(TCustomImageList* Value) {
+    smallImages_ = Value;
+    ApplyImageLists();
+}
+
+void TCustomListView::SetLargeImages(TCustomImageList* Value) {
+    largeImages_ = Value;
+    ApplyImageLists();
+}
+
+void TCustomListView::SetStateImages(TCustomImageList* Value) {
+    stateImages_ = Value;
+    ApplyImageLists();
+}
+
+HWND TCustomListView::HeaderHandle() {
+    return HandleAllocated() ? ListView_GetHeader(Handle()) : nullptr;
+}
+
+void TCustomListView::UpdateItems(int First, int Last) {
+    if (HandleAllocated()) ListView_RedrawItems(Handle(), First, Last);
+}
+
+void TCustomListView::Arrange() {
+    if (HandleAllocated()) ListView_Arrange(Handle(), LVA_DEFAULT);
+}
+
+TListItem* TCustomListView::Selected() const {
+    if (!HandleAllocated()) return nullptr;
+    const HWND wnd = const_cast<TCustomListView*>(this)->Handle();
+    const int focused = ListView_GetNextItem(wnd, -1, LVNI_FOCUSED | LVNI_SELECTED);
+    if (focused >= 0) return items_->Find(focused);
+    return items_->Find(ListView_GetNextItem(wnd, -1, LVNI_SELECTED));
+}
+
+void TCustomListView::SetSelected(TListItem* Item) {
+    ClearSelection();
+    if (Item) {
+        Item->SetSelected(true);
+        Item->SetFocused(true);
+    }
+}
+
+int TCustomListView::SelCount() const {
+    if (!HandleAllocated()) return 0;
+    return int(SendMessageW(const_cast<TCustomListView*>(this)->Handle(), LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+TListItem* TCustomListView::ItemFocused() const {
+    if (!HandleAllocated()) return nullptr;
+    return items_->Find(ListView_GetNextItem(const_cast<TCustomListView*>(this)->Handle(), -1, LVNI_FOCUSED));
+}
+
+void TCustomListView::SelectAll() {
+    if (HandleAllocated() && multiSelect_) ListView_SetItemState(Handle(), -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void TCustomListView::ClearSelection() {
+    if (HandleAllocated()) ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED);
+}
+
+TListItem* TCustomListView::GetItemAt(int X, int Y) const {
+    if (!HandleAllocated()) return nullptr;
+    LVHITTESTINFO info{};
+    info.pt = POINT{X, Y};
+    const int index = ListView_HitTest(const_cast<TCustomListView*>(this)->Handle(), &info);
+    return (info.flags & LVHT_ONITEM) ? items_->Find(index) : nullptr;
+}
+
+TListItem* TCustomListView::TopItem() const {
+    if (!HandleAllocated()) return nullptr;
+    return items_->Find(ListView_GetTopIndex(const_cast<TCustomListView*>(this)->Handle()));
+}
+
+int TCustomListView::VisibleRowCount() const {
+    if (!HandleAllocated()) return 0;
+    return ListView_GetCountPerPage(const_cast<TCustomListView*>(this)->Handle());
+}
+
+void TCustomListView::Clear() {
+    items_->Clear();
+}
+
+void TCustomListView::CustomSort(const std::function<int(TListItem*, TListItem*)>& Compare) {
+    items_->Sort([&](TListItem* A, TListItem* B) { return Compare(A, B) < 0; });
+}
+
+void TCustomListView::ItemCountChanged() {
+    if (HandleAllocated()) SendMessageW(Handle(), LVM_SETITEMCOUNT, WPARAM(items_->Count()), LVSICF_NOSCROLL);
+}
+
+void TCustomListView::ColClick(TListColumn* Column) {
+    if (OnColumnClick) OnColumnClick(this, Column);
+}
+
+void TCustomListView::Change(TListItem* Item, TItemChange Change) {
+    if (OnChange) OnChange(this, Item, Change);
+}
+
+void TCustomListView::Delete(TListItem* Item) {
+    if (OnDeletion) OnDeletion(this, Item);
+}
+
+void TCustomListView::GetImageIndex(TListItem* Item) {
+    if (OnGetImageIndex) OnGetImageIndex(this, Item);
+}
+
+bool TCustomListView::IsCustomDrawn() {
+    return bool(OnAdvancedCustomDraw);
+}
+
+bool TCustomListView::CustomDraw(const RECT& ARect, TCustomDrawStage Stage) {
+    bool defaultDraw = true;
+    if (OnAdvancedCustomDraw) OnAdvancedCustomDraw(this, ARect, Stage, defaultDraw);
+    return defaultDraw;
+}
+
+void TCustomListView::GetDispInfo(NMLVDISPINFOW& Info) {
+    LVITEMW& lv = Info.item;
+    TListItem* item = items_->Find(lv.iItem);
+    if (!item) return;
+    if (lv.mask & LVIF_IMAGE) {
+        GetImageIndex(item);
+        // The handler may have removed rows.
+        if (items_->Find(lv.iItem) != item) return;
+        lv.iImage = item->ImageIndex();
+    }
+    if (lv.mask & LVIF_TEXT) {
+        const TListSubItems* subItems = lv.iSubItem > 0 ? &item->SubItems() : nullptr;
+        const std::wstring& text = lv.iSubItem == 0                   ? item->Caption()
+                                   : lv.iSubItem <= subItems->Count() ? subItems->Strings(lv.iSubItem - 1)
+                                                                      : textBuffer_;
+        if (lv.pszText && lv.cchTextMax > 0) lstrcpynW(lv.pszText, text.c_str(), lv.cchTextMax);
+    }
+    if (lv.mask & LVIF_STATE) {
+        UINT state = 0;
+        if (item->StateIndex() >= 0) state |= INDEXTOSTATEIMAGEMASK(UINT(item->StateIndex() + 1));
+        if (item->OverlayIndex() >= 0) state |= INDEXTOOVERLAYMASK(UINT(item->OverlayIndex()));
+        if (item->Cut()) state |= LVIS_CUT;
+        lv.state = (lv.state & ~lv.stateMask) | (state & lv.stateMask);
+    }
+}
+
+void TCustomListView::HandleNotify(TMessage& Message) {
+    auto* header = reinterpret_cast<NMHDR*>(Message.LParam);
+    switch (header->code) {
+    case LVN_GETDISPINFOW: GetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(header)); break;
+    case LVN_ODFINDITEMW: Message.Result = -1; break;
+    case LVN_COLUMNCLICK: {
+        const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+        if (column >= 0 && column < columns_->Count()) ColClick(columns_->Items(column));
+        break;
+    }
+    case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+        if ((change->uChanged & LVIF_STATE) && change->iItem >= 0)
+            if (TListItem* item = items_->Find(change->iItem)) Change(item, ctState);
+        break;
+    }
+    case NM_CUSTOMDRAW: {
+        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+        Message.Result = CDRF_DODEFAULT;
+        if (!IsCustomDrawn()) break;
+        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT && !CustomDraw(draw->nmcd.rc, cdPrePaint))
+            Message.Result = CDRF_SKIPDEFAULT;
+        break;
+    }
+    default: break;
+    }
+}
+
+void TCustomListView::WndProc(TMessage& Message) {
+    if (Message.Msg == CN_NOTIFY) {
+        HandleNotify(Message);
+        return;
+    }
+    TWinControl::WndProc(Message);
+}
+
+}  // namespace fw

@@ -1,0 +1,158 @@
+// The owner-data list view: rows held by the control and shown through the
+// window's requests, lazy texts, one row count per update bracket, sorting that
+// keeps the selection with its rows, columns kept before and after the window.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/ListView.h"
+
+namespace {
+
+using fw::TListItem;
+using fw::TListView;
+
+// An item whose texts are made the first time anyone reads them.
+class TLazyItem : public TListItem {
+public:
+    using TListItem::TListItem;
+    int fills = 0;
+
+protected:
+    void NeedTexts() override {
+        if (fills++ > 0) return;
+        RawSubItems().Add(L"sub of " + RawCaption());
+    }
+};
+
+class ListViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new fw::TForm(nullptr);
+        form->SetPosition(fw::poDesigned);
+        form->SetBounds(40, 40, 400, 300);
+        view = new TListView(form);
+        view->SetBounds(0, 0, 380, 260);
+        view->SetViewStyle(fw::vsReport);
+        view->SetMultiSelect(true);
+        view->Columns()->Add()->SetCaption(L"Name");
+        view->Columns()->Add()->SetCaption(L"Other");
+    }
+    void TearDown() override {
+        delete form;
+        fw::Application()->ProcessMessages();
+    }
+    void Show() {
+        view->SetParent(form);
+        form->Show();
+        fw::Application()->ProcessMessages();
+    }
+    std::wstring WindowText(int Row, int Column) {
+        wchar_t buffer[256] = {};
+        ListView_GetItemText(view->Handle(), Row, Column, buffer, 256);
+        return buffer;
+    }
+    int WindowCount() { return int(SendMessageW(view->Handle(), LVM_GETITEMCOUNT, 0, 0)); }
+    TListItem* Add(const std::wstring& Caption) {
+        TListItem* item = view->Items()->Add();
+        item->SetCaption(Caption);
+        return item;
+    }
+
+    fw::TForm* form = nullptr;
+    TListView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ListViewTest, RowsReachTheWindowOnlyAsItAsksAndCountsOncePerBracket) {
+    view->OnCreateItemClass = [](fw::TCustomListView*, fw::TListItemFactory& Factory) {
+        Factory = [](fw::TListItems* Owner) { return new TLazyItem(Owner); };
+    };
+    Show();
+    view->Items()->BeginUpdate();
+    for (int i = 0; i < 1000; ++i) Add(L"row" + std::to_wstring(i));
+    EXPECT_EQ(WindowCount(), 0);  // nothing told while the bracket is open
+    view->Items()->EndUpdate();
+    EXPECT_EQ(WindowCount(), 1000);
+    auto* last = static_cast<TLazyItem*>(view->Items()->Item(999));
+    EXPECT_EQ(last->fills, 0);  // nobody has looked at it yet
+    EXPECT_EQ(WindowText(999, 1), L"sub of row999");
+    EXPECT_EQ(WindowText(999, 0), L"row999");
+    EXPECT_EQ(WindowText(999, 2), L"");  // a missing sub-item reads empty
+    EXPECT_GE(last->fills, 1);
+    EXPECT_EQ(last->Index(), 999);
+    // Outside a bracket the window learns each change at once.
+    view->Items()->Delete(0);
+    EXPECT_EQ(WindowCount(), 999);
+    EXPECT_EQ(last->Index(), 998);
+    view->Clear();
+    EXPECT_EQ(WindowCount(), 0);
+}
+
+TEST_F(ListViewTest, SortMovesRowsAndKeepsTheirSelection) {
+    Show();
+    for (const wchar_t* name : {L"c", L"a", L"d", L"b"}) Add(name);
+    view->Items()->Item(0)->SetSelected(true);  // "c"
+    view->Items()->Item(2)->SetSelected(true);  // "d"
+    view->CustomSort([](TListItem* A, TListItem* B) { return A->Caption().compare(B->Caption()); });
+    std::vector<std::wstring> order, selected;
+    for (int i = 0; i < view->Items()->Count(); ++i) {
+        order.push_back(WindowText(i, 0));
+        if (view->Items()->Item(i)->Selected()) selected.push_back(view->Items()->Item(i)->Caption());
+        EXPECT_EQ(view->Items()->Item(i)->Index(), i);
+    }
+    EXPECT_EQ(order, (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));
+    EXPECT_EQ(selected, (std::vector<std::wstring>{L"c", L"d"}));
+    EXPECT_EQ(view->SelCount(), 2);
+}
+
+TEST_F(ListViewTest, EventsForDeletionImagesAndColumnClicks) {
+    std::vector<std::wstring> deleted;
+    int imageRequests = 0;
+    view->OnDeletion = [&](fw::TObject*, TListItem* Item) { deleted.push_back(Item->Caption()); };
+    view->OnGetImageIndex = [&](fw::TObject*, TListItem* Item) {
+        ++imageRequests;
+        Item->SetImageIndex(3);
+    };
+    int clicked = -1;
+    view->OnColumnClick = [&](fw::TObject*, fw::TListColumn* Column) { clicked = Column->Index(); };
+    Show();
+    Add(L"x");
+    Add(L"y");
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = 1;
+    ListView_GetItem(view->Handle(), &item);
+    EXPECT_GE(imageRequests, 1);
+    EXPECT_EQ(item.iImage, 3);
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = view->Handle();
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iSubItem = 1;
+    view->Perform(fw::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(clicked, 1);
+    view->Items()->Item(0)->Delete();
+    view->Clear();
+    EXPECT_EQ(deleted, (std::vector<std::wstring>{L"x", L"y"}));
+}
+
+TEST_F(ListViewTest, ColumnsKeptBeforeTheWindowAndHiddenColumnsStayHidden) {
+    view->Columns()->Items(0)->SetWidth(170);
+    view->Columns()->Items(1)->SetWidth(0);
+    view->Columns()->Items(1)->SetAutoSize(true);
+    Show();
+    EXPECT_EQ(view->Columns()->Items(0)->Width(), 170);
+    EXPECT_EQ(view->Columns()->Items(1)->Width(), 0);
+    EXPECT_EQ(Header_GetItemCount(view->HeaderHandle()), 2);
+    view->Columns()->BeginUpdate();
+    view->Columns()->Clear();
+    view->Columns()->Add()->SetCaption(L"Only");
+    view->Columns()->EndUpdate();
+    EXPECT_EQ(Header_GetItemCount(view->HeaderHandle()), 1);
+}

@@ -1,0 +1,127 @@
+// The change notifier: the event table, the filter and repeat rules, first-in
+// first-out delivery on the main thread, registration only while enabled, and
+// nothing delivered once the notifier has gone.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Handles.h"
+#include "shell/Pidl.h"
+#include "shell/ShellLibrary.h"
+#include "shell/WorkerThreadPool.h"
+#include "shell/ZemSelectionList.h"
+#include "shell/ZemShellChangeNotifier.h"
+#include "tests/shell/ScratchTree.h"
+#include "tests/shell/ThreadPoolTestUtil.h"
+
+using namespace shell;
+
+namespace {
+
+class ChangeNotifier : public testing::Test {
+protected:
+    void SetUp() override {
+        ShellLibraryStartup();
+        root = testenv::NewScratchFolder(L"notify");
+        scratch::MakeFile(root + L"\\a.txt");
+        scratch::MakeFile(root + L"\\b.txt");
+        scratch::MakeFolder(root + L"\\deep");
+        scratch::MakeFile(root + L"\\deep\\c.txt");
+        // Notices name objects that exist: a path that cannot be parsed has no item-ID list.
+        for (int i = 0; i < 20; ++i) scratch::MakeFile(root + L"\\n" + std::to_wstring(i) + L".txt");
+        notifier = std::make_unique<TZemShellChangeNotifier>(nullptr);
+        notifier->OnChange = [this](fw::TObject*, TNotificationEvent Event, const std::wstring& P1,
+                                    const std::wstring&) {
+            seen.push_back({Event, P1});
+        };
+    }
+    void TearDown() override {
+        notifier.reset();
+        ShellLibraryShutdown();
+    }
+    fw::PidlPtr Pidl(const std::wstring& Path) { return fw::PidlPtr(PathToPidl(nullptr, Path)); }
+    void Notice(LONG ShellEvent, const std::wstring& Path) {
+        fw::PidlPtr pidl = Pidl(Path);
+        notifier->HandleNotification(ShellEvent, pidl.get(), nullptr);
+    }
+    bool WaitFor(size_t Count) {
+        return pooltest::PumpUntil([&] { return seen.size() >= Count && GlobalWorkerPool->PendingCount() == 0; });
+    }
+
+    struct Seen {
+        TNotificationEvent event;
+        std::wstring path;
+        bool operator==(const Seen& o) const { return event == o.event && path == o.path; }
+    };
+    std::wstring root;
+    std::unique_ptr<TZemShellChangeNotifier> notifier;
+    std::vector<Seen> seen;
+};
+
+}  // namespace
+
+TEST(NotificationEvents, TableTranslatesBothWays) {
+    EXPECT_EQ(EventOfShellEvent(0x00000004), neFileDelete);
+    EXPECT_EQ(EventOfShellEvent(0x00020000), neFolderRename);
+    EXPECT_EQ(EventOfShellEvent(0x80000000 | 0x00001000), neFolderUpdate);
+    EXPECT_EQ(EventOfShellEvent(0x00100000), neUnknown);
+    EXPECT_EQ(ShellEventMask(EventBit(neFileCreate) | EventBit(neFileDelete)), 0x6);
+    EXPECT_EQ(ShellEventMask(AllKnownEvents) & 0x7FFFFFFF, 0x0807FFFF);
+}
+
+TEST_F(ChangeNotifier, NoticesArriveInOrderAndRepeatsPassOnce) {
+    notifier->SetEnabled(true);
+    const LONG del = ShellEventOf(neFileDelete), create = ShellEventOf(neFileCreate);
+    for (int i = 0; i < 20; ++i) Notice(i % 2 ? del : create, root + L"\\n" + std::to_wstring(i) + L".txt");
+    Notice(del, root + L"\\a.txt");
+    Notice(del, root + L"\\a.txt");  // a repeat within the interval
+    ASSERT_TRUE(WaitFor(21));
+    pooltest::PumpFor(50);
+    ASSERT_EQ(seen.size(), 21u);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(seen[size_t(i)],
+                  (Seen{i % 2 ? neFileDelete : neFileCreate, root + L"\\n" + std::to_wstring(i) + L".txt"}));
+    EXPECT_EQ(seen.back(), (Seen{neFileDelete, root + L"\\a.txt"}));
+}
+
+TEST_F(ChangeNotifier, FilteredDisabledAndOutsideNoticesAreDropped) {
+    Notice(ShellEventOf(neFileDelete), root + L"\\a.txt");  // still disabled
+    notifier->SetEnabled(true);
+    notifier->SetEventFilter(EventBit(neFileCreate));
+    Notice(ShellEventOf(neFileDelete), root + L"\\a.txt");
+    // Without Recursive only the watched folder and its own entries pass.
+    notifier->Directories()->Add(root);
+    notifier->SetRecursive(false);
+    Notice(ShellEventOf(neFileCreate), root + L"\\deep\\c.txt");
+    Notice(ShellEventOf(neFileCreate), root + L"\\b.txt");
+    ASSERT_TRUE(WaitFor(1));
+    pooltest::PumpFor(50);
+    EXPECT_EQ(seen, (std::vector<Seen>{{neFileCreate, root + L"\\b.txt"}}));
+}
+
+TEST_F(ChangeNotifier, RegistersOnlyWhileEnabledAndDeliversNothingOnceGone) {
+    notifier->Directories()->Add(root);
+    EXPECT_EQ(notifier->Directories()->RegistrationId(root), 0u);
+    notifier->SetEnabled(true);
+    EXPECT_NE(notifier->Directories()->RegistrationId(root), 0u);
+    // An explicit shell notice reaches the window (Wine sends nothing for real changes).
+    std::vector<TNotificationEvent> direct;
+    notifier->OnChangeIDList = [&](fw::TObject*, TNotificationEvent Event, LPCITEMIDLIST, LPCITEMIDLIST) {
+        direct.push_back(Event);
+    };
+    SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, (root + L"\\b.txt").c_str(), nullptr);
+    pooltest::PumpUntil([&] { return !direct.empty(); }, 5000);
+    EXPECT_EQ(direct, (std::vector<TNotificationEvent>{neFileCreate}));
+    notifier->SetEnabled(false);
+    EXPECT_EQ(notifier->Directories()->RegistrationId(root), 0u);
+
+    // Notices still on their way when the notifier goes are never delivered.
+    notifier->SetEnabled(true);
+    // The main thread does not pump here, so the delivery cannot have run yet.
+    Notice(ShellEventOf(neFileCreate), root + L"\\b.txt");
+    notifier.reset();
+    pooltest::PumpFor(100);
+    EXPECT_TRUE(seen.empty());
+}
