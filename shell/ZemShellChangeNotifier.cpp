@@ -234,7 +234,7 @@ void TZemShellChangeNotifier::HandleNotification(LONG ShellEvent, LPCITEMIDLIST 
         path1 = PidlToPath(IDList1);
         path2 = PidlToPath(IDList2);
     }
-    if (PassesPathFilter(path1) || PassesPathFilter(path2)) {
+    if (PassesPathFilter(path1) || (!path2.empty() && PassesPathFilter(path2))) {
         if (OnChange) DoChange(this, event, path1, path2);
         if (OnChangeIDList) OnChangeIDList(this, event, IDList1, IDList2);
     }
