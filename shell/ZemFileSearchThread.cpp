@@ -73,6 +73,7 @@ void TZemFileSearchThread::Execute() {
                 if (IsDriveRoot(name) && IsDriveReady(name)) SearchTree(fw::IncludeTrailingPathDelimiter(name));
             }
         }
+        if (!Terminated()) FlushHits();
     } catch (...) {
         if (SUCCEEDED(com)) CoUninitialize();
         throw;
@@ -107,26 +108,51 @@ void TZemFileSearchThread::SearchFolder(const std::wstring& Folder,
     do {
         if (WaitWhilePaused()) return;
         const wchar_t* name = data.cFileName;
-        Report(Folder, name, options_->Matches(data, Folder));
+        Report(Folder, data, options_->Matches(data, Folder));
         if (recursive && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotOrDotDot(name) &&
             (!(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) || includeHidden))
             Subfolders.emplace_back(Folder + name + L'\\', IsReparsePoint(data.dwFileAttributes));
     } while (FindNextFileW(find.get(), &data));
 }
 
-void TZemFileSearchThread::Report(const std::wstring& Folder, const wchar_t* Name, bool Hit) {
+void TZemFileSearchThread::Report(const std::wstring& Folder, const WIN32_FIND_DATAW& Data, bool Hit) {
     const bool progress = list_->HasSearchProgress();
-    if (!Hit && !progress) return;
-    currentPath_ = Folder + Name;
-    if (Hit) Synchronize([this] { AddFoundPath(); });
-    if (progress) Synchronize([this] { ReportProgress(); });
+    if (Hit) {
+        if (batch_.empty()) batchStart_ = GetTickCount();
+        batch_.push_back(TZemSearchHit{Folder + Data.cFileName, Data.dwFileAttributes, FindDataFileSize(Data),
+                                       Data.ftLastWriteTime});
+    }
+    if (progress) {
+        // Each hit reaches the list before its own progress report.
+        FlushHits();
+        currentPath_ = Folder + Data.cFileName;
+        Synchronize([this] { ReportProgress(); });
+    } else if (!batch_.empty() && (batch_.size() >= MaxBatch || GetTickCount() - batchStart_ >= MaxBatchDelay)) {
+        FlushHits();
+    }
 }
 
-void TZemFileSearchThread::AddFoundPath() {
-    // Hits handed over after a stop was asked for are dropped.
-    if (WaitWhilePaused()) return;
-    if (skipDuplicates_ && list_->HasItemWithPath(currentPath_)) return;
-    list_->AddSearchHit(currentPath_);
+void TZemFileSearchThread::FlushHits() {
+    if (batch_.empty()) return;
+    currentPath_ = batch_.back().Path;
+    Synchronize([this] { AddFoundPaths(); });
+    batch_.clear();
+}
+
+void TZemFileSearchThread::AddFoundPaths() {
+    list_->BeginSearchHits();
+    try {
+        for (const TZemSearchHit& hit : batch_) {
+            // Hits handed over after a stop was asked for are dropped.
+            if (WaitWhilePaused()) break;
+            if (skipDuplicates_ && list_->HasItemWithPath(hit.Path)) continue;
+            list_->AddSearchEntry(hit);
+        }
+    } catch (...) {
+        list_->EndSearchHits();
+        throw;
+    }
+    list_->EndSearchHits();
 }
 
 void TZemFileSearchThread::ReportProgress() {
