@@ -301,6 +301,8 @@ protected:
     virtual void GetDispInfo(NMLVDISPINFOW& Info);
     // After the row count changed, with the window's handle.
     virtual void ItemCountChanged();
+    // Puts a descendant's own (empty) rows object in place; for constructors.
+    void SetItemsObject(std::unique_ptr<TListItems> Value) { items_ = std::move(Value); }
     std::wstring ClassName() const override { return L"TCustomListView"; }
 
 private:

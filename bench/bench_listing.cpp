@@ -1,0 +1,225 @@
+// Times a listing as the main window makes it: a recursive search of a folder
+// through the file list on a shown window, with the detail columns shown, to its
+// end-of-search event and a sort by size; against a bare FindFirstFileW /
+// FindNextFileW walk of the same tree in the same run. Prints both times, their
+// ratio and the peak working set; fails (exit 1) when the list's rows are not
+// the walk's paths. Each measurement is repeated and the best time reported.
+//     bench_listing.exe [folder]     (default: a tree of 100,000 files it makes)
+// The tree (100 folders of 1,000 empty files, in the temp folder's
+// "tabulorin-bench") is made under a working name and renamed when complete.
+#define PSAPI_VERSION 2
+#include <windows.h>
+#include <objbase.h>
+#include <ole2.h>
+#include <psapi.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "shell/ShellLibrary.h"
+#include "shell/ZemFileList.h"
+
+namespace {
+
+constexpr int kFolders = 100;
+constexpr int kFilesPerFolder = 1000;
+constexpr int kWalkRepeats = 3;
+constexpr int kListingRepeats = 2;
+
+double Seconds(LARGE_INTEGER Start, LARGE_INTEGER End) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return double(End.QuadPart - Start.QuadPart) / double(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+void RemoveTree(const std::wstring& Folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(Folder + L"\\" + name);
+            else DeleteFileW((Folder + L"\\" + name).c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(Folder.c_str());
+}
+
+bool EnsureTree(const std::wstring& Root) {
+    if (GetFileAttributesW(Root.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const std::wstring work = Root + L".part";
+    RemoveTree(work);
+    std::printf("making %d files below %ls ...\n", kFolders * kFilesPerFolder, Root.c_str());
+    if (!CreateDirectoryW(work.c_str(), nullptr)) return false;
+    for (int f = 0; f < kFolders; ++f) {
+        const std::wstring folder = work + L"\\dir" + std::to_wstring(f);
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+        for (int i = 0; i < kFilesPerFolder; ++i) {
+            const std::wstring file = folder + L"\\file" + std::to_wstring(i) + L".dat";
+            HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h == INVALID_HANDLE_VALUE) return false;
+            // Sizes differ, so the sort by size has work to do.
+            const DWORD size = DWORD((i * 7919 + f) % 4096);
+            SetFilePointer(h, LONG(size), nullptr, FILE_BEGIN);
+            SetEndOfFile(h);
+            CloseHandle(h);
+        }
+    }
+    return MoveFileW(work.c_str(), Root.c_str()) != 0;
+}
+
+// Paths are compared by their hashes, so the comparison itself weighs little
+// next to the list whose working set is measured.
+using TPathHashes = std::vector<size_t>;
+
+size_t PathHash(const std::wstring& Path) {
+    return std::hash<std::wstring>()(Path);
+}
+
+void BareWalk(const std::wstring& Folder, TPathHashes& Hits) {
+    std::vector<std::wstring> subfolders;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((Folder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const wchar_t* name = data.cFileName;
+        if (name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0))) continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
+        Hits.push_back(PathHash(Folder + name));
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) subfolders.push_back(Folder + name + L"\\");
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    for (const std::wstring& s : subfolders) BareWalk(s, Hits);
+}
+
+// One listing as the main window makes it; the rows' paths in list order.
+double TimeListing(const std::wstring& Root, TPathHashes& Rows, bool& SortedBySize, size_t& ListWorkingSet) {
+    auto* form = new fw::TForm(nullptr);
+    form->SetPosition(fw::poDesigned);
+    form->SetBounds(20, 20, 900, 600);
+    auto* list = new shell::TZemFileList(form);
+    list->SetAlign(fw::alClient);
+    list->SetParent(form);
+    list->SetRowSelect(true);
+    list->SetAutomaticRefresh(false);
+    list->OleDragDrop = false;
+    list->OnAddItem = [](shell::TZemFileListItem*, bool&) {};
+    list->OnChange = [](fw::TObject*, fw::TListItem*, fw::TItemChange) {};
+    bool ended = false;
+    list->OnEndSearch = [&] { ended = true; };
+    form->Show();
+    fw::Application()->ProcessMessages();
+    shell::TZemSearchOptions* options = list->SearchOptions();
+    options->SetAutoWildcard(false);
+    options->SetRecursiveSearch(true);
+    options->SetFilesOnly(false);
+    options->SetIncludeHidden(false);
+    options->SetFilter(L"*");
+
+    const LARGE_INTEGER start = Now();
+    list->StopSearch();
+    list->Clear();
+    list->StartSearch(Root);
+    while (!ended) fw::Application()->HandleMessage();
+    list->SortColumn(2);  // the size column, as the sort box's third entry
+    UpdateWindow(list->Handle());
+    fw::Application()->ProcessMessages();
+    const double seconds = Seconds(start, Now());
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+    ListWorkingSet = memory.WorkingSetSize;
+
+    Rows.clear();
+    SortedBySize = true;
+    for (int i = 0; i < list->Items()->Count(); ++i) {
+        shell::TZemFileListItem* item = list->Items()->Item(i);
+        Rows.push_back(PathHash(item->FullPath()));
+        if (i > 0) {
+            shell::TZemFileListItem* prev = list->Items()->Item(i - 1);
+            if (prev->IsFolder() == item->IsFolder() && prev->FindData().Size > item->FindData().Size)
+                SortedBySize = false;
+        }
+    }
+    delete form;
+    fw::Application()->ProcessMessages();
+    return seconds;
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    OleInitialize(nullptr);
+    shell::ShellLibraryStartup();
+    std::wstring root;
+    if (argc > 1) {
+        root = argv[1];
+    } else {
+        wchar_t temp[MAX_PATH];
+        root.assign(temp, GetTempPathW(MAX_PATH, temp));
+        root += L"tabulorin-listing";
+    }
+    if (!root.empty() && root.back() == L'\\') root.pop_back();
+    int result = 0;
+    if (argc <= 1 && !EnsureTree(root)) {
+        std::printf("error: the tree below %ls could not be made\n", root.c_str());
+        result = 2;
+    } else {
+        TPathHashes walked, rows;
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof(memory);
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+        const size_t baseWorkingSet = memory.WorkingSetSize;
+        size_t listWorkingSet = 0;
+        double walkSeconds = 1e30, listingSeconds = 1e30;
+        bool sorted = true;
+        for (int i = 0; i < kWalkRepeats; ++i) {
+            walked.clear();
+            const LARGE_INTEGER start = Now();
+            BareWalk(root + L"\\", walked);
+            walkSeconds = std::min(walkSeconds, Seconds(start, Now()));
+        }
+        for (int i = 0; i < kListingRepeats; ++i) {
+            bool sortedThisTime = true;
+            listingSeconds = std::min(listingSeconds, TimeListing(root, rows, sortedThisTime, listWorkingSet));
+            sorted = sorted && sortedThisTime;
+        }
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+        std::printf("best of %d walks and %d listings\n", kWalkRepeats, kListingRepeats);
+        std::printf("bare FindFirstFileW/FindNextFileW walk: %zu entries in %.3f s\n", walked.size(), walkSeconds);
+        std::printf("file list (search, end, sort by size):  %zu rows in %.3f s\n", rows.size(), listingSeconds);
+        std::printf("listing time / bare walk time: %.2f (goal: at most 6)\n", listingSeconds / walkSeconds);
+        const double mb = 1024.0 * 1024.0;
+        std::printf("working set: %.1f MB before listing, %.1f MB with the listed rows; peak %.1f MB (limit 200 MB)\n",
+                    double(baseWorkingSet) / mb, double(listWorkingSet) / mb, double(memory.PeakWorkingSetSize) / mb);
+        std::sort(walked.begin(), walked.end());
+        std::sort(rows.begin(), rows.end());
+        if (walked != rows) {
+            std::printf("error: the list's rows are not the walk's paths\n");
+            result = 1;
+        }
+        if (!sorted) {
+            std::printf("error: the list is not sorted by size\n");
+            result = 1;
+        }
+    }
+    shell::ShellLibraryShutdown();
+    OleUninitialize();
+    LocalFree(argv);
+    return result;
+}

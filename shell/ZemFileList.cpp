@@ -1,0 +1,649 @@
+#include "shell/ZemFileList.h"
+
+#include <algorithm>
+
+#include "framework/Exception.h"
+#include "framework/SysUtils.h"
+#include "shell/LongPathFind.h"
+#include "shell/PathUtils.h"
+#include "shell/Pidl.h"
+#include "shell/ShellEntryPoints.h"
+#include "shell/SpecialFolders.h"
+#include "shell/WorkerThreadPool.h"
+#include "shell/ZemSelectionList.h"
+
+namespace shell {
+
+namespace {
+
+std::wstring WithoutDelimiter(const std::wstring& Path) {
+    return IsDriveRoot(Path) ? Path : fw::ExcludeTrailingPathDelimiter(Path);
+}
+
+int Sign(int64_t Value) {
+    return Value < 0 ? -1 : Value > 0 ? 1 : 0;
+}
+
+// What a shell column holds, from its property key; by its usual place when the
+// shell does not say.
+TZemColumnKind KindOfShellColumn(IShellFolder2* Folder, int Column) {
+    // The storage property set: name 10, size 12, last write 14, type 4; and the
+    // summary set's item type text (4).
+    static const GUID storage = {0xB725F130, 0x47EF, 0x101A, {0xA5, 0xF1, 0x02, 0x60, 0x8C, 0x9E, 0xEB, 0xAC}};
+    static const GUID typeText = {0x28636AA6, 0x953D, 0x11D2, {0xB5, 0xD6, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0xD0}};
+    SHCOLUMNID id{};
+    if (Folder && SUCCEEDED(Folder->MapColumnToSCID(UINT(Column), &id))) {
+        if (id.fmtid == storage) {
+            if (id.pid == 10) return ckName;
+            if (id.pid == 12) return ckSize;
+            if (id.pid == 14) return ckDate;
+            if (id.pid == 4) return ckType;
+        }
+        if (id.fmtid == typeText && id.pid == 4) return ckType;
+        return ckOther;
+    }
+    static const TZemColumnKind usual[] = {ckName, ckSize, ckType, ckDate};
+    return Column >= 0 && Column < 4 ? usual[Column] : ckOther;
+}
+
+}  // namespace
+
+// --- TZemCustomFileList: rows ---------------------------------------------------
+
+TZemCustomFileList::TZemCustomFileList(fw::TComponent* AOwner) : TZemBaseShellListView(AOwner) {
+    SetItemsObject(std::make_unique<TZemFileListItems>(this));
+    browser_ = new TPathfinch(this);
+    browser_->ShowErrorMessages = false;
+    notifier_ = new TZemShellChangeNotifier(this);
+    notifier_->OnChange = [this](fw::TObject*, TNotificationEvent Event, const std::wstring& Path1,
+                                 const std::wstring& Path2) { ShellNotification(Event, Path1, Path2); };
+    SetMultiSelect(true);
+    SetViewStyle(fw::vsReport);
+    SetDoubleBuffered(true);
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+}
+
+TZemCustomFileList::~TZemCustomFileList() {
+    notifier_->OnChange = nullptr;
+}
+
+fw::TListItem* TZemCustomFileList::CreateListItem() {
+    fw::TListItemFactory factory = [](fw::TListItems* Owner) { return new TZemFileListItem(Owner); };
+    if (OnCreateItemClass) OnCreateItemClass(this, factory);
+    fw::TListItem* item = factory(Items());
+    if (!dynamic_cast<TZemFileListItem*>(item)) {
+        delete item;
+        throw fw::EInvalidArgument(
+            L"Internal Error: TZemCustomFileList.CreateListItem: ItemClass must inherit from TZemFileListItem.");
+    }
+    return item;
+}
+
+bool TZemCustomFileList::IsItemUpdated(fw::TListItem* Item) {
+    return static_cast<TZemFileListItem*>(Item)->Updated();
+}
+
+TZemFileListItem* TZemCustomFileList::AddItem(const std::wstring& Path) {
+    return AddFoundItem(Path, nullptr);
+}
+
+TZemFileListItem* TZemCustomFileList::AddFoundItem(const std::wstring& Path, const TZemFindData* Found) {
+    if (Path.empty()) return nullptr;
+    if (!allowDuplicates_)
+        if (TZemFileListItem* existing = FindItemByPath(Path)) return existing;
+    auto* item = static_cast<TZemFileListItem*>(Items()->Add());
+    item->SetFullPath(Path);
+    if (Found) item->SetFindData(*Found);
+    // The handlers see the row's texts when they read them: the texts are filled
+    // (and OnChange raised with ctText) on the first read.
+    if (OnAddItem) {
+        bool canAdd = true;
+        OnAddItem(item, canAdd);
+        if (!canAdd) {
+            item->Delete();
+            return nullptr;
+        }
+    }
+    if (OnAddPath) {
+        bool canAdd = true;
+        OnAddPath(item->FullPath(), canAdd);
+        if (!canAdd) {
+            item->Delete();
+            return nullptr;
+        }
+    }
+    if (checkIfExists_ && !Found && GlobalWorkerPool) {
+        auto check = std::make_shared<TPathExistsWorkItem>(Path, this, item, 0);
+        item->SetPendingExistsCheck(check.get());
+        item->NoteQueuedWork();
+        GlobalWorkerPool->AddWorkItem(check);
+    }
+    return item;
+}
+
+void TZemCustomFileList::PathExistsResult(TPathExistsWorkItem* Check) {
+    auto* item = dynamic_cast<TZemFileListItem*>(ItemOfOwner(Check->Owner()));
+    if (!item) return;
+    try {
+        item->SetPendingExistsCheck(nullptr);
+        if (!Check->Exists() && checkIfExists_) {
+            item->Delete();
+            return;
+        }
+        UpdateItem(item);
+        // Rows are watched only where the list follows changes at all.
+        if (automaticRefresh_) notifier_->Directories()->Add(item->FullPath());
+    } catch (...) {}
+}
+
+void TZemCustomFileList::AddPaths(const fw::TStrings* Paths, bool CheckThem) {
+    if (!Paths) return;
+    TZemSelectionList* selection = ShellLink() ? ShellLink()->SelectionList() : nullptr;
+    Items()->BeginUpdate();
+    if (selection) selection->BeginUpdate();
+    notifier_->SetEnabled(false);
+    try {
+        for (int i = 0; i < Paths->Count(); ++i) {
+            std::wstring path = Paths->Strings(i);
+            if (path.empty()) continue;
+            const bool noCheck = path[0] == L'-';
+            if (noCheck) path.erase(0, 1);
+            TZemFileListItem* item = AddItem(path);
+            if (!item || !Checkboxes() || !CheckThem || noCheck) continue;
+            if (ShellLink()) ToggleCheck(item);
+            else item->SetCheckState(ssChecked);
+        }
+    } catch (...) {
+        if (selection) selection->EndUpdate();
+        Items()->EndUpdate();
+        notifier_->SetEnabled(automaticRefresh_);
+        throw;
+    }
+    if (selection) selection->EndUpdate();
+    Items()->EndUpdate();
+    notifier_->SetEnabled(automaticRefresh_);
+}
+
+void TZemCustomFileList::Clear() {
+    fw::TCustomListView::Clear();
+    searchedFolders_.clear();
+}
+
+void TZemCustomFileList::SelectAll() {
+    fw::TCustomListView::SelectAll();
+    RefreshImages();
+}
+
+TZemFileListItem* TZemCustomFileList::FindItemByPath(const std::wstring& Path) const {
+    const std::wstring wanted = fw::ExcludeTrailingPathDelimiter(Path);
+    TZemFileListItems* items = Items();
+    for (int i = 0; i < items->Count(); ++i) {
+        const std::wstring& path = items->Item(i)->FullPath();
+        const size_t n = !path.empty() && path.back() == L'\\' ? path.size() - 1 : path.size();
+        if (n == wanted.size() && fw::SameText(path.substr(0, n), wanted)) return items->Item(i);
+    }
+    return nullptr;
+}
+
+int TZemCustomFileList::QuickIconIndex(TZemFileListItem* Item) {
+    const bool folder = IsDriveRoot(Item->FullPath()) || Item->IsFolder();
+    const std::wstring key = folder ? L"\\" : fw::AnsiUpperCase(fw::ExtractFileExt(Item->FullPath()));
+    const auto known = quickIcons_.find(key);
+    if (known != quickIcons_.end()) return known->second;
+    SHFILEINFOW info{};
+    const DWORD attributes = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    const std::wstring name = folder ? L"folder" : L"file" + fw::ExtractFileExt(Item->FullPath());
+    const DWORD_PTR ok = SHGetFileInfoW(name.c_str(), attributes, &info, sizeof(info),
+                                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    const int index = ok ? info.iIcon : 0;
+    quickIcons_[key] = index;
+    return index;
+}
+
+void TZemCustomFileList::UpdateItem(fw::TListItem* Row) {
+    auto* item = static_cast<TZemFileListItem*>(Row);
+    TZemBaseShellListView::UpdateItem(item);
+    if (checkIfExists_ && !item->PendingExistsCheck() && !item->TextsFilled()) FillItemDetails(item);
+    if (item->ImageIndex() < 1) {
+        item->SetImageIndex(QuickIconIndex(item));
+        // The object's own icon is asked for only now, as the row is shown.
+        if (!Thumbnails() && GlobalWorkerPool) {
+            item->NoteQueuedWork();
+            GlobalWorkerPool->AddWorkItem(std::make_shared<TIconWorkItem>(item->FullPath(), 0, this, item, 0));
+        }
+    }
+    if (showOverlayIcons_ && Enabled() && !item->OverlayDone()) {
+        item->SetOverlayDone(true);
+        try {
+            std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(item->FullPath());
+            if (browser && (browser->GetAttributes(0x88000) & 0x88000)) item->SetCut(true);
+        } catch (...) {}
+    }
+}
+
+void TZemCustomFileList::RefreshImages() {
+    for (int i = 0; i < Items()->Count(); ++i) Items()->Item(i)->SetImageIndex(-1);
+}
+
+void TZemCustomFileList::RefreshItems() {
+    if (!Enabled()) return;
+    const double now = fw::Now();
+    for (int i = 0; i < Items()->Count(); ++i) {
+        TZemFileListItem* item = Items()->Item(i);
+        fw::TDateTime age = 0;
+        if (fw::FileAge(item->FullPath(), age) && std::abs(now - age) < 0.0002) {
+            item->SetTextsFilled(false);
+            UpdateItem(item);
+        } else if (Checkboxes() && ShellLink()) {
+            bool inherited = false;
+            item->SetCheckState(ShellLink()->SelectionList()->GetState(item->FullPath(), inherited));
+        }
+    }
+}
+
+void TZemCustomFileList::SetDetails(bool Value) {
+    details_ = Value;
+    CreateColumns();
+}
+
+void TZemCustomFileList::SetShowOverlayIcons(bool Value) {
+    if (Value == showOverlayIcons_) return;
+    showOverlayIcons_ = Value;
+    if (Enabled()) RefreshImages();
+}
+
+void TZemCustomFileList::SetAutomaticRefresh(bool Value) {
+    automaticRefresh_ = Value;
+    if (Items()->Count() > 0) notifier_->SetEnabled(Value);
+}
+
+void TZemCustomFileList::CreateWnd() {
+    TZemBaseShellListView::CreateWnd();
+    if (Enabled() && Columns()->Count() == 0) CreateColumns();
+    UpdateSortArrows();
+}
+
+void TZemCustomFileList::ColClick(fw::TListColumn* Column) {
+    SortColumn(Column->Index());
+    TZemBaseShellListView::ColClick(Column);
+}
+
+// --- TZemCustomFileList: sorting ------------------------------------------------
+
+void TZemCustomFileList::SortColumn(int Column) {
+    descending_ = Column == sortColumn_ && !descending_;
+    sortSign_ = descending_ ? -1 : 1;
+    sortColumn_ = Column;
+    Sort();
+    UpdateSortArrows();
+}
+
+void TZemCustomFileList::Sort() {
+    if (sortColumn_ > Columns()->Count() - 1) sortColumn_ = 0;
+    FillForSort();
+    CustomSort([this](fw::TListItem* A, fw::TListItem* B) {
+        return CompareItems(static_cast<TZemFileListItem*>(A), static_cast<TZemFileListItem*>(B));
+    });
+}
+
+void TZemCustomFileList::FillForSort() {
+    // Everything a comparison reads is filled first, so no comparison changes the
+    // list (filling raises OnChange, whose handler may change a caption).
+    const bool shellColumn = sortColumn_ != folderColumn_ && sortColumn_ < columnCount_;
+    if (shellColumn) {
+        const int column = sortColumn_ < 0 ? 0 : sortColumn_;
+        const TZemColumnKind kind = column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
+        if (kind == ckName || kind == ckSize || kind == ckDate) return;
+    }
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (!Items()->Item(i)->TextsFilled()) FillItemDetails(Items()->Item(i));
+}
+
+int TZemCustomFileList::CompareItems(TZemFileListItem* Item1, TZemFileListItem* Item2) {
+    int r = 0;
+    if (sortColumn_ != folderColumn_ && sortColumn_ < columnCount_) return CompareByShell(Item1, Item2) * sortSign_;
+    if ((Item1->HeldSubItems().Count() == 0 || Item2->HeldSubItems().Count() == 0) && sortColumn_ == folderColumn_ &&
+        !OnCompare) {
+        r = CompareTextLogical(fw::ExtractFilePath(Item1->FullPath()), fw::ExtractFilePath(Item2->FullPath())) *
+            sortSign_;
+    } else {
+        r = CompareTexts(Item1, Item2, sortColumn_) * sortSign_;
+    }
+    if (r == 0) r = CompareTextLogical(Item1->HeldCaption(), Item2->HeldCaption()) * sortSign_;
+    if (OnCompare) OnCompare(this, Item1, Item2, sortColumn_, r);
+    return r;
+}
+
+int TZemCustomFileList::CompareTexts(TZemFileListItem* Item1, TZemFileListItem* Item2, int Data) {
+    // A missing sub-item compares as an empty text.
+    const auto text = [Data](TZemFileListItem* Item) -> std::wstring {
+        const fw::TListSubItems& sub = Item->HeldSubItems();
+        return Data >= 1 && Data - 1 < sub.Count() ? sub.Strings(Data - 1) : std::wstring();
+    };
+    return CompareTextLogical(text(Item1), text(Item2));
+}
+
+int TZemCustomFileList::CompareByShell(TZemFileListItem* Item1, TZemFileListItem* Item2) {
+    // The shell's own comparison ignores the column on some systems (it sorts by
+    // name): the values the listing gave are compared instead, folders first as
+    // the shell orders them.
+    const int column = sortColumn_ > folderColumn_ && sortColumn_ < columnCount_ ? sortColumn_ : 0;
+    const TZemColumnKind kind = column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
+    const bool folder1 = Item1->IsFolder(), folder2 = Item2->IsFolder();
+    if (folder1 != folder2) return folder1 ? -1 : 1;
+    switch (kind) {
+    case ckName:
+        return CompareTextLogical(fw::ExtractFileName(WithoutDelimiter(Item1->FullPath())),
+                                  fw::ExtractFileName(WithoutDelimiter(Item2->FullPath())));
+    case ckSize: return Sign(Item1->FindData().Size - Item2->FindData().Size);
+    case ckDate: return CompareFileTime(&Item1->FindData().LastWriteTime, &Item2->FindData().LastWriteTime);
+    default: return CompareTexts(Item1, Item2, column);
+    }
+}
+
+void TZemCustomFileList::UpdateSortArrows() {
+    for (int i = 0; i < Columns()->Count(); ++i) SetColumnArrow(i, descending_);
+}
+
+void TZemCustomFileList::SetColumnArrow(int Index, bool IsDescending) {
+    const HWND header = HeaderHandle();
+    if (!header) return;
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    if (!Header_GetItem(header, Index, &item)) return;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (Index == sortColumn_) item.fmt |= IsDescending ? HDF_SORTDOWN : HDF_SORTUP;
+    Header_SetItem(header, Index, &item);
+}
+
+// --- TZemCustomFileList: change notices -----------------------------------------
+
+bool TZemCustomFileList::InListing(const std::wstring& Path) const {
+    if (Path.empty()) return false;
+    for (const TSearchedFolder& folder : searchedFolders_) {
+        if (folder.Path.empty()) return true;  // all drives
+        if (SamePath(folder.Path, Path)) return true;
+        const std::wstring parent = fw::ExtractFileDir(WithoutDelimiter(Path));
+        if (SamePath(folder.Path, parent)) return true;
+        if (folder.Recursive && IsParentPath(folder.Path, Path)) return true;
+    }
+    return false;
+}
+
+void TZemCustomFileList::ShellNotification(TNotificationEvent Event, const std::wstring& Path1,
+                                           const std::wstring& Path2) {
+    if ((Event == neFileDelete || Event == neFolderDelete))
+        if (TZemFileListItem* item = FindItemByPath(Path1)) item->Delete();
+    if (Event == neFileRename || Event == neFolderRename) {
+        if (TZemFileListItem* item = FindItemByPath(Path1)) {
+            item->SetFullPath(Path2);
+            std::wstring caption;
+            if (Event == neFileRename) {
+                caption = fw::ExtractFileName(Path2);
+            } else {
+                const size_t slash = Path2.find_last_of(L'\\');
+                caption = slash == std::wstring::npos || slash < 1 ? Path2 : Path2.substr(slash + 1);
+            }
+            item->SetCaption(caption);
+            item->SetTextsFilled(false);
+        }
+        if (Event == neFolderRename) {
+            // Rows below a renamed folder follow it.
+            const std::wstring oldPrefix = fw::IncludeTrailingPathDelimiter(Path1);
+            const std::wstring newPrefix = fw::IncludeTrailingPathDelimiter(Path2);
+            for (int i = 0; i < Items()->Count(); ++i) {
+                TZemFileListItem* item = Items()->Item(i);
+                if (!StartsText(item->FullPath(), oldPrefix)) continue;
+                item->SetFullPath(newPrefix + item->FullPath().substr(oldPrefix.size()));
+                item->SetTextsFilled(false);
+                item->HeldSubItems().Clear();
+                item->Update();
+            }
+            for (TSearchedFolder& folder : searchedFolders_)
+                if (SamePath(folder.Path, Path1) || IsParentPath(Path1, folder.Path))
+                    folder.Path = newPrefix.substr(0, newPrefix.size() - 1) +
+                                  fw::IncludeTrailingPathDelimiter(folder.Path).substr(oldPrefix.size() - 1);
+        }
+    }
+    if (Event == neFolderDelete || (Event == neFolderUpdate && !noSearchYet_)) RemoveMissing(Path1);
+}
+
+void TZemCustomFileList::RemoveMissing(const std::wstring& Folder) {
+    if (Folder.empty()) return;
+    for (int i = Items()->Count() - 1; i >= 0; --i) {
+        if (i >= Items()->Count()) continue;
+        TZemFileListItem* item = Items()->Item(i);
+        const std::wstring dir = fw::ExtractFileDir(item->FullPath());
+        if ((SamePath(dir, Folder) || IsParentPath(Folder, dir)) && !PathExists(item->FullPath())) item->Delete();
+    }
+}
+
+// --- TZemFileList ----------------------------------------------------------------
+
+TZemFileList::TZemFileList(fw::TComponent* AOwner)
+    : TZemCustomFileList(AOwner),
+      searchOptions_(std::make_unique<TZemSearchOptions>()),
+      searchPool_(std::make_unique<TThreadPool>()) {
+    notifier_->SetEventFilter(EventBit(neFileChange) | EventBit(neFileCreate) | EventBit(neFileDelete) |
+                              EventBit(neFileRename) | EventBit(neDriveAdd) | EventBit(neDriveRemove) |
+                              EventBit(neShellDriveAdd) | EventBit(neFolderCreate) | EventBit(neFolderDelete) |
+                              EventBit(neFolderRename) | EventBit(neFolderUpdate));
+    SetAutomaticRefresh(true);
+    SetAllowDuplicates(true);
+    folderColumn_ = 1;
+    searchPool_->OnThreadFinished = [this](TZemThread* Thread) { SearchThreadFinished(Thread); };
+}
+
+TZemFileList::~TZemFileList() {
+    // Searches end before anything they report to goes; then the window.
+    searchPool_.reset();
+    DestroyHandle();
+}
+
+void TZemFileList::StartSearch(const std::wstring& Path) {
+    noSearchYet_ = false;
+    TZemShellChangeNotifierList* directories = notifier_->Directories();
+    directories->Clear();
+    directories->Add(Path);
+    for (int i = directories->Count() - 1; i >= 0; --i)
+        if (directories->Strings(i) == L"*") directories->Delete(i);
+    lastSearchFolder_ = Path;
+    searchStartTick_ = GetTickCount();
+    searchedFolders_.push_back(TSearchedFolder{Path, searchOptions_->RecursiveSearch()});
+    auto* thread = new TZemFileSearchThread(searchOptions_.get(), this, Path, false);
+    currentSearchThread_ = thread;
+    searchPool_->AddThread(thread);
+}
+
+void TZemFileList::StopSearch() {
+    searchPool_->StopAll(true);
+}
+
+void TZemFileList::SearchThreadFinished(TZemThread*) {
+    currentSearchThread_ = nullptr;
+    if (OnEndSearch) OnEndSearch();
+}
+
+void TZemFileList::SetOnSearchProgress(TOnSearchProgress Value) {
+    onSearchProgress_ = std::move(Value);
+    progressBound_ = bool(onSearchProgress_);
+}
+
+void TZemFileList::SearchProgress(const std::wstring& Path) {
+    if (onSearchProgress_) onSearchProgress_(Path);
+}
+
+TZemFileListItem* TZemFileList::AddItem(const std::wstring& Path, bool Check) {
+    TZemFileListItem* item = TZemCustomFileList::AddItem(Path);
+    if (item) {
+        item->SetHeldCaption(fw::ExtractFileName(Path));
+        if (ShellLink() && Checkboxes() && Check) item->SetChecked(true);
+        notifier_->SetEnabled(AutomaticRefresh());
+    }
+    return item;
+}
+
+void TZemFileList::AddSearchEntry(const TZemSearchHit& Hit) {
+    const TZemFindData found{Hit.Attributes, Hit.Size, Hit.LastWriteTime};
+    if (TZemFileListItem* item = AddFoundItem(Hit.Path, &found)) {
+        item->SetHeldCaption(fw::ExtractFileName(Hit.Path));
+        notifier_->SetEnabled(AutomaticRefresh());
+    }
+}
+
+void TZemFileList::Clear() {
+    TZemCustomFileList::Clear();
+    folderDetails_.Clear();
+}
+
+void TZemFileList::SetViewStyle(fw::TViewStyle Value) {
+    // Windows XP and later have no small-icon view of their own.
+    if (Value == fw::vsSmallIcon) Value = fw::vsList;
+    TZemCustomFileList::SetViewStyle(Value);
+    UpdateSortArrows();
+    SetThumbnails(false);
+}
+
+void TZemFileList::CreateColumns() {
+    Columns()->BeginUpdate();
+    Columns()->Clear();
+    shellColumns_.clear();
+    columnKinds_.clear();
+    try {
+        browser_->SetSpecialFolder(SF_PERSONAL);
+        bool ready = browser_->InitDetails();
+        if (!ready) {
+            wchar_t windows[MAX_PATH] = {};
+            GetWindowsDirectoryW(windows, MAX_PATH);
+            browser_->SetFolder(windows);
+            ready = browser_->InitDetails();
+        }
+        if (ready) {
+            fw::ComPtr<IShellFolder2> folder2;
+            if (browser_->ShellFolder()) browser_->ShellFolder()->QueryInterface(IID_IShellFolder2, folder2.put_void());
+            std::wstring caption;
+            browser_->GetDetails(0, true, caption);
+            fw::TAlignment nameAlignment = fw::taLeftJustify;
+            int i = 0;
+            do {
+                int width = 0;
+                const fw::TAlignment alignment = browser_->GetColumnInfo(i, width);
+                if (i == 0) nameAlignment = alignment;
+                // A column the shell does not show by default has width 0.
+                if (width > 0) {
+                    fw::TListColumn* column = Columns()->Add();
+                    column->SetCaption(caption);
+                    column->SetAlignment(alignment);
+                    column->SetWidth(width);
+                    shellColumns_.push_back(i);
+                    columnKinds_.push_back(KindOfShellColumn(folder2.get(), i));
+                }
+                if (!Details()) break;
+                ++i;
+                if (i == 1) {
+                    fw::TListColumn* column = Columns()->Add();
+                    column->SetCaption(InFolderCaption());
+                    column->SetAlignment(nameAlignment);
+                    column->SetWidth(150);
+                    shellColumns_.push_back(-1);
+                    columnKinds_.push_back(ckOther);
+                }
+                caption.clear();
+                browser_->GetDetails(i, true, caption);
+            } while (!caption.empty());
+        }
+    } catch (...) {
+        // Without details from the shell the list has no columns.
+    }
+    columnCount_ = Columns()->Count();
+    folderColumn_ = 1;
+    if (OnCreateColumns) OnCreateColumns(this);
+    Columns()->EndUpdate();
+    ApplyAutoSizeColumn();
+}
+
+void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
+    Item->SetTextsFilled(true);
+    const std::wstring& path = Item->FullPath();
+    const bool driveRoot = IsDriveRoot(path);
+    try {
+        fw::TListSubItems& sub = Item->HeldSubItems();
+        if (sub.Count() == 0) sub.Add(driveRoot ? std::wstring() : fw::ExtractFilePath(path));
+        while (sub.Count() >= 2) sub.Delete(1);
+        // A drive root keeps an empty in-folder text, so its details stay in their columns.
+        if (driveRoot) sub.SetStrings(0, std::wstring());
+        if (!Details()) {
+            Item->SetHeldCaption(path);
+            return;
+        }
+        if (Item->HeldCaption().empty()) Item->SetHeldCaption(driveRoot ? path : fw::ExtractFileName(path));
+        std::vector<int> columns;
+        for (int c = 2; c < columnCount_ && c < int(shellColumns_.size()); ++c)
+            columns.push_back(shellColumns_[size_t(c)]);
+        std::vector<std::wstring> texts;
+        if (!columns.empty() && !folderDetails_.GetDetails(path, columns, texts)) return;
+        for (const std::wstring& text : texts) sub.Add(text);
+        Change(Item, fw::ctText);
+    } catch (...) {
+        // A path the shell cannot open keeps the texts it has.
+    }
+}
+
+void TZemFileList::UpdateItemCaption(TZemFileListItem* Item) {
+    Item->EnsureIDList();
+    if (!Item->AbsoluteIDList()) {
+        if (Details()) {
+            if (Item->HeldSubItems().Count() == 0) Item->HeldSubItems().Add(fw::ExtractFilePath(Item->FullPath()));
+            Item->SetCaption(fw::ExtractFileName(Item->FullPath()));
+        } else {
+            Item->SetCaption(Item->FullPath());
+        }
+        return;
+    }
+    FillItemDetails(Item);
+}
+
+void TZemFileList::UpdateItem(fw::TListItem* Row) {
+    auto* item = static_cast<TZemFileListItem*>(Row);
+    TZemCustomFileList::UpdateItem(item);
+    if (ShellLink() && Checkboxes()) {
+        bool inherited = false;
+        item->SetCheckState(ShellLink()->SelectionList()->GetState(item->FullPath(), inherited));
+    }
+    if (!item->PendingExistsCheck() && !item->TextsFilled()) FillItemDetails(item);
+}
+
+void TZemFileList::ShellNotification(TNotificationEvent Event, const std::wstring& Path1, const std::wstring& Path2) {
+    // What the shell told of the folders' objects may be out of date now.
+    folderDetails_.Clear();
+    TZemCustomFileList::ShellNotification(Event, Path1, Path2);
+    if ((Event == neFileDelete || Event == neFolderDelete) && Thumbnails()) Sort();
+    // Only what lies where the listing looks may become a row.
+    if ((Event == neFileCreate || Event == neFolderCreate) && !noSearchYet_ && InListing(Path1))
+        AddPathIfMatching(Path1);
+    if (Event == neFolderUpdate && !noSearchYet_ && !Path1.empty() && InListing(Path1)) SearchChangedFolder(Path1);
+    if (TZemFileListItem* item = FindItemByPath(Path1)) {
+        item->ResetThumbnail();
+        if (Thumbnails()) UpdateItem(item);
+    }
+}
+
+void TZemFileList::AddPathIfMatching(const std::wstring& Path) {
+    if (FindItemByPath(Path)) return;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileLong(Path, data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    FindClose(find);
+    if (searchOptions_->Matches(data, fw::ExtractFilePath(Path))) AddItem(Path, false);
+}
+
+void TZemFileList::SearchChangedFolder(const std::wstring& Folder) {
+    if (GetTickCount() - searchStartTick_ < 5000 && SamePath(Folder, lastSearchFolder_)) return;
+    const bool recursive = searchOptions_->RecursiveSearch();
+    searchOptions_->SetRecursiveSearch(false);
+    auto* thread = new TZemFileSearchThread(searchOptions_.get(), this, Folder, true);
+    searchOptions_->SetRecursiveSearch(recursive);
+    searchPool_->AddThread(thread);
+}
+
+}  // namespace shell

@@ -1,0 +1,221 @@
+#pragma once
+// The file list: a report-style list view whose rows are file-system paths.
+// TZemCustomFileList adds rows one path at a time (events may refuse a row),
+// checks in the background that an added path exists, fills the rows' texts from
+// the shell's detail columns, sorts by any column and follows the shell's change
+// notices. TZemFileList adds the background search (its own thread pool), the
+// column layout taken from the shell (name, "In Folder", then the shell's default
+// detail columns) and the search's hand-over.
+// Speed: the window holds no rows of its own (owner data). A search hands its
+// hits over in batches, and the window learns the row count once per batch. A
+// row's texts are filled the first time they are read (shown, sorted on, read by
+// the owner), from one bound parent folder per folder; sizes and dates sort on
+// the values the folder listing gave.
+// A control: new with an owner, placed with SetParent. It owns its rows, columns,
+// browser, notifier and search pool; destroying it stops its searches first.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "shell/Pathfinch.h"
+#include "shell/ThreadPool.h"
+#include "shell/ZemBaseShellListView.h"
+#include "shell/ZemFileListItem.h"
+#include "shell/ZemFileSearchThread.h"
+#include "shell/ZemFolderDetails.h"
+#include "shell/ZemSearchOptions.h"
+#include "shell/ZemShellChangeNotifier.h"
+
+namespace shell {
+
+enum TZemCopyMode {
+    cmDefault,
+    cmCopy,
+    cmMove,
+    cmLink
+};
+
+using TOnAddItem = std::function<void(TZemFileListItem* Item, bool& CanAdd)>;
+using TOnAddPath = std::function<void(const std::wstring& Path, bool& CanAdd)>;
+using TOnSearchProgress = std::function<void(const std::wstring& Path)>;
+using TOnEndSearch = std::function<void()>;
+
+// What a shell column holds, as far as sorting is concerned.
+enum TZemColumnKind {
+    ckName,
+    ckSize,
+    ckType,
+    ckDate,
+    ckOther
+};
+
+class TZemCustomFileList : public TZemBaseShellListView, public IPathExistsViewer {
+public:
+    explicit TZemCustomFileList(fw::TComponent* AOwner);
+    ~TZemCustomFileList() override;
+
+    TZemFileListItems* Items() const { return static_cast<TZemFileListItems*>(fw::TCustomListView::Items()); }
+    TZemFileListItem* Selected() const { return static_cast<TZemFileListItem*>(fw::TCustomListView::Selected()); }
+
+    // Adds a row for Path; nullptr when Path is empty or an event refused it.
+    virtual TZemFileListItem* AddItem(const std::wstring& Path);
+    // Adds every non-empty line as a row ("-" in front: never checked).
+    void AddPaths(const fw::TStrings* Paths, bool CheckThem);
+    void Clear() override;
+    void SelectAll() override;
+    // The first row whose path equals Path (trailing delimiter and case aside).
+    TZemFileListItem* FindItemByPath(const std::wstring& Path) const;
+
+    void UpdateItem(fw::TListItem* Item) override;
+    virtual void CreateColumns() = 0;
+    virtual void UpdateItemCaption(TZemFileListItem* Item) = 0;
+    virtual void FillItemDetails(TZemFileListItem* Item) = 0;
+    void RefreshImages() override;
+    void RefreshItems() override;
+
+    // Sorting: by one column, ascending or descending.
+    void SortColumn(int Column);
+    int CurrentSortColumn() const { return sortColumn_; }
+    bool Descending() const { return descending_; }
+    virtual void Sort();
+    void UpdateSortArrows();
+    // Negative when Item1 sorts first, for the current column and direction.
+    int CompareItems(TZemFileListItem* Item1, TZemFileListItem* Item2);
+
+    // The list's reaction to a change notice.
+    virtual void ShellNotification(TNotificationEvent Event, const std::wstring& Path1, const std::wstring& Path2);
+    TZemShellChangeNotifier* Notifier() const { return notifier_; }
+
+    bool Details() const { return details_; }
+    void SetDetails(bool Value);
+    bool CheckIfExists() const { return checkIfExists_; }
+    void SetCheckIfExists(bool Value) { checkIfExists_ = Value; }
+    bool AllowDuplicates() const { return allowDuplicates_; }
+    void SetAllowDuplicates(bool Value) { allowDuplicates_ = Value; }
+    bool ShowOverlayIcons() const { return showOverlayIcons_; }
+    void SetShowOverlayIcons(bool Value);
+    bool AutomaticRefresh() const { return automaticRefresh_; }
+    void SetAutomaticRefresh(bool Value);
+    bool ShellContextMenu = true;
+    bool OleDragDrop = true;
+    TZemCopyMode CopyMode = cmDefault;
+    int ColumnCount() const { return columnCount_; }
+    int FolderColumn() const { return folderColumn_; }
+    bool NoSearchYet() const { return noSearchYet_; }
+
+    TOnAddItem OnAddItem;
+    TOnAddPath OnAddPath;
+    fw::TNotifyEvent OnCreateColumns;
+
+    // Existence checks report here (main thread).
+    void PathExistsResult(TPathExistsWorkItem* Item) override;
+
+protected:
+    void CreateWnd() override;
+    fw::TListItem* CreateListItem() override;
+    void ColClick(fw::TListColumn* Column) override;
+    bool IsItemUpdated(fw::TListItem* Item) override;
+    // Adds a row with what a folder listing said of it (no existence check is
+    // needed: the listing has just found it).
+    TZemFileListItem* AddFoundItem(const std::wstring& Path, const TZemFindData* Found);
+    // Deletes every row below Folder whose path no longer exists.
+    void RemoveMissing(const std::wstring& Folder);
+    void SetColumnArrow(int Index, bool IsDescending);
+    // Whether a notice's path lies where the listing looks: inside a searched
+    // folder (below it only for a recursive search).
+    bool InListing(const std::wstring& Path) const;
+    // The small icon a row shows at once: by attributes and extension.
+    int QuickIconIndex(TZemFileListItem* Item);
+    std::wstring ClassName() const override { return L"TZemCustomFileList"; }
+
+    TPathfinch* browser_;
+    TZemShellChangeNotifier* notifier_;
+    int columnCount_ = 0;
+    int folderColumn_ = 1;
+    // For each list column, the shell column it shows (-1: none) and its kind.
+    std::vector<int> shellColumns_;
+    std::vector<TZemColumnKind> columnKinds_;
+    bool noSearchYet_ = true;
+    struct TSearchedFolder {
+        std::wstring Path;
+        bool Recursive;
+    };
+    std::vector<TSearchedFolder> searchedFolders_;
+
+private:
+    int CompareByShell(TZemFileListItem* Item1, TZemFileListItem* Item2);
+    int CompareTexts(TZemFileListItem* Item1, TZemFileListItem* Item2, int Data);
+    // Fills the texts of every row a sort by the current column reads.
+    void FillForSort();
+
+    bool details_ = true;
+    bool checkIfExists_ = true;
+    bool allowDuplicates_ = true;
+    bool showOverlayIcons_ = false;
+    bool automaticRefresh_ = true;
+    int sortColumn_ = -1;
+    bool descending_ = false;
+    int sortSign_ = 1;
+    std::unordered_map<std::wstring, int> quickIcons_;  // by upper-case extension
+};
+
+class TZemFileList : public TZemCustomFileList, public IZemSearchReceiver {
+public:
+    explicit TZemFileList(fw::TComponent* AOwner);
+    ~TZemFileList() override;
+
+    TZemSearchOptions* SearchOptions() const { return searchOptions_.get(); }
+    void StartSearch(const std::wstring& Path);
+    void StopSearch();
+    TZemFileSearchThread* CurrentSearchThread() const { return currentSearchThread_; }
+    const std::wstring& LastSearchFolder() const { return lastSearchFolder_; }
+    TThreadPool* SearchPool() const { return searchPool_.get(); }
+
+    TZemFileListItem* AddItem(const std::wstring& Path) override { return AddItem(Path, false); }
+    virtual TZemFileListItem* AddItem(const std::wstring& Path, bool Check);
+    void SetViewStyle(fw::TViewStyle Value) override;
+    // Also forgets the folders' details: a new listing reads them afresh.
+    void Clear() override;
+    void CreateColumns() override;
+    void UpdateItemCaption(TZemFileListItem* Item) override;
+    void FillItemDetails(TZemFileListItem* Item) override;
+    void UpdateItem(fw::TListItem* Item) override;
+    void ShellNotification(TNotificationEvent Event, const std::wstring& Path1, const std::wstring& Path2) override;
+
+    const TOnSearchProgress& OnSearchProgress() const { return onSearchProgress_; }
+    void SetOnSearchProgress(TOnSearchProgress Value);
+    TOnEndSearch OnEndSearch;
+
+    // The search's side (IZemSearchReceiver).
+    bool HasItemWithPath(const std::wstring& Path) override { return FindItemByPath(Path) != nullptr; }
+    void AddSearchHit(const std::wstring& Path) override { AddItem(Path, false); }
+    void AddSearchEntry(const TZemSearchHit& Hit) override;
+    void BeginSearchHits() override { Items()->BeginUpdate(); }
+    void EndSearchHits() override { Items()->EndUpdate(); }
+    bool HasSearchProgress() const override { return progressBound_; }
+    void SearchProgress(const std::wstring& Path) override;
+
+protected:
+    void SearchThreadFinished(TZemThread* Thread);
+    void AddPathIfMatching(const std::wstring& Path);
+    void SearchChangedFolder(const std::wstring& Folder);
+    std::wstring ClassName() const override { return L"TZemFileList"; }
+
+private:
+    std::unique_ptr<TZemSearchOptions> searchOptions_;
+    std::wstring lastSearchFolder_;
+    DWORD searchStartTick_ = 0;
+    TZemFileSearchThread* currentSearchThread_ = nullptr;
+    TOnSearchProgress onSearchProgress_;
+    std::atomic<bool> progressBound_{false};
+    TZemFolderDetails folderDetails_;
+    // Last member: destroyed first, so no search outlives the list.
+    std::unique_ptr<TThreadPool> searchPool_;
+};
+
+}  // namespace shell
