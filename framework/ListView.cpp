@@ -123,7 +123,7 @@ TListItem* TListItems::Add() {
     item->owner_ = this;
     item->index_ = Count();
     items_.push_back(std::move(item));
-    CountChanged();
+    CountChanged(true);
     return items_.back().get();
 }
 
@@ -138,6 +138,7 @@ void TListItems::Delete(int Index) {
     items_.erase(it);
     gone->index_ = -1;
     Renumber(at);
+    onlyAppended_ = false;
     if (owner_->HandleAllocated()) {
         // The window keeps selection by position: the rows after the gap move up.
         ListView_SetItemState(owner_->Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -153,6 +154,7 @@ void TListItems::Clear() {
     items_.clear();
     if (owner_->HandleAllocated()) ListView_SetItemState(owner_->Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     countPending_ = true;
+    onlyAppended_ = false;
     EndUpdate();
 }
 
@@ -163,16 +165,19 @@ void TListItems::BeginUpdate() {
 void TListItems::EndUpdate() {
     if (updateCount_ > 0 && --updateCount_ == 0 && countPending_) {
         countPending_ = false;
-        owner_->ItemCountChanged();
+        owner_->ItemCountChanged(onlyAppended_);
+        onlyAppended_ = true;
     }
 }
 
-void TListItems::CountChanged() {
+void TListItems::CountChanged(bool Appended) {
+    if (!Appended) onlyAppended_ = false;
     if (updateCount_ > 0) {
         countPending_ = true;
         return;
     }
-    owner_->ItemCountChanged();
+    owner_->ItemCountChanged(onlyAppended_);
+    onlyAppended_ = true;
 }
 
 void TListItems::Renumber(int From) {
@@ -489,8 +494,10 @@ void TCustomListView::CustomSort(const std::function<int(TListItem*, TListItem*)
     items_->Sort([&](TListItem* A, TListItem* B) { return Compare(A, B) < 0; });
 }
 
-void TCustomListView::ItemCountChanged() {
-    if (HandleAllocated()) SendMessageW(Handle(), LVM_SETITEMCOUNT, WPARAM(items_->Count()), LVSICF_NOSCROLL);
+void TCustomListView::ItemCountChanged(bool OnlyAppended) {
+    // Rows added at the end need no repaint of the rows in view.
+    const LPARAM flags = OnlyAppended ? LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL : LVSICF_NOSCROLL;
+    if (HandleAllocated()) SendMessageW(Handle(), LVM_SETITEMCOUNT, WPARAM(items_->Count()), flags);
 }
 
 void TCustomListView::ColClick(TListColumn* Column) {

@@ -150,13 +150,15 @@ public:
 
 private:
     friend class TListItem;
-    void CountChanged();
+    // The row count changed; Appended when rows were only added at the end.
+    void CountChanged(bool Appended = false);
     void Renumber(int From);
 
     TCustomListView* owner_;
     std::vector<std::unique_ptr<TListItem>> items_;
     int updateCount_ = 0;
     bool countPending_ = false;
+    bool onlyAppended_ = true;  // since the window last learned the count
 };
 
 class TListColumn : public TObject {
@@ -299,8 +301,8 @@ protected:
     virtual bool IsCustomDrawn();
     // The window asks for a row's text or images.
     virtual void GetDispInfo(NMLVDISPINFOW& Info);
-    // After the row count changed, with the window's handle.
-    virtual void ItemCountChanged();
+    // After the row count changed (OnlyAppended: rows were only added at the end).
+    virtual void ItemCountChanged(bool OnlyAppended);
     // Puts a descendant's own (empty) rows object in place; for constructors.
     void SetItemsObject(std::unique_ptr<TListItems> Value) { items_ = std::move(Value); }
     std::wstring ClassName() const override { return L"TCustomListView"; }

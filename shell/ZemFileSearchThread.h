@@ -53,7 +53,7 @@ public:
 
 class TZemFileSearchThread : public TZemThread {
 public:
-    static constexpr size_t MaxBatch = 4096;
+    static constexpr size_t MaxBatch = 16384;
     static constexpr DWORD MaxBatchDelay = 100;  // ms
 
     // Takes a copy of Options at once. Path empty: the roots of all ready drives.
