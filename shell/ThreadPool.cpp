@@ -138,9 +138,15 @@ void TCustomThreadPool::StopOne(TZemThread* Thread) {
 
 void TCustomThreadPool::WaitStep(DWORD Milliseconds) {
     // The main thread keeps serving the threads' calls, so one blocked in a
-    // hand-over can reach its end.
-    if (fw::IsMainThread()) fw::CheckSynchronize(Milliseconds);
-    else Sleep(Milliseconds);
+    // hand-over can reach its end; and it answers messages sent to its windows
+    // (a thread inside SHChangeNotify waits for the notifier's window).
+    if (fw::IsMainThread()) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        fw::CheckSynchronize(Milliseconds);
+    } else {
+        Sleep(Milliseconds);
+    }
 }
 
 void TCustomThreadPool::StopThread(TZemThread* Thread) {

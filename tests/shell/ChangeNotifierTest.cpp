@@ -3,6 +3,7 @@
 // nothing delivered once the notifier has gone.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "framework/Handles.h"
 #include "shell/Pidl.h"
 #include "shell/ShellLibrary.h"
+#include "shell/ThreadPool.h"
 #include "shell/WorkerThreadPool.h"
 #include "shell/ZemSelectionList.h"
 #include "shell/ZemShellChangeNotifier.h"
@@ -124,4 +126,27 @@ TEST_F(ChangeNotifier, RegistersOnlyWhileEnabledAndDeliversNothingOnceGone) {
     notifier.reset();
     pooltest::PumpFor(100);
     EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(ChangeNotifier, AThreadNotifyingTheShellCanEndWhileTheMainThreadWaitsForIt) {
+    notifier->Directories()->Add(root);
+    notifier->SetEnabled(true);
+    std::atomic<bool> endedNormally{false}, started{false};
+    {
+        TThreadPool pool;
+        pool.SetStopTimeout(3000);
+        const std::wstring path = root + L"\\b.txt";
+        auto* thread = new pooltest::TTestThread([path, &started](pooltest::TTestThread*) {
+            started = true;
+            SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, path.c_str(), nullptr);
+        });
+        thread->EndedNormally = &endedNormally;
+        pool.AddThread(thread);
+        for (int i = 0; i < 30000 && !started; ++i) Sleep(1);
+        // Waits without a message loop of its own: the shell's notice still gets its answer.
+        pool.StopAll(true);
+    }
+    EXPECT_TRUE(endedNormally);
+    ASSERT_TRUE(WaitFor(1));
+    EXPECT_EQ(seen.front(), (Seen{neFileCreate, root + L"\\b.txt"}));
 }

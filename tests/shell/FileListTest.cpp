@@ -137,6 +137,12 @@ TEST_F(FileList, RowsAndDetailTextsOfAFolderAndOfARecursiveSearch) {
     for (int column = 2; column < list->ColumnCount(); ++column)
         EXPECT_EQ(b->SubItems()[column - 1], ShellText(b->FullPath(), column)) << column;
 
+    // A new window (a style change re-creates it) shows the same rows in the same order.
+    const Paths before = Rows();
+    list->RecreateWnd();
+    EXPECT_EQ(Rows(), before);
+    EXPECT_EQ(int(SendMessageW(list->Handle(), LVM_GETITEMCOUNT, 0, 0)), list->Items()->Count());
+
     Search(root, true);
     EXPECT_EQ(Sorted(Rows()), Sorted({root + L"\\a.txt", root + L"\\b.dat", root + L"\\c.txt", root + L"\\sub",
                                       root + L"\\sub\\d.txt"}));
