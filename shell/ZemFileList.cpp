@@ -257,6 +257,28 @@ void TZemCustomFileList::SetAutomaticRefresh(bool Value) {
     if (Items()->Count() > 0) notifier_->SetEnabled(Value);
 }
 
+void TZemCustomFileList::WndProc(fw::TMessage& Message) {
+    if (Message.Msg == fw::CM_HINTSHOW && Message.LParam) {
+        HintShow(*reinterpret_cast<fw::THintInfo*>(Message.LParam), Message.Result);
+        return;
+    }
+    TZemBaseShellListView::WndProc(Message);
+}
+
+void TZemCustomFileList::HintShow(fw::THintInfo& Info, LRESULT& Result) {
+    Result = 0;
+    auto* item = static_cast<TZemFileListItem*>(GetItemAt(Info.CursorPos.x, Info.CursorPos.y));
+    if (!item || !ShowHint()) return;
+    std::wstring tip;
+    try {
+        if (std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(item->FullPath()))
+            browser->GetInfoTip(false, tip);
+    } catch (...) {}
+    Info.HintStr = Hint().empty() ? tip : Hint() + L"\r\n" + tip;
+    Info.CursorRect = item->DisplayRect(fw::drBounds);
+    Info.HintMaxWidth = ClientWidth();
+}
+
 void TZemCustomFileList::CreateWnd() {
     TZemBaseShellListView::CreateWnd();
     if (Enabled() && Columns()->Count() == 0) CreateColumns();

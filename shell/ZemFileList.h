@@ -115,6 +115,8 @@ public:
     // Existence checks report here (main thread).
     void PathExistsResult(TPathExistsWorkItem* Item) override;
 
+    void WndProc(fw::TMessage& Message) override;
+
 protected:
     void CreateWnd() override;
     fw::TListItem* CreateListItem() override;
@@ -131,6 +133,8 @@ protected:
     bool InListing(const std::wstring& Path) const;
     // The small icon a row shows at once: by attributes and extension.
     int QuickIconIndex(TZemFileListItem* Item);
+    // The hint of the row under the mouse: the control's hint and the shell's info tip.
+    void HintShow(fw::THintInfo& Info, LRESULT& Result);
     std::wstring ClassName() const override { return L"TZemCustomFileList"; }
 
     TPathfinch* browser_;

@@ -143,6 +143,17 @@ TEST_F(FileList, RowsAndDetailTextsOfAFolderAndOfARecursiveSearch) {
     EXPECT_EQ(Rows(), before);
     EXPECT_EQ(int(SendMessageW(list->Handle(), LVM_GETITEMCOUNT, 0, 0)), list->Items()->Count());
 
+    // The hint of a row is the control's hint followed by the shell's tip for it.
+    list->SetHint(L"Files");
+    list->SetShowHint(true);
+    const RECT bounds = list->Items()->Item(0)->DisplayRect(fw::drBounds);
+    fw::THintInfo info;
+    info.CursorPos = POINT{bounds.left + 2, (bounds.top + bounds.bottom) / 2};
+    list->Perform(fw::CM_HINTSHOW, 0, &info);
+    EXPECT_EQ(info.HintStr.substr(0, 7), L"Files\r\n");
+    EXPECT_EQ(info.CursorRect.top, bounds.top);
+    EXPECT_EQ(info.CursorRect.bottom, bounds.bottom);
+
     Search(root, true);
     EXPECT_EQ(Sorted(Rows()), Sorted({root + L"\\a.txt", root + L"\\b.dat", root + L"\\c.txt", root + L"\\sub",
                                       root + L"\\sub\\d.txt"}));
