@@ -180,7 +180,8 @@ TZemFileListItem* TZemCustomFileList::FindItemByPath(const std::wstring& Path) c
     for (int i = 0; i < items->Count(); ++i) {
         const std::wstring& path = items->Item(i)->FullPath();
         const size_t n = !path.empty() && path.back() == L'\\' ? path.size() - 1 : path.size();
-        if (n == wanted.size() && fw::SameText(path.substr(0, n), wanted)) return items->Item(i);
+        if (n == wanted.size() && CompareStringOrdinal(path.data(), int(n), wanted.data(), int(n), TRUE) == CSTR_EQUAL)
+            return items->Item(i);
     }
     return nullptr;
 }
