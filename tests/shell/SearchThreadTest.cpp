@@ -245,6 +245,8 @@ TEST(FileSearchThread, StopWhileHitsAreHandedOverEndsEachSearchOnceAndAddsNothin
     const std::wstring root = testenv::NewScratchFolder(L"searchstop");
     for (int i = 0; i < 400; ++i) MakeFile(root + L"\\f" + std::to_wstring(i));
     TTestFileList list;
+    // With a progress handler every hit is handed over on its own.
+    list.BindProgress([](const std::wstring&) {});
     list.StartSearch(root);
     list.StartSearch(root);
     ASSERT_TRUE(PumpUntil([&] { return list.Items.size() >= 20; }));
