@@ -258,4 +258,22 @@ void TZemShellChangeNotifier::DeliverNext() {
     if (OnChange) OnChange(notice.Sender, notice.Event, notice.Path1, notice.Path2);
 }
 
+// --- The choosers' view --------------------------------------------------------
+
+void TZemNotifierFolderWatch::SetWatchedEvents(LONG ShellEvents) {
+    TNotificationEvents events = 0;
+    for (int e = 0; e < neUnknown; ++e)
+        if (ShellEvents & ShellEventOf(TNotificationEvent(e))) events |= EventBit(TNotificationEvent(e));
+    notifier_->SetEventFilter(events);
+}
+
+void TZemNotifierFolderWatch::SetOnNotice(TZemIDListNotice Handler) {
+    if (!Handler) {
+        notifier_->OnChangeIDList = nullptr;
+        return;
+    }
+    notifier_->OnChangeIDList = [Handler](fw::TObject*, TNotificationEvent Event, LPCITEMIDLIST IDList1,
+                                          LPCITEMIDLIST IDList2) { Handler(ShellEventOf(Event), IDList1, IDList2); };
+}
+
 }  // namespace shell

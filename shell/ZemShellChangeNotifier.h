@@ -21,6 +21,7 @@
 #include "framework/AllocateHWnd.h"
 #include "framework/Handles.h"
 #include "shell/WorkItem.h"
+#include "shell/ZemFolderWatch.h"
 #include "shell/ZemPathList.h"
 #include "shell/ZemShellLink.h"
 
@@ -161,6 +162,22 @@ private:
     fw::PidlPtr watchedIDList_;
     ULONG watchedId_ = 0;
     std::deque<TNotice> pending_;
+};
+
+// The folder choosers' view (IZemFolderWatch) of a notifier they were given; the
+// notifier stays its owner's. Notices reach the chooser through OnChangeIDList.
+class TZemNotifierFolderWatch : public IZemFolderWatch {
+public:
+    explicit TZemNotifierFolderWatch(TZemShellChangeNotifier* Notifier) : notifier_(Notifier) {}
+    bool WatchEnabled() const override { return notifier_->Enabled(); }
+    void SetWatchEnabled(bool Value) override { notifier_->SetEnabled(Value); }
+    void SetWatchedIDList(LPCITEMIDLIST IDList) override { notifier_->SetWatchedIDList(IDList); }
+    void AddWatchedPath(const std::wstring& Path) override { notifier_->Directories()->Add(Path); }
+    void SetWatchedEvents(LONG ShellEvents) override;
+    void SetOnNotice(TZemIDListNotice Handler) override;
+
+private:
+    TZemShellChangeNotifier* notifier_;
 };
 
 // Carries one notice to the main thread; its owner is the notifier.

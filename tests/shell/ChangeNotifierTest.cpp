@@ -150,3 +150,17 @@ TEST_F(ChangeNotifier, AThreadNotifyingTheShellCanEndWhileTheMainThreadWaitsForI
     ASSERT_TRUE(WaitFor(1));
     EXPECT_EQ(seen.front(), (Seen{neFileCreate, root + L"\\b.txt"}));
 }
+
+TEST_F(ChangeNotifier, FolderChoosersSeeItThroughTheirWatchInterface) {
+    TZemNotifierFolderWatch watch(notifier.get());
+    std::vector<LONG> notices;
+    watch.SetOnNotice([&](LONG Event, LPCITEMIDLIST, LPCITEMIDLIST) { notices.push_back(Event); });
+    watch.SetWatchedEvents(SHCNE_DRIVEADD | SHCNE_CREATE);
+    watch.AddWatchedPath(root);
+    watch.SetWatchEnabled(true);
+    EXPECT_TRUE(notifier->Enabled());
+    EXPECT_EQ(notifier->EventFilter(), EventBit(neDriveAdd) | EventBit(neFileCreate));
+    Notice(SHCNE_DELETE, root + L"\\a.txt");
+    Notice(SHCNE_CREATE, root + L"\\a.txt");
+    EXPECT_EQ(notices, (std::vector<LONG>{SHCNE_CREATE}));
+}
