@@ -7,20 +7,22 @@ namespace zt {
 
 namespace {
 
-// A DIF string value: always between double quotes. DIF has no escape for an
-// inner quote; readers take what lies between the first and the last one.
-std::wstring DifString(const std::wstring& Text) {
-    return L"\"" + Text + L"\"";
+// A DIF string value, appended: always between double quotes. DIF has no
+// escape for an inner quote; readers take what lies between the first and the last one.
+void AppendDifString(std::wstring& Out, const std::wstring& Text) {
+    Out += L'"';
+    Out += Text;
+    Out += L'"';
 }
 
-// A SYLK text value: between double quotes, a ";" doubled (it ends a field).
-std::wstring SylkString(const std::wstring& Text) {
-    std::wstring out = L"\"";
-    for (wchar_t c : Text) {
-        out += c;
-        if (c == L';') out += L';';
+// A SYLK text value, appended: between double quotes, a ";" doubled (it ends a field).
+void AppendSylkString(std::wstring& Out, const std::wstring& Text) {
+    Out += L'"';
+    for (const wchar_t c : Text) {
+        Out += c;
+        if (c == L';') Out += L';';
     }
-    return out + L"\"";
+    Out += L'"';
 }
 
 }  // namespace
@@ -70,15 +72,15 @@ void TztDifWriter::Finish(const std::wstring& FileName) {
 }
 
 std::wstring TztDifWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row;
+    std::wstring row, cell, line;
     auto addCell = [&row](const std::wstring& value) {
         if (!row.empty()) row += L"\r\n";
         row += L"1,0\r\n";
-        row += value;
+        AppendDifString(row, value);
     };
-    if (RowNumbers && !IsHeader) addCell(DifString(doc_.NextRowNumberText()));
+    if (RowNumbers && !IsHeader) addCell(doc_.NextRowNumberText());
     for (size_t col = 0; col < Values.size(); ++col)
-        if (doc_.Exported(col)) addCell(DifString(SingleLine(doc_.CellText(Values[col], doc_.ColumnWidth(col)))));
+        if (doc_.Exported(col)) addCell(SingleLineRef(doc_.CellText(Values[col], doc_.ColumnWidth(col), cell), line));
     return row;
 }
 
@@ -106,17 +108,20 @@ void TztSylkWriter::Finish(const std::wstring& FileName) {
 }
 
 std::wstring TztSylkWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row;
+    std::wstring row, cell, line;
     const std::wstring y = L";Y" + std::to_wstring(doc_.Counters().recordNumber) + L";K";
     auto addRecord = [&row, &y](int column, const std::wstring& value) {
         if (!row.empty()) row += L"\r\n";
-        row += L"C;X" + std::to_wstring(column) + y + value;
+        row += L"C;X";
+        row += std::to_wstring(column);
+        row += y;
+        AppendSylkString(row, value);
     };
-    if (RowNumbers && !IsHeader) addRecord(1, SylkString(doc_.NextRowNumberText()));
+    if (RowNumbers && !IsHeader) addRecord(1, doc_.NextRowNumberText());
     const int offset = RowNumbers ? 2 : 1;
     for (size_t col = 0; col < Values.size(); ++col)
         if (doc_.Exported(col))
-            addRecord(int(col) + offset, SylkString(SingleLine(doc_.CellText(Values[col], doc_.ColumnWidth(col)))));
+            addRecord(int(col) + offset, SingleLineRef(doc_.CellText(Values[col], doc_.ColumnWidth(col), cell), line));
     return row;
 }
 

@@ -80,7 +80,7 @@ int TztStringGridExport::PrepareColumns() {
     for (int col = 0; col < cols; ++col) {
         // In characters: a surrogate pair is one.
         int widest = 0;
-        for (int row = 0; row < rows; ++row) widest = std::max(widest, CharCount(stringGrid_->Cells(col, row)));
+        for (int row = 0; row < rows; ++row) widest = std::max(widest, CharCount(stringGrid_->CellText(col, row)));
         columnWidthList_->Add(std::to_wstring(widest));
     }
     return cols;

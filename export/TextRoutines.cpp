@@ -135,7 +135,10 @@ bool AsciiInto(const wchar_t* Text, size_t Length, std::string& Out) {
     wchar_t bits = 0;
     for (size_t i = 0; i < Length; ++i) bits |= Text[i];
     if (bits >= 0x80) return false;
-    Out.append(Text, Text + Length);
+    const size_t start = Out.size();
+    Out.resize(start + Length);
+    char* bytes = Out.data() + start;
+    for (size_t i = 0; i < Length; ++i) bytes[i] = char(Text[i]);
     return true;
 }
 

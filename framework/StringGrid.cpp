@@ -69,6 +69,13 @@ std::wstring TStringGrid::Cells(int ACol, int ARow) const {
     return size_t(ACol) < row.texts.size() ? row.texts[size_t(ACol)] : std::wstring();
 }
 
+const std::wstring& TStringGrid::CellText(int ACol, int ARow) const {
+    static const std::wstring empty;
+    if (ARow < 0 || ARow >= RowCount() || ACol < 0) return empty;
+    const CellRow& row = rows_[size_t(ARow)];
+    return size_t(ACol) < row.texts.size() ? row.texts[size_t(ACol)] : empty;
+}
+
 void TStringGrid::SetCells(int ACol, int ARow, const std::wstring& Value) {
     if (ARow < 0 || ARow >= RowCount() || ACol < 0 || ACol >= ColCount()) return;
     CellRow& row = rows_[size_t(ARow)];

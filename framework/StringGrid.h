@@ -43,6 +43,9 @@ public:
 
     // Cells outside the grid read as empty; writes outside it are ignored.
     std::wstring Cells(int ACol, int ARow) const;
+    // The same text without a copy (for reading every cell of a large grid);
+    // valid until the grid's cells change.
+    const std::wstring& CellText(int ACol, int ARow) const;
     void SetCells(int ACol, int ARow, const std::wstring& Value);
     TObject* Objects(int ACol, int ARow) const;
     void SetObjects(int ACol, int ARow, TObject* Value);
