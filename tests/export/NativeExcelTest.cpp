@@ -35,20 +35,6 @@ TEST(NativeExcel, NewFileLabelsItsRecordsConsistently) {
     EXPECT_EQ(records[2].second, Le16(0) + Le16(65535) + Le16(0) + Le16(256));
 }
 
-TEST(NativeExcel, TextCellsComeAfterOneFormatRecord) {
-    std::unique_ptr<TztNativeExcel> x(new TztNativeExcel(nullptr));
-    x->WriteLabel(L"a");
-    x->WriteLabel(L"");
-    const auto records = SheetRecords(Bytes(*x));
-    ASSERT_EQ(records.size(), 6u);
-    EXPECT_EQ(records[3].first, 0x0043);
-    EXPECT_EQ(records[4].first, 0x0004);
-    EXPECT_EQ(records[4].second, std::string("\0\0\0\0\x40\0\0\x01"
-                                             "a",
-                                             9));
-    EXPECT_EQ(records[5].second.size(), 8u);  // an empty label
-}
-
 TEST(NativeExcel, CursorWrapsAfterTheLastColumn) {
     std::unique_ptr<TztNativeExcel> x(new TztNativeExcel(nullptr));
     x->SetColumn(256);

@@ -43,15 +43,6 @@ TEST(TextRoutines, CsvQuotingFollowsRfc4180) {
     EXPECT_EQ(CsvQuote(L"semi;colon", false), L"semi;colon");
 }
 
-TEST(DocumentBytes, AnsiWhenExactElseUtf8WithMark) {
-    ASSERT_EQ(ztAnsiCodePage(), 1252u) << "the test machine's code page";
-    bool utf8 = true;
-    EXPECT_EQ(ztDocumentBytes(L"caf\u00e9 \u20ac", true, &utf8), "caf\xe9 \x80");
-    EXPECT_FALSE(utf8);
-    EXPECT_EQ(ztDocumentBytes(L"\u03a9", true, &utf8), "\xEF\xBB\xBF\xCE\xA9");
-    EXPECT_TRUE(utf8);
-}
-
 TEST(DocumentBytes, NoBestFitSubstitutes) {
     // U+0101 (a with macron) has a best fit "a" in 1252; it must not be taken.
     std::string bytes;
