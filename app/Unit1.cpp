@@ -8,6 +8,7 @@ TForm1* Form1 = nullptr;
 const wchar_t* const TForm1::ContactMail = L"tabulorin@brenmoor.example";
 const wchar_t* const TForm1::ContactWeb = L"https://brenmoor.example/tabulorin";
 std::function<void(HWND, const std::wstring&)> TForm1::ShellOpenHook;
+std::wstring TForm1::StartFolder = L"c:\\";
 
 namespace {
 
@@ -59,6 +60,7 @@ TForm1::~TForm1() {
 
 void TForm1::CreateComponents() {
     CreateTopPanel();
+    CreateFileList();
     CreateBottomPanel();
     CreateMenus();
     CreateOutput();
@@ -80,6 +82,7 @@ void TForm1::CreateTopPanel() {
         button->SetTag(tag);
         button->SetHint(hints[tag - 1]);
         button->SetGlyph(ViewStyleGlyph(tag).get());
+        button->OnClick = [this](fw::TObject* Sender) { btnViewStyleClick(Sender); };
         *buttons[tag - 1] = button;
     }
 
@@ -90,11 +93,37 @@ void TForm1::CreateTopPanel() {
     edMask->Font()->SetHeight(-13);
     edMask->SetText(L"*");
     edMask->SetHint(L"Seperate Filters with ; I.e *.txt;*.doc");
+    edMask->OnChange = [this](fw::TObject* Sender) { RefreshFileList(Sender); };
 
     Panel1 = Place<fw::TPanel>(this, pnlTop, 0, 0, 64, 27);
     Panel1->SetAlign(fw::alRight);
     Panel1->SetCaption(L"Filter/s:");
     Panel1->SetHint(L"Seperate Filters with ; I.e *.txt;*.doc  ");
+}
+
+void TForm1::CreateFileList() {
+    ZFL = new shell::TZemFileList(this);
+    ZFL->SetParent(this);
+    ZFL->SetAlign(fw::alClient);
+    ZFL->SetViewStyle(fw::vsReport);
+    ZFL->SetRowSelect(true);
+    ZFL->SetAutoArrange(true);
+    ZFL->OleDragDrop = false;
+    ZFL->SetAutomaticRefresh(false);
+    shell::TZemSearchOptions* options = ZFL->SearchOptions();
+    options->SetMaxFileSize(-1);
+    options->SetRecursiveSearch(false);
+    options->SetAutoWildcard(false);
+    options->SetFilter(L"*.txt;*.dll");  // replaced by the first listing
+    ZFL->OnAddItem = [this](shell::TZemFileListItem* Item, bool& CanAdd) { ZFLAddItem(Item, CanAdd); };
+    ZFL->OnCreateColumns = [this](fw::TObject* Sender) { ZFLCreateColumns(Sender); };
+    ZFL->OnChange = [this](fw::TObject* Sender, fw::TListItem* Item, fw::TItemChange Change) {
+        ZFLChange(Sender, Item, Change);
+    };
+    ZFL->OnDblClick = [this](fw::TObject* Sender) { ZFLDblClick(Sender); };
+    ZFL->OnAdvancedCustomDraw = [this](fw::TCustomListView* Sender, const RECT& ARect, fw::TCustomDrawStage Stage,
+                                       bool& DefaultDraw) { ZFLAdvancedCustomDraw(Sender, ARect, Stage, DefaultDraw); };
+    ZFL->OnEndSearch = [this] { ZFLEndSearch(); };
 }
 
 void TForm1::CreateBottomPanel() {
@@ -121,8 +150,14 @@ void TForm1::CreateOutputOptions() {
     cbType = PlaceCheckBox(this, GroupBox1, 180, 48, 90, L"Type", true);
     cbDate = PlaceCheckBox(this, GroupBox1, 270, 48, 100, L"Date Modified", true);
     for (fw::TCheckBox* box : {cbItem, cbSize, cbType, cbDate}) box->SetHint(L"Click to show / Hide");
+    cbItem->OnClick = [this](fw::TObject* Sender) { cbItemClick(Sender); };
+    cbSize->OnClick = [this](fw::TObject* Sender) { cbSizeClick(Sender); };
+    cbType->OnClick = [this](fw::TObject* Sender) { cbTypeClick(Sender); };
+    cbDate->OnClick = [this](fw::TObject* Sender) { cbDateClick(Sender); };
     cbFilePath = PlaceCheckBox(this, GroupBox1, 10, 70, 100, L"Full File Path", false);
+    cbFilePath->OnClick = [this](fw::TObject* Sender) { cbFilePathClick(Sender); };
     cbExt = PlaceCheckBox(this, GroupBox1, 120, 70, 90, L"Include Ext", true);
+    cbExt->OnClick = [this](fw::TObject* Sender) { RefreshFileList(Sender); };
 
     BtnSave = Place<vx::TVxArrowButton>(this, GroupBox1, 10, 104, 117, 25);
     BtnSave->SetCaption(L"Save as Text");
@@ -143,6 +178,7 @@ void TForm1::CreateSortOptions() {
     GroupBox2->SetCaption(L"Sort");
 
     cbSort = PlaceCheckBox(this, GroupBox2, 10, 20, 150, L"Sort Files By...", true);
+    cbSort->OnClick = [this](fw::TObject* Sender) { cbSortClick(Sender); };
 
     gpSort = Place<fw::TComboBox>(this, GroupBox2, 10, 44, 158, 21);
     for (const wchar_t* item : {L"Name", L"In Folder", L"Size", L"Item Type", L"Modified Date"})
@@ -150,12 +186,15 @@ void TForm1::CreateSortOptions() {
     // "Name" shows while no entry is picked: the list then sorts as by its name column.
     gpSort->SetItemIndex(-1);
     gpSort->SetText(L"Name");
+    gpSort->OnChange = [this](fw::TObject* Sender) { RefreshFileList(Sender); };
 
     btnAscend = Place<fw::TRadioButton>(this, GroupBox2, 10, 78, 150, 17);
     btnAscend->SetCaption(L"Ascending (A->Z)");
     btnAscend->SetChecked(true);
     btnDescend = Place<fw::TRadioButton>(this, GroupBox2, 10, 100, 150, 17);
     btnDescend->SetCaption(L"Descending (Z->A)");
+    for (fw::TRadioButton* button : {btnAscend, btnDescend})
+        button->OnClick = [this](fw::TObject* Sender) { RefreshFileList(Sender); };
 }
 
 void TForm1::CreateSearchOptions() {
@@ -171,8 +210,11 @@ void TForm1::CreateSearchOptions() {
     SearchFilesOnly->SetHint(L"Ignore Folders etc...");
     cbHidden = PlaceCheckBox(this, GroupBox3, 10, 54, 126, L"Hidden Files", false);
     cbHidden->SetHint(L"Ignore Folders etc...");
+    for (fw::TCheckBox* box : {SearchSubfoldes, SearchFilesOnly, cbHidden})
+        box->OnClick = [this](fw::TObject* Sender) { RefreshFileList(Sender); };
     cbHeaders = PlaceCheckBox(this, GroupBox3, 10, 72, 126, L"Show Headers", true);
     cbHeaders->SetHint(L"Show / Hide Headers");
+    cbHeaders->OnClick = [this](fw::TObject* Sender) { cbHeadersClick(Sender); };
 
     ToolBarImageList = new fw::TImageList(this, 30, 30);
     AddToolBarImages(ToolBarImageList);
@@ -181,6 +223,7 @@ void TForm1::CreateSearchOptions() {
     StopSearchButton->SetHint(L"Stop File List");
     StopSearchButton->SetImages(ToolBarImageList);
     StopSearchButton->SetImageIndex(4);
+    StopSearchButton->OnClick = [this](fw::TObject* Sender) { StopSearchButtonClick(Sender); };
 }
 
 void TForm1::CreateStatusBar() {
@@ -219,6 +262,7 @@ void TForm1::CreateMenus() {
     PreviewAsTAB = AddItem(this, MnPreview->Items(), L"Preview as Tab-Seperated Text", 4);
     PreviewAsCSV = AddItem(this, MnPreview->Items(), L"Preview as Comma-Seperated Text", 4);
     btnPreview->SetDropDown(MnPreview);
+    BindCommands();
 }
 
 void TForm1::CreateOutput() {
@@ -231,6 +275,7 @@ void TForm1::CreateOutput() {
     MyGrid->SetVisible(false);
     SGEXport = new zt::TztStringGridExport(this);
     SGEXport->SetStringGrid(MyGrid);
+    SetupExport();
     ApplicationEvents1 = new fw::TApplicationEvents(this);
     ApplicationEvents1->OnShowHint = [this](std::wstring& HintStr, bool& CanShow, fw::THintInfo& HintInfo) {
         ApplicationEvents1ShowHint(HintStr, CanShow, HintInfo);
@@ -245,7 +290,33 @@ void TForm1::FormCreate(fw::TObject*) {
 }
 
 void TForm1::FormShow(fw::TObject*) {
+    SetListingFolder(StartFolder);
+    btnViewStyleClick(nullptr);
     formShown_ = true;
+    // The boxes take the captions of list columns 1 to 4 as the list made them.
+    fw::TCheckBox* const boxes[] = {cbItem, cbSize, cbType, cbDate};
+    for (int field = 0; field < 4; ++field) {
+        if (field + 1 >= ZFL->Columns()->Count()) break;
+        boxCaptions_[field] = ZFL->Columns()->Items(field + 1)->Caption();
+        boxes[field]->SetCaption(boxCaptions_[field]);
+    }
+    // Each of these ends in a listing request: the first listing starts here.
+    cbItemClick(nullptr);
+    cbSizeClick(nullptr);
+    cbTypeClick(nullptr);
+    cbDateClick(nullptr);
+    cbHeadersClick(nullptr);
+    if (ZFL->Columns()->Count() > 0) ZFL->Columns()->Items(0)->SetWidth(170);
+    SetupGrid();
+    ClearGrid();
+}
+
+void TForm1::WndProc(fw::TMessage& Message) {
+    if (Message.Msg == CM_SYNCCOLUMNBOXES) {
+        SyncColumnBoxes();
+        return;
+    }
+    fw::TForm::WndProc(Message);
 }
 
 void TForm1::btnPrintSetupClick(fw::TObject*) {

@@ -24,6 +24,7 @@
 #include "framework/SpeedButton.h"
 #include "framework/StatusBar.h"
 #include "framework/StdCtrls.h"
+#include "shell/ZemFileList.h"
 
 class TForm1 : public fw::TForm {
 public:
@@ -37,6 +38,7 @@ public:
     fw::TSpeedButton* spReport = nullptr;
     fw::TPanel* Panel1 = nullptr;
     fw::TEdit* edMask = nullptr;
+    shell::TZemFileList* ZFL = nullptr;
     fw::TPanel* pnlBottom = nullptr;
     fw::TGroupBox* GroupBox1 = nullptr;
     fw::TLabel* Label1 = nullptr;
@@ -89,13 +91,60 @@ public:
     void FormCreate(fw::TObject* Sender);
     void FormShow(fw::TObject* Sender);
 
+    // The listing request and what surrounds it.
+    void ZSTChange(fw::TObject* Sender, fw::TObject* Node);
+    void RefreshFileList(fw::TObject* Sender);
+    void ZFLDblClick(fw::TObject* Sender);
+    void StopSearchButtonClick(fw::TObject* Sender);
+    void ZFLEndSearch();
+    void ZFLAddItem(shell::TZemFileListItem* Item, bool& CanAdd);
+    void cbSortClick(fw::TObject* Sender);
+    void btnViewStyleClick(fw::TObject* Sender);
+
+    // The output grid and the column boxes.
+    void SetupGrid();
+    void ClearGrid();
+    void cbItemClick(fw::TObject* Sender);
+    void cbSizeClick(fw::TObject* Sender);
+    void cbTypeClick(fw::TObject* Sender);
+    void cbDateClick(fw::TObject* Sender);
+    void cbFilePathClick(fw::TObject* Sender);
+    void cbHeadersClick(fw::TObject* Sender);
+    void ZFLCreateColumns(fw::TObject* Sender);
+    void ZFLChange(fw::TObject* Sender, fw::TListItem* Item, fw::TItemChange Change);
+    void ZFLAdvancedCustomDraw(fw::TCustomListView* Sender, const RECT& ARect, fw::TCustomDrawStage Stage,
+                               bool& DefaultDraw);
+
+    // Save, preview and clipboard commands.
+    void SaveasTextFileClick(fw::TObject* Sender);
+    void SaveasHTMLClick(fw::TObject* Sender);
+    void SaveasTabbedClick(fw::TObject* Sender);
+    void SaveasCSVClick(fw::TObject* Sender);
+    void SavetoClipboardClick(fw::TObject* Sender);
+    void PreviewAsTextClick(fw::TObject* Sender);
+    void PreviewAsHTMLClick(fw::TObject* Sender);
+    void PreviewAsTABClick(fw::TObject* Sender);
+    void PreviewAsCSVClick(fw::TObject* Sender);
+    // What every output command does after its dialog: the grid prepared (its
+    // caption row dropped), the export run with Style and Type (FileName for
+    // xsFile), the grid emptied.
+    void ExportListing(TztExportStyle Style, TztExportType Type, const std::wstring& FileName = L"");
+
     // Printing.
     void btnPrintSetupClick(fw::TObject* Sender);
+
+    // The folder the list searches: the tree's selected folder. Choosing another
+    // one is a listing request.
+    std::wstring ListingFolder();
+    void SetListingFolder(const std::wstring& Path);
 
     // Status bar.
     void StatusBar1DrawPanel(fw::TStatusBar* StatusBar, fw::TStatusPanel* Panel, const RECT& Rect);
     void StatusBar1DblClick(fw::TObject* Sender);
     void ApplicationEvents1ShowHint(std::wstring& HintStr, bool& CanShow, fw::THintInfo& HintInfo);
+
+    // The folder the first show lists ("c:\\"); tests point it at their own folder.
+    static std::wstring StartFolder;
 
     // The contact links of the status bar.
     static const wchar_t* const ContactMail;
@@ -108,6 +157,7 @@ private:
     // Makes, places and wires every component, in the order of the definition.
     void CreateComponents();
     void CreateTopPanel();
+    void CreateFileList();
     void CreateBottomPanel();
     void CreateOutputOptions();
     void CreateSortOptions();
@@ -118,6 +168,38 @@ private:
     // Opens a contact link through ShellOpenHook or the shell.
     static void ShellOpen(HWND Parent, const std::wstring& Address);
 
+    void WndProc(fw::TMessage& Message) override;
+
+    // The window's own parts of the listing request.
+    void StartListing();
+    // Output.
+    // The font of the output grid and the printed caption: the font combo box's own font.
+    fw::TFont* OutputFont() const { return Font(); }
+    std::wstring OutputName(shell::TZemFileListItem* Item) const;
+    void AddCaptionRow(fw::TCheckBox* const (&Boxes)[5]);
+    void SetBoxColumn(int Field, int Width);
+    int FullPathColumn() const;
+    fw::TCheckBox* BoxOfColumn(const std::wstring& Caption) const;
+    bool ColumnBoxesOutOfStep() const;
+    void SyncColumnBoxes();
+    // Commands.
+    void SetupExport();
+    void BindCommands();
+    void PrepareOutput();
+    void SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, TztExportType Type);
+    void SGEXportFileExist(const std::wstring& FileName, bool& CanOverWrite);
+    void SGEXportError(TztExportError Error);
+
+    // The captions the four column boxes took from list columns 1 to 4 at the
+    // first show: the boxes find their columns by them.
+    std::wstring boxCaptions_[4];
+    // The user refused to replace a file in the export now running.
+    bool exportRefused_ = false;
+    // A change of the column boxes is waiting to run after the list's paint.
+    bool columnSyncPosted_ = false;
+    // The tree's part until the shell tree stands in the window.
+    std::wstring listingFolder_;
+
     // Set once by the first FormShow: listing requests before it only set the
     // columns to auto-size.
     bool formShown_ = false;
@@ -125,3 +207,9 @@ private:
 
 // The main window, once the application has created it.
 extern TForm1* Form1;
+
+// Whether Path names a directory (false when its attributes cannot be read).
+bool IsDirectory(const std::wstring& Path);
+
+// Posted to the main window to bring the column boxes in step with the list.
+constexpr UINT CM_SYNCCOLUMNBOXES = WM_APP + 1;

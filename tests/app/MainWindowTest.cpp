@@ -12,6 +12,13 @@
 
 namespace {
 
+std::string Narrow(const std::wstring& text) {
+    std::string out(text.size() * 3 + 1, '\0');
+    out.resize(
+        size_t(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), int(out.size()), nullptr, nullptr)));
+    return out;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,7 +89,7 @@ TEST_F(MainWindowTest, TheDesignedDefaults) {
     EXPECT_EQ(form->BtnSave->DropDown(), form->MnSave);
     EXPECT_EQ(form->BtnPrint->DropDown(), form->PopupMenu1);
     EXPECT_EQ(form->MnPreview->Items()->Count(), 4);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.empty()) << Narrow(boxes.empty() ? L"" : boxes[0]);
 }
 
 TEST_F(MainWindowTest, StatusPanelHintsFollowTheCursor) {

@@ -1,0 +1,167 @@
+// The main window's save, preview and clipboard commands, and the export
+// component's settings and reports.
+#include <windows.h>
+
+#include "app/Unit1.h"
+#include "framework/Application.h"
+#include "framework/SysUtils.h"
+
+void TForm1::SetupExport() {
+    SGEXport->SetExportTypes(TztExportTypeSet{xtHTML, xtTXT, xtCSV, xtTAB, xtClipboard});
+    SGEXport->SetExportType(xtTXT);
+    SGEXport->SetExportStyle(xsFile);
+    SGEXport->SetFileName(L"Tabulor");
+    SGEXport->SetOptions(TztExportOptionSet{xoClipboardMessage, xoFooterLine, xoHeaderLine, xoShowExportDate,
+                                            xoShowHeader, xoShowProgress, xoUseAlignments});
+    SGEXport->SetDateFormat(L"d/MM/yyyy");
+    SGEXport->SetTimeFormat(L"h:mm AMPM");
+    SGEXport->SetDateTimeFormat(L"h:mm AMPM d/MM/yyyy");
+    SGEXport->HTML()->SetTitle(L"Tabulorin");
+    SGEXport->HTML()->SetTemplate(ctStandard);
+    SGEXport->HTML()->SetOptions(
+        TztExportHTMLOptionSet{hoShowGridLines, hoBoldHeaders, hoAutoLink, hoOddRowColoring, hoDisplayTitle});
+    SGEXport->Messages()->SetCaption(L"Exporting String Grid");
+    SGEXport->Messages()->SetCopiedToClipboard(L"Data was copied to clipboard!");
+    SGEXport->Messages()->SetCreatedText(L"Created:");
+    SGEXport->SetTruncateSymbol(L"...");
+    SGEXport->SetRowNumberFormat(L"%d");
+    SGEXport->OnError = [this](fw::TObject*, TztExportError Error) { SGEXportError(Error); };
+    SGEXport->OnFileExist = [this](fw::TObject*, const std::wstring& Name, bool& CanOverWrite) {
+        SGEXportFileExist(Name, CanOverWrite);
+    };
+}
+
+void TForm1::BindCommands() {
+    auto bind = [this](fw::TMenuItem* Item, void (TForm1::*Handler)(fw::TObject*)) {
+        Item->OnClick = [this, Handler](fw::TObject* Sender) { (this->*Handler)(Sender); };
+    };
+    bind(SaveasTextFile, &TForm1::SaveasTextFileClick);
+    bind(SaveasHTML, &TForm1::SaveasHTMLClick);
+    bind(SaveasTabbed, &TForm1::SaveasTabbedClick);
+    bind(SaveasCSV, &TForm1::SaveasCSVClick);
+    bind(SavetoClipboard, &TForm1::SavetoClipboardClick);
+    bind(PreviewAsText, &TForm1::PreviewAsTextClick);
+    bind(PreviewAsHTML, &TForm1::PreviewAsHTMLClick);
+    bind(PreviewAsTAB, &TForm1::PreviewAsTABClick);
+    bind(PreviewAsCSV, &TForm1::PreviewAsCSVClick);
+    BtnSave->OnClick = [this](fw::TObject* Sender) { SaveasTextFileClick(Sender); };
+    btnPreview->OnClick = [this](fw::TObject* Sender) { PreviewAsTextClick(Sender); };
+}
+
+// --- Running an export ------------------------------------------------------------------
+
+void TForm1::PrepareOutput() {
+    SetupGrid();
+    // The export writes its own caption row from its Captions.
+    if (cbHeaders->Checked()) MyGrid->RemoveRow(0);
+}
+
+void TForm1::SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, TztExportType Type) {
+    DlgSave->SetDefaultExt(DefaultExt);
+    DlgSave->SetFilter(Filter);
+    DlgSave->SetFilterIndex(0);
+    // The export gives the file its format's extension after the dialog: the
+    // overwrite question is asked for that name (SGEXportFileExist), not the typed one.
+    const fw::TOpenOptions options = DlgSave->Options();
+    DlgSave->SetOptions(options & ~fw::ofOverwritePrompt);
+    bool confirmed = false;
+    try {
+        confirmed = DlgSave->Execute();
+    } catch (...) {
+        DlgSave->SetOptions(options);
+        throw;
+    }
+    DlgSave->SetOptions(options);
+    if (confirmed) ExportListing(xsFile, Type, DlgSave->FileName());
+}
+
+void TForm1::ExportListing(TztExportStyle Style, TztExportType Type, const std::wstring& FileName) {
+    PrepareOutput();
+    SGEXport->SetExportStyle(Style);
+    if (Style == xsFile) SGEXport->SetFileName(FileName);
+    SGEXport->SetExportType(Type);
+    exportRefused_ = false;
+    SGEXport->Execute();
+    ClearGrid();
+}
+
+void TForm1::SGEXportFileExist(const std::wstring& FileName, bool& CanOverWrite) {
+    if (!(DlgSave->Options() & fw::ofOverwritePrompt)) return;
+    const int answer = fw::Application()->MessageBox(FileName + L" already exists.\nDo you want to replace it?",
+                                                     L"Confirm Save As", MB_YESNO | MB_ICONWARNING);
+    CanOverWrite = answer == IDYES;
+}
+
+void TForm1::SGEXportError(TztExportError Error) {
+    std::wstring text;
+    switch (Error) {
+    case xeFileExist:
+        // The user chose not to replace the file: the run's end says nothing more.
+        exportRefused_ = true;
+        return;
+    case xeUserCancelled: return;
+    case xeInvalidFileName: text = L"The listing was not saved: no file name was given."; break;
+    case xeComponentIsNull: text = L"There is no listing to export."; break;
+    case xeGeneralExportError:
+        if (exportRefused_) return;
+        if (SGEXport->ExportType() == xtClipboard) text = L"The listing could not be copied to the clipboard.";
+        else if (SGEXport->ExportStyle() == xsView) text = L"The listing could not be written or shown.";
+        else
+            text = L"The listing could not be saved to " +
+                   fw::ChangeFileExt(SGEXport->FileName(), L"." + SGEXport->GetDefaultExtension()) + L".";
+        break;
+    }
+    fw::Application()->MessageBox(text, L"", MB_OK | MB_ICONSTOP);
+}
+
+// --- The nine commands -------------------------------------------------------------------
+
+void TForm1::SaveasTextFileClick(fw::TObject*) {
+    // The button comes up again however the command ends.
+    struct Release {
+        vx::TVxArrowButton* button;
+        ~Release() { button->SetDown(false); }
+    } release{BtnSave};
+    SaveCommand(L"txt", L"Text File|*.txt|All Files|*", xtTXT);
+}
+
+void TForm1::SaveasHTMLClick(fw::TObject*) {
+    SaveCommand(L"html", L"HTML File|*.html|All Files|*", xtHTML);
+}
+
+void TForm1::SaveasTabbedClick(fw::TObject*) {
+    SaveCommand(L"txt", L"Tab-Seperated Text File|*.txt|All Files|*", xtTAB);
+}
+
+void TForm1::SaveasCSVClick(fw::TObject*) {
+    SaveCommand(L"csv", L"Comma-Seperated Text File|*.csv|All Files|*", xtCSV);
+}
+
+void TForm1::SavetoClipboardClick(fw::TObject*) {
+    PrepareOutput();
+    // The style stays as the last save or preview left it: the clipboard takes
+    // the text either way.
+    SGEXport->SetExportType(xtClipboard);
+    SGEXport->Execute();
+    ClearGrid();
+}
+
+void TForm1::PreviewAsTextClick(fw::TObject*) {
+    struct Release {
+        vx::TVxArrowButton* button;
+        ~Release() { button->SetDown(false); }
+    } release{btnPreview};
+    ExportListing(xsView, xtTXT);
+}
+
+void TForm1::PreviewAsHTMLClick(fw::TObject*) {
+    ExportListing(xsView, xtHTML);
+}
+
+void TForm1::PreviewAsTABClick(fw::TObject*) {
+    ExportListing(xsView, xtTAB);
+}
+
+void TForm1::PreviewAsCSVClick(fw::TObject*) {
+    ExportListing(xsView, xtCSV);
+}

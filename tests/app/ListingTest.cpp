@@ -1,0 +1,144 @@
+// The main window's listing: start-up, every listing option, sorting, a request
+// while a search runs, double clicks on folders and the stop button.
+#include <algorithm>
+
+#include "tests/app/MainWindowFixture.h"
+
+namespace mainwin {
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+Names Sorted(Names rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+const std::wstring kUnicode = L"\u0416\u0443\u043a \u2713.txt";
+
+class ListingTest : public MainWindowFixture {};
+
+TEST_F(ListingTest, StartUpListsTheStartFolderAfterTheFirstShow) {
+    EXPECT_EQ(form->ListingFolder(), ScratchListing());
+    EXPECT_EQ(Sorted(Rows()),
+              Sorted({L"alpha.txt", L"beta.dll", L"Gamma 10.txt", L"gamma 2.csv", kUnicode, L"sub", L"empty"}));
+    EXPECT_EQ(Status(), L"Items: 7");
+    EXPECT_FALSE(form->StopSearchButton->Enabled());
+    EXPECT_EQ(fw::Screen()->Cursor(), fw::crDefault);
+    // The boxes took the list's own column captions.
+    EXPECT_EQ(form->cbItem->Caption(), form->ZFL->Columns()->Items(1)->Caption());
+    EXPECT_EQ(form->cbSize->Caption(), form->ZFL->Columns()->Items(2)->Caption());
+    EXPECT_EQ(form->ZFL->Columns()->Items(0)->Width(), 170);
+    EXPECT_EQ(form->ZFL->Columns()->Items(1)->Width(), 0);  // "Location" unchecked
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ListingTest, EveryListingOptionRestartsTheListing) {
+    form->edMask->SetText(L"*.txt");
+    WaitIdle();
+    EXPECT_EQ(Sorted(Rows()), Sorted({L"alpha.txt", L"Gamma 10.txt", kUnicode}));
+    form->SearchSubfoldes->SetChecked(true);
+    WaitIdle();
+    EXPECT_EQ(Sorted(Rows()),
+              Sorted({L"alpha.txt", L"Gamma 10.txt", kUnicode, L"sub\\delta.txt", L"sub\\deeper\\epsilon.txt"}));
+    form->cbHidden->SetChecked(true);
+    WaitIdle();
+    EXPECT_EQ(Sorted(Rows()), Sorted({L"alpha.txt", L"Gamma 10.txt", kUnicode, L"secret.txt", L"sub\\delta.txt",
+                                      L"sub\\deeper\\epsilon.txt", L"hiddendir\\phi.txt"}));
+    EXPECT_EQ(Status(), L"Items: 7");
+    form->edMask->SetText(L"*");
+    form->SearchSubfoldes->SetChecked(false);
+    form->SearchFilesOnly->SetChecked(true);
+    WaitIdle();
+    EXPECT_EQ(Sorted(Rows()),
+              Sorted({L"alpha.txt", L"beta.dll", L"Gamma 10.txt", L"gamma 2.csv", kUnicode, L"secret.txt"}));
+    form->edMask->SetText(L"nothing*.xyz");
+    WaitIdle();
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(Status(), L"Items: 0");
+}
+
+TEST_F(ListingTest, TheListEndsSortedInTheChosenDirection) {
+    form->SearchFilesOnly->SetChecked(true);
+    WaitIdle();
+    const Names ascending = {L"alpha.txt", L"beta.dll", L"gamma 2.csv", L"Gamma 10.txt", kUnicode};
+    EXPECT_EQ(Rows(), ascending);  // natural order: 2 before 10
+    form->btnDescend->SetChecked(true);
+    WaitIdle();
+    EXPECT_EQ(Rows(), Names(ascending.rbegin(), ascending.rend()));
+    // The same column sorted again after the next search stays descending.
+    form->edMask->SetText(L"*.*");
+    WaitIdle();
+    EXPECT_EQ(Rows(), Names(ascending.rbegin(), ascending.rend()));
+    form->gpSort->SetItemIndex(0);
+    form->RefreshFileList(form->gpSort);
+    WaitIdle();
+    EXPECT_EQ(Rows(), Names(ascending.rbegin(), ascending.rend()));
+    EXPECT_TRUE(form->ZFL->Descending());
+    // Without sorting the list keeps the order of the search.
+    form->cbSort->SetChecked(false);
+    form->btnAscend->SetChecked(true);
+    WaitIdle();
+    EXPECT_EQ(Sorted(Rows()), Sorted(ascending));
+}
+
+TEST_F(ListingTest, ARequestDuringASearchEndsWithOneSearch) {
+    // A folder large enough that the search is still running when asked again.
+    const std::wstring big = testenv::NewScratchFolder(L"big");
+    for (int i = 0; i < 3000; ++i) {
+        const std::wstring name = big + L"\\file" + std::to_wstring(i) + L".txt";
+        CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    form->SetListingFolder(big);
+    ASSERT_TRUE(form->StopSearchButton->Enabled());
+    EXPECT_EQ(fw::Screen()->Cursor(), fw::crAppStart);
+    fw::CheckSynchronize();
+    const int before = ends;
+    form->edMask->SetText(L"file1*");  // the second request while the first runs
+    EXPECT_TRUE(form->StopSearchButton->Enabled());
+    EXPECT_EQ(fw::Screen()->Cursor(), fw::crAppStart);
+    WaitIdle();
+    EXPECT_EQ(ends - before, 2);          // the stopped search and the new one
+    EXPECT_EQ(Status(), L"Items: 1111");  // file1, file10-19, file100-199, file1000-1999
+    EXPECT_EQ(fw::Screen()->Cursor(), fw::crDefault);
+}
+
+TEST_F(ListingTest, StopEndsTheSearchAndDoubleClicksOpenFolders) {
+    form->StopSearchButton->Click();
+    EXPECT_FALSE(form->StopSearchButton->Enabled());
+    // A double click on a file does nothing; on a folder it lists that folder.
+    auto select = [&](const std::wstring& name) {
+        for (int i = 0; i < form->ZFL->Items()->Count(); ++i)
+            if (form->ZFL->Items()->Item(i)->FullPath() == ScratchListing() + L"\\" + name)
+                form->ZFL->SetSelected(form->ZFL->Items()->Item(i));
+    };
+    select(L"alpha.txt");
+    form->ZFLDblClick(form->ZFL);
+    WaitIdle();
+    EXPECT_EQ(form->ListingFolder(), ScratchListing());
+    select(L"sub");
+    form->ZFLDblClick(form->ZFL);
+    WaitIdle();
+    EXPECT_EQ(Sorted(Rows()), Sorted({L"sub\\delta.txt", L"sub\\deeper"}));
+    form->ZFL->SetSelected(nullptr);
+    form->ZFLDblClick(form->ZFL);  // nothing selected: nothing happens
+    EXPECT_FALSE(IsDirectory(ScratchListing() + L"\\no such folder"));
+    EXPECT_TRUE(IsDirectory(ScratchListing() + L"\\empty"));
+    EXPECT_FALSE(IsDirectory(ScratchListing() + L"\\alpha.txt"));
+}
+
+TEST_F(ListingTest, ViewButtonsChooseTheListsStyle) {
+    form->spList->SetDown(true);
+    form->btnViewStyleClick(form->spList);
+    EXPECT_EQ(form->ZFL->ViewStyle(), fw::vsList);
+    EXPECT_EQ(form->ZFL->Columns()->Items(0)->Width(), form->ZFL->Width() - 5);
+    form->spIcons->SetDown(true);
+    form->btnViewStyleClick(nullptr);
+    EXPECT_EQ(form->ZFL->ViewStyle(), fw::vsIcon);
+    form->spReport->SetDown(true);
+    form->btnViewStyleClick(nullptr);
+    EXPECT_EQ(form->ZFL->ViewStyle(), fw::vsReport);
+}
+
+}  // namespace
+}  // namespace mainwin
