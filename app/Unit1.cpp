@@ -1,7 +1,10 @@
 #include "app/Unit1.h"
 
 #include "app/Glyphs.h"
+#include "app/PrintLayout.h"
+#include "app/UPrintPreview2.h"
 #include "framework/Application.h"
+#include "framework/Printers.h"
 
 TForm1* Form1 = nullptr;
 
@@ -53,6 +56,15 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
 TForm1::~TForm1() {
     // The handlers use the components: they run while everything is still there.
     BeforeDestruction();
+    // A search still running ends here, before any component goes: its end and
+    // the components' own last notices reach no handler of a window going away.
+    ZFL->OnEndSearch = nullptr;
+    ZFL->OnChange = nullptr;
+    ZFL->OnAdvancedCustomDraw = nullptr;
+    ZFL->OnAddItem = nullptr;
+    ZFL->StopSearch();
+    ZST->OnChange = nullptr;
+    ZFC->OnChange = nullptr;
     DestroyComponents();
 }
 
@@ -60,7 +72,7 @@ TForm1::~TForm1() {
 
 void TForm1::CreateComponents() {
     CreateTopPanel();
-    CreateFileList();
+    CreateFolderViews();
     CreateBottomPanel();
     CreateMenus();
     CreateOutput();
@@ -70,6 +82,16 @@ void TForm1::CreateTopPanel() {
     pnlTop = Place<fw::TPanel>(this, this, 0, 0, 723, 27);
     pnlTop->SetAlign(fw::alTop);
     pnlTop->SetBevelOuter(fw::bvNone);
+
+    ZFC = Place<shell::TZemFolderCombo>(this, pnlTop, 0, 2, 400, 22);
+    ZFC->SetAlign(fw::alClient);
+    ZFC->SetIncludeDrives(true);
+    ZFC->SetIncludeMyDocuments(true);
+    ZFC->SetIncludeRemovableDrives(true);
+    ZFC->Font()->SetName(L"Segoe UI");
+    ZFC->Font()->SetHeight(-12);
+    ZFC->SetItemHeight(16);
+    ZFC->OnChange = [this](fw::TObject* Sender) { ZFCChange(Sender); };
 
     // Right-aligned controls line up from the right edge in the order they are
     // made: the view buttons first (Report outermost), then the mask edit and its label.
@@ -101,9 +123,23 @@ void TForm1::CreateTopPanel() {
     Panel1->SetHint(L"Seperate Filters with ; I.e *.txt;*.doc  ");
 }
 
-void TForm1::CreateFileList() {
-    ZFL = new shell::TZemFileList(this);
-    ZFL->SetParent(this);
+void TForm1::CreateFolderViews() {
+    ZST = Place<shell::TZemShellTree>(this, this, 0, 27, 200, 269);
+    ZST->SetAlign(fw::alLeft);
+    ZST->SetRootedAt(shell::SF_DRIVES);
+    ZST->SetShowNethood(false);
+    ZST->SetShowRecycleBin(false);
+    ZST->SetFilter(L"*");
+    ZST->Font()->SetName(L"Segoe UI");
+    ZST->Font()->SetHeight(-12);
+    ZST->SetShowLines(false);
+    ZST->SetIndent(19);
+    ZST->OnChange = [this](fw::TObject* Sender, fw::TTreeNode* Node) { ZSTChange(Sender, Node); };
+
+    Splitter1 = Place<fw::TSplitter>(this, this, 200, 27, 3, 269);
+    Splitter1->SetAlign(fw::alLeft);
+
+    ZFL = Place<shell::TZemFileList>(this, this, 203, 27, 520, 269);
     ZFL->SetAlign(fw::alClient);
     ZFL->SetViewStyle(fw::vsReport);
     ZFL->SetRowSelect(true);
@@ -124,6 +160,10 @@ void TForm1::CreateFileList() {
     ZFL->OnAdvancedCustomDraw = [this](fw::TCustomListView* Sender, const RECT& ARect, fw::TCustomDrawStage Stage,
                                        bool& DefaultDraw) { ZFLAdvancedCustomDraw(Sender, ARect, Stage, DefaultDraw); };
     ZFL->OnEndSearch = [this] { ZFLEndSearch(); };
+
+    ZemShellLink1 = new shell::TZemShellLink(this);
+    ZST->SetShellLink(ZemShellLink1);
+    ZFL->SetShellLink(ZemShellLink1);
 }
 
 void TForm1::CreateBottomPanel() {
@@ -165,10 +205,16 @@ void TForm1::CreateOutputOptions() {
     btnPreview->SetCaption(L"Preview as Text");
     BtnPrint = Place<vx::TVxArrowButton>(this, GroupBox1, 252, 104, 117, 25);
     BtnPrint->SetCaption(L"Print Preview");
+    BtnPrint->OnClick = [this](fw::TObject* Sender) { BtnPrintClick(Sender); };
     for (vx::TVxArrowButton* button : {BtnSave, btnPreview, BtnPrint}) {
         button->SetAllowAllUp(true);
         button->SetGroupIndex(-1);
     }
+
+    cbFont = Place<vx::TVxFontComboBox>(this, GroupBox1, 212, 18, 158, 22);
+    cbFont->SetFontName(L"Tahoma");
+    cbFont->SetMaxMRUCount(0);
+    cbFont->SetSorted(false);
 
     cbPrintGrid = PlaceCheckBox(this, GroupBox1, 220, 70, 90, L"Print Grid", false);
 }
@@ -280,6 +326,8 @@ void TForm1::CreateOutput() {
     ApplicationEvents1->OnShowHint = [this](std::wstring& HintStr, bool& CanShow, fw::THintInfo& HintInfo) {
         ApplicationEvents1ShowHint(HintStr, CanShow, HintInfo);
     };
+    Pathfinch1 = new shell::TPathfinch(this);
+    Pathfinch1->SetFilter(L"*");
 }
 
 // --- Start-up ---------------------------------------------------------------------------
@@ -316,9 +364,29 @@ void TForm1::WndProc(fw::TMessage& Message) {
         SyncColumnBoxes();
         return;
     }
+    if (Message.Msg == CM_SHOWLISTINGBUSY) {
+        if (StopSearchButton->Enabled()) fw::Screen()->SetCursor(fw::crAppStart);
+        return;
+    }
     fw::TForm::WndProc(Message);
 }
 
 void TForm1::btnPrintSetupClick(fw::TObject*) {
     PrinterSetupDialog1->Execute();
+}
+
+void TForm1::BtnPrintClick(fw::TObject* Sender) {
+    // The button comes up again however the command ends.
+    struct Release {
+        vx::TVxArrowButton* button;
+        ~Release() { button->SetDown(false); }
+    } release{BtnPrint};
+    SetupGrid();
+    if (fw::Printer()->Printing()) fw::Printer()->Abort();
+    LayOutListing(Printpreview, MyGrid, cbPrintGrid->Checked(), edPrintCaption->Text(), OutputFont());
+    if (Sender == BtnPrint) {
+        Printpreview->ShowPreview();
+        Printpreview->ShowModal();
+    }
+    ClearGrid();
 }

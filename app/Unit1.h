@@ -9,6 +9,7 @@
 #include <string>
 
 #include "controls/VxArrowButton.h"
+#include "controls/VxFontComboBox.h"
 #include "controls/VxStringGrid.h"
 #include "export/StringGridExport.h"
 #include "framework/AppEvents.h"
@@ -22,9 +23,15 @@
 #include "framework/Menus.h"
 #include "framework/Panel.h"
 #include "framework/SpeedButton.h"
+#include "framework/Splitter.h"
 #include "framework/StatusBar.h"
 #include "framework/StdCtrls.h"
+#include "framework/TreeView.h"
+#include "shell/Pathfinch.h"
 #include "shell/ZemFileList.h"
+#include "shell/ZemFolderCombo.h"
+#include "shell/ZemShellLink.h"
+#include "shell/ZemShellTree.h"
 
 class TForm1 : public fw::TForm {
 public:
@@ -33,12 +40,16 @@ public:
 
     // --- The components, in the order of the window's definition ---
     fw::TPanel* pnlTop = nullptr;
+    shell::TZemFolderCombo* ZFC = nullptr;
     fw::TSpeedButton* spIcons = nullptr;
     fw::TSpeedButton* spList = nullptr;
     fw::TSpeedButton* spReport = nullptr;
     fw::TPanel* Panel1 = nullptr;
     fw::TEdit* edMask = nullptr;
+    shell::TZemShellTree* ZST = nullptr;
+    fw::TSplitter* Splitter1 = nullptr;
     shell::TZemFileList* ZFL = nullptr;
+    shell::TZemShellLink* ZemShellLink1 = nullptr;  // no code touches it
     fw::TPanel* pnlBottom = nullptr;
     fw::TGroupBox* GroupBox1 = nullptr;
     fw::TLabel* Label1 = nullptr;
@@ -52,6 +63,7 @@ public:
     vx::TVxArrowButton* BtnSave = nullptr;
     vx::TVxArrowButton* btnPreview = nullptr;
     vx::TVxArrowButton* BtnPrint = nullptr;
+    vx::TVxFontComboBox* cbFont = nullptr;
     fw::TCheckBox* cbPrintGrid = nullptr;
     fw::TGroupBox* GroupBox2 = nullptr;
     fw::TCheckBox* cbSort = nullptr;
@@ -86,14 +98,18 @@ public:
     vx::TVxStringGrid* MyGrid = nullptr;
     zt::TztStringGridExport* SGEXport = nullptr;
     fw::TApplicationEvents* ApplicationEvents1 = nullptr;
+    shell::TPathfinch* Pathfinch1 = nullptr;  // no code uses it
 
     // --- Handlers ---
     void FormCreate(fw::TObject* Sender);
     void FormShow(fw::TObject* Sender);
 
     // The listing request and what surrounds it.
-    void ZSTChange(fw::TObject* Sender, fw::TObject* Node);
+    void ZSTChange(fw::TObject* Sender, fw::TTreeNode* Node);
     void RefreshFileList(fw::TObject* Sender);
+    void ZFCChange(fw::TObject* Sender);
+    // Published, fired by no control: the print caption takes the combo box's text.
+    void ZSCChange(fw::TObject* Sender);
     void ZFLDblClick(fw::TObject* Sender);
     void StopSearchButtonClick(fw::TObject* Sender);
     void ZFLEndSearch();
@@ -128,9 +144,10 @@ public:
     // What every output command does after its dialog: the grid prepared (its
     // caption row dropped), the export run with Style and Type (FileName for
     // xsFile), the grid emptied.
-    void ExportListing(TztExportStyle Style, TztExportType Type, const std::wstring& FileName = L"");
+    void ExportListing(zt::TztExportStyle Style, zt::TztExportType Type, const std::wstring& FileName = L"");
 
     // Printing.
+    void BtnPrintClick(fw::TObject* Sender);
     void btnPrintSetupClick(fw::TObject* Sender);
 
     // The folder the list searches: the tree's selected folder. Choosing another
@@ -157,7 +174,7 @@ private:
     // Makes, places and wires every component, in the order of the definition.
     void CreateComponents();
     void CreateTopPanel();
-    void CreateFileList();
+    void CreateFolderViews();
     void CreateBottomPanel();
     void CreateOutputOptions();
     void CreateSortOptions();
@@ -172,9 +189,12 @@ private:
 
     // The window's own parts of the listing request.
     void StartListing();
+    // One search per named object of the selected combo entry's special folder;
+    // returns how many were started.
+    int SearchSpecialFolder();
     // Output.
     // The font of the output grid and the printed caption: the font combo box's own font.
-    fw::TFont* OutputFont() const { return Font(); }
+    fw::TFont* OutputFont() const { return cbFont->Font(); }
     std::wstring OutputName(shell::TZemFileListItem* Item) const;
     void AddCaptionRow(fw::TCheckBox* const (&Boxes)[5]);
     void SetBoxColumn(int Field, int Width);
@@ -186,9 +206,9 @@ private:
     void SetupExport();
     void BindCommands();
     void PrepareOutput();
-    void SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, TztExportType Type);
+    void SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, zt::TztExportType Type);
     void SGEXportFileExist(const std::wstring& FileName, bool& CanOverWrite);
-    void SGEXportError(TztExportError Error);
+    void SGEXportError(zt::TztExportError Error);
 
     // The captions the four column boxes took from list columns 1 to 4 at the
     // first show: the boxes find their columns by them.
@@ -197,8 +217,6 @@ private:
     bool exportRefused_ = false;
     // A change of the column boxes is waiting to run after the list's paint.
     bool columnSyncPosted_ = false;
-    // The tree's part until the shell tree stands in the window.
-    std::wstring listingFolder_;
 
     // Set once by the first FormShow: listing requests before it only set the
     // columns to auto-size.
@@ -213,3 +231,5 @@ bool IsDirectory(const std::wstring& Path);
 
 // Posted to the main window to bring the column boxes in step with the list.
 constexpr UINT CM_SYNCCOLUMNBOXES = WM_APP + 1;
+// Posted to the main window to show the busy cursor while a listing runs.
+constexpr UINT CM_SHOWLISTINGBUSY = WM_APP + 2;

@@ -7,25 +7,26 @@
 #include "framework/SysUtils.h"
 
 void TForm1::SetupExport() {
-    SGEXport->SetExportTypes(TztExportTypeSet{xtHTML, xtTXT, xtCSV, xtTAB, xtClipboard});
-    SGEXport->SetExportType(xtTXT);
-    SGEXport->SetExportStyle(xsFile);
+    SGEXport->SetExportTypes(zt::TztExportTypeSet{zt::xtHTML, zt::xtTXT, zt::xtCSV, zt::xtTAB, zt::xtClipboard});
+    SGEXport->SetExportType(zt::xtTXT);
+    SGEXport->SetExportStyle(zt::xsFile);
     SGEXport->SetFileName(L"Tabulor");
-    SGEXport->SetOptions(TztExportOptionSet{xoClipboardMessage, xoFooterLine, xoHeaderLine, xoShowExportDate,
-                                            xoShowHeader, xoShowProgress, xoUseAlignments});
+    SGEXport->SetOptions(zt::TztExportOptionSet{zt::xoClipboardMessage, zt::xoFooterLine, zt::xoHeaderLine,
+                                                zt::xoShowExportDate, zt::xoShowHeader, zt::xoShowProgress,
+                                                zt::xoUseAlignments});
     SGEXport->SetDateFormat(L"d/MM/yyyy");
     SGEXport->SetTimeFormat(L"h:mm AMPM");
     SGEXport->SetDateTimeFormat(L"h:mm AMPM d/MM/yyyy");
     SGEXport->HTML()->SetTitle(L"Tabulorin");
-    SGEXport->HTML()->SetTemplate(ctStandard);
-    SGEXport->HTML()->SetOptions(
-        TztExportHTMLOptionSet{hoShowGridLines, hoBoldHeaders, hoAutoLink, hoOddRowColoring, hoDisplayTitle});
+    SGEXport->HTML()->SetTemplate(zt::ctStandard);
+    SGEXport->HTML()->SetOptions(zt::TztExportHTMLOptionSet{zt::hoShowGridLines, zt::hoBoldHeaders, zt::hoAutoLink,
+                                                            zt::hoOddRowColoring, zt::hoDisplayTitle});
     SGEXport->Messages()->SetCaption(L"Exporting String Grid");
     SGEXport->Messages()->SetCopiedToClipboard(L"Data was copied to clipboard!");
     SGEXport->Messages()->SetCreatedText(L"Created:");
     SGEXport->SetTruncateSymbol(L"...");
     SGEXport->SetRowNumberFormat(L"%d");
-    SGEXport->OnError = [this](fw::TObject*, TztExportError Error) { SGEXportError(Error); };
+    SGEXport->OnError = [this](fw::TObject*, zt::TztExportError Error) { SGEXportError(Error); };
     SGEXport->OnFileExist = [this](fw::TObject*, const std::wstring& Name, bool& CanOverWrite) {
         SGEXportFileExist(Name, CanOverWrite);
     };
@@ -56,7 +57,7 @@ void TForm1::PrepareOutput() {
     if (cbHeaders->Checked()) MyGrid->RemoveRow(0);
 }
 
-void TForm1::SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, TztExportType Type) {
+void TForm1::SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, zt::TztExportType Type) {
     DlgSave->SetDefaultExt(DefaultExt);
     DlgSave->SetFilter(Filter);
     DlgSave->SetFilterIndex(0);
@@ -72,13 +73,13 @@ void TForm1::SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, TztEx
         throw;
     }
     DlgSave->SetOptions(options);
-    if (confirmed) ExportListing(xsFile, Type, DlgSave->FileName());
+    if (confirmed) ExportListing(zt::xsFile, Type, DlgSave->FileName());
 }
 
-void TForm1::ExportListing(TztExportStyle Style, TztExportType Type, const std::wstring& FileName) {
+void TForm1::ExportListing(zt::TztExportStyle Style, zt::TztExportType Type, const std::wstring& FileName) {
     PrepareOutput();
     SGEXport->SetExportStyle(Style);
-    if (Style == xsFile) SGEXport->SetFileName(FileName);
+    if (Style == zt::xsFile) SGEXport->SetFileName(FileName);
     SGEXport->SetExportType(Type);
     exportRefused_ = false;
     SGEXport->Execute();
@@ -92,20 +93,22 @@ void TForm1::SGEXportFileExist(const std::wstring& FileName, bool& CanOverWrite)
     CanOverWrite = answer == IDYES;
 }
 
-void TForm1::SGEXportError(TztExportError Error) {
+void TForm1::SGEXportError(zt::TztExportError Error) {
     std::wstring text;
     switch (Error) {
-    case xeFileExist:
+    case zt::xeFileExist:
         // The user chose not to replace the file: the run's end says nothing more.
         exportRefused_ = true;
         return;
-    case xeUserCancelled: return;
-    case xeInvalidFileName: text = L"The listing was not saved: no file name was given."; break;
-    case xeComponentIsNull: text = L"There is no listing to export."; break;
-    case xeGeneralExportError:
+    case zt::xeUserCancelled: return;
+    case zt::xeInvalidFileName: text = L"The listing was not saved: no file name was given."; break;
+    case zt::xeComponentIsNull: text = L"There is no listing to export."; break;
+    case zt::xeRowsLeftOut: text = L"The document has no room for every row of the listing."; break;
+    case zt::xeColumnsLeftOut: text = L"The document has no room for every column of the listing."; break;
+    case zt::xeGeneralExportError:
         if (exportRefused_) return;
-        if (SGEXport->ExportType() == xtClipboard) text = L"The listing could not be copied to the clipboard.";
-        else if (SGEXport->ExportStyle() == xsView) text = L"The listing could not be written or shown.";
+        if (SGEXport->ExportType() == zt::xtClipboard) text = L"The listing could not be copied to the clipboard.";
+        else if (SGEXport->ExportStyle() == zt::xsView) text = L"The listing could not be written or shown.";
         else
             text = L"The listing could not be saved to " +
                    fw::ChangeFileExt(SGEXport->FileName(), L"." + SGEXport->GetDefaultExtension()) + L".";
@@ -122,26 +125,26 @@ void TForm1::SaveasTextFileClick(fw::TObject*) {
         vx::TVxArrowButton* button;
         ~Release() { button->SetDown(false); }
     } release{BtnSave};
-    SaveCommand(L"txt", L"Text File|*.txt|All Files|*", xtTXT);
+    SaveCommand(L"txt", L"Text File|*.txt|All Files|*", zt::xtTXT);
 }
 
 void TForm1::SaveasHTMLClick(fw::TObject*) {
-    SaveCommand(L"html", L"HTML File|*.html|All Files|*", xtHTML);
+    SaveCommand(L"html", L"HTML File|*.html|All Files|*", zt::xtHTML);
 }
 
 void TForm1::SaveasTabbedClick(fw::TObject*) {
-    SaveCommand(L"txt", L"Tab-Seperated Text File|*.txt|All Files|*", xtTAB);
+    SaveCommand(L"txt", L"Tab-Seperated Text File|*.txt|All Files|*", zt::xtTAB);
 }
 
 void TForm1::SaveasCSVClick(fw::TObject*) {
-    SaveCommand(L"csv", L"Comma-Seperated Text File|*.csv|All Files|*", xtCSV);
+    SaveCommand(L"csv", L"Comma-Seperated Text File|*.csv|All Files|*", zt::xtCSV);
 }
 
 void TForm1::SavetoClipboardClick(fw::TObject*) {
     PrepareOutput();
     // The style stays as the last save or preview left it: the clipboard takes
     // the text either way.
-    SGEXport->SetExportType(xtClipboard);
+    SGEXport->SetExportType(zt::xtClipboard);
     SGEXport->Execute();
     ClearGrid();
 }
@@ -151,17 +154,17 @@ void TForm1::PreviewAsTextClick(fw::TObject*) {
         vx::TVxArrowButton* button;
         ~Release() { button->SetDown(false); }
     } release{btnPreview};
-    ExportListing(xsView, xtTXT);
+    ExportListing(zt::xsView, zt::xtTXT);
 }
 
 void TForm1::PreviewAsHTMLClick(fw::TObject*) {
-    ExportListing(xsView, xtHTML);
+    ExportListing(zt::xsView, zt::xtHTML);
 }
 
 void TForm1::PreviewAsTABClick(fw::TObject*) {
-    ExportListing(xsView, xtTAB);
+    ExportListing(zt::xsView, zt::xtTAB);
 }
 
 void TForm1::PreviewAsCSVClick(fw::TObject*) {
-    ExportListing(xsView, xtCSV);
+    ExportListing(zt::xsView, zt::xtCSV);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/Unit1.h"
+#include "shell/SpecialFolders.h"
 
 bool IsDirectory(const std::wstring& Path) {
     const DWORD attributes = GetFileAttributesW(Path.c_str());
@@ -11,21 +12,19 @@ bool IsDirectory(const std::wstring& Path) {
 }
 
 void TForm1::RefreshFileList(fw::TObject*) {
-    ZSTChange(this, nullptr);
+    ZSTChange(this, ZST->Items()->GetFirstNode());
 }
 
 std::wstring TForm1::ListingFolder() {
-    return listingFolder_;
+    return ZST->SelectedFolder();
 }
 
 void TForm1::SetListingFolder(const std::wstring& Path) {
-    // As the tree does: a change of its folder is a listing request.
-    if (Path == listingFolder_) return;
-    listingFolder_ = Path;
-    ZSTChange(this, nullptr);
+    // The tree's change (when it selects another folder) is the listing request.
+    ZST->SetSelectedFolder(Path);
 }
 
-void TForm1::ZSTChange(fw::TObject*, fw::TObject*) {
+void TForm1::ZSTChange(fw::TObject*, fw::TTreeNode*) {
     if (formShown_) StartListing();
     for (int i = 0; i < ZFL->Columns()->Count(); ++i) ZFL->Columns()->Items(i)->SetAutoSize(true);
 }
@@ -44,17 +43,49 @@ void TForm1::StartListing() {
     options->SetFilter(edMask->Text());
     int started = 0;
     try {
-        const std::wstring path = ListingFolder();
-        if (!path.empty()) {
-            ZFL->StartSearch(path);
+        // The combo box's text only decides the branch: the folder searched is the tree's.
+        if (!ZFC->GetEditText().empty()) {
+            ZFL->StartSearch(ZST->SelectedFolder());
             started = 1;
+        } else if (ZFC->ItemIndex() >= 0) {
+            started = SearchSpecialFolder();
         }
     } catch (...) {
         // A request that started nothing still ends: the window never stays busy.
         if (started == 0) ZFLEndSearch();
         throw;
     }
-    if (started == 0) ZFLEndSearch();
+    if (started == 0) {
+        ZFLEndSearch();
+        return;
+    }
+    // The tree puts its own cursor back after the selection that made this
+    // request: the busy cursor is shown again once that has happened.
+    if (HandleAllocated()) PostMessageW(Handle(), CM_SHOWLISTINGBUSY, 0, 0);
+}
+
+int TForm1::SearchSpecialFolder() {
+    auto* entry = dynamic_cast<shell::TZemComboItem*>(ZFC->Items()->Objects(ZFC->ItemIndex()));
+    if (!entry || !entry->IDList()) return 0;
+    // Owned by the form, and freed when the walk ends, however it ends.
+    std::unique_ptr<shell::TPathfinch> browser(new shell::TPathfinch(this));
+    browser->SetSpecialFolder(shell::PidlToShellFolder(entry->IDList()));
+    int started = 0;
+    while (browser->EnumNextObject()) {
+        const std::wstring name = browser->ObjectName();
+        if (name.empty()) continue;
+        ZFL->StartSearch(name);
+        ++started;
+    }
+    return started;
+}
+
+void TForm1::ZFCChange(fw::TObject*) {
+    ZST->SetSelectedFolder(ZFC->GetEditText());
+}
+
+void TForm1::ZSCChange(fw::TObject*) {
+    edPrintCaption->SetText(ZFC->Text());
 }
 
 void TForm1::ZFLDblClick(fw::TObject*) {

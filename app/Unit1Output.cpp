@@ -129,9 +129,9 @@ void TForm1::cbFilePathClick(fw::TObject*) {
 
 void TForm1::cbHeadersClick(fw::TObject*) {
     ZFL->SetShowColumnHeaders(cbHeaders->Checked());
-    TztExportOptionSet options = SGEXport->Options();
-    if (cbHeaders->Checked()) options.Include(xoShowHeader);
-    else options.Exclude(xoShowHeader);
+    zt::TztExportOptionSet options = SGEXport->Options();
+    if (cbHeaders->Checked()) options.Include(zt::xoShowHeader);
+    else options.Exclude(zt::xoShowHeader);
     SGEXport->SetOptions(options);
     RefreshFileList(this);
 }

@@ -16,7 +16,15 @@ Names Sorted(Names rows) {
 
 const std::wstring kUnicode = L"\u0416\u0443\u043a \u2713.txt";
 
-class ListingTest : public MainWindowFixture {};
+class ListingTest : public MainWindowFixture {
+protected:
+    // Handles only the window's own busy notice, so no search hit is handed over meanwhile.
+    void ShowBusy() {
+        MSG m;
+        while (PeekMessageW(&m, form->Handle(), CM_SHOWLISTINGBUSY, CM_SHOWLISTINGBUSY, PM_REMOVE))
+            DispatchMessageW(&m);
+    }
+};
 
 TEST_F(ListingTest, StartUpListsTheStartFolderAfterTheFirstShow) {
     EXPECT_EQ(form->ListingFolder(), ScratchListing());
@@ -82,25 +90,43 @@ TEST_F(ListingTest, TheListEndsSortedInTheChosenDirection) {
     EXPECT_EQ(Sorted(Rows()), Sorted(ascending));
 }
 
+// A folder large enough that a search is still running when the test acts.
+const std::wstring& BigFolder() {
+    static const std::wstring big = [] {
+        const std::wstring folder = testenv::NewScratchFolder(L"big");
+        for (int i = 0; i < 3000; ++i) {
+            const std::wstring name = folder + L"\\file" + std::to_wstring(i) + L".txt";
+            CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        }
+        return folder;
+    }();
+    return big;
+}
+
 TEST_F(ListingTest, ARequestDuringASearchEndsWithOneSearch) {
-    // A folder large enough that the search is still running when asked again.
-    const std::wstring big = testenv::NewScratchFolder(L"big");
-    for (int i = 0; i < 3000; ++i) {
-        const std::wstring name = big + L"\\file" + std::to_wstring(i) + L".txt";
-        CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    }
-    form->SetListingFolder(big);
+    form->SetListingFolder(BigFolder());
+    ShowBusy();
     ASSERT_TRUE(form->StopSearchButton->Enabled());
     EXPECT_EQ(fw::Screen()->Cursor(), fw::crAppStart);
     fw::CheckSynchronize();
     const int before = ends;
     form->edMask->SetText(L"file1*");  // the second request while the first runs
+    ShowBusy();
     EXPECT_TRUE(form->StopSearchButton->Enabled());
     EXPECT_EQ(fw::Screen()->Cursor(), fw::crAppStart);
     WaitIdle();
     EXPECT_EQ(ends - before, 2);          // the stopped search and the new one
     EXPECT_EQ(Status(), L"Items: 1111");  // file1, file10-19, file100-199, file1000-1999
     EXPECT_EQ(fw::Screen()->Cursor(), fw::crDefault);
+}
+
+TEST_F(ListingTest, TheWindowCanGoWhileASearchRuns) {
+    form->SetListingFolder(BigFolder());
+    ASSERT_TRUE(form->StopSearchButton->Enabled());
+    delete form;
+    form = nullptr;
+    fw::Application()->ProcessMessages();
+    fw::CheckSynchronize();
 }
 
 TEST_F(ListingTest, StopEndsTheSearchAndDoubleClicksOpenFolders) {

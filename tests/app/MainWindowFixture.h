@@ -62,7 +62,7 @@ protected:
             return boxAnswer;
         };
         TForm1::ShellOpenHook = [this](HWND, const std::wstring& address) { opened.push_back(address); };
-        TztCustomExport::ViewerHook = [this](HWND, const std::wstring& name, const std::wstring&, int) -> intptr_t {
+        zt::TztCustomExport::ViewerHook = [this](HWND, const std::wstring& name, const std::wstring&, int) -> intptr_t {
             viewed.push_back(name);
             return 42;
         };
@@ -84,7 +84,7 @@ protected:
         delete form;
         fw::Application()->ProcessMessages();
         TForm1::StartFolder = L"c:\\";
-        TztCustomExport::ViewerHook = nullptr;
+        zt::TztCustomExport::ViewerHook = nullptr;
         TForm1::ShellOpenHook = nullptr;
         fw::TApplication::MessageBoxHook = nullptr;
     }
