@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/UPrintPreview2.h"
 #include "app/Unit1.h"
 #include "export/CustomExport.h"
 #include "framework/Application.h"
@@ -67,6 +68,11 @@ protected:
             return 42;
         };
         TForm1::StartFolder = ScratchListing();
+        // The print-preview window the program makes at start-up.
+        if (!Printpreview) {
+            Printpreview = new TPrintpreview(fw::Application());
+            Printpreview->AfterConstruction();
+        }
         form = new TForm1(nullptr);
         form->SetPosition(fw::poDesigned);
         form->SetBounds(10, 10, form->Width(), form->Height());

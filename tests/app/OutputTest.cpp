@@ -83,6 +83,30 @@ std::wstring Trim(const std::wstring& s) {
     return a == std::wstring::npos ? L"" : s.substr(a, s.find_last_not_of(L' ') - a + 1);
 }
 
+std::string Utf8(const std::wstring& Text) {
+    std::string out(Text.size() * 3 + 1, '\0');
+    out.resize(size_t(
+        WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), out.data(), int(out.size()), nullptr, nullptr)));
+    return out;
+}
+
+std::string Json(const std::wstring& Text) {
+    std::string out = "\"";
+    for (unsigned char c : Utf8(Text)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
 class OutputTest : public MainWindowFixture {
 protected:
     // What the window should write: the caption row, an empty row, the listed
@@ -153,6 +177,36 @@ TEST_F(OutputTest, SavesInEveryFormatWithTheFormatsExtension) {
     EXPECT_TRUE(boxes.empty());
     // The grid is emptied after every command.
     EXPECT_EQ(form->MyGrid->Cells(0, 0), L"");
+}
+
+// Saved for the host readers (readback_app.py): every sample with the cells it must hold.
+TEST_F(OutputTest, SavesForTheHostReaders) {
+    const std::wstring shared = testenv::ScratchRoot() + L"app-readback";
+    CreateDirectoryW(shared.c_str(), nullptr);
+    std::string json = "{\"samples\": [\n";
+    auto sample = [&](void (TForm1::*Command)(fw::TObject*), const std::wstring& Name, const std::wstring& File,
+                      const char* Format) {
+        ASSERT_TRUE(Save(Command, shared + L"\\" + Name));
+        std::string entry = "  {\"file\": " + Json(File) + ", \"format\": \"" + Format + "\", \"rows\": [";
+        const Table expected = Expected();
+        for (size_t r = 0; r < expected.size(); ++r) {
+            entry += r ? ",\n    [" : "\n    [";
+            for (size_t c = 0; c < expected[r].size(); ++c) entry += (c ? ", " : "") + Json(expected[r][c]);
+            entry += "]";
+        }
+        json += (json.size() > 20 ? ",\n" : "") + entry + "]}";
+    };
+    form->cbFilePath->SetChecked(true);
+    form->SearchSubfoldes->SetChecked(true);
+    WaitIdle();
+    sample(&TForm1::SaveasCSVClick, L"listing", L"listing.CSV", "csv");
+    sample(&TForm1::SaveasHTMLClick, L"listing", L"listing.HTML", "html");
+    json += "\n]}\n";
+    FILE* f = _wfopen((shared + L"\\expected.json").c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(json.data(), 1, json.size(), f);
+    fclose(f);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(OutputTest, TheOverwriteQuestionNamesTheFileThatIsWritten) {
@@ -257,6 +311,38 @@ TEST_F(OutputTest, AnEmptyListingWithHeadersGivesTheCaptionRowAndTwoEmptyRows) {
     ASSERT_EQ(table.size(), 3u);
     EXPECT_EQ(table[1], Row(table[0].size()));
     EXPECT_EQ(table[2], Row(table[0].size()));
+}
+
+TEST_F(OutputTest, ThePrintCommandLaysTheListingOutAndThePrinterSetupAsks) {
+    form->BtnPrint->SetDown(true);
+    form->BtnPrintClick(nullptr);  // not from the button: recorded, not shown
+    EXPECT_GE(Printpreview->PageCount(), 1);
+    EXPECT_FALSE(Printpreview->Visible());
+    EXPECT_FALSE(form->BtnPrint->Down());
+    EXPECT_EQ(form->MyGrid->Cells(0, 0), L"");
+    // From the button the preview is shown until the user closes it.
+    PostMessageW(Printpreview->Handle(), WM_CLOSE, 0, 0);
+    form->BtnPrintClick(form->BtnPrint);
+    EXPECT_FALSE(Printpreview->Visible());
+    // "Printer Setup" opens the system's dialog.
+    testenv::DialogAnswer setup([](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
+    form->btnPrintSetup->Click();
+    EXPECT_TRUE(setup.Answered());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(OutputTest, AColumnDraggedToNothingUnchecksItsBox) {
+    // The list is painted with the column hidden: the box follows after the paint.
+    form->ZFL->Columns()->Items(3)->SetWidth(0);
+    RedrawWindow(form->ZFL->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(form->cbType->Checked());  // not during the paint
+    WaitIdle();
+    EXPECT_FALSE(form->cbType->Checked());
+    form->ZFL->Columns()->Items(1)->SetWidth(40);
+    RedrawWindow(form->ZFL->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    WaitIdle();
+    EXPECT_TRUE(form->cbItem->Checked());
+    EXPECT_EQ(form->ZFL->Columns()->Items(1)->Width(), 150);  // the box's own width
 }
 
 TEST_F(OutputTest, AFailedSaveIsReported) {
