@@ -182,7 +182,7 @@ void TForm1::CreateOutputOptions() {
 
     Label1 = Place<fw::TLabel>(this, GroupBox1, 10, 22, 40, 13);
     Label1->SetCaption(L"Header:");
-    edPrintCaption = Place<fw::TEdit>(this, GroupBox1, 54, 18, 150, 21);
+    edPrintCaption = Place<fw::TEdit>(this, GroupBox1, 58, 18, 146, 21);
     edPrintCaption->SetText(L"File List");
 
     cbItem = PlaceCheckBox(this, GroupBox1, 10, 48, 90, L"Location", false);

@@ -48,7 +48,7 @@ void TForm1::SetupGrid() {
     if (fw::TListColumn* name = ListColumn(ZFL, 0)) MyGrid->SetColWidths(0, name->Width());
 
     for (int i = 0; i < count; ++i) {
-        auto* item = static_cast<shell::TZemFileListItem*>(ZFL->Items()->Item(i));
+        shell::TZemFileListItem* item = ZFL->Items()->Item(i);
         MyGrid->SetCells(0, i, OutputName(item));
         int col = 0;
         for (int field = 0; field < 4; ++field) {

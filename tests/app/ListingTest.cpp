@@ -120,6 +120,17 @@ TEST_F(ListingTest, ARequestDuringASearchEndsWithOneSearch) {
     EXPECT_EQ(fw::Screen()->Cursor(), fw::crDefault);
 }
 
+TEST_F(ListingTest, ARequestThatStartsNoSearchStillEnds) {
+    // No combo box entry and no text: nothing is searched, and the window is not left busy.
+    form->ZFC->OnChange = nullptr;
+    form->ZFC->SetItemIndex(-1);
+    ASSERT_TRUE(form->ZFC->GetEditText().empty());
+    form->RefreshFileList(form->edMask);
+    EXPECT_FALSE(form->StopSearchButton->Enabled());
+    EXPECT_EQ(fw::Screen()->Cursor(), fw::crDefault);
+    EXPECT_EQ(Status(), L"Items: 0");
+}
+
 TEST_F(ListingTest, TheWindowCanGoWhileASearchRuns) {
     form->SetListingFolder(BigFolder());
     ASSERT_TRUE(form->StopSearchButton->Enabled());

@@ -230,6 +230,9 @@ TEST_F(OutputTest, ACancelledDialogWritesNothingAndReleasesTheButton) {
     form->SaveasTextFileClick(form->BtnSave);
     EXPECT_TRUE(answer.Answered());
     EXPECT_FALSE(form->BtnSave->Down());
+    EXPECT_EQ(form->DlgSave->Filter(), L"Text File|*.txt|All Files|*");
+    EXPECT_EQ(form->DlgSave->DefaultExt(), L"txt");
+    EXPECT_TRUE(form->DlgSave->Options() & fw::ofOverwritePrompt);  // the window asks itself, for the written name
     EXPECT_TRUE(boxes.empty());
 }
 
