@@ -30,15 +30,9 @@
 #include "shell/ZemFolderDetails.h"
 #include "shell/ZemSearchOptions.h"
 #include "shell/ZemShellChangeNotifier.h"
+#include "shell/ZemCopyMode.h"
 
 namespace shell {
-
-enum TZemCopyMode {
-    cmDefault,
-    cmCopy,
-    cmMove,
-    cmLink
-};
 
 using TOnAddItem = std::function<void(TZemFileListItem* Item, bool& CanAdd)>;
 using TOnAddPath = std::function<void(const std::wstring& Path, bool& CanAdd)>;

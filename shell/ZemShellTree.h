@@ -22,6 +22,7 @@
 #include "shell/SpecialFolders.h"
 #include "shell/ZemShellLink.h"
 #include "shell/ZemWorkItems.h"
+#include "shell/ZemCopyMode.h"
 
 namespace shell {
 
@@ -30,13 +31,6 @@ class TPidlHistory;
 class TZemSystemImageList;
 class IZemFolderWatch;
 class TZemShellTree;
-
-enum TZemCopyMode {
-    cmDefault,
-    cmCopy,
-    cmMove,
-    cmLink
-};
 
 class TZemShellTreeNode : public fw::TTreeNode {
 public:
