@@ -398,7 +398,6 @@ void TZemShellTree::UpdateNode(TZemShellTreeNode* Node, bool Full) {
 void TZemShellTree::GetImageIndex(fw::TTreeNode* Node) {
     // Once only: a node whose icon stays unknown is not updated on every paint.
     auto* node = static_cast<TZemShellTreeNode*>(Node);
-    ++imageRequests_;
     if (node->drawnUpdate_) return;
     node->drawnUpdate_ = true;
     UpdateNode(node, true);

@@ -247,10 +247,6 @@ private:
     // The path of the browser's current object.
     std::wstring BrowserObjectPath();
 
-public:
-    int ImageRequests() const { return imageRequests_; }
-
-private:
     TPathfinch* browser_ = nullptr;
     TZemSystemImageList* images_ = nullptr;
     std::unique_ptr<TPidlHistory> history_;
@@ -273,7 +269,6 @@ private:
     bool navigating_ = false;
     // What CreateNode gives the node it makes: children until known.
     bool newNodeIsFolder_ = false;
-    int imageRequests_ = 0;
     bool destroying_ = false;
     // Stored while loading.
     std::wstring storedSelectedFolder_;
