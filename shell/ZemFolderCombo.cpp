@@ -12,7 +12,7 @@
 #include "shell/Pidl.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/SpecialFolders.h"
-#include "shell/ZemFolderWatch.h"
+#include "shell/ZemShellChangeNotifier.h"
 #include "shell/ZemSystemImageList.h"
 
 namespace shell {
@@ -225,11 +225,13 @@ void TZemCustomFolderCombo::WndProc(fw::TMessage& Message) {
 // ---- TZemFolderCombo ------------------------------------------------------------------
 
 TZemFolderCombo::TZemFolderCombo(fw::TComponent* AOwner) : TZemCustomFolderCombo(AOwner) {
-    SetFolderWatch(std::make_unique<TZemFolderWatch>());
+    notifier_ = new TZemShellChangeNotifier(this);
+    SetFolderWatch(std::make_unique<TZemNotifierFolderWatch>(notifier_));
 }
 
 TZemFolderCombo::~TZemFolderCombo() {
     watch_.reset();
+    delete notifier_;
 }
 
 void TZemFolderCombo::SetFolderWatch(std::unique_ptr<IZemFolderWatch> Value) {

@@ -23,6 +23,7 @@ namespace shell {
 class TPathfinch;
 class TZemSystemImageList;
 class IZemFolderWatch;
+class TZemShellChangeNotifier;
 
 // The object of one entry.
 class TZemComboItem : public fw::TObject {
@@ -174,6 +175,8 @@ private:
     bool includeMyDocuments_ = false;
     bool automaticRefresh_ = true;
     fw::TColor savedColor_ = fw::clWindow;
+    // The change notifier (owned) and the watch over it.
+    TZemShellChangeNotifier* notifier_ = nullptr;
     std::unique_ptr<IZemFolderWatch> watch_;
     bool conversionPosted_ = false;
 };

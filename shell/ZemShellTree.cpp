@@ -15,7 +15,7 @@
 #include "shell/PidlHistory.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/WorkerThreadPool.h"
-#include "shell/ZemFolderWatch.h"
+#include "shell/ZemShellChangeNotifier.h"
 #include "shell/ZemSelectionList.h"
 #include "shell/ZemSystemImageList.h"
 
@@ -138,7 +138,8 @@ TZemShellTree::TZemShellTree(fw::TComponent* AOwner)
     width_ = 200;
     height_ = 300;
     if (useSystemFont_) SetIconTitleFont(Font());
-    SetFolderWatch(std::make_unique<TZemFolderWatch>());
+    notifier_ = new TZemShellChangeNotifier(this);
+    SetFolderWatch(std::make_unique<TZemNotifierFolderWatch>(notifier_));
 }
 
 TZemShellTree::~TZemShellTree() {
@@ -147,6 +148,7 @@ TZemShellTree::~TZemShellTree() {
     if (shellLink_) shellLink_->RemoveControl(this);
     shellLink_ = nullptr;
     watch_.reset();
+    delete notifier_;
     // The nodes go while the browser and the image list are still here.
     FreeNodes();
 }

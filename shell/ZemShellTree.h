@@ -6,7 +6,7 @@
 // selection change is remembered in a back/forward history before OnChange.
 // A control: new TZemShellTree(owner), placed with SetParent; the root is built
 // when the window is made. The tree owns its folder browser, image list, history
-// and folder watch; nodes own their item-ID lists. Icons come from the shared
+// and change notifier; nodes own their item-ID lists. Icons come from the shared
 // worker pool; a node's pending icon work is cancelled when the node goes.
 // Changes in the namespace arrive through the folder watch (AutomaticRefresh).
 #include <windows.h>
@@ -30,6 +30,7 @@ class TPathfinch;
 class TPidlHistory;
 class TZemSystemImageList;
 class IZemFolderWatch;
+class TZemShellChangeNotifier;
 class TZemShellTree;
 
 class TZemShellTreeNode : public fw::TTreeNode {
@@ -250,6 +251,8 @@ private:
     TPathfinch* browser_ = nullptr;
     TZemSystemImageList* images_ = nullptr;
     std::unique_ptr<TPidlHistory> history_;
+    // The change notifier (owned) and the watch over it.
+    TZemShellChangeNotifier* notifier_ = nullptr;
     std::unique_ptr<IZemFolderWatch> watch_;
     TZemShellLink* shellLink_ = nullptr;
     TZemShellFolder rootedAt_ = SF_DESKTOP;
