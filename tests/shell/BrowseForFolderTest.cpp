@@ -1,0 +1,151 @@
+// The browse-for-folder dialog: the option rules, Path after OK and after Cancel
+// (the dialog is answered from a helper thread), the path handed to the next
+// dialog, and the dialog's position, caption and button text set by the callbacks.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/PathUtils.h"
+#include "shell/ShellLibrary.h"
+#include "shell/ZemBrowseForFolder.h"
+#include "tests/common/DialogAnswer.h"
+#include "tests/shell/ScratchTree.h"
+
+using namespace shell;
+
+namespace {
+
+// What the helper thread saw of the open dialog.
+struct Seen {
+    std::wstring caption;
+    std::wstring okText;
+    RECT rect = {};
+};
+
+std::wstring WindowText(HWND Window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(Window, text, 256);
+    return text;
+}
+
+class BrowseForFolder : public testing::Test {
+protected:
+    void SetUp() override {
+        ShellLibraryStartup();
+        const std::wstring root = testenv::NewScratchFolder(L"browse");
+        first = scratch::MakeFolder(root + L"\\first");
+        second = scratch::MakeFolder(root + L"\\second");
+        dialog = std::make_unique<TZemBrowseForFolder>(nullptr);
+        dialog->OnChange = [this](fw::TObject*) {
+            changes.push_back(dialog->Path());
+            leftWhileOpen = dialog->DialogLeft();
+        };
+    }
+    void TearDown() override {
+        dialog.reset();
+        ShellLibraryShutdown();
+    }
+    // Runs the dialog; the helper thread notes what it shows, highlights Select
+    // (when given) and ends it with Command.
+    bool Run(const std::wstring& Select, WPARAM Command, Seen& Shown) {
+        testenv::DialogAnswer answer([&](HWND d) {
+            Shown.caption = WindowText(d);
+            Shown.okText = WindowText(GetDlgItem(d, IDOK));
+            GetWindowRect(d, &Shown.rect);
+            if (!Select.empty()) SendMessageW(d, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(Select.c_str()));
+            PostMessageW(d, WM_COMMAND, Command, 0);
+        });
+        const bool result = dialog->Execute();
+        EXPECT_TRUE(answer.Answered());
+        return result;
+    }
+
+    std::wstring first, second;
+    std::unique_ptr<TZemBrowseForFolder> dialog;
+    std::vector<std::wstring> changes;
+    int leftWhileOpen = -1;
+};
+
+}  // namespace
+
+TEST(BrowseOptions, EditBoxNeedsNewStyleAndComputersExcludeIt) {
+    TZemBrowseForFolder dialog(nullptr);
+    EXPECT_EQ(dialog.Options(), TZemBrowseFlags(bfNewDialogStyle));
+    dialog.SetOptions(bfEditBox);
+    EXPECT_EQ(dialog.Options(), TZemBrowseFlags(bfEditBox | bfNewDialogStyle));
+    dialog.SetOptions(bfEditBox | bfBrowseForComputer);
+    EXPECT_EQ(dialog.Options(), TZemBrowseFlags(bfBrowseForComputer));
+    dialog.SetOptions(bfFileSystemOnly);
+    EXPECT_EQ(dialog.Options(), TZemBrowseFlags(bfFileSystemOnly));
+    EXPECT_EQ(BrowseInfoFlags(bfFileSystemOnly | bfReturnInvalidPath | bfBrowseIncludeFiles),
+              UINT(BIF_RETURNONLYFSDIRS | BIF_VALIDATE | BIF_BROWSEINCLUDEFILES));
+    EXPECT_EQ(dialog.RootedAt(), SF_DESKTOP);
+    EXPECT_EQ(dialog.DialogLeft(), -1);
+    EXPECT_EQ(dialog.DialogTop(), -1);
+}
+
+TEST_F(BrowseForFolder, OkTakesTheHighlightedFolderAndHandsItToTheNextDialog) {
+    int shows = 0, closes = 0;
+    dialog->OnShow = [&](fw::TObject*) { ++shows; };
+    dialog->OnClose = [&](fw::TObject*) { ++closes; };
+    dialog->SetPath(first);
+    dialog->SetTitle(L"Choose the folder to list");
+    dialog->SetWindowTitle(L"Folder for the listing");
+    dialog->SetDialogButtonCaption(L"Take");
+    dialog->SetDialogLeft(120);
+    dialog->SetDialogTop(90);
+    Seen shown;
+    ASSERT_TRUE(Run(second, IDOK, shown));
+
+    EXPECT_TRUE(SamePath(dialog->Path(), second)) << dialog->Path();
+    EXPECT_EQ(dialog->SpecialFolder(), SF_FILESYSTEMFOLDER);
+    // The callbacks selected the starting path, then followed the highlight.
+    ASSERT_GE(changes.size(), 2u);
+    EXPECT_TRUE(SamePath(changes.front(), first)) << changes.front();
+    EXPECT_TRUE(SamePath(changes.back(), second)) << changes.back();
+    EXPECT_EQ(shown.caption, L"Folder for the listing");
+    EXPECT_EQ(shown.okText, L"Take");
+    EXPECT_EQ(shown.rect.left, 120);
+    EXPECT_EQ(shown.rect.top, 90);
+    EXPECT_EQ(leftWhileOpen, 120);
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(dialog->DialogHandle(), nullptr);
+
+    TZemBrowseForFolder next(nullptr);
+    EXPECT_TRUE(SamePath(next.Path(), second)) << next.Path();
+}
+
+TEST_F(BrowseForFolder, CancelKeepsThePathFromBeforeTheDialog) {
+    dialog->SetPath(first);
+    Seen shown;
+    EXPECT_FALSE(Run(second, IDCANCEL, shown));
+    // The highlight moved to the second folder while the dialog was open ...
+    ASSERT_FALSE(changes.empty());
+    EXPECT_TRUE(SamePath(changes.back(), second)) << changes.back();
+    // ... yet the cancelled dialog leaves Path as it was.
+    EXPECT_EQ(dialog->Path(), first);
+    EXPECT_EQ(dialog->SpecialFolder(), SF_FILESYSTEMFOLDER);
+
+    TZemBrowseForFolder next(nullptr);
+    EXPECT_FALSE(SamePath(next.Path(), second)) << next.Path();
+}
+
+TEST_F(BrowseForFolder, LeftZeroCentresTheDialog) {
+    dialog->SetPath(first);
+    dialog->SetDialogLeft(0);
+    dialog->SetDialogTop(200);
+    Seen shown;
+    EXPECT_TRUE(Run(L"", IDOK, shown));
+    const int width = shown.rect.right - shown.rect.left, height = shown.rect.bottom - shown.rect.top;
+    ASSERT_GT(width, 0);
+    EXPECT_EQ(shown.rect.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
+    EXPECT_EQ(shown.rect.top, GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2);
+    // Without a window or button text to replace, the dialog keeps its own.
+    EXPECT_FALSE(shown.caption.empty());
+    EXPECT_TRUE(SamePath(dialog->Path(), first)) << dialog->Path();
+    // Closed, the position reads back as stored.
+    EXPECT_EQ(dialog->DialogLeft(), 0);
+    EXPECT_EQ(dialog->DialogTop(), 200);
+}
