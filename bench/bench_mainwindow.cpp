@@ -138,15 +138,23 @@ int main(int argc, char** argv) {
     const double listing = Seconds(listStart, Now());
     const std::wstring status = form->StatusBar1->Panels()->Items(0)->Text();
 
+    // The first save reads every row's texts, which the list fills on first
+    // reading; the second shows what the save itself costs.
     const std::wstring csv = std::wstring(temp) + L"tabulorin-bench-listing";
-    const LARGE_INTEGER saveStart = Now();
-    form->ExportListing(zt::xsFile, zt::xtCSV, csv);
-    const double save = Seconds(saveStart, Now());
+    double saves[2];
+    for (double& save : saves) {
+        DeleteFileW((csv + L".CSV").c_str());
+        const LARGE_INTEGER saveStart = Now();
+        form->ExportListing(zt::xsFile, zt::xtCSV, csv);
+        save = Seconds(saveStart, Now());
+    }
 
     std::printf("bare walk:      %8.3f s  (%zu entries)\n", walk, walked);
     std::printf("listing:        %8.3f s  (%ls)  %.2f x the walk  (goal: 6 x or less)\n", listing, status.c_str(),
                 listing / walk);
-    std::printf("save as CSV:    %8.3f s  %.2f x the listing  (goal: below 1)\n", save, save / listing);
+    std::printf("save as CSV:    %8.3f s  %.2f x the listing  (goal: below 1; the rows' texts filled meanwhile)\n",
+                saves[0], saves[0] / listing);
+    std::printf("save again:     %8.3f s  %.2f x the listing\n", saves[1], saves[1] / listing);
     if (status != L"Items: " + std::to_wstring(walked)) {
         std::printf("the listing holds another number of items than the walk found\n");
         code = 1;
