@@ -328,6 +328,7 @@ void TForm1::CreateOutput() {
     };
     Pathfinch1 = new shell::TPathfinch(this);
     Pathfinch1->SetFilter(L"*");
+    ZemBrowseForFolder1 = new shell::TZemBrowseForFolder(this);
 }
 
 // --- Start-up ---------------------------------------------------------------------------

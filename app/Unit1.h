@@ -28,6 +28,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/TreeView.h"
 #include "shell/Pathfinch.h"
+#include "shell/ZemBrowseForFolder.h"
 #include "shell/ZemFileList.h"
 #include "shell/ZemFolderCombo.h"
 #include "shell/ZemShellLink.h"
@@ -98,7 +99,8 @@ public:
     vx::TVxStringGrid* MyGrid = nullptr;
     zt::TztStringGridExport* SGEXport = nullptr;
     fw::TApplicationEvents* ApplicationEvents1 = nullptr;
-    shell::TPathfinch* Pathfinch1 = nullptr;  // no code uses it
+    shell::TPathfinch* Pathfinch1 = nullptr;                    // no code uses it
+    shell::TZemBrowseForFolder* ZemBrowseForFolder1 = nullptr;  // no code uses it
 
     // --- Handlers ---
     void FormCreate(fw::TObject* Sender);
