@@ -3,6 +3,7 @@
 // dialog, and the dialog's position, caption and button text set by the callbacks.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ protected:
         dialog->OnChange = [this](fw::TObject*) {
             changes.push_back(dialog->Path());
             leftWhileOpen = dialog->DialogLeft();
+            if (!wanted.empty() && SamePath(dialog->Path(), wanted)) reached = true;
+            ++changeCount;
         };
     }
     void TearDown() override {
@@ -47,13 +50,21 @@ protected:
         ShellLibraryShutdown();
     }
     // Runs the dialog; the helper thread notes what it shows, highlights Select
-    // (when given) and ends it with Command.
+    // (when given) and ends it with Command. The dialog may still be settling on its
+    // starting folder when it shows, so the helper waits for that selection first and
+    // repeats its own until the dialog reports it (bounded).
     bool Run(const std::wstring& Select, WPARAM Command, Seen& Shown) {
+        wanted = Select;
         testenv::DialogAnswer answer([&](HWND d) {
+            const ULONGLONG deadline = GetTickCount64() + 5000;
+            while (changeCount == 0 && GetTickCount64() < deadline) Sleep(10);
             Shown.caption = WindowText(d);
             Shown.okText = WindowText(GetDlgItem(d, IDOK));
             GetWindowRect(d, &Shown.rect);
-            if (!Select.empty()) SendMessageW(d, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(Select.c_str()));
+            while (!Select.empty() && !reached && GetTickCount64() < deadline) {
+                SendMessageW(d, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(Select.c_str()));
+                for (int i = 0; i < 20 && !reached; ++i) Sleep(10);
+            }
             PostMessageW(d, WM_COMMAND, Command, 0);
         });
         const bool result = dialog->Execute();
@@ -65,6 +76,9 @@ protected:
     std::unique_ptr<TZemBrowseForFolder> dialog;
     std::vector<std::wstring> changes;
     int leftWhileOpen = -1;
+    std::wstring wanted;
+    std::atomic<bool> reached{false};
+    std::atomic<int> changeCount{0};
 };
 
 }  // namespace
