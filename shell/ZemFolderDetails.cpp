@@ -30,22 +30,17 @@ std::wstring DetailText(IShellFolder2* Folder, LPCITEMIDLIST Child, int Column) 
 }  // namespace
 
 TZemFolderDetails::TFolder* TZemFolderDetails::Open(const std::wstring& Folder) {
-    const std::wstring key = Upper(fw::IncludeTrailingPathDelimiter(Folder));
-    for (auto it = folders_.begin(); it != folders_.end(); ++it)
-        if (it->Key == key) {
-            folders_.splice(folders_.begin(), folders_, it);
-            return &folders_.front();
-        }
+    std::wstring key = Upper(fw::IncludeTrailingPathDelimiter(Folder));
+    auto it = folders_.find(key);
+    if (it != folders_.end()) return &it->second;
     IShellFolder* desktop = DesktopFolder();
     if (!desktop) return nullptr;
     fw::PidlPtr pidl(PathToPidl(desktop, Folder));
     if (!pidl) return nullptr;
     TFolder entry;
-    entry.Key = key;
     if (FAILED(desktop->BindToObject(pidl.get(), nullptr, IID_IShellFolder2, entry.Folder.put_void()))) return nullptr;
-    folders_.push_front(std::move(entry));
-    if (folders_.size() > maxFolders_) folders_.pop_back();
-    return &folders_.front();
+    if (folders_.size() >= maxFolders_) folders_.clear();
+    return &folders_.emplace(std::move(key), std::move(entry)).first->second;
 }
 
 void TZemFolderDetails::Enumerate(TFolder& Folder) {

@@ -1,15 +1,15 @@
 #pragma once
 // The detail texts of objects (size, type, date and the other shell columns) as
 // the shell's detail columns give them, read through one bound parent folder per
-// folder. The last few folders are kept with the item-ID lists of their objects:
-// the first objects of a folder are parsed by name, and a folder asked about
-// often is enumerated once, so filling many rows of one folder costs one
-// GetDetailsOf call per text. A plain object of the main thread; it holds shell
+// folder. Every folder of a listing is kept with the item-ID lists of its
+// objects until Clear (a listing clears it): rows are read in sort order, which
+// jumps between folders, so a folder let go would be bound and walked again and
+// again. The first objects of a folder are parsed by name, and a folder asked
+// about often is enumerated once, so each text costs one GetDetailsOf call. A plain object of the main thread; it holds shell
 // interfaces and item-ID lists and frees them with itself.
 #include <windows.h>
 #include <shlobj.h>
 
-#include <list>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,7 +20,7 @@ namespace shell {
 
 class TZemFolderDetails {
 public:
-    explicit TZemFolderDetails(size_t MaxFolders = 32) : maxFolders_(MaxFolders) {}
+    explicit TZemFolderDetails(size_t MaxFolders = 65536) : maxFolders_(MaxFolders) {}
 
     // The texts of Path's object in the shell columns given, in their order;
     // false (Texts untouched) when the object cannot be reached.
@@ -30,7 +30,6 @@ public:
 
 private:
     struct TFolder {
-        std::wstring Key;
         fw::ComPtr<IShellFolder2> Folder;
         std::unordered_map<std::wstring, fw::PidlPtr> Children;  // by upper-case name
         int Parsed = 0;
@@ -40,8 +39,8 @@ private:
     TFolder* Open(const std::wstring& Folder);
     LPCITEMIDLIST Child(TFolder& Folder, const std::wstring& Name);
 
-    size_t maxFolders_;
-    std::list<TFolder> folders_;  // the most recently used first
+    size_t maxFolders_;  // past it every folder is let go at once: a bound, not a policy
+    std::unordered_map<std::wstring, TFolder> folders_;  // by upper-case folder path
 };
 
 }  // namespace shell
