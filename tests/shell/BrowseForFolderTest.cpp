@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "shell/PathUtils.h"
+#include "shell/Pidl.h"
 #include "shell/ShellLibrary.h"
 #include "shell/ZemBrowseForFolder.h"
 #include "tests/common/DialogAnswer.h"
@@ -55,14 +57,16 @@ protected:
     // repeats its own until the dialog reports it (bounded).
     bool Run(const std::wstring& Select, WPARAM Command, Seen& Shown) {
         wanted = Select;
+        // Handed over as an item-ID list, as the dialog's own start-up selects.
+        fw::PidlPtr selectList(Select.empty() ? nullptr : PathToPidl(nullptr, Select));
         testenv::DialogAnswer answer([&](HWND d) {
             const ULONGLONG deadline = GetTickCount64() + 5000;
             while (changeCount == 0 && GetTickCount64() < deadline) Sleep(10);
             Shown.caption = WindowText(d);
             Shown.okText = WindowText(GetDlgItem(d, IDOK));
             GetWindowRect(d, &Shown.rect);
-            while (!Select.empty() && !reached && GetTickCount64() < deadline) {
-                SendMessageW(d, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(Select.c_str()));
+            while (selectList && !reached && GetTickCount64() < deadline) {
+                SendMessageW(d, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(selectList.get()));
                 for (int i = 0; i < 20 && !reached; ++i) Sleep(10);
             }
             PostMessageW(d, WM_COMMAND, Command, 0);
