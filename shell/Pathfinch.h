@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Classes.h"
 #include "framework/Controls.h"
@@ -24,7 +25,8 @@
 
 namespace fw {
 class TStringList;
-}
+class TStrings;
+}  // namespace fw
 
 namespace shell {
 
@@ -114,6 +116,16 @@ public:
     // The window that shell calls get as owner; 0 where no dialog may appear.
     HWND ShellOwnerWindow();
 
+    // Shell verbs and UI objects (PathfinchMenus.cpp). MultiObjects is consumed
+    // by every verb call. Obj receives a new reference, or nullptr.
+    bool ReadOnly = false;
+    // How "delete" asks SHFileOperationW (FOF_* flags).
+    FILEOP_FLAGS DeleteFlags = FOF_ALLOWUNDO;
+    void GetUIObjectOf(REFIID Iid, void** Obj);
+    void GetDesktopUIObject(fw::TStrings& Paths, REFIID Iid, void** Obj);
+    void CreateDefaultContextMenu(fw::TStrings& Paths, HWND Owner, fw::ComPtr<IContextMenu>& Menu);
+    bool ExecuteShellVerb(const std::wstring& Verb);
+
 protected:
     void Loaded() override;
     void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;
@@ -127,6 +139,9 @@ private:
     void ReleaseDetails();
     bool PassesFilter();
     bool Accepts();
+    std::wstring VerbTargetPath();
+    bool DeleteTargets();
+    bool RunVerb(const std::wstring& Verb);
 
     // Current folder.
     fw::PidlPtr folderPidl_;
@@ -151,6 +166,8 @@ private:
     std::unique_ptr<fw::TStringList> multiObjects_;
     bool loaded_ = false;
     bool createdOnMainThread_ = true;
+    // The class keys the last default folder menu was made with; kept while it may be in use.
+    std::vector<fw::RegKey> menuKeys_;
 };
 
 // Start-up and shut-down of the browser's unit: the desktop folder, the

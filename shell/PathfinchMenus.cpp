@@ -1,0 +1,267 @@
+// The browser's shell verbs and UI objects: the context menu, data object and
+// other UI objects of the current object or of MultiObjects, the shell's
+// default folder menu for objects of several folders, and verbs run without a
+// menu.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "framework/StringList.h"
+#include "shell/PathUtils.h"
+#include "shell/Pathfinch.h"
+#include "shell/Pidl.h"
+#include "shell/ShellDropData.h"
+#include "shell/ShellEntryPoints.h"
+#include "shell/ZemDesktopFolder.h"
+#include "shell/ZemPathList.h"
+#include "shell/ZemShellMenu.h"
+
+namespace shell {
+
+namespace {
+
+bool SameVerb(const std::wstring& A, const wchar_t* B) {
+    return lstrcmpiW(A.c_str(), B) == 0;
+}
+
+std::wstring ParentOf(const std::wstring& Path) {
+    const std::size_t slash = Path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : Path.substr(0, slash + 1);
+}
+
+// The default folder menu's callback: merging is allowed, invoking is left to
+// the shell, the rest is not ours.
+HRESULT CALLBACK DefaultMenuCallback(IShellFolder*, HWND, IDataObject*, UINT Message, WPARAM, LPARAM) {
+    switch (Message) {
+    case DFM_MERGECONTEXTMENU:
+    case DFM_MERGECONTEXTMENU_TOP:
+    case DFM_MERGECONTEXTMENU_BOTTOM: return S_OK;
+    case DFM_INVOKECOMMAND: return S_FALSE;
+    default: return E_NOTIMPL;
+    }
+}
+
+// Absolute lists of Paths; a path that does not parse is taken out of Paths.
+std::vector<fw::PidlPtr> PathsToPidls(fw::TStrings& Paths) {
+    std::vector<fw::PidlPtr> pidls;
+    for (int i = 0; i < Paths.Count();) {
+        fw::PidlPtr pidl(PathToPidl(nullptr, Paths.Strings(i)));
+        if (!pidl) {
+            Paths.Delete(i);
+            continue;
+        }
+        pidls.push_back(std::move(pidl));
+        ++i;
+    }
+    return pidls;
+}
+
+std::vector<LPCITEMIDLIST> Borrow(const std::vector<fw::PidlPtr>& Pidls) {
+    std::vector<LPCITEMIDLIST> raw;
+    for (const auto& pidl : Pidls) raw.push_back(pidl.get());
+    return raw;
+}
+
+}  // namespace
+
+// The paths a verb acts on: MultiObjects (names prefixed with Folder) or the object.
+static void TargetPaths(TPathfinch& Browser, fw::TStrings& Out) {
+    fw::TStringList* multi = Browser.MultiObjects();
+    if (multi && multi->Count() > 0) {
+        for (int i = 0; i < multi->Count(); ++i) {
+            const std::wstring entry = multi->Strings(i);
+            Out.Add(IsQualifiedPath(entry) || ExtractDrivePart(entry).size() ? entry : Browser.Folder() + entry);
+        }
+    } else {
+        Out.Add(Browser.ObjectPath());
+    }
+}
+
+std::wstring TPathfinch::VerbTargetPath() {
+    fw::TStringList paths;
+    TargetPaths(*this, paths);
+    return paths.Count() ? paths.Strings(0) : std::wstring();
+}
+
+void TPathfinch::GetDesktopUIObject(fw::TStrings& Paths, REFIID Iid, void** Obj) {
+    *Obj = nullptr;
+    const std::vector<fw::PidlPtr> pidls = PathsToPidls(Paths);
+    if (pidls.empty() || !DesktopFolder()) return;
+    std::vector<LPCITEMIDLIST> raw = Borrow(pidls);
+    const HRESULT hr = DesktopFolder()->GetUIObjectOf(
+        GetActiveWindow(), UINT(raw.size()), reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), Iid, nullptr, Obj);
+    if (FAILED(hr)) {
+        *Obj = nullptr;
+        throw EPathfinchError(SysErrorText(DWORD(hr)));
+    }
+}
+
+void TPathfinch::CreateDefaultContextMenu(fw::TStrings& Paths, HWND Owner, fw::ComPtr<IContextMenu>& Menu) {
+    Menu.reset();
+    if (!BoundEntries.CDefFolderMenu_Create2) return;
+    const std::vector<fw::PidlPtr> pidls = PathsToPidls(Paths);
+    if (pidls.empty()) return;
+    // Our own data object: the shell's own one over absolute lists names the
+    // wrong objects on some systems, so its verbs would act on them.
+    fw::ComPtr<IDataObject> data = CreatePathsDataObject(Paths);
+    fw::ComPtr<IShellFolder> folder = TZemDesktopFolder::Create(data.get());
+    menuKeys_ = DefaultMenuClassKeys(Paths);
+    std::vector<HKEY> keys;
+    for (const auto& key : menuKeys_) keys.push_back(key.get());
+    std::vector<LPCITEMIDLIST> raw = Borrow(pidls);
+    if (FAILED(BoundEntries.CDefFolderMenu_Create2(
+            DesktopPidl(), Owner, UINT(raw.size()), reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), folder.get(),
+            DefaultMenuCallback, UINT(keys.size()), keys.empty() ? nullptr : keys.data(), Menu.put())))
+        Menu.reset();
+}
+
+void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
+    *Obj = nullptr;
+    const int count = multiObjects_ ? multiObjects_->Count() : 0;
+    if (count < 2) {
+        if (count == 1) SetObjectName(multiObjects_->Strings(0));
+        if (!folder_) throw EPathfinchError(L"No valid folder is currently assigned");
+        if (!objectPidl_) return;
+        LPCITEMIDLIST item = objectPidl_.get();
+        const HRESULT hr = folder_->GetUIObjectOf(ShellOwnerWindow(), 1, &item, Iid, nullptr, Obj);
+        if (FAILED(hr)) {
+            SetLastError(DWORD(hr));
+            *Obj = nullptr;
+        }
+        return;
+    }
+    fw::TStringList paths;
+    TargetPaths(*this, paths);
+    if (IsEqualIID(Iid, IID_IDataObject)) {
+        // Two or more objects get our own data object (a file drop and the ID-list array).
+        fw::ComPtr<IDataObject> data = CreatePathsDataObject(paths);
+        *Obj = data.detach();
+        return;
+    }
+    // Objects of one folder are asked from that folder; objects of several
+    // folders get the default folder menu, or the desktop's UI object.
+    bool oneFolder = true;
+    for (int i = 1; i < paths.Count() && oneFolder; ++i)
+        oneFolder = SamePath(ParentOf(paths.Strings(i)), ParentOf(paths.Strings(0)));
+    if (!oneFolder || ParentOf(paths.Strings(0)).empty()) {
+        if (IsEqualIID(Iid, IID_IContextMenu)) {
+            fw::ComPtr<IContextMenu> menu;
+            CreateDefaultContextMenu(paths, ShellOwnerWindow(), menu);
+            *Obj = menu.detach();
+        } else {
+            GetDesktopUIObject(paths, Iid, Obj);
+        }
+        return;
+    }
+    fw::PidlPtr savedObject(objectPidl_ ? PidlClone(objectPidl_.get()) : nullptr);
+    SetFolder(ParentOf(paths.Strings(0)));
+    if (!folder_) throw EPathfinchError(L"No valid folder is currently assigned");
+    std::vector<fw::PidlPtr> children;
+    for (int i = 0; i < paths.Count(); ++i) {
+        const std::wstring path = paths.Strings(i);
+        fw::PidlPtr child(PathToPidl(folder_.get(), path.substr(ParentOf(path).size())));
+        if (child) children.push_back(std::move(child));
+    }
+    if (savedObject) SetObjectIDList(savedObject.get());
+    if (children.empty()) return;
+    std::vector<LPCITEMIDLIST> raw = Borrow(children);
+    const HRESULT hr = folder_->GetUIObjectOf(ShellOwnerWindow(), UINT(raw.size()),
+                                              reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), Iid, nullptr, Obj);
+    if (FAILED(hr)) {
+        SetLastError(DWORD(hr));
+        *Obj = nullptr;
+    }
+}
+
+bool TPathfinch::DeleteTargets() {
+    // The exact paths, never a menu object that might resolve to another one.
+    fw::TStringList paths;
+    TargetPaths(*this, paths);
+    std::wstring list;
+    for (int i = 0; i < paths.Count(); ++i)
+        if (!paths.Strings(i).empty()) list += paths.Strings(i) + L'\0';
+    if (list.empty()) return false;
+    list += L'\0';
+    SHFILEOPSTRUCTW operation{};
+    operation.hwnd = ShellOwnerWindow();
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list.c_str();
+    operation.fFlags = DeleteFlags;
+    const int rc = SHFileOperationW(&operation);
+    if (rc != 0) SetLastError(DWORD(rc));
+    for (int i = 0; i < paths.Count(); ++i)
+        if (PathExists(paths.Strings(i))) return false;
+    return rc == 0 && !operation.fAnyOperationsAborted;
+}
+
+bool TPathfinch::RunVerb(const std::wstring& Verb) {
+    if (SameVerb(Verb, L"delete")) return DeleteTargets();
+    if (SameVerb(Verb, L"rename") && OnRename) {
+        OnRename(this);
+        return true;
+    }
+    fw::ComPtr<IContextMenu> object;
+    GetUIObjectOf(IID_IContextMenu, object.put_void());
+    if (!object) return false;
+    TZemShellMenu menu(object);
+    const std::wstring directory = Folder();
+    if (SameVerb(Verb, L"default")) {
+        // Some shells leave the default-only menu empty: ask the full menu too.
+        UINT id = menu.Fill(CMF_DEFAULTONLY) ? menu.DefaultCommand() : 0;
+        if (id == 0) {
+            TZemShellMenu full(object);
+            if (full.Fill(CMF_NORMAL) && (id = full.DefaultCommand()) != 0)
+                return SUCCEEDED(full.InvokeCommand(id, ShellOwnerWindow(), directory));
+            // No default item: the shell's default execution, never command -1.
+            const std::wstring path = VerbTargetPath();
+            SHELLEXECUTEINFOW info{};
+            info.cbSize = sizeof(info);
+            info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+            info.hwnd = ShellOwnerWindow();
+            info.lpFile = path.c_str();
+            info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+            info.nShow = SW_SHOWNORMAL;
+            return !path.empty() && ShellExecuteExW(&info);
+        }
+        return SUCCEEDED(menu.InvokeCommand(id, ShellOwnerWindow(), directory));
+    }
+    if (!menu.Fill(CMF_EXPLORE | CMF_EXTENDEDVERBS)) return false;
+    // By command id where the menu names the verb; by name otherwise.
+    const UINT id = menu.FindVerb(Verb);
+    const HRESULT hr = id ? menu.InvokeCommand(id, ShellOwnerWindow(), directory)
+                          : menu.InvokeVerb(Verb, ShellOwnerWindow(), directory);
+    if (FAILED(hr)) SetLastError(DWORD(hr));
+    return SUCCEEDED(hr);
+}
+
+bool TPathfinch::ExecuteShellVerb(const std::wstring& Verb) {
+    struct TConsume {
+        TPathfinch* Browser;
+        ~TConsume() { Browser->SetMultiObjects(nullptr); }
+    } consume{this};
+    bool execute = true;
+    if (OnContextMenuSelect) OnContextMenuSelect(Verb, execute);
+    if (!execute || !folder_) return false;
+    const std::wstring verb = Verb.empty() ? std::wstring(L"default") : Verb;
+    const bool multi = multiObjects_ && multiObjects_->Count() > 0;
+    if (SameVerb(verb, L"delete") && !multi && !(GetAttributes(SFGAO_CANDELETE) & SFGAO_CANDELETE)) return false;
+    if (OnBeforeShellCommand) {
+        fw::TStringList targets;
+        TargetPaths(*this, targets);
+        TZemPathList paths(&targets);
+        bool allow = true;
+        OnBeforeShellCommand(this, verb, &paths, allow);
+        if (!allow) return false;
+    }
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    bool result = false;
+    try {
+        result = RunVerb(verb);
+    } catch (...) {
+        SetCursor(previous);
+        throw;
+    }
+    SetCursor(previous);
+    return result;
+}
+
+}  // namespace shell

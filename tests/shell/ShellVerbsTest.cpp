@@ -1,0 +1,226 @@
+// Shell context menus and verbs on the scratch drive: the verbs a menu offers
+// for a file, a folder and objects of two folders, the default verb with and
+// without a default item, verbs invoked by command id, and "delete" removing
+// exactly the chosen paths. No test lets a confirmation or dialog appear.
+#include <gtest/gtest.h>
+
+#include "framework/StringList.h"
+#include "shell/Pathfinch.h"
+#include "shell/ShellDropData.h"
+#include "shell/ShellEntryPoints.h"
+#include "shell/ZemPathList.h"
+#include "shell/ZemShellMenu.h"
+#include "tests/shell/ScratchTree.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+using namespace shell;
+
+namespace {
+
+bool Exists(const std::wstring& Path) {
+    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::unique_ptr<fw::TStringList> List(std::initializer_list<std::wstring> Items) {
+    auto list = std::make_unique<fw::TStringList>();
+    for (const auto& item : Items) list->Add(item);
+    return list;
+}
+
+std::vector<std::wstring> Verbs(const TZemShellMenu& Menu) {
+    std::vector<std::wstring> verbs;
+    for (const auto& command : Menu.Commands()) {
+        EXPECT_GE(command.Id, ShellMenuFirstId);
+        EXPECT_LE(command.Id, ShellMenuLastId);
+        if (!command.Verb.empty()) verbs.push_back(command.Verb);
+    }
+    return verbs;
+}
+
+bool Offers(const std::vector<std::wstring>& Verbs, const wchar_t* Verb) {
+    return std::any_of(Verbs.begin(), Verbs.end(),
+                       [&](const std::wstring& v) { return lstrcmpiW(v.c_str(), Verb) == 0; });
+}
+
+// A file type whose "open" copies the file to "<file>.opened", so a test can
+// see a verb run without any window.
+void RegisterCopyingType() {
+    HKEY key = nullptr;
+    RegCreateKeyW(HKEY_CLASSES_ROOT, L".tbrverb", &key);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"TbrVerbFile"), 12 * sizeof(wchar_t));
+    RegCloseKey(key);
+    const wchar_t command[] = L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"%1.opened\"";
+    RegCreateKeyW(HKEY_CLASSES_ROOT, L"TbrVerbFile\\shell\\open\\command", &key);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command), sizeof(command));
+    RegCloseKey(key);
+}
+
+class ShellVerbs : public testing::Test {
+protected:
+    void SetUp() override {
+        root_ = testenv::NewScratchFolder(L"verbs");
+        scratch::MakeFolder(root_ + L"\\one");
+        scratch::MakeFolder(root_ + L"\\two");
+        scratch::MakeFile(root_ + L"\\one\\a.txt", 1);
+        scratch::MakeFile(root_ + L"\\one\\keep.txt", 2);
+        scratch::MakeFile(root_ + L"\\two\\b.txt", 3);
+        scratch::MakeFile(root_ + L"\\two\\keep.txt", 4);
+        browser_ = std::make_unique<TPathfinch>(nullptr);
+        // No owner window: the shell may show nothing.
+        browser_->ShowErrorMessages = false;
+        browser_->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    }
+    TZemShellMenu MenuFor(const std::wstring& Folder, const std::wstring& Object) {
+        browser_->SetFolder(Folder);
+        browser_->SetObjectName(Object);
+        fw::ComPtr<IContextMenu> menu;
+        browser_->GetUIObjectOf(IID_IContextMenu, menu.put_void());
+        EXPECT_TRUE(menu);
+        return TZemShellMenu(menu);
+    }
+    std::wstring root_;
+    std::unique_ptr<TPathfinch> browser_;
+};
+
+}  // namespace
+
+TEST_F(ShellVerbs, MenusOfAFileAndAFolder) {
+    TZemShellMenu file = MenuFor(root_ + L"\\one", L"a.txt");
+    ASSERT_TRUE(file.Fill(CMF_NORMAL));
+    const auto fileVerbs = Verbs(file);
+    EXPECT_TRUE(Offers(fileVerbs, L"open"));
+    EXPECT_TRUE(Offers(fileVerbs, L"delete"));
+    EXPECT_EQ(file.FindVerb(L"OPEN"), file.FindVerb(L"open"));
+    EXPECT_EQ(file.FindVerb(L"no-such-verb"), 0u);
+    EXPECT_TRUE(file.VerbOf(0).empty());
+
+    TZemShellMenu folder = MenuFor(root_, L"one");
+    ASSERT_TRUE(folder.Fill(CMF_EXPLORE));
+    const auto folderVerbs = Verbs(folder);
+    EXPECT_TRUE(Offers(folderVerbs, L"open") || Offers(folderVerbs, L"explore"));
+}
+
+TEST_F(ShellVerbs, ObjectsOfTwoFoldersGetOneMenuAndOurDataObject) {
+    browser_->SetFolder(root_);
+    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    fw::ComPtr<IDataObject> data;
+    browser_->GetUIObjectOf(IID_IDataObject, data.put_void());
+    ASSERT_TRUE(data);
+    auto names = GetDataObjectFiles(data.get());
+    ASSERT_EQ(names->Count(), 2);
+    EXPECT_EQ(names->Strings(1), root_ + L"\\two\\b.txt");
+
+    if (!BoundEntries.CDefFolderMenu_Create2) GTEST_SKIP() << "no default folder menu";
+    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    fw::ComPtr<IContextMenu> menu;
+    browser_->GetUIObjectOf(IID_IContextMenu, menu.put_void());
+    ASSERT_TRUE(menu);
+    TZemShellMenu shellMenu(menu);
+    EXPECT_TRUE(shellMenu.Fill(CMF_NORMAL));
+    for (const auto& command : shellMenu.Commands()) EXPECT_LE(command.Id, ShellMenuLastId);
+}
+
+TEST_F(ShellVerbs, DeleteRemovesExactlyTheChosenPaths) {
+    browser_->SetFolder(root_);
+    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    EXPECT_TRUE(browser_->ExecuteShellVerb(L"delete"));
+    EXPECT_FALSE(Exists(root_ + L"\\one\\a.txt"));
+    EXPECT_FALSE(Exists(root_ + L"\\two\\b.txt"));
+    // Nothing else went: the unselected files and both folders stay.
+    EXPECT_TRUE(Exists(root_ + L"\\one\\keep.txt"));
+    EXPECT_TRUE(Exists(root_ + L"\\two\\keep.txt"));
+    EXPECT_TRUE(Exists(root_ + L"\\one"));
+    EXPECT_TRUE(Exists(root_ + L"\\two"));
+    EXPECT_EQ(browser_->MultiObjects()->Count(), 0);  // consumed
+
+    // One object, and a folder with its contents.
+    browser_->SetFolder(root_ + L"\\one");
+    browser_->SetObjectName(L"keep.txt");
+    EXPECT_TRUE(browser_->ExecuteShellVerb(L"DELETE"));
+    EXPECT_FALSE(Exists(root_ + L"\\one\\keep.txt"));
+    browser_->SetFolder(root_);
+    browser_->SetObjectName(L"two");
+    EXPECT_TRUE(browser_->ExecuteShellVerb(L"delete"));
+    EXPECT_FALSE(Exists(root_ + L"\\two"));
+    EXPECT_TRUE(Exists(root_ + L"\\one"));
+}
+
+TEST_F(ShellVerbs, VetoesStopTheVerb) {
+    browser_->SetFolder(root_ + L"\\one");
+    browser_->SetObjectName(L"a.txt");
+    browser_->OnContextMenuSelect = [](const std::wstring&, bool& Execute) { Execute = false; };
+    EXPECT_FALSE(browser_->ExecuteShellVerb(L"delete"));
+    browser_->OnContextMenuSelect = nullptr;
+    std::vector<std::wstring> seen;
+    browser_->OnBeforeShellCommand = [&](TPathfinch*, const std::wstring& Verb, TZemPathList* Paths, bool& Allow) {
+        seen.push_back(Verb);
+        EXPECT_EQ(Paths->Count(), 1);
+        Allow = false;
+    };
+    EXPECT_FALSE(browser_->ExecuteShellVerb(L""));
+    EXPECT_TRUE(Exists(root_ + L"\\one\\a.txt"));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], L"default");
+    int renames = 0;
+    browser_->OnBeforeShellCommand = nullptr;
+    browser_->OnRename = [&](fw::TObject*) { ++renames; };
+    EXPECT_TRUE(browser_->ExecuteShellVerb(L"rename"));
+    EXPECT_EQ(renames, 1);
+}
+
+TEST_F(ShellVerbs, DefaultVerbWithAndWithoutADefaultItem) {
+    RegisterCopyingType();
+    const std::wstring file = root_ + L"\\one\\doc.tbrverb";
+    scratch::MakeFile(file, 5);
+    // The default-only menu may be empty; the default item then comes from the
+    // full menu, and "none" is 0, never -1.
+    TZemShellMenu defaultOnly = MenuFor(root_ + L"\\one", L"doc.tbrverb");
+    defaultOnly.Fill(CMF_DEFAULTONLY);
+    EXPECT_NE(defaultOnly.DefaultCommand(), UINT(-1));
+    // The full menu's default item runs, by its command id.
+    EXPECT_TRUE(browser_->ExecuteShellVerb(L""));
+
+    // A type without any association: nothing asks (no owner window), nothing blocks.
+    const std::wstring plain = root_ + L"\\one\\x.nosuchtype";
+    scratch::MakeFile(plain, 1);
+    browser_->SetFolder(root_ + L"\\one");
+    browser_->SetObjectName(L"x.nosuchtype");
+    browser_->ExecuteShellVerb(L"default");
+    EXPECT_TRUE(Exists(plain));
+}
+
+TEST_F(ShellVerbs, NamedVerbRunsThroughItsCommandId) {
+    RegisterCopyingType();
+    const std::wstring file = root_ + L"\\two\\named.tbrverb";
+    scratch::MakeFile(file, 5);
+    TZemShellMenu menu = MenuFor(root_ + L"\\two", L"named.tbrverb");
+    ASSERT_TRUE(menu.Fill(CMF_EXPLORE));
+    const UINT open = menu.FindVerb(L"open");
+    ASSERT_NE(open, 0u);
+    EXPECT_HRESULT_SUCCEEDED(menu.InvokeCommand(open, nullptr, root_ + L"\\two\\"));
+    browser_->SetFolder(root_ + L"\\two");
+    browser_->SetObjectName(L"named.tbrverb");
+    EXPECT_TRUE(browser_->ExecuteShellVerb(L"open"));
+    EXPECT_TRUE(Exists(file));
+    EXPECT_EQ(menu.InvokeCommand(0, nullptr, L""), E_INVALIDARG);
+}
+
+TEST(DefaultFolderMenu, ClassNames) {
+    const std::wstring root = testenv::NewScratchFolder(L"classes");
+    scratch::MakeFolder(root + L"\\sub");
+    auto paths = List({root + L"\\noext", root + L"\\a.txt", root + L"\\b.TXT", root + L"\\sub", root + L"\\dot.",
+                       root + L"\\dir.x\\plain"});
+    const std::vector<std::wstring> names = DefaultMenuClassNames(*paths);
+    // No empty extension (which would open the class root), folders add their classes.
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"*", L".txt", L"AllFilesystemObjects", L"Directory", L"Folder"}));
+    auto only = List({root + L"\\noext"});
+    EXPECT_EQ(DefaultMenuClassNames(*only), (std::vector<std::wstring>{L"*", L"AllFilesystemObjects"}));
+    EXPECT_LE(DefaultMenuClassKeys(*paths).size(), 16u);
+}
