@@ -11,24 +11,24 @@ namespace vx {
 namespace {
 
 int buttonCount = 0;
-fw::TBitmap* pattern = nullptr;
+std::unique_ptr<fw::TBitmap> pattern;
 
 // The brush of a button that stays down: button face with every other pixel highlighted.
 fw::TBitmap* ExclusivePattern() {
     if (!pattern) {
-        pattern = new fw::TBitmap(8, 8);
+        pattern = std::make_unique<fw::TBitmap>(8, 8);
         fw::TCanvas* canvas = pattern->Canvas();
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x)
                 canvas->SetPixels(x, y, (x % 2) == (y % 2) ? fw::clBtnHighlight : fw::clBtnFace);
     }
-    return pattern;
+    return pattern.get();
 }
 
 }  // namespace
 
 TVxArrowButton::TVxArrowButton(fw::TComponent* AOwner)
-    : TVxExGraphicControl(AOwner), glyph_(new TButtonGlyph), fillFont_(new fw::TFont) {
+    : TVxExGraphicControl(AOwner), glyph_(std::make_unique<TButtonGlyph>()), fillFont_(std::make_unique<fw::TFont>()) {
     SetBounds(0, 0, 42, 25);
     SetControlStyle(fw::csCaptureMouse | fw::csDoubleClicks);
     IncludeThemeStyle(this, fw::csParentBackground);
@@ -40,12 +40,7 @@ TVxArrowButton::TVxArrowButton(fw::TComponent* AOwner)
 }
 
 TVxArrowButton::~TVxArrowButton() {
-    delete glyph_;
-    delete fillFont_;
-    if (--buttonCount == 0) {
-        delete pattern;
-        pattern = nullptr;
-    }
+    if (--buttonCount == 0) pattern.reset();
 }
 
 int TVxArrowButton::ButtonCount() {
@@ -356,7 +351,7 @@ void TVxArrowButton::Paint() {
     mouseInControl_ = IsMouseOverControl(this);
     if (!Enabled()) state_ = bsDisabled;
     else if (state_ == bsDisabled) state_ = (down_ && groupIndex_ != 0) ? bsExclusive : bsUp;
-    canvas->SetFont(mouseInControl_ ? fillFont_ : Font());
+    canvas->SetFont(mouseInControl_ ? fillFont_.get() : Font());
 
     RECT paintRect{0, 0, Width() - arrowWidth_, Height()};
     if (arrowPressed_ && !down_) state_ = bsUp;

@@ -6,6 +6,7 @@
 // glyph of up to four state images and an aligned caption.
 // Created with an owner and shown by giving it a Parent; it owns its glyph and
 // FillFont. DropDown is a reference (cleared when that menu is freed).
+#include <memory>
 #include <string>
 
 #include "controls/VxButtonGlyph.h"
@@ -40,7 +41,7 @@ public:
     // -1 or more; other values are ignored.
     int Margin() const { return margin_; }
     void SetMargin(int Value);
-    fw::TFont* FillFont() const { return fillFont_; }
+    fw::TFont* FillFont() const { return fillFont_.get(); }
     void SetFillFont(fw::TFont* Value);
     bool Flat() const { return flat_; }
     void SetFlat(bool Value);
@@ -88,7 +89,7 @@ private:
     void DrawArrowTriangle(fw::TCanvas* Canvas, RECT Rect, bool Pressed);
 
     int groupIndex_ = 0;
-    TButtonGlyph* glyph_;
+    std::unique_ptr<TButtonGlyph> glyph_;
     bool down_ = false;
     bool arrowPressed_ = false;
     bool dropped_ = false;  // the press now in progress opened the drop-down part
@@ -97,7 +98,7 @@ private:
     bool allowAllUp_ = false;
     TButtonLayout layout_ = blGlyphLeft;
     int spacing_ = 4;
-    fw::TFont* fillFont_;
+    std::unique_ptr<fw::TFont> fillFont_;
     int margin_ = -1;
     bool flat_ = false;
     bool mouseInControl_ = false;

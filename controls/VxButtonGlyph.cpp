@@ -1,38 +1,40 @@
 #include "controls/VxButtonGlyph.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "controls/VxDrawing.h"
+#include "framework/Handles.h"
 
 namespace vx {
 
 namespace {
 
-TGlyphCache* cache = nullptr;
+std::unique_ptr<TGlyphCache> cache;
 
 // Dest and not-source-masked pattern: where the monochrome source is black the
 // brush is painted, where it is white the destination stays.
 constexpr DWORD ROP_DSPDxax = 0x00E20746;
 
-// A memory context with a bitmap selected, undone on destruction.
-struct MemoryDC {
-    HDC dc;
-    HGDIOBJ old;
-    explicit MemoryDC(HBITMAP bitmap) : dc(CreateCompatibleDC(nullptr)), old(SelectObject(dc, bitmap)) {}
-    ~MemoryDC() {
-        SelectObject(dc, old);
-        DeleteDC(dc);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
+using Bitmap = fw::GdiObject<HBITMAP>;
+
+// A memory context with a bitmap selected; the selection is undone before the context goes.
+class MemoryDC {
+public:
+    explicit MemoryDC(HBITMAP Bitmap) : dc_(CreateCompatibleDC(nullptr)), select_(dc_.get(), Bitmap) {}
+    HDC get() const { return dc_.get(); }
+
+private:
+    fw::DCHandle dc_;
+    fw::SelectObjectGuard select_;
 };
 
 // A monochrome bitmap of the source pixels: white where the pixel has Color, black elsewhere.
-HBITMAP MonoOfColor(HDC Source, int Width, int Height, COLORREF Color) {
-    HBITMAP mono = CreateBitmap(Width, Height, 1, 1, nullptr);
-    MemoryDC m(mono);
+Bitmap MonoOfColor(HDC Source, int Width, int Height, COLORREF Color) {
+    Bitmap mono(CreateBitmap(Width, Height, 1, 1, nullptr));
+    MemoryDC m(mono.get());
     const COLORREF oldBk = SetBkColor(Source, Color);
-    BitBlt(m.dc, 0, 0, Width, Height, Source, 0, 0, SRCCOPY);
+    BitBlt(m.get(), 0, 0, Width, Height, Source, 0, 0, SRCCOPY);
     SetBkColor(Source, oldBk);
     return mono;
 }
@@ -40,15 +42,46 @@ HBITMAP MonoOfColor(HDC Source, int Width, int Height, COLORREF Color) {
 // Paints Brush into Dest wherever Mask is black.
 void PaintThroughMask(HDC Dest, int X, int Y, int Width, int Height, HBITMAP Mask, fw::TColor Brush) {
     MemoryDC m(Mask);
-    HBRUSH brush = CreateSolidBrush(fw::ColorToRGB(Brush));
-    HGDIOBJ oldBrush = SelectObject(Dest, brush);
+    const fw::GdiObject<HBRUSH> brush(CreateSolidBrush(fw::ColorToRGB(Brush)));
+    const fw::SelectObjectGuard select(Dest, brush.get());
     const COLORREF oldText = SetTextColor(Dest, RGB(0, 0, 0));
     const COLORREF oldBk = SetBkColor(Dest, RGB(255, 255, 255));
-    BitBltCanvas(Dest, X, Y, Width, Height, m.dc, 0, 0, ROP_DSPDxax);
+    BitBltCanvas(Dest, X, Y, Width, Height, m.get(), 0, 0, ROP_DSPDxax);
     SetTextColor(Dest, oldText);
     SetBkColor(Dest, oldBk);
-    SelectObject(Dest, oldBrush);
-    DeleteObject(brush);
+}
+
+// The disabled image of a glyph that has one of its own (Source): white turns
+// highlight, grey shadow, the see-through colour button face.
+void PaintDisabledImage(HDC Dest, HDC Source, int Width, int Height, fw::TColor Transparent) {
+    BitBltCanvas(Dest, 0, 0, Width, Height, Source, 0, 0, SRCCOPY);
+    const fw::TColor colours[3] = {fw::clWhite, fw::clGray, Transparent};
+    const fw::TColor brushes[3] = {fw::clBtnHighlight, fw::clBtnShadow, fw::clBtnFace};
+    for (int i = 0; i < 3; ++i) {
+        Bitmap matching = MonoOfColor(Source, Width, Height, fw::ColorToRGB(colours[i]));
+        {
+            // Black where the pixel has the colour, so the brush lands there.
+            MemoryDC m(matching.get());
+            BitBlt(m.get(), 0, 0, Width, Height, nullptr, 0, 0, DSTINVERT);
+        }
+        PaintThroughMask(Dest, 0, 0, Width, Height, matching.get(), brushes[i]);
+    }
+}
+
+// An embossed grey image of Source on Work (filled with its brush first): every
+// pixel that is white or has the top-left colour is background, every other one ink.
+void PaintEmbossedImage(fw::TCanvas* Work, HDC Source, int Width, int Height) {
+    const COLORREF topLeft = GetPixel(Source, 0, 0);
+    Bitmap mask = MonoOfColor(Source, Width, Height, topLeft);
+    {
+        Bitmap white = MonoOfColor(Source, Width, Height, RGB(255, 255, 255));
+        MemoryDC m(mask.get()), wm(white.get());
+        BitBlt(m.get(), 0, 0, Width, Height, wm.get(), 0, 0, SRCPAINT);
+    }
+    RECT all{0, 0, Width, Height};
+    Work->FillRect(all);
+    PaintThroughMask(Work->Handle(), 1, 1, Width, Height, mask.get(), fw::clBtnHighlight);
+    PaintThroughMask(Work->Handle(), 0, 0, Width, Height, mask.get(), fw::clBtnShadow);
 }
 
 }  // namespace
@@ -90,45 +123,35 @@ void TGlyphList::Delete(int Index) {
 // ---------------------------------------------------------------------------
 // TGlyphCache
 
-TGlyphCache::~TGlyphCache() {
-    for (TGlyphList* list : lists_) delete list;
-}
-
 TGlyphList* TGlyphCache::GetList(int AWidth, int AHeight) {
     for (auto it = lists_.rbegin(); it != lists_.rend(); ++it)
-        if ((*it)->Width() == AWidth && (*it)->Height() == AHeight) return *it;
-    lists_.push_back(new TGlyphList(AWidth, AHeight));
-    return lists_.back();
+        if ((*it)->Width() == AWidth && (*it)->Height() == AHeight) return it->get();
+    lists_.push_back(std::make_unique<TGlyphList>(AWidth, AHeight));
+    return lists_.back().get();
 }
 
 void TGlyphCache::ReturnList(TGlyphList* List) {
     if (!List || List->UsedCount() != 0) return;
-    auto it = std::find(lists_.begin(), lists_.end(), List);
-    if (it == lists_.end()) return;
-    lists_.erase(it);
-    delete List;
+    auto it = std::find_if(lists_.begin(), lists_.end(), [List](const auto& list) { return list.get() == List; });
+    if (it != lists_.end()) lists_.erase(it);
 }
 
 TGlyphCache* GlyphCache() {
-    return cache;
+    return cache.get();
 }
 
 // ---------------------------------------------------------------------------
 // TButtonGlyph
 
-TButtonGlyph::TButtonGlyph() : original_(new fw::TBitmap) {
+TButtonGlyph::TButtonGlyph() : original_(std::make_unique<fw::TBitmap>()) {
     original_->OnChange = [this](fw::TObject*) { GlyphChanged(); };
-    if (!cache) cache = new TGlyphCache;
+    if (!cache) cache = std::make_unique<TGlyphCache>();
 }
 
 TButtonGlyph::~TButtonGlyph() {
     Invalidate();
     original_->OnChange = nullptr;
-    delete original_;
-    if (cache && cache->Empty()) {
-        delete cache;
-        cache = nullptr;
-    }
+    if (cache && cache->Empty()) cache.reset();
 }
 
 void TButtonGlyph::Invalidate() {
@@ -173,7 +196,8 @@ int TButtonGlyph::CreateButtonGlyph(TButtonState State) {
     if (original_->Width() == 0 || original_->Height() == 0) return -1;
     const int w = original_->Width() / numGlyphs_, h = original_->Height();
     if (w <= 0) return -1;
-    if (!glyphList_) glyphList_ = (cache ? cache : (cache = new TGlyphCache))->GetList(w, h);
+    if (!cache) cache = std::make_unique<TGlyphCache>();
+    if (!glyphList_) glyphList_ = cache->GetList(w, h);
 
     // Reading and drawing on the source's canvas must not count as a change of the glyph.
     changing_ = true;
@@ -191,46 +215,11 @@ int TButtonGlyph::CreateButtonGlyph(TButtonState State) {
                                       original_->TransparentMode() == fw::tmFixed ? transparentColor_ : fw::clDefault);
         break;
     case bsDisabled: {
-        HDC dest = work.Canvas()->Handle();
-        if (numGlyphs_ > 1) {
-            // A disabled image of its own: white turns highlight, grey shadow, the
-            // see-through colour button face.
-            BitBltCanvas(dest, 0, 0, w, h, source, image * w, 0, SRCCOPY);
-            const fw::TColor colours[3] = {fw::clWhite, fw::clGray, transparentColor_};
-            const fw::TColor brushes[3] = {fw::clBtnHighlight, fw::clBtnShadow, fw::clBtnFace};
-            fw::TBitmap part(w, h);
-            BitBltCanvas(part.Canvas()->Handle(), 0, 0, w, h, source, image * w, 0, SRCCOPY);
-            HDC partDC = part.Canvas()->Handle();
-            for (int i = 0; i < 3; ++i) {
-                HBITMAP matching = MonoOfColor(partDC, w, h, fw::ColorToRGB(colours[i]));
-                {
-                    // Black where the pixel has the colour, so the brush lands there.
-                    MemoryDC m(matching);
-                    BitBlt(m.dc, 0, 0, w, h, nullptr, 0, 0, DSTINVERT);
-                }
-                PaintThroughMask(dest, 0, 0, w, h, matching, brushes[i]);
-                DeleteObject(matching);
-            }
-        } else {
-            // An embossed grey image: every pixel that is white or has the top-left
-            // colour is background, every other one ink.
-            fw::TBitmap part(w, h);
-            HDC partDC = part.Canvas()->Handle();
-            BitBltCanvas(partDC, 0, 0, w, h, source, 0, 0, SRCCOPY);
-            const COLORREF topLeft = GetPixel(partDC, 0, 0);
-            HBITMAP mask = MonoOfColor(partDC, w, h, topLeft);
-            HBITMAP white = MonoOfColor(partDC, w, h, RGB(255, 255, 255));
-            {
-                MemoryDC m(mask), wm(white);
-                BitBlt(m.dc, 0, 0, w, h, wm.dc, 0, 0, SRCPAINT);
-            }
-            DeleteObject(white);
-            RECT all{0, 0, w, h};
-            work.Canvas()->FillRect(all);
-            PaintThroughMask(dest, 1, 1, w, h, mask, fw::clBtnHighlight);
-            PaintThroughMask(dest, 0, 0, w, h, mask, fw::clBtnShadow);
-            DeleteObject(mask);
-        }
+        fw::TBitmap part(w, h);
+        HDC partDC = part.Canvas()->Handle();
+        BitBltCanvas(partDC, 0, 0, w, h, source, image * w, 0, SRCCOPY);
+        if (numGlyphs_ > 1) PaintDisabledImage(work.Canvas()->Handle(), partDC, w, h, transparentColor_);
+        else PaintEmbossedImage(work.Canvas(), partDC, w, h);
         index = glyphList_->AddMasked(&work, fw::clDefault);
         break;
     }

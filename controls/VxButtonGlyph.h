@@ -9,6 +9,7 @@
 // holds no list. Main thread only, without locking.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,6 @@ private:
 
 class TGlyphCache : public fw::TObject {
 public:
-    ~TGlyphCache() override;
     // The list for that image size, made when there is none.
     TGlyphList* GetList(int AWidth, int AHeight);
     // Frees the list when no slot of it is in use any more.
@@ -62,7 +62,7 @@ public:
     int ListCount() const { return int(lists_.size()); }
 
 private:
-    std::vector<TGlyphList*> lists_;
+    std::vector<std::unique_ptr<TGlyphList>> lists_;
 };
 
 // The cache of the process, or nullptr when there is none.
@@ -73,7 +73,7 @@ public:
     TButtonGlyph();
     ~TButtonGlyph() override;
 
-    fw::TBitmap* Glyph() const { return original_; }
+    fw::TBitmap* Glyph() const { return original_.get(); }
     // Takes a copy of Value; a bitmap whose width is a multiple of its height
     // (at most four times) sets NumGlyphs to that multiple, wider ones to 1.
     void SetGlyph(fw::TBitmap* Value);
@@ -103,7 +103,7 @@ private:
     void DrawButtonText(fw::TCanvas* Canvas, const std::wstring& Caption, RECT TextBounds, TButtonState State,
                         fw::TVerticalAlignment VerticalAlignment, fw::TAlignment Alignment);
 
-    fw::TBitmap* original_;
+    std::unique_ptr<fw::TBitmap> original_;
     TGlyphList* glyphList_ = nullptr;
     int indexes_[4] = {-1, -1, -1, -1};
     fw::TColor transparentColor_ = fw::clOlive;

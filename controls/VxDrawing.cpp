@@ -4,15 +4,12 @@
 #include <cstring>
 
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
 
 namespace vx {
 
-int DrawTextNoModify(HDC DC, const std::wstring& Text, int Length, UINT Flags, RECT& Rect) {
-    // DrawTextW may write into the text with DT_MODIFYSTRING; that flag never passes.
-    return DrawTextW(DC, Text.c_str(), Length, &Rect, Flags & ~UINT(DT_MODIFYSTRING));
-}
-
 int DrawTextNoModify(fw::TCanvas* Canvas, const std::wstring& Text, int Length, UINT Flags, RECT& Rect) {
+    // DrawTextW may write into the text with DT_MODIFYSTRING; that flag never passes.
     // The canvas's own DrawText selects its font and brush first.
     std::wstring text = Length < 0 ? std::wstring(Text.c_str()) : Text.substr(0, size_t(Length));
     return Canvas->TextRect(Rect, text, Flags & ~UINT(DT_MODIFYSTRING));
@@ -20,15 +17,9 @@ int DrawTextNoModify(fw::TCanvas* Canvas, const std::wstring& Text, int Length, 
 
 int CanvasMaxTextHeight(fw::TCanvas* Canvas) {
     HDC dc = Canvas->Handle();
-    HGDIOBJ old = SelectObject(dc, Canvas->Font()->Handle());
-    const int height = CanvasMaxTextHeight(dc);
-    SelectObject(dc, old);
-    return height;
-}
-
-int CanvasMaxTextHeight(HDC DC) {
+    const fw::SelectObjectGuard select(dc, Canvas->Font()->Handle());
     TEXTMETRICW metrics{};
-    GetTextMetricsW(DC, &metrics);
+    GetTextMetricsW(dc, &metrics);
     return metrics.tmHeight;
 }
 
@@ -51,14 +42,6 @@ bool CompareMemory(const void* A, const void* B, std::size_t Count) {
 
 bool BitBltCanvas(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY, DWORD Rop) {
     return BitBlt(Dest, X, Y, Width, Height, Source, SourceX, SourceY, Rop) != FALSE;
-}
-
-bool SameGuid(const GUID& A, const GUID& B) {
-    return IsEqualGUID(A, B) != 0;
-}
-
-void ZeroMemoryBlock(void* Address, std::ptrdiff_t Size) {
-    if (Size > 0) std::memset(Address, 0, std::size_t(Size));
 }
 
 }  // namespace vx

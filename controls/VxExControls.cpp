@@ -1,5 +1,7 @@
 #include "controls/VxExControls.h"
 
+#include "framework/Handles.h"
+
 namespace vx {
 
 namespace {
@@ -31,37 +33,32 @@ LRESULT DlgCodesToNative(TDlgCodes Codes) {
 }
 
 void DrawDotNetHighlight(HWND Wnd, bool FocusedOrOver, TColor ControlColor) {
-    HDC dc = GetWindowDC(Wnd);
+    const fw::WindowDC dc(Wnd, true);
     if (!dc) return;
     RECT r;
     GetWindowRect(Wnd, &r);
     OffsetRect(&r, -r.left, -r.top);
     const COLORREF outer = FocusedOrOver ? 0x00733800 : 0x00808080;
     const COLORREF inner = FocusedOrOver ? 0x00733800 : fw::ColorToRGB(ControlColor);
-    HBRUSH outerBrush = CreateSolidBrush(outer);
-    HBRUSH innerBrush = CreateSolidBrush(inner);
-    FrameRect(dc, &r, outerBrush);
+    const fw::GdiObject<HBRUSH> outerBrush(CreateSolidBrush(outer));
+    const fw::GdiObject<HBRUSH> innerBrush(CreateSolidBrush(inner));
+    FrameRect(dc.get(), &r, outerBrush.get());
     InflateRect(&r, -1, -1);
-    FrameRect(dc, &r, innerBrush);
-    DeleteObject(outerBrush);
-    DeleteObject(innerBrush);
-    ReleaseDC(Wnd, dc);
+    FrameRect(dc.get(), &r, innerBrush.get());
 }
 
 void InvalidateDotNetHighlight(HWND Wnd) {
     RECT r;
     GetWindowRect(Wnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HRGN band = CreateRectRgn(0, 0, w - 1, h - 1);
-    HRGN hole = CreateRectRgn(2, 2, w - 3, h - 3);
-    CombineRgn(band, band, hole, RGN_DIFF);
+    const fw::GdiObject<HRGN> band(CreateRectRgn(0, 0, w - 1, h - 1));
+    const fw::GdiObject<HRGN> hole(CreateRectRgn(2, 2, w - 3, h - 3));
+    CombineRgn(band.get(), band.get(), hole.get(), RGN_DIFF);
     // The band is in window coordinates; the client area is offset by the frame.
     POINT origin{0, 0};
     ClientToScreen(Wnd, &origin);
-    OffsetRgn(band, r.left - origin.x, r.top - origin.y);
-    RedrawWindow(Wnd, nullptr, band, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE);
-    DeleteObject(hole);
-    DeleteObject(band);
+    OffsetRgn(band.get(), r.left - origin.x, r.top - origin.y);
+    RedrawWindow(Wnd, nullptr, band.get(), RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE);
 }
 
 TVxExGraphicControl::TVxExGraphicControl(fw::TComponent* AOwner) : TVxExCommon<fw::TGraphicControl>(AOwner) {}

@@ -63,7 +63,9 @@ void TExInplaceEditList::DoEditButtonClick() {
 // TVxStringGrid
 
 TVxStringGrid::TVxStringGrid(fw::TComponent* AOwner)
-    : TVxExStringGrid(AOwner), pickListStrings_(new fw::TStringList), fixedFont_(new fw::TFont) {
+    : TVxExStringGrid(AOwner),
+      pickListStrings_(std::make_unique<fw::TStringList>()),
+      fixedFont_(std::make_unique<fw::TFont>()) {
     fixedFont_->Assign(Font());
     fixedFont_->OnChange = [this](fw::TObject*) { Invalidate(); };
 }
@@ -71,8 +73,6 @@ TVxStringGrid::TVxStringGrid(fw::TComponent* AOwner)
 TVxStringGrid::~TVxStringGrid() {
     // The editor (a component of the grid) may still read the pick-list strings.
     DestroyComponents();
-    delete fixedFont_;
-    delete pickListStrings_;
 }
 
 fw::TStrings* TVxStringGrid::InsertRow(int Index) {
@@ -166,7 +166,7 @@ void TVxStringGrid::DefaultDrawCell(int ACol, int ARow, const RECT& Rect, fw::TG
 }
 
 void TVxStringGrid::DrawCell(int ACol, int ARow, const RECT& ARect, fw::TGridDrawState AState) {
-    if (ACol < FixedCols() || ARow < FixedRows()) Canvas()->SetFont(fixedFont_);
+    if (ACol < FixedCols() || ARow < FixedRows()) Canvas()->SetFont(fixedFont_.get());
     if (OnDrawCell) {
         TVxExStringGrid::DrawCell(ACol, ARow, ARect, AState);
         return;
@@ -210,7 +210,7 @@ fw::TEditStyle TVxStringGrid::GetEditStyle(int ACol, int ARow) {
     editStyle_ = fw::esSimple;
     if (OnGetEditStyle) {
         pickListStrings_->Clear();
-        OnGetEditStyle(this, ACol, ARow, pickListStrings_, editStyle_);
+        OnGetEditStyle(this, ACol, ARow, pickListStrings_.get(), editStyle_);
     }
     return editStyle_;
 }

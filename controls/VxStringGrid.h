@@ -79,11 +79,11 @@ public:
 
     fw::TAlignment Alignment() const { return alignment_; }
     void SetAlignment(fw::TAlignment Value);
-    fw::TFont* FixedFont() const { return fixedFont_; }
+    fw::TFont* FixedFont() const { return fixedFont_.get(); }
     // Takes the attributes of Value; the grid keeps its own font object.
     void SetFixedFont(fw::TFont* Value) { fixedFont_->Assign(Value); }
     fw::TEditStyle EditStyle() const { return editStyle_; }
-    fw::TStrings* PickListStrings() const { return pickListStrings_; }
+    fw::TStrings* PickListStrings() const { return pickListStrings_.get(); }
 
     // The editor left a cell: fires OnExitCell.
     virtual void ExitCell(const std::wstring& EditText, int AColumn, int ARow);
@@ -125,8 +125,8 @@ private:
     fw::TAlignment alignment_ = fw::taLeftJustify;
     fw::TGridCoord pressed_{-1, -1};
     fw::TEditStyle editStyle_ = fw::esSimple;
-    fw::TStringList* pickListStrings_;
-    fw::TFont* fixedFont_;
+    std::unique_ptr<fw::TStringList> pickListStrings_;
+    std::unique_ptr<fw::TFont> fixedFont_;
 };
 
 }  // namespace vx

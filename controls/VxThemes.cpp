@@ -4,6 +4,7 @@
 #include <vssym32.h>
 
 #include "framework/Controls.h"
+#include "framework/Handles.h"
 
 namespace vx {
 
@@ -13,15 +14,10 @@ namespace {
 class ThemeHandle {
 public:
     explicit ThemeHandle(const wchar_t* classList) : theme_(OpenThemeData(nullptr, classList)) {}
-    ~ThemeHandle() {
-        if (theme_) CloseThemeData(theme_);
-    }
-    ThemeHandle(const ThemeHandle&) = delete;
-    ThemeHandle& operator=(const ThemeHandle&) = delete;
-    HTHEME get() const { return theme_; }
+    HTHEME get() const { return theme_.get(); }
 
 private:
-    HTHEME theme_;
+    fw::UniqueResource<fw::handle_traits::Simple<HTHEME, CloseThemeData>> theme_;
 };
 
 enum class Look {

@@ -129,9 +129,11 @@ using PidlPtr = CoTaskMemPtr<ITEMIDLIST>;
 // ---- Device-context guards ----------------------------------------------------
 
 // GetDC on construction, ReleaseDC on destruction (window NULL: the screen).
+// With WholeWindow, GetWindowDC: the whole window, frame included.
 class WindowDC {
 public:
-    explicit WindowDC(HWND Window) noexcept : window_(Window), dc_(GetDC(Window)) {}
+    explicit WindowDC(HWND Window, bool WholeWindow = false) noexcept
+        : window_(Window), dc_(WholeWindow ? GetWindowDC(Window) : GetDC(Window)) {}
     ~WindowDC() {
         if (dc_) ReleaseDC(window_, dc_);
     }

@@ -59,7 +59,8 @@ std::atomic<bool> UnitVersioningFinalized{false};
 // The shared block: the registry's whole address, pointer-sized.
 void* UnitVersioningMMF = nullptr;
 TUnitVersioning* UnitVersioning = nullptr;
-bool UnitVersioningOwner = false;
+// Set when this module made the registry (and so frees it at its end).
+std::unique_ptr<TUnitVersioning> OwnRegistry;
 
 std::wstring ProcessSuffix() {
     return std::to_wstring(GetCurrentProcessId());
@@ -110,13 +111,12 @@ void AttachRegistry() {
     if (UnitVersioningMMF) {
         UnitVersioning = SharedAddress();
         if (!UnitVersioning) {
-            UnitVersioning = new TUnitVersioning;
-            SharedAddress() = UnitVersioning;
-            UnitVersioningOwner = true;
+            OwnRegistry = std::make_unique<TUnitVersioning>();
+            UnitVersioning = SharedAddress() = OwnRegistry.get();
         }
     } else {
-        UnitVersioning = new TUnitVersioning;
-        UnitVersioningOwner = true;
+        OwnRegistry = std::make_unique<TUnitVersioning>();
+        UnitVersioning = OwnRegistry.get();
     }
 }
 
@@ -136,12 +136,11 @@ void FinalizeUnitVersioning() {
         if (UnitVersioningMMF) {
             // Only the owner takes its address away: another module's registry stays
             // findable for the modules that still use it.
-            if (UnitVersioningOwner && SharedAddress() == UnitVersioning) SharedAddress() = nullptr;
+            if (OwnRegistry && SharedAddress() == OwnRegistry.get()) SharedAddress() = nullptr;
             CloseSharedMemory(UnitVersioningMMF);
         }
-        if (UnitVersioningOwner) delete UnitVersioning;
         UnitVersioning = nullptr;
-        UnitVersioningOwner = false;
+        OwnRegistry.reset();
     }
     // The named mutex goes with its last holder.
     GlobalMutex.store(nullptr);

@@ -181,17 +181,6 @@ TEST(VxExThemes, AdjustRectShrinksToTheContent) {
 
 // ---- text and drawing routines ----
 
-TEST(VxDrawing, DrawTextNoModifyNeverChangesTheText) {
-    fw::TBitmap bitmap(30, 20);
-    const std::wstring text = L"A rather long text that cannot fit";
-    const std::wstring copy = text;
-    RECT r{0, 0, 30, 20};
-    const int height =
-        vx::DrawTextNoModify(bitmap.Canvas(), text, -1, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING, r);
-    EXPECT_GT(height, 0);
-    EXPECT_EQ(text, copy);
-}
-
 TEST(VxDrawing, CanvasMaxTextHeightIsTheCanvasFontsHeight) {
     fw::TBitmap bitmap(10, 10);
     bitmap.Canvas()->Font()->SetHeight(-30);
@@ -209,16 +198,6 @@ TEST(VxDrawing, CompareMemoryWordsThenBytes) {
     b[1] = 9;  // inside the first word
     EXPECT_FALSE(vx::CompareMemory(a, b, 4));
     EXPECT_TRUE(vx::CompareMemory(a, b, 0));
-}
-
-TEST(VxDrawing, ZeroMemoryBlockOnlyForPositiveSizes) {
-    char block[4] = {1, 1, 1, 1};
-    vx::ZeroMemoryBlock(block, 0);
-    vx::ZeroMemoryBlock(block, -3);
-    EXPECT_EQ(block[0], 1);
-    vx::ZeroMemoryBlock(block, 3);
-    EXPECT_EQ(block[2], 0);
-    EXPECT_EQ(block[3], 1);
 }
 
 }  // namespace
