@@ -43,10 +43,6 @@ TVxArrowButton::~TVxArrowButton() {
     if (--buttonCount == 0) pattern.reset();
 }
 
-int TVxArrowButton::ButtonCount() {
-    return buttonCount;
-}
-
 void TVxArrowButton::Click() {
     TVxExGraphicControl::Click();
 }

@@ -61,8 +61,6 @@ public:
 
     TButtonState State() const { return state_; }
     bool ArrowPressed() const { return arrowPressed_; }
-    // The number of arrow buttons alive in the process.
-    static int ButtonCount();
 
     TNotifyEvent OnDrop;
 

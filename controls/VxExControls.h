@@ -23,26 +23,6 @@ using fw::TMessage;
 using fw::TNotifyEvent;
 using fw::TShiftState;
 
-// A message whose long parameter is a pointer to a structure; used to pass a
-// record through a window procedure and read the result back.
-class TStructPtrMessage : public fw::TObject {
-public:
-    TStructPtrMessage(UINT Msg, WPARAM WParam, void* Struct) : Msg{Msg, WParam, reinterpret_cast<LPARAM>(Struct), 0} {}
-    TMessage Msg;
-};
-
-// Published, never stored, no behaviour.
-struct TVXLAboutInfo {};
-
-// A control class that implements this answers 1 to CM_BASE + 2000.
-class IVxExControlMarker {
-public:
-    static constexpr GUID IID = {0x76942BC0, 0x2A6E, 0x4DC4, {0xBF, 0xC9, 0x8E, 0x11, 0x0D, 0xB7, 0xF6, 0x01}};
-    virtual ~IVxExControlMarker() = default;
-};
-
-constexpr UINT CM_VXEXMARKER = fw::CM_BASE + 2000;
-
 // Dialog codes as a set; the native marker is the seventh member.
 enum TDlgCode : unsigned {
     dcWantAllKeys = 1u << 0,
@@ -72,7 +52,6 @@ class TVxExCommon : public Base {
 public:
     explicit TVxExCommon(fw::TComponent* AOwner) : Base(AOwner) {}
 
-    TVXLAboutInfo AboutVXL;
     TColor HintColor() const { return hintColor_; }
     void SetHintColor(TColor Value) { hintColor_ = Value; }
     bool MouseOver() const { return mouseOver_; }
@@ -96,10 +75,6 @@ public:
     }
     LRESULT BaseWndProc(UINT Msg, WPARAM WParam, fw::TObject* Object) {
         return BaseWndProc(Msg, WParam, reinterpret_cast<LPARAM>(Object));
-    }
-    LRESULT BaseWndProc(TStructPtrMessage& Message) {
-        Base::WndProc(Message.Msg);
-        return Message.Msg.Result;
     }
 
 protected:
@@ -136,8 +111,6 @@ protected:
         if (OnMouseLeave) OnMouseLeave(this);
     }
 
-    void SetMouseOverFlag(bool Value) { mouseOver_ = Value; }
-
     // The common dispatch; true when the message was handled here.
     bool DispatchCommon(TMessage& Message);
     // Sends Msg with the parameters of the message now being handled.
@@ -172,8 +145,7 @@ bool TVxExCommon<Base>::HintShow(fw::THintInfo& HintInfo) {
         HintInfo.HintColor = hintColor_;
     }
     if (hintWindowClass_) HintInfo.HintWindowClass = hintWindowClass_;
-    TStructPtrMessage message(fw::CM_HINTSHOW, 0, &HintInfo);
-    return BaseWndProc(message) != 0;
+    return BaseWndProc(fw::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&HintInfo)) != 0;
 }
 
 template <class Base>
@@ -207,10 +179,28 @@ bool TVxExCommon<Base>::DispatchCommon(TMessage& Message) {
     case fw::CM_TEXTCHANGED: TextChanged(); return true;
     case fw::CM_MOUSEENTER: MouseEnter(reinterpret_cast<TControl*>(Message.LParam)); return true;
     case fw::CM_MOUSELEAVE: MouseLeave(reinterpret_cast<TControl*>(Message.LParam)); return true;
-    case CM_VXEXMARKER: Message.Result = dynamic_cast<IVxExControlMarker*>(this) ? 1 : 0; return true;
     default: return false;
     }
 }
+
+// A canvas over a context that someone else owns, for the length of a scope:
+// the context's state is saved first and restored, the canvas detached, at the end.
+class TBorrowedCanvas {
+public:
+    explicit TBorrowedCanvas(HDC DC) : dc_(DC), saved_(SaveDC(DC)) { canvas_.SetHandle(DC); }
+    ~TBorrowedCanvas() {
+        canvas_.SetHandle(nullptr);
+        RestoreDC(dc_, saved_);
+    }
+    TBorrowedCanvas(const TBorrowedCanvas&) = delete;
+    TBorrowedCanvas& operator=(const TBorrowedCanvas&) = delete;
+    fw::TCanvas* Canvas() const { return &canvas_; }
+
+private:
+    HDC dc_;
+    int saved_;
+    mutable fw::TCanvas canvas_;
+};
 
 // ---------------------------------------------------------------------------
 
@@ -281,18 +271,8 @@ void TVxExWinCommon<Base>::WndProc(TMessage& Message) {
                 handled = false;
                 break;
             }
-            const int saved = SaveDC(dc);
-            fw::TCanvas canvas;
-            canvas.SetHandle(dc);
-            try {
-                Message.Result = DoEraseBackground(&canvas, Message.LParam) ? 1 : 0;
-            } catch (...) {
-                canvas.SetHandle(nullptr);
-                RestoreDC(dc, saved);
-                throw;
-            }
-            canvas.SetHandle(nullptr);
-            RestoreDC(dc, saved);
+            const TBorrowedCanvas canvas(dc);
+            Message.Result = DoEraseBackground(canvas.Canvas(), Message.LParam) ? 1 : 0;
             break;
         }
         case WM_GETDLGCODE: {

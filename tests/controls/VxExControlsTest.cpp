@@ -46,11 +46,6 @@ protected:
     }
 };
 
-class MarkedMember : public vx::TVxExGraphicControl, public vx::IVxExControlMarker {
-public:
-    using TVxExGraphicControl::TVxExGraphicControl;
-};
-
 // A windowed parent that answers hint requests with its own colour.
 class HintParent : public vx::TVxExStringGrid {
 public:
@@ -91,13 +86,6 @@ TEST(VxExBases, MouseEnterAndLeaveKeepTheFlagAndFireInOrder) {
     EXPECT_EQ(order, (std::vector<std::string>{"enter(over)", "leave"}));
     ASSERT_EQ(m.seen.size(), 2u);
     EXPECT_EQ(m.seen[0].Msg, fw::CM_MOUSEENTER);
-}
-
-TEST(VxExBases, MarkerMessageAnswersForMarkedClassesOnly) {
-    vx::TVxExGraphicControl plain(nullptr);
-    MarkedMember marked(nullptr);
-    EXPECT_EQ(plain.Perform(vx::CM_VXEXMARKER, 0, LPARAM(0)), 0);
-    EXPECT_EQ(marked.Perform(vx::CM_VXEXMARKER, 0, LPARAM(0)), 1);
 }
 
 TEST(VxExBases, HintColourDefaultTakesTheParentsColour) {
