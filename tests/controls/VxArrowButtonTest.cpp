@@ -230,7 +230,7 @@ std::unique_ptr<fw::TBitmap> Strip(int w, int h) {
     return bitmap;
 }
 
-TEST(ArrowGlyph, NumGlyphsFollowsTheBitmapsShapeAndMarginStaysAtLeastMinusOne) {
+TEST(ArrowGlyph, NumGlyphsFollowsTheBitmapsShape) {
     TVxArrowButton b(nullptr);
     b.SetGlyph(Strip(64, 16).get());
     EXPECT_EQ(b.NumGlyphs(), 4);
@@ -243,8 +243,6 @@ TEST(ArrowGlyph, NumGlyphsFollowsTheBitmapsShapeAndMarginStaysAtLeastMinusOne) {
     EXPECT_EQ(b.NumGlyphs(), 4);
     b.SetNumGlyphs(0);
     EXPECT_EQ(b.NumGlyphs(), 4);
-    b.SetMargin(-2);  // below -1: ignored
-    EXPECT_EQ(b.Margin(), -1);
 }
 
 TEST(ArrowGlyph, DoubleAmpersandInTheCaptionShowsOneAmpersand) {
@@ -346,29 +344,7 @@ TEST_P(ArrowPicture, DisabledDrawsTheArrowInShadowAndTheCaptionTwice) {
     EXPECT_GT(echoed, shadowPixels * 3 / 4);
 }
 
-TEST_P(ArrowPicture, PressedArrowMovesOneDownAndRight) {
-    b.SetGroupIndex(-1);
-    b.SetAllowAllUp(true);
-    b.SetDown(true);  // PressBoth: the arrow part looks pressed too
-    auto bitmap = Paint();
-    for (int x = 117 - 10; x <= 117 - 4; ++x) EXPECT_EQ(At(*bitmap, x, 12), RGB(0, 0, 0)) << "x " << x;
-}
-
 INSTANTIATE_TEST_SUITE_P(Themes, ArrowPicture, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "On" : "Off"; });
-
-TEST(ArrowPictureClassic, DownButtonShowsTheCheckeredFace) {
-    vx::ThemeServices()->SetEnabled(false);
-    TVxArrowButton b(nullptr);
-    b.SetBounds(0, 0, 117, 25);
-    b.SetGroupIndex(-1);
-    b.SetDown(true);
-    fw::TBitmap bitmap(117, 25);
-    b.Perform(WM_PAINT, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), LPARAM(0));
-    const COLORREF face = fw::ColorToRGB(fw::clBtnFace), light = fw::ColorToRGB(fw::clBtnHighlight);
-    const COLORREF a = GetPixel(bitmap.Canvas()->Handle(), 40, 10), c = GetPixel(bitmap.Canvas()->Handle(), 41, 10);
-    EXPECT_TRUE((a == face && c == light) || (a == light && c == face));
-    vx::ThemeServices()->SetEnabled(true);
-}
 
 }  // namespace

@@ -121,13 +121,6 @@ TEST(VxExBases, DialogCodesRoundTripAndUntouchedCodesStayNative) {
     EXPECT_EQ(member.Perform(WM_GETDLGCODE, 0, LPARAM(0)), plainGrid.Perform(WM_GETDLGCODE, 0, LPARAM(0)));
 }
 
-TEST(VxExThemes, IncludeThemeStyleAddsOnlyTheThemeFlags) {
-    vx::TVxExGraphicControl c(nullptr);
-    c.SetControlStyle(0);
-    vx::IncludeThemeStyle(&c, fw::csParentBackground | fw::csNeedsBorderPaint | fw::csOpaque | fw::csFramed);
-    EXPECT_EQ(c.ControlStyle(), unsigned(fw::csParentBackground | fw::csNeedsBorderPaint));
-}
-
 bool SamePixels(fw::TBitmap& a, fw::TBitmap& b) {
     for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width(); ++x)
@@ -155,25 +148,7 @@ TEST(VxExThemes, FrameIsThemedOnlyWhenThemesAreOnAndNotFlat) {
     vx::ThemeServices()->SetEnabled(true);
 }
 
-TEST(VxExThemes, AdjustRectShrinksToTheContent) {
-    for (bool themes : {false, true}) {
-        vx::ThemeServices()->SetEnabled(themes);
-        fw::TBitmap a(60, 24);
-        RECT r{0, 0, 60, 24};
-        vx::DrawThemedFrameControl(a.Canvas()->Handle(), r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT);
-        EXPECT_GT(r.left, 0) << "themes " << themes;
-        EXPECT_LT(r.right, 60) << "themes " << themes;
-    }
-    vx::ThemeServices()->SetEnabled(true);
-}
-
 // ---- text and drawing routines ----
-
-TEST(VxDrawing, CanvasMaxTextHeightIsTheCanvasFontsHeight) {
-    fw::TBitmap bitmap(10, 10);
-    bitmap.Canvas()->Font()->SetHeight(-30);
-    EXPECT_GE(vx::CanvasMaxTextHeight(bitmap.Canvas()), 30);
-}
 
 TEST(VxDrawing, CompareMemoryWordsThenBytes) {
     const unsigned char a[7] = {1, 2, 3, 4, 5, 6, 7};

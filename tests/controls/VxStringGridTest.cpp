@@ -81,19 +81,6 @@ TEST(VxStringGridRows, InsertAndRemoveAtAndBeyondTheEnds) {
     }
 }
 
-TEST(VxStringGridRows, RemovingTheCaptionRowAsTheMainWindowDoes) {
-    auto grid = Filled(2, 1);
-    grid->SetFixedRows(0);
-    grid->InsertRow(0);
-    grid->InsertRow(0);
-    grid->SetCells(0, 0, L"Name");
-    grid->RemoveRow(0);
-    EXPECT_EQ(grid->RowCount(), 2);
-    EXPECT_EQ(grid->Cells(0, 0), L"");
-    EXPECT_EQ(grid->Cells(0, 1), Name(0, 0));
-    EXPECT_FALSE(grid->HandleAllocated());
-}
-
 // ---- AutoSizeCol ----
 
 TEST(VxStringGridAutoSize, MinimumsOnEmptyCellsAndOutOfRangeColumns) {
@@ -111,19 +98,6 @@ TEST(VxStringGridAutoSize, MinimumsOnEmptyCellsAndOutOfRangeColumns) {
     }
 }
 
-TEST(VxStringGridAutoSize, WidestTextInTheGridsFontPlusEightMaySmallerThanBefore) {
-    auto grid = std::make_unique<TVxStringGrid>(nullptr);
-    grid->SetColCount(2);
-    grid->SetCells(1, 0, L"caption");
-    grid->SetCells(1, 3, L"a much longer text");
-    grid->SetColWidths(1, 500);
-    grid->Canvas()->Font()->SetHeight(-40);  // as a drawing with a big font would leave it
-    grid->Canvas()->TextExtent(L"x");
-    grid->AutoSizeCol(1, 15);
-    EXPECT_EQ(grid->ColWidths(1), TextWidth(grid->Font(), L"a much longer text") + 8);
-    EXPECT_EQ(grid->ColWidths(0), grid->DefaultColWidth());  // only Col is sized
-}
-
 TEST(VxStringGridAutoSize, FixedCellsInTheFixedFontAndTheLastRowCounts) {
     auto grid = Filled(3, 4);  // one fixed row and one fixed column
     grid->FixedFont()->SetHeight(-14);
@@ -131,6 +105,9 @@ TEST(VxStringGridAutoSize, FixedCellsInTheFixedFontAndTheLastRowCounts) {
     grid->SetCells(1, 0, L"Modified caption");
     grid->SetCells(0, 2, L"Row caption");
     grid->SetCells(2, 3, L"the widest text, in the last row");
+    grid->SetColWidths(2, 500);              // set even when smaller than before
+    grid->Canvas()->Font()->SetHeight(-40);  // as a drawing with a big font would leave it
+    grid->Canvas()->TextExtent(L"x");
     grid->AutoSizeCol(-1, 15);
     const int caption = TextWidth(grid->FixedFont(), L"Modified caption");
     ASSERT_GT(caption, TextWidth(grid->Font(), L"Modified caption"));
@@ -397,47 +374,6 @@ TEST_F(ShownGrid, LeavingTheEditorReportsTheCellAndText) {
     Pump();
     EXPECT_EQ(exits, std::vector<std::wstring>{L"3,2=" + Name(3, 2)});
     delete other;
-}
-
-// A child window that answers reflected commands.
-class CommandTarget : public fw::TWinControl {
-public:
-    using TWinControl::TWinControl;
-    int commands = 0;
-    void WndProc(fw::TMessage& m) override {
-        if (m.Msg == fw::CN_COMMAND) {
-            ++commands;
-            m.Result = 77;
-            return;
-        }
-        TWinControl::WndProc(m);
-    }
-};
-
-TEST_F(ShownGrid, CommandsOfOtherWindowsAreReflectedToThem) {
-    auto* target = new CommandTarget(grid);
-    target->SetParent(grid);
-    target->SetBounds(0, 0, 10, 10);
-    const LRESULT result =
-        SendMessageW(grid->Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(target->Handle()));
-    EXPECT_EQ(target->commands, 1);
-    EXPECT_EQ(result, 77);
-}
-
-TEST_F(ShownGrid, ScrollAndWidthEvents) {
-    grid->SetRowCount(60);
-    grid->SetColCount(20);
-    int vertical = 0, horizontal = 0, widths = 0;
-    grid->OnVerticalScroll = [&](fw::TObject*) { ++vertical; };
-    grid->OnHorizontalScroll = [&](fw::TObject*) { ++horizontal; };
-    grid->OnColWidthsChanged = [&](fw::TObject*) { ++widths; };
-    SendMessageW(grid->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
-    SendMessageW(grid->Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
-    grid->SetColWidths(2, 30);
-    EXPECT_EQ(vertical, 1);
-    EXPECT_EQ(horizontal, 1);
-    EXPECT_EQ(widths, 1);
-    EXPECT_EQ(grid->TopRow(), 2);
 }
 
 }  // namespace

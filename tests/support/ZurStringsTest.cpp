@@ -34,19 +34,11 @@ TEST_F(CharacterTables, EdgesOfTheAsciiAlphabet) {
 
 TEST_F(CharacterTables, AnsiLettersOfTheWesternCodePage) {
     if (GetACP() != 1252) GTEST_SKIP() << "the letters below are code page 1252's";
-    EXPECT_EQ(zur::AnsiUpperChar(0xE9), 0xC9);  // e acute
-    EXPECT_EQ(zur::AnsiLowerChar(0xC9), 0xE9);
-    EXPECT_EQ(zur::AnsiLowerChar(0x8A), 0x9A);  // S caron
-    EXPECT_EQ(zur::AnsiUpperChar(0xFF), 0x9F);  // y diaeresis
-    EXPECT_EQ(zur::AnsiSwapCaseChar(0xC4), 0xE4);
-    EXPECT_EQ(zur::AnsiSwapCaseChar(0xE4), 0xC4);
+    EXPECT_EQ(zur::AnsiUpperChar(0xE9), 0xC9);     // e acute
+    EXPECT_EQ(zur::AnsiUpperChar(0xFF), 0x9F);     // y diaeresis, outside the Latin-1 block in Unicode
     EXPECT_EQ(zur::AnsiSwapCaseChar(0xDF), 0xDF);  // sharp s has no upper case here
     EXPECT_EQ(zur::AnsiSwapCaseChar(0xD7), 0xD7);  // multiplication sign
-    EXPECT_TRUE(zur::AnsiCharType(0xC9) & C1_UPPER);
-    EXPECT_TRUE(zur::AnsiCharType(0xE9) & C1_LOWER);
-    EXPECT_TRUE(zur::AnsiCharType(0xE9) & C1_ALPHA);
     EXPECT_FALSE(zur::AnsiCharType(0xD7) & C1_ALPHA);
-    EXPECT_EQ(zur::AnsiSwapCaseChar('q'), 'Q');
     EXPECT_EQ(zur::AnsiReplacementChar(), '?');
 }
 
