@@ -145,6 +145,8 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::ProcessMessages() {
+    // Calls threads hand over from now on wait for the next round.
+    const TSynchronizeBound bound;
     MSG msg;
     while (ProcessMessage(msg)) {}
 }

@@ -72,6 +72,7 @@ TControl::TControl(TComponent* AOwner)
 }
 
 TControl::~TControl() {
+    for (DestroyWatch* w = watches_; w; w = w->next_) w->control_ = nullptr;
     Destroying();
     WindowProc = nullptr;
     if (captureControl_ == this) SetCaptureControl(nullptr);
@@ -185,12 +186,15 @@ void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool Do
     const int x = GET_X_LPARAM(Message.LParam);
     const int y = GET_Y_LPARAM(Message.LParam);
     TShiftState shift = KeysToShiftState(WORD(Message.WParam));
+    // A click handler may free the control: nothing of it is used after that.
+    const DestroyWatch watch(this);
     if (Down) {
         if (Button == mbLeft) {
             if (controlStyle_ & csCaptureMouse) SetMouseCapture(true);
             controlState_ |= csLButtonDown;
             if (!Double && (controlStyle_ & csClickEvents)) controlState_ |= csClicked;
             if (Double && (controlStyle_ & csClickEvents)) DblClick();
+            if (watch.Destroyed()) return;
         }
         if (Double) shift |= ssDouble;
         if (!(controlStyle_ & csNoStdEvents)) MouseDown(Button, shift, x, y);
@@ -202,6 +206,7 @@ void TControl::HandleMouseButton(TMessage& Message, TMouseButton Button, bool Do
                 controlState_ &= ~csClicked;
                 const RECT client = ClientRect();
                 if (x >= client.left && x < client.right && y >= client.top && y < client.bottom) Click();
+                if (watch.Destroyed()) return;
             }
         }
         if (!(controlStyle_ & csNoStdEvents)) MouseUp(Button, shift, x, y);
@@ -285,6 +290,10 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TControl::BoundsChanged(bool SizeChanged) {
+    if (!parent_ || !(parent_->controlState_ & csAligning)) {
+        explicitWidth_ = width_;
+        explicitHeight_ = height_;
+    }
     if (SizeChanged && !HasState(csLoading)) Resize();
     RequestAlign();
 }
@@ -330,7 +339,14 @@ void TControl::SetAlign(TAlign Value) {
 void TControl::SetVisible(bool Value) {
     if (Value == visible_) return;
     visible_ = Value;
-    Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
+    try {
+        Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
+    } catch (...) {
+        // A notification that failed (OnShow) leaves the control as it was, so
+        // the next change is tried again.
+        visible_ = !Value;
+        throw;
+    }
     RequestAlign();
 }
 
@@ -472,6 +488,22 @@ bool TControl::IsVisible() const {
     for (const TControl* c = this; c; c = c->parent_)
         if (!c->visible_) return false;
     return true;
+}
+
+// --- Destroy watches -----------------------------------------------------------------
+
+TControl::DestroyWatch::DestroyWatch(TControl* Control) : control_(Control), next_(Control->watches_) {
+    Control->watches_ = this;
+}
+
+TControl::DestroyWatch::~DestroyWatch() {
+    if (!control_) return;
+    for (DestroyWatch** link = &control_->watches_; *link; link = &(*link)->next_) {
+        if (*link == this) {
+            *link = next_;
+            break;
+        }
+    }
 }
 
 // --- Cursors -----------------------------------------------------------------------

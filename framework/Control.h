@@ -386,6 +386,22 @@ public:
     // Whether the control is visible and so are its parents.
     bool IsVisible() const;
 
+    // Tells whether a control was destroyed while the watch lived, so code that
+    // calls a handler (which may free the control) knows to stop using it.
+    class DestroyWatch {
+    public:
+        explicit DestroyWatch(TControl* Control);
+        ~DestroyWatch();
+        DestroyWatch(const DestroyWatch&) = delete;
+        DestroyWatch& operator=(const DestroyWatch&) = delete;
+        bool Destroyed() const { return control_ == nullptr; }
+
+    private:
+        friend class TControl;
+        TControl* control_;
+        DestroyWatch* next_;
+    };
+
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
@@ -442,6 +458,9 @@ private:
     TCursor cursor_ = crDefault;
     TComponent* popupMenu_ = nullptr;
     long long creationIndex_;
+    // The size last given outside the parent's layout: what alignment shrinks at most.
+    int explicitWidth_ = 0, explicitHeight_ = 0;
+    DestroyWatch* watches_ = nullptr;
     // A windowless control holding the mouse (its parent's window has the capture).
     static TControl* captureControl_;
     friend TControl* GetCaptureControl();

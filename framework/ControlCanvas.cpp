@@ -1,16 +1,20 @@
 #include "framework/ControlCanvas.h"
 
 #include <algorithm>
-#include <mutex>
 #include <vector>
 
+#include "framework/SyncObjs.h"
 #include "framework/WinControl.h"
 
 namespace fw {
 
 namespace {
 
-std::mutex canvasListLock;
+// Never destroyed: canvases may still leave the list while the program ends.
+TCriticalSection& CanvasListLock() {
+    static TCriticalSection* lock = new TCriticalSection;
+    return *lock;
+}
 std::vector<TControlCanvas*> canvasList;
 
 }  // namespace
@@ -50,7 +54,7 @@ void TControlCanvas::CreateHandle() {
             memory_ = true;
         }
         if (!deviceContext_) return;
-        std::lock_guard<std::mutex> guard(canvasListLock);
+        TLockGuard guard(CanvasListLock());
         canvasList.push_back(this);
     }
     SetHandle(deviceContext_);
@@ -63,14 +67,14 @@ void TControlCanvas::FreeHandle() {
     else ReleaseDC(window_, deviceContext_);
     deviceContext_ = nullptr;
     window_ = nullptr;
-    std::lock_guard<std::mutex> guard(canvasListLock);
+    TLockGuard guard(CanvasListLock());
     canvasList.erase(std::remove(canvasList.begin(), canvasList.end(), this), canvasList.end());
 }
 
 void FreeDeviceContexts() {
     std::vector<TControlCanvas*> canvases;
     {
-        std::lock_guard<std::mutex> guard(canvasListLock);
+        TLockGuard guard(CanvasListLock());
         canvases = canvasList;
     }
     for (auto it = canvases.rbegin(); it != canvases.rend(); ++it) {

@@ -45,8 +45,10 @@ void ReportException(TObject* Sender) {
     }
 }
 
-void SetExceptionHandler(TExceptionHandler Handler) {
+TExceptionHandler SetExceptionHandler(TExceptionHandler Handler) {
+    TExceptionHandler previous = std::move(InstalledHandler());
     InstalledHandler() = std::move(Handler);
+    return previous;
 }
 
 void RaiseLastOSError() {

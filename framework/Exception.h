@@ -72,6 +72,7 @@ class TObject;
 // when the handler itself fails, the exception is dropped.
 void ReportException(TObject* Sender);
 using TExceptionHandler = std::function<void(TObject* Sender)>;
-void SetExceptionHandler(TExceptionHandler Handler);
+// Installs Handler and returns the one it replaces.
+TExceptionHandler SetExceptionHandler(TExceptionHandler Handler);
 
 }  // namespace fw

@@ -38,7 +38,12 @@ void TCustomForm::BeforeDestruction() {
     if (destroyed_) return;
     destroyed_ = true;
     Destroying();
-    DoDestroy();
+    try {
+        DoDestroy();
+    } catch (...) {
+        // Destruction goes on: the failure is reported, never thrown out of a destructor.
+        ReportException(this);
+    }
 }
 
 void TCustomForm::DoCreate() {
@@ -126,6 +131,11 @@ BOOL CALLBACK DisableTaskWindow(HWND Wnd, LPARAM Data) {
     return TRUE;
 }
 
+void EnableTaskWindows(const std::vector<HWND>& Windows) {
+    for (HWND w : Windows)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+}
+
 }  // namespace
 
 int TCustomForm::ShowModal() {
@@ -136,61 +146,67 @@ int TCustomForm::ShowModal() {
     const HWND activeBefore = GetActiveWindow();
     TaskWindows windows{Handle(), {}};
     EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&windows));
-    int result = mrNone;
+    // A form deleted inside its own loop ends the loop; nothing of it is used after.
+    const DestroyWatch watch(this);
+    int result = mrCancel;
     try {
         try {
             // A result set while the form is shown (OnShow) ends the loop at once.
             modalResult_ = mrNone;
             Show();
-            // The modal loop: key handling first, and synchronized calls whenever
-            // nothing else waits.
-            do {
-                MSG msg;
-                if (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) ||
-                    PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                    if (msg.message == WM_QUIT) {
-                        PostQuitMessage(int(msg.wParam));
-                        Application()->Terminate();
-                    } else {
-                        try {
-                            if (!IsKeyMsg(msg)) {
-                                TranslateMessage(&msg);
-                                DispatchMessageW(&msg);
-                            }
-                        } catch (...) {
-                            Application()->HandleException(this);
-                        }
-                    }
-                } else {
-                    bool ran = false;
-                    try {
-                        ran = CheckSynchronize();
-                    } catch (...) {
-                        Application()->HandleException(this);
-                        ran = true;
-                    }
-                    if (!ran && modalResult_ == mrNone && !Application()->Terminated()) WaitMessage();
-                }
-                if (Application()->Terminated()) modalResult_ = mrCancel;
-                else if (modalResult_ != mrNone) CloseModal();
-            } while (modalResult_ == mrNone);
-            result = modalResult_;
+            if (!watch.Destroyed()) result = RunModalLoop(watch);
         } catch (...) {
-            Hide();
+            if (!watch.Destroyed()) Hide();
             throw;
         }
-        Hide();
+        if (!watch.Destroyed()) Hide();
     } catch (...) {
-        for (HWND w : windows.disabled)
-            if (IsWindow(w)) EnableWindow(w, TRUE);
-        modal_ = false;
+        EnableTaskWindows(windows.disabled);
+        if (!watch.Destroyed()) modal_ = false;
         throw;
     }
-    for (HWND w : windows.disabled)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
+    EnableTaskWindows(windows.disabled);
     if (activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
-    modal_ = false;
+    if (!watch.Destroyed()) modal_ = false;
     return result;
+}
+
+int TCustomForm::RunModalLoop(const DestroyWatch& Watch) {
+    // Key handling first, and synchronized calls whenever nothing else waits.
+    do {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) ||
+            PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(int(msg.wParam));
+                Application()->Terminate();
+            } else {
+                try {
+                    if (!IsKeyMsg(msg)) {
+                        TranslateMessage(&msg);
+                        DispatchMessageW(&msg);
+                    }
+                } catch (...) {
+                    Application()->HandleException(Watch.Destroyed() ? nullptr : this);
+                }
+            }
+        } else {
+            bool ran = false;
+            try {
+                ran = CheckSynchronize();
+            } catch (...) {
+                Application()->HandleException(Watch.Destroyed() ? nullptr : this);
+                ran = true;
+            }
+            if (Watch.Destroyed()) return mrCancel;
+            if (!ran && modalResult_ == mrNone && !Application()->Terminated()) WaitMessage();
+        }
+        if (Watch.Destroyed()) return mrCancel;
+        if (Application()->Terminated()) modalResult_ = mrCancel;
+        else if (modalResult_ != mrNone) CloseModal();
+        if (Watch.Destroyed()) return mrCancel;
+    } while (modalResult_ == mrNone);
+    return modalResult_;
 }
 
 void TCustomForm::Release() {
@@ -355,7 +371,12 @@ void TCustomForm::SetFocus() {
 }
 
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
-    if (Removing && focusedControl_ && Control->ContainsControl(focusedControl_)) focusedControl_ = Control->Parent();
+    if (Removing && focusedControl_ && Control->ContainsControl(focusedControl_)) {
+        // The controls inside that lose the focus hear it; Control itself goes.
+        TWinControl* left = focusedControl_;
+        focusedControl_ = Control->Parent();
+        for (TWinControl* c = left; c && c != Control; c = c->Parent()) c->Perform(CM_EXIT, 0, 0);
+    }
     if (activeControl_ && Control->ContainsControl(activeControl_)) activeControl_ = nullptr;
 }
 

@@ -139,6 +139,7 @@ private:
     void ShowingChanged();
     void SetWindowFocus();
     void CloseModal();
+    int RunModalLoop(const DestroyWatch& Watch);
     void PlaceWindow();
 
     TPosition position_ = poDefaultPosOnly;

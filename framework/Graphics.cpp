@@ -678,17 +678,17 @@ void TCanvas::StretchDraw(const RECT& Rect, HBITMAP Bitmap) {
 }
 
 void TCanvas::Lock() {
-    lock_.lock();
+    lock_.Enter();
     ++lockCount_;
 }
 
 void TCanvas::Unlock() {
     --lockCount_;
-    lock_.unlock();
+    lock_.Leave();
 }
 
 bool TCanvas::TryLock() {
-    if (!lock_.try_lock()) return false;
+    if (!lock_.TryEnter()) return false;
     ++lockCount_;
     return true;
 }

@@ -12,11 +12,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/SyncObjs.h"
 
 namespace fw {
 
@@ -454,7 +454,8 @@ private:
     POINT penPos_{0, 0};
     DWORD copyMode_ = SRCCOPY;
     UINT textFlags_ = 0;
-    std::recursive_mutex lock_;
+    // A critical section: a locked std::recursive_mutex is never freed under this toolchain.
+    TCriticalSection lock_;
     int lockCount_ = 0;
 };
 

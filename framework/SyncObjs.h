@@ -13,6 +13,8 @@ public:
     TCriticalSection& operator=(const TCriticalSection&) = delete;
 
     void Enter() { EnterCriticalSection(&section_); }
+    // Enters when no other thread holds it; returns whether it did.
+    bool TryEnter() { return TryEnterCriticalSection(&section_) != 0; }
     void Leave() { LeaveCriticalSection(&section_); }
 
 private:

@@ -39,6 +39,8 @@ struct SyncState {
     HANDLE arrived = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     std::atomic<HWND> window{nullptr};
     std::atomic<bool> wakePosted{false};
+    // The first sequence number a bounded CheckSynchronize leaves alone (main thread only).
+    uint64_t bound = UINT64_MAX;
 };
 
 // Never destroyed: threads still running at process exit may touch it.
@@ -75,7 +77,8 @@ void DropRequests(Pred pred) {
 LRESULT SyncWindowMethod(UINT msg, WPARAM wParam, LPARAM lParam) {
     SyncState& s = State();
     if (msg == WM_FW_SYNCHRONIZE) {
-        s.wakePosted = false;
+        // Under a bound the wake-up stays taken, so no new one is posted until the bound ends.
+        if (s.bound == UINT64_MAX) s.wakePosted = false;
         CheckSynchronize();
         return 0;
     }
@@ -94,7 +97,12 @@ void WaitForObject(HANDLE object) {
         const DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0) return;
         if (r == WAIT_OBJECT_0 + 1) {
-            CheckSynchronize();
+            try {
+                CheckSynchronize();
+            } catch (...) {
+                // A failing call is reported; the wait goes on until the object is signalled.
+                ReportException(nullptr);
+            }
         } else if (r == WAIT_OBJECT_0 + 2) {
             MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // delivers sent messages
@@ -152,7 +160,7 @@ bool CheckSynchronize(DWORD Timeout) {
     uint64_t limit;
     {
         std::lock_guard<std::mutex> guard(s.lock);
-        limit = s.nextSeq;
+        limit = std::min(s.nextSeq, s.bound);
     }
     bool ran = false;
     for (;;) {
@@ -193,6 +201,30 @@ bool CheckSynchronize(DWORD Timeout) {
     return ran;
 }
 
+TSynchronizeBound::TSynchronizeBound() {
+    if (!IsMainThread()) return;
+    SyncState& s = State();
+    active_ = true;
+    previous_ = s.bound;
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.bound = std::min(s.bound, s.nextSeq);
+}
+
+TSynchronizeBound::~TSynchronizeBound() {
+    if (!active_) return;
+    SyncState& s = State();
+    bool more;
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.bound = previous_;
+        more = !s.queue.empty();
+    }
+    if (previous_ != UINT64_MAX) return;
+    // The calls held back get their wake-up now.
+    s.wakePosted = false;
+    if (more) WakeMainThread();
+}
+
 TThread::TThread(bool CreateSuspended) : createSuspended_(CreateSuspended) {
     MainThreadID();
     handle_ = CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &threadId_);
@@ -200,11 +232,18 @@ TThread::TThread(bool CreateSuspended) : createSuspended_(CreateSuspended) {
 }
 
 TThread::~TThread() {
+    life_->deleted = true;
     if (handle_) {
         if (!started_) {
-            // It never ran a line of its own: end it without running anything.
-            TerminateThread(handle_, 0);
+            // It never ran a line of its own: it runs out at once, running nothing
+            // (ending it by force would leave its stack behind).
+            abandoned_ = true;
+            terminated_ = true;
+            ResumeThread(handle_);
             WaitForSingleObject(handle_, INFINITE);
+        } else if (life_->inTerminateHandler) {
+            // Deleted by its own OnTerminate, which the system thread waits for: it
+            // ends on its own once the handler returns, touching nothing of the object.
         } else if (GetCurrentThreadId() != threadId_) {
             Terminate();
             if (suspended_) ResumeThread(handle_);
@@ -274,10 +313,21 @@ void TThread::SetPriority(TThreadPriority Value) {
 }
 
 void TThread::DoTerminate() {
-    if (OnTerminate)
-        Synchronize([this] {
-            if (OnTerminate) OnTerminate(this);
-        });
+    if (!OnTerminate) return;
+    const std::shared_ptr<Life> life = life_;
+    Synchronize([this, life] {
+        // A copy: the handler may delete the thread, and its handler with it.
+        const TNotifyEvent handler = OnTerminate;
+        if (!handler) return;
+        life->inTerminateHandler = true;
+        try {
+            handler(this);
+        } catch (...) {
+            life->inTerminateHandler = false;
+            throw;
+        }
+        life->inTerminateHandler = false;
+    });
 }
 
 void TThread::Synchronize(TThread* AThread, TThreadMethod Method) {
@@ -312,6 +362,8 @@ void TThread::RemoveQueuedEvents(TThread* AThread) {
 
 DWORD WINAPI TThread::ThreadProc(void* Param) {
     auto* thread = static_cast<TThread*>(Param);
+    if (thread->abandoned_) return 0;  // deleted before it was started
+    const std::shared_ptr<Life> life = thread->life_;
     try {
         // Terminated before it ran: the body is skipped, the end handling is not.
         if (!thread->terminated_) thread->Execute();
@@ -323,9 +375,12 @@ DWORD WINAPI TThread::ThreadProc(void* Param) {
     try {
         thread->DoTerminate();
     } catch (...) {
-        if (!thread->fatalException_) thread->fatalException_ = std::current_exception();
+        if (!life->deleted && !thread->fatalException_) thread->fatalException_ = std::current_exception();
     }
-    if (thread->freeOnTerminate_) delete thread;
+    if (life->deleted) return result;  // deleted by its own OnTerminate
+    // Freed on the main thread after the calls it queued, so none is lost and none
+    // runs with its thread gone.
+    if (thread->freeOnTerminate_) Queue(nullptr, [thread] { delete thread; });
     return result;
 }
 

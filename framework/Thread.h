@@ -4,9 +4,11 @@
 // created suspended and started with Start(); a C++ object cannot run a virtual
 // Execute before its derived constructor has finished, so a thread created with
 // CreateSuspended false starts in AfterConstruction(), which its creator calls
-// right after new. With FreeOnTerminate set the thread deletes itself after
-// OnTerminate has run; otherwise its creator deletes it (which terminates it and
-// waits for it first). A descendant whose Execute uses its own members and that
+// right after new. With FreeOnTerminate set the thread is deleted after
+// OnTerminate has run, on the main thread, after every call it queued there;
+// otherwise its creator deletes it (which terminates it and waits for it first;
+// one never started runs out without running Execute). Its own OnTerminate
+// handler may delete it too. A descendant whose Execute uses its own members and that
 // may be deleted while running stops it in its own destructor (Terminate, WaitFor).
 //
 // Synchronize hands a call to the main thread and waits for it; Queue hands it
@@ -17,8 +19,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 
 #include "framework/Classes.h"
 
@@ -99,6 +103,13 @@ protected:
 
 private:
     static DWORD WINAPI ThreadProc(void* Param);
+    // What the system thread still reads once the object may be gone.
+    struct Life {
+        std::atomic<bool> deleted{false};
+        std::atomic<bool> inTerminateHandler{false};
+    };
+    std::shared_ptr<Life> life_ = std::make_shared<Life>();
+    std::atomic<bool> abandoned_{false};
 
     HANDLE handle_ = nullptr;
     DWORD threadId_ = 0;
@@ -117,6 +128,21 @@ private:
 // raises EThread elsewhere). With a Timeout (ms) it first waits that long for a
 // call to arrive. Returns whether it ran any call.
 bool CheckSynchronize(DWORD Timeout = 0);
+
+// While it lives, CheckSynchronize runs only the calls handed over before it was
+// made, so a loop that handles waiting messages ends even while threads keep
+// handing over calls (main thread only; elsewhere it does nothing).
+class TSynchronizeBound {
+public:
+    TSynchronizeBound();
+    ~TSynchronizeBound();
+    TSynchronizeBound(const TSynchronizeBound&) = delete;
+    TSynchronizeBound& operator=(const TSynchronizeBound&) = delete;
+
+private:
+    uint64_t previous_ = 0;
+    bool active_ = false;
+};
 
 DWORD MainThreadID();
 bool IsMainThread();

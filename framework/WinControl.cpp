@@ -33,6 +33,9 @@ TWinControl::TWinControl(TComponent* AOwner)
 }
 
 TWinControl::~TWinControl() {
+    // The focus leaves the controls inside while they are whole: they get their
+    // OnExit now, and this control, being destroyed, gets none.
+    if (TWinControl* form = HostForm(); form && form != this) form->DefocusControlOnForm(this, true);
     Destroying();
     WindowProc = nullptr;
     // Owned components first (a form's controls), then children held but not
@@ -181,29 +184,41 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
     for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
         for (TControl* c : list) {
             if (c->align_ != align) continue;
-            const int w = std::max<int>(0, Rect.right - Rect.left);
-            const int h = std::max<int>(0, Rect.bottom - Rect.top);
-            switch (align) {
-            case alTop:
-                c->SetBounds(Rect.left, Rect.top, w, c->height_);
-                Rect.top += c->height_;
-                break;
-            case alBottom:
-                c->SetBounds(Rect.left, Rect.bottom - c->height_, w, c->height_);
-                Rect.bottom -= c->height_;
-                break;
-            case alLeft:
-                c->SetBounds(Rect.left, Rect.top, c->width_, h);
-                Rect.left += c->width_;
-                break;
-            case alRight:
-                c->SetBounds(Rect.right - c->width_, Rect.top, c->width_, h);
-                Rect.right -= c->width_;
-                break;
-            case alClient: c->SetBounds(Rect.left, Rect.top, w, h); break;
-            default: break;
+            try {
+                PlaceAligned(c, Rect);
+            } catch (...) {
+                // One child's failure (its OnResize) leaves the others placed.
+                ReportException(c);
             }
         }
+    }
+}
+
+void TWinControl::PlaceAligned(TControl* Control, RECT& Rect) {
+    // Each child gets at most the space that is left, never a place outside it.
+    const int w = std::max<int>(0, Rect.right - Rect.left);
+    const int h = std::max<int>(0, Rect.bottom - Rect.top);
+    const int height = std::min(Control->explicitHeight_, h);
+    const int width = std::min(Control->explicitWidth_, w);
+    switch (Control->align_) {
+    case alTop:
+        Rect.top += height;
+        Control->SetBounds(Rect.left, Rect.top - height, w, height);
+        break;
+    case alBottom:
+        Rect.bottom -= height;
+        Control->SetBounds(Rect.left, Rect.bottom, w, height);
+        break;
+    case alLeft:
+        Rect.left += width;
+        Control->SetBounds(Rect.left - width, Rect.top, width, h);
+        break;
+    case alRight:
+        Rect.right -= width;
+        Control->SetBounds(Rect.right, Rect.top, width, h);
+        break;
+    case alClient: Control->SetBounds(Rect.left, Rect.top, w, h); break;
+    default: break;
     }
 }
 
@@ -628,7 +643,12 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
         GetWindowOrgEx(DC, &origin);
         SetWindowOrgEx(DC, origin.x - c->left_, origin.y - c->top_, nullptr);
         IntersectClipRect(DC, 0, 0, c->width_, c->height_);
-        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+        try {
+            c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+        } catch (...) {
+            // One control's failure leaves the others painted.
+            ReportException(c);
+        }
     }
 }
 

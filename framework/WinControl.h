@@ -117,6 +117,8 @@ protected:
     // Places the aligned children within Rect (shrinking it).
     virtual void AlignControls(TControl* AControl, RECT& Rect);
     void AlignControl(TControl* AControl);
+    // Places one aligned child within Rect, taking its part of Rect away.
+    void PlaceAligned(TControl* Control, RECT& Rect);
     // Draws the window's own contents into DC (the window class paints, here).
     virtual void PaintWindow(HDC DC);
     void PaintHandler(TMessage& Message);
