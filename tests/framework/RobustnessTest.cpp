@@ -206,16 +206,29 @@ TEST(ThreadLeaks, LockedCanvasesLeaveNothingBehind) {
 TEST_F(RobustnessTest, ProcessMessagesEndsWhileThreadsKeepHandingOverCalls) {
     const Watchdog watchdog("ProcessMessages under a flood");
     std::atomic<bool> stop{false};
-    std::atomic<int> served{0};
+    std::atomic<int> queued{0}, served{0};
     std::vector<std::unique_ptr<TTestThread>> threads;
     for (int i = 0; i < 4; ++i) {
         threads.push_back(std::make_unique<TTestThread>([&](TTestThread& self) {
-            while (!stop) self.Synchronize([&] { ++served; });
+            // Keeps a backlog of calls waiting, however fast the main thread serves them.
+            while (!stop) {
+                if (queued - served < 50) {
+                    ++queued;
+                    self.Queue([&] {
+                        // Each call takes a moment, so more arrive while the main thread serves.
+                        const ULONGLONG until = GetTickCount64() + 1;
+                        while (GetTickCount64() < until) {}
+                        ++served;
+                    });
+                } else {
+                    Sleep(0);
+                }
+            }
         }));
         threads.back()->Start();
     }
-    ASSERT_TRUE(PumpUntil([&] { return served > 100; }));
-    // Without a bound this returns only once the stopper has ended the flood.
+    ASSERT_TRUE(PumpUntil([&] { return served > 20; }));
+    // Without a bound ProcessMessages returns only once the stopper has ended the flood.
     Event finished;
     auto* stopper = new TTestThread([&](TTestThread&) {
         finished.Wait(kPatience / 2);
@@ -225,10 +238,10 @@ TEST_F(RobustnessTest, ProcessMessagesEndsWhileThreadsKeepHandingOverCalls) {
     fw::Application()->ProcessMessages();
     EXPECT_FALSE(stop.load()) << "ProcessMessages ran until the threads stopped";
     finished.Set();
-    stop = true;
     for (auto& t : threads) t->WaitFor();
     stopper->WaitFor();
     delete stopper;
+    EXPECT_TRUE(PumpUntil([&] { return served == queued; }));
 }
 
 // --- Forms --------------------------------------------------------------------------
