@@ -290,10 +290,6 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TControl::BoundsChanged(bool SizeChanged) {
-    if (!parent_ || !(parent_->controlState_ & csAligning)) {
-        explicitWidth_ = width_;
-        explicitHeight_ = height_;
-    }
     if (SizeChanged && !HasState(csLoading)) Resize();
     RequestAlign();
 }

@@ -458,8 +458,9 @@ private:
     TCursor cursor_ = crDefault;
     TComponent* popupMenu_ = nullptr;
     long long creationIndex_;
-    // The size last given outside the parent's layout: what alignment shrinks at most.
-    int explicitWidth_ = 0, explicitHeight_ = 0;
+    // A size the parent's layout cut down for lack of room (-1: none), and the size
+    // it had before: given back when there is room again.
+    int clampedWidth_ = -1, unclampedWidth_ = 0, clampedHeight_ = -1, unclampedHeight_ = 0;
     DestroyWatch* watches_ = nullptr;
     // A windowless control holding the mouse (its parent's window has the capture).
     static TControl* captureControl_;

@@ -194,30 +194,54 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
     }
 }
 
+namespace {
+
+// The extent a child asks for: its own, or what it had before the layout cut it down.
+int Wanted(int Current, int Clamped, int Unclamped) {
+    return Current == Clamped ? Unclamped : Current;
+}
+
+// Cuts Wanted down to Room, remembering what it was.
+int Fit(int Wanted, int Room, int& Clamped, int& Unclamped) {
+    const int fit = std::min(Wanted, Room);
+    Clamped = fit < Wanted ? fit : -1;
+    Unclamped = Wanted;
+    return fit;
+}
+
+}  // namespace
+
 void TWinControl::PlaceAligned(TControl* Control, RECT& Rect) {
     // Each child gets at most the space that is left, never a place outside it.
+    TControl* c = Control;
     const int w = std::max<int>(0, Rect.right - Rect.left);
     const int h = std::max<int>(0, Rect.bottom - Rect.top);
-    const int height = std::min(Control->explicitHeight_, h);
-    const int width = std::min(Control->explicitWidth_, w);
-    switch (Control->align_) {
+    const bool vertical = c->align_ == alTop || c->align_ == alBottom;
+    const bool horizontal = c->align_ == alLeft || c->align_ == alRight;
+    int height = 0, width = 0;
+    if (vertical)
+        height =
+            Fit(Wanted(c->height_, c->clampedHeight_, c->unclampedHeight_), h, c->clampedHeight_, c->unclampedHeight_);
+    if (horizontal)
+        width = Fit(Wanted(c->width_, c->clampedWidth_, c->unclampedWidth_), w, c->clampedWidth_, c->unclampedWidth_);
+    switch (c->align_) {
     case alTop:
         Rect.top += height;
-        Control->SetBounds(Rect.left, Rect.top - height, w, height);
+        c->SetBounds(Rect.left, Rect.top - height, w, height);
         break;
     case alBottom:
         Rect.bottom -= height;
-        Control->SetBounds(Rect.left, Rect.bottom, w, height);
+        c->SetBounds(Rect.left, Rect.bottom, w, height);
         break;
     case alLeft:
         Rect.left += width;
-        Control->SetBounds(Rect.left - width, Rect.top, width, h);
+        c->SetBounds(Rect.left - width, Rect.top, width, h);
         break;
     case alRight:
         Rect.right -= width;
-        Control->SetBounds(Rect.right, Rect.top, width, h);
+        c->SetBounds(Rect.right, Rect.top, width, h);
         break;
-    case alClient: Control->SetBounds(Rect.left, Rect.top, w, h); break;
+    case alClient: c->SetBounds(Rect.left, Rect.top, w, h); break;
     default: break;
     }
 }
