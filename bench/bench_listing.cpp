@@ -24,62 +24,14 @@
 #include "shell/ShellLibrary.h"
 #include "shell/ZemFileList.h"
 
+#include "bench/BenchTree.h"
+
 namespace {
 
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 1000;
 constexpr int kWalkRepeats = 3;
 constexpr int kListingRepeats = 2;
-
-double Seconds(LARGE_INTEGER Start, LARGE_INTEGER End) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(End.QuadPart - Start.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
-
-void RemoveTree(const std::wstring& Folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(Folder + L"\\" + name);
-            else DeleteFileW((Folder + L"\\" + name).c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(Folder.c_str());
-}
-
-bool EnsureTree(const std::wstring& Root) {
-    if (GetFileAttributesW(Root.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    const std::wstring work = Root + L".part";
-    RemoveTree(work);
-    std::printf("making %d files below %ls ...\n", kFolders * kFilesPerFolder, Root.c_str());
-    if (!CreateDirectoryW(work.c_str(), nullptr)) return false;
-    for (int f = 0; f < kFolders; ++f) {
-        const std::wstring folder = work + L"\\dir" + std::to_wstring(f);
-        if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
-        for (int i = 0; i < kFilesPerFolder; ++i) {
-            const std::wstring file = folder + L"\\file" + std::to_wstring(i) + L".dat";
-            HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (h == INVALID_HANDLE_VALUE) return false;
-            // Sizes differ, so the sort by size has work to do.
-            const DWORD size = DWORD((i * 7919 + f) % 4096);
-            SetFilePointer(h, LONG(size), nullptr, FILE_BEGIN);
-            SetEndOfFile(h);
-            CloseHandle(h);
-        }
-    }
-    return MoveFileW(work.c_str(), Root.c_str()) != 0;
-}
 
 // Paths are compared by their hashes, so the comparison itself weighs little
 // next to the list whose working set is measured.
@@ -129,19 +81,20 @@ double TimeListing(const std::wstring& Root, TPathHashes& Rows, bool& SortedBySi
     options->SetIncludeHidden(false);
     options->SetFilter(L"*");
 
-    const LARGE_INTEGER start = Now();
+    const LARGE_INTEGER start = bench::Now();
     list->StopSearch();
     list->Clear();
     list->StartSearch(Root);
     while (!ended) fw::Application()->HandleMessage();
-    const LARGE_INTEGER searched = Now();
+    const LARGE_INTEGER searched = bench::Now();
     list->SortColumn(2);  // the size column, as the sort box's third entry
-    const LARGE_INTEGER sorted = Now();
+    const LARGE_INTEGER sorted = bench::Now();
     UpdateWindow(list->Handle());
     fw::Application()->ProcessMessages();
-    const double seconds = Seconds(start, Now());
-    std::printf("  listing: %.3f s to the end of the search, %.3f s sort, %.3f s paint\n", Seconds(start, searched),
-                Seconds(searched, sorted), Seconds(sorted, Now()));
+    const double seconds = bench::Seconds(start, bench::Now());
+    std::printf("  listing: %.3f s to the end of the search, %.3f s sort, %.3f s paint\n",
+                bench::Seconds(start, searched), bench::Seconds(searched, sorted),
+                bench::Seconds(sorted, bench::Now()));
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
@@ -180,7 +133,7 @@ int main() {
     }
     if (!root.empty() && root.back() == L'\\') root.pop_back();
     int result = 0;
-    if (argc <= 1 && !EnsureTree(root)) {
+    if (argc <= 1 && !bench::EnsureTree(root, kFolders, kFilesPerFolder, true)) {
         std::printf("error: the tree below %ls could not be made\n", root.c_str());
         result = 2;
     } else {
@@ -194,9 +147,9 @@ int main() {
         bool sorted = true;
         for (int i = 0; i < kWalkRepeats; ++i) {
             walked.clear();
-            const LARGE_INTEGER start = Now();
+            const LARGE_INTEGER start = bench::Now();
             BareWalk(root + L"\\", walked);
-            walkSeconds = std::min(walkSeconds, Seconds(start, Now()));
+            walkSeconds = std::min(walkSeconds, bench::Seconds(start, bench::Now()));
         }
         for (int i = 0; i < kListingRepeats; ++i) {
             bool sortedThisTime = true;

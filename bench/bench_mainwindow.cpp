@@ -19,56 +19,12 @@
 #include "framework/Application.h"
 #include "framework/Thread.h"
 
+#include "bench/BenchTree.h"
+
 namespace {
 
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 1000;
-
-double Seconds(LARGE_INTEGER Start, LARGE_INTEGER End) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(End.QuadPart - Start.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
-
-void RemoveTree(const std::wstring& Folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(Folder + L"\\" + name);
-            else DeleteFileW((Folder + L"\\" + name).c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(Folder.c_str());
-}
-
-bool EnsureTree(const std::wstring& Root) {
-    if (GetFileAttributesW(Root.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    const std::wstring work = Root + L".part";
-    RemoveTree(work);
-    std::printf("making %d files below %ls ...\n", kFolders * kFilesPerFolder, Root.c_str());
-    if (!CreateDirectoryW(work.c_str(), nullptr)) return false;
-    for (int f = 0; f < kFolders; ++f) {
-        const std::wstring folder = work + L"\\dir" + std::to_wstring(f);
-        if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
-        for (int i = 0; i < kFilesPerFolder; ++i) {
-            const std::wstring file = folder + L"\\file" + std::to_wstring(i) + L".dat";
-            HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (h == INVALID_HANDLE_VALUE) return false;
-            CloseHandle(h);
-        }
-    }
-    return MoveFileW(work.c_str(), Root.c_str()) != 0;
-}
 
 size_t BareWalk(const std::wstring& Folder) {
     size_t count = 0;
@@ -112,7 +68,7 @@ int main(int argc, char** argv) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring root = argc > 1 ? Widen(argv[1]) : std::wstring(temp) + L"tabulorin-bench";
-    if (!EnsureTree(root)) {
+    if (!bench::EnsureTree(root, kFolders, kFilesPerFolder)) {
         std::printf("cannot make the tree at %ls\n", root.c_str());
         return 1;
     }
@@ -120,9 +76,9 @@ int main(int argc, char** argv) {
     // Nothing asks: the export's boxes are answered at once.
     fw::TApplication::MessageBoxHook = [](HWND, const std::wstring&, const std::wstring&, unsigned) { return IDOK; };
 
-    const LARGE_INTEGER walkStart = Now();
+    const LARGE_INTEGER walkStart = bench::Now();
     const size_t walked = BareWalk(root + L"\\");
-    const double walk = Seconds(walkStart, Now());
+    const double walk = bench::Seconds(walkStart, bench::Now());
 
     TForm1::StartFolder = root;
     auto* form = new TForm1(nullptr);
@@ -132,10 +88,10 @@ int main(int argc, char** argv) {
     if (!WaitListing(form, 60000)) code = 1;
 
     // The request: subfolders on.
-    const LARGE_INTEGER listStart = Now();
+    const LARGE_INTEGER listStart = bench::Now();
     form->SearchSubfoldes->SetChecked(true);
     if (!WaitListing(form, 600000)) code = 1;
-    const double listing = Seconds(listStart, Now());
+    const double listing = bench::Seconds(listStart, bench::Now());
     const std::wstring status = form->StatusBar1->Panels()->Items(0)->Text();
 
     // The first save reads every row's texts, which the list fills on first
@@ -144,9 +100,9 @@ int main(int argc, char** argv) {
     double saves[2];
     for (double& save : saves) {
         DeleteFileW((csv + L".CSV").c_str());
-        const LARGE_INTEGER saveStart = Now();
+        const LARGE_INTEGER saveStart = bench::Now();
         form->ExportListing(zt::xsFile, zt::xtCSV, csv);
-        save = Seconds(saveStart, Now());
+        save = bench::Seconds(saveStart, bench::Now());
     }
 
     std::printf("bare walk:      %8.3f s  (%zu entries)\n", walk, walked);

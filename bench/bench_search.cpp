@@ -20,58 +20,13 @@
 #include "shell/ThreadPool.h"
 #include "shell/ZemFileSearchThread.h"
 
+#include "bench/BenchTree.h"
+
 namespace {
 
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 1000;
 constexpr int kRepeats = 3;
-
-double Seconds(LARGE_INTEGER Start, LARGE_INTEGER End) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(End.QuadPart - Start.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
-
-void RemoveTree(const std::wstring& Folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(Folder + L"\\" + name);
-            else DeleteFileW((Folder + L"\\" + name).c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(Folder.c_str());
-}
-
-// The tree at Root, made when missing; false when it cannot be made.
-bool EnsureTree(const std::wstring& Root) {
-    if (GetFileAttributesW(Root.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    const std::wstring work = Root + L".part";
-    RemoveTree(work);  // left by a run that was cut short
-    std::printf("making %d files below %ls ...\n", kFolders * kFilesPerFolder, Root.c_str());
-    if (!CreateDirectoryW(work.c_str(), nullptr)) return false;
-    for (int f = 0; f < kFolders; ++f) {
-        const std::wstring folder = work + L"\\dir" + std::to_wstring(f);
-        if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
-        for (int i = 0; i < kFilesPerFolder; ++i) {
-            const std::wstring file = folder + L"\\file" + std::to_wstring(i) + L".dat";
-            HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (h == INVALID_HANDLE_VALUE) return false;
-            CloseHandle(h);
-        }
-    }
-    return MoveFileW(work.c_str(), Root.c_str()) != 0;
-}
 
 // Every entry but "." and "..", depth first, as the search lists them.
 void BareWalk(const std::wstring& Folder, std::vector<std::wstring>& Hits) {
@@ -102,9 +57,9 @@ public:
 
 double TimeWalk(const std::wstring& Root, std::vector<std::wstring>& Hits) {
     Hits.clear();
-    const LARGE_INTEGER start = Now();
+    const LARGE_INTEGER start = bench::Now();
     BareWalk(Root + L"\\", Hits);
-    return Seconds(start, Now());
+    return bench::Seconds(start, bench::Now());
 }
 
 double TimeSearch(const std::wstring& Root, std::vector<std::wstring>& Hits) {
@@ -117,10 +72,10 @@ double TimeSearch(const std::wstring& Root, std::vector<std::wstring>& Hits) {
     options.SetAutoWildcard(false);
     options.SetRecursiveSearch(true);
     options.SetFilter(L"*");
-    const LARGE_INTEGER start = Now();
+    const LARGE_INTEGER start = bench::Now();
     pool.AddThread(new shell::TZemFileSearchThread(&options, &list, Root, false));
     while (ends == 0) fw::CheckSynchronize(10);
-    const double seconds = Seconds(start, Now());
+    const double seconds = bench::Seconds(start, bench::Now());
     Hits = std::move(list.Hits);
     return seconds;
 }
@@ -142,7 +97,7 @@ int main() {
     }
     if (!root.empty() && root.back() == L'\\') root.pop_back();
     int result = 0;
-    if (argc <= 1 && !EnsureTree(root)) {
+    if (argc <= 1 && !bench::EnsureTree(root, kFolders, kFilesPerFolder)) {
         std::printf("error: the tree below %ls could not be made\n", root.c_str());
         result = 2;
     } else {

@@ -1,0 +1,65 @@
+#pragma once
+// What the listing benchmarks share: a clock, and the generated tree of folders
+// and empty (or sized) files they list, made under a working name and renamed
+// only when complete, so a run cut short never leaves a half-made tree behind.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace bench {
+
+inline LARGE_INTEGER Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+inline double Seconds(LARGE_INTEGER Start, LARGE_INTEGER End) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return double(End.QuadPart - Start.QuadPart) / double(frequency.QuadPart);
+}
+
+inline void RemoveTree(const std::wstring& Folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(Folder + L"\\" + name);
+            else DeleteFileW((Folder + L"\\" + name).c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(Folder.c_str());
+}
+
+// The tree at Root (Folders folders "dirN" of FilesPerFolder files "fileN.dat"),
+// made when missing; false when it cannot be made. Sized files differ in size,
+// so a sort by size has work to do.
+inline bool EnsureTree(const std::wstring& Root, int Folders, int FilesPerFolder, bool Sized = false) {
+    if (GetFileAttributesW(Root.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const std::wstring work = Root + L".part";
+    RemoveTree(work);  // left by a run that was cut short
+    std::printf("making %d files below %ls ...\n", Folders * FilesPerFolder, Root.c_str());
+    if (!CreateDirectoryW(work.c_str(), nullptr)) return false;
+    for (int f = 0; f < Folders; ++f) {
+        const std::wstring folder = work + L"\\dir" + std::to_wstring(f);
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+        for (int i = 0; i < FilesPerFolder; ++i) {
+            const std::wstring file = folder + L"\\file" + std::to_wstring(i) + L".dat";
+            HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h == INVALID_HANDLE_VALUE) return false;
+            if (Sized) {
+                SetFilePointer(h, LONG((i * 7919 + f) % 4096), nullptr, FILE_BEGIN);
+                SetEndOfFile(h);
+            }
+            CloseHandle(h);
+        }
+    }
+    return MoveFileW(work.c_str(), Root.c_str()) != 0;
+}
+
+}  // namespace bench
