@@ -39,6 +39,9 @@ TEST(Texts, StringReplace) {
     EXPECT_EQ(fw::StringReplace(L"%TEMP%\\%date%\\%Date%", L"%DATE%", L"x", fw::rfReplaceAll | fw::rfIgnoreCase),
               L"%TEMP%\\x\\x");
     EXPECT_EQ(fw::StringReplace(L"abc", L"", L"x", fw::rfReplaceAll), L"abc");
+    // A lower-case pattern finds every case of the text, and the text's other letters keep their case.
+    EXPECT_EQ(fw::StringReplace(L"Ab-DATE-date-Date", L"date", L"d", fw::rfReplaceAll | fw::rfIgnoreCase), L"Ab-d-d-d");
+    EXPECT_EQ(fw::StringReplace(L"xÄöx", L"äÖ", L"-", fw::rfIgnoreCase), L"x-x");
 }
 
 TEST(Numbers, StrToIntAcceptsTheClassLibraryForms) {
