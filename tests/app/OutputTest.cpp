@@ -83,30 +83,6 @@ std::wstring Trim(const std::wstring& s) {
     return a == std::wstring::npos ? L"" : s.substr(a, s.find_last_not_of(L' ') - a + 1);
 }
 
-std::string Utf8(const std::wstring& Text) {
-    std::string out(Text.size() * 3 + 1, '\0');
-    out.resize(size_t(
-        WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), out.data(), int(out.size()), nullptr, nullptr)));
-    return out;
-}
-
-std::string Json(const std::wstring& Text) {
-    std::string out = "\"";
-    for (unsigned char c : Utf8(Text)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char buffer[8];
-            snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
 class OutputTest : public MainWindowFixture {
 protected:
     // What the window should write: the caption row, an empty row, the listed
@@ -187,11 +163,13 @@ TEST_F(OutputTest, SavesForTheHostReaders) {
     auto sample = [&](void (TForm1::*Command)(fw::TObject*), const std::wstring& Name, const std::wstring& File,
                       const char* Format) {
         ASSERT_TRUE(Save(Command, shared + L"\\" + Name));
-        std::string entry = "  {\"file\": " + Json(File) + ", \"format\": \"" + Format + "\", \"rows\": [";
+        std::string entry =
+            "  {\"file\": " + testenv::JsonString(File) + ", \"format\": \"" + Format + "\", \"rows\": [";
         const Table expected = Expected();
         for (size_t r = 0; r < expected.size(); ++r) {
             entry += r ? ",\n    [" : "\n    [";
-            for (size_t c = 0; c < expected[r].size(); ++c) entry += (c ? ", " : "") + Json(expected[r][c]);
+            for (size_t c = 0; c < expected[r].size(); ++c)
+                entry += (c ? ", " : "") + testenv::JsonString(expected[r][c]);
             entry += "]";
         }
         json += (json.size() > 20 ? ",\n" : "") + entry + "]}";

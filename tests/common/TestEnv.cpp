@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstdio>
 
 namespace testenv {
 
@@ -34,6 +35,26 @@ std::wstring NewScratchFolder(const std::wstring& hint) {
 std::wstring PrintFile() {
     const std::wstring file = Env(L"TABULORIN_PRINT_FILE");
     return file.empty() ? L"C:\\print\\out.ps" : file;
+}
+
+std::string JsonString(const std::wstring& text) {
+    std::string utf8(text.size() * 3 + 1, '\0');
+    utf8.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), utf8.data(), int(utf8.size()),
+                                           nullptr, nullptr)));
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
 }
 
 }  // namespace testenv

@@ -14,4 +14,7 @@ std::wstring PrintFile();
 // An environment variable's value, empty when unset.
 std::wstring Env(const wchar_t* name);
 
+// Text as a JSON string literal (UTF-8), for the host programs that read samples back.
+std::string JsonString(const std::wstring& text);
+
 }  // namespace testenv

@@ -29,23 +29,6 @@ std::vector<std::vector<std::wstring>> SampleRows() {
     };
 }
 
-std::string Json(const std::wstring& Text) {
-    std::string out = "\"";
-    for (unsigned char c : Utf8(Text)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char buffer[8];
-            snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
 class ReadbackSamples : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -81,10 +64,12 @@ protected:
         e_->Execute();
         const std::wstring file = Name + L"." + e_->GetDefaultExtension();
         ASSERT_TRUE(FileThere(folder_ + L"\\" + file)) << Utf8(file);
-        std::string entry = "  {\"file\": " + Json(file) + ", \"format\": \"" + Format + "\", \"rows\": [";
+        std::string entry =
+            "  {\"file\": " + testenv::JsonString(file) + ", \"format\": \"" + Format + "\", \"rows\": [";
         for (size_t r = 0; r < Expected.size(); ++r) {
             entry += r ? ",\n    [" : "\n    [";
-            for (size_t c = 0; c < Expected[r].size(); ++c) entry += (c ? ", " : "") + Json(Expected[r][c]);
+            for (size_t c = 0; c < Expected[r].size(); ++c)
+                entry += (c ? ", " : "") + testenv::JsonString(Expected[r][c]);
             entry += "]";
         }
         entry += "]}";
