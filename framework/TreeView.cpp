@@ -256,6 +256,27 @@ RECT TTreeNode::DisplayRect(bool TextOnly) const {
     return r;
 }
 
+bool TTreeNode::EditText() {
+    const HWND wnd = Window();
+    if (!wnd || !item_) return false;
+    // The editor opens only in a window that has the focus.
+    if (GetFocus() != wnd) ::SetFocus(wnd);
+    return TreeView()->Send(TVM_EDITLABELW, 0, LPARAM(item_)) != 0;
+}
+
+void TTreeNode::EndEdit(bool Cancel) {
+    if (const HWND wnd = Window()) TreeView()->Send(TVM_ENDEDITLABELNOW, Cancel ? TRUE : FALSE, 0);
+}
+
+bool TTreeNode::DropTarget() const {
+    return Window() && item_ && TreeView()->DropTarget() == this;
+}
+
+void TTreeNode::SetDropTarget(bool Value) {
+    if (Value) TreeView()->SetDropTarget(this);
+    else if (DropTarget()) TreeView()->SetDropTarget(nullptr);
+}
+
 void TTreeNode::Delete() {
     // The window's deletion notice frees this object (and those of the children).
     const HWND wnd = Window();
@@ -621,6 +642,63 @@ void TCustomTreeView::Delete(TTreeNode* Node) {
     if (OnDeletion) OnDeletion(this, Node);
 }
 
+bool TCustomTreeView::CanEdit(TTreeNode* Node) {
+    bool allow = true;
+    if (OnEditing) OnEditing(this, Node, allow);
+    return allow;
+}
+
+void TCustomTreeView::Edit(TTreeNode* Node, std::wstring& S) {
+    if (OnEdited) OnEdited(this, Node, S);
+    Node->SetText(S);
+}
+
+void TCustomTreeView::EditCanceled(TTreeNode* Node) {
+    if (OnCancelEdit) OnCancelEdit(this, Node);
+}
+
+void TCustomTreeView::BeginItemDrag(TTreeNode*, TMouseButton) {}
+
+void TCustomTreeView::HandleEndLabelEdit(NMTVDISPINFOW& Info) {
+    TTreeNode* node = items_ ? items_->GetNode(Info.item.hItem) : nullptr;
+    if (!node) return;
+    if (!Info.item.pszText) {
+        EditCanceled(node);
+        return;
+    }
+    std::wstring text = Info.item.pszText;
+    Edit(node, text);
+}
+
+TTreeNode* TCustomTreeView::DropTarget() {
+    if (!HandleAllocated()) return nullptr;
+    // The item counts while it is drawn as the target (some windows keep naming it after).
+    const auto item = reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+    if (!item || !(Send(TVM_GETITEMSTATE, WPARAM(item), TVIS_DROPHILITED) & TVIS_DROPHILITED)) return nullptr;
+    return Items()->GetNode(item);
+}
+
+void TCustomTreeView::SetDropTarget(TTreeNode* Value) {
+    if (!HandleAllocated()) return;
+    const auto old = reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+    Send(TVM_SELECTITEM, TVGN_DROPHILITE, LPARAM(Value ? Value->item_ : nullptr));
+    if (!Value && old) {
+        TVITEMW item{};
+        item.mask = TVIF_HANDLE | TVIF_STATE;
+        item.hItem = old;
+        item.stateMask = TVIS_DROPHILITED;
+        Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+UINT TCustomTreeView::GetHitTestInfoAt(int X, int Y) {
+    if (!HandleAllocated()) return TVHT_NOWHERE;
+    TVHITTESTINFO hit{};
+    hit.pt = POINT{X, Y};
+    Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    return hit.flags;
+}
+
 void TCustomTreeView::GetImageIndex(TTreeNode*) {}
 
 void TCustomTreeView::GetSelectedIndex(TTreeNode*) {}
@@ -702,11 +780,24 @@ void TCustomTreeView::HandleNotify(TMessage& Message) {
         return;
     case TVN_DELETEITEMW: items->ItemDeleted(view->itemOld.hItem); return;
     case TVN_GETDISPINFOW: HandleDispInfo(*reinterpret_cast<NMTVDISPINFOW*>(Message.LParam)); return;
-    case TVN_ENDLABELEDITW: {
-        auto* info = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
-        TTreeNode* node = items->GetNode(info->item.hItem);
-        if (node && info->item.pszText) node->text_ = info->item.pszText;
-        Message.Result = node && info->item.pszText ? TRUE : FALSE;
+    case TVN_BEGINLABELEDITW: {
+        TTreeNode* node = items->GetNode(reinterpret_cast<NMTVDISPINFOW*>(Message.LParam)->item.hItem);
+        Message.Result = node && CanEdit(node) ? FALSE : TRUE;
+        return;
+    }
+    case TVN_ENDLABELEDITW:
+        // The node sets its own text: the window keeps what it was given.
+        HandleEndLabelEdit(*reinterpret_cast<NMTVDISPINFOW*>(Message.LParam));
+        Message.Result = FALSE;
+        return;
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGA:
+    case TVN_BEGINRDRAGW: {
+        // The ANSI form carries the item at the same place.
+        TTreeNode* node = items->GetNode(view->itemNew.hItem);
+        const bool right = header->code == TVN_BEGINRDRAGA || header->code == TVN_BEGINRDRAGW;
+        if (node) BeginItemDrag(node, right ? mbRight : mbLeft);
         return;
     }
     case NM_RCLICK:

@@ -34,6 +34,8 @@ using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bo
 using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
 using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
 using TTVCompare = std::function<int(TTreeNode* A, TTreeNode* B)>;
+using TTVEditingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVEditedEvent = std::function<void(TObject* Sender, TTreeNode* Node, std::wstring& S)>;
 
 class TTreeNode : public TPersistent {
 public:
@@ -92,6 +94,14 @@ public:
     void MakeVisible();
     // The node's row (or its text only) in client co-ordinates; empty when hidden.
     RECT DisplayRect(bool TextOnly) const;
+
+    // Opens the label editor on the node (the tree's CanEdit may refuse).
+    bool EditText();
+    // Ends a running label edit, keeping the typed text unless Cancel.
+    void EndEdit(bool Cancel);
+    // Drawn as the target of a drag.
+    bool DropTarget() const;
+    void SetDropTarget(bool Value);
 
     // Deletes the node, its children and their objects.
     void Delete();
@@ -182,6 +192,11 @@ public:
     // The node under a client point, or nullptr.
     TTreeNode* GetNodeAt(int X, int Y);
     TTreeNode* TopItem();
+    // The node drawn as the target of a drag, or nullptr.
+    TTreeNode* DropTarget();
+    void SetDropTarget(TTreeNode* Value);
+    // The window's TVHT_* flags for a client point.
+    UINT GetHitTestInfoAt(int X, int Y);
 
     TCustomImageList* Images() const { return images_; }
     void SetImages(TCustomImageList* Value);
@@ -222,6 +237,11 @@ public:
     TTVExpandingEvent OnCollapsing;
     TTVExpandedEvent OnCollapsed;
     TTVExpandedEvent OnDeletion;
+    // Label editing: asked before the editor opens, told the text it ended with,
+    // told when it ended without text.
+    TTVEditingEvent OnEditing;
+    TTVEditedEvent OnEdited;
+    TTVExpandedEvent OnCancelEdit;
 
     void WndProc(TMessage& Message) override;
 
@@ -245,6 +265,14 @@ protected:
     // After the selection changed (and ChangeDelay passed): OnChange.
     virtual void Change(TTreeNode* Node);
     virtual void Delete(TTreeNode* Node);
+    // Whether Node's label may be edited (OnEditing).
+    virtual bool CanEdit(TTreeNode* Node);
+    // The label edit ended with text S: OnEdited may change it; the node takes it.
+    virtual void Edit(TTreeNode* Node, std::wstring& S);
+    // The label edit ended without text (Escape, or the edit was cancelled).
+    virtual void EditCanceled(TTreeNode* Node);
+    // The user starts dragging Node with the left or the right button.
+    virtual void BeginItemDrag(TTreeNode* Node, TMouseButton Button);
     // A node with a negative image is drawn: a descendant may set its images.
     virtual void GetImageIndex(TTreeNode* Node);
     virtual void GetSelectedIndex(TTreeNode* Node);
@@ -263,6 +291,7 @@ private:
     LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam);
     void HandleNotify(TMessage& Message);
     void HandleDispInfo(NMTVDISPINFOW& Info);
+    void HandleEndLabelEdit(NMTVDISPINFOW& Info);
     LRESULT HandleCustomDraw(NMTVCUSTOMDRAW& Draw);
     void SelectionChanged(TTreeNode* Node);
     void KillChangeTimer();

@@ -222,6 +222,60 @@ TEST_F(TreeViewTest, CustomSortOrdersChildrenByTheGivenComparison) {
     EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"a", L"bb", L"ccc"}));
 }
 
+TEST_F(TreeViewTest, LabelEditsAreAskedForAndEndWithTheTextOrACancel) {
+    fw::TTreeNode* root = tree->Items()->AddChild(nullptr, L"root");
+    fw::TTreeNode* locked = tree->Items()->AddChild(root, L"locked");
+    fw::TTreeNode* open = tree->Items()->AddChild(root, L"open");
+    root->Expand(false);
+    std::vector<std::wstring> cancelled;
+    tree->OnEditing = [&](fw::TObject*, fw::TTreeNode* Node, bool& Allow) { Allow = Node != locked; };
+    tree->OnEdited = [](fw::TObject*, fw::TTreeNode*, std::wstring& S) { S += L"!"; };
+    tree->OnCancelEdit = [&](fw::TObject*, fw::TTreeNode* Node) { cancelled.push_back(Node->Text()); };
+
+    EXPECT_FALSE(locked->EditText());
+    EXPECT_FALSE(tree->IsEditing());
+    ASSERT_TRUE(open->EditText());
+    HWND editor = HWND(SendMessageW(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(editor, nullptr);
+    SetWindowTextW(editor, L"renamed");
+    open->EndEdit(false);
+    EXPECT_EQ(open->Text(), L"renamed!");  // the handler's text is the node's and the window's
+    wchar_t shown[64]{};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = open->ItemId();
+    item.pszText = shown;
+    item.cchTextMax = 64;
+    SendMessageW(tree->Handle(), TVM_GETITEMW, 0, LPARAM(&item));
+    EXPECT_STREQ(shown, L"renamed!");
+
+    ASSERT_TRUE(open->EditText());
+    editor = HWND(SendMessageW(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    SetWindowTextW(editor, L"typed, then given up");
+    SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(cancelled, (std::vector<std::wstring>{L"renamed!"}));
+    EXPECT_EQ(open->Text(), L"renamed!");
+
+    tree->SetReadOnly(true);
+    EXPECT_FALSE(open->EditText());
+}
+
+TEST_F(TreeViewTest, OneNodeAtATimeIsTheDropTarget) {
+    fw::TTreeNode* a = tree->Items()->AddChild(nullptr, L"a");
+    fw::TTreeNode* b = tree->Items()->AddChild(nullptr, L"b");
+    EXPECT_EQ(tree->DropTarget(), nullptr);
+    a->SetDropTarget(true);
+    EXPECT_TRUE(a->DropTarget());
+    tree->SetDropTarget(b);
+    EXPECT_FALSE(a->DropTarget());
+    EXPECT_EQ(tree->DropTarget(), b);
+    b->SetDropTarget(false);
+    EXPECT_EQ(tree->DropTarget(), nullptr);
+    const RECT r = a->DisplayRect(true);
+    EXPECT_NE(tree->GetHitTestInfoAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) & TVHT_ONITEMLABEL, 0u);
+    EXPECT_EQ(tree->GetNodeAt(5, 270), nullptr);
+}
+
 // --- Splitter --------------------------------------------------------------------------
 
 TEST(SplitterTest, DraggingResizesTheControlItFollowsWithinMinSize) {

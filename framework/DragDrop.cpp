@@ -1,0 +1,174 @@
+#include "framework/DragDrop.h"
+
+#include <utility>
+
+namespace fw {
+
+namespace {
+
+template <class Self, class Interface>
+HRESULT QueryOwn(Self* This, REFIID riid, void** ppv, REFIID Own) {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == Own) {
+        *ppv = static_cast<Interface*>(This);
+        This->AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+POINT ToPoint(POINTL P) {
+    return POINT{P.x, P.y};
+}
+
+}  // namespace
+
+// ---- TDropTarget ----------------------------------------------------------------------
+
+ComPtr<TDropTarget> TDropTarget::Create() {
+    ComPtr<TDropTarget> result;
+    result.attach(new TDropTarget());
+    return result;
+}
+
+void TDropTarget::Clear() {
+    OnDragEnter = nullptr;
+    OnDragOver = nullptr;
+    OnDragLeave = nullptr;
+    OnDrop = nullptr;
+}
+
+HRESULT TDropTarget::QueryInterface(REFIID riid, void** ppv) {
+    return QueryOwn<TDropTarget, IDropTarget>(this, riid, ppv, IID_IDropTarget);
+}
+
+ULONG TDropTarget::AddRef() {
+    return ++refCount_;
+}
+
+ULONG TDropTarget::Release() {
+    const ULONG count = --refCount_;
+    if (count == 0) delete this;
+    return count;
+}
+
+HRESULT TDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
+    if (!pdwEffect) return E_INVALIDARG;
+    // A copy: a handler may clear the handlers of its own target.
+    const TDragEnterEvent handler = OnDragEnter;
+    if (!handler) {
+        *pdwEffect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    return handler(pDataObj, grfKeyState, ToPoint(pt), *pdwEffect);
+}
+
+HRESULT TDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
+    if (!pdwEffect) return E_INVALIDARG;
+    const TDragOverEvent handler = OnDragOver;
+    if (!handler) {
+        *pdwEffect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    return handler(grfKeyState, ToPoint(pt), *pdwEffect);
+}
+
+HRESULT TDropTarget::DragLeave() {
+    const TDragLeaveEvent handler = OnDragLeave;
+    return handler ? handler() : S_OK;
+}
+
+HRESULT TDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
+    if (!pdwEffect) return E_INVALIDARG;
+    const TDropEvent handler = OnDrop;
+    if (!handler) {
+        *pdwEffect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    return handler(pDataObj, grfKeyState, ToPoint(pt), *pdwEffect);
+}
+
+// ---- TDropSource ----------------------------------------------------------------------
+
+HRESULT QueryContinueByButton(bool EscapePressed, DWORD KeyState, DWORD DragButton) {
+    if (EscapePressed) return DRAGDROP_S_CANCEL;
+    if (KeyState & DragButton) return S_OK;
+    return DRAGDROP_S_DROP;
+}
+
+ComPtr<TDropSource> TDropSource::Create(DWORD DragButton) {
+    ComPtr<TDropSource> result;
+    result.attach(new TDropSource(DragButton ? DragButton : MK_LBUTTON));
+    return result;
+}
+
+void TDropSource::Clear() {
+    OnQueryContinueDrag = nullptr;
+    OnGiveFeedback = nullptr;
+}
+
+HRESULT TDropSource::QueryInterface(REFIID riid, void** ppv) {
+    return QueryOwn<TDropSource, IDropSource>(this, riid, ppv, IID_IDropSource);
+}
+
+ULONG TDropSource::AddRef() {
+    return ++refCount_;
+}
+
+ULONG TDropSource::Release() {
+    const ULONG count = --refCount_;
+    if (count == 0) delete this;
+    return count;
+}
+
+HRESULT TDropSource::QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) {
+    const TQueryContinueDragEvent handler = OnQueryContinueDrag;
+    if (handler) return handler(fEscapePressed != FALSE, grfKeyState);
+    return QueryContinueByButton(fEscapePressed != FALSE, grfKeyState, dragButton_);
+}
+
+HRESULT TDropSource::GiveFeedback(DWORD dwEffect) {
+    const TGiveFeedbackEvent handler = OnGiveFeedback;
+    return handler ? handler(dwEffect) : DRAGDROP_S_USEDEFAULTCURSORS;
+}
+
+HRESULT RunDragDrop(IDataObject* Data, IDropSource* Source, DWORD OkEffects, DWORD& Effect) {
+    Effect = DROPEFFECT_NONE;
+    if (!Data || !Source) return E_INVALIDARG;
+    DWORD effect = DROPEFFECT_NONE;
+    const HRESULT hr = ::DoDragDrop(Data, Source, OkEffects, &effect);
+    // Only a drop performed something; a cancelled drag leaves OLE's last guess behind.
+    Effect = hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
+    return hr;
+}
+
+// ---- TDropTargetRegistration -------------------------------------------------------------
+
+TDropTargetRegistration::TDropTargetRegistration(TDropTargetRegistration&& Other) noexcept
+    : window_(std::exchange(Other.window_, nullptr)) {}
+
+TDropTargetRegistration& TDropTargetRegistration::operator=(TDropTargetRegistration&& Other) noexcept {
+    if (this != &Other) {
+        Revoke();
+        window_ = std::exchange(Other.window_, nullptr);
+    }
+    return *this;
+}
+
+HRESULT TDropTargetRegistration::Register(HWND Window, IDropTarget* Target) {
+    Revoke();
+    if (!Window || !Target) return E_INVALIDARG;
+    const HRESULT hr = ::RegisterDragDrop(Window, Target);
+    if (SUCCEEDED(hr)) window_ = Window;
+    return hr;
+}
+
+void TDropTargetRegistration::Revoke() {
+    if (!window_) return;
+    // Owners revoke before their window goes; a window already gone is left alone.
+    if (IsWindow(window_)) ::RevokeDragDrop(window_);
+    window_ = nullptr;
+}
+
+}  // namespace fw
