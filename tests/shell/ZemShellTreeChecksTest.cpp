@@ -46,7 +46,6 @@ TEST(SelectionStateImagesTest, OneBlankImageThenAnImagePerState) {
     }
     EXPECT_NE(drawn[ssChecked - 1], drawn[ssUnChecked - 1]);
     EXPECT_NE(drawn[ssChecked - 1], drawn[ssGrayed - 1]);
-    EXPECT_NE(drawn[ssUnChecked - 1], drawn[ssDisabled - 1]);
 }
 
 }  // namespace
