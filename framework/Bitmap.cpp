@@ -15,24 +15,21 @@ public:
     void Free() {
         if (!dc_) return;
         SetHandle(nullptr);
-        SelectObject(dc_, oldBitmap_);
-        DeleteDC(dc_);
-        dc_ = nullptr;
+        SelectObject(dc_.get(), oldBitmap_);
+        dc_.reset();
     }
 
 protected:
     void CreateHandle() override {
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        ReleaseDC(nullptr, screen);
+        dc_.reset(CreateCompatibleDC(WindowDC(nullptr).get()));
         if (!dc_) return;
-        oldBitmap_ = owner_->handle_ ? SelectObject(dc_, owner_->handle_) : nullptr;
-        SetHandle(dc_);
+        oldBitmap_ = owner_->handle_ ? SelectObject(dc_.get(), owner_->handle_.get()) : nullptr;
+        SetHandle(dc_.get());
     }
 
 private:
     TBitmap* owner_;
-    HDC dc_ = nullptr;
+    DCHandle dc_;
     HGDIOBJ oldBitmap_ = nullptr;
 };
 
@@ -61,16 +58,16 @@ TBitmap::TBitmap(int Width, int Height) {
 }
 
 TBitmap::~TBitmap() {
+    // The canvas's context lets go of the bitmap before the bitmap is deleted.
     canvas_.reset();
-    if (handle_) DeleteObject(handle_);
 }
 
-HBITMAP TBitmap::NewBitmap(int Width, int Height, TPixelFormat Format) {
-    if (Width <= 0 || Height <= 0) return nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = nullptr;
+BitmapHandle TBitmap::NewBitmap(int Width, int Height, TPixelFormat Format) {
+    if (Width <= 0 || Height <= 0) return {};
+    const WindowDC screen(nullptr);
+    BitmapHandle bitmap;
     if (Format == pfDevice) {
-        bitmap = CreateCompatibleBitmap(screen, Width, Height);
+        bitmap.reset(CreateCompatibleBitmap(screen.get(), Width, Height));
     } else {
         struct {
             BITMAPINFOHEADER header;
@@ -103,9 +100,9 @@ HBITMAP TBitmap::NewBitmap(int Width, int Height, TPixelFormat Format) {
             masks[2] = 0x001F;
         }
         void* bits = nullptr;
-        bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap.reset(
+            CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     }
-    ReleaseDC(nullptr, screen);
     if (!bitmap) throw EOutOfResources(L"Out of system resources");
     return bitmap;
 }
@@ -118,24 +115,26 @@ void TBitmap::Dormant() {
     FreeContext();
 }
 
-void TBitmap::Replace(HBITMAP Bitmap, int Width, int Height) {
+void TBitmap::Replace(BitmapHandle Bitmap, int Width, int Height) {
     FreeContext();
-    if (handle_) DeleteObject(handle_);
-    handle_ = Bitmap;
-    width_ = Bitmap ? Width : 0;
-    height_ = Bitmap ? Height : 0;
+    handle_ = std::move(Bitmap);
+    width_ = handle_ ? Width : 0;
+    height_ = handle_ ? Height : 0;
     Changed();
 }
 
 // Copies the overlapping part of the current pixels into Bitmap.
 static void CopyPixels(HBITMAP From, HBITMAP To, int Width, int Height, COLORREF Background) {
     if (!From || !To) return;
-    HDC screen = GetDC(nullptr);
-    HDC src = CreateCompatibleDC(screen);
-    HDC dst = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ oldSrc = SelectObject(src, From);
-    HGDIOBJ oldDst = SelectObject(dst, To);
+    DCHandle srcDC, dstDC;
+    {
+        const WindowDC screen(nullptr);
+        srcDC.reset(CreateCompatibleDC(screen.get()));
+        dstDC.reset(CreateCompatibleDC(screen.get()));
+    }
+    HDC src = srcDC.get(), dst = dstDC.get();
+    const SelectObjectGuard selectSrc(src, From);
+    const SelectObjectGuard selectDst(dst, To);
     // A colour source becomes monochrome by its background colour: that colour white,
     // the rest black. Only a device-dependent monochrome target follows that rule (a
     // monochrome DIB takes the nearest colour), so such a copy goes through one.
@@ -143,21 +142,14 @@ static void CopyPixels(HBITMAP From, HBITMAP To, int Width, int Height, COLORREF
     BITMAP target{};
     GetObjectW(To, sizeof(target), &target);
     if (target.bmBitsPixel == 1 && target.bmBits) {
-        HBITMAP mono = CreateBitmap(Width, Height, 1, 1, nullptr);
-        HDC monoDC = CreateCompatibleDC(dst);
-        HGDIOBJ oldMono = SelectObject(monoDC, mono);
-        BitBlt(monoDC, 0, 0, Width, Height, src, 0, 0, SRCCOPY);
-        BitBlt(dst, 0, 0, Width, Height, monoDC, 0, 0, SRCCOPY);
-        SelectObject(monoDC, oldMono);
-        DeleteDC(monoDC);
-        DeleteObject(mono);
+        const BitmapHandle mono(CreateBitmap(Width, Height, 1, 1, nullptr));
+        const DCHandle monoDC(CreateCompatibleDC(dst));
+        const SelectObjectGuard selectMono(monoDC.get(), mono.get());
+        BitBlt(monoDC.get(), 0, 0, Width, Height, src, 0, 0, SRCCOPY);
+        BitBlt(dst, 0, 0, Width, Height, monoDC.get(), 0, 0, SRCCOPY);
     } else {
         BitBlt(dst, 0, 0, Width, Height, src, 0, 0, SRCCOPY);
     }
-    SelectObject(src, oldSrc);
-    SelectObject(dst, oldDst);
-    DeleteDC(src);
-    DeleteDC(dst);
 }
 
 void TBitmap::SetSize(int Width, int Height) {
@@ -165,9 +157,9 @@ void TBitmap::SetSize(int Width, int Height) {
     Height = std::max(0, Height);
     if (Width == width_ && Height == height_) return;
     FreeContext();
-    HBITMAP bitmap = NewBitmap(Width, Height, pixelFormat_);
-    CopyPixels(handle_, bitmap, std::min(Width, width_), std::min(Height, height_), RGB(255, 255, 255));
-    Replace(bitmap, Width, Height);
+    BitmapHandle bitmap = NewBitmap(Width, Height, pixelFormat_);
+    CopyPixels(handle_.get(), bitmap.get(), std::min(Width, width_), std::min(Height, height_), RGB(255, 255, 255));
+    Replace(std::move(bitmap), Width, Height);
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat Value) {
@@ -175,9 +167,9 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
     pixelFormat_ = Value;
     if (Empty()) return;
     FreeContext();
-    HBITMAP bitmap = NewBitmap(width_, height_, Value);
-    CopyPixels(handle_, bitmap, width_, height_, RGB(255, 255, 255));
-    Replace(bitmap, width_, height_);
+    BitmapHandle bitmap = NewBitmap(width_, height_, Value);
+    CopyPixels(handle_.get(), bitmap.get(), width_, height_, RGB(255, 255, 255));
+    Replace(std::move(bitmap), width_, height_);
 }
 
 void TBitmap::SetMonochrome(bool Value) {
@@ -194,7 +186,7 @@ TCanvas* TBitmap::Canvas() {
 
 HBITMAP TBitmap::Handle() {
     FreeContext();
-    return handle_;
+    return handle_.get();
 }
 
 void TBitmap::AdoptFormat(HBITMAP Bitmap) {
@@ -218,17 +210,16 @@ void TBitmap::AdoptFormat(HBITMAP Bitmap) {
 }
 
 void TBitmap::SetHandle(HBITMAP Value) {
-    if (Value == handle_) return;
+    if (Value == handle_.get()) return;
     BITMAP bm{};
     if (Value && !GetObjectW(Value, sizeof(bm), &bm)) throw EInvalidGraphic(L"Invalid bitmap");
     if (Value) AdoptFormat(Value);
-    Replace(Value, bm.bmWidth, bm.bmHeight);
+    Replace(BitmapHandle(Value), bm.bmWidth, bm.bmHeight);
 }
 
 HBITMAP TBitmap::ReleaseHandle() {
     FreeContext();
-    HBITMAP result = handle_;
-    handle_ = nullptr;
+    HBITMAP result = handle_.release();
     width_ = height_ = 0;
     Changed();
     return result;
@@ -236,7 +227,7 @@ HBITMAP TBitmap::ReleaseHandle() {
 
 void TBitmap::Assign(TPersistent* Source) {
     if (!Source) {
-        Replace(nullptr, 0, 0);
+        Replace({}, 0, 0);
         return;
     }
     auto* source = dynamic_cast<TBitmap*>(Source);
@@ -248,10 +239,10 @@ void TBitmap::Assign(TPersistent* Source) {
     pixelFormat_ = source->pixelFormat_;
     transparentMode_ = source->transparentMode_;
     transparentColor_ = source->transparentColor_;
-    HBITMAP bitmap = NewBitmap(source->width_, source->height_, pixelFormat_);
-    CopyPixels(source->Handle(), bitmap, source->width_, source->height_, RGB(255, 255, 255));
+    BitmapHandle bitmap = NewBitmap(source->width_, source->height_, pixelFormat_);
+    CopyPixels(source->Handle(), bitmap.get(), source->width_, source->height_, RGB(255, 255, 255));
     const bool transparent = source->Transparent();
-    Replace(bitmap, source->width_, source->height_);
+    Replace(std::move(bitmap), source->width_, source->height_);
     SetTransparent(transparent);
 }
 

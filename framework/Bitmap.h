@@ -12,6 +12,7 @@
 #include <string>
 
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
 
 namespace fw {
 
@@ -63,7 +64,7 @@ public:
     void SetHandle(HBITMAP Value);
     // Gives up the handle: the caller owns it, the TBitmap is empty.
     HBITMAP ReleaseHandle();
-    bool HandleAllocated() const { return handle_ != nullptr; }
+    bool HandleAllocated() const { return bool(handle_); }
     // Frees the canvas's device context; the bitmap stays.
     void Dormant();
 
@@ -87,12 +88,12 @@ private:
     friend class TBitmapCanvas;
 
     // A bitmap of the given size and format; the caller owns it.
-    static HBITMAP NewBitmap(int Width, int Height, TPixelFormat Format);
-    void Replace(HBITMAP Bitmap, int Width, int Height);
+    static BitmapHandle NewBitmap(int Width, int Height, TPixelFormat Format);
+    void Replace(BitmapHandle Bitmap, int Width, int Height);
     void FreeContext();
     void AdoptFormat(HBITMAP Bitmap);
 
-    HBITMAP handle_ = nullptr;
+    BitmapHandle handle_;
     int width_ = 0;
     int height_ = 0;
     TPixelFormat pixelFormat_ = pfDevice;

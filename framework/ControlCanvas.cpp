@@ -30,7 +30,7 @@ void TControlCanvas::SetControl(TControl* Value) {
 }
 
 void TControlCanvas::CreateHandle() {
-    if (!deviceContext_) {
+    if (!DeviceContext()) {
         HWND window = nullptr;
         if (control_ && control_->IsWindowed()) {
             auto* w = static_cast<TWinControl*>(control_);
@@ -39,34 +39,28 @@ void TControlCanvas::CreateHandle() {
             window = control_->Parent()->Handle();
         }
         if (window) {
-            deviceContext_ = GetDC(window);
-            window_ = window;
-            memory_ = false;
-            if (deviceContext_ && !control_->IsWindowed()) {
+            windowDC_.emplace(window);
+            if (!*windowDC_) {
+                windowDC_.reset();
+            } else if (!control_->IsWindowed()) {
                 // A windowless control draws on its parent, at its place.
-                SetViewportOrgEx(deviceContext_, control_->Left(), control_->Top(), nullptr);
-                IntersectClipRect(deviceContext_, 0, 0, control_->Width(), control_->Height());
+                SetViewportOrgEx(windowDC_->get(), control_->Left(), control_->Top(), nullptr);
+                IntersectClipRect(windowDC_->get(), 0, 0, control_->Width(), control_->Height());
             }
         }
-        if (!deviceContext_) {
-            deviceContext_ = CreateCompatibleDC(nullptr);
-            window_ = nullptr;
-            memory_ = true;
-        }
-        if (!deviceContext_) return;
+        if (!windowDC_) memoryDC_.reset(CreateCompatibleDC(nullptr));
+        if (!DeviceContext()) return;
         TLockGuard guard(CanvasListLock());
         canvasList.push_back(this);
     }
-    SetHandle(deviceContext_);
+    SetHandle(DeviceContext());
 }
 
 void TControlCanvas::FreeHandle() {
-    if (!deviceContext_) return;
+    if (!DeviceContext()) return;
     SetHandle(nullptr);
-    if (memory_) DeleteDC(deviceContext_);
-    else ReleaseDC(window_, deviceContext_);
-    deviceContext_ = nullptr;
-    window_ = nullptr;
+    windowDC_.reset();
+    memoryDC_.reset();
     TLockGuard guard(CanvasListLock());
     canvasList.erase(std::remove(canvasList.begin(), canvasList.end(), this), canvasList.end());
 }

@@ -3,8 +3,11 @@
 // CanvasLease lends a paint's device context to a canvas for one Paint call.
 #include <windows.h>
 
+#include <optional>
+
 #include "framework/Control.h"
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
 
 namespace fw {
 
@@ -28,9 +31,11 @@ protected:
 
 private:
     TControl* control_;
-    HDC deviceContext_ = nullptr;
-    HWND window_ = nullptr;
-    bool memory_ = false;
+    HDC DeviceContext() const { return windowDC_ ? windowDC_->get() : memoryDC_.get(); }
+
+    // One of the two, or neither: the window's context or a memory one.
+    std::optional<WindowDC> windowDC_;
+    DCHandle memoryDC_;
 };
 
 // Gives back the contexts of every control canvas that is not locked.

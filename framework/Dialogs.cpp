@@ -116,12 +116,13 @@ bool RunPrintDialog(PRINTDLGW& pd, const std::function<void()>& shown) {
     pd.lCustData = reinterpret_cast<LPARAM>(&hook);
     const BOOL confirmed = PrintDlgW(&pd);
     const DWORD error = confirmed ? 0 : CommDlgExtendedError();
+    const DCHandle dialogDC(pd.hDC);
     if (confirmed) DialogToPrinter(pd, names, mode);
     else {
-        if (pd.hDevNames != names.get()) GlobalFree(pd.hDevNames);
-        if (pd.hDevMode != mode.get()) GlobalFree(pd.hDevMode);
+        // Blocks the dialog made in place of ours are its own, freed here.
+        const GlobalHandle newNames(pd.hDevNames != names.get() ? pd.hDevNames : nullptr);
+        const GlobalHandle newMode(pd.hDevMode != mode.get() ? pd.hDevMode : nullptr);
     }
-    if (pd.hDC) DeleteDC(pd.hDC);
     if (error) RaiseDialogError(error);
     return confirmed != FALSE;
 }

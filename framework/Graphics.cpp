@@ -13,9 +13,8 @@ COLORREF ColorToRGB(TColor Color) {
 
 int ScreenPixelsPerInch() {
     static const int ppi = [] {
-        HDC dc = GetDC(nullptr);
-        const int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-        if (dc) ReleaseDC(nullptr, dc);
+        const WindowDC dc(nullptr);
+        const int value = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
         return value > 0 ? value : 96;
     }();
     return ppi;
@@ -29,20 +28,10 @@ void TGraphicsObject::Changed() {
 
 TFont::TFont() : pixelsPerInch_(ScreenPixelsPerInch()) {}
 
-TFont::~TFont() {
-    FreeHandle();
-    if (stale_) DeleteObject(stale_);
-}
-
-void TFont::FreeHandle() const {
-    if (!handle_) return;
-    if (stale_) DeleteObject(stale_);
-    stale_ = handle_;
-    handle_ = nullptr;
-}
+TFont::~TFont() = default;
 
 void TFont::Changed() {
-    FreeHandle();
+    handle_.Retire();
     TGraphicsObject::Changed();
 }
 
@@ -98,16 +87,10 @@ LOGFONTW TFont::LogFont() const {
 }
 
 HFONT TFont::Handle() const {
-    if (!handle_) {
+    return handle_.Get([this] {
         const LOGFONTW lf = LogFont();
-        handle_ = CreateFontIndirectW(&lf);
-        if (!handle_) RaiseLastOSError();
-    }
-    if (stale_) {
-        DeleteObject(stale_);
-        stale_ = nullptr;
-    }
-    return handle_;
+        return CreateFontIndirectW(&lf);
+    });
 }
 
 void TFont::SetHandle(HFONT Value) {
@@ -121,10 +104,7 @@ void TFont::SetHandle(HFONT Value) {
     charset_ = lf.lfCharSet;
     const BYTE pitch = lf.lfPitchAndFamily & 3;
     pitch_ = pitch == VARIABLE_PITCH ? fpVariable : pitch == FIXED_PITCH ? fpFixed : fpDefault;
-    if (Value != handle_) {
-        FreeHandle();
-        handle_ = Value;
-    }
+    handle_.Adopt(Value);
     TGraphicsObject::Changed();
 }
 
@@ -189,17 +169,10 @@ void TFont::SetQuality(TFontQuality Value) {
 
 TBrush::TBrush() = default;
 
-TBrush::~TBrush() {
-    if (handle_) DeleteObject(handle_);
-    if (stale_) DeleteObject(stale_);
-}
+TBrush::~TBrush() = default;
 
 void TBrush::Changed() {
-    if (handle_) {
-        if (stale_) DeleteObject(stale_);
-        stale_ = handle_;
-        handle_ = nullptr;
-    }
+    handle_.Retire();
     TGraphicsObject::Changed();
 }
 
@@ -217,7 +190,7 @@ void TBrush::Assign(TPersistent* Source) {
 }
 
 HBRUSH TBrush::Handle() const {
-    if (!handle_) {
+    return handle_.Get([this] {
         LOGBRUSH lb{};
         if (bitmap_) {
             lb.lbStyle = BS_PATTERN;
@@ -233,14 +206,8 @@ HBRUSH TBrush::Handle() const {
                 break;
             }
         }
-        handle_ = CreateBrushIndirect(&lb);
-        if (!handle_) RaiseLastOSError();
-    }
-    if (stale_) {
-        DeleteObject(stale_);
-        stale_ = nullptr;
-    }
-    return handle_;
+        return CreateBrushIndirect(&lb);
+    });
 }
 
 void TBrush::SetColor(TColor Value) {
@@ -267,17 +234,10 @@ void TBrush::SetBitmap(HBITMAP Value) {
 
 TPen::TPen() = default;
 
-TPen::~TPen() {
-    if (handle_) DeleteObject(handle_);
-    if (stale_) DeleteObject(stale_);
-}
+TPen::~TPen() = default;
 
 void TPen::Changed() {
-    if (handle_) {
-        if (stale_) DeleteObject(stale_);
-        stale_ = handle_;
-        handle_ = nullptr;
-    }
+    handle_.Retire();
     TGraphicsObject::Changed();
 }
 
@@ -298,20 +258,14 @@ void TPen::Assign(TPersistent* Source) {
 }
 
 HPEN TPen::Handle() const {
-    if (!handle_) {
+    return handle_.Get([this] {
         static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
         LOGPEN lp{};
         lp.lopnStyle = UINT(styles[style_]);
         lp.lopnWidth.x = width_;
         lp.lopnColor = ColorToRGB(color_);
-        handle_ = CreatePenIndirect(&lp);
-        if (!handle_) RaiseLastOSError();
-    }
-    if (stale_) {
-        DeleteObject(stale_);
-        stale_ = nullptr;
-    }
-    return handle_;
+        return CreatePenIndirect(&lp);
+    });
 }
 
 void TPen::SetColor(TColor Value) {
@@ -666,14 +620,14 @@ void TCanvas::StretchDraw(const RECT& Rect, HBITMAP Bitmap) {
     if (!Bitmap || !GetObjectW(Bitmap, sizeof(bm), &bm)) return;
     Changing();
     RequiredState(HandleValid);
-    HDC memory = CreateCompatibleDC(handle_);
-    HGDIOBJ old = SelectObject(memory, Bitmap);
-    const int oldMode = SetStretchBltMode(handle_, COLORONCOLOR);
-    StretchBlt(handle_, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, memory, 0, 0, bm.bmWidth,
-               bm.bmHeight, copyMode_);
-    SetStretchBltMode(handle_, oldMode);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    {
+        const DCHandle memory(CreateCompatibleDC(handle_));
+        const SelectObjectGuard select(memory.get(), Bitmap);
+        const int oldMode = SetStretchBltMode(handle_, COLORONCOLOR);
+        StretchBlt(handle_, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, memory.get(), 0, 0,
+                   bm.bmWidth, bm.bmHeight, copyMode_);
+        SetStretchBltMode(handle_, oldMode);
+    }
     Changed();
 }
 

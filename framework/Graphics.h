@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "framework/SyncObjs.h"
 
 namespace fw {
@@ -125,6 +127,38 @@ enum TFontQuality {
 };
 using TFontCharset = BYTE;
 
+// The handle of a drawing tool, made afresh after each change. A replaced handle is
+// deleted only when the next one is made, by which time every canvas has taken it
+// out of its device context.
+template <class T>
+class RemadeGdiObject {
+public:
+    // The current handle, made by Make() when there is none; the replaced one dies here.
+    template <class MakeFunction>
+    T Get(MakeFunction Make) {
+        if (!current_) {
+            current_.reset(Make());
+            if (!current_) RaiseLastOSError();
+        }
+        stale_.reset();
+        return current_.get();
+    }
+    // The current handle goes stale (the one stale before it is deleted).
+    void Retire() {
+        if (current_) stale_ = std::move(current_);
+    }
+    // Owns Value from now on, in place of the current handle.
+    void Adopt(T Value) {
+        if (Value == current_.get()) return;
+        Retire();
+        current_.reset(Value);
+    }
+
+private:
+    GdiObject<T> current_;
+    GdiObject<T> stale_;
+};
+
 // The pixels per inch of the screen (LOGPIXELSY), read once.
 int ScreenPixelsPerInch();
 
@@ -175,8 +209,6 @@ protected:
     std::wstring ClassName() const override { return L"TFont"; }
 
 private:
-    void FreeHandle() const;
-
     std::wstring name_ = L"Tahoma";
     int height_ = -11;
     TColor color_ = clWindowText;
@@ -186,10 +218,7 @@ private:
     int orientation_ = 0;
     TFontQuality quality_ = fqDefault;
     int pixelsPerInch_;
-    mutable HFONT handle_ = nullptr;
-    // A handle replaced by a change is deleted only when the next one is made, by
-    // which time every canvas has taken it out of its device context.
-    mutable HFONT stale_ = nullptr;
+    mutable RemadeGdiObject<HFONT> handle_;
 };
 
 enum TBrushStyle {
@@ -229,8 +258,7 @@ private:
     TColor color_ = clWhite;
     TBrushStyle style_ = bsSolid;
     HBITMAP bitmap_ = nullptr;
-    mutable HBRUSH handle_ = nullptr;
-    mutable HBRUSH stale_ = nullptr;
+    mutable RemadeGdiObject<HBRUSH> handle_;
 };
 
 enum TPenStyle {
@@ -290,8 +318,7 @@ private:
     int width_ = 1;
     TPenStyle style_ = psSolid;
     TPenMode mode_ = pmCopy;
-    mutable HPEN handle_ = nullptr;
-    mutable HPEN stale_ = nullptr;
+    mutable RemadeGdiObject<HPEN> handle_;
 };
 
 class TCanvas;

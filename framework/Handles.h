@@ -102,6 +102,10 @@ using EnhMetaFileHandle = UniqueResource<handle_traits::Simple<HENHMETAFILE, Del
 // A font, bitmap, brush, pen, region or palette; freed with DeleteObject.
 template <class T>
 using GdiObject = UniqueResource<handle_traits::Simple<T, handle_traits::DeleteGdiObject>>;
+using FontHandle = GdiObject<HFONT>;
+using BrushHandle = GdiObject<HBRUSH>;
+using PenHandle = GdiObject<HPEN>;
+using BitmapHandle = GdiObject<HBITMAP>;
 
 // A global memory block locked for the guard's lifetime; Data() is null when the
 // lock failed. The block itself stays with its owner.

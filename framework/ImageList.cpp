@@ -17,18 +17,11 @@ COLORREF ListColor(TColor color) {
 
 // A memory context with a bitmap selected, undone on destruction.
 struct MemoryDC {
+    DCHandle owned;
     HDC dc;
-    HGDIOBJ old;
-    explicit MemoryDC(HBITMAP bitmap) {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        ReleaseDC(nullptr, screen);
-        old = SelectObject(dc, bitmap);
-    }
-    ~MemoryDC() {
-        SelectObject(dc, old);
-        DeleteDC(dc);
-    }
+    SelectObjectGuard select;
+    explicit MemoryDC(HBITMAP bitmap)
+        : owned(CreateCompatibleDC(WindowDC(nullptr).get())), dc(owned.get()), select(dc, bitmap) {}
 };
 
 }  // namespace
@@ -134,15 +127,14 @@ void TCustomImageList::Change() {
     if (OnChange) OnChange(this);
 }
 
-void TCustomImageList::SplitMasked(TBitmap* Image, TColor MaskColor, HBITMAP& ImageOut, HBITMAP& MaskOut) const {
+void TCustomImageList::SplitMasked(TBitmap* Image, TColor MaskColor, BitmapHandle& ImageOut,
+                                   BitmapHandle& MaskOut) const {
     const int w = Image->Width(), h = Image->Height();
     if (MaskColor == clDefault) MaskColor = Image->Canvas()->Pixels(0, h - 1);
     HBITMAP source = Image->Handle();
-    HDC screen = GetDC(nullptr);
-    ImageOut = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(nullptr, screen);
-    MaskOut = CreateBitmap(w, h, 1, 1, nullptr);
-    MemoryDC src(source), img(ImageOut), mask(MaskOut);
+    ImageOut.reset(CreateCompatibleBitmap(WindowDC(nullptr).get(), w, h));
+    MaskOut.reset(CreateBitmap(w, h, 1, 1, nullptr));
+    MemoryDC src(source), img(ImageOut.get()), mask(MaskOut.get());
     BitBlt(img.dc, 0, 0, w, h, src.dc, 0, 0, SRCCOPY);
     // Colour to monochrome: the background colour becomes white, the rest black.
     ::SetBkColor(src.dc, ColorToRGB(MaskColor));
@@ -174,10 +166,9 @@ int TCustomImageList::Add(TBitmap* Image, TBitmap* Mask) {
 int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
     if (!Image || Image->Empty()) return -1;
     if (MaskColor == clNone || !masked_) return Add(Image, nullptr);
-    HBITMAP image = nullptr, mask = nullptr;
+    BitmapHandle image, mask;
     SplitMasked(Image, MaskColor, image, mask);
-    const GdiObject<HBITMAP> imageOwner(image), maskOwner(mask);
-    const int result = ImageList_Add(Handle(), image, mask);
+    const int result = ImageList_Add(Handle(), image.get(), mask.get());
     Change();
     return result;
 }
@@ -210,10 +201,9 @@ void TCustomImageList::ReplaceMasked(int Index, TBitmap* NewImage, TColor MaskCo
         Replace(Index, NewImage, nullptr);
         return;
     }
-    HBITMAP image = nullptr, mask = nullptr;
+    BitmapHandle image, mask;
     SplitMasked(NewImage, MaskColor, image, mask);
-    const GdiObject<HBITMAP> imageOwner(image), maskOwner(mask);
-    ImageList_Replace(handle_, Index, image, mask);
+    ImageList_Replace(handle_, Index, image.get(), mask.get());
     Change();
 }
 

@@ -93,7 +93,7 @@ private:
     HIMAGELIST NewHandle() const;
     // A copy of Image with the pixels of MaskColor turned black, and the monochrome
     // mask of those pixels (white); both owned by the caller.
-    void SplitMasked(TBitmap* Image, TColor MaskColor, HBITMAP& ImageOut, HBITMAP& MaskOut) const;
+    void SplitMasked(TBitmap* Image, TColor MaskColor, BitmapHandle& ImageOut, BitmapHandle& MaskOut) const;
 
     HIMAGELIST handle_ = nullptr;
     int width_ = 16;

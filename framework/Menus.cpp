@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 
 namespace fw {
 
@@ -171,7 +172,8 @@ HWND TPopupMenu::WindowHandle() {
 
 void TPopupMenu::Popup(int X, int Y) {
     if (OnPopup) OnPopup(this);
-    HMENU menu = CreatePopupMenu();
+    const MenuHandle owned(CreatePopupMenu());
+    HMENU menu = owned.get();
     if (!menu) return;
     items_->BuildMenu(menu);
     for (int i = 0; i < items_->Count(); ++i)
@@ -185,7 +187,6 @@ void TPopupMenu::Popup(int X, int Y) {
     }
     HWND owner = WindowHandle();
     const UINT command = UINT(TrackPopupMenu(menu, flags, X, Y, 0, owner, nullptr));
-    DestroyMenu(menu);
     // The choice runs from the message loop after the menu has gone, as a command
     // of the owner window, so the caller finishes its own handling first.
     if (command) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);

@@ -143,9 +143,9 @@ std::wstring FileErrorText(const wchar_t* what, const std::wstring& name) {
 
 TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName_(FileName) {
     if (Mode == fmCreate || (Mode & 0xFF00) == fmCreate) {
-        handle_ = CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE) throw EFCreateError(FileErrorText(L"Cannot create file", FileName));
+        handle_.reset(CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!handle_) throw EFCreateError(FileErrorText(L"Cannot create file", FileName));
         return;
     }
     static const DWORD access[3] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
@@ -156,14 +156,12 @@ TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName
         SetLastError(ERROR_INVALID_PARAMETER);
         throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
     }
-    handle_ =
-        CreateFileW(FileName.c_str(), access[a], share[s], nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
+    handle_.reset(
+        CreateFileW(FileName.c_str(), access[a], share[s], nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_) throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
 }
 
-TFileStream::~TFileStream() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-}
+TFileStream::~TFileStream() = default;
 
 int64_t TFileStream::Read(void* Buffer, int64_t Count) {
     int64_t total = 0;
@@ -171,7 +169,7 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
     while (Count > 0) {
         DWORD got = 0;
         const DWORD chunk = DWORD(std::min<int64_t>(Count, 1 << 30));
-        if (!ReadFile(handle_, p, chunk, &got, nullptr) || got == 0) break;
+        if (!ReadFile(handle_.get(), p, chunk, &got, nullptr) || got == 0) break;
         total += got;
         p += got;
         Count -= got;
@@ -185,7 +183,7 @@ int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
     while (Count > 0) {
         DWORD put = 0;
         const DWORD chunk = DWORD(std::min<int64_t>(Count, 1 << 30));
-        if (!WriteFile(handle_, p, chunk, &put, nullptr) || put == 0) break;
+        if (!WriteFile(handle_.get(), p, chunk, &put, nullptr) || put == 0) break;
         total += put;
         p += put;
         Count -= put;
@@ -199,14 +197,14 @@ int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
     const DWORD method = Origin == TSeekOrigin::soBeginning ? FILE_BEGIN
                          : Origin == TSeekOrigin::soCurrent ? FILE_CURRENT
                                                             : FILE_END;
-    if (!SetFilePointerEx(handle_, distance, &result, method)) return -1;
+    if (!SetFilePointerEx(handle_.get(), distance, &result, method)) return -1;
     return result.QuadPart;
 }
 
 void TFileStream::SetSize(int64_t NewSize) {
     const int64_t here = Position();
     SetPosition(NewSize);
-    if (!SetEndOfFile(handle_)) RaiseLastOSError();
+    if (!SetEndOfFile(handle_.get())) RaiseLastOSError();
     if (here < NewSize) SetPosition(here);
 }
 

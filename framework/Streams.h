@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/Classes.h"
+#include "framework/Handles.h"
 
 namespace fw {
 
@@ -93,11 +94,11 @@ public:
     void SetSize(int64_t NewSize) override;
 
     const std::wstring& FileName() const { return fileName_; }
-    void* Handle() const { return handle_; }
+    void* Handle() const { return handle_.get(); }
 
 private:
     std::wstring fileName_;
-    void* handle_;
+    UniqueHandle handle_;
 };
 
 }  // namespace fw
