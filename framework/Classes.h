@@ -43,10 +43,8 @@ enum class TOperation {
 enum TComponentStateFlag : unsigned {
     csLoading = 1u << 0,
     csReading = 1u << 1,
-    csWriting = 1u << 2,
     csDestroying = 1u << 3,
     csDesigning = 1u << 4,
-    csUpdating = 1u << 5,
 };
 using TComponentState = unsigned;
 
