@@ -661,7 +661,11 @@ void TCustomTreeView::BeginItemDrag(TTreeNode*, TMouseButton) {}
 
 void TCustomTreeView::HandleEndLabelEdit(NMTVDISPINFOW& Info) {
     TTreeNode* node = items_ ? items_->GetNode(Info.item.hItem) : nullptr;
-    if (!node) return;
+    // The editor may lose the focus while it goes (or while a handler runs
+    // messages), which ends the same edit once more: an edit ends once.
+    const HWND editor = reinterpret_cast<HWND>(Send(TVM_GETEDITCONTROL, 0, 0));
+    if (!node || (editor && editor == endedEditor_)) return;
+    endedEditor_ = editor;
     if (!Info.item.pszText) {
         EditCanceled(node);
         return;
@@ -782,6 +786,7 @@ void TCustomTreeView::HandleNotify(TMessage& Message) {
     case TVN_GETDISPINFOW: HandleDispInfo(*reinterpret_cast<NMTVDISPINFOW*>(Message.LParam)); return;
     case TVN_BEGINLABELEDITW: {
         TTreeNode* node = items->GetNode(reinterpret_cast<NMTVDISPINFOW*>(Message.LParam)->item.hItem);
+        endedEditor_ = nullptr;
         Message.Result = node && CanEdit(node) ? FALSE : TRUE;
         return;
     }

@@ -311,6 +311,8 @@ private:
     TTreeNode* savedSelection_ = nullptr;
     std::vector<TTreeNode*> savedExpanded_;
     bool destroyingNodes_ = false;
+    // The editor of the label edit that has ended (its end is told once).
+    HWND endedEditor_ = nullptr;
     // Set while the tree empties itself or restores a selection: no change events.
     bool clearing_ = false;
     // The item a TTreeNode::Expand is opening (its events are raised by the node).
