@@ -144,6 +144,8 @@ TZemShellTree::TZemShellTree(fw::TComponent* AOwner)
 
 TZemShellTree::~TZemShellTree() {
     destroying_ = true;
+    if (dropTarget_) dropTarget_->Clear();
+    dropRegistration_.Revoke();
     if (GlobalWorkerPool) GlobalWorkerPool->CancelWorkItems(nullptr, reinterpret_cast<intptr_t>(this), nullptr);
     if (shellLink_) shellLink_->RemoveControl(this);
     shellLink_ = nullptr;
@@ -186,6 +188,7 @@ void TZemShellTree::ApplyWatchFilter() {
 
 void TZemShellTree::CreateWnd() {
     fw::TCustomTreeView::CreateWnd();
+    if (oleDragDrop_ && !HasState(fw::csDesigning)) RegisterDropTarget();
     if (Items()->Count() < 2) SetRootedAt(rootedAt_);
     if (windowCreatedOnce_) {
         if (shellLink_) shellLink_->AddControl(this);
@@ -200,6 +203,11 @@ void TZemShellTree::CreateWnd() {
     if (!HasState(fw::csLoading) && useSystemStyles_) ApplyExplorerTreeStyle(Handle());
 }
 
+void TZemShellTree::DestroyWnd() {
+    dropRegistration_.Revoke();
+    fw::TCustomTreeView::DestroyWnd();
+}
+
 void TZemShellTree::Loaded() {
     fw::TCustomTreeView::Loaded();
     if (!NoFillOnStartup()) {
@@ -210,6 +218,11 @@ void TZemShellTree::Loaded() {
             SetSelectedFolder(storedSelectedFolder_);
         }
         if (fw::TTreeNode* first = Items()->GetFirstNode()) first->Expand(false);
+    }
+    auto* first = static_cast<TZemShellTreeNode*>(Items()->GetFirstNode());
+    if (first && checkBoxes_ && shellLink_) {
+        if (rootedAt_ == SF_FILESYSTEMFOLDER) QueueCheckState(first);
+        else first->SetStateIndex(ssDisabled);
     }
     if (useSystemFont_) SetIconTitleFont(Font());
     if (useSystemStyles_ && HandleAllocated()) ApplyExplorerTreeStyle(Handle());
@@ -394,6 +407,7 @@ void TZemShellTree::UpdateNode(TZemShellTreeNode* Node, bool Full) {
             Node->SetOverlayIndex(-1);
         }
     }
+    if (checkBoxes_ && shellLink_) UpdateCheckState(Node, false);
     if (OnUpdatedFolder) OnUpdatedFolder(this, Node);
 }
 
@@ -718,29 +732,6 @@ bool TZemShellTree::Navigate(int Delta) {
     return found;
 }
 
-void TZemShellTree::KeyDown(WORD& Key, fw::TShiftState Shift) {
-    if (Shift == fw::ssAlt && (Key == VK_LEFT || Key == VK_RIGHT)) {
-        Navigate(Key == VK_LEFT ? -1 : 1);
-        Key = 0;
-        return;
-    }
-    if (Shift == fw::ssAlt && Key == VK_MENU) return;
-    SetChangeDelay(shellLink_ ? 600 : 100);
-    fw::TCustomTreeView::KeyDown(Key, Shift);
-}
-
-void TZemShellTree::WndProc(fw::TMessage& Message) {
-    if (Message.Msg == WM_XBUTTONDOWN) {
-        const WORD keys = GET_KEYSTATE_WPARAM(Message.WParam);
-        if (keys == MK_XBUTTON1 || keys == MK_XBUTTON2) {
-            Navigate(keys == MK_XBUTTON1 ? -1 : 1);
-            Message.Result = TRUE;
-            return;
-        }
-    }
-    fw::TCustomTreeView::WndProc(Message);
-}
-
 bool TZemShellTree::CustomDrawItem(fw::TTreeNode* Node, NMTVCUSTOMDRAW& Draw) {
     auto* node = static_cast<TZemShellTreeNode*>(Node);
     if (ColorEncrypted() && node->HasFlag(TZemShellTreeNode::EncryptedBit)) {
@@ -809,10 +800,28 @@ void TZemShellTree::RefreshSelection() {
     if (!node) return;
     if (node->Text().empty() && node->Parent()) node = static_cast<TZemShellTreeNode*>(node->Parent());
     RefreshNode(node, true, false);
+    if (!automaticRefresh_) {
+        // Objects marked cut may have moved away: their folders are looked at again.
+        // By window item: a refresh may delete another of these nodes.
+        std::vector<HTREEITEM> cutParents;
+        for (fw::TTreeNode* n = Items()->GetFirstNode(); n; n = n->GetNext())
+            if (n->Cut() && n->Parent()) cutParents.push_back(n->Parent()->ItemId());
+        for (HTREEITEM item : cutParents)
+            if (auto* parent = static_cast<TZemShellTreeNode*>(Items()->GetNode(item)))
+                RefreshNode(parent, false, false);
+    }
+    if (checkBoxes_ && shellLink_) {
+        if (auto* selected = static_cast<TZemShellTreeNode*>(Selected())) RefreshChecksDown(selected);
+    }
 }
 
 void TZemShellTree::ShellChangeNotice(LONG ShellEvent, LPCITEMIDLIST IDList1, LPCITEMIDLIST IDList2) {
     if (HasState(fw::csLoading) || !HandleAllocated()) return;
+    if (deferNotices_) {
+        pendingNotices_.push_back(PendingNotice{ShellEvent, fw::PidlPtr(IDList1 ? PidlClone(IDList1) : nullptr),
+                                                fw::PidlPtr(IDList2 ? PidlClone(IDList2) : nullptr)});
+        return;
+    }
     switch (ShellEvent) {
     case SHCNE_DELETE:
     case SHCNE_DRIVEREMOVED:

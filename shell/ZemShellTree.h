@@ -9,6 +9,11 @@
 // and change notifier; nodes own their item-ID lists. Icons come from the shared
 // worker pool; a node's pending icon work is cancelled when the node goes.
 // Changes in the namespace arrive through the folder watch (AutomaticRefresh).
+// Shell verbs run from keys and ExecuteVerb; labels rename their objects; the
+// tree is an OLE drag source and drop target (OleDragDrop); with a shell link it
+// may show tri-state check boxes from the link's selection list (CheckBoxes).
+// ZemShellTreeCommands.cpp holds the verbs, keys, mouse and renaming;
+// ZemShellTreeDragDrop.cpp drag and drop; ZemShellTreeChecks.cpp the check boxes.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -16,13 +21,21 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "framework/DragDrop.h"
 #include "framework/Handles.h"
 #include "framework/TreeView.h"
 #include "shell/SpecialFolders.h"
-#include "shell/ZemShellLink.h"
-#include "shell/ZemWorkItems.h"
 #include "shell/ZemCopyMode.h"
+#include "shell/ZemSelectionList.h"
+#include "shell/ZemShellLink.h"
+#include "shell/ZemShellOperations.h"
+#include "shell/ZemWorkItems.h"
+
+namespace fw {
+class TStringList;
+}  // namespace fw
 
 namespace shell {
 
@@ -32,6 +45,7 @@ class TZemSystemImageList;
 class IZemFolderWatch;
 class TZemShellChangeNotifier;
 class TZemShellTree;
+class TZemSelectionStateImageList;
 
 class TZemShellTreeNode : public fw::TTreeNode {
 public:
@@ -88,8 +102,14 @@ using TOnUpdatedFolder = std::function<void(fw::TObject* Sender, TZemShellTreeNo
 // The node factory a handler may replace; its nodes must be TZemShellTreeNode.
 using TZemNodeFactory = std::function<fw::TTreeNode*(fw::TTreeNodes* Owner)>;
 using TOnCreateNodeClass = std::function<void(fw::TObject* Sender, TZemNodeFactory& NodeClass)>;
+// Index: the node's position in full tree order.
+using TOnCheckStateChanged =
+    std::function<void(fw::TObject* Sender, int Index, const std::wstring& Path, TZemSelectionState State)>;
+using TOnBeforeShellDrop = std::function<void(fw::TObject* Sender, TZemShellTreeNode* Node, fw::TStringList* Files,
+                                              bool& ExecuteDrop, DWORD KeyState)>;
+using TOnEditCanceled = std::function<void(fw::TObject* Sender, fw::TTreeNode* Node)>;
 
-class TZemShellTree : public fw::TCustomTreeView, public IIconViewer, public IZemShellControl {
+class TZemShellTree : public fw::TCustomTreeView, public IIconViewer, public ICheckBoxViewer, public IZemShellControl {
 public:
     // The modes of LocateIDList.
     enum TLocateMode {
@@ -162,11 +182,13 @@ public:
     bool UseSystemStyles() const { return useSystemStyles_; }
     void SetUseSystemStyles(bool Value);
     bool OleDragDrop() const { return oleDragDrop_; }
-    void SetOleDragDrop(bool Value) { oleDragDrop_ = Value; }
+    // On registers the window as a drop target; when that fails it stays off.
+    void SetOleDragDrop(bool Value);
     bool ShellContextMenu() const { return shellContextMenu_; }
     void SetShellContextMenu(bool Value) { shellContextMenu_ = Value; }
     bool CheckBoxes() const { return checkBoxes_; }
-    void SetCheckBoxes(bool Value) { checkBoxes_ = Value; }
+    // On needs a shell link (its selection list holds the states): without one it stays off.
+    void SetCheckBoxes(bool Value);
     TZemCopyMode CopyMode() const { return copyMode_; }
     void SetCopyMode(TZemCopyMode Value) { copyMode_ = Value; }
     std::wstring Version() const { return ClassName() + L" V7.2.0.544"; }
@@ -192,8 +214,34 @@ public:
     // What the folder watch reports (ShellEvent: the shell's SHCNE_* bit).
     void ShellChangeNotice(LONG ShellEvent, LPCITEMIDLIST IDList1, LPCITEMIDLIST IDList2);
 
+    // Runs a shell verb ("delete", "paste", "copy", "cut", "rename", "properties",
+    // "default", ...) on the selected node's object; true when it succeeded (and
+    // without a usable selected node).
+    bool ExecuteVerb(const std::wstring& Verb);
+    // Reports operations to OnOperation (Files non-empty), renaming entries of the
+    // link's selection list first.
+    void DoOperation(TZemShellOperations Operations, fw::TStringList* Files, const std::wstring& Destination);
+    // The shell's context menu of the selected node at a screen point.
+    void ShowShellMenu(POINT ScreenPoint);
+    // Checks an unchecked or partly checked node, unchecks a checked one.
+    void ToggleCheck(TZemShellTreeNode* Node);
+
+    // The drop target's calls (Point in screen co-ordinates; Effect: in, what the
+    // source allows; out, what a drop here does).
+    virtual HRESULT DragEnter(IDataObject* Data, DWORD KeyState, POINT Point, DWORD& Effect);
+    virtual HRESULT DragOver(DWORD KeyState, POINT Point, DWORD& Effect);
+    virtual HRESULT DragLeave();
+    virtual HRESULT Drop(IDataObject* Data, DWORD KeyState, POINT Point, DWORD& Effect);
+    // The drag source's calls while a node is dragged.
+    virtual HRESULT QueryContinueDrag(bool EscapePressed, DWORD KeyState);
+    virtual HRESULT GiveFeedback(DWORD Effect);
+    // The milliseconds clock of drag and drop (auto-scroll, hover-expand); replaceable.
+    std::function<DWORD()> Clock;
+
     // IIconViewer
     void IconLoaded(int IconIndex, uint8_t Kind, void* Owner) override;
+    // ICheckBoxViewer
+    void CheckBoxStateLoaded(TCheckBoxWorkItem* Item) override;
     // IZemShellControl
     void SetShellLink(TZemShellLink* Link) override;
     TZemShellLink* GetShellLink() override { return shellLink_; }
@@ -206,6 +254,12 @@ public:
     TOnAddNode OnAddFolder;
     TOnUpdatedFolder OnUpdatedFolder;
     TOnCreateNodeClass OnCreateNodeClass;
+    TOnOperation OnOperation;
+    TOnCheckStateChanged OnCheckStateChanged;
+    TOnBeforeShellDrop OnBeforeShellDrop;
+    TOnEditCanceled OnEditCanceled;
+    fw::TNotifyEvent OnMouseEnter;
+    fw::TNotifyEvent OnMouseLeave;
 
     void WndProc(fw::TMessage& Message) override;
 
@@ -213,6 +267,7 @@ protected:
     fw::TTreeNode* CreateNode() override;
     std::unique_ptr<fw::TTreeNodes> CreateNodes() override;
     void CreateWnd() override;
+    void DestroyWnd() override;
     void Loaded() override;
     bool CanExpand(fw::TTreeNode* Node) override;
     void Expand(fw::TTreeNode* Node) override;
@@ -222,6 +277,12 @@ protected:
     bool IsCustomDrawn() const override { return (options_ & (soColorCompressed | soColorEncrypted)) != 0; }
     bool CustomDrawItem(fw::TTreeNode* Node, NMTVCUSTOMDRAW& Draw) override;
     void KeyDown(WORD& Key, fw::TShiftState Shift) override;
+    void KeyPress(wchar_t& Key) override;
+    void MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override;
+    bool CanEdit(fw::TTreeNode* Node) override;
+    void Edit(fw::TTreeNode* Node, std::wstring& S) override;
+    void EditCanceled(fw::TTreeNode* Node) override;
+    void BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) override;
     std::wstring ClassName() const override { return L"TZemShellTree"; }
 
     bool HasOption(TOption Bit) const { return (options_ & Bit) != 0; }
@@ -235,8 +296,41 @@ protected:
     void SortChildren(fw::TTreeNode* Parent);
     void NotifyShellLink(TZemShellTreeNode* Node);
     static bool Usable(fw::TTreeNode* Node);
+    // The check state of a node from the selection list: the root's at once, the
+    // others through a work item. Partial skips nodes shown disabled or partly checked.
+    void UpdateCheckState(TZemShellTreeNode* Node, bool Partial);
+    // The shell's drop target of a node's object; nullptr when it takes no drops.
+    virtual fw::ComPtr<IDropTarget> ObjectDropTarget(TZemShellTreeNode* Node);
 
 private:
+    // Commands.
+    void SetRenameCallback();
+    bool HandleCommandKey(WORD Key, fw::TShiftState Shift);
+    void RenameNode(TZemShellTreeNode* Node, const std::wstring& NewName, const std::wstring& OldText);
+    void ReplayNotices();
+    POINT SelectedMenuPoint();
+    bool HandleContextMenu(fw::TMessage& Message);
+    void ReportPaste(fw::TStringList* Files);
+    // Drag and drop.
+    void RegisterDropTarget();
+    DWORD CopyModeEffects() const;
+    void SetDropNode(TZemShellTreeNode* Node, DWORD KeyState, POINT Point, DWORD& Effect);
+    void AutoScroll(POINT ClientPoint);
+    void EndDrop(bool TellTarget);
+    DWORD Now() const;
+    // Check boxes.
+    TZemSelectionState RootCheckState(TZemShellTreeNode* Root);
+    bool SelectionHasDriveEntry() const;
+    void QueueCheckState(TZemShellTreeNode* Node);
+    void RefreshChecksUp(TZemShellTreeNode* Node);
+    void RefreshChecksDown(TZemShellTreeNode* Node);
+    bool ClickOnStateImage(fw::TMessage& Message);
+    // Notices that arrive while the tree changes a node itself wait for it.
+    struct PendingNotice {
+        LONG Event;
+        fw::PidlPtr List1, List2;
+    };
+
     void BuildRoot(TZemShellTreeNode* Root);
     void ApplyWatchFilter();
     bool LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, TLocateMode Mode, TZemShellTreeNode*& Deepest);
@@ -273,6 +367,22 @@ private:
     // What CreateNode gives the node it makes: children until known.
     bool newNodeIsFolder_ = false;
     bool destroying_ = false;
+    bool deferNotices_ = false;
+    std::vector<PendingNotice> pendingNotices_;
+    // Drag and drop.
+    fw::ComPtr<fw::TDropTarget> dropTarget_;
+    fw::TDropTargetRegistration dropRegistration_;
+    TZemShellTreeNode* dragNode_ = nullptr;
+    DWORD dragButton_ = 0;
+    TZemShellTreeNode* dropNode_ = nullptr;
+    fw::ComPtr<IDropTarget> objectTarget_;
+    fw::ComPtr<IDataObject> dragData_;
+    DWORD lastKeyState_ = 0;
+    DWORD lastEffect_ = 0;
+    DWORD lastScrollTick_ = 0;
+    DWORD dropNodeTick_ = 0;
+    // The state images the tree made itself (owned through the component tree).
+    TZemSelectionStateImageList* ownStateImages_ = nullptr;
     // Stored while loading.
     std::wstring storedSelectedFolder_;
     TZemShellFolder storedSpecialFolder_ = SF_DRIVES;

@@ -1,7 +1,7 @@
 // The shell tree on the scratch drive: its roots, filling on first expansion,
 // the selected folder by path (deep, non-ANSI, unreachable), the change event
-// and history, the recycle-bin filter, drawing updates, change notices, and a
-// folder of 10,000 subfolders.
+// and history, the recycle-bin filter, drawing updates, and a folder of 10,000
+// subfolders.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -269,24 +269,6 @@ TEST_F(ShellTreeTest, ANodeDrawnWithoutImageIsUpdatedOnce) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(updates[first], 1);
     EXPECT_GE(first->ImageIndex(), 0);
-}
-
-TEST_F(ShellTreeTest, ChangeNoticesAddAndRemoveFolderNodes) {
-    const std::wstring base = testenv::NewScratchFolder(L"tree-notice");
-    scratch::MakeFolder(base + L"\\old");
-    ASSERT_TRUE(tree->SetSelectedFolder(base));
-    fw::TTreeNode* node = tree->Selected();
-    node->Expand(false);
-    ASSERT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"old"}));
-
-    const std::wstring made = scratch::MakeFolder(base + L"\\new");
-    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, made.c_str(), nullptr);
-    fw::Application()->ProcessMessages();
-    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"new", L"old"}));
-    RemoveDirectoryW((base + L"\\old").c_str());
-    SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHW, (base + L"\\old").c_str(), nullptr);
-    fw::Application()->ProcessMessages();
-    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"new"}));
 }
 
 TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpands) {

@@ -1,0 +1,318 @@
+// The shell tree's commands: shell verbs run on the selected node, the keys and
+// mouse clicks that run them, renaming in place, and the reports of operations.
+#include <algorithm>
+#include <memory>
+
+#include "framework/Application.h"
+#include "framework/Clipboard.h"
+#include "framework/StringList.h"
+#include "framework/SysUtils.h"
+#include "shell/Pathfinch.h"
+#include "shell/PathUtils.h"
+#include "shell/Pidl.h"
+#include "shell/ShellDropData.h"
+#include "shell/ZemSelectionList.h"
+#include "shell/ZemShellTree.h"
+
+namespace shell {
+
+namespace {
+
+// The files a "cut" or "copy" left on the clipboard; empty when it holds none.
+std::unique_ptr<fw::TStringList> ClipboardFiles() {
+    std::unique_ptr<fw::TStringList> files;
+    {
+        fw::ClipboardGuard clipboard;
+        if (clipboard.Opened())
+            if (HANDLE drop = GetClipboardData(CF_HDROP)) files = ReadDropFilesBlock(drop);
+    }
+    return files ? std::move(files) : std::make_unique<fw::TStringList>();
+}
+
+}  // namespace
+
+// ---- Verbs and operations -----------------------------------------------------------------
+
+void TZemShellTree::SetRenameCallback() {
+    if (ReadOnly()) {
+        browser_->OnRename = nullptr;
+        return;
+    }
+    browser_->OnRename = [this](fw::TObject*) {
+        if (fw::TTreeNode* node = Selected()) node->EditText();
+    };
+}
+
+bool TZemShellTree::ExecuteVerb(const std::wstring& Verb) {
+    auto* node = static_cast<TZemShellTreeNode*>(Selected());
+    if (!node) return false;
+    SetRenameCallback();
+    std::unique_ptr<fw::TStringList> files;
+    if (fw::SameText(Verb, L"paste")) {
+        files = ClipboardFiles();
+    } else {
+        files = std::make_unique<fw::TStringList>();
+        files->Add(SelectedFolder());
+    }
+    // By window item: a change notice during the verb may delete the node.
+    const HTREEITEM item = node->ItemId();
+    if (Usable(node)) {
+        browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
+        if (!browser_->ExecuteShellVerb(Verb)) return false;
+    }
+    node = static_cast<TZemShellTreeNode*>(Items()->GetNode(item));
+    if (fw::SameText(Verb, L"delete")) {
+        SetChangeDelay(0);
+        if (!automaticRefresh_ && node) node->Delete();
+        DoOperation({sopDelete, sopRemove}, files.get(), std::wstring());
+    } else if (fw::SameText(Verb, L"paste")) {
+        fw::Application()->ProcessMessages();
+        RefreshSelection();
+        ReportPaste(files.get());
+    } else if (fw::SameText(Verb, L"cut") && node) {
+        node->SetCut(true);
+    }
+    return true;
+}
+
+void TZemShellTree::ReportPaste(fw::TStringList* Files) {
+    // A file gone from where it was cut has been moved.
+    const bool moved = Files->Count() > 0 && !PathExists(Files->Strings(0));
+    if (moved) DoOperation({sopMove, sopPaste, sopAdd}, Files, SelectedFolder());
+    else DoOperation({sopCopy, sopPaste, sopAdd}, Files, SelectedFolder());
+}
+
+void TZemShellTree::DoOperation(TZemShellOperations Operations, fw::TStringList* Files,
+                                const std::wstring& Destination) {
+    if (!Files || Files->Count() == 0) return;
+    if (shellLink_ && Operations.Contains(sopRename))
+        shellLink_->SelectionList()->Rename(Files->Strings(0), Destination);
+    if (OnOperation) OnOperation(this, Operations, Files, Destination);
+}
+
+// ---- Keys ---------------------------------------------------------------------------------------
+
+void TZemShellTree::KeyDown(WORD& Key, fw::TShiftState Shift) {
+    if (!IsEditing()) {
+        const WORD key = Key;
+        if (HandleCommandKey(key, Shift)) {
+            Key = 0;
+            return;
+        }
+        if (Shift == fw::ssAlt && key == VK_MENU) return;
+    }
+    fw::TCustomTreeView::KeyDown(Key, Shift);
+}
+
+// Runs the command of a key; true when the key is consumed. Keys of the table
+// whose condition is not met do nothing here; every other key delays the
+// change event, so walking the tree by keys reports only where it stops.
+bool TZemShellTree::HandleCommandKey(WORD Key, fw::TShiftState Shift) {
+    const bool ctrl = (Shift & fw::ssCtrl) != 0;
+    const bool alt = (Shift & fw::ssAlt) != 0;
+    switch (Key) {
+    case VK_F2:
+        if (Selected()) ExecuteVerb(L"rename");
+        return false;
+    case VK_F5:
+        Refresh();
+        if (shellLink_) shellLink_->NotifyRefresh(this);
+        return false;
+    case VK_F10:
+        if (!(Shift & fw::ssShift)) return false;
+        // Consumed: the window would ask for a second menu.
+        if (shellContextMenu_) ShowShellMenu(SelectedMenuPoint());
+        return true;
+    case 'A':
+        if (!ctrl) return false;
+        if (shellLink_) shellLink_->NotifyObjectsChanged(this);
+        return true;
+    case 'C':
+        if (!ctrl) return false;
+        ExecuteVerb(L"copy");
+        return true;
+    case 'X':
+        if (!ctrl || ReadOnly()) return false;
+        ExecuteVerb(L"cut");
+        return true;
+    case 'V':
+        if (!ctrl || ReadOnly()) return false;
+        // The verb reports the paste itself: once.
+        ExecuteVerb(L"paste");
+        return true;
+    case VK_DELETE:
+        if (!ReadOnly() && Selected() && Selected()->Level() > 0) ExecuteVerb(L"delete");
+        return false;
+    case VK_RETURN:
+        if (!alt) return false;
+        ExecuteVerb(L"properties");
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+        if (Shift != fw::ssAlt) return false;
+        Navigate(Key == VK_LEFT ? -1 : 1);
+        return true;
+    case VK_MENU: return false;
+    case VK_SPACE:
+        if (shellLink_ && checkBoxes_)
+            if (auto* node = static_cast<TZemShellTreeNode*>(Selected())) ToggleCheck(node);
+        return false;
+    default: SetChangeDelay(shellLink_ ? 600 : 100); return false;
+    }
+}
+
+void TZemShellTree::KeyPress(wchar_t& Key) {
+    SetChangeDelay(shellLink_ ? 600 : 100);
+    fw::TCustomTreeView::KeyPress(Key);
+}
+
+// ---- Mouse ------------------------------------------------------------------------------------------
+
+void TZemShellTree::MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) {
+    if (Button == fw::mbLeft && (Shift & fw::ssDouble)) {
+        auto* node = static_cast<TZemShellTreeNode*>(GetNodeAt(X, Y));
+        if (Usable(node)) {
+            browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
+            if (ShowFiles() && node->Selected() && !node->IsFolderNode()) ExecuteVerb(L"default");
+            else if (node->Selected() && !node->Expanded() && !node->GetFirstChild()) node->Expand(false);
+        }
+    }
+    fw::TCustomTreeView::MouseDown(Button, Shift, X, Y);
+}
+
+void TZemShellTree::WndProc(fw::TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_XBUTTONDOWN: {
+        const WORD keys = GET_KEYSTATE_WPARAM(Message.WParam);
+        if (keys == MK_XBUTTON1 || keys == MK_XBUTTON2) {
+            Navigate(keys == MK_XBUTTON1 ? -1 : 1);
+            Message.Result = TRUE;
+            return;
+        }
+        break;
+    }
+    case WM_LBUTTONDOWN:
+        if (ClickOnStateImage(Message)) return;
+        break;
+    case WM_CONTEXTMENU:
+        if (HandleContextMenu(Message)) return;
+        break;
+    case fw::CM_MOUSEENTER:
+        if (Message.LParam == reinterpret_cast<LPARAM>(this) && OnMouseEnter) OnMouseEnter(this);
+        break;
+    case fw::CM_MOUSELEAVE:
+        if (Message.LParam == reinterpret_cast<LPARAM>(this) && OnMouseLeave) OnMouseLeave(this);
+        break;
+    default: break;
+    }
+    fw::TCustomTreeView::WndProc(Message);
+}
+
+// ---- Context menu ---------------------------------------------------------------------------------
+
+// Where a menu asked for by keyboard opens: the bottom-right corner of the
+// selected node's text, in screen co-ordinates.
+POINT TZemShellTree::SelectedMenuPoint() {
+    POINT p{0, 0};
+    if (fw::TTreeNode* node = Selected()) {
+        const RECT r = node->DisplayRect(true);
+        p = POINT{r.right, r.bottom};
+    }
+    return ClientToScreen(p);
+}
+
+bool TZemShellTree::HandleContextMenu(fw::TMessage& Message) {
+    if (!shellContextMenu_ || !Usable(Selected())) return false;
+    // A menu asked for by keyboard comes with the point (-1, -1).
+    const bool keyboard = Message.LParam == LPARAM(-1);
+    const POINT p =
+        keyboard ? SelectedMenuPoint() : POINT{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))};
+    ShowShellMenu(p);
+    Message.Result = 1;
+    return true;
+}
+
+void TZemShellTree::ShowShellMenu(POINT ScreenPoint) {
+    auto* node = static_cast<TZemShellTreeNode*>(Selected());
+    if (!Usable(node)) return;
+    browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
+    SetRenameCallback();
+    bool handled = false;
+    DoContextPopup(ScreenToClient(ScreenPoint), handled);
+}
+
+// ---- Renaming in place -------------------------------------------------------------------------
+
+bool TZemShellTree::CanEdit(fw::TTreeNode* Node) {
+    const bool allow = fw::TCustomTreeView::CanEdit(Node);
+    if (allow && Usable(Node)) {
+        browser_->SetAbsoluteObjectIDList(static_cast<TZemShellTreeNode*>(Node)->AbsoluteIDList());
+        (void)browser_->CanRename();
+    }
+    return allow;
+}
+
+void TZemShellTree::Edit(fw::TTreeNode* Node, std::wstring& S) {
+    const std::wstring oldText = Node->Text();
+    fw::TCustomTreeView::Edit(Node, S);
+    RenameNode(static_cast<TZemShellTreeNode*>(Node), Node->Text(), oldText);
+}
+
+void TZemShellTree::EditCanceled(fw::TTreeNode* Node) {
+    fw::TCustomTreeView::EditCanceled(Node);
+    if (OnEditCanceled) OnEditCanceled(this, Node);
+}
+
+void TZemShellTree::RenameNode(TZemShellTreeNode* Node, const std::wstring& NewName, const std::wstring& OldText) {
+    if (!Usable(Node)) return;
+    fw::TStringList files;
+    files.Add(NodePath(Node));
+    browser_->SetAbsoluteObjectIDList(Node->AbsoluteIDList());
+    browser_->ShowErrorMessages = true;
+    std::wstring name = NewName;
+    bool renamed = false;
+    // The shell may report the rename while it runs: the node's lists are the new
+    // ones before the tree looks.
+    deferNotices_ = true;
+    try {
+        renamed = browser_->RenameObject(name);
+    } catch (...) {
+        renamed = false;
+    }
+    browser_->ShowErrorMessages = ShowErrorMessages();
+    if (!renamed) {
+        // The object keeps its name, and so does the node.
+        Node->SetText(OldText);
+        ReplayNotices();
+        return;
+    }
+    Node->SetText(name);
+    fw::PidlPtr absolute(PidlConcat(browser_->FolderPidl(), browser_->ObjectPidl()));
+    Node->SetIDLists(browser_->ObjectPidl(), absolute.get());
+    const bool expanded = Node->Expanded();
+    Node->DeleteChildren();
+    Node->SetImageIndex(-1);
+    QueueIcon(Node, 2);
+    if (!automaticRefresh_) RefreshNode(Node, false, false);
+    SortChildren(Node->Parent());
+    const std::wstring newPath = NodePath(Node);
+    DoOperation({sopRename}, &files, newPath);
+    auto* selected = static_cast<TZemShellTreeNode*>(Selected());
+    NotifyShellLink(!selected || !SamePath(browser_->Folder(), NodePath(selected)) ? Node : selected);
+    const HTREEITEM item = Node->ItemId();
+    ReplayNotices();
+    // Time for the shell to finish what the rename set off.
+    fw::Application()->ProcessMessages();
+    Sleep(1000);
+    fw::Application()->ProcessMessages();
+    if (auto* node = Items()->GetNode(item); node && expanded) node->Expand(false);
+}
+
+void TZemShellTree::ReplayNotices() {
+    deferNotices_ = false;
+    std::vector<PendingNotice> notices;
+    notices.swap(pendingNotices_);
+    for (const PendingNotice& n : notices) ShellChangeNotice(n.Event, n.List1.get(), n.List2.get());
+}
+
+}  // namespace shell

@@ -1,0 +1,362 @@
+// The shell tree's commands and drag and drop on the scratch drive: keys (refresh,
+// rename in place, delete, paste on a read-only tree), change notices for created,
+// deleted and renamed folders, drops onto nodes through the drop target called
+// directly, the hover that opens a folder and the scroll near an edge (on a clock
+// of the test's own), and a whole drag of a node through OLE's loop.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include "framework/Clipboard.h"
+#include "framework/DragDrop.h"
+#include "shell/Pathfinch.h"
+#include "shell/ShellDropData.h"
+#include "tests/shell/ShellTreeFixture.h"
+
+using namespace shell;
+using namespace treetest;
+
+namespace {
+
+bool Exists(const std::wstring& Path) {
+    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+fw::ComPtr<IDataObject> PathsData(std::initializer_list<std::wstring> Paths) {
+    fw::TStringList list;
+    for (const auto& p : Paths) list.Add(p);
+    return CreatePathsDataObject(list);
+}
+
+using ShellTreeCommandsTest = ShellTreeFixture;
+
+TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceAndDelete) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-keys");
+    for (const wchar_t* name : {L"a", L"b"}) scratch::MakeFolder(base + L"\\" + name);
+    fw::TTreeNode* folder = Open(base);
+    ASSERT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a", L"b"}));
+
+    // F5 finds what changed without a notice.
+    scratch::MakeFolder(base + L"\\c");
+    Key(VK_F5);
+    EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+
+    // F2 opens the label; the typed name renames the folder, and the node follows.
+    tree->SetSelected(ChildNamed(folder, L"a"));
+    Key(VK_F2);
+    ASSERT_TRUE(tree->IsEditing());
+    SetWindowTextW(HWND(SendMessageW(tree->Handle(), TVM_GETEDITCONTROL, 0, 0)), L"a2");
+    tree->Selected()->EndEdit(false);
+    EXPECT_TRUE(Exists(base + L"\\a2"));
+    EXPECT_FALSE(Exists(base + L"\\a"));
+    EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a2", L"b", L"c"}));
+    EXPECT_EQ(tree->SelectedFolder(), base + L"\\a2");
+    ASSERT_EQ(operations.size(), 1u) << operations.back().Operations.Bits();
+    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopRename}));
+    EXPECT_EQ(operations[0].Files, (std::vector<std::wstring>{base + L"\\a"}));
+    EXPECT_EQ(operations[0].Destination, base + L"\\a2");
+
+    // Escape gives the edit up: the name stays and the handler hears of it.
+    std::vector<std::wstring> cancelled;
+    tree->OnEditCanceled = [&](fw::TObject*, fw::TTreeNode* Node) { cancelled.push_back(Node->Text()); };
+    ASSERT_TRUE(tree->Selected()->EditText());
+    HWND editor = HWND(SendMessageW(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    SetWindowTextW(editor, L"never");
+    SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(cancelled, (std::vector<std::wstring>{L"a2"}));
+    EXPECT_TRUE(Exists(base + L"\\a2"));
+
+    // Delete: the folder goes, and with it its node (through the shell's notice).
+    tree->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    tree->SetSelected(ChildNamed(folder, L"b"));
+    tree->SetReadOnly(true);
+    Key(VK_DELETE);
+    EXPECT_TRUE(Exists(base + L"\\b"));  // a read-only tree deletes nothing
+    tree->SetReadOnly(false);
+    Key(VK_DELETE);
+    EXPECT_FALSE(Exists(base + L"\\b"));
+    EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a2", L"c"}));
+    ASSERT_EQ(operations.size(), 2u);
+    EXPECT_EQ(operations[1].Operations, (TZemShellOperations{sopDelete, sopRemove}));
+    EXPECT_EQ(operations[1].Files, (std::vector<std::wstring>{base + L"\\b"}));
+}
+
+TEST_F(ShellTreeCommandsTest, CtrlVOnAReadOnlyTreeDoesNothingAndOtherwisePastesOnce) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-paste");
+    const std::wstring file = base + L"\\source.txt";
+    scratch::MakeFile(file, 3);
+    const std::wstring target = scratch::MakeFolder(base + L"\\target");
+    {
+        fw::TStringList paths;
+        paths.Add(file);
+        fw::ClipboardGuard clipboard;
+        ASSERT_TRUE(clipboard.Opened());
+        EmptyClipboard();
+        ASSERT_NE(SetClipboardData(CF_HDROP, GetDropFiles(paths)), nullptr);
+    }
+    Open(base);
+    ASSERT_TRUE(tree->SetSelectedFolder(target));
+    tree->SetReadOnly(true);
+    Key('V', kCtrl);
+    EXPECT_FALSE(Exists(target + L"\\source.txt"));
+    EXPECT_TRUE(operations.empty());
+
+    tree->SetReadOnly(false);
+    Key('V', kCtrl);
+    // Whether the shell pastes is the shell's affair (Wine's folders offer no
+    // paste); the tree reports at most once.
+    ASSERT_LE(operations.size(), 1u);
+    if (!operations.empty()) {
+        EXPECT_TRUE(Exists(target + L"\\source.txt"));
+        EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopCopy, sopPaste, sopAdd}));
+        EXPECT_EQ(operations[0].Destination, target);
+    }
+}
+
+TEST_F(ShellTreeCommandsTest, NoticesOfCreatedDeletedAndRenamedFolders) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-notice");
+    scratch::MakeFolder(base + L"\\old");
+    scratch::MakeFolder(base + L"\\shut");
+    scratch::MakeFolder(base + L"\\shut\\inner");
+    fw::TTreeNode* node = Open(base);
+    fw::TTreeNode* shut = ChildNamed(node, L"shut");
+    shut->Expand(false);
+    shut->Collapse(false);
+    ASSERT_NE(shut->GetFirstChild(), nullptr);
+
+    // Wine reports no real changes: the test sends the shell's notices itself.
+    const std::wstring made = scratch::MakeFolder(base + L"\\new");
+    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, made.c_str(), nullptr);
+    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"new", L"old", L"shut"}));  // in sorted place
+
+    ASSERT_TRUE(MoveFileW((base + L"\\old").c_str(), (base + L"\\renamed").c_str()));
+    SHChangeNotify(SHCNE_RENAMEFOLDER, SHCNF_PATHW, (base + L"\\old").c_str(), (base + L"\\renamed").c_str());
+    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"new", L"renamed", L"shut"}));
+
+    RemoveDirectoryW(made.c_str());
+    SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHW, made.c_str(), nullptr);
+    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"renamed", L"shut"}));
+
+    // In a closed folder the children go, to be made again when it opens.
+    const std::wstring inside = scratch::MakeFolder(base + L"\\shut\\later");
+    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, inside.c_str(), nullptr);
+    shut = ChildNamed(node, L"shut");
+    ASSERT_NE(shut, nullptr);
+    EXPECT_EQ(shut->GetFirstChild(), nullptr);
+    EXPECT_TRUE(shut->HasChildren());
+    shut->Expand(false);
+    EXPECT_EQ(ChildTexts(shut), (std::vector<std::wstring>{L"inner", L"later"}));
+}
+
+// A tree whose folders take drops through a target of the test's own (the
+// shell's folder targets under Wine take none): it copies the dropped files into
+// the folder, except in "refusing", and in "mover" it moves them and tells no effect.
+class FakeTargetTree : public TZemShellTree {
+public:
+    using TZemShellTree::TZemShellTree;
+    std::vector<std::wstring> drops;
+    int leaves = 0;
+    // The user of a scripted drag: holds the button for some rounds, then lets go.
+    int holdRounds = -1;
+    HRESULT QueryContinueDrag(bool EscapePressed, DWORD KeyState) override {
+        if (holdRounds < 0) return TZemShellTree::QueryContinueDrag(EscapePressed, KeyState);
+        return TZemShellTree::QueryContinueDrag(EscapePressed, holdRounds-- > 0 ? MK_LBUTTON : 0);
+    }
+
+protected:
+    fw::ComPtr<IDropTarget> ObjectDropTarget(TZemShellTreeNode* Node) override {
+        const std::wstring folder = NodePath(Node);
+        const bool refusing = folder.size() >= 9 && folder.compare(folder.size() - 9, 9, L"\\refusing") == 0;
+        const bool mover = folder.size() >= 6 && folder.compare(folder.size() - 6, 6, L"\\mover") == 0;
+        fw::ComPtr<fw::TDropTarget> target = fw::TDropTarget::Create();
+        auto accept = [refusing](DWORD& Effect) {
+            Effect = refusing ? DROPEFFECT_NONE : Effect & DROPEFFECT_COPY;
+            return S_OK;
+        };
+        target->OnDragEnter = [accept](IDataObject*, DWORD, POINT, DWORD& Effect) { return accept(Effect); };
+        target->OnDragOver = [accept](DWORD, POINT, DWORD& Effect) { return accept(Effect); };
+        target->OnDragLeave = [this] {
+            ++leaves;
+            return S_OK;
+        };
+        target->OnDrop = [this, folder, mover](IDataObject* Data, DWORD, POINT, DWORD& Effect) {
+            drops.push_back(folder);
+            std::unique_ptr<fw::TStringList> files = GetDataObjectFiles(Data);
+            for (int i = 0; i < files->Count(); ++i) {
+                const std::wstring from = files->Strings(i);
+                const std::wstring to = folder + from.substr(from.rfind(L'\\'));
+                if (mover) MoveFileW(from.c_str(), to.c_str());
+                else if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) CreateDirectoryW(to.c_str(), nullptr);
+            }
+            Effect = mover ? DROPEFFECT_NONE : DROPEFFECT_COPY;
+            return S_OK;
+        };
+        return target;
+    }
+};
+
+class ShellTreeDropTest : public ShellTreeFixture {
+protected:
+    TZemShellTree* NewTree(fw::TComponent* Owner) override { return fake = new FakeTargetTree(Owner); }
+    // DragEnter, then DragOver at Point; the effect DragOver reports.
+    DWORD Over(IDataObject* Data, POINT Point, DWORD Allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE) {
+        DWORD effect = Allowed;
+        EXPECT_EQ(tree->DragEnter(Data, 0, Point, effect), S_OK);
+        EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+        effect = Allowed;
+        EXPECT_EQ(tree->DragOver(0, Point, effect), S_OK);
+        return effect;
+    }
+    FakeTargetTree* fake = nullptr;
+};
+
+TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-drop");
+    const std::wstring source = scratch::MakeFolder(base + L"\\source");
+    scratch::MakeFile(source + L"\\one.txt", 1);
+    for (const wchar_t* name : {L"mover", L"refusing", L"target"}) scratch::MakeFolder(base + L"\\" + name);
+    const std::wstring target = base + L"\\target";
+    fw::TTreeNode* folder = Open(base);
+    fw::TTreeNode* targetNode = ChildNamed(folder, L"target");
+    ASSERT_NE(targetNode, nullptr);
+    fw::ComPtr<IDataObject> data = PathsData({source + L"\\one.txt"});
+    ASSERT_TRUE(data);
+    std::vector<std::wstring> asked;
+    tree->OnBeforeShellDrop = [&](fw::TObject*, TZemShellTreeNode* Node, fw::TStringList* Files, bool&, DWORD) {
+        asked.push_back(tree->NodePath(Node) + L" <- " + Files->Strings(0));
+    };
+
+    // Over empty space, over a folder that refuses, and on a read-only tree: no
+    // effect, nothing asked, nothing dropped.
+    RECT client{};
+    GetClientRect(tree->Handle(), &client);
+    POINT empty{10, client.bottom - 10};
+    ClientToScreen(tree->Handle(), &empty);
+    EXPECT_EQ(Over(data.get(), empty), DWORD(DROPEFFECT_NONE));
+    DWORD effect = DROPEFFECT_COPY;
+    EXPECT_EQ(tree->Drop(data.get(), 0, empty, effect), S_OK);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+    const POINT refusing = ScreenCentre(ChildNamed(folder, L"refusing"));
+    EXPECT_EQ(Over(data.get(), refusing), DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(tree->DropTarget(), ChildNamed(folder, L"refusing"));  // highlighted all the same
+    effect = DROPEFFECT_COPY;
+    EXPECT_EQ(tree->Drop(data.get(), 0, refusing, effect), S_OK);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+    tree->SetReadOnly(true);
+    EXPECT_EQ(Over(data.get(), ScreenCentre(targetNode)), DWORD(DROPEFFECT_NONE));
+    tree->DragLeave();
+    tree->SetReadOnly(false);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(fake->drops.empty());
+
+    // Over the folder: it is highlighted, DragOver promises the copy, the drop does it.
+    EXPECT_EQ(Over(data.get(), ScreenCentre(targetNode)), DWORD(DROPEFFECT_COPY));
+    EXPECT_EQ(tree->DropTarget(), targetNode);
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(tree->Drop(data.get(), 0, ScreenCentre(targetNode), effect), S_OK);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+    EXPECT_EQ(tree->DropTarget(), nullptr);
+    EXPECT_EQ(asked, (std::vector<std::wstring>{target + L" <- " + source + L"\\one.txt"}));
+    EXPECT_TRUE(Exists(target + L"\\one.txt"));
+    ASSERT_EQ(operations.size(), 1u);
+    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopCopy, sopDrop}));
+    EXPECT_EQ(operations[0].Destination, target);
+
+    // A handler that refuses: the source hears E_UNEXPECTED, the folder's target that
+    // the drag entered is told it left, and nothing happens.
+    tree->OnBeforeShellDrop = [](fw::TObject*, TZemShellTreeNode*, fw::TStringList*, bool& Execute, DWORD) {
+        Execute = false;
+    };
+    const int leaves = fake->leaves;
+    fw::ComPtr<IDataObject> other = PathsData({source});
+    EXPECT_EQ(Over(other.get(), ScreenCentre(targetNode)), DWORD(DROPEFFECT_COPY));
+    effect = DROPEFFECT_COPY;
+    EXPECT_EQ(tree->Drop(other.get(), 0, ScreenCentre(targetNode), effect), E_UNEXPECTED);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(fake->leaves, leaves + 1);
+    EXPECT_FALSE(Exists(target + L"\\source"));
+    EXPECT_EQ(operations.size(), 1u);
+
+    // A target that moves the file and tells no effect: reported as a move.
+    tree->OnBeforeShellDrop = nullptr;
+    const POINT mover = ScreenCentre(ChildNamed(folder, L"mover"));
+    EXPECT_EQ(Over(data.get(), mover), DWORD(DROPEFFECT_COPY));
+    effect = DROPEFFECT_COPY;
+    EXPECT_EQ(tree->Drop(data.get(), 0, mover, effect), S_OK);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+    ASSERT_EQ(operations.size(), 2u);
+    EXPECT_EQ(operations[1].Operations, (TZemShellOperations{sopMove, sopDrop}));
+    EXPECT_EQ(operations[1].Destination, base + L"\\mover");
+}
+
+TEST_F(ShellTreeDropTest, ADragRestingOnAFolderOpensItAfterTwoSecondsAndScrollsNearAnEdge) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-hover");
+    for (int i = 0; i < 40; ++i) scratch::MakeFolder(base + L"\\f" + std::to_wstring(100 + i));
+    scratch::MakeFolder(base + L"\\f100\\inner");
+    fw::TTreeNode* folder = Open(base);
+    fw::TTreeNode* first = folder->GetFirstChild();
+    ASSERT_EQ(first->Text(), L"f100");
+    first->MakeVisible();
+    DWORD now = 50000;
+    tree->Clock = [&] { return now; };
+    fw::ComPtr<IDataObject> data = PathsData({base + L"\\f139"});
+    Over(data.get(), ScreenCentre(first));
+    now += 1500;
+    DWORD effect = DROPEFFECT_COPY;
+    tree->DragOver(0, ScreenCentre(first), effect);
+    EXPECT_FALSE(first->Expanded());
+    now += 600;
+    tree->DragOver(0, ScreenCentre(first), effect);
+    EXPECT_TRUE(first->Expanded());
+
+    // Near the bottom edge the tree scrolls a line, at most every 100 ms.
+    RECT client{};
+    GetClientRect(tree->Handle(), &client);
+    POINT bottom{100, client.bottom - 5};
+    ClientToScreen(tree->Handle(), &bottom);
+    fw::TTreeNode* top = tree->TopItem();
+    now += 150;
+    tree->DragOver(0, bottom, effect);
+    fw::TTreeNode* once = tree->TopItem();
+    EXPECT_NE(once, top);
+    now += 50;
+    tree->DragOver(0, bottom, effect);
+    EXPECT_EQ(tree->TopItem(), once);
+    now += 101;
+    tree->DragOver(0, bottom, effect);
+    EXPECT_NE(tree->TopItem(), once);
+    tree->DragLeave();
+    EXPECT_EQ(tree->DropTarget(), nullptr);
+}
+
+TEST_F(ShellTreeDropTest, ANodeDraggedOutGoesWhereItIsDroppedAndIsReported) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-drag");
+    scratch::MakeFolder(base + L"\\moving");
+    const std::wstring target = scratch::MakeFolder(base + L"\\target");
+    fw::TTreeNode* folder = Open(base);
+    fw::TTreeNode* moving = ChildNamed(folder, L"moving");
+    ASSERT_NE(moving, nullptr);
+    tree->SetCopyMode(cmCopy);
+    // Released: dropped; Escape: cancelled; a second button changes nothing.
+    EXPECT_EQ(tree->QueryContinueDrag(false, MK_LBUTTON | MK_RBUTTON), S_OK);
+    EXPECT_EQ(tree->QueryContinueDrag(false, 0), DRAGDROP_S_DROP);
+    EXPECT_EQ(tree->QueryContinueDrag(true, MK_LBUTTON), DRAGDROP_S_CANCEL);
+    fake->holdRounds = 3;
+    const POINT at = ScreenCentre(ChildNamed(folder, L"target"));
+    SetCursorPos(at.x, at.y);
+    NMTREEVIEWW begin{};
+    begin.hdr.hwndFrom = tree->Handle();
+    begin.hdr.code = TVN_BEGINDRAGW;
+    begin.itemNew.hItem = moving->ItemId();
+    tree->Perform(fw::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin));
+    EXPECT_EQ(fake->drops, (std::vector<std::wstring>{target}));
+    EXPECT_TRUE(Exists(target + L"\\moving"));
+    EXPECT_TRUE(Exists(base + L"\\moving"));  // copied, never moved
+    // The drop side reports, then the drag side.
+    ASSERT_EQ(operations.size(), 2u);
+    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopCopy, sopDrop}));
+    EXPECT_EQ(operations[1].Operations, (TZemShellOperations{sopCopy, sopDrag}));
+    EXPECT_EQ(operations[1].Files, (std::vector<std::wstring>{base + L"\\moving"}));
+}
+
+}  // namespace
