@@ -1,7 +1,6 @@
 #include "framework/ListView.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace fw {
 
@@ -184,27 +183,51 @@ void TListItems::Renumber(int From) {
     for (int i = From; i < Count(); ++i) items_[size_t(i)]->index_ = i;
 }
 
+std::vector<TListItem*> TListItems::SelectedItems() const {
+    std::vector<TListItem*> selected;
+    if (!owner_->HandleAllocated()) return selected;
+    const HWND wnd = owner_->Handle();
+    for (int i = ListView_GetNextItem(wnd, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(wnd, i, LVNI_SELECTED))
+        if (TListItem* item = Find(i)) selected.push_back(item);
+    return selected;
+}
+
 void TListItems::Sort(const std::function<bool(TListItem*, TListItem*)>& Less) {
-    std::unordered_set<TListItem*> selected;
+    const std::vector<TListItem*> selected = SelectedItems();
     TListItem* focused = owner_->ItemFocused();
-    if (owner_->HandleAllocated()) {
-        const HWND wnd = owner_->Handle();
-        for (int i = ListView_GetNextItem(wnd, -1, LVNI_SELECTED); i >= 0;
-             i = ListView_GetNextItem(wnd, i, LVNI_SELECTED))
-            if (TListItem* item = Find(i)) selected.insert(item);
-    }
     std::stable_sort(items_.begin(), items_.end(),
                      [&](const std::unique_ptr<TListItem>& A, const std::unique_ptr<TListItem>& B) {
                          return Less(A.get(), B.get());
                      });
+    Moved(selected, focused);
+}
+
+void TListItems::Reorder(const std::vector<int>& Order) {
+    // Anything but every row once leaves the rows as they are.
+    if (Order.size() != items_.size()) return;
+    std::vector<bool> named(items_.size(), false);
+    for (int from : Order) {
+        if (from < 0 || size_t(from) >= named.size() || named[size_t(from)]) return;
+        named[size_t(from)] = true;
+    }
+    const std::vector<TListItem*> selected = SelectedItems();
+    TListItem* focused = owner_->ItemFocused();
+    std::vector<std::unique_ptr<TListItem>> placed;
+    placed.reserve(items_.size());
+    for (int from : Order) placed.push_back(std::move(items_[size_t(from)]));
+    items_ = std::move(placed);
+    Moved(selected, focused);
+}
+
+void TListItems::Moved(const std::vector<TListItem*>& Selected, TListItem* Focused) {
     Renumber(0);
     if (!owner_->HandleAllocated()) return;
     // Selection and focus stay with their rows, wherever the rows went.
     const HWND wnd = owner_->Handle();
-    if (!selected.empty() || focused) {
+    if (!Selected.empty() || Focused) {
         ListView_SetItemState(wnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        for (TListItem* item : selected) ListView_SetItemState(wnd, item->index_, LVIS_SELECTED, LVIS_SELECTED);
-        if (focused) ListView_SetItemState(wnd, focused->index_, LVIS_FOCUSED, LVIS_FOCUSED);
+        for (TListItem* item : Selected) ListView_SetItemState(wnd, item->index_, LVIS_SELECTED, LVIS_SELECTED);
+        if (Focused) ListView_SetItemState(wnd, Focused->index_, LVIS_FOCUSED, LVIS_FOCUSED);
     }
     InvalidateRect(wnd, nullptr, FALSE);
 }

@@ -145,6 +145,9 @@ public:
     bool Updating() const { return updateCount_ > 0; }
     // Orders the rows by Less (a stable sort) and redraws once.
     void Sort(const std::function<bool(TListItem*, TListItem*)>& Less);
+    // Puts row Order[i] at place i (Order names every row once) and redraws once;
+    // for callers that work the order out themselves.
+    void Reorder(const std::vector<int>& Order);
     // The row at Index, without a range check; nullptr beyond the end.
     TListItem* Find(int Index) const { return Index >= 0 && Index < Count() ? Item(Index) : nullptr; }
 
@@ -153,6 +156,9 @@ private:
     // The row count changed; Appended when rows were only added at the end.
     void CountChanged(bool Appended = false);
     void Renumber(int From);
+    // Rows moved: selection and focus follow their rows, the window redraws once.
+    void Moved(const std::vector<TListItem*>& Selected, TListItem* Focused);
+    std::vector<TListItem*> SelectedItems() const;
 
     TCustomListView* owner_;
     std::vector<std::unique_ptr<TListItem>> items_;

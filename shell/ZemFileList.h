@@ -150,6 +150,9 @@ private:
     int CompareTexts(TZemFileListItem* Item1, TZemFileListItem* Item2, int Data);
     // Fills the texts of every row a sort by the current column reads.
     void FillForSort();
+    // The sort by name through keys made once per row; false when the current
+    // column sorts otherwise.
+    bool SortByNameKeys();
 
     bool details_ = true;
     bool checkIfExists_ = true;

@@ -78,7 +78,7 @@ LPCITEMIDLIST TZemFolderDetails::Child(TFolder& Folder, const std::wstring& Name
 }
 
 bool TZemFolderDetails::GetDetails(const std::wstring& Path, const std::vector<int>& Columns,
-                                   std::vector<std::wstring>& Texts) {
+                                   std::vector<std::wstring>& Texts, int TypeColumn, bool IsFile) {
     const UINT oldMode = SetErrorMode(0x8001);
     bool done = false;
     try {
@@ -95,9 +95,20 @@ bool TZemFolderDetails::GetDetails(const std::wstring& Path, const std::vector<i
                 done = true;
             }
         } else if (TFolder* folder = Open(fw::ExtractFilePath(fw::ExcludeTrailingPathDelimiter(Path)))) {
-            if (LPCITEMIDLIST child = Child(*folder, fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(Path)))) {
+            const std::wstring name = fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(Path));
+            if (LPCITEMIDLIST child = Child(*folder, name)) {
                 Texts.clear();
-                for (int column : Columns) Texts.push_back(DetailText(folder->Folder.get(), child, column));
+                const std::wstring extension = IsFile ? fw::ExtractFileExt(name) : std::wstring();
+                for (int column : Columns) {
+                    if (!IsFile || column != TypeColumn) {
+                        Texts.push_back(DetailText(folder->Folder.get(), child, column));
+                        continue;
+                    }
+                    auto known = typeTexts_.find(extension);
+                    if (known == typeTexts_.end())
+                        known = typeTexts_.emplace(extension, DetailText(folder->Folder.get(), child, column)).first;
+                    Texts.push_back(known->second);
+                }
                 done = true;
             }
         }

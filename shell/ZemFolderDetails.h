@@ -23,10 +23,16 @@ public:
     explicit TZemFolderDetails(size_t MaxFolders = 65536) : maxFolders_(MaxFolders) {}
 
     // The texts of Path's object in the shell columns given, in their order;
-    // false (Texts untouched) when the object cannot be reached.
-    bool GetDetails(const std::wstring& Path, const std::vector<int>& Columns, std::vector<std::wstring>& Texts);
-    // Forgets every folder (their contents may have changed).
-    void Clear() { folders_.clear(); }
+    // false (Texts untouched) when the object cannot be reached. For a file
+    // (IsFile), the text of TypeColumn is its extension's: the shell is asked for
+    // it once per extension.
+    bool GetDetails(const std::wstring& Path, const std::vector<int>& Columns, std::vector<std::wstring>& Texts,
+                    int TypeColumn = -1, bool IsFile = false);
+    // Forgets every folder (their contents may have changed) and every type text.
+    void Clear() {
+        folders_.clear();
+        typeTexts_.clear();
+    }
 
 private:
     struct TFolder {
@@ -41,6 +47,9 @@ private:
 
     size_t maxFolders_;  // past it every folder is let go at once: a bound, not a policy
     std::unordered_map<std::wstring, TFolder> folders_;  // by upper-case folder path
+    // The item type of files, by extension as written: reading it costs the shell a
+    // look into the registry for every object.
+    std::unordered_map<std::wstring, std::wstring> typeTexts_;
 };
 
 }  // namespace shell
