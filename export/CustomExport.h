@@ -149,6 +149,9 @@ protected:
     // Measures the columns for this document; returns the column count.
     virtual int PrepareColumns() = 0;
     virtual TztValues GetRowValues() = 0;
+    // The current row's values into Values, whose texts a source may refill in
+    // place (the row loop hands the same array back each row); GetRowValues by default.
+    virtual void GetRowValuesInto(TztValues& Values) { Values = GetRowValues(); }
     virtual int GetRowCount() = 0;
 
     // The source row being visited; the source moves it, the engine raises it.

@@ -96,7 +96,6 @@ TztDocumentSettings TztCustomExport::DocumentSettings(const std::wstring& FileNa
     s.messages = messages_.get();
     s.excelWriter = excelWriter_;
     s.outputStream = outputStream_.get();
-    s.columnAlignment = [this](int Col) { return ColumnAlignment(Col); };
     s.report = [this](TztExportError Code) { Error(Code); };
     s.inform = [this](const std::wstring& Text) { ShowMessage(Text, MB_OK | MB_ICONINFORMATION); };
     return s;
@@ -107,6 +106,8 @@ void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCap
         TztExportDocument::Column& c = Doc.columns[size_t(col)];
         c.exported = options_.Contains(xoExportInvisibles) || ColumnExported(col);
         c.caption = col < captions_->Count() ? captions_->Strings(col) : ColumnCaption(col);
+        // Asked once per document, not once per cell.
+        c.alignment = ColumnAlignment(col);
         if (!(col < columnWidths_->Count() && fw::TryStrToInt(columnWidths_->Strings(col), c.width)))
             c.width = NaturalColumnWidth(col);
         // In the padded text a column holds its caption too, so rows and rules align.
@@ -127,8 +128,9 @@ void TztCustomExport::WriteRows(TztFormatWriter& Writer) {
     const bool selectedOnly = options_.Contains(xoSelectedRowsOnly);
     const bool progress = options_.Contains(xoShowProgress);
     uint32_t& current = counters_.currentRow;
+    TztValues values;
     while (!EndOfRows()) {
-        TztValues values = GetRowValues();
+        GetRowValuesInto(values);
         bool canExport = selectedOnly ? RowSelected(int(current)) : true;
         if (OnExport) OnExport(this, current, counters_.recordCount, values, canExport);
         if (progress) progressForm_->SetProgress(int(std::min<uint32_t>(current, 0x7FFFFFFF)));

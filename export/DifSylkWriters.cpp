@@ -1,5 +1,8 @@
 #include "export/DifSylkWriters.h"
 
+#include <algorithm>
+#include <cwchar>
+
 #include "export/TextRoutines.h"
 #include "framework/SysUtils.h"
 
@@ -48,20 +51,25 @@ void TztDifWriter::WriteHead() {
     lines.push_back(L"\"\"");
 }
 
-void TztDifWriter::AddTuple(const std::wstring& Lead, const std::wstring& Cells) {
-    doc_.lines.push_back(L"-1,0\r\nBOT" + Lead + (Cells.empty() ? L"" : L"\r\n" + Cells));
+void TztDifWriter::AddTuple(const wchar_t* Lead, const TztValues& Values, bool IsHeader) {
+    std::wstring& line = doc_.NewLine();
+    line += L"-1,0\r\nBOT";
+    line += Lead;
+    // The cells, when there are any, on the lines below.
+    const size_t mark = line.size();
+    line += L"\r\n";
+    AppendRow(line, Values, IsHeader, doc_.Has(xoRowNumbers));
+    if (line.size() == mark + 2) line.resize(mark);
     ++tuples_;
 }
 
 void TztDifWriter::WriteCaptionRow(const TztValues& Captions) {
-    const bool rowNumbers = doc_.Has(xoRowNumbers);
-    const std::wstring row = WriteRow(Captions, true, rowNumbers);
     // The caption row's cell in the row-number column is the empty string.
-    AddTuple(rowNumbers ? L"\r\n1,0\r\n\"\"" : L"", row);
+    AddTuple(doc_.Has(xoRowNumbers) ? L"\r\n1,0\r\n\"\"" : L"", Captions, true);
 }
 
 void TztDifWriter::WriteDataRow(const TztValues& Values) {
-    AddTuple(L"", WriteRow(Values, false, doc_.Has(xoRowNumbers)));
+    AddTuple(L"", Values, false);
 }
 
 void TztDifWriter::Finish(const std::wstring& FileName) {
@@ -71,17 +79,18 @@ void TztDifWriter::Finish(const std::wstring& FileName) {
     doc_.SaveLines(FileName, false);
 }
 
-std::wstring TztDifWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row, cell, line;
-    auto addCell = [&row](const std::wstring& value) {
-        if (!row.empty()) row += L"\r\n";
-        row += L"1,0\r\n";
-        AppendDifString(row, value);
+void TztDifWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    bool first = true;
+    auto addCell = [&](const std::wstring& value) {
+        Out += first ? L"1,0\r\n" : L"\r\n1,0\r\n";
+        first = false;
+        AppendDifString(Out, value);
     };
     if (RowNumbers && !IsHeader) addCell(doc_.NextRowNumberText());
-    for (size_t col = 0; col < Values.size(); ++col)
-        if (doc_.Exported(col)) addCell(SingleLineRef(doc_.CellText(Values[col], doc_.ColumnWidth(col), cell), line));
-    return row;
+    const size_t count = std::min(Values.size(), doc_.columns.size());
+    for (size_t col = 0; col < count; ++col)
+        if (doc_.columns[col].exported)
+            addCell(SingleLineRef(doc_.CellText(Values[col], doc_.columns[col].width, cell_), line_));
 }
 
 // ---- SYLK --------------------------------------------------------------------------------
@@ -90,16 +99,20 @@ void TztSylkWriter::WriteHead() {
     doc_.lines.push_back(L"ID;P" + fw::AnsiUpperCase(doc_.Settings().className));
 }
 
-void TztSylkWriter::AddRecords(const std::wstring& Records) {
-    if (!Records.empty()) doc_.lines.push_back(Records);
+void TztSylkWriter::AddRecords(const TztValues& Values, bool IsHeader) {
+    // A row without a cell leaves no line.
+    std::wstring& line = doc_.NewLine();
+    const size_t start = line.size();
+    AppendRow(line, Values, IsHeader, doc_.Has(xoRowNumbers));
+    if (line.size() == start) doc_.DropNewLine();
 }
 
 void TztSylkWriter::WriteCaptionRow(const TztValues& Captions) {
-    AddRecords(WriteRow(Captions, true, doc_.Has(xoRowNumbers)));
+    AddRecords(Captions, true);
 }
 
 void TztSylkWriter::WriteDataRow(const TztValues& Values) {
-    AddRecords(WriteRow(Values, false, doc_.Has(xoRowNumbers)));
+    AddRecords(Values, false);
 }
 
 void TztSylkWriter::Finish(const std::wstring& FileName) {
@@ -107,22 +120,23 @@ void TztSylkWriter::Finish(const std::wstring& FileName) {
     doc_.SaveLines(FileName, false);
 }
 
-std::wstring TztSylkWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row, cell, line;
-    const std::wstring y = L";Y" + std::to_wstring(doc_.Counters().recordNumber) + L";K";
-    auto addRecord = [&row, &y](int column, const std::wstring& value) {
-        if (!row.empty()) row += L"\r\n";
-        row += L"C;X";
-        row += std::to_wstring(column);
-        row += y;
-        AppendSylkString(row, value);
+void TztSylkWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    wchar_t y[32];
+    swprintf(y, 32, L";Y%u;K", unsigned(doc_.Counters().recordNumber));
+    bool first = true;
+    auto addRecord = [&](size_t column, const std::wstring& value) {
+        Out += first ? L"C;X" : L"\r\nC;X";
+        first = false;
+        AppendDecimal(Out, column);
+        Out += y;
+        AppendSylkString(Out, value);
     };
     if (RowNumbers && !IsHeader) addRecord(1, doc_.NextRowNumberText());
-    const int offset = RowNumbers ? 2 : 1;
-    for (size_t col = 0; col < Values.size(); ++col)
-        if (doc_.Exported(col))
-            addRecord(int(col) + offset, SingleLineRef(doc_.CellText(Values[col], doc_.ColumnWidth(col), cell), line));
-    return row;
+    const size_t offset = RowNumbers ? 2 : 1;
+    const size_t count = std::min(Values.size(), doc_.columns.size());
+    for (size_t col = 0; col < count; ++col)
+        if (doc_.columns[col].exported)
+            addRecord(col + offset, SingleLineRef(doc_.CellText(Values[col], doc_.columns[col].width, cell_), line_));
 }
 
 }  // namespace zt

@@ -19,14 +19,15 @@ public:
     void Finish(const std::wstring& FileName) override;
 
 protected:
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
 
 private:
-    void AddTuple(const std::wstring& Lead, const std::wstring& Cells);
+    void AddTuple(const wchar_t* Lead, const TztValues& Values, bool IsHeader);
 
     // The line that counts the tuples, and the tuples written.
     size_t tuplesLine_ = 0;
     uint32_t tuples_ = 0;
+    std::wstring cell_, line_;
 };
 
 // SYLK: one cell record per cell, its column and row numbers in it.
@@ -40,10 +41,12 @@ public:
     void Finish(const std::wstring& FileName) override;
 
 protected:
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
 
 private:
-    void AddRecords(const std::wstring& Records);
+    void AddRecords(const TztValues& Values, bool IsHeader);
+
+    std::wstring cell_, line_;
 };
 
 }  // namespace zt

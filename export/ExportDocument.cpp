@@ -15,10 +15,6 @@ int TztExportDocument::ExportedColumnCount() const {
     return int(std::count_if(columns.begin(), columns.end(), [](const Column& c) { return c.exported; }));
 }
 
-int TztExportDocument::Alignment(int Col) const {
-    return settings_.columnAlignment ? settings_.columnAlignment(Col) : 0;
-}
-
 std::wstring TztExportDocument::CellText(const TztVariant& Value, int Width) const {
     std::wstring text = Value.IsNull() ? ztResourceText(SztNullText) : Value.AsString();
     if (Has(xoTruncate) && Width >= 1 && CharCount(text) > Width)
@@ -62,6 +58,29 @@ int TztExportDocument::TextTableWidth() const {
 std::wstring TztExportDocument::CreatedLine() const {
     // Joined, not formatted: a "%" in the text is just a character.
     return settings_.messages->CreatedText() + L" " + fw::DateTimeToStr(fw::Now());
+}
+
+std::wstring& TztExportDocument::NewLine() {
+    constexpr size_t kBlock = 1 << 16;
+    if (!lines.empty() && blockLine_ == lines.size() - 1 && lines.back().size() < kBlock) {
+        newLineStart_ = lines.back().size();
+        lines.back() += L"\r\n";
+        return lines.back();
+    }
+    lines.emplace_back();
+    lines.back().reserve(kBlock + 1024);
+    blockLine_ = lines.size() - 1;
+    newLineStart_ = std::wstring::npos;
+    return lines.back();
+}
+
+void TztExportDocument::DropNewLine() {
+    if (newLineStart_ != std::wstring::npos) {
+        lines.back().resize(newLineStart_);
+        return;
+    }
+    lines.pop_back();
+    blockLine_ = size_t(-1);
 }
 
 void TztExportDocument::AddWorkText(const std::wstring& Text) {

@@ -48,8 +48,6 @@ struct TztDocumentSettings {
     const TztMessagesOptions* messages = nullptr;
     TztNativeExcel* excelWriter = nullptr;
     fw::TMemoryStream* outputStream = nullptr;
-    // The source's alignment of a column: 0 none, 1 left, 2 right, 3 centre.
-    std::function<int(int Col)> columnAlignment;
     // Reports a problem through the component's OnError.
     std::function<void(TztExportError Error)> report;
     // Shows an informational message.
@@ -72,6 +70,7 @@ public:
         std::wstring caption;
         int width = 0;      // the text width (ColumnWidths, else the natural width)
         int textWidth = 0;  // the padded text's width (may hold the caption)
+        int alignment = 0;  // the source's: 0 none, 1 left, 2 right, 3 centre
     };
     std::vector<Column> columns;
     int ColumnCount() const { return int(columns.size()); }
@@ -79,7 +78,7 @@ public:
     int ColumnWidth(size_t Col) const { return Col < columns.size() ? columns[Col].width : 0; }
     int TextWidth(size_t Col) const { return Col < columns.size() ? columns[Col].textWidth : 0; }
     int ExportedColumnCount() const;
-    int Alignment(int Col) const;
+    int Alignment(size_t Col) const { return Col < columns.size() ? columns[Col].alignment : 0; }
 
     // --- Cell texts ---
     // A value's text ("** NULL **" for a null), truncated to Width with xoTruncate.
@@ -104,6 +103,12 @@ public:
     // line breaks of its own) and the work lines of the step in hand.
     std::vector<std::wstring> lines;
     std::vector<std::wstring> workLines;
+    // A new last line of the document, to be written in place. Lines made so
+    // share one text (joined by CR LF) up to a block's size: a row of a large
+    // document costs no allocation of its own. Any line added otherwise ends the block.
+    std::wstring& NewLine();
+    // Takes back the line NewLine last made (before any other line is added).
+    void DropNewLine();
     // Adds Text, split at its line breaks, to the work lines.
     void AddWorkText(const std::wstring& Text);
     // Moves the work lines to the end of the document lines.
@@ -121,6 +126,10 @@ public:
 private:
     TztDocumentSettings settings_;
     TztRowCounters& counters_;
+    // The line that NewLine writes into, while it is the last.
+    size_t blockLine_ = size_t(-1);
+    // Where the line NewLine last made starts in its block (npos: a block of its own).
+    size_t newLineStart_ = std::wstring::npos;
 };
 
 // Writes Bytes to FileName, created anew.

@@ -66,6 +66,14 @@ public:
     std::wstring AsString() const;
     // The text of a text value, without a copy (empty for other values).
     const std::wstring& TextRef() const { return text_; }
+    // Makes this value the text Value, reusing the room of the text held before
+    // (so a row's values can be refilled without an allocation per cell).
+    void AssignText(const std::wstring& Value) {
+        type_ = varUString;
+        int_ = 0;
+        double_ = 0;
+        text_.assign(Value);
+    }
 
 private:
     TztVarType type_ = varEmpty;

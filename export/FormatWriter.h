@@ -47,15 +47,20 @@ public:
     // One row of values as the format's text of that row; the record number
     // rises by one.
     std::wstring WriteRow(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-        std::wstring row = Cells(Values, IsHeader, RowNumbers);
-        ++doc_.Counters().recordNumber;
+        std::wstring row;
+        AppendRow(row, Values, IsHeader, RowNumbers);
         return row;
+    }
+    // The same, appended to Out (a row costs no text of its own).
+    void AppendRow(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
+        AppendCells(Out, Values, IsHeader, RowNumbers);
+        ++doc_.Counters().recordNumber;
     }
 
 protected:
-    // The cells of one row (with the row-number cell first on data rows when
-    // RowNumbers is set), joined as the format joins them.
-    virtual std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) = 0;
+    // Appends the cells of one row (with the row-number cell first on data rows
+    // when RowNumbers is set), joined as the format joins them.
+    virtual void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) = 0;
     // The footer's rule, footer text and created line, as document lines.
     void AddFooterLines();
 

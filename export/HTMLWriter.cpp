@@ -1,6 +1,8 @@
 #include "export/HTMLWriter.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "export/ResourceTexts.h"
 #include "export/TextRoutines.h"
@@ -10,18 +12,28 @@ namespace zt {
 namespace {
 
 // Texts placed in the document are escaped, so any cell reads back as itself.
+void AppendEscaped(std::wstring& Out, const std::wstring& Text) {
+    bool plain = true;
+    for (const wchar_t c : Text) plain = plain && c != L'&' && c != L'<' && c != L'>' && c != L'"';
+    if (plain) {
+        Out += Text;
+        return;
+    }
+    for (const wchar_t c : Text) {
+        switch (c) {
+        case L'&': Out += L"&amp;"; break;
+        case L'<': Out += L"&lt;"; break;
+        case L'>': Out += L"&gt;"; break;
+        case L'"': Out += L"&quot;"; break;
+        default: Out += c;
+        }
+    }
+}
+
 std::wstring Escape(const std::wstring& Text) {
     std::wstring out;
     out.reserve(Text.size());
-    for (wchar_t c : Text) {
-        switch (c) {
-        case L'&': out += L"&amp;"; break;
-        case L'<': out += L"&lt;"; break;
-        case L'>': out += L"&gt;"; break;
-        case L'"': out += L"&quot;"; break;
-        default: out += c;
-        }
-    }
+    AppendEscaped(out, Text);
     return out;
 }
 
@@ -81,8 +93,14 @@ std::wstring ztHTMLFontFace(const TztHTMLOptions& Options, int Kind) {
 }
 
 bool ztIsLink(const std::wstring& Text) {
-    for (const wchar_t* scheme : {L"http:", L"https:", L"ftp:", L"news:", L"nntp:", L"mailto:"})
-        if (Text.find(scheme) != std::wstring::npos) return true;
+    // A scheme is its name and a colon: only the text before each colon is compared.
+    static const std::wstring_view kSchemes[] = {L"http", L"https", L"ftp", L"news", L"nntp", L"mailto"};
+    const std::wstring_view text(Text);
+    for (size_t colon = text.find(L':'); colon != std::wstring_view::npos; colon = text.find(L':', colon + 1)) {
+        const std::wstring_view before = text.substr(0, colon);
+        for (const std::wstring_view scheme : kSchemes)
+            if (before.size() >= scheme.size() && before.substr(before.size() - scheme.size()) == scheme) return true;
+    }
     return false;
 }
 
@@ -95,6 +113,13 @@ std::wstring ztHTMLCharsetName(unsigned CodePage) {
     case 65001: return L"utf-8";
     default: return L"windows-" + std::to_wstring(CodePage);
     }
+}
+
+TztHTMLWriter::TztHTMLWriter(TztExportDocument& Document) : TztFormatWriter(Document) {
+    for (int kind = 0; kind < 10; ++kind) colors_[kind] = ztHTMLColor(*doc_.Settings().html, kind);
+    const fw::TStrings* widths = doc_.Settings().columnWidths;
+    for (int col = 0; widths && col < widths->Count(); ++col)
+        widths_.push_back(L" WIDTH=\"" + Escape(widths->Strings(col)) + L"\"");
 }
 
 std::wstring TztHTMLWriter::SeparatorLine(bool IsHeader) const {
@@ -137,17 +162,22 @@ void TztHTMLWriter::WriteTableOpening(bool WithCaptionRow) {
     doc_.lines.push_back(font);
 }
 
-void TztHTMLWriter::AddRow(const std::wstring& Start, const std::wstring& Cells) {
-    if (!Start.empty()) doc_.lines.push_back(Start);
-    if (!Cells.empty()) doc_.lines.push_back(Cells);
-    doc_.lines.push_back(L"   </TR>");
+void TztHTMLWriter::AddRow(const std::wstring& Start, const TztValues& Values, bool IsHeader) {
+    // The row's start, its cells (one line each, when there are any) and its end.
+    std::wstring& line = doc_.NewLine();
+    if (!Start.empty()) {
+        line += Start;
+        line += L"\r\n";
+    }
+    const size_t mark = line.size();
+    AppendRow(line, Values, IsHeader, doc_.Has(xoRowNumbers));
+    if (line.size() != mark) line += L"\r\n";
+    line += L"   </TR>";
 }
 
 void TztHTMLWriter::WriteCaptionRow(const TztValues& Captions) {
     WriteTableOpening(true);
-    const bool rowNumbers = doc_.Has(xoRowNumbers);
-    const std::wstring row = WriteRow(Captions, true, rowNumbers);
-    AddRow(rowNumbers ? L"    <TD>&nbsp;</TD>" : L"", row);
+    AddRow(doc_.Has(xoRowNumbers) ? L"    <TD>&nbsp;</TD>" : L"", Captions, true);
 }
 
 void TztHTMLWriter::WriteHeaderRule() {
@@ -158,8 +188,9 @@ void TztHTMLWriter::WriteHeaderRule() {
 void TztHTMLWriter::WriteDataRow(const TztValues& Values) {
     // Odd rows by the source's row index, not by the rows written.
     const bool odd = doc_.Settings().html->Options().Contains(hoOddRowColoring) && doc_.Counters().currentRow % 2 == 1;
-    const std::wstring start = odd ? L"   <TR BGCOLOR=\"" + Color(8) + L"\">" : L"   <TR>";
-    AddRow(start, WriteRow(Values, false, doc_.Has(xoRowNumbers)));
+    static const std::wstring kPlainStart = L"   <TR>";
+    if (odd && oddStart_.empty()) oddStart_ = L"   <TR BGCOLOR=\"" + Color(8) + L"\">";
+    AddRow(odd ? oddStart_ : kPlainStart, Values, false);
 }
 
 void TztHTMLWriter::WriteTableEnd() {
@@ -167,37 +198,49 @@ void TztHTMLWriter::WriteTableEnd() {
     doc_.lines.push_back(L"  </TABLE>");
 }
 
-std::wstring TztHTMLWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row;
-    auto addLine = [&row](const std::wstring& line) {
-        if (!row.empty()) row += L"\r\n";
-        row += line;
+void TztHTMLWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    bool first = true;
+    auto newLine = [&] {
+        if (!first) Out += L"\r\n";
+        first = false;
     };
-    if (RowNumbers && !IsHeader) addLine(L"    <TD ALIGN=\"Right\">" + Escape(doc_.NextRowNumberText()) + L"</TD>");
-    const TztExportHTMLOptionSet options = doc_.Settings().html->Options();
-    const fw::TStrings* widths = doc_.Settings().columnWidths;
-    const std::wstring headerColor = IsHeader ? Color(6) : std::wstring();
-    for (size_t col = 0; col < Values.size(); ++col) {
-        if (!doc_.Exported(col)) continue;
-        const std::wstring align = doc_.Has(xoUseAlignments) ? AlignAttribute(doc_.Alignment(int(col))) : L"";
-        const TztVariant& value = Values[col];
-        const std::wstring cell = doc_.CellText(value, doc_.ColumnWidth(col));
-        std::wstring text;
-        if (!value.IsNull() && options.Contains(hoAutoLink) && ztIsLink(value.AsString()))
-            text = L"<A HREF=\"" + Escape(value.AsString()) + L"\">" + Escape(cell) + L"</A>";
-        else text = Escape(cell);
-        if (text.empty()) text = L"&nbsp;";
-        std::wstring width;
-        if (int(col) < widths->Count()) width = L" WIDTH=\"" + Escape(widths->Strings(int(col))) + L"\"";
-        if (!IsHeader) addLine(L"    <TD" + align + width + L"><small>" + text + L"</small></TD>");
-        else if (options.Contains(hoBoldHeaders))
-            addLine(L"    <TD" + align + width + L"><B><FONT COLOR=\"" + headerColor + L"\"><small>" + text +
-                    L"</small></FONT></B></TD>");
-        else
-            addLine(L"    <TD" + align + width + L"><FONT COLOR=\"" + headerColor + L"\"><small>" + text +
-                    L"</small></FONT></TD>");
+    if (RowNumbers && !IsHeader) {
+        newLine();
+        Out += L"    <TD ALIGN=\"Right\">";
+        AppendEscaped(Out, doc_.NextRowNumberText());
+        Out += L"</TD>";
     }
-    return row;
+    const TztExportHTMLOptionSet options = doc_.Settings().html->Options();
+    const bool aligned = doc_.Has(xoUseAlignments), links = options.Contains(hoAutoLink);
+    const size_t count = std::min(Values.size(), doc_.columns.size());
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
+        newLine();
+        Out += L"    <TD";
+        if (aligned) Out += AlignAttribute(c.alignment);
+        if (col < widths_.size()) Out += widths_[col];
+        if (!IsHeader) Out += L"><small>";
+        else if (options.Contains(hoBoldHeaders)) Out += L"><B><FONT COLOR=\"" + Color(6) + L"\"><small>";
+        else Out += L"><FONT COLOR=\"" + Color(6) + L"\"><small>";
+        const TztVariant& value = Values[col];
+        const std::wstring& text = doc_.CellText(value, c.width, cell_);
+        const std::wstring& full = value.IsText() ? value.TextRef() : (link_ = value.AsString());
+        if (!value.IsNull() && links && ztIsLink(full)) {
+            Out += L"<A HREF=\"";
+            AppendEscaped(Out, full);
+            Out += L"\">";
+            AppendEscaped(Out, text);
+            Out += L"</A>";
+        } else if (text.empty()) {
+            Out += L"&nbsp;";
+        } else {
+            AppendEscaped(Out, text);
+        }
+        if (!IsHeader) Out += L"</small></TD>";
+        else if (options.Contains(hoBoldHeaders)) Out += L"</small></FONT></B></TD>";
+        else Out += L"</small></FONT></TD>";
+    }
 }
 
 void TztHTMLWriter::Finish(const std::wstring& FileName) {

@@ -4,6 +4,7 @@
 // colours, links for texts that hold an address, and a tail. Texts are escaped
 // so that every cell reads back as itself.
 #include <string>
+#include <vector>
 
 #include "export/ExportOptions.h"
 #include "export/FormatWriter.h"
@@ -23,7 +24,7 @@ std::wstring ztHTMLCharsetName(unsigned CodePage);
 
 class TztHTMLWriter : public TztFormatWriter {
 public:
-    using TztFormatWriter::TztFormatWriter;
+    explicit TztHTMLWriter(TztExportDocument& Document);
 
     void WriteHead() override;
     void WriteHeaderText() override;
@@ -36,12 +37,17 @@ public:
     std::wstring SeparatorLine(bool IsHeader) const override;
 
 protected:
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
 
 private:
-    std::wstring Color(int Kind) const { return ztHTMLColor(*doc_.Settings().html, Kind); }
+    const std::wstring& Color(int Kind) const { return colors_[size_t(Kind)]; }
     void WriteTableOpening(bool WithCaptionRow);
-    void AddRow(const std::wstring& Start, const std::wstring& Cells);
+    void AddRow(const std::wstring& Start, const TztValues& Values, bool IsHeader);
+
+    // The colours of the kinds and each column's WIDTH attribute, made once.
+    std::wstring colors_[10];
+    std::vector<std::wstring> widths_;
+    std::wstring oddStart_, cell_, link_;
 
     // The head's line that names the character set.
     size_t metaLine_ = size_t(-1);

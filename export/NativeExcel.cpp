@@ -72,7 +72,14 @@ std::wstring TztNativeExcel::Version() const {
 }
 
 void TztNativeExcel::Put(const void* Data, size_t Size) {
-    if (Size) stream_->WriteBuffer(Data, int64_t(Size));
+    pending_.append(static_cast<const char*>(Data), Size);
+    if (pending_.size() >= (1u << 16)) Flush();
+}
+
+void TztNativeExcel::Flush() const {
+    if (pending_.empty()) return;
+    stream_->WriteBuffer(pending_.data(), int64_t(pending_.size()));
+    pending_.clear();
 }
 
 void TztNativeExcel::Put16(uint16_t Value) {
@@ -94,6 +101,7 @@ void TztNativeExcel::BeginFile() {
     fontCount_ = 0;
     activeFont_ = 0;  // no font is written yet: the cells fall back to the first
     xfWritten_ = false;
+    pending_.clear();
     stream_->Clear();
     WriteRecordHeader(kBOF, 4);
     Put16(0x0200);
@@ -113,10 +121,11 @@ void TztNativeExcel::EndFile() {
 }
 
 void TztNativeExcel::SaveToFile() {
-    stream_->SaveToFile(fileName_);
+    SaveToFile(fileName_);
 }
 
 void TztNativeExcel::SaveToFile(const std::wstring& Name) {
+    Flush();
     stream_->SaveToFile(Name);
 }
 
@@ -211,9 +220,11 @@ void TztNativeExcel::WriteText8(const std::string& Bytes) {
 }
 
 void TztNativeExcel::WriteLabel(const std::wstring& Text) {
-    const std::string bytes = Text8(Text);
-    WriteCellStart(kLabel, uint16_t(8 + bytes.size()));
-    WriteText8(bytes);
+    // A short ASCII text is its own bytes: no conversion and no new string.
+    label_.clear();
+    if (Text.size() > 255 || !AsciiInto(Text.data(), Text.size(), label_)) label_ = Text8(Text);
+    WriteCellStart(kLabel, uint16_t(8 + label_.size()));
+    WriteText8(label_);
 }
 
 void TztNativeExcel::WriteBoolErr(int Index) {

@@ -96,7 +96,11 @@ public:
     uint8_t FontCount() const { return fontCount_; }
     // 0 not begun, 1 begun, 2 ended.
     int State() const { return state_; }
-    fw::TMemoryStream* Stream() const { return stream_.get(); }
+    // The stream, with every record written so far.
+    fw::TMemoryStream* Stream() const {
+        Flush();
+        return stream_.get();
+    }
 
     virtual void BeginFile();
     virtual void EndFile();
@@ -141,8 +145,15 @@ private:
     void Put16(uint16_t Value);
     void PutDouble(double Value);
     void MoveCursor();
+    // Moves the bytes kept back into the stream.
+    void Flush() const;
 
     std::unique_ptr<fw::TMemoryStream> stream_;
+    // Bytes bound for the stream, kept until a large piece is ready: a cell's
+    // small pieces cost no stream write each.
+    mutable std::string pending_;
+    // The bytes of the label in hand.
+    std::string label_;
     TztBIFFVersion biff_ = bvBIFF5;
     std::wstring fileName_;
     uint16_t row_ = 1;

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "export/ResourceTexts.h"
 #include "export/TextRoutines.h"
@@ -17,37 +19,54 @@ namespace {
 // the second and further blanks of a run as \'20,
 // every character outside ASCII as \'hh (its code-page bytes) when the code page
 // holds it exactly, else as a grouped \uN? (the group ends the fallback "?").
-std::wstring RtfEscape(const std::wstring& Text) {
-    std::wstring out;
-    out.reserve(Text.size());
+void AppendRtf(std::wstring& Out, const std::wstring& Text) {
+    // Most texts are printable ASCII without a control character or a second
+    // blank in a row: they go as they are.
+    unsigned odd = 0;
+    wchar_t previous = 0;
+    for (const wchar_t c : Text) {
+        odd |= unsigned(c < 0x20) | unsigned(c >= 0x80) | unsigned(c == L'\\') | unsigned(c == L'{') |
+               unsigned(c == L'}') | unsigned(c == L' ' && previous == L' ');
+        previous = c;
+    }
+    if (odd == 0) {
+        Out += Text;
+        return;
+    }
     std::string bytes;
     wchar_t buffer[16];
     for (size_t i = 0; i < Text.size(); ++i) {
         const wchar_t c = Text[i];
         if (c == L'\\' || c == L'{' || c == L'}') {
-            out += L'\\';
-            out += c;
+            Out += L'\\';
+            Out += c;
         } else if (c == L'\t') {
-            out += L"\\tab ";
+            Out += L"\\tab ";
         } else if (c == L'\r' || c == L'\n') {
             if (c == L'\r' && i + 1 < Text.size() && Text[i + 1] == L'\n') ++i;
-            out += L"\\line ";
+            Out += L"\\line ";
         } else if (c == L' ' && i > 0 && Text[i - 1] == L' ') {
             // A run of blanks: some readers fold literal ones, none folds this.
-            out += L"\\'20";
+            Out += L"\\'20";
         } else if (c < 0x80) {
-            out += c;
+            Out += c;
         } else if (!IS_SURROGATE_PAIR(c, i + 1 < Text.size() ? Text[i + 1] : 0) &&
                    ztTryAnsi(std::wstring(1, c), bytes)) {
             for (unsigned char b : bytes) {
                 swprintf(buffer, 16, L"\\'%02x", unsigned(b));
-                out += buffer;
+                Out += buffer;
             }
         } else {
             swprintf(buffer, 16, L"{\\u%d?}", int(int16_t(c)));
-            out += buffer;
+            Out += buffer;
         }
     }
+}
+
+std::wstring RtfEscape(const std::wstring& Text) {
+    std::wstring out;
+    out.reserve(Text.size());
+    AppendRtf(out, Text);
     return out;
 }
 
@@ -137,9 +156,17 @@ std::wstring ztRTFFontStyle(fw::TFont* Font) {
     return style;
 }
 
-void TztRTFWriter::Write(const std::wstring& Text) {
-    const std::string bytes = ztToAnsi(Text);
+void TztRTFWriter::Write(std::wstring_view Text) {
+    pending_ += Text;
+    Flush(false);
+}
+
+void TztRTFWriter::Flush(bool All) {
+    // The stream takes the text in large pieces, not a piece per row.
+    if (!All && pending_.size() < (1u << 16)) return;
+    const std::string bytes = ztToAnsi(pending_);
     if (!bytes.empty()) doc_.Settings().outputStream->WriteBuffer(bytes.data(), int64_t(bytes.size()));
+    pending_.clear();
 }
 
 void TztRTFWriter::WriteHead() {
@@ -172,12 +199,11 @@ void TztRTFWriter::WriteHeaderText() {
     Write(kHeadRest);
 }
 
-std::wstring TztRTFWriter::RowStart(bool IsHeader) const {
+std::wstring TztRTFWriter::RowStart(bool IsHeader, bool Odd) const {
     // One cell definition per cell the row holds.
     const int cells = doc_.ExportedColumnCount() + (doc_.Has(xoRowNumbers) ? 1 : 0);
     const bool grid = Options().Options().Contains(roShowGridLines);
-    const bool odd = Options().Options().Contains(roOddRowColoring) && doc_.Counters().currentRow % 2 == 1;
-    const wchar_t* shading = IsHeader ? L" \\clcbpat3" : odd ? L" \\clcbpat5" : L" \\clcbpat4";
+    const wchar_t* shading = IsHeader ? L" \\clcbpat3" : Odd ? L" \\clcbpat5" : L" \\clcbpat4";
     const double ppi = fw::ScreenPixelsPerInch();
     std::wstring row = L"\\trowd\\trgaph108\\trrh260\\trleft0";
     for (int i = 0; i < cells; ++i) {
@@ -200,13 +226,20 @@ std::wstring TztRTFWriter::RowStart(bool IsHeader) const {
 
 void TztRTFWriter::WriteCaptionRow(const TztValues& Captions) {
     const bool rowNumbers = doc_.Has(xoRowNumbers);
-    const std::wstring row = WriteRow(Captions, true, rowNumbers);
-    Write(RowStart(true) + (rowNumbers ? L" \\cell " : L"") + row + kRowEnd);
+    pending_ += RowStart(true, false);
+    if (rowNumbers) pending_ += L" \\cell ";
+    AppendRow(pending_, Captions, true, rowNumbers);
+    Write(kRowEnd);
 }
 
 void TztRTFWriter::WriteDataRow(const TztValues& Values) {
-    const std::wstring row = WriteRow(Values, false, doc_.Has(xoRowNumbers));
-    Write(RowStart(false) + row + kRowEnd);
+    // The row's start is the same for every even, and for every odd, row: made once each.
+    const bool odd = Options().Options().Contains(roOddRowColoring) && doc_.Counters().currentRow % 2 == 1;
+    std::wstring& start = rowStarts_[odd ? 1 : 0];
+    if (start.empty()) start = RowStart(false, odd);
+    pending_ += start;
+    AppendRow(pending_, Values, false, doc_.Has(xoRowNumbers));
+    Write(kRowEnd);
 }
 
 void TztRTFWriter::WriteTableEnd() {
@@ -221,20 +254,24 @@ void TztRTFWriter::WriteFooter() {
 
 void TztRTFWriter::Finish(const std::wstring& FileName) {
     Write(L"}}");
+    Flush(true);
     doc_.Settings().outputStream->SaveToFile(FileName);
 }
 
-std::wstring TztRTFWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row;
-    if (RowNumbers && !IsHeader) row += RtfEscape(doc_.NextRowNumberText()) + L"\\cell ";
-    const bool aligned = doc_.Has(xoUseAlignments);
-    for (size_t col = 0; col < Values.size(); ++col) {
-        if (!doc_.Exported(col)) continue;
-        if (aligned) row += AlignWord(doc_.Alignment(int(col)));
-        row += RtfEscape(doc_.CellText(Values[col], doc_.ColumnWidth(col)));
-        row += L"\\cell ";
+void TztRTFWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    if (RowNumbers && !IsHeader) {
+        AppendRtf(Out, doc_.NextRowNumberText());
+        Out += L"\\cell ";
     }
-    return row;
+    const bool aligned = doc_.Has(xoUseAlignments);
+    const size_t count = std::min(Values.size(), doc_.columns.size());
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
+        if (aligned) Out += AlignWord(c.alignment);
+        AppendRtf(Out, doc_.CellText(Values[col], c.width, cell_));
+        Out += L"\\cell ";
+    }
 }
 
 }  // namespace zt

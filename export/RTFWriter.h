@@ -5,6 +5,7 @@
 // formats it is written piece by piece into the component's output stream,
 // which is saved at the end.
 #include <string>
+#include <string_view>
 
 #include "export/ExportOptions.h"
 #include "export/FormatWriter.h"
@@ -35,13 +36,20 @@ public:
     void Finish(const std::wstring& FileName) override;
 
 protected:
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
 
 private:
     const TztRTFOptions& Options() const { return *doc_.Settings().rtf; }
-    void Write(const std::wstring& Text);
+    // Text bound for the output stream, kept until a large piece is ready
+    // (All: everything kept).
+    void Write(std::wstring_view Text);
+    void Flush(bool All);
     void WriteParagraphs(const std::vector<std::wstring>& Lines);
-    std::wstring RowStart(bool IsHeader) const;
+    std::wstring RowStart(bool IsHeader, bool Odd) const;
+
+    std::wstring pending_, cell_;
+    // The start of an even and of an odd data row.
+    std::wstring rowStarts_[2];
 };
 
 }  // namespace zt

@@ -1,5 +1,6 @@
 #include "export/SpreadsheetWriter.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "export/NativeExcel.h"
@@ -117,7 +118,7 @@ void TztSpreadsheetWriter::WriteText(const std::wstring& Text, bool AsText) {
     }
 }
 
-std::wstring TztSpreadsheetWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
+void TztSpreadsheetWriter::AppendCells(std::wstring&, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     TztNativeExcel& x = Sheet();
     const TztExcelOptions& excel = *doc_.Settings().excel;
     const bool asText = excel.Options().Contains(reCellsAsText);
@@ -137,19 +138,19 @@ std::wstring TztSpreadsheetWriter::Cells(const TztValues& Values, bool IsHeader,
     }
     x.SetActiveFont(IsHeader ? 1 : 2);
     const bool aligned = doc_.Has(xoUseAlignments);
-    for (size_t col = 0; col < Values.size(); ++col) {
-        if (!doc_.Exported(col)) continue;
+    const size_t count = std::min(Values.size(), doc_.columns.size());
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
         if (!room()) break;
         if (aligned) {
             static constexpr TztExcelAlignment kAlign[] = {eaGeneral, eaLeft, eaRight, eaCenter};
-            const int a = doc_.Alignment(int(col));
-            x.SetAlignment(a >= 0 && a <= 3 ? kAlign[a] : eaGeneral);
+            x.SetAlignment(c.alignment >= 0 && c.alignment <= 3 ? kAlign[c.alignment] : eaGeneral);
         }
-        WriteText(doc_.CellText(Values[col], doc_.ColumnWidth(col)), asText);
+        WriteText(doc_.CellText(Values[col], c.width, cell_), asText);
         x.SetAlignment(eaGeneral);
         ++column;
     }
-    return std::wstring();
 }
 
 void TztSpreadsheetWriter::WriteFooter() {

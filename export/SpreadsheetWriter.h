@@ -28,7 +28,7 @@ public:
 
 protected:
     // Writes the cells (the row has no text).
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
 
 private:
     TztNativeExcel& Sheet() const { return *doc_.Settings().excelWriter; }
@@ -41,6 +41,7 @@ private:
     // Source rows and columns the sheet had no room for.
     uint32_t rowsLeftOut_ = 0;
     bool columnsLeftOut_ = false;
+    std::wstring cell_;
 };
 
 }  // namespace zt

@@ -80,7 +80,11 @@ int TztStringGridExport::PrepareColumns() {
     for (int col = 0; col < cols; ++col) {
         // In characters: a surrogate pair is one.
         int widest = 0;
-        for (int row = 0; row < rows; ++row) widest = std::max(widest, CharCount(stringGrid_->CellText(col, row)));
+        for (int row = 0; row < rows; ++row) {
+            // A text no longer in units than the widest so far is no wider in characters.
+            const std::wstring& text = stringGrid_->CellText(col, row);
+            if (int(text.size()) > widest) widest = std::max(widest, CharCount(text));
+        }
         columnWidthList_->Add(std::to_wstring(widest));
     }
     return cols;
@@ -93,6 +97,12 @@ TztValues TztStringGridExport::GetRowValues() {
     values.reserve(size_t(cols));
     for (int col = 0; col < cols; ++col) values.emplace_back(stringGrid_->Cells(col, row));
     return values;
+}
+
+void TztStringGridExport::GetRowValuesInto(TztValues& Values) {
+    const int row = int(CurrentRow());
+    Values.resize(size_t(stringGrid_->ColCount()));
+    for (size_t col = 0; col < Values.size(); ++col) Values[col].AssignText(stringGrid_->CellText(int(col), row));
 }
 
 int TztStringGridExport::GetRowCount() {

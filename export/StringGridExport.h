@@ -31,6 +31,7 @@ protected:
     std::wstring ColumnCaption(int Col) override;
     int PrepareColumns() override;
     TztValues GetRowValues() override;
+    void GetRowValuesInto(TztValues& Values) override;
     int GetRowCount() override;
 
     void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;

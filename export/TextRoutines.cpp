@@ -58,11 +58,14 @@ std::wstring Centre(const std::wstring& S, int Width) {
 }
 
 void AppendAligned(std::wstring& Out, const std::wstring& S, int Width, int Alignment) {
-    const int length = CharCount(S);
-    const int pad = Width > length ? Width - length : 0;
+    AppendAligned(Out, S, CharCount(S), Width, Alignment);
+}
+
+void AppendAligned(std::wstring& Out, const std::wstring& S, int Length, int Width, int Alignment) {
+    const int pad = Width > Length ? Width - Length : 0;
     int before = 0;
     if (Alignment == 2) before = pad;
-    else if (Alignment == 3) before = pad - (Width / 2 - length / 2);
+    else if (Alignment == 3 && pad > 0) before = pad - (Width / 2 - Length / 2);
     Out.append(size_t(before), L' ');
     Out += S;
     Out.append(size_t(pad - before), L' ');
@@ -131,15 +134,35 @@ DWORD NoBestFitFlags(unsigned codePage) {
 }  // namespace
 
 bool AsciiInto(const wchar_t* Text, size_t Length, std::string& Out) {
-    // One pass to test (no branch per character), one to copy.
-    wchar_t bits = 0;
-    for (size_t i = 0; i < Length; ++i) bits |= Text[i];
-    if (bits >= 0x80) return false;
+    // One pass that copies and tests (no branch per character); undone when it fails.
     const size_t start = Out.size();
     Out.resize(start + Length);
     char* bytes = Out.data() + start;
-    for (size_t i = 0; i < Length; ++i) bytes[i] = char(Text[i]);
-    return true;
+    wchar_t bits = 0;
+    for (size_t i = 0; i < Length; ++i) {
+        bits |= Text[i];
+        bytes[i] = char(Text[i]);
+    }
+    if (bits < 0x80) return true;
+    Out.resize(start);
+    return false;
+}
+
+void AppendDecimal(std::wstring& Out, uint64_t Value) {
+    wchar_t digits[24];
+    size_t n = 0;
+    do {
+        digits[n++] = wchar_t(L'0' + Value % 10);
+        Value /= 10;
+    } while (Value != 0);
+    while (n > 0) Out += digits[--n];
+}
+
+bool PlainCell(const std::wstring& S) {
+    // Branch-free: one flag gathers every character that needs the slow path.
+    unsigned odd = 0;
+    for (const wchar_t c : S) odd |= unsigned(c < 0x20) | unsigned((c & 0xF800) == 0xD800);
+    return odd == 0;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // Text routines of the document writer: padding, centring, truncation, CSV
 // quoting, and the character-set rules by which a document becomes bytes.
+#include <cstdint>
 #include <string>
 
 namespace zt {
@@ -20,6 +21,8 @@ std::wstring Centre(const std::wstring& S, int Width);
 // Appends S to Out padded to Width characters as Alignment says: 2 on the
 // left (PadLeft), 3 centred (Centre), any other on the right (PadRight).
 void AppendAligned(std::wstring& Out, const std::wstring& S, int Width, int Alignment);
+// The same for an S whose width in characters (Length) is known.
+void AppendAligned(std::wstring& Out, const std::wstring& S, int Length, int Width, int Alignment);
 // Count copies of Ch; empty for Count <= 0.
 std::wstring RepeatChar(wchar_t Ch, int Count);
 // S cut to Width characters with Symbol at its end, when S is longer than Width.
@@ -32,6 +35,11 @@ std::wstring CsvQuote(const std::wstring& S, bool Force);
 void AppendCsv(std::wstring& Out, const std::wstring& S, bool Force);
 // S itself when it holds no tab or line break, else its SingleLine form in Scratch.
 const std::wstring& SingleLineRef(const std::wstring& S, std::wstring& Scratch);
+// Appends Value in decimal (no allocation, unlike to_wstring).
+void AppendDecimal(std::wstring& Out, uint64_t Value);
+// Whether S holds no control character (tab, line break, ...) and no surrogate:
+// then it is a single line whose width in characters is its length.
+bool PlainCell(const std::wstring& S);
 // Appends Text (Length characters) to Out as bytes when it is plain ASCII, which
 // every ANSI code page holds as it is; false (Out unchanged) otherwise.
 bool AsciiInto(const wchar_t* Text, size_t Length, std::string& Out);

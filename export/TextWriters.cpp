@@ -1,5 +1,7 @@
 #include "export/TextWriters.h"
 
+#include <algorithm>
+
 #include "export/TextRoutines.h"
 #include "framework/Clipboard.h"
 #include "framework/Exception.h"
@@ -10,12 +12,13 @@ namespace zt {
 
 void TztLineWriter::WriteCaptionRow(const TztValues& Captions) {
     const bool rowNumbers = doc_.Has(xoRowNumbers);
-    const std::wstring row = WriteRow(Captions, true, rowNumbers);
-    doc_.lines.push_back(rowNumbers ? CaptionLeadIn() + row : row);
+    std::wstring& line = doc_.NewLine();
+    if (rowNumbers) line += CaptionLeadIn();
+    AppendRow(line, Captions, true, rowNumbers);
 }
 
 void TztLineWriter::WriteDataRow(const TztValues& Values) {
-    doc_.lines.push_back(WriteRow(Values, false, doc_.Has(xoRowNumbers)));
+    AppendRow(doc_.NewLine(), Values, false, doc_.Has(xoRowNumbers));
 }
 
 void TztLineWriter::Finish(const std::wstring& FileName) {
@@ -38,21 +41,22 @@ std::wstring TztPaddedTextWriter::CaptionLeadIn() const {
     return std::wstring(size_t(doc_.RowNumberWidth() + 1), L' ');
 }
 
-std::wstring TztPaddedTextWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row = NewRow();
-    if (RowNumbers && !IsHeader) AppendAligned(row, doc_.NextRowNumberText() + L" ", doc_.RowNumberWidth() + 1, 2);
+void TztPaddedTextWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    if (RowNumbers && !IsHeader) AppendAligned(Out, doc_.NextRowNumberText() + L" ", doc_.RowNumberWidth() + 1, 2);
     const bool aligned = doc_.Has(xoUseAlignments);
+    const size_t count = std::min(Values.size(), doc_.columns.size());
     bool first = true;
-    for (size_t col = 0; col < Values.size(); ++col) {
-        if (!doc_.Exported(col)) continue;
-        const int width = doc_.TextWidth(col);
-        if (!first) row += L' ';
-        AppendAligned(row, SingleLineRef(doc_.CellText(Values[col], width, cell_), line_), width,
-                      aligned ? doc_.Alignment(int(col)) : 0);
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
+        if (!first) Out += L' ';
         first = false;
+        const std::wstring& text = doc_.CellText(Values[col], c.textWidth, cell_);
+        const int alignment = aligned ? c.alignment : 0;
+        // Most cells are one line without surrogates: their length is their width.
+        if (PlainCell(text)) AppendAligned(Out, text, int(text.size()), c.textWidth, alignment);
+        else AppendAligned(Out, SingleLineRef(text, line_), c.textWidth, alignment);
     }
-    Done(row);
-    return row;
 }
 
 void TztClipboardWriter::Finish(const std::wstring&) {
@@ -63,38 +67,36 @@ void TztClipboardWriter::Finish(const std::wstring&) {
 
 // ---- CSV and TAB ------------------------------------------------------------------------
 
-std::wstring TztCsvWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row = NewRow();
+void TztCsvWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) {
-        AppendCsv(row, doc_.NextRowNumberText(), false);
-        row += L',';
+        AppendCsv(Out, doc_.NextRowNumberText(), false);
+        Out += L',';
     }
+    const size_t count = std::min(Values.size(), doc_.columns.size());
     bool first = true;
-    for (size_t col = 0; col < Values.size(); ++col) {
-        if (!doc_.Exported(col)) continue;
-        if (!first) row += L',';
-        AppendCsv(row, doc_.CellText(Values[col], doc_.TextWidth(col), cell_), false);
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
+        if (!first) Out += L',';
         first = false;
+        AppendCsv(Out, doc_.CellText(Values[col], c.textWidth, cell_), false);
     }
-    Done(row);
-    return row;
 }
 
-std::wstring TztTabWriter::Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    std::wstring row = NewRow();
+void TztTabWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) {
-        row += doc_.NextRowNumberText();
-        row += L'\t';
+        Out += doc_.NextRowNumberText();
+        Out += L'\t';
     }
+    const size_t count = std::min(Values.size(), doc_.columns.size());
     bool first = true;
-    for (size_t col = 0; col < Values.size(); ++col) {
-        if (!doc_.Exported(col)) continue;
-        if (!first) row += L'\t';
-        row += SingleLineRef(doc_.CellText(Values[col], doc_.TextWidth(col), cell_), line_);
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
+        if (!first) Out += L'\t';
         first = false;
+        Out += SingleLineRef(doc_.CellText(Values[col], c.textWidth, cell_), line_);
     }
-    Done(row);
-    return row;
 }
 
 }  // namespace zt

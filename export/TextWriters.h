@@ -22,19 +22,9 @@ public:
 protected:
     // What stands before the caption row in the row-number column.
     virtual std::wstring CaptionLeadIn() const = 0;
-    // A row's text starts with room for as much as the last row took.
-    std::wstring NewRow() const {
-        std::wstring row;
-        row.reserve(rowSize_ + 16);
-        return row;
-    }
-    void Done(const std::wstring& Row) { rowSize_ = Row.size(); }
 
     // Scratch texts of the cell in hand, kept so that a cell costs no allocation.
     std::wstring cell_, line_;
-
-private:
-    size_t rowSize_ = 0;
 };
 
 // Padded text: each cell padded (or centred) to its column's text width, cells
@@ -50,7 +40,7 @@ public:
     std::wstring SeparatorLine(bool IsHeader) const override;
 
 protected:
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
     std::wstring CaptionLeadIn() const override;
 };
 
@@ -68,7 +58,7 @@ public:
     using TztLineWriter::TztLineWriter;
 
 protected:
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
     std::wstring CaptionLeadIn() const override { return L","; }
 };
 
@@ -81,7 +71,7 @@ public:
     void WriteFooter() override { AddFooterLines(); }
 
 protected:
-    std::wstring Cells(const TztValues& Values, bool IsHeader, bool RowNumbers) override;
+    void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
     std::wstring CaptionLeadIn() const override { return L"\t"; }
 };
 
