@@ -159,10 +159,20 @@ void AppendDecimal(std::wstring& Out, uint64_t Value) {
 }
 
 bool PlainCell(const std::wstring& S) {
-    // Branch-free: one flag gathers every character that needs the slow path.
-    unsigned odd = 0;
-    for (const wchar_t c : S) odd |= unsigned(c < 0x20) | unsigned((c & 0xF800) == 0xD800);
-    return odd == 0;
+    // Branch-free, eight characters at a time (which the compiler turns into
+    // vector steps): one flag gathers every character that needs the slow path.
+    auto odd = [](unsigned c) { return unsigned(c < 0x20) | unsigned((c & 0xF800) == 0xD800); };
+    const wchar_t* text = S.data();
+    const size_t size = S.size();
+    unsigned flags = 0;
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        unsigned chunk = 0;
+        for (size_t k = 0; k < 8; ++k) chunk |= odd(text[i + k]);
+        flags |= chunk;
+    }
+    for (; i < size; ++i) flags |= odd(text[i]);
+    return flags == 0;
 }
 
 namespace {
