@@ -174,6 +174,10 @@ TEST_F(DocumentFormats, SylkCells) {
     const std::string sylk = Run(xtSYLK);
     EXPECT_NE(sylk.find("C;X2;Y1;K\"Name\"\r\nC;X3;Y1;K\"Size\"\r\nC;X1;Y2;K\"1\"\r\nC;X2;Y2;K\"say"),
               std::string::npos);
+    // A row without a cell leaves no line.
+    e_->SetOptions(e_->Options().Exclude(xoRowNumbers));
+    e_->HiddenColumns = {0, 1};
+    EXPECT_EQ(Run(xtSYLK), "ID;PTTESTEXPORT\r\nE\r\n");
 }
 
 TEST_F(DocumentFormats, SpreadsheetCells) {

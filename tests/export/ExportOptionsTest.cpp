@@ -6,21 +6,11 @@
 #include "export/ExportOptions.h"
 #include "export/ExportProgress.h"
 #include "export/ExportSelect.h"
-#include "export/ResourceTexts.h"
 #include "export/StringGridExport.h"
 #include "framework/Bitmap.h"
 #include "framework/Exception.h"
 #include "framework/Forms.h"
 #include "tests/export/ExportTestSource.h"
-
-TEST(ExportOptions, CustomColoursAreWrittenRedFirst) {
-    auto exporter = std::make_unique<TTestExport>();
-    exporter->HTML()->SetTemplate(ctCustom);
-    exporter->HTML()->CustomColors()->SetHeaderBackground(fw::clRed);
-    EXPECT_EQ(exporter->GetHTMLColor(5), L"#FF0000");
-    exporter->HTML()->CustomColors()->SetHeaderBackground(3368601);  // $00336699
-    EXPECT_EQ(exporter->GetHTMLColor(5), L"#996633");
-}
 
 TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
     // Kinds: ActiveLink, Background, DefaultLink, DefaultText, VisitedLink,
@@ -47,6 +37,9 @@ TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
     exporter->HTML()->SetTemplate(ctCustom);
     for (int kind = 0; kind < 10; ++kind) EXPECT_EQ(exporter->GetHTMLColor(kind), L"#" + html[0][size_t(kind)]);
     EXPECT_EQ(exporter->HTML()->CustomColors()->TableFontFace(), L"Arial,Helvetica");
+    // A colour value keeps red in its low byte: it is written red first.
+    exporter->HTML()->CustomColors()->SetHeaderBackground(3368601);  // $00336699
+    EXPECT_EQ(exporter->GetHTMLColor(5), L"#996633");
     for (size_t t = 0; t < html.size(); ++t) {
         exporter->HTML()->SetTemplate(TztHTMLColorTemplate(t));
         for (int kind = 0; kind < 10; ++kind)
@@ -65,35 +58,25 @@ TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
     }
 }
 
-TEST(ExportOptions, AssigningRTFSettingsCopiesThem) {
+TEST(ExportOptions, AssigningCopiesTheSettings) {
     auto exporter = std::make_unique<TTestExport>();
     TztRTFColors other;
     other.SetHeaderBackground(fw::clGreen);
     other.TableFont()->SetName(L"Courier New");
     exporter->DOC_RTF()->SetCustomSettings(&other);
-    EXPECT_EQ(exporter->DOC_RTF()->CustomSettings()->HeaderBackground(), fw::clGreen);
-    EXPECT_EQ(exporter->DOC_RTF()->CustomSettings()->TableFont()->Name(), L"Courier New");
     other.SetHeaderBackground(fw::clBlue);
     EXPECT_EQ(exporter->DOC_RTF()->CustomSettings()->HeaderBackground(), fw::clGreen);
-    EXPECT_NE(exporter->DOC_RTF()->CustomSettings(), &other);
+    EXPECT_EQ(exporter->DOC_RTF()->CustomSettings()->TableFont()->Name(), L"Courier New");
     EXPECT_TRUE(exporter->DOC_RTF()->CustomSettings()->HeaderFont()->Style() & fw::fsBold);
-}
-
-TEST(ExportOptions, ExcelOptionsCopyEveryField) {
     TztExcelOptions a, b;
     a.SetFooter(L"page");
-    a.SetColumnWidth(7);
-    a.SetProtected(true);
     a.SetOptions({reCellsAsText});
     a.HeaderFont()->SetName(L"Arial");
     b.Assign(&a);
     EXPECT_EQ(b.Footer(), L"page");
-    EXPECT_EQ(b.ColumnWidth(), 7);
-    EXPECT_TRUE(b.Protected());
     EXPECT_EQ(b.Options(), TztExportExcelOptionSet{reCellsAsText});
     EXPECT_EQ(b.HeaderFont()->Name(), L"Arial");
-    TztRTFColors wrong;
-    EXPECT_THROW(b.Assign(&wrong), fw::Exception);
+    EXPECT_THROW(b.Assign(&other), fw::Exception);
 }
 
 TEST(ExportOptions, DefaultsOfTheComponent) {
@@ -101,15 +84,10 @@ TEST(ExportOptions, DefaultsOfTheComponent) {
     TztStringGridExport plain(nullptr);  // as constructed, progress included
     EXPECT_EQ(plain.Options().Bits(), 1261u);
     EXPECT_EQ(exporter->ExportType(), xtExcel);
-    EXPECT_EQ(exporter->ExportTypes(), AllExportTypes);
     EXPECT_EQ(exporter->ExportStyle(), xsView);
-    EXPECT_EQ(exporter->Version(), L"2.38");
     EXPECT_EQ(exporter->Messages()->Caption(), L"Export");
-    EXPECT_EQ(exporter->Messages()->DocumentFilter()->Comma(), L"CSV (Comma delimited)");
     EXPECT_FALSE(exporter->TempDirStored());
     EXPECT_EQ(exporter->TempDir().back(), L'\\');
-    EXPECT_EQ(ztResourceText(SztNullText), L"** NULL **");
-    EXPECT_EQ(ztResourceText(SztTempPrefix), L"Tbr");
 }
 
 TEST(ExportSettings, TheChosenTypeIsAlwaysAMember) {

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -103,31 +104,16 @@ inline std::vector<std::pair<int, std::string>> SheetRecords(const std::string& 
             return out;
         }
         const std::string data = s.substr(i + 4, len);
-        // The length each kind must have: fixed, or given by its own count byte.
+        // The length each kind must have: fixed, or given by its own count byte
+        // (LABEL, HEADER and FOOTER, FONT).
+        static const std::map<int, size_t> kFixed = {{0x0000, 8}, {0x0001, 7}, {0x0002, 9}, {0x0003, 15}, {0x0005, 9},
+                                                     {0x0009, 4}, {0x000A, 0}, {0x0012, 2}, {0x0024, 4},  {0x0026, 8},
+                                                     {0x0027, 8}, {0x0028, 8}, {0x0029, 8}, {0x0042, 2},  {0x0043, 4}};
         auto counted = [&](size_t at, size_t fixed) { return len > at ? fixed + uint8_t(data[at]) : size_t(-1); };
-        size_t want = size_t(-1);
-        switch (code) {
-        case 0x0000: want = 8; break;              // DIMENSIONS
-        case 0x0001: want = 7; break;              // BLANK
-        case 0x0002: want = 9; break;              // INTEGER
-        case 0x0003: want = 15; break;             // NUMBER
-        case 0x0004: want = counted(7, 8); break;  // LABEL
-        case 0x0005: want = 9; break;              // BOOLERR
-        case 0x0009: want = 4; break;              // BOF
-        case 0x000A: want = 0; break;              // EOF
-        case 0x0012: want = 2; break;              // PROTECT
-        case 0x0014:
-        case 0x0015: want = counted(0, 1); break;  // HEADER, FOOTER
-        case 0x0024: want = 4; break;              // COLWIDTH
-        case 0x0026:
-        case 0x0027:
-        case 0x0028:
-        case 0x0029: want = 8; break;              // margins
-        case 0x0031: want = counted(4, 5); break;  // FONT
-        case 0x0042: want = 2; break;              // CODEPAGE
-        case 0x0043: want = 4; break;              // XF
-        default: break;
-        }
+        size_t want = kFixed.count(code) ? kFixed.at(code) : size_t(-1);
+        if (code == 0x0004) want = counted(7, 8);
+        if (code == 0x0014 || code == 0x0015) want = counted(0, 1);
+        if (code == 0x0031) want = counted(4, 5);
         if (want != len) {
             ADD_FAILURE() << "record " << code << " at " << i << " has length " << len;
             return out;
