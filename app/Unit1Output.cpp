@@ -10,9 +10,10 @@ namespace {
 
 // The text of sub-item Index, "" for a sub-item the item does not have (drive
 // roots have no folder text; a failed fill leaves texts out).
-std::wstring SubItemText(fw::TListItem* Item, int Index) {
+const std::wstring& SubItemText(fw::TListItem* Item, int Index) {
+    static const std::wstring none;
     fw::TListSubItems& texts = Item->SubItems();
-    return Index >= 0 && Index < texts.Count() ? texts.Strings(Index) : std::wstring();
+    return Index >= 0 && Index < texts.Count() ? texts.Strings(Index) : none;
 }
 
 // The list's column Index, or nullptr when the list has fewer columns.
@@ -31,7 +32,7 @@ void TForm1::ClearGrid() {
 std::wstring TForm1::OutputName(shell::TZemFileListItem* Item) const {
     std::wstring name = fw::ExtractFileName(Item->FullPath());
     if (!cbExt->Checked()) name = fw::ChangeFileExt(name, L"");
-    return L"  " + name;
+    return name.insert(0, L"  ");
 }
 
 void TForm1::SetupGrid() {
@@ -47,15 +48,17 @@ void TForm1::SetupGrid() {
     MyGrid->SetRowCount(count + 1);
     if (fw::TListColumn* name = ListColumn(ZFL, 0)) MyGrid->SetColWidths(0, name->Width());
 
+    // Every row is read: the list fills all texts at once, folder by folder,
+    // rather than row by row as they are read.
+    if (columns > 1) ZFL->FillTexts();
     for (int i = 0; i < count; ++i) {
         shell::TZemFileListItem* item = ZFL->Items()->Item(i);
+        // From the last column to the first, so a grid row is sized once.
+        int col = columns;
+        if (cbFilePath->Checked()) MyGrid->SetCells(--col, i, item->FullPath());
+        for (int field = 3; field >= 0; --field)
+            if (boxes[field]->Checked()) MyGrid->SetCells(--col, i, SubItemText(item, field));
         MyGrid->SetCells(0, i, OutputName(item));
-        int col = 0;
-        for (int field = 0; field < 4; ++field) {
-            if (!boxes[field]->Checked()) continue;
-            MyGrid->SetCells(++col, i, SubItemText(item, field));
-        }
-        if (cbFilePath->Checked()) MyGrid->SetCells(++col, i, item->FullPath());
     }
     // Widths once per column, and only with rows, as the list's own widths.
     if (count > 0) {

@@ -362,6 +362,10 @@ void TZemCustomFileList::FillForSort() {
         const TZemColumnKind kind = column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
         if (kind == ckName || kind == ckSize || kind == ckDate) return;
     }
+    FillTexts();
+}
+
+void TZemCustomFileList::FillTexts() {
     for (int i = 0; i < Items()->Count(); ++i)
         if (!Items()->Item(i)->TextsFilled()) FillItemDetails(Items()->Item(i));
 }
@@ -660,6 +664,19 @@ void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
     } catch (...) {
         // A path the shell cannot open keeps the texts it has.
     }
+}
+
+void TZemFileList::FillTexts() {
+    // Every row is read: a folder is walked whole at once instead of its first
+    // objects being parsed one by one.
+    folderDetails_.SetWholeFolders(true);
+    try {
+        TZemCustomFileList::FillTexts();
+    } catch (...) {
+        folderDetails_.SetWholeFolders(false);
+        throw;
+    }
+    folderDetails_.SetWholeFolders(false);
 }
 
 void TZemFileList::UpdateItemCaption(TZemFileListItem* Item) {

@@ -64,7 +64,7 @@ LPCITEMIDLIST TZemFolderDetails::Child(TFolder& Folder, const std::wstring& Name
     auto it = Folder.Children.find(key);
     if (it != Folder.Children.end()) return it->second.get();
     // A folder many rows come from is walked once instead of parsed name by name.
-    if (!Folder.Enumerated && ++Folder.Parsed > 32) {
+    if (!Folder.Enumerated && (wholeFolders_ || ++Folder.Parsed > 32)) {
         Enumerate(Folder);
         it = Folder.Children.find(key);
         if (it != Folder.Children.end()) return it->second.get();

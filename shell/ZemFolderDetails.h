@@ -28,6 +28,9 @@ public:
     // it once per extension.
     bool GetDetails(const std::wstring& Path, const std::vector<int>& Columns, std::vector<std::wstring>& Texts,
                     int TypeColumn = -1, bool IsFile = false);
+    // While on, a folder is walked whole at its first object, as when every row
+    // of a listing is read; else its first objects are parsed by name.
+    void SetWholeFolders(bool Value) { wholeFolders_ = Value; }
     // Forgets every folder (their contents may have changed) and every type text.
     void Clear() {
         folders_.clear();
@@ -45,6 +48,7 @@ private:
     TFolder* Open(const std::wstring& Folder);
     LPCITEMIDLIST Child(TFolder& Folder, const std::wstring& Name);
 
+    bool wholeFolders_ = false;
     size_t maxFolders_;  // past it every folder is let go at once: a bound, not a policy
     std::unordered_map<std::wstring, TFolder> folders_;  // by upper-case folder path
     // The item type of files, by extension as written: reading it costs the shell a
