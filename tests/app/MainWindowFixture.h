@@ -22,34 +22,27 @@ namespace mainwin {
 inline const std::wstring& ScratchListing() {
     static const std::wstring folder = [] {
         const std::wstring root = testenv::NewScratchFolder(L"listing");
-        auto file = [&](const std::wstring& name, size_t size, DWORD attributes = 0) {
-            const std::wstring path = root + L"\\" + name;
-            HANDLE h =
-                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        for (const wchar_t* name : {L"sub", L"sub\\deeper", L"hiddendir", L"empty"})
+            CreateDirectoryW((root + L"\\" + name).c_str(), nullptr);
+        // Sizes differ; the Cyrillic name and the check mark are in no ANSI code page.
+        const std::pair<const wchar_t*, size_t> files[] = {{L"alpha.txt", 10},
+                                                           {L"beta.dll", 2000},
+                                                           {L"Gamma 10.txt", 300},
+                                                           {L"gamma 2.csv", 40},
+                                                           {L"secret.txt", 7},
+                                                           {L"sub\\delta.txt", 1},
+                                                           {L"sub\\deeper\\epsilon.txt", 2},
+                                                           {L"hiddendir\\phi.txt", 3},
+                                                           {L"\u0416\u0443\u043a \u2713.txt", 5}};
+        for (const auto& [name, size] : files) {
+            HANDLE h = CreateFileW((root + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
             const std::string bytes(size, 'x');
             DWORD written = 0;
             WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
             CloseHandle(h);
-            if (attributes) SetFileAttributesW(path.c_str(), attributes);
-        };
-        auto folder = [&](const std::wstring& name, DWORD attributes = 0) {
-            const std::wstring path = root + L"\\" + name;
-            CreateDirectoryW(path.c_str(), nullptr);
-            if (attributes) SetFileAttributesW(path.c_str(), attributes);
-        };
-        file(L"alpha.txt", 10);
-        file(L"beta.dll", 2000);
-        file(L"Gamma 10.txt", 300);
-        file(L"gamma 2.csv", 40);
-        file(L"\u0416\u0443\u043a \u2713.txt", 5);  // Cyrillic and a check mark: no ANSI code page holds them
-        file(L"secret.txt", 7, FILE_ATTRIBUTE_HIDDEN);
-        folder(L"sub");
-        file(L"sub\\delta.txt", 1);
-        folder(L"sub\\deeper");
-        file(L"sub\\deeper\\epsilon.txt", 2);
-        folder(L"hiddendir", FILE_ATTRIBUTE_HIDDEN);
-        file(L"hiddendir\\phi.txt", 3);
-        folder(L"empty");
+        }
+        for (const wchar_t* hidden : {L"secret.txt", L"hiddendir"})
+            SetFileAttributesW((root + L"\\" + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
         return root;
     }();
     return folder;
@@ -78,10 +71,9 @@ protected:
         form->SetBounds(10, 10, form->Width(), form->Height());
         form->AfterConstruction();
         // Every end of a search, counted as the window handles it.
-        auto handler = form->ZFL->OnEndSearch;
-        form->ZFL->OnEndSearch = [this, handler] {
+        form->ZFL->OnEndSearch = [this] {
             ++ends;
-            if (handler) handler();
+            form->ZFLEndSearch();
         };
         form->Show();
         WaitIdle();
@@ -118,9 +110,8 @@ protected:
         std::vector<std::wstring> rows;
         const std::wstring prefix = ScratchListing() + L"\\";
         for (int i = 0; i < form->ZFL->Items()->Count(); ++i) {
-            std::wstring path = form->ZFL->Items()->Item(i)->FullPath();
-            if (path.compare(0, prefix.size(), prefix) == 0) path.erase(0, prefix.size());
-            rows.push_back(path);
+            const std::wstring& path = form->ZFL->Items()->Item(i)->FullPath();
+            rows.push_back(path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path);
         }
         return rows;
     }
