@@ -1,7 +1,6 @@
 #include "export/DifSylkWriters.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "export/TextRoutines.h"
 #include "framework/SysUtils.h"
@@ -21,9 +20,13 @@ void AppendDifString(std::wstring& Out, const std::wstring& Text) {
 // A SYLK text value, appended: between double quotes, a ";" doubled (it ends a field).
 void AppendSylkString(std::wstring& Out, const std::wstring& Text) {
     Out += L'"';
-    for (const wchar_t c : Text) {
-        Out += c;
-        if (c == L';') Out += L';';
+    if (Text.find(L';') == std::wstring::npos) {
+        Out += Text;
+    } else {
+        for (const wchar_t c : Text) {
+            Out += c;
+            if (c == L';') Out += L';';
+        }
     }
     Out += L'"';
 }
@@ -121,8 +124,11 @@ void TztSylkWriter::Finish(const std::wstring& FileName) {
 }
 
 void TztSylkWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    wchar_t y[32];
-    swprintf(y, 32, L";Y%u;K", unsigned(doc_.Counters().recordNumber));
+    // The row part of every record of the row, made once (no formatting call per row).
+    std::wstring& y = y_;
+    y.assign(L";Y");
+    AppendDecimal(y, doc_.Counters().recordNumber);
+    y += L";K";
     bool first = true;
     auto addRecord = [&](size_t column, const std::wstring& value) {
         Out += first ? L"C;X" : L"\r\nC;X";

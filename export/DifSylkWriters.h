@@ -46,7 +46,7 @@ protected:
 private:
     void AddRecords(const TztValues& Values, bool IsHeader);
 
-    std::wstring cell_, line_;
+    std::wstring cell_, line_, y_;
 };
 
 }  // namespace zt

@@ -35,7 +35,10 @@ std::wstring TztExportDocument::RowNumberText(uint32_t Number) const {
     // Only the first "%d" is the number; the rest of the format is literal.
     std::wstring text = settings_.rowNumberFormat;
     const size_t at = text.find(L"%d");
-    if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(Number));
+    if (at == std::wstring::npos) return text;
+    std::wstring number;
+    AppendDecimal(number, Number);
+    text.replace(at, 2, number);
     return text;
 }
 

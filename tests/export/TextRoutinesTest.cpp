@@ -27,4 +27,12 @@ TEST(DocumentBytes, NoBestFitSubstitutes) {
     bool utf8 = false;
     EXPECT_EQ(ztDocumentBytes(L"\u0101", false, &utf8), "?");
     EXPECT_FALSE(utf8);
+    // Plain ASCII is copied as it is, sixteen characters a step and the rest one by one.
+    std::string out = "x";
+    const std::wstring ascii = L"0123456789abcdefghijklmnopqrstuvwxyz~";
+    ASSERT_TRUE(AsciiInto(ascii.data(), ascii.size(), out));
+    EXPECT_EQ(out, "x0123456789abcdefghijklmnopqrstuvwxyz~");
+    for (const std::wstring other : {L"abc\u00e9efghijklmnopq", L"abcdefghijklmnop\u0100qrstuvwxyz012345", L"\u0080"})
+        EXPECT_FALSE(AsciiInto(other.data(), other.size(), out)) << Utf8(other);
+    EXPECT_EQ(out.size(), 1 + ascii.size()) << "nothing is left behind";
 }
