@@ -2,8 +2,9 @@
 // through the file list on a shown window, with the detail columns shown, to its
 // end-of-search event and a sort by size; against a bare FindFirstFileW /
 // FindNextFileW walk of the same tree in the same run. Prints both times, their
-// ratio and the peak working set; fails (exit 1) when the list's rows are not
-// the walk's paths. Each measurement is repeated and the best time reported.
+// ratio, the peak working set and the load average; fails (exit 1) when the
+// list's rows are not the walk's paths. Each measurement is repeated and the best
+// time reported, so a busy machine still gives a steady ratio.
 //     bench_listing.exe [folder]     (default: a tree of 100,000 files it makes)
 // The tree (100 folders of 1,000 empty files, in the temp folder's
 // "tabulorin-bench") is made under a working name and renamed when complete.
@@ -31,7 +32,7 @@ namespace {
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 1000;
 constexpr int kWalkRepeats = 3;
-constexpr int kListingRepeats = 2;
+constexpr int kListingRepeats = 3;
 
 // Paths are compared by their hashes, so the comparison itself weighs little
 // next to the list whose working set is measured.
@@ -137,6 +138,7 @@ int main() {
         std::printf("error: the tree below %ls could not be made\n", root.c_str());
         result = 2;
     } else {
+        const std::string loadBefore = bench::LoadAverage();
         TPathHashes walked, rows;
         PROCESS_MEMORY_COUNTERS memory{};
         memory.cb = sizeof(memory);
@@ -157,7 +159,8 @@ int main() {
             sorted = sorted && sortedThisTime;
         }
         GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
-        std::printf("best of %d walks and %d listings\n", kWalkRepeats, kListingRepeats);
+        std::printf("best of %d walks and %d listings; load average %s before, %s after\n", kWalkRepeats,
+                    kListingRepeats, loadBefore.c_str(), bench::LoadAverage().c_str());
         std::printf("bare FindFirstFileW/FindNextFileW walk: %zu entries in %.3f s\n", walked.size(), walkSeconds);
         std::printf("file list (search, end, sort by size):  %zu rows in %.3f s\n", rows.size(), listingSeconds);
         std::printf("listing time / bare walk time: %.2f (goal: at most 6)\n", listingSeconds / walkSeconds);

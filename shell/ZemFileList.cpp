@@ -316,32 +316,40 @@ bool TZemCustomFileList::SortByNameKeys() {
     const int column = sortColumn_ > folderColumn_ ? sortColumn_ : 0;
     if ((column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName) != ckName) return false;
     // The shell's logical comparison costs most of a sort by name: the rows are
-    // ordered by keys made once per row instead, and the comparison only confirms
-    // that order, neighbour by neighbour. Where it disagrees, it sorts them itself.
-    // Ties keep their order, as in the stable sort.
+    // ordered by keys made once per row instead, and the comparison (as
+    // CompareByShell makes it, on names taken once) only confirms that order,
+    // neighbour by neighbour. Where it disagrees, it sorts them itself. Ties keep
+    // their order, as in the stable sort.
     TZemFileListItems* items = Items();
     const int count = items->Count();
     struct TNameKey {
         bool Folder;
+        std::wstring Name;
         std::u32string Key;
     };
     std::vector<TNameKey> keys;
     keys.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         TZemFileListItem* item = items->Item(i);
-        keys.push_back({item->IsFolder(), LogicalSortKey(fw::ExtractFileName(WithoutDelimiter(item->FullPath())))});
+        std::wstring name = fw::ExtractFileName(WithoutDelimiter(item->FullPath()));
+        std::u32string key = LogicalSortKey(name);
+        keys.push_back({item->IsFolder(), std::move(name), std::move(key)});
     }
+    const auto compare = [&](int A, int B, bool ByKey) {
+        const TNameKey& a = keys[size_t(A)];
+        const TNameKey& b = keys[size_t(B)];
+        if (a.Folder != b.Folder) return (a.Folder ? -1 : 1) * sortSign_;
+        const int r = ByKey ? a.Key.compare(b.Key) : CompareTextLogical(a.Name, b.Name);
+        return ((r > 0) - (r < 0)) * sortSign_;
+    };
     std::vector<int> order(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) order[size_t(i)] = i;
     std::sort(order.begin(), order.end(), [&](int A, int B) {
-        const TNameKey& a = keys[size_t(A)];
-        const TNameKey& b = keys[size_t(B)];
-        int r = a.Folder != b.Folder ? (a.Folder ? -1 : 1) : a.Key.compare(b.Key);
-        r = (r > 0) - (r < 0);
-        return r * sortSign_ != 0 ? r * sortSign_ < 0 : A < B;
+        const int r = compare(A, B, true);
+        return r != 0 ? r < 0 : A < B;
     });
     const auto before = [&](int A, int B) {
-        const int r = CompareItems(items->Item(A), items->Item(B));
+        const int r = compare(A, B, false);
         return r != 0 ? r < 0 : A < B;
     };
     for (size_t i = 1; i < order.size(); ++i) {
