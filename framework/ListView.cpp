@@ -569,7 +569,8 @@ void TCustomListView::GetDispInfo(NMLVDISPINFOW& Info) {
     if (lv.mask & LVIF_STATE) {
         UINT state = 0;
         if (item->StateIndex() >= 0) state |= INDEXTOSTATEIMAGEMASK(UINT(item->StateIndex() + 1));
-        if (item->OverlayIndex() >= 0) state |= INDEXTOOVERLAYMASK(UINT(item->OverlayIndex()));
+        // Overlay images are numbered from 0; the window counts them from 1.
+        if (item->OverlayIndex() >= 0) state |= INDEXTOOVERLAYMASK(UINT(std::min(item->OverlayIndex() + 1, 15)));
         if (item->Cut()) state |= LVIS_CUT;
         lv.state = (lv.state & ~lv.stateMask) | (state & lv.stateMask);
     }

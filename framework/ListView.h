@@ -90,6 +90,7 @@ public:
     // The state image; -1 for none.
     int StateIndex() const { return stateIndex_; }
     void SetStateIndex(int Value);
+    // The overlay image, numbered from 0 as the image list's overlays; -1 for none.
     int OverlayIndex() const { return overlayIndex_; }
     void SetOverlayIndex(int Value);
     bool Cut() const { return cut_; }

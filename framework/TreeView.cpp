@@ -55,7 +55,8 @@ void TTreeNode::FillItem(TVITEMW& Item) const {
     Item.iSelectedImage = I_IMAGECALLBACK;
     Item.cChildren = I_CHILDRENCALLBACK;
     Item.stateMask |= TVIS_OVERLAYMASK | TVIS_STATEIMAGEMASK | TVIS_CUT;
-    Item.state |= INDEXTOOVERLAYMASK(UINT(std::clamp(overlayIndex_, 0, 15))) |
+    // Overlay images are numbered from 0 (-1 none); the window counts them from 1.
+    Item.state |= INDEXTOOVERLAYMASK(UINT(std::clamp(overlayIndex_ + 1, 0, 15))) |
                   INDEXTOSTATEIMAGEMASK(UINT(std::clamp(stateIndex_, 0, 15))) | (cut_ ? TVIS_CUT : 0);
 }
 
