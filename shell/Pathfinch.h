@@ -24,6 +24,7 @@
 #include "shell/SpecialFolders.h"
 
 namespace fw {
+class TBitmap;
 class TStringList;
 class TStrings;
 }  // namespace fw
@@ -108,6 +109,22 @@ public:
     void GetInfoTip(bool Slow, std::wstring& Tip);
     bool RenameObject(std::wstring& NewName);
 
+    // Icons, overlay and thumbnail of the current object (PathfinchImages.cpp).
+    // The small system icon index of the object, closed and open; -1 without folder.
+    int ObjectIconIndex();
+    int ObjectOpenIconIndex();
+    // The zero-based overlay image of the object (0 share, 1 shortcut on most
+    // systems); -1 for none or without object.
+    int ObjectOverlayIndex();
+    // The desktop's own small icon index and display name.
+    static int DesktopIconIndex();
+    static void DesktopDisplayName(std::wstring& Name);
+    // The object's thumbnail at Width x Height (200 x 200 unless both are
+    // positive); with IconFallback, the object's large icon centred on a picture
+    // of that size when the shell has no thumbnail. nullptr when there is none.
+    // Runs on worker threads, each with a browser of its own.
+    std::unique_ptr<fw::TBitmap> GetThumbnailBitmap(int Width, int Height, bool IconFallback);
+
     // Details columns of the current folder.
     bool InitDetails();
     void GetDetails(int Column, bool Header, std::wstring& Text);
@@ -142,6 +159,8 @@ private:
     std::wstring VerbTargetPath();
     bool DeleteTargets();
     bool RunVerb(const std::wstring& Verb);
+    std::unique_ptr<fw::TBitmap> ShellItemThumbnail(int Width, int Height, bool IconFallback);
+    std::unique_ptr<fw::TBitmap> ExtractedThumbnail(int Width, int Height);
 
     // Current folder.
     fw::PidlPtr folderPidl_;
@@ -184,5 +203,8 @@ class TZemSystemImageList;
 TZemSystemImageList* SharedSmallImages();
 // Serialises the browsers' thumbnail extraction.
 fw::TCriticalSection& ThumbnailLock();
+// The version of the loaded common-controls library: major in the high word,
+// minor in the low word (0x00060000 for 6.0); 0 when it cannot be told.
+DWORD CommonControlsVersion();
 
 }  // namespace shell

@@ -7,6 +7,7 @@
 #include "framework/SysUtils.h"
 #include "shell/LongPathFind.h"
 #include "shell/PathUtils.h"
+#include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/SpecialFolders.h"
@@ -43,7 +44,20 @@ TIconWorkItem::TIconWorkItem(LPCITEMIDLIST IDList, uint8_t Kind, IIconViewer* Vi
 }
 
 void TIconWorkItem::Execute() {
-    if (kind_ == 1) return;  // overlays are not looked up here: the index stays -1
+    if (kind_ == 1) {
+        // A browser of this thread's own: it shows nothing and stays here.
+        try {
+            TPathfinch browser(nullptr);
+            browser.ShowErrorMessages = false;
+            if (idList_) browser.SetAbsoluteObjectIDList(idList_.get());
+            else browser.SetObjectName(path_);
+            iconIndex_ = browser.ObjectOverlayIndex();
+        } catch (...) {
+            iconIndex_ = -1;
+        }
+        idList_.reset();
+        return;
+    }
     const bool open = kind_ == 2;
     if (idList_) {
         iconIndex_ = TZemSystemImageList::GetIconIndex(idList_.get(), si_small, open);
@@ -56,6 +70,41 @@ void TIconWorkItem::Execute() {
 void TIconWorkItem::DoCompleted() {
     if (WaitWhilePaused()) return;
     if (viewer_) viewer_->IconLoaded(iconIndex_, kind_, Owner());
+}
+
+// ---- TThumbnailWorkItem ---------------------------------------------------------------
+
+TThumbnailWorkItem::TThumbnailWorkItem(LPCITEMIDLIST IDList, int Width, int Height, bool IconFallback, int ImageIndex,
+                                       IThumbnailViewer* Viewer, void* Owner, intptr_t Tag)
+    : idList_(PidlClone(IDList)),
+      width_(Width),
+      height_(Height),
+      iconFallback_(IconFallback),
+      imageIndex_(ImageIndex),
+      viewer_(Viewer) {
+    SetOwner(Owner);
+    SetTag(Tag);
+    SetCompletionMethod([this] { DoCompleted(); });
+}
+
+void TThumbnailWorkItem::Execute() {
+    try {
+        TPathfinch browser(nullptr);
+        browser.ShowErrorMessages = false;
+        if (idList_) {
+            browser.SetAbsoluteObjectIDList(idList_.get());
+            idList_.reset();
+            if (!Aborted()) bitmap_ = browser.GetThumbnailBitmap(width_, height_, iconFallback_);
+        }
+    } catch (...) {
+        bitmap_.reset();
+    }
+}
+
+void TThumbnailWorkItem::DoCompleted() {
+    // An aborted item's picture is freed with the item.
+    if (WaitWhilePaused()) return;
+    if (viewer_) viewer_->ThumbnailReady(std::move(bitmap_), imageIndex_, Owner());
 }
 
 // ---- TPathExistsWorkItem -----------------------------------------------------------

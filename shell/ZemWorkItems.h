@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/Bitmap.h"
 #include "framework/Handles.h"
 #include "shell/WorkItem.h"
 #include "shell/ZemSelectionList.h"
@@ -19,6 +20,7 @@
 namespace shell {
 
 class TIconWorkItem;
+class TThumbnailWorkItem;
 class TPathExistsWorkItem;
 class TCheckBoxWorkItem;
 
@@ -27,6 +29,13 @@ class IIconViewer {
 public:
     virtual ~IIconViewer() = default;
     virtual void IconLoaded(int IconIndex, uint8_t Kind, void* Owner) = 0;
+};
+
+// Receives a thumbnail (the viewer owns it from now on) for the image at Index.
+class IThumbnailViewer {
+public:
+    virtual ~IThumbnailViewer() = default;
+    virtual void ThumbnailReady(std::unique_ptr<fw::TBitmap> Bitmap, int Index, void* Owner) = 0;
 };
 
 class IPathExistsViewer {
@@ -41,7 +50,8 @@ public:
     virtual void CheckBoxStateLoaded(TCheckBoxWorkItem* Item) = 0;
 };
 
-// The small system icon of a path or of an item-ID list (normal or open form).
+// The small system icon of a path or of an item-ID list (Kind 0 normal, 2 open
+// form), or its overlay image (Kind 1; -1 for none).
 class TIconWorkItem : public TBasicWorkItem {
 public:
     TIconWorkItem(const std::wstring& Path, uint8_t Kind, IIconViewer* Viewer, void* Owner, intptr_t Tag);
@@ -62,6 +72,30 @@ private:
     uint8_t kind_;
     IIconViewer* viewer_;
     int iconIndex_ = -1;
+};
+
+// The thumbnail of an absolute item-ID list at a size, for the viewer's image
+// ImageIndex; with IconFallback the large icon where the shell has no thumbnail.
+class TThumbnailWorkItem : public TBasicWorkItem {
+public:
+    TThumbnailWorkItem(LPCITEMIDLIST IDList, int Width, int Height, bool IconFallback, int ImageIndex,
+                       IThumbnailViewer* Viewer, void* Owner, intptr_t Tag);
+
+    void Execute() override;
+    int ImageIndex() const { return imageIndex_; }
+    fw::TBitmap* Bitmap() const { return bitmap_.get(); }
+
+protected:
+    virtual void DoCompleted();
+
+private:
+    fw::PidlPtr idList_;
+    int width_;
+    int height_;
+    bool iconFallback_;
+    int imageIndex_;
+    IThumbnailViewer* viewer_;
+    std::unique_ptr<fw::TBitmap> bitmap_;
 };
 
 // Whether a path still exists (a bare server name counts as existing).

@@ -3,6 +3,7 @@
 // tests, and making host-side symbolic links there (Wine shows them as folders
 // with the reparse-point attribute; CreateSymbolicLinkW makes nothing under Wine).
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -24,6 +25,23 @@ inline void MakeFile(const std::wstring& Path, size_t Size = 0) {
 inline std::wstring MakeFolder(const std::wstring& Path) {
     CreateDirectoryW(Path.c_str(), nullptr);
     return Path;
+}
+
+// A shell shortcut at Link pointing to Target; whether it was saved. Needs COM.
+inline bool MakeShortcut(const std::wstring& Link, const std::wstring& Target) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    link->SetPath(Target.c_str());
+    IPersistFile* file = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        saved = SUCCEEDED(file->Save(Link.c_str(), TRUE));
+        file->Release();
+    }
+    link->Release();
+    return saved;
 }
 
 // Folders whose names end in dots, next to one without: Root\dotdir.\a.txt (1 byte),

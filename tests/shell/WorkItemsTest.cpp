@@ -1,5 +1,5 @@
 // The shell work items: folder sizes (links and "folder\*" included), link
-// targets, icons and existence checks.
+// targets, icons, overlays, thumbnails and existence checks.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/Pidl.h"
 #include "shell/ShellLibrary.h"
 #include "shell/WorkerThreadPool.h"
 #include "shell/ZemSelectionList.h"
@@ -110,12 +111,19 @@ TEST(ReparseTarget, OnlyJunctionsAndSymbolicLinksWithinTheReturnedBytes) {
 
 namespace {
 
-struct TViewer : IIconViewer, IPathExistsViewer {
+struct TViewer : IIconViewer, IPathExistsViewer, IThumbnailViewer {
     std::vector<int> icons;
     std::vector<void*> owners;
     std::vector<bool> exists;
+    std::vector<int> thumbnailIndexes;
+    std::vector<SIZE> thumbnailSizes;
     void IconLoaded(int IconIndex, uint8_t, void* Owner) override {
         icons.push_back(IconIndex);
+        owners.push_back(Owner);
+    }
+    void ThumbnailReady(std::unique_ptr<fw::TBitmap> Bitmap, int Index, void* Owner) override {
+        thumbnailIndexes.push_back(Index);
+        thumbnailSizes.push_back(Bitmap ? SIZE{Bitmap->Width(), Bitmap->Height()} : SIZE{0, 0});
         owners.push_back(Owner);
     }
     void PathExistsResult(TPathExistsWorkItem* Item) override { exists.push_back(Item->Exists()); }
@@ -141,6 +149,32 @@ TEST_F(WorkItems, IconAndExistenceResultsReachTheirViewerWithTheOwner) {
     EXPECT_EQ(viewer.icons[0], TZemSystemImageList::GetIconIndexByPath(root, si_small, false));
     EXPECT_EQ(viewer.owners[0], &owner);
     EXPECT_EQ(std::count(viewer.exists.begin(), viewer.exists.end(), true), 1);
+}
+
+TEST_F(WorkItems, OverlayOfAShortcutByPathAndByItemIDListAndAThumbnailForItsImage) {
+    const std::wstring root = testenv::NewScratchFolder(L"overlay");
+    MakeFile(root + L"\\x.txt");
+    ASSERT_TRUE(scratch::MakeShortcut(root + L"\\x.lnk", root + L"\\x.txt"));
+    fw::PidlPtr link(PathToPidl(nullptr, root + L"\\x.lnk"));
+    fw::PidlPtr file(PathToPidl(nullptr, root + L"\\x.txt"));
+    TViewer viewer;
+    int owner = 0;
+    GlobalWorkerPool->AddWorkItem(std::make_shared<TIconWorkItem>(root + L"\\x.lnk", 1, &viewer, &owner, 1));
+    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.icons.size() == 1; }));
+    GlobalWorkerPool->AddWorkItem(std::make_shared<TIconWorkItem>(link.get(), 1, &viewer, &owner, 1));
+    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.icons.size() == 2; }));
+    GlobalWorkerPool->AddWorkItem(std::make_shared<TIconWorkItem>(root + L"\\x.txt", 1, &viewer, &owner, 1));
+    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.icons.size() == 3; }));
+    EXPECT_EQ(viewer.icons, (std::vector<int>{1, 1, -1}));
+
+    // The thumbnail goes to the image it was asked for, at the size asked.
+    GlobalWorkerPool->AddWorkItem(
+        std::make_shared<TThumbnailWorkItem>(file.get(), 48, 40, true, 7, &viewer, &owner, 1));
+    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.thumbnailIndexes.size() == 1; }));
+    EXPECT_EQ(viewer.thumbnailIndexes[0], 7);
+    EXPECT_EQ(viewer.thumbnailSizes[0].cx, 48);
+    EXPECT_EQ(viewer.thumbnailSizes[0].cy, 40);
+    EXPECT_EQ(viewer.owners.back(), &owner);
 }
 
 TEST_F(WorkItems, BareServerNameCountsAsExisting) {
