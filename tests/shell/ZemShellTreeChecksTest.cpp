@@ -116,4 +116,18 @@ TEST_F(ShellTreeChecksTest, TriStateBoxesFollowTheSelectionListAndToggleByClickA
     tree->SetShellLink(nullptr);
 }
 
+TEST_F(ShellTreeChecksTest, TheComputerRootIsPartlyCheckedOnceADriveHoldsAnEntry) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-rootcheck");
+    scratch::MakeFile(base + L"\\z.txt", 1);
+    TZemShellLink link(nullptr);
+    link.SelectionList()->SetCalculateSizes(false);
+    tree->SetShellLink(&link);
+    tree->SetCheckBoxes(true);
+    fw::TTreeNode* root = tree->Items()->GetFirstNode();
+    EXPECT_EQ(root->StateIndex(), ssDisabled);  // the computer has no path and nothing is checked
+    link.SelectionList()->Check(base + L"\\z.txt");
+    ASSERT_TRUE(WaitFor([&] { return root->StateIndex() == ssGrayed; })) << root->StateIndex();
+    tree->SetShellLink(nullptr);
+}
+
 }  // namespace

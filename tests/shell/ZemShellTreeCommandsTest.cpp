@@ -148,6 +148,39 @@ TEST_F(ShellTreeCommandsTest, NoticesOfCreatedDeletedAndRenamedFolders) {
     EXPECT_EQ(ChildTexts(shut), (std::vector<std::wstring>{L"inner", L"later"}));
 }
 
+TEST_F(ShellTreeCommandsTest, AKeyboardMenuOpensAtTheSelectedNodeAndShiftF10IsConsumed) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-menu");
+    scratch::MakeFolder(base + L"\\sub");
+    Open(base);
+    std::vector<POINT> popups;
+    tree->OnContextPopup = [&](fw::TObject*, POINT P, bool& Handled) {
+        popups.push_back(P);
+        Handled = true;
+    };
+    const RECT r = tree->Selected()->DisplayRect(true);
+    // Asked for by keyboard: (-1, -1) stands for no point; the menu opens at the
+    // bottom-right corner of the selected node's text.
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), LPARAM(-1));
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(popups[0].x, r.right);
+    EXPECT_EQ(popups[0].y, r.bottom);
+    // A mouse at the screen's left edge is still a mouse.
+    POINT edge{0, 0};
+    ClientToScreen(tree->Handle(), &edge);
+    edge.x = 0;
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), MAKELPARAM(0, edge.y));
+    ASSERT_EQ(popups.size(), 2u);
+    EXPECT_EQ(popups[1].y, 0);
+    EXPECT_NE(popups[1].x, r.right);
+    // Shift+F10 opens the menu once, and goes no further.
+    EXPECT_EQ(SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F10, kShift | 1), 0);
+    ASSERT_EQ(popups.size(), 3u);
+    EXPECT_EQ(popups[2].x, r.right);
+    tree->SetShellContextMenu(false);
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F10, kShift | 1);
+    EXPECT_EQ(popups.size(), 3u);
+}
+
 // A tree whose folders take drops through a target of the test's own (the
 // shell's folder targets under Wine take none): it copies the dropped files into
 // the folder, except in "refusing", and in "mover" it moves them and tells no effect.
@@ -357,6 +390,19 @@ TEST_F(ShellTreeDropTest, ANodeDraggedOutGoesWhereItIsDroppedAndIsReported) {
     EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopCopy, sopDrop}));
     EXPECT_EQ(operations[1].Operations, (TZemShellOperations{sopCopy, sopDrag}));
     EXPECT_EQ(operations[1].Files, (std::vector<std::wstring>{base + L"\\moving"}));
+}
+
+TEST_F(ShellTreeDropTest, AWindowThatCannotTakeDropsTurnsOleDragDropOff) {
+    EXPECT_TRUE(tree->OleDragDrop());
+    tree->SetOleDragDrop(false);
+    fw::ComPtr<fw::TDropTarget> other = fw::TDropTarget::Create();
+    ASSERT_EQ(RegisterDragDrop(tree->Handle(), other.get()), S_OK);
+    tree->SetOleDragDrop(true);
+    EXPECT_FALSE(tree->OleDragDrop());
+    RevokeDragDrop(tree->Handle());
+    tree->SetOleDragDrop(true);
+    EXPECT_TRUE(tree->OleDragDrop());
+    EXPECT_EQ(RegisterDragDrop(tree->Handle(), other.get()), DRAGDROP_E_ALREADYREGISTERED);
 }
 
 }  // namespace
