@@ -21,22 +21,13 @@
 #include "shell/ZemShellTree.h"
 #include "tests/common/TestEnv.h"
 #include "tests/shell/ScratchTree.h"
+#include "tests/shell/ShellTreeFixture.h"
 
 using namespace shell;
+using treetest::ChildNamed;
+using treetest::ChildTexts;
 
 namespace {
-
-std::vector<std::wstring> ChildTexts(fw::TTreeNode* Node) {
-    std::vector<std::wstring> texts;
-    for (fw::TTreeNode* c = Node->GetFirstChild(); c; c = c->GetNextSibling()) texts.push_back(c->Text());
-    return texts;
-}
-
-fw::TTreeNode* ChildNamed(fw::TTreeNode* Node, const std::wstring& Text) {
-    for (fw::TTreeNode* c = Node->GetFirstChild(); c; c = c->GetNextSibling())
-        if (c->Text() == Text) return c;
-    return nullptr;
-}
 
 bool Contains(const std::vector<std::wstring>& Texts, const std::wstring& Text) {
     for (const auto& t : Texts)
@@ -74,35 +65,18 @@ void MakeManyFolders(const std::wstring& Base, int Count) {
     }
 }
 
-class ShellTreeTest : public ::testing::Test {
+// The common tree, with its filter at "*", its changes and added folders counted.
+class ShellTreeTest : public treetest::ShellTreeFixture {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(20, 20, 420, 500);
-        tree = new TZemShellTree(form);
-        tree->SetRootedAt(SF_DRIVES);
-        tree->SetShowNethood(false);
-        tree->SetShowRecycleBin(false);
+        ShellTreeFixture::SetUp();
         tree->SetFilter(L"*");
-        tree->SetBounds(0, 0, 400, 480);
-        tree->SetParent(form);
-        form->Show();
         tree->OnChange = [this](fw::TObject*, fw::TTreeNode*) {
             ++changes;
             changedTo.push_back(tree->SelectedFolder());
         };
         tree->OnAddFolder = [this](TZemShellTreeNode*, const std::wstring& Path, bool&) { ++added[Path]; };
-        fw::Application()->ProcessMessages();
-        changes = 0;
-        changedTo.clear();
     }
-    void TearDown() override {
-        delete form;
-        fw::Application()->ProcessMessages();
-    }
-    fw::TForm* form = nullptr;
-    TZemShellTree* tree = nullptr;
     int changes = 0;
     std::vector<std::wstring> changedTo;
     std::map<std::wstring, int> added;
