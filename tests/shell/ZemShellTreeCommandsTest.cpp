@@ -170,6 +170,30 @@ TEST_F(ShellTreeCommandsTest, AKeyboardMenuOpensAtTheSelectedNodeAndShiftF10IsCo
     EXPECT_EQ(popups.size(), 3u);
 }
 
+TEST_F(ShellTreeCommandsTest, ADoubleClickOpensTheFolderAndTheSideButtonsWalkTheHistory) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-mouse");
+    scratch::MakeFolder(base + L"\\sub");
+    scratch::MakeFolder(base + L"\\sub\\inner");
+    Open(base);
+    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\sub"));
+    fw::TTreeNode* sub = tree->Selected();
+    ASSERT_FALSE(sub->Expanded());
+    const RECT r = sub->DisplayRect(true);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, at);  // in case the tree waits for it
+    SendMessageW(tree->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_TRUE(sub->Expanded());
+    EXPECT_EQ(ChildTexts(sub), (std::vector<std::wstring>{L"inner"}));
+
+    SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1, XBUTTON1), 0);
+    EXPECT_EQ(tree->SelectedFolder(), base);
+    SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON2, XBUTTON2), 0);
+    EXPECT_EQ(tree->SelectedFolder(), base + L"\\sub");
+    // With another button held too, nothing.
+    SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1 | MK_SHIFT, XBUTTON1), 0);
+    EXPECT_EQ(tree->SelectedFolder(), base + L"\\sub");
+}
+
 // A tree whose folders take drops through a target of the test's own (the
 // shell's folder targets under Wine take none): it copies the dropped files into
 // the folder, except in "refusing", and in "mover" it moves them and tells no effect.
