@@ -283,6 +283,7 @@ protected:
     void Edit(fw::TTreeNode* Node, std::wstring& S) override;
     void EditCanceled(fw::TTreeNode* Node) override;
     void BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) override;
+    void Delete(fw::TTreeNode* Node) override;
     std::wstring ClassName() const override { return L"TZemShellTree"; }
 
     bool HasOption(TOption Bit) const { return (options_ & Bit) != 0; }

@@ -69,6 +69,18 @@ void TZemShellTree::RegisterDropTarget() {
     if (FAILED(dropRegistration_.Register(Handle(), dropTarget_.get()))) oleDragDrop_ = false;
 }
 
+// A node that goes while a drag runs over it (a notice, a refresh) is forgotten.
+void TZemShellTree::Delete(fw::TTreeNode* Node) {
+    if (Node == dropNode_) {
+        if (objectTarget_) objectTarget_->DragLeave();
+        objectTarget_.reset();
+        dropNode_ = nullptr;
+        lastEffect_ = DROPEFFECT_NONE;
+    }
+    if (Node == dragNode_) dragNode_ = nullptr;
+    fw::TCustomTreeView::Delete(Node);
+}
+
 // ---- Drag source -----------------------------------------------------------------------------------
 
 void TZemShellTree::BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) {
