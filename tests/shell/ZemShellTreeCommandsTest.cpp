@@ -262,7 +262,10 @@ TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
     scratch::MakeFile(source + L"\\one.txt", 1);
     for (const wchar_t* name : {L"mover", L"refusing", L"target"}) scratch::MakeFolder(base + L"\\" + name);
     const std::wstring target = base + L"\\target";
-    fw::TTreeNode* folder = Open(base);
+    // Rooted at the folder: the space below its few nodes is empty.
+    tree->SetRootedAtFileSystemFolder(base);
+    fw::TTreeNode* folder = tree->Items()->GetFirstNode();
+    folder->Expand(false);
     fw::TTreeNode* targetNode = ChildNamed(folder, L"target");
     ASSERT_NE(targetNode, nullptr);
     fw::ComPtr<IDataObject> data = PathsData({source + L"\\one.txt"});
