@@ -35,6 +35,9 @@ public:
     void SetTitle(const std::wstring& Value);
     // A hidden top-level window standing for the application (made on first use).
     HWND Handle();
+    // The hint of what the mouse or a menu selection rests on, for a status line.
+    const std::wstring& Hint() const { return hint_; }
+    void SetHint(const std::wstring& Value) { hint_ = Value; }
 
     // Makes a form owned by the application: new T(this), then AfterConstruction
     // (which raises OnCreate). Reference is set before AfterConstruction, so
@@ -78,6 +81,7 @@ private:
     bool mainFormOnTaskBar_ = false;
     std::atomic<bool> terminated_{false};
     std::wstring title_;
+    std::wstring hint_;
     HWND handle_ = nullptr;
     TCustomForm* mainForm_ = nullptr;
 };

@@ -268,4 +268,9 @@ std::wstring GetShortHint(const std::wstring& Hint) {
     return bar == std::wstring::npos ? Hint : Hint.substr(0, bar);
 }
 
+std::wstring GetLongHint(const std::wstring& Hint) {
+    const size_t bar = Hint.find(L'|');
+    return bar == std::wstring::npos ? Hint : Hint.substr(bar + 1);
+}
+
 }  // namespace fw

@@ -63,5 +63,7 @@ RECT ShownHintCursorRect();
 
 // The short part of a hint: the text before the first "|".
 std::wstring GetShortHint(const std::wstring& Hint);
+// The part after "|" (the whole hint when there is no "|").
+std::wstring GetLongHint(const std::wstring& Hint);
 
 }  // namespace fw

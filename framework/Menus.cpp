@@ -17,13 +17,15 @@ std::unordered_map<UINT, TMenuItem*>& Commands() {
 }
 
 UINT NewCommand(TMenuItem* item) {
+    constexpr UINT span = MenuItemLastCommand - MenuItemFirstCommand + 1;
     static UINT next = 0;
     auto& map = Commands();
-    for (UINT tries = 0; tries < 0xFFFF; ++tries) {
-        next = next % 0xFFFF + 1;
-        if (map.find(next) == map.end()) {
-            map[next] = item;
-            return next;
+    for (UINT tries = 0; tries < span; ++tries) {
+        const UINT id = MenuItemFirstCommand + next;
+        next = (next + 1) % span;
+        if (map.find(id) == map.end()) {
+            map[id] = item;
+            return id;
         }
     }
     throw EOutOfResources(L"Too many menu items");
@@ -40,6 +42,13 @@ LRESULT CALLBACK PopupWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 }  // namespace
+
+TTrackMenuFunction TrackMenuHook;
+
+UINT TrackMenu(HMENU Menu, UINT Flags, int X, int Y, HWND Owner) {
+    if (TrackMenuHook) return TrackMenuHook(Menu, Flags | TPM_RETURNCMD, X, Y, Owner);
+    return UINT(TrackPopupMenu(Menu, Flags | TPM_RETURNCMD, X, Y, 0, Owner, nullptr));
+}
 
 // ---- TMenuItem ----
 
@@ -186,7 +195,7 @@ void TPopupMenu::Popup(int X, int Y) {
     case TPopupAlignment::paCenter: flags |= TPM_CENTERALIGN; break;
     }
     HWND owner = WindowHandle();
-    const UINT command = UINT(TrackPopupMenu(menu, flags, X, Y, 0, owner, nullptr));
+    const UINT command = TrackMenu(menu, flags, X, Y, owner);
     // The choice runs from the message loop after the menu has gone, as a command
     // of the owner window, so the caller finishes its own handling first.
     if (command) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);

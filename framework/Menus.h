@@ -5,9 +5,12 @@
 // child freed first leaves its parent. A TPopupMenu owns its root item (Items()).
 // The native menu is built afresh for every Popup and destroyed after it; choosing
 // an item posts its command to a hidden window, which calls the item's Click once
-// the menu has closed.
+// the menu has closed. Item command ids lie above 0x7FFF, so they never meet the
+// ids a shell context menu merged into the same native menu uses (1 to 0x7FFF).
 #include <windows.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "framework/Classes.h"
@@ -37,6 +40,9 @@ public:
     void SetRadioItem(bool Value) { radioItem_ = Value; }
     int GroupIndex() const { return groupIndex_; }
     void SetGroupIndex(int Value) { groupIndex_ = Value; }
+    // "short|long": the long part is what a status line shows while the item is selected.
+    const std::wstring& Hint() const { return hint_; }
+    void SetHint(const std::wstring& Value) { hint_ = Value; }
 
     // Child items.
     int Count() const { return int(items_.size()); }
@@ -77,10 +83,22 @@ private:
     bool default_ = false;
     bool radioItem_ = false;
     int groupIndex_ = 0;
+    std::wstring hint_;
     UINT command_ = 0;
     TMenuItem* parent_ = nullptr;
     std::vector<TMenuItem*> items_;
 };
+
+// The first and last command id of menu items.
+constexpr UINT MenuItemFirstCommand = 0x8000;
+constexpr UINT MenuItemLastCommand = 0xFFFF;
+
+// Shows a native popup menu and returns the chosen command (0 for none): the
+// system's TrackPopupMenu with TPM_RETURNCMD, unless TrackMenuHook is set. Tests
+// put a chooser in the hook, so no menu loop has to be driven.
+using TTrackMenuFunction = std::function<UINT(HMENU Menu, UINT Flags, int X, int Y, HWND Owner)>;
+extern TTrackMenuFunction TrackMenuHook;
+UINT TrackMenu(HMENU Menu, UINT Flags, int X, int Y, HWND Owner);
 
 enum class TPopupAlignment {
     paLeft,

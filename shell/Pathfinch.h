@@ -25,8 +25,11 @@
 
 namespace fw {
 class TBitmap;
+class TMenuItem;
+class TPopupMenu;
 class TStringList;
 class TStrings;
+struct TMessage;
 }  // namespace fw
 
 namespace shell {
@@ -143,10 +146,36 @@ public:
     void CreateDefaultContextMenu(fw::TStrings& Paths, HWND Owner, fw::ComPtr<IContextMenu>& Menu);
     bool ExecuteShellVerb(const std::wstring& Verb);
 
+    // The shell's context menu merged with an owner's popup menu
+    // (PathfinchContextMenu.cpp). TrackShellContextMenu fills the shell's commands
+    // into the native menu of PopupMenu's items (after InsertAfter, at the end, or
+    // on top with ShowContextMenuOnTop), shows it at the screen point Pt and runs
+    // the choice: an owner item is clicked and Verb stays; a shell command's verb
+    // goes into Verb and runs (Verb is emptied when a veto or the shell stops it).
+    // Verb is "__ERROR__" when the shell has no menu for the targets.
+    void TrackShellContextMenu(POINT Pt, fw::TPopupMenu* PopupMenu, fw::TMenuItem* InsertAfter, std::wstring& Verb);
+    // What the controls call: a copy of PopupMenu's items (DefaultItem's copy marks
+    // where the shell's commands go) is tracked; without a shell menu PopupMenu
+    // itself pops up. A "delete" that removed nothing empties Verb.
+    void ShowShellContextMenu(POINT Pt, fw::TPopupMenu* PopupMenu, fw::TMenuItem* DefaultItem, std::wstring& Verb);
+    // The messages of the window that owns an open menu: owner-drawn shell
+    // submenus, and the application's hint for the selected command.
+    void HandleMenuMessage(fw::TMessage& Message);
+    // Raise OnContextMenuSelect and OnBeforeShellCommand; true when unbound.
+    bool DoContextMenuSelect(const std::wstring& Verb);
+    bool DoBeforeShellCommand(const std::wstring& Verb);
+    // ShellExecuteExW of Path with its default verb (the ID-list invoke).
+    static bool ShellExecuteDefault(const std::wstring& Path);
+    // The shell menu open in TrackShellContextMenu; nullptr at other times.
+    IContextMenu* OpenContextMenu() const { return contextMenu_.get(); }
+
 protected:
     void Loaded() override;
     void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;
     std::wstring ClassName() const override { return L"TPathfinch"; }
+    // The shell's menu object for the current object or MultiObjects; whether it
+    // is the default folder menu (objects of several folders) comes back too.
+    virtual fw::ComPtr<IContextMenu> ContextMenuObject(bool& DefaultFolderMenu);
 
 private:
     bool ShowsErrors() const { return ShowErrorMessages && createdOnMainThread_; }
@@ -157,7 +186,10 @@ private:
     bool PassesFilter();
     bool Accepts();
     std::wstring VerbTargetPath();
+    void TargetPaths(fw::TStrings& Out);
     bool DeleteTargets();
+    void RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstring& Verb);
+    void EndContextMenu();
     bool RunVerb(const std::wstring& Verb);
     std::unique_ptr<fw::TBitmap> ShellItemThumbnail(int Width, int Height, bool IconFallback);
     std::unique_ptr<fw::TBitmap> ExtractedThumbnail(int Width, int Height);
@@ -187,6 +219,14 @@ private:
     bool createdOnMainThread_ = true;
     // The class keys the last default folder menu was made with; kept while it may be in use.
     std::vector<fw::RegKey> menuKeys_;
+    bool madeDefaultFolderMenu_ = false;
+    // While a context menu is open: the shell's menu, its owner-draw interfaces,
+    // the merged owner menu and the hidden window that owns the menu.
+    fw::ComPtr<IContextMenu> contextMenu_;
+    fw::ComPtr<IContextMenu2> contextMenu2_;
+    fw::ComPtr<IContextMenu3> contextMenu3_;
+    fw::TPopupMenu* menuPopup_ = nullptr;
+    HWND menuWindow_ = nullptr;
 };
 
 // Start-up and shut-down of the browser's unit: the desktop folder, the

@@ -64,21 +64,20 @@ std::vector<LPCITEMIDLIST> Borrow(const std::vector<fw::PidlPtr>& Pidls) {
 }  // namespace
 
 // The paths a verb acts on: MultiObjects (names prefixed with Folder) or the object.
-static void TargetPaths(TPathfinch& Browser, fw::TStrings& Out) {
-    fw::TStringList* multi = Browser.MultiObjects();
-    if (multi && multi->Count() > 0) {
-        for (int i = 0; i < multi->Count(); ++i) {
-            const std::wstring entry = multi->Strings(i);
-            Out.Add(IsQualifiedPath(entry) || ExtractDrivePart(entry).size() ? entry : Browser.Folder() + entry);
+void TPathfinch::TargetPaths(fw::TStrings& Out) {
+    if (multiObjects_ && multiObjects_->Count() > 0) {
+        for (int i = 0; i < multiObjects_->Count(); ++i) {
+            const std::wstring entry = multiObjects_->Strings(i);
+            Out.Add(IsQualifiedPath(entry) || ExtractDrivePart(entry).size() ? entry : Folder() + entry);
         }
     } else {
-        Out.Add(Browser.ObjectPath());
+        Out.Add(ObjectPath());
     }
 }
 
 std::wstring TPathfinch::VerbTargetPath() {
     fw::TStringList paths;
-    TargetPaths(*this, paths);
+    TargetPaths(paths);
     return paths.Count() ? paths.Strings(0) : std::wstring();
 }
 
@@ -116,6 +115,7 @@ void TPathfinch::CreateDefaultContextMenu(fw::TStrings& Paths, HWND Owner, fw::C
 
 void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
     *Obj = nullptr;
+    madeDefaultFolderMenu_ = false;
     const int count = multiObjects_ ? multiObjects_->Count() : 0;
     if (count < 2) {
         if (count == 1) SetObjectName(multiObjects_->Strings(0));
@@ -130,7 +130,7 @@ void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
         return;
     }
     fw::TStringList paths;
-    TargetPaths(*this, paths);
+    TargetPaths(paths);
     if (IsEqualIID(Iid, IID_IDataObject)) {
         // Two or more objects get our own data object (a file drop and the ID-list array).
         fw::ComPtr<IDataObject> data = CreatePathsDataObject(paths);
@@ -146,6 +146,7 @@ void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
         if (IsEqualIID(Iid, IID_IContextMenu)) {
             fw::ComPtr<IContextMenu> menu;
             CreateDefaultContextMenu(paths, ShellOwnerWindow(), menu);
+            madeDefaultFolderMenu_ = bool(menu);
             *Obj = menu.detach();
         } else {
             GetDesktopUIObject(paths, Iid, Obj);
@@ -175,7 +176,7 @@ void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
 bool TPathfinch::DeleteTargets() {
     // The exact paths, never a menu object that might resolve to another one.
     fw::TStringList paths;
-    TargetPaths(*this, paths);
+    TargetPaths(paths);
     std::wstring list;
     for (int i = 0; i < paths.Count(); ++i)
         if (!paths.Strings(i).empty()) list += paths.Strings(i) + L'\0';
@@ -238,20 +239,11 @@ bool TPathfinch::ExecuteShellVerb(const std::wstring& Verb) {
         TPathfinch* Browser;
         ~TConsume() { Browser->SetMultiObjects(nullptr); }
     } consume{this};
-    bool execute = true;
-    if (OnContextMenuSelect) OnContextMenuSelect(Verb, execute);
-    if (!execute || !folder_) return false;
+    if (!DoContextMenuSelect(Verb) || !folder_) return false;
     const std::wstring verb = Verb.empty() ? std::wstring(L"default") : Verb;
     const bool multi = multiObjects_ && multiObjects_->Count() > 0;
     if (SameVerb(verb, L"delete") && !multi && !(GetAttributes(SFGAO_CANDELETE) & SFGAO_CANDELETE)) return false;
-    if (OnBeforeShellCommand) {
-        fw::TStringList targets;
-        TargetPaths(*this, targets);
-        TZemPathList paths(&targets);
-        bool allow = true;
-        OnBeforeShellCommand(this, verb, &paths, allow);
-        if (!allow) return false;
-    }
+    if (!DoBeforeShellCommand(verb)) return false;
     const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     bool result = false;
     try {
@@ -262,6 +254,22 @@ bool TPathfinch::ExecuteShellVerb(const std::wstring& Verb) {
     }
     SetCursor(previous);
     return result;
+}
+
+bool TPathfinch::DoContextMenuSelect(const std::wstring& Verb) {
+    bool execute = true;
+    if (OnContextMenuSelect) OnContextMenuSelect(Verb, execute);
+    return execute;
+}
+
+bool TPathfinch::DoBeforeShellCommand(const std::wstring& Verb) {
+    if (!OnBeforeShellCommand) return true;
+    fw::TStringList targets;
+    TargetPaths(targets);
+    TZemPathList paths(&targets);
+    bool allow = true;
+    OnBeforeShellCommand(this, Verb, &paths, allow);
+    return allow;
 }
 
 }  // namespace shell

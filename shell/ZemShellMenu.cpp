@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "framework/Menus.h"
 #include "framework/StringList.h"
 #include "shell/PathUtils.h"
 
@@ -75,13 +76,7 @@ std::vector<TZemShellMenuCommand> TZemShellMenu::Commands() const {
 }
 
 std::wstring TZemShellMenu::VerbOf(UINT Id) const {
-    if (!menu_ || Id < ShellMenuFirstId || Id > ShellMenuLastId) return std::wstring();
-    wchar_t verb[MAX_PATH] = {};
-    if (FAILED(menu_->GetCommandString(Id - ShellMenuFirstId, GCS_VERBW, nullptr, reinterpret_cast<LPSTR>(verb),
-                                       MAX_PATH)))
-        return std::wstring();
-    verb[MAX_PATH - 1] = 0;
-    return verb;
+    return ShellCommandString(menu_.get(), Id, GCS_VERBW);
 }
 
 UINT TZemShellMenu::FindVerb(const std::wstring& Verb) const {
@@ -98,15 +93,82 @@ UINT TZemShellMenu::DefaultCommand() const {
 }
 
 HRESULT TZemShellMenu::InvokeCommand(UINT Id, HWND Owner, const std::wstring& Directory) const {
-    if (Id < ShellMenuFirstId || Id > ShellMenuLastId) return E_INVALIDARG;
-    const UINT offset = Id - ShellMenuFirstId;
-    return Invoke(menu_.get(), MAKEINTRESOURCEA(offset), reinterpret_cast<LPCWSTR>(MAKEINTRESOURCEA(offset)), Owner,
-                  Directory);
+    return InvokeShellCommand(menu_.get(), Id, Owner, Directory);
 }
 
 HRESULT TZemShellMenu::InvokeVerb(const std::wstring& Verb, HWND Owner, const std::wstring& Directory) const {
     const std::string ansi = ToAnsi(Verb);
     return Invoke(menu_.get(), ansi.c_str(), Verb.c_str(), Owner, Directory);
+}
+
+std::wstring ShellCommandString(IContextMenu* Menu, UINT Id, UINT Type, UINT MaxChars) {
+    if (!Menu || Id < ShellMenuFirstId || Id > ShellMenuLastId || MaxChars == 0) return std::wstring();
+    std::wstring text(MaxChars, L'\0');
+    try {
+        if (FAILED(Menu->GetCommandString(Id - ShellMenuFirstId, Type, nullptr, reinterpret_cast<LPSTR>(text.data()),
+                                          MaxChars)))
+            return std::wstring();
+    } catch (...) {
+        return std::wstring();
+    }
+    text.resize(wcsnlen(text.c_str(), MaxChars));
+    return text;
+}
+
+HRESULT InvokeShellCommand(IContextMenu* Menu, UINT Id, HWND Owner, const std::wstring& Directory) {
+    if (Id < ShellMenuFirstId || Id > ShellMenuLastId) return E_INVALIDARG;
+    const UINT offset = Id - ShellMenuFirstId;
+    return Invoke(Menu, MAKEINTRESOURCEA(offset), reinterpret_cast<LPCWSTR>(MAKEINTRESOURCEA(offset)), Owner,
+                  Directory);
+}
+
+fw::TMenuItem* CopyMenuItem(fw::TComponent* Owner, const fw::TMenuItem* Source) {
+    auto* copy = new fw::TMenuItem(Owner);
+    copy->SetCaption(Source->Caption());
+    copy->OnClick = Source->OnClick;
+    copy->SetRadioItem(Source->RadioItem());
+    copy->SetGroupIndex(Source->GroupIndex());
+    copy->SetChecked(Source->Checked());
+    copy->SetDefault(Source->Default());
+    copy->SetEnabled(Source->Enabled());
+    copy->SetVisible(Source->Visible());
+    copy->SetTag(Source->Tag());
+    copy->SetHint(Source->Hint());
+    return copy;
+}
+
+fw::TMenuItem* CopyMenuItems(fw::TComponent* Owner, const fw::TMenuItem* Source, fw::TMenuItem* Dest,
+                             const fw::TMenuItem* Marked) {
+    fw::TMenuItem* markedCopy = nullptr;
+    for (int i = 0; i < Source->Count(); ++i) {
+        const fw::TMenuItem* item = Source->Items(i);
+        fw::TMenuItem* copy = CopyMenuItem(Owner, item);
+        Dest->Add(copy);
+        if (item == Marked) markedCopy = copy;
+        if (fw::TMenuItem* inner = CopyMenuItems(Owner, item, copy, Marked)) markedCopy = inner;
+    }
+    return markedCopy;
+}
+
+fw::TMenuItem* FindMenuItem(fw::TMenuItem* Items, UINT Command) {
+    if (!Items) return nullptr;
+    for (int i = 0; i < Items->Count(); ++i) {
+        fw::TMenuItem* item = Items->Items(i);
+        if (item->Command() == Command) return item;
+        if (fw::TMenuItem* inner = FindMenuItem(item, Command)) return inner;
+    }
+    return nullptr;
+}
+
+bool FindAndClickCommand(fw::TMenuItem* Items, UINT Command) {
+    fw::TMenuItem* item = FindMenuItem(Items, Command);
+    if (!item) return false;
+    item->Click();
+    return true;
+}
+
+bool IsShiftPressed() {
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
 }
 
 std::vector<std::wstring> DefaultMenuClassNames(const fw::TStrings& Paths) {

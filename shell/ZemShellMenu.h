@@ -2,7 +2,9 @@
 // TZemShellMenu: one shell context menu, filled into a menu handle of its own,
 // whose commands can be listed by verb and invoked by command id or by verb.
 // A plain object over an IContextMenu it holds a reference to; it owns its menu
-// handle. Command ids run from 1 to 0x7FFF (the shell may use ids above 255).
+// handle. Command ids run from 1 to 0x7FFF (the shell may use ids above 255);
+// the framework's menu items use ids above that, so both share one native menu.
+// Also the routines that merge an owner's popup menu with a shell menu.
 // User-interface thread only.
 #include <windows.h>
 #include <shlobj.h>
@@ -13,8 +15,10 @@
 #include "framework/Handles.h"
 
 namespace fw {
+class TComponent;
+class TMenuItem;
 class TStrings;
-}
+}  // namespace fw
 
 namespace shell {
 
@@ -54,6 +58,27 @@ private:
     fw::ComPtr<IContextMenu> menu_;
     fw::MenuHandle handle_;
 };
+
+// A command's text from the shell (Type: GCS_VERBW, GCS_HELPTEXTW); empty when
+// the shell names none or Id lies outside the shell's range.
+std::wstring ShellCommandString(IContextMenu* Menu, UINT Id, UINT Type, UINT MaxChars = MAX_PATH);
+// Invokes a command id with the platform's full invoke record; Directory goes
+// along when it is not empty and shorter than MAX_PATH.
+HRESULT InvokeShellCommand(IContextMenu* Menu, UINT Id, HWND Owner, const std::wstring& Directory);
+
+// A new item owned by Owner with Source's caption, handler, states, group,
+// tag and hint (not its children).
+fw::TMenuItem* CopyMenuItem(fw::TComponent* Owner, const fw::TMenuItem* Source);
+// Appends copies of Source's children (recursively) to Dest. The copy of Marked,
+// when met, is returned.
+fw::TMenuItem* CopyMenuItems(fw::TComponent* Owner, const fw::TMenuItem* Source, fw::TMenuItem* Dest,
+                             const fw::TMenuItem* Marked = nullptr);
+// The item below Items (any depth) that carries Command; nullptr for none.
+fw::TMenuItem* FindMenuItem(fw::TMenuItem* Items, UINT Command);
+// Clicks the item below Items that carries Command; false when none does.
+bool FindAndClickCommand(fw::TMenuItem* Items, UINT Command);
+// Whether the Shift key is down now.
+bool IsShiftPressed();
 
 // The class keys of the shell's default folder menu for Paths, in sorted order
 // without duplicates: "*", "AllFilesystemObjects", each extension (never an

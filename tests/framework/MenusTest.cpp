@@ -37,6 +37,9 @@ TEST(MenuItems, TreeOwnershipAndIndexes) {
     EXPECT_EQ(sub->Parent(), b);
     const UINT subCommand = sub->Command();
     EXPECT_EQ(TMenuItem::FindByCommand(subCommand), sub);
+    // Above the shell's command range, so both can share one native menu.
+    EXPECT_GE(a->Command(), 0x8000u);
+    EXPECT_GE(subCommand, 0x8000u);
     delete a;  // a freed item leaves its parent
     EXPECT_EQ(menu.Items()->Count(), 1);
     EXPECT_EQ(b->MenuIndex(), 0);

@@ -1,0 +1,313 @@
+// The merged context menu: where the shell's commands go among the owner's
+// items, what a choice runs (owner item or shell command), the vetoes, the
+// Shift and rename flags, the hint of the selected command, the owner's own
+// menu when the shell has none, and "delete" through a real shell menu. A
+// stand-in shell menu records what the browser asks of it; the menu is
+// answered through the framework's track hook, once through a real menu loop.
+#include <gtest/gtest.h>
+
+#include "framework/Application.h"
+#include "framework/Menus.h"
+#include "framework/StringList.h"
+#include "shell/Pathfinch.h"
+#include "shell/ZemShellMenu.h"
+#include "tests/shell/ScratchTree.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace shell;
+
+namespace {
+
+// A shell menu of two commands, "alpha" and "cut", that records the calls.
+class TFakeShellMenu : public IContextMenu2 {
+public:
+    UINT Flags = 0;
+    UINT Index = 0;
+    std::vector<UINT_PTR> Invoked;
+    std::wstring Directory;
+    std::vector<UINT> MenuMessages;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IContextMenu || riid == IID_IContextMenu2) {
+            *ppv = static_cast<IContextMenu2*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs_; }  // lives on the test's stack
+    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU Menu, UINT IndexMenu, UINT First, UINT, UINT FlagsIn) override {
+        Flags = FlagsIn;
+        Index = IndexMenu;
+        InsertMenuW(Menu, IndexMenu, MF_BYPOSITION | MF_STRING, First, L"Shell alpha");
+        InsertMenuW(Menu, IndexMenu + 1, MF_BYPOSITION | MF_STRING, First + 1, L"Shell cut");
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 2);
+    }
+    HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO* Info) override {
+        EXPECT_EQ(Info->cbSize, sizeof(CMINVOKECOMMANDINFOEX));
+        EXPECT_TRUE(Info->fMask & CMIC_MASK_UNICODE);
+        Invoked.push_back(reinterpret_cast<UINT_PTR>(Info->lpVerb));
+        const auto* ex = reinterpret_cast<CMINVOKECOMMANDINFOEX*>(Info);
+        Directory = ex->lpDirectoryW ? ex->lpDirectoryW : L"";
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR Offset, UINT Type, UINT*, LPSTR Name, UINT Max) override {
+        const wchar_t* text = nullptr;
+        if (Type == GCS_VERBW) text = Offset == 0 ? L"alpha" : L"cut";
+        if (Type == GCS_HELPTEXTW) text = Offset == 0 ? L"Runs alpha" : L"Cuts";
+        if (!text || Offset > 1) return E_INVALIDARG;
+        lstrcpynW(reinterpret_cast<wchar_t*>(Name), text, int(Max));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT Msg, WPARAM, LPARAM) override {
+        MenuMessages.push_back(Msg);
+        return S_OK;
+    }
+
+private:
+    ULONG refs_ = 1;
+};
+
+class TTestBrowser : public TPathfinch {
+public:
+    TTestBrowser() : TPathfinch(nullptr) {}
+    TFakeShellMenu* Shell = nullptr;
+
+protected:
+    fw::ComPtr<IContextMenu> ContextMenuObject(bool& DefaultFolderMenu) override {
+        DefaultFolderMenu = false;
+        return fw::ComPtr<IContextMenu>(static_cast<IContextMenu*>(Shell));
+    }
+};
+
+std::vector<std::wstring> Captions(HMENU Menu) {
+    std::vector<std::wstring> captions;
+    for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(Menu, UINT(i), text, 64, MF_BYPOSITION);
+        captions.push_back(text);
+    }
+    return captions;
+}
+
+UINT CommandOf(HMENU Menu, const std::wstring& Caption) {
+    for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(Menu, UINT(i), text, 64, MF_BYPOSITION);
+        if (Caption == text) return GetMenuItemID(Menu, i);
+    }
+    return 0;
+}
+
+// Answers every tracked menu with the item of that caption, noting what it showed.
+struct TChooser {
+    std::wstring Choice;
+    std::vector<std::wstring> Shown;
+    std::function<void(HWND Owner, HMENU Menu)> WhileOpen;
+    TChooser() {
+        fw::TrackMenuHook = [this](HMENU Menu, UINT, int, int, HWND Owner) {
+            Shown = Captions(Menu);
+            if (WhileOpen) WhileOpen(Owner, Menu);
+            return CommandOf(Menu, Choice);
+        };
+    }
+    ~TChooser() { fw::TrackMenuHook = nullptr; }
+};
+
+class ContextMenu : public testing::Test {
+protected:
+    void SetUp() override {
+        popup_ = std::make_unique<fw::TPopupMenu>(nullptr);
+        refresh_ = Add(L"Refresh");
+        properties_ = Add(L"Properties");
+        browser_.Shell = &shell_;
+    }
+    fw::TMenuItem* Add(const wchar_t* Caption) {
+        auto* item = new fw::TMenuItem(popup_.get());
+        item->SetCaption(Caption);
+        item->OnClick = [this, Caption](fw::TObject*) { clicked_.push_back(Caption); };
+        popup_->Items()->Add(item);
+        return item;
+    }
+    TFakeShellMenu shell_;
+    TTestBrowser browser_;
+    std::unique_ptr<fw::TPopupMenu> popup_;
+    fw::TMenuItem* refresh_ = nullptr;
+    fw::TMenuItem* properties_ = nullptr;
+    std::vector<std::wstring> clicked_;
+};
+
+}  // namespace
+
+TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTop) {
+    TChooser chooser;
+    std::wstring verb;
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
+    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Refresh", L"Shell alpha", L"Shell cut", L"Properties"}));
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(chooser.Shown.back(), L"Shell cut");
+    browser_.ShowContextMenuOnTop = true;
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
+    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Shell alpha", L"Shell cut", L"Refresh", L"Properties"}));
+    // Hidden owner items take no place in the native menu.
+    browser_.ShowContextMenuOnTop = false;
+    refresh_->SetVisible(false);
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), properties_, verb);
+    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Properties", L"Shell alpha", L"Shell cut"}));
+    EXPECT_TRUE(clicked_.empty());
+    EXPECT_TRUE(shell_.Invoked.empty());
+}
+
+TEST_F(ContextMenu, AnOwnerItemRunsItsHandlerAndTheShellIsNotInvoked) {
+    TChooser chooser;
+    chooser.Choice = L"Properties";
+    std::wstring verb = L"as passed";
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
+    EXPECT_EQ(clicked_, std::vector<std::wstring>{L"Properties"});
+    EXPECT_EQ(verb, L"as passed");
+    EXPECT_TRUE(shell_.Invoked.empty());
+    EXPECT_EQ(popup_->Items()->Count(), 2);  // the owner's menu is left as it was
+    EXPECT_EQ(browser_.OpenContextMenu(), nullptr);
+}
+
+TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoed) {
+    TChooser chooser;
+    chooser.Choice = L"Shell alpha";
+    browser_.SetFolder(testenv::NewScratchFolder(L"ctx"));
+    std::wstring verb;
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(verb, L"alpha");
+    ASSERT_EQ(shell_.Invoked.size(), 1u);
+    EXPECT_EQ(shell_.Invoked[0], 0u);  // the command's offset
+    EXPECT_EQ(shell_.Directory, browser_.Folder());
+    EXPECT_TRUE(clicked_.empty());
+
+    // OnBeforeShellCommand stops the command and leaves the verb.
+    browser_.OnBeforeShellCommand = [](TPathfinch*, const std::wstring&, TZemPathList*, bool& Allow) { Allow = false; };
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(verb, L"alpha");
+    browser_.OnBeforeShellCommand = nullptr;
+    // OnContextMenuSelect stops it and empties the verb.
+    browser_.OnContextMenuSelect = [](const std::wstring&, bool& Execute) { Execute = false; };
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(verb, L"");
+    browser_.OnContextMenuSelect = nullptr;
+    // Read-only: no cut, paste or delete.
+    browser_.ReadOnly = true;
+    chooser.Choice = L"Shell cut";
+    verb = L"x";
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(verb, L"");
+    EXPECT_EQ(shell_.Invoked.size(), 1u);
+}
+
+TEST_F(ContextMenu, ShiftAddsTheExtendedVerbsAndOnRenameTheRenameFlag) {
+    TChooser chooser;
+    std::wstring verb;
+    browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
+    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE));
+    EXPECT_EQ(shell_.Index, 0u);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE saved = keys[VK_SHIFT];
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(IsShiftPressed());
+    browser_.OnRename = [](fw::TObject*) {};
+    browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
+    keys[VK_SHIFT] = saved;
+    SetKeyboardState(keys);
+    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE | CMF_EXTENDEDVERBS | CMF_CANRENAME));
+}
+
+TEST_F(ContextMenu, WithoutAShellMenuTheOwnersOwnMenuPopsUp) {
+    browser_.Shell = nullptr;
+    TChooser chooser;
+    chooser.Choice = L"Refresh";
+    std::wstring verb;
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
+    EXPECT_EQ(verb, L"__ERROR__");
+    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Refresh", L"Properties"}));
+    fw::Application()->ProcessMessages();  // the owner's menu clicks from the loop
+    EXPECT_EQ(clicked_, std::vector<std::wstring>{L"Refresh"});
+}
+
+TEST_F(ContextMenu, TheSelectedCommandsHintAndOwnerDrawnSubmenus) {
+    TChooser chooser;
+    refresh_->SetHint(L"Refresh|Reads the folder again");
+    std::vector<std::wstring> hints;
+    chooser.WhileOpen = [&](HWND Owner, HMENU Menu) {
+        SendMessageW(Owner, WM_INITMENUPOPUP, WPARAM(Menu), 0);
+        SendMessageW(Owner, WM_MENUSELECT, MAKEWPARAM(CommandOf(Menu, L"Shell alpha"), MF_STRING), LPARAM(Menu));
+        hints.push_back(fw::Application()->Hint());
+        SendMessageW(Owner, WM_MENUSELECT, MAKEWPARAM(CommandOf(Menu, L"Refresh"), MF_STRING), LPARAM(Menu));
+        hints.push_back(fw::Application()->Hint());
+        SendMessageW(Owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+        hints.push_back(fw::Application()->Hint());
+    };
+    std::wstring verb;
+    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(hints, (std::vector<std::wstring>{L"Runs alpha", L"Reads the folder again", L""}));
+    EXPECT_EQ(shell_.MenuMessages, std::vector<UINT>{WM_INITMENUPOPUP});
+}
+
+namespace {
+// Picks the first item of the open menu through the real menu loop.
+void CALLBACK ChooseTheFirstItem(HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    HWND owner = FindWindowW(L"TabulorinShellMenuOwner", nullptr);
+    PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(owner, WM_KEYDOWN, VK_RETURN, 0);
+}
+}  // namespace
+
+TEST_F(ContextMenu, ARealMenuLoopReturnsTheChoice) {
+    SetTimer(nullptr, 0, 100, ChooseTheFirstItem);
+    std::wstring verb = L"kept";
+    browser_.ShowShellContextMenu(POINT{100, 100}, popup_.get(), refresh_, verb);
+    EXPECT_EQ(clicked_, std::vector<std::wstring>{L"Refresh"});
+    EXPECT_EQ(verb, L"kept");
+}
+
+TEST(ShellContextMenu, DeleteChosenFromTheMenuRemovesExactlyTheSelectedPaths) {
+    const std::wstring root = testenv::NewScratchFolder(L"ctxdel");
+    for (const wchar_t* folder : {L"\\one", L"\\two"}) scratch::MakeFolder(root + folder);
+    for (const wchar_t* file : {L"\\one\\a.txt", L"\\one\\keep.txt", L"\\two\\b.txt", L"\\two\\keep.txt"})
+        scratch::MakeFile(root + file, 1);
+    TPathfinch browser(nullptr);
+    browser.ShowErrorMessages = false;
+    browser.DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    browser.SetFolder(root);
+    auto multi = std::make_unique<fw::TStringList>();
+    multi->Add(root + L"\\one\\a.txt");
+    multi->Add(root + L"\\two\\b.txt");
+    browser.SetMultiObjects(std::move(multi));
+    // The shell's own command for "delete", found by its verb.
+    fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+        for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
+            const UINT id = GetMenuItemID(Menu, i);
+            if (lstrcmpiW(ShellCommandString(browser.OpenContextMenu(), id, GCS_VERBW).c_str(), L"delete") == 0)
+                return id;
+        }
+        return 0;
+    };
+    std::wstring verb;
+    browser.ShowShellContextMenu(POINT{10, 10}, nullptr, nullptr, verb);
+    fw::TrackMenuHook = nullptr;
+    if (verb == L"__ERROR__") GTEST_SKIP() << "no shell menu for objects of two folders";
+    EXPECT_EQ(verb, L"delete");
+    EXPECT_EQ(GetFileAttributesW((root + L"\\one\\a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((root + L"\\two\\b.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const wchar_t* kept : {L"\\one\\keep.txt", L"\\two\\keep.txt", L"\\one", L"\\two"})
+        EXPECT_NE(GetFileAttributesW((root + kept).c_str()), INVALID_FILE_ATTRIBUTES) << kept;
+    EXPECT_EQ(browser.MultiObjects()->Count(), 0);
+}
