@@ -312,6 +312,7 @@ private:
     POINT SelectedMenuPoint();
     bool HandleContextMenu(fw::TMessage& Message);
     void ReportPaste(fw::TStringList* Files);
+    void VerbDone(const std::wstring& Verb, HTREEITEM Item, fw::TStringList* Files);
     // Drag and drop.
     void RegisterDropTarget();
     DWORD CopyModeEffects() const;

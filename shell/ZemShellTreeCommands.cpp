@@ -5,6 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/Clipboard.h"
+#include "framework/Menus.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
 #include "shell/Pathfinch.h"
@@ -60,19 +61,28 @@ bool TZemShellTree::ExecuteVerb(const std::wstring& Verb) {
         browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
         if (!browser_->ExecuteShellVerb(Verb)) return false;
     }
-    node = static_cast<TZemShellTreeNode*>(Items()->GetNode(item));
+    VerbDone(Verb, item, files.get());
+    return true;
+}
+
+// What the tree does after a verb ran on the node of Item: Files are the
+// clipboard's for "paste", the selected folder for the others.
+void TZemShellTree::VerbDone(const std::wstring& Verb, HTREEITEM Item, fw::TStringList* Files) {
+    auto* node = static_cast<TZemShellTreeNode*>(Items()->GetNode(Item));
     if (fw::SameText(Verb, L"delete")) {
         SetChangeDelay(0);
         if (!automaticRefresh_ && node) node->Delete();
-        DoOperation({sopDelete, sopRemove}, files.get(), std::wstring());
+        DoOperation({sopDelete, sopRemove}, Files, std::wstring());
     } else if (fw::SameText(Verb, L"paste")) {
         fw::Application()->ProcessMessages();
         RefreshSelection();
-        ReportPaste(files.get());
+        ReportPaste(Files);
     } else if (fw::SameText(Verb, L"cut") && node) {
         node->SetCut(true);
+    } else if (fw::SameText(Verb, L"empty")) {
+        if (auto* selected = static_cast<TZemShellTreeNode*>(Selected())) RefreshNode(selected, true, false);
+        if (shellLink_) shellLink_->NotifyRefresh(this);
     }
-    return true;
 }
 
 void TZemShellTree::ReportPaste(fw::TStringList* Files) {
@@ -197,6 +207,13 @@ void TZemShellTree::WndProc(fw::TMessage& Message) {
     case WM_CONTEXTMENU:
         if (HandleContextMenu(Message)) return;
         break;
+    case WM_INITMENUPOPUP:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        // Owner-drawn submenus of the shell's menu.
+        fw::TCustomTreeView::WndProc(Message);
+        browser_->HandleMenuMessage(Message);
+        return;
     case fw::CM_MOUSEENTER:
         if (Message.LParam == reinterpret_cast<LPARAM>(this) && OnMouseEnter) OnMouseEnter(this);
         break;
@@ -237,8 +254,18 @@ void TZemShellTree::ShowShellMenu(POINT ScreenPoint) {
     if (!Usable(node)) return;
     browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
     SetRenameCallback();
+    std::unique_ptr<fw::TStringList> clipboard = ClipboardFiles();
+    fw::TStringList selected;
+    selected.Add(SelectedFolder());
+    browser_->ReadOnly = ReadOnly();
+    browser_->ShowContextMenuOnTop = ShowContextMenuOnTop();
     bool handled = false;
     DoContextPopup(ScreenToClient(ScreenPoint), handled);
+    if (handled) return;
+    const HTREEITEM item = node->ItemId();
+    std::wstring verb;
+    browser_->ShowShellContextMenu(ScreenPoint, dynamic_cast<fw::TPopupMenu*>(PopupMenu()), nullptr, verb);
+    if (!verb.empty()) VerbDone(verb, item, fw::SameText(verb, L"paste") ? clipboard.get() : &selected);
 }
 
 // ---- Renaming in place -------------------------------------------------------------------------

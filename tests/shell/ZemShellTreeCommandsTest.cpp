@@ -9,8 +9,10 @@
 
 #include "framework/Clipboard.h"
 #include "framework/DragDrop.h"
+#include "framework/Menus.h"
 #include "shell/Pathfinch.h"
 #include "shell/ShellDropData.h"
+#include "shell/ZemShellMenu.h"
 #include "tests/shell/ShellTreeFixture.h"
 
 using namespace shell;
@@ -192,6 +194,60 @@ TEST_F(ShellTreeCommandsTest, ADoubleClickOpensTheFolderAndTheSideButtonsWalkThe
     // With another button held too, nothing.
     SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1 | MK_SHIFT, XBUTTON1), 0);
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\sub");
+}
+
+// The command of the menu's item whose caption or shell verb is Name; 0 for none.
+UINT CommandOf(HMENU Menu, IContextMenu* Shell, const std::wstring& Name) {
+    for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
+        wchar_t text[128]{};
+        GetMenuStringW(Menu, UINT(i), text, 128, MF_BYPOSITION);
+        const UINT id = GetMenuItemID(Menu, i);
+        if (Name == text || (Shell && lstrcmpiW(ShellCommandString(Shell, id, GCS_VERBW).c_str(), Name.c_str()) == 0))
+            return id;
+    }
+    return 0;
+}
+
+TEST_F(ShellTreeCommandsTest, TheShellMenuCarriesTheTreesOwnItemsAtTheSelectedNode) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-shellmenu");
+    scratch::MakeFolder(base + L"\\doomed");
+    Open(base);
+    auto* popup = new fw::TPopupMenu(form);
+    auto* own = new fw::TMenuItem(form);
+    own->SetCaption(L"Tree item");
+    int clicks = 0;
+    own->OnClick = [&](fw::TObject*) { ++clicks; };
+    popup->Items()->Add(own);
+    tree->SetPopupMenu(popup);
+    std::wstring choice = L"Tree item";
+    POINT shownAt{};
+    int shellItems = 0;
+    fw::TrackMenuHook = [&](HMENU Menu, UINT, int X, int Y, HWND) -> UINT {
+        shownAt = POINT{X, Y};
+        shellItems = GetMenuItemCount(Menu) - 1;
+        return CommandOf(Menu, tree->Browser()->OpenContextMenu(), choice);
+    };
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), LPARAM(-1));
+    WaitFor([&] { return clicks > 0; });
+    EXPECT_EQ(clicks, 1);
+    EXPECT_GT(shellItems, 0);
+    const RECT r = tree->Selected()->DisplayRect(true);
+    POINT corner{r.right, r.bottom};
+    ClientToScreen(tree->Handle(), &corner);
+    EXPECT_EQ(shownAt.x, corner.x);
+    EXPECT_EQ(shownAt.y, corner.y);
+    EXPECT_TRUE(operations.empty());
+
+    // The shell's "delete": the folder goes, and the tree reports it.
+    tree->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    tree->SetSelected(ChildNamed(tree->Selected(), L"doomed"));
+    choice = L"delete";
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), LPARAM(-1));
+    fw::TrackMenuHook = nullptr;
+    EXPECT_FALSE(Exists(base + L"\\doomed"));
+    ASSERT_EQ(operations.size(), 1u);
+    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopDelete, sopRemove}));
+    EXPECT_EQ(operations[0].Files, (std::vector<std::wstring>{base + L"\\doomed"}));
 }
 
 // A tree whose folders take drops through a target of the test's own (the
