@@ -1,5 +1,7 @@
 #include "framework/ListView.h"
 
+#include "framework/Handles.h"
+
 #include <algorithm>
 
 namespace fw {
@@ -261,6 +263,13 @@ void TListColumn::SetWidth(int Value) {
         SendMessageW(view->Handle(), LVM_SETCOLUMNWIDTH, WPARAM(Index()), MAKELPARAM(Value, 0));
 }
 
+void TListColumn::SetAutoSize(bool Value) {
+    // Fitted as the flag turns on; setting it again keeps the width the column has.
+    if (Value == autoSize_) return;
+    autoSize_ = Value;
+    if (Value) owner_->Owner()->FitColumn(this);
+}
+
 void TListColumn::SetAlignment(TAlignment Value) {
     alignment_ = Value;
     Changed();
@@ -365,6 +374,7 @@ void TCustomListView::CreateWnd() {
     columns_->Rebuild();
     SetCallbackMask();
     SendMessageW(Handle(), LVM_SETITEMCOUNT, WPARAM(items_->Count()), LVSICF_NOSCROLL);
+    FitAutoSizeColumns();
 }
 
 TListItem* TCustomListView::CreateListItem() {
@@ -451,6 +461,47 @@ HWND TCustomListView::HeaderHandle() {
 
 void TCustomListView::UpdateItems(int First, int Last) {
     if (HandleAllocated()) ListView_RedrawItems(Handle(), First, Last);
+}
+
+void TCustomListView::FitColumn(TListColumn* Column) {
+    const int index = Column ? Column->Index() : -1;
+    if (index < 0 || !HandleAllocated() || columns_->updateCount_ > 0 || Column->Width() == 0) return;
+    const HWND wnd = Handle();
+    const WindowDC dc(wnd);
+    if (!dc) return;
+    const SelectObjectGuard font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(wnd, WM_GETFONT, 0, 0)));
+    const auto extent = [&](const std::wstring& Text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), Text.c_str(), int(Text.size()), &size);
+        return int(size.cx);
+    };
+    // The margins the header and the cells keep around a text.
+    constexpr int HeaderMargin = 16, CellMargin = 12;
+    int width = extent(Column->Caption()) + HeaderMargin;
+    // Only the rows in view are read: a long listing costs no more than a page.
+    const int first = std::max(0, ListView_GetTopIndex(wnd));
+    const int last = std::min(items_->Count(), first + ListView_GetCountPerPage(wnd) + 1);
+    int images = 0;
+    if (index == 0) {
+        if (smallImages_) images += smallImages_->Width() + 4;
+        if (stateImages_) images += stateImages_->Width();
+    }
+    for (int i = first; i < last; ++i) {
+        TListItem* item = items_->Item(i);
+        const std::wstring* text = nullptr;
+        if (index == 0) {
+            text = &item->Caption();
+        } else if (index - 1 < item->SubItems().Count()) {
+            text = &item->SubItems().Strings(index - 1);
+        }
+        if (text) width = std::max(width, extent(*text) + CellMargin + images);
+    }
+    Column->SetWidth(width);
+}
+
+void TCustomListView::FitAutoSizeColumns() {
+    for (int i = 0; i < columns_->Count(); ++i)
+        if (columns_->Items(i)->AutoSize()) FitColumn(columns_->Items(i));
 }
 
 void TCustomListView::Arrange() {

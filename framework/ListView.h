@@ -178,9 +178,11 @@ public:
     // The width in pixels (the window's, once it has one); 0 hides the column.
     int Width() const;
     void SetWidth(int Value);
-    // An auto-sized column keeps the width it has; a column of width 0 stays hidden.
+    // An auto-sized column is fitted to its caption and the texts of the rows in
+    // view when the flag turns on and when the window is made; a column of width 0
+    // stays hidden.
     bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool Value) { autoSize_ = Value; }
+    void SetAutoSize(bool Value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment Value);
 
@@ -281,6 +283,9 @@ public:
     HWND HeaderHandle();
     // Redraws rows First to Last.
     void UpdateItems(int First, int Last);
+    // Fits a column to its caption and the texts of the rows in view (a hidden
+    // column, of width 0, stays hidden).
+    void FitColumn(TListColumn* Column);
     void Arrange();
 
     TLVChangeEvent OnChange;
@@ -323,6 +328,7 @@ private:
     void UpdateExtendedStyle();
     void ApplyImageLists();
     void SetCallbackMask();
+    void FitAutoSizeColumns();
 
     std::unique_ptr<TListItems> items_;
     std::unique_ptr<TListColumns> columns_;

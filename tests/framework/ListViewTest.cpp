@@ -1,6 +1,7 @@
 // The owner-data list view: rows held by the control and shown through the
 // window's requests, lazy texts, one row count per update bracket, sorting that
-// keeps the selection with its rows, columns kept before and after the window.
+// keeps the selection with its rows, columns kept before and after the window,
+// auto-sized columns fitted to the rows in view while hidden ones stay hidden.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -155,4 +156,17 @@ TEST_F(ListViewTest, ColumnsKeptBeforeTheWindowAndHiddenColumnsStayHidden) {
     view->Columns()->Add()->SetCaption(L"Only");
     view->Columns()->EndUpdate();
     EXPECT_EQ(Header_GetItemCount(view->HeaderHandle()), 1);
+}
+
+TEST_F(ListViewTest, AutoSizedColumnsFitTheRowsInViewAndHiddenOnesStayHidden) {
+    Show();
+    Add(L"a caption much longer than the column's own, longer than a hundred pixels");
+    view->Columns()->Items(1)->SetWidth(0);
+    for (int i = 0; i < 2; ++i) view->Columns()->Items(i)->SetAutoSize(true);
+    EXPECT_GT(view->Columns()->Items(0)->Width(), 200);
+    EXPECT_EQ(view->Columns()->Items(1)->Width(), 0);
+    // Setting the flag again keeps a width given since.
+    view->Columns()->Items(0)->SetWidth(170);
+    view->Columns()->Items(0)->SetAutoSize(true);
+    EXPECT_EQ(view->Columns()->Items(0)->Width(), 170);
 }
