@@ -1,5 +1,7 @@
 #include "shell/ZemFileList.h"
 
+#include <uxtheme.h>
+
 #include <algorithm>
 
 #include "framework/Exception.h"
@@ -45,6 +47,23 @@ TZemColumnKind KindOfShellColumn(IShellFolder2* Folder, int Column) {
     }
     static const TZemColumnKind usual[] = {ckName, ckSize, ckType, ckDate};
     return Column >= 0 && Column < 4 ? usual[Column] : ckOther;
+}
+
+// An 8 x 8 arrow in the shadow colour on the header's face colour.
+std::unique_ptr<fw::TBitmap> MakeSortArrow(bool Up) {
+    auto bitmap = std::make_unique<fw::TBitmap>();
+    bitmap->SetPixelFormat(fw::pf24bit);
+    bitmap->SetSize(8, 8);
+    fw::TCanvas* canvas = bitmap->Canvas();
+    canvas->Brush()->SetColor(fw::clBtnFace);
+    canvas->FillRect(RECT{0, 0, 8, 8});
+    canvas->Brush()->SetColor(fw::clBtnShadow);
+    canvas->Pen()->SetColor(fw::clBtnShadow);
+    const std::vector<POINT> up{{0, 6}, {6, 6}, {3, 2}};
+    const std::vector<POINT> down{{0, 2}, {6, 2}, {3, 6}};
+    canvas->Polygon(Up ? up : down);
+    bitmap->Dormant();
+    return bitmap;
 }
 
 }  // namespace
@@ -167,6 +186,7 @@ void TZemCustomFileList::AddPaths(const fw::TStrings* Paths, bool CheckThem) {
 
 void TZemCustomFileList::Clear() {
     fw::TCustomListView::Clear();
+    ClearThumbnails();
     searchedFolders_.clear();
 }
 
@@ -206,16 +226,21 @@ void TZemCustomFileList::UpdateItem(fw::TListItem* Row) {
     auto* item = static_cast<TZemFileListItem*>(Row);
     TZemBaseShellListView::UpdateItem(item);
     if (checkIfExists_ && !item->PendingExistsCheck() && !item->TextsFilled()) FillItemDetails(item);
-    if (item->ImageIndex() < 1) {
+    // With thumbnails the row's image is its thumbnail (TZemFileList).
+    if (item->ImageIndex() < 1 && !Thumbnails()) {
         item->SetImageIndex(QuickIconIndex(item));
         // The object's own icon is asked for only now, as the row is shown.
-        if (!Thumbnails() && GlobalWorkerPool) {
+        if (GlobalWorkerPool) {
             item->NoteQueuedWork();
             GlobalWorkerPool->AddWorkItem(std::make_shared<TIconWorkItem>(item->FullPath(), 0, this, item, 0));
         }
     }
     if (showOverlayIcons_ && Enabled() && !item->OverlayDone()) {
         item->SetOverlayDone(true);
+        if (GlobalWorkerPool) {
+            item->NoteQueuedWork();
+            GlobalWorkerPool->AddWorkItem(std::make_shared<TIconWorkItem>(item->FullPath(), 1, this, item, 0));
+        }
         try {
             std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(item->FullPath());
             if (browser && (browser->GetAttributes(0x88000) & 0x88000)) item->SetCut(true);
@@ -224,7 +249,16 @@ void TZemCustomFileList::UpdateItem(fw::TListItem* Row) {
 }
 
 void TZemCustomFileList::RefreshImages() {
-    for (int i = 0; i < Items()->Count(); ++i) Items()->Item(i)->SetImageIndex(-1);
+    ClearThumbnails();
+    // Overlays are asked again too (or go, when they are no longer shown).
+    Items()->BeginUpdate();
+    for (int i = 0; i < Items()->Count(); ++i) {
+        TZemFileListItem* item = Items()->Item(i);
+        item->SetOverlayDone(false);
+        if (!showOverlayIcons_) item->SetOverlayIndex(-1);
+    }
+    Items()->EndUpdate();
+    ResetImageIndexes();
 }
 
 void TZemCustomFileList::RefreshItems() {
@@ -259,7 +293,25 @@ void TZemCustomFileList::SetAutomaticRefresh(bool Value) {
     if (Items()->Count() > 0) notifier_->SetEnabled(Value);
 }
 
+void TZemCustomFileList::SetScrollBars(fw::TScrollStyle Value) {
+    if (Value == scrollBars_) return;
+    scrollBars_ = Value;
+    // The frame is measured again, which applies the setting.
+    if (HandleAllocated())
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TZemCustomFileList::WndProc(fw::TMessage& Message) {
+    if (Message.Msg == WM_NCCALCSIZE && HandleAllocated()) {
+        // The list view shows its scroll bars as it needs them: those not wanted go
+        // each time the frame is measured.
+        const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
+        LONG_PTR next = style;
+        if (scrollBars_ == fw::ssNone || scrollBars_ == fw::ssHorizontal) next &= ~LONG_PTR(WS_VSCROLL);
+        if (scrollBars_ == fw::ssNone || scrollBars_ == fw::ssVertical) next &= ~LONG_PTR(WS_HSCROLL);
+        if (next != style) SetWindowLongPtrW(Handle(), GWL_STYLE, next);
+    }
     if (Message.Msg == fw::CM_HINTSHOW && Message.LParam) {
         HintShow(*reinterpret_cast<fw::THintInfo*>(Message.LParam), Message.Result);
         return;
@@ -430,8 +482,19 @@ void TZemCustomFileList::SetColumnArrow(int Index, bool IsDescending) {
     HDITEMW item{};
     item.mask = HDI_FORMAT;
     if (!Header_GetItem(header, Index, &item)) return;
-    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (Index == sortColumn_) item.fmt |= IsDescending ? HDF_SORTDOWN : HDF_SORTUP;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN | HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+    if (Index == sortColumn_) {
+        if (IsThemeActive() && IsAppThemed()) {
+            item.fmt |= IsDescending ? HDF_SORTDOWN : HDF_SORTUP;
+        } else {
+            // Without themes the header draws no sort arrow of its own: ours goes right of the caption.
+            std::unique_ptr<fw::TBitmap>& arrow = IsDescending ? arrowDown_ : arrowUp_;
+            if (!arrow) arrow = MakeSortArrow(!IsDescending);
+            item.mask |= HDI_BITMAP;
+            item.fmt |= HDF_BITMAP | HDF_BITMAP_ON_RIGHT;
+            item.hbm = arrow->Handle();
+        }
+    }
     Header_SetItem(header, Index, &item);
 }
 
@@ -704,6 +767,20 @@ void TZemFileList::UpdateItemCaption(TZemFileListItem* Item) {
 void TZemFileList::UpdateItem(fw::TListItem* Row) {
     auto* item = static_cast<TZemFileListItem*>(Row);
     TZemCustomFileList::UpdateItem(item);
+    if (Thumbnails()) {
+        // A framed placeholder with the row's icon until the picture comes; the
+        // work item is told the image it fills, not the row's place.
+        const int image = PlaceThumbnail(item, QuickIconIndex(item));
+        if (image >= 0 && GlobalWorkerPool) {
+            item->EnsureIDList();
+            if (item->AbsoluteIDList()) {
+                item->NoteQueuedWork();
+                GlobalWorkerPool->AddWorkItem(
+                    std::make_shared<TThumbnailWorkItem>(item->AbsoluteIDList(), ThumbnailWidth(), ThumbnailHeight(),
+                                                         false, image, this, item, ThumbnailTag()));
+            }
+        }
+    }
     if (ShellLink() && Checkboxes()) {
         bool inherited = false;
         item->SetCheckState(ShellLink()->SelectionList()->GetState(item->FullPath(), inherited));

@@ -22,6 +22,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "framework/Bitmap.h"
+#include "framework/CustomGrid.h"
 #include "shell/Pathfinch.h"
 #include "shell/ThreadPool.h"
 #include "shell/ZemBaseShellListView.h"
@@ -98,6 +100,9 @@ public:
     void SetShowOverlayIcons(bool Value);
     bool AutomaticRefresh() const { return automaticRefresh_; }
     void SetAutomaticRefresh(bool Value);
+    // Which scroll bars the window may show.
+    fw::TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(fw::TScrollStyle Value);
     bool ShellContextMenu = true;
     bool OleDragDrop = true;
     TZemCopyMode CopyMode = cmDefault;
@@ -162,10 +167,14 @@ private:
     bool allowDuplicates_ = true;
     bool showOverlayIcons_ = false;
     bool automaticRefresh_ = true;
+    fw::TScrollStyle scrollBars_ = fw::ssBoth;
     int sortColumn_ = -1;
     bool descending_ = false;
     int sortSign_ = 1;
     std::unordered_map<std::wstring, int> quickIcons_;  // by upper-case extension
+    // The header's sort arrows where themes are off (made on first use).
+    std::unique_ptr<fw::TBitmap> arrowUp_;
+    std::unique_ptr<fw::TBitmap> arrowDown_;
 };
 
 class TZemFileList : public TZemCustomFileList, public IZemSearchReceiver {
