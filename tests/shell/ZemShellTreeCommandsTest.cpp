@@ -199,6 +199,14 @@ TEST_F(ShellTreeCommandsTest, ADoubleClickOpensTheFolderAndTheSideButtonsWalkThe
     // With another button held too, nothing.
     SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1 | MK_SHIFT, XBUTTON1), 0);
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\sub");
+
+    std::wstring moves;
+    tree->OnMouseEnter = [&](fw::TObject*) { moves += L"in "; };
+    tree->OnMouseLeave = [&](fw::TObject*) { moves += L"out"; };
+    SendMessageW(tree->Handle(), WM_MOUSEMOVE, 0, at);
+    SendMessageW(tree->Handle(), WM_MOUSEMOVE, 0, at);
+    SendMessageW(tree->Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(moves, L"in out");
 }
 
 // The command of the menu's item whose caption or shell verb is Name; 0 for none.
