@@ -200,6 +200,7 @@ TEST_F(ShellTreeCommandsTest, ADoubleClickOpensTheFolderAndTheSideButtonsWalkThe
     SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1 | MK_SHIFT, XBUTTON1), 0);
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\sub");
 
+    SendMessageW(tree->Handle(), WM_MOUSELEAVE, 0, 0);  // wherever the real cursor is
     std::wstring moves;
     tree->OnMouseEnter = [&](fw::TObject*) { moves += L"in "; };
     tree->OnMouseLeave = [&](fw::TObject*) { moves += L"out"; };
