@@ -2,7 +2,8 @@
 // until their pictures come (a late picture for an image another row has taken
 // is dropped), check boxes only with a shell link, toggled by a click on the box
 // and by the space key, the stretched column's width, which rows a refresh
-// brings up to date, the larger icon sizes and scroll bars kept away.
+// brings up to date, a shortcut's overlay, the larger icon sizes and scroll bars
+// kept away.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -243,4 +244,15 @@ TEST_F(BaseShellListView, LargerIconsShowTheIconViewAndScrollBarsCanBeKeptAway) 
     list->SetScrollBars(fw::ssHorizontal);
     fw::Application()->ProcessMessages();
     EXPECT_FALSE(style() & WS_VSCROLL);
+}
+
+TEST_F(BaseShellListView, AShortcutsRowShowsTheShortcutOverlay) {
+    ASSERT_TRUE(scratch::MakeShortcut(root + L"\\d.lnk", root + L"\\a.txt"));
+    list->AddItem(root + L"\\d.lnk");
+    list->SetShowOverlayIcons(true);
+    Settle();
+    ASSERT_TRUE(PumpUntil([&] { return list->FindItemByPath(root + L"\\d.lnk")->OverlayIndex() == 1; }));
+    EXPECT_EQ(list->FindItemByPath(root + L"\\a.txt")->OverlayIndex(), -1);
+    list->SetShowOverlayIcons(false);
+    EXPECT_EQ(list->FindItemByPath(root + L"\\d.lnk")->OverlayIndex(), -1);
 }
