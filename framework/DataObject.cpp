@@ -12,26 +12,10 @@ bool IsContentRequest(const FORMATETC* Format) {
 }
 
 // The formats the object holds, enumerated for OLE and the shell.
-class TFormatEnumerator : public IEnumFORMATETC {
+class TFormatEnumerator : public TComObject<IEnumFORMATETC, IID_IEnumFORMATETC> {
 public:
     TFormatEnumerator(std::vector<FORMATETC> Formats, ULONG Position)
         : formats_(std::move(Formats)), position_(Position) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IEnumFORMATETC) {
-            *ppv = static_cast<IEnumFORMATETC*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refCount_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG count = --refCount_;
-        if (count == 0) delete this;
-        return count;
-    }
     HRESULT STDMETHODCALLTYPE Next(ULONG celt, FORMATETC* rgelt, ULONG* pceltFetched) override {
         if (!rgelt || (celt > 1 && !pceltFetched)) return E_POINTER;
         ULONG fetched = 0;
@@ -55,8 +39,6 @@ public:
     }
 
 private:
-    virtual ~TFormatEnumerator() = default;
-    std::atomic<ULONG> refCount_{1};
     std::vector<FORMATETC> formats_;
     ULONG position_;
 };
@@ -98,27 +80,6 @@ const TDataObject::Entry* TDataObject::Find(CLIPFORMAT Format) const {
 
 bool TDataObject::HasFormat(CLIPFORMAT Format) const {
     return Find(Format) != nullptr;
-}
-
-HRESULT TDataObject::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDataObject) {
-        *ppv = static_cast<IDataObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG TDataObject::AddRef() {
-    return ++refCount_;
-}
-
-ULONG TDataObject::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) delete this;
-    return count;
 }
 
 HRESULT TDataObject::GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium) {

@@ -8,14 +8,14 @@
 #include <windows.h>
 #include <objidl.h>
 
-#include <atomic>
 #include <vector>
 
+#include "framework/ComObject.h"
 #include "framework/Handles.h"
 
 namespace fw {
 
-class TDataObject : public IDataObject {
+class TDataObject : public TComObject<IDataObject, IID_IDataObject> {
 public:
     static ComPtr<TDataObject> Create();
 
@@ -23,10 +23,6 @@ public:
     void SetBlock(CLIPFORMAT Format, GlobalHandle Block);
     bool HasFormat(CLIPFORMAT Format) const;
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // IDataObject
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium) override;
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* pformatetc, STGMEDIUM* pmedium) override;
@@ -41,14 +37,12 @@ public:
 
 private:
     TDataObject() = default;
-    virtual ~TDataObject() = default;
     struct Entry {
         CLIPFORMAT Format;
         GlobalHandle Block;
     };
     const Entry* Find(CLIPFORMAT Format) const;
 
-    std::atomic<ULONG> refCount_{1};
     std::vector<Entry> entries_;
 };
 

@@ -6,18 +6,6 @@ namespace fw {
 
 namespace {
 
-template <class Self, class Interface>
-HRESULT QueryOwn(Self* This, REFIID riid, void** ppv, REFIID Own) {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == Own) {
-        *ppv = static_cast<Interface*>(This);
-        This->AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 POINT ToPoint(POINTL P) {
     return POINT{P.x, P.y};
 }
@@ -37,20 +25,6 @@ void TDropTarget::Clear() {
     OnDragOver = nullptr;
     OnDragLeave = nullptr;
     OnDrop = nullptr;
-}
-
-HRESULT TDropTarget::QueryInterface(REFIID riid, void** ppv) {
-    return QueryOwn<TDropTarget, IDropTarget>(this, riid, ppv, IID_IDropTarget);
-}
-
-ULONG TDropTarget::AddRef() {
-    return ++refCount_;
-}
-
-ULONG TDropTarget::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) delete this;
-    return count;
 }
 
 HRESULT TDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
@@ -106,20 +80,6 @@ ComPtr<TDropSource> TDropSource::Create(DWORD DragButton) {
 void TDropSource::Clear() {
     OnQueryContinueDrag = nullptr;
     OnGiveFeedback = nullptr;
-}
-
-HRESULT TDropSource::QueryInterface(REFIID riid, void** ppv) {
-    return QueryOwn<TDropSource, IDropSource>(this, riid, ppv, IID_IDropSource);
-}
-
-ULONG TDropSource::AddRef() {
-    return ++refCount_;
-}
-
-ULONG TDropSource::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) delete this;
-    return count;
 }
 
 HRESULT TDropSource::QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) {

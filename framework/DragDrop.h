@@ -12,9 +12,9 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include <atomic>
 #include <functional>
 
+#include "framework/ComObject.h"
 #include "framework/Handles.h"
 
 namespace fw {
@@ -26,7 +26,7 @@ using TDragOverEvent = std::function<HRESULT(DWORD KeyState, POINT Point, DWORD&
 using TDragLeaveEvent = std::function<HRESULT()>;
 using TDropEvent = std::function<HRESULT(IDataObject* Data, DWORD KeyState, POINT Point, DWORD& Effect)>;
 
-class TDropTarget : public IDropTarget {
+class TDropTarget : public TComObject<IDropTarget, IID_IDropTarget> {
 public:
     static ComPtr<TDropTarget> Create();
 
@@ -38,10 +38,6 @@ public:
     // Forgets every handler (the owner is going).
     void Clear();
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // IDropTarget
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
     HRESULT STDMETHODCALLTYPE DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
@@ -50,14 +46,12 @@ public:
 
 private:
     TDropTarget() = default;
-    virtual ~TDropTarget() = default;
-    std::atomic<ULONG> refCount_{1};
 };
 
 using TQueryContinueDragEvent = std::function<HRESULT(bool EscapePressed, DWORD KeyState)>;
 using TGiveFeedbackEvent = std::function<HRESULT(DWORD Effect)>;
 
-class TDropSource : public IDropSource {
+class TDropSource : public TComObject<IDropSource, IID_IDropSource> {
 public:
     // DragButton: the key-state bit of the button that holds the drag (MK_LBUTTON, MK_RBUTTON).
     static ComPtr<TDropSource> Create(DWORD DragButton = MK_LBUTTON);
@@ -67,18 +61,12 @@ public:
     TGiveFeedbackEvent OnGiveFeedback;
     void Clear();
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // IDropSource
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) override;
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD dwEffect) override;
 
 private:
     explicit TDropSource(DWORD DragButton) : dragButton_(DragButton) {}
-    virtual ~TDropSource() = default;
-    std::atomic<ULONG> refCount_{1};
     DWORD dragButton_;
 };
 

@@ -16,27 +16,6 @@ fw::ComPtr<IShellFolder> TZemDesktopFolder::Create(IDataObject* DataObject) {
 TZemDesktopFolder::TZemDesktopFolder(fw::ComPtr<IShellFolder> Desktop, IDataObject* DataObject)
     : desktop_(std::move(Desktop)), dataObject_(DataObject) {}
 
-HRESULT TZemDesktopFolder::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellFolder)) {
-        *ppv = static_cast<IShellFolder*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG TZemDesktopFolder::AddRef() {
-    return ++refCount_;
-}
-
-ULONG TZemDesktopFolder::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) delete this;
-    return count;
-}
-
 HRESULT TZemDesktopFolder::ParseDisplayName(HWND hwnd, IBindCtx* pbc, LPWSTR pszDisplayName, ULONG* pchEaten,
                                             PIDLIST_RELATIVE* ppidl, ULONG* pdwAttributes) {
     return desktop_->ParseDisplayName(hwnd, pbc, pszDisplayName, pchEaten, ppidl, pdwAttributes);

@@ -6,22 +6,17 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <atomic>
-
+#include "framework/ComObject.h"
 #include "framework/Handles.h"
 
 namespace shell {
 
-class TZemDesktopFolder : public IShellFolder {
+class TZemDesktopFolder : public fw::TComObject<IShellFolder, IID_IShellFolder> {
 public:
     // Raises EPathfinchError "Pathfinch Components: Cannot open Shell!" when the
     // desktop folder cannot be had. DataObject may be null.
     static fw::ComPtr<IShellFolder> Create(IDataObject* DataObject);
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // IShellFolder
     HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND hwnd, IBindCtx* pbc, LPWSTR pszDisplayName, ULONG* pchEaten,
                                                PIDLIST_RELATIVE* ppidl, ULONG* pdwAttributes) override;
@@ -39,9 +34,6 @@ public:
 
 private:
     TZemDesktopFolder(fw::ComPtr<IShellFolder> Desktop, IDataObject* DataObject);
-    virtual ~TZemDesktopFolder() = default;
-
-    std::atomic<ULONG> refCount_{1};
     fw::ComPtr<IShellFolder> desktop_;
     fw::ComPtr<IDataObject> dataObject_;
 };
