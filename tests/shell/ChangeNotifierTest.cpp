@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
 #include "shell/Pidl.h"
 #include "shell/ShellLibrary.h"
 #include "shell/ThreadPool.h"
@@ -31,8 +30,6 @@ protected:
         scratch::MakeFile(root + L"\\b.txt");
         scratch::MakeFolder(root + L"\\deep");
         scratch::MakeFile(root + L"\\deep\\c.txt");
-        // Notices name objects that exist: a path that cannot be parsed has no item-ID list.
-        for (int i = 0; i < 20; ++i) scratch::MakeFile(root + L"\\n" + std::to_wstring(i) + L".txt");
         notifier = std::make_unique<TZemShellChangeNotifier>(nullptr);
         notifier->OnChange = [this](fw::TObject*, TNotificationEvent Event, const std::wstring& P1,
                                     const std::wstring&) {
@@ -43,10 +40,8 @@ protected:
         notifier.reset();
         ShellLibraryShutdown();
     }
-    fw::PidlPtr Pidl(const std::wstring& Path) { return fw::PidlPtr(PathToPidl(nullptr, Path)); }
     void Notice(LONG ShellEvent, const std::wstring& Path) {
-        fw::PidlPtr pidl = Pidl(Path);
-        notifier->HandleNotification(ShellEvent, pidl.get(), nullptr);
+        notifier->HandleNotification(ShellEvent, fw::PidlPtr(PathToPidl(nullptr, Path)).get(), nullptr);
     }
     bool WaitFor(size_t Count) {
         return pooltest::PumpUntil([&] { return seen.size() >= Count && GlobalWorkerPool->PendingCount() == 0; });
@@ -65,26 +60,26 @@ protected:
 }  // namespace
 
 TEST(NotificationEvents, TableTranslatesBothWays) {
-    EXPECT_EQ(EventOfShellEvent(0x00000004), neFileDelete);
-    EXPECT_EQ(EventOfShellEvent(0x00020000), neFolderRename);
-    EXPECT_EQ(EventOfShellEvent(0x80000000 | 0x00001000), neFolderUpdate);
+    EXPECT_EQ(EventOfShellEvent(SHCNE_DELETE), neFileDelete);
+    EXPECT_EQ(EventOfShellEvent(SHCNE_RENAMEFOLDER), neFolderRename);
+    EXPECT_EQ(EventOfShellEvent(SHCNE_INTERRUPT | SHCNE_UPDATEDIR), neFolderUpdate);
     EXPECT_EQ(EventOfShellEvent(0x00100000), neUnknown);
-    EXPECT_EQ(ShellEventMask(EventBit(neFileCreate) | EventBit(neFileDelete)), 0x6);
     EXPECT_EQ(ShellEventMask(AllKnownEvents) & 0x7FFFFFFF, 0x0807FFFF);
 }
 
 TEST_F(ChangeNotifier, NoticesArriveInOrderAndRepeatsPassOnce) {
     notifier->SetEnabled(true);
     const LONG del = ShellEventOf(neFileDelete), create = ShellEventOf(neFileCreate);
-    for (int i = 0; i < 20; ++i) Notice(i % 2 ? del : create, root + L"\\n" + std::to_wstring(i) + L".txt");
+    const auto name = [&](int i) { return root + L"\\n" + std::to_wstring(i) + L".txt"; };
+    // Notices name objects that exist: a path that cannot be parsed has no item-ID list.
+    for (int i = 0; i < 20; ++i) scratch::MakeFile(name(i));
+    for (int i = 0; i < 20; ++i) Notice(i % 2 ? del : create, name(i));
     Notice(del, root + L"\\a.txt");
     Notice(del, root + L"\\a.txt");  // a repeat within the interval
     ASSERT_TRUE(WaitFor(21));
     pooltest::PumpFor(50);
     ASSERT_EQ(seen.size(), 21u);
-    for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(seen[size_t(i)],
-                  (Seen{i % 2 ? neFileDelete : neFileCreate, root + L"\\n" + std::to_wstring(i) + L".txt"}));
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(seen[size_t(i)], (Seen{i % 2 ? neFileDelete : neFileCreate, name(i)}));
     EXPECT_EQ(seen.back(), (Seen{neFileDelete, root + L"\\a.txt"}));
 }
 
@@ -142,7 +137,7 @@ TEST_F(ChangeNotifier, AThreadNotifyingTheShellCanEndWhileTheMainThreadWaitsForI
         });
         thread->EndedNormally = &endedNormally;
         pool.AddThread(thread);
-        for (int i = 0; i < 30000 && !started; ++i) Sleep(1);
+        ASSERT_TRUE(pooltest::WaitUntil([&] { return started.load(); }));
         // Waits without a message loop of its own: the shell's notice still gets its answer.
         pool.StopAll(true);
     }

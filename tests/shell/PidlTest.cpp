@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/Pidl.h"
-#include "shell/SpecialFolders.h"
-#include "tests/common/TestEnv.h"
+#include "tests/shell/ScratchTree.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -38,134 +37,76 @@ std::vector<BYTE> Bytes(LPCITEMIDLIST Pidl) {
     return std::vector<BYTE>(p, p + PidlSize(Pidl));
 }
 
-fw::PidlPtr SpecialList(int Csidl) {
-    fw::PidlPtr list;
-    SHGetSpecialFolderLocation(nullptr, Csidl, list.put());
-    return list;
+std::vector<BYTE> Bytes(const fw::PidlPtr& Pidl) {
+    return Bytes(Pidl.get());
 }
 
 }  // namespace
 
-TEST(Pidl, SizeCountAndByteCopies) {
+TEST(Pidl, MeasureCopyJoinAndCut) {
     EXPECT_EQ(PidlSize(nullptr), 0u);
-    EXPECT_EQ(PidlCount(nullptr), 0);
-    EXPECT_EQ(PidlSize(DesktopPidl()), 2u);
     EXPECT_EQ(PidlCount(DesktopPidl()), 0);
     const fw::PidlPtr list = MakeList({3, 10, 1});
     EXPECT_EQ(PidlSize(list.get()), 2u + 5 + 12 + 3);
     EXPECT_EQ(PidlCount(list.get()), 3);
-
     EXPECT_EQ(PidlClone(nullptr), nullptr);
-    const fw::PidlPtr copy(PidlClone(list.get()));
-    ASSERT_TRUE(copy);
-    EXPECT_NE(copy.get(), list.get());
-    EXPECT_EQ(Bytes(copy.get()), Bytes(list.get()));
-    const fw::PidlPtr empty(PidlClone(DesktopPidl()));
-    EXPECT_EQ(PidlSize(empty.get()), 2u);
-}
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlClone(list.get()))), Bytes(list));
 
-TEST(Pidl, ConcatKeepsOneTerminator) {
+    // Joined lists keep one terminator; a missing half gives a copy of the other.
+    const fw::PidlPtr a = MakeList({3, 4}), b = MakeList({5});
     EXPECT_EQ(PidlConcat(nullptr, nullptr), nullptr);
-    const fw::PidlPtr a = MakeList({3, 4});
-    const fw::PidlPtr b = MakeList({5});
-    const fw::PidlPtr onlyB(PidlConcat(nullptr, b.get()));
-    EXPECT_EQ(Bytes(onlyB.get()), Bytes(b.get()));
-    const fw::PidlPtr onlyA(PidlConcat(a.get(), nullptr));
-    EXPECT_EQ(Bytes(onlyA.get()), Bytes(a.get()));
-
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlConcat(nullptr, b.get()))), Bytes(b));
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlConcat(a.get(), DesktopPidl()))), Bytes(a));
     const fw::PidlPtr joined(PidlConcat(a.get(), b.get()));
-    ASSERT_TRUE(joined);
     EXPECT_EQ(PidlSize(joined.get()), PidlSize(a.get()) + PidlSize(b.get()) - 2);
-    EXPECT_EQ(PidlCount(joined.get()), 3);
-    const fw::PidlPtr third(PidlItem(joined.get(), 2));
-    EXPECT_EQ(Bytes(third.get()), Bytes(b.get()));
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlItem(joined.get(), 2))), Bytes(b));
 
-    const fw::PidlPtr withEmpty(PidlConcat(a.get(), DesktopPidl()));
-    EXPECT_EQ(Bytes(withEmpty.get()), Bytes(a.get()));
-}
-
-TEST(Pidl, ItemAndTruncateSplitAList) {
-    const fw::PidlPtr list = MakeList({3, 4, 5});
-    const int count = PidlCount(list.get());
-    const fw::PidlPtr parent(PidlTruncate(list.get(), count - 1));
-    const fw::PidlPtr last(PidlItem(list.get(), count - 1));
-    EXPECT_EQ(PidlCount(parent.get()), 2);
-    EXPECT_EQ(PidlCount(last.get()), 1);
-    const fw::PidlPtr again(PidlConcat(parent.get(), last.get()));
-    EXPECT_EQ(Bytes(again.get()), Bytes(list.get()));
-
-    const fw::PidlPtr atCount(PidlItem(list.get(), count));
-    ASSERT_TRUE(atCount);
-    EXPECT_EQ(PidlSize(atCount.get()), 2u);
-    EXPECT_EQ(PidlItem(list.get(), count + 1), nullptr);
+    // Parent and last item make the list again.
+    const fw::PidlPtr parent(PidlTruncate(list.get(), 2)), last(PidlLastItem(list.get()));
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlConcat(parent.get(), last.get()))), Bytes(list));
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlItem(list.get(), 2))), Bytes(last));
+    EXPECT_EQ(PidlSize(fw::PidlPtr(PidlItem(list.get(), 3)).get()), 2u);
+    EXPECT_EQ(PidlItem(list.get(), 4), nullptr);
     EXPECT_EQ(PidlItem(list.get(), -1), nullptr);
-
-    const fw::PidlPtr none(PidlTruncate(list.get(), 0));
-    EXPECT_EQ(PidlSize(none.get()), 2u);
-    const fw::PidlPtr whole(PidlTruncate(list.get(), 99));
-    EXPECT_EQ(Bytes(whole.get()), Bytes(list.get()));
-    const fw::PidlPtr lastItem(PidlLastItem(list.get()));
-    EXPECT_EQ(Bytes(lastItem.get()), Bytes(last.get()));
+    EXPECT_EQ(PidlSize(fw::PidlPtr(PidlTruncate(list.get(), 0)).get()), 2u);
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlTruncate(list.get(), 99))), Bytes(list));
 }
 
-TEST(Pidl, PathToListAndBack) {
+TEST(Pidl, PathsAndListsBothWays) {
     const std::wstring folder = testenv::NewScratchFolder(L"pidl");
+    scratch::MakeFile(folder + L"\\inner.txt");
     const fw::PidlPtr list(PathToPidl(nullptr, folder));
     ASSERT_TRUE(list);
-    EXPECT_TRUE(CompareStringOrdinal(PidlToPath(list.get()).c_str(), -1, folder.c_str(), -1, TRUE) == CSTR_EQUAL)
-        << PidlToPath(list.get()).c_str();
-
-    // The parent folder's list gives the parent's path.
+    EXPECT_TRUE(PidlEqual(list.get(), fw::PidlPtr(PathToPidl(nullptr, folder + L"\\")).get()));
     const fw::PidlPtr parent(PidlTruncate(list.get(), PidlCount(list.get()) - 1));
     EXPECT_EQ(PidlToPath(parent.get()), testenv::ScratchRoot());
-
-    const fw::PidlPtr again(PathToPidl(nullptr, folder + L"\\"));
-    EXPECT_TRUE(PidlEqual(list.get(), again.get()));
     EXPECT_FALSE(PidlEqual(list.get(), parent.get()));
     EXPECT_FALSE(PidlEqual(list.get(), nullptr));
-}
 
-TEST(Pidl, PathToListSpecialCases) {
-    const fw::PidlPtr drives = SpecialList(CSIDL_DRIVES);
-    const fw::PidlPtr empty(PathToPidl(nullptr, L""));
-    ASSERT_TRUE(empty);
-    EXPECT_TRUE(PidlEqual(empty.get(), drives.get()));
-
-    const fw::PidlPtr c(PathToPidl(nullptr, L"C:"));
-    const fw::PidlPtr cRoot(PathToPidl(nullptr, L"C:\\"));
-    ASSERT_TRUE(c);
-    EXPECT_TRUE(PidlEqual(c.get(), cRoot.get()));
-    EXPECT_EQ(PidlToPath(cRoot.get()), L"C:\\");
-
-    SetLastError(0);
-    const std::wstring missing = testenv::NewScratchFolder(L"pidl-missing") + L"\\no\\such\\folder";
-    EXPECT_EQ(PathToPidl(nullptr, missing), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(0x80070002));
-}
-
-TEST(Pidl, RelativeToAFolder) {
-    const std::wstring folder = testenv::NewScratchFolder(L"pidl-rel");
-    CloseHandle(CreateFileW((folder + L"\\inner.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    const fw::PidlPtr folderList(PathToPidl(nullptr, folder));
+    // Relative to a folder.
     fw::ComPtr<IShellFolder> shellFolder;
-    ASSERT_TRUE(
-        SUCCEEDED(DesktopFolder()->BindToObject(folderList.get(), nullptr, IID_IShellFolder, shellFolder.put_void())));
+    ASSERT_EQ(DesktopFolder()->BindToObject(list.get(), nullptr, IID_IShellFolder, shellFolder.put_void()), S_OK);
     const fw::PidlPtr item(PathToPidl(shellFolder.get(), L"inner.txt"));
     ASSERT_TRUE(item);
     EXPECT_EQ(PidlCount(item.get()), 1);
     EXPECT_EQ(GetDisplayNameOf(shellFolder.get(), item.get(), SHGDN_INFOLDER | SHGDN_FORPARSING), L"inner.txt");
-    const fw::PidlPtr absolute(PidlConcat(folderList.get(), item.get()));
-    EXPECT_EQ(PidlToPath(absolute.get()), folder + L"\\inner.txt");
-}
+    EXPECT_EQ(PidlToPath(fw::PidlPtr(PidlConcat(list.get(), item.get())).get()), folder + L"\\inner.txt");
 
-TEST(Pidl, VirtualFoldersAndTheNetwork) {
+    // "" is the drives folder, "C:" the same as "C:\"; a missing folder gives the shell's error.
+    fw::PidlPtr drives;
+    SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.put());
+    EXPECT_TRUE(PidlEqual(fw::PidlPtr(PathToPidl(nullptr, L"")).get(), drives.get()));
+    EXPECT_TRUE(
+        PidlEqual(fw::PidlPtr(PathToPidl(nullptr, L"C:")).get(), fw::PidlPtr(PathToPidl(nullptr, L"C:\\")).get()));
+    SetLastError(0);
+    EXPECT_EQ(PathToPidl(nullptr, folder + L"\\no\\such\\folder"), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(0x80070002));
+    // Virtual objects have no path.
     EXPECT_EQ(PidlToPath(nullptr), L"");
-    EXPECT_EQ(PidlToPath(SpecialList(CSIDL_DRIVES).get()), L"");
-    EXPECT_EQ(PidlToPath(SpecialList(CSIDL_CONTROLS).get()), L"");
-    const fw::PidlPtr network = SpecialList(CSIDL_NETWORK);
+    EXPECT_EQ(PidlToPath(drives.get()), L"");
+    fw::PidlPtr network;
+    SHGetSpecialFolderLocation(nullptr, CSIDL_NETWORK, network.put());
     EXPECT_TRUE(!network || IsInNetworkFolder(network.get()));
-    const fw::PidlPtr c(PathToPidl(nullptr, L"C:\\"));
-    EXPECT_FALSE(IsInNetworkFolder(c.get()));
+    EXPECT_FALSE(IsInNetworkFolder(fw::PidlPtr(PathToPidl(nullptr, L"C:\\")).get()));
     EXPECT_FALSE(IsInNetworkFolder(DesktopPidl()));
-    EXPECT_FALSE(IsInNetworkFolder(nullptr));
 }

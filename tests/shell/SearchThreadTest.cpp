@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "shell/ShellEntryPoints.h"
 #include "shell/ThreadPool.h"
 #include "shell/ZemFileSearchThread.h"
 #include "tests/shell/ScratchTree.h"
@@ -17,6 +18,7 @@ using namespace shell;
 using pooltest::PumpUntil;
 using scratch::MakeFile;
 using scratch::MakeFolder;
+using Paths = std::vector<std::wstring>;
 
 namespace {
 
@@ -72,6 +74,17 @@ bool WaitForEnds(TTestFileList& List, int Ends) {
     return PumpUntil([&] { return List.EndSearches >= Ends; });
 }
 
+// The hits of one search of Path with the options Configure sets, sorted when asked.
+std::vector<std::wstring> Search(const std::wstring& Path, const std::function<void(TZemSearchOptions&)>& Configure,
+                                 bool Sorted = false) {
+    TTestFileList list;
+    Configure(list.SearchOptions);
+    list.StartSearch(Path);
+    EXPECT_TRUE(WaitForEnds(list, 1));
+    if (Sorted) std::sort(list.Items.begin(), list.Items.end());
+    return list.Items;
+}
+
 // Every entry of a tree as a search with "*" lists it: a folder's entries in the
 // order the platform gives them, then each subfolder's, depth first.
 void BareWalk(const std::wstring& Folder, std::vector<std::wstring>& Out) {
@@ -101,39 +114,30 @@ std::wstring SmallTree() {
 
 }  // namespace
 
-TEST(FileSearchThread, HitsOfAFolderComeBeforeThoseOfItsSubfolders) {
+TEST(FileSearchThread, HitsOfAFolderComeFirstAndTheOptionsAreCopiedAtTheStart) {
     const std::wstring root = SmallTree();
     TTestFileList list;
     list.SearchOptions.SetFilter(L"*.txt");
     list.StartSearch(root);
+    list.SearchOptions.SetFilter(L"*.dll");
+    list.SearchOptions.SetRecursiveSearch(false);
     ASSERT_TRUE(WaitForEnds(list, 1));
-    EXPECT_EQ(list.Items, (std::vector<std::wstring>{root + L"\\a.txt", root + L"\\sub\\c.txt"}));
+    EXPECT_EQ(list.Items, (Paths{root + L"\\a.txt", root + L"\\sub\\c.txt"}));
     EXPECT_EQ(list.CurrentSearchThread, nullptr);
+    EXPECT_EQ(Search(
+                  root + L"\\", [](TZemSearchOptions& o) { o.SetRecursiveSearch(false); }, true),
+              (Paths{root + L"\\a.txt", root + L"\\b.dll", root + L"\\sub"}));
 }
 
 TEST(FileSearchThread, FoldersNamedWithTrailingDotsAreSearchedAsListed) {
     const std::wstring root = testenv::NewScratchFolder(L"searchdots");
     scratch::MakeDotNamesTree(root);
-    TTestFileList list;
-    list.SearchOptions.SetFilter(L"*.txt");
-    list.SearchOptions.SetIncludeHidden(true);  // Wine shows names that begin with a dot as hidden
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    std::vector<std::wstring> items = list.Items;
-    std::sort(items.begin(), items.end());
-    EXPECT_EQ(items, (std::vector<std::wstring>{root + L"\\...\\c.txt", root + L"\\...\\deep\\d.txt",
-                                                root + L"\\dotdir.\\a.txt", root + L"\\dotdir\\b.txt"}));
-}
-
-TEST(FileSearchThread, WithoutRecursionOnlyTheFolderItselfIsSearched) {
-    const std::wstring root = SmallTree();
-    TTestFileList list;
-    list.SearchOptions.SetRecursiveSearch(false);
-    list.StartSearch(root + L"\\");
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    std::vector<std::wstring> items = list.Items;
-    std::sort(items.begin(), items.end());
-    EXPECT_EQ(items, (std::vector<std::wstring>{root + L"\\a.txt", root + L"\\b.dll", root + L"\\sub"}));
+    const auto options = [](TZemSearchOptions& o) {
+        o.SetFilter(L"*.txt");
+        o.SetIncludeHidden(true);  // Wine shows names that begin with a dot as hidden
+    };
+    EXPECT_EQ(Search(root, options, true), (Paths{root + L"\\...\\c.txt", root + L"\\...\\deep\\d.txt",
+                                                  root + L"\\dotdir.\\a.txt", root + L"\\dotdir\\b.txt"}));
 }
 
 TEST(FileSearchThread, HiddenSubfolderIsEnteredOnlyWithIncludeHidden) {
@@ -141,20 +145,12 @@ TEST(FileSearchThread, HiddenSubfolderIsEnteredOnlyWithIncludeHidden) {
     MakeFolder(root + L"\\hid");
     MakeFile(root + L"\\hid\\inside.txt");
     SetFileAttributesW((root + L"\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    {
-        TTestFileList list;
-        list.StartSearch(root);
-        ASSERT_TRUE(WaitForEnds(list, 1));
-        EXPECT_TRUE(list.Items.empty());
-    }
-    TTestFileList list;
-    list.SearchOptions.SetIncludeHidden(true);
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    EXPECT_EQ(list.Items, (std::vector<std::wstring>{root + L"\\hid", root + L"\\hid\\inside.txt"}));
+    EXPECT_TRUE(Search(root, [](TZemSearchOptions&) {}).empty());
+    EXPECT_EQ(Search(root, [](TZemSearchOptions& o) { o.SetIncludeHidden(true); }),
+              (Paths{root + L"\\hid", root + L"\\hid\\inside.txt"}));
 }
 
-TEST(FileSearchThread, EverySearchEndsOnceAMissingFolderQuietly) {
+TEST(FileSearchThread, EverySearchEndsOnceAMissingFolderQuietlyAndDuplicatesAreSkippedOnlyWhenAsked) {
     const std::wstring root = SmallTree();
     TTestFileList list;
     list.StartSearch(root);
@@ -165,17 +161,12 @@ TEST(FileSearchThread, EverySearchEndsOnceAMissingFolderQuietly) {
     EXPECT_EQ(list.CurrentSearchThread, nullptr);
     pooltest::PumpFor(30);
     EXPECT_EQ(list.EndSearches, 3);
-}
-
-TEST(FileSearchThread, OptionsChangedAfterStartDoNotReachTheRunningSearch) {
-    const std::wstring root = SmallTree();
-    TTestFileList list;
-    list.SearchOptions.SetFilter(L"*.txt");
-    list.StartSearch(root);
-    list.SearchOptions.SetFilter(L"*.dll");
-    list.SearchOptions.SetRecursiveSearch(false);
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    EXPECT_EQ(list.Items, (std::vector<std::wstring>{root + L"\\a.txt", root + L"\\sub\\c.txt"}));
+    for (const bool skip : {true, false}) {
+        list.SkipDuplicates = skip;
+        list.StartSearch(root);
+        ASSERT_TRUE(WaitForEnds(list, list.EndSearches + 1));
+    }
+    EXPECT_EQ(list.Items.size(), 9u);
 }
 
 TEST(FileSearchThread, ProgressReportsEveryEntryDotsIncluded) {
@@ -208,22 +199,6 @@ TEST(FileSearchThread, ProgressHandlerUnboundMeanwhileIsNotCalled) {
     EXPECT_LE(calls, 3);  // ".", ".." and at most one entry before the first hit
 }
 
-TEST(FileSearchThread, DuplicatesAreSkippedOnlyWhenAsked) {
-    const std::wstring root = SmallTree();
-    TTestFileList list;
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    const size_t once = list.Items.size();
-    list.SkipDuplicates = true;
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 2));
-    EXPECT_EQ(list.Items.size(), once);
-    list.SkipDuplicates = false;
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 3));
-    EXPECT_EQ(list.Items.size(), 2 * once);
-}
-
 TEST(FileSearchThread, TenThousandFilesArriveInSearchOrderWithOneEnd) {
     const std::wstring root = testenv::NewScratchFolder(L"search10k");
     for (int f = 0; f < 10; ++f) {
@@ -241,7 +216,7 @@ TEST(FileSearchThread, TenThousandFilesArriveInSearchOrderWithOneEnd) {
     EXPECT_EQ(list.EndSearches, 1);
 }
 
-TEST(FileSearchThread, StopWhileHitsAreHandedOverEndsEachSearchOnceAndAddsNothingMore) {
+TEST(FileSearchThread, StopWhileHitsAreHandedOverEndsEachSearchOnceAndANewSearchRunsAtOnce) {
     const std::wstring root = testenv::NewScratchFolder(L"searchstop");
     for (int i = 0; i < 400; ++i) MakeFile(root + L"\\f" + std::to_wstring(i));
     TTestFileList list;
@@ -257,50 +232,33 @@ TEST(FileSearchThread, StopWhileHitsAreHandedOverEndsEachSearchOnceAndAddsNothin
     pooltest::PumpFor(30);
     EXPECT_EQ(list.Items.size(), stoppedAt);
     EXPECT_EQ(list.EndSearches, 2);
-}
 
-TEST(FileSearchThread, StopFollowedAtOnceByANewSearchRunsTheNewSearch) {
-    const std::wstring root = testenv::NewScratchFolder(L"searchrestart");
-    for (int i = 0; i < 300; ++i) MakeFile(root + L"\\f" + std::to_wstring(i));
-    TTestFileList list;
-    list.StartSearch(root);
-    ASSERT_TRUE(PumpUntil([&] { return !list.Items.empty(); }));
-    list.StopSearch();
-    ASSERT_EQ(list.EndSearches, 1);
     list.Items.clear();
     list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 2));
-    EXPECT_EQ(list.Items.size(), 300u);
+    ASSERT_TRUE(WaitForEnds(list, 3));
+    EXPECT_EQ(list.Items.size(), 400u);
 }
 
-TEST(FileSearchThread, SymlinkLoopIsSearchedOnceAndTheSearchEnds) {
-    const std::wstring root = testenv::NewScratchFolder(L"searchloop");
+TEST(FileSearchThread, LinksToAnAncestorOrToASearchedFolderAreNotFollowedAgain) {
+    const std::wstring root = testenv::NewScratchFolder(L"searchlinks");
     MakeFolder(root + L"\\a");
     MakeFile(root + L"\\a\\inside.txt");
-    if (!scratch::MakeHostSymlink(root + L"\\a\\back", ".."))
-        GTEST_SKIP() << "the host side of the scratch drive cannot be reached";
-    ASSERT_EQ(GetFileAttributesW((root + L"\\a\\back").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
-              DWORD(FILE_ATTRIBUTE_REPARSE_POINT));
-    TTestFileList list;
-    list.SearchOptions.SetFilter(L"*.txt");
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    EXPECT_EQ(list.Items, std::vector<std::wstring>{root + L"\\a\\inside.txt"});
-}
-
-TEST(FileSearchThread, LinkToAnotherFolderIsSearchedOnce) {
-    const std::wstring root = testenv::NewScratchFolder(L"searchlink");
     MakeFolder(root + L"\\real");
     MakeFile(root + L"\\real\\x.txt");
     MakeFolder(root + L"\\other");
-    if (!scratch::MakeHostSymlink(root + L"\\other\\tolink", "../real") ||
+    if (!scratch::MakeHostSymlink(root + L"\\a\\back", "..") ||
+        !scratch::MakeHostSymlink(root + L"\\other\\tolink", "../real") ||
         !scratch::MakeHostSymlink(root + L"\\other\\tolink2", "../real"))
         GTEST_SKIP() << "the host side of the scratch drive cannot be reached";
-    TTestFileList list;
-    list.SearchOptions.SetFilter(L"x.txt");
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    // The real folder is always searched; of the two links to it, none leads there again.
-    EXPECT_EQ(std::count(list.Items.begin(), list.Items.end(), root + L"\\real\\x.txt"), 1);
-    EXPECT_LE(list.Items.size(), 2u);
+    ASSERT_TRUE(IsReparsePoint(GetFileAttributesW((root + L"\\a\\back").c_str())));
+    const Paths items = Search(root, [](TZemSearchOptions& o) { o.SetFilter(L"*.txt"); });
+    const auto count = [&](const std::wstring& Name) {
+        return std::count_if(items.begin(), items.end(), [&](const std::wstring& p) {
+            return p.size() >= Name.size() && p.compare(p.size() - Name.size(), Name.size(), Name) == 0;
+        });
+    };
+    // The loop is searched once; of the real folder and its two links, one at most leads there again.
+    EXPECT_EQ(count(L"\\inside.txt"), 1);
+    EXPECT_EQ(std::count(items.begin(), items.end(), root + L"\\real\\x.txt"), 1);
+    EXPECT_LE(count(L"\\x.txt"), 2);
 }

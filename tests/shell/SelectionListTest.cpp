@@ -21,6 +21,7 @@
 using namespace shell;
 using scratch::MakeFile;
 using scratch::MakeFolder;
+using Names = std::vector<std::wstring>;
 
 namespace {
 
@@ -44,8 +45,8 @@ protected:
         ShellLibraryShutdown();
     }
 
-    std::vector<std::wstring> Paths() const {
-        std::vector<std::wstring> paths;
+    Names Paths() const {
+        Names paths;
         for (int i = 0; i < list->Paths()->Count(); ++i) paths.push_back(list->Paths()->Strings(i));
         std::sort(paths.begin(), paths.end());
         return paths;
@@ -73,39 +74,37 @@ protected:
 
 }  // namespace
 
-TEST_F(SelectionList, CheckedFolderCoversItsContentsAndGraysItsParent) {
+TEST_F(SelectionList, ChecksAndUnchecksKeepTheFewestEntries) {
+    const std::wstring a = data + L"\\a.txt", b = data + L"\\b.txt", sub = data + L"\\sub";
+    const struct {
+        std::vector<std::pair<bool, std::wstring>> steps;  // check (true) or uncheck a path
+        Names entries;
+    } cases[] = {
+        {{{true, data}}, {data + L"\\*"}},
+        // Unchecking below a checked folder enters the other objects, on every level.
+        {{{true, data}, {false, a}}, {b, sub + L"\\*"}},
+        {{{true, data}, {false, sub + L"\\c.txt"}}, {a, b}},
+        // Checking every object one by one ends with the folder's entry.
+        {{{true, a}, {true, sub}}, {a, sub + L"\\*"}},
+        {{{true, a}, {true, sub}, {true, b}}, {data + L"\\*"}},
+    };
+    for (const auto& c : cases) {
+        list->Clear();
+        for (const auto& [check, path] : c.steps) check ? list->Check(path) : list->Uncheck(path);
+        EXPECT_EQ(Paths(), c.entries) << c.steps.size();
+    }
+    list->Clear();
     list->Check(data);
-    EXPECT_EQ(Paths(), std::vector<std::wstring>{data + L"\\*"});
     bool inherited = false;
-    EXPECT_EQ(State(data + L"\\a.txt", &inherited), ssChecked);
+    EXPECT_EQ(State(a, &inherited), ssChecked);
     EXPECT_TRUE(inherited);
     EXPECT_EQ(State(data, &inherited), ssChecked);
     EXPECT_FALSE(inherited);
     EXPECT_EQ(State(root), ssGrayed);
     EXPECT_EQ(State(root + L"\\other.txt"), ssUnChecked);
-}
-
-TEST_F(SelectionList, UncheckingAFileOfACheckedFolderEntersTheOtherObjects) {
-    list->Check(data);
-    list->Uncheck(data + L"\\a.txt");
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\b.txt", data + L"\\sub\\*"}));
-    EXPECT_EQ(State(data + L"\\a.txt"), ssUnChecked);
+    list->Uncheck(sub + L"\\c.txt");
+    EXPECT_EQ(State(sub), ssUnChecked);
     EXPECT_EQ(State(data), ssGrayed);
-}
-
-TEST_F(SelectionList, UncheckingDeepBelowACheckedFolderExpandsEveryLevel) {
-    list->Check(data);
-    list->Uncheck(data + L"\\sub\\c.txt");
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\a.txt", data + L"\\b.txt"}));
-    EXPECT_EQ(State(data + L"\\sub"), ssUnChecked);
-}
-
-TEST_F(SelectionList, CheckingEveryObjectOneByOneEndsWithTheFolderEntry) {
-    list->Check(data + L"\\a.txt");
-    list->Check(data + L"\\sub");
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\a.txt", data + L"\\sub\\*"}));
-    list->Check(data + L"\\b.txt");
-    EXPECT_EQ(Paths(), std::vector<std::wstring>{data + L"\\*"});
 }
 
 TEST_F(SelectionList, PathsThatAreNoObjectsAreNeverEntered) {
@@ -121,12 +120,12 @@ TEST_F(SelectionList, PathsThatAreNoObjectsAreNeverEntered) {
     EXPECT_TRUE(IsExistingFolder(data + L"\\sub\\"));
 }
 
-TEST_F(SelectionList, TotalsStayRightThroughClimbsAndUnchecks) {
+TEST_F(SelectionList, TotalsStayRightThroughClimbsUnchecksAndClearing) {
     list->Check(data + L"\\a.txt");
     list->Check(data + L"\\b.txt");
     ExpectTotals(30, 2, 0);
     list->Check(data + L"\\sub");  // climbs: Data with everything below it
-    ASSERT_EQ(Paths(), std::vector<std::wstring>{data + L"\\*"});
+    ASSERT_EQ(Paths(), Names{data + L"\\*"});
     ExpectTotals(60, 3, 2);
     list->Uncheck(data + L"\\a.txt");
     ExpectTotals(50, 2, 1);
@@ -135,6 +134,12 @@ TEST_F(SelectionList, TotalsStayRightThroughClimbsAndUnchecks) {
     list->Uncheck(data + L"\\b.txt");
     EXPECT_TRUE(Paths().empty());
     ExpectTotals(0, 0, 0);
+    // Clearing cancels the sums still on their way.
+    list->Check(data);
+    list->Clear();
+    ExpectTotals(0, 0, 0);
+    pooltest::PumpFor(20);
+    EXPECT_EQ(list->TotalSize(), 0);
 }
 
 TEST_F(SelectionList, FoldersNamedWithTrailingDotsKeepTheirOwnStatesAndSizes) {
@@ -149,18 +154,7 @@ TEST_F(SelectionList, FoldersNamedWithTrailingDotsKeepTheirOwnStatesAndSizes) {
     ExpectTotals(4, 1, 1);
 }
 
-TEST_F(SelectionList, ClearingCancelsPendingSumsAndZeroesTheTotals) {
-    int completions = 0;
-    list->OnCompletedCalculateFiles = [&](fw::TObject*) { ++completions; };
-    list->Check(data);
-    list->Clear();
-    ExpectTotals(0, 0, 0);
-    pooltest::PumpFor(20);
-    EXPECT_EQ(list->TotalSize(), 0);
-    EXPECT_TRUE(Paths().empty());
-}
-
-TEST_F(SelectionList, PathsSetterChecksEveryPathInOneChange) {
+TEST_F(SelectionList, PathsSetterChecksEveryPathInOneChangeAndRenameMovesThem) {
     int changes = 0;
     list->OnChange = [&](fw::TObject*) { ++changes; };
     fw::TStringList source;
@@ -168,18 +162,14 @@ TEST_F(SelectionList, PathsSetterChecksEveryPathInOneChange) {
     source.Add(root + L"\\missing");
     source.Add(data + L"\\sub");
     list->SetPaths(&source);
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{data + L"\\a.txt", data + L"\\sub\\*"}));
+    EXPECT_EQ(Paths(), (Names{data + L"\\a.txt", data + L"\\sub\\*"}));
     EXPECT_EQ(changes, 1);
     TZemSelectionList copy(nullptr);
     copy.Assign(list.get());
     EXPECT_EQ(copy.Paths()->Count(), 2);
-}
-
-TEST_F(SelectionList, RenameMovesTheEntryAndEverythingBelowIt) {
-    list->Check(data + L"\\a.txt");
-    list->Check(data + L"\\sub");
+    // A rename moves the entry and everything below it.
     list->Rename(data, root + L"\\Renamed");
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{root + L"\\Renamed\\a.txt", root + L"\\Renamed\\sub\\*"}));
+    EXPECT_EQ(Paths(), (Names{root + L"\\Renamed\\a.txt", root + L"\\Renamed\\sub\\*"}));
 }
 
 TEST_F(SelectionList, ComputerFolderIsPartlyCheckedOnlyWithADriveEntry) {
@@ -270,11 +260,22 @@ TEST(ZemShellLink, BroadcastsSkipTheSenderAndDoNothingWhileDisabled) {
     EXPECT_EQ(b.link, nullptr);
 }
 
-TEST(ZemShellLink, SelectionBroadcastReenablesTheLinkWhenAControlRaises) {
+TEST_F(SelectionList, LinkedSelectionChangesReachTheControlsUnlessUpdatingAndARaisingControlLeavesTheLinkOn) {
     TFakeControl a, b;
     TZemShellLink link(nullptr);
     a.SetShellLink(&link);
     b.SetShellLink(&link);
+    const auto selections = [&] { return std::count(a.calls.begin(), a.calls.end(), "selection"); };
+    TZemSelectionList* linked = link.SelectionList();
+    ASSERT_EQ(linked->Link(), &link);
+    linked->Check(data + L"\\a.txt");
+    EXPECT_EQ(selections(), 1);
+    linked->BeginUpdate();
+    linked->Check(data + L"\\b.txt");
+    EXPECT_EQ(selections(), 1);
+    linked->EndUpdate();
+    EXPECT_EQ(selections(), 2);
+
     b.raiseOnSelect = true;
     EXPECT_THROW(link.NotifyFolderSelected(&a, nullptr), fw::Exception);
     EXPECT_TRUE(link.Enabled());
@@ -282,27 +283,4 @@ TEST(ZemShellLink, SelectionBroadcastReenablesTheLinkWhenAControlRaises) {
     EXPECT_EQ(b.calls.back(), "selection");
     a.SetShellLink(nullptr);
     b.SetShellLink(nullptr);
-}
-
-TEST(ZemShellLink, SelectionChangesReachTheControlsUnlessUpdating) {
-    ShellLibraryStartup();
-    const std::wstring root = testenv::NewScratchFolder(L"link");
-    MakeFile(root + L"\\x.txt");
-    MakeFile(root + L"\\y.txt");
-    {
-        TFakeControl a;
-        TZemShellLink link(nullptr);
-        a.SetShellLink(&link);
-        TZemSelectionList* list = link.SelectionList();
-        ASSERT_EQ(list->Link(), &link);
-        list->Check(root + L"\\x.txt");
-        EXPECT_EQ(std::count(a.calls.begin(), a.calls.end(), "selection"), 1);
-        list->BeginUpdate();
-        list->Check(root + L"\\y.txt");
-        EXPECT_EQ(std::count(a.calls.begin(), a.calls.end(), "selection"), 1);
-        list->EndUpdate();
-        EXPECT_EQ(std::count(a.calls.begin(), a.calls.end(), "selection"), 2);
-        a.SetShellLink(nullptr);
-    }
-    ShellLibraryShutdown();
 }

@@ -1,6 +1,6 @@
 // Clipboard and drop data: file drops and ID-list arrays written and read back,
-// our own data object through OLE's clipboard, descriptor names, and hostile
-// blocks from other programs.
+// our own data object through OLE's clipboard, and hostile blocks from other
+// programs.
 #include <gtest/gtest.h>
 
 #include "framework/DataObject.h"
@@ -24,38 +24,38 @@ using namespace shell;
 
 namespace {
 
+using Bytes = std::vector<unsigned char>;
+using NameList = std::vector<std::wstring>;
+
 std::unique_ptr<fw::TStringList> Paths(std::initializer_list<std::wstring> Items) {
     auto list = std::make_unique<fw::TStringList>();
     for (const auto& item : Items) list->Add(item);
     return list;
 }
 
-std::vector<std::wstring> Names(const fw::TStringList* List) {
-    std::vector<std::wstring> names;
-    if (List)
-        for (int i = 0; i < List->Count(); ++i) names.push_back(List->Strings(i));
+NameList Names(const std::unique_ptr<fw::TStringList>& List) {
+    NameList names;
+    for (int i = 0; List && i < List->Count(); ++i) names.push_back(List->Strings(i));
     return names;
 }
 
-// A block holding exactly Bytes.
-HGLOBAL BlockOf(const std::vector<unsigned char>& Bytes) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, Bytes.size());
-    std::memcpy(GlobalLock(block), Bytes.data(), Bytes.size());
+// A block holding exactly Data (GlobalAlloc may round its size up with zeros).
+fw::GlobalHandle BlockOf(const Bytes& Data) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, Data.size());
+    std::memcpy(GlobalLock(block), Data.data(), Data.size());
     GlobalUnlock(block);
-    return block;
+    return fw::GlobalHandle(block);
 }
 
-std::vector<unsigned char> DropHeader(DWORD Offset, bool Wide) {
-    std::vector<unsigned char> bytes(20, 0);
+// A CF_HDROP header with the list at Offset, followed by Text's bytes.
+template <class Char>
+Bytes DropBlock(DWORD Offset, const std::basic_string<Char>& Text) {
+    Bytes bytes(20, 0);
     std::memcpy(bytes.data(), &Offset, 4);
-    const DWORD wide = Wide ? 1 : 0;
-    std::memcpy(bytes.data() + 16, &wide, 4);
-    return bytes;
-}
-
-void AppendWide(std::vector<unsigned char>& Bytes, const std::wstring& Text) {
+    bytes[16] = sizeof(Char) == 2;
     const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
-    Bytes.insert(Bytes.end(), p, p + Text.size() * sizeof(wchar_t));
+    bytes.insert(bytes.end(), p, p + Text.size() * sizeof(Char));
+    return bytes;
 }
 
 }  // namespace
@@ -63,120 +63,90 @@ void AppendWide(std::vector<unsigned char>& Bytes, const std::wstring& Text) {
 TEST(DropFiles, BlockLayoutAndReadBack) {
     fw::GlobalHandle empty(GetDropFiles(fw::TStringList()));
     EXPECT_EQ(GlobalSize(empty.get()), 22u);
-    {
-        const fw::GlobalLockGuard lock(empty.get());
-        const auto* header = static_cast<const DWORD*>(lock.Data());
-        EXPECT_EQ(header[0], 20u);
-        EXPECT_EQ(header[4], DWORD(-1));
-    }
-    EXPECT_TRUE(Names(ReadDropFilesBlock(empty.get()).get()).empty());
-
+    EXPECT_TRUE(Names(ReadDropFilesBlock(empty.get())).empty());
     fw::GlobalHandle two(GetDropFiles(*Paths({L"C:\\a", L"C:\\bc"})));
     ASSERT_EQ(GlobalSize(two.get()), 20u + 24u);
     {
         const fw::GlobalLockGuard lock(two.get());
-        const wchar_t expected[] = L"C:\\a\0C:\\bc\0";
-        EXPECT_EQ(std::memcmp(static_cast<const char*>(lock.Data()) + 20, expected, 24), 0);
+        const auto* header = static_cast<const DWORD*>(lock.Data());
+        EXPECT_EQ(header[0], 20u);
+        EXPECT_NE(header[4], 0u);  // wide names
+        EXPECT_EQ(std::memcmp(static_cast<const char*>(lock.Data()) + 20, L"C:\\a\0C:\\bc\0", 24), 0);
     }
-    EXPECT_EQ(Names(ReadDropFilesBlock(two.get()).get()), (std::vector<std::wstring>{L"C:\\a", L"C:\\bc"}));
+    EXPECT_EQ(Names(ReadDropFilesBlock(two.get())), (NameList{L"C:\\a", L"C:\\bc"}));
     // The platform reads our block the same way.
     EXPECT_EQ(DragQueryFileW(static_cast<HDROP>(two.get()), 0xFFFFFFFF, nullptr, 0), 2u);
 }
 
 TEST(DropFiles, HostileBlocksStayInside) {
-    // A list offset beyond the block.
-    fw::GlobalHandle distant(BlockOf(DropHeader(100000, true)));
-    EXPECT_TRUE(Names(ReadDropFilesBlock(distant.get()).get()).empty());
-    // A header cut short.
-    fw::GlobalHandle shortBlock(BlockOf(std::vector<unsigned char>(12, 0)));
-    EXPECT_TRUE(Names(ReadDropFilesBlock(shortBlock.get()).get()).empty());
+    EXPECT_TRUE(Names(ReadDropFilesBlock(BlockOf(DropBlock(100000, std::wstring())).get())).empty());
+    EXPECT_TRUE(Names(ReadDropFilesBlock(BlockOf(Bytes(12, 0)).get())).empty());
+    EXPECT_FALSE(ReadDropFilesBlock(nullptr));
     // The last name runs into the block's end without its zero: only the whole ones count.
-    auto bytes = DropHeader(20, true);
-    AppendWide(bytes, std::wstring(L"D:\\whole", 9));
-    AppendWide(bytes, L"D:\\cut");
-    fw::GlobalHandle cut(BlockOf(bytes));
-    auto names = ReadDropFilesBlock(cut.get());
-    // GlobalAlloc may round the block up with zeros; the cut name then ends there.
-    ASSERT_TRUE(names);
-    ASSERT_GE(names->Count(), 1);
-    EXPECT_EQ(names->Strings(0), L"D:\\whole");
-    if (GlobalSize(cut.get()) == bytes.size()) {
-        EXPECT_EQ(names->Count(), 1);
+    const Bytes cutBytes = DropBlock(20, std::wstring(L"D:\\whole\0D:\\cut", 15));
+    const fw::GlobalHandle cut = BlockOf(cutBytes);
+    const NameList names = Names(ReadDropFilesBlock(cut.get()));
+    ASSERT_GE(names.size(), 1u);
+    EXPECT_EQ(names[0], L"D:\\whole");
+    if (GlobalSize(cut.get()) == cutBytes.size()) {
+        EXPECT_EQ(names.size(), 1u);
     }
     // An 8-bit drop.
-    auto ansi = DropHeader(20, false);
-    for (char c : std::string("C:\\x.txt\0C:\\y.txt\0\0", 20)) ansi.push_back(static_cast<unsigned char>(c));
-    fw::GlobalHandle narrow(BlockOf(ansi));
-    EXPECT_EQ(Names(ReadDropFilesBlock(narrow.get()).get()), (std::vector<std::wstring>{L"C:\\x.txt", L"C:\\y.txt"}));
-    EXPECT_FALSE(ReadDropFilesBlock(nullptr));
+    const fw::GlobalHandle narrow = BlockOf(DropBlock(20, std::string("C:\\x.txt\0C:\\y.txt\0\0", 20)));
+    EXPECT_EQ(Names(ReadDropFilesBlock(narrow.get())), (NameList{L"C:\\x.txt", L"C:\\y.txt"}));
 }
 
-TEST(DropFiles, DataObjectRoundTrips) {
+TEST(DropFiles, DataObjectsGiveTheirFileDropBeforeTheirDescriptor) {
     EXPECT_FALSE(GetDataObjectFiles(nullptr));
     auto data = fw::TDataObject::Create();
-    EXPECT_TRUE(Names(GetDataObjectFiles(data.get()).get()).empty());
-
-    // A wide descriptor is read when there is no file drop.
-    std::vector<unsigned char> descriptor(sizeof(UINT) + sizeof(FILEDESCRIPTORW), 0);
-    const UINT one = 1;
-    std::memcpy(descriptor.data(), &one, sizeof(one));
+    EXPECT_TRUE(Names(GetDataObjectFiles(data.get())).empty());
+    Bytes descriptor(sizeof(UINT) + sizeof(FILEDESCRIPTORW), 0);
+    descriptor[0] = 1;
     std::memcpy(descriptor.data() + sizeof(UINT) + offsetof(FILEDESCRIPTORW, cFileName), L"mail.txt",
                 9 * sizeof(wchar_t));
-    data->SetBlock(GetFileGroupDescriptorWFormat(), fw::GlobalHandle(BlockOf(descriptor)));
-    EXPECT_EQ(Names(GetDataObjectFiles(data.get()).get()), (std::vector<std::wstring>{L"mail.txt"}));
-    // A descriptor that claims more than it holds gives only what it holds.
-    const UINT many = 50000;
-    std::memcpy(descriptor.data(), &many, sizeof(many));
-    data->SetBlock(GetFileGroupDescriptorWFormat(), fw::GlobalHandle(BlockOf(descriptor)));
-    EXPECT_EQ(Names(GetDataObjectFiles(data.get()).get()), (std::vector<std::wstring>{L"mail.txt"}));
-
-    // A file drop comes first.
+    data->SetBlock(GetFileGroupDescriptorWFormat(), BlockOf(descriptor));
+    EXPECT_EQ(Names(GetDataObjectFiles(data.get())), NameList{L"mail.txt"});
     ASSERT_TRUE(SetDropFilesData(*Paths({L"C:\\one.txt", L"C:\\two.txt"}), data.get()));
-    EXPECT_EQ(Names(GetDataObjectFiles(data.get()).get()), (std::vector<std::wstring>{L"C:\\one.txt", L"C:\\two.txt"}));
-    EXPECT_NE(GetFileGroupDescriptorFormat(), GetFileGroupDescriptorWFormat());
+    EXPECT_EQ(Names(GetDataObjectFiles(data.get())), (NameList{L"C:\\one.txt", L"C:\\two.txt"}));
 }
 
-TEST(DropFiles, IDListArrayWrittenAndReadBack) {
+TEST(DropFiles, IDListArrayWrittenAndReadBackAndHostileArraysRefused) {
     const std::wstring folder = testenv::NewScratchFolder(L"idlist");
     scratch::MakeFile(folder + L"\\a.txt");
     scratch::MakeFolder(folder + L"\\sub");
     scratch::MakeFile(folder + L"\\sub\\b.txt");
-    fw::PidlPtr a(PathToPidl(nullptr, folder + L"\\a.txt"));
-    fw::PidlPtr b(PathToPidl(nullptr, folder + L"\\sub\\b.txt"));
+    fw::PidlPtr a(PathToPidl(nullptr, folder + L"\\a.txt")), b(PathToPidl(nullptr, folder + L"\\sub\\b.txt"));
     ASSERT_TRUE(a && b);
-    fw::GlobalHandle block = GetShellIDListBlock(DesktopPidl(), {a.get(), b.get()});
-    auto lists = ReadShellIDListBlock(block.get());
+    auto lists = ReadShellIDListBlock(GetShellIDListBlock(DesktopPidl(), {a.get(), b.get()}).get());
     ASSERT_EQ(lists.size(), 2u);
     EXPECT_TRUE(SamePath(PidlToPath(lists[0].get()), folder + L"\\a.txt"));
     EXPECT_TRUE(SamePath(PidlToPath(lists[1].get()), folder + L"\\sub\\b.txt"));
 
     // A parent folder and relative items.
-    fw::PidlPtr parent(PathToPidl(nullptr, folder));
-    fw::PidlPtr child(PidlLastItem(a.get()));
-    block = GetShellIDListBlock(parent.get(), {child.get()});
+    fw::PidlPtr parent(PathToPidl(nullptr, folder)), child(PidlLastItem(a.get()));
+    const fw::GlobalHandle block = GetShellIDListBlock(parent.get(), {child.get()});
     lists = ReadShellIDListBlock(block.get());
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_TRUE(SamePath(PidlToPath(lists[0].get()), folder + L"\\a.txt"));
 
-    // Hostile arrays: a count beyond the block, an offset outside it, an item without its end.
-    std::vector<unsigned char> bytes(GlobalSize(block.get()));
+    // A count beyond the block, an offset outside it, an item without its end.
+    Bytes bytes(GlobalSize(block.get()));
     std::memcpy(bytes.data(), fw::GlobalLockGuard(block.get()).Data(), bytes.size());
-    auto patched = [&](std::size_t At, UINT Value) {
-        std::vector<unsigned char> copy = bytes;
+    const auto patched = [&](std::size_t At, UINT Value) {
+        Bytes copy = bytes;
         std::memcpy(copy.data() + At, &Value, sizeof(Value));
-        fw::GlobalHandle hostile(BlockOf(copy));
-        return ReadShellIDListBlock(hostile.get()).size();
+        return ReadShellIDListBlock(BlockOf(copy).get()).size();
     };
     EXPECT_EQ(patched(0, 1000000), 0u);
     EXPECT_EQ(patched(8, UINT(bytes.size() + 10)), 0u);
-    std::vector<unsigned char> cutShort(bytes.begin(), bytes.end() - 2);
-    fw::GlobalHandle cutBlock(BlockOf(cutShort));
+    const Bytes cutShort(bytes.begin(), bytes.end() - 2);
+    const fw::GlobalHandle cutBlock = BlockOf(cutShort);
     if (GlobalSize(cutBlock.get()) == cutShort.size()) {
         EXPECT_TRUE(ReadShellIDListBlock(cutBlock.get()).empty());
     }
 }
 
-TEST(DropFiles, OwnDataObjectForObjectsOfSeveralFolders) {
+TEST(DropFiles, OwnDataObjectForObjectsOfSeveralFoldersSurvivesTheClipboard) {
     const std::wstring folder = testenv::NewScratchFolder(L"ownobject");
     scratch::MakeFolder(folder + L"\\one");
     scratch::MakeFolder(folder + L"\\two");
@@ -186,8 +156,8 @@ TEST(DropFiles, OwnDataObjectForObjectsOfSeveralFolders) {
     fw::ComPtr<IDataObject> data = CreatePathsDataObject(*paths);
     ASSERT_TRUE(data);
     // The path that does not parse is left out of both formats, in order.
-    const std::vector<std::wstring> expected{folder + L"\\one\\a.txt", folder + L"\\two\\b.txt"};
-    EXPECT_EQ(Names(GetDataObjectFiles(data.get()).get()), expected);
+    const NameList expected{folder + L"\\one\\a.txt", folder + L"\\two\\b.txt"};
+    EXPECT_EQ(Names(GetDataObjectFiles(data.get())), expected);
     FORMATETC format{CLIPFORMAT(ShellIDListClipboardFormat()), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
     ASSERT_EQ(data->GetData(&format, &medium), S_OK);
@@ -197,11 +167,10 @@ TEST(DropFiles, OwnDataObjectForObjectsOfSeveralFolders) {
     EXPECT_TRUE(SamePath(PidlToPath(lists[1].get()), expected[1]));
     EXPECT_FALSE(CreatePathsDataObject(*Paths({folder + L"\\missing\\x.txt"})));
 
-    // Through the clipboard and back: another reader sees the same files.
     ASSERT_EQ(OleSetClipboard(data.get()), S_OK);
     ASSERT_EQ(OleFlushClipboard(), S_OK);
     fw::ComPtr<IDataObject> pasted;
     ASSERT_EQ(OleGetClipboard(pasted.put()), S_OK);
-    EXPECT_EQ(Names(GetDataObjectFiles(pasted.get()).get()), expected);
+    EXPECT_EQ(Names(GetDataObjectFiles(pasted.get())), expected);
     OleSetClipboard(nullptr);
 }

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <vector>
 
@@ -19,12 +18,17 @@ using pooltest::TTestThread;
 
 namespace {
 
-struct Reports {
+// A pool with its reports counted.
+struct ReportingPool {
     std::vector<TZemThread*> finished;
     int empties = 0;
-    void Bind(TCustomThreadPool& Pool) {
-        Pool.OnThreadFinished = [this](TZemThread* t) { finished.push_back(t); };
-        Pool.OnEmpty = [this](fw::TObject*) { ++empties; };
+    TThreadPool pool;  // last, so it goes first: its last reports find the counts
+    ReportingPool() {
+        pool.OnThreadFinished = [this](TZemThread* t) { finished.push_back(t); };
+        pool.OnEmpty = [this](fw::TObject*) { ++empties; };
+    }
+    void Add(std::function<void(TTestThread*)> Body, std::atomic<int>* Destroyed = nullptr) {
+        pool.AddThread(new TTestThread(std::move(Body), Destroyed));
     }
 };
 
@@ -35,98 +39,71 @@ void UntilTerminated(TTestThread* T) {
 
 }  // namespace
 
-TEST(ThreadPool, RunsAtMostMaxThreadsAndStartsOneAsEachLeaves) {
-    TThreadPool pool;
-    pool.SetMaxThreads(2);
-    Reports reports;
-    reports.Bind(pool);
+TEST(ThreadPool, RunsAtMostMaxThreadsStartsOneAsEachLeavesAndEmptiesOnceAtTheEnd) {
+    ReportingPool p;
+    p.pool.SetMaxThreads(2);
     TGate gates[5];
-    std::atomic<int> started{0};
-    std::atomic<int> running{0};
-    std::atomic<int> mostRunning{0};
+    std::atomic<int> started{0}, running{0}, mostRunning{0};
     int emptiesWhenFifthFinished = -1;
-    pool.OnThreadFinished = [&](TZemThread* t) {
-        reports.finished.push_back(t);
-        if (reports.finished.size() == 5) emptiesWhenFifthFinished = reports.empties;
+    p.pool.OnThreadFinished = [&](TZemThread* t) {
+        p.finished.push_back(t);
+        if (p.finished.size() == 5) emptiesWhenFifthFinished = p.empties;
     };
     for (int i = 0; i < 5; ++i)
-        pool.AddThread(new TTestThread([&, i](TTestThread* t) {
+        p.Add([&, i](TTestThread* t) {
             ++started;
             const int now = ++running;
             for (int m = mostRunning; now > m && !mostRunning.compare_exchange_weak(m, now);) {}
             gates[i].Wait(t);
             --running;
-        }));
+        });
     ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
-    EXPECT_EQ(pool.RunningCount(), 2);
-    EXPECT_NE(pool.FirstSuspended(), nullptr);
+    EXPECT_EQ(p.pool.RunningCount(), 2);
     for (int i = 0; i < 5; ++i) {
         gates[i].Open();
-        ASSERT_TRUE(PumpUntil([&] { return int(reports.finished.size()) == i + 1; }));
-        ASSERT_TRUE(PumpUntil([&] { return started == std::min(5, i + 3); }));
+        ASSERT_TRUE(PumpUntil([&] { return int(p.finished.size()) == i + 1 && started == std::min(5, i + 3); }));
     }
     EXPECT_EQ(mostRunning, 2);
-    ASSERT_TRUE(PumpUntil([&] { return reports.empties == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return p.empties == 1; }));
     EXPECT_EQ(emptiesWhenFifthFinished, 0);
     pooltest::PumpFor(50);
-    EXPECT_EQ(reports.empties, 1);
-    EXPECT_EQ(pool.Count(), 0);
-    EXPECT_EQ(pool.LastFinishedThread(), nullptr);
+    EXPECT_EQ(p.empties, 1);
+    EXPECT_EQ(p.pool.Count(), 0);
 }
 
 TEST(ThreadPool, ThreadAddedWhileStoppingEndsWithoutWorkButIsReported) {
-    TThreadPool pool;
-    Reports reports;
+    ReportingPool p;
     std::atomic<bool> lateWorked{false};
-    bool added = false;
-    pool.OnEmpty = [&](fw::TObject*) { ++reports.empties; };
-    pool.OnThreadFinished = [&](TZemThread* t) {
-        reports.finished.push_back(t);
-        if (!added) {
-            added = true;
-            pool.AddThread(new TTestThread([&](TTestThread*) { lateWorked = true; }));
-        }
+    p.pool.OnThreadFinished = [&](TZemThread* t) {
+        p.finished.push_back(t);
+        if (p.finished.size() == 1) p.Add([&](TTestThread*) { lateWorked = true; });
     };
-    pool.AddThread(new TTestThread(UntilTerminated));
-    pool.StopAll(true);
-    EXPECT_EQ(reports.finished.size(), 2u);
+    p.Add(UntilTerminated);
+    p.pool.StopAll(true);
+    EXPECT_EQ(p.finished.size(), 2u);
     EXPECT_FALSE(lateWorked);
-    EXPECT_EQ(pool.Count(), 0);
-    EXPECT_EQ(reports.empties, 1);
+    EXPECT_EQ(p.pool.Count(), 0);
+    EXPECT_EQ(p.empties, 1);
 }
 
-TEST(ThreadPool, StopAllWithoutWaitReturnsAndThreadsReportLater) {
-    TThreadPool pool;
-    Reports reports;
-    reports.Bind(pool);
-    for (int i = 0; i < 3; ++i) pool.AddThread(new TTestThread(UntilTerminated));
-    pool.StopAll(false);
-    ASSERT_TRUE(PumpUntil([&] { return reports.finished.size() == 3; }));
-    ASSERT_TRUE(PumpUntil([&] { return reports.empties == 1; }));
-    EXPECT_EQ(pool.Count(), 0);
-}
-
-TEST(ThreadPool, StopFollowedAtOnceByAddRunsTheNewThread) {
-    TThreadPool pool;
-    Reports reports;
-    reports.Bind(pool);
-    for (int i = 0; i < 3; ++i) pool.AddThread(new TTestThread(UntilTerminated));
-    pool.StopAll(true);
-    EXPECT_EQ(reports.finished.size(), 3u);
+TEST(ThreadPool, StopsWithAndWithoutWaitAndAThreadAddedRightAfterAStopRuns) {
+    ReportingPool p;
+    for (int i = 0; i < 3; ++i) p.Add(UntilTerminated);
+    p.pool.StopAll(false);  // returns at once; the threads report later
+    ASSERT_TRUE(PumpUntil([&] { return p.finished.size() == 3 && p.empties == 1; }));
+    for (int i = 0; i < 3; ++i) p.Add(UntilTerminated);
+    p.pool.StopAll(true);
+    EXPECT_EQ(p.finished.size(), 6u);
     std::atomic<bool> ran{false};
-    pool.AddThread(new TTestThread([&](TTestThread*) { ran = true; }));
-    ASSERT_TRUE(PumpUntil([&] { return reports.finished.size() == 4; }));
+    p.Add([&](TTestThread*) { ran = true; });
+    ASSERT_TRUE(PumpUntil([&] { return p.finished.size() == 7; }));
     EXPECT_TRUE(ran);
 }
 
 TEST(ThreadPool, ThreadIgnoringTerminateIsKilledReportedOnceAndFreed) {
-    TThreadPool pool;
-    pool.SetStopTimeout(200);
-    Reports reports;
-    reports.Bind(pool);
-    std::atomic<bool> release{false};
-    std::atomic<bool> running{false};
-    std::atomic<bool> ended{false};
+    ReportingPool p;
+    p.pool.SetStopTimeout(200);
+    std::atomic<bool> release{false}, running{false}, ended{false};
     std::atomic<int> destroyed{0};
     auto* stubborn = new TTestThread(
         [&](TTestThread*) {
@@ -135,42 +112,35 @@ TEST(ThreadPool, ThreadIgnoringTerminateIsKilledReportedOnceAndFreed) {
         },
         &destroyed);
     stubborn->EndedNormally = &ended;
-    pool.AddThread(stubborn);
+    p.pool.AddThread(stubborn);
     ASSERT_TRUE(PumpUntil([&] { return running.load(); }));
-    pool.StopAll(true);
+    p.pool.StopAll(true);
     EXPECT_FALSE(ended);
-    ASSERT_EQ(reports.finished.size(), 1u);
-    EXPECT_EQ(reports.finished[0], stubborn);
+    EXPECT_EQ(p.finished, std::vector<TZemThread*>{stubborn});
     EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(reports.empties, 1);
-    EXPECT_EQ(pool.Count(), 0);
+    EXPECT_EQ(p.empties, 1);
     pooltest::PumpFor(30);
-    EXPECT_EQ(reports.finished.size(), 1u);
+    EXPECT_EQ(p.finished.size(), 1u);
 }
 
 TEST(ThreadPool, ThreadIsRemovedEvenWhenFinishedHandlerRaises) {
-    TThreadPool pool;
-    int empties = 0;
-    int calls = 0;
-    pool.OnEmpty = [&](fw::TObject*) { ++empties; };
-    pool.OnThreadFinished = [&](TZemThread*) {
-        ++calls;
+    ReportingPool p;
+    p.pool.OnThreadFinished = [&](TZemThread* t) {
+        p.finished.push_back(t);
         throw fw::Exception(L"handler failed");
     };
     std::atomic<int> destroyed{0};
-    pool.AddThread(new TTestThread(nullptr, &destroyed));
-    pool.AddThread(new TTestThread(nullptr, &destroyed));
+    p.Add(nullptr, &destroyed);
+    p.Add(nullptr, &destroyed);
     ASSERT_TRUE(PumpUntil([&] { return destroyed == 2; }));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(pool.Count(), 0);
-    EXPECT_EQ(empties, 1);
+    EXPECT_EQ(p.finished.size(), 2u);
+    EXPECT_EQ(p.pool.Count(), 0);
+    EXPECT_EQ(p.empties, 1);
 }
 
 TEST(ThreadPool, StoppedWhileThreadsAreDeliveringEveryThreadEndsNormally) {
-    TThreadPool pool;
-    pool.SetStopTimeout(pooltest::kPatientStopTimeout);
-    Reports reports;
-    reports.Bind(pool);
+    ReportingPool p;
+    p.pool.SetStopTimeout(pooltest::kPatientStopTimeout);
     std::vector<int> delivered;
     std::set<int> delivering;
     std::atomic<bool> endedFlags[4] = {};
@@ -184,64 +154,58 @@ TEST(ThreadPool, StoppedWhileThreadsAreDeliveringEveryThreadEndsNormally) {
                 });
         });
         t->EndedNormally = &endedFlags[i];
-        pool.AddThread(t);
+        p.pool.AddThread(t);
     }
     ASSERT_TRUE(PumpUntil([&] { return delivering.size() == 4 && delivered.size() >= 20; }));
-    pool.StopAll(true);
-    EXPECT_EQ(pool.Count(), 0);
-    EXPECT_EQ(reports.finished.size(), 4u);
-    std::set<TZemThread*> distinct(reports.finished.begin(), reports.finished.end());
-    EXPECT_EQ(distinct.size(), 4u);
+    p.pool.StopAll(true);
+    EXPECT_EQ(p.pool.Count(), 0);
+    EXPECT_EQ(std::set<TZemThread*>(p.finished.begin(), p.finished.end()).size(), 4u);
+    EXPECT_EQ(p.finished.size(), 4u);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(endedFlags[i]) << i;
-    EXPECT_EQ(reports.empties, 1);
+    EXPECT_EQ(p.empties, 1);
 }
 
 TEST(ThreadPool, DestroyWaitsForThreadsThatFinishedButHaveNotReported) {
-    Reports reports;
-    std::atomic<int> destroyed{0};
-    std::atomic<int> done{0};
+    std::vector<TZemThread*> finished;
+    int empties = 0;
+    std::atomic<int> destroyed{0}, done{0};
     {
-        TThreadPool pool;
-        reports.Bind(pool);
-        for (int i = 0; i < 3; ++i) pool.AddThread(new TTestThread([&](TTestThread*) { ++done; }, &destroyed));
+        ReportingPool p;
+        for (int i = 0; i < 3; ++i) p.Add([&](TTestThread*) { ++done; }, &destroyed);
         // Without serving the main thread, the threads end and wait to report.
-        while (done < 3) Sleep(1);
-        Sleep(20);
-        EXPECT_EQ(reports.finished.size(), 0u);
+        ASSERT_TRUE(pooltest::WaitUntil([&] { return done == 3; }));
+        EXPECT_TRUE(p.finished.empty());
+        p.pool.OnThreadFinished = [&](TZemThread* t) { finished.push_back(t); };
+        p.pool.OnEmpty = [&](fw::TObject*) { ++empties; };
     }
-    EXPECT_EQ(reports.finished.size(), 3u);
-    EXPECT_EQ(reports.empties, 1);
+    EXPECT_EQ(finished.size(), 3u);
+    EXPECT_EQ(empties, 1);
     ASSERT_TRUE(PumpUntil([&] { return destroyed == 3; }));
     pooltest::PumpFor(20);
-    EXPECT_EQ(reports.finished.size(), 3u);
+    EXPECT_EQ(finished.size(), 3u);
 }
 
 TEST(ThreadPool, SetMaxThreadsStopsSurplusAndStartsWaiting) {
-    TThreadPool pool;
-    pool.SetMaxThreads(1);
-    Reports reports;
-    reports.Bind(pool);
+    ReportingPool p;
+    p.pool.SetMaxThreads(1);
     std::atomic<int> started{0};
     for (int i = 0; i < 3; ++i)
-        pool.AddThread(new TTestThread([&](TTestThread* t) {
+        p.Add([&](TTestThread* t) {
             ++started;
             UntilTerminated(t);
-        }));
+        });
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
-    pool.SetMaxThreads(3);
+    p.pool.SetMaxThreads(3);
     ASSERT_TRUE(PumpUntil([&] { return started == 3; }));
-    EXPECT_EQ(pool.RunningCount(), 3);
-    pool.SetMaxThreads(1);
-    ASSERT_TRUE(PumpUntil([&] { return reports.finished.size() == 2; }));
-    EXPECT_EQ(pool.Count(), 1);
-    pool.StopAll(true);
-    EXPECT_EQ(reports.finished.size(), 3u);
+    p.pool.SetMaxThreads(1);
+    ASSERT_TRUE(PumpUntil([&] { return p.finished.size() == 2; }));
+    EXPECT_EQ(p.pool.Count(), 1);
+    p.pool.StopAll(true);
+    EXPECT_EQ(p.finished.size(), 3u);
 }
 
 TEST(ThreadPool, PausedThreadWaitsUntilTerminatedWhichEndsThePause) {
-    TThreadPool pool;
-    Reports reports;
-    reports.Bind(pool);
+    ReportingPool p;
     std::atomic<int> steps{0};
     auto* t = new TTestThread([&](TTestThread* self) {
         while (!self->WaitWhilePaused()) {
@@ -250,22 +214,18 @@ TEST(ThreadPool, PausedThreadWaitsUntilTerminatedWhichEndsThePause) {
         }
     });
     t->SetPaused(true);
-    pool.AddThread(t);
+    p.pool.AddThread(t);
     pooltest::PumpFor(150);
+    p.pool.StopAll(true);
     EXPECT_EQ(steps, 0);
-    pool.StopAll(true);
-    EXPECT_EQ(steps, 0);
-    EXPECT_EQ(reports.finished.size(), 1u);
-}
+    EXPECT_EQ(p.finished.size(), 1u);
 
-TEST(ThreadPool, WaitWhilePausedOnTheMainThreadNeverSleeps) {
-    // A paused thread that was never started: the main thread asks it and gets
-    // its Terminated state at once.
-    TTestThread* t = new TTestThread(nullptr);
-    t->SetPaused(true);
-    EXPECT_FALSE(t->WaitWhilePaused());
-    t->Terminate();
-    EXPECT_TRUE(t->WaitWhilePaused());
-    t->SetFreeOnTerminate(false);
-    delete t;
+    // On the main thread the question is answered at once, never by sleeping.
+    TTestThread* idle = new TTestThread(nullptr);
+    idle->SetPaused(true);
+    EXPECT_FALSE(idle->WaitWhilePaused());
+    idle->Terminate();
+    EXPECT_TRUE(idle->WaitWhilePaused());
+    idle->SetFreeOnTerminate(false);
+    delete idle;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Helpers for the pool tests: a thread whose body a test supplies, and a wait
-// that keeps serving the main thread's synchronized calls.
+// Helpers for the pool tests: a thread whose body a test supplies, a gate that
+// holds bodies back, and waits that keep serving the main thread's synchronized
+// calls. Every wait is bounded: its limit only guards against a hang.
 #include <windows.h>
 
 #include <atomic>
@@ -15,8 +16,7 @@ namespace pooltest {
 // hung thread is killed and a busy machine cannot turn an orderly end into a kill.
 constexpr DWORD kPatientStopTimeout = 60000;
 
-// Serves hand-overs until Done() holds. The limit only guards against a hang;
-// it is no timing requirement.
+// Serves hand-overs until Done() holds; false when the limit passed first.
 inline bool PumpUntil(const std::function<bool()>& Done, DWORD LimitMs = 30000) {
     const DWORD start = GetTickCount();
     while (!Done()) {
@@ -26,7 +26,18 @@ inline bool PumpUntil(const std::function<bool()>& Done, DWORD LimitMs = 30000) 
     return true;
 }
 
-// Serves hand-overs for a while (to give a wrong event the chance to show).
+// Waits without serving the main thread (so threads queue their hand-overs).
+inline bool WaitUntil(const std::function<bool()>& Done, DWORD LimitMs = 30000) {
+    const DWORD start = GetTickCount();
+    while (!Done()) {
+        if (GetTickCount() - start > LimitMs) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// Serves hand-overs for a while, to give a wrong, late event the chance to show.
+// Only for checks that something does not happen: no result depends on its length.
 inline void PumpFor(DWORD Ms) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < Ms) fw::CheckSynchronize(5);
@@ -38,13 +49,13 @@ public:
     TGate() : handle_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     ~TGate() { CloseHandle(handle_); }
     void Open() { SetEvent(handle_); }
-    // Waits until open or the thread is asked to stop; true when open.
-    bool Wait(fw::TThread* Thread) {
+    // Waits until open, the thread is asked to stop or the limit passes; true when open.
+    bool Wait(fw::TThread* Thread = nullptr, DWORD LimitMs = 30000) {
+        const DWORD start = GetTickCount();
         while (WaitForSingleObject(handle_, 5) == WAIT_TIMEOUT)
-            if (Thread && Thread->Terminated()) return false;
+            if ((Thread && Thread->Terminated()) || GetTickCount() - start > LimitMs) return false;
         return true;
     }
-    bool WaitAny() { return WaitForSingleObject(handle_, 30000) == WAIT_OBJECT_0; }
 
 private:
     HANDLE handle_;
