@@ -3,7 +3,6 @@
 
 #include "shell/LongPathFind.h"
 #include "shell/PathUtils.h"
-#include "shell/ShellEntryPoints.h"
 #include "shell/SpecialFolders.h"
 #include "tests/shell/ScratchTree.h"
 
@@ -66,34 +65,4 @@ TEST(LongPathFind, FindsBeyondTheClassicLimit) {
     FindClose(h);
     EXPECT_EQ(names, std::vector<std::wstring>{L"deep.txt"});
     EXPECT_EQ(GetFileSize64(file), 3);
-}
-
-namespace {
-int revertCalls = 0, disableCalls = 0;
-BOOL WINAPI CountingDisable(PVOID* Old) {
-    ++disableCalls;
-    *Old = nullptr;
-    return TRUE;
-}
-BOOL WINAPI CountingRevert(PVOID) {
-    ++revertCalls;
-    return TRUE;
-}
-}  // namespace
-
-TEST(LongPathFind, RedirectionIsSwitchedOnlyWhenAskedAndAlwaysSwitchedBack) {
-    const TBoundEntryPoints saved = BoundEntries;
-    BoundEntries.Wow64DisableWow64FsRedirection = CountingDisable;
-    BoundEntries.Wow64RevertWow64FsRedirection = CountingRevert;
-    const std::wstring missing = testenv::NewScratchFolder(L"redirect") + L"\\missing";
-    WIN32_FIND_DATAW data;
-    EXPECT_EQ(FindFirstFileLong(missing, data), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(disableCalls + revertCalls, 0);
-    UseWow64RedirectionSwitch = true;
-    EXPECT_EQ(FindFirstFileLong(missing, data), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
-    UseWow64RedirectionSwitch = false;
-    EXPECT_EQ(disableCalls, 1);
-    EXPECT_EQ(revertCalls, 1);
-    BoundEntries = saved;
 }

@@ -29,7 +29,7 @@ struct Events {
 
 }  // namespace
 
-TEST(ZemPathList, NormalizesNeverAddsTwiceAndRefusesWhatDoesNotExist) {
+TEST(ZemPathList, NormalizesNeverAddsTwiceRefusesWhatDoesNotExistAndAnnouncesDeletes) {
     const std::wstring root = testenv::NewScratchFolder(L"pathlist");
     const std::wstring temp = scratch::MakeFolder(root + L"\\Temp");
     TZemPathList list;
@@ -49,21 +49,9 @@ TEST(ZemPathList, NormalizesNeverAddsTwiceAndRefusesWhatDoesNotExist) {
     EXPECT_EQ(events.added[1], std::make_pair(temp, index));
     list.SetCheckExistence(false);
     EXPECT_GE(list.Add(root + L"\\missing"), 0);
-}
-
-TEST(ZemPathList, PutDeletesThenAddsInOrderAndDeleteAnnounces) {
-    TZemPathList list;
-    list.SetCheckExistence(false);
-    list.Add(L"C:\\a");
-    list.Add(L"C:\\c");
-    Events events(list);
-    list.Put(0, L"C:\\d\\");
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Strings(0), L"C:\\c");
-    EXPECT_EQ(list.Strings(1), L"C:\\d");
-    list.Delete(0);
-    EXPECT_EQ(events.removed, (Announced{{L"C:\\a", 0}, {L"C:\\c", 0}}));
-    EXPECT_EQ(events.added, (Announced{{L"C:\\d", 1}}));
+    const int at = list.IndexOf(temp);
+    list.Delete(at);
+    EXPECT_EQ(events.removed, (Announced{{temp, at}}));
 }
 
 TEST(PidlHistory, AddingAfterGoingBackDropsTheForwardEntries) {

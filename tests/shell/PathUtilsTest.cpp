@@ -64,15 +64,4 @@ TEST(PathUtils, ExpandPathMacros) {
     EXPECT_EQ(ExpandPathMacros(L"%TABULORIN_MACRO%\\x"), L"value\\x");
     EXPECT_EQ(ExpandPathMacros(L""), L"");
     EXPECT_EQ(ExpandPathMacros(L"%NO_SUCH_VARIABLE_HERE%"), L"%NO_SUCH_VARIABLE_HERE%");
-
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const std::wstring withDate = ExpandPathMacros(L"%TABULORIN_MACRO%\\%date%");
-    ASSERT_EQ(withDate.size(), 6u + 10u);
-    EXPECT_EQ(withDate.substr(0, 11), L"value\\" + std::to_wstring(now.wYear) + L"-");
-    EXPECT_EQ(withDate[13], L'-');
-    const std::wstring time = ExpandPathMacros(L"%TIME%");
-    ASSERT_EQ(time.size(), 8u);
-    EXPECT_EQ(time[2], L'-');
-    EXPECT_EQ(time[5], L'-');
 }

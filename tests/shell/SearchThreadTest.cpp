@@ -169,20 +169,6 @@ TEST(FileSearchThread, EverySearchEndsOnceAMissingFolderQuietlyAndDuplicatesAreS
     EXPECT_EQ(list.Items.size(), 9u);
 }
 
-TEST(FileSearchThread, ProgressReportsEveryEntryDotsIncluded) {
-    const std::wstring root = SmallTree();
-    TTestFileList list;
-    std::vector<std::wstring> progress;
-    list.BindProgress([&](const std::wstring& p) { progress.push_back(p); });
-    list.SearchOptions.SetFilter(L"*.dll");
-    list.StartSearch(root);
-    ASSERT_TRUE(WaitForEnds(list, 1));
-    EXPECT_EQ(list.Items, std::vector<std::wstring>{root + L"\\b.dll"});
-    for (const std::wstring& p : {root + L"\\.", root + L"\\..", root + L"\\a.txt", root + L"\\b.dll", root + L"\\sub",
-                                  root + L"\\sub\\.", root + L"\\sub\\c.txt"})
-        EXPECT_NE(std::find(progress.begin(), progress.end(), p), progress.end()) << std::string(p.begin(), p.end());
-}
-
 TEST(FileSearchThread, ProgressHandlerUnboundMeanwhileIsNotCalled) {
     const std::wstring root = SmallTree();
     TTestFileList list;

@@ -26,9 +26,6 @@ TEST(SpecialFolders, ListsPathsAndTheReverseMapping) {
     EXPECT_EQ(PidlToShellFolder(fw::PidlPtr(PathToPidl(nullptr, GetWindowsFolder())).get()), SF_WINDOWS);
     const std::wstring plain = testenv::NewScratchFolder(L"plain");
     EXPECT_EQ(PidlToShellFolder(fw::PidlPtr(PathToPidl(nullptr, plain)).get()), SF_FILESYSTEMFOLDER);
-    // Restricted to other values, the drives folder is no special folder.
-    EXPECT_EQ(PidlToShellFolderIn(drives.get(), ShellFolderSet(SF_NETWORK)), SF_FILESYSTEMFOLDER);
-    EXPECT_EQ(PidlToShellFolderIn(drives.get(), ShellFolderSet(SF_NETWORK) | ShellFolderSet(SF_DRIVES)), SF_DRIVES);
     // The first of two values for one folder wins.
     const fw::PidlPtr pictures(GetSpecialFolderIDList(SF_MY_PICTURES));
     EXPECT_TRUE(!pictures || PidlToShellFolder(pictures.get()) == SF_MYPICTURES);
@@ -58,26 +55,4 @@ TEST(SpecialFolders, DriveRootsReadinessAndExistence) {
     // Wildcards name no path, although a find would succeed on them.
     EXPECT_FALSE(PathExists(folder + L"\\*"));
     EXPECT_FALSE(PathExists(folder + L"\\file.tx?"));
-}
-
-TEST(SpecialFolders, ProgramFilesCorrection) {
-    const std::wstring root = testenv::NewScratchFolder(L"wow");
-    const std::wstring x86 = scratch::MakeFolder(root + L"\\Program Files (x86)");
-    const std::wstring x64 = scratch::MakeFolder(root + L"\\Program Files");
-    scratch::MakeFolder(x64 + L"\\Tool");
-    scratch::MakeFile(x64 + L"\\Tool\\tool.exe");
-    scratch::MakeFile(x86 + L"\\both.exe");
-    scratch::MakeFile(x64 + L"\\both.exe");
-    const auto corrected = [&](const std::wstring& Path, const std::wstring& From) {
-        std::wstring path = Path;
-        ReplaceProgramFilesPath(path, From, x64);
-        return path;
-    };
-    EXPECT_EQ(corrected(x86 + L"\\Tool\\tool.exe", x86), x64 + L"\\Tool\\tool.exe");
-    EXPECT_EQ(corrected(root + L"\\PROGRAM FILES (X86)\\Tool\\tool.exe", x86), x64 + L"\\Tool\\tool.exe");
-    // What exists stays, and so does what exists nowhere.
-    EXPECT_EQ(corrected(x86 + L"\\both.exe", x86), x86 + L"\\both.exe");
-    EXPECT_EQ(corrected(x86 + L"\\nowhere.exe", x86), x86 + L"\\nowhere.exe");
-    // An unknown folder matches nothing.
-    EXPECT_EQ(corrected(x86 + L"\\Tool\\tool.exe", L""), x86 + L"\\Tool\\tool.exe");
 }

@@ -49,11 +49,11 @@ public:
 int kOwnerA, kOwnerB;
 
 struct PoolFixture {
-    TWorkerThreadPool pool{false};
     Names delivered;
     int queueEmpties = 0;
     TGate gate;
     std::atomic<bool> blocking{false};
+    TWorkerThreadPool pool{false};  // last, so it goes first: no worker outlives the gate
     PoolFixture(int MinThreads, int MaxThreads) {
         pool.SetMaxThreads(MaxThreads);
         pool.SetMinThreads(MinThreads);

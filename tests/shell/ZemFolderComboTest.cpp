@@ -1,6 +1,6 @@
-// The folder combo box on the scratch drive: its entries and their objects, the
-// choice by path, refills on drive notices (also when the remembered path or
-// drive has gone), the edit part, and drawing that leaves the list alone.
+// The folder combo box on the scratch drive: its entries and their objects,
+// refills on drive notices (also when the remembered path or drive has gone),
+// and drawing that leaves the list alone.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -86,29 +86,6 @@ TEST_F(FolderComboTest, EntriesAreTheDocumentsAndTheDrivesEachWithItsObject) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(FolderComboTest, ChoiceByPathAppendsOnceAndTellsOncePerCall) {
-    const std::wstring folder = testenv::NewScratchFolder(L"combo-choice");
-    changes = 0;
-    const int before = combo->Items()->Count();
-    EXPECT_TRUE(combo->SelectPath(folder));
-    EXPECT_EQ(combo->Items()->Count(), before + 1);
-    EXPECT_EQ(combo->ItemIndex(), before);
-    EXPECT_EQ(combo->GetEditText(), folder);
-    auto* item = dynamic_cast<TZemComboItem*>(combo->Items()->Objects(before));
-    ASSERT_NE(item, nullptr);
-    EXPECT_FALSE(item->UseDisplayName);
-    EXPECT_EQ(PidlToPath(item->IDList()), folder);
-    EXPECT_TRUE(combo->SelectPath(folder));
-    EXPECT_EQ(combo->Items()->Count(), before + 1);
-    EXPECT_EQ(changes, 2);
-    EXPECT_EQ(combo->AddPathItem(folder), -1);
-
-    combo->SetEnabled(false);
-    EXPECT_FALSE(combo->SelectPath(L"C:\\"));
-    combo->SetEnabled(true);
-    EXPECT_EQ(combo->GetEditText(), folder);  // the refill kept the chosen path
-}
-
 TEST_F(FolderComboTest, ARefillKeepsWhatDidNotChangeAndDropsAGoneRememberedFolder) {
     const std::wstring folder = testenv::NewScratchFolder(L"combo-same");
     combo->SelectPath(folder);
@@ -150,18 +127,6 @@ TEST_F(FolderComboTest, ARemovedDriveLeavesTheListAndTheChoiceFallsToC) {
     EXPECT_EQ(chosen, (std::vector<std::wstring>{L"C:\\"}));
 }
 
-TEST_F(FolderComboTest, WithoutIncludesTheListIsEmptyAndTheWindowStillTells) {
-    auto* empty = new TZemFolderCombo(form);
-    int told = 0;
-    empty->OnChange = [&](fw::TObject*) { ++told; };
-    empty->SetParent(form);
-    empty->HandleNeeded();
-    EXPECT_EQ(empty->Items()->Count(), 0);
-    EXPECT_EQ(empty->ItemIndex(), -1);
-    EXPECT_EQ(told, 1);
-    EXPECT_EQ(empty->GetEditText(), L"");
-}
-
 TEST_F(FolderComboTest, DrawingLeavesTheListAlonePlainEntriesGetObjectsAfterwards) {
     combo->Items()->Add(L"C:\\windows");
     const int count = combo->Items()->Count();
@@ -177,32 +142,6 @@ TEST_F(FolderComboTest, DrawingLeavesTheListAlonePlainEntriesGetObjectsAfterward
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->Path(), L"C:\\windows");
     EXPECT_EQ(combo->GetEditText(), L"C:\\windows");
-}
-
-TEST_F(FolderComboTest, TheEditPartForwardsKeysAndSelectsAllWithCtrlA) {
-    std::vector<fw::TObject*> senders;
-    combo->OnKeyDown = [&](fw::TObject* Sender, WORD&, fw::TShiftState) { senders.push_back(Sender); };
-    combo->OnKeyPress = [&](fw::TObject* Sender, wchar_t&) { senders.push_back(Sender); };
-    combo->SetEditable(true);
-    ASSERT_TRUE(combo->Editable());
-    fw::TEdit* edit = combo->EditControl();
-    EXPECT_EQ(edit->Text(), L"C:\\");  // the edit shows the chosen entry
-    edit->SetText(L"D:\\typed");
-    EXPECT_EQ(combo->GetEditText(), L"D:\\typed");
-    EXPECT_EQ(combo->Text(), L"D:\\typed");
-    edit->SetSelStart(2);
-    SendMessageW(edit->Handle(), WM_KEYDOWN, 'A', 0);
-    SendMessageW(edit->Handle(), WM_CHAR, 'x', 0);
-    ASSERT_FALSE(senders.empty());
-    for (fw::TObject* s : senders) EXPECT_EQ(s, combo);
-    // Ctrl+A through the forwarder.
-    WORD key = 'A';
-    combo->EditControl()->OnKeyDown(edit, key, fw::ssCtrl);
-    EXPECT_EQ(key, 0);
-    EXPECT_EQ(edit->SelStart(), 0);
-    EXPECT_EQ(edit->SelLength(), int(edit->Text().size()));
-    combo->SetEditable(false);
-    EXPECT_EQ(combo->EditControl(), nullptr);
 }
 
 }  // namespace
