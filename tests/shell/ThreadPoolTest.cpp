@@ -66,7 +66,7 @@ TEST(ThreadPool, RunsAtMostMaxThreadsStartsOneAsEachLeavesAndEmptiesOnceAtTheEnd
     EXPECT_EQ(mostRunning, 2);
     ASSERT_TRUE(PumpUntil([&] { return p.empties == 1; }));
     EXPECT_EQ(emptiesWhenFifthFinished, 0);
-    pooltest::PumpFor(50);
+    pooltest::Drain();
     EXPECT_EQ(p.empties, 1);
     EXPECT_EQ(p.pool.Count(), 0);
 }
@@ -118,9 +118,9 @@ TEST(ThreadPool, ThreadIgnoringTerminateIsKilledReportedOnceAndFreed) {
     EXPECT_FALSE(ended);
     EXPECT_EQ(p.finished, std::vector<TZemThread*>{stubborn});
     EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(p.empties, 1);
-    pooltest::PumpFor(30);
+    pooltest::Drain();
     EXPECT_EQ(p.finished.size(), 1u);
+    EXPECT_EQ(p.empties, 1);
 }
 
 TEST(ThreadPool, ThreadIsRemovedEvenWhenFinishedHandlerRaises) {
@@ -181,6 +181,6 @@ TEST(ThreadPool, DestroyWaitsForThreadsThatFinishedButHaveNotReported) {
     EXPECT_EQ(finished.size(), 3u);
     EXPECT_EQ(empties, 1);
     ASSERT_TRUE(PumpUntil([&] { return destroyed == 3; }));
-    pooltest::PumpFor(20);
+    pooltest::Drain();
     EXPECT_EQ(finished.size(), 3u);
 }

@@ -36,6 +36,12 @@ inline bool WaitUntil(const std::function<bool()>& Done, DWORD LimitMs = 30000) 
     return true;
 }
 
+// Runs every call already handed to the main thread. Once every thread that
+// could hand one over has gone, nothing can arrive later: a check after it is final.
+inline void Drain() {
+    while (fw::CheckSynchronize()) {}
+}
+
 // Serves hand-overs for a while, to give a wrong, late event the chance to show.
 // Only for checks that something does not happen: no result depends on its length.
 inline void PumpFor(DWORD Ms) {

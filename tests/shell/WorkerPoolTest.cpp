@@ -96,8 +96,8 @@ TEST(WorkerPool, HundredItemsOnFiveWorkersGiveExactlyOneQueueEmpty) {
     EXPECT_EQ(f.delivered.size(), 100u);
     EXPECT_EQ(f.pool.PendingCount(), 0);
     EXPECT_LE(mostThreads, 5);
-    pooltest::PumpFor(50);
     f.pool.StopAll(true);
+    pooltest::Drain();
     EXPECT_EQ(f.queueEmpties, 1);
     // The processor load the spawn rule reads is a percentage.
     const int load = f.pool.GetCpuUsage();
@@ -168,7 +168,7 @@ TEST(WorkerPool, StoppedWhileDeliveringDeliversNothingMoreAndEmptiesOnce) {
     f.pool.StopAll(true);
     EXPECT_EQ(f.pool.Count(), 0);
     EXPECT_EQ(f.pool.PendingCount(), 0);
-    pooltest::PumpFor(20);
+    pooltest::Drain();
     EXPECT_TRUE(f.delivered.empty());
     EXPECT_EQ(f.queueEmpties, 1);
 }
@@ -183,6 +183,6 @@ TEST(WorkerPool, QueueEmptyPostedBeforeDestructionNeverReachesTheGonePool) {
         for (int i = 0; i < 5; ++i) pool.AddWorkItem(std::make_shared<TTestItem>(nullptr, L"x", nullptr));
         ASSERT_TRUE(pooltest::WaitUntil([&] { return pool.PendingCount() == 0; }));
     }
-    pooltest::PumpFor(20);
+    pooltest::Drain();
     EXPECT_EQ(queueEmpties, 0);
 }
