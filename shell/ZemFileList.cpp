@@ -41,6 +41,7 @@ TZemColumnKind KindOfShellColumn(IShellFolder2* Folder, int Column) {
             if (id.pid == 12) return ckSize;
             if (id.pid == 14) return ckDate;
             if (id.pid == 4) return ckType;
+            if (id.pid == 13) return ckAttributes;
         }
         if (id.fmtid == typeText && id.pid == 4) return ckType;
         return ckOther;
@@ -636,6 +637,7 @@ void TZemFileList::AddSearchEntry(const TZemSearchHit& Hit) {
 void TZemFileList::Clear() {
     TZemCustomFileList::Clear();
     folderDetails_.Clear();
+    heldTexts_.Reset();
 }
 
 void TZemFileList::SetViewStyle(fw::TViewStyle Value) {
@@ -720,16 +722,17 @@ void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
         }
         if (Item->HeldCaption().empty()) Item->SetHeldCaption(driveRoot ? path : fw::ExtractFileName(path));
         std::vector<int> columns;
+        std::vector<TZemColumnKind> kinds;
         int typeColumn = -1;
         for (int c = 2; c < columnCount_ && c < int(shellColumns_.size()); ++c) {
             columns.push_back(shellColumns_[size_t(c)]);
-            if (c < int(columnKinds_.size()) && columnKinds_[size_t(c)] == ckType)
-                typeColumn = shellColumns_[size_t(c)];
+            kinds.push_back(c < int(columnKinds_.size()) ? columnKinds_[size_t(c)] : ckOther);
+            if (kinds.back() == ckType) typeColumn = shellColumns_[size_t(c)];
         }
         // A file's item type is its extension's, so it is read once per extension.
-        const bool file = typeColumn >= 0 && Item->Found() && !Item->IsFolder();
+        const bool file = Item->Found() && !Item->IsFolder() && !driveRoot;
         std::vector<std::wstring> texts;
-        if (!columns.empty() && !folderDetails_.GetDetails(path, columns, texts, typeColumn, file)) return;
+        if (!DetailTexts(Item, columns, kinds, typeColumn, file, texts)) return;
         for (const std::wstring& text : texts) sub.Add(text);
         Change(Item, fw::ctText);
     } catch (...) {
@@ -737,16 +740,77 @@ void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
     }
 }
 
+bool TZemFileList::DetailTexts(TZemFileListItem* Item, const std::vector<int>& Columns,
+                               const std::vector<TZemColumnKind>& Kinds, int TypeColumn, bool File,
+                               std::vector<std::wstring>& Texts) {
+    Texts.assign(Columns.size(), std::wstring());
+    std::vector<int> asked;
+    std::vector<size_t> places;
+    const std::wstring extension =
+        File ? fw::ExtractFileExt(fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(Item->FullPath())))
+             : std::wstring();
+    for (size_t k = 0; k < Columns.size(); ++k) {
+        // While every row is filled, a file's texts come from what is held where they may.
+        if (fillingAll_ && File) {
+            if (heldTexts_.Text(Kinds[k], Item->FindData(), Texts[k])) continue;
+            if (Kinds[k] == ckType)
+                if (const std::wstring* type = folderDetails_.KnownTypeText(extension)) {
+                    Texts[k] = *type;
+                    continue;
+                }
+        }
+        asked.push_back(Columns[k]);
+        places.push_back(k);
+    }
+    if (asked.empty()) return true;
+    std::vector<std::wstring> read;
+    if (!folderDetails_.GetDetails(Item->FullPath(), asked, read, TypeColumn, File && TypeColumn >= 0)) return false;
+    for (size_t i = 0; i < places.size() && i < read.size(); ++i) Texts[places[i]] = read[i];
+    return true;
+}
+
+void TZemFileList::ProveHeldTexts() {
+    std::vector<int> columns;
+    std::vector<TZemColumnKind> kinds;
+    for (int c = 2; c < columnCount_ && c < int(shellColumns_.size()) && c < int(columnKinds_.size()); ++c)
+        if (TZemHeldTexts::Makeable(columnKinds_[size_t(c)])) {
+            columns.push_back(shellColumns_[size_t(c)]);
+            kinds.push_back(columnKinds_[size_t(c)]);
+        }
+    if (columns.empty() || !Details()) return;
+    // Samples are read before any row is filled, so a refused column is the
+    // shell's for every row, and rows are filled (and told of) in their order.
+    std::vector<std::wstring> shellTexts;
+    for (int i = 0; i < Items()->Count(); ++i) {
+        TZemFileListItem* item = Items()->Item(i);
+        if (item->TextsFilled() || !item->Found() || item->IsFolder() || IsDriveRoot(item->FullPath())) continue;
+        bool sample = heldTexts_.SampleFolder(fw::ExtractFilePath(item->FullPath()));
+        for (TZemColumnKind kind : kinds) sample = heldTexts_.NeedsSample(kind, item->FindData()) || sample;
+        if (!sample || !folderDetails_.GetDetails(item->FullPath(), columns, shellTexts)) continue;
+        for (size_t k = 0; k < kinds.size() && k < shellTexts.size(); ++k)
+            heldTexts_.Confirm(kinds[k], item->FindData(), shellTexts[k]);
+    }
+}
+
 void TZemFileList::FillTexts() {
-    // Every row is read: a folder is walked whole at once instead of its first
-    // objects being parsed one by one.
-    folderDetails_.SetWholeFolders(true);
+    // Samples are parsed by name; a column the shell keeps has every folder walked whole.
+    folderDetails_.SetWholeFolders(false);
+    fillingAll_ = true;
     try {
+        ProveHeldTexts();
+        bool shellEverywhere = false;
+        for (int c = 2; c < columnCount_ && c < int(columnKinds_.size()); ++c) {
+            const TZemColumnKind kind = columnKinds_[size_t(c)];
+            if (kind != ckType && (!TZemHeldTexts::Makeable(kind) || heldTexts_.Refused(kind))) shellEverywhere = true;
+        }
+        folderDetails_.SetWholeFolders(shellEverywhere);
         TZemCustomFileList::FillTexts();
     } catch (...) {
+        fillingAll_ = false;
         folderDetails_.SetWholeFolders(false);
         throw;
     }
+    fillingAll_ = false;
     folderDetails_.SetWholeFolders(false);
 }
 

@@ -10,7 +10,9 @@
 // hits over in batches, and the window learns the row count once per batch. A
 // row's texts are filled the first time they are read (shown, sorted on, read by
 // the owner), from one bound parent folder per folder; sizes and dates sort on
-// the values the folder listing gave.
+// the values the folder listing gave. When every row is filled at once, files'
+// sizes, dates and attributes are made from those values wherever the shell
+// confirmed such texts on samples (TZemHeldTexts).
 // A control: new with an owner, placed with SetParent. It owns its rows, columns,
 // browser, notifier and search pool; destroying it stops its searches first.
 #include <windows.h>
@@ -30,6 +32,7 @@
 #include "shell/ZemFileListItem.h"
 #include "shell/ZemFileSearchThread.h"
 #include "shell/ZemFolderDetails.h"
+#include "shell/ZemHeldTexts.h"
 #include "shell/ZemSearchOptions.h"
 #include "shell/ZemShellChangeNotifier.h"
 #include "shell/ZemCopyMode.h"
@@ -40,15 +43,6 @@ using TOnAddItem = std::function<void(TZemFileListItem* Item, bool& CanAdd)>;
 using TOnAddPath = std::function<void(const std::wstring& Path, bool& CanAdd)>;
 using TOnSearchProgress = std::function<void(const std::wstring& Path)>;
 using TOnEndSearch = std::function<void()>;
-
-// What a shell column holds, as far as sorting is concerned.
-enum TZemColumnKind {
-    ckName,
-    ckSize,
-    ckType,
-    ckDate,
-    ckOther
-};
 
 class TZemCustomFileList : public TZemBaseShellListView, public IPathExistsViewer {
 public:
@@ -197,7 +191,10 @@ public:
     void CreateColumns() override;
     void UpdateItemCaption(TZemFileListItem* Item) override;
     void FillItemDetails(TZemFileListItem* Item) override;
+    // Every row at once: sizes, dates and attributes of files are made from what
+    // the search held wherever the shell confirmed such texts on samples first.
     void FillTexts() override;
+    TZemHeldTexts& HeldTexts() { return heldTexts_; }
     void UpdateItem(fw::TListItem* Item) override;
     void ShellNotification(TNotificationEvent Event, const std::wstring& Path1, const std::wstring& Path2) override;
 
@@ -215,6 +212,12 @@ public:
     void SearchProgress(const std::wstring& Path) override;
 
 protected:
+    // A row's texts of the shell columns given (with their kinds), from the shell
+    // or, while every row is filled, from held data; false when unreachable.
+    bool DetailTexts(TZemFileListItem* Item, const std::vector<int>& Columns, const std::vector<TZemColumnKind>& Kinds,
+                     int TypeColumn, bool File, std::vector<std::wstring>& Texts);
+    // Compares held texts with the shell's on samples of the rows not filled yet.
+    void ProveHeldTexts();
     void SearchThreadFinished(TZemThread* Thread);
     void AddPathIfMatching(const std::wstring& Path);
     void SearchChangedFolder(const std::wstring& Folder);
@@ -228,6 +231,8 @@ private:
     TOnSearchProgress onSearchProgress_;
     std::atomic<bool> progressBound_{false};
     TZemFolderDetails folderDetails_;
+    TZemHeldTexts heldTexts_;
+    bool fillingAll_ = false;  // FillTexts is running: held texts may be used
     // Last member: destroyed first, so no search outlives the list.
     std::unique_ptr<TThreadPool> searchPool_;
 };

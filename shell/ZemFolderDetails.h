@@ -31,6 +31,11 @@ public:
     // While on, a folder is walked whole at its first object, as when every row
     // of a listing is read; else its first objects are parsed by name.
     void SetWholeFolders(bool Value) { wholeFolders_ = Value; }
+    // The item type of files with this extension, when the shell was asked already.
+    const std::wstring* KnownTypeText(const std::wstring& Extension) const {
+        const auto known = typeTexts_.find(Extension);
+        return known == typeTexts_.end() ? nullptr : &known->second;
+    }
     // Forgets every folder (their contents may have changed) and every type text.
     void Clear() {
         folders_.clear();
