@@ -145,11 +145,10 @@ bool TZemHeldTexts::NeedsSample(TZemColumnKind Kind, const TZemFindData& Data) {
 }
 
 bool TZemHeldTexts::SampleFolder(const std::wstring& Folder) {
-    const std::wstring folder = fw::AnsiUpperCase(fw::IncludeTrailingPathDelimiter(Folder));
-    if (sampledFolders_.count(folder)) return false;
-    const std::wstring drive = fw::AnsiUpperCase(fw::ExtractFileDrive(folder));
+    // Past the first folders only a new drive makes a sample: its folder is new too.
+    const std::wstring drive = fw::AnsiUpperCase(fw::ExtractFileDrive(Folder));
     if (sampledFolders_.size() >= kFolderSamples && sampledDrives_.count(drive)) return false;
-    sampledFolders_.insert(folder);
+    if (!sampledFolders_.insert(fw::AnsiUpperCase(fw::IncludeTrailingPathDelimiter(Folder))).second) return false;
     sampledDrives_.insert(drive);
     return true;
 }
