@@ -53,7 +53,6 @@ TEST_F(ListingTest, StartUpListsTheStartFolderAfterTheFirstShow) {
     EXPECT_FALSE(form->MyGrid->Visible());
     // The boxes took the list's own column captions.
     EXPECT_EQ(form->cbSize->Caption(), form->ZFL->Columns()->Items(2)->Caption());
-    EXPECT_EQ(form->ZFL->Columns()->Items(0)->Width(), 170);
     EXPECT_EQ(form->ZFL->Columns()->Items(1)->Width(), 0);  // "Location" unchecked
     EXPECT_TRUE(boxes.empty());
 }

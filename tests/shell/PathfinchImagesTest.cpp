@@ -1,5 +1,4 @@
-// The browser's pictures of its object: icon indexes, the overlay of a shortcut,
-// the desktop's icon and name, and thumbnails at the asked and the default size,
+// The browser's pictures of its object: the overlay of a shortcut, and thumbnails at the asked and the default size,
 // with the large icon centred as the fallback (Wine has no thumbnail handler: its
 // 1 x 1 answer counts as none).
 #include <gtest/gtest.h>
@@ -11,7 +10,6 @@
 
 #include "framework/Bitmap.h"
 #include "shell/Pathfinch.h"
-#include "shell/Pidl.h"
 #include "shell/ShellLibrary.h"
 #include "shell/ZemSystemImageList.h"
 #include "tests/shell/ScratchTree.h"
@@ -54,25 +52,12 @@ protected:
 
 }  // namespace
 
-TEST_F(PathfinchImages, IconsAndTheOverlayOfAShortcut) {
-    std::unique_ptr<TPathfinch> file = TPathfinch::CreateForPath(folder + L"\\x.txt");
-    EXPECT_EQ(file->ObjectIconIndex(),
-              TZemSystemImageList::GetIconIndex(file->AbsoluteObjectIDList(), si_small, false));
-    EXPECT_EQ(file->ObjectOverlayIndex(), -1);
-
-    // (The overlay work items ask by path and by item-ID list.)
-    std::unique_ptr<TPathfinch> link = TPathfinch::CreateForPath(folder + L"\\x.lnk");
-    EXPECT_EQ(link->ObjectOverlayIndex(), 1);
-
-    // The folder alone has no object: no overlay.
-    TPathfinch folderOnly(nullptr);
+TEST_F(PathfinchImages, OnlyAShortcutHasAnOverlay) {
+    EXPECT_EQ(TPathfinch::CreateForPath(folder + L"\\x.txt")->ObjectOverlayIndex(), -1);
+    EXPECT_EQ(TPathfinch::CreateForPath(folder + L"\\x.lnk")->ObjectOverlayIndex(), 1);
+    TPathfinch folderOnly(nullptr);  // no object: no overlay
     folderOnly.SetFolder(folder);
     EXPECT_EQ(folderOnly.ObjectOverlayIndex(), -1);
-
-    EXPECT_EQ(TPathfinch::DesktopIconIndex(), TZemSystemImageList::GetIconIndex(DesktopPidl(), si_small, false));
-    std::wstring name;
-    TPathfinch::DesktopDisplayName(name);
-    EXPECT_FALSE(name.empty());
 }
 
 TEST_F(PathfinchImages, ThumbnailsAtTheAskedAndTheDefaultSizeWithTheIconCentred) {

@@ -67,16 +67,8 @@ protected:
 
 TEST(Pathfinch, NewBrowserAndFilterText) {
     TPathfinch browser(nullptr);
-    EXPECT_EQ(browser.Folder(), L"");
-    EXPECT_EQ(browser.ObjectName(), L"");
-    EXPECT_EQ(browser.SpecialFolder(), SF_FILESYSTEMFOLDER);
-    EXPECT_FALSE(browser.HasObjects(true));
-    EXPECT_FALSE(browser.HasObjects(false));
     EXPECT_FALSE(browser.EnumNextObject());
-    EXPECT_FALSE(browser.IsFolder());
     EXPECT_EQ(ErrorOf([&] { browser.SetObjectName(L"plain.txt"); }), L"No active folder was set.");
-
-    EXPECT_EQ(browser.Filter(), L"*");
     for (auto [set, read] : {std::pair{L"*.txt;*.doc", L"*.txt;*.doc"}, {L"*.txt;", L"*.txt"}, {L"", L"*"}}) {
         browser.SetFilter(set);
         EXPECT_EQ(browser.Filter(), read) << set;
@@ -87,36 +79,37 @@ TEST_F(PathfinchTree, EnumeratesAFolderWithHiddenObjects) {
     EXPECT_EQ(browser.Folder(), folder + L"\\");
     EXPECT_EQ(browser.SpecialFolder(), SF_FILESYSTEMFOLDER);
     EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"b.dll", L"c.TXT", L"hidden.txt", L"sub"}));
-    // After the end the next call starts again.
-    ASSERT_TRUE(browser.EnumNextObject());
-    EXPECT_FALSE(browser.ObjectName().empty());
-    while (browser.EnumNextObject()) {}
-
     browser.SetFilter(L"*.txt");
     EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"c.TXT", L"hidden.txt", L"sub"}));
     browser.SetFilter(L"*.dll;b*");
     EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"b.dll", L"sub"}));
 }
 
-TEST_F(PathfinchTree, ObjectAttributes) {
+TEST_F(PathfinchTree, ObjectAttributesAndAMissingObject) {
     browser.SetObjectName(L"sub");
     EXPECT_TRUE(browser.IsFolder());
-    EXPECT_TRUE(browser.HasObjects(false));
     browser.SetObjectName(L"a.txt");
     EXPECT_FALSE(browser.IsFolder());
-    EXPECT_TRUE(browser.CanRename());
     EXPECT_FALSE(browser.ObjectIsHidden());
     EXPECT_FALSE(browser.ObjectIsDriveRoot());
     EXPECT_EQ(browser.ObjectPath(), folder + L"\\a.txt");
-    EXPECT_EQ(browser.ObjectSpecialFolder(), SF_FILESYSTEMFOLDER);
     browser.SetObjectName(L"hidden.txt");
     EXPECT_TRUE(browser.ObjectIsHidden());
-    std::wstring name;
-    browser.GetDisplayName(true, name);
-    EXPECT_TRUE(name == L"hidden.txt" || name == L"hidden") << name.c_str();
+
+    EXPECT_EQ(ErrorOf([&] { browser.SetObjectName(L"nothing.here"); }),
+              L"Error! Cannot find Object \"nothing.here\" in Folder \"" + folder + L"\\\"");
+    EXPECT_EQ(browser.ObjectName(), L"");
+    EXPECT_FALSE(browser.HasObjects(false));
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+    // A missing folder keeps the old one; the message names it and the system's reason.
+    const std::wstring missing = folder + L"\\no\\such";
+    const std::wstring message = ErrorOf([&] { browser.SetFolder(missing); });
+    EXPECT_EQ(message.substr(0, missing.size() + 2), missing + L"\r\n");
+    EXPECT_GT(message.size(), missing.size() + 2);
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
 }
 
-TEST(Pathfinch, ObjectNameWithAPath) {
+TEST(Pathfinch, ObjectNameWithAPathAndADriveRoot) {
     const std::wstring folder = MakeTree();
     TPathfinch browser(nullptr);
     browser.SetObjectName(folder + L"\\a.txt");
@@ -129,10 +122,7 @@ TEST(Pathfinch, ObjectNameWithAPath) {
     auto made = TPathfinch::CreateForPath(folder + L"\\sub\\inner.txt");
     EXPECT_EQ(made->Folder(), folder + L"\\sub\\");
     EXPECT_EQ(made->ObjectName(), L"inner.txt");
-}
 
-TEST(Pathfinch, DriveRootAsObject) {
-    TPathfinch browser(nullptr);
     browser.SetObjectName(L"C:\\");
     EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
     EXPECT_EQ(browser.ObjectName(), L"C:\\");
@@ -141,23 +131,6 @@ TEST(Pathfinch, DriveRootAsObject) {
     EXPECT_EQ(browser.Folder(), L"");
     ASSERT_TRUE(browser.BrowseObject());
     EXPECT_EQ(browser.Folder(), L"C:\\");
-}
-
-TEST_F(PathfinchTree, MissingObjectIsReportedAndCleared) {
-    browser.SetObjectName(L"a.txt");
-    EXPECT_EQ(ErrorOf([&] { browser.SetObjectName(L"nothing.here"); }),
-              L"Error! Cannot find Object \"nothing.here\" in Folder \"" + folder + L"\\\"");
-    EXPECT_EQ(browser.ObjectName(), L"");
-    EXPECT_FALSE(browser.HasObjects(false));
-    EXPECT_EQ(browser.Folder(), folder + L"\\");
-}
-
-TEST_F(PathfinchTree, MissingFolderKeepsTheOldOne) {
-    const std::wstring missing = folder + L"\\no\\such";
-    const std::wstring message = ErrorOf([&] { browser.SetFolder(missing); });
-    EXPECT_EQ(message.substr(0, missing.size() + 2), missing + L"\r\n");
-    EXPECT_GT(message.size(), missing.size() + 2);  // and the system's reason
-    EXPECT_EQ(browser.Folder(), folder + L"\\");
 }
 
 TEST(Pathfinch, DrivesFolder) {
@@ -169,7 +142,6 @@ TEST(Pathfinch, DrivesFolder) {
     while (browser.EnumNextObject()) names.push_back(browser.ObjectName());
     EXPECT_NE(std::find(names.begin(), names.end(), L"C:\\"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), testenv::ScratchRoot()), names.end());
-    ASSERT_FALSE(names.empty());
     // After the last, the walk begins again with the first.
     ASSERT_TRUE(browser.EnumNextObject());
     EXPECT_EQ(browser.ObjectName(), names.front());
@@ -233,16 +205,12 @@ TEST(Pathfinch, NavigationByLists) {
     EXPECT_EQ(browser.Folder(), L"");
 }
 
-TEST_F(PathfinchTree, NameOfAnObjectBelowTheFolder) {
+TEST_F(PathfinchTree, DetailsColumnsAndAnObjectBelowTheFolder) {
     const fw::PidlPtr below(PathToPidl(browser.ShellFolder(), L"sub\\inner.txt"));
-    ASSERT_TRUE(below);
     ASSERT_EQ(PidlCount(below.get()), 2);
     browser.SetObjectIDList(below.get());
-    EXPECT_EQ(browser.ObjectName(), L"inner.txt");
     EXPECT_EQ(browser.ObjectPath(), folder + L"\\sub\\inner.txt");
-}
 
-TEST_F(PathfinchTree, DetailsColumns) {
     ASSERT_TRUE(browser.InitDetails());
     // Column captions are the shell's own and differ between systems.
     std::vector<std::wstring> headers;
@@ -253,9 +221,6 @@ TEST_F(PathfinchTree, DetailsColumns) {
         headers.push_back(text);
     }
     browser.SetObjectName(L"a.txt");
-    std::wstring name;
-    browser.GetDetails(0, false, name);
-    EXPECT_EQ(name.substr(0, 1), L"a");
     const auto size = std::find(headers.begin(), headers.end(), L"Size");
     ASSERT_NE(size, headers.end());
     std::wstring sizeText;
@@ -264,7 +229,6 @@ TEST_F(PathfinchTree, DetailsColumns) {
 
     int width = -1;
     browser.GetColumnInfo(1, width);
-    EXPECT_GE(width, 0);
     EXPECT_NE(width, 120);  // the shell's own width
     EXPECT_EQ(browser.GetColumnInfo(99, width), fw::taLeftJustify);
     EXPECT_EQ(width, 120);
@@ -278,7 +242,6 @@ TEST_F(PathfinchTree, Renaming) {
     std::wstring name = L"renamed.dll";
     ASSERT_TRUE(browser.RenameObject(name));
     EXPECT_TRUE(name == L"renamed.dll" || name == L"renamed") << name.c_str();
-    EXPECT_NE(GetFileAttributesW((folder + L"\\renamed.dll").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW((folder + L"\\b.dll").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(browser.ObjectName(), L"renamed.dll");
 }

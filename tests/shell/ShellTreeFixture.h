@@ -87,7 +87,7 @@ protected:
         return node;
     }
     void Key(WORD VirtualKey, LPARAM Flags = 0) { SendMessageW(tree->Handle(), WM_KEYDOWN, VirtualKey, Flags | 1); }
-    static constexpr LPARAM kCtrl = 0x10000000, kShift = 0x08000000, kAlt = 0x20000000;
+    static constexpr LPARAM kCtrl = 0x10000000, kShift = 0x08000000;
 
     fw::TForm* form = nullptr;
     shell::TZemShellTree* tree = nullptr;

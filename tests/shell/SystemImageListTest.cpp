@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "shell/ShellLibrary.h"
 #include "shell/ZemSystemImageList.h"
@@ -45,24 +46,15 @@ struct TRegisteredType {
 
 }  // namespace
 
-TEST_F(SystemImageList, HandleFollowsTheSize) {
-    TZemSystemImageList list(nullptr);
-    EXPECT_TRUE(list.ShareImages());
-    ASSERT_NE(list.Handle(), nullptr);
-    EXPECT_EQ(list.Width(), 16);
-    list.SetSize(si_large);
-    EXPECT_EQ(list.Width(), 32);
-    list.SetSize(si_extralarge);
-    EXPECT_EQ(list.Width(), 48);
-    list.SetSize(si_jumbo);
-    EXPECT_EQ(list.Width(), 256);  // the test machine reports Windows 7
-}
-
-TEST_F(SystemImageList, OwnCopyLeavesTheSystemListIntact) {
+TEST_F(SystemImageList, HandleFollowsTheSizeAndAnOwnCopyLeavesTheSystemListIntact) {
     HIMAGELIST system;
     int systemCount;
     {
         TZemSystemImageList shared(nullptr);
+        for (auto [size, width] : {std::pair{si_large, 32}, {si_extralarge, 48}, {si_jumbo, 256}, {si_small, 16}}) {
+            shared.SetSize(size);
+            EXPECT_EQ(shared.Width(), width);
+        }
         system = shared.Handle();
         systemCount = ImageList_GetImageCount(system);
         TZemSystemImageList own(nullptr);

@@ -121,7 +121,6 @@ TEST_F(BaseShellListView, ThumbnailsShowFramedPlaceholdersUntilTheirPicturesCome
     list->SetThumbnails(true);
     EXPECT_EQ(list->ViewStyle(), fw::vsIcon);
     EXPECT_EQ(list->LargeImages(), list->ThumbnailImages());
-    EXPECT_EQ(list->ThumbnailWidth(), 96);
     Settle();
     // Wine has no thumbnail handler: the placeholders stay, one image per row.
     fw::TCustomImageList* images = list->ThumbnailImages();
@@ -224,11 +223,9 @@ TEST_F(BaseShellListView, RefreshUpdatesOnlyRowsChangedInTheLastSeventeenSeconds
 
 TEST_F(BaseShellListView, LargerIconsShowTheIconViewAndScrollBarsCanBeKeptAway) {
     list->SetShowExtraLargeIcons(true);
-    EXPECT_TRUE(list->ShowExtraLargeIcons());
     EXPECT_EQ(list->ViewStyle(), fw::vsIcon);
-    EXPECT_EQ(list->LargeImages()->Width(), 48);
     list->SetShowJumboIcons(true);
-    EXPECT_FALSE(list->ShowExtraLargeIcons());
+    EXPECT_FALSE(list->ShowExtraLargeIcons());  // one or the other
     EXPECT_EQ(list->LargeImages()->Width(), 256);
     list->SetShowJumboIcons(false);
     EXPECT_EQ(list->LargeImages()->Width(), 32);

