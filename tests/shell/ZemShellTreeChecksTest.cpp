@@ -38,8 +38,6 @@ std::vector<COLORREF> DrawnOnWhite(TZemSelectionStateImageList& List, int Index)
 TEST(SelectionStateImagesTest, OneBlankImageThenAnImagePerState) {
     TZemSelectionStateImageList list(nullptr);
     ASSERT_EQ(list.Count(), 5);
-    EXPECT_EQ(list.Width(), 16);
-    EXPECT_EQ(list.Height(), 16);
     const std::vector<COLORREF> white(256, RGB(255, 255, 255));
     EXPECT_EQ(DrawnOnWhite(list, ssUnused), white);  // all see-through
     std::vector<std::vector<COLORREF>> drawn;
