@@ -1,6 +1,6 @@
-// The browse-for-folder dialog: the option rules, Path after OK (the dialog is
-// answered from a helper thread), the path handed to the next dialog, and the
-// dialog's position, caption and button text set by the callbacks.
+// The browse-for-folder dialog: the option rules, Path after OK and after Cancel
+// (the dialog is answered from a helper thread), the path handed to the next
+// dialog, and the dialog's position, caption and button text set by the callbacks.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -127,4 +127,19 @@ TEST_F(BrowseForFolder, OkTakesTheHighlightedFolderAndHandsItToTheNextDialog) {
 
     TZemBrowseForFolder next(nullptr);
     EXPECT_TRUE(SamePath(next.Path(), second)) << next.Path();
+}
+
+TEST_F(BrowseForFolder, CancelKeepsThePathFromBeforeTheDialog) {
+    dialog->SetPath(first);
+    Seen shown;
+    EXPECT_FALSE(Run(second, IDCANCEL, shown));
+    // The highlight moved to the second folder while the dialog was open ...
+    ASSERT_FALSE(changes.empty());
+    EXPECT_TRUE(SamePath(changes.back(), second)) << changes.back();
+    // ... yet the cancelled dialog leaves Path as it was.
+    EXPECT_EQ(dialog->Path(), first);
+    EXPECT_EQ(dialog->SpecialFolder(), SF_FILESYSTEMFOLDER);
+
+    TZemBrowseForFolder next(nullptr);
+    EXPECT_FALSE(SamePath(next.Path(), second)) << next.Path();
 }
