@@ -144,7 +144,7 @@ void TForm1::CreateFolderViews() {
     ZFL->SetViewStyle(fw::vsReport);
     ZFL->SetRowSelect(true);
     ZFL->SetAutoArrange(true);
-    ZFL->OleDragDrop = false;
+    ZFL->SetOleDragDrop(false);
     ZFL->SetAutomaticRefresh(false);
     shell::TZemSearchOptions* options = ZFL->SearchOptions();
     options->SetMaxFileSize(-1);

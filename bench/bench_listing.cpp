@@ -68,7 +68,7 @@ double TimeListing(const std::wstring& Root, TPathHashes& Rows, bool& SortedBySi
     list->SetParent(form);
     list->SetRowSelect(true);
     list->SetAutomaticRefresh(false);
-    list->OleDragDrop = false;
+    list->SetOleDragDrop(false);
     list->OnAddItem = [](shell::TZemFileListItem*, bool&) {};
     list->OnChange = [](fw::TObject*, fw::TListItem*, fw::TItemChange) {};
     bool ended = false;

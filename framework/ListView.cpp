@@ -101,6 +101,13 @@ RECT TListItem::DisplayRect(TDisplayCode Code) const {
     return r;
 }
 
+void TListItem::EditCaption() {
+    TCustomListView* view = ListView();
+    if (!view || index_ < 0 || !view->HandleAllocated()) return;
+    if (GetFocus() != view->Handle()) SetFocus(view->Handle());
+    ListView_EditLabel(view->Handle(), index_);
+}
+
 void TListItem::Update() {
     TCustomListView* view = ListView();
     if (view && index_ >= 0 && view->HandleAllocated() && !owner_->Updating()) view->UpdateItems(index_, index_);
@@ -364,6 +371,7 @@ void TCustomListView::CreateParams(TCreateParams& Params) {
     if (!showColumnHeaders_) Params.Style |= LVS_NOCOLUMNHEADER;
     if (!hideSelection_) Params.Style |= LVS_SHOWSELALWAYS;
     if (autoArrange_) Params.Style |= LVS_AUTOARRANGE;
+    if (!readOnly_) Params.Style |= LVS_EDITLABELS;
     Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -428,6 +436,15 @@ void TCustomListView::SetRowSelect(bool Value) {
 void TCustomListView::SetShowColumnHeaders(bool Value) {
     showColumnHeaders_ = Value;
     UpdateStyle(LVS_NOCOLUMNHEADER, Value ? 0 : LVS_NOCOLUMNHEADER);
+}
+
+void TCustomListView::SetReadOnly(bool Value) {
+    readOnly_ = Value;
+    UpdateStyle(LVS_EDITLABELS, Value ? 0 : LVS_EDITLABELS);
+}
+
+bool TCustomListView::IsEditing() const {
+    return HandleAllocated() && ListView_GetEditControl(const_cast<TCustomListView*>(this)->Handle()) != nullptr;
 }
 
 void TCustomListView::SetHideSelection(bool Value) {
@@ -586,6 +603,19 @@ void TCustomListView::Delete(TListItem* Item) {
     if (OnDeletion) OnDeletion(this, Item);
 }
 
+bool TCustomListView::CanEdit(TListItem* Item) {
+    bool allow = !readOnly_;
+    if (allow && OnEditing) OnEditing(this, Item, allow);
+    return allow;
+}
+
+void TCustomListView::Edit(TListItem* Item, const std::wstring* Text) {
+    if (!Text) return;
+    std::wstring caption = *Text;
+    if (OnEdited) OnEdited(this, Item, caption);
+    Item->SetCaption(caption);
+}
+
 void TCustomListView::GetImageIndex(TListItem* Item) {
     if (OnGetImageIndex) OnGetImageIndex(this, Item);
 }
@@ -635,6 +665,21 @@ void TCustomListView::HandleNotify(TMessage& Message) {
     case LVN_COLUMNCLICK: {
         const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
         if (column >= 0 && column < columns_->Count()) ColClick(columns_->Items(column));
+        break;
+    }
+    case LVN_BEGINLABELEDITW: {
+        TListItem* item = items_->Find(reinterpret_cast<NMLVDISPINFOW*>(header)->item.iItem);
+        Message.Result = item && CanEdit(item) ? FALSE : TRUE;  // TRUE refuses the edit
+        break;
+    }
+    case LVN_ENDLABELEDITW: {
+        const LVITEMW& edited = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+        if (TListItem* item = items_->Find(edited.iItem)) {
+            const std::wstring text = edited.pszText ? edited.pszText : L"";
+            Edit(item, edited.pszText ? &text : nullptr);
+        }
+        // The rows are ours: the caption was set (or not) above.
+        Message.Result = FALSE;
         break;
     }
     case LVN_ITEMCHANGED: {

@@ -100,6 +100,8 @@ public:
     bool Focused() const;
     void SetFocused(bool Value);
     RECT DisplayRect(TDisplayCode Code) const;
+    // Starts editing the caption in place (the list's CanEdit and OnEditing may refuse).
+    void EditCaption();
     // Redraws the row.
     void Update();
     // Removes the row from its list and frees it.
@@ -225,6 +227,8 @@ private:
 using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
 using TLVDeletedEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVNotifyEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
+using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, std::wstring& S)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 using TLVCompareEvent =
     std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, int Data, int& Compare)>;
@@ -264,8 +268,11 @@ public:
     void SetRowSelect(bool Value);
     bool ShowColumnHeaders() const { return showColumnHeaders_; }
     void SetShowColumnHeaders(bool Value);
+    // Read-only lists edit no caption in place.
     bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool Value) { readOnly_ = Value; }
+    void SetReadOnly(bool Value);
+    // Whether a caption is being edited in place.
+    bool IsEditing() const;
     bool HideSelection() const { return hideSelection_; }
     void SetHideSelection(bool Value);
     bool AutoArrange() const { return autoArrange_; }
@@ -291,6 +298,8 @@ public:
     TLVChangeEvent OnChange;
     TLVDeletedEvent OnDeletion;
     TLVColumnClickEvent OnColumnClick;
+    TLVEditingEvent OnEditing;
+    TLVEditedEvent OnEdited;
     TLVCompareEvent OnCompare;
     TLVNotifyEvent OnGetImageIndex;
     TLVAdvancedCustomDrawEvent OnAdvancedCustomDraw;
@@ -306,6 +315,11 @@ protected:
     virtual void ColClick(TListColumn* Column);
     virtual void Change(TListItem* Item, TItemChange Change);
     virtual void Delete(TListItem* Item);
+    // In-place editing: whether Item's caption may be edited (raises OnEditing),
+    // and the end of an edit: Text is the new caption, nullptr when cancelled.
+    // By default an accepted text (after OnEdited) becomes the caption.
+    virtual bool CanEdit(TListItem* Item);
+    virtual void Edit(TListItem* Item, const std::wstring* Text);
     // The image index the window shows for a row (raises OnGetImageIndex).
     virtual void GetImageIndex(TListItem* Item);
     virtual bool CustomDraw(const RECT& ARect, TCustomDrawStage Stage);

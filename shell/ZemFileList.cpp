@@ -86,6 +86,9 @@ TZemCustomFileList::TZemCustomFileList(fw::TComponent* AOwner) : TZemBaseShellLi
 
 TZemCustomFileList::~TZemCustomFileList() {
     notifier_->OnChange = nullptr;
+    // OLE may hold the target a moment longer: it must not call back.
+    if (dropTarget_) dropTarget_->Clear();
+    dropRegistration_.Revoke();
 }
 
 fw::TListItem* TZemCustomFileList::CreateListItem() {
@@ -317,6 +320,17 @@ void TZemCustomFileList::WndProc(fw::TMessage& Message) {
         HintShow(*reinterpret_cast<fw::THintInfo*>(Message.LParam), Message.Result);
         return;
     }
+    if (Message.Msg == WM_CONTEXTMENU) {
+        ContextMenuRequest(Message);
+        return;
+    }
+    if (Message.Msg == fw::CN_NOTIFY) {
+        const UINT code = reinterpret_cast<NMHDR*>(Message.LParam)->code;
+        if ((code == LVN_BEGINDRAG || code == LVN_BEGINRDRAG) && oleDragDrop_ && Selected()) {
+            StartDrag(code == LVN_BEGINDRAG ? fw::mbLeft : fw::mbRight);
+            return;
+        }
+    }
     TZemBaseShellListView::WndProc(Message);
 }
 
@@ -336,6 +350,7 @@ void TZemCustomFileList::HintShow(fw::THintInfo& Info, LRESULT& Result) {
 
 void TZemCustomFileList::CreateWnd() {
     TZemBaseShellListView::CreateWnd();
+    if (oleDragDrop_ && !HasState(fw::csDesigning)) RegisterDropTarget();
     if (Enabled() && Columns()->Count() == 0) CreateColumns();
     UpdateSortArrows();
 }

@@ -36,13 +36,24 @@
 #include "shell/ZemSearchOptions.h"
 #include "shell/ZemShellChangeNotifier.h"
 #include "shell/ZemCopyMode.h"
+#include "shell/ZemShellOperations.h"
+#include "framework/DragDrop.h"
+
+namespace fw {
+class TStringList;
+}
 
 namespace shell {
+
+class TMenuFromListColumns;
 
 using TOnAddItem = std::function<void(TZemFileListItem* Item, bool& CanAdd)>;
 using TOnAddPath = std::function<void(const std::wstring& Path, bool& CanAdd)>;
 using TOnSearchProgress = std::function<void(const std::wstring& Path)>;
 using TOnEndSearch = std::function<void()>;
+// Raised before dropped files become rows; ExecuteDrop false keeps them out.
+using TOnBeforeShellDropEvent = std::function<void(fw::TObject* Sender, fw::TObject* DropTarget,
+                                                   fw::TStringList* DroppedFiles, bool& ExecuteDrop, int KeyState)>;
 
 class TZemCustomFileList : public TZemBaseShellListView, public IPathExistsViewer {
 public:
@@ -98,7 +109,11 @@ public:
     fw::TScrollStyle ScrollBars() const { return scrollBars_; }
     void SetScrollBars(fw::TScrollStyle Value);
     bool ShellContextMenu = true;
-    bool OleDragDrop = true;
+    // Rows dragged out as shell objects and files dropped in as rows.
+    bool OleDragDrop() const { return oleDragDrop_; }
+    void SetOleDragDrop(bool Value);
+    // The list's drop target (made when the window registers for drops).
+    fw::TDropTarget* DropTarget() const { return dropTarget_.get(); }
     TZemCopyMode CopyMode = cmDefault;
     int ColumnCount() const { return columnCount_; }
     int FolderColumn() const { return folderColumn_; }
@@ -111,9 +126,34 @@ public:
     // Existence checks report here (main thread).
     void PathExistsResult(TPathExistsWorkItem* Item) override;
 
+    // Shell verbs, menus and keys (ZemFileListCommands.cpp). ExecuteVerb runs
+    // Verb on the selected rows' objects without a menu; false without a selection.
+    bool ExecuteVerb(const std::wstring& Verb);
+    // The shell's menu for the selected rows at ScreenPos, with PopupMenu merged;
+    // Verb: the verb chosen ("" for none or an item of PopupMenu).
+    void ShowItemContextMenu(POINT ScreenPos, std::wstring& Verb);
+    // Brings the rows in line with an operation (a deletion drops the rows of
+    // the objects that are gone), reports it and has the linked controls refresh.
+    void DoOperation(TZemShellOperations Operation, fw::TStringList* Files, const std::wstring& Destination);
+    // The paths of the selected rows, in list order.
+    std::unique_ptr<fw::TStringList> SelectedPaths() const;
+    // The column chooser the header's context menu shows (made on first use).
+    TMenuFromListColumns* ColumnMenu();
+    TPathfinch* Browser() const { return browser_; }
+    // Raised by the browser before it runs a verb.
+    const TOnBeforeShellCommand& OnBeforeShellCommand() const { return browser_->OnBeforeShellCommand; }
+    void SetOnBeforeShellCommand(TOnBeforeShellCommand Value) { browser_->OnBeforeShellCommand = std::move(Value); }
+    TOnOperation OnOperation;
+    TOnBeforeShellDropEvent OnBeforeShellDrop;
+
     void WndProc(fw::TMessage& Message) override;
 
 protected:
+    void KeyDown(WORD& Key, fw::TShiftState Shift) override;
+    void KeyPress(wchar_t& Key) override;
+    void MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override;
+    bool CanEdit(fw::TListItem* Item) override;
+    void Edit(fw::TListItem* Item, const std::wstring* Text) override;
     void CreateWnd() override;
     fw::TListItem* CreateListItem() override;
     void ColClick(fw::TListColumn* Column) override;
@@ -148,6 +188,16 @@ protected:
     std::vector<TSearchedFolder> searchedFolders_;
 
 private:
+    bool PointBrowserAtSelection(const fw::TStringList& Paths);
+    // Runs a verb from a key and brings the rows in line with it.
+    bool RunVerb(const std::wstring& Verb);
+    void VerbDone(const std::wstring& Verb, const fw::TStringList& Paths, const fw::TStringList* Clipboard);
+    void ContextMenuRequest(fw::TMessage& Message);
+    // Drag and drop (ZemFileListDragDrop.cpp).
+    void RegisterDropTarget();
+    void StartDrag(fw::TMouseButton Button);
+    HRESULT ListDragOver(DWORD KeyState, POINT Point, DWORD& Effect);
+    HRESULT ListDrop(IDataObject* Data, DWORD& Effect);
     int CompareByShell(TZemFileListItem* Item1, TZemFileListItem* Item2);
     int CompareTexts(TZemFileListItem* Item1, TZemFileListItem* Item2, int Data);
     // Fills the texts of every row a sort by the current column reads.
@@ -169,6 +219,18 @@ private:
     // The header's sort arrows where themes are off (made on first use).
     std::unique_ptr<fw::TBitmap> arrowUp_;
     std::unique_ptr<fw::TBitmap> arrowDown_;
+    TMenuFromListColumns* columnMenu_ = nullptr;
+    bool renaming_ = false;
+    bool oleDragDrop_ = true;
+    fw::ComPtr<fw::TDropTarget> dropTarget_;
+    fw::TDropTargetRegistration dropRegistration_;
+    // A drop in progress: its data, whether it carries files, the key state and row of the last drag-over.
+    fw::ComPtr<IDataObject> dropDataObject_;
+    bool dropHasFiles_ = false;
+    DWORD dropKeyState_ = 0;
+    int dropTargetIndex_ = -1;
+    // The button of an outgoing drag (MK_LBUTTON, MK_RBUTTON, MK_MBUTTON); 0 when none.
+    int dragKeyState_ = 0;
 };
 
 class TZemFileList : public TZemCustomFileList, public IZemSearchReceiver {

@@ -134,6 +134,15 @@ void TZemFileListItem::SetFindData(const TZemFindData& Value) {
     found_ = true;
 }
 
+void TZemFileListItem::Renamed(const std::wstring& NewPath) {
+    fullPath_ = NewPath;
+    relativeIDList_.reset();
+    absoluteIDList_.reset();
+    findDataKnown_ = false;
+    textsFilled_ = false;
+    Update();
+}
+
 void TZemFileListItem::NeedTexts() {
     if (textsFilled_) return;
     if (TZemCustomFileList* list = FileList()) list->FillItemDetails(this);

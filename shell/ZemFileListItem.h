@@ -67,6 +67,9 @@ public:
 
     const std::wstring& FullPath() const { return fullPath_; }
     void SetFullPath(const std::wstring& Value) { fullPath_ = Value; }
+    // The object was renamed: the row stands for NewPath, and its lists, listing
+    // data and texts are read afresh.
+    void Renamed(const std::wstring& NewPath);
     TZemCustomFileList* FileList() const;
     bool Updated() const { return updated_; }
     void SetUpdated(bool Value) { updated_ = Value; }

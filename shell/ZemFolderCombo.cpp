@@ -493,6 +493,21 @@ void TZemFolderCombo::WndProc(fw::TMessage& Message) {
         return;
     }
     TZemCustomFolderCombo::WndProc(Message);
+    if (Message.Msg == WM_RBUTTONDOWN && !PopupMenu())
+        ShowFolderMenu(ClientToScreen(POINT{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))}));
+}
+
+void TZemFolderCombo::ShowFolderMenu(POINT ScreenPos) {
+    TPathfinch* browser = Browser();
+    try {
+        browser->SetFolder(Text());
+        browser->SelectFolderAsObject();
+    } catch (const fw::Exception&) {
+        return;  // no folder behind the text: no menu
+    }
+    std::wstring verb;
+    browser->ShowShellContextMenu(ScreenPos, nullptr, nullptr, verb);
+    fw::SetGlobalCursor(fw::crDefault);
 }
 
 }  // namespace shell

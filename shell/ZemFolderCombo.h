@@ -144,6 +144,9 @@ public:
     int AddPathItem(const std::wstring& Path);
     // Builds the entries again, keeping the selected path.
     void FillItems();
+    // The shell's context menu of the folder the text names (what a right click
+    // shows when the combo has no popup menu of its own).
+    void ShowFolderMenu(POINT ScreenPos);
 
     IZemFolderWatch* FolderWatch() const { return watch_.get(); }
     void SetFolderWatch(std::unique_ptr<IZemFolderWatch> Value);

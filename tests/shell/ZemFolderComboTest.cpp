@@ -12,6 +12,8 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ZemFolderCombo.h"
@@ -145,3 +147,27 @@ TEST_F(FolderComboTest, DrawingLeavesTheListAlonePlainEntriesGetObjectsAfterward
 }
 
 }  // namespace
+
+TEST_F(FolderComboTest, ARightClickShowsTheShellMenuOfTheFolder) {
+    fw::Application()->ProcessMessages();
+    combo->SelectPath(L"C:\\");
+    int shown = 0;
+    bool shellCommands = false;
+    fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+        ++shown;
+        shellCommands = combo->Browser()->OpenContextMenu() != nullptr && GetMenuItemCount(Menu) > 0;
+        return 0;
+    };
+    SendMessageW(combo->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    fw::TrackMenuHook = nullptr;
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(shellCommands);
+    // A combo with a popup menu of its own shows no shell menu.
+    fw::TPopupMenu own(nullptr);
+    combo->SetPopupMenu(&own);
+    fw::TrackMenuHook = [&](HMENU, UINT, int, int, HWND) -> UINT { return ++shown, 0; };
+    SendMessageW(combo->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    fw::TrackMenuHook = nullptr;
+    combo->SetPopupMenu(nullptr);
+    EXPECT_EQ(shown, 1);
+}

@@ -1,0 +1,252 @@
+// The file list acting on its selected rows like the shell: shell verbs without
+// a menu, the shell's context menu with the list's popup menu merged, the
+// column chooser on the header, the keys, renaming in place, and the rows
+// brought in line with each operation (reported through OnOperation).
+#include <windows.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "framework/Clipboard.h"
+#include "framework/Menus.h"
+#include "framework/StringList.h"
+#include "framework/SysUtils.h"
+#include "shell/MenuFromCollection.h"
+#include "shell/ShellDropData.h"
+#include "shell/SpecialFolders.h"
+#include "shell/ZemFileList.h"
+
+namespace shell {
+
+namespace {
+
+bool SameVerb(const std::wstring& A, const wchar_t* B) {
+    return lstrcmpiW(A.c_str(), B) == 0;
+}
+
+// The files a copy or cut put on the clipboard (a file drop); empty when none.
+std::unique_ptr<fw::TStringList> ClipboardFiles() {
+    fw::ClipboardGuard clipboard;
+    if (clipboard.Opened())
+        if (HANDLE block = GetClipboardData(CF_HDROP))
+            if (auto files = ReadDropFilesBlock(static_cast<HGLOBAL>(block))) return files;
+    return std::make_unique<fw::TStringList>();
+}
+
+}  // namespace
+
+std::unique_ptr<fw::TStringList> TZemCustomFileList::SelectedPaths() const {
+    auto paths = std::make_unique<fw::TStringList>();
+    if (!HandleAllocated()) return paths;
+    const HWND wnd = const_cast<TZemCustomFileList*>(this)->Handle();
+    for (int i = ListView_GetNextItem(wnd, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(wnd, i, LVNI_SELECTED))
+        if (TZemFileListItem* item = Items()->Find(i) ? Items()->Item(i) : nullptr) paths->Add(item->FullPath());
+    return paths;
+}
+
+bool TZemCustomFileList::PointBrowserAtSelection(const fw::TStringList& Paths) {
+    TZemFileListItem* selected = Selected();
+    if (!selected || Paths.Count() == 0) return false;
+    try {
+        browser_->SetObjectName(selected->FullPath());
+    } catch (const fw::Exception&) {
+        return false;
+    }
+    browser_->OnRename = [this](fw::TObject*) {
+        if (TZemFileListItem* item = Selected()) {
+            renaming_ = true;
+            item->EditCaption();
+            renaming_ = false;
+        }
+    };
+    return true;
+}
+
+bool TZemCustomFileList::ExecuteVerb(const std::wstring& Verb) {
+    std::unique_ptr<fw::TStringList> paths = SelectedPaths();
+    if (!PointBrowserAtSelection(*paths)) return false;
+    auto multi = std::make_unique<fw::TStringList>();
+    multi->AddStrings(paths.get());
+    browser_->SetMultiObjects(std::move(multi));
+    return browser_->ExecuteShellVerb(Verb);
+}
+
+bool TZemCustomFileList::RunVerb(const std::wstring& Verb) {
+    std::unique_ptr<fw::TStringList> clipboard = SameVerb(Verb, L"paste") ? ClipboardFiles() : nullptr;
+    std::unique_ptr<fw::TStringList> paths = SelectedPaths();
+    const bool ok = ExecuteVerb(Verb);
+    // A deletion that removed some of the objects still drops their rows.
+    if (ok || SameVerb(Verb, L"delete")) VerbDone(Verb, *paths, clipboard.get());
+    return ok;
+}
+
+void TZemCustomFileList::VerbDone(const std::wstring& Verb, const fw::TStringList& Paths,
+                                  const fw::TStringList* Clipboard) {
+    TZemFileListItem* selected = Selected();
+    if (SameVerb(Verb, L"delete")) {
+        fw::TStringList gone;
+        for (int i = 0; i < Paths.Count(); ++i)
+            if (!PathExists(Paths.Strings(i))) gone.Add(Paths.Strings(i));
+        if (gone.Count() > 0) DoOperation({sopDelete, sopRemove}, &gone, L"");
+    } else if (SameVerb(Verb, L"paste") && Clipboard && selected) {
+        TZemShellOperations operation{sopPaste, sopAdd};
+        operation += Clipboard->Count() == 0 || PathExists(Clipboard->Strings(0)) ? sopCopy : sopMove;
+        fw::TStringList files;
+        files.AddStrings(Clipboard);
+        DoOperation(operation, &files, selected->FullPath());
+    } else if (SameVerb(Verb, L"cut")) {
+        for (int i = 0; i < Items()->Count(); ++i)
+            if (Items()->Item(i)->Selected()) Items()->Item(i)->SetCut(true);
+    }
+}
+
+void TZemCustomFileList::ShowItemContextMenu(POINT ScreenPos, std::wstring& Verb) {
+    Verb.clear();
+    if (!Selected()) return;
+    std::unique_ptr<fw::TStringList> clipboard = ClipboardFiles();
+    std::unique_ptr<fw::TStringList> paths = SelectedPaths();
+    bool handled = false;
+    DoContextPopup(ScreenToClient(ScreenPos), handled);
+    if (handled || !PointBrowserAtSelection(*paths)) return;
+    if (paths->Count() > 1) {
+        auto multi = std::make_unique<fw::TStringList>();
+        multi->AddStrings(paths.get());
+        browser_->SetMultiObjects(std::move(multi));
+    }
+    browser_->ShowShellContextMenu(ScreenPos, dynamic_cast<fw::TPopupMenu*>(PopupMenu()), nullptr, Verb);
+    VerbDone(Verb, *paths, clipboard.get());
+}
+
+void TZemCustomFileList::DoOperation(TZemShellOperations Operation, fw::TStringList* Files,
+                                     const std::wstring& Destination) {
+    if (Operation.Contains(sopDelete)) {
+        // Only the rows of objects that are gone: a failed or partial deletion
+        // leaves the rows of what still exists.
+        Items()->BeginUpdate();
+        try {
+            for (int i = Items()->Count() - 1; i >= 0; --i) {
+                TZemFileListItem* item = Items()->Item(i);
+                if (item->Selected() && !PathExists(item->FullPath())) item->Delete();
+            }
+        } catch (...) {
+            Items()->EndUpdate();
+            throw;
+        }
+        Items()->EndUpdate();
+    }
+    if (Files && Files->Count() > 0 && OnOperation) OnOperation(this, Operation, Files, Destination);
+    if ((Operation.Contains(sopMove) || Operation.Contains(sopDelete) || Operation.Contains(sopRemove) ||
+         Operation.Contains(sopRename)) &&
+        ShellLink())
+        ShellLink()->NotifyObjectsChanged(this);
+}
+
+TMenuFromListColumns* TZemCustomFileList::ColumnMenu() {
+    if (!columnMenu_) {
+        columnMenu_ = new TMenuFromListColumns(this);
+        columnMenu_->Collection = Columns();
+    }
+    return columnMenu_;
+}
+
+void TZemCustomFileList::ContextMenuRequest(fw::TMessage& Message) {
+    POINT screen{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))};
+    TZemFileListItem* item = nullptr;
+    if (screen.x == -1 && screen.y == -1) {
+        item = Selected();
+        const RECT bounds = item ? item->DisplayRect(fw::drSelectBounds) : RECT{1, 1, 1, 1};
+        screen = ClientToScreen(POINT{bounds.left, bounds.top});
+    } else {
+        const POINT client = ScreenToClient(screen);
+        MouseUp(fw::mbRight, fw::KeysToShiftState(0), client.x, client.y);
+        RECT header{};
+        if (HWND headerWnd = HeaderHandle(); headerWnd && IsWindowVisible(headerWnd) &&
+                                             GetWindowRect(headerWnd, &header) && client.y >= 0 &&
+                                             client.y < header.bottom - header.top) {
+            ColumnMenu()->Popup(screen.x, screen.y);
+            Message.Result = 0;
+            return;
+        }
+        item = static_cast<TZemFileListItem*>(GetItemAt(client.x, client.y));
+    }
+    if (!item || !ShellContextMenu) {
+        TZemBaseShellListView::WndProc(Message);
+    } else {
+        std::wstring verb;
+        ShowItemContextMenu(screen, verb);
+    }
+    Message.Result = 0;
+}
+
+void TZemCustomFileList::KeyDown(WORD& Key, fw::TShiftState Shift) {
+    TZemBaseShellListView::KeyDown(Key, Shift);
+    if (Key == 0 || IsEditing()) return;
+    const bool ctrl = (Shift & fw::ssCtrl) != 0;
+    const bool alt = (Shift & fw::ssAlt) != 0;
+    if (ctrl && (Key == 'V' || Key == 'X')) {
+        if (ReadOnly()) return;
+        RunVerb(Key == 'V' ? L"paste" : L"cut");
+        Key = 0;
+    } else if (Key == VK_F2 && !ctrl && !alt) {
+        if (Selected()) RunVerb(L"rename");
+    } else if (Key == VK_F5) {
+        if (Enabled()) RefreshImages();
+        if (ShellLink()) ShellLink()->NotifyRefresh(this);
+    } else if (alt && Key == VK_RETURN) {
+        RunVerb(L"properties");
+        Key = 0;
+    } else if (Key == VK_DELETE && !ctrl && !alt) {
+        if (!ReadOnly()) RunVerb(L"delete");
+    } else if (ctrl && Key == 'A') {
+        SelectAll();
+        Key = 0;
+    } else if (ctrl && Key == 'C') {
+        RunVerb(L"copy");
+        Key = 0;
+    }
+}
+
+void TZemCustomFileList::KeyPress(wchar_t& Key) {
+    TZemBaseShellListView::KeyPress(Key);
+    if (Key != L'\r' || IsEditing()) return;
+    RunVerb(L"default");
+    Key = 0;
+}
+
+void TZemCustomFileList::MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) {
+    TZemBaseShellListView::MouseDown(Button, Shift, X, Y);
+    if (Button != fw::mbLeft || !(Shift & fw::ssDouble)) return;
+    if (OnDblClick && Owner()) return;
+    if (CheckIfExists()) RunVerb(L"default");
+}
+
+bool TZemCustomFileList::CanEdit(fw::TListItem* Item) {
+    // Only a rename asked for (F2, the menu, the verb) edits a caption, never a slow click.
+    return renaming_ && TZemBaseShellListView::CanEdit(Item);
+}
+
+void TZemCustomFileList::Edit(fw::TListItem* Row, const std::wstring* Text) {
+    auto* item = static_cast<TZemFileListItem*>(Row);
+    if (!Text) return;  // cancelled: nothing changes
+    std::wstring name = *Text;
+    if (OnEdited) OnEdited(this, item, name);
+    if (name.empty() || name == item->Caption()) return;
+    const std::wstring oldPath = item->FullPath();
+    // A caption shown without its extension keeps it when the new name has none.
+    const std::wstring extension = fw::ExtractFileExt(oldPath);
+    if (!extension.empty() && item->Caption() + extension == fw::ExtractFileName(oldPath) &&
+        fw::ExtractFileExt(name).empty())
+        name += extension;
+    // A name, not a path: the object stays in its folder.
+    if (name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return;
+    const std::wstring newPath = fw::ExtractFilePath(oldPath) + name;
+    if (!MoveFileW(oldPath.c_str(), newPath.c_str())) return;
+    SHChangeNotify(item->IsFolder() ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, SHCNF_PATHW, oldPath.c_str(),
+                   newPath.c_str());
+    item->Renamed(newPath);
+    fw::TStringList files;
+    files.Add(oldPath);
+    DoOperation({sopRename}, &files, item->FullPath());
+}
+
+}  // namespace shell
