@@ -172,134 +172,129 @@ public:
         // The locale's pictures are expanded in place; a picture that names itself
         // must not loop.
         if (depth > 2) return;
-        const bool clock12 = HasMarker(fmt);
-        wchar_t lastToken = 0;
-        size_t i = 0;
-        const size_t n = fmt.size();
-        auto count = [&](wchar_t letter) {
-            size_t k = i;
-            while (k < n && std::towlower(fmt[k]) == letter) ++k;
-            const int c = int(k - i);
-            i = k;
-            return c;
-        };
-        while (i < n) {
-            const wchar_t c = fmt[i];
-            const wchar_t lower = wchar_t(std::towlower(c));
-            switch (lower) {
-            case L'"':
-            case L'\'': {
-                const size_t end = fmt.find(c, i + 1);
-                const size_t stop = end == std::wstring::npos ? n : end;
-                out_.append(fmt, i + 1, stop - i - 1);
-                i = stop == n ? n : stop + 1;
-                break;
-            }
-            case L'y': {
-                const int k = count(L'y');
-                out_ += k <= 2 ? Pad(year_ % 100, 2) : Pad(year_, 4);
-                lastToken = L'y';
-                break;
-            }
-            case L'm': {
-                const int k = count(L'm');
-                if (lastToken == L'h' && k <= 2) out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2);
-                else if (k == 1) out_ += std::to_wstring(month_);
-                else if (k == 2) out_ += Pad(month_, 2);
-                else if (k == 3) out_ += s_.ShortMonthNames[month_ - 1];
-                else out_ += s_.LongMonthNames[month_ - 1];
-                lastToken = L'm';
-                break;
-            }
-            case L'd': {
-                const int k = count(L'd');
-                if (k == 1) out_ += std::to_wstring(day_);
-                else if (k == 2) out_ += Pad(day_, 2);
-                else if (k == 3) out_ += s_.ShortDayNames[dayOfWeek_ - 1];
-                else if (k == 4) out_ += s_.LongDayNames[dayOfWeek_ - 1];
-                else if (k == 5) Append(s_.ShortDateFormat, depth + 1);
-                else Append(s_.LongDateFormat, depth + 1);
-                lastToken = L'd';
-                break;
-            }
-            case L'h': {
-                const int k = count(L'h');
-                int hour = hour_;
-                if (clock12) {
-                    hour %= 12;
-                    if (hour == 0) hour = 12;
-                }
-                out_ += k == 1 ? std::to_wstring(hour) : Pad(hour, 2);
-                lastToken = L'h';
-                break;
-            }
-            case L'n': {
-                const int k = count(L'n');
-                out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2);
-                lastToken = L'n';
-                break;
-            }
-            case L's': {
-                const int k = count(L's');
-                out_ += k == 1 ? std::to_wstring(sec_) : Pad(sec_, 2);
-                lastToken = L's';
-                break;
-            }
-            case L'z': {
-                const int k = count(L'z');
-                out_ += k < 3 ? std::to_wstring(msec_) : Pad(msec_, 3);
-                lastToken = L'z';
-                break;
-            }
-            case L't': {
-                const int k = count(L't');
-                Append(k == 1 ? s_.ShortTimeFormat : s_.LongTimeFormat, depth + 1);
-                lastToken = L't';
-                break;
-            }
-            case L'c': {
-                ++i;
-                Append(s_.ShortDateFormat, depth + 1);
-                if (hour_ != 0 || min_ != 0 || sec_ != 0 || msec_ != 0) {
-                    out_ += L' ';
-                    Append(s_.LongTimeFormat, depth + 1);
-                }
-                lastToken = L'c';
-                break;
-            }
-            case L'a': {
-                const size_t len = MarkerAt(fmt, i);
-                const bool pm = hour_ >= 12;
-                if (len == 5) {  // am/pm
-                    out_.append(fmt, pm ? i + 3 : i, 2);
-                } else if (len == 3) {  // a/p
-                    out_ += fmt[pm ? i + 2 : i];
-                } else if (len == 4) {  // ampm
-                    out_ += pm ? s_.TimePMString : s_.TimeAMString;
-                } else {
-                    out_ += c;
-                    ++i;
-                    break;
-                }
-                i += len;
-                break;
-            }
-            case L'/':
-                out_ += s_.DateSeparator;
-                ++i;
-                break;
-            case L':':
-                out_ += s_.TimeSeparator;
-                ++i;
-                break;
-            default: out_ += c; ++i;
-            }
-        }
+        Cursor at{fmt, depth, HasMarker(fmt)};
+        while (at.i < fmt.size()) AppendToken(at);
     }
 
     const std::wstring& Result() const { return out_; }
 
 private:
+    // Where Append stands in one picture.
+    struct Cursor {
+        const std::wstring& fmt;
+        int depth;
+        bool clock12;  // the picture has a 12-hour marker
+        size_t i = 0;
+        wchar_t lastToken = 0;
+
+        // How many of `letter` (either case) follow; steps over them.
+        int Count(wchar_t letter) {
+            size_t k = i;
+            while (k < fmt.size() && std::towlower(fmt[k]) == letter) ++k;
+            const int c = int(k - i);
+            i = k;
+            return c;
+        }
+    };
+
+    void AppendToken(Cursor& at) {
+        const wchar_t c = at.fmt[at.i];
+        const wchar_t lower = wchar_t(std::towlower(c));
+        switch (lower) {
+        case L'"':
+        case L'\'': {
+            const size_t n = at.fmt.size();
+            const size_t end = at.fmt.find(c, at.i + 1);
+            const size_t stop = end == std::wstring::npos ? n : end;
+            out_.append(at.fmt, at.i + 1, stop - at.i - 1);
+            at.i = stop == n ? n : stop + 1;
+            break;
+        }
+        case L'y':
+        case L'm':
+        case L'd': AppendDate(at, lower); break;
+        case L'h':
+        case L'n':
+        case L's':
+        case L'z':
+        case L't':
+        case L'c': AppendTime(at, lower); break;
+        case L'a': AppendMarker(at); break;
+        case L'/':
+            out_ += s_.DateSeparator;
+            ++at.i;
+            break;
+        case L':':
+            out_ += s_.TimeSeparator;
+            ++at.i;
+            break;
+        default: out_ += c; ++at.i;
+        }
+    }
+
+    // y, m (minutes right after an hour), d and their pictures.
+    void AppendDate(Cursor& at, wchar_t letter) {
+        const int k = at.Count(letter);
+        if (letter == L'y') {
+            out_ += k <= 2 ? Pad(year_ % 100, 2) : Pad(year_, 4);
+        } else if (letter == L'm') {
+            if (at.lastToken == L'h' && k <= 2) out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2);
+            else if (k == 1) out_ += std::to_wstring(month_);
+            else if (k == 2) out_ += Pad(month_, 2);
+            else if (k == 3) out_ += s_.ShortMonthNames[month_ - 1];
+            else out_ += s_.LongMonthNames[month_ - 1];
+        } else if (k == 1) {
+            out_ += std::to_wstring(day_);
+        } else if (k == 2) {
+            out_ += Pad(day_, 2);
+        } else if (k == 3) {
+            out_ += s_.ShortDayNames[dayOfWeek_ - 1];
+        } else if (k == 4) {
+            out_ += s_.LongDayNames[dayOfWeek_ - 1];
+        } else {
+            Append(k == 5 ? s_.ShortDateFormat : s_.LongDateFormat, at.depth + 1);
+        }
+        at.lastToken = letter;
+    }
+
+    // h, n, s, z, the time pictures t and tt, and c (date and time).
+    void AppendTime(Cursor& at, wchar_t letter) {
+        if (letter == L'c') {
+            ++at.i;
+            Append(s_.ShortDateFormat, at.depth + 1);
+            if (hour_ != 0 || min_ != 0 || sec_ != 0 || msec_ != 0) {
+                out_ += L' ';
+                Append(s_.LongTimeFormat, at.depth + 1);
+            }
+        } else {
+            const int k = at.Count(letter);
+            int hour = hour_;
+            if (at.clock12) {
+                hour %= 12;
+                if (hour == 0) hour = 12;
+            }
+            switch (letter) {
+            case L'h': out_ += k == 1 ? std::to_wstring(hour) : Pad(hour, 2); break;
+            case L'n': out_ += k == 1 ? std::to_wstring(min_) : Pad(min_, 2); break;
+            case L's': out_ += k == 1 ? std::to_wstring(sec_) : Pad(sec_, 2); break;
+            case L'z': out_ += k < 3 ? std::to_wstring(msec_) : Pad(msec_, 3); break;
+            default: Append(k == 1 ? s_.ShortTimeFormat : s_.LongTimeFormat, at.depth + 1); break;
+            }
+        }
+        at.lastToken = letter;
+    }
+
+    // am/pm, a/p (the case as written) or ampm (the locale's texts); else a plain "a".
+    void AppendMarker(Cursor& at) {
+        const size_t len = MarkerAt(at.fmt, at.i);
+        const bool pm = hour_ >= 12;
+        if (len == 5) out_.append(at.fmt, pm ? at.i + 3 : at.i, 2);
+        else if (len == 3) out_ += at.fmt[pm ? at.i + 2 : at.i];
+        else if (len == 4) out_ += pm ? s_.TimePMString : s_.TimeAMString;
+        else out_ += at.fmt[at.i];
+        at.i += len ? len : 1;
+    }
+
     static std::wstring Pad(int value, int digits) {
         std::wstring t = std::to_wstring(value);
         if (int(t.size()) < digits) t.insert(0, size_t(digits) - t.size(), L'0');

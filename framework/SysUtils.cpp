@@ -478,6 +478,135 @@ std::wstring WithMinDigits(std::wstring digits, int precision) {
     return digits;
 }
 
+// One "%..." directive: where its argument is and how its text is laid out.
+struct FormatSpec {
+    bool left = false;
+    int width = -1;
+    int precision = -1;
+    wchar_t type = 0;
+};
+
+// Walks a format picture once, taking the arguments in turn (or by index).
+class Formatter {
+public:
+    Formatter(const std::wstring& fmt, const std::vector<TVarRec>& args, const TFormatSettings& settings)
+        : fmt_(fmt), args_(args), settings_(settings) {}
+
+    std::wstring Run() {
+        while (i_ < fmt_.size()) {
+            const size_t percent = fmt_.find(L'%', i_);
+            if (percent == std::wstring::npos) {
+                out_.append(fmt_, i_, std::wstring::npos);
+                break;
+            }
+            out_.append(fmt_, i_, percent - i_);
+            i_ = percent + 1;
+            if (i_ < fmt_.size() && fmt_[i_] == L'%') {
+                out_ += L'%';
+                ++i_;
+                continue;
+            }
+            const FormatSpec spec = ParseSpec();
+            out_ += Padded(Render(spec, Next()), spec);
+        }
+        return out_;
+    }
+
+private:
+    const TVarRec& Next() {
+        if (argIndex_ >= args_.size()) throw EConvertError(L"No argument for format '" + fmt_ + L"'");
+        return args_[argIndex_++];
+    }
+
+    // A number, or "*" taking the next integer argument; -1 when absent.
+    int Number() {
+        if (i_ < fmt_.size() && fmt_[i_] == L'*') {
+            ++i_;
+            const TVarRec& a = Next();
+            if (a.Kind() != TVarRec::TKind::Int && a.Kind() != TVarRec::TKind::UInt) BadFormat(fmt_);
+            return int(a.AsInt());
+        }
+        if (i_ >= fmt_.size() || fmt_[i_] < L'0' || fmt_[i_] > L'9') return -1;
+        int n = 0;
+        while (i_ < fmt_.size() && fmt_[i_] >= L'0' && fmt_[i_] <= L'9')
+            n = std::min(n * 10 + (fmt_[i_++] - L'0'), 1 << 20);
+        return n;
+    }
+
+    // [index ":"] ["-"] [width] ["." precision] type, just after the "%".
+    FormatSpec ParseSpec() {
+        FormatSpec spec;
+        spec.width = Number();
+        if (i_ < fmt_.size() && fmt_[i_] == L':') {  // that number was an argument index
+            ++i_;
+            argIndex_ = size_t(std::max(spec.width, 0));
+            spec.width = -1;
+        }
+        if (i_ < fmt_.size() && fmt_[i_] == L'-') {
+            spec.left = true;
+            ++i_;
+        }
+        if (spec.width < 0) spec.width = Number();
+        if (i_ < fmt_.size() && fmt_[i_] == L'.') {
+            ++i_;
+            spec.precision = std::max(Number(), 0);
+        }
+        if (i_ >= fmt_.size()) BadFormat(fmt_);
+        spec.type = wchar_t(std::towlower(fmt_[i_++]));
+        return spec;
+    }
+
+    std::wstring Render(const FormatSpec& spec, const TVarRec& arg) const {
+        const TVarRec::TKind kind = arg.Kind();
+        const bool integer = kind == TVarRec::TKind::Int || kind == TVarRec::TKind::UInt;
+        const bool numeric = integer || kind == TVarRec::TKind::Float;
+        const int precision = spec.precision;
+        const bool fits = spec.type == L'd' || spec.type == L'u' || spec.type == L'x' ? integer
+                          : spec.type == L'p'                                         ? kind == TVarRec::TKind::Pointer
+                          : spec.type == L's'                                         ? kind == TVarRec::TKind::String
+                                                                                      : numeric;
+        if (!fits) BadFormat(fmt_);
+        switch (spec.type) {
+        case L'd': {
+            const bool negative = kind == TVarRec::TKind::Int && arg.AsInt() < 0;
+            const uint64_t magnitude = kind == TVarRec::TKind::UInt ? arg.AsUInt()
+                                       : negative                   ? 0 - uint64_t(arg.AsInt())
+                                                                    : uint64_t(arg.AsInt());
+            return (negative ? L"-" : L"") + WithMinDigits(std::to_wstring(magnitude), precision);
+        }
+        case L'u': return WithMinDigits(std::to_wstring(arg.AsUInt()), precision);
+        case L'x': return UIntToHex(arg.AsUInt(), precision);
+        case L'e': return ExponentText(arg.AsFloat(), precision < 0 ? 15 : precision, settings_);
+        case L'f': return FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), settings_, false);
+        case L'n': return FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), settings_, true);
+        case L'g': return GeneralText(arg.AsFloat(), precision < 0 ? 15 : precision, settings_);
+        case L'p': return UIntToHex(uint64_t(reinterpret_cast<uintptr_t>(arg.AsPointer())), int(sizeof(void*) * 2));
+        case L's': {
+            std::wstring text = arg.AsString();
+            if (precision >= 0 && size_t(precision) < text.size()) text.resize(size_t(precision));
+            return text;
+        }
+        default: BadFormat(fmt_);
+        }
+    }
+
+    static std::wstring Padded(std::wstring text, const FormatSpec& spec) {
+        if (spec.width > int(text.size())) {
+            const size_t pad = size_t(spec.width) - text.size();
+            if (spec.left) text.append(pad, L' ');
+            else text.insert(0, pad, L' ');
+        }
+        return text;
+    }
+
+    const std::wstring& fmt_;
+    const std::vector<TVarRec>& args_;
+    const TFormatSettings& settings_;
+    std::wstring out_;
+    size_t i_ = 0;
+    size_t argIndex_ = 0;
+};
+
 }  // namespace
 
 std::wstring Format(const std::wstring& Fmt, std::initializer_list<TVarRec> Args) {
@@ -489,117 +618,7 @@ std::wstring Format(const std::wstring& Fmt, std::initializer_list<TVarRec> Args
 }
 
 std::wstring Format(const std::wstring& Fmt, const std::vector<TVarRec>& Args, const TFormatSettings& Settings) {
-    std::wstring out;
-    size_t argIndex = 0;
-    size_t i = 0;
-    auto next = [&]() -> const TVarRec& {
-        if (argIndex >= Args.size()) throw EConvertError(L"No argument for format '" + Fmt + L"'");
-        return Args[argIndex++];
-    };
-    // A number, or "*" taking the next integer argument; -1 when absent.
-    auto number = [&]() -> int {
-        if (i < Fmt.size() && Fmt[i] == L'*') {
-            ++i;
-            const TVarRec& a = next();
-            if (a.Kind() != TVarRec::TKind::Int && a.Kind() != TVarRec::TKind::UInt) BadFormat(Fmt);
-            return int(a.AsInt());
-        }
-        if (i >= Fmt.size() || Fmt[i] < L'0' || Fmt[i] > L'9') return -1;
-        int n = 0;
-        while (i < Fmt.size() && Fmt[i] >= L'0' && Fmt[i] <= L'9') n = std::min(n * 10 + (Fmt[i++] - L'0'), 1 << 20);
-        return n;
-    };
-    while (i < Fmt.size()) {
-        const size_t percent = Fmt.find(L'%', i);
-        if (percent == std::wstring::npos) {
-            out.append(Fmt, i, std::wstring::npos);
-            break;
-        }
-        out.append(Fmt, i, percent - i);
-        i = percent + 1;
-        if (i < Fmt.size() && Fmt[i] == L'%') {
-            out += L'%';
-            ++i;
-            continue;
-        }
-        int width = number();
-        if (i < Fmt.size() && Fmt[i] == L':') {  // that number was an argument index
-            ++i;
-            argIndex = size_t(std::max(width, 0));
-            width = -1;
-        }
-        bool left = false;
-        if (i < Fmt.size() && Fmt[i] == L'-') {
-            left = true;
-            ++i;
-        }
-        if (width < 0) width = number();
-        int precision = -1;
-        if (i < Fmt.size() && Fmt[i] == L'.') {
-            ++i;
-            precision = number();
-            if (precision < 0) precision = 0;
-        }
-        if (i >= Fmt.size()) BadFormat(Fmt);
-        const wchar_t type = wchar_t(std::towlower(Fmt[i++]));
-        const TVarRec& arg = next();
-        const TVarRec::TKind kind = arg.Kind();
-        const bool integer = kind == TVarRec::TKind::Int || kind == TVarRec::TKind::UInt;
-        const bool numeric = integer || kind == TVarRec::TKind::Float;
-        std::wstring text;
-        switch (type) {
-        case L'd': {
-            if (!integer) BadFormat(Fmt);
-            const bool negative = kind == TVarRec::TKind::Int && arg.AsInt() < 0;
-            const uint64_t magnitude = kind == TVarRec::TKind::UInt ? arg.AsUInt()
-                                       : negative                   ? 0 - uint64_t(arg.AsInt())
-                                                                    : uint64_t(arg.AsInt());
-            text = (negative ? L"-" : L"") + WithMinDigits(std::to_wstring(magnitude), precision);
-            break;
-        }
-        case L'u':
-            if (!integer) BadFormat(Fmt);
-            text = WithMinDigits(std::to_wstring(arg.AsUInt()), precision);
-            break;
-        case L'x':
-            if (!integer) BadFormat(Fmt);
-            text = UIntToHex(arg.AsUInt(), precision);
-            break;
-        case L'e':
-            if (!numeric) BadFormat(Fmt);
-            text = ExponentText(arg.AsFloat(), precision < 0 ? 15 : precision, Settings);
-            break;
-        case L'f':
-            if (!numeric) BadFormat(Fmt);
-            text = FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), Settings, false);
-            break;
-        case L'n':
-            if (!numeric) BadFormat(Fmt);
-            text = FixedText(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 18), Settings, true);
-            break;
-        case L'g':
-            if (!numeric) BadFormat(Fmt);
-            text = GeneralText(arg.AsFloat(), precision < 0 ? 15 : precision, Settings);
-            break;
-        case L'p':
-            if (kind != TVarRec::TKind::Pointer) BadFormat(Fmt);
-            text = UIntToHex(uint64_t(reinterpret_cast<uintptr_t>(arg.AsPointer())), int(sizeof(void*) * 2));
-            break;
-        case L's':
-            if (kind != TVarRec::TKind::String) BadFormat(Fmt);
-            text = arg.AsString();
-            if (precision >= 0 && size_t(precision) < text.size()) text.resize(size_t(precision));
-            break;
-        default: BadFormat(Fmt);
-        }
-        if (width > int(text.size())) {
-            const size_t pad = size_t(width) - text.size();
-            if (left) text.append(pad, L' ');
-            else text.insert(0, pad, L' ');
-        }
-        out += text;
-    }
-    return out;
+    return Formatter(Fmt, Args, Settings).Run();
 }
 
 // ---- Paths --------------------------------------------------------------------
