@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
@@ -111,6 +114,53 @@ TEST(StringGridData, DefaultColWidthResetsEveryColumn) {
 }
 
 // ---- rows and columns as lists ----
+
+// A grid that moves its lines as a descendant does (the moves are protected).
+class MovableGrid : public TStringGrid {
+public:
+    MovableGrid() : TStringGrid(nullptr) {
+        SetColCount(4);
+        SetRowCount(5);
+        for (int r = 0; r < 5; ++r) {
+            SetRowHeights(r, 20 + r);
+            for (int c = 0; c < 4; ++c) SetCells(c, r, Label(c, r));
+        }
+        for (int c = 0; c < 4; ++c) SetColWidths(c, 40 + c);
+    }
+    static std::wstring Label(int col, int row) { return std::to_wstring(col) + L"/" + std::to_wstring(row); }
+    using TStringGrid::MoveColumn;
+    using TStringGrid::MoveRow;
+};
+
+TEST(StringGridData, MovedRowsAndColumnsTakeTheirCellsObjectsAndSizes) {
+    MovableGrid grid;
+    fw::TObject marker;
+    grid.SetObjects(1, 3, &marker);
+    std::vector<std::pair<int, int>> rowMoves, colMoves;
+    grid.OnRowMoved = [&](fw::TObject*, int from, int to) { rowMoves.emplace_back(from, to); };
+    grid.OnColumnMoved = [&](fw::TObject*, int from, int to) { colMoves.emplace_back(from, to); };
+
+    grid.MoveRow(3, 1);
+    const int rows[] = {0, 3, 1, 2, 4};  // where each row came from
+    for (int r = 0; r < 5; ++r) {
+        EXPECT_EQ(grid.RowHeights(r), 20 + rows[r]) << "row " << r;
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.Cells(c, r), MovableGrid::Label(c, rows[r]));
+    }
+    EXPECT_EQ(grid.Objects(1, 1), &marker);
+
+    grid.MoveColumn(0, 3);
+    const int cols[] = {1, 2, 3, 0};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(grid.ColWidths(c), 40 + cols[c]) << "column " << c;
+        for (int r = 0; r < 5; ++r) EXPECT_EQ(grid.Cells(c, r), MovableGrid::Label(cols[c], rows[r]));
+    }
+    EXPECT_EQ(grid.Objects(0, 1), &marker);
+
+    grid.MoveRow(1, 7);  // outside the grid: nothing moves
+    EXPECT_EQ(grid.RowHeights(1), 23);
+    EXPECT_EQ(rowMoves, (std::vector<std::pair<int, int>>{{3, 1}}));
+    EXPECT_EQ(colMoves, (std::vector<std::pair<int, int>>{{0, 3}}));
+}
 
 TEST(StringGridLines, RowAssignmentCopiesTextsAndObjects) {
     auto grid = NewGrid(3, 3);
