@@ -280,46 +280,50 @@ TEST(ThreadLifetime, PriorityReachesTheSystemThread) {
     thread.WaitFor();
 }
 
+// Posts OK to the main thread's message boxes (a box is a "#32770" window);
+// whether there was one.
+bool CloseMainThreadBoxes() {
+    bool found = false;
+    EnumThreadWindows(
+        fw::MainThreadID(),
+        [](HWND wnd, LPARAM found) -> BOOL {
+            wchar_t cls[32];
+            if (GetClassNameW(wnd, cls, 32) && std::wstring(cls) == L"#32770") {
+                PostMessageW(wnd, WM_COMMAND, IDOK, 0);
+                *reinterpret_cast<bool*>(found) = true;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 // The main thread sits in a real modal loop (a system message box) while a worker
-// synchronizes; a second thread closes the box once the worker is through.
+// synchronizes; the worker's last call, run inside that loop, closes the box. A
+// watchdog thread closes it instead when the calls never arrive.
 TEST(ThreadSynchronize, ServedInsideAModalLoop) {
     constexpr int kCalls = 25;
     bool inModal = false;
     int servedInModal = 0, served = 0;
-    Event workerDone;
-    std::atomic<bool> boxReturned{false};
+    Event lastServed;
     TTestThread worker([&](TTestThread& self) {
         for (int i = 0; i < kCalls; ++i)
             self.Synchronize([&] {
-                ++served;
                 if (inModal) ++servedInModal;
+                if (++served == kCalls && CloseMainThreadBoxes()) lastServed.Set();
             });
-        workerDone.Set();
     });
-    TTestThread closer([&](TTestThread&) {
-        workerDone.Wait();  // a broken hand-over still gets the box closed
-        const ULONGLONG start = GetTickCount64();
-        while (!boxReturned && GetTickCount64() - start < kPatience) {
-            EnumThreadWindows(
-                fw::MainThreadID(),
-                [](HWND wnd, LPARAM) -> BOOL {
-                    wchar_t cls[32];
-                    if (GetClassNameW(wnd, cls, 32) && std::wstring(cls) == L"#32770")
-                        PostMessageW(wnd, WM_COMMAND, IDOK, 0);
-                    return TRUE;
-                },
-                0);
-            Sleep(20);
-        }
+    TTestThread watchdog([&](TTestThread&) {
+        if (!lastServed.Wait()) CloseMainThreadBoxes();
     });
-    closer.Start();
+    watchdog.Start();
     inModal = true;
     worker.Start();
     MessageBoxW(nullptr, L"Synchronized calls run inside this box's loop.", L"ThreadTest", MB_OK);
     inModal = false;
-    boxReturned = true;
     worker.WaitFor();
-    closer.WaitFor();
+    lastServed.Set();
+    watchdog.WaitFor();
     EXPECT_EQ(served, kCalls);
     EXPECT_EQ(servedInModal, kCalls);
 }
