@@ -346,14 +346,6 @@ std::wstring FormatDateTime(const std::wstring& Format, TDateTime DateTime) {
     return FormatDateTime(Format, DateTime, FormatSettings());
 }
 
-std::wstring DateToStr(TDateTime Date, const TFormatSettings& Settings) {
-    return FormatDateTime(L"ddddd", Date, Settings);
-}
-
-std::wstring TimeToStr(TDateTime Time, const TFormatSettings& Settings) {
-    return FormatDateTime(L"tt", Time, Settings);
-}
-
 std::wstring DateTimeToStr(TDateTime DateTime, const TFormatSettings& Settings) {
     return FormatDateTime(L"c", DateTime, Settings);
 }

@@ -63,9 +63,7 @@ bool FileAge(const std::wstring& FileName, TDateTime& FileDateTime);
 // Any other character is copied. An empty picture means "c".
 std::wstring FormatDateTime(const std::wstring& Format, TDateTime DateTime);
 std::wstring FormatDateTime(const std::wstring& Format, TDateTime DateTime, const TFormatSettings& Settings);
-// "ddddd", "tt" and "c" of the user's settings (or the given ones).
-std::wstring DateToStr(TDateTime Date, const TFormatSettings& Settings = FormatSettings());
-std::wstring TimeToStr(TDateTime Time, const TFormatSettings& Settings = FormatSettings());
+// "c" of the user's settings (or the given ones).
 std::wstring DateTimeToStr(TDateTime DateTime, const TFormatSettings& Settings = FormatSettings());
 
 }  // namespace fw

@@ -18,22 +18,6 @@ void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
     if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError(L"Stream write error");
 }
 
-int64_t TStream::CopyFrom(TStream* Source, int64_t Count) {
-    if (Count == 0) {
-        Source->SetPosition(0);
-        Count = Source->Size();
-    }
-    char buffer[65536];
-    int64_t left = Count;
-    while (left > 0) {
-        const int64_t n = std::min<int64_t>(left, sizeof buffer);
-        Source->ReadBuffer(buffer, n);
-        WriteBuffer(buffer, n);
-        left -= n;
-    }
-    return Count;
-}
-
 int64_t TStream::Size() {
     const int64_t here = Seek(0, TSeekOrigin::soCurrent);
     const int64_t size = Seek(0, TSeekOrigin::soEnd);
@@ -116,19 +100,6 @@ void TMemoryStream::SaveToStream(TStream* Stream) {
 void TMemoryStream::SaveToFile(const std::wstring& FileName) {
     TFileStream file(FileName, fmCreate);
     SaveToStream(&file);
-}
-
-void TMemoryStream::LoadFromStream(TStream* Stream) {
-    Stream->SetPosition(0);
-    const int64_t count = Stream->Size();
-    SetSize(count);
-    if (count > 0) Stream->ReadBuffer(memory_, count);
-    position_ = 0;
-}
-
-void TMemoryStream::LoadFromFile(const std::wstring& FileName) {
-    TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
-    LoadFromStream(&file);
 }
 
 // ---------------------------------------------------------------------------

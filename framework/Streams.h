@@ -29,8 +29,6 @@ public:
     // All of Count bytes, or EReadError "Stream read error" / EWriteError "Stream write error".
     void ReadBuffer(void* Buffer, int64_t Count);
     void WriteBuffer(const void* Buffer, int64_t Count);
-    // Copies Count bytes from Source's position (Count 0: the whole of Source from its start).
-    int64_t CopyFrom(TStream* Source, int64_t Count);
 
     int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
     void SetPosition(int64_t Value) { Seek(Value, TSeekOrigin::soBeginning); }
@@ -55,8 +53,6 @@ public:
     void Clear();
     void SaveToStream(TStream* Stream);
     void SaveToFile(const std::wstring& FileName);
-    void LoadFromStream(TStream* Stream);
-    void LoadFromFile(const std::wstring& FileName);
 
 private:
     void SetCapacity(int64_t NewCapacity);

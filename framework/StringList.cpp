@@ -85,85 +85,10 @@ void TStrings::InsertObject(int Index, const std::wstring& S, TObject* AObject) 
     PutObject(Index, AObject);
 }
 
-void TStrings::Exchange(int Index1, int Index2) {
-    UpdateScope update(this);
-    const std::wstring s1 = Get(Index1), s2 = Get(Index2);
-    TObject* o1 = GetObject(Index1);
-    TObject* o2 = GetObject(Index2);
-    Put(Index1, s2);
-    PutObject(Index1, o2);
-    Put(Index2, s1);
-    PutObject(Index2, o1);
-}
-
-void TStrings::Move(int CurIndex, int NewIndex) {
-    if (CurIndex == NewIndex) return;
-    UpdateScope update(this);
-    const std::wstring s = Get(CurIndex);
-    TObject* object = GetObject(CurIndex);
-    PutObject(CurIndex, nullptr);  // so that a list owning its objects keeps this one
-    Delete(CurIndex);
-    InsertObject(NewIndex, s, object);
-}
-
 int TStrings::IndexOf(const std::wstring& S) const {
     for (int i = 0; i < GetCount(); ++i)
         if (CompareStrings(Get(i), S) == 0) return i;
     return -1;
-}
-
-int TStrings::IndexOfObject(const TObject* AObject) const {
-    for (int i = 0; i < GetCount(); ++i)
-        if (GetObject(i) == AObject) return i;
-    return -1;
-}
-
-int TStrings::IndexOfName(const std::wstring& Name) const {
-    for (int i = 0; i < GetCount(); ++i) {
-        const std::wstring s = Get(i);
-        const size_t sep = s.find(nameValueSeparator_);
-        if (sep != std::wstring::npos && CompareStrings(s.substr(0, sep), Name) == 0) return i;
-    }
-    return -1;
-}
-
-std::wstring TStrings::Names(int Index) const {
-    const std::wstring s = Get(Index);
-    const size_t sep = s.find(nameValueSeparator_);
-    return sep == std::wstring::npos ? std::wstring() : s.substr(0, sep);
-}
-
-std::wstring TStrings::Values(const std::wstring& Name) const {
-    const int i = IndexOfName(Name);
-    return i < 0 ? std::wstring() : ValueFromIndex(i);
-}
-
-void TStrings::SetValues(const std::wstring& Name, const std::wstring& Value) {
-    const int i = IndexOfName(Name);
-    const std::wstring line = Name + nameValueSeparator_ + Value;
-    if (Value.empty()) {
-        if (i >= 0) Delete(i);
-    } else if (i < 0) {
-        Add(line);
-    } else {
-        Put(i, line);
-    }
-}
-
-std::wstring TStrings::ValueFromIndex(int Index) const {
-    const std::wstring s = Get(Index);
-    const size_t sep = s.find(nameValueSeparator_);
-    return sep == std::wstring::npos ? std::wstring() : s.substr(sep + 1);
-}
-
-void TStrings::SetValueFromIndex(int Index, const std::wstring& Value) {
-    if (Value.empty()) {
-        if (Index >= 0) Delete(Index);
-    } else if (Index < 0) {
-        Add(nameValueSeparator_ + Value);
-    } else {
-        Put(Index, Names(Index) + nameValueSeparator_ + Value);
-    }
 }
 
 std::wstring TStrings::Text() const {
@@ -254,14 +179,6 @@ void TStrings::SetDelimitedText(const std::wstring& Value) {
     SetDelimitedWith(Value, delimiter_, quoteChar_, strictDelimiter_);
 }
 
-std::wstring TStrings::CommaText() const {
-    return DelimitedWith(L',', L'"', false);
-}
-
-void TStrings::SetCommaText(const std::wstring& Value) {
-    SetDelimitedWith(Value, L',', L'"', false);
-}
-
 void TStrings::BeginUpdate() {
     if (updateCount_ == 0) SetUpdateState(true);
     ++updateCount_;
@@ -289,7 +206,6 @@ void TStrings::Assign(TPersistent* Source) {
     Clear();
     delimiter_ = source->delimiter_;
     quoteChar_ = source->quoteChar_;
-    nameValueSeparator_ = source->nameValueSeparator_;
     strictDelimiter_ = source->strictDelimiter_;
     AddStrings(source);
 }
@@ -398,26 +314,6 @@ void TStringList::Clear() {
     old.swap(items_);
     if (ownsObjects_)
         for (Item& item : old) delete item.object;
-    Changed();
-}
-
-void TStringList::Exchange(int Index1, int Index2) {
-    CheckIndex(Index1);
-    CheckIndex(Index2);
-    Changing();
-    std::swap(items_[size_t(Index1)], items_[size_t(Index2)]);
-    Changed();
-}
-
-void TStringList::Move(int CurIndex, int NewIndex) {
-    if (CurIndex == NewIndex) return;
-    if (sorted_) SortedListError();
-    CheckIndex(CurIndex);
-    CheckIndex(NewIndex);
-    Changing();
-    Item item = std::move(items_[size_t(CurIndex)]);
-    items_.erase(items_.begin() + CurIndex);
-    items_.insert(items_.begin() + NewIndex, std::move(item));
     Changed();
 }
 

@@ -3,7 +3,7 @@
 // controls hand out for their item lists (a combo box's items, a grid's row);
 // TStringList keeps its lines in memory and can be sorted. A list is a plain object
 // (no owner): make it on the stack, hold it in a std::unique_ptr or own it as a
-// member. The objects it carries are not its own unless OwnsObjects is set, in
+// member. The objects it carries are not its own unless it is made with OwnsObjects, in
 // which case Delete, Clear and the destructor free them.
 // <windows.h> comes first: it renames GetObject (to GetObjectW), and every unit must
 // see the same name for the virtual to be overridden.
@@ -38,20 +38,8 @@ public:
     virtual void InsertObject(int Index, const std::wstring& S, TObject* AObject);
     virtual void Delete(int Index) = 0;
     virtual void Clear() = 0;
-    virtual void Exchange(int Index1, int Index2);
-    virtual void Move(int CurIndex, int NewIndex);
     // -1 when absent; texts compare as CompareStrings says.
     virtual int IndexOf(const std::wstring& S) const;
-    int IndexOfObject(const TObject* AObject) const;
-
-    // "Name=Value" lines (NameValueSeparator is "="): names compare as CompareStrings says.
-    int IndexOfName(const std::wstring& Name) const;
-    std::wstring Names(int Index) const;
-    std::wstring Values(const std::wstring& Name) const;
-    // An empty Value deletes the line; a missing name is appended.
-    void SetValues(const std::wstring& Name, const std::wstring& Value);
-    std::wstring ValueFromIndex(int Index) const;
-    void SetValueFromIndex(int Index, const std::wstring& Value);
 
     // Every line followed by CR LF. Setting splits at CR LF, LF or CR; a missing last
     // line break is fine and a final line break makes no empty last line.
@@ -63,9 +51,6 @@ public:
     // blanks separate too.
     std::wstring DelimitedText() const;
     void SetDelimitedText(const std::wstring& Value);
-    // DelimitedText with "," and '"' and StrictDelimiter off, whatever this list's are.
-    std::wstring CommaText() const;
-    void SetCommaText(const std::wstring& Value);
 
     wchar_t Delimiter() const { return delimiter_; }
     void SetDelimiter(wchar_t Value) { delimiter_ = Value; }
@@ -73,8 +58,6 @@ public:
     void SetQuoteChar(wchar_t Value) { quoteChar_ = Value; }
     bool StrictDelimiter() const { return strictDelimiter_; }
     void SetStrictDelimiter(bool Value) { strictDelimiter_ = Value; }
-    wchar_t NameValueSeparator() const { return nameValueSeparator_; }
-    void SetNameValueSeparator(wchar_t Value) { nameValueSeparator_ = Value; }
 
     virtual int Capacity() const { return Count(); }
     virtual void SetCapacity(int) {}
@@ -109,7 +92,6 @@ private:
     int updateCount_ = 0;
     wchar_t delimiter_ = L',';
     wchar_t quoteChar_ = L'"';
-    wchar_t nameValueSeparator_ = L'=';
     bool strictDelimiter_ = false;
 };
 
@@ -140,8 +122,6 @@ public:
     void PutObject(int Index, TObject* AObject) override;
     void Delete(int Index) override;
     void Clear() override;
-    void Exchange(int Index1, int Index2) override;
-    void Move(int CurIndex, int NewIndex) override;
     int IndexOf(const std::wstring& S) const override;
 
     // Binary search of a sorted list: true when S is there, Index the first equal line
@@ -158,8 +138,6 @@ public:
     // False by default: lines compare case-insensitively in the user's locale.
     bool CaseSensitive() const { return caseSensitive_; }
     void SetCaseSensitive(bool Value);
-    bool OwnsObjects() const { return ownsObjects_; }
-    void SetOwnsObjects(bool Value) { ownsObjects_ = Value; }
 
     int Capacity() const override { return int(items_.capacity()); }
     void SetCapacity(int NewCapacity) override;

@@ -113,13 +113,6 @@ std::wstring UpperCase(const std::wstring& S) {
     return r;
 }
 
-std::wstring LowerCase(const std::wstring& S) {
-    std::wstring r = S;
-    for (wchar_t& c : r)
-        if (c >= L'A' && c <= L'Z') c = wchar_t(c + 32);
-    return r;
-}
-
 int CompareStr(const std::wstring& S1, const std::wstring& S2) {
     const size_t n = std::min(S1.size(), S2.size());
     for (size_t i = 0; i < n; ++i)
@@ -161,9 +154,6 @@ int LocaleCompare(const std::wstring& S1, const std::wstring& S2, DWORD flags) {
 std::wstring AnsiUpperCase(const std::wstring& S) {
     return MapCase(S, LCMAP_UPPERCASE);
 }
-std::wstring AnsiLowerCase(const std::wstring& S) {
-    return MapCase(S, LCMAP_LOWERCASE);
-}
 int AnsiCompareStr(const std::wstring& S1, const std::wstring& S2) {
     return LocaleCompare(S1, S2, 0);
 }
@@ -195,10 +185,6 @@ std::wstring StringReplace(const std::wstring& S, const std::wstring& OldPattern
 }
 
 // ---- Numbers ------------------------------------------------------------------
-
-std::wstring IntToStr(int64_t Value) {
-    return std::to_wstring(Value);
-}
 
 std::wstring UIntToHex(uint64_t Value, int Digits) {
     static const wchar_t hex[] = L"0123456789ABCDEF";
@@ -259,57 +245,9 @@ bool TryStrToInt(const std::wstring& S, int& Value) {
     return true;
 }
 
-int StrToInt(const std::wstring& S) {
-    int v;
-    if (!TryStrToInt(S, v)) throw EConvertError(L"'" + S + L"' is not a valid integer value");
-    return v;
-}
-
 int StrToIntDef(const std::wstring& S, int Default) {
     int v;
     return TryStrToInt(S, v) ? v : Default;
-}
-
-int64_t StrToInt64(const std::wstring& S) {
-    int64_t v;
-    if (!TryStrToInt64(S, v)) throw EConvertError(L"'" + S + L"' is not a valid integer value");
-    return v;
-}
-
-bool TryStrToFloat(const std::wstring& S, double& Value, const TFormatSettings& Settings) {
-    const std::wstring t = Trim(S);
-    if (t.empty()) return false;
-    std::string plain;  // the C form of the number, checked character by character
-    size_t i = 0;
-    if (t[i] == L'+' || t[i] == L'-') plain += char(t[i++]);
-    bool digits = false;
-    while (i < t.size() && t[i] >= L'0' && t[i] <= L'9') plain += char(t[i++]), digits = true;
-    if (i < t.size() && t[i] == Settings.DecimalSeparator) {
-        plain += '.';
-        ++i;
-        while (i < t.size() && t[i] >= L'0' && t[i] <= L'9') plain += char(t[i++]), digits = true;
-    }
-    if (!digits) return false;
-    if (i < t.size() && (t[i] == L'e' || t[i] == L'E')) {
-        plain += 'e';
-        ++i;
-        if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) plain += char(t[i++]);
-        bool expDigits = false;
-        while (i < t.size() && t[i] >= L'0' && t[i] <= L'9') plain += char(t[i++]), expDigits = true;
-        if (!expDigits) return false;
-    }
-    if (i != t.size()) return false;
-    char* end = nullptr;
-    const double v = std::strtod(plain.c_str(), &end);
-    if (!std::isfinite(v)) return false;
-    Value = v;
-    return true;
-}
-
-double StrToFloat(const std::wstring& S, const TFormatSettings& Settings) {
-    double v;
-    if (!TryStrToFloat(S, v, Settings)) throw EConvertError(L"'" + S + L"' is not a valid floating point value");
-    return v;
 }
 
 namespace {
@@ -694,36 +632,9 @@ std::wstring ExpandFileName(const std::wstring& FileName) {
     return r.empty() ? FileName : r;
 }
 
-std::wstring GetCurrentDir() {
-    const DWORD n = GetCurrentDirectoryW(0, nullptr);
-    std::wstring r(n, L'\0');
-    const DWORD got = GetCurrentDirectoryW(n, r.data());
-    r.resize(got < n ? got : 0);
-    return r;
-}
-
 bool FileExists(const std::wstring& FileName) {
     const DWORD a = GetFileAttributesW(FileName.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool DirectoryExists(const std::wstring& Directory) {
-    const DWORD a = GetFileAttributesW(Directory.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool DeleteFile(const std::wstring& FileName) {
-    return ::DeleteFileW(FileName.c_str()) != FALSE;
-}
-
-bool ForceDirectories(const std::wstring& Dir) {
-    const std::wstring d = ExcludeTrailingPathDelimiter(Dir);
-    if (d.empty()) return !Dir.empty() && DirectoryExists(Dir);
-    if (DirectoryExists(d)) return true;
-    const std::wstring parent = ExtractFilePath(d);
-    if (parent == d || (d.size() == 2 && d[1] == DriveDelim)) return false;  // a missing drive
-    if (!parent.empty() && !ForceDirectories(parent)) return false;
-    return CreateDirectoryW(d.c_str(), nullptr) || DirectoryExists(d);
 }
 
 }  // namespace fw

@@ -4,7 +4,6 @@
 // delimiter). Plain functions on std::wstring; nothing here owns anything.
 // Locale-dependent routines read the user's settings once (FormatSettings()) or
 // take a TFormatSettings of the caller's, which tests use to stay locale-free.
-// <windows.h> comes first so that DeleteFile means the same (DeleteFileW) everywhere.
 #include <windows.h>
 
 #include <concepts>
@@ -58,7 +57,6 @@ std::wstring TrimRight(const std::wstring& S);
 
 // ASCII letters only, as the class library's plain routines do.
 std::wstring UpperCase(const std::wstring& S);
-std::wstring LowerCase(const std::wstring& S);
 // Ordinal comparisons; CompareText and SameText fold ASCII letters only.
 int CompareStr(const std::wstring& S1, const std::wstring& S2);
 int CompareText(const std::wstring& S1, const std::wstring& S2);
@@ -66,7 +64,6 @@ bool SameText(const std::wstring& S1, const std::wstring& S2);
 
 // The user's locale: every letter folded, linguistic order. Results -1, 0, 1.
 std::wstring AnsiUpperCase(const std::wstring& S);
-std::wstring AnsiLowerCase(const std::wstring& S);
 int AnsiCompareStr(const std::wstring& S1, const std::wstring& S2);
 int AnsiCompareText(const std::wstring& S1, const std::wstring& S2);
 bool AnsiSameText(const std::wstring& S1, const std::wstring& S2);
@@ -85,7 +82,6 @@ std::wstring StringReplace(const std::wstring& S, const std::wstring& OldPattern
 
 // ---- Numbers ------------------------------------------------------------------
 
-std::wstring IntToStr(int64_t Value);
 // Upper-case hex digits of the value in its own width, at least Digits of them
 // (IntToHex(-1, 2) of an int is "FFFFFFFF").
 std::wstring UIntToHex(uint64_t Value, int Digits);
@@ -94,16 +90,9 @@ std::wstring IntToHex(T Value, int Digits) {
     return UIntToHex(uint64_t(std::make_unsigned_t<T>(Value)), Digits);
 }
 // Decimal, or hex after "$" or "0x"; leading blanks and a sign allowed, nothing after.
-// StrToInt raises EConvertError "'<S>' is not a valid integer value".
-int StrToInt(const std::wstring& S);
 int StrToIntDef(const std::wstring& S, int Default);
 bool TryStrToInt(const std::wstring& S, int& Value);
-int64_t StrToInt64(const std::wstring& S);
 bool TryStrToInt64(const std::wstring& S, int64_t& Value);
-// A decimal number with the settings' decimal separator and an optional exponent;
-// blanks around it allowed.
-bool TryStrToFloat(const std::wstring& S, double& Value, const TFormatSettings& Settings = FormatSettings());
-double StrToFloat(const std::wstring& S, const TFormatSettings& Settings = FormatSettings());
 // The shortest form with up to 15 significant digits ("0.5", "1E20", "-1.5E-7").
 std::wstring FloatToStr(double Value, const TFormatSettings& Settings = FormatSettings());
 
@@ -186,12 +175,7 @@ std::wstring IncludeTrailingPathDelimiter(const std::wstring& S);
 std::wstring ExcludeTrailingPathDelimiter(const std::wstring& S);
 // The absolute form of a path (relative to the current folder).
 std::wstring ExpandFileName(const std::wstring& FileName);
-std::wstring GetCurrentDir();
 
 bool FileExists(const std::wstring& FileName);  // a file, not a folder
-bool DirectoryExists(const std::wstring& Directory);
-bool DeleteFile(const std::wstring& FileName);
-// Creates the folder and every missing parent; true when it exists afterwards.
-bool ForceDirectories(const std::wstring& Dir);
 
 }  // namespace fw

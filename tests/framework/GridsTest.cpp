@@ -203,7 +203,7 @@ TEST(StringGridLines, ListsHaveTheGridsLengthAndRejectInserts) {
 
 TEST(StringGridLines, AssigningAShorterListEmptiesTheRest) {
     auto grid = NewGrid(3, 2);
-    grid->Rows(1)->SetCommaText(L"x,y,z");
+    grid->Rows(1)->SetDelimitedText(L"x,y,z");
     fw::TStringList list;
     list.Add(L"only");
     grid->Rows(1)->Assign(&list);
