@@ -227,7 +227,7 @@ TSynchronizeBound::~TSynchronizeBound() {
 
 TThread::TThread(bool CreateSuspended) : createSuspended_(CreateSuspended) {
     MainThreadID();
-    handle_ = CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &threadId_);
+    handle_.reset(CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &threadId_));
     if (!handle_) RaiseLastOSError();
 }
 
@@ -239,17 +239,22 @@ TThread::~TThread() {
             // (ending it by force would leave its stack behind).
             abandoned_ = true;
             terminated_ = true;
-            ResumeThread(handle_);
-            WaitForSingleObject(handle_, INFINITE);
+            ResumeThread(handle_.get());
+            WaitForSingleObject(handle_.get(), INFINITE);
         } else if (life_->inTerminateHandler) {
             // Deleted by its own OnTerminate, which the system thread waits for: it
             // ends on its own once the handler returns, touching nothing of the object.
         } else if (GetCurrentThreadId() != threadId_) {
             Terminate();
-            if (suspended_) ResumeThread(handle_);
-            WaitForObject(handle_);
+            if (suspended_) ResumeThread(handle_.get());
+            try {
+                WaitForObject(handle_.get());
+            } catch (...) {
+                // A destructor raises nothing: the plain wait still ends with the thread.
+                WaitForSingleObject(handle_.get(), INFINITE);
+            }
         }
-        CloseHandle(handle_);
+        handle_.reset();
     }
     RemoveQueuedEvents(this);
 }
@@ -261,7 +266,7 @@ void TThread::AfterConstruction() {
 void TThread::Start() {
     if (started_.exchange(true)) throw EThread(L"Cannot call Start on a running or finished thread");
     suspended_ = false;
-    if (ResumeThread(handle_) == DWORD(-1)) RaiseLastOSError();
+    if (ResumeThread(handle_.get()) == DWORD(-1)) RaiseLastOSError();
 }
 
 void TThread::Resume() {
@@ -269,7 +274,7 @@ void TThread::Resume() {
         Start();
         return;
     }
-    const DWORD previous = ResumeThread(handle_);
+    const DWORD previous = ResumeThread(handle_.get());
     if (previous == DWORD(-1)) RaiseLastOSError();
     if (previous <= 1) suspended_ = false;
 }
@@ -277,7 +282,7 @@ void TThread::Resume() {
 void TThread::Suspend() {
     if (!started_ || finished_) return;  // not running: nothing to suspend
     const bool was = suspended_.exchange(true);
-    if (SuspendThread(handle_) == DWORD(-1)) {
+    if (SuspendThread(handle_.get()) == DWORD(-1)) {
         suspended_ = was;
         RaiseLastOSError();
     }
@@ -287,16 +292,19 @@ int TThread::WaitFor() {
     if (GetCurrentThreadId() == threadId_) throw EThread(L"A thread cannot wait for itself");
     if (freeOnTerminate_) throw EThread(L"Cannot call WaitFor on a thread that frees itself");
     if (!started_) throw EThread(L"Cannot call WaitFor on a thread that was never started");
-    WaitForObject(handle_);
+    WaitForObject(handle_.get());
     DWORD code = 0;
-    GetExitCodeThread(handle_, &code);
+    GetExitCodeThread(handle_.get(), &code);
     return int(code);
 }
 
 void TThread::Kill() {
-    if (WaitForSingleObject(handle_, 0) != WAIT_OBJECT_0) {
-        TerminateThread(handle_, 0);
-        WaitForSingleObject(handle_, INFINITE);
+    // Whoever kills the thread deletes it; a self-deletion already handed over must not run too.
+    life_->killed = true;
+    if (WaitForSingleObject(handle_.get(), 0) != WAIT_OBJECT_0) {
+        if (!TerminateThread(handle_.get(), 0) && WaitForSingleObject(handle_.get(), 0) != WAIT_OBJECT_0)
+            RaiseLastOSError();
+        WaitForSingleObject(handle_.get(), INFINITE);
     }
     started_ = true;
     suspended_ = false;
@@ -308,7 +316,7 @@ void TThread::Kill() {
 }
 
 void TThread::SetPriority(TThreadPriority Value) {
-    if (!SetThreadPriority(handle_, kPriorities[Value])) RaiseLastOSError();
+    if (!SetThreadPriority(handle_.get(), kPriorities[Value])) RaiseLastOSError();
     priority_ = Value;
 }
 
@@ -380,7 +388,10 @@ DWORD WINAPI TThread::ThreadProc(void* Param) {
     if (life->deleted) return result;  // deleted by its own OnTerminate
     // Freed on the main thread after the calls it queued, so none is lost and none
     // runs with its thread gone.
-    if (thread->freeOnTerminate_) Queue(nullptr, [thread] { delete thread; });
+    if (thread->freeOnTerminate_)
+        Queue(nullptr, [thread, life] {
+            if (!life->killed) delete thread;
+        });
     return result;
 }
 

@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "framework/Classes.h"
+#include "framework/Handles.h"
 
 namespace fw {
 
@@ -68,13 +69,15 @@ public:
     int WaitFor();
     // Ends the thread at once (TerminateThread) without running its end handling;
     // its pending synchronized calls are dropped. For threads that ignore Terminate.
+    // The caller deletes a killed thread, even one that frees itself: a deletion
+    // it had already handed to the main thread is called off.
     void Kill();
 
     bool FreeOnTerminate() const { return freeOnTerminate_; }
     void SetFreeOnTerminate(bool Value) { freeOnTerminate_ = Value; }
     TThreadPriority Priority() const { return priority_; }
     void SetPriority(TThreadPriority Value);
-    HANDLE Handle() const { return handle_; }
+    HANDLE Handle() const { return handle_.get(); }
     DWORD ThreadID() const { return threadId_; }
     int ReturnValue() const { return returnValue_; }
     // The exception that escaped Execute, or null.
@@ -107,11 +110,12 @@ private:
     struct Life {
         std::atomic<bool> deleted{false};
         std::atomic<bool> inTerminateHandler{false};
+        std::atomic<bool> killed{false};  // its own deletion is called off
     };
     std::shared_ptr<Life> life_ = std::make_shared<Life>();
     std::atomic<bool> abandoned_{false};
 
-    HANDLE handle_ = nullptr;
+    UniqueHandle handle_;
     DWORD threadId_ = 0;
     bool createSuspended_;
     std::atomic<bool> started_{false};

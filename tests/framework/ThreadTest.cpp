@@ -27,9 +27,11 @@ public:
         : TThread(createSuspended), body_(std::move(body)) {}
     ~TTestThread() override {
         if (destroyed) *destroyed = true;
+        if (destructions) ++*destructions;
     }
     using TThread::SetReturnValue;
     std::atomic<bool>* destroyed = nullptr;
+    std::atomic<int>* destructions = nullptr;
 
 protected:
     void Execute() override { body_(*this); }
@@ -266,6 +268,24 @@ TEST(ThreadLifetime, KillEndsAThreadThatIgnoresTerminateAndDropsItsCalls) {
     thread.reset();
     CheckSynchronize();
     EXPECT_FALSE(queuedRan);
+}
+
+// A thread that frees itself may end, and hand its deletion to the main thread,
+// just before it is killed; whoever kills it deletes it, once.
+TEST(ThreadLifetime, KillingAThreadThatFreedItselfLeavesOneDeletionToTheCaller) {
+    std::atomic<int> destructions{0};
+    auto* thread = new TTestThread([](TTestThread&) {});
+    thread->destructions = &destructions;
+    thread->SetFreeOnTerminate(true);
+    HANDLE system = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread->Handle(), GetCurrentProcess(), &system, SYNCHRONIZE, FALSE, 0);
+    thread->Start();
+    ASSERT_EQ(WaitForSingleObject(system, kPatience), WAIT_OBJECT_0);  // its deletion is queued
+    CloseHandle(system);
+    thread->Kill();
+    delete thread;
+    CheckSynchronize();
+    EXPECT_EQ(destructions, 1);
 }
 
 TEST(ThreadLifetime, PriorityReachesTheSystemThread) {
