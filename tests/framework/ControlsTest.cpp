@@ -154,16 +154,6 @@ TEST_F(ControlsTest, PropertyChangesRaiseTheirComponentMessagesOnce) {
     EXPECT_EQ(c->Text(), L"abc");
 }
 
-TEST_F(ControlsTest, ComponentMessagesKeepTheFrameworkNumbers) {
-    EXPECT_EQ(fw::CM_BUTTONPRESSED, 0xB018u);
-    EXPECT_EQ(fw::CM_MOUSEENTER, 0xB013u);
-    EXPECT_EQ(fw::CM_MOUSELEAVE, 0xB014u);
-    EXPECT_EQ(fw::CM_HINTSHOW, 0xB030u);
-    EXPECT_EQ(fw::CN_COMMAND, 0xBD11u);
-    EXPECT_EQ(fw::CN_NOTIFY, 0xBC4Eu);
-    EXPECT_EQ(fw::CN_KEYDOWN, 0xBD00u);
-}
-
 TEST_F(ControlsTest, ParentFontAndColourFlowToChildrenThatFollowThem) {
     auto* parent = new Panel(form);
     parent->SetParent(form);

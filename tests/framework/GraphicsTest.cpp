@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "framework/Exception.h"
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -22,18 +24,12 @@ public:
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
+        bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+        select_.emplace(dc_.get(), bitmap_.get());
         RECT all{0, 0, width, height};
-        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        FillRect(dc_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     }
-    ~MemoryBitmap() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
+    HDC dc() const { return dc_.get(); }
     COLORREF At(int x, int y) const {
         GdiFlush();
         const DWORD p = static_cast<const DWORD*>(bits_)[y * width_ + x];
@@ -53,9 +49,9 @@ public:
 
 private:
     int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
+    fw::DCHandle dc_{CreateCompatibleDC(nullptr)};
+    fw::BitmapHandle bitmap_;
+    std::optional<fw::SelectObjectGuard> select_;
     void* bits_ = nullptr;
 };
 
@@ -68,18 +64,11 @@ TEST(ColorTest, SystemColoursAreLookedUpAndOthersPassThrough) {
     EXPECT_NE(fw::clNone, fw::clDefault);
 }
 
-TEST(FontTest, DefaultsToTahomaElevenPixels) {
+TEST(FontTest, TahomaElevenPixelsWhoseSizeAndHeightFollowEachOther) {
     fw::TFont font;
     EXPECT_EQ(font.Name(), L"Tahoma");
     EXPECT_EQ(font.Height(), -11);
-    EXPECT_EQ(font.Color(), fw::clWindowText);
-    EXPECT_EQ(font.Charset(), DEFAULT_CHARSET);
-    EXPECT_EQ(font.Style(), 0u);
     EXPECT_EQ(font.Size(), -MulDiv(-11, 72, fw::ScreenPixelsPerInch()));
-}
-
-TEST(FontTest, SizeAndHeightFollowEachOther) {
-    fw::TFont font;
     font.SetPixelsPerInch(96);
     font.SetSize(10);
     EXPECT_EQ(font.Height(), -13);

@@ -16,28 +16,30 @@
 #include "framework/Exception.h"
 #include "framework/Forms.h"
 #include "framework/Thread.h"
+#include "tests/framework/ThreadTestSupport.h"
 
 namespace {
 
 using fw::TThread;
 
-constexpr DWORD kPatience = 20000;
+using threadtest::Event;
+using threadtest::kPatience;
+using threadtest::PumpUntil;
+using threadtest::TTestThread;
 
 // Ends the process with a message when the test has not finished in time.
 class Watchdog {
 public:
-    explicit Watchdog(const char* what) : what_(what) { thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr); }
+    explicit Watchdog(const char* what) : what_(what), thread_(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {}
     ~Watchdog() {
-        SetEvent(done_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        CloseHandle(done_);
+        SetEvent(done_.get());
+        WaitForSingleObject(thread_.get(), INFINITE);
     }
 
 private:
     static DWORD WINAPI Run(void* p) {
         auto* self = static_cast<Watchdog*>(p);
-        if (WaitForSingleObject(self->done_, kPatience) == WAIT_TIMEOUT) {
+        if (WaitForSingleObject(self->done_.get(), kPatience) == WAIT_TIMEOUT) {
             std::fprintf(stderr, "watchdog: %s did not finish\n", self->what_);
             std::fflush(stderr);
             TerminateProcess(GetCurrentProcess(), 99);
@@ -45,39 +47,8 @@ private:
         return 0;
     }
     const char* what_;
-    HANDLE done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread_ = nullptr;
-};
-
-struct Event {
-    HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ~Event() { CloseHandle(h); }
-    void Set() { SetEvent(h); }
-    bool Wait(DWORD ms = kPatience) { return WaitForSingleObject(h, ms) == WAIT_OBJECT_0; }
-};
-
-bool PumpUntil(const std::function<bool()>& done) {
-    const ULONGLONG start = GetTickCount64();
-    while (!done()) {
-        if (GetTickCount64() - start > kPatience) return false;
-        fw::CheckSynchronize(10);
-    }
-    return true;
-}
-
-class TTestThread : public TThread {
-public:
-    explicit TTestThread(std::function<void(TTestThread&)> body) : TThread(true), body_(std::move(body)) {}
-    ~TTestThread() override {
-        if (destroyed) *destroyed = true;
-    }
-    std::atomic<bool>* destroyed = nullptr;
-
-protected:
-    void Execute() override { body_(*this); }
-
-private:
-    std::function<void(TTestThread&)> body_;
+    fw::UniqueHandle done_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    fw::UniqueHandle thread_;  // made last: it reads done_
 };
 
 // Memory the process holds: reserved and committed address space, or committed private pages.

@@ -10,6 +10,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Thread.h"
+#include "tests/framework/ThreadTestSupport.h"
 
 namespace {
 
@@ -17,45 +18,10 @@ using fw::CheckSynchronize;
 using fw::IsMainThread;
 using fw::TThread;
 
-// Generous limits that only keep a broken build from hanging the suite.
-constexpr DWORD kPatience = 60000;
-
-// A thread whose body is a lambda; it can report its own destruction.
-class TTestThread : public TThread {
-public:
-    explicit TTestThread(std::function<void(TTestThread&)> body, bool createSuspended = true)
-        : TThread(createSuspended), body_(std::move(body)) {}
-    ~TTestThread() override {
-        if (destroyed) *destroyed = true;
-        if (destructions) ++*destructions;
-    }
-    using TThread::SetReturnValue;
-    std::atomic<bool>* destroyed = nullptr;
-    std::atomic<int>* destructions = nullptr;
-
-protected:
-    void Execute() override { body_(*this); }
-
-private:
-    std::function<void(TTestThread&)> body_;
-};
-
-// Serves synchronized calls until the condition holds (or patience runs out).
-bool PumpUntil(const std::function<bool()>& done) {
-    const ULONGLONG start = GetTickCount64();
-    while (!done()) {
-        if (GetTickCount64() - start > kPatience) return false;
-        CheckSynchronize(20);
-    }
-    return true;
-}
-
-struct Event {
-    HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ~Event() { CloseHandle(h); }
-    void Set() { SetEvent(h); }
-    bool Wait(DWORD ms = kPatience) { return WaitForSingleObject(h, ms) == WAIT_OBJECT_0; }
-};
+using threadtest::Event;
+using threadtest::kPatience;
+using threadtest::PumpUntil;
+using threadtest::TTestThread;
 
 TEST(ThreadSynchronize, ManyThreadsAtOnceWhileMainThreadChecks) {
     constexpr int kThreads = 12, kCalls = 200;

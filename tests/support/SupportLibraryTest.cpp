@@ -65,7 +65,7 @@ void RunChild(const std::wstring& Scenario) {
         CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
     SetEnvironmentVariableW(ChildVariable, nullptr);
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
-    const fw::UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    const fw::UniqueHandle process(pi.hProcess), thread(pi.hThread);  // owned from here
     WaitForSingleObject(process.get(), INFINITE);
     DWORD code = DWORD(-1);
     GetExitCodeProcess(process.get(), &code);
@@ -83,25 +83,19 @@ std::wstring ShmName() {
     return L"ShmZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId());
 }
 
-bool Exists(HANDLE Opened) {
-    if (Opened) CloseHandle(Opened);
-    return Opened != nullptr;
-}
 bool MutexExists() {
-    return Exists(OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str()));
+    return bool(fw::UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str())));
 }
 bool ShmExists() {
-    return Exists(OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str()));
+    return bool(fw::UniqueHandle(OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str())));
 }
 
 // The address stored in the shared block, read through a handle of our own.
 void* StoredAddress() {
-    HANDLE h = OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str());
-    if (!h) return nullptr;
-    void* view = MapViewOfFile(h, FILE_MAP_READ, 0, 0, sizeof(void*));
+    const fw::UniqueHandle h(OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str()));
+    void* view = h ? MapViewOfFile(h.get(), FILE_MAP_READ, 0, 0, sizeof(void*)) : nullptr;
     void* address = view ? *static_cast<void* const*>(view) : nullptr;
     if (view) UnmapViewOfFile(view);
-    CloseHandle(h);
     return address;
 }
 
@@ -134,10 +128,9 @@ TEST(SupportLibraryChild, Lifetime) {
     // The registry mutex is free between uses.
     DWORD wait = WAIT_FAILED;
     std::thread([&] {
-        HANDLE h = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, MutexName().c_str());
-        wait = WaitForSingleObject(h, 0);
-        if (wait == WAIT_OBJECT_0) ReleaseMutex(h);
-        CloseHandle(h);
+        const fw::UniqueHandle h(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, MutexName().c_str()));
+        wait = WaitForSingleObject(h.get(), 0);
+        if (wait == WAIT_OBJECT_0) ReleaseMutex(h.get());
     }).join();
     EXPECT_EQ(wait, WAIT_OBJECT_0);
     EXPECT_NE(zur::TypeInfoList(), nullptr);
@@ -166,10 +159,10 @@ TEST(SupportLibraryChild, RegistryOfAnotherModule) {
     ASSERT_NE(place, nullptr);
     ASSERT_GT(reinterpret_cast<uintptr_t>(place), uintptr_t(0xFFFFFFFFu));
     auto* foreign = new (place) zur::TUnitVersioning;
-    HANDLE block =
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(void*), ShmName().c_str());
-    ASSERT_NE(block, nullptr);
-    void* view = MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(void*));
+    const fw::UniqueHandle block(
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(void*), ShmName().c_str()));
+    ASSERT_TRUE(block);
+    void* view = MapViewOfFile(block.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(void*));
     *static_cast<zur::TUnitVersioning**>(view) = foreign;
 
     zur::SupportLibraryStartup();
@@ -183,7 +176,6 @@ TEST(SupportLibraryChild, RegistryOfAnotherModule) {
     EXPECT_EQ(foreign->ModuleCount(), 0);
     EXPECT_EQ(*static_cast<zur::TUnitVersioning**>(view), foreign);
     UnmapViewOfFile(view);
-    CloseHandle(block);
     foreign->~TUnitVersioning();
     VirtualFree(place, 0, MEM_RELEASE);
     ReportChildDone();
@@ -192,8 +184,8 @@ TEST(SupportLibraryChild, RegistryOfAnotherModule) {
 TEST(SupportLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
     ONLY_AS_CHILD(PrivateRegistryWhenSharedMemoryFails);
     // An object of another kind holds the block's name.
-    HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, ShmName().c_str());
-    ASSERT_NE(squatter, nullptr);
+    const fw::UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, ShmName().c_str()));
+    ASSERT_TRUE(squatter);
     zur::SupportLibraryStartup();
     zur::TUnitVersioning* registry = zur::GetUnitVersioning();
     ASSERT_NE(registry, nullptr);
@@ -202,7 +194,6 @@ TEST(SupportLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
     zur::SupportLibraryShutdown();
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_FALSE(MutexExists());
-    CloseHandle(squatter);
     ReportChildDone();
 }
 

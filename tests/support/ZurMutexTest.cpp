@@ -1,6 +1,8 @@
 #include "support/ZurBase.h"
 #include "support/ZurMutex.h"
 
+#include "framework/Handles.h"
+
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -14,8 +16,8 @@ std::wstring UniqueName(const wchar_t* what) {
 
 TEST(ZurMutex, NameOfAnotherKindOfObjectRaises) {
     const std::wstring name = UniqueName(L"Event");
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-    ASSERT_NE(event, nullptr);
+    const fw::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    ASSERT_TRUE(event);
     try {
         zur::TZurMutex mutex(nullptr, false, name);
         ADD_FAILURE() << "no exception";
@@ -26,7 +28,6 @@ TEST(ZurMutex, NameOfAnotherKindOfObjectRaises) {
         EXPECT_NE(e.ErrorText().back(), L'\n');
         EXPECT_EQ(e.Message(), L"Failed to create mutex\r\nWin32: " + e.ErrorText() + L" (6)");
     }
-    CloseHandle(event);
 }
 
 TEST(ZurMutex, WaitResults) {

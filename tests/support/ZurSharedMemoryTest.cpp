@@ -15,9 +15,7 @@ std::wstring ShmName() {
 }
 
 bool MappingExists(const std::wstring& name) {
-    HANDLE h = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
-    if (h) CloseHandle(h);
-    return h != nullptr;
+    return bool(fw::UniqueHandle(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str())));
 }
 
 TEST(SharedMemory, SameNameTwiceGivesOneViewAndReleasesOnSecondClose) {
@@ -60,9 +58,10 @@ TEST(SharedMemory, SizeZeroWithoutMappingRaises) {
 
 TEST(SharedMemory, MappingMadeElsewhereAnswers183) {
     const std::wstring name = ShmName();
-    HANDLE outside = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str());
-    ASSERT_NE(outside, nullptr);
-    void* view = MapViewOfFile(outside, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+    const fw::UniqueHandle outside(
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str()));
+    ASSERT_TRUE(outside);
+    void* view = MapViewOfFile(outside.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0);
     static_cast<int*>(view)[1] = 7;
 
     void* memory = nullptr;
@@ -72,7 +71,6 @@ TEST(SharedMemory, MappingMadeElsewhereAnswers183) {
     EXPECT_EQ(static_cast<int*>(memory)[1], 7);
     EXPECT_TRUE(zur::CloseSharedMemory(memory));
     UnmapViewOfFile(view);
-    CloseHandle(outside);
 }
 
 TEST(SharedMemory, OpenedFromTwoThreadsAtOnce) {
