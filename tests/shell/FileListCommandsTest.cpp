@@ -24,6 +24,7 @@
 #include "shell/ZemFileList.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
+#include "tests/common/PlacedForm.h"
 
 using namespace shell;
 using pooltest::PumpUntil;
@@ -47,12 +48,8 @@ protected:
         root = testenv::NewScratchFolder(L"commands");
         scratch::MakeFolder(root + L"\\sub");
         for (const wchar_t* name : {L"\\a.txt", L"\\b.txt", L"\\c.txt"}) scratch::MakeFile(root + name, 4);
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(30, 30, 700, 400);
-        list = new TZemFileList(form);
-        list->SetAlign(fw::alClient);
-        list->SetParent(form);
+        form = testenv::NewPlacedForm(30, 30, 700, 400);
+        list = testenv::NewFillingControl<TZemFileList>(form);
         list->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
         list->OnOperation = [this](fw::TObject*, TZemShellOperations Operation, fw::TStringList* Files,
                                    const std::wstring& Destination) {

@@ -24,6 +24,7 @@
 #include "shell/ZemFileList.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
+#include "tests/common/PlacedForm.h"
 
 using namespace shell;
 using pooltest::PumpUntil;
@@ -61,12 +62,8 @@ protected:
         SetWriteTime(root + L"\\b.dat", 2019);
         SetWriteTime(root + L"\\c.txt", 2021);
         SetWriteTime(root + L"\\sub\\d.txt", 2018);
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(30, 30, 700, 400);
-        list = new TZemFileList(form);
-        list->SetAlign(fw::alClient);
-        list->SetParent(form);
+        form = testenv::NewPlacedForm(30, 30, 700, 400);
+        list = testenv::NewFillingControl<TZemFileList>(form);
         list->OnEndSearch = [this] { ++ends; };
         list->SearchOptions()->SetAutoWildcard(false);
         list->SearchOptions()->SetFilter(L"*");

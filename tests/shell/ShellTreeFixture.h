@@ -14,6 +14,7 @@
 #include "shell/ZemShellTree.h"
 #include "tests/common/TestEnv.h"
 #include "tests/shell/ScratchTree.h"
+#include "tests/common/PlacedForm.h"
 
 namespace treetest {
 
@@ -56,9 +57,7 @@ inline POINT ScreenCentre(fw::TTreeNode* Node) {
 class ShellTreeFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(20, 20, 420, 500);
+        form = testenv::NewPlacedForm(20, 20, 420, 500);
         tree = NewTree(form);
         tree->SetRootedAt(shell::SF_DRIVES);
         tree->SetShowNethood(false);

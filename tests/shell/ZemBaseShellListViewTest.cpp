@@ -22,6 +22,7 @@
 #include "shell/ZemShellLink.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
+#include "tests/common/PlacedForm.h"
 
 using namespace shell;
 using pooltest::PumpUntil;
@@ -79,12 +80,8 @@ protected:
     void SetUp() override {
         ShellLibraryStartup();
         for (const wchar_t* name : {L"\\a.txt", L"\\b.txt", L"\\c.txt"}) scratch::MakeFile(root + name, 10);
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(30, 30, 600, 400);
-        list = new TTestFileList(form);
-        list->SetAlign(fw::alClient);
-        list->SetParent(form);
+        form = testenv::NewPlacedForm(30, 30, 600, 400);
+        list = testenv::NewFillingControl<TTestFileList>(form);
         list->SetCheckIfExists(false);
         list->SearchOptions()->SetAutoWildcard(false);
         list->SearchOptions()->SetFilter(L"*");

@@ -19,6 +19,7 @@
 #include "shell/ZemFolderCombo.h"
 #include "tests/common/TestEnv.h"
 #include "tests/shell/ScratchTree.h"
+#include "tests/common/PlacedForm.h"
 
 using namespace shell;
 
@@ -41,9 +42,7 @@ void DriveNotice(LONG Event, const std::wstring& Root) {
 class FolderComboTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(20, 20, 500, 200);
+        form = testenv::NewPlacedForm(20, 20, 500, 200);
         combo = new TZemFolderCombo(form);
         combo->SetIncludeDrives(true);
         combo->SetIncludeMyDocuments(true);
