@@ -1,10 +1,13 @@
 #pragma once
-// What the listing benchmarks share: a clock, and the generated tree of folders
-// and empty (or sized) files they list, made under a working name and renamed
+// What the benchmarks share: a clock, the folder they work in, the host's load
+// average, and the generated tree of folders and empty (or sized) files they list, made under a working name and renamed
 // only when complete, so a run cut short never leaves a half-made tree behind.
 #include <windows.h>
+#include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace bench {
@@ -19,6 +22,31 @@ inline double Seconds(LARGE_INTEGER Start, LARGE_INTEGER End) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return double(End.QuadPart - Start.QuadPart) / double(frequency.QuadPart);
+}
+
+// Milliseconds one call of Work takes.
+inline double Millis(const std::function<void()>& Work) {
+    const auto start = std::chrono::steady_clock::now();
+    Work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The folder a benchmark works in: the first command-line argument, else Name in
+// the temporary folder; never with a trailing backslash.
+inline std::wstring WorkFolder(const wchar_t* Name) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::wstring folder;
+    if (argv && argc > 1) {
+        folder = argv[1];
+    } else {
+        wchar_t temp[MAX_PATH + 1];
+        folder.assign(temp, GetTempPathW(MAX_PATH + 1, temp));
+        folder += Name;
+    }
+    if (argv) LocalFree(argv);
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder;
 }
 
 // The host's load average (1, 5 and 15 minutes) as Wine shows the host's

@@ -8,9 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +17,7 @@
 #include "framework/Application.h"
 #include "framework/Grids.h"
 #include "framework/Streams.h"
+#include "bench/BenchTree.h"
 
 using namespace zt;
 
@@ -32,12 +31,6 @@ struct Format {
     TztExportType type;
     const char* name;
 };
-
-double Seconds(const std::function<void()>& Work) {
-    const auto start = std::chrono::steady_clock::now();
-    Work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 int64_t FileSize(const std::wstring& Name) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -73,16 +66,8 @@ void FillGrid(fw::TStringGrid* Grid) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::wstring folder;
-    if (argc > 1) {
-        const std::string arg = argv[1];
-        folder.assign(arg.begin(), arg.end());
-    } else {
-        wchar_t temp[MAX_PATH + 1];
-        folder.assign(temp, GetTempPathW(MAX_PATH + 1, temp));
-    }
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+int main() {
+    const std::wstring folder = bench::WorkFolder(L"") + L'\\';
 
     // Nothing may wait for a person: no boxes, no viewers.
     fw::TApplication::MessageBoxHook = [](HWND, const std::wstring&, const std::wstring&, unsigned) { return IDOK; };
@@ -129,8 +114,8 @@ int main(int argc, char** argv) {
         double best = 1e9, plain = 1e9;
         for (int i = 0; i < kRepeats; ++i) {
             DeleteFileW(file.c_str());
-            best = std::min(best, Seconds([&] { exporter->Execute(); }));
-            plain = std::min(plain, Seconds([&] { PlainWrite(plainName, plainBytes); }));
+            best = std::min(best, bench::Millis([&] { exporter->Execute(); }) / 1000);
+            plain = std::min(plain, bench::Millis([&] { PlainWrite(plainName, plainBytes); }) / 1000);
         }
         // The sheet holds 16,384 rows; the export says that it left out the rest.
         const char* note = errors.empty()      ? ""

@@ -4,21 +4,14 @@
 // Run by hand under Wine (a display is needed for the windowed half only).
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 
 #include "controls/VxStringGrid.h"
 #include "framework/Forms.h"
+#include "bench/BenchTree.h"
 
 namespace {
-
-double Millis(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 void Fill(vx::TVxStringGrid& grid, int rows) {
     grid.SetColCount(6);
@@ -34,13 +27,13 @@ void Fill(vx::TVxStringGrid& grid, int rows) {
 }
 
 void Run(vx::TVxStringGrid& grid, int rows, const char* label) {
-    const double fill = Millis([&] { Fill(grid, rows); });
-    const double insert = Millis([&] { grid.InsertRow(0); });
-    const double insertEnd = Millis([&] { grid.InsertRow(grid.RowCount()); });
-    const double remove = Millis([&] { grid.RemoveRow(0); });
-    const double sizeOne = Millis([&] { grid.AutoSizeCol(5, 15); });
-    const double sizeAll = Millis([&] { grid.AutoSizeCol(-1, 15); });
-    const double clear = Millis([&] {
+    const double fill = bench::Millis([&] { Fill(grid, rows); });
+    const double insert = bench::Millis([&] { grid.InsertRow(0); });
+    const double insertEnd = bench::Millis([&] { grid.InsertRow(grid.RowCount()); });
+    const double remove = bench::Millis([&] { grid.RemoveRow(0); });
+    const double sizeOne = bench::Millis([&] { grid.AutoSizeCol(5, 15); });
+    const double sizeAll = bench::Millis([&] { grid.AutoSizeCol(-1, 15); });
+    const double clear = bench::Millis([&] {
         for (int c = 0; c < grid.ColCount(); ++c) grid.Cols(c)->Clear();
     });
     std::printf(

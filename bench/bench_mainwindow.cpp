@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -61,13 +60,6 @@ bool WaitListing(TForm1* Form, DWORD Watchdog) {
     return true;
 }
 
-std::wstring Widen(const char* Text) {
-    std::wstring wide(strlen(Text), L'\0');
-    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, Text, -1, wide.data(), int(wide.size()) + 1)));
-    if (!wide.empty() && wide.back() == L'\0') wide.pop_back();
-    return wide;
-}
-
 // The best time of each step over the rounds.
 struct TFigures {
     double Walk = 1e30, Listing = 1e30, Search = 1e30, EndOfSearch = 1e30, Paint = 1e30;
@@ -80,11 +72,9 @@ void Keep(double& Best, double Seconds) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring root = argc > 1 ? Widen(argv[1]) : std::wstring(temp) + L"tabulorin-bench";
+    const std::wstring root = bench::WorkFolder(L"tabulorin-bench");
     if (!bench::EnsureTree(root, kFolders, kFilesPerFolder)) {
         std::printf("cannot make the tree at %ls\n", root.c_str());
         return 1;
@@ -116,7 +106,8 @@ int main(int argc, char** argv) {
         handledAt = bench::Now();
     };
 
-    const std::wstring csv = std::wstring(temp) + L"tabulorin-bench-listing";
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring csv = std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + L"tabulorin-bench-listing";
     std::wstring status;
     for (int round = 0; round < kRounds && code == 0; ++round) {
         // Each round lists the folder alone first, so the timed request starts a new listing.

@@ -6,9 +6,7 @@
 // (tools/test's prefix has one).
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,14 +14,9 @@
 #include "framework/Grids.h"
 #include "framework/Handles.h"
 #include "framework/Printers.h"
+#include "bench/BenchTree.h"
 
 namespace {
-
-double Millis(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 void Fill(fw::TStringGrid& grid, int rows) {
     grid.SetFixedRows(0);
@@ -73,12 +66,12 @@ int main() {
     for (int rows : {10000, 100000}) {
         fw::TStringGrid grid(nullptr);
         Fill(grid, rows);
-        const double layout = Millis([&] {
+        const double layout = bench::Millis([&] {
             LayOutListing(&preview, &grid, true, L"File List", &font);
             preview.EndRecording();
         });
         const int pages = preview.PageCount();
-        const double baseline = Millis([&] { Baseline(grid, (rows + pages - 1) / pages); });
+        const double baseline = bench::Millis([&] { Baseline(grid, (rows + pages - 1) / pages); });
         std::printf("%7d rows, %5d pages: layout %8.1f ms, baseline %8.1f ms, ratio %.2f\n", rows, pages, layout,
                     baseline, layout / baseline);
     }

@@ -87,15 +87,7 @@ int main() {
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     shell::ShellLibraryStartup();
-    std::wstring root;
-    if (argc > 1) {
-        root = argv[1];
-    } else {
-        wchar_t temp[MAX_PATH];
-        root.assign(temp, GetTempPathW(MAX_PATH, temp));
-        root += L"tabulorin-bench";
-    }
-    if (!root.empty() && root.back() == L'\\') root.pop_back();
+    const std::wstring root = bench::WorkFolder(L"tabulorin-bench");
     int result = 0;
     if (argc <= 1 && !bench::EnsureTree(root, kFolders, kFilesPerFolder)) {
         std::printf("error: the tree below %ls could not be made\n", root.c_str());

@@ -10,6 +10,20 @@ POINT ToPoint(POINTL P) {
     return POINT{P.x, P.y};
 }
 
+// Hands a drag call to its handler with the effect to fill in; an unbound
+// handler answers effect none.
+template <class Handler, class... Args>
+HRESULT Forward(const Handler& On, DWORD* Effect, Args... Arguments) {
+    if (!Effect) return E_INVALIDARG;
+    // A copy: a handler may clear the handlers of its own target.
+    const Handler handler = On;
+    if (!handler) {
+        *Effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    return handler(Arguments..., *Effect);
+}
+
 }  // namespace
 
 // ---- TDropTarget ----------------------------------------------------------------------
@@ -28,24 +42,11 @@ void TDropTarget::Clear() {
 }
 
 HRESULT TDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
-    if (!pdwEffect) return E_INVALIDARG;
-    // A copy: a handler may clear the handlers of its own target.
-    const TDragEnterEvent handler = OnDragEnter;
-    if (!handler) {
-        *pdwEffect = DROPEFFECT_NONE;
-        return S_OK;
-    }
-    return handler(pDataObj, grfKeyState, ToPoint(pt), *pdwEffect);
+    return Forward(OnDragEnter, pdwEffect, pDataObj, grfKeyState, ToPoint(pt));
 }
 
 HRESULT TDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
-    if (!pdwEffect) return E_INVALIDARG;
-    const TDragOverEvent handler = OnDragOver;
-    if (!handler) {
-        *pdwEffect = DROPEFFECT_NONE;
-        return S_OK;
-    }
-    return handler(grfKeyState, ToPoint(pt), *pdwEffect);
+    return Forward(OnDragOver, pdwEffect, grfKeyState, ToPoint(pt));
 }
 
 HRESULT TDropTarget::DragLeave() {
@@ -54,13 +55,7 @@ HRESULT TDropTarget::DragLeave() {
 }
 
 HRESULT TDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
-    if (!pdwEffect) return E_INVALIDARG;
-    const TDropEvent handler = OnDrop;
-    if (!handler) {
-        *pdwEffect = DROPEFFECT_NONE;
-        return S_OK;
-    }
-    return handler(pDataObj, grfKeyState, ToPoint(pt), *pdwEffect);
+    return Forward(OnDrop, pdwEffect, pDataObj, grfKeyState, ToPoint(pt));
 }
 
 // ---- TDropSource ----------------------------------------------------------------------

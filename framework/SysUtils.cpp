@@ -417,7 +417,7 @@ std::wstring WithMinDigits(std::wstring digits, int precision) {
 }
 
 // One "%..." directive: where its argument is and how its text is laid out.
-struct FormatSpec {
+struct FormatDirective {
     bool left = false;
     int width = -1;
     int precision = -1;
@@ -444,8 +444,8 @@ public:
                 ++i_;
                 continue;
             }
-            const FormatSpec spec = ParseSpec();
-            out_ += Padded(Render(spec, Next()), spec);
+            const FormatDirective directive = ParseDirective();
+            out_ += Padded(Render(directive, Next()), directive);
         }
         return out_;
     }
@@ -472,39 +472,39 @@ private:
     }
 
     // [index ":"] ["-"] [width] ["." precision] type, just after the "%".
-    FormatSpec ParseSpec() {
-        FormatSpec spec;
-        spec.width = Number();
+    FormatDirective ParseDirective() {
+        FormatDirective directive;
+        directive.width = Number();
         if (i_ < fmt_.size() && fmt_[i_] == L':') {  // that number was an argument index
             ++i_;
-            argIndex_ = size_t(std::max(spec.width, 0));
-            spec.width = -1;
+            argIndex_ = size_t(std::max(directive.width, 0));
+            directive.width = -1;
         }
         if (i_ < fmt_.size() && fmt_[i_] == L'-') {
-            spec.left = true;
+            directive.left = true;
             ++i_;
         }
-        if (spec.width < 0) spec.width = Number();
+        if (directive.width < 0) directive.width = Number();
         if (i_ < fmt_.size() && fmt_[i_] == L'.') {
             ++i_;
-            spec.precision = std::max(Number(), 0);
+            directive.precision = std::max(Number(), 0);
         }
         if (i_ >= fmt_.size()) BadFormat(fmt_);
-        spec.type = wchar_t(std::towlower(fmt_[i_++]));
-        return spec;
+        directive.type = wchar_t(std::towlower(fmt_[i_++]));
+        return directive;
     }
 
-    std::wstring Render(const FormatSpec& spec, const TVarRec& arg) const {
+    std::wstring Render(const FormatDirective& directive, const TVarRec& arg) const {
         const TVarRec::TKind kind = arg.Kind();
         const bool integer = kind == TVarRec::TKind::Int || kind == TVarRec::TKind::UInt;
         const bool numeric = integer || kind == TVarRec::TKind::Float;
-        const int precision = spec.precision;
-        const bool fits = spec.type == L'd' || spec.type == L'u' || spec.type == L'x' ? integer
-                          : spec.type == L'p'                                         ? kind == TVarRec::TKind::Pointer
-                          : spec.type == L's'                                         ? kind == TVarRec::TKind::String
-                                                                                      : numeric;
+        const int precision = directive.precision;
+        const bool fits = directive.type == L'd' || directive.type == L'u' || directive.type == L'x' ? integer
+                          : directive.type == L'p' ? kind == TVarRec::TKind::Pointer
+                          : directive.type == L's' ? kind == TVarRec::TKind::String
+                                                   : numeric;
         if (!fits) BadFormat(fmt_);
-        switch (spec.type) {
+        switch (directive.type) {
         case L'd': {
             const bool negative = kind == TVarRec::TKind::Int && arg.AsInt() < 0;
             const uint64_t magnitude = kind == TVarRec::TKind::UInt ? arg.AsUInt()
@@ -528,10 +528,10 @@ private:
         }
     }
 
-    static std::wstring Padded(std::wstring text, const FormatSpec& spec) {
-        if (spec.width > int(text.size())) {
-            const size_t pad = size_t(spec.width) - text.size();
-            if (spec.left) text.append(pad, L' ');
+    static std::wstring Padded(std::wstring text, const FormatDirective& directive) {
+        if (directive.width > int(text.size())) {
+            const size_t pad = size_t(directive.width) - text.size();
+            if (directive.left) text.append(pad, L' ');
             else text.insert(0, pad, L' ');
         }
         return text;

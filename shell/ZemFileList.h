@@ -167,6 +167,8 @@ protected:
     // Whether a notice's path lies where the listing looks: inside a searched
     // folder (below it only for a recursive search).
     bool InListing(const std::wstring& Path) const;
+    // A path without its trailing delimiter; a drive root keeps its own.
+    static std::wstring WithoutDelimiter(const std::wstring& Path);
     // The small icon a row shows at once: by attributes and extension.
     int QuickIconIndex(TZemFileListItem* Item);
     // The hint of the row under the mouse: the control's hint and the shell's info tip.

@@ -1,0 +1,199 @@
+#include "shell/ZemFileList.h"
+
+#include <uxtheme.h>
+
+#include <algorithm>
+
+#include "framework/SysUtils.h"
+#include "shell/LogicalSortKey.h"
+#include "shell/PathUtils.h"
+
+namespace shell {
+
+namespace {
+
+int Sign(int64_t Value) {
+    return Value < 0 ? -1 : Value > 0 ? 1 : 0;
+}
+
+// An 8 x 8 arrow in the shadow colour on the header's face colour.
+std::unique_ptr<fw::TBitmap> MakeSortArrow(bool Up) {
+    auto bitmap = std::make_unique<fw::TBitmap>();
+    bitmap->SetPixelFormat(fw::pf24bit);
+    bitmap->SetSize(8, 8);
+    fw::TCanvas* canvas = bitmap->Canvas();
+    canvas->Brush()->SetColor(fw::clBtnFace);
+    canvas->FillRect(RECT{0, 0, 8, 8});
+    canvas->Brush()->SetColor(fw::clBtnShadow);
+    canvas->Pen()->SetColor(fw::clBtnShadow);
+    const std::vector<POINT> up{{0, 6}, {6, 6}, {3, 2}};
+    const std::vector<POINT> down{{0, 2}, {6, 2}, {3, 6}};
+    canvas->Polygon(Up ? up : down);
+    bitmap->Dormant();
+    return bitmap;
+}
+
+}  // namespace
+
+// --- TZemCustomFileList: sorting ---------------------------------------------
+
+void TZemCustomFileList::ColClick(fw::TListColumn* Column) {
+    SortColumn(Column->Index());
+    TZemBaseShellListView::ColClick(Column);
+}
+
+// --- TZemCustomFileList: sorting ------------------------------------------------
+
+void TZemCustomFileList::SortColumn(int Column) {
+    descending_ = Column == sortColumn_ && !descending_;
+    sortSign_ = descending_ ? -1 : 1;
+    sortColumn_ = Column;
+    Sort();
+    UpdateSortArrows();
+}
+
+void TZemCustomFileList::Sort() {
+    if (sortColumn_ > Columns()->Count() - 1) sortColumn_ = 0;
+    FillForSort();
+    if (SortByNameKeys()) return;
+    CustomSort([this](fw::TListItem* A, fw::TListItem* B) {
+        return CompareItems(static_cast<TZemFileListItem*>(A), static_cast<TZemFileListItem*>(B));
+    });
+}
+
+bool TZemCustomFileList::SortByNameKeys() {
+    if (OnCompare || sortColumn_ == folderColumn_ || sortColumn_ >= columnCount_) return false;
+    const int column = sortColumn_ > folderColumn_ ? sortColumn_ : 0;
+    if ((column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName) != ckName) return false;
+    // The shell's logical comparison costs most of a sort by name: the rows are
+    // ordered by keys made once per row instead, and the comparison (as
+    // CompareByShell makes it, on names taken once) only confirms that order,
+    // neighbour by neighbour. Where it disagrees, it sorts them itself. Ties keep
+    // their order, as in the stable sort.
+    TZemFileListItems* items = Items();
+    const int count = items->Count();
+    struct TNameKey {
+        bool Folder;
+        std::wstring Name;
+        std::u32string Key;
+    };
+    std::vector<TNameKey> keys;
+    keys.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        TZemFileListItem* item = items->Item(i);
+        std::wstring name = fw::ExtractFileName(WithoutDelimiter(item->FullPath()));
+        std::u32string key = LogicalSortKey(name);
+        keys.push_back({item->IsFolder(), std::move(name), std::move(key)});
+    }
+    const auto compare = [&](int A, int B, bool ByKey) {
+        const TNameKey& a = keys[size_t(A)];
+        const TNameKey& b = keys[size_t(B)];
+        if (a.Folder != b.Folder) return (a.Folder ? -1 : 1) * sortSign_;
+        const int r = ByKey ? a.Key.compare(b.Key) : CompareTextLogical(a.Name, b.Name);
+        return ((r > 0) - (r < 0)) * sortSign_;
+    };
+    std::vector<int> order(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) order[size_t(i)] = i;
+    std::sort(order.begin(), order.end(), [&](int A, int B) {
+        const int r = compare(A, B, true);
+        return r != 0 ? r < 0 : A < B;
+    });
+    const auto before = [&](int A, int B) {
+        const int r = compare(A, B, false);
+        return r != 0 ? r < 0 : A < B;
+    };
+    for (size_t i = 1; i < order.size(); ++i) {
+        if (before(order[i - 1], order[i])) continue;
+        std::stable_sort(order.begin(), order.end(), before);
+        break;
+    }
+    items->Reorder(order);
+    return true;
+}
+
+void TZemCustomFileList::FillForSort() {
+    // Everything a comparison reads is filled first, so no comparison changes the
+    // list (filling raises OnChange, whose handler may change a caption).
+    const bool shellColumn = sortColumn_ != folderColumn_ && sortColumn_ < columnCount_;
+    if (shellColumn) {
+        const int column = sortColumn_ < 0 ? 0 : sortColumn_;
+        const TZemColumnKind kind = column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
+        if (kind == ckName || kind == ckSize || kind == ckDate) return;
+    }
+    FillTexts();
+}
+
+void TZemCustomFileList::FillTexts() {
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (!Items()->Item(i)->TextsFilled()) FillItemDetails(Items()->Item(i));
+}
+
+int TZemCustomFileList::CompareItems(TZemFileListItem* Item1, TZemFileListItem* Item2) {
+    int r = 0;
+    if (sortColumn_ != folderColumn_ && sortColumn_ < columnCount_) return CompareByShell(Item1, Item2) * sortSign_;
+    if ((Item1->HeldSubItems().Count() == 0 || Item2->HeldSubItems().Count() == 0) && sortColumn_ == folderColumn_ &&
+        !OnCompare) {
+        r = CompareTextLogical(fw::ExtractFilePath(Item1->FullPath()), fw::ExtractFilePath(Item2->FullPath())) *
+            sortSign_;
+    } else {
+        r = CompareTexts(Item1, Item2, sortColumn_) * sortSign_;
+    }
+    if (r == 0) r = CompareTextLogical(Item1->HeldCaption(), Item2->HeldCaption()) * sortSign_;
+    if (OnCompare) OnCompare(this, Item1, Item2, sortColumn_, r);
+    return r;
+}
+
+int TZemCustomFileList::CompareTexts(TZemFileListItem* Item1, TZemFileListItem* Item2, int Data) {
+    // A missing sub-item compares as an empty text.
+    const auto text = [Data](TZemFileListItem* Item) -> std::wstring {
+        const fw::TListSubItems& sub = Item->HeldSubItems();
+        return Data >= 1 && Data - 1 < sub.Count() ? sub.Strings(Data - 1) : std::wstring();
+    };
+    return CompareTextLogical(text(Item1), text(Item2));
+}
+
+int TZemCustomFileList::CompareByShell(TZemFileListItem* Item1, TZemFileListItem* Item2) {
+    // The shell's own comparison ignores the column on some systems (it sorts by
+    // name): the values the listing gave are compared instead, folders first as
+    // the shell orders them.
+    const int column = sortColumn_ > folderColumn_ && sortColumn_ < columnCount_ ? sortColumn_ : 0;
+    const TZemColumnKind kind = column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
+    const bool folder1 = Item1->IsFolder(), folder2 = Item2->IsFolder();
+    if (folder1 != folder2) return folder1 ? -1 : 1;
+    switch (kind) {
+    case ckName:
+        return CompareTextLogical(fw::ExtractFileName(WithoutDelimiter(Item1->FullPath())),
+                                  fw::ExtractFileName(WithoutDelimiter(Item2->FullPath())));
+    case ckSize: return Sign(Item1->FindData().Size - Item2->FindData().Size);
+    case ckDate: return CompareFileTime(&Item1->FindData().LastWriteTime, &Item2->FindData().LastWriteTime);
+    default: return CompareTexts(Item1, Item2, column);
+    }
+}
+
+void TZemCustomFileList::UpdateSortArrows() {
+    for (int i = 0; i < Columns()->Count(); ++i) SetColumnArrow(i, descending_);
+}
+
+void TZemCustomFileList::SetColumnArrow(int Index, bool IsDescending) {
+    const HWND header = HeaderHandle();
+    if (!header) return;
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    if (!Header_GetItem(header, Index, &item)) return;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN | HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+    if (Index == sortColumn_) {
+        if (IsThemeActive() && IsAppThemed()) {
+            item.fmt |= IsDescending ? HDF_SORTDOWN : HDF_SORTUP;
+        } else {
+            // Without themes the header draws no sort arrow of its own: ours goes right of the caption.
+            std::unique_ptr<fw::TBitmap>& arrow = IsDescending ? arrowDown_ : arrowUp_;
+            if (!arrow) arrow = MakeSortArrow(!IsDescending);
+            item.mask |= HDI_BITMAP;
+            item.fmt |= HDF_BITMAP | HDF_BITMAP_ON_RIGHT;
+            item.hbm = arrow->Handle();
+        }
+    }
+    Header_SetItem(header, Index, &item);
+}
+
+}  // namespace shell
