@@ -1,33 +1,22 @@
-// The file list's commands on the scratch drive: the keys (Delete keeping the
-// rows of what could not go, F2 renaming in place, Enter running the default
-// verb, Ctrl+A, Ctrl+C and Ctrl+V, read-only), the context-menu requests (the
-// column chooser on the header, the shell's menu with the list's own items on
-// a row, the list's own menu elsewhere) and operations reported to the owner.
-// Menus are answered through the framework's track hook; nothing asks.
+// The file list's commands: the keys (Delete keeping the rows of what could not
+// go, F2 renaming in place, Enter, Alt+Enter, Ctrl+A/C/V, read-only), the context
+// menus (the column chooser on the header, the shell's menu with the list's own
+// items on a row, the list's own menu elsewhere) and drops. Menus are answered
+// through the framework's track hook; nothing asks.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "framework/Application.h"
-#include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/StringList.h"
 #include "shell/MenuFromCollection.h"
 #include "shell/ShellDropData.h"
-#include "shell/ShellLibrary.h"
-#include "shell/WorkerThreadPool.h"
-#include "shell/ZemFileList.h"
-#include "tests/shell/ScratchTree.h"
-#include "tests/shell/ThreadPoolTestUtil.h"
-#include "tests/common/PlacedForm.h"
+#include "tests/shell/FileListFixture.h"
 
 using namespace shell;
-using pooltest::PumpUntil;
 
 namespace {
 
@@ -41,15 +30,18 @@ struct TReport {
     std::wstring Destination;
 };
 
-class FileListCommands : public testing::Test {
+class FileListCommands : public filelisttest::TFileListTest<> {
 protected:
     void SetUp() override {
-        ShellLibraryStartup();
-        root = testenv::NewScratchFolder(L"commands");
+        TFileListTest::SetUp();
+        MakeList(L"commands");
         scratch::MakeFolder(root + L"\\sub");
-        for (const wchar_t* name : {L"\\a.txt", L"\\b.txt", L"\\c.txt"}) scratch::MakeFile(root + name, 4);
-        form = testenv::NewPlacedForm(30, 30, 700, 400);
-        list = testenv::NewFillingControl<TZemFileList>(form);
+        fw::TStringList paths;
+        for (const wchar_t* name : {L"\\a.txt", L"\\b.txt", L"\\c.txt"}) {
+            scratch::MakeFile(root + name, 4);
+            paths.Add(root + name);
+        }
+        paths.Add(root + L"\\sub");
         list->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
         list->OnOperation = [this](fw::TObject*, TZemShellOperations Operation, fw::TStringList* Files,
                                    const std::wstring& Destination) {
@@ -57,18 +49,13 @@ protected:
             for (int i = 0; i < Files->Count(); ++i) report.Files.push_back(Files->Strings(i));
             reports.push_back(report);
         };
-        form->Show();
-        fw::TStringList paths;
-        for (const wchar_t* name : {L"\\a.txt", L"\\b.txt", L"\\c.txt", L"\\sub"}) paths.Add(root + name);
         list->AddPaths(&paths, false);
-        PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; });
+        pooltest::PumpUntil(filelisttest::PoolIdle);
         fw::Application()->ProcessMessages();
     }
     void TearDown() override {
         fw::TrackMenuHook = nullptr;
-        delete form;
-        PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; });
-        ShellLibraryShutdown();
+        TFileListTest::TearDown();
     }
     void Select(std::initializer_list<int> Rows) {
         list->ClearSelection();
@@ -79,13 +66,6 @@ protected:
         SendMessageW(list->Handle(), (Shift & fw::ssAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN, Key,
                      fw::ShiftStateToKeyData(Shift));
     }
-    int Row(const std::wstring& Path) const {
-        TZemFileListItem* item = list->FindItemByPath(Path);
-        return item ? item->Index() : -1;
-    }
-    std::wstring root;
-    fw::TForm* form = nullptr;
-    TZemFileList* list = nullptr;
     std::vector<TReport> reports;
 };
 
@@ -137,7 +117,7 @@ TEST_F(FileListCommands, F2RenamesInPlace) {
     EXPECT_EQ(reports[0].Destination, root + L"\\renamed.txt");
 }
 
-TEST_F(FileListCommands, KeysRunTheirVerbsOnTheSelectedRows) {
+TEST_F(FileListCommands, KeysRunTheirVerbsOnTheSelectedRowsAndCopyPasteThroughTheClipboard) {
     // What each key asks the shell for, on which paths (vetoed: nothing runs).
     std::vector<std::wstring> verbs;
     list->SetOnBeforeShellCommand([&](TPathfinch*, const std::wstring& Verb, TZemPathList* Paths, bool& Allow) {
@@ -152,9 +132,8 @@ TEST_F(FileListCommands, KeysRunTheirVerbsOnTheSelectedRows) {
     list->SetOnBeforeShellCommand(nullptr);
     Key('A', fw::ssCtrl);
     EXPECT_EQ(list->SelCount(), list->Items()->Count());
-}
 
-TEST_F(FileListCommands, CtrlCAndCtrlVCopyThroughTheClipboard) {
+    // Allowed, Ctrl+C puts the paths on the clipboard, and Ctrl+V pastes them.
     Select({Row(root + L"\\c.txt")});
     Key('C', fw::ssCtrl);
     fw::Application()->ProcessMessages();
@@ -178,7 +157,6 @@ TEST_F(FileListCommands, TheHeaderShowsTheColumnChooser) {
     ASSERT_GE(list->Columns()->Count(), 2);
     list->Columns()->Items(1)->SetWidth(0);
     std::vector<UINT> states;
-    std::wstring second = list->Columns()->Items(1)->Caption();
     fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
         for (int i = 0; i < GetMenuItemCount(Menu); ++i) states.push_back(GetMenuState(Menu, UINT(i), MF_BYPOSITION));
         return GetMenuItemID(Menu, 1);

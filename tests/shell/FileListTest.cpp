@@ -1,138 +1,82 @@
-// The file list on a generated tree: rows and detail texts of a folder and of a
-// recursive search, drive-root rows, sorting by every column both ways (sizes
-// and dates by value, where the shell's own comparison sorts by name), a stop
-// and restart while hits are handed over, the reaction to change notices, and a
-// list that goes while its work items are pending.
-#include <gtest/gtest.h>
-#include <windows.h>
-
+// The file list on a generated tree: rows and detail texts, sorting (sizes and
+// dates by value, names by the logical comparison), a stop and restart while hits
+// are handed over, change notices, a list that goes with work pending, and the
+// texts made from what the search held, each kind proved against the shell's.
 #include <algorithm>
 #include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "framework/Application.h"
-#include "framework/Exception.h"
-#include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
-#include "shell/ShellLibrary.h"
-#include "shell/WorkerThreadPool.h"
-#include "shell/ZemFileList.h"
-#include "tests/shell/ScratchTree.h"
-#include "tests/shell/ThreadPoolTestUtil.h"
-#include "tests/common/PlacedForm.h"
+#include "tests/shell/FileListFixture.h"
 
 using namespace shell;
+using filelisttest::FileTimeAt;
+using filelisttest::MakeTimedFile;
+using filelisttest::Paths;
 using pooltest::PumpUntil;
 
 namespace {
 
-void SetWriteTime(const std::wstring& Path, WORD Year) {
-    HANDLE h = CreateFileW(Path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    SYSTEMTIME st{};
-    st.wYear = Year;
-    st.wMonth = 6;
-    st.wDay = 1;
-    st.wHour = 12;
-    FILETIME ft;
-    SystemTimeToFileTime(&st, &ft);
-    SetFileTime(h, nullptr, nullptr, &ft);
-    CloseHandle(h);
+constexpr int64_t kDay = 864000000000;
+
+Paths Sorted(Paths P) {
+    std::sort(P.begin(), P.end());
+    return P;
 }
 
-using Paths = std::vector<std::wstring>;
+// Each detail text of a row equals the shell's own, in the column whose caption names it.
+void ExpectShellTexts(TZemFileList* List, TZemFileListItem* Item) {
+    std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(Item->FullPath());
+    ASSERT_TRUE(browser && browser->InitDetails());
+    ASSERT_EQ(Item->SubItems().Count(), List->ColumnCount() - 1);
+    for (int column = 2; column < List->ColumnCount(); ++column) {
+        std::wstring shell;
+        browser->GetDetails(column - 1, false, shell);
+        EXPECT_EQ(Item->SubItems()[column - 1], shell) << Item->FullPath() << " column " << column;
+    }
+}
 
-class FileList : public testing::Test {
+class FileList : public filelisttest::TFileListTest<> {
 protected:
     void SetUp() override {
-        ShellLibraryStartup();
-        root = testenv::NewScratchFolder(L"filelist");
+        TFileListTest::SetUp();
+        MakeList(L"filelist");
         // Names, sizes and dates in three different orders.
-        scratch::MakeFile(root + L"\\a.txt", 10);
-        scratch::MakeFile(root + L"\\b.dat", 300);
-        scratch::MakeFile(root + L"\\c.txt", 20);
+        MakeTimedFile(root + L"\\a.txt", 10, FileTimeAt(2020, 6, 1, 12, 0));
+        MakeTimedFile(root + L"\\b.dat", 300, FileTimeAt(2019, 6, 1, 12, 0));
+        MakeTimedFile(root + L"\\c.txt", 20, FileTimeAt(2021, 6, 1, 12, 0));
         scratch::MakeFolder(root + L"\\sub");
-        scratch::MakeFile(root + L"\\sub\\d.txt", 5);
-        SetWriteTime(root + L"\\a.txt", 2020);
-        SetWriteTime(root + L"\\b.dat", 2019);
-        SetWriteTime(root + L"\\c.txt", 2021);
-        SetWriteTime(root + L"\\sub\\d.txt", 2018);
-        form = testenv::NewPlacedForm(30, 30, 700, 400);
-        list = testenv::NewFillingControl<TZemFileList>(form);
-        list->OnEndSearch = [this] { ++ends; };
-        list->SearchOptions()->SetAutoWildcard(false);
-        list->SearchOptions()->SetFilter(L"*");
-        form->Show();
-        fw::Application()->ProcessMessages();
-    }
-    void TearDown() override {
-        delete form;
-        PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; });
-        ShellLibraryShutdown();
-    }
-    void Search(const std::wstring& Folder, bool Recursive) {
-        list->StopSearch();
-        list->Clear();
-        list->SearchOptions()->SetRecursiveSearch(Recursive);
-        const int before = ends;
-        list->StartSearch(Folder);
-        ASSERT_TRUE(PumpUntil([&] { return ends > before; }));
-    }
-    Paths Rows() const {
-        Paths rows;
-        for (int i = 0; i < list->Items()->Count(); ++i) rows.push_back(list->Items()->Item(i)->FullPath());
-        return rows;
-    }
-    static Paths Sorted(Paths P) {
-        std::sort(P.begin(), P.end());
-        return P;
+        MakeTimedFile(root + L"\\sub\\d.txt", 5, FileTimeAt(2018, 6, 1, 12, 0));
     }
     int ColumnOf(const std::wstring& Caption) const {
         for (int i = 0; i < list->Columns()->Count(); ++i)
             if (list->Columns()->Items(i)->Caption() == Caption) return i;
         return -1;
     }
-    // The text the shell gives for a path in a list column, through a browser of its own.
-    std::wstring ShellText(const std::wstring& Path, int ListColumn) {
-        std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(Path);
-        std::wstring text;
-        if (browser && browser->InitDetails()) browser->GetDetails(ListColumn - 1, false, text);
-        return text;
-    }
     fw::PidlPtr Pidl(const std::wstring& Path) { return fw::PidlPtr(PathToPidl(nullptr, Path)); }
     // A notice as the shell would send it, then its delivery on this thread.
     void Notice(TNotificationEvent Event, LPCITEMIDLIST First, LPCITEMIDLIST Second = nullptr) {
         list->Notifier()->HandleNotification(ShellEventOf(Event), First, Second);
-        ASSERT_TRUE(PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; }));
+        ASSERT_TRUE(PumpUntil(filelisttest::PoolIdle));
         pooltest::PumpFor(20);
     }
-
-    std::wstring root;
-    fw::TForm* form = nullptr;
-    TZemFileList* list = nullptr;
-    int ends = 0;
 };
 
 }  // namespace
 
 TEST_F(FileList, RowsAndDetailTextsOfAFolderAndOfARecursiveSearch) {
-    Search(root, false);
+    Search(root);
     EXPECT_EQ(Sorted(Rows()), Sorted({root + L"\\a.txt", root + L"\\b.dat", root + L"\\c.txt", root + L"\\sub"}));
     ASSERT_GE(list->ColumnCount(), 5);
     EXPECT_EQ(list->Columns()->Items(1)->Caption(), L"In Folder");
     TZemFileListItem* b = list->FindItemByPath(root + L"\\B.DAT\\");
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->Caption(), L"b.dat");
-    ASSERT_EQ(b->SubItems().Count(), list->ColumnCount() - 1);
     EXPECT_EQ(b->SubItems()[0], root + L"\\");
-    // Every detail text sits in the column whose caption names it.
-    for (int column = 2; column < list->ColumnCount(); ++column)
-        EXPECT_EQ(b->SubItems()[column - 1], ShellText(b->FullPath(), column)) << column;
+    ExpectShellTexts(list, b);
 
     // A new window (a style change re-creates it) shows the same rows in the same order.
     const Paths before = Rows();
@@ -184,24 +128,10 @@ TEST_F(FileList, AddingEventsSeeTheTextsAndDriveRootsKeepTheirColumns) {
     ASSERT_GE(drive->SubItems().Count(), 1);
     EXPECT_EQ(drive->SubItems()[0], L"");  // no in-folder text, and nothing moves left
     EXPECT_EQ(drive->SubItems().Count(), list->ColumnCount() - 1);
-
-    list->SetAllowDuplicates(false);
-    EXPECT_EQ(list->AddItem(root + L"\\A.TXT\\"), list->Items()->Item(0));
-
-    list->OnCreateItemClass = [](fw::TCustomListView*, fw::TListItemFactory& Factory) {
-        Factory = [](fw::TListItems* Owner) { return new fw::TListItem(Owner); };
-    };
-    try {
-        list->AddItem(root + L"\\b.dat");
-        ADD_FAILURE() << "a foreign item class was taken";
-    } catch (const fw::EInvalidArgument& e) {
-        EXPECT_EQ(std::wstring(e.Message()),
-                  L"Internal Error: TZemCustomFileList.CreateListItem: ItemClass must inherit from TZemFileListItem.");
-    }
 }
 
 TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
-    Search(root, false);
+    Search(root);
     const int size = ColumnOf(L"Size") >= 0 ? ColumnOf(L"Size") : 2;
     const int date = ColumnOf(L"Modified") >= 0 ? ColumnOf(L"Modified") : ColumnOf(L"Date modified");
     ASSERT_GT(date, 1);
@@ -232,7 +162,7 @@ TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
             TZemFileListItem* item = list->Items()->Item(i);
             EXPECT_TRUE(item->TextsFilled());
             // Shell columns put folders first, as the shell orders them.
-            if (column == size || column == date || column == 0 || prev->IsFolder() != item->IsFolder()) continue;
+            if (column == size || column == date || prev->IsFolder() != item->IsFolder()) continue;
             EXPECT_LE(CompareTextLogical(prev->SubItems()[column - 1], item->SubItems()[column - 1]), 0) << column;
         }
     }
@@ -241,6 +171,39 @@ TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
     EXPECT_FALSE(other.Descending());
     list->SortColumn(99);  // beyond the last column: the name column
     EXPECT_EQ(Rows(), (Paths{sub, a, b, c}));
+}
+
+// Names sort through keys made once per row, yet end in the logical comparison's
+// own order, folders first and ties as they were, both ways, whatever the names hold.
+TEST_F(FileList, NamesSortInTheOrderOfTheLogicalComparison) {
+    list->SetCheckIfExists(false);
+    scratch::MakeFolder(root + L"\\m folder");
+    // The last six reach beyond printable ASCII.
+    std::vector<std::wstring> names;
+    const std::wstring all =
+        L"b10.txt|b9.txt|B9.txt|m folder|a 2|a 10|a-1|a_1|a.1|x00012|x12|x012a|x0|x00|z|Z|file.txt|file1.txt|"
+        L"file.1.txt|~tilde|#hash| lead|x99999999999999999999|x100000000000000000000|x12b|x12.b|ete|"
+        L"\u00e9t\u00e9|\u00c4ra 9|\u00e4ra 10|\u0416\u0443\u043a|tab\tname|\u00df";
+    for (size_t start = 0, bar; start <= all.size(); start = bar + 1) {
+        bar = std::min(all.find(L'|', start), all.size());
+        names.push_back(all.substr(start, bar - start));
+    }
+    // Names within printable ASCII first (their keys hold), then every name.
+    for (const size_t count : {names.size() - 6, names.size()}) {
+        for (size_t i = size_t(list->Items()->Count()); i < count; ++i) list->AddItem(root + L"\\" + names[i]);
+        for (const int sign : {1, -1}) {
+            Paths expected = Rows();
+            std::stable_sort(expected.begin(), expected.end(), [&](const std::wstring& A, const std::wstring& B) {
+                const bool folderA = fw::ExtractFileName(A) == L"m folder",
+                           folderB = fw::ExtractFileName(B) == L"m folder";
+                if (folderA != folderB) return (folderA ? -1 : 1) * sign < 0;
+                return CompareTextLogical(fw::ExtractFileName(A), fw::ExtractFileName(B)) * sign < 0;
+            });
+            list->SortColumn(0);
+            if (list->Descending() != (sign < 0)) list->SortColumn(0);
+            EXPECT_EQ(Rows(), expected) << count << " " << sign;
+        }
+    }
 }
 
 TEST_F(FileList, StopAndRestartWhileHitsAreHandedOver) {
@@ -271,7 +234,7 @@ TEST_F(FileList, StopAndRestartWhileHitsAreHandedOver) {
 
 TEST_F(FileList, FollowsNoticesInsideTheListingOnly) {
     list->SetAutomaticRefresh(true);
-    Search(root, false);
+    Search(root);
     ASSERT_TRUE(list->Notifier()->Enabled());
 
     scratch::MakeFile(root + L"\\new.txt");
@@ -298,14 +261,12 @@ TEST_F(FileList, FollowsNoticesInsideTheListingOnly) {
     ASSERT_NE(renamed, nullptr);
     EXPECT_EQ(renamed->Caption(), L"c2.txt");
     EXPECT_EQ(list->Items()->Count(), 4);  // b.dat, c2.txt, sub, new.txt
-}
 
-TEST_F(FileList, RenamedFolderTakesItsRowsAlong) {
-    list->SetAutomaticRefresh(true);
+    // A renamed folder takes the rows below it along (in a recursive listing).
     Search(root, true);
-    fw::PidlPtr before = Pidl(root + L"\\sub");
+    fw::PidlPtr folder = Pidl(root + L"\\sub");
     MoveFileW((root + L"\\sub").c_str(), (root + L"\\moved").c_str());
-    Notice(neFolderRename, before.get(), Pidl(root + L"\\moved").get());
+    Notice(neFolderRename, folder.get(), Pidl(root + L"\\moved").get());
     EXPECT_NE(list->FindItemByPath(root + L"\\moved"), nullptr);
     TZemFileListItem* inside = list->FindItemByPath(root + L"\\moved\\d.txt");
     ASSERT_NE(inside, nullptr);
@@ -319,7 +280,7 @@ TEST_F(FileList, ListThatGoesWithWorkPendingReceivesNothing) {
     UpdateWindow(list->Handle());
     delete form;
     form = nullptr;
-    ASSERT_TRUE(PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; }));
+    ASSERT_TRUE(PumpUntil(filelisttest::PoolIdle));
     pooltest::PumpFor(50);
 
     // A list that stays removes the rows whose paths are missing.
@@ -327,5 +288,57 @@ TEST_F(FileList, ListThatGoesWithWorkPendingReceivesNothing) {
     list = new TZemFileList(form);
     list->SetParent(form);
     for (int i = 0; i < 10; ++i) list->AddItem(root + (i % 2 ? L"\\a.txt" : L"\\missing.txt"));
-    ASSERT_TRUE(PumpUntil([&] { return list->Items()->Count() == 5 && GlobalWorkerPool->PendingCount() == 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return list->Items()->Count() == 5 && filelisttest::PoolIdle(); }));
+}
+
+namespace {
+
+// A hidden list: every row is filled at once, none by being shown.
+class FileListHeldTexts : public filelisttest::TFileListTest<> {
+protected:
+    void SetUp() override {
+        TFileListTest::SetUp();
+        MakeList(L"heldtexts", false);
+    }
+    void ListAndCompare(const std::wstring& Folder) {
+        Search(Folder);
+        ASSERT_GT(list->Items()->Count(), 0);
+        list->FillTexts();
+        for (int i = 0; i < list->Items()->Count(); ++i) ExpectShellTexts(list, list->Items()->Item(i));
+    }
+};
+
+}  // namespace
+
+// Sizes, dates and attributes made from what the search held equal the shell's
+// texts; where a made text would differ, the column is the shell's.
+TEST_F(FileListHeldTexts, MadeTextsEqualTheShellsAndADifferingColumnIsTheShells) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const int64_t recent = int64_t((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    const std::wstring plain = scratch::MakeFolder(root + L"\\plain");
+    const int64_t sizes[] = {0, 1, 1023, 1024, 1025, 999999, 1048576, 123456789};
+    const int64_t times[] = {FileTimeAt(1999, 1, 31, 23, 59), FileTimeAt(2011, 7, 4, 0, 0), recent - 3 * kDay,
+                             recent - kDay / 24};
+    for (size_t i = 0; i < std::size(sizes); ++i)
+        MakeTimedFile(plain + L"\\f" + std::to_wstring(i) + L".txt", sizes[i], times[i % std::size(times)]);
+    MakeTimedFile(plain + L"\\readonly.txt", 5, times[1], FILE_ATTRIBUTE_READONLY);
+    // Many rows of one kind: only the first is compared, the others are made.
+    for (int i = 0; i < 40; ++i) MakeTimedFile(plain + L"\\same" + std::to_wstring(i) + L".dat", 4096, times[0]);
+    scratch::MakeFolder(plain + L"\\sub");
+    ListAndCompare(plain);
+    for (TZemColumnKind kind : {ckSize, ckDate, ckAttributes}) EXPECT_FALSE(list->HeldTexts().Refused(kind)) << kind;
+
+    // Sizes past 4 GB and dates before 1980: whatever the shell writes, the list writes.
+    const std::wstring odd = scratch::MakeFolder(root + L"\\odd");
+    MakeTimedFile(odd + L"\\big.bin", (int64_t(5) << 30) + 12345, times[1]);
+    MakeTimedFile(odd + L"\\old.txt", 10, FileTimeAt(1975, 5, 6, 7, 8));
+    MakeTimedFile(odd + L"\\new.txt", 10, times[0]);
+    ListAndCompare(odd);
+
+    // A routine that writes other texts: its column falls back to the shell.
+    list->HeldTexts().SetFormat(ckSize, [](const TZemFindData& Data) { return std::to_wstring(Data.Size); });
+    ListAndCompare(plain);
+    EXPECT_TRUE(list->HeldTexts().Refused(ckSize));
+    EXPECT_FALSE(list->HeldTexts().Refused(ckDate));
 }

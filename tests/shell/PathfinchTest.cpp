@@ -1,41 +1,34 @@
 // The folder browser on a scratch tree and on the drives folder: navigation,
-// enumeration with masks, object names, attributes, details and renaming.
+// enumeration with masks, object names, attributes, details, renaming, and the
+// pictures of its object (a shortcut's overlay, thumbnails with the icon fallback).
 #include <gtest/gtest.h>
-
-#include "framework/Classes.h"
-#include "framework/StringList.h"
-#include "shell/Pathfinch.h"
-#include "shell/Pidl.h"
-#include "tests/common/TestEnv.h"
-
 #include <windows.h>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <set>
 #include <thread>
+
+#include "framework/Bitmap.h"
+#include "framework/Classes.h"
+#include "framework/StringList.h"
+#include "shell/Pathfinch.h"
+#include "shell/Pidl.h"
+#include "shell/ShellLibrary.h"
+#include "shell/ZemSystemImageList.h"
+#include "tests/shell/ScratchTree.h"
 
 using namespace shell;
 
 namespace {
 
-void Touch(const std::wstring& Path, const char* Text = "") {
-    HANDLE h = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(h, Text, DWORD(strlen(Text)), &written, nullptr);
-    CloseHandle(h);
-}
-
-// folder\a.txt, b.dll, c.TXT, hidden.txt (hidden), sub\inner.txt
 std::wstring MakeTree() {
     const std::wstring folder = testenv::NewScratchFolder(L"browser");
-    Touch(folder + L"\\a.txt", "12345");
-    Touch(folder + L"\\b.dll");
-    Touch(folder + L"\\c.TXT");
-    Touch(folder + L"\\hidden.txt");
+    scratch::MakeFile(folder + L"\\a.txt", 5);
+    for (const wchar_t* name : {L"\\b.dll", L"\\c.TXT", L"\\hidden.txt"}) scratch::MakeFile(folder + name);
     SetFileAttributesW((folder + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
-    Touch(folder + L"\\sub\\inner.txt");
+    scratch::MakeFile(scratch::MakeFolder(folder + L"\\sub") + L"\\inner.txt");
     return folder;
 }
 
@@ -109,9 +102,7 @@ TEST_F(PathfinchTree, ObjectAttributesAndAMissingObject) {
     EXPECT_EQ(browser.Folder(), folder + L"\\");
 }
 
-TEST(Pathfinch, ObjectNameWithAPathAndADriveRoot) {
-    const std::wstring folder = MakeTree();
-    TPathfinch browser(nullptr);
+TEST_F(PathfinchTree, ObjectNameWithAPathAndADriveRoot) {
     browser.SetObjectName(folder + L"\\a.txt");
     EXPECT_EQ(browser.Folder(), folder + L"\\");
     EXPECT_EQ(browser.ObjectName(), L"a.txt");
@@ -157,27 +148,7 @@ TEST(Pathfinch, DrivesFolder) {
     EXPECT_NE(std::find(fileSystem.begin(), fileSystem.end(), L"C:\\"), fileSystem.end());
 }
 
-TEST(Pathfinch, SpecialFolderValues) {
-    TPathfinch browser(nullptr);
-    browser.SetSpecialFolder(SF_DESKTOP);
-    EXPECT_EQ(browser.SpecialFolder(), SF_DESKTOP);
-    browser.SetSpecialFolder(SF_FILESYSTEMFOLDER);
-    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
-    browser.SetSpecialFolder(SF_INVALID);  // no list: nothing changes
-    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
-
-    browser.SetSpecialFolder(SF_DESKTOP);
-    browser.BeginLoading();
-    browser.SetSpecialFolder(SF_FILESYSTEMFOLDER);
-    EXPECT_EQ(browser.SpecialFolder(), SF_DESKTOP);
-    browser.SetSpecialFolder(SF_DRIVES);
-    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
-    browser.EndLoading();
-}
-
-TEST(Pathfinch, NavigationByLists) {
-    const std::wstring folder = MakeTree();
-    TPathfinch browser(nullptr);
+TEST_F(PathfinchTree, NavigationByLists) {
     const fw::PidlPtr sub(PathToPidl(nullptr, folder + L"\\sub"));
     browser.SetAbsoluteObjectIDList(sub.get());
     EXPECT_EQ(browser.Folder(), folder + L"\\");
@@ -265,4 +236,74 @@ TEST_F(PathfinchTree, BrowsersOfWorkerThreadsShowNothing) {
     worker.join();
     EXPECT_EQ(owner, nullptr);
     EXPECT_EQ(names.size(), 5u);
+}
+
+namespace {
+
+// The tree with a shortcut to a.txt, and the shell library's image lists.
+class PathfinchImages : public PathfinchTree {
+protected:
+    void SetUp() override {
+        ShellLibraryStartup();
+        PathfinchTree::SetUp();
+        ASSERT_TRUE(scratch::MakeShortcut(folder + L"\\x.lnk", folder + L"\\a.txt"));
+    }
+    void TearDown() override { ShellLibraryShutdown(); }
+};
+
+// The bounds of the pixels that were drawn on (any byte not 0); empty when none.
+RECT DrawnBounds(fw::TBitmap& Bitmap) {
+    const int w = Bitmap.Width(), h = Bitmap.Height();
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(size_t(w) * size_t(h));
+    const fw::WindowDC screen(nullptr);
+    GetDIBits(screen.get(), Bitmap.Handle(), 0, UINT(h), pixels.data(), &info, DIB_RGB_COLORS);
+    RECT r{w, h, 0, 0};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (pixels[size_t(y) * size_t(w) + size_t(x)]) {
+                r.left = std::min<LONG>(r.left, x);
+                r.top = std::min<LONG>(r.top, y);
+                r.right = std::max<LONG>(r.right, x + 1);
+                r.bottom = std::max<LONG>(r.bottom, y + 1);
+            }
+    return r;
+}
+
+}  // namespace
+
+// Wine has no thumbnail handler: its 1 x 1 answer counts as none, and the large
+// icon, centred, stands in where a fallback is asked for.
+TEST_F(PathfinchImages, OnlyAShortcutHasAnOverlayAndThumbnailsComeAtTheAskedOrTheDefaultSize) {
+    std::unique_ptr<TPathfinch> file = TPathfinch::CreateForPath(folder + L"\\a.txt");
+    EXPECT_EQ(file->ObjectOverlayIndex(), -1);
+    EXPECT_EQ(TPathfinch::CreateForPath(folder + L"\\x.lnk")->ObjectOverlayIndex(), 1);
+    TPathfinch folderOnly(nullptr);  // no object: no overlay
+    folderOnly.SetFolder(folder);
+    EXPECT_EQ(folderOnly.ObjectOverlayIndex(), -1);
+    TPathfinch empty(nullptr);
+    EXPECT_EQ(empty.GetThumbnailBitmap(64, 48, true), nullptr);
+
+    EXPECT_EQ(file->GetThumbnailBitmap(64, 48, false), nullptr);
+    std::unique_ptr<fw::TBitmap> asked = file->GetThumbnailBitmap(64, 48, true);
+    ASSERT_NE(asked, nullptr);
+    EXPECT_EQ(asked->Width(), 64);
+    EXPECT_EQ(asked->Height(), 48);
+    std::unique_ptr<fw::TBitmap> standard = file->GetThumbnailBitmap(0, 0, true);
+    ASSERT_NE(standard, nullptr);
+    EXPECT_EQ(standard->Width(), 200);
+    EXPECT_EQ(standard->Height(), 200);
+    // The large icon stands in on the route of older common controls, and Wine's.
+    if (CommonControlsVersion() < 0x00060000) {
+        TZemSystemImageList large(nullptr);
+        large.SetSize(si_large);
+        const RECT drawn = DrawnBounds(*asked);
+        const int left = (64 - large.Width()) / 2, top = (48 - large.Height()) / 2;
+        EXPECT_LT(drawn.left, drawn.right);
+        EXPECT_GE(drawn.left, left);
+        EXPECT_GE(drawn.top, top);
+        EXPECT_LE(drawn.right, left + large.Width());
+        EXPECT_LE(drawn.bottom, top + large.Height());
+    }
 }

@@ -1,16 +1,22 @@
-// The background file search, against the smallest list that does what a file
-// list does with it: adds the hits in order and counts the ends of searches.
+// Search options (filter parsing, the match rule for one directory entry, the mask
+// rule beneath it) and the background file search, against the smallest list that
+// does what a file list does with it: adds the hits in order and counts the ends.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <string>
 #include <vector>
 
+#include "framework/Exception.h"
+#include "framework/StringList.h"
 #include "framework/SysUtils.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/ThreadPool.h"
 #include "shell/ZemFileSearchThread.h"
+#include "shell/ZemSearchOptions.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
 
@@ -19,6 +25,7 @@ using pooltest::PumpUntil;
 using scratch::MakeFile;
 using scratch::MakeFolder;
 using Paths = std::vector<std::wstring>;
+using Masks = std::vector<std::wstring>;
 
 namespace {
 
@@ -247,4 +254,131 @@ TEST(FileSearchThread, LinksToAnAncestorOrToASearchedFolderAreNotFollowedAgain) 
     EXPECT_EQ(count(L"\\inside.txt"), 1);
     EXPECT_EQ(std::count(items.begin(), items.end(), root + L"\\real\\x.txt"), 1);
     EXPECT_LE(count(L"\\x.txt"), 2);
+}
+
+// ---- Search options ----------------------------------------------------------------
+
+namespace {
+
+constexpr DWORD kDir = FILE_ATTRIBUTE_DIRECTORY, kNormal = FILE_ATTRIBUTE_NORMAL;
+
+WIN32_FIND_DATAW Entry(const wchar_t* Name, DWORD Attributes = kNormal, uint64_t Size = 0) {
+    WIN32_FIND_DATAW data{};
+    wcsncpy(data.cFileName, Name, MAX_PATH - 1);
+    data.dwFileAttributes = Attributes;
+    data.nFileSizeLow = DWORD(Size);
+    data.nFileSizeHigh = DWORD(Size >> 32);
+    return data;
+}
+
+Masks MasksOf(const TZemSearchOptions& Options) {
+    Masks masks;
+    for (int i = 0; i < Options.Masks().Count(); ++i) masks.push_back(Options.Masks().Strings(i));
+    return masks;
+}
+
+}  // namespace
+
+TEST(SearchOptions, FilterParsing) {
+    TZemSearchOptions options;
+    options.SetFilter(L"");
+    EXPECT_EQ(options.Filter(), L"*");
+    EXPECT_EQ(MasksOf(options), Masks{L"*"});
+    options.SetFilter(L" *.txt ;  ; *.doc ;");
+    EXPECT_EQ(MasksOf(options), (Masks{L"*.txt", L"*.doc"}));
+    // Masks without wildcards get them on both sides, and lose them again.
+    options.SetFilter(L"report;*.doc;a?c");
+    EXPECT_EQ(MasksOf(options), (Masks{L"*report*", L"*.doc", L"a?c"}));
+    options.SetAutoWildcard(false);
+    EXPECT_EQ(MasksOf(options), (Masks{L"report", L"*.doc", L"a?c"}));
+}
+
+TEST(SearchOptions, MaskRule) {
+    const struct {
+        const wchar_t *name, *mask;
+        bool matches;
+    } cases[] = {
+        {L"abc", L"*.*", true},
+        {L"a.b.c", L"*.*", true},
+        {L"abc", L"*.", true},
+        {L"abc.", L"*.", true},
+        {L"abc.txt", L"*.", false},
+        {L"Report.TXT", L"*.txt", true},
+        {L"report.txt.bak", L"*.txt", false},
+        {L"a1c", L"a?c", true},
+        {L"ac", L"a?c", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+}
+
+TEST(SearchOptions, MatchRuleForOneEntry) {
+    const struct {
+        const wchar_t *filter, *name;
+        DWORD attributes;
+        bool matches;
+    } cases[] = {
+        // New options match everything.
+        {nullptr, L"anything.at.all", kNormal, true},
+        {nullptr, L"sub", kDir, true},
+        // Empty mask items do not list everything.
+        {L"*.txt;;*.doc", L"b.DOC", kNormal, true},
+        {L"*.txt;;*.doc", L"c.dll", kNormal, false},
+        // "*.*" lists names without dots.
+        {L"*.*", L"Makefile", kNormal, true},
+        // The dot entries are never hits.
+        {L"*", L".", kDir, false},
+        {L"*", L"..", kDir, false},
+        {L"*", L"...", kNormal, true},
+        // Hidden entries only when asked.
+        {L"*", L"f.txt", FILE_ATTRIBUTE_HIDDEN, false},
+    };
+    for (const auto& c : cases) {
+        TZemSearchOptions options;
+        if (c.filter) options.SetFilter(c.filter);
+        EXPECT_EQ(options.Matches(Entry(c.name, c.attributes), L"C:\\"), c.matches)
+            << (c.filter ? c.filter : L"(none)") << " " << c.name;
+    }
+    TZemSearchOptions options;
+    options.SetFilesOnly(true);
+    EXPECT_FALSE(options.Matches(Entry(L"sub", kDir), L"C:\\"));
+    options.SetIncludeHidden(true);
+    EXPECT_TRUE(options.Matches(Entry(L"f.txt", FILE_ATTRIBUTE_HIDDEN), L"C:\\"));
+    options.SetMaxFileSize(-1);  // no limit, as the program sets it
+    EXPECT_TRUE(options.Matches(Entry(L"huge", kNormal, 1ull << 40), L"C:\\"));
+}
+
+TEST(SearchOptions, FilterOfBlankItemsMatchesNothingAlsoInACopy) {
+    for (const bool autoWildcard : {false, true}) {
+        for (const wchar_t* filter : {L" ; ", L";", L" ;; ; "}) {
+            TZemSearchOptions source, copy;
+            source.SetAutoWildcard(autoWildcard);
+            source.SetFilter(filter);
+            copy.Assign(&source);
+            for (const TZemSearchOptions* options : {&source, &copy}) {
+                EXPECT_EQ(options->Masks().Count(), 0) << filter;
+                EXPECT_FALSE(options->Matches(Entry(L"a.txt"), L"C:\\")) << filter << " " << autoWildcard;
+                EXPECT_FALSE(options->Matches(Entry(L"sub", kDir), L"C:\\")) << filter;
+            }
+        }
+    }
+}
+
+TEST(SearchOptions, AssignCopiesEveryCriterionUnderTheSourcesAutoWildcard) {
+    TZemSearchOptions source;
+    source.SetAutoWildcard(false);
+    source.SetFilter(L"report;*.doc");
+    source.SetFilesOnly(true);
+    source.SetIncludeHidden(true);
+    source.SetRecursiveSearch(false);
+    source.SetMaxFileSize(100);
+    TZemSearchOptions copy;
+    copy.Assign(&source);
+    EXPECT_EQ(MasksOf(copy), (Masks{L"report", L"*.doc"}));
+    EXPECT_TRUE(copy.FilesOnly() && copy.IncludeHidden() && !copy.RecursiveSearch());
+    EXPECT_EQ(copy.MaxFileSize(), 100);
+    // Later changes of the source do not reach the copy.
+    source.SetFilter(L"*.xyz");
+    EXPECT_EQ(copy.Filter(), L"report;*.doc");
+    fw::TPersistent other;
+    EXPECT_THROW(copy.Assign(&other), fw::Exception);
 }

@@ -1,7 +1,12 @@
-// The selection list (checked paths, states, climbs, totals) and the shell link.
+// The selection list (checked paths, states, climbs, totals), the shell link, and
+// the shell work items: folder sizes (links and "folder\*" included), link
+// targets, icons, overlays, thumbnails, check states and existence checks.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +18,7 @@
 #include "shell/WorkerThreadPool.h"
 #include "shell/ZemSelectionList.h"
 #include "shell/ZemShellLink.h"
+#include "shell/ZemSystemImageList.h"
 #include "shell/ZemWorkItems.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
@@ -171,8 +177,24 @@ TEST_F(SelectionList, ComputerFolderIsPartlyCheckedOnlyWithADriveEntry) {
 
 namespace {
 
-struct TCheckViewer : ICheckBoxViewer {
+// Takes every kind of work item result, with the owner it came for.
+struct TViewer : IIconViewer, IPathExistsViewer, IThumbnailViewer, ICheckBoxViewer {
+    std::vector<int> icons;
+    std::vector<void*> owners;
+    std::vector<bool> exists;
+    std::vector<int> thumbnailIndexes;
+    std::vector<SIZE> thumbnailSizes;
     std::vector<TZemSelectionState> states;
+    void IconLoaded(int IconIndex, uint8_t, void* Owner) override {
+        icons.push_back(IconIndex);
+        owners.push_back(Owner);
+    }
+    void ThumbnailReady(std::unique_ptr<fw::TBitmap> Bitmap, int Index, void* Owner) override {
+        thumbnailIndexes.push_back(Index);
+        thumbnailSizes.push_back(Bitmap ? SIZE{Bitmap->Width(), Bitmap->Height()} : SIZE{0, 0});
+        owners.push_back(Owner);
+    }
+    void PathExistsResult(TPathExistsWorkItem* Item) override { exists.push_back(Item->Exists()); }
     void CheckBoxStateLoaded(TCheckBoxWorkItem* Item) override { states.push_back(Item->State()); }
 };
 
@@ -180,7 +202,7 @@ struct TCheckViewer : ICheckBoxViewer {
 
 TEST_F(SelectionList, CheckBoxItemReadsTheListAsItStoodWhenQueued) {
     list->Check(data);
-    TCheckViewer viewer;
+    TViewer viewer;
     fw::PidlPtr file(PathToPidl(nullptr, data + L"\\a.txt"));
     auto item = std::make_shared<TCheckBoxWorkItem>(file.get(), list.get(), &viewer, nullptr, 1);
     // The main thread goes on changing the list while the worker reads its copy.
@@ -266,4 +288,117 @@ TEST_F(SelectionList, LinkedSelectionChangesReachTheControlsUnlessUpdatingAndARa
     EXPECT_EQ(b.calls.back(), "selection");
     a.SetShellLink(nullptr);
     b.SetShellLink(nullptr);
+}
+
+// ---- Work items --------------------------------------------------------------------
+
+namespace {
+
+struct Sizes {
+    int64_t size;
+    int files, folders;
+    bool operator==(const Sizes& o) const { return size == o.size && files == o.files && folders == o.folders; }
+};
+
+Sizes SizeOf(const std::wstring& Path, bool Recursive = true, bool FollowLinks = false) {
+    TZemFolderSizeWorkItem item(Path, Recursive, FollowLinks);
+    item.Execute();
+    return {item.Size(), item.FileCount(), item.FolderCount()};
+}
+
+}  // namespace
+
+TEST_F(SelectionList, FolderSizeCountsTheFolderItselfAndEverythingBelowAndTrailingDotsAsListed) {
+    EXPECT_EQ(SizeOf(data), (Sizes{60, 3, 2}));
+    EXPECT_EQ(SizeOf(data + L"\\"), (Sizes{60, 3, 2}));
+    EXPECT_EQ(SizeOf(data, false), (Sizes{0, 0, 1}));
+    EXPECT_EQ(SizeOf(data + L"\\a.txt"), (Sizes{10, 1, 0}));
+    EXPECT_EQ(SizeOf(data + L"\\missing"), (Sizes{0, 0, 0}));
+    // "folder\*" counts the folder's contents.
+    EXPECT_EQ(SizeOf(data + L"\\*"), (Sizes{60, 3, 2}));
+    EXPECT_EQ(SizeOf(data + L"\\sub\\*"), (Sizes{30, 1, 1}));
+
+    const std::wstring dots = scratch::MakeFolder(root + L"\\dots");
+    scratch::MakeDotNamesTree(dots);
+    EXPECT_EQ(SizeOf(dots + L"\\dotdir."), (Sizes{1, 1, 1}));
+    EXPECT_EQ(SizeOf(dots + L"\\dotdir"), (Sizes{2, 1, 1}));
+    EXPECT_EQ(SizeOf(dots + L"\\..."), (Sizes{7, 2, 2}));
+    EXPECT_EQ(SizeOf(dots), (Sizes{10, 4, 5}));
+}
+
+TEST_F(SelectionList, FolderSizeNeverCountsALinkBackIntoTheTreeTwice) {
+    if (!scratch::MakeHostSymlink(data + L"\\sub\\back", ".."))
+        GTEST_SKIP() << "the host side of the scratch drive cannot be reached";
+    EXPECT_EQ(SizeOf(data, true, false), (Sizes{60, 3, 2}));
+    EXPECT_EQ(SizeOf(data, true, true), (Sizes{60, 3, 2}));
+    EXPECT_EQ(SizeOf(data + L"\\sub\\back\\*", true, true).files, 3);  // the link itself is summed as a folder
+}
+
+namespace {
+
+// A reparse data block: tag, data length, reserved, then the name fields and,
+// for a symbolic link, its flags; the substitute name first in the path buffer.
+std::vector<BYTE> ReparseBlock(DWORD Tag, const std::wstring& Name, size_t PathBuffer) {
+    std::vector<BYTE> block(PathBuffer + Name.size() * 2 + 2, 0);
+    std::memcpy(block.data(), &Tag, 4);
+    const USHORT length = USHORT(Name.size() * 2);
+    const USHORT printOffset = USHORT(length + 2);
+    std::memcpy(block.data() + 10, &length, 2);
+    std::memcpy(block.data() + 12, &printOffset, 2);
+    std::memcpy(block.data() + PathBuffer, Name.c_str(), Name.size() * 2);
+    return block;
+}
+
+}  // namespace
+
+TEST(ReparseTarget, OnlyJunctionsAndSymbolicLinksWithinTheReturnedBytes) {
+    auto junction = ReparseBlock(IO_REPARSE_TAG_MOUNT_POINT, L"\\??\\C:\\target", 16);
+    EXPECT_EQ(ParseReparseTarget(junction.data(), junction.size()), L"C:\\target");
+    auto symlink = ReparseBlock(IO_REPARSE_TAG_SYMLINK, L"\\??\\D:\\other\\dir", 20);
+    EXPECT_EQ(ParseReparseTarget(symlink.data(), symlink.size()), L"D:\\other\\dir");
+    auto unknown = ReparseBlock(0x80000017, L"\\??\\C:\\target", 16);
+    EXPECT_EQ(ParseReparseTarget(unknown.data(), unknown.size()), L"");
+    EXPECT_EQ(ParseReparseTarget(junction.data(), 24), L"");  // the name runs past the bytes returned
+    EXPECT_EQ(ParseReparseTarget(junction.data(), 8), L"");
+    EXPECT_EQ(ParseReparseTarget(nullptr, 100), L"");
+}
+
+TEST_F(SelectionList, IconOverlayThumbnailAndExistenceResultsReachTheirViewerWithTheOwner) {
+    const std::wstring a = data + L"\\a.txt", link = data + L"\\x.lnk";
+    ASSERT_TRUE(scratch::MakeShortcut(link, a));
+    fw::PidlPtr linkList(PathToPidl(nullptr, link)), file(PathToPidl(nullptr, a));
+    TViewer viewer;
+    int owner = 0;
+    // One at a time, so the results come in the order asked: an icon, then overlays.
+    for (const std::shared_ptr<TIconWorkItem>& item :
+         {std::make_shared<TIconWorkItem>(data, 0, &viewer, &owner, 1),
+          std::make_shared<TIconWorkItem>(link, 1, &viewer, &owner, 1),
+          std::make_shared<TIconWorkItem>(linkList.get(), 1, &viewer, &owner, 1),
+          std::make_shared<TIconWorkItem>(a, 1, &viewer, &owner, 1)}) {
+        const size_t before = viewer.icons.size();
+        GlobalWorkerPool->AddWorkItem(item);
+        ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.icons.size() > before; }));
+    }
+    EXPECT_EQ(viewer.icons,
+              (std::vector<int>{TZemSystemImageList::GetIconIndexByPath(data, si_small, false), 1, 1, -1}));
+
+    GlobalWorkerPool->AddWorkItem(std::make_shared<TPathExistsWorkItem>(a, &viewer, &owner, 1));
+    GlobalWorkerPool->AddWorkItem(std::make_shared<TPathExistsWorkItem>(data + L"\\gone.txt", &viewer, &owner, 1));
+    // The thumbnail goes to the image it was asked for, at the size asked.
+    GlobalWorkerPool->AddWorkItem(
+        std::make_shared<TThumbnailWorkItem>(file.get(), 48, 40, true, 7, &viewer, &owner, 1));
+    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.exists.size() == 2 && viewer.thumbnailIndexes.size() == 1; }));
+    EXPECT_EQ(std::count(viewer.exists.begin(), viewer.exists.end(), true), 1);
+    EXPECT_EQ(viewer.thumbnailIndexes[0], 7);
+    EXPECT_EQ(viewer.thumbnailSizes[0].cx, 48);
+    EXPECT_EQ(viewer.thumbnailSizes[0].cy, 40);
+    EXPECT_EQ(viewer.owners, std::vector<void*>(5, &owner));
+
+    // A bare server name exists; a wildcard never does.
+    TPathExistsWorkItem server(L"\\\\server", nullptr, nullptr, 0);
+    server.Execute();
+    EXPECT_TRUE(server.Exists());
+    TPathExistsWorkItem wildcard(L"C:\\*", nullptr, nullptr, 0);
+    wildcard.Execute();
+    EXPECT_FALSE(wildcard.Exists());
 }

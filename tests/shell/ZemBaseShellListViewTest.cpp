@@ -1,45 +1,26 @@
 // The file list's images and check boxes: thumbnails shown as framed placeholders
-// until their pictures come (a late picture for an image another row has taken
-// is dropped), check boxes only with a shell link, toggled by a click on the box
-// and by the space key, the stretched column's width, which rows a refresh
-// brings up to date, a shortcut's overlay, the larger icon sizes and scroll bars
-// kept away.
-#include <gtest/gtest.h>
-#include <windows.h>
-
+// until their pictures come (a late picture for an image another row has taken is
+// dropped), check boxes only with a shell link, toggled by click and space, and a
+// shortcut's overlay.
 #include <cstdlib>
 #include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "framework/Application.h"
 #include "framework/Bitmap.h"
-#include "framework/Forms.h"
-#include "shell/ShellLibrary.h"
-#include "shell/WorkerThreadPool.h"
-#include "shell/ZemFileList.h"
 #include "shell/ZemShellLink.h"
-#include "tests/shell/ScratchTree.h"
-#include "tests/shell/ThreadPoolTestUtil.h"
-#include "tests/common/PlacedForm.h"
+#include "tests/shell/FileListFixture.h"
 
 using namespace shell;
 using pooltest::PumpUntil;
 
 namespace {
 
-// The file list with its mouse handler in reach, counting the rows it updates.
+// The file list with its mouse and key handlers in reach.
 class TTestFileList : public TZemFileList {
 public:
     using TZemFileList::KeyUp;
     using TZemFileList::MouseDown;
     using TZemFileList::TZemFileList;
-    void UpdateItem(fw::TListItem* Item) override {
-        updated.insert(static_cast<TZemFileListItem*>(Item)->FullPath());
-        TZemFileList::UpdateItem(Item);
-    }
-    std::set<std::wstring> updated;
 };
 
 // The colour of a pixel of image Index of an image list.
@@ -64,37 +45,15 @@ bool Near(COLORREF A, COLORREF B) {
     return true;
 }
 
-void SetAge(const std::wstring& Path, int Seconds) {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-    t.QuadPart -= ULONGLONG(Seconds) * 10000000ULL;
-    const FILETIME then{t.LowPart, t.HighPart};
-    fw::Handle file(CreateFileW(Path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    SetFileTime(file.get(), nullptr, nullptr, &then);
-}
-
-class BaseShellListView : public testing::Test {
+class BaseShellListView : public filelisttest::TFileListTest<TTestFileList> {
 protected:
     void SetUp() override {
-        ShellLibraryStartup();
+        TFileListTest::SetUp();
+        MakeList(L"baseview");
         for (const wchar_t* name : {L"\\a.txt", L"\\b.txt", L"\\c.txt"}) scratch::MakeFile(root + name, 10);
-        form = testenv::NewPlacedForm(30, 30, 600, 400);
-        list = testenv::NewFillingControl<TTestFileList>(form);
         list->SetCheckIfExists(false);
-        list->SearchOptions()->SetAutoWildcard(false);
-        list->SearchOptions()->SetFilter(L"*");
-        list->OnEndSearch = [this] { ++ends; };
-        form->Show();
-        list->StartSearch(root);
-        ASSERT_TRUE(PumpUntil([&] { return ends > 0; }));
+        Search(root);
         ASSERT_EQ(list->Items()->Count(), 3);
-    }
-    void TearDown() override {
-        delete form;
-        PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; });
-        ShellLibraryShutdown();
     }
     // Paints and pumps until every row is made ready and the work items are done.
     void Settle() {
@@ -102,14 +61,9 @@ protected:
             fw::Application()->ProcessMessages();
             for (int i = 0; i < list->Items()->Count(); ++i)
                 if (!list->Items()->Item(i)->Updated() || list->Items()->Item(i)->ImageIndex() < 0) return false;
-            return GlobalWorkerPool->PendingCount() == 0;
+            return filelisttest::PoolIdle();
         }));
     }
-
-    const std::wstring root = testenv::NewScratchFolder(L"baseview");
-    fw::TForm* form = nullptr;
-    TTestFileList* list = nullptr;
-    int ends = 0;
 };
 
 }  // namespace
@@ -192,52 +146,6 @@ TEST_F(BaseShellListView, CheckBoxesNeedAShellLinkAndToggleByClickAndSpace) {
     list->SetCheckboxes(false);
     EXPECT_EQ(list->StateImages(), nullptr);
     list->SetShellLink(nullptr);
-}
-
-TEST_F(BaseShellListView, StretchedColumnFillsTheClientAreaButKeepsEightyPixels) {
-    list->Columns()->BeginUpdate();
-    list->Columns()->Clear();
-    for (int i = 0; i < 3; ++i) list->Columns()->Add()->SetWidth(100);
-    list->Columns()->EndUpdate();
-    list->SetAlign(fw::alNone);
-    const int frame = list->Width() - list->ClientWidth();
-    list->SetAutoSizeColumn(0);
-    list->SetBounds(0, 0, 500 + frame, 200);
-    EXPECT_EQ(list->ClientWidth(), 500);
-    EXPECT_EQ(list->Columns()->Items(0)->Width(), 300);
-    list->SetBounds(0, 0, 150 + frame, 200);
-    EXPECT_EQ(list->Columns()->Items(0)->Width(), 80);
-}
-
-TEST_F(BaseShellListView, RefreshUpdatesOnlyRowsChangedInTheLastSeventeenSeconds) {
-    SetAge(root + L"\\a.txt", 10);
-    SetAge(root + L"\\b.txt", 60);
-    SetAge(root + L"\\c.txt", 3600);
-    list->updated.clear();
-    list->RefreshItems();
-    EXPECT_EQ(list->updated, (std::set<std::wstring>{root + L"\\a.txt"}));
-}
-
-TEST_F(BaseShellListView, LargerIconsShowTheIconViewAndScrollBarsCanBeKeptAway) {
-    list->SetShowExtraLargeIcons(true);
-    EXPECT_EQ(list->ViewStyle(), fw::vsIcon);
-    list->SetShowJumboIcons(true);
-    EXPECT_FALSE(list->ShowExtraLargeIcons());  // one or the other
-    EXPECT_EQ(list->LargeImages()->Width(), 256);
-    list->SetShowJumboIcons(false);
-    EXPECT_EQ(list->LargeImages()->Width(), 32);
-
-    // Rows enough for a vertical scroll bar, which the setting takes away.
-    list->SetViewStyle(fw::vsReport);
-    list->Items()->BeginUpdate();
-    for (int i = 0; i < 200; ++i) list->AddItem(root + L"\\row" + std::to_wstring(i) + L".txt");
-    list->Items()->EndUpdate();
-    fw::Application()->ProcessMessages();
-    const auto style = [&] { return GetWindowLongPtrW(list->Handle(), GWL_STYLE); };
-    EXPECT_TRUE(style() & WS_VSCROLL);
-    list->SetScrollBars(fw::ssHorizontal);
-    fw::Application()->ProcessMessages();
-    EXPECT_FALSE(style() & WS_VSCROLL);
 }
 
 TEST_F(BaseShellListView, AShortcutsRowShowsTheShortcutOverlay) {
