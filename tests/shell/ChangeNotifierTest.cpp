@@ -4,12 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "shell/Pidl.h"
-#include "shell/ShellLibrary.h"
 #include "shell/ThreadPool.h"
 #include "shell/WorkerThreadPool.h"
 #include "shell/ZemSelectionList.h"
@@ -24,7 +20,6 @@ namespace {
 class ChangeNotifier : public testing::Test {
 protected:
     void SetUp() override {
-        ShellLibraryStartup();
         root = testenv::NewScratchFolder(L"notify");
         scratch::MakeFile(root + L"\\a.txt");
         scratch::MakeFile(root + L"\\b.txt");
@@ -33,10 +28,6 @@ protected:
                                     const std::wstring&) {
             seen.push_back({Event, P1});
         };
-    }
-    void TearDown() override {
-        notifier.reset();
-        ShellLibraryShutdown();
     }
     void Notice(LONG ShellEvent, const std::wstring& Path) {
         notifier->HandleNotification(ShellEvent, fw::PidlPtr(PathToPidl(nullptr, Path)).get(), nullptr);
@@ -51,8 +42,8 @@ protected:
         bool operator==(const Seen& o) const { return event == o.event && path == o.path; }
     };
     std::wstring root;
-    std::unique_ptr<TZemShellChangeNotifier> notifier;
     std::vector<Seen> seen;
+    std::unique_ptr<TZemShellChangeNotifier> notifier;
 };
 
 }  // namespace
@@ -65,30 +56,25 @@ TEST(NotificationEvents, TableTranslatesBothWays) {
     EXPECT_EQ(ShellEventMask(AllKnownEvents) & 0x7FFFFFFF, 0x0807FFFF);
 }
 
-TEST_F(ChangeNotifier, NoticesArriveInOrderAndRepeatsPassOnce) {
-    notifier->SetEnabled(true);
+TEST_F(ChangeNotifier, NoticesArriveInOrderRepeatsPassOnceAndFilteredOrDisabledOnesAreDropped) {
     const LONG del = ShellEventOf(neFileDelete), create = ShellEventOf(neFileCreate);
+    Notice(del, root + L"\\a.txt");  // still disabled
+    notifier->SetEnabled(true);
     const auto name = [&](int i) { return root + L"\\n" + std::to_wstring(i) + L".txt"; };
     // Notices name objects that exist: a path that cannot be parsed has no item-ID list.
     for (int i = 0; i < 20; ++i) scratch::MakeFile(name(i));
     for (int i = 0; i < 20; ++i) Notice(i % 2 ? del : create, name(i));
     Notice(del, root + L"\\a.txt");
     Notice(del, root + L"\\a.txt");  // a repeat within the interval
-    // Every notice passed is delivered once the pool has nothing pending.
-    ASSERT_TRUE(WaitFor(21));
-    ASSERT_EQ(seen.size(), 21u);
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(seen[size_t(i)], (Seen{i % 2 ? neFileDelete : neFileCreate, name(i)}));
-    EXPECT_EQ(seen.back(), (Seen{neFileDelete, root + L"\\a.txt"}));
-}
-
-TEST_F(ChangeNotifier, FilteredAndDisabledNoticesAreDropped) {
-    Notice(ShellEventOf(neFileDelete), root + L"\\a.txt");  // still disabled
-    notifier->SetEnabled(true);
     notifier->SetEventFilter(EventBit(neFileCreate));
-    Notice(ShellEventOf(neFileDelete), root + L"\\a.txt");
-    Notice(ShellEventOf(neFileCreate), root + L"\\b.txt");
-    ASSERT_TRUE(WaitFor(1));
-    EXPECT_EQ(seen, (std::vector<Seen>{{neFileCreate, root + L"\\b.txt"}}));
+    Notice(del, root + L"\\b.txt");
+    Notice(create, root + L"\\b.txt");
+    // Every notice passed is delivered once the pool has nothing pending.
+    ASSERT_TRUE(WaitFor(22));
+    ASSERT_EQ(seen.size(), 22u);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(seen[size_t(i)], (Seen{i % 2 ? neFileDelete : neFileCreate, name(i)}));
+    EXPECT_EQ(seen[20], (Seen{neFileDelete, root + L"\\a.txt"}));
+    EXPECT_EQ(seen[21], (Seen{neFileCreate, root + L"\\b.txt"}));
 }
 
 TEST_F(ChangeNotifier, RegistersOnlyWhileEnabledAndDeliversNothingOnceGone) {

@@ -22,6 +22,10 @@ inline void MakeFile(const std::wstring& Path, size_t Size = 0) {
     CloseHandle(h);
 }
 
+inline bool Exists(const std::wstring& Path) {
+    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 inline std::wstring MakeFolder(const std::wstring& Path) {
     CreateDirectoryW(Path.c_str(), nullptr);
     return Path;
@@ -70,28 +74,30 @@ inline std::string HostPath(const std::wstring& ScratchPath) {
     return std::string(full.begin(), full.end());
 }
 
+// Runs a host command line through Program (a host path) and waits until Made
+// exists: Wine may report a host program ended before it has run. False when the
+// host cannot be reached or Made never appears.
+inline bool RunOnHost(const wchar_t* Program, const std::string& CommandLine, const std::wstring& Made) {
+    std::wstring command(CommandLine.begin(), CommandLine.end());
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(Program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    WaitForSingleObject(pi.hProcess, 60000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    for (int i = 0; i < 3000; ++i) {
+        if (Exists(Made)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 // A host symbolic link at Link (a scratch path) to Target (as the host reads it,
 // for example ".."). False when the host cannot be reached.
 inline bool MakeHostSymlink(const std::wstring& Link, const std::string& Target) {
     const std::string link = HostPath(Link);
-    if (link.empty()) return false;
-    const std::string commandLine = "ln -s \"" + Target + "\" \"" + link + "\"";
-    std::wstring command(commandLine.begin(), commandLine.end());
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(L"\\\\?\\unix\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, 30000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    // Wine may report a host program ended before it has run: look for the link.
-    for (int i = 0; i < 1000; ++i) {
-        if (GetFileAttributesW(Link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-        Sleep(10);
-    }
-    return false;
+    return !link.empty() && RunOnHost(L"\\\\?\\unix\\bin\\ln", "ln -s \"" + Target + "\" \"" + link + "\"", Link);
 }
 
 }  // namespace scratch

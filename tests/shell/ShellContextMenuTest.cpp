@@ -1,25 +1,15 @@
-// The merged context menu: where the shell's commands go among the owner's
-// items, what a choice runs (owner item or shell command), the vetoes, the
-// Shift and rename flags, the hint of the selected command, the owner's own
-// menu when the shell has none, and "delete" through a real shell menu. A
-// stand-in shell menu records what the browser asks of it; the menu is
-// answered through the framework's track hook, once through a real menu loop.
+// The merged context menu: where the shell's commands go among the owner's items,
+// what a choice runs, the vetoes, flags and hints, and the owner's own menu when the
+// shell has none. A stand-in shell menu records what the browser asks of it.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "framework/Application.h"
 #include "framework/Menus.h"
-#include "framework/StringList.h"
 #include "shell/Pathfinch.h"
 #include "shell/ZemShellMenu.h"
 #include "tests/shell/ScratchTree.h"
-
-#include <windows.h>
-#include <shellapi.h>
-#include <shlobj.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 using namespace shell;
 
@@ -100,12 +90,9 @@ std::vector<std::wstring> Captions(HMENU Menu) {
 }
 
 UINT CommandOf(HMENU Menu, const std::wstring& Caption) {
-    for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
-        wchar_t text[64] = {};
-        GetMenuStringW(Menu, UINT(i), text, 64, MF_BYPOSITION);
-        if (Caption == text) return GetMenuItemID(Menu, i);
-    }
-    return 0;
+    const std::vector<std::wstring> captions = Captions(Menu);
+    const auto at = std::find(captions.begin(), captions.end(), Caption);
+    return at == captions.end() ? 0 : GetMenuItemID(Menu, int(at - captions.begin()));
 }
 
 // Answers every tracked menu with the item of that caption, noting what it showed.
@@ -148,7 +135,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTop) {
+TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTopWithTheFlagsOfShiftAndRename) {
     TChooser chooser;
     std::wstring verb;
     browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
@@ -165,6 +152,22 @@ TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTop) {
     EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Properties", L"Shell alpha", L"Shell cut"}));
     EXPECT_TRUE(clicked_.empty());
     EXPECT_TRUE(shell_.Invoked.empty());
+
+    // Shift adds the extended verbs, an OnRename handler the rename flag.
+    browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
+    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE));
+    EXPECT_EQ(shell_.Index, 0u);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE saved = keys[VK_SHIFT];
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(IsShiftPressed());
+    browser_.OnRename = [](fw::TObject*) {};
+    browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
+    keys[VK_SHIFT] = saved;
+    SetKeyboardState(keys);
+    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE | CMF_EXTENDEDVERBS | CMF_CANRENAME));
 }
 
 TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoed) {
@@ -196,25 +199,6 @@ TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoed) {
     browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
     EXPECT_EQ(verb, L"");
     EXPECT_EQ(shell_.Invoked.size(), 1u);
-}
-
-TEST_F(ContextMenu, ShiftAddsTheExtendedVerbsAndOnRenameTheRenameFlag) {
-    TChooser chooser;
-    std::wstring verb;
-    browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
-    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE));
-    EXPECT_EQ(shell_.Index, 0u);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    const BYTE saved = keys[VK_SHIFT];
-    keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    EXPECT_TRUE(IsShiftPressed());
-    browser_.OnRename = [](fw::TObject*) {};
-    browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
-    keys[VK_SHIFT] = saved;
-    SetKeyboardState(keys);
-    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE | CMF_EXTENDEDVERBS | CMF_CANRENAME));
 }
 
 TEST_F(ContextMenu, WithoutAShellMenuTheOwnersOwnMenuPopsUp) {
@@ -268,38 +252,4 @@ TEST_F(ContextMenu, ARealMenuLoopReturnsTheChoice) {
     EXPECT_TRUE(shell_.Invoked.empty());
     EXPECT_EQ(popup_->Items()->Count(), 2);  // the owner's menu is left as it was
     EXPECT_EQ(browser_.OpenContextMenu(), nullptr);
-}
-
-TEST(ShellContextMenu, DeleteChosenFromTheMenuRemovesExactlyTheSelectedPaths) {
-    const std::wstring root = testenv::NewScratchFolder(L"ctxdel");
-    for (const wchar_t* folder : {L"\\one", L"\\two"}) scratch::MakeFolder(root + folder);
-    for (const wchar_t* file : {L"\\one\\a.txt", L"\\one\\keep.txt", L"\\two\\b.txt", L"\\two\\keep.txt"})
-        scratch::MakeFile(root + file, 1);
-    TPathfinch browser(nullptr);
-    browser.ShowErrorMessages = false;
-    browser.DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    browser.SetFolder(root);
-    auto multi = std::make_unique<fw::TStringList>();
-    multi->Add(root + L"\\one\\a.txt");
-    multi->Add(root + L"\\two\\b.txt");
-    browser.SetMultiObjects(std::move(multi));
-    // The shell's own command for "delete", found by its verb.
-    fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
-        for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
-            const UINT id = GetMenuItemID(Menu, i);
-            if (lstrcmpiW(ShellCommandString(browser.OpenContextMenu(), id, GCS_VERBW).c_str(), L"delete") == 0)
-                return id;
-        }
-        return 0;
-    };
-    std::wstring verb;
-    browser.ShowShellContextMenu(POINT{10, 10}, nullptr, nullptr, verb);
-    fw::TrackMenuHook = nullptr;
-    if (verb == L"__ERROR__") GTEST_SKIP() << "no shell menu for objects of two folders";
-    EXPECT_EQ(verb, L"delete");
-    EXPECT_EQ(GetFileAttributesW((root + L"\\one\\a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesW((root + L"\\two\\b.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-    for (const wchar_t* kept : {L"\\one\\keep.txt", L"\\two\\keep.txt", L"\\one", L"\\two"})
-        EXPECT_NE(GetFileAttributesW((root + kept).c_str()), INVALID_FILE_ATTRIBUTES) << kept;
-    EXPECT_EQ(browser.MultiObjects()->Count(), 0);
 }

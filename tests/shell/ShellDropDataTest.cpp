@@ -1,8 +1,12 @@
-// Clipboard and drop data: file drops written and read back, our own data
-// object (file drop and ID-list array) through OLE's clipboard, and hostile
-// blocks from other programs.
+// What other programs hand over, read within its block: file drops, file-group
+// descriptors and our own data object through OLE's clipboard; and the small
+// routines beside the bound entry points (shortcuts, STRRET and error texts).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
+#include "framework/Application.h"
 #include "framework/DataObject.h"
 #include "framework/Handles.h"
 #include "framework/StringList.h"
@@ -10,15 +14,8 @@
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
 #include "shell/ShellDropData.h"
+#include "shell/ShellEntryPoints.h"
 #include "tests/shell/ScratchTree.h"
-
-#include <windows.h>
-#include <ole2.h>
-#include <shlobj.h>
-
-#include <cstring>
-#include <memory>
-#include <vector>
 
 using namespace shell;
 
@@ -56,6 +53,25 @@ Bytes DropBlock(DWORD Offset, const std::basic_string<Char>& Text) {
     const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
     bytes.insert(bytes.end(), p, p + Text.size() * sizeof(Char));
     return bytes;
+}
+
+// A block holding Count and then one descriptor per name (whatever Count says);
+// a name of MAX_PATH characters fills its field without a terminator.
+template <class Descriptor, class Char>
+fw::GlobalHandle DescriptorBlock(UINT Count, const std::vector<std::basic_string<Char>>& Names) {
+    Bytes bytes(sizeof(UINT) + Names.size() * sizeof(Descriptor), 0);
+    std::memcpy(bytes.data(), &Count, sizeof(Count));
+    for (size_t i = 0; i < Names.size(); ++i)
+        std::memcpy(bytes.data() + sizeof(UINT) + i * sizeof(Descriptor) + offsetof(Descriptor, cFileName),
+                    Names[i].c_str(), std::min<size_t>(Names[i].size() + 1, MAX_PATH) * sizeof(Char));
+    return BlockOf(bytes);
+}
+
+STGMEDIUM Medium(HGLOBAL Block, DWORD Tymed = TYMED_HGLOBAL) {
+    STGMEDIUM medium{};
+    medium.tymed = Tymed;
+    medium.hGlobal = Block;
+    return medium;
 }
 
 }  // namespace
@@ -100,11 +116,7 @@ TEST(DropFiles, DataObjectsGiveTheirFileDropBeforeTheirDescriptor) {
     EXPECT_FALSE(GetDataObjectFiles(nullptr));
     auto data = fw::TDataObject::Create();
     EXPECT_TRUE(Names(GetDataObjectFiles(data.get())).empty());
-    Bytes descriptor(sizeof(UINT) + sizeof(FILEDESCRIPTORW), 0);
-    descriptor[0] = 1;
-    std::memcpy(descriptor.data() + sizeof(UINT) + offsetof(FILEDESCRIPTORW, cFileName), L"mail.txt",
-                9 * sizeof(wchar_t));
-    data->SetBlock(GetFileGroupDescriptorWFormat(), BlockOf(descriptor));
+    data->SetBlock(GetFileGroupDescriptorWFormat(), DescriptorBlock<FILEDESCRIPTORW, wchar_t>(1, {L"mail.txt"}));
     EXPECT_EQ(Names(GetDataObjectFiles(data.get())), NameList{L"mail.txt"});
     ASSERT_TRUE(SetDropFilesData(*Paths({L"C:\\one.txt", L"C:\\two.txt"}), data.get()));
     EXPECT_EQ(Names(GetDataObjectFiles(data.get())), (NameList{L"C:\\one.txt", L"C:\\two.txt"}));
@@ -138,4 +150,70 @@ TEST(DropFiles, OwnDataObjectForObjectsOfSeveralFoldersSurvivesTheClipboard) {
     ASSERT_EQ(OleGetClipboard(pasted.put()), S_OK);
     EXPECT_EQ(Names(GetDataObjectFiles(pasted.get())), expected);
     OleSetClipboard(nullptr);
+}
+
+TEST(FileGroupDescriptor, CountsBeyondTheBlockReadOnlyWhatIsThere) {
+    for (UINT count : {2u, 100000u, 0xFFFFFFFFu}) {
+        auto wide = DescriptorBlock<FILEDESCRIPTORW, wchar_t>(count, {L"first.txt", L"Zweite Datei.doc"});
+        EXPECT_EQ(Names(GetFileGroupDescriptorNamesW(Medium(wide.get()))),
+                  (NameList{L"first.txt", L"Zweite Datei.doc"}))
+            << count;
+        auto ansi = DescriptorBlock<FILEDESCRIPTORA, char>(count, {"one.txt", "two \xE4.txt"});
+        EXPECT_EQ(Names(GetFileGroupDescriptorNamesA(Medium(ansi.get()))), (NameList{L"one.txt", L"two \x00E4.txt"}))
+            << count;
+    }
+}
+
+TEST(FileGroupDescriptor, UnterminatedNamesStopAtTheFieldAndEmptyBlocksGiveAnEmptyList) {
+    auto block = DescriptorBlock<FILEDESCRIPTORW, wchar_t>(2, {std::wstring(MAX_PATH, L'n'), L"next"});
+    EXPECT_EQ(Names(GetFileGroupDescriptorNamesW(Medium(block.get()))),
+              (NameList{std::wstring(MAX_PATH, L'n'), L"next"}));
+
+    auto empty = DescriptorBlock<FILEDESCRIPTORW, wchar_t>(0, {});
+    auto names = GetFileGroupDescriptorNamesW(Medium(empty.get()));
+    ASSERT_TRUE(names);  // an empty list, not none
+    EXPECT_EQ(names->Count(), 0);
+    EXPECT_FALSE(GetFileGroupDescriptorNamesW(Medium(nullptr)));
+    EXPECT_FALSE(GetFileGroupDescriptorNamesA(Medium(nullptr, TYMED_ISTREAM)));
+}
+
+TEST(Shortcuts, ResolvesTheTarget) {
+    const std::wstring folder = testenv::NewScratchFolder(L"links");
+    const std::wstring target = folder + L"\\target.txt", link = folder + L"\\target.lnk";
+    scratch::MakeFile(target);
+    ASSERT_TRUE(scratch::MakeShortcut(link, target));
+    EXPECT_EQ(CompareStringOrdinal(ResolveShortcut(link).c_str(), -1, target.c_str(), -1, TRUE), CSTR_EQUAL)
+        << ResolveShortcut(link).c_str();
+    EXPECT_EQ(ResolveShortcut(target), L"");
+    EXPECT_EQ(ResolveShortcut(folder + L"\\missing.lnk"), L"");
+}
+
+TEST(StrRet, MissingEntryTellsTheUserOnceAndEndsTheProgram) {
+    const TBoundEntryPoints saved = BoundEntries;
+    BoundEntries.StrRetToStrW = nullptr;
+    std::vector<std::wstring> shown;
+    auto savedHook = fw::TApplication::MessageBoxHook;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+        shown.push_back(Text);
+        return IDOK;
+    };
+    STRRET ansi{};
+    ansi.uType = STRRET_CSTR;
+    std::strcpy(ansi.cStr, "plain");
+    EXPECT_EQ(StrRetToString(nullptr, ansi), L"");
+    EXPECT_TRUE(fw::Application()->Terminated());
+    EXPECT_EQ(StrRetToString(nullptr, ansi), L"");
+    EXPECT_EQ(shown, std::vector<std::wstring>{MissingDllMessage});
+    BoundEntries = saved;
+    fw::TApplication::MessageBoxHook = savedHook;
+    delete fw::Application();
+}
+
+TEST(SmallRoutines, FailedAttributesAreNoReparsePointAndErrorTextsAreTrimmed) {
+    // The failure value of GetFileAttributesW has every bit set.
+    EXPECT_FALSE(IsReparsePoint(INVALID_FILE_ATTRIBUTES));
+    EXPECT_TRUE(IsReparsePoint(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+    const std::wstring text = SysErrorText(ERROR_PATH_NOT_FOUND);
+    ASSERT_FALSE(text.empty());
+    EXPECT_TRUE(text.back() != L'\n' && text.back() != L'\r');
 }

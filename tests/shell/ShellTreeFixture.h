@@ -4,17 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/StringList.h"
 #include "shell/ZemShellTree.h"
-#include "tests/common/TestEnv.h"
-#include "tests/shell/ScratchTree.h"
 #include "tests/common/PlacedForm.h"
+#include "tests/shell/ScratchTree.h"
 
 namespace treetest {
 
@@ -22,7 +17,13 @@ struct Operation {
     shell::TZemShellOperations Operations;
     std::vector<std::wstring> Files;
     std::wstring Destination;
+    bool operator==(const Operation&) const = default;
 };
+
+inline void PrintTo(const Operation& Op, std::ostream* Out) {
+    *Out << "{" << Op.Operations.Bits() << ", " << ::testing::PrintToString(Op.Files) << ", "
+         << ::testing::PrintToString(Op.Destination) << "}";
+}
 
 inline fw::TTreeNode* ChildNamed(fw::TTreeNode* Node, const std::wstring& Text) {
     for (fw::TTreeNode* c = Node ? Node->GetFirstChild() : nullptr; c; c = c->GetNextSibling())
@@ -86,6 +87,8 @@ protected:
         return node;
     }
     void Key(WORD VirtualKey, LPARAM Flags = 0) { SendMessageW(tree->Handle(), WM_KEYDOWN, VirtualKey, Flags | 1); }
+    // A context menu asked for by keyboard: (-1, -1) stands for no point.
+    void KeyboardMenu() { SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), LPARAM(-1)); }
     static constexpr LPARAM kCtrl = 0x10000000, kShift = 0x08000000;
 
     fw::TForm* form = nullptr;

@@ -1,10 +1,11 @@
-// Shell context menus and verbs on the scratch drive: the verbs a menu offers
-// for a file, a folder and objects of two folders, the default verb with and
-// without a default item, verbs invoked by command id, and "delete" removing
-// exactly the chosen paths. No test lets a confirmation or dialog appear.
+// Shell context menus and verbs on the scratch drive: the verbs offered, the
+// default verb, verbs by command id, and "delete" removing exactly the chosen
+// paths. No test lets a confirmation or dialog appear.
 #include <gtest/gtest.h>
 
-#include "framework/StringList.h"
+#include <algorithm>
+
+#include "framework/Menus.h"
 #include "shell/Pathfinch.h"
 #include "shell/ShellDropData.h"
 #include "shell/ShellEntryPoints.h"
@@ -12,21 +13,11 @@
 #include "shell/ZemShellMenu.h"
 #include "tests/shell/ScratchTree.h"
 
-#include <windows.h>
-#include <shellapi.h>
-#include <shlobj.h>
-
-#include <algorithm>
-#include <memory>
-#include <vector>
-
 using namespace shell;
 
 namespace {
 
-bool Exists(const std::wstring& Path) {
-    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using scratch::Exists;
 
 std::unique_ptr<fw::TStringList> List(std::initializer_list<std::wstring> Items) {
     auto list = std::make_unique<fw::TStringList>();
@@ -52,26 +43,18 @@ bool Offers(const std::vector<std::wstring>& Verbs, const wchar_t* Verb) {
 // A file type whose "open" copies the file to "<file>.opened", so a test can
 // see a verb run without any window.
 void RegisterCopyingType() {
-    HKEY key = nullptr;
-    RegCreateKeyW(HKEY_CLASSES_ROOT, L".tbrverb", &key);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"TbrVerbFile"), 12 * sizeof(wchar_t));
-    RegCloseKey(key);
-    const wchar_t command[] = L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"%1.opened\"";
-    RegCreateKeyW(HKEY_CLASSES_ROOT, L"TbrVerbFile\\shell\\open\\command", &key);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command), sizeof(command));
-    RegCloseKey(key);
+    const wchar_t type[] = L"TbrVerbFile", command[] = L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"%1.opened\"";
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".tbrverb", nullptr, REG_SZ, type, sizeof(type));
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L"TbrVerbFile\\shell\\open\\command", nullptr, REG_SZ, command, sizeof(command));
 }
 
 class ShellVerbs : public testing::Test {
 protected:
     void SetUp() override {
         root_ = testenv::NewScratchFolder(L"verbs");
-        scratch::MakeFolder(root_ + L"\\one");
-        scratch::MakeFolder(root_ + L"\\two");
-        scratch::MakeFile(root_ + L"\\one\\a.txt", 1);
-        scratch::MakeFile(root_ + L"\\one\\keep.txt", 2);
-        scratch::MakeFile(root_ + L"\\two\\b.txt", 3);
-        scratch::MakeFile(root_ + L"\\two\\keep.txt", 4);
+        for (const wchar_t* folder : {L"\\one", L"\\two"}) scratch::MakeFolder(root_ + folder);
+        for (const wchar_t* file : {L"\\one\\a.txt", L"\\one\\keep.txt", L"\\two\\b.txt", L"\\two\\keep.txt"})
+            scratch::MakeFile(root_ + file, 1);
         browser_ = std::make_unique<TPathfinch>(nullptr);
         // No owner window: the shell may show nothing.
         browser_->ShowErrorMessages = false;
@@ -84,6 +67,14 @@ protected:
         browser_->GetUIObjectOf(IID_IContextMenu, menu.put_void());
         EXPECT_TRUE(menu);
         return TZemShellMenu(menu);
+    }
+    // After a delete of one\a.txt and two\b.txt: nothing else went, and the objects were consumed.
+    void ExpectOnlyTheChosenGone() {
+        EXPECT_FALSE(Exists(root_ + L"\\one\\a.txt"));
+        EXPECT_FALSE(Exists(root_ + L"\\two\\b.txt"));
+        for (const wchar_t* kept : {L"\\one\\keep.txt", L"\\two\\keep.txt", L"\\one", L"\\two"})
+            EXPECT_TRUE(Exists(root_ + kept)) << kept;
+        EXPECT_EQ(browser_->MultiObjects()->Count(), 0);
     }
     std::wstring root_;
     std::unique_ptr<TPathfinch> browser_;
@@ -131,14 +122,7 @@ TEST_F(ShellVerbs, DeleteRemovesExactlyTheChosenPaths) {
     browser_->SetFolder(root_);
     browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
     EXPECT_TRUE(browser_->ExecuteShellVerb(L"delete"));
-    EXPECT_FALSE(Exists(root_ + L"\\one\\a.txt"));
-    EXPECT_FALSE(Exists(root_ + L"\\two\\b.txt"));
-    // Nothing else went: the unselected files and both folders stay.
-    EXPECT_TRUE(Exists(root_ + L"\\one\\keep.txt"));
-    EXPECT_TRUE(Exists(root_ + L"\\two\\keep.txt"));
-    EXPECT_TRUE(Exists(root_ + L"\\one"));
-    EXPECT_TRUE(Exists(root_ + L"\\two"));
-    EXPECT_EQ(browser_->MultiObjects()->Count(), 0);  // consumed
+    ExpectOnlyTheChosenGone();
 
     // One object, and a folder with its contents.
     browser_->SetFolder(root_ + L"\\one");
@@ -150,6 +134,26 @@ TEST_F(ShellVerbs, DeleteRemovesExactlyTheChosenPaths) {
     EXPECT_TRUE(browser_->ExecuteShellVerb(L"delete"));
     EXPECT_FALSE(Exists(root_ + L"\\two"));
     EXPECT_TRUE(Exists(root_ + L"\\one"));
+}
+
+TEST_F(ShellVerbs, DeleteChosenFromTheContextMenuRemovesExactlyTheChosenPaths) {
+    browser_->SetFolder(root_);
+    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    // The shell's own command for "delete", found by its verb.
+    fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+        for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
+            const UINT id = GetMenuItemID(Menu, i);
+            if (lstrcmpiW(ShellCommandString(browser_->OpenContextMenu(), id, GCS_VERBW).c_str(), L"delete") == 0)
+                return id;
+        }
+        return 0;
+    };
+    std::wstring verb;
+    browser_->ShowShellContextMenu(POINT{10, 10}, nullptr, nullptr, verb);
+    fw::TrackMenuHook = nullptr;
+    if (verb == L"__ERROR__") GTEST_SKIP() << "no shell menu for objects of two folders";
+    EXPECT_EQ(verb, L"delete");
+    ExpectOnlyTheChosenGone();
 }
 
 TEST_F(ShellVerbs, VetoesStopTheVerb) {
@@ -175,7 +179,7 @@ TEST_F(ShellVerbs, VetoesStopTheVerb) {
     EXPECT_EQ(renames, 1);
 }
 
-TEST_F(ShellVerbs, DefaultVerbWithAndWithoutADefaultItem) {
+TEST_F(ShellVerbs, DefaultAndNamedVerbsRunThroughTheirCommandIds) {
     RegisterCopyingType();
     const std::wstring file = root_ + L"\\one\\doc.tbrverb";
     scratch::MakeFile(file, 5);
@@ -186,30 +190,21 @@ TEST_F(ShellVerbs, DefaultVerbWithAndWithoutADefaultItem) {
     EXPECT_NE(defaultOnly.DefaultCommand(), UINT(-1));
     // The full menu's default item runs, by its command id.
     EXPECT_TRUE(browser_->ExecuteShellVerb(L""));
+    EXPECT_TRUE(browser_->ExecuteShellVerb(L"open"));
+    TZemShellMenu menu = MenuFor(root_ + L"\\one", L"doc.tbrverb");
+    ASSERT_TRUE(menu.Fill(CMF_EXPLORE));
+    const UINT open = menu.FindVerb(L"open");
+    ASSERT_NE(open, 0u);
+    EXPECT_HRESULT_SUCCEEDED(menu.InvokeCommand(open, nullptr, root_ + L"\\one\\"));
+    EXPECT_EQ(menu.InvokeCommand(0, nullptr, L""), E_INVALIDARG);
+    EXPECT_TRUE(Exists(file));
 
     // A type without any association: nothing asks (no owner window), nothing blocks.
     const std::wstring plain = root_ + L"\\one\\x.nosuchtype";
     scratch::MakeFile(plain, 1);
-    browser_->SetFolder(root_ + L"\\one");
     browser_->SetObjectName(L"x.nosuchtype");
     browser_->ExecuteShellVerb(L"default");
     EXPECT_TRUE(Exists(plain));
-}
-
-TEST_F(ShellVerbs, NamedVerbRunsThroughItsCommandId) {
-    RegisterCopyingType();
-    const std::wstring file = root_ + L"\\two\\named.tbrverb";
-    scratch::MakeFile(file, 5);
-    TZemShellMenu menu = MenuFor(root_ + L"\\two", L"named.tbrverb");
-    ASSERT_TRUE(menu.Fill(CMF_EXPLORE));
-    const UINT open = menu.FindVerb(L"open");
-    ASSERT_NE(open, 0u);
-    EXPECT_HRESULT_SUCCEEDED(menu.InvokeCommand(open, nullptr, root_ + L"\\two\\"));
-    browser_->SetFolder(root_ + L"\\two");
-    browser_->SetObjectName(L"named.tbrverb");
-    EXPECT_TRUE(browser_->ExecuteShellVerb(L"open"));
-    EXPECT_TRUE(Exists(file));
-    EXPECT_EQ(menu.InvokeCommand(0, nullptr, L""), E_INVALIDARG);
 }
 
 TEST(DefaultFolderMenu, ClassNames) {

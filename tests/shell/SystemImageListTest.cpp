@@ -3,11 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <memory>
-#include <string>
-#include <utility>
-
-#include "shell/ShellLibrary.h"
 #include "shell/ZemSystemImageList.h"
 #include "tests/shell/ScratchTree.h"
 
@@ -15,28 +10,13 @@ using namespace shell;
 
 namespace {
 
-class SystemImageList : public testing::Test {
-protected:
-    void SetUp() override { ShellLibraryStartup(); }
-    void TearDown() override { ShellLibraryShutdown(); }
-};
-
 // A file type of the test's own with an icon of its own, so its index differs
 // from the one every unknown type gets.
 struct TRegisteredType {
     TRegisteredType() {
-        HKEY key;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".h3btype", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
-            ERROR_SUCCESS) {
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"H3bType.File"), 26);
-            RegCloseKey(key);
-        }
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"H3bType.File\\DefaultIcon", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) == ERROR_SUCCESS) {
-            const wchar_t icon[] = L"shell32.dll,3";
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(icon), sizeof(icon));
-            RegCloseKey(key);
-        }
+        const wchar_t type[] = L"H3bType.File", icon[] = L"shell32.dll,3";
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, L".h3btype", nullptr, REG_SZ, type, sizeof(type));
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, L"H3bType.File\\DefaultIcon", nullptr, REG_SZ, icon, sizeof(icon));
     }
     ~TRegisteredType() {
         RegDeleteTreeW(HKEY_CLASSES_ROOT, L".h3btype");
@@ -46,7 +26,7 @@ struct TRegisteredType {
 
 }  // namespace
 
-TEST_F(SystemImageList, HandleFollowsTheSizeAndAnOwnCopyLeavesTheSystemListIntact) {
+TEST(SystemImageList, HandleFollowsTheSizeAndAnOwnCopyLeavesTheSystemListIntact) {
     HIMAGELIST system;
     int systemCount;
     {
@@ -67,7 +47,7 @@ TEST_F(SystemImageList, HandleFollowsTheSizeAndAnOwnCopyLeavesTheSystemListIntac
     EXPECT_EQ(again.Handle(), system);
 }
 
-TEST_F(SystemImageList, MissingFileGetsTheIconOfItsType) {
+TEST(SystemImageList, MissingFileGetsTheIconOfItsType) {
     TRegisteredType type;
     const std::wstring root = testenv::NewScratchFolder(L"icons");
     const int typeIcon = TZemSystemImageList::GetIconIndexOfType(L".h3btype", si_small, false);
@@ -76,7 +56,7 @@ TEST_F(SystemImageList, MissingFileGetsTheIconOfItsType) {
     EXPECT_EQ(TZemSystemImageList::GetIconIndexByPath(root + L"\\missing.h3btype", si_small, false), typeIcon);
 }
 
-TEST_F(SystemImageList, UnresolvableShareGetsTheFolderIconAndItsFilesTheirTypes) {
+TEST(SystemImageList, UnresolvableShareGetsTheFolderIconAndItsFilesTheirTypes) {
     const int folder = TZemSystemImageList::GetFolderIconIndex(false);
     EXPECT_GE(folder, 0);
     EXPECT_EQ(TZemSystemImageList::GetIconIndexByName(L"\\\\nosuchserver\\share", si_small, false), folder);

@@ -1,13 +1,7 @@
-// The shell tree's commands and drag and drop on the scratch drive: keys (refresh,
-// rename in place, delete, paste on a read-only tree), change notices for created,
-// deleted and renamed folders, drops onto nodes through the drop target called
-// directly, the hover that opens a folder and the scroll near an edge (on a clock
-// of the test's own), and a whole drag of a node through OLE's loop.
+// The shell tree's keys, change notices, context menus, mouse, and drag and drop
+// on the scratch drive (drop targets called directly, the hover on a test clock).
 #include <gtest/gtest.h>
-#include <windows.h>
-#include <shlobj.h>
 
-#include "framework/Clipboard.h"
 #include "framework/DragDrop.h"
 #include "framework/Menus.h"
 #include "shell/Pathfinch.h"
@@ -17,12 +11,9 @@
 
 using namespace shell;
 using namespace treetest;
+using scratch::Exists;
 
 namespace {
-
-bool Exists(const std::wstring& Path) {
-    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 fw::ComPtr<IDataObject> PathsData(std::initializer_list<std::wstring> Paths) {
     fw::TStringList list;
@@ -32,7 +23,7 @@ fw::ComPtr<IDataObject> PathsData(std::initializer_list<std::wstring> Paths) {
 
 using ShellTreeCommandsTest = ShellTreeFixture;
 
-TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceAndDelete) {
+TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceDeleteAndPasteNothingWhenReadOnly) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-keys");
     for (const wchar_t* name : {L"a", L"b"}) scratch::MakeFolder(base + L"\\" + name);
     fw::TTreeNode* folder = Open(base);
@@ -52,11 +43,8 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceAndDelete) {
     EXPECT_FALSE(Exists(base + L"\\a"));
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a2", L"b", L"c"}));
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\a2");
-    ASSERT_EQ(operations.size(), 1u) << operations.back().Operations.Bits();
-    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopRename}));
-    EXPECT_EQ(operations[0].Files, (std::vector<std::wstring>{base + L"\\a"}));
-    EXPECT_EQ(operations[0].Destination, base + L"\\a2");
-
+    const Operation renamed{{sopRename}, {base + L"\\a"}, base + L"\\a2"};
+    EXPECT_EQ(operations, std::vector<Operation>{renamed});
     // An edit that keeps the name renames nothing.
     ASSERT_TRUE(tree->Selected()->EditText());
     tree->Selected()->EndEdit(false);
@@ -72,40 +60,24 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceAndDelete) {
     EXPECT_EQ(cancelled, (std::vector<std::wstring>{L"a2"}));
     EXPECT_TRUE(Exists(base + L"\\a2"));
 
-    // Delete: the folder goes, and with it its node (through the shell's notice).
+    // A read-only tree deletes nothing and pastes nothing.
     tree->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
     tree->SetSelected(ChildNamed(folder, L"b"));
     tree->SetReadOnly(true);
     Key(VK_DELETE);
-    EXPECT_TRUE(Exists(base + L"\\b"));  // a read-only tree deletes nothing
+    EXPECT_TRUE(Exists(base + L"\\b"));
+    scratch::MakeFile(base + L"\\source.txt", 3);
+    ASSERT_EQ(OleSetClipboard(PathsData({base + L"\\source.txt"}).get()), S_OK);
+    ASSERT_EQ(OleFlushClipboard(), S_OK);
+    Key('V', kCtrl);
+    EXPECT_FALSE(Exists(base + L"\\b\\source.txt"));
+    EXPECT_EQ(operations.size(), 1u);
+    // Delete: the folder goes, and with it its node (through the shell's notice).
     tree->SetReadOnly(false);
     Key(VK_DELETE);
     EXPECT_FALSE(Exists(base + L"\\b"));
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a2", L"c"}));
-    ASSERT_EQ(operations.size(), 2u);
-    EXPECT_EQ(operations[1].Operations, (TZemShellOperations{sopDelete, sopRemove}));
-    EXPECT_EQ(operations[1].Files, (std::vector<std::wstring>{base + L"\\b"}));
-}
-
-TEST_F(ShellTreeCommandsTest, CtrlVOnAReadOnlyTreePastesNothing) {
-    const std::wstring base = testenv::NewScratchFolder(L"tree-paste");
-    const std::wstring file = base + L"\\source.txt";
-    scratch::MakeFile(file, 3);
-    const std::wstring target = scratch::MakeFolder(base + L"\\target");
-    {
-        fw::TStringList paths;
-        paths.Add(file);
-        fw::ClipboardGuard clipboard;
-        ASSERT_TRUE(clipboard.Opened());
-        EmptyClipboard();
-        ASSERT_NE(SetClipboardData(CF_HDROP, GetDropFiles(paths)), nullptr);
-    }
-    Open(base);
-    ASSERT_TRUE(tree->SetSelectedFolder(target));
-    tree->SetReadOnly(true);
-    Key('V', kCtrl);
-    EXPECT_FALSE(Exists(target + L"\\source.txt"));
-    EXPECT_TRUE(operations.empty());
+    EXPECT_EQ(operations, (std::vector<Operation>{renamed, {{sopDelete, sopRemove}, {base + L"\\b"}, L""}}));
 }
 
 TEST_F(ShellTreeCommandsTest, NoticesOfCreatedDeletedAndRenamedFolders) {
@@ -141,39 +113,6 @@ TEST_F(ShellTreeCommandsTest, NoticesOfCreatedDeletedAndRenamedFolders) {
     EXPECT_TRUE(shut->HasChildren());
     shut->Expand(false);
     EXPECT_EQ(ChildTexts(shut), (std::vector<std::wstring>{L"inner", L"later"}));
-}
-
-TEST_F(ShellTreeCommandsTest, AKeyboardMenuOpensAtTheSelectedNodeAndShiftF10IsConsumed) {
-    const std::wstring base = testenv::NewScratchFolder(L"tree-menu");
-    scratch::MakeFolder(base + L"\\sub");
-    Open(base);
-    std::vector<POINT> popups;
-    tree->OnContextPopup = [&](fw::TObject*, POINT P, bool& Handled) {
-        popups.push_back(P);
-        Handled = true;
-    };
-    const RECT r = tree->Selected()->DisplayRect(true);
-    // Asked for by keyboard: (-1, -1) stands for no point; the menu opens at the
-    // bottom-right corner of the selected node's text.
-    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), LPARAM(-1));
-    ASSERT_EQ(popups.size(), 1u);
-    EXPECT_EQ(popups[0].x, r.right);
-    EXPECT_EQ(popups[0].y, r.bottom);
-    // A mouse at the screen's left edge is still a mouse.
-    POINT edge{0, 0};
-    ClientToScreen(tree->Handle(), &edge);
-    edge.x = 0;
-    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), MAKELPARAM(0, edge.y));
-    ASSERT_EQ(popups.size(), 2u);
-    EXPECT_EQ(popups[1].y, 0);
-    EXPECT_NE(popups[1].x, r.right);
-    // Shift+F10 opens the menu once, and goes no further.
-    EXPECT_EQ(SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F10, kShift | 1), 0);
-    ASSERT_EQ(popups.size(), 3u);
-    EXPECT_EQ(popups[2].x, r.right);
-    tree->SetShellContextMenu(false);
-    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F10, kShift | 1);
-    EXPECT_EQ(popups.size(), 3u);
 }
 
 TEST_F(ShellTreeCommandsTest, ADoubleClickOpensTheFolderAndTheSideButtonsWalkTheHistory) {
@@ -221,10 +160,37 @@ UINT CommandOf(HMENU Menu, IContextMenu* Shell, const std::wstring& Name) {
     return 0;
 }
 
-TEST_F(ShellTreeCommandsTest, TheShellMenuCarriesTheTreesOwnItemsAtTheSelectedNode) {
-    const std::wstring base = testenv::NewScratchFolder(L"tree-shellmenu");
+TEST_F(ShellTreeCommandsTest, AKeyboardMenuOpensAtTheSelectedNodeWithTheTreesOwnItemsAndShiftF10IsConsumed) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-menu");
     scratch::MakeFolder(base + L"\\doomed");
     Open(base);
+    const RECT r = tree->Selected()->DisplayRect(true);
+    std::vector<POINT> popups;
+    tree->OnContextPopup = [&](fw::TObject*, POINT P, bool& Handled) {
+        popups.push_back(P);
+        Handled = true;
+    };
+    // Asked for by keyboard, the menu opens at the bottom-right corner of the selected node's text.
+    KeyboardMenu();
+    // A mouse at the screen's left edge is still a mouse.
+    POINT edge{0, 0};
+    ClientToScreen(tree->Handle(), &edge);
+    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), MAKELPARAM(0, edge.y));
+    // Shift+F10 opens the menu once, and goes no further.
+    EXPECT_EQ(SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F10, kShift | 1), 0);
+    ASSERT_EQ(popups.size(), 3u);
+    EXPECT_EQ(popups[0].x, r.right);
+    EXPECT_EQ(popups[0].y, r.bottom);
+    EXPECT_EQ(popups[1].y, 0);
+    EXPECT_NE(popups[1].x, r.right);
+    EXPECT_EQ(popups[2].x, r.right);
+    tree->SetShellContextMenu(false);
+    Key(VK_F10, kShift);
+    EXPECT_EQ(popups.size(), 3u);
+
+    // The shell's menu carries the tree's own popup items.
+    tree->SetShellContextMenu(true);
+    tree->OnContextPopup = nullptr;
     auto* popup = new fw::TPopupMenu(form);
     auto* own = new fw::TMenuItem(form);
     own->SetCaption(L"Tree item");
@@ -240,24 +206,22 @@ TEST_F(ShellTreeCommandsTest, TheShellMenuCarriesTheTreesOwnItemsAtTheSelectedNo
         shellItems = GetMenuItemCount(Menu) - 1;
         return CommandOf(Menu, tree->Browser()->OpenContextMenu(), choice);
     };
-    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), LPARAM(-1));
+    KeyboardMenu();
     WaitFor([&] { return clicks > 0; });
     EXPECT_EQ(clicks, 1);
     EXPECT_GT(shellItems, 0);
-    const RECT r = tree->Selected()->DisplayRect(true);
-    EXPECT_EQ(ScreenToClient(tree->Handle(), &shownAt) ? shownAt.x : 0, r.right);  // at the selected node
+    ScreenToClient(tree->Handle(), &shownAt);
+    EXPECT_EQ(shownAt.x, r.right);
     EXPECT_TRUE(operations.empty());
 
     // The shell's "delete": the folder goes, and the tree reports it.
     tree->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
     tree->SetSelected(ChildNamed(tree->Selected(), L"doomed"));
     choice = L"delete";
-    SendMessageW(tree->Handle(), WM_CONTEXTMENU, WPARAM(tree->Handle()), LPARAM(-1));
+    KeyboardMenu();
     fw::TrackMenuHook = nullptr;
     EXPECT_FALSE(Exists(base + L"\\doomed"));
-    ASSERT_EQ(operations.size(), 1u);
-    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopDelete, sopRemove}));
-    EXPECT_EQ(operations[0].Files, (std::vector<std::wstring>{base + L"\\doomed"}));
+    EXPECT_EQ(operations, (std::vector<Operation>{{{sopDelete, sopRemove}, {base + L"\\doomed"}, L""}}));
 }
 
 // A tree whose folders take drops through a target of the test's own (the
@@ -278,8 +242,7 @@ public:
 protected:
     fw::ComPtr<IDropTarget> ObjectDropTarget(TZemShellTreeNode* Node) override {
         const std::wstring folder = NodePath(Node);
-        const bool refusing = folder.size() >= 9 && folder.compare(folder.size() - 9, 9, L"\\refusing") == 0;
-        const bool mover = folder.size() >= 6 && folder.compare(folder.size() - 6, 6, L"\\mover") == 0;
+        const bool refusing = folder.ends_with(L"\\refusing"), mover = folder.ends_with(L"\\mover");
         fw::ComPtr<fw::TDropTarget> target = fw::TDropTarget::Create();
         auto accept = [refusing](DWORD& Effect) {
             Effect = refusing ? DROPEFFECT_NONE : Effect & DROPEFFECT_COPY;
@@ -319,6 +282,19 @@ protected:
         EXPECT_EQ(tree->DragOver(0, Point, effect), S_OK);
         return effect;
     }
+    // Drop at Point with the effect Allowed, which the tree answers with Expected; the effect it gives.
+    DWORD Dropped(IDataObject* Data, POINT Point, DWORD Allowed = DROPEFFECT_COPY, HRESULT Expected = S_OK) {
+        EXPECT_EQ(tree->Drop(Data, 0, Point, Allowed), Expected);
+        return Allowed;
+    }
+    // A point Inset pixels above the bottom of the tree's client area, in screen terms.
+    POINT NearBottom(int X, int Inset) {
+        RECT client{};
+        GetClientRect(tree->Handle(), &client);
+        POINT p{X, client.bottom - Inset};
+        ClientToScreen(tree->Handle(), &p);
+        return p;
+    }
     FakeTargetTree* fake = nullptr;
 };
 
@@ -343,20 +319,13 @@ TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
 
     // Over empty space, over a folder that refuses, and on a read-only tree: no
     // effect, nothing asked, nothing dropped.
-    RECT client{};
-    GetClientRect(tree->Handle(), &client);
-    POINT empty{10, client.bottom - 10};
-    ClientToScreen(tree->Handle(), &empty);
+    const POINT empty = NearBottom(10, 10);
     EXPECT_EQ(Over(data.get(), empty), DWORD(DROPEFFECT_NONE));
-    DWORD effect = DROPEFFECT_COPY;
-    EXPECT_EQ(tree->Drop(data.get(), 0, empty, effect), S_OK);
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(Dropped(data.get(), empty), DWORD(DROPEFFECT_NONE));
     const POINT refusing = ScreenCentre(ChildNamed(folder, L"refusing"));
     EXPECT_EQ(Over(data.get(), refusing), DWORD(DROPEFFECT_NONE));
     EXPECT_EQ(tree->DropTarget(), ChildNamed(folder, L"refusing"));  // highlighted all the same
-    effect = DROPEFFECT_COPY;
-    EXPECT_EQ(tree->Drop(data.get(), 0, refusing, effect), S_OK);
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(Dropped(data.get(), refusing), DWORD(DROPEFFECT_NONE));
     tree->SetReadOnly(true);
     EXPECT_EQ(Over(data.get(), ScreenCentre(targetNode)), DWORD(DROPEFFECT_NONE));
     tree->DragLeave();
@@ -367,15 +336,12 @@ TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
     // Over the folder: it is highlighted, DragOver promises the copy, the drop does it.
     EXPECT_EQ(Over(data.get(), ScreenCentre(targetNode)), DWORD(DROPEFFECT_COPY));
     EXPECT_EQ(tree->DropTarget(), targetNode);
-    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    EXPECT_EQ(tree->Drop(data.get(), 0, ScreenCentre(targetNode), effect), S_OK);
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+    EXPECT_EQ(Dropped(data.get(), ScreenCentre(targetNode), DROPEFFECT_COPY | DROPEFFECT_MOVE), DWORD(DROPEFFECT_COPY));
     EXPECT_EQ(tree->DropTarget(), nullptr);
     EXPECT_EQ(asked, (std::vector<std::wstring>{target + L" <- " + source + L"\\one.txt"}));
     EXPECT_TRUE(Exists(target + L"\\one.txt"));
-    ASSERT_EQ(operations.size(), 1u);
-    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopCopy, sopDrop}));
-    EXPECT_EQ(operations[0].Destination, target);
+    const Operation copied{{sopCopy, sopDrop}, {source + L"\\one.txt"}, target};
+    EXPECT_EQ(operations, std::vector<Operation>{copied});
 
     // A handler that refuses: the source hears E_UNEXPECTED, the folder's target that
     // the drag entered is told it left, and nothing happens.
@@ -385,9 +351,7 @@ TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
     const int leaves = fake->leaves;
     fw::ComPtr<IDataObject> other = PathsData({source});
     EXPECT_EQ(Over(other.get(), ScreenCentre(targetNode)), DWORD(DROPEFFECT_COPY));
-    effect = DROPEFFECT_COPY;
-    EXPECT_EQ(tree->Drop(other.get(), 0, ScreenCentre(targetNode), effect), E_UNEXPECTED);
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(Dropped(other.get(), ScreenCentre(targetNode), DROPEFFECT_COPY, E_UNEXPECTED), DWORD(DROPEFFECT_NONE));
     EXPECT_EQ(fake->leaves, leaves + 1);
     EXPECT_FALSE(Exists(target + L"\\source"));
     EXPECT_EQ(operations.size(), 1u);
@@ -396,12 +360,9 @@ TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
     tree->OnBeforeShellDrop = nullptr;
     const POINT mover = ScreenCentre(ChildNamed(folder, L"mover"));
     EXPECT_EQ(Over(data.get(), mover), DWORD(DROPEFFECT_COPY));
-    effect = DROPEFFECT_COPY;
-    EXPECT_EQ(tree->Drop(data.get(), 0, mover, effect), S_OK);
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
-    ASSERT_EQ(operations.size(), 2u);
-    EXPECT_EQ(operations[1].Operations, (TZemShellOperations{sopMove, sopDrop}));
-    EXPECT_EQ(operations[1].Destination, base + L"\\mover");
+    EXPECT_EQ(Dropped(data.get(), mover), DWORD(DROPEFFECT_MOVE));
+    EXPECT_EQ(operations,
+              (std::vector<Operation>{copied, {{sopMove, sopDrop}, {source + L"\\one.txt"}, base + L"\\mover"}}));
 }
 
 TEST_F(ShellTreeDropTest, ADragRestingOnAFolderOpensItAfterTwoSecondsAndScrollsNearAnEdge) {
@@ -415,30 +376,25 @@ TEST_F(ShellTreeDropTest, ADragRestingOnAFolderOpensItAfterTwoSecondsAndScrollsN
     DWORD now = 50000;
     tree->Clock = [&] { return now; };
     fw::ComPtr<IDataObject> data = PathsData({base + L"\\f139"});
+    const auto overAfter = [&](DWORD Elapsed, POINT At) {
+        now += Elapsed;
+        DWORD effect = DROPEFFECT_COPY;
+        tree->DragOver(0, At, effect);
+    };
     Over(data.get(), ScreenCentre(first));
-    now += 1500;
-    DWORD effect = DROPEFFECT_COPY;
-    tree->DragOver(0, ScreenCentre(first), effect);
+    overAfter(1500, ScreenCentre(first));
     EXPECT_FALSE(first->Expanded());
-    now += 600;
-    tree->DragOver(0, ScreenCentre(first), effect);
+    overAfter(600, ScreenCentre(first));
     EXPECT_TRUE(first->Expanded());
 
     // Near the bottom edge the tree scrolls a line, at most every 100 ms.
-    RECT client{};
-    GetClientRect(tree->Handle(), &client);
-    POINT bottom{100, client.bottom - 5};
-    ClientToScreen(tree->Handle(), &bottom);
     fw::TTreeNode* top = tree->TopItem();
-    now += 150;
-    tree->DragOver(0, bottom, effect);
+    overAfter(150, NearBottom(100, 5));
     fw::TTreeNode* once = tree->TopItem();
     EXPECT_NE(once, top);
-    now += 50;
-    tree->DragOver(0, bottom, effect);
+    overAfter(50, NearBottom(100, 5));
     EXPECT_EQ(tree->TopItem(), once);
-    now += 101;
-    tree->DragOver(0, bottom, effect);
+    overAfter(101, NearBottom(100, 5));
     EXPECT_NE(tree->TopItem(), once);
     tree->DragLeave();
     EXPECT_EQ(tree->DropTarget(), nullptr);
@@ -468,10 +424,9 @@ TEST_F(ShellTreeDropTest, ANodeDraggedOutGoesWhereItIsDroppedAndIsReported) {
     EXPECT_TRUE(Exists(target + L"\\moving"));
     EXPECT_TRUE(Exists(base + L"\\moving"));  // copied, never moved
     // The drop side reports, then the drag side.
-    ASSERT_EQ(operations.size(), 2u);
-    EXPECT_EQ(operations[0].Operations, (TZemShellOperations{sopCopy, sopDrop}));
-    EXPECT_EQ(operations[1].Operations, (TZemShellOperations{sopCopy, sopDrag}));
-    EXPECT_EQ(operations[1].Files, (std::vector<std::wstring>{base + L"\\moving"}));
+    const std::vector<std::wstring> files{base + L"\\moving"};
+    EXPECT_EQ(operations,
+              (std::vector<Operation>{{{sopCopy, sopDrop}, files, target}, {{sopCopy, sopDrag}, files, L""}}));
 }
 
 TEST_F(ShellTreeDropTest, AWindowThatCannotTakeDropsTurnsOleDragDropOff) {

@@ -1,29 +1,26 @@
-// The shell tree on the scratch drive: its roots, filling on first expansion,
-// the selected folder by path (deep, non-ANSI, unreachable), the change event
-// and history, the recycle-bin filter, drawing updates, and a folder of 10,000
-// subfolders.
+// The shell tree on the scratch drive: roots, filling on first expansion, the
+// selected folder by path, the change event and history, 10,000 subfolders, and
+// the tri-state check boxes over a shell link's selection list with their images.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "framework/Application.h"
 #include "framework/Exception.h"
-#include "framework/Forms.h"
+#include "framework/Handles.h"
 #include "shell/Pathfinch.h"
 #include "shell/PidlHistory.h"
-#include "shell/ZemShellTree.h"
-#include "tests/common/TestEnv.h"
-#include "tests/shell/ScratchTree.h"
+#include "shell/ZemSelectionList.h"
+#include "shell/ZemSelectionStateImageList.h"
+#include "shell/ZemShellLink.h"
 #include "tests/shell/ShellTreeFixture.h"
 
 using namespace shell;
 using treetest::ChildNamed;
+using treetest::WaitFor;
 using treetest::ChildTexts;
 
 namespace {
@@ -34,25 +31,12 @@ namespace {
 void MakeManyFolders(const std::wstring& Base, int Count) {
     wchar_t name[32];
     swprintf(name, 32, L"\\f%05d", Count - 1);
-    const std::wstring last = Base + name;
-    const std::string host = scratch::HostPath(Base);
-    if (!host.empty()) {
-        const std::string line =
-            "sh -c \"cd '" + host + "' && seq -f f%05g 0 " + std::to_string(Count - 1) + " | xargs mkdir\"";
-        std::wstring command(line.begin(), line.end());
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(L"\\\\?\\unix\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                           &pi)) {
-            WaitForSingleObject(pi.hProcess, 60000);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-            // Wine may report a host program ended before it has run: look for the last one.
-            for (int i = 0; i < 3000 && GetFileAttributesW(last.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
-        }
-    }
-    for (int i = 0; i < Count && GetFileAttributesW(last.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    const std::string host = scratch::HostPath(Base), last = std::to_string(Count - 1);
+    if (!host.empty() &&
+        scratch::RunOnHost(L"\\\\?\\unix\\bin\\sh",
+                           "sh -c \"cd '" + host + "' && seq -f f%05g 0 " + last + " | xargs mkdir\"", Base + name))
+        return;
+    for (int i = 0; i < Count; ++i) {
         swprintf(name, 32, L"\\f%05d", i);
         CreateDirectoryW((Base + name).c_str(), nullptr);
     }
@@ -75,7 +59,7 @@ protected:
     std::map<std::wstring, int> added;
 };
 
-TEST_F(ShellTreeTest, DrivesRootShowsTheDrivesWithoutNetworkOrRecycleBin) {
+TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAtAFolderAndAtTheDesktop) {
     fw::TTreeNode* root = tree->Items()->GetFirstNode();
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->GetNextSibling(), nullptr);
@@ -87,6 +71,32 @@ TEST_F(ShellTreeTest, DrivesRootShowsTheDrivesWithoutNetworkOrRecycleBin) {
               2);
     for (const auto& text : drives) EXPECT_EQ(text.find(L"Network"), std::wstring::npos) << text;
     EXPECT_GE(root->ImageIndex(), 0);
+
+    // A missing folder raises and keeps the root.
+    EXPECT_THROW(tree->SetRootedAtFileSystemFolder(L"D:\\no such folder"), EPathfinchError);
+    EXPECT_EQ(tree->Items()->GetFirstNode(), root);
+    const std::wstring base = testenv::NewScratchFolder(L"tree-root");
+    scratch::MakeFolder(base + L"\\sub");
+    tree->SetRootedAtFileSystemFolder(base);
+    EXPECT_EQ(tree->RootedAt(), SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(tree->SelectedFolder(), base);
+    EXPECT_EQ(ChildTexts(tree->Items()->GetFirstNode()), (std::vector<std::wstring>{L"sub"}));
+
+    // At the desktop an empty path selects the computer, which has no path.
+    tree->SetRootedAt(SF_DESKTOP);
+    EXPECT_EQ(tree->RootedAtFileSystemFolder(), L"");
+    fw::Application()->ProcessMessages();
+    ASSERT_NE(tree->Items()->GetFirstNode(), nullptr);
+    EXPECT_EQ(tree->SpecialFolder(), SF_DESKTOP);
+    EXPECT_TRUE(tree->SetSelectedFolder(L""));
+    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
+    EXPECT_EQ(tree->SelectedFolder(), L"");
+    ASSERT_TRUE(tree->SetSelectedFolder(base));
+    EXPECT_EQ(tree->Selected()->Level(), 3);  // desktop, computer, drive, folder
+    EXPECT_TRUE(tree->Navigate(-1));
+    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
+    EXPECT_TRUE(tree->Navigate(1));
+    EXPECT_EQ(tree->SelectedFolder(), base);
 }
 
 TEST_F(ShellTreeTest, SelectedFolderByPathDeepAndOutsideTheAnsiCodePage) {
@@ -144,6 +154,7 @@ TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-lazy");
     for (const wchar_t* name : {L"b", L"a", L"c"}) scratch::MakeFolder(base + L"\\" + name);
     scratch::MakeFolder(base + L"\\a\\a1");
+    scratch::MakeFolder(base + L"\\c\\c1");
     scratch::MakeFile(base + L"\\file.txt");
     ASSERT_TRUE(tree->SetSelectedFolder(base));
     fw::TTreeNode* node = tree->Selected();
@@ -153,8 +164,7 @@ TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
 
     node->Expand(false);
     ASSERT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"a", L"b", L"c"}));  // sorted, no files
-    fw::TTreeNode* a = node->GetFirstChild();
-    EXPECT_EQ(a->GetFirstChild(), nullptr);  // its own children wait for its expansion
+    EXPECT_EQ(node->GetFirstChild()->GetFirstChild(), nullptr);  // its own children wait for its expansion
     node->Collapse(false);
     node->Expand(false);
     node->Collapse(false);
@@ -168,6 +178,15 @@ TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
     tree->SetShowFiles(true);  // a changed option refreshes the open nodes
     EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"a", L"b", L"c", L"file.txt"}));
     EXPECT_EQ(added[base + L"\\a"], 2);  // asked again on refresh, still one node
+
+    // Expanding on selection closes the siblings and opens the choice.
+    tree->SetExpandOnSelected(true);
+    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\a"));
+    fw::TTreeNode* a = tree->Selected();
+    EXPECT_TRUE(a->Expanded());
+    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\c"));
+    EXPECT_FALSE(a->Expanded());
+    EXPECT_TRUE(tree->Selected()->Expanded());
 }
 
 TEST_F(ShellTreeTest, ChangeFiresOncePerRealChangeAndFeedsTheHistory) {
@@ -249,20 +268,6 @@ TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpands) {
     EXPECT_EQ(tree->Selected()->Text(), L"f05000");
 }
 
-TEST_F(ShellTreeTest, RootingAtAMissingFolderRaisesAndKeepsTheRoot) {
-    fw::TTreeNode* root = tree->Items()->GetFirstNode();
-    EXPECT_THROW(tree->SetRootedAtFileSystemFolder(L"D:\\no such folder"), EPathfinchError);
-    EXPECT_EQ(tree->Items()->GetFirstNode(), root);
-    const std::wstring base = testenv::NewScratchFolder(L"tree-root");
-    scratch::MakeFolder(base + L"\\sub");
-    tree->SetRootedAtFileSystemFolder(base);
-    EXPECT_EQ(tree->RootedAt(), SF_FILESYSTEMFOLDER);
-    EXPECT_EQ(tree->SelectedFolder(), base);
-    EXPECT_EQ(ChildTexts(tree->Items()->GetFirstNode()), (std::vector<std::wstring>{L"sub"}));
-    tree->SetRootedAt(SF_DRIVES);
-    EXPECT_EQ(tree->RootedAtFileSystemFolder(), L"");
-}
-
 TEST_F(ShellTreeTest, ANodeClassNotOfTheTreeIsRefused) {
     tree->OnCreateNodeClass = [](fw::TObject*, TZemNodeFactory& Factory) {
         Factory = [](fw::TTreeNodes* Owner) { return new fw::TTreeNode(Owner); };
@@ -277,36 +282,107 @@ TEST_F(ShellTreeTest, ANodeClassNotOfTheTreeIsRefused) {
     tree->OnCreateNodeClass = nullptr;
 }
 
-TEST_F(ShellTreeTest, ADesktopRootSelectsTheComputerForAnEmptyPathAndNavigatesBothWays) {
-    tree->SetRootedAt(SF_DESKTOP);
-    fw::Application()->ProcessMessages();
-    ASSERT_NE(tree->Items()->GetFirstNode(), nullptr);
-    EXPECT_EQ(tree->SpecialFolder(), SF_DESKTOP);
-    EXPECT_TRUE(tree->SetSelectedFolder(L""));
-    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
-    EXPECT_EQ(tree->SelectedFolder(), L"");  // the computer has no path
-    const std::wstring base = testenv::NewScratchFolder(L"tree-desk");
-    ASSERT_TRUE(tree->SetSelectedFolder(base));
-    EXPECT_EQ(tree->Selected()->Level(), 3);  // desktop, computer, drive, folder
-    EXPECT_TRUE(tree->Navigate(-1));
-    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
-    EXPECT_TRUE(tree->Navigate(1));
-    EXPECT_EQ(tree->SelectedFolder(), base);
+// The pixels image Index leaves on a white 16x16 square.
+std::vector<COLORREF> DrawnOnWhite(TZemSelectionStateImageList& List, int Index) {
+    const fw::WindowDC screen(nullptr);
+    const fw::DCHandle dc(CreateCompatibleDC(screen.get()));
+    const fw::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), 16, 16));
+    const fw::SelectObjectGuard selected(dc.get(), bitmap.get());
+    RECT r{0, 0, 16, 16};
+    FillRect(dc.get(), &r, HBRUSH(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(List.Handle(), Index, dc.get(), 0, 0, ILD_TRANSPARENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
+    return pixels;
 }
 
-TEST_F(ShellTreeTest, ExpandOnSelectedClosesTheSiblingsAndOpensTheChoice) {
-    const std::wstring base = testenv::NewScratchFolder(L"tree-exp");
-    for (const wchar_t* name : {L"x", L"y"}) {
-        scratch::MakeFolder(base + L"\\" + name);
-        scratch::MakeFolder(base + L"\\" + name + L"\\inner");
+TEST(SelectionStateImagesTest, OneBlankImageThenAnImagePerState) {
+    TZemSelectionStateImageList list(nullptr);
+    ASSERT_EQ(list.Count(), 5);
+    const std::vector<COLORREF> white(256, RGB(255, 255, 255));
+    EXPECT_EQ(DrawnOnWhite(list, ssUnused), white);  // all see-through
+    std::vector<std::vector<COLORREF>> drawn;
+    for (int state = ssDisabled; state <= ssGrayed; ++state) {
+        drawn.push_back(DrawnOnWhite(list, state));
+        EXPECT_NE(drawn.back(), white) << state;
+        for (COLORREF c : drawn.back()) ASSERT_NE(c, RGB(255, 0, 0)) << state;  // the red ground is the mask
     }
-    tree->SetExpandOnSelected(true);
-    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\x"));
-    fw::TTreeNode* x = tree->Selected();
-    EXPECT_TRUE(x->Expanded());
-    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\y"));
-    EXPECT_FALSE(x->Expanded());
-    EXPECT_TRUE(tree->Selected()->Expanded());
+    EXPECT_NE(drawn[ssChecked - 1], drawn[ssUnChecked - 1]);
+    EXPECT_NE(drawn[ssChecked - 1], drawn[ssGrayed - 1]);
+}
+
+using ShellTreeChecksTest = treetest::ShellTreeFixture;
+
+TEST_F(ShellTreeChecksTest, TriStateBoxesFollowTheSelectionListAndToggleByClickAndSpace) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-checks");
+    for (const wchar_t* name : {L"a", L"b"}) scratch::MakeFolder(base + L"\\" + name);
+    scratch::MakeFile(base + L"\\a\\x.txt", 1);
+    scratch::MakeFile(base + L"\\b\\y.txt", 1);  // an empty folder would count as all checked
+    TZemShellLink link(nullptr);
+    link.SelectionList()->SetCalculateSizes(false);
+    tree->SetShellLink(&link);
+    tree->SetRootedAtFileSystemFolder(base);
+    std::vector<std::wstring> changed;
+    tree->OnCheckStateChanged = [&](fw::TObject*, int, const std::wstring& Path, TZemSelectionState State) {
+        changed.push_back(Path + L"=" + std::to_wstring(State));
+    };
+    tree->SetCheckBoxes(true);
+    ASSERT_TRUE(tree->CheckBoxes());
+    ASSERT_NE(tree->StateImages(), nullptr);
+    fw::TTreeNode* root = tree->Items()->GetFirstNode();
+    root->Expand(false);
+    fw::TTreeNode* a = ChildNamed(root, L"a");
+    fw::TTreeNode* b = ChildNamed(root, L"b");
+    ASSERT_TRUE(a && b);
+    ASSERT_TRUE(WaitFor([&] {
+        return root->StateIndex() == ssUnChecked && a->StateIndex() == ssUnChecked && b->StateIndex() == ssUnChecked;
+    }));
+    EXPECT_TRUE(changed.empty());  // first states are no changes
+
+    // A click on a's box checks it; the root above is then partly checked.
+    const RECT r = a->DisplayRect(true);
+    const LPARAM box = MAKELPARAM(r.left - 27, (r.top + r.bottom) / 2);
+    ASSERT_NE(tree->GetHitTestInfoAt(r.left - 27, (r.top + r.bottom) / 2) & TVHT_ONITEMSTATEICON, 0u);
+    PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, box);  // in case the tree waits for it
+    SendMessageW(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, box);
+    EXPECT_EQ(link.SelectionList()->Paths()->Count(), 1);
+    ASSERT_TRUE(WaitFor([&] { return a->StateIndex() == ssChecked && root->StateIndex() == ssGrayed; }))
+        << a->StateIndex() << " " << root->StateIndex() << " " << link.SelectionList()->Paths()->Strings(0);
+    EXPECT_EQ(b->StateIndex(), ssUnChecked);
+    EXPECT_NE(std::find(changed.begin(), changed.end(), base + L"\\a=" + std::to_wstring(ssChecked)), changed.end());
+
+    // Space on b checks it too: now everything below the root is checked, so is the root.
+    tree->SetSelected(b);
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_SPACE, 1);
+    ASSERT_TRUE(WaitFor([&] { return b->StateIndex() == ssChecked && root->StateIndex() == ssChecked; }));
+
+    // And once more on a: unchecked, the root partly checked again.
+    tree->ToggleCheck(static_cast<TZemShellTreeNode*>(a));
+    ASSERT_TRUE(WaitFor([&] { return a->StateIndex() == ssUnChecked && root->StateIndex() == ssGrayed; }));
+    EXPECT_EQ(b->StateIndex(), ssChecked);
+
+    tree->SetCheckBoxes(false);
+    EXPECT_EQ(tree->StateImages(), nullptr);
+    EXPECT_EQ(a->StateIndex(), -1);
+    tree->SetShellLink(nullptr);
+}
+
+TEST_F(ShellTreeChecksTest, TheComputerRootIsPartlyCheckedOnceADriveHoldsAnEntryAndNoLinkMeansNoBoxes) {
+    tree->SetCheckBoxes(true);
+    EXPECT_FALSE(tree->CheckBoxes());
+    EXPECT_EQ(tree->StateImages(), nullptr);
+    const std::wstring base = testenv::NewScratchFolder(L"tree-rootcheck");
+    scratch::MakeFile(base + L"\\z.txt", 1);
+    TZemShellLink link(nullptr);
+    link.SelectionList()->SetCalculateSizes(false);
+    tree->SetShellLink(&link);
+    tree->SetCheckBoxes(true);
+    fw::TTreeNode* root = tree->Items()->GetFirstNode();
+    EXPECT_EQ(root->StateIndex(), ssDisabled);  // the computer has no path and nothing is checked
+    link.SelectionList()->Check(base + L"\\z.txt");
+    ASSERT_TRUE(WaitFor([&] { return root->StateIndex() == ssGrayed; })) << root->StateIndex();
+    tree->SetShellLink(nullptr);
 }
 
 }  // namespace
