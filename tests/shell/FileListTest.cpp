@@ -1,26 +1,68 @@
-// The file list on a generated tree: rows and detail texts, sorting (sizes and
-// dates by value, names by the logical comparison), a stop and restart while hits
-// are handed over, change notices, a list that goes with work pending, and the
-// texts made from what the search held, each kind proved against the shell's.
+// The file list on a generated tree: rows, detail texts (also made from what the
+// search held), sorting, stops, change notices, keys, menus, drops, images and check
+// boxes. Menus are answered through the framework's track hook; nothing asks.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
+#include "framework/Application.h"
+#include "framework/Bitmap.h"
+#include "framework/Forms.h"
+#include "framework/Handles.h"
+#include "framework/Menus.h"
+#include "framework/StringList.h"
 #include "framework/SysUtils.h"
+#include "shell/MenuFromCollection.h"
 #include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
-#include "tests/shell/FileListFixture.h"
+#include "shell/ShellDropData.h"
+#include "shell/ShellLibrary.h"
+#include "shell/WorkerThreadPool.h"
+#include "shell/ZemFileList.h"
+#include "shell/ZemShellLink.h"
+#include "tests/common/PlacedForm.h"
+#include "tests/shell/ScratchTree.h"
+#include "tests/shell/ThreadPoolTestUtil.h"
 
 using namespace shell;
-using filelisttest::FileTimeAt;
-using filelisttest::MakeTimedFile;
-using filelisttest::Paths;
 using pooltest::PumpUntil;
+using Paths = std::vector<std::wstring>;
 
 namespace {
 
 constexpr int64_t kDay = 864000000000;
+
+int64_t FileTimeAt(WORD Year, WORD Month, WORD Day, WORD Hour, WORD Minute) {
+    const SYSTEMTIME st{Year, Month, 0, Day, Hour, Minute, 17, 0};
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    return int64_t((uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
+// A file of Size bytes (sparse where the file system allows), written at Time.
+void MakeTimedFile(const std::wstring& Path, int64_t Size, int64_t Time, DWORD Attributes = 0) {
+    fw::Handle file(CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = Size;
+    SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.get());
+    const FILETIME time{DWORD(uint64_t(Time)), DWORD(uint64_t(Time) >> 32)};
+    SetFileTime(file.get(), nullptr, nullptr, &time);
+    if (Attributes) SetFileAttributesW(Path.c_str(), Attributes);
+}
+
+bool PoolIdle() {
+    return shell::GlobalWorkerPool->PendingCount() == 0;
+}
 
 Paths Sorted(Paths P) {
     std::sort(P.begin(), P.end());
@@ -39,17 +81,99 @@ void ExpectShellTexts(TZemFileList* List, TZemFileListItem* Item) {
     }
 }
 
-class FileList : public filelisttest::TFileListTest<> {
+bool Exists(const std::wstring& Path) {
+    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct TReport {
+    TZemShellOperations Operation;
+    std::vector<std::wstring> Files;
+    std::wstring Destination;
+};
+
+// The colour of a pixel of image Index of an image list.
+COLORREF ImagePixel(fw::TCustomImageList* List, int Index, int X, int Y) {
+    IMAGEINFO info{};
+    if (!ImageList_GetImageInfo(List->Handle(), Index, &info)) return CLR_INVALID;
+    BITMAP bm{};
+    GetObjectW(info.hbmImage, sizeof(bm), &bm);
+    BITMAPINFO header{};
+    header.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(size_t(bm.bmWidth) * size_t(bm.bmHeight));
+    const fw::WindowDC screen(nullptr);
+    GetDIBits(screen.get(), info.hbmImage, 0, UINT(bm.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
+    const DWORD p = pixels[size_t(Y) * size_t(bm.bmWidth) + size_t(info.rcImage.left + X)];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+// Colours the same but for rounding (the image list may store a step off).
+bool Near(COLORREF A, COLORREF B) {
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((A >> shift) & 0xFF) - int((B >> shift) & 0xFF)) > 2) return false;
+    return true;
+}
+
+// The file list with its mouse and key handlers in reach.
+class TTestFileList : public TZemFileList {
+public:
+    using TZemFileList::KeyUp;
+    using TZemFileList::MouseDown;
+    using TZemFileList::TZemFileList;
+};
+
+// The shell library, and a file list filling a placed form (which owns it) over a
+// fresh tree: names, sizes and dates in three different orders. The end frees the
+// form and waits for the work the list left.
+class FileList : public testing::Test {
 protected:
     void SetUp() override {
-        TFileListTest::SetUp();
-        MakeList(L"filelist");
-        // Names, sizes and dates in three different orders.
+        ShellLibraryStartup();
+        root = testenv::NewScratchFolder(L"filelist");
         MakeTimedFile(root + L"\\a.txt", 10, FileTimeAt(2020, 6, 1, 12, 0));
         MakeTimedFile(root + L"\\b.dat", 300, FileTimeAt(2019, 6, 1, 12, 0));
         MakeTimedFile(root + L"\\c.txt", 20, FileTimeAt(2021, 6, 1, 12, 0));
         scratch::MakeFolder(root + L"\\sub");
         MakeTimedFile(root + L"\\sub\\d.txt", 5, FileTimeAt(2018, 6, 1, 12, 0));
+        form = testenv::NewPlacedForm(30, 30, 700, 400);
+        list = testenv::NewFillingControl<TTestFileList>(form);
+        list->OnEndSearch = [this] { ++ends; };
+        list->SearchOptions()->SetAutoWildcard(false);
+        list->SearchOptions()->SetFilter(L"*");
+        list->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+        list->OnOperation = [this](fw::TObject*, TZemShellOperations Operation, fw::TStringList* Files,
+                                   const std::wstring& Destination) {
+            TReport report{Operation, {}, Destination};
+            for (int i = 0; i < Files->Count(); ++i) report.Files.push_back(Files->Strings(i));
+            reports.push_back(report);
+        };
+        // A hidden list fills no row by painting it; its columns come with its window.
+        if (Shown()) form->Show();
+        list->Handle();
+        fw::Application()->ProcessMessages();
+    }
+    void TearDown() override {
+        fw::TrackMenuHook = nullptr;
+        delete form;
+        PumpUntil(PoolIdle);
+        ShellLibraryShutdown();
+    }
+    virtual bool Shown() const { return true; }
+    void Search(const std::wstring& Folder, bool Recursive = false) {
+        list->StopSearch();
+        list->Clear();
+        list->SearchOptions()->SetRecursiveSearch(Recursive);
+        const int before = ends;
+        list->StartSearch(Folder);
+        ASSERT_TRUE(PumpUntil([&] { return ends > before; }));
+    }
+    Paths Rows() const {
+        Paths rows;
+        for (int i = 0; i < list->Items()->Count(); ++i) rows.push_back(list->Items()->Item(i)->FullPath());
+        return rows;
+    }
+    int Row(const std::wstring& Path) const {
+        TZemFileListItem* item = list->FindItemByPath(Path);
+        return item ? item->Index() : -1;
     }
     int ColumnOf(const std::wstring& Caption) const {
         for (int i = 0; i < list->Columns()->Count(); ++i)
@@ -60,14 +184,76 @@ protected:
     // A notice as the shell would send it, then its delivery on this thread.
     void Notice(TNotificationEvent Event, LPCITEMIDLIST First, LPCITEMIDLIST Second = nullptr) {
         list->Notifier()->HandleNotification(ShellEventOf(Event), First, Second);
-        ASSERT_TRUE(PumpUntil(filelisttest::PoolIdle));
+        ASSERT_TRUE(PumpUntil(PoolIdle));
         pooltest::PumpFor(20);
+    }
+    void Select(std::initializer_list<int> Rows) {
+        list->ClearSelection();
+        for (int row : Rows) list->Items()->Item(row)->SetSelected(true);
+        list->Items()->Item(*Rows.begin())->SetFocused(true);
+    }
+    void Key(WORD Key, fw::TShiftState Shift = 0) {
+        SendMessageW(list->Handle(), (Shift & fw::ssAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN, Key,
+                     fw::ShiftStateToKeyData(Shift));
+    }
+    // Paints and pumps until every row is made ready and the work items are done.
+    void Settle() {
+        ASSERT_TRUE(PumpUntil([&] {
+            fw::Application()->ProcessMessages();
+            for (int i = 0; i < list->Items()->Count(); ++i)
+                if (!list->Items()->Item(i)->Updated() || list->Items()->Item(i)->ImageIndex() < 0) return false;
+            return PoolIdle();
+        }));
+    }
+
+    std::wstring root;
+    fw::TForm* form = nullptr;
+    TTestFileList* list = nullptr;
+    int ends = 0;
+    std::vector<TReport> reports;
+};
+
+// Every row filled at once by a hidden list, and each text checked against the shell's.
+class FileListHeldTexts : public FileList {
+protected:
+    bool Shown() const override { return false; }
+    void ListAndCompare(const std::wstring& Folder) {
+        Search(Folder);
+        ASSERT_GT(list->Items()->Count(), 0);
+        list->FillTexts();
+        for (int i = 0; i < list->Items()->Count(); ++i) ExpectShellTexts(list, list->Items()->Item(i));
     }
 };
 
 }  // namespace
 
-TEST_F(FileList, RowsAndDetailTextsOfAFolderAndOfARecursiveSearch) {
+TEST_F(FileList, RowsAddedByPathOrBySearchWithTheirDetailTexts) {
+    std::vector<std::wstring> order;
+    list->OnChange = [&](fw::TObject*, fw::TListItem* Item, fw::TItemChange Change) {
+        if (Change == fw::ctText) order.push_back(L"text " + Item->Caption());
+    };
+    list->OnAddItem = [&](TZemFileListItem* Item, bool& CanAdd) {
+        order.push_back(L"add " + Item->SubItems()[0]);
+        CanAdd = Item->FullPath().find(L"c.txt") == std::wstring::npos;
+    };
+    int refusedPaths = 0;
+    list->OnAddPath = [&](const std::wstring&, bool&) { ++refusedPaths; };
+    EXPECT_NE(list->AddItem(root + L"\\a.txt"), nullptr);
+    EXPECT_EQ(list->AddItem(root + L"\\c.txt"), nullptr);  // refused by the handler
+    EXPECT_EQ(list->AddItem(L""), nullptr);
+    EXPECT_EQ(list->Items()->Count(), 1);
+    EXPECT_EQ(refusedPaths, 1);
+    ASSERT_GE(order.size(), 2u);
+    EXPECT_EQ(order[0], L"text a.txt");  // filled before the handler gets the texts
+    EXPECT_EQ(order[1], L"add " + root + L"\\");
+
+    list->OnAddItem = nullptr;
+    list->OnChange = nullptr;
+    TZemFileListItem* drive = list->AddItem(testenv::ScratchRoot());
+    ASSERT_NE(drive, nullptr);
+    ASSERT_EQ(drive->SubItems().Count(), list->ColumnCount() - 1);  // nothing moves left
+    EXPECT_EQ(drive->SubItems()[0], L"");                           // no in-folder text
+
     Search(root);
     EXPECT_EQ(Sorted(Rows()), Sorted({root + L"\\a.txt", root + L"\\b.dat", root + L"\\c.txt", root + L"\\sub"}));
     ASSERT_GE(list->ColumnCount(), 5);
@@ -100,34 +286,6 @@ TEST_F(FileList, RowsAndDetailTextsOfAFolderAndOfARecursiveSearch) {
                                       root + L"\\sub\\d.txt"}));
     EXPECT_EQ(ends, 2);
     EXPECT_EQ(list->CurrentSearchThread(), nullptr);
-}
-
-TEST_F(FileList, AddingEventsSeeTheTextsAndDriveRootsKeepTheirColumns) {
-    std::vector<std::wstring> order;
-    list->OnChange = [&](fw::TObject*, fw::TListItem* Item, fw::TItemChange Change) {
-        if (Change == fw::ctText) order.push_back(L"text " + Item->Caption());
-    };
-    list->OnAddItem = [&](TZemFileListItem* Item, bool& CanAdd) {
-        order.push_back(L"add " + Item->SubItems()[0]);
-        CanAdd = Item->FullPath().find(L"c.txt") == std::wstring::npos;
-    };
-    int refusedPaths = 0;
-    list->OnAddPath = [&](const std::wstring&, bool&) { ++refusedPaths; };
-    EXPECT_NE(list->AddItem(root + L"\\a.txt"), nullptr);
-    EXPECT_EQ(list->AddItem(root + L"\\c.txt"), nullptr);  // refused by the handler
-    EXPECT_EQ(list->AddItem(L""), nullptr);
-    EXPECT_EQ(list->Items()->Count(), 1);
-    EXPECT_EQ(refusedPaths, 1);
-    ASSERT_GE(order.size(), 2u);
-    EXPECT_EQ(order[0], L"text a.txt");  // filled before the handler gets the texts
-    EXPECT_EQ(order[1], L"add " + root + L"\\");
-
-    list->OnAddItem = nullptr;
-    TZemFileListItem* drive = list->AddItem(testenv::ScratchRoot());
-    ASSERT_NE(drive, nullptr);
-    ASSERT_GE(drive->SubItems().Count(), 1);
-    EXPECT_EQ(drive->SubItems()[0], L"");  // no in-folder text, and nothing moves left
-    EXPECT_EQ(drive->SubItems().Count(), list->ColumnCount() - 1);
 }
 
 TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
@@ -280,35 +438,16 @@ TEST_F(FileList, ListThatGoesWithWorkPendingReceivesNothing) {
     UpdateWindow(list->Handle());
     delete form;
     form = nullptr;
-    ASSERT_TRUE(PumpUntil(filelisttest::PoolIdle));
+    ASSERT_TRUE(PumpUntil(PoolIdle));
     pooltest::PumpFor(50);
 
     // A list that stays removes the rows whose paths are missing.
     form = new fw::TForm(nullptr);
-    list = new TZemFileList(form);
+    list = new TTestFileList(form);
     list->SetParent(form);
     for (int i = 0; i < 10; ++i) list->AddItem(root + (i % 2 ? L"\\a.txt" : L"\\missing.txt"));
-    ASSERT_TRUE(PumpUntil([&] { return list->Items()->Count() == 5 && filelisttest::PoolIdle(); }));
+    ASSERT_TRUE(PumpUntil([&] { return list->Items()->Count() == 5 && PoolIdle(); }));
 }
-
-namespace {
-
-// A hidden list: every row is filled at once, none by being shown.
-class FileListHeldTexts : public filelisttest::TFileListTest<> {
-protected:
-    void SetUp() override {
-        TFileListTest::SetUp();
-        MakeList(L"heldtexts", false);
-    }
-    void ListAndCompare(const std::wstring& Folder) {
-        Search(Folder);
-        ASSERT_GT(list->Items()->Count(), 0);
-        list->FillTexts();
-        for (int i = 0; i < list->Items()->Count(); ++i) ExpectShellTexts(list, list->Items()->Item(i));
-    }
-};
-
-}  // namespace
 
 // Sizes, dates and attributes made from what the search held equal the shell's
 // texts; where a made text would differ, the column is the shell's.
@@ -341,4 +480,269 @@ TEST_F(FileListHeldTexts, MadeTextsEqualTheShellsAndADifferingColumnIsTheShells)
     ListAndCompare(plain);
     EXPECT_TRUE(list->HeldTexts().Refused(ckSize));
     EXPECT_FALSE(list->HeldTexts().Refused(ckDate));
+}
+
+TEST_F(FileList, DeleteDropsTheRowsOfWhatWentAndKeepsTheRest) {
+    Search(root);
+    // b.dat is held open without delete sharing, so it cannot go.
+    HANDLE held =
+        CreateFileW((root + L"\\b.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    Select({Row(root + L"\\a.txt"), Row(root + L"\\b.dat")});
+    Key(VK_DELETE);
+    CloseHandle(held);
+    EXPECT_FALSE(Exists(root + L"\\a.txt"));
+    EXPECT_EQ(Row(root + L"\\a.txt"), -1);
+    EXPECT_TRUE(Exists(root + L"\\b.dat"));
+    EXPECT_NE(Row(root + L"\\b.dat"), -1);  // what stays keeps its row
+    EXPECT_NE(Row(root + L"\\c.txt"), -1);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_TRUE(reports[0].Operation.Contains(sopDelete));
+    EXPECT_TRUE(reports[0].Operation.Contains(sopRemove));
+    EXPECT_EQ(reports[0].Files.front(), root + L"\\a.txt");
+}
+
+TEST_F(FileList, F2RenamesInPlace) {
+    Search(root);
+    Select({Row(root + L"\\a.txt")});
+    // No slow click starts an edit: only a rename asked for does.
+    EXPECT_EQ(ListView_EditLabel(list->Handle(), Row(root + L"\\a.txt")), nullptr);
+    Key(VK_F2);
+    ASSERT_TRUE(list->IsEditing());
+    HWND edit = ListView_GetEditControl(list->Handle());
+    SetWindowTextW(edit, L"renamed.txt");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    fw::Application()->ProcessMessages();
+    EXPECT_FALSE(list->IsEditing());
+    EXPECT_TRUE(Exists(root + L"\\renamed.txt"));
+    EXPECT_FALSE(Exists(root + L"\\a.txt"));
+    EXPECT_NE(Row(root + L"\\renamed.txt"), -1);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].Operation == TZemShellOperations{sopRename});
+    EXPECT_EQ(reports[0].Files, std::vector<std::wstring>{root + L"\\a.txt"});
+    EXPECT_EQ(reports[0].Destination, root + L"\\renamed.txt");
+}
+
+TEST_F(FileList, KeysRunTheirVerbsOnTheSelectedRowsAndCopyPasteThroughTheClipboard) {
+    Search(root);
+    // What each key asks the shell for, on which paths (vetoed: nothing runs).
+    std::vector<std::wstring> verbs;
+    list->SetOnBeforeShellCommand([&](TPathfinch*, const std::wstring& Verb, TZemPathList* Paths, bool& Allow) {
+        verbs.push_back(Verb + L" " + std::to_wstring(Paths->Count()));
+        Allow = false;
+    });
+    Select({Row(root + L"\\a.txt"), Row(root + L"\\c.txt")});
+    SendMessageW(list->Handle(), WM_CHAR, L'\r', 0);
+    Key(VK_RETURN, fw::ssAlt);
+    Key('C', fw::ssCtrl);
+    EXPECT_EQ(verbs, (std::vector<std::wstring>{L"default 2", L"properties 2", L"copy 2"}));
+    list->SetOnBeforeShellCommand(nullptr);
+    Key('A', fw::ssCtrl);
+    EXPECT_EQ(list->SelCount(), list->Items()->Count());
+
+    // Allowed, Ctrl+C puts the paths on the clipboard, and Ctrl+V pastes them.
+    Select({Row(root + L"\\c.txt")});
+    Key('C', fw::ssCtrl);
+    fw::Application()->ProcessMessages();
+    std::unique_ptr<fw::TStringList> copied;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE block = GetClipboardData(CF_HDROP)) copied = ReadDropFilesBlock(static_cast<HGLOBAL>(block));
+        CloseClipboard();
+    }
+    ASSERT_TRUE(copied && copied->Count() == 1);
+    EXPECT_EQ(copied->Strings(0), root + L"\\c.txt");
+    Select({Row(root + L"\\sub")});
+    Key('V', fw::ssCtrl);
+    // Wine's folder menu offers no paste; where the shell pastes, the list reports it.
+    if (Exists(root + L"\\sub\\c.txt")) {
+        ASSERT_FALSE(reports.empty());
+        EXPECT_TRUE(reports.back().Operation == (TZemShellOperations{sopPaste, sopAdd, sopCopy}));
+        EXPECT_EQ(reports.back().Destination, root + L"\\sub");
+    }
+}
+
+TEST_F(FileList, TheHeaderShowsTheColumnChooserAndARowTheShellMenuWithTheListsOwnItems) {
+    Search(root);
+    ASSERT_GE(list->Columns()->Count(), 2);
+    list->Columns()->Items(1)->SetWidth(0);
+    std::vector<UINT> states;
+    fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+        for (int i = 0; i < GetMenuItemCount(Menu); ++i) states.push_back(GetMenuState(Menu, UINT(i), MF_BYPOSITION));
+        return GetMenuItemID(Menu, 1);
+    };
+    RECT header{};
+    GetWindowRect(list->HeaderHandle(), &header);
+    SendMessageW(list->Handle(), WM_CONTEXTMENU, WPARAM(list->Handle()), MAKELPARAM(header.left + 5, header.top + 2));
+    fw::Application()->ProcessMessages();
+    ASSERT_EQ(int(states.size()), list->Columns()->Count());
+    EXPECT_TRUE(states[0] & MF_CHECKED);
+    EXPECT_FALSE(states[1] & MF_CHECKED);
+    EXPECT_EQ(list->Columns()->Items(1)->Width(), 120);  // a hidden column comes back 120 wide
+    list->ColumnMenu()->ItemClicked(1);
+    EXPECT_EQ(list->Columns()->Items(1)->Width(), 0);
+
+    // A row shows the shell's menu after the list's own items.
+    auto* popup = new fw::TPopupMenu(form);
+    auto* own = new fw::TMenuItem(popup);
+    own->SetCaption(L"Own item");
+    int clicks = 0;
+    own->OnClick = [&](fw::TObject*) { ++clicks; };
+    popup->Items()->Add(own);
+    list->SetPopupMenu(popup);
+    int shown = 0;
+    UINT shellItems = 0;
+    fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+        ++shown;
+        shellItems = UINT(GetMenuItemCount(Menu));
+        return GetMenuItemID(Menu, 0);  // the list's own item comes first
+    };
+    Select({Row(root + L"\\a.txt")});
+    SendMessageW(list->Handle(), WM_CONTEXTMENU, WPARAM(list->Handle()), MAKELPARAM(-1, -1));
+    EXPECT_EQ(shown, 1);
+    EXPECT_GT(shellItems, 1u);  // the shell's commands follow
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(Exists(root + L"\\a.txt"));
+    // Below the rows: the list's own menu alone.
+    RECT client{};
+    GetClientRect(list->Handle(), &client);
+    POINT below{client.right / 2, client.bottom - 3};
+    ClientToScreen(list->Handle(), &below);
+    SendMessageW(list->Handle(), WM_CONTEXTMENU, WPARAM(list->Handle()), MAKELPARAM(below.x, below.y));
+    fw::Application()->ProcessMessages();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(shellItems, 1u);
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(FileList, DroppedFilesBecomeRowsAndNothingMoves) {
+    const std::wstring other = testenv::NewScratchFolder(L"dropped");
+    fw::TStringList paths;
+    for (const wchar_t* name : {L"\\x.txt", L"\\y.txt", L"\\z.txt"}) {
+        scratch::MakeFile(other + name, 2);
+        paths.Add(other + name);
+    }
+    fw::ComPtr<IDataObject> data = CreatePathsDataObject(paths);
+    ASSERT_TRUE(data);
+    ASSERT_NE(list->DropTarget(), nullptr);
+    const POINT centre = list->ClientToScreen(POINT{100, 60});
+    const POINTL at{centre.x, centre.y};
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    EXPECT_EQ(list->DropTarget()->DragEnter(data.get(), MK_LBUTTON, at, &effect), S_OK);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));  // one effect: the one the drop has
+    effect = DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    list->DropTarget()->DragOver(MK_LBUTTON, at, &effect);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_LINK));
+    effect = DROPEFFECT_MOVE;
+    list->DropTarget()->DragOver(MK_LBUTTON, at, &effect);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));  // the list moves nothing
+
+    int asked = 0;
+    list->OnBeforeShellDrop = [&](fw::TObject*, fw::TObject*, fw::TStringList* Files, bool& Execute, int KeyState) {
+        ++asked;
+        EXPECT_EQ(Files->Count(), 3);
+        EXPECT_EQ(KeyState, MK_LBUTTON);
+        Execute = false;
+    };
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    list->DropTarget()->Drop(data.get(), MK_LBUTTON, at, &effect);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(list->Items()->Count(), 0);
+    list->OnBeforeShellDrop = nullptr;
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    list->DropTarget()->Drop(data.get(), MK_LBUTTON, at, &effect);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));  // the source is told nothing was moved
+    EXPECT_EQ(list->Items()->Count(), 3);
+    EXPECT_NE(Row(other + L"\\y.txt"), -1);
+    EXPECT_TRUE(Exists(other + L"\\y.txt"));
+}
+
+TEST_F(FileList, ThumbnailsShowFramedPlaceholdersUntilTheirPicturesCome) {
+    Search(root);
+    list->SetThumbnails(true);
+    EXPECT_EQ(list->ViewStyle(), fw::vsIcon);
+    EXPECT_EQ(list->LargeImages(), list->ThumbnailImages());
+    Settle();
+    // Wine has no thumbnail handler: the placeholders stay, one image per row.
+    fw::TCustomImageList* images = list->ThumbnailImages();
+    ASSERT_EQ(images->Count(), 4);
+    std::set<int> indexes;
+    for (int i = 0; i < 4; ++i) {
+        const int index = list->Items()->Item(i)->ImageIndex();
+        indexes.insert(index);
+        EXPECT_TRUE(Near(ImagePixel(images, index, 0, 0), RGB(0xC0, 0xC0, 0xC0)));
+        EXPECT_TRUE(Near(ImagePixel(images, index, 95, 95), RGB(0xC0, 0xC0, 0xC0)));
+        EXPECT_TRUE(Near(ImagePixel(images, index, 1, 1), GetSysColor(COLOR_WINDOW)));
+    }
+    EXPECT_EQ(indexes.size(), 4u);
+
+    // A picture smaller than the thumbnail comes framed at the thumbnail's size.
+    TZemFileListItem* row = list->Items()->Item(0);
+    auto picture = std::make_unique<fw::TBitmap>();
+    picture->SetPixelFormat(fw::pf24bit);
+    picture->SetSize(40, 30);
+    picture->Canvas()->Brush()->SetColor(fw::clRed);
+    picture->Canvas()->FillRect(RECT{0, 0, 40, 30});
+    list->ThumbnailReady(std::move(picture), row->ImageIndex(), row);
+    EXPECT_TRUE(Near(ImagePixel(images, row->ImageIndex(), 0, 0), RGB(0xC0, 0xC0, 0xC0)));
+    EXPECT_TRUE(Near(ImagePixel(images, row->ImageIndex(), 5, 5), RGB(0xFF, 0, 0)));
+    EXPECT_TRUE(Near(ImagePixel(images, row->ImageIndex(), 60, 60), GetSysColor(COLOR_WINDOW)));
+    // A picture for another row's image is dropped.
+    TZemFileListItem* other = list->Items()->Item(1);
+    auto stray = std::make_unique<fw::TBitmap>();
+    stray->SetPixelFormat(fw::pf24bit);
+    stray->SetSize(96, 96);
+    list->ThumbnailReady(std::move(stray), other->ImageIndex(), row);
+    EXPECT_TRUE(Near(ImagePixel(images, other->ImageIndex(), 1, 1), GetSysColor(COLOR_WINDOW)));
+
+    // Clearing the list empties the thumbnail images with it.
+    list->Clear();
+    EXPECT_EQ(images->Count(), 0);
+    list->SetViewStyle(fw::vsReport);
+    EXPECT_FALSE(list->Thumbnails());
+}
+
+TEST_F(FileList, CheckBoxesNeedAShellLinkAndToggleByClickAndSpaceAndShortcutsShowTheirOverlay) {
+    Search(root);
+    list->SetCheckboxes(true);
+    EXPECT_FALSE(list->Checkboxes());
+    EXPECT_EQ(list->StateImages(), nullptr);
+
+    auto* link = new TZemShellLink(form);
+    link->SelectionList()->SetCalculateSizes(false);
+    list->SetShellLink(link);
+    list->SetCheckboxes(true);
+    ASSERT_TRUE(list->Checkboxes());
+    ASSERT_NE(list->StateImages(), nullptr);
+    EXPECT_EQ(list->StateImages()->Count(), 5);
+    Settle();
+    TZemFileListItem* row = list->Items()->Item(0);
+    EXPECT_EQ(row->GetCheckState(), ssUnChecked);
+
+    // A click left of the icon, on the row's check box, checks the path.
+    const RECT icon = row->DisplayRect(fw::drIcon);
+    list->MouseDown(fw::mbLeft, 0, icon.left - 8, icon.bottom - 4);
+    EXPECT_EQ(row->GetCheckState(), ssChecked);
+    EXPECT_GE(link->SelectionList()->Paths()->IndexOf(row->FullPath()), 0);
+    // A click on the icon itself does not.
+    list->MouseDown(fw::mbLeft, 0, icon.left + 4, icon.bottom - 4);
+    EXPECT_EQ(row->GetCheckState(), ssChecked);
+
+    // The space key toggles every selected row.
+    list->SetSelected(row);
+    WORD space = VK_SPACE;
+    list->KeyUp(space, 0);
+    EXPECT_EQ(row->GetCheckState(), ssUnChecked);
+
+    list->SetCheckboxes(false);
+    EXPECT_EQ(list->StateImages(), nullptr);
+    list->SetShellLink(nullptr);
+
+    // A shortcut's row shows the shortcut overlay.
+    ASSERT_TRUE(scratch::MakeShortcut(root + L"\\d.lnk", root + L"\\a.txt"));
+    list->AddItem(root + L"\\d.lnk");
+    list->SetShowOverlayIcons(true);
+    Settle();
+    ASSERT_TRUE(PumpUntil([&] { return list->FindItemByPath(root + L"\\d.lnk")->OverlayIndex() == 1; }));
+    EXPECT_EQ(list->FindItemByPath(root + L"\\a.txt")->OverlayIndex(), -1);
+    list->SetShowOverlayIcons(false);
+    EXPECT_EQ(list->FindItemByPath(root + L"\\d.lnk")->OverlayIndex(), -1);
 }

@@ -1,21 +1,27 @@
-// The folder browser on a scratch tree and on the drives folder: navigation,
-// enumeration with masks, object names, attributes, details, renaming, and the
-// pictures of its object (a shortcut's overlay, thumbnails with the icon fallback).
+// The folder browser (navigation, enumeration with masks, objects, details, renaming,
+// overlays, thumbnails), the path list, history and desktop wrapper, and long paths.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <set>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "framework/Bitmap.h"
-#include "framework/Classes.h"
-#include "framework/StringList.h"
+#include "shell/LongPathFind.h"
+#include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
+#include "shell/PidlHistory.h"
 #include "shell/ShellLibrary.h"
+#include "shell/SpecialFolders.h"
+#include "shell/ZemDesktopFolder.h"
+#include "shell/ZemPathList.h"
 #include "shell/ZemSystemImageList.h"
 #include "tests/shell/ScratchTree.h"
 
@@ -48,37 +54,23 @@ std::wstring ErrorOf(const std::function<void()>& Action) {
     return L"no error";
 }
 
-// A browser showing the tree of MakeTree.
+// A browser showing the tree of MakeTree, with the shell library's image lists.
 class PathfinchTree : public testing::Test {
 protected:
-    void SetUp() override { browser.SetFolder(folder); }
+    void SetUp() override {
+        ShellLibraryStartup();
+        browser.SetFolder(folder);
+    }
+    void TearDown() override { ShellLibraryShutdown(); }
     const std::wstring folder = MakeTree();
     TPathfinch browser{nullptr};
 };
 
 }  // namespace
 
-TEST(Pathfinch, NewBrowserAndFilterText) {
-    TPathfinch browser(nullptr);
-    EXPECT_FALSE(browser.EnumNextObject());
-    EXPECT_EQ(ErrorOf([&] { browser.SetObjectName(L"plain.txt"); }), L"No active folder was set.");
-    for (auto [set, read] : {std::pair{L"*.txt;*.doc", L"*.txt;*.doc"}, {L"*.txt;", L"*.txt"}, {L"", L"*"}}) {
-        browser.SetFilter(set);
-        EXPECT_EQ(browser.Filter(), read) << set;
-    }
-}
-
-TEST_F(PathfinchTree, EnumeratesAFolderWithHiddenObjects) {
+TEST_F(PathfinchTree, EnumeratesNamesAndRenamesObjects) {
     EXPECT_EQ(browser.Folder(), folder + L"\\");
     EXPECT_EQ(browser.SpecialFolder(), SF_FILESYSTEMFOLDER);
-    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"b.dll", L"c.TXT", L"hidden.txt", L"sub"}));
-    browser.SetFilter(L"*.txt");
-    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"c.TXT", L"hidden.txt", L"sub"}));
-    browser.SetFilter(L"*.dll;b*");
-    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"b.dll", L"sub"}));
-}
-
-TEST_F(PathfinchTree, ObjectAttributesAndAMissingObject) {
     browser.SetObjectName(L"sub");
     EXPECT_TRUE(browser.IsFolder());
     browser.SetObjectName(L"a.txt");
@@ -100,9 +92,25 @@ TEST_F(PathfinchTree, ObjectAttributesAndAMissingObject) {
     EXPECT_EQ(message.substr(0, missing.size() + 2), missing + L"\r\n");
     EXPECT_GT(message.size(), missing.size() + 2);
     EXPECT_EQ(browser.Folder(), folder + L"\\");
+
+    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"b.dll", L"c.TXT", L"hidden.txt", L"sub"}));
+    browser.SetFilter(L"*.txt");
+    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"a.txt", L"c.TXT", L"hidden.txt", L"sub"}));
+    browser.SetFilter(L"*.dll;b*");
+    EXPECT_EQ(Enumerate(browser), (std::set<std::wstring>{L"b.dll", L"sub"}));
+
+    browser.SetObjectName(L"b.dll");
+    std::wstring name = L"renamed.dll";
+    ASSERT_TRUE(browser.RenameObject(name));
+    EXPECT_TRUE(name == L"renamed.dll" || name == L"renamed") << name.c_str();
+    EXPECT_EQ(GetFileAttributesW((folder + L"\\b.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(browser.ObjectName(), L"renamed.dll");
 }
 
-TEST_F(PathfinchTree, ObjectNameWithAPathAndADriveRoot) {
+TEST_F(PathfinchTree, NavigatesByPathsDriveRootsAndItemIDLists) {
+    TPathfinch none(nullptr);  // a new browser has nothing to enumerate and no folder for an object
+    EXPECT_FALSE(none.EnumNextObject());
+    EXPECT_EQ(ErrorOf([&] { none.SetObjectName(L"plain.txt"); }), L"No active folder was set.");
     browser.SetObjectName(folder + L"\\a.txt");
     EXPECT_EQ(browser.Folder(), folder + L"\\");
     EXPECT_EQ(browser.ObjectName(), L"a.txt");
@@ -122,33 +130,8 @@ TEST_F(PathfinchTree, ObjectNameWithAPathAndADriveRoot) {
     EXPECT_EQ(browser.Folder(), L"");
     ASSERT_TRUE(browser.BrowseObject());
     EXPECT_EQ(browser.Folder(), L"C:\\");
-}
 
-TEST(Pathfinch, DrivesFolder) {
-    TPathfinch browser(nullptr);
-    browser.SetSpecialFolder(SF_DRIVES);
-    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
-    EXPECT_EQ(browser.Folder(), L"");
-    std::vector<std::wstring> names;
-    while (browser.EnumNextObject()) names.push_back(browser.ObjectName());
-    EXPECT_NE(std::find(names.begin(), names.end(), L"C:\\"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), testenv::ScratchRoot()), names.end());
-    // After the last, the walk begins again with the first.
-    ASSERT_TRUE(browser.EnumNextObject());
-    EXPECT_EQ(browser.ObjectName(), names.front());
-
-    // Only drives and other file-system objects remain with FileSystemOnly.
-    browser.FileSystemOnly = true;
-    browser.SetSpecialFolder(SF_DRIVES);
-    std::vector<std::wstring> fileSystem;
-    while (browser.EnumNextObject()) {
-        EXPECT_NE(browser.ObjectSpecialFolder(), SF_CONTROLS);
-        fileSystem.push_back(browser.ObjectName());
-    }
-    EXPECT_NE(std::find(fileSystem.begin(), fileSystem.end(), L"C:\\"), fileSystem.end());
-}
-
-TEST_F(PathfinchTree, NavigationByLists) {
+    // By item-ID lists.
     const fw::PidlPtr sub(PathToPidl(nullptr, folder + L"\\sub"));
     browser.SetAbsoluteObjectIDList(sub.get());
     EXPECT_EQ(browser.Folder(), folder + L"\\");
@@ -176,6 +159,29 @@ TEST_F(PathfinchTree, NavigationByLists) {
     EXPECT_EQ(browser.Folder(), L"");
 }
 
+TEST(Pathfinch, DrivesFolder) {
+    TPathfinch browser(nullptr);
+    browser.SetSpecialFolder(SF_DRIVES);
+    EXPECT_EQ(browser.Folder(), L"");
+    std::vector<std::wstring> names;
+    while (browser.EnumNextObject()) names.push_back(browser.ObjectName());
+    EXPECT_NE(std::find(names.begin(), names.end(), L"C:\\"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), testenv::ScratchRoot()), names.end());
+    // After the last, the walk begins again with the first.
+    ASSERT_TRUE(browser.EnumNextObject());
+    EXPECT_EQ(browser.ObjectName(), names.front());
+
+    // Only drives and other file-system objects remain with FileSystemOnly.
+    browser.FileSystemOnly = true;
+    browser.SetSpecialFolder(SF_DRIVES);
+    std::vector<std::wstring> fileSystem;
+    while (browser.EnumNextObject()) {
+        EXPECT_NE(browser.ObjectSpecialFolder(), SF_CONTROLS);
+        fileSystem.push_back(browser.ObjectName());
+    }
+    EXPECT_NE(std::find(fileSystem.begin(), fileSystem.end(), L"C:\\"), fileSystem.end());
+}
+
 TEST_F(PathfinchTree, DetailsColumnsAndAnObjectBelowTheFolder) {
     const fw::PidlPtr below(PathToPidl(browser.ShellFolder(), L"sub\\inner.txt"));
     ASSERT_EQ(PidlCount(below.get()), 2);
@@ -183,21 +189,17 @@ TEST_F(PathfinchTree, DetailsColumnsAndAnObjectBelowTheFolder) {
     EXPECT_EQ(browser.ObjectPath(), folder + L"\\sub\\inner.txt");
 
     ASSERT_TRUE(browser.InitDetails());
-    // Column captions are the shell's own and differ between systems.
-    std::vector<std::wstring> headers;
-    for (int column = 0; column < 4; ++column) {
-        std::wstring text;
-        browser.GetDetails(column, true, text);
-        EXPECT_FALSE(text.empty()) << column;
-        headers.push_back(text);
-    }
+    // Captions are the shell's own and differ between systems; so do its size texts.
     browser.SetObjectName(L"a.txt");
-    const auto size = std::find(headers.begin(), headers.end(), L"Size");
-    ASSERT_NE(size, headers.end());
-    std::wstring sizeText;
-    browser.GetDetails(int(size - headers.begin()), false, sizeText);
-    EXPECT_FALSE(sizeText.empty());  // the shell's own form ("5 bytes", "1 KB")
-
+    bool sized = false;
+    for (int column = 0; column < 4; ++column) {
+        std::wstring caption, text;
+        browser.GetDetails(column, true, caption);
+        browser.GetDetails(column, false, text);
+        EXPECT_FALSE(caption.empty()) << column;
+        if (caption == L"Size") sized = !text.empty();
+    }
+    EXPECT_TRUE(sized);
     int width = -1;
     browser.GetColumnInfo(1, width);
     EXPECT_NE(width, 120);  // the shell's own width
@@ -206,15 +208,6 @@ TEST_F(PathfinchTree, DetailsColumnsAndAnObjectBelowTheFolder) {
     std::wstring none;
     browser.GetDetails(99, true, none);
     EXPECT_EQ(none, L"");
-}
-
-TEST_F(PathfinchTree, Renaming) {
-    browser.SetObjectName(L"b.dll");
-    std::wstring name = L"renamed.dll";
-    ASSERT_TRUE(browser.RenameObject(name));
-    EXPECT_TRUE(name == L"renamed.dll" || name == L"renamed") << name.c_str();
-    EXPECT_EQ(GetFileAttributesW((folder + L"\\b.dll").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(browser.ObjectName(), L"renamed.dll");
 }
 
 TEST_F(PathfinchTree, BrowsersOfWorkerThreadsShowNothing) {
@@ -240,48 +233,34 @@ TEST_F(PathfinchTree, BrowsersOfWorkerThreadsShowNothing) {
 
 namespace {
 
-// The tree with a shortcut to a.txt, and the shell library's image lists.
-class PathfinchImages : public PathfinchTree {
-protected:
-    void SetUp() override {
-        ShellLibraryStartup();
-        PathfinchTree::SetUp();
-        ASSERT_TRUE(scratch::MakeShortcut(folder + L"\\x.lnk", folder + L"\\a.txt"));
-    }
-    void TearDown() override { ShellLibraryShutdown(); }
-};
-
-// The bounds of the pixels that were drawn on (any byte not 0); empty when none.
-RECT DrawnBounds(fw::TBitmap& Bitmap) {
+// Whether some pixel was drawn on (any byte not 0), and every such pixel lies within Inside.
+bool DrawnOnlyWithin(fw::TBitmap& Bitmap, const RECT& Inside) {
     const int w = Bitmap.Width(), h = Bitmap.Height();
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<DWORD> pixels(size_t(w) * size_t(h));
     const fw::WindowDC screen(nullptr);
     GetDIBits(screen.get(), Bitmap.Handle(), 0, UINT(h), pixels.data(), &info, DIB_RGB_COLORS);
-    RECT r{w, h, 0, 0};
+    bool drawn = false;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             if (pixels[size_t(y) * size_t(w) + size_t(x)]) {
-                r.left = std::min<LONG>(r.left, x);
-                r.top = std::min<LONG>(r.top, y);
-                r.right = std::max<LONG>(r.right, x + 1);
-                r.bottom = std::max<LONG>(r.bottom, y + 1);
+                if (!PtInRect(&Inside, POINT{x, y})) return false;
+                drawn = true;
             }
-    return r;
+    return drawn;
 }
 
 }  // namespace
 
 // Wine has no thumbnail handler: its 1 x 1 answer counts as none, and the large
 // icon, centred, stands in where a fallback is asked for.
-TEST_F(PathfinchImages, OnlyAShortcutHasAnOverlayAndThumbnailsComeAtTheAskedOrTheDefaultSize) {
+TEST_F(PathfinchTree, OnlyAShortcutHasAnOverlayAndThumbnailsComeAtTheAskedOrTheDefaultSize) {
+    ASSERT_TRUE(scratch::MakeShortcut(folder + L"\\x.lnk", folder + L"\\a.txt"));
     std::unique_ptr<TPathfinch> file = TPathfinch::CreateForPath(folder + L"\\a.txt");
     EXPECT_EQ(file->ObjectOverlayIndex(), -1);
     EXPECT_EQ(TPathfinch::CreateForPath(folder + L"\\x.lnk")->ObjectOverlayIndex(), 1);
-    TPathfinch folderOnly(nullptr);  // no object: no overlay
-    folderOnly.SetFolder(folder);
-    EXPECT_EQ(folderOnly.ObjectOverlayIndex(), -1);
+    EXPECT_EQ(browser.ObjectOverlayIndex(), -1);  // no object: no overlay
     TPathfinch empty(nullptr);
     EXPECT_EQ(empty.GetThumbnailBitmap(64, 48, true), nullptr);
 
@@ -298,12 +277,140 @@ TEST_F(PathfinchImages, OnlyAShortcutHasAnOverlayAndThumbnailsComeAtTheAskedOrTh
     if (CommonControlsVersion() < 0x00060000) {
         TZemSystemImageList large(nullptr);
         large.SetSize(si_large);
-        const RECT drawn = DrawnBounds(*asked);
         const int left = (64 - large.Width()) / 2, top = (48 - large.Height()) / 2;
-        EXPECT_LT(drawn.left, drawn.right);
-        EXPECT_GE(drawn.left, left);
-        EXPECT_GE(drawn.top, top);
-        EXPECT_LE(drawn.right, left + large.Width());
-        EXPECT_LE(drawn.bottom, top + large.Height());
+        EXPECT_TRUE(DrawnOnlyWithin(*asked, RECT{left, top, left + large.Width(), top + large.Height()}));
     }
+}
+
+// ---- Path list, history, desktop wrapper, long paths -----------------------------------
+
+namespace {
+
+using Announced = std::vector<std::pair<std::wstring, int>>;
+
+struct Events {
+    Announced added, removed;
+    explicit Events(TZemPathList& List) {
+        List.OnPathAdded = [this](const std::wstring& p, int i) { added.emplace_back(p, i); };
+        List.OnPathRemoved = [this](const std::wstring& p, int i) { removed.emplace_back(p, i); };
+    }
+};
+
+}  // namespace
+
+TEST_F(PathfinchTree, PathListNormalizesNeverAddsTwiceRefusesWhatDoesNotExistAndAnnouncesDeletes) {
+    const std::wstring root = folder, temp = scratch::MakeFolder(folder + L"\\Temp");
+    TZemPathList list;
+    Events events(list);
+    ASSERT_GE(list.Add(L"C:"), 0);
+    EXPECT_EQ(list.Strings(list.IndexOf(L"C:\\")), L"C:\\");
+    const int index = list.Add(temp + L"\\");
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(list.Strings(index), temp);
+    std::wstring lower = temp;
+    for (wchar_t& c : lower) c = wchar_t(towlower(c));
+    EXPECT_EQ(list.Add(lower), index);
+    EXPECT_EQ(list.Add(root + L"\\missing"), -1);
+    EXPECT_EQ(list.Add(root + L"\\*"), -1);
+    // Neither the repeat nor the refused paths were announced.
+    ASSERT_EQ(events.added.size(), 2u);
+    EXPECT_EQ(events.added[1], std::make_pair(temp, index));
+    list.SetCheckExistence(false);
+    EXPECT_GE(list.Add(root + L"\\missing"), 0);
+    const int at = list.IndexOf(temp);
+    list.Delete(at);
+    EXPECT_EQ(events.removed, (Announced{{temp, at}}));
+}
+
+TEST_F(PathfinchTree, HistoryAddingAfterGoingBackDropsTheForwardEntries) {
+    const auto pidl = [&](const wchar_t* Name) {
+        return ILCreateFromPathW(scratch::MakeFolder(folder + L"\\" + Name).c_str());
+    };
+    TPidlHistory history;
+    EXPECT_EQ(history.Current(), nullptr);
+    history.Add(nullptr);
+    EXPECT_EQ(history.Count(), 0);
+    for (const wchar_t* name : {L"A", L"B", L"C"}) history.Add(pidl(name));
+    history.Back(5);
+    EXPECT_EQ(history.ItemIndex(), 0);
+    history.Add(pidl(L"D"));
+    ASSERT_EQ(history.Count(), 2);
+    EXPECT_EQ(history.ItemIndex(), 1);
+    EXPECT_TRUE(PidlEqual(history.Current(), fw::PidlPtr(pidl(L"D")).get()));
+    history.Add(pidl(L"D"));  // the same object: taken over and freed, nothing added
+    EXPECT_EQ(history.Count(), 2);
+    history.Back(1);
+    history.Forward(3);
+    EXPECT_EQ(history.ItemIndex(), 1);
+}
+
+TEST_F(PathfinchTree, DesktopWrapperAnswersDataObjectRequestsWithItsOwn) {
+    fw::PidlPtr pidl(ILCreateFromPathW((folder + L"\\a.txt").c_str()));
+    fw::ComPtr<IShellFolder> parent;
+    LPCITEMIDLIST child = nullptr;
+    ASSERT_EQ(SHBindToParent(pidl.get(), IID_IShellFolder, parent.put_void(), &child), S_OK);
+    fw::ComPtr<IDataObject> data;
+    ASSERT_EQ(parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr, data.put_void()), S_OK);
+
+    fw::ComPtr<IShellFolder> folder = TZemDesktopFolder::Create(data.get());
+    fw::ComPtr<IDataObject> answer;
+    ASSERT_EQ(folder->GetUIObjectOf(nullptr, 0, nullptr, IID_IDataObject, nullptr, answer.put_void()), S_OK);
+    EXPECT_EQ(answer.get(), data.get());
+}
+
+TEST(LongPathFind, LongForms) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"\\\\srv\\sh\\a", L"\\\\?\\UNC\\srv\\sh\\a"},
+        {L"C:\\a", L"\\\\?\\C:\\a"},
+        {L"a\\b", L"a\\b"},
+        {L"", L""},
+        {L"\\\\server", L"\\\\server"},
+        {L"\\\\?\\C:\\a\\..\\b", L"\\\\?\\C:\\a\\..\\b"},
+        // Made full first: the prefix switches the system's own normalising off.
+        {L"C:\\a\\.\\b/c", L"\\\\?\\C:\\a\\b\\c"},
+        {L"\\\\srv\\sh\\a\\..\\b", L"\\\\?\\UNC\\srv\\sh\\b"},
+        {L"C:\\a\\..\\..\\b", L"\\\\?\\C:\\b"},
+        {L"C:\\a\\\\b\\", L"\\\\?\\C:\\a\\b\\"},
+        // Names from a folder listing keep their dots: "dotdir." is not "dotdir".
+        {L"C:\\x\\dotdir.\\*", L"\\\\?\\C:\\x\\dotdir.\\*"},
+        {L"C:\\x\\...\\f", L"\\\\?\\C:\\x\\...\\f"},
+        {L"C:\\x\\name. ", L"\\\\?\\C:\\x\\name. "},
+        {L"\\\\srv\\sh\\dotdir.", L"\\\\?\\UNC\\srv\\sh\\dotdir."},
+        // Device paths stay as they are.
+        {L"\\\\.\\C:", L"\\\\.\\C:"},
+    };
+    for (const auto& [path, expected] : cases) EXPECT_EQ(MakeLongPath(path), expected) << path;
+}
+
+TEST(LongPathFind, NamesEndingInDotsReachTheirOwnObjects) {
+    const std::wstring root = testenv::NewScratchFolder(L"dots");
+    scratch::MakeDotNamesTree(root);
+    EXPECT_EQ(GetFileSize64(root + L"\\dotdir.\\a.txt"), 1);
+    EXPECT_EQ(GetFileSize64(root + L"\\dotdir.\\b.txt"), -1);
+    EXPECT_EQ(GetFileSize64(root + L"\\...\\deep\\d.txt"), 4);
+    EXPECT_FALSE(PathExists(root + L"\\dotdir\\a.txt"));
+    EXPECT_TRUE(PathExists(root + L"\\...\\"));
+    // The search's root is made full once; what lies below it is kept as listed.
+    EXPECT_EQ(MakeFullPath(root + L"\\sub\\..\\dotdir.\\"), root + L"\\dotdir.\\");
+}
+
+TEST(LongPathFind, FindsBeyondTheClassicLimit) {
+    std::wstring deep = testenv::NewScratchFolder(L"long");
+    while (deep.size() < 400) {
+        deep += L"\\" + std::wstring(40, L'x');
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << GetLastError();
+    }
+    const std::wstring file = deep + L"\\deep.txt";
+    scratch::MakeFile(L"\\\\?\\" + file, 3);
+
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileLong(deep + L"\\*", data);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do {
+        if (!IsDotOrDotDot(data.cFileName)) names.push_back(data.cFileName);
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    EXPECT_EQ(names, std::vector<std::wstring>{L"deep.txt"});
+    EXPECT_EQ(GetFileSize64(file), 3);
 }

@@ -1,6 +1,5 @@
-// The selection list (checked paths, states, climbs, totals), the shell link, and
-// the shell work items: folder sizes (links and "folder\*" included), link
-// targets, icons, overlays, thumbnails, check states and existence checks.
+// The selection list (checked paths, states, climbs, totals, renames), the shell
+// link, and the shell work items (sizes, link targets, icons, thumbnails, checks).
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
@@ -34,7 +33,6 @@ class SelectionList : public testing::Test {
 protected:
     void SetUp() override {
         ShellLibraryStartup();
-        ASSERT_NE(GlobalWorkerPool, nullptr);
         root = testenv::NewScratchFolder(L"selection");
         data = MakeFolder(root + L"\\Data");
         MakeFile(data + L"\\a.txt", 10);
@@ -107,6 +105,9 @@ TEST_F(SelectionList, ChecksAndUnchecksKeepTheFewestEntries) {
     list->Uncheck(sub + L"\\c.txt");
     EXPECT_EQ(State(sub), ssUnChecked);
     EXPECT_EQ(State(data), ssGrayed);
+    // A rename moves the entries with it.
+    list->Rename(data, root + L"\\Renamed");
+    EXPECT_EQ(Paths(), (Names{root + L"\\Renamed\\a.txt", root + L"\\Renamed\\b.txt"}));
 }
 
 TEST_F(SelectionList, PathsThatAreNoObjectsAreNeverEntered) {
@@ -154,13 +155,6 @@ TEST_F(SelectionList, FoldersNamedWithTrailingDotsKeepTheirOwnStatesAndSizes) {
     ExpectTotals(4, 1, 1);
 }
 
-TEST_F(SelectionList, RenameMovesTheEntryAndEverythingBelowIt) {
-    list->Check(data + L"\\a.txt");
-    list->Check(data + L"\\sub");
-    list->Rename(data, root + L"\\Renamed");
-    EXPECT_EQ(Paths(), (Names{root + L"\\Renamed\\a.txt", root + L"\\Renamed\\sub\\*"}));
-}
-
 TEST_F(SelectionList, ComputerFolderIsPartlyCheckedOnlyWithADriveEntry) {
     fw::PidlPtr drives(GetSpecialFolderIDList(SF_DRIVES));
     fw::PidlPtr network(GetSpecialFolderIDList(SF_NETWORK));
@@ -168,9 +162,7 @@ TEST_F(SelectionList, ComputerFolderIsPartlyCheckedOnlyWithADriveEntry) {
     EXPECT_EQ(list->GetStateOfIDList(drives.get(), inherited), ssDisabled);
     list->Check(data + L"\\a.txt");
     EXPECT_EQ(list->GetStateOfIDList(drives.get(), inherited), ssGrayed);
-    if (network) {
-        EXPECT_EQ(list->GetStateOfIDList(network.get(), inherited), ssDisabled);
-    }
+    EXPECT_EQ(network ? list->GetStateOfIDList(network.get(), inherited) : ssDisabled, ssDisabled);
     fw::PidlPtr file(PathToPidl(nullptr, data + L"\\a.txt"));
     EXPECT_EQ(list->GetStateOfIDList(file.get(), inherited), ssChecked);
 }
@@ -182,16 +174,14 @@ struct TViewer : IIconViewer, IPathExistsViewer, IThumbnailViewer, ICheckBoxView
     std::vector<int> icons;
     std::vector<void*> owners;
     std::vector<bool> exists;
-    std::vector<int> thumbnailIndexes;
-    std::vector<SIZE> thumbnailSizes;
+    std::vector<std::pair<int, SIZE>> thumbnails;  // image index and picture size
     std::vector<TZemSelectionState> states;
     void IconLoaded(int IconIndex, uint8_t, void* Owner) override {
         icons.push_back(IconIndex);
         owners.push_back(Owner);
     }
     void ThumbnailReady(std::unique_ptr<fw::TBitmap> Bitmap, int Index, void* Owner) override {
-        thumbnailIndexes.push_back(Index);
-        thumbnailSizes.push_back(Bitmap ? SIZE{Bitmap->Width(), Bitmap->Height()} : SIZE{0, 0});
+        thumbnails.emplace_back(Index, Bitmap ? SIZE{Bitmap->Width(), Bitmap->Height()} : SIZE{0, 0});
         owners.push_back(Owner);
     }
     void PathExistsResult(TPathExistsWorkItem* Item) override { exists.push_back(Item->Exists()); }
@@ -241,7 +231,7 @@ struct TFakeControl : IZemShellControl {
 
 }  // namespace
 
-TEST(ZemShellLink, BroadcastsSkipTheSenderAndDoNothingWhileDisabled) {
+TEST_F(SelectionList, TheLinkBroadcastsToAllButTheSenderWhileEnabledAndNotUpdatingAndOutlivesARaisingControl) {
     TFakeControl a, b;
     auto* link = new TZemShellLink(nullptr);
     a.SetShellLink(link);
@@ -260,19 +250,10 @@ TEST(ZemShellLink, BroadcastsSkipTheSenderAndDoNothingWhileDisabled) {
     link->NotifyObjectsChanged(nullptr);
     EXPECT_EQ(a.calls.size(), 3u);
     link->SetEnabled(true);
-    delete link;
-    EXPECT_EQ(a.link, nullptr);
-    EXPECT_EQ(b.link, nullptr);
-}
 
-TEST_F(SelectionList, LinkedSelectionChangesReachTheControlsUnlessUpdatingAndARaisingControlLeavesTheLinkOn) {
-    TFakeControl a, b;
-    TZemShellLink link(nullptr);
-    a.SetShellLink(&link);
-    b.SetShellLink(&link);
     const auto selections = [&] { return std::count(a.calls.begin(), a.calls.end(), "selection"); };
-    TZemSelectionList* linked = link.SelectionList();
-    ASSERT_EQ(linked->Link(), &link);
+    TZemSelectionList* linked = link->SelectionList();
+    ASSERT_EQ(linked->Link(), link);
     linked->Check(data + L"\\a.txt");
     EXPECT_EQ(selections(), 1);
     linked->BeginUpdate();
@@ -282,12 +263,13 @@ TEST_F(SelectionList, LinkedSelectionChangesReachTheControlsUnlessUpdatingAndARa
     EXPECT_EQ(selections(), 2);
 
     b.raiseOnSelect = true;
-    EXPECT_THROW(link.NotifyFolderSelected(&a, nullptr), fw::Exception);
-    EXPECT_TRUE(link.Enabled());
-    link.NotifySelectionChanged();
+    EXPECT_THROW(link->NotifyFolderSelected(&a, nullptr), fw::Exception);
+    EXPECT_TRUE(link->Enabled());
+    link->NotifySelectionChanged();
     EXPECT_EQ(b.calls.back(), "selection");
-    a.SetShellLink(nullptr);
-    b.SetShellLink(nullptr);
+    delete link;
+    EXPECT_EQ(a.link, nullptr);
+    EXPECT_EQ(b.link, nullptr);
 }
 
 // ---- Work items --------------------------------------------------------------------
@@ -387,11 +369,11 @@ TEST_F(SelectionList, IconOverlayThumbnailAndExistenceResultsReachTheirViewerWit
     // The thumbnail goes to the image it was asked for, at the size asked.
     GlobalWorkerPool->AddWorkItem(
         std::make_shared<TThumbnailWorkItem>(file.get(), 48, 40, true, 7, &viewer, &owner, 1));
-    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.exists.size() == 2 && viewer.thumbnailIndexes.size() == 1; }));
+    ASSERT_TRUE(pooltest::PumpUntil([&] { return viewer.exists.size() == 2 && viewer.thumbnails.size() == 1; }));
     EXPECT_EQ(std::count(viewer.exists.begin(), viewer.exists.end(), true), 1);
-    EXPECT_EQ(viewer.thumbnailIndexes[0], 7);
-    EXPECT_EQ(viewer.thumbnailSizes[0].cx, 48);
-    EXPECT_EQ(viewer.thumbnailSizes[0].cy, 40);
+    EXPECT_EQ(viewer.thumbnails[0].first, 7);
+    EXPECT_EQ(viewer.thumbnails[0].second.cx, 48);
+    EXPECT_EQ(viewer.thumbnails[0].second.cy, 40);
     EXPECT_EQ(viewer.owners, std::vector<void*>(5, &owner));
 
     // A bare server name exists; a wildcard never does.

@@ -1,6 +1,5 @@
-// The pool of search threads (start limits, stops, kills, and the reports that
-// reach the main thread) and the worker pool (queue-empty events, cancelling,
-// failing deliveries, idle workers and stops while results are handed over).
+// The pool of search threads (start limits, stops, kills, reports to the main thread)
+// and the worker pool (queue-empty events, cancels, failing deliveries, idle workers).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -144,7 +143,7 @@ TEST(ThreadPool, ThreadIsRemovedEvenWhenFinishedHandlerRaises) {
 
 TEST(ThreadPool, StoppedWhileThreadsAreDeliveringEveryThreadEndsNormally) {
     ReportingPool p;
-    p.pool.SetStopTimeout(pooltest::kPatientStopTimeout);
+    p.pool.SetStopTimeout(60000);  // only a hung thread is killed, however busy the machine
     std::vector<int> delivered;
     std::set<int> delivering;
     std::atomic<bool> endedFlags[4] = {};
@@ -279,31 +278,27 @@ TEST(WorkerPool, HundredItemsOnFiveWorkersGiveExactlyOneQueueEmpty) {
     EXPECT_TRUE(load >= 0 && load <= 100) << load;
 }
 
-TEST(WorkerPool, CancelledOwnerReceivesNothingAndTheCountCoversQueuedAndRunning) {
-    PoolFixture f(1, 1);
-    f.AddBlocker(&kOwnerA, L"X");
-    f.Add(&kOwnerA, L"Y");
-    f.Add(&kOwnerB, L"Z");
-    EXPECT_EQ(f.pool.CancelWorkItems(&kOwnerA, 0, nullptr), 2);
-    f.gate.Open();
-    ASSERT_TRUE(f.WaitForQueueEmpty());
-    EXPECT_EQ(f.delivered, Names{L"Z"});
-    EXPECT_EQ(f.pool.PendingCount(), 0);
-}
-
-TEST(WorkerPool, CancelByClassTakesDescendantsFromTheQueueButAbortsOnlyTheExactClass) {
-    // By the base class: the running descendant goes on; then by its own class: it is aborted.
-    for (bool exactClass : {false, true}) {
+TEST(WorkerPool, CancelTakesMatchingItemsFromTheQueueAndAbortsARunningOneOfTheOwnerOrTheExactClass) {
+    // The running item is a descendant: cancelling by the base class takes only queued ones.
+    const struct {
+        void* owner;
+        const TWorkItemClass* cls;
+        Names delivered;
+    } cases[] = {
+        {&kOwnerA, nullptr, {L"derived"}},
+        {nullptr, TWorkItemClass::Of<TTestItem>(), {L"running"}},
+        {nullptr, TWorkItemClass::Of<TDerivedTestItem>(), {L"base"}},
+    };
+    for (const auto& c : cases) {
         PoolFixture f(1, 1);
-        f.AddBlocker<TDerivedTestItem>(nullptr, L"running");
-        f.Add(nullptr, L"base");
-        f.Add<TDerivedTestItem>(nullptr, L"derived");
-        const TWorkItemClass* cls =
-            exactClass ? TWorkItemClass::Of<TDerivedTestItem>() : TWorkItemClass::Of<TTestItem>();
-        EXPECT_EQ(f.pool.CancelWorkItems(nullptr, 0, cls), 2);
+        f.AddBlocker<TDerivedTestItem>(&kOwnerA, L"running");
+        f.Add(&kOwnerA, L"base");
+        f.Add<TDerivedTestItem>(&kOwnerB, L"derived");
+        EXPECT_EQ(f.pool.CancelWorkItems(c.owner, 0, c.cls), 2);
         f.gate.Open();
         ASSERT_TRUE(f.WaitForQueueEmpty());
-        EXPECT_EQ(f.delivered, exactClass ? Names{L"base"} : Names{L"running"});
+        EXPECT_EQ(f.delivered, c.delivered);
+        EXPECT_EQ(f.pool.PendingCount(), 0);
     }
 }
 

@@ -12,10 +12,6 @@
 
 namespace pooltest {
 
-// A grace time no healthy thread needs. Tests of orderly ends use it, so only a
-// hung thread is killed and a busy machine cannot turn an orderly end into a kill.
-constexpr DWORD kPatientStopTimeout = 60000;
-
 // Serves hand-overs until Done() holds; false when the limit passed first.
 inline bool PumpUntil(const std::function<bool()>& Done, DWORD LimitMs = 30000) {
     const DWORD start = GetTickCount();
