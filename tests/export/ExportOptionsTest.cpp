@@ -1,9 +1,6 @@
 // Defaults and copying of the option classes; the component's settings.
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "export/ExportOptions.h"
 #include "export/ExportProgress.h"
 #include "export/ExportSelect.h"
 #include "export/StringGridExport.h"
@@ -79,21 +76,12 @@ TEST(ExportOptions, AssigningCopiesTheSettings) {
     EXPECT_THROW(b.Assign(&other), fw::Exception);
 }
 
-TEST(ExportOptions, DefaultsOfTheComponent) {
+TEST(ExportSettings, DefaultsAndTheChosenTypeIsAlwaysAMember) {
+    EXPECT_EQ(TztStringGridExport(nullptr).Options().Bits(), 1261u);  // as constructed, progress included
     auto exporter = std::make_unique<TTestExport>();
-    TztStringGridExport plain(nullptr);  // as constructed, progress included
-    EXPECT_EQ(plain.Options().Bits(), 1261u);
-    EXPECT_EQ(exporter->ExportType(), xtExcel);
     EXPECT_EQ(exporter->ExportStyle(), xsView);
-    EXPECT_EQ(exporter->Messages()->Caption(), L"Export");
-    EXPECT_FALSE(exporter->TempDirStored());
-    EXPECT_EQ(exporter->TempDir().back(), L'\\');
-}
-
-TEST(ExportSettings, TheChosenTypeIsAlwaysAMember) {
-    auto exporter = std::make_unique<TTestExport>();
     exporter->SetExportTypes({xtHTML, xtTXT});
-    EXPECT_EQ(exporter->ExportTypes(), (TztExportTypeSet{xtHTML, xtTXT, xtExcel}));
+    EXPECT_EQ(exporter->ExportTypes(), (TztExportTypeSet{xtHTML, xtTXT, xtExcel})) << "the default type";
     exporter->SetExportType(xtDIF);
     EXPECT_TRUE(exporter->ExportTypes().Contains(xtDIF));
     exporter->SetExportTypes({xtCSV});
@@ -112,38 +100,19 @@ TEST(ExportSettings, RowNumberFormatNeedsItsNumber) {
     EXPECT_EQ(boxes.Texts.size(), 1u);
 }
 
-TEST(ExportSettings, TempDirComparesWithoutTrailingBackslashOrCase) {
+TEST(ExportWindows, LazyWindowsFormatIconAndEnter) {
     auto exporter = std::make_unique<TTestExport>();
-    const std::wstring original = exporter->TempDir();
-    std::wstring other = original.substr(0, original.size() - 1);
-    for (wchar_t& c : other) c = wchar_t(towupper(c));
-    exporter->SetTempDir(other);
-    EXPECT_EQ(exporter->TempDir(), original) << "the same folder is not stored again";
-    exporter->SetTempDir(L"C:\\");
-    EXPECT_EQ(exporter->TempDir(), L"C:\\");
-    EXPECT_TRUE(exporter->TempDirStored());
-    exporter->SetTempDir(L"c:");
-    EXPECT_EQ(exporter->TempDir(), L"c:");
-}
-
-TEST(ExportWindows, FormatIconsAndLazyWindows) {
-    auto exporter = std::make_unique<TTestExport>();
-    // Nothing is made until asked for.
-    EXPECT_EQ(exporter->ProgressForm()->Handle(), nullptr);
+    EXPECT_EQ(exporter->ProgressForm()->Handle(), nullptr) << "nothing is made until asked for";
     // The painter draws the current format's image.
     fw::TBitmap box(40, 40);
     box.Canvas()->Brush()->SetColor(fw::clBlack);
     box.Canvas()->FillRect(RECT{0, 0, 40, 40});
     exporter->SetExportType(xtCSV);
-    ASSERT_TRUE(exporter->SelectionForm()->OnPaintIcon);
-    exporter->SelectionForm()->OnPaintIcon(box.Canvas()->Handle());
+    Tfrm_Selection* selection = exporter->SelectionForm();
+    ASSERT_TRUE(selection->OnPaintIcon);
+    selection->OnPaintIcon(box.Canvas()->Handle());
     EXPECT_NE(GetPixel(box.Canvas()->Handle(), 15, 5), RGB(0, 0, 0)) << "an image was drawn";
     EXPECT_EQ(GetPixel(box.Canvas()->Handle(), 35, 35), RGB(0, 0, 0)) << "31 x 31 at 0, 0";
-}
-
-TEST(ExportWindows, SelectionWindowAnswersEnterWithItsDefaultButton) {
-    auto exporter = std::make_unique<TTestExport>();
-    Tfrm_Selection* selection = exporter->SelectionForm();
     const HWND window = selection->Handle();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(selection->Form()->ClientWidth(), Tfrm_Selection::DesignClientWidth);

@@ -5,14 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "export/CustomExport.h"
 #include "framework/Application.h"
+#include "tests/common/TestEnv.h"
 
 using namespace zt;
 
@@ -45,14 +48,10 @@ protected:
     bool SourceAssigned() override { return Assigned; }
     bool EndOfRows() override { return CurrentRow() >= Rows.size(); }
     bool ColumnExported(int Col) override {
-        for (int c : HiddenColumns)
-            if (c == Col) return false;
-        return true;
+        return std::find(HiddenColumns.begin(), HiddenColumns.end(), Col) == HiddenColumns.end();
     }
     bool RowSelected(int Row) override {
-        for (int r : SelectedRows)
-            if (r == Row) return true;
-        return false;
+        return std::find(SelectedRows.begin(), SelectedRows.end(), Row) != SelectedRows.end();
     }
     int NaturalColumnWidth(int Col) override {
         size_t width = 0;
@@ -94,28 +93,25 @@ inline bool FileThere(const std::wstring& FileName) {
 // length is not its kind's, or that runs past the end, fails the test at once
 // (readers of such a file may loop or misread everything after it).
 inline std::vector<std::pair<int, std::string>> SheetRecords(const std::string& s) {
+    // The length each kind must have: fixed, or given by its own count byte at
+    // an offset (LABEL, HEADER and FOOTER, FONT).
+    static const std::map<int, size_t> kFixed = {{0x0000, 8}, {0x0001, 7}, {0x0002, 9}, {0x0003, 15}, {0x0005, 9},
+                                                 {0x0009, 4}, {0x000A, 0}, {0x0012, 2}, {0x0024, 4},  {0x0026, 8},
+                                                 {0x0027, 8}, {0x0028, 8}, {0x0029, 8}, {0x0042, 2},  {0x0043, 4}};
+    static const std::map<int, std::pair<size_t, size_t>> kCounted = {
+        {0x0004, {7, 8}}, {0x0014, {0, 1}}, {0x0015, {0, 1}}, {0x0031, {4, 5}}};
     std::vector<std::pair<int, std::string>> out;
     size_t i = 0;
-    for (; i + 4 <= s.size();) {
+    while (i + 4 <= s.size()) {
         const int code = uint8_t(s[i]) | (uint8_t(s[i + 1]) << 8);
         const size_t len = uint8_t(s[i + 2]) | (uint8_t(s[i + 3]) << 8);
-        if (i + 4 + len > s.size()) {
-            ADD_FAILURE() << "record " << code << " at " << i << " runs past the end";
-            return out;
-        }
         const std::string data = s.substr(i + 4, len);
-        // The length each kind must have: fixed, or given by its own count byte
-        // (LABEL, HEADER and FOOTER, FONT).
-        static const std::map<int, size_t> kFixed = {{0x0000, 8}, {0x0001, 7}, {0x0002, 9}, {0x0003, 15}, {0x0005, 9},
-                                                     {0x0009, 4}, {0x000A, 0}, {0x0012, 2}, {0x0024, 4},  {0x0026, 8},
-                                                     {0x0027, 8}, {0x0028, 8}, {0x0029, 8}, {0x0042, 2},  {0x0043, 4}};
-        auto counted = [&](size_t at, size_t fixed) { return len > at ? fixed + uint8_t(data[at]) : size_t(-1); };
         size_t want = kFixed.count(code) ? kFixed.at(code) : size_t(-1);
-        if (code == 0x0004) want = counted(7, 8);
-        if (code == 0x0014 || code == 0x0015) want = counted(0, 1);
-        if (code == 0x0031) want = counted(4, 5);
-        if (want != len) {
-            ADD_FAILURE() << "record " << code << " at " << i << " has length " << len;
+        if (auto c = kCounted.find(code); c != kCounted.end())
+            want = data.size() > c->second.first ? c->second.second + uint8_t(data[c->second.first]) : size_t(-1);
+        if (data.size() != len || want != len) {
+            ADD_FAILURE() << "record " << code << " at " << i << " has length " << len
+                          << ", runs past the end or should have " << want;
             return out;
         }
         out.emplace_back(code, data);
@@ -134,37 +130,65 @@ inline std::string Utf8(const std::wstring& Text) {
     return out;
 }
 
-// Records every message box instead of showing it; restores the hook on exit.
-class MessageBoxRecorder {
+// Replaces a hook while it lives.
+template <class Hook>
+class ScopedHook {
 public:
-    MessageBoxRecorder() {
-        saved_ = fw::TApplication::MessageBoxHook;
-        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
-            Texts.push_back(Text);
-            return IDOK;
-        };
-    }
-    ~MessageBoxRecorder() { fw::TApplication::MessageBoxHook = saved_; }
-    std::vector<std::wstring> Texts;
+    ScopedHook(Hook& Target, Hook Replacement) : target_(Target), saved_(Target) { Target = std::move(Replacement); }
+    ~ScopedHook() { target_ = saved_; }
 
 private:
-    decltype(fw::TApplication::MessageBoxHook) saved_;
+    Hook& target_;
+    Hook saved_;
+};
+
+// Records every message box instead of showing it.
+struct MessageBoxRecorder {
+    std::vector<std::wstring> Texts;
+    ScopedHook<decltype(fw::TApplication::MessageBoxHook)> hook{
+        fw::TApplication::MessageBoxHook, [this](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+            Texts.push_back(Text);
+            return IDOK;
+        }};
 };
 
 // Records viewer calls instead of opening anything; answers with Result.
-class ViewerRecorder {
-public:
-    explicit ViewerRecorder(intptr_t Result = 42) : result_(Result) {
-        saved_ = TztCustomExport::ViewerHook;
-        TztCustomExport::ViewerHook = [this](HWND, const std::wstring& File, const std::wstring&, int) {
-            Files.push_back(File);
-            return result_;
-        };
-    }
-    ~ViewerRecorder() { TztCustomExport::ViewerHook = saved_; }
+struct ViewerRecorder {
+    explicit ViewerRecorder(intptr_t Result = 42)
+        : hook(TztCustomExport::ViewerHook, [this, Result](HWND, const std::wstring& File, const std::wstring&, int) {
+              Files.push_back(File);
+              return Result;
+          }) {}
     std::vector<std::wstring> Files;
+    ScopedHook<decltype(TztCustomExport::ViewerHook)> hook;
+};
 
-private:
-    intptr_t result_;
-    decltype(TztCustomExport::ViewerHook) saved_;
+// A test export of two named columns into a fresh scratch folder, without the
+// date line. Errors are recorded; a test that expects some clears them.
+class ExportFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = testenv::NewScratchFolder(L"export");
+        e_ = std::make_unique<TTestExport>();
+        e_->Names = {L"Name", L"Size"};
+        e_->Rows = {{L"a.txt", L"12"}, {L"bb.doc", L"7"}};
+        e_->SetExportStyle(xsFile);
+        e_->SetFileName(folder_ + L"\\doc");
+        Without(xoShowExportDate);
+        e_->OnError = [this](fw::TObject*, TztExportError code) { errors_.push_back(code); };
+    }
+    void TearDown() override { EXPECT_TRUE(errors_.empty()); }
+
+    // Runs the export and returns the written file's bytes.
+    std::string Run(TztExportType Type) {
+        e_->SetExportType(Type);
+        e_->Execute();
+        return ReadBytes(folder_ + L"\\doc." + e_->GetDefaultExtension());
+    }
+    void Without(TztExportOption o) { e_->SetOptions(e_->Options().Exclude(o)); }
+    void With(TztExportOption o) { e_->SetOptions(e_->Options().Include(o)); }
+
+    std::wstring folder_;
+    std::unique_ptr<TTestExport> e_;
+    std::vector<TztExportError> errors_;
 };

@@ -1,12 +1,8 @@
 // The string-grid data source.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "export/StringGridExport.h"
-#include "framework/Grids.h"
 #include "tests/export/ExportTestSource.h"
-#include "tests/common/TestEnv.h"
 
 namespace {
 
@@ -52,7 +48,7 @@ protected:
 
 }  // namespace
 
-TEST_F(StringGridSource, FixedRowGivesCaptionsAndIsSkipped) {
+TEST_F(StringGridSource, FixedRowGivesCaptionsIsSkippedAndCountsInWidths) {
     EXPECT_EQ(e_->Messages()->Caption(), L"Exporting String Grid");
     EXPECT_EQ(e_->ColumnCaption(2), L"Col2");
     EXPECT_EQ(e_->ColumnCaption(3), L"");
@@ -65,9 +61,7 @@ TEST_F(StringGridSource, FixedRowGivesCaptionsAndIsSkipped) {
     EXPECT_EQ(e_->ColumnCaption(1), L"Name 1");
     const std::string head = "\"Name 0\",\"Name 1\",\"Name 2\"\r\nCol0,Col1,Col2\r\n";
     EXPECT_EQ(Run(xtCSV).substr(0, head.size()), head);
-}
-
-TEST_F(StringGridSource, NaturalWidthsCountEveryRow) {
+    // Natural widths count every row, the fixed one too.
     grid_->SetCells(1, 0, L"twelve chars");
     EXPECT_EQ(e_->PrepareColumns(), 3);
     EXPECT_EQ(e_->NaturalColumnWidth(0), 4);
@@ -82,20 +76,10 @@ TEST_F(StringGridSource, RowSelectExportsTheSelection) {
     // Without whole-row selection every column is exported and no row selected.
     e_->SetOptions(e_->Options().Include(xoSelectedRowsOnly));
     EXPECT_EQ(Run(xtCSV), "Col0,Col1,Col2\r\n");
+    // With it, the selected rows and the columns right of the fixed one.
     grid_->SetOptions(grid_->Options() | fw::goRowSelect);
     grid_->SetSelection(fw::TGridRect{1, 3, 2, 5});
-    const fw::TGridRect sel = grid_->Selection();
-    ASSERT_EQ(sel.Top, 3);
-    ASSERT_EQ(sel.Bottom, 5);
-    std::string expected = "Col1,Col2\r\n";
-    if (sel.Left == 0) expected = "Col0,Col1,Col2\r\n";
-    std::string csv = Run(xtCSV);
-    EXPECT_EQ(csv.substr(0, expected.size()), expected);
-    for (int row = 1; row < 10; ++row) {
-        const bool wanted = row >= 3 && row <= 5;
-        EXPECT_EQ(csv.find("2." + std::to_string(row)) != std::string::npos, wanted) << row;
-    }
-    EXPECT_EQ(csv.find("0.4") != std::string::npos, sel.Left == 0);
+    EXPECT_EQ(Run(xtCSV), "Col1,Col2\r\n1.3,2.3\r\n1.4,2.4\r\n1.5,2.5\r\n");
 }
 
 TEST_F(StringGridSource, RemovedGridLeavesNoSource) {

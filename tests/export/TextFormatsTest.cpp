@@ -1,43 +1,14 @@
-// The padded text, CSV and TAB documents, byte by byte.
+// The padded text, CSV and TAB documents, byte by byte; the text routines where
+// the documents do not reach them.
 #include <gtest/gtest.h>
 
-#include <memory>
-
+#include "export/TextRoutines.h"
 #include "tests/export/ExportTestSource.h"
-#include "tests/common/TestEnv.h"
 
-namespace {
-
-class TextFormats : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = testenv::NewScratchFolder(L"export-text");
-        e_ = std::make_unique<TTestExport>();
-        e_->Names = {L"Name", L"Size"};
-        e_->Rows = {{L"a.txt", L"12"}, {L"bb.doc", L"7"}};
-        e_->SetExportStyle(xsFile);
-        e_->SetFileName(folder_ + L"\\doc");
-        e_->OnError = [this](fw::TObject*, TztExportError code) { errors_.push_back(code); };
-    }
-    void TearDown() override { EXPECT_TRUE(errors_.empty()); }
-
-    // Runs the export and returns the written file's bytes.
-    std::string Run(TztExportType Type) {
-        e_->SetExportType(Type);
-        e_->Execute();
-        return ReadBytes(folder_ + L"\\doc." + e_->GetDefaultExtension());
-    }
-    void Without(TztExportOption o) { e_->SetOptions(e_->Options().Exclude(o)); }
-    void With(TztExportOption o) { e_->SetOptions(e_->Options().Include(o)); }
-
-    std::wstring folder_;
-    std::unique_ptr<TTestExport> e_;
-    std::vector<TztExportError> errors_;
-};
-
-}  // namespace
+using TextFormats = ExportFixture;
 
 TEST_F(TextFormats, PaddedTextWithRulesAndCreatedLine) {
+    With(xoShowExportDate);
     const std::string text = Run(xtTXT);
     const std::string body = "Name   Size\r\n-----------\r\na.txt  12  \r\nbb.doc 7   \r\n-----------\r\n";
     ASSERT_EQ(text.substr(0, body.size()), body);
@@ -47,81 +18,46 @@ TEST_F(TextFormats, PaddedTextWithRulesAndCreatedLine) {
     // The created text is joined, not formatted.
     e_->Messages()->SetCreatedText(L"100% %s %d done:");
     EXPECT_NE(Run(xtTXT).find("\r\n100% %s %d done: "), std::string::npos);
-}
-
-TEST_F(TextFormats, CaptionsWiderThanCellsKeepColumnsAligned) {
+    // Captions wider than the cells widen their columns, so the rules stay aligned.
+    Without(xoShowExportDate);
     e_->Captions()->Add(L"File name");
     e_->Captions()->Add(L"Bytes");
-    Without(xoShowExportDate);
     EXPECT_EQ(Run(xtTXT),
               "File name Bytes\r\n---------------\r\na.txt     12   \r\nbb.doc    7    \r\n---------------\r\n");
 }
 
-TEST_F(TextFormats, CommaSeparated) {
+TEST_F(TextFormats, CommaSeparatedQuotesAndTabSeparatedKeepsCells) {
+    // CSV has no date, header or footer lines; TAB has.
+    e_->OnGetHeader = [](fw::TObject*, uint32_t, std::wstring& h) { h = L"first\r\nsecond"; };
+    e_->OnGetFooter = [](fw::TObject*, uint32_t, std::wstring& f) { f = L"bye"; };
+    With(xoShowExportDate);
     EXPECT_EQ(Run(xtCSV), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
     e_->Rows = {{L"say \"hi\"", L"a,b"}, {L"x\"y", L" lead"}, {L"abc", L"two\r\nlines"}};
     EXPECT_EQ(Run(xtCSV),
               "Name,Size\r\n\"say \"\"hi\"\"\",\"a,b\"\r\n\"x\"\"y\",\" lead\"\r\nabc,\"two\r\nlines\"\r\n");
-}
-
-TEST_F(TextFormats, TabSeparatedKeepsCellsUnchanged) {
-    e_->Rows = {{L"a,b", L"x\"y"}};
     Without(xoShowExportDate);
-    EXPECT_EQ(Run(xtTAB), "Name\tSize\r\na,b\tx\"y\r\n");
+    e_->Rows.pop_back();
+    EXPECT_EQ(Run(xtTAB), "first\r\nsecond\r\nName\tSize\r\nsay \"hi\"\ta,b\r\nx\"y\t lead\r\nbye\r\n");
 }
 
-TEST_F(TextFormats, TruncationAndNulls) {
+TEST_F(TextFormats, ColumnWidthsTruncateAndAlign) {
     e_->Rows = {{L"abcdefgh", L"abcdefgh"}};
     e_->NullCell = 1;
     e_->ColumnWidths()->Add(L"5");
-    e_->ColumnWidths()->Add(L"x");  // no number: the natural width
-    With(xoTruncate);
-    Without(xoShowHeader);
-    Without(xoShowExportDate);
-    Without(xoHeaderLine);
-    Without(xoFooterLine);
-    // The second width is no number: the natural width (8) holds.
+    e_->ColumnWidths()->Add(L"x");  // no number: the natural width (8) holds
+    e_->SetOptions({xoTruncate});
     EXPECT_EQ(Run(xtCSV), "ab...,\"** NU...\"\r\n");
     e_->ColumnWidths()->SetStrings(0, L"2");
     EXPECT_EQ(Run(xtTAB), "...\t** NU...\r\n");
     Without(xoTruncate);
     EXPECT_EQ(Run(xtTAB), "abcdefgh\t** NULL **\r\n");
-}
-
-TEST_F(TextFormats, SelectedRowsOnlyWithoutSelectionWritesTheCaptionRow) {
-    With(xoSelectedRowsOnly);
-    int seen = 0;
-    e_->OnExport = [&](fw::TObject*, uint32_t, uint32_t, const TztValues&, bool&) { ++seen; };
-    EXPECT_EQ(Run(xtCSV), "Name,Size\r\n");
-    EXPECT_EQ(seen, 2);
-    e_->SelectedRows = {1};
-    EXPECT_EQ(Run(xtCSV), "Name,Size\r\nbb.doc,7\r\n");
-}
-
-TEST_F(TextFormats, RowNumbers) {
-    e_->Rows.clear();
-    for (int i = 1; i <= 120; ++i) e_->Rows.push_back({L"f" + std::to_wstring(i), L"1"});
-    With(xoRowNumbers);
-    Without(xoShowExportDate);
-    const std::string text = Run(xtTXT);
-    EXPECT_EQ(text.substr(0, 17), "    Name Size\r\n--");
-    EXPECT_NE(text.find("\r\n  1 f1   1   \r\n  2 f2   1   \r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\n120 f120 1   \r\n"), std::string::npos);
-    const std::string csv = Run(xtCSV);
-    EXPECT_EQ(csv.substr(0, 26), ",Name,Size\r\n1,f1,1\r\n2,f2,1");
-    e_->SetRowNumberFormat(L"#%d%s");
-    EXPECT_EQ(Run(xtTAB).substr(0, 26), "\tName\tSize\r\n#1%s\tf1\t1\r\n#2%");
-}
-
-TEST_F(TextFormats, AlignmentsPadTheCells) {
+    // Alignments pad the cells to their widths.
+    e_->NullCell = -1;
     e_->Rows = {{L"a", L"123"}};
     e_->Alignments = {2, 3};
-    e_->ColumnWidths()->Add(L"4");
-    e_->ColumnWidths()->Add(L"6");
-    Without(xoShowExportDate);
-    Without(xoShowHeader);
-    Without(xoHeaderLine);
-    Without(xoFooterLine);
+    e_->ColumnWidths()->SetStrings(0, L"4");
+    e_->ColumnWidths()->SetStrings(1, L"6");
+    e_->SetOptions({xoUseAlignments});
     EXPECT_EQ(Run(xtTXT), "   a  123  \r\n");
     // A centred text wider than its width stays as it is.
     e_->ColumnWidths()->SetStrings(1, L"1");
@@ -131,24 +67,36 @@ TEST_F(TextFormats, AlignmentsPadTheCells) {
     EXPECT_EQ(Run(xtTXT), "a    123   \r\n");
 }
 
-TEST_F(TextFormats, HiddenColumnsAreLeftOut) {
+TEST_F(TextFormats, SelectedRowsAndHiddenColumns) {
+    With(xoSelectedRowsOnly);
+    int seen = 0;
+    e_->OnExport = [&](fw::TObject*, uint32_t, uint32_t, const TztValues&, bool&) { ++seen; };
+    EXPECT_EQ(Run(xtCSV), "Name,Size\r\n") << "no selection: only the caption row";
+    EXPECT_EQ(seen, 2);
+    e_->SelectedRows = {1};
+    EXPECT_EQ(Run(xtCSV), "Name,Size\r\nbb.doc,7\r\n");
+    Without(xoSelectedRowsOnly);
     e_->HiddenColumns = {0};
     EXPECT_EQ(Run(xtCSV), "Size\r\n12\r\n7\r\n");
     With(xoExportInvisibles);
     EXPECT_EQ(Run(xtCSV), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
 }
 
-TEST_F(TextFormats, HeaderAndFooterTexts) {
-    e_->OnGetHeader = [](fw::TObject*, uint32_t, std::wstring& h) { h = L"first\r\nsecond"; };
-    e_->OnGetFooter = [](fw::TObject*, uint32_t, std::wstring& f) { f = L"bye"; };
-    Without(xoShowExportDate);
-    EXPECT_EQ(Run(xtTAB), "first\r\nsecond\r\nName\tSize\r\na.txt\t12\r\nbb.doc\t7\r\nbye\r\n");
-    EXPECT_EQ(Run(xtCSV), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
+TEST_F(TextFormats, RowNumbers) {
+    e_->Rows.clear();
+    for (int i = 1; i <= 120; ++i) e_->Rows.push_back({L"f" + std::to_wstring(i), L"1"});
+    With(xoRowNumbers);
+    const std::string text = Run(xtTXT);
+    EXPECT_EQ(text.substr(0, 17), "    Name Size\r\n--");
+    EXPECT_NE(text.find("\r\n  1 f1   1   \r\n  2 f2   1   \r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n120 f120 1   \r\n"), std::string::npos);
+    EXPECT_EQ(Run(xtCSV).substr(0, 26), ",Name,Size\r\n1,f1,1\r\n2,f2,1");
+    e_->SetRowNumberFormat(L"#%d%s");
+    EXPECT_EQ(Run(xtTAB).substr(0, 26), "\tName\tSize\r\n#1%s\tf1\t1\r\n#2%");
 }
 
 TEST_F(TextFormats, EmptyGridWithAndWithoutCaptionRow) {
     e_->Rows.clear();
-    Without(xoShowExportDate);
     EXPECT_EQ(Run(xtTXT), "Name Size\r\n---------\r\n---------\r\n");
     EXPECT_EQ(Run(xtCSV), "Name,Size\r\n");
     Without(xoShowHeader);
@@ -159,20 +107,33 @@ TEST_F(TextFormats, EmptyGridWithAndWithoutCaptionRow) {
 
 TEST_F(TextFormats, CharacterSets) {
     e_->Rows = {{L"caf\u00e9", L"\u20ac"}};
-    Without(xoShowExportDate);
     EXPECT_EQ(Run(xtCSV), "Name,Size\r\ncaf\xe9,\x80\r\n");
     e_->Rows = {{L"\u03a9mega", L"1"}};
     EXPECT_EQ(Run(xtCSV), "\xEF\xBB\xBFName,Size\r\n\xCE\xA9mega,1\r\n");
     EXPECT_EQ(Run(xtTAB), "\xEF\xBB\xBFName\tSize\r\n\xCE\xA9mega\t1\r\n");
+    // U+0101 (a with macron) has a best fit "a" in 1252; it must not be taken.
+    std::string bytes;
+    EXPECT_FALSE(ztTryAnsi(L"\u0101", bytes));
+    EXPECT_EQ(ztToAnsi(L"x\u0101y\U0001F600z"), "x?y?z");
+    bool utf8 = false;
+    EXPECT_EQ(ztDocumentBytes(L"\u0101", false, &utf8), "?");
+    EXPECT_FALSE(utf8);
+    // Plain ASCII is copied as it is, sixteen characters a step and the rest one by one.
+    std::string out = "x";
+    const std::wstring ascii = L"0123456789abcdefghijklmnopqrstuvwxyz~";
+    ASSERT_TRUE(AsciiInto(ascii.data(), ascii.size(), out));
+    EXPECT_EQ(out, "x0123456789abcdefghijklmnopqrstuvwxyz~");
+    for (const std::wstring other : {L"abc\u00e9efghijklmnopq", L"abcdefghijklmnop\u0100qrstuvwxyz012345", L"\u0080"})
+        EXPECT_FALSE(AsciiInto(other.data(), other.size(), out)) << Utf8(other);
+    EXPECT_EQ(out.size(), 1 + ascii.size()) << "nothing is left behind";
 }
 
 TEST_F(TextFormats, TabsAndLineBreaksInsideCellsBecomeBlanks) {
     e_->Rows = {{L"a\tb", L"1\r\n2"}, {L"c\rd\ne", L"3"}};
-    Without(xoShowExportDate);
     // One row per line, the columns where they belong.
     EXPECT_EQ(Run(xtTAB), "Name\tSize\r\na b\t1 2\r\nc d e\t3\r\n");
     EXPECT_EQ(Run(xtTXT), "Name  Size\r\n----------\r\na b   1 2 \r\nc d e 3   \r\n----------\r\n");
-    // The spreadsheet-like formats that quote keep them.
+    // CSV quotes and keeps them.
     EXPECT_EQ(Run(xtCSV), "Name,Size\r\na\tb,\"1\r\n2\"\r\n\"c\rd\ne\",3\r\n");
 }
 
@@ -182,8 +143,18 @@ TEST_F(TextFormats, PaddedWidthsCountCharactersNotUnits) {
     e_->ColumnWidths()->Add(L"4");
     e_->ColumnWidths()->Add(L"4");
     e_->Alignments = {3, 2};
-    Without(xoShowExportDate);
     // Every line is as long as the rule: 9 characters.
     EXPECT_EQ(Run(xtTXT), "\xEF\xBB\xBF" + Utf8(L"Name Size\r\n---------\r\n \U0001F600\U0001F600     1\r\n"
                                                 L" ab     \U00020000\r\n---------\r\n"));
+    const std::wstring two = L"\U0001F600\U0001F600";
+    EXPECT_EQ(PadLeft(L"7", L' ', 3), L"  7");
+    EXPECT_EQ(PadRight(two, L'.', 3), two + L".");
+    EXPECT_EQ(PadLeft(L"long", L' ', 2), L"long");
+    EXPECT_EQ(Centre(L"abc", 6), L" abc  ");  // half the width less half the text after it
+    EXPECT_EQ(Centre(L"abcdef", 3), L"abcdef");
+    EXPECT_EQ(RepeatChar(L'-', -2), L"");
+    EXPECT_EQ(TruncateText(two + two, 3, L"~"), two + L"~") << "no pair is cut";
+    EXPECT_EQ(TruncateText(L"abcdefgh", 0, L"..."), L"...");
+    EXPECT_EQ(CsvQuote(L"", true), L"\"\"");
+    EXPECT_EQ(CsvQuote(L"semi;colon", false), L"semi;colon");
 }
