@@ -94,7 +94,13 @@ TEST_F(DocumentFormats, RtfTableRows) {
     EXPECT_EQ(Run(xtWord), rtf) << "the word-processor document is the same";
 }
 
-TEST_F(DocumentFormats, LineBreaksInsideCells) {
+TEST_F(DocumentFormats, TabsAndLineBreaksInsideCells) {
+    e_->Rows = {{L"a\tb", L"1\r\n2"}, {L"c\rd\ne", L"3"}};
+    // TAB and padded text cannot carry them: a blank each, one row per line.
+    EXPECT_EQ(Run(xtTAB), "Name\tSize\r\na b\t1 2\r\nc d e\t3\r\n");
+    EXPECT_EQ(Run(xtTXT), "Name  Size\r\n----------\r\na b   1 2 \r\nc d e 3   \r\n----------\r\n");
+    // CSV quotes and keeps them.
+    EXPECT_EQ(Run(xtCSV), "Name,Size\r\na\tb,\"1\r\n2\"\r\n\"c\rd\ne\",3\r\n");
     e_->Names = {L"A"};
     e_->Rows = {{L"1\r\n2"}, {L"3\r4"}, {L"5\n6"}, {L"7\r\n\r\n8\t9"}};
     Without(xoShowHeader);

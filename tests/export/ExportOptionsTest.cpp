@@ -1,6 +1,8 @@
 // Defaults and copying of the option classes; the component's settings.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "export/ExportProgress.h"
 #include "export/ExportSelect.h"
 #include "export/StringGridExport.h"
@@ -23,11 +25,11 @@ TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
         {L"FF0000", L"FFFFFF", L"0000FF", L"5F605F", L"FFFF00", L"CFC890", L"000000", L"FFFFFF", L"FFFFCF", L"000000"},
     };
     // Kinds 0 to 5: default, header and table font, table, header and odd-row background.
-    const std::vector<std::vector<std::wstring>> rtf = {
-        {L"0,0,0", L"255,255,255", L"0,0,0", L"255,255,255", L"0,0,128", L"128,255,0"},
-        {L"0,0,0", L"255,0,0", L"0,0,0", L"0,0,255", L"0,0,0", L"128,128,255"},
-        {L"0,0,0", L"255,255,255", L"0,0,0", L"255,255,255", L"255,0,0", L"128,255,0"},
-        {L"0,0,0", L"255,255,255", L"0,0,0", L"255,255,255", L"128,128,128", L"128,255,128"},
+    const std::vector<std::vector<std::array<int, 3>>> rtf = {
+        {{0, 0, 0}, {255, 255, 255}, {0, 0, 0}, {255, 255, 255}, {0, 0, 128}, {128, 255, 0}},
+        {{0, 0, 0}, {255, 0, 0}, {0, 0, 0}, {0, 0, 255}, {0, 0, 0}, {128, 128, 255}},
+        {{0, 0, 0}, {255, 255, 255}, {0, 0, 0}, {255, 255, 255}, {255, 0, 0}, {128, 255, 0}},
+        {{0, 0, 0}, {255, 255, 255}, {0, 0, 0}, {255, 255, 255}, {128, 128, 128}, {128, 255, 128}},
     };
     auto exporter = std::make_unique<TTestExport>();
     // A new custom set shows the standard template.
@@ -46,11 +48,10 @@ TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
     for (size_t t = 0; t < rtf.size(); ++t) {
         exporter->DOC_RTF()->SetTemplate(TztRTFColorTemplate(t));
         for (int kind = 0; kind < 6; ++kind) {
-            std::wstring rgb = rtf[t][size_t(kind)];
-            const size_t a = rgb.find(L','), b = rgb.rfind(L',');
-            const std::wstring entry = L"\\red" + rgb.substr(0, a) + L"\\green" + rgb.substr(a + 1, b - a - 1) +
-                                       L"\\blue" + rgb.substr(b + 1) + L";";
-            EXPECT_EQ(exporter->WriteRTFColor(kind), entry) << "template " << t << ", kind " << kind;
+            const auto& [r, g, b] = rtf[t][size_t(kind)];
+            EXPECT_EQ(exporter->WriteRTFColor(kind), L"\\red" + std::to_wstring(r) + L"\\green" + std::to_wstring(g) +
+                                                         L"\\blue" + std::to_wstring(b) + L";")
+                << "template " << t << ", kind " << kind;
         }
     }
 }

@@ -34,10 +34,6 @@ public:
     bool Assigned = true;
     int NullCell = -1;  // a column whose cells are null values
 
-    using TztCustomExport::CurrentRow;
-    using TztCustomExport::ExportedCount;
-    using TztCustomExport::RecordCount;
-
     std::vector<std::wstring> Calls;  // data operations and hooks, in order
 
 protected:

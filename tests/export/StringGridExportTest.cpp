@@ -62,6 +62,7 @@ TEST_F(StringGridSource, FixedRowGivesCaptionsIsSkippedAndCountsInWidths) {
     const std::string head = "\"Name 0\",\"Name 1\",\"Name 2\"\r\nCol0,Col1,Col2\r\n";
     EXPECT_EQ(Run(xtCSV).substr(0, head.size()), head);
     // Natural widths count every row, the fixed one too.
+    grid_->SetFixedRows(1);
     grid_->SetCells(1, 0, L"twelve chars");
     EXPECT_EQ(e_->PrepareColumns(), 3);
     EXPECT_EQ(e_->NaturalColumnWidth(0), 4);

@@ -128,15 +128,6 @@ TEST_F(TextFormats, CharacterSets) {
     EXPECT_EQ(out.size(), 1 + ascii.size()) << "nothing is left behind";
 }
 
-TEST_F(TextFormats, TabsAndLineBreaksInsideCellsBecomeBlanks) {
-    e_->Rows = {{L"a\tb", L"1\r\n2"}, {L"c\rd\ne", L"3"}};
-    // One row per line, the columns where they belong.
-    EXPECT_EQ(Run(xtTAB), "Name\tSize\r\na b\t1 2\r\nc d e\t3\r\n");
-    EXPECT_EQ(Run(xtTXT), "Name  Size\r\n----------\r\na b   1 2 \r\nc d e 3   \r\n----------\r\n");
-    // CSV quotes and keeps them.
-    EXPECT_EQ(Run(xtCSV), "Name,Size\r\na\tb,\"1\r\n2\"\r\n\"c\rd\ne\",3\r\n");
-}
-
 TEST_F(TextFormats, PaddedWidthsCountCharactersNotUnits) {
     // Outside the basic plane a character takes two UTF-16 units.
     e_->Rows = {{L"\U0001F600\U0001F600", L"1"}, {L"ab", L"\U00020000"}};

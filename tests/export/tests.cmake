@@ -1,6 +1,5 @@
-# The export's documents read back by independent host programs: export_tests
-# writes the samples (fixture setup), readback.py reads them with csv, html5lib,
-# unrtf, ssconvert and xlrd. Debian's own python3 has the readers installed.
+# export_tests writes the sample documents (fixture setup); readback.py reads them back
+# with independent host programs. Debian's own python3 has the readers installed.
 find_program(EXPORT_READBACK_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
 if(NOT EXPORT_READBACK_PYTHON)
   find_program(EXPORT_READBACK_PYTHON NAMES python3)
