@@ -1,18 +1,25 @@
-// The print preview's page store and the print layout on the test printer (A4,
-// 300 dpi, 0.25 in offset): recording without a print job, the page rectangle,
-// grids over pages, what cannot fit; wide and narrow listings with their captions.
+// The print preview on the test printer (A4, 300 dpi, 0.25 in offset): its page
+// store (recording without a print job, the page rectangle, grids over pages, what
+// cannot fit), wide and narrow listings with their captions, the window's pages,
+// printable area and print dialog, and a machine without any printer.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/PrintLayout.h"
+#include "app/Startup.h"
 #include "app/UPrintPreview2.h"
+#include "framework/Application.h"
 #include "framework/Grids.h"
+#include "framework/Handles.h"
 #include "framework/Printers.h"
+#include "tests/common/DialogAnswer.h"
 #include "tests/common/PrintOutput.h"
 
 namespace {
@@ -51,9 +58,20 @@ protected:
             for (int c = 0; c < Columns; ++c) grid->SetCells(c, r, L"item " + std::to_wstring(r));
         return grid;
     }
-    void BeginWithMargins() {
+    // Shows the window with Pages pages, each black over its whole printable area.
+    void ShowBlackPages(int Pages) {
+        preview->SetWindowState(fw::wsNormal);
+        preview->SetPosition(fw::poDesigned);
+        preview->SetBounds(0, 0, 700, 600);
+        preview->Show();
         preview->BeginDoc();
-        preview->SetMargins(0.5f, 0.5f, 0.5f, 0.5f);
+        for (int p = 1; p <= Pages; ++p) {
+            if (p > 1) preview->NewPage();
+            fw::TCanvas* canvas = preview->PageCanvas(p);
+            canvas->Brush()->SetColor(fw::clBlack);
+            canvas->FillRect(RECT{0, 0, fw::Printer()->PageWidth(), fw::Printer()->PageHeight()});
+        }
+        preview->ShowPreview();
     }
     // Where texts starting with Start lie on a page: the first one's y, and the
     // cells' top, bottom and count.
@@ -79,50 +97,43 @@ protected:
     fw::TFont font;
 };
 
-TEST_F(PrintingTest, RecordsPagesWithoutAPrintJob) {
+TEST_F(PrintingTest, RecordsPagesWithoutAPrintJobAndGridsThatCannotFitEnd) {
     const testenv::PrintCounts before = testenv::CountPrinted();
     EXPECT_EQ(preview->BeginDoc(), 1);
     EXPECT_FALSE(fw::Printer()->Printing());           // nothing is opened in the spooler to record
     EXPECT_EQ(preview->PageRect().left, 75 + 300);     // one inch inside the printable area
     EXPECT_EQ(preview->InchesToDeviceX(0.375f), 112);  // 112.5 rounds to even
     preview->SetMargins(0.5f, 0.5f, 0.5f, 0.5f);
-    EXPECT_EQ(preview->PageCanvasRect().bottom, 3508 - 225 - 75);
-    EXPECT_EQ(preview->NewPage(), 2);
-    preview->EndRecording();
-    EXPECT_EQ(preview->NewPage(), 0);
-    // Each page is framed by the whole printable area.
-    EXPECT_NEAR(preview->PageMetafile(2)->Frame().bottom, MulDiv(3508 - 150, 2540, 300), 2);
-    EXPECT_EQ(testenv::CountPrinted().jobs, before.jobs);
-}
-
-TEST_F(PrintingTest, GridsContinueOnPagesAndOnesThatCannotFitEnd) {
-    BeginWithMargins();
     const RECT canvas = preview->PageCanvasRect();
-    const int width = canvas.right - canvas.left;
+    EXPECT_EQ(canvas.bottom, 3508 - 225 - 75);
     int endY = -1;
-    preview->PrintGrid(MakeGrid(200).get(), width, POINT{0, 0}, true, true, endY);
+    preview->PrintGrid(MakeGrid(200).get(), canvas.right - canvas.left, POINT{0, 0}, true, true, endY);
     const int pages = preview->PageCount();
     ASSERT_GT(pages, 1);
     // Only the empty last row: nothing on the page.
-    preview->NewPage();
-    preview->PrintGrid(MakeGrid(0).get(), width, POINT{0, 0}, true, true, endY);
+    EXPECT_EQ(preview->NewPage(), pages + 1);
+    preview->PrintGrid(MakeGrid(0).get(), canvas.right - canvas.left, POINT{0, 0}, true, true, endY);
     // Columns of next to no width: every row is taller than a page; the grid ends.
     preview->NewPage();
     auto thin = MakeGrid(50);
     for (int c = 0; c < 4; ++c) thin->SetColWidths(c, 0);
     thin->SetGridLineWidth(0);
     thin->SetColWidths(0, 1);
-    preview->PrintGrid(thin.get(), width, POINT{0, 0}, true, true, endY);
+    preview->PrintGrid(thin.get(), canvas.right - canvas.left, POINT{0, 0}, true, true, endY);
     EXPECT_LE(preview->PageCount(), pages + 4);
     preview->EndRecording();
-    // The same top on every page (the pen's half width aside), within the margins.
+    EXPECT_EQ(preview->NewPage(), 0);
+    // Each page is framed by the whole printable area; the grid keeps the same
+    // top on every page (the pen's half width aside), within the margins.
+    EXPECT_NEAR(preview->PageMetafile(2)->Frame().bottom, MulDiv(3508 - 150, 2540, 300), 2);
     EXPECT_NEAR(preview->PageMetafile(2)->Bounds().top, canvas.top, 3);
     EXPECT_NEAR(preview->PageMetafile(1)->Bounds().right, canvas.right, 3);
     const RECT blank = preview->PageMetafile(pages + 1)->Bounds();
     EXPECT_TRUE(blank.right <= blank.left || blank.bottom <= blank.top);
+    EXPECT_EQ(testenv::CountPrinted().jobs, before.jobs);
 }
 
-TEST_F(PrintingTest, WideListingFillsTheWidthWithTheCaptionBelow) {
+TEST_F(PrintingTest, WideListingsFillTheWidthAndNarrowOnesAreAThreeInchColumn) {
     LayOutListing(preview.get(), MakeGrid(140).get(), true, L"File List", &font);
     preview->EndRecording();
     const int pages = preview->PageCount();
@@ -136,17 +147,15 @@ TEST_F(PrintingTest, WideListingFillsTheWidthWithTheCaptionBelow) {
     int cells = 0;
     for (int p = 1; p <= pages; ++p) cells += Find(p, L"File List").cells;
     EXPECT_EQ(cells, 140 * 4);  // every item, and not the empty last row
-}
 
-TEST_F(PrintingTest, NarrowListingIsAThreeInchColumnWithTheCaptionAbove) {
+    // Three columns or fewer: the caption half an inch down, the grid half an inch below it.
     LayOutListing(preview.get(), MakeGrid(20, 3).get(), true, L"File List", &font);
     preview->EndRecording();
     ASSERT_EQ(preview->PageCount(), 1);
-    const RECT inside = preview->PageCanvasRect();
     EXPECT_LE(preview->PageMetafile(1)->Bounds().right, inside.left + 900 + 3);
     const Found f = Find(1, L"File List");
-    EXPECT_GE(f.firstY, inside.top + 150);  // half an inch down
-    EXPECT_GT(f.cellsTop, f.firstY + 150);  // the grid half an inch below the caption
+    EXPECT_GE(f.firstY, inside.top + 150);
+    EXPECT_GT(f.cellsTop, f.firstY + 150);
     // Narrower grids keep their width in screen inches, down to three quarters of the column.
     const int ppi = fw::ScreenPixelsPerInch();
     for (const auto& [pixels, expected] : {std::pair{ppi, 675}, std::pair{ppi * 27 / 10, 810}}) {
@@ -182,6 +191,108 @@ TEST_F(PrintingTest, LongCaptionsContinueAndImpossibleOnesEnd) {
     EXPECT_EQ(preview->PrintTextInRect(RECT{0, 0, 2000, 100000}, &kept, true, drawn, &huge), 0);
     EXPECT_EQ(preview->PrintTextInRect(RECT{0, 0, 600, 10}, &kept, true, drawn, &font), 0);
     EXPECT_EQ(kept.Text(), L"kept\r\n");
+}
+
+TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
+    ShowBlackPages(4);
+    EXPECT_EQ(preview->Panel2->Caption(), L"Page 1 of 4");
+    EXPECT_FALSE(preview->PriorBtn->Enabled());
+    preview->LastBtnClick(nullptr);
+    EXPECT_FALSE(preview->NextBtn->Enabled());
+    preview->NextBtnClick(nullptr);  // past the last page: nothing
+    EXPECT_EQ(preview->ShownPage(), 4);
+    preview->FirstBtnClick(nullptr);
+    preview->NextBtnClick(nullptr);
+    EXPECT_EQ(preview->Panel2->Caption(), L"Page 2 of 4");
+    // White paper around the printable area, black inside it.
+    preview->sb->Repaint();
+    const fw::TPaintBox* box = preview->PaintBox1;
+    const int margin = int(std::lround(75.0 * box->Width() / 2479));  // the offset on 2479 dots of paper
+    ASSERT_GE(margin, 8);
+    fw::WindowDC dc(preview->sb->Handle());
+    const int x = box->Left(), y = box->Top(), w = box->Width(), h = box->Height();
+    EXPECT_EQ(GetPixel(dc.get(), x + margin / 2, y + h / 2), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc.get(), x + margin + 3, y + h / 2), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc.get(), x + w - margin - 3, y + h - margin - 3), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc.get(), x + w / 2, y + h - margin / 2), RGB(255, 255, 255));
+
+    testenv::PrintCounts before = testenv::CountPrinted();
+    auto print = [&](std::function<void(HWND)> Answer) {
+        testenv::DialogAnswer answer(std::move(Answer));
+        preview->PrintBtnClick(preview->PrintBtn);
+        EXPECT_TRUE(answer.Answered());
+    };
+    print([](HWND d) {
+        SendMessageW(GetDlgItem(d, 0x422), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(d, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+        SendMessageW(GetDlgItem(d, 0x481), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"3"));
+        PostMessageW(d, WM_COMMAND, IDOK, 0);
+    });
+    testenv::PrintCounts after = testenv::WaitForJobs(before, 2);
+    EXPECT_EQ(after.jobs, before.jobs + 2);  // each page of a range is a job of its own
+    EXPECT_EQ(after.pages, before.pages + 2);
+    EXPECT_EQ(preview->ShownPage(), 3);
+    before = after;
+    print([](HWND d) {
+        SendMessageW(GetDlgItem(d, 0x420), BM_CLICK, 0, 0);
+        PostMessageW(d, WM_COMMAND, IDOK, 0);
+    });
+    after = testenv::WaitForJobs(before, 1);
+    EXPECT_EQ(after.pages, before.pages + 4);
+    EXPECT_EQ(preview->Panel2->Caption(), L"Page 3 of 4");  // "All" stays on the shown page
+}
+
+// Takes the test printer away for one test and puts it back afterwards.
+class NoPrinterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HANDLE h = nullptr;
+        ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(kName), &h, nullptr));
+        DWORD needed = 0, type = 0, size = 0;
+        GetPrinterW(h, 2, nullptr, 0, &needed);
+        info_.resize(needed);
+        ASSERT_TRUE(GetPrinterW(h, 2, info_.data(), needed, &needed));
+        GetPrinterDataW(h, const_cast<wchar_t*>(L"PPD File"), &type, nullptr, 0, &size);
+        ppd_.resize(size);
+        GetPrinterDataW(h, const_cast<wchar_t*>(L"PPD File"), &type, ppd_.data(), size, &size);
+        ASSERT_TRUE(DeletePrinter(h));
+        ClosePrinter(h);
+        fw::SetPrinter(new fw::TPrinter);
+    }
+    void TearDown() override {
+        fw::TApplication::MessageBoxHook = nullptr;
+        fw::SetPrinter(nullptr);
+        HANDLE h = AddPrinterW(nullptr, 2, info_.data());
+        ASSERT_NE(h, nullptr);
+        SetPrinterDataW(h, const_cast<wchar_t*>(L"PPD File"), REG_SZ, ppd_.data(), DWORD(ppd_.size()));
+        ClosePrinter(h);
+        SetDefaultPrinterW(kName);
+    }
+    static constexpr const wchar_t* kName = L"Tabulorin Test Printer";
+    std::vector<BYTE> info_, ppd_;
+};
+
+TEST_F(NoPrinterTest, TheWindowsWorkAndPrintRequestsSayWhy) {
+    auto preview = std::make_unique<TPrintpreview>(nullptr);
+    ASSERT_NO_THROW(preview->AfterConstruction());  // fitting the page divides by nothing
+    EXPECT_GT(preview->PaintBox1->Width(), 0);
+    preview->ShowPreview();
+    EXPECT_THROW(preview->BeginDoc(), fw::EPrinter);
+    EXPECT_EQ(preview->NewPage(), 0);
+    preview.reset();
+    std::vector<std::wstring> boxes;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& text, const std::wstring&, unsigned) {
+        boxes.push_back(text);
+        return IDOK;
+    };
+    ASSERT_NO_THROW(StartApplication());
+    try {
+        Printpreview->PrintBtnClick(Printpreview->PrintBtn);
+    } catch (...) {
+        fw::Application()->HandleException(nullptr);  // as the message loop shows it
+    }
+    EXPECT_EQ(boxes, (std::vector<std::wstring>{L"No printer is installed."}));
+    FreeApplication();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The program's start-up: title, main window, a message loop that ends when the
-// main window closes, and the libraries' shut-down after any failure.
+// main window closes, and the libraries' shut-down after any failure. Every app
+// test runs with the program's libraries started, as the program does before it
+// makes its windows, and ended after the last test.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,55 +16,69 @@
 
 namespace {
 
-using Log = std::vector<std::wstring>;
-
-// What the main window looked like from inside the running loop.
-struct Seen {
-    std::wstring text;
-    RECT client{};
-    int ticks = 0;
-} seen;
-
-void CALLBACK LookAndClose(HWND, UINT, UINT_PTR id, DWORD) {
-    if (++seen.ticks > 3000) {  // a loop that never shows the window still ends
-        KillTimer(nullptr, id);
-        fw::Application()->Terminate();
-        return;
+class LibrariesEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        for (const TLibrary& library : ProgramLibraries()) library.Startup();
     }
-    if (!Form1 || !Form1->HandleAllocated() || !IsWindowVisible(Form1->Handle())) return;
+    void TearDown() override {
+        const auto& libraries = ProgramLibraries();
+        for (auto it = libraries.rbegin(); it != libraries.rend(); ++it) it->Shutdown();
+    }
+};
+
+// Registered before main runs the tests.
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new LibrariesEnvironment);
+
+// Message boxes, logged among the libraries' starts and ends.
+using Log = std::vector<std::wstring>;
+Log boxes, logged;
+
+void HookBoxes() {
+    fw::TApplication::MessageBoxHook = [](HWND, const std::wstring& text, const std::wstring& caption, unsigned f) {
+        logged.push_back(L"box");
+        boxes.push_back(text + L"|" + caption + ((f & MB_ICONSTOP) ? L"|stop" : L""));
+        return IDOK;
+    };
+}
+
+// Looks at the main window from inside the running loop, then closes it; a loop
+// that never shows the window still ends.
+bool looked = false;
+void CALLBACK LookAndClose(HWND, UINT, UINT_PTR id, DWORD) {
+    static int ticks = 0;
+    const bool shown = Form1 && Form1->HandleAllocated() && IsWindowVisible(Form1->Handle());
+    if (!shown && ++ticks <= 3000) return;
     KillTimer(nullptr, id);
+    if (!shown) return fw::Application()->Terminate();
+    looked = true;
     wchar_t text[256] = {};
     GetWindowTextW(Form1->Handle(), text, 256);
-    seen.text = text;
-    GetClientRect(Form1->Handle(), &seen.client);
+    EXPECT_STREQ(text, L"Tabulorin - Brenmoor Software");
+    RECT client{};
+    GetClientRect(Form1->Handle(), &client);
+    EXPECT_EQ(client.right, 723);
+    EXPECT_EQ(client.bottom, 459);
     PostMessageW(Form1->Handle(), WM_CLOSE, 0, 0);
 }
 
 TEST(Startup, MainWindowTitleAndLoop) {
-    Log boxes;
-    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& text, const std::wstring&, unsigned) {
-        boxes.push_back(text);
-        return IDOK;
-    };
+    HookBoxes();
     StartApplication();
     EXPECT_EQ(fw::Application()->Title(), L"Tabulorama");
     ASSERT_NE(Form1, nullptr);
     // The print-preview window is made hidden, after the main window.
     ASSERT_NE(Printpreview, nullptr);
     EXPECT_FALSE(Printpreview->Visible());
-
     SetTimer(nullptr, 0, 10, LookAndClose);
     RunApplication();  // returns once the main window has closed
-    EXPECT_EQ(seen.text, L"Tabulorin - Brenmoor Software");
-    EXPECT_EQ(seen.client.right, 723);
-    EXPECT_EQ(seen.client.bottom, 459);
+    EXPECT_TRUE(looked);
     EXPECT_EQ(Form1, nullptr);  // the forms are gone with the application
     EXPECT_TRUE(boxes.empty());
     fw::TApplication::MessageBoxHook = nullptr;
 }
 
 // Libraries that log their start and end; the one numbered failAt fails part way.
-Log logged;
 int failAt = -1;
 bool formsGoneAtShutdown = true;
 
@@ -79,12 +95,7 @@ void End() {
 
 TEST(ProgramFrame, FailuresShowTheStopBoxAndEndEveryLibraryThatBegan) {
     const std::vector<TLibrary> libraries = {{Start<1>, End<1>}, {Start<2>, End<2>}, {Start<3>, End<3>}};
-    Log boxes;
-    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& text, const std::wstring& caption, unsigned f) {
-        logged.push_back(L"box");
-        boxes.push_back(text + L"|" + caption + ((f & MB_ICONSTOP) ? L"|stop" : L""));
-        return IDOK;
-    };
+    HookBoxes();
     // The failing library ends too: it undoes what it had started.
     failAt = 2;
     EXPECT_EQ(RunProgram(libraries, [] { ADD_FAILURE(); }), 1);
