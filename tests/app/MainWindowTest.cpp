@@ -1,9 +1,7 @@
-// The real main window driven in the test process, on a prepared folder of the
-// scratch drive: files, subfolders (one of them empty), hidden objects and names
-// outside the ANSI code page. Message boxes, contact links and viewers are
-// recorded instead of shown; waits are bounded by a watchdog. The listing
-// (options, sorting, requests while a search runs, the status bar) and the output
-// (save, clipboard, preview and print commands, and the columns they write).
+// The real main window in the test process, on a prepared folder of the scratch
+// drive: the listing options, sorting, requests while a search runs, the status
+// bar, and the save, clipboard, preview and print commands with the columns they
+// write. Message boxes, links and viewers are recorded instead of shown.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -58,8 +56,7 @@ std::wstring FromFile(const std::wstring& name) {
     std::ifstream in(name.c_str(), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const bool utf8 = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (utf8) bytes.erase(0, 3);
-    std::wstring text(bytes.size(), L'\0');
+    std::wstring text(bytes.erase(0, utf8 ? 3 : 0).size(), L'\0');
     text.resize(size_t(MultiByteToWideChar(utf8 ? CP_UTF8 : CP_ACP, 0, bytes.data(), int(bytes.size()), text.data(),
                                            int(text.size()))));
     return text;
@@ -67,22 +64,17 @@ std::wstring FromFile(const std::wstring& name) {
 
 // Comma-separated text; quoted fields may hold commas, quotes ("") and line breaks.
 Table ReadCsv(const std::wstring& text) {
-    Table table(1);
-    std::wstring field;
+    Table table;
+    Texts row(1);
     bool quoted = false;
     for (size_t i = 0; i < text.size(); ++i) {
         const wchar_t c = text[i];
-        if (quoted && c == L'"' && i + 1 < text.size() && text[i + 1] == L'"') field += text[++i];
-        else if (c == L'"') quoted = !quoted;
-        else if (quoted || (c != L',' && c != L'\n' && c != L'\r')) field += c;
-        else if (c != L'\r') {
-            table.back().push_back(field);
-            field.clear();
-            if (c == L'\n') table.emplace_back();
-        }
+        if (c == L'"' && !quoted && i > 0 && text[i - 1] == L'"') row.back() += c;  // a doubled quote
+        if (c == L'"') quoted = !quoted;
+        else if (quoted || (c != L',' && c != L'\r' && c != L'\n')) row.back() += c;
+        else if (c == L',') row.emplace_back();
+        else if (c == L'\n') table.push_back(std::exchange(row, Texts(1)));
     }
-    if (!field.empty()) table.back().push_back(field);
-    if (table.back().empty()) table.pop_back();
     return table;
 }
 
@@ -100,13 +92,12 @@ protected:
         };
         TForm1::StartFolder = ScratchListing();
         StartApplication();
-        form = Form1;
         // Every end of a search, counted as the window handles it.
-        form->ZFL->OnEndSearch = [this] {
+        Form1->ZFL->OnEndSearch = [this] {
             ++ends;
-            form->ZFLEndSearch();
+            Form1->ZFLEndSearch();
         };
-        form->Show();
+        Form1->Show();
         WaitIdle();
     }
     void TearDown() override {
@@ -117,204 +108,187 @@ protected:
         fw::TApplication::MessageBoxHook = nullptr;
     }
 
-    // Runs messages and synchronized calls until the window is idle: no search
-    // running (Stop disabled) and nothing waiting. Fails after the watchdog.
+    // Runs messages and synchronized calls until no search runs and nothing waits, within a watchdog.
     void WaitIdle() {
         const ULONGLONG deadline = GetTickCount64() + 20000;
         for (int idle = 0; idle < 2 && GetTickCount64() < deadline;) {
             fw::Application()->ProcessMessages();
             const bool ran = fw::CheckSynchronize();
-            idle = ran || form->StopSearchButton->Enabled() ? 0 : idle + 1;
+            idle = ran || Form1->StopSearchButton->Enabled() ? 0 : idle + 1;
             if (!ran && !idle) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
-        EXPECT_FALSE(form->StopSearchButton->Enabled()) << "the listing did not end within the watchdog";
+        EXPECT_FALSE(Form1->StopSearchButton->Enabled()) << "the listing did not end within the watchdog";
     }
     // The listed paths relative to the prepared folder, in list order.
     Texts Rows() const {
         Texts rows;
-        for (int i = 0; i < form->ZFL->Items()->Count(); ++i)
-            rows.push_back(form->ZFL->Items()->Item(i)->FullPath().substr(ScratchListing().size() + 1));
+        for (int i = 0; i < Form1->ZFL->Items()->Count(); ++i)
+            rows.push_back(Form1->ZFL->Items()->Item(i)->FullPath().substr(ScratchListing().size() + 1));
         return rows;
     }
-    std::wstring Status() const { return form->StatusBar1->Panels()->Items(0)->Text(); }
+    std::wstring Status() const { return Form1->StatusBar1->Panels()->Items(0)->Text(); }
 
     // What the window should write: the caption row and an empty row (with
     // headers), the listed items with their list texts, an empty last row.
     Table Expected(bool Headers = true) {
-        fw::TCheckBox* const boxes[] = {form->cbItem, form->cbSize, form->cbType, form->cbDate};
-        Texts captions = {form->ZFL->Columns()->Items(0)->Caption()};
+        fw::TCheckBox* const boxes[] = {Form1->cbItem, Form1->cbSize, Form1->cbType, Form1->cbDate};
+        Texts captions = {Form1->ZFL->Columns()->Items(0)->Caption()};
         for (int f = 0; f < 4; ++f)
-            if (boxes[f]->Checked()) captions.push_back(form->ZFL->Columns()->Items(f + 1)->Caption());
-        if (form->cbFilePath->Checked()) captions.push_back(L"Full FilePath");
+            if (boxes[f]->Checked()) captions.push_back(Form1->ZFL->Columns()->Items(f + 1)->Caption());
+        if (Form1->cbFilePath->Checked()) captions.push_back(L"Full FilePath");
         Table table = Headers ? Table{captions, Texts(captions.size())} : Table{};
-        for (int i = 0; i < form->ZFL->Items()->Count(); ++i) {
-            auto* item = form->ZFL->Items()->Item(i);
+        for (int i = 0; i < Form1->ZFL->Items()->Count(); ++i) {
+            auto* item = Form1->ZFL->Items()->Item(i);
             std::wstring name = fw::ExtractFileName(item->FullPath());
-            Texts row = {L"  " + (form->cbExt->Checked() ? name : fw::ChangeFileExt(name, L""))};
+            Texts row = {L"  " + (Form1->cbExt->Checked() ? name : fw::ChangeFileExt(name, L""))};
             for (int f = 0; f < 4; ++f)
                 if (boxes[f]->Checked()) row.push_back(f < item->SubItems().Count() ? item->SubItems()[f] : L"");
-            if (form->cbFilePath->Checked()) row.push_back(item->FullPath());
+            if (Form1->cbFilePath->Checked()) row.push_back(item->FullPath());
             table.push_back(row);
         }
         table.push_back(Texts(captions.size()));
         return table;
     }
-    // Runs a save command with the dialog answered with Name, or cancelled when Name
-    // is empty; returns whether the dialog was shown.
+    // Runs a save command, its dialog answered with Name (cancelled when empty); true if it was shown.
     bool Save(void (TForm1::*Command)(fw::TObject*), const std::wstring& Name, fw::TObject* Sender = nullptr) {
         testenv::DialogAnswer answer([&](HWND d) {
             SendMessageW(testenv::DialogEdit(d, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Name.c_str()));
             PostMessageW(d, WM_COMMAND, Name.empty() ? IDCANCEL : IDOK, 0);
         });
-        (form->*Command)(Sender);
+        (Form1->*Command)(Sender);
         fw::Application()->ProcessMessages();
         return answer.Answered();
     }
     Table SavedCsv(const std::wstring& Name) {
         EXPECT_TRUE(Save(&TForm1::SaveasCSVClick, folder + L"\\" + Name));
-        return ReadCsv(FromFile(folder + L"\\" + Name + L".CSV"));
+        return ReadCsv(FromFile(folder + L"\\" + fw::ChangeFileExt(Name, L".CSV")));
     }
-    TForm1* form = nullptr;
-    int ends = 0;
-    int boxAnswer = IDOK;
+    int ends = 0, boxAnswer = IDOK;
     Texts boxes, opened, viewed;
     std::wstring folder = testenv::NewScratchFolder(L"saved");
 };
 
-TEST_F(MainWindowTest, StartUpListsTheStartFolderAndEveryOptionRestartsTheListing) {
-    EXPECT_EQ(form->ListingFolder(), ScratchListing());
+TEST_F(MainWindowTest, StartUpAndEveryListingOptionListInTheChosenOrder) {
+    EXPECT_EQ(Form1->ListingFolder(), ScratchListing());
     EXPECT_EQ(Sorted(Rows()),
               Sorted({L"alpha.txt", L"beta.dll", L"Gamma 10.txt", L"gamma 2.csv", kUnicode, L"sub", L"empty"}));
     EXPECT_EQ(Status(), L"Items: 7");
-    EXPECT_FALSE(form->StopSearchButton->Enabled());
     // The boxes took the list's own column captions.
-    EXPECT_EQ(form->cbSize->Caption(), form->ZFL->Columns()->Items(2)->Caption());
-    EXPECT_EQ(form->ZFL->Columns()->Items(1)->Width(), 0);  // "Location" unchecked
+    EXPECT_EQ(Form1->cbSize->Caption(), Form1->ZFL->Columns()->Items(2)->Caption());
+    EXPECT_EQ(Form1->ZFL->Columns()->Items(1)->Width(), 0);  // "Location" unchecked
     EXPECT_TRUE(boxes.empty());
-
-    form->edMask->SetText(L"*.txt");
-    form->SearchSubfoldes->SetChecked(true);
-    form->cbHidden->SetChecked(true);
+    Form1->edMask->SetText(L"*.txt");
+    Form1->SearchSubfoldes->SetChecked(true);
+    Form1->cbHidden->SetChecked(true);
     WaitIdle();
     EXPECT_EQ(Sorted(Rows()), Sorted({L"alpha.txt", L"Gamma 10.txt", kUnicode, L"secret.txt", L"sub\\delta.txt",
                                       L"sub\\deeper\\epsilon.txt", L"hiddendir\\phi.txt"}));
-    form->edMask->SetText(L"*");
-    form->SearchSubfoldes->SetChecked(false);
-    form->SearchFilesOnly->SetChecked(true);
+    Form1->edMask->SetText(L"*");
+    Form1->SearchSubfoldes->SetChecked(false);
+    Form1->SearchFilesOnly->SetChecked(true);
     WaitIdle();
-    EXPECT_EQ(Sorted(Rows()),
-              Sorted({L"alpha.txt", L"beta.dll", L"Gamma 10.txt", L"gamma 2.csv", kUnicode, L"secret.txt"}));
+    // Sorted by name in natural order (2 before 10), in the chosen direction.
+    const Texts ascending = {L"alpha.txt", L"beta.dll", L"gamma 2.csv", L"Gamma 10.txt", L"secret.txt", kUnicode};
+    EXPECT_EQ(Rows(), ascending);
     EXPECT_EQ(Status(), L"Items: 6");
-    form->edMask->SetText(L"nothing*.xyz");
+    Form1->btnDescend->SetChecked(true);
+    WaitIdle();
+    EXPECT_EQ(Rows(), Texts(ascending.rbegin(), ascending.rend()));
+    // The same column sorted again after the next search stays descending.
+    Form1->gpSort->SetItemIndex(0);
+    Form1->RefreshFileList(Form1->gpSort);
+    WaitIdle();
+    EXPECT_EQ(Rows(), Texts(ascending.rbegin(), ascending.rend()));
+    Form1->edMask->SetText(L"nothing*.xyz");
     WaitIdle();
     EXPECT_EQ(Status(), L"Items: 0");
 }
 
-TEST_F(MainWindowTest, TheListEndsSortedInTheChosenDirection) {
-    form->SearchFilesOnly->SetChecked(true);
-    WaitIdle();
-    const Texts ascending = {L"alpha.txt", L"beta.dll", L"gamma 2.csv", L"Gamma 10.txt", kUnicode};
-    EXPECT_EQ(Rows(), ascending);  // natural order: 2 before 10
-    form->btnDescend->SetChecked(true);
-    WaitIdle();
-    EXPECT_EQ(Rows(), Texts(ascending.rbegin(), ascending.rend()));
-    // The same column sorted again after the next search stays descending.
-    form->gpSort->SetItemIndex(0);
-    form->RefreshFileList(form->gpSort);
-    WaitIdle();
-    EXPECT_EQ(Rows(), Texts(ascending.rbegin(), ascending.rend()));
-}
-
-TEST_F(MainWindowTest, ARequestDuringASearchEndsWithOneSearch) {
+TEST_F(MainWindowTest, ARequestDuringASearchEndsWithOneSearchAndStopEndsIt) {
     // Handles only the window's own busy notice, so no search hit is handed over meanwhile.
     auto showBusy = [&] {
         MSG m;
-        while (PeekMessageW(&m, form->Handle(), CM_SHOWLISTINGBUSY, CM_SHOWLISTINGBUSY, PM_REMOVE))
+        while (PeekMessageW(&m, Form1->Handle(), CM_SHOWLISTINGBUSY, CM_SHOWLISTINGBUSY, PM_REMOVE))
             DispatchMessageW(&m);
     };
     // A folder large enough that a search is still running when the test acts.
     static const std::wstring big = testenv::NewScratchFolder(L"big");
     for (int i = 0; i < 3000; ++i) std::ofstream((big + L"\\file" + std::to_wstring(i) + L".txt").c_str());
-    form->SetListingFolder(big);
+    Form1->SetListingFolder(big);
     showBusy();
-    ASSERT_TRUE(form->StopSearchButton->Enabled());
+    ASSERT_TRUE(Form1->StopSearchButton->Enabled());
     fw::CheckSynchronize();
     const int before = ends;
-    form->edMask->SetText(L"file1*");  // the second request while the first runs
+    Form1->edMask->SetText(L"file1*");  // the second request while the first runs
     showBusy();
     // The old search's end came first: the window is busy with the new one.
-    EXPECT_TRUE(form->StopSearchButton->Enabled());
+    EXPECT_TRUE(Form1->StopSearchButton->Enabled());
     EXPECT_EQ(fw::Screen()->Cursor(), fw::crAppStart);
     WaitIdle();
     EXPECT_EQ(ends - before, 2);
     EXPECT_EQ(Status(), L"Items: 1111");  // file1, file10-19, file100-199, file1000-1999
     EXPECT_EQ(fw::Screen()->Cursor(), fw::crDefault);
-    // The window can go while a search runs.
-    form->SetListingFolder(ScratchListing());
-    form->SetListingFolder(big);
-    delete form;
-    form = nullptr;
+    // Stop ends a running search, and the window can go while one runs.
+    Form1->SetListingFolder(ScratchListing());
+    Form1->SetListingFolder(big);
+    showBusy();
+    Form1->StopSearchButton->Click();
+    EXPECT_FALSE(Form1->StopSearchButton->Enabled());
+    Form1->edMask->SetText(L"file2*");
+    delete Form1;
+    Form1 = nullptr;
     fw::CheckSynchronize();
 }
 
-TEST_F(MainWindowTest, StopDoubleClicksRequestsThatStartNoSearchAndStatusPanels) {
-    form->StopSearchButton->Click();
-    EXPECT_FALSE(form->StopSearchButton->Enabled());
-    auto select = [&](const std::wstring& name) {
-        for (int i = 0; i < form->ZFL->Items()->Count(); ++i)
-            if (form->ZFL->Items()->Item(i)->FullPath() == ScratchListing() + L"\\" + name)
-                form->ZFL->SetSelected(form->ZFL->Items()->Item(i));
-    };
-    select(L"alpha.txt");
-    form->ZFLDblClick(form->ZFL);
-    EXPECT_EQ(form->ListingFolder(), ScratchListing());
-    select(L"sub");
-    form->ZFLDblClick(form->ZFL);
+TEST_F(MainWindowTest, DoubleClicksRequestsThatStartNoSearchAndStatusPanels) {
+    Form1->ZFL->SetSelected(Form1->ZFL->FindItemByPath(ScratchListing() + L"\\alpha.txt"));
+    Form1->ZFLDblClick(Form1->ZFL);
+    EXPECT_EQ(Form1->ListingFolder(), ScratchListing());
+    Form1->ZFL->SetSelected(Form1->ZFL->FindItemByPath(ScratchListing() + L"\\sub"));
+    Form1->ZFLDblClick(Form1->ZFL);
     WaitIdle();
     EXPECT_EQ(Sorted(Rows()), Sorted({L"sub\\delta.txt", L"sub\\deeper"}));
     // Attributes that cannot be read make no folder.
     EXPECT_FALSE(IsDirectory(ScratchListing() + L"\\no such folder"));
     EXPECT_TRUE(IsDirectory(ScratchListing() + L"\\empty"));
     // No combo box entry and no text: nothing is searched, and the window is not left busy.
-    form->ZFC->OnChange = nullptr;
-    form->ZFC->SetItemIndex(-1);
-    ASSERT_TRUE(form->ZFC->GetEditText().empty());
-    form->RefreshFileList(form->edMask);
-    EXPECT_FALSE(form->StopSearchButton->Enabled());
+    Form1->ZFC->OnChange = nullptr;
+    Form1->ZFC->SetItemIndex(-1);
+    ASSERT_TRUE(Form1->ZFC->GetEditText().empty());
+    Form1->RefreshFileList(Form1->edMask);
+    EXPECT_FALSE(Form1->StopSearchButton->Enabled());
     EXPECT_EQ(fw::Screen()->Cursor(), fw::crDefault);
     EXPECT_EQ(Status(), L"Items: 0");
     // The status panels give hints and open the contact links.
     const Texts hints = {L"Items displayed", L"Double Click to Email: tabulorin@brenmoor.example",
                          L"Double Click to Open Website"};
     for (int i = 0; i < 3; ++i) {
-        const POINT p = form->StatusBar1->ClientToScreen(POINT{i * 120 + 60, form->StatusBar1->Height() / 2});
+        const POINT p = Form1->StatusBar1->ClientToScreen(POINT{i * 120 + 60, Form1->StatusBar1->Height() / 2});
         ASSERT_TRUE(fw::ActivateHint(p)) << i;
         EXPECT_EQ(fw::ShownHintText(), hints[size_t(i)]);
         SetCursorPos(p.x, p.y);
-        form->StatusBar1DblClick(form->StatusBar1);
+        Form1->StatusBar1DblClick(Form1->StatusBar1);
     }
     fw::CancelHint();
-    EXPECT_FALSE(fw::ActivateHint(form->StatusBar1->ClientToScreen(POINT{400, 5})));
+    EXPECT_FALSE(fw::ActivateHint(Form1->StatusBar1->ClientToScreen(POINT{400, 5})));
     EXPECT_EQ(opened,
               (Texts{L"mailto:tabulorin@brenmoor.example?subject=Tabulorin", L"https://brenmoor.example/tabulorin"}));
 }
 
 TEST_F(MainWindowTest, SavesEveryFormatAndEmptyListingsAsksBeforeOverwritingAndReportsFailures) {
     // The written name carries the format's extension, whatever was typed.
-    ASSERT_TRUE(Save(&TForm1::SaveasCSVClick, folder + L"\\list.foo"));
-    EXPECT_EQ(ReadCsv(FromFile(folder + L"\\list.CSV")), Expected());
-    const std::pair<void (TForm1::*)(fw::TObject*), const wchar_t*> others[] = {
-        {&TForm1::SaveasTabbedClick, L"\\tabbed.TXT"},
-        {&TForm1::SaveasHTMLClick, L"\\page.HTML"},
-        {&TForm1::SaveasTextFileClick, L"\\plain.TXT"}};
-    for (const auto& [command, name] : others) {
-        ASSERT_TRUE(Save(command, folder + fw::ChangeFileExt(name, L"")));
-        EXPECT_NE(FromFile(folder + name).find(L"alpha.txt"), std::wstring::npos) << name;
+    EXPECT_EQ(SavedCsv(L"list.foo"), Expected());
+    const std::tuple<void (TForm1::*)(fw::TObject*), const wchar_t*, const wchar_t*> others[] = {
+        {&TForm1::SaveasTabbedClick, L"\\tabbed.TXT", L"  alpha.txt\t"},
+        {&TForm1::SaveasHTMLClick, L"\\page.HTML", L"alpha.txt"},
+        {&TForm1::SaveasTextFileClick, L"\\plain.TXT", L"  alpha.txt"}};
+    for (const auto& [command, name, text] : others) {
+        ASSERT_TRUE(Save(command, folder + fw::ChangeFileExt(name, L".foo")));
+        EXPECT_NE(FromFile(folder + name).find(text), std::wstring::npos) << name;
     }
-    EXPECT_NE(FromFile(folder + L"\\tabbed.TXT").find(L"  alpha.txt\t"), std::wstring::npos);
-    EXPECT_FALSE(form->BtnSave->Down());
+    EXPECT_FALSE(Form1->BtnSave->Down());
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(form->MyGrid->Cells(0, 0), L"");  // emptied after every command
+    EXPECT_EQ(Form1->MyGrid->Cells(0, 0), L"");  // emptied after every command
     // The overwrite question names the file that is really written.
     const std::wstring written = folder + L"\\again.CSV";
     std::ofstream(written.c_str()) << "kept";
@@ -326,31 +300,26 @@ TEST_F(MainWindowTest, SavesEveryFormatAndEmptyListingsAsksBeforeOverwritingAndR
     boxAnswer = IDYES;
     EXPECT_EQ(SavedCsv(L"again"), Expected());
     // A cancelled dialog writes nothing; the text command's button comes up all the same.
-    form->BtnSave->SetDown(true);
-    EXPECT_TRUE(Save(&TForm1::SaveasTextFileClick, L"", form->BtnSave));
-    EXPECT_FALSE(form->BtnSave->Down());
+    Form1->BtnSave->SetDown(true);
+    EXPECT_TRUE(Save(&TForm1::SaveasTextFileClick, L"", Form1->BtnSave));
+    EXPECT_FALSE(Form1->BtnSave->Down());
     EXPECT_EQ(boxes.size(), 2u);
     // A failed save is reported.
     ASSERT_TRUE(Save(&TForm1::SaveasCSVClick, folder + L"\\no such folder\\list"));
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_NE(boxes[2].find(L"could not be saved to " + folder + L"\\no such folder\\list.CSV"), std::wstring::npos);
-    // An empty listing.
-    form->edMask->SetText(L"none*.none");
+    // An empty listing: the caption row and two empty rows.
+    Form1->edMask->SetText(L"none*.none");
     WaitIdle();
-    const Table empty = SavedCsv(L"empty");
-    ASSERT_EQ(empty.size(), 3u);  // the caption row and two empty rows
-    EXPECT_EQ(empty[1], Texts(empty[0].size()));
-    EXPECT_EQ(empty[2], Texts(empty[0].size()));
+    EXPECT_EQ(SavedCsv(L"empty"), Expected());
     // A row whose details could not be read has no texts beyond its folder: they are written empty.
-    form->ZFL->SetCheckIfExists(false);
-    form->ZFL->AddItem(ScratchListing() + L"\\gone.txt");
-    const Table table = SavedCsv(L"gone");
-    ASSERT_EQ(table.size(), 4u);
-    EXPECT_EQ(table[2], (Texts{L"  gone.txt", L"", L"", L""}));
+    Form1->ZFL->SetCheckIfExists(false);
+    Form1->ZFL->AddItem(ScratchListing() + L"\\gone.txt");
+    EXPECT_EQ(SavedCsv(L"gone").at(2), (Texts{L"  gone.txt", L"", L"", L""}));
 }
 
 TEST_F(MainWindowTest, ClipboardPreviewAndPrint) {
-    form->SavetoClipboardClick(nullptr);
+    Form1->SavetoClipboardClick(nullptr);
     EXPECT_EQ(boxes, (Texts{L"Data was copied to clipboard!"}));
     ASSERT_TRUE(OpenClipboard(nullptr));
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -358,73 +327,68 @@ TEST_F(MainWindowTest, ClipboardPreviewAndPrint) {
     if (data) GlobalUnlock(data);
     CloseClipboard();
     EXPECT_NE(clip.find(L"  alpha.txt"), std::wstring::npos);
-
-    form->btnPreview->SetDown(true);
-    form->PreviewAsTextClick(form->btnPreview);
-    form->PreviewAsCSVClick(nullptr);
-    form->PreviewAsHTMLClick(nullptr);
-    form->PreviewAsTABClick(nullptr);
+    Form1->btnPreview->SetDown(true);
+    for (auto command : {&TForm1::PreviewAsTextClick, &TForm1::PreviewAsCSVClick, &TForm1::PreviewAsHTMLClick,
+                         &TForm1::PreviewAsTABClick})
+        (Form1->*command)(Form1->btnPreview);
     ASSERT_EQ(viewed.size(), 4u);
-    EXPECT_FALSE(form->btnPreview->Down());
+    EXPECT_FALSE(Form1->btnPreview->Down());
     EXPECT_EQ(ReadCsv(FromFile(viewed[1])), Expected());
     EXPECT_EQ(fw::UpperCase(fw::ExtractFileExt(viewed[2])), L".HTML");
     // Right after a preview the clipboard still only takes the text.
-    form->SavetoClipboardClick(nullptr);
+    Form1->SavetoClipboardClick(nullptr);
     EXPECT_EQ(viewed.size(), 4u);
-
     // The print command lays the listing out; not from the button, it is recorded, not shown.
-    form->BtnPrint->SetDown(true);
-    form->BtnPrintClick(nullptr);
+    Form1->BtnPrint->SetDown(true);
+    Form1->BtnPrintClick(nullptr);
     EXPECT_GE(Printpreview->PageCount(), 1);
     EXPECT_FALSE(Printpreview->Visible());
-    EXPECT_FALSE(form->BtnPrint->Down());
-    EXPECT_EQ(form->MyGrid->Cells(0, 0), L"");
+    EXPECT_FALSE(Form1->BtnPrint->Down());
     testenv::DialogAnswer setup([](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
-    form->btnPrintSetup->Click();
+    Form1->btnPrintSetup->Click();
     EXPECT_TRUE(setup.Answered());
     EXPECT_EQ(boxes.size(), 2u);  // the two copies' notices only
 }
 
 TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
     // A column dragged to nothing unchecks its box, after the paint that saw it hidden.
-    form->ZFL->Columns()->Items(3)->SetWidth(0);
-    RedrawWindow(form->ZFL->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    EXPECT_TRUE(form->cbType->Checked());  // not during the paint
+    Form1->ZFL->Columns()->Items(3)->SetWidth(0);
+    RedrawWindow(Form1->ZFL->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(Form1->cbType->Checked());  // not during the paint
     WaitIdle();
-    EXPECT_FALSE(form->cbType->Checked());
-    form->ZFL->Columns()->Items(1)->SetWidth(40);
-    RedrawWindow(form->ZFL->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_FALSE(Form1->cbType->Checked());
+    Form1->ZFL->Columns()->Items(1)->SetWidth(40);
+    RedrawWindow(Form1->ZFL->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     WaitIdle();
-    EXPECT_TRUE(form->cbItem->Checked());
-    EXPECT_EQ(form->ZFL->Columns()->Items(1)->Width(), 150);  // the box's own width
-    form->cbSize->SetChecked(false);
-    form->cbType->SetChecked(true);
-    form->cbFilePath->SetChecked(true);
+    EXPECT_TRUE(Form1->cbItem->Checked());
+    EXPECT_EQ(Form1->ZFL->Columns()->Items(1)->Width(), 150);  // the box's own width
+    Form1->cbSize->SetChecked(false);
+    Form1->cbType->SetChecked(true);
+    Form1->cbFilePath->SetChecked(true);
     WaitIdle();
-    EXPECT_EQ(form->ZFL->Columns()->Items(2)->Width(), 0);
+    EXPECT_EQ(Form1->ZFL->Columns()->Items(2)->Width(), 0);
     Table table = SavedCsv(L"columns");
-    ASSERT_FALSE(table.empty());
-    EXPECT_EQ(table[0].size(), 5u);  // name, folder, type, date, full path
+    EXPECT_EQ(table.at(0).size(), 5u);  // name, folder, type, date, full path
     EXPECT_EQ(table, Expected());
     // The full path is in its own column once, also after the texts were reported again.
-    for (int i = 0; i < form->ZFL->Items()->Count(); ++i) {
-        auto* item = form->ZFL->Items()->Item(i);
+    for (int i = 0; i < Form1->ZFL->Items()->Count(); ++i) {
+        auto* item = Form1->ZFL->Items()->Item(i);
         int found = 0;
         for (int s = 0; s < item->SubItems().Count(); ++s) found += item->SubItems()[s] == item->FullPath();
         EXPECT_EQ(found, 1);
     }
     // Without headers and extensions.
-    form->cbHeaders->SetChecked(false);
-    form->cbExt->SetChecked(false);
+    Form1->cbHeaders->SetChecked(false);
+    Form1->cbExt->SetChecked(false);
     WaitIdle();
-    EXPECT_FALSE(form->ZFL->ShowColumnHeaders());
+    EXPECT_FALSE(Form1->ZFL->ShowColumnHeaders());
     table = SavedCsv(L"bare");
     EXPECT_EQ(table, Expected(false));
     EXPECT_EQ(table[0][0].find(L'.'), std::wstring::npos);
     // Every box off: only the names.
-    for (fw::TCheckBox* box : {form->cbItem, form->cbType, form->cbDate, form->cbFilePath}) box->SetChecked(false);
+    for (fw::TCheckBox* box : {Form1->cbItem, Form1->cbType, Form1->cbDate, Form1->cbFilePath}) box->SetChecked(false);
     WaitIdle();
-    EXPECT_EQ(SavedCsv(L"names")[0].size(), 1u);
+    EXPECT_EQ(SavedCsv(L"names").at(0).size(), 1u);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The print preview on the test printer (A4, 300 dpi, 0.25 in offset): its page
-// store (recording without a print job, the page rectangle, grids over pages, what
-// cannot fit), wide and narrow listings with their captions, the window's pages,
-// printable area and print dialog, and a machine without any printer.
+// The print preview on the test printer (A4, 300 dpi, 0.25 in offset): its page store, the
+// listing's layouts and captions, what cannot fit, the window's pages, printable area and
+// print dialog, and a machine without any printer.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winspool.h>
@@ -58,39 +57,15 @@ protected:
             for (int c = 0; c < Columns; ++c) grid->SetCells(c, r, L"item " + std::to_wstring(r));
         return grid;
     }
-    // Shows the window with Pages pages, each black over its whole printable area.
-    void ShowBlackPages(int Pages) {
-        preview->SetWindowState(fw::wsNormal);
-        preview->SetPosition(fw::poDesigned);
-        preview->SetBounds(0, 0, 700, 600);
-        preview->Show();
-        preview->BeginDoc();
-        for (int p = 1; p <= Pages; ++p) {
-            if (p > 1) preview->NewPage();
-            fw::TCanvas* canvas = preview->PageCanvas(p);
-            canvas->Brush()->SetColor(fw::clBlack);
-            canvas->FillRect(RECT{0, 0, fw::Printer()->PageWidth(), fw::Printer()->PageHeight()});
-        }
-        preview->ShowPreview();
-    }
-    // Where texts starting with Start lie on a page: the first one's y, and the
-    // cells' top, bottom and count.
-    struct Found {
-        int firstY = -1, matches = 0;
-        int cellsTop = INT_MAX, cellsBottom = -1, cells = 0;
-    };
-    Found Find(int Page, const std::wstring& Start) {
+    // The y of every text starting with Start on page Page (on every page when 0), in drawing order.
+    std::vector<int> Ys(int Page, const std::wstring& Start) {
         std::vector<std::pair<std::wstring, int>> texts;
-        EnumEnhMetaFile(nullptr, preview->PageMetafile(Page)->Handle(), CollectText, &texts, nullptr);
-        Found f;
-        for (const auto& [text, y] : texts) {
-            if (text.rfind(Start, 0) == 0 && f.matches++ == 0) f.firstY = y;
-            if (text.rfind(L"item ", 0) != 0) continue;
-            ++f.cells;
-            f.cellsTop = std::min(f.cellsTop, y);
-            f.cellsBottom = std::max(f.cellsBottom, y);
-        }
-        return f;
+        for (int p = std::max(Page, 1); p <= (Page ? Page : preview->PageCount()); ++p)
+            EnumEnhMetaFile(nullptr, preview->PageMetafile(p)->Handle(), CollectText, &texts, nullptr);
+        std::vector<int> ys;
+        for (const auto& [text, y] : texts)
+            if (text.rfind(Start, 0) == 0) ys.push_back(y);
+        return ys;
     }
 
     std::unique_ptr<TPrintpreview> preview;
@@ -133,7 +108,7 @@ TEST_F(PrintingTest, RecordsPagesWithoutAPrintJobAndGridsThatCannotFitEnd) {
     EXPECT_EQ(testenv::CountPrinted().jobs, before.jobs);
 }
 
-TEST_F(PrintingTest, WideListingsFillTheWidthAndNarrowOnesAreAThreeInchColumn) {
+TEST_F(PrintingTest, ListingsWideNarrowAndWithLongOrImpossibleCaptions) {
     LayOutListing(preview.get(), MakeGrid(140).get(), true, L"File List", &font);
     preview->EndRecording();
     const int pages = preview->PageCount();
@@ -141,21 +116,20 @@ TEST_F(PrintingTest, WideListingsFillTheWidthAndNarrowOnesAreAThreeInchColumn) {
     const RECT inside = preview->PageCanvasRect();
     EXPECT_NEAR(preview->PageMetafile(1)->Bounds().right, inside.right, 3);
     // The caption comes at least half an inch under the grid's last row, on its last page.
-    const Found last = Find(pages, L"File List");
-    EXPECT_GT(last.firstY, last.cellsBottom + 150);
-    EXPECT_EQ(Find(1, L"File List").firstY, -1);
-    int cells = 0;
-    for (int p = 1; p <= pages; ++p) cells += Find(p, L"File List").cells;
-    EXPECT_EQ(cells, 140 * 4);  // every item, and not the empty last row
-
+    const std::vector<int> caption = Ys(pages, L"File List"), cells = Ys(pages, L"item ");
+    ASSERT_TRUE(!caption.empty() && !cells.empty());
+    EXPECT_GT(caption[0], *std::max_element(cells.begin(), cells.end()) + 150);
+    EXPECT_TRUE(Ys(1, L"File List").empty());
+    EXPECT_EQ(Ys(0, L"item ").size(), 140u * 4);  // every item, and not the empty last row
     // Three columns or fewer: the caption half an inch down, the grid half an inch below it.
     LayOutListing(preview.get(), MakeGrid(20, 3).get(), true, L"File List", &font);
     preview->EndRecording();
     ASSERT_EQ(preview->PageCount(), 1);
     EXPECT_LE(preview->PageMetafile(1)->Bounds().right, inside.left + 900 + 3);
-    const Found f = Find(1, L"File List");
-    EXPECT_GE(f.firstY, inside.top + 150);
-    EXPECT_GT(f.cellsTop, f.firstY + 150);
+    const std::vector<int> title = Ys(1, L"File List"), rows = Ys(1, L"item ");
+    ASSERT_TRUE(!title.empty() && !rows.empty());
+    EXPECT_GE(title[0], inside.top + 150);
+    EXPECT_GT(*std::min_element(rows.begin(), rows.end()), title[0] + 150);
     // Narrower grids keep their width in screen inches, down to three quarters of the column.
     const int ppi = fw::ScreenPixelsPerInch();
     for (const auto& [pixels, expected] : {std::pair{ppi, 675}, std::pair{ppi * 27 / 10, 810}}) {
@@ -166,18 +140,14 @@ TEST_F(PrintingTest, WideListingsFillTheWidthAndNarrowOnesAreAThreeInchColumn) {
         preview->EndRecording();
         EXPECT_NEAR(preview->PageMetafile(1)->Bounds().right - inside.left, expected, 6);
     }
-}
-
-TEST_F(PrintingTest, LongCaptionsContinueAndImpossibleOnesEnd) {
-    std::wstring caption;
-    for (int i = 1; i <= 120; ++i) caption += L"Caption line " + std::to_wstring(i) + L"\r\n";
-    LayOutListing(preview.get(), MakeGrid(10).get(), false, caption, &font);
+    // Long captions continue on the next pages.
+    std::wstring lines;
+    for (int i = 1; i <= 120; ++i) lines += L"Caption line " + std::to_wstring(i) + L"\r\n";
+    LayOutListing(preview.get(), MakeGrid(10).get(), false, lines, &font);
     preview->EndRecording();
     ASSERT_GE(preview->PageCount(), 2);
-    EXPECT_NEAR(Find(2, L"Caption line ").firstY, preview->PageCanvasRect().top, 2);
-    int lines = 0;
-    for (int p = 1; p <= preview->PageCount(); ++p) lines += Find(p, L"Caption line ").matches;
-    EXPECT_EQ(lines, 120);
+    EXPECT_NEAR(Ys(2, L"Caption line ").at(0), preview->PageCanvasRect().top, 2);
+    EXPECT_EQ(Ys(0, L"Caption line ").size(), 120u);
     // One line taller than the page: the layout ends after one empty page tried,
     // and the store draws nothing of it, nor into a rectangle lower than a line.
     fw::TFont huge;
@@ -194,7 +164,18 @@ TEST_F(PrintingTest, LongCaptionsContinueAndImpossibleOnesEnd) {
 }
 
 TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
-    ShowBlackPages(4);
+    // Four pages, each black over its whole printable area.
+    preview->SetWindowState(fw::wsNormal);
+    preview->SetPosition(fw::poDesigned);
+    preview->SetBounds(0, 0, 700, 600);
+    preview->Show();
+    preview->BeginDoc();
+    for (int p = 1; p <= 4; ++p) {
+        if (p > 1) preview->NewPage();
+        preview->PageCanvas(p)->Brush()->SetColor(fw::clBlack);
+        preview->PageCanvas(p)->FillRect(RECT{0, 0, fw::Printer()->PageWidth(), fw::Printer()->PageHeight()});
+    }
+    preview->ShowPreview();
     EXPECT_EQ(preview->Panel2->Caption(), L"Page 1 of 4");
     EXPECT_FALSE(preview->PriorBtn->Enabled());
     preview->LastBtnClick(nullptr);
@@ -273,19 +254,16 @@ protected:
 };
 
 TEST_F(NoPrinterTest, TheWindowsWorkAndPrintRequestsSayWhy) {
-    auto preview = std::make_unique<TPrintpreview>(nullptr);
-    ASSERT_NO_THROW(preview->AfterConstruction());  // fitting the page divides by nothing
-    EXPECT_GT(preview->PaintBox1->Width(), 0);
-    preview->ShowPreview();
-    EXPECT_THROW(preview->BeginDoc(), fw::EPrinter);
-    EXPECT_EQ(preview->NewPage(), 0);
-    preview.reset();
     std::vector<std::wstring> boxes;
     fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& text, const std::wstring&, unsigned) {
         boxes.push_back(text);
         return IDOK;
     };
-    ASSERT_NO_THROW(StartApplication());
+    ASSERT_NO_THROW(StartApplication());  // fitting the preview's page divides by nothing
+    EXPECT_GT(Printpreview->PaintBox1->Width(), 0);
+    Printpreview->ShowPreview();
+    EXPECT_THROW(Printpreview->BeginDoc(), fw::EPrinter);
+    EXPECT_EQ(Printpreview->NewPage(), 0);
     try {
         Printpreview->PrintBtnClick(Printpreview->PrintBtn);
     } catch (...) {
