@@ -144,10 +144,8 @@ TEST_F(ReadbackSamples, AnsiOnlyAndEmptyGrids) {
     ASSERT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
     errors_.clear();
 
-    Fill({});
-    grid_->SetRowCount(0);
-    ASSERT_EQ(grid_->RowCount(), 1) << "a grid keeps one row";
     // One empty row is all an empty grid has.
+    Fill({});
     const std::vector<std::wstring> empty(kCaptions.size());
     Sample(L"empty-caption", xtCSV, "csv", {kCaptions, empty});
     Sample(L"empty-caption", xtHTML, "html", {kCaptions, empty});
