@@ -3,25 +3,20 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/Application.h"
 #include "framework/Buttons.h"
-#include "framework/Forms.h"
 #include "framework/GroupBox.h"
 #include "framework/Label.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
 class ButtonsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(40, 40, 320, 240);
-    }
+    void SetUp() override { form = testenv::NewPlacedForm(40, 40, 320, 240); }
     void TearDown() override {
         delete form;
         fw::Application()->ProcessMessages();
@@ -44,28 +39,21 @@ protected:
 
 }  // namespace
 
-TEST_F(ButtonsTest, ClickFromTheWindowAndModalResult) {
-    auto* ok = Add<fw::TButton>(form, L"OK", 8);
-    ok->SetModalResult(fw::mrOk);
-    form->Show();
-    ASSERT_TRUE(ok->HandleAllocated());
-    SendMessageW(ok->Handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(clicks, std::vector<std::wstring>{L"OK"});
-    EXPECT_EQ(form->ModalResult(), fw::mrOk);
-}
-
-TEST_F(ButtonsTest, EnterPressesTheDefaultOrTheFocusedButtonEscapeTheCancelButton) {
+TEST_F(ButtonsTest, ClicksAndModalResultEnterPressesTheDefaultOrTheFocusedButtonEscapeTheCancelButton) {
     auto* ok = Add<fw::TButton>(form, L"OK", 8);
     auto* cancel = Add<fw::TButton>(form, L"Cancel", 40);
     auto* other = Add<fw::TButton>(form, L"Other", 72);
+    ok->SetModalResult(fw::mrOk);
     ok->SetDefault(true);
     cancel->SetCancel(true);
     form->Show();
+    SendMessageW(ok->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(form->ModalResult(), fw::mrOk);
     EXPECT_TRUE(ok->Active());
     EXPECT_TRUE(GetWindowLongW(ok->Handle(), GWL_STYLE) & BS_DEFPUSHBUTTON);
     EXPECT_EQ(DialogKey(VK_RETURN), 1);
     EXPECT_EQ(DialogKey(VK_ESCAPE), 1);
-    EXPECT_EQ(clicks, (std::vector<std::wstring>{L"OK", L"Cancel"}));
+    EXPECT_EQ(clicks, (std::vector<std::wstring>{L"OK", L"OK", L"Cancel"}));
     // A focused button takes Enter from the default one.
     form->FocusControl(other);
     EXPECT_TRUE(other->Active());
@@ -83,13 +71,12 @@ TEST_F(ButtonsTest, AcceleratorsAndLiteralAmpersands) {
     EXPECT_TRUE(fw::IsAccel(L'y', L"a&&x &y"));
     EXPECT_FALSE(fw::IsAccel(L'a', L"trailing&"));
     auto* stop = Add<fw::TButton>(form, L"&Stop", 8);
-    auto* amp = Add<fw::TButton>(form, L"Save && Close", 40);
+    Add<fw::TButton>(form, L"Save && Close", 40);
     form->Show();
     EXPECT_EQ(DialogChar(L'c'), 0) << "no accelerator in \"&&\"";
     EXPECT_EQ(DialogChar(L'S'), 1);
     EXPECT_EQ(clicks, std::vector<std::wstring>{L"&Stop"});
     EXPECT_TRUE(stop->Focused());
-    (void)amp;
 }
 
 TEST_F(ButtonsTest, CheckBoxStatesBeforeAndAfterTheWindow) {

@@ -94,8 +94,7 @@ TEST_F(DragDropTest, TheTargetHandsEachCallToItsHandlerAndRefusesWithoutOne) {
     EXPECT_EQ(target->Drop(data.get(), 0, POINTL{0, 0}, &effect), S_OK);
     EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
     EXPECT_EQ(calls.size(), 4u);
-    fw::ComPtr<IDropTarget> asInterface = target.As<IDropTarget>();
-    EXPECT_TRUE(asInterface);
+    EXPECT_TRUE(target.As<IDropTarget>());
     EXPECT_FALSE(target.As<IDropSource>());
 }
 

@@ -6,16 +6,14 @@
 
 #include "framework/Application.h"
 #include "framework/Edit.h"
-#include "framework/Forms.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
 class EditTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(40, 40, 320, 200);
+        form = testenv::NewPlacedForm(40, 40, 320, 200);
         edit = new fw::TEdit(form);
         edit->SetBounds(10, 10, 99, 21);
         edit->OnChange = [this](fw::TObject*) { texts.push_back(edit->Text()); };
@@ -37,8 +35,7 @@ TEST_F(EditTest, EveryChangeOfTheTextFiresOnChangeOnce) {
     ASSERT_TRUE(edit->HandleAllocated());
     EXPECT_EQ(texts.size(), 1u);  // making the window is no change
     edit->SetText(L"*.txt");
-    // Typing: the window changes its own text.
-    SendMessageW(edit->Handle(), WM_CHAR, L';', 0);
+    SendMessageW(edit->Handle(), WM_CHAR, L';', 0);  // typed: the window changes its own text
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"*", L"*.txt", L";*.txt"}));
     edit->SetText(L";*.txt");  // the same text is no change
     EXPECT_EQ(texts.size(), 3u);

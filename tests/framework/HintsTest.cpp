@@ -8,9 +8,9 @@
 
 #include "framework/AppEvents.h"
 #include "framework/Application.h"
-#include "framework/Forms.h"
 #include "framework/Hints.h"
 #include "framework/Panel.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
@@ -34,9 +34,7 @@ public:
 class HintsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(60, 60, 400, 200);
+        form = testenv::NewPlacedForm(60, 60, 400, 200);
         form->SetShowHint(true);
         panel = new HalfPanel(form);
         panel->SetParent(form);
@@ -58,7 +56,7 @@ protected:
     fw::TPanel* bare = nullptr;
 };
 
-TEST_F(HintsTest, TheControlAndTheApplicationEventsShapeTheHint) {
+TEST_F(HintsTest, TheControlAndTheApplicationEventsShapeOrRefuseTheHint) {
     ASSERT_TRUE(panel->ShowHint());  // from the form
     fw::TApplicationEvents events(nullptr);
     int asked = 0;
@@ -82,11 +80,8 @@ TEST_F(HintsTest, TheControlAndTheApplicationEventsShapeTheHint) {
     move.pt = OnPanel(150, 20);
     fw::HintMessage(move);
     EXPECT_EQ(fw::ShownHintWindow(), nullptr);
-    EXPECT_FALSE(IsWindowVisible(fw::ShownHintWindow() ? fw::ShownHintWindow()->Handle() : nullptr));
-}
 
-TEST_F(HintsTest, RefusedOrEmptyHintsShowNothing) {
-    fw::TApplicationEvents events(nullptr);
+    // Refused or empty hints show nothing.
     events.OnShowHint = [](std::wstring&, bool& canShow, fw::THintInfo&) { canShow = false; };
     EXPECT_FALSE(fw::ActivateHint(OnPanel(20, 10)));
     EXPECT_EQ(fw::ShownHintWindow(), nullptr);

@@ -31,39 +31,36 @@ std::unique_ptr<TBitmap> Drawn(TImageList& list, int index, bool enabled = true)
     return target;
 }
 
-TEST(ImageLists, AddCountsOneImagePerWidth) {
+TEST(ImageLists, AddCountsOneImagePerWidthAndChangesAreAnnounced) {
     TImageList list(nullptr);
-    EXPECT_EQ(list.Width(), 16);
-    EXPECT_EQ(list.Count(), 0);
+    int changes = 0;
+    list.OnChange = [&](fw::TObject*) { ++changes; };
     EXPECT_FALSE(list.HandleAllocated());
+    EXPECT_EQ(list.Add(nullptr, nullptr), -1);
     EXPECT_EQ(list.Add(Square(16, 16, fw::clBlack, fw::clWhite).get(), nullptr), 0);
     EXPECT_EQ(list.Add(Square(32, 16, fw::clBlack, fw::clWhite).get(), nullptr), 1);
     EXPECT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.Add(nullptr, nullptr), -1);
+    EXPECT_EQ(changes, 2);
+    list.SetSize(8, 8);
+    EXPECT_EQ(list.Count(), 0);  // a new size empties the list
+    EXPECT_EQ(changes, 3);
 }
 
 TEST(ImageLists, AddMaskedLetsTheBackgroundThroughWhereTheMaskColourWas) {
     TImageList list(nullptr);
     list.SetDrawingStyle(fw::dsTransparent);
     auto image = Square(16, 16, fw::clLime, fw::clBlue);  // lime border = see-through
-    const int index = list.AddMasked(image.get(), fw::clLime);
-    auto picture = Drawn(list, index);
+    auto picture = Drawn(list, list.AddMasked(image.get(), fw::clLime));
     EXPECT_EQ(picture->Canvas()->Pixels(0, 0), fw::clRed);
     EXPECT_EQ(picture->Canvas()->Pixels(8, 8), fw::clBlue);
     EXPECT_EQ(image->Canvas()->Pixels(0, 0), fw::clLime);  // the caller's bitmap is untouched
-}
-
-TEST(ImageLists, AddMaskedWithDefaultTakesTheBottomLeftColour) {
-    TImageList list(nullptr);
-    list.SetDrawingStyle(fw::dsTransparent);
-    auto image = Square(16, 16, fw::clYellow, fw::clBlue);
-    const int index = list.AddMasked(image.get(), fw::clDefault);
-    auto picture = Drawn(list, index);
+    // The default mask colour is the bottom-left pixel's.
+    picture = Drawn(list, list.AddMasked(Square(16, 16, fw::clYellow, fw::clBlue).get(), fw::clDefault));
     EXPECT_EQ(picture->Canvas()->Pixels(15, 15), fw::clRed);
     EXPECT_EQ(picture->Canvas()->Pixels(5, 5), fw::clBlue);
 }
 
-TEST(ImageLists, ReplaceDeleteAndClear) {
+TEST(ImageLists, ReplaceDeleteClearAndDisabledDrawing) {
     TImageList list(nullptr);
     list.Add(Square(16, 16, fw::clBlack, fw::clWhite).get(), nullptr);
     list.Add(Square(16, 16, fw::clBlack, fw::clWhite).get(), nullptr);
@@ -72,15 +69,10 @@ TEST(ImageLists, ReplaceDeleteAndClear) {
     list.Delete(0);
     EXPECT_EQ(list.Count(), 1);
     EXPECT_EQ(Drawn(list, 0)->Canvas()->Pixels(8, 8), fw::clGreen);
+    EXPECT_NE(Drawn(list, 0, false)->Canvas()->Pixels(8, 8), fw::clGreen);  // disabled: drawn differently
     EXPECT_THROW(list.Delete(5), fw::EInvalidOperation);
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
-}
-
-TEST(ImageLists, DisabledImagesAreDrawnDifferently) {
-    TImageList list(nullptr);
-    list.Add(Square(16, 16, fw::clBlack, fw::clBlue).get(), nullptr);
-    EXPECT_NE(Drawn(list, 0, false)->Canvas()->Pixels(8, 8), Drawn(list, 0, true)->Canvas()->Pixels(8, 8));
 }
 
 TEST(ImageLists, SharedHandleIsUsedButNeverDestroyed) {
@@ -113,16 +105,6 @@ TEST(ImageLists, AssignCopiesIntoAHandleOfItsOwn) {
     EXPECT_NE(copy.Handle(), source.Handle());
     source.Clear();
     EXPECT_EQ(copy.Count(), 1);
-}
-
-TEST(ImageLists, ChangesAreAnnounced) {
-    TImageList list(nullptr);
-    int changes = 0;
-    list.OnChange = [&](fw::TObject*) { ++changes; };
-    list.Add(Square(16, 16, fw::clBlack, fw::clWhite).get(), nullptr);
-    list.SetSize(8, 8);
-    EXPECT_EQ(list.Count(), 0);  // a new size empties the list
-    EXPECT_EQ(changes, 2);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The label (sizing, accelerators, drawing), the progress bar and the paint box.
+// The label (sizing, accelerators, drawing) and the progress bar.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -7,20 +7,17 @@
 
 #include "framework/Application.h"
 #include "framework/Buttons.h"
-#include "framework/Forms.h"
 #include "framework/Handles.h"
 #include "framework/Label.h"
-#include "framework/PaintBox.h"
 #include "framework/ProgressBar.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
 class LabelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(40, 40, 320, 240);
+        form = testenv::NewPlacedForm(40, 40, 320, 240);
         label = new fw::TLabel(form);
         label->SetParent(form);
         label->SetBounds(100, 10, 50, 17);
@@ -109,19 +106,4 @@ TEST_F(LabelTest, ProgressBarKeepsItsRangeForTheWindow) {
     EXPECT_EQ(SendMessageW(bar->Handle(), PBM_GETPOS, 0, 0), 5);
     bar->SetPosition(60000);
     EXPECT_EQ(SendMessageW(bar->Handle(), PBM_GETPOS, 0, 0), 60000);
-}
-
-TEST_F(LabelTest, PaintBoxPaintsThroughItsOwner) {
-    auto* box = new fw::TPaintBox(form);
-    box->SetParent(form);
-    box->SetBounds(10, 50, 40, 40);
-    int paints = 0;
-    box->OnPaint = [&](fw::TObject*) {
-        ++paints;
-        box->Canvas()->Brush()->SetColor(fw::clRed);
-        box->Canvas()->FillRect(RECT{0, 0, 40, 40});
-    };
-    form->Show();
-    form->Repaint();
-    EXPECT_GE(paints, 1);
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "framework/Forms.h"
 #include "framework/ListView.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
@@ -34,9 +34,7 @@ protected:
 class ListViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(40, 40, 400, 300);
+        form = testenv::NewPlacedForm(40, 40, 400, 300);
         view = new TListView(form);
         view->SetBounds(0, 0, 380, 260);
         view->SetViewStyle(fw::vsReport);
@@ -143,7 +141,7 @@ TEST_F(ListViewTest, EventsForDeletionImagesAndColumnClicks) {
     EXPECT_EQ(deleted, (std::vector<std::wstring>{L"x", L"y"}));
 }
 
-TEST_F(ListViewTest, ColumnsKeptBeforeTheWindowAndHiddenColumnsStayHidden) {
+TEST_F(ListViewTest, ColumnsKeptBeforeTheWindowAutoSizedToTheRowsAndHiddenOnesStayHidden) {
     view->Columns()->Items(0)->SetWidth(170);
     view->Columns()->Items(1)->SetWidth(0);
     view->Columns()->Items(1)->SetAutoSize(true);
@@ -151,17 +149,8 @@ TEST_F(ListViewTest, ColumnsKeptBeforeTheWindowAndHiddenColumnsStayHidden) {
     EXPECT_EQ(view->Columns()->Items(0)->Width(), 170);
     EXPECT_EQ(view->Columns()->Items(1)->Width(), 0);
     EXPECT_EQ(Header_GetItemCount(view->HeaderHandle()), 2);
-    view->Columns()->BeginUpdate();
-    view->Columns()->Clear();
-    view->Columns()->Add()->SetCaption(L"Only");
-    view->Columns()->EndUpdate();
-    EXPECT_EQ(Header_GetItemCount(view->HeaderHandle()), 1);
-}
-
-TEST_F(ListViewTest, AutoSizedColumnsFitTheRowsInViewAndHiddenOnesStayHidden) {
-    Show();
     Add(L"a caption much longer than the column's own, longer than a hundred pixels");
-    view->Columns()->Items(1)->SetWidth(0);
+    view->Columns()->Items(1)->SetAutoSize(false);  // turned on again below, with a row in view
     for (int i = 0; i < 2; ++i) view->Columns()->Items(i)->SetAutoSize(true);
     EXPECT_GT(view->Columns()->Items(0)->Width(), 200);
     EXPECT_EQ(view->Columns()->Items(1)->Width(), 0);
@@ -169,4 +158,10 @@ TEST_F(ListViewTest, AutoSizedColumnsFitTheRowsInViewAndHiddenOnesStayHidden) {
     view->Columns()->Items(0)->SetWidth(170);
     view->Columns()->Items(0)->SetAutoSize(true);
     EXPECT_EQ(view->Columns()->Items(0)->Width(), 170);
+
+    view->Columns()->BeginUpdate();
+    view->Columns()->Clear();
+    view->Columns()->Add()->SetCaption(L"Only");
+    view->Columns()->EndUpdate();
+    EXPECT_EQ(Header_GetItemCount(view->HeaderHandle()), 1);
 }

@@ -22,11 +22,7 @@ TMenuItem* Item(TPopupMenu* menu, const wchar_t* caption) {
     return item;
 }
 
-void Pump() {
-    fw::Application()->ProcessMessages();
-}
-
-TEST(MenuItems, TreeOwnershipAndIndexes) {
+TEST(MenuItems, TreeOwnershipIndexesAndThePopupComponent) {
     TPopupMenu menu(nullptr);
     TMenuItem* a = Item(&menu, L"a");
     TMenuItem* b = Item(&menu, L"b");
@@ -40,28 +36,27 @@ TEST(MenuItems, TreeOwnershipAndIndexes) {
     // Above the shell's command range, so both can share one native menu.
     EXPECT_GE(a->Command(), 0x8000u);
     EXPECT_GE(subCommand, 0x8000u);
-    delete a;  // a freed item leaves its parent
-    EXPECT_EQ(menu.Items()->Count(), 1);
-    EXPECT_EQ(b->MenuIndex(), 0);
-    menu.Items()->Delete(0);  // a parent frees its children
-    EXPECT_EQ(menu.Items()->Count(), 0);
-    EXPECT_EQ(TMenuItem::FindByCommand(subCommand), nullptr);
-    EXPECT_THROW(menu.Items()->Items(0), fw::EListError);
-}
-
-TEST(MenuItems, InsertingAnItemTwiceIsRefused) {
-    TPopupMenu menu(nullptr);
-    TMenuItem* a = Item(&menu, L"a");
+    // An item is in one place at a time.
     auto* other = new TMenuItem(nullptr);
     EXPECT_THROW(other->Add(a), fw::EInvalidOperation);
     menu.Items()->Remove(a);
     other->Insert(0, a);
     EXPECT_EQ(a->Parent(), other);
-    delete other;  // takes a with it
+    EXPECT_EQ(b->MenuIndex(), 0);
+    delete a;  // a freed item leaves its parent
+    EXPECT_EQ(other->Count(), 0);
+    delete other;
+    menu.Items()->Delete(0);  // a parent frees its children
     EXPECT_EQ(menu.Items()->Count(), 0);
+    EXPECT_EQ(TMenuItem::FindByCommand(subCommand), nullptr);
+    EXPECT_THROW(menu.Items()->Items(0), fw::EListError);
+    auto* component = new fw::TComponent(nullptr);
+    menu.SetPopupComponent(component);
+    delete component;
+    EXPECT_EQ(menu.PopupComponent(), nullptr);  // a freed popup component is let go
 }
 
-TEST(MenuItems, CheckingARadioItemUnchecksItsGroupOnly) {
+TEST(MenuItems, ARadioItemUnchecksItsGroupOnlyAndADisabledItemDoesNotClick) {
     TPopupMenu menu(nullptr);
     TMenuItem* x = Item(&menu, L"x");
     TMenuItem* y = Item(&menu, L"y");
@@ -74,6 +69,12 @@ TEST(MenuItems, CheckingARadioItemUnchecksItsGroupOnly) {
     EXPECT_FALSE(x->Checked());
     EXPECT_TRUE(y->Checked());
     EXPECT_TRUE(z->Checked());
+    int clicks = 0;
+    x->OnClick = [&](fw::TObject*) { ++clicks; };
+    x->Click();
+    x->SetEnabled(false);
+    x->Click();
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST(MenuItems, NativeMenuShowsVisibleItemsWithTheirStates) {
@@ -99,26 +100,6 @@ TEST(MenuItems, NativeMenuShowsVisibleItemsWithTheirStates) {
     ASSERT_NE(inner, nullptr);
     EXPECT_EQ(GetMenuItemID(inner, 0), sub->Command());
     DestroyMenu(native);
-}
-
-TEST(MenuItems, ClickOfADisabledItemDoesNothing) {
-    TPopupMenu menu(nullptr);
-    TMenuItem* a = Item(&menu, L"a");
-    int clicks = 0;
-    a->OnClick = [&](fw::TObject*) { ++clicks; };
-    a->Click();
-    a->SetEnabled(false);
-    a->Click();
-    EXPECT_EQ(clicks, 1);
-}
-
-TEST(PopupMenus, PopupComponentIsClearedWhenItIsFreed) {
-    TPopupMenu menu(nullptr);
-    auto* component = new fw::TComponent(nullptr);
-    menu.SetPopupComponent(component);
-    EXPECT_EQ(menu.PopupComponent(), component);
-    delete component;
-    EXPECT_EQ(menu.PopupComponent(), nullptr);
 }
 
 // Timers of the test, run by the menu's own loop.
@@ -148,7 +129,7 @@ TEST(PopupMenus, PopupFiresOnPopupAndReturnsWhenTheMenuIsClosed) {
     a->OnClick = [&](fw::TObject*) { ++clicks; };
     SetTimer(nullptr, 0, 100, EndTheMenu);
     menu.Popup(100, 100);
-    Pump();
+    fw::Application()->ProcessMessages();
     EXPECT_EQ(popups, 1);
     EXPECT_EQ(clicks, 0);
 }
@@ -165,7 +146,7 @@ TEST(PopupMenus, ChosenItemClicksFromTheMessageLoopAfterTheMenuHasGone) {
     SetTimer(nullptr, 0, 100, ChooseTheSecondItem);
     menu.Popup(300, 200);
     EXPECT_TRUE(clicked.empty());  // not yet: the command is waiting in the queue
-    Pump();
+    fw::Application()->ProcessMessages();
     ASSERT_EQ(clicked.size(), 1u);
     EXPECT_EQ(clicked[0], b);
     EXPECT_EQ(shownAt.right, 300);

@@ -6,18 +6,16 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "framework/Forms.h"
 #include "framework/Panel.h"
 #include "framework/SpeedButton.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
 class PanelSpeedButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(40, 40, 400, 300);
+        form = testenv::NewPlacedForm(40, 40, 400, 300);
         panel = new fw::TPanel(form);
         panel->SetParent(form);
         panel->SetAlign(fw::alTop);

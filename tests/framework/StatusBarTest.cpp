@@ -9,17 +9,15 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
-#include "framework/Forms.h"
 #include "framework/StatusBar.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
 class StatusBarTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(40, 40, 500, 200);
+        form = testenv::NewPlacedForm(40, 40, 500, 200);
         bar = new fw::TStatusBar(form);
         bar->SetParent(form);
     }

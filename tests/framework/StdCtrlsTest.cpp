@@ -8,8 +8,8 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
-#include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "tests/common/PlacedForm.h"
 
 namespace {
 
@@ -43,15 +43,17 @@ fw::TObject* Tag(int n) {
 class StdCtrlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(40, 40, 320, 240);
+        form = testenv::NewPlacedForm(40, 40, 320, 240);
         combo = new TComboBox(form);
         combo->SetBounds(10, 10, 150, 21);
     }
     void TearDown() override {
         delete form;
         fw::Application()->ProcessMessages();
+    }
+    void Show() {
+        combo->SetParent(form);
+        form->Show();
     }
     fw::TForm* form = nullptr;
     TComboBox* combo = nullptr;
@@ -65,8 +67,7 @@ TEST_F(StdCtrlsTest, ItemsAndSelectionBeforeTheWindowReachIt) {
     EXPECT_EQ(combo->Text(), L"two");
     EXPECT_FALSE(combo->HandleAllocated());
 
-    combo->SetParent(form);
-    form->Show();
+    Show();
     ASSERT_TRUE(combo->HandleAllocated());
     EXPECT_EQ(WindowItems(combo->Handle()), (Texts{L"zero", L"one", L"two"}));
     EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCURSEL, 0, 0), 2);
@@ -94,9 +95,8 @@ TEST_F(StdCtrlsTest, KeptItemsFollowTheWindowsRulesForSelectionAndIndexes) {
     EXPECT_EQ(combo->Items()->IndexOf(L"C"), 1);  // case-insensitive, as the window's search
 }
 
-TEST_F(StdCtrlsTest, ReCreationKeepsItemsObjectsSelectionAndTypedText) {
-    combo->SetParent(form);
-    form->Show();
+TEST_F(StdCtrlsTest, ReCreationKeepsItemsObjectsSelectionAndTypedTextAndClearKeepsTheText) {
+    Show();
     combo->Items()->AddObject(L"red", Tag(0));
     combo->Items()->AddObject(L"green", Tag(1));
     combo->SetItemIndex(1);
@@ -117,11 +117,15 @@ TEST_F(StdCtrlsTest, ReCreationKeepsItemsObjectsSelectionAndTypedText) {
     EXPECT_EQ(combo->ItemIndex(), 1);
     combo->Items()->Add(L"blue");
     EXPECT_EQ(WindowItems(combo->Handle()), (Texts{L"red", L"green", L"blue"}));
+    // Clearing the items keeps the text of an edit style.
+    combo->SetText(L"typed");
+    combo->Items()->Clear();
+    EXPECT_EQ(combo->Items()->Count(), 0);
+    EXPECT_EQ(combo->Text(), L"typed");
 }
 
 TEST_F(StdCtrlsTest, StyleChangeMakesANewWindowOfThatStyleWithTheSameItems) {
-    combo->SetParent(form);
-    form->Show();
+    Show();
     combo->Items()->SetText(L"x\r\ny\r\nz");
     combo->SetItemIndex(2);
     const HWND old = combo->Handle();
@@ -147,8 +151,7 @@ TEST_F(StdCtrlsTest, ListStylesSelectTheItemOfAText) {
     combo->Items()->SetText(L"Arial\r\nTahoma");
     combo->SetText(L"tahoma");
     EXPECT_EQ(combo->ItemIndex(), 1);
-    combo->SetParent(form);
-    form->Show();
+    Show();
     EXPECT_EQ(combo->Text(), L"Tahoma");
     combo->SetText(L"Arial");
     EXPECT_EQ(combo->ItemIndex(), 0);
@@ -167,8 +170,7 @@ TEST_F(StdCtrlsTest, SortingOrdersKeptItemsAndWindowItemsAndTheSelectionFollows)
     EXPECT_EQ(Lines(combo->Items()), (Texts{L"apple", L"banana", L"fig", L"pear"}));
 
     combo->SetSorted(false);
-    combo->SetParent(form);
-    form->Show();
+    Show();
     combo->Items()->Add(L"cherry");  // unsorted window: at the end
     combo->Items()->AddObject(L"Apple", Tag(3));
     combo->SetItemIndex(5);
@@ -180,21 +182,10 @@ TEST_F(StdCtrlsTest, SortingOrdersKeptItemsAndWindowItemsAndTheSelectionFollows)
     EXPECT_EQ(combo->Items()->Objects(combo->ItemIndex()), Tag(3));  // the same "Apple", not "apple"
 }
 
-TEST_F(StdCtrlsTest, ClearKeepsTheTextOfAnEditStyle) {
-    combo->SetParent(form);
-    form->Show();
-    combo->Items()->Add(L"item");
-    combo->SetText(L"typed");
-    combo->Items()->Clear();
-    EXPECT_EQ(combo->Items()->Count(), 0);
-    EXPECT_EQ(combo->Text(), L"typed");
-}
-
 TEST_F(StdCtrlsTest, AUserSelectionFiresChangeOrSelectButAProgramSelectionDoesNot) {
     combo->SetStyle(fw::csDropDownList);
     combo->Items()->SetText(L"a\r\nb\r\nc");
-    combo->SetParent(form);
-    form->Show();
+    Show();
     int changes = 0, clicks = 0, selects = 0;
     combo->OnChange = [&](fw::TObject*) { ++changes; };
     combo->OnClick = [&](fw::TObject*) { ++clicks; };
@@ -215,8 +206,7 @@ TEST_F(StdCtrlsTest, AUserSelectionFiresChangeOrSelectButAProgramSelectionDoesNo
 
 TEST_F(StdCtrlsTest, TypingInTheEditPartFiresChange) {
     combo->Items()->SetText(L"alpha\r\nbeta");
-    combo->SetParent(form);
-    form->Show();
+    Show();
     std::vector<std::wstring> seen;
     combo->OnChange = [&](fw::TObject*) { seen.push_back(combo->Text()); };
     const HWND edit = combo->EditHandle();
@@ -235,8 +225,7 @@ TEST_F(StdCtrlsTest, TypingInTheEditPartFiresChange) {
 
 TEST_F(StdCtrlsTest, EditAndListTakeTheControlsColours) {
     combo->SetColor(fw::clYellow);
-    combo->SetParent(form);
-    form->Show();
+    Show();
     const HWND edit = combo->EditHandle();
     ASSERT_NE(edit, nullptr);
     HDC dc = GetDC(edit);
@@ -251,8 +240,7 @@ TEST_F(StdCtrlsTest, EditAndListTakeTheControlsColours) {
 TEST_F(StdCtrlsTest, TheListDropsDownTallEnoughForDropDownCountItems) {
     for (int i = 0; i < 20; ++i) combo->Items()->Add(L"item " + std::to_wstring(i));
     combo->SetDropDownCount(5);
-    combo->SetParent(form);
-    form->Show();
+    Show();
     // A later size request shrinks the list the window would open with.
     combo->SetBounds(10, 10, 150, 21);
     int drops = 0, closes = 0;
@@ -340,8 +328,7 @@ TEST_F(StdCtrlsTest, OnDrawItemReplacesTheDefaultDrawing) {
     combo->SetStyle(fw::csOwnerDrawFixed);
     combo->Items()->SetText(L"a\r\nb");
     combo->SetItemIndex(0);
-    combo->SetParent(form);
-    form->Show();
+    Show();
     std::vector<int> drawn;
     combo->OnDrawItem = [&](fw::TWinControl* c, int index, const RECT& r, fw::TOwnerDrawState) {
         EXPECT_EQ(c, combo);
