@@ -70,18 +70,6 @@ TEST(Bitmaps, AssignMakesAnIndependentCopy) {
     EXPECT_TRUE(b.Empty());
 }
 
-TEST(Bitmaps, AutomaticTransparentColourIsTheBottomLeftPixel) {
-    TBitmap b(4, 4);
-    b.Canvas()->SetPixels(0, 3, fw::clFuchsia);
-    EXPECT_EQ(b.TransparentMode(), fw::tmAuto);
-    EXPECT_EQ(b.TransparentColor(), fw::clFuchsia);
-    b.SetTransparentColor(fw::clOlive);
-    EXPECT_EQ(b.TransparentMode(), fw::tmFixed);
-    EXPECT_EQ(b.TransparentColor(), fw::clOlive);
-    b.SetTransparentMode(fw::tmAuto);
-    EXPECT_EQ(b.TransparentColor(), fw::clFuchsia);
-}
-
 TEST(Bitmaps, HandleCanBeUsedElsewhereAndTheCanvasStillDraws) {
     TBitmap b(4, 4);
     b.Canvas()->SetPixels(0, 0, fw::clRed);
@@ -94,12 +82,16 @@ TEST(Bitmaps, HandleCanBeUsedElsewhereAndTheCanvasStillDraws) {
     EXPECT_EQ(b.Canvas()->Pixels(1, 1), fw::clBlue);
 }
 
-TEST(Bitmaps, TransparentDrawingSkipsTheTransparentColour) {
+TEST(Bitmaps, TheTransparentColourIsTheBottomLeftPixelOrTheOneGivenAndDrawingSkipsIt) {
     TBitmap picture(4, 4);
     picture.Canvas()->Brush()->SetColor(fw::clLime);
     picture.Canvas()->FillRect(RECT{0, 0, 4, 4});
     picture.Canvas()->SetPixels(1, 1, fw::clBlue);
+    picture.Canvas()->SetPixels(0, 3, fw::clFuchsia);
+    EXPECT_EQ(picture.TransparentMode(), fw::tmAuto);
+    EXPECT_EQ(picture.TransparentColor(), fw::clFuchsia);
     picture.SetTransparentColor(fw::clLime);
+    EXPECT_EQ(picture.TransparentMode(), fw::tmFixed);
     picture.SetTransparent(true);
     TBitmap target(4, 4);
     target.Canvas()->Brush()->SetColor(fw::clRed);
@@ -107,6 +99,8 @@ TEST(Bitmaps, TransparentDrawingSkipsTheTransparentColour) {
     target.Canvas()->Draw(0, 0, &picture);
     EXPECT_EQ(target.Canvas()->Pixels(0, 0), fw::clRed);
     EXPECT_EQ(target.Canvas()->Pixels(1, 1), fw::clBlue);
+    picture.SetTransparentMode(fw::tmAuto);
+    EXPECT_EQ(picture.TransparentColor(), fw::clFuchsia);
 }
 
 }  // namespace

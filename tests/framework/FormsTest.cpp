@@ -76,10 +76,16 @@ TEST(FormsTest, OnCreateComesFromAfterConstructionAndOnShowFromEveryShow) {
     EXPECT_EQ(log, expected);
 }
 
-TEST(FormsTest, CaptionFontAndClientSizeReachTheWindow) {
+TEST(FormsTest, CaptionFontAndClientSizeReachTheWindowAndResizingFiresOnResize) {
     fw::TForm form(nullptr);
     EXPECT_EQ(form.Font()->Name(), L"Tahoma");
     EXPECT_EQ(form.Font()->Height(), -11);
+    int resizes = 0;
+    form.OnResize = [&](fw::TObject*) { ++resizes; };
+    form.SetBounds(0, 0, 200, 200);
+    EXPECT_EQ(resizes, 1);
+    form.SetLeft(10);
+    EXPECT_EQ(resizes, 1);
     form.SetCaption(L"Tabulorin - Brenmoor Software");
     form.SetClientWidth(723);
     form.SetClientHeight(459);
@@ -95,17 +101,6 @@ TEST(FormsTest, CaptionFontAndClientSizeReachTheWindow) {
     form.SetClientWidth(300);
     GetClientRect(form.Handle(), &client);
     EXPECT_EQ(client.right, 300);
-}
-
-TEST(FormsTest, ResizingFiresOnResize) {
-    fw::TForm form(nullptr);
-    int resizes = 0;
-    form.OnResize = [&](fw::TObject*) { ++resizes; };
-    form.SetBounds(0, 0, 200, 200);
-    EXPECT_EQ(resizes, 1);
-    form.SetLeft(10);
-    EXPECT_EQ(resizes, 1);
-    form.Show();
     resizes = 0;
     SetWindowPos(form.Handle(), nullptr, 0, 0, 250, 260, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(resizes, 1);

@@ -39,7 +39,7 @@ protected:
     fw::TStatusBar* bar = nullptr;
 };
 
-TEST_F(StatusBarTest, PanelsReachTheWindowBeforeAndAfterItIsMade) {
+TEST_F(StatusBarTest, PanelsReachTheWindowBeforeAndAfterItIsMadeDoubleClicksAndTheSimplePanel) {
     bar->Panels()->Add()->SetWidth(120);
     bar->Panels()->Add()->SetWidth(120);
     form->Show();
@@ -56,6 +56,17 @@ TEST_F(StatusBarTest, PanelsReachTheWindowBeforeAndAfterItIsMade) {
     EXPECT_EQ(last->Index(), 1);
     EXPECT_EQ(Edges(), (std::vector<int>{120, -1}));
     EXPECT_THROW(bar->Panels()->Items(2), fw::EListError);
+
+    int doubleClicks = 0;
+    bar->OnDblClick = [&](fw::TObject*) { ++doubleClicks; };
+    SendMessageW(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));
+    SendMessageW(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
+    SendMessageW(bar->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 5));
+    SendMessageW(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
+    EXPECT_EQ(doubleClicks, 1);
+    bar->SetSimplePanel(true);
+    bar->SetSimpleText(L"one text");
+    EXPECT_TRUE(SendMessageW(bar->Handle(), SB_ISSIMPLE, 0, 0));
 }
 
 TEST_F(StatusBarTest, OwnerDrawnPanelsAreDrawnByTheHandlerOnTheBarsCanvas) {
@@ -88,21 +99,6 @@ TEST_F(StatusBarTest, OwnerDrawnPanelsAreDrawnByTheHandlerOnTheBarsCanvas) {
     }
     EXPECT_LE(drawn[0].rect.right, drawn[1].rect.left);
     EXPECT_FALSE(bar->Canvas()->HandleAllocated());  // only while drawing
-}
-
-TEST_F(StatusBarTest, DoubleClicksAndSimplePanel) {
-    bar->Panels()->Add()->SetWidth(120);
-    int doubleClicks = 0;
-    bar->OnDblClick = [&](fw::TObject*) { ++doubleClicks; };
-    form->Show();
-    SendMessageW(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));
-    SendMessageW(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
-    SendMessageW(bar->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 5));
-    SendMessageW(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
-    EXPECT_EQ(doubleClicks, 1);
-    bar->SetSimplePanel(true);
-    bar->SetSimpleText(L"one text");
-    EXPECT_TRUE(SendMessageW(bar->Handle(), SB_ISSIMPLE, 0, 0));
 }
 
 }  // namespace

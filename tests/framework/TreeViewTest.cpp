@@ -74,7 +74,7 @@ protected:
     LazyTree* tree = nullptr;
 };
 
-TEST_F(TreeViewTest, NodesKnowTheirPlaceAndDieWithTheirItems) {
+TEST_F(TreeViewTest, NodesKnowTheirPlaceSortAndDieWithTheirItems) {
     fw::TTreeNodes* items = tree->Items();
     fw::TTreeNode* root = items->AddChild(nullptr, L"root");
     fw::TTreeNode* a = items->AddChild(root, L"a");
@@ -91,6 +91,8 @@ TEST_F(TreeViewTest, NodesKnowTheirPlaceAndDieWithTheirItems) {
     EXPECT_TRUE(b->GetFirstChild()->HasAsParent(root));
     EXPECT_EQ(items->Count(), 5);
     EXPECT_EQ(liveNodes, 5);
+    root->CustomSort([](fw::TTreeNode* A, fw::TTreeNode* B) { return B->Text().compare(A->Text()); });
+    EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"c", L"b", L"a"}));
 
     b->Delete();  // with its child
     EXPECT_EQ(liveNodes, 3);
@@ -196,13 +198,6 @@ TEST_F(TreeViewTest, ReCreationKeepsNodesObjectsExpansionAndSelection) {
     EXPECT_EQ(tree->Selected(), child);
     EXPECT_TRUE(changes.empty());
     EXPECT_EQ(liveNodes, 4);
-}
-
-TEST_F(TreeViewTest, CustomSortOrdersChildrenByTheGivenComparison) {
-    fw::TTreeNode* root = tree->Items()->AddChild(nullptr, L"r");
-    for (const wchar_t* s : {L"bb", L"a", L"ccc"}) tree->Items()->AddChild(root, s);
-    root->CustomSort([](fw::TTreeNode* A, fw::TTreeNode* B) { return int(B->Text().size()) - int(A->Text().size()); });
-    EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"ccc", L"bb", L"a"}));
 }
 
 TEST_F(TreeViewTest, LabelEditsAreAskedForAndEndWithTheTextOrACancel) {
