@@ -503,16 +503,19 @@ TEST_F(FileList, DeleteDropsTheRowsOfWhatWentAndKeepsTheRest) {
 
 TEST_F(FileList, F2RenamesInPlace) {
     Search(root);
-    Select({Row(root + L"\\a.txt")});
     // No slow click starts an edit: only a rename asked for does.
     EXPECT_EQ(ListView_EditLabel(list->Handle(), Row(root + L"\\a.txt")), nullptr);
-    Key(VK_F2);
-    ASSERT_TRUE(list->IsEditing());
-    HWND edit = ListView_GetEditControl(list->Handle());
-    SetWindowTextW(edit, L"renamed.txt");
-    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-    fw::Application()->ProcessMessages();
-    EXPECT_FALSE(list->IsEditing());
+    auto rename = [&](const std::wstring& From, const std::wstring& To) {
+        Select({Row(From)});
+        Key(VK_F2);
+        ASSERT_TRUE(list->IsEditing());
+        HWND edit = ListView_GetEditControl(list->Handle());
+        SetWindowTextW(edit, To.c_str());
+        SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+        fw::Application()->ProcessMessages();
+        EXPECT_FALSE(list->IsEditing());
+    };
+    rename(root + L"\\a.txt", L"renamed.txt");
     EXPECT_TRUE(Exists(root + L"\\renamed.txt"));
     EXPECT_FALSE(Exists(root + L"\\a.txt"));
     EXPECT_NE(Row(root + L"\\renamed.txt"), -1);
@@ -520,6 +523,16 @@ TEST_F(FileList, F2RenamesInPlace) {
     EXPECT_TRUE(reports[0].Operation == TZemShellOperations{sopRename});
     EXPECT_EQ(reports[0].Files, std::vector<std::wstring>{root + L"\\a.txt"});
     EXPECT_EQ(reports[0].Destination, root + L"\\renamed.txt");
+
+    // A name, never a path: the object stays where it is.
+    rename(root + L"\\c.txt", L"..\\c.txt");
+    EXPECT_TRUE(Exists(root + L"\\c.txt"));
+    EXPECT_EQ(reports.size(), 1u);
+    // A caption shown without its extension keeps the extension.
+    list->Items()->Item(Row(root + L"\\b.dat"))->SetCaption(L"b");
+    rename(root + L"\\b.dat", L"e");
+    EXPECT_TRUE(Exists(root + L"\\e.dat"));
+    EXPECT_NE(Row(root + L"\\e.dat"), -1);
 }
 
 TEST_F(FileList, KeysRunTheirVerbsOnTheSelectedRowsAndCopyPasteThroughTheClipboard) {
