@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,11 +12,13 @@
 #include "framework/Exception.h"
 #include "framework/Forms.h"
 #include "framework/Thread.h"
+#include "tests/framework/ThreadTestSupport.h"
 
 namespace {
 
 using fw::Application;
 using fw::TApplication;
+using threadtest::TTestThread;
 
 struct Box {
     HWND owner;
@@ -40,8 +41,25 @@ protected:
         TApplication::MessageBoxHook = nullptr;
         delete Application();  // the next test starts with a fresh one
     }
+    // The one box shown so far: a stop box with that text, captioned with the title.
+    void ExpectOneStopBox(const std::wstring& text) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, text);
+        EXPECT_EQ(boxes[0].caption, L"Tabulorama");
+        EXPECT_EQ(boxes[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+    }
     std::vector<Box> boxes;
 };
+
+// Hands what is thrown to the application, as a message loop does.
+template <class E>
+void Report(const E& e) {
+    try {
+        throw e;
+    } catch (...) {
+        Application()->HandleException(nullptr);
+    }
+}
 
 TEST_F(ApplicationTest, MessageBoxGoesThroughTheHook) {
     EXPECT_EQ(Application()->MessageBox(L"Data was copied to clipboard!", L"", MB_OK | MB_ICONINFORMATION), IDOK);
@@ -54,30 +72,11 @@ TEST_F(ApplicationTest, MessageBoxGoesThroughTheHook) {
 }
 
 TEST_F(ApplicationTest, HandleExceptionShowsAStopBoxCaptionedWithTheTitle) {
-    try {
-        throw fw::EConvertError(L"'x' is not a valid integer value");
-    } catch (...) {
-        Application()->HandleException(nullptr);
-    }
-    try {
-        throw fw::EAbort(L"silent");
-    } catch (...) {
-        Application()->HandleException(nullptr);
-    }
-    ASSERT_EQ(boxes.size(), 1u);  // a silent abort shows nothing
-    EXPECT_EQ(boxes[0].text, L"'x' is not a valid integer value");
-    EXPECT_EQ(boxes[0].caption, L"Tabulorama");
-    EXPECT_EQ(boxes[0].flags, unsigned(MB_OK | MB_ICONSTOP));
-    try {
-        throw std::runtime_error("plain failure");
-    } catch (...) {
-        Application()->HandleException(nullptr);
-    }
-    try {
-        throw 42;
-    } catch (...) {
-        Application()->HandleException(nullptr);
-    }
+    Report(fw::EConvertError(L"'x' is not a valid integer value"));
+    Report(fw::EAbort(L"silent"));
+    ExpectOneStopBox(L"'x' is not a valid integer value");  // a silent abort shows nothing
+    Report(std::runtime_error("plain failure"));
+    Report(42);
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[1].text, L"plain failure");
     EXPECT_FALSE(boxes[2].text.empty());
@@ -90,11 +89,7 @@ TEST_F(ApplicationTest, AFailingHookDoesNotEscapeHandleException) {
     TApplication::MessageBoxHook = [](HWND, const std::wstring&, const std::wstring&, unsigned) -> int {
         throw std::runtime_error("no box today");
     };
-    try {
-        throw fw::Exception(L"first");
-    } catch (...) {
-        EXPECT_NO_THROW(Application()->HandleException(nullptr));
-    }
+    EXPECT_NO_THROW(Report(fw::Exception(L"first")));
 }
 
 TEST_F(ApplicationTest, ExceptionInAWindowMethodIsReportedAndMessagesGoOn) {
@@ -108,10 +103,7 @@ TEST_F(ApplicationTest, ExceptionInAWindowMethodIsReportedAndMessagesGoOn) {
     PostMessageW(window.Handle(), WM_APP + 2, 0, 0);
     Application()->ProcessMessages();
     EXPECT_EQ(seen, (std::vector<UINT>{WM_APP + 1, WM_APP + 2}));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"List index out of bounds (5)");
-    EXPECT_EQ(boxes[0].caption, L"Tabulorama");
-    EXPECT_EQ(boxes[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+    ExpectOneStopBox(L"List index out of bounds (5)");
 }
 
 TEST_F(ApplicationTest, WindowMethodMayDeallocateItsOwnWindow) {
@@ -133,41 +125,21 @@ TEST_F(ApplicationTest, WindowMethodMayDeallocateItsOwnWindow) {
 
 // A queued call that fails while the loop is idle reaches the box; the loop goes on.
 TEST_F(ApplicationTest, FailingQueuedCallReachesTheBoxWhileLooping) {
-    std::atomic<bool> queued{false};
     bool laterRan = false;
-    class TQueuer : public fw::TThread {
-    public:
-        TQueuer(std::atomic<bool>& queued, bool& laterRan) : TThread(true), queued_(queued), laterRan_(laterRan) {}
-
-    protected:
-        void Execute() override {
-            Queue([] { throw fw::EInvalidOperation(L"Control has no parent window"); });
-            Queue([this] { laterRan_ = true; });
-            queued_ = true;
-        }
-
-    private:
-        std::atomic<bool>& queued_;
-        bool& laterRan_;
-    } thread(queued, laterRan);
+    TTestThread thread([&](TTestThread& self) {
+        self.Queue([] { throw fw::EInvalidOperation(L"Control has no parent window"); });
+        self.Queue([&] { laterRan = true; });
+    });
     thread.Start();
     const ULONGLONG start = GetTickCount64();
-    while (!laterRan && GetTickCount64() - start < 60000) Application()->HandleMessage();
+    while (!laterRan && GetTickCount64() - start < threadtest::kPatience) Application()->HandleMessage();
     thread.WaitFor();
     EXPECT_TRUE(laterRan);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"Control has no parent window");
-    EXPECT_EQ(boxes[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+    ExpectOneStopBox(L"Control has no parent window");
 }
 
 TEST_F(ApplicationTest, TerminateFromAnotherThreadWakesTheLoop) {
-    class TTerminator : public fw::TThread {
-    public:
-        TTerminator() : TThread(true) {}
-
-    protected:
-        void Execute() override { Application()->Terminate(); }
-    } thread;
+    TTestThread thread([](TTestThread&) { Application()->Terminate(); });
     EXPECT_FALSE(Application()->Terminated());
     thread.Start();
     // HandleMessage waits for a message when idle; Terminate must wake it.
@@ -240,10 +212,7 @@ TEST_F(ApplicationTest, RunReportsExceptionsAndEndsWhenTheMainFormCloses) {
     EXPECT_TRUE(Application()->Terminated());
     EXPECT_EQ(handled, (std::vector<UINT>{WM_APP, WM_APP + 1}));
     EXPECT_TRUE(visibleInLoop);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"failure in the loop");
-    EXPECT_EQ(boxes[0].caption, L"Tabulorama");
-    EXPECT_EQ(boxes[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+    ExpectOneStopBox(L"failure in the loop");
 }
 
 TEST_F(ApplicationTest, FailureWhileShowingTheMainFormIsReportedAndRunGoesOn) {
@@ -261,9 +230,7 @@ TEST_F(ApplicationTest, FailureWhileShowingTheMainFormIsReportedAndRunGoesOn) {
     PostMessageW(window.Handle(), WM_APP, 0, 0);
     Application()->Run();
     EXPECT_TRUE(looped);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"failure while showing");
-    EXPECT_EQ(boxes[0].flags, unsigned(MB_OK | MB_ICONSTOP));
+    ExpectOneStopBox(L"failure while showing");
 }
 
 TEST_F(ApplicationTest, DeletingTheApplicationGivesAFreshOne) {

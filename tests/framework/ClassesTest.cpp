@@ -81,11 +81,14 @@ TEST(Component, OwnerFreesItsComponentsLastCreatedFirst) {
     EXPECT_EQ(frees, expected);
 }
 
-TEST(Component, ComponentFreedFirstLeavesItsOwner) {
+TEST(Component, SiblingsHearOfInsertionAndAComponentFreedFirstLeavesItsOwner) {
     std::vector<std::wstring> log;
     auto* owner = new TProbe(nullptr, L"owner", &log);
     auto* a = new TProbe(owner, L"a", &log);
+    log.clear();
     auto* b = new TProbe(owner, L"b", &log);
+    EXPECT_TRUE(Logged(log, L"owner +b"));
+    EXPECT_TRUE(Logged(log, L"a +b"));
     delete a;
     ASSERT_EQ(owner->ComponentCount(), 1);
     EXPECT_EQ(owner->Components(0), b);
@@ -94,16 +97,6 @@ TEST(Component, ComponentFreedFirstLeavesItsOwner) {
     EXPECT_TRUE(Logged(log, L"b -a"));
     delete owner;  // must not free a again
     EXPECT_TRUE(Logged(log, L"free b destroying"));
-}
-
-TEST(Component, SiblingsHearOfInsertion) {
-    std::vector<std::wstring> log;
-    TProbe owner(nullptr, L"owner", &log);
-    new TProbe(&owner, L"a", &log);
-    log.clear();
-    new TProbe(&owner, L"b", &log);
-    EXPECT_TRUE(Logged(log, L"owner +b"));
-    EXPECT_TRUE(Logged(log, L"a +b"));
 }
 
 TEST(FreeNotification, DestroyedComponentIsForgottenInBothDirections) {
@@ -217,17 +210,6 @@ TEST(ComponentState, LoadingEndsWithLoadedOwnedFirst) {
     EXPECT_EQ(log, (std::vector<std::wstring>{L"loaded grid", L"loaded form"}));
     EXPECT_FALSE(form.HasState(fw::csLoading));
     EXPECT_FALSE(grid->HasState(fw::csLoading));
-}
-
-TEST(ComponentState, DesigningReachesLaterComponents) {
-    TComponent form(nullptr);
-    auto* a = new TComponent(&form);
-    form.SetDesigning(true);
-    EXPECT_TRUE(a->HasState(fw::csDesigning));
-    auto* b = new TComponent(&form);
-    EXPECT_TRUE(b->HasState(fw::csDesigning));
-    form.SetDesigning(false);
-    EXPECT_EQ(b->ComponentState() & fw::csDesigning, 0u);
 }
 
 }  // namespace

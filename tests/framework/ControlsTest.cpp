@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/Exception.h"
 #include "framework/Controls.h"
 #include "framework/Forms.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -97,10 +99,6 @@ protected:
     }
 };
 
-RECT BoundsOf(const fw::TControl* c) {
-    return c->BoundsRect();
-}
-
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
@@ -126,14 +124,26 @@ protected:
         delete form;
         fw::Application()->ProcessMessages();
     }
+    // A panel on the form at (0, 0).
+    Panel* NewHost(int width = 200, int height = 100) {
+        auto* host = new Panel(form);
+        host->SetBounds(0, 0, width, height);
+        host->SetParent(form);
+        return host;
+    }
+    Swatch* NewSwatch(fw::TWinControl* parent, int left, int top, int width, int height) {
+        auto* s = new Swatch(form);
+        s->SetBounds(left, top, width, height);
+        s->SetParent(parent);
+        return s;
+    }
     fw::TForm* form = nullptr;
 };
 
 // --- Component messages ---------------------------------------------------------
 
 TEST_F(ControlsTest, PropertyChangesRaiseTheirComponentMessagesOnce) {
-    auto* c = new Panel(form);
-    c->SetParent(form);
+    auto* c = NewHost();
     c->log.clear();
     c->SetEnabled(false);
     c->SetEnabled(false);
@@ -155,8 +165,7 @@ TEST_F(ControlsTest, PropertyChangesRaiseTheirComponentMessagesOnce) {
 }
 
 TEST_F(ControlsTest, ParentFontAndColourFlowToChildrenThatFollowThem) {
-    auto* parent = new Panel(form);
-    parent->SetParent(form);
+    auto* parent = NewHost();
     auto* follower = new Panel(form);
     follower->SetParent(parent);
     auto* own = new Panel(form);
@@ -185,9 +194,8 @@ TEST_F(ControlsTest, ParentFontAndColourFlowToChildrenThatFollowThem) {
     EXPECT_EQ(own->Font()->Name(), parent->Font()->Name());
 }
 
-TEST_F(ControlsTest, InsertAndRemoveTellTheParentBeforeAndAfter) {
-    auto* parent = new Panel(form);
-    parent->SetParent(form);
+TEST_F(ControlsTest, InsertRemoveAndFreeingKeepTheParentInformed) {
+    auto* parent = NewHost();
     auto* child = new Swatch(form);
     parent->log.clear();
     child->SetParent(parent);
@@ -204,11 +212,8 @@ TEST_F(ControlsTest, InsertAndRemoveTellTheParentBeforeAndAfter) {
                                                            {fw::CM_CONTROLLISTCHANGE, 0}};
     EXPECT_EQ(seen, expected);
     delete child;
-}
 
-TEST_F(ControlsTest, ChildrenLeaveTheParentWhenFreedAndAreFreedWithIt) {
-    auto* parent = new Panel(nullptr);
-    parent->SetParent(form);
+    // Children leave the parent when freed, and are freed with it.
     auto* a = new Swatch(nullptr);
     a->SetParent(parent);
     auto* b = new Panel(nullptr);
@@ -246,32 +251,30 @@ TEST_F(ControlsTest, AlignPlacesTopBottomLeftRightThenClientInCreationOrder) {
     // Parented in a shuffled order: creation order decides.
     for (fw::TControl* c : std::vector<fw::TControl*>{right, client, bottom, top2, left, top1}) c->SetParent(host);
 
-    EXPECT_RECT(BoundsOf(top1), 0, 0, 400, 30);
-    EXPECT_RECT(BoundsOf(top2), 0, 30, 400, 55);
-    EXPECT_RECT(BoundsOf(bottom), 0, 280, 400, 300);
-    EXPECT_RECT(BoundsOf(left), 0, 55, 50, 280);
-    EXPECT_RECT(BoundsOf(right), 340, 55, 400, 280);
-    EXPECT_RECT(BoundsOf(client), 50, 55, 340, 280);
+    EXPECT_RECT(top1->BoundsRect(), 0, 0, 400, 30);
+    EXPECT_RECT(top2->BoundsRect(), 0, 30, 400, 55);
+    EXPECT_RECT(bottom->BoundsRect(), 0, 280, 400, 300);
+    EXPECT_RECT(left->BoundsRect(), 0, 55, 50, 280);
+    EXPECT_RECT(right->BoundsRect(), 340, 55, 400, 280);
+    EXPECT_RECT(client->BoundsRect(), 50, 55, 340, 280);
 
     host->SetBounds(0, 0, 500, 400);
-    EXPECT_RECT(BoundsOf(top2), 0, 30, 500, 55);
-    EXPECT_RECT(BoundsOf(bottom), 0, 380, 500, 400);
-    EXPECT_RECT(BoundsOf(right), 440, 55, 500, 380);
-    EXPECT_RECT(BoundsOf(client), 50, 55, 440, 380);
+    EXPECT_RECT(top2->BoundsRect(), 0, 30, 500, 55);
+    EXPECT_RECT(bottom->BoundsRect(), 0, 380, 500, 400);
+    EXPECT_RECT(right->BoundsRect(), 440, 55, 500, 380);
+    EXPECT_RECT(client->BoundsRect(), 50, 55, 440, 380);
 
     // A hidden aligned control leaves its place to the others.
     top1->SetVisible(false);
-    EXPECT_RECT(BoundsOf(top2), 0, 0, 500, 25);
-    EXPECT_RECT(BoundsOf(client), 50, 25, 440, 380);
+    EXPECT_RECT(top2->BoundsRect(), 0, 0, 500, 25);
+    EXPECT_RECT(client->BoundsRect(), 50, 25, 440, 380);
     // A resized aligned control pushes its neighbours.
     left->SetWidth(80);
-    EXPECT_RECT(BoundsOf(client), 80, 25, 440, 380);
+    EXPECT_RECT(client->BoundsRect(), 80, 25, 440, 380);
 }
 
 TEST_F(ControlsTest, AlignWaitsWhileDisabledAndFollowsTheWindowSize) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    host->SetParent(form);
+    auto* host = NewHost();
     host->SetAlign(fw::alClient);
     auto* top = new Swatch(form);
     top->SetHeight(10);
@@ -330,6 +333,9 @@ TEST_F(ControlsTest, VisibleEnabledAndCaptionForwardToTheWindow) {
     // Bounds the window takes by itself come back into the object.
     MoveWindow(h, 1, 2, 30, 40, TRUE);
     EXPECT_RECT(c->BoundsRect(), 1, 2, 31, 42);
+    // A child without a parent window cannot make its own.
+    Panel orphan(nullptr);
+    EXPECT_THROW(orphan.Handle(), fw::EInvalidOperation);
 }
 
 TEST_F(ControlsTest, RecreateWndKeepsCaptionBoundsVisibilityAndChildren) {
@@ -365,17 +371,11 @@ TEST_F(ControlsTest, RecreateWndKeepsCaptionBoundsVisibilityAndChildren) {
     // The new window uses the control's font (the edit class keeps it).
     EXPECT_EQ(inner->Font()->Height(), -15);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(inner->Handle(), WM_GETFONT, 0, 0)), inner->Font()->Handle());
-}
-
-TEST_F(ControlsTest, TextOutlivesTheWindow) {
-    auto* edit = new Edit(form);
-    edit->SetParent(form);
-    form->Show();
-    SetWindowTextW(edit->Handle(), L"kept");
-    edit->DestroyHandle();
-    EXPECT_FALSE(edit->HandleAllocated());
-    EXPECT_EQ(edit->Text(), L"kept");
-    EXPECT_EQ(WindowText(edit->Handle()), L"kept");
+    // The text outlives a window destroyed on its own.
+    inner->DestroyHandle();
+    EXPECT_FALSE(inner->HandleAllocated());
+    EXPECT_EQ(inner->Text(), L"typed text");
+    EXPECT_EQ(WindowText(inner->Handle()), L"typed text");
 }
 
 TEST_F(ControlsTest, SystemClassWindowsAnswerAndReflectTheirNotifications) {
@@ -403,50 +403,16 @@ TEST_F(ControlsTest, SystemClassWindowsAnswerAndReflectTheirNotifications) {
     EXPECT_EQ(edit->Count(fw::CN_CTLCOLOREDIT), 1);
 }
 
-TEST_F(ControlsTest, AChildWithoutParentWindowCannotMakeItsWindow) {
-    Panel orphan(nullptr);
-    EXPECT_THROW(orphan.Handle(), fw::EInvalidOperation);
-}
-
 // --- Mouse --------------------------------------------------------------------------
 
 LPARAM At(int x, int y) {
     return MAKELPARAM(WORD(x), WORD(y));
 }
 
-TEST_F(ControlsTest, MouseEnterAndLeaveComeFromTracking) {
-    auto* c = new Panel(form);
-    c->SetBounds(0, 0, 100, 100);
-    c->SetParent(form);
-    form->Show();
-    c->log.clear();
-    SendMessageW(c->Handle(), WM_MOUSEMOVE, 0, At(5, 5));
-    SendMessageW(c->Handle(), WM_MOUSEMOVE, 0, At(6, 6));
-    EXPECT_EQ(c->Count(fw::CM_MOUSEENTER), 1);
-    EXPECT_EQ(c->Count(fw::CM_MOUSELEAVE), 0);
-    SendMessageW(c->Handle(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(c->Count(fw::CM_MOUSELEAVE), 1);
-    SendMessageW(c->Handle(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(c->Count(fw::CM_MOUSELEAVE), 1);
-    SendMessageW(c->Handle(), WM_MOUSEMOVE, 0, At(7, 7));
-    EXPECT_EQ(c->Count(fw::CM_MOUSEENTER), 2);
-    for (const TMessage& m : c->log) {
-        if (m.Msg == fw::CM_MOUSEENTER || m.Msg == fw::CM_MOUSELEAVE) {
-            EXPECT_EQ(m.LParam, reinterpret_cast<LPARAM>(c));
-        }
-    }
-}
-
 TEST_F(ControlsTest, TheParentTracksWhichWindowlessChildIsUnderTheMouse) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    host->SetParent(form);
-    auto* a = new Swatch(form);
-    a->SetBounds(10, 10, 40, 40);
-    a->SetParent(host);
-    auto* b = new Swatch(form);
-    b->SetBounds(60, 10, 40, 40);
-    b->SetParent(host);
+    auto* host = NewHost();
+    auto* a = NewSwatch(host, 10, 10, 40, 40);
+    auto* b = NewSwatch(host, 60, 10, 40, 40);
     form->Show();
     HWND h = host->Handle();
     SendMessageW(h, WM_MOUSEMOVE, 0, At(20, 20));
@@ -462,27 +428,34 @@ TEST_F(ControlsTest, TheParentTracksWhichWindowlessChildIsUnderTheMouse) {
     SendMessageW(h, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(a->Count(fw::CM_MOUSEENTER), 2);
     EXPECT_EQ(a->Count(fw::CM_MOUSELEAVE), 2);
-    // The host's own enter and leave.
-    EXPECT_EQ(host->Count(fw::CM_MOUSEENTER), 1);
-    EXPECT_EQ(host->Count(fw::CM_MOUSELEAVE), 1);
     // The moves themselves reach the child under the mouse in its own coordinates.
     ASSERT_FALSE(a->moves.empty());
     EXPECT_EQ(a->moves.front().x, 10);
     EXPECT_EQ(a->moves.front().y, 10);
+
+    // The host's own enter and leave come from tracking: one leave per entry.
+    EXPECT_EQ(host->Count(fw::CM_MOUSEENTER), 1);
+    EXPECT_EQ(host->Count(fw::CM_MOUSELEAVE), 1);
+    SendMessageW(h, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(host->Count(fw::CM_MOUSELEAVE), 1);
+    SendMessageW(h, WM_MOUSEMOVE, 0, At(150, 80));
+    EXPECT_EQ(host->Count(fw::CM_MOUSEENTER), 2);
+    for (const TMessage& m : host->log) {
+        if (m.Msg == fw::CM_MOUSEENTER || m.Msg == fw::CM_MOUSELEAVE) {
+            EXPECT_EQ(m.LParam, reinterpret_cast<LPARAM>(host));
+        }
+    }
 }
 
 TEST_F(ControlsTest, AWindowlessChildGetsItsPressAndHoldsTheMouseUntilRelease) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    host->SetParent(form);
-    auto* s = new Swatch(form);
-    s->SetBounds(30, 20, 50, 40);
-    s->SetParent(host);
-    int clicks = 0;
+    auto* host = NewHost();
+    auto* s = NewSwatch(host, 30, 20, 50, 40);
+    int clicks = 0, doubles = 0;
     s->OnClick = [&](fw::TObject* sender) {
         EXPECT_EQ(sender, s);
         ++clicks;
     };
+    s->OnDblClick = [&](fw::TObject*) { ++doubles; };
     form->Show();
     HWND h = host->Handle();
 
@@ -512,21 +485,37 @@ TEST_F(ControlsTest, AWindowlessChildGetsItsPressAndHoldsTheMouseUntilRelease) {
     EXPECT_EQ(s->ups[1].x, 160);
     EXPECT_EQ(clicks, 1);
 
+    // Cancel mode ends a press without a click.
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(35, 25));
+    ASSERT_TRUE(s->MouseCapture());
+    SendMessageW(h, WM_CANCELMODE, 0, 0);
+    EXPECT_FALSE(s->MouseCapture());
+    EXPECT_EQ(s->ups.size(), 3u);
+    EXPECT_EQ(clicks, 1);
+
+    // Double clicks need the style; without it the second press is a plain press.
+    SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, At(35, 25));
+    SendMessageW(h, WM_LBUTTONUP, 0, At(35, 25));
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(clicks, 1);
+    s->SetControlStyle(s->ControlStyle() & ~fw::csDoubleClicks);
+    SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, At(35, 25));
+    SendMessageW(h, WM_LBUTTONUP, 0, At(35, 25));
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(clicks, 2);
+
     // A disabled child is not under the mouse: the host gets the press itself.
+    const size_t downs = s->downs.size();
     s->SetEnabled(false);
     SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(35, 25));
     SendMessageW(h, WM_LBUTTONUP, 0, At(35, 25));
-    EXPECT_EQ(s->downs.size(), 2u);
+    EXPECT_EQ(s->downs.size(), downs);
     ReleaseCapture();
 }
 
 TEST_F(ControlsTest, AContextMenuRequestReachesTheChildUnderTheMouse) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    host->SetParent(form);
-    auto* s = new Swatch(form);
-    s->SetBounds(30, 20, 50, 40);
-    s->SetParent(host);
+    auto* host = NewHost();
+    auto* s = NewSwatch(host, 30, 20, 50, 40);
     POINT got{-1, -1};
     s->OnContextPopup = [&](fw::TObject*, POINT p, bool& handled) {
         got = p;
@@ -548,13 +537,8 @@ TEST_F(ControlsTest, AnExceptionInAHandlerGoesToTheApplicationNotTheSystem) {
         boxes.push_back(text);
         return IDOK;
     };
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    host->SetParent(form);
-    auto* s = new Swatch(form);
-    s->SetBounds(0, 0, 50, 50);
-    s->SetParent(host);
-    s->OnClick = [](fw::TObject*) { throw fw::EInvalidArgument(L"boom"); };
+    auto* host = NewHost();
+    NewSwatch(host, 0, 0, 50, 50)->OnClick = [](fw::TObject*) { throw fw::EInvalidArgument(L"boom"); };
     form->Show();
     SendMessageW(host->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
     SendMessageW(host->Handle(), WM_LBUTTONUP, 0, At(10, 10));
@@ -564,51 +548,10 @@ TEST_F(ControlsTest, AnExceptionInAHandlerGoesToTheApplicationNotTheSystem) {
     ReleaseCapture();
 }
 
-TEST_F(ControlsTest, CancelModeEndsAPressWithoutAClick) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    host->SetParent(form);
-    auto* s = new Swatch(form);
-    s->SetBounds(0, 0, 50, 50);
-    s->SetParent(host);
-    form->Show();
-    SendMessageW(host->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
-    ASSERT_TRUE(s->MouseCapture());
-    SendMessageW(host->Handle(), WM_CANCELMODE, 0, 0);
-    EXPECT_FALSE(s->MouseCapture());
-    EXPECT_EQ(s->ups.size(), 1u);
-    EXPECT_EQ(s->clicks, 0);
-}
-
-TEST_F(ControlsTest, DoubleClicksNeedTheStyle) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    host->SetParent(form);
-    auto* s = new Swatch(form);
-    s->SetBounds(0, 0, 50, 50);
-    s->SetParent(host);
-    int doubles = 0;
-    s->OnDblClick = [&](fw::TObject*) { ++doubles; };
-    form->Show();
-    SendMessageW(host->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
-    SendMessageW(host->Handle(), WM_LBUTTONUP, 0, At(10, 10));
-    EXPECT_EQ(doubles, 1);
-    s->SetControlStyle(s->ControlStyle() & ~fw::csDoubleClicks);
-    SendMessageW(host->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
-    SendMessageW(host->Handle(), WM_LBUTTONUP, 0, At(10, 10));
-    EXPECT_EQ(doubles, 1);
-    EXPECT_EQ(s->clicks, 1);  // the second press counted as a plain press
-}
-
 TEST_F(ControlsTest, ControlAtPosHonoursVisibilityEnablingAndZOrder) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 200, 100);
-    auto* below = new Swatch(form);
-    below->SetBounds(0, 0, 100, 100);
-    below->SetParent(host);
-    auto* above = new Swatch(form);
-    above->SetBounds(50, 0, 100, 100);
-    above->SetParent(host);
+    auto* host = NewHost();
+    auto* below = NewSwatch(host, 0, 0, 100, 100);
+    auto* above = NewSwatch(host, 50, 0, 100, 100);
     EXPECT_EQ(host->ControlAtPos(POINT{60, 10}, false), above);
     EXPECT_EQ(host->ControlAtPos(POINT{10, 10}, false), below);
     EXPECT_EQ(host->ControlAtPos(POINT{199, 10}, false), nullptr);
@@ -624,26 +567,17 @@ TEST_F(ControlsTest, ControlAtPosHonoursVisibilityEnablingAndZOrder) {
 // --- Painting -------------------------------------------------------------------------
 
 TEST_F(ControlsTest, TheParentPaintsItsWindowlessChildrenAtTheirPlace) {
-    auto* host = new Panel(form);
-    host->SetBounds(0, 0, 60, 40);
+    auto* host = NewHost(60, 40);
     host->SetColor(fw::clWhite);
-    host->SetParent(form);
-    auto* s = new Swatch(form);
-    s->SetBounds(10, 5, 20, 10);
+    auto* s = NewSwatch(host, 10, 5, 20, 10);
     s->fill = fw::clBlue;
-    s->SetParent(host);
-    auto* hidden = new Swatch(form);
-    hidden->SetBounds(40, 20, 10, 10);
+    auto* hidden = NewSwatch(host, 40, 20, 10, 10);
     hidden->SetVisible(false);
-    hidden->SetParent(host);
     form->Show();
 
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 60, 40);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, 60, 40};
+    fw::TBitmap bitmap(60, 40);
+    HDC dc = bitmap.Canvas()->Handle();
+    const RECT all{0, 0, 60, 40};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     s->paints = 0;
     SendMessageW(host->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -660,20 +594,19 @@ TEST_F(ControlsTest, TheParentPaintsItsWindowlessChildrenAtTheirPlace) {
     SendMessageW(host->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
     EXPECT_EQ(GetPixel(dc, 10, 5), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(dc, 45, 25), RGB(255, 255, 255));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
-TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvas) {
+TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvasAndLetsGoOfTheContextEvenWhenPaintThrows) {
     class Painter : public fw::TCustomControl {
     public:
         using TCustomControl::TCustomControl;
         int paints = 0;
+        bool fail = false;
 
     protected:
         void Paint() override {
             ++paints;
+            if (fail) throw fw::EInvalidArgument(L"paint failed");
             Canvas()->Brush()->SetColor(fw::clGreen);
             Canvas()->FillRect(RECT{2, 2, 8, 8});
         }
@@ -681,49 +614,30 @@ TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvas) {
     auto* p = new Painter(form);
     p->SetBounds(0, 0, 20, 20);
     p->SetParent(form);
+    NewSwatch(p, 12, 12, 5, 5);
     form->Show();
     p->Repaint();
     EXPECT_GE(p->paints, 1);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateBitmap(20, 20, 1, 32, nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    SendMessageW(p->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0, 128, 0));
-    EXPECT_EQ(GetPixel(dc, 7, 7), RGB(0, 128, 0));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    fw::TBitmap bitmap(20, 20);
+    SendMessageW(p->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), 0);
+    EXPECT_EQ(bitmap.Canvas()->Pixels(2, 2), fw::clGreen);
+    EXPECT_EQ(bitmap.Canvas()->Pixels(7, 7), fw::clGreen);
     EXPECT_FALSE(p->Canvas()->HandleAllocated());
-}
 
-TEST_F(ControlsTest, APaintThatThrowsLeavesTheContextAsItFoundIt) {
-    class Faulty : public fw::TCustomControl {
-    public:
-        using TCustomControl::TCustomControl;
-
-    protected:
-        void Paint() override { throw fw::EInvalidArgument(L"paint failed"); }
-    };
-    auto* p = new Faulty(form);
-    p->SetBounds(0, 0, 20, 20);
-    p->SetParent(form);
-    auto* s = new Swatch(form);
-    s->SetBounds(2, 2, 5, 5);
-    s->SetParent(p);
+    // A failing paint is reported once; no saved state is left on the caller's context.
+    p->fail = true;
     int boxes = 0;
     auto saved = fw::TApplication::MessageBoxHook;
     fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring&, const std::wstring&, unsigned) {
         ++boxes;
         return IDOK;
     };
-    HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageW(p->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    const fw::DCHandle dc(CreateCompatibleDC(nullptr));
+    SendMessageW(p->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc.get()), 0);
     fw::TApplication::MessageBoxHook = saved;
     EXPECT_EQ(boxes, 1);
-    // No saved state is left behind on the caller's context, and the canvas let go of it.
-    EXPECT_EQ(SaveDC(dc), 1);
+    EXPECT_EQ(SaveDC(dc.get()), 1);
     EXPECT_FALSE(p->Canvas()->HandleAllocated());
-    DeleteDC(dc);
 }
 
 TEST_F(ControlsTest, AWindowlessControlMeasuresTextWithoutAnyWindow) {

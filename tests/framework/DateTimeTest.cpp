@@ -28,7 +28,7 @@ Ymd DateOf(TDateTime t) {
     return r;
 }
 
-TEST(DateTimeEncoding, KnownDayNumbers) {
+TEST(DateTimeEncoding, KnownDayNumbersAndLeapYears) {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
     EXPECT_EQ(EncodeDate(1899, 12, 29), -1);
     EXPECT_EQ(EncodeDate(1900, 1, 1), 2);
@@ -37,9 +37,7 @@ TEST(DateTimeEncoding, KnownDayNumbers) {
     EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465);
     EXPECT_EQ(EncodeTime(12, 0, 0, 0), 0.5);
     EXPECT_EQ(EncodeTime(6, 0, 0, 0), 0.25);
-}
-
-TEST(DateTimeEncoding, LeapYears) {
+    // Leap years.
     TDateTime d;
     EXPECT_TRUE(fw::TryEncodeDate(2000, 2, 29, d));
     EXPECT_TRUE(fw::TryEncodeDate(2024, 2, 29, d));
@@ -81,7 +79,7 @@ TEST(DateTimeDecoding, RoundTripsEveryDayOfSomeYears) {
     }
 }
 
-TEST(DateTimeDecoding, NegativeValuesCountTheTimeForward) {
+TEST(DateTimeDecoding, NegativeValuesCountTheTimeForwardAndRoundingCarriesToTheNextDay) {
     // -1.25 is 1899-12-29 06:00, not 18:00.
     EXPECT_EQ(DateOf(-1.25), (Ymd{1899, 12, 29}));
     int h, n, s, z;
@@ -92,12 +90,9 @@ TEST(DateTimeDecoding, NegativeValuesCountTheTimeForward) {
     // Before day 0 and within its first day, -0.5 and 0.5 both read 1899-12-30 12:00.
     EXPECT_EQ(DateOf(-0.5), (Ymd{1899, 12, 30}));
     EXPECT_EQ(DateOf(EncodeDate(1800, 1, 1) - 0.75), (Ymd{1800, 1, 1}));
-}
-
-TEST(DateTimeDecoding, TimeThatRoundsToMidnightIsTheNextDay) {
+    // A time that rounds to midnight is the next day.
     const TDateTime almost = EncodeDate(2023, 12, 31) + 0.99999999999;
     EXPECT_EQ(DateOf(almost), (Ymd{2024, 1, 1}));
-    int h, n, s, z;
     fw::DecodeTime(almost, h, n, s, z);
     EXPECT_EQ(h + n + s + z, 0);
     fw::DecodeTime(EncodeTime(23, 59, 59, 999), h, n, s, z);
@@ -137,21 +132,18 @@ protected:
     TDateTime pm = EncodeDate(2024, 3, 5) + EncodeTime(13, 5, 0, 0);
 };
 
-TEST_F(FormatDateTimeTest, NumbersWithAndWithoutLeadingZeros) {
+TEST_F(FormatDateTimeTest, NumbersNamesAndMinutes) {
     EXPECT_EQ(FormatDateTime(L"yyyy-mm-dd hh:nn:ss.zzz", t, s), L"2024-03-05 07:08:09.010");
     EXPECT_EQ(FormatDateTime(L"d/m/yy h:n:s.z", t, s), L"5/3/24 7:8:9.10");
     EXPECT_EQ(FormatDateTime(L"YYYY-MM-DD", t, s), L"2024-03-05");
     EXPECT_EQ(FormatDateTime(L"hh-nn-ss", t, s), L"07-08-09");
     EXPECT_EQ(FormatDateTime(L"yy", EncodeDate(2009, 1, 1), s), L"09");
-}
-
-TEST_F(FormatDateTimeTest, MAfterHourMeansMinutes) {
+    EXPECT_EQ(FormatDateTime(L"yyyy-mm-dd hh:nn", -1.25, s), L"1899-12-29 06:00");
+    EXPECT_EQ(FormatDateTime(L"yyyy-mm-dd", EncodeDate(1, 1, 1), s), L"0001-01-01");
+    // "m" after an hour means minutes.
     EXPECT_EQ(FormatDateTime(L"hh:mm", t, s), L"07:08");
     EXPECT_EQ(FormatDateTime(L"h:mm d/mm", t, s), L"7:08 5/03");
     EXPECT_EQ(FormatDateTime(L"mm", t, s), L"03");
-}
-
-TEST_F(FormatDateTimeTest, NamesOfDaysAndMonths) {
     EXPECT_EQ(FormatDateTime(L"ddd mmm", t, s), L"Tue Mar");
     EXPECT_EQ(FormatDateTime(L"dddd, mmmm d", t, s), L"Tuesday, March 5");
 }
@@ -195,11 +187,6 @@ TEST_F(FormatDateTimeTest, LocaleFormsAndC) {
     // A picture that names itself ends instead of looping.
     s.ShortDateFormat = L"ddddd";
     EXPECT_EQ(FormatDateTime(L"ddddd", t, s), L"");
-}
-
-TEST_F(FormatDateTimeTest, BeforeDayZero) {
-    EXPECT_EQ(FormatDateTime(L"yyyy-mm-dd hh:nn", -1.25, s), L"1899-12-29 06:00");
-    EXPECT_EQ(FormatDateTime(L"yyyy-mm-dd", EncodeDate(1, 1, 1), s), L"0001-01-01");
 }
 
 TEST(DateTimeLocale, UserSettingsAreUsable) {

@@ -43,21 +43,26 @@ TEST(StringGridData, KeepsCellsCountsAndOptionsWithoutAWindow) {
     EXPECT_EQ(grid->ColWidths(0), grid->DefaultColWidth());
     EXPECT_TRUE(grid->Options() & fw::goRowSelect);
     EXPECT_FALSE(grid->HandleAllocated());
-}
-
-TEST(StringGridData, CellsOutsideTheGridReadEmptyAndIgnoreWrites) {
-    auto grid = NewGrid(2, 2);
+    // Cells outside the grid read empty and ignore writes.
     grid->SetCells(5, 0, L"x");
     grid->SetCells(0, -1, L"x");
     EXPECT_EQ(grid->Cells(5, 0), L"");
     EXPECT_EQ(grid->Cells(-1, 0), L"");
     EXPECT_EQ(grid->Cells(0, 9), L"");
     EXPECT_EQ(grid->ColWidths(9), grid->DefaultColWidth());
+    // A new default width resets every column.
+    grid->SetDefaultColWidth(40);
+    EXPECT_EQ(grid->ColWidths(1), 40);
+    EXPECT_EQ(grid->ColWidths(2), 40);
 }
 
-TEST(StringGridData, RowCountKeepsAtLeastOneRowAndLowersFixedRows) {
+TEST(StringGridData, CountsStayAboveTheFixedCountsAndLoweredCountsDropCells) {
     auto grid = NewGrid(3, 5);
+    EXPECT_THROW(grid->SetFixedRows(5), fw::EInvalidGridOperation);
+    EXPECT_THROW(grid->SetFixedCols(-1), fw::EInvalidGridOperation);
+    grid->SetCells(2, 4, L"corner");
     grid->SetFixedRows(2);
+    EXPECT_EQ(grid->FixedRows(), 2);
     grid->SetRowCount(2);
     EXPECT_EQ(grid->FixedRows(), 1);
     grid->SetRowCount(0);
@@ -65,32 +70,15 @@ TEST(StringGridData, RowCountKeepsAtLeastOneRowAndLowersFixedRows) {
     EXPECT_EQ(grid->FixedRows(), 0);
     grid->SetRowCount(5);
     EXPECT_EQ(grid->FixedRows(), 0);  // never raised again by itself
-}
+    EXPECT_EQ(grid->Cells(2, 4), L"");
 
-TEST(StringGridData, ColCountLowersFixedCols) {
-    auto grid = NewGrid(4, 3);
+    grid->SetCells(2, 0, L"right");
     EXPECT_EQ(grid->FixedCols(), 1);
     grid->SetColCount(1);
     EXPECT_EQ(grid->FixedCols(), 0);
     EXPECT_EQ(grid->ColCount(), 1);
-}
-
-TEST(StringGridData, FixedCountsMustStayBelowTheCounts) {
-    auto grid = NewGrid(3, 3);
-    EXPECT_THROW(grid->SetFixedRows(3), fw::EInvalidGridOperation);
-    EXPECT_THROW(grid->SetFixedCols(-1), fw::EInvalidGridOperation);
-    grid->SetFixedRows(2);
-    EXPECT_EQ(grid->FixedRows(), 2);
-}
-
-TEST(StringGridData, LoweredCountsDropCellsAndRaisedCountsStartEmpty) {
-    auto grid = NewGrid(3, 3);
-    grid->SetCells(2, 2, L"corner");
-    grid->SetColCount(2);
-    grid->SetRowCount(2);
     grid->SetColCount(3);
-    grid->SetRowCount(3);
-    EXPECT_EQ(grid->Cells(2, 2), L"");
+    EXPECT_EQ(grid->Cells(2, 0), L"");
 }
 
 TEST(StringGridData, SelectionFollowsCurrentCellAndRowSelect) {
@@ -103,14 +91,6 @@ TEST(StringGridData, SelectionFollowsCurrentCellAndRowSelect) {
     grid->SetOptions(grid->Options() | fw::goRowSelect);
     EXPECT_EQ(grid->Selection(), (TGridRect{1, 2, 4, 4}));
     EXPECT_THROW(grid->SetRow(6), fw::EInvalidGridOperation);
-}
-
-TEST(StringGridData, DefaultColWidthResetsEveryColumn) {
-    auto grid = NewGrid(3, 2);
-    grid->SetColWidths(1, 10);
-    grid->SetDefaultColWidth(40);
-    EXPECT_EQ(grid->ColWidths(1), 40);
-    EXPECT_EQ(grid->ColWidths(2), 40);
 }
 
 // ---- rows and columns as lists ----
@@ -162,7 +142,7 @@ TEST(StringGridData, MovedRowsAndColumnsTakeTheirCellsObjectsAndSizes) {
     EXPECT_EQ(colMoves, (std::vector<std::pair<int, int>>{{0, 3}}));
 }
 
-TEST(StringGridLines, RowAssignmentCopiesTextsAndObjects) {
+TEST(StringGridLines, AssignCopiesTextsAndObjectsAndEmptiesTheRest) {
     auto grid = NewGrid(3, 3);
     fw::TObject marker;
     grid->SetCells(0, 1, L"a");
@@ -175,48 +155,38 @@ TEST(StringGridLines, RowAssignmentCopiesTextsAndObjects) {
     EXPECT_EQ(grid->Cells(2, 2), L"c");
     EXPECT_EQ(grid->Objects(1, 2), &marker);
     EXPECT_EQ(grid->Cells(0, 1), L"a");  // the source stays
+    // A shorter list empties the cells past its end.
+    fw::TStringList list;
+    list.Add(L"only");
+    grid->Rows(2)->Assign(&list);
+    EXPECT_EQ(grid->Cells(0, 2), L"only");
+    EXPECT_EQ(grid->Cells(2, 2), L"");
 }
 
-TEST(StringGridLines, ClearEmptiesOneLineOnly) {
-    auto grid = NewGrid(2, 3);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 2; ++c) grid->SetCells(c, r, L"x");
-    grid->Cols(1)->Clear();
-    grid->Rows(0)->Clear();
-    EXPECT_EQ(grid->Cells(0, 0), L"");
-    EXPECT_EQ(grid->Cells(1, 2), L"");
-    EXPECT_EQ(grid->Cells(0, 2), L"x");
-    EXPECT_EQ(grid->RowCount(), 3);
-    EXPECT_EQ(grid->ColCount(), 2);
-}
-
-TEST(StringGridLines, ListsHaveTheGridsLengthAndRejectInserts) {
+TEST(StringGridLines, ListsHaveTheGridsLengthFillEmptyCellsAndClearOneLine) {
     auto grid = NewGrid(4, 7);
     grid->SetCells(3, 5, L"v");
+    grid->SetCells(0, 5, L"w");
     EXPECT_EQ(grid->Rows(5)->Count(), 4);
     EXPECT_EQ(grid->Cols(3)->Count(), 7);
     EXPECT_EQ(grid->Cols(3)->Strings(5), L"v");
     EXPECT_THROW(grid->Rows(0)->Insert(0, L"x"), fw::EInvalidGridOperation);
     EXPECT_THROW(grid->Rows(7), fw::EInvalidGridOperation);
     EXPECT_THROW(grid->Rows(0)->Strings(4), fw::EStringListError);
-}
-
-TEST(StringGridLines, AssigningAShorterListEmptiesTheRest) {
-    auto grid = NewGrid(3, 2);
-    grid->Rows(1)->SetDelimitedText(L"x,y,z");
-    fw::TStringList list;
-    list.Add(L"only");
-    grid->Rows(1)->Assign(&list);
-    EXPECT_EQ(grid->Cells(0, 1), L"only");
-    EXPECT_EQ(grid->Cells(1, 1), L"");
-    EXPECT_EQ(grid->Cells(2, 1), L"");
-}
-
-TEST(StringGridLines, AddFillsTheFirstEmptyCell) {
-    auto grid = NewGrid(2, 2);
+    // Add fills the first empty cell, or none.
     EXPECT_EQ(grid->Rows(0)->Add(L"a"), 0);
-    EXPECT_EQ(grid->Rows(0)->Add(L"b"), 1);
+    grid->SetCells(1, 0, L"x");
+    EXPECT_EQ(grid->Rows(0)->Add(L"b"), 2);
+    grid->SetCells(3, 0, L"y");
     EXPECT_EQ(grid->Rows(0)->Add(L"c"), -1);
+    // Clear empties one line only.
+    grid->Cols(3)->Clear();
+    grid->Rows(0)->Clear();
+    EXPECT_EQ(grid->Cells(0, 0), L"");
+    EXPECT_EQ(grid->Cells(3, 5), L"");
+    EXPECT_EQ(grid->Cells(0, 5), L"w");
+    EXPECT_EQ(grid->RowCount(), 7);
+    EXPECT_EQ(grid->ColCount(), 4);
 }
 
 // ---- shown: geometry, drawing, mouse, keys, editor ----
@@ -276,10 +246,7 @@ TEST_F(GridOnForm, ScrollingMovesTopRowAndHidesCellsAboveIt) {
     EXPECT_EQ(grid->TopRow() + grid->VisibleRowCount(), 100);
     SendMessageW(grid->Handle(), WM_VSCROLL, SB_TOP, 0);
     EXPECT_EQ(grid->TopRow(), 1);
-}
-
-TEST_F(GridOnForm, MovingTheCurrentCellOutOfViewScrolls) {
-    grid->SetRowCount(100);
+    // Moving the current cell out of view scrolls.
     grid->SetRow(80);
     EXPECT_LE(grid->TopRow(), 80);
     EXPECT_GE(grid->TopRow() + grid->VisibleRowCount(), 81);
@@ -322,30 +289,6 @@ TEST_F(GridOnForm, EditorWritesItsTextIntoTheCellAndEscapeRestores) {
     SendMessageW(grid->InplaceEditor()->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(grid->Cells(1, 1), L"before");
     EXPECT_FALSE(grid->InplaceEditor()->IsShown());
-}
-
-TEST_F(GridOnForm, ColumnMovingCarriesCellsAndWidth) {
-    grid->SetOptions(grid->Options() | fw::goColMoving);
-    grid->SetCells(1, 2, L"one");
-    grid->SetCells(3, 2, L"three");
-    grid->SetColWidths(1, 50);
-    const RECT from = grid->CellRect(1, 0), to = grid->CellRect(3, 0);
-    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.left + 10, from.top + 5));
-    SendMessageW(grid->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.left + 10, to.top + 5));
-    SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(to.left + 10, to.top + 5));
-    EXPECT_EQ(grid->Cells(3, 2), L"one");
-    EXPECT_EQ(grid->Cells(2, 2), L"three");
-    EXPECT_EQ(grid->ColWidths(3), 50);
-}
-
-TEST_F(GridOnForm, ColumnSizingByDraggingTheFixedLine) {
-    grid->SetOptions(grid->Options() | fw::goColSizing);
-    const RECT cell = grid->CellRect(1, 0);
-    const int edge = cell.right;
-    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge, 5));
-    SendMessageW(grid->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(edge + 25, 5));
-    SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(edge + 25, 5));
-    EXPECT_EQ(grid->ColWidths(1), 64 + 25);
 }
 
 // Paints a grid without a window into a bitmap.

@@ -26,7 +26,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
 };
 
-TEST(ComPtr, ReferencesFollowCopiesAndMoves) {
+TEST(ComPtr, ReferencesFollowCopiesMovesAttachDetachPutAndAs) {
     TCountedPersist object;
     {
         fw::ComPtr<IPersist> a(&object);  // shares: one more reference
@@ -44,10 +44,7 @@ TEST(ComPtr, ReferencesFollowCopiesAndMoves) {
         EXPECT_EQ(object.refs, 3u);
     }
     EXPECT_EQ(object.refs, 1u);
-}
 
-TEST(ComPtr, AsAttachDetachAndPut) {
-    TCountedPersist object;
     fw::ComPtr<IPersist> p;
     object.AddRef();
     p.attach(&object);  // adopts the reference taken above
@@ -75,7 +72,7 @@ bool IsOpenHandle(HANDLE h) {
     return GetHandleInformation(h, &flags) != FALSE;
 }
 
-TEST(UniqueHandle, MovesAndResetsClose) {
+TEST(UniqueHandle, MovesAndResetsCloseReleaseKeepsAndInvalidValueIsEmpty) {
     fw::UniqueHandle a(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ASSERT_TRUE(a);
     const HANDLE raw = a.get();
@@ -90,14 +87,12 @@ TEST(UniqueHandle, MovesAndResetsClose) {
     EXPECT_EQ(c.get(), raw);
     c.reset();
     EXPECT_FALSE(IsOpenHandle(raw));
-}
-
-TEST(UniqueHandle, ReleaseKeepsItOpenAndInvalidValueIsEmpty) {
-    fw::UniqueHandle a(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    const HANDLE raw = a.release();
-    EXPECT_FALSE(a);
-    EXPECT_TRUE(IsOpenHandle(raw));
-    CloseHandle(raw);
+    // Release gives the handle up open.
+    fw::UniqueHandle d(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const HANDLE kept = d.release();
+    EXPECT_FALSE(d);
+    EXPECT_TRUE(IsOpenHandle(kept));
+    CloseHandle(kept);
     fw::UniqueHandle invalid(INVALID_HANDLE_VALUE);  // what CreateFile returns on failure
     EXPECT_FALSE(invalid);
     fw::FindHandle find;
@@ -107,7 +102,7 @@ TEST(UniqueHandle, ReleaseKeepsItOpenAndInvalidValueIsEmpty) {
     EXPECT_FALSE(find);
 }
 
-TEST(GdiObject, ResetDeletesAndReleaseKeeps) {
+TEST(GdiObject, ResetDeletesReleaseKeepsAndSelectionIsRestored) {
     fw::GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(1, 2, 3)));
     const HBRUSH raw = brush.get();
     ASSERT_NE(GetObjectType(raw), 0u);
@@ -117,9 +112,7 @@ TEST(GdiObject, ResetDeletesAndReleaseKeeps) {
     const HPEN kept = pen.release();
     EXPECT_NE(GetObjectType(kept), 0u);
     DeleteObject(kept);
-}
-
-TEST(DeviceContext, SelectionIsRestored) {
+    // A selection is undone when its guard goes.
     fw::DCHandle dc(CreateCompatibleDC(nullptr));
     ASSERT_TRUE(dc);
     const HGDIOBJ original = GetCurrentObject(dc.get(), OBJ_FONT);

@@ -11,17 +11,15 @@ namespace {
 
 const wchar_t kTestPrinter[] = L"Tabulorin Test Printer";
 
-TEST(Printer, ListsTheInstalledPrintersAndChoosesTheDefault) {
+TEST(Printer, ListsThePrintersChoosesTheDefaultAndMeasuresWithoutAJob) {
     fw::TPrinter* printer = fw::SetPrinter(new fw::TPrinter);
     ASSERT_TRUE(printer->HasPrinter());
     EXPECT_GE(printer->Printers()->IndexOf(kTestPrinter), 0);
     EXPECT_EQ(printer->PrinterName(), kTestPrinter);
     EXPECT_THROW(printer->SetPrinterIndex(printer->Printers()->Count()), fw::EPrinter);
     EXPECT_THROW(printer->SetDevice(L"No Such Printer", {}), fw::EPrinter);
-}
 
-TEST(Printer, MeasuresOutsideADocumentWithoutAJob) {
-    fw::TPrinter* printer = fw::SetPrinter(new fw::TPrinter);
+    // It measures outside a document, without a job.
     const testenv::PrintCounts before = testenv::CountPrinted();
     ASSERT_FALSE(printer->Printing());
     HDC ic = printer->Handle();

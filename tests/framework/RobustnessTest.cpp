@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/Controls.h"
 #include "framework/Exception.h"
 #include "framework/Forms.h"
@@ -359,15 +360,8 @@ TEST_F(RobustnessTest, AFailingResizeOrPaintOfOneChildLeavesTheOthersDone) {
                           : std::function<void()>([&] { ++painted; });
         g->SetParent(&host);
     }
-    const HDC screen = GetDC(nullptr);
-    const HDC dc = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 200);
-    ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    host.PaintControls(dc, nullptr);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    fw::TBitmap bitmap(200, 200);
+    host.PaintControls(bitmap.Canvas()->Handle(), nullptr);
     EXPECT_EQ(painted, 2);
     EXPECT_EQ(reports, (std::vector<std::wstring>{L"resize", L"paint"}));
 }

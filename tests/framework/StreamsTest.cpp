@@ -18,7 +18,7 @@ std::string Bytes(TMemoryStream& s) {
     return std::string(static_cast<const char*>(s.Memory()), size_t(s.Size()));
 }
 
-TEST(MemoryStream, WriteSeekReadAndGaps) {
+TEST(MemoryStream, WriteSeekReadGapsSizesAndClear) {
     TMemoryStream s;
     s.WriteBuffer("hello", 5);
     EXPECT_EQ(s.Position(), 5);
@@ -40,10 +40,8 @@ TEST(MemoryStream, WriteSeekReadAndGaps) {
     } catch (const fw::EReadError& e) {
         EXPECT_EQ(e.Message(), L"Stream read error");
     }
-}
-
-TEST(MemoryStream, SizeAndClear) {
-    TMemoryStream s;
+    // Sizes, many small writes and clearing.
+    s.Clear();
     s.SetSize(4);
     EXPECT_EQ(Bytes(s), std::string(4, '\0'));
     s.SetPosition(4);
@@ -62,7 +60,7 @@ TEST(MemoryStream, SizeAndClear) {
     EXPECT_EQ(s.Memory(), nullptr);
 }
 
-TEST(FileStream, SaveAndReadBack) {
+TEST(FileStream, SaveReadBackAndFailuresNameTheFile) {
     const std::wstring dir = testenv::NewScratchFolder(L"streams");
     TMemoryStream out;
     out.WriteBuffer("abc\0def", 7);
@@ -82,13 +80,11 @@ TEST(FileStream, SaveAndReadBack) {
     EXPECT_EQ(file.Read(buffer, 8), 3);
     EXPECT_EQ(std::string(buffer), "abc");
     EXPECT_THROW(file.WriteBuffer("x", 1), fw::EWriteError);  // opened for reading only
-}
 
-TEST(FileStream, FailuresNameTheFile) {
-    const std::wstring dir = testenv::NewScratchFolder(L"streams");
+    // Failures name the file.
     const std::wstring missing = dir + L"\\missing.bin";
     try {
-        TFileStream file(missing, fw::fmOpenRead);
+        TFileStream failed(missing, fw::fmOpenRead);
         FAIL();
     } catch (const fw::EFOpenError& e) {
         const std::wstring expected = L"Cannot open file \"" + missing + L"\". ";
@@ -97,7 +93,7 @@ TEST(FileStream, FailuresNameTheFile) {
         EXPECT_NE(e.Message().back(), L'\n');
     }
     try {
-        TFileStream file(dir + L"\\no\\such\\folder.bin", fw::fmCreate);
+        TFileStream failed(dir + L"\\no\\such\\folder.bin", fw::fmCreate);
         FAIL();
     } catch (const fw::EFCreateError& e) {
         EXPECT_EQ(e.Message().rfind(L"Cannot create file \"", 0), 0u);

@@ -66,15 +66,13 @@ TEST(Numbers, StrToIntAcceptsTheClassLibraryForms) {
     EXPECT_FALSE(fw::TryStrToInt64(L"9223372036854775808", w));
 }
 
-TEST(Numbers, IntToHex) {
+TEST(Numbers, IntToHexAndFloatToStr) {
     EXPECT_EQ(fw::IntToHex(255, 4), L"00FF");
     EXPECT_EQ(fw::IntToHex(255, 1), L"FF");
     EXPECT_EQ(fw::IntToHex(-1, 2), L"FFFFFFFF");
     EXPECT_EQ(fw::IntToHex(int64_t(-1), 2), L"FFFFFFFFFFFFFFFF");
     EXPECT_EQ(fw::IntToHex(0, 0), L"0");
-}
-
-TEST(Numbers, FloatToStrIsShortest) {
+    // FloatToStr gives the shortest form.
     EXPECT_EQ(fw::FloatToStr(0.5), L"0.5");
     EXPECT_EQ(fw::FloatToStr(0.1 + 0.2), L"0.3");
     EXPECT_EQ(fw::FloatToStr(100), L"100");
@@ -91,7 +89,7 @@ TEST(Numbers, FloatToStrIsShortest) {
     EXPECT_EQ(fw::FloatToStr(1.5, comma), L"1,5");
 }
 
-TEST(FormatTest, IntegersWidthAndPrecision) {
+TEST(FormatTest, IntegersStringsWidthPrecisionAndIndexes) {
     EXPECT_EQ(Format(L"%d of %s", {42, L"x"}), L"42 of x");
     EXPECT_EQ(Format(L"[%5d|%-5d]", {42, 42}), L"[   42|42   ]");
     EXPECT_EQ(Format(L"%.3d %.3d", {7, -7}), L"007 -007");
@@ -103,9 +101,6 @@ TEST(FormatTest, IntegersWidthAndPrecision) {
     EXPECT_EQ(Format(L"%*d|%-*.*d", {4, 1, 5, 3, 2}), L"   1|002  ");
     EXPECT_EQ(Format(L"100%%", {}), L"100%");
     EXPECT_EQ(Format(L"Name %d", {3}), L"Name 3");
-}
-
-TEST(FormatTest, StringsAndIndexes) {
     EXPECT_EQ(Format(L"%.2s|%4s|%-4s|", {L"abc", L"ab", L"ab"}), L"ab|  ab|ab  |");
     EXPECT_EQ(Format(L"%1:s %0:s %s", {L"a", L"b", L"c"}), L"b a b");
     EXPECT_EQ(Format(L"%s", {std::wstring(L"std")}), L"std");
@@ -146,7 +141,7 @@ TEST(FormatTest, BadFormatsRaise) {
     EXPECT_THROW(Format(L"%f", {L"1"}), fw::EConvertError);
 }
 
-TEST(Paths, ExtensionIsFromTheLastDotAfterTheLastDelimiter) {
+TEST(Paths, ExtensionNameDirectoryAndPath) {
     EXPECT_EQ(fw::ExtractFileExt(L".bashrc"), L".bashrc");
     EXPECT_EQ(fw::ExtractFileExt(L"C:\\x\\.bashrc"), L".bashrc");
     EXPECT_EQ(fw::ExtractFileExt(L"a.b\\c"), L"");
@@ -154,9 +149,6 @@ TEST(Paths, ExtensionIsFromTheLastDotAfterTheLastDelimiter) {
     EXPECT_EQ(fw::ExtractFileExt(L"name."), L".");
     EXPECT_EQ(fw::ExtractFileExt(L"C:.txt"), L".txt");
     EXPECT_EQ(fw::ExtractFileExt(L""), L"");
-}
-
-TEST(Paths, NameDirectoryAndPath) {
     EXPECT_EQ(fw::ExtractFileName(L"C:\\a\\b.txt"), L"b.txt");
     EXPECT_EQ(fw::ExtractFileName(L"C:b.txt"), L"b.txt");
     EXPECT_EQ(fw::ExtractFileName(L"b.txt"), L"b.txt");
@@ -170,9 +162,6 @@ TEST(Paths, NameDirectoryAndPath) {
     EXPECT_EQ(fw::ExtractFileDir(L"\\\\srv\\sh\\x"), L"\\\\srv\\sh");
     EXPECT_EQ(fw::ExtractFileDir(L"C:\\a\\"), L"C:\\a");
     EXPECT_EQ(fw::ExtractFileDir(L"b"), L"");
-}
-
-TEST(Paths, DrivePart) {
     EXPECT_EQ(fw::ExtractFileDrive(L"C:\\x"), L"C:");
     EXPECT_EQ(fw::ExtractFileDrive(L"c:"), L"c:");
     EXPECT_EQ(fw::ExtractFileDrive(L"\\\\server\\share\\dir\\f"), L"\\\\server\\share");
@@ -183,16 +172,13 @@ TEST(Paths, DrivePart) {
     EXPECT_EQ(fw::ExtractFileDrive(L"rel\\x"), L"");
 }
 
-TEST(Paths, ChangeFileExt) {
+TEST(Paths, ChangeFileExtAndTrailingDelimiter) {
     EXPECT_EQ(fw::ChangeFileExt(L"a.txt", L".doc"), L"a.doc");
     EXPECT_EQ(fw::ChangeFileExt(L"a", L".doc"), L"a.doc");
     EXPECT_EQ(fw::ChangeFileExt(L"C:\\x.y\\report.txt", L""), L"C:\\x.y\\report");
     EXPECT_EQ(fw::ChangeFileExt(L"C:\\x.y\\report", L""), L"C:\\x.y\\report");
     EXPECT_EQ(fw::ChangeFileExt(L".bashrc", L".x"), L".x");
     EXPECT_EQ(fw::ChangeFileExt(L"a.b.c", L""), L"a.b");
-}
-
-TEST(Paths, TrailingDelimiter) {
     EXPECT_EQ(fw::IncludeTrailingPathDelimiter(L"C:"), L"C:\\");
     EXPECT_EQ(fw::IncludeTrailingPathDelimiter(L"C:\\"), L"C:\\");
     EXPECT_EQ(fw::IncludeTrailingPathDelimiter(L""), L"\\");

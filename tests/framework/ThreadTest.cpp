@@ -53,10 +53,13 @@ TEST(ThreadSynchronize, OnTheMainThreadIsADirectCall) {
     EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw fw::EConvertError(L"x"); }), fw::EConvertError);
 }
 
-TEST(ThreadSynchronize, ExceptionReachesTheCallingThread) {
+// WaitFor serves the calls of the thread it waits for (else it would never return).
+TEST(ThreadSynchronize, WaitForServesTheCallsAndTheirExceptionReachesTheCallingThread) {
     std::wstring caught;
     bool ranOnMain = false;
+    int calls = 0;
     TTestThread thread([&](TTestThread& self) {
+        for (int i = 0; i < 20; ++i) self.Synchronize([&] { ++calls; });
         try {
             self.Synchronize([&] {
                 ranOnMain = IsMainThread();
@@ -68,19 +71,10 @@ TEST(ThreadSynchronize, ExceptionReachesTheCallingThread) {
     });
     thread.Start();
     thread.WaitFor();
+    EXPECT_EQ(calls, 20);
     EXPECT_TRUE(ranOnMain);
     EXPECT_EQ(caught, L"'abc' is not a valid integer value");
     EXPECT_FALSE(thread.FatalException());
-}
-
-TEST(ThreadSynchronize, WaitForServesCallsOfTheThreadItWaitsFor) {
-    int calls = 0;
-    TTestThread thread([&](TTestThread& self) {
-        for (int i = 0; i < 20; ++i) self.Synchronize([&] { ++calls; });
-    });
-    thread.Start();
-    thread.WaitFor();  // would never return if it did not serve the thread's calls
-    EXPECT_EQ(calls, 20);
 }
 
 TEST(ThreadSynchronize, NestedCheckSynchronizeServesOtherThreads) {
@@ -143,6 +137,10 @@ TEST(ThreadLifetime, TerminateThenWaitFor) {
         self.SetReturnValue(7);
     });
     EXPECT_TRUE(thread.Suspended());
+    EXPECT_EQ(thread.Priority(), fw::tpNormal);
+    thread.SetPriority(fw::tpLower);
+    EXPECT_EQ(GetThreadPriority(thread.Handle()), THREAD_PRIORITY_BELOW_NORMAL);
+    EXPECT_NE(thread.ThreadID(), fw::MainThreadID());
     thread.Start();
     EXPECT_FALSE(thread.Suspended());
     ASSERT_TRUE(running.Wait());
@@ -210,13 +208,6 @@ TEST(ThreadLifetime, NotSuspendedStartsInAfterConstruction) {
     EXPECT_THROW(thread.Start(), fw::EThread);
 }
 
-TEST(ThreadLifetime, DeletingAnUnstartedThreadRunsNothing) {
-    bool ran = false;
-    auto* thread = new TTestThread([&](TTestThread&) { ran = true; });
-    delete thread;
-    EXPECT_FALSE(ran);
-}
-
 TEST(ThreadLifetime, KillEndsAThreadThatIgnoresTerminateAndDropsItsCalls) {
     Event blocked, never;
     bool queuedRan = false;
@@ -252,18 +243,6 @@ TEST(ThreadLifetime, KillingAThreadThatFreedItselfLeavesOneDeletionToTheCaller) 
     delete thread;
     CheckSynchronize();
     EXPECT_EQ(destructions, 1);
-}
-
-TEST(ThreadLifetime, PriorityReachesTheSystemThread) {
-    TTestThread thread([](TTestThread&) {});
-    EXPECT_EQ(thread.Priority(), fw::tpNormal);
-    thread.SetPriority(fw::tpLower);
-    EXPECT_EQ(thread.Priority(), fw::tpLower);
-    EXPECT_EQ(GetThreadPriority(thread.Handle()), THREAD_PRIORITY_BELOW_NORMAL);
-    EXPECT_NE(thread.ThreadID(), 0u);
-    EXPECT_NE(thread.ThreadID(), fw::MainThreadID());
-    thread.Start();
-    thread.WaitFor();
 }
 
 // Posts OK to the main thread's message boxes (a box is a "#32770" window);
