@@ -35,13 +35,6 @@ public:
     vx::TVxDataItemsList* Root() const { return static_cast<vx::TVxDataItemsList*>(items->GetImplementer()); }
     vx::TVxDataContexts* Contexts() const { return contextList; }
     vx::Ptr<vx::IVxDataItemsManagement> RootManagement() const { return items.As<vx::IVxDataItemsManagement>(); }
-    // Calls whose text starts with Prefix.
-    std::vector<std::string> Calls(const std::string& prefix) const {
-        std::vector<std::string> out;
-        for (const std::string& c : calls)
-            if (c.rfind(prefix, 0) == 0) out.push_back(c);
-        return out;
-    }
     // The calls without the SelectContext/ReleaseContext pairs of every item reference.
     std::vector<std::string> Changes() const {
         std::vector<std::string> out;

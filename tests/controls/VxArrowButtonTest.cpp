@@ -130,6 +130,13 @@ TEST_F(ArrowOnForm, ArrowPartStartsAtWidthMinusArrowWidthAndAPressNeverFiresBoth
     EXPECT_FALSE(b->Down());
     ClickAt(b, 20, 10);  // the next press clicks again
     EXPECT_EQ(clicks.size(), 2u);
+    // With DropOnButtonClick every press drops and none clicks.
+    b->SetDown(false);
+    b->SetDropOnButtonClick(true);
+    ClickAt(b, 20, 10);
+    ClickAt(b, 110, 10);
+    EXPECT_EQ(drops.size(), 4u);
+    EXPECT_EQ(clicks.size(), 2u);
 }
 
 TEST_F(ArrowOnForm, ReleasedOutsideOrDisabledNothingFires) {
@@ -148,15 +155,6 @@ TEST_F(ArrowOnForm, ReleasedOutsideOrDisabledNothingFires) {
     EXPECT_TRUE(drops.empty());
     EXPECT_TRUE(clicks.empty());
     EXPECT_FALSE(b->Down());
-}
-
-TEST_F(ArrowOnForm, DropOnButtonClickDropsOnEveryPressAndNeverClicks) {
-    TVxArrowButton* b = NewButton(10, -1, true);
-    b->SetDropOnButtonClick(true);
-    ClickAt(b, 20, 10);
-    ClickAt(b, 110, 10);
-    EXPECT_EQ(drops.size(), 2u);
-    EXPECT_TRUE(clicks.empty());
 }
 
 TEST_F(ArrowOnForm, AltAcceleratorClicks) {

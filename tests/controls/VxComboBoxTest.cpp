@@ -2,35 +2,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "ComboOnForm.h"
 #include "RecordingProvider.h"
 #include "controls/VxComboBox.h"
 #include "controls/VxDataConsumerExt.h"
-#include "framework/Application.h"
-#include "framework/Forms.h"
 
 namespace {
 
-class VxComboBoxTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        vx::RegisterDataProviderClasses();
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(60, 60, 300, 200);
-        combo = new vx::TVxCustomComboBox(form);
-        combo->SetBounds(10, 10, 150, 21);
-        combo->SetParent(form);
-        form->Show();
-    }
-    void TearDown() override {
-        delete form;
-        fw::Application()->ProcessMessages();
-    }
-    fw::TForm* form = nullptr;
-    vx::TVxCustomComboBox* combo = nullptr;
-};
+using VxComboBoxTest = ComboOnForm<vx::TVxCustomComboBox>;
 
-TEST_F(VxComboBoxTest, PixelLimitCutsWholeCharactersOnly) {
+TEST_F(VxComboBoxTest, PixelLimitCutsWholeCharactersOnlyAndCutsTheText) {
     vx::TVxMaxPixel limit(combo);
     int changes = 0;
     limit.OnChanged = [&](fw::TObject*) { ++changes; };
@@ -61,13 +42,9 @@ TEST_F(VxComboBoxTest, PixelLimitCutsWholeCharactersOnly) {
     std::wstring lone = L"ab\xD800";  // an unpaired high surrogate goes alone
     vx::DeleteLastCharacter(lone);
     EXPECT_EQ(lone, L"ab");
-}
-
-TEST_F(VxComboBoxTest, TextIsCutToThePixelLimitAsItChanges) {
-    combo->MaxPixel()->SetLength(combo->Canvas()->TextWidth(L"abc") + 1);
+    // The control's own text is cut as it changes.
+    combo->MaxPixel()->SetLength(canvas.TextWidth(L"abc") + 1);
     combo->SetText(L"abcdefgh");
-    fw::TControlCanvas canvas(combo);
-    canvas.SetFont(combo->Font());
     EXPECT_LE(canvas.TextWidth(combo->Text()), combo->MaxPixel()->Length());
     EXPECT_EQ(std::wstring(L"abcdefgh").substr(0, combo->Text().size()), combo->Text());
 }
@@ -120,6 +97,7 @@ TEST_F(VxComboBoxTest, ReadOnlyIgnoresTypingKeysAndClicks) {
 }
 
 TEST_F(VxComboBoxTest, ProviderModeShowsTheViewRowsAndBackAgain) {
+    vx::RegisterDataProviderClasses();
     testdp::RecordingProvider provider;
     auto* a = testdp::AddItem(provider.Root(), L"a", L"Alpha");
     testdp::AddItem(testdp::Children(a), L"a1", L"Alpha one");

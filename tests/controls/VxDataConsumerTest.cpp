@@ -231,15 +231,6 @@ TEST_F(DataConsumerTest, ConsumerSelectsProviderInOrderAndChecksContextFirst) {
     EXPECT_TRUE(provider.notifies.empty());
 }
 
-TEST_F(DataConsumerTest, BeforeCreateHandlerMayRefuseAnExtension) {
-    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
-    consumer->OnBeforeCreateExtension = [](TVxDataConsumer*, const TVxClass*& cls) {
-        if (cls == &TVxDataConsumerViewList::Class) cls = nullptr;
-    };
-    consumer->SetProviderIntf(&provider);
-    EXPECT_EQ(consumer->ExtensionCount(), 0);
-}
-
 TEST_F(DataConsumerTest, PendingContextNameIsCheckedBeforeTheProviderIsTaken) {
     fw::TComponent owner(nullptr);
     consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
@@ -354,30 +345,6 @@ TEST_F(DataConsumerTest, NewItemsExpandTheirWayIntoTheView) {
     EXPECT_EQ(reasons, (std::vector<int>{ccrOther}));
 }
 
-TEST_F(DataConsumerTest, ValuesSetWhileLoadingAreAppliedWithTheProvider) {
-    BuildTree();
-    AddContext(provider.Contexts(), L"first");
-    AddContext(provider.Contexts(), L"later");
-    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
-    fw::TComponent owner(nullptr);
-    consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
-    auto* select = New<TVxDataConsumerItemSelect>(consumer);
-    owner.BeginLoading();
-    consumer->SetContext(L"later");
-    select->SetItemID(L"a21");
-    owner.EndLoading();
-    EXPECT_TRUE(consumer->FixupsPending());
-    consumer->SetProviderIntf(&provider);
-    EXPECT_EQ(consumer->Context(), L"later");
-    EXPECT_TRUE(consumer->IsContextStored());
-    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
-    EXPECT_FALSE(consumer->FixupsPending());
-    // Done once: a later provider change keeps the selection it made.
-    consumer->SetContext(L"first");
-    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
-    std::exchange(consumer, nullptr)->Free();  // before its owner goes
-}
-
 TEST_F(DataConsumerTest, HiddenItemsTakeNoRowAndTheOthersKeepTheirOrder) {
     Filter filter;
     provider.filter = &filter;
@@ -399,7 +366,7 @@ TEST_F(DataConsumerTest, HiddenItemsTakeNoRowAndTheOthersKeepTheirOrder) {
     EXPECT_EQ(view->Count(), 3);
 }
 
-TEST_F(DataConsumerTest, ProviderGoingAwayAndClientsAreHandled) {
+TEST_F(DataConsumerTest, ProviderGoingAwayClientsAndRefusedExtensions) {
     Client client;
     consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
     consumer->AddClient(&client);
@@ -412,11 +379,15 @@ TEST_F(DataConsumerTest, ProviderGoingAwayAndClientsAreHandled) {
     EXPECT_TRUE(provider.notifies.empty());
     EXPECT_EQ(client.changes, 2);
     consumer->RemoveClient(&client);
+    consumer->OnBeforeCreateExtension = [](TVxDataConsumer*, const TVxClass*& cls) {
+        if (cls == &TVxDataConsumerViewList::Class) cls = nullptr;
+    };
     consumer->SetProviderIntf(&provider);
     EXPECT_EQ(client.changes, 2);
+    EXPECT_EQ(consumer->ExtensionCount(), 0);  // the handler refused the view list
 }
 
-TEST_F(DataConsumerTest, ContextAndSelectionStreamWithTheConsumer) {
+TEST_F(DataConsumerTest, ContextAndSelectionStreamedWhileLoadingAreAppliedWithTheProvider) {
     BuildTree();
     AddContext(provider.Contexts(), L"first");
     AddContext(provider.Contexts(), L"later");
@@ -440,10 +411,16 @@ TEST_F(DataConsumerTest, ContextAndSelectionStreamWithTheConsumer) {
     fw::TReader reader(&stream);
     consumer->ReadProperties(reader);
     owner.EndLoading();
+    EXPECT_TRUE(consumer->FixupsPending());
     consumer->SetProviderIntf(&provider);
     EXPECT_EQ(consumer->Context(), L"later");
+    EXPECT_TRUE(consumer->IsContextStored());
+    EXPECT_FALSE(consumer->FixupsPending());
     auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
     ASSERT_TRUE(select);
+    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
+    // Done once: a later provider change keeps the selection it made.
+    consumer->SetContext(L"first");
     EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
     std::exchange(consumer, nullptr)->Free();  // before its owner goes
 }

@@ -73,22 +73,6 @@ TEST_F(DataItemsTest, ObjectsLiveByTheirReferencesAndExtensionsAnswerForThem) {
     EXPECT_EQ(provider.Root()->GetCount(), 0);
 }
 
-TEST_F(DataItemsTest, ExtensionsAreAttachedOncePerClassAndLookedUpNewestFirst) {
-    auto* item = New<TVxBaseDataItem>(nullptr);
-    Ptr<IVxDataItem> keep(static_cast<IVxDataItem*>(item));  // a loose item lives by its references
-    New<TVxDataItemTextImpl>(item);
-    EXPECT_THROW(New<TVxDataItemTextImpl>(item), EVXLException);          // same class
-    EXPECT_THROW(New<TVxDataItemAggregatedObject>(item), EVXLException);  // a base of an attached one
-    EXPECT_EQ(item->ExtensionCount(), 1);
-    auto* context = New<TVxDataItemContextTextImpl>(item);  // a descendant is allowed
-    EXPECT_EQ(item->ExtensionCount(), 2);
-    Ptr<IVxDataItemText> text = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(item)).As<IVxDataItemText>();
-    EXPECT_EQ(text.get(), static_cast<IVxDataItemText*>(context));
-    text.reset();
-    item->RemoveIntfImpl(context);
-    EXPECT_EQ(item->ExtensionCount(), 1);
-}
-
 TEST_F(DataItemsTest, IdPathsWalkTheTreeAndNeverYieldAnUnrelatedItem) {
     BuildTree();
     IVxDataItems* root = provider.items.get();
@@ -114,6 +98,7 @@ TEST_F(DataItemsTest, IdPathsWalkTheTreeAndNeverYieldAnUnrelatedItem) {
     EXPECT_THROW(b->SetID(L"x\\y"), EVXLDataItems);
     EXPECT_THROW(b->SetID(L".."), EVXLDataItems);
     EXPECT_EQ(b->ID(), L"b");
+    EXPECT_EQ(b->GetNamePath(), L"Unknown: Item[b]");
     // Duplicates: the later item wins.
     AddItem(provider.Root(), L"B", L"second");
     EXPECT_EQ(ItemText(root->GetItemByID(L"b").get()), L"second");
@@ -126,14 +111,6 @@ TEST_F(DataItemsTest, IdPathsWalkTheTreeAndNeverYieldAnUnrelatedItem) {
     EXPECT_FALSE(a->IsParentOf(a21, true));
     EXPECT_EQ(a21->GetIndex(), 0);
     EXPECT_EQ(c->GetIndex(), 2);
-}
-
-TEST_F(DataItemsTest, NewItemsGetDistinctGuidIds) {
-    Ptr<IVxDataItem> one = provider.RootManagement()->New();
-    Ptr<IVxDataItem> two = provider.RootManagement()->New();
-    EXPECT_EQ(one->GetID().size(), 32u);
-    EXPECT_NE(one->GetID(), two->GetID());
-    EXPECT_EQ(one->GetID().find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos);
 }
 
 TEST_F(DataItemsTest, ManagementBracketsChangesAndNeverFreesAReferencedItem) {
@@ -164,6 +141,12 @@ TEST_F(DataItemsTest, ManagementBracketsChangesAndNeverFreesAReferencedItem) {
     manage->Remove(mine);
     EXPECT_EQ(provider.Root()->GetCount(), 0);
     EXPECT_EQ(provider.Changes(), (std::vector<std::string>{"Changing(1)", "Changed(1)"}));
+    // New items get distinct GUID IDs.
+    Ptr<IVxDataItem> one = manage->New();
+    Ptr<IVxDataItem> two = manage->New();
+    EXPECT_EQ(one->GetID().size(), 32u);
+    EXPECT_NE(one->GetID(), two->GetID());
+    EXPECT_EQ(one->GetID().find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos);
 }
 
 TEST_F(DataItemsTest, FeatureSettersReportOnlyRealChanges) {
@@ -223,16 +206,27 @@ TEST_F(DataItemsTest, StreamsRoundTripItemsExtensionsAndChildLists) {
     EXPECT_EQ(copied->GetImageIndex(), 7);
     EXPECT_EQ(copied->GetAlignment(), fw::taCenter);
     EXPECT_TRUE(copy.As<IVxDataItemsManagement>());  // the (registered) management came along
-    // Reading into an item that already has the extension fills it.
+    // Saved again, the copy gives the same stream.
     fw::TMemoryStream again;
     SaveItemsToStream(static_cast<TVxBaseDataItems*>(copy->GetImplementer()), &again);
     EXPECT_EQ(again.Size(), stream.Size());
 }
 
-TEST_F(DataItemsTest, ExtensionsReadIntoAnAttachedOneAndUnregisteredOnesStayOut) {
+TEST_F(DataItemsTest, ExtensionsAttachOncePerClassAndStreamIntoTheAttachedOne) {
     auto* item = New<TVxBaseDataItem>(nullptr);
-    Ptr<IVxDataItem> keep(static_cast<IVxDataItem*>(item));
+    Ptr<IVxDataItem> keep(static_cast<IVxDataItem*>(item));  // a loose item lives by its references
     auto* text = New<TVxDataItemTextImpl>(item);
+    EXPECT_THROW(New<TVxDataItemTextImpl>(item), EVXLException);          // same class
+    EXPECT_THROW(New<TVxDataItemAggregatedObject>(item), EVXLException);  // a base of an attached one
+    EXPECT_EQ(item->ExtensionCount(), 1);
+    auto* context = New<TVxDataItemContextTextImpl>(item);  // a descendant is allowed
+    EXPECT_EQ(item->ExtensionCount(), 2);
+    Ptr<IVxDataItemText> found = keep.As<IVxDataItemText>();  // the newest answers
+    EXPECT_EQ(found.get(), static_cast<IVxDataItemText*>(context));
+    found.reset();
+    item->RemoveIntfImpl(context);
+    EXPECT_EQ(item->ExtensionCount(), 1);
+    // Reading fills the attached extension.
     text->SetText(L"streamed");
     fw::TMemoryStream stream;
     fw::TWriter writer(&stream);
@@ -251,12 +245,11 @@ TEST_F(DataItemsTest, ExtensionsReadIntoAnAttachedOneAndUnregisteredOnesStayOut)
     item->WriteProperties(bareWriter);
     RegisterVxClass(&TVxDataItemTextImpl::Class);
     const std::string bytes(static_cast<const char*>(bare.Memory()), size_t(bare.Size()));
-    const std::wstring name = L"Extensions";
-    const std::string pattern(reinterpret_cast<const char*>(name.data()), name.size() * sizeof(wchar_t));
-    EXPECT_EQ(bytes.find(pattern), std::string::npos);
-    const std::wstring id = L"ID";
-    EXPECT_NE(bytes.find(std::string(reinterpret_cast<const char*>(id.data()), id.size() * sizeof(wchar_t))),
-              std::string::npos);
+    const auto written = [&](const std::wstring& name) {  // at any byte offset
+        return bytes.find(std::string(reinterpret_cast<const char*>(name.data()), name.size() * 2)) != bytes.npos;
+    };
+    EXPECT_FALSE(written(L"Extensions"));
+    EXPECT_TRUE(written(L"ID"));
 }
 
 TEST_F(DataItemsTest, DamagedStreamsRaiseAndLeaveNothingBehind) {
@@ -285,11 +278,6 @@ TEST_F(DataItemsTest, DamagedStreamsRaiseAndLeaveNothingBehind) {
     }
     EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), before);
     EXPECT_EQ(TAggregatedPersistent::LiveCount(), extensions);
-}
-
-TEST_F(DataItemsTest, NamePathFallsBackToUnknown) {
-    BuildTree();
-    EXPECT_EQ(b->GetNamePath(), L"Unknown: Item[b]");
 }
 
 }  // namespace

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ComboOnForm.h"
 #include "controls/VxExComboBox.h"
-#include "framework/Application.h"
-#include "framework/Forms.h"
 
 namespace {
 
@@ -53,24 +52,12 @@ protected:
     }
 };
 
-class VxExComboBoxTest : public ::testing::Test {
+class VxExComboBoxTest : public ComboOnForm<LoggingCombo> {
 protected:
     void SetUp() override {
-        form = new fw::TForm(nullptr);
-        form->SetPosition(fw::poDesigned);
-        form->SetBounds(60, 60, 300, 200);
-        combo = new LoggingCombo(form);
-        combo->SetBounds(10, 10, 150, 21);
-        combo->SetParent(form);
-        form->Show();
+        ComboOnForm::SetUp();
         combo->calls.clear();
     }
-    void TearDown() override {
-        delete form;
-        fw::Application()->ProcessMessages();
-    }
-    fw::TForm* form = nullptr;
-    LoggingCombo* combo = nullptr;
 };
 
 TEST_F(VxExComboBoxTest, PropertyChangesReachTheOperationsAndTheWindow) {
@@ -110,18 +97,13 @@ TEST_F(VxExComboBoxTest, PropertyChangesReachTheOperationsAndTheWindow) {
     EXPECT_GE(combo->Count("bounds"), 1);
 }
 
-TEST_F(VxExComboBoxTest, ASelectionByTextInAListStyleIsATextChange) {
+TEST_F(VxExComboBoxTest, ASelectionByTextIsATextChangeAndAStyleChangeKeepsTheItems) {
     combo->SetStyle(fw::csDropDownList);
     combo->Items()->SetText(L"north\r\nsouth");
     combo->calls.clear();
     combo->SetText(L"south");
     EXPECT_EQ(combo->Count("text"), 1);
     EXPECT_EQ(combo->ItemIndex(), 1);
-}
-
-TEST_F(VxExComboBoxTest, StyleChangeKeepsItemsAndShowsTheNewWindow) {
-    combo->Items()->SetText(L"a\r\nb");
-    combo->SetItemIndex(1);
     combo->SetStyle(fw::csOwnerDrawFixed);
     EXPECT_GE(combo->Count("showing"), 1);  // the new window is shown through the operation
     EXPECT_TRUE(IsWindowVisible(combo->Handle()));
@@ -150,6 +132,8 @@ TEST_F(VxExComboBoxTest, DialogCodesAreTheWindowsUnlessTheControlChangesThem) {
     EXPECT_EQ(combo->Perform(WM_GETDLGCODE, 0, 0), SendMessageW(plain->Handle(), WM_GETDLGCODE, 0, 0));
     combo->wantAllKeys = true;
     EXPECT_EQ(combo->Perform(WM_GETDLGCODE, 0, 0), LRESULT(DLGC_WANTALLKEYS));
+    const LRESULT native = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_HASSETSEL;
+    EXPECT_EQ(vx::DlgCodesToNative(vx::DlgCodesFromNative(native)), native);
 }
 
 TEST_F(VxExComboBoxTest, HighlightFrameFollowsTheMouse) {

@@ -1,14 +1,11 @@
 // The extended-control bases (component messages as operations, hint colour,
-// mouse enter and leave, dialog codes), the theme routines and the text and
-// drawing routines.
+// mouse enter and leave) and the theme routines.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "controls/VxDrawing.h"
 #include "controls/VxExControls.h"
 #include "controls/VxExGrids.h"
 #include "controls/VxThemes.h"
@@ -46,12 +43,6 @@ protected:
     }
 };
 
-// A windowed parent that answers hint requests with its own colour.
-class HintParent : public vx::TVxExStringGrid {
-public:
-    using TVxExStringGrid::TVxExStringGrid;
-};
-
 TEST(VxExBases, ComponentMessagesBecomeOperationsAndReachTheBase) {
     Member m(nullptr);
     m.SetVisible(false);
@@ -71,10 +62,8 @@ TEST(VxExBases, ComponentMessagesBecomeOperationsAndReachTheBase) {
     EXPECT_EQ(m.seen[0].Msg, fw::CM_DIALOGCHAR);
     EXPECT_EQ(m.seen[0].WParam, WPARAM(L'X'));
     EXPECT_EQ(m.seen[0].LParam, LPARAM(0x20000000));
-}
 
-TEST(VxExBases, MouseEnterAndLeaveKeepTheFlagAndFireInOrder) {
-    Member m(nullptr);
+    // Mouse enter and leave keep the flag and fire in order.
     std::vector<std::string> order;
     m.OnMouseEnter = [&](fw::TObject*) { order.push_back(m.MouseOver() ? "enter(over)" : "enter"); };
     m.OnMouseLeave = [&](fw::TObject*) { order.push_back(m.MouseOver() ? "leave(over)" : "leave"); };
@@ -95,7 +84,7 @@ TEST(VxExBases, HintColourDefaultTakesTheParentsColour) {
     child.Perform(fw::CM_HINTSHOW, 0, &info);
     EXPECT_EQ(info.HintColor, fw::clYellow);  // no parent: left as it was
 
-    HintParent parent(nullptr);
+    vx::TVxExStringGrid parent(nullptr);  // a windowed parent with a hint colour of its own
     parent.SetHintColor(fw::clRed);
     child.SetParent(&parent);
     child.Perform(fw::CM_HINTSHOW, 0, &info);
@@ -109,16 +98,6 @@ TEST(VxExBases, HintColourDefaultTakesTheParentsColour) {
     child.Perform(fw::CM_HINTSHOW, 0, &info);
     EXPECT_EQ(info.HintColor, fw::clLime);
     child.SetParent(nullptr);
-}
-
-TEST(VxExBases, DialogCodesRoundTripAndUntouchedCodesStayNative) {
-    const LRESULT native = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_HASSETSEL;
-    EXPECT_EQ(vx::DlgCodesToNative(vx::DlgCodesFromNative(native)), native);
-    fw::TStringGrid plainGrid(nullptr);
-    vx::TVxExStringGrid member(nullptr);
-    plainGrid.SetOptions(plainGrid.Options() | fw::goTabs);
-    member.SetOptions(member.Options() | fw::goTabs);
-    EXPECT_EQ(member.Perform(WM_GETDLGCODE, 0, LPARAM(0)), plainGrid.Perform(WM_GETDLGCODE, 0, LPARAM(0)));
 }
 
 bool SamePixels(fw::TBitmap& a, fw::TBitmap& b) {
@@ -146,21 +125,6 @@ TEST(VxExThemes, FrameIsThemedOnlyWhenThemesAreOnAndNotFlat) {
         EXPECT_EQ(SamePixels(drawn, classic), k.classic) << "themes " << k.themes << " state " << k.state;
     }
     vx::ThemeServices()->SetEnabled(true);
-}
-
-// ---- text and drawing routines ----
-
-TEST(VxDrawing, CompareMemoryWordsThenBytes) {
-    const unsigned char a[7] = {1, 2, 3, 4, 5, 6, 7};
-    unsigned char b[7];
-    std::memcpy(b, a, 7);
-    EXPECT_TRUE(vx::CompareMemory(a, b, 7));
-    b[6] = 9;  // the last single byte
-    EXPECT_FALSE(vx::CompareMemory(a, b, 7));
-    EXPECT_TRUE(vx::CompareMemory(a, b, 6));
-    b[1] = 9;  // inside the first word
-    EXPECT_FALSE(vx::CompareMemory(a, b, 4));
-    EXPECT_TRUE(vx::CompareMemory(a, b, 0));
 }
 
 }  // namespace

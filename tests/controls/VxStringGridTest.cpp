@@ -31,14 +31,11 @@ std::unique_ptr<TVxStringGrid> Filled(int cols, int rows) {
     return grid;
 }
 
+// Measured on a canvas of its own, whatever the grid's canvas holds.
 int TextWidth(fw::TFont* font, const std::wstring& text) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return size.cx;
+    fw::TBitmap bitmap(1, 1);
+    bitmap.Canvas()->SetFont(font);
+    return bitmap.Canvas()->TextWidth(text);
 }
 
 // ---- InsertRow / RemoveRow ----
@@ -83,7 +80,7 @@ TEST(VxStringGridRows, InsertAndRemoveAtAndBeyondTheEnds) {
 
 // ---- AutoSizeCol ----
 
-TEST(VxStringGridAutoSize, MinimumsOnEmptyCellsAndOutOfRangeColumns) {
+TEST(VxStringGridAutoSize, MinimumsOutOfRangeColumnsTheFixedFontAndTheLastRow) {
     auto grid = std::make_unique<TVxStringGrid>(nullptr);
     grid->SetColCount(3);
     grid->AutoSizeCol(0, 15);
@@ -96,10 +93,8 @@ TEST(VxStringGridAutoSize, MinimumsOnEmptyCellsAndOutOfRangeColumns) {
         grid->AutoSizeCol(col, 15 + col);
         for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->ColWidths(c), 15 + col) << "column argument " << col;
     }
-}
 
-TEST(VxStringGridAutoSize, FixedCellsInTheFixedFontAndTheLastRowCounts) {
-    auto grid = Filled(3, 4);  // one fixed row and one fixed column
+    grid = Filled(3, 4);  // one fixed row and one fixed column
     grid->FixedFont()->SetHeight(-14);
     grid->FixedFont()->SetStyle(fw::fsBold);
     grid->SetCells(1, 0, L"Modified caption");
@@ -282,7 +277,7 @@ TEST_F(ShownGrid, CaptionClickOnlyForOneFixedCellAndTheLeftButton) {
     EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 0}, {0, 3}}));
 }
 
-TEST_F(ShownGrid, ActivationMessageOpensTheEditorOnlyInTheScrollablePart) {
+TEST_F(ShownGrid, ActivationMessageOpensTheEditorOnlyInTheScrollablePartWhenAllowed) {
     Activate(0, 3);                 // fixed column
     Activate(2, 0);                 // fixed row
     Activate(2, 99);                // below the grid
@@ -292,6 +287,11 @@ TEST_F(ShownGrid, ActivationMessageOpensTheEditorOnlyInTheScrollablePart) {
     EXPECT_EQ(grid->Col(), 1);
     EXPECT_EQ(grid->Row(), 1);
     EXPECT_FALSE(grid->EditorMode());
+    // The show-editor event may forbid the editor.
+    grid->OnShowEditor = [](TVxStringGrid*, int col, int, bool& allow) { allow = col != 3; };
+    Activate(3, 2);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_TRUE(grid->InplaceEditor() == nullptr || !grid->InplaceEditor()->IsShown());
 
     Activate(2, 3);
     EXPECT_EQ(grid->Col(), 2);
@@ -309,15 +309,6 @@ TEST_F(ShownGrid, ActivationMessageOpensTheEditorOnlyInTheScrollablePart) {
     EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_RIGHT);
     grid->SetAlignment(fw::taCenter);
     EXPECT_TRUE(GetWindowLongW(grid->InplaceEditor()->Handle(), GWL_STYLE) & ES_CENTER);
-}
-
-TEST_F(ShownGrid, ShowEditorEventMayForbidTheEditor) {
-    grid->OnShowEditor = [](TVxStringGrid*, int col, int, bool& allow) { allow = col != 2; };
-    Activate(2, 2);
-    EXPECT_FALSE(grid->EditorMode());
-    EXPECT_TRUE(grid->InplaceEditor() == nullptr || !grid->InplaceEditor()->IsShown());
-    Activate(3, 2);
-    EXPECT_TRUE(grid->EditorMode());
 }
 
 TEST_F(ShownGrid, PickListAndEllipsisComeFromTheEditStyleEvent) {

@@ -1,5 +1,5 @@
-// The library's start and end run once per process, so each case runs this
-// executable again with only its child case, in a process of its own.
+// The library's start and end, and the unit-version registry. Start and end run
+// once per process, so each of their cases runs in a process of its own.
 #include "support/SupportLibrary.h"
 #include "support/VxAppStorage.h"
 #include "support/VxTypeInfoList.h"
@@ -10,89 +10,79 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <process.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <thread>
 #include <vector>
 #include <windows.h>
 
 namespace {
 
-const wchar_t* const ChildVariable = L"TABULORIN_SUPPORT_CHILD";
-
 // This executable, copied to the scratch drive: Wine cannot start a program from
-// the host path the test runner gave it.
+// the host path the test runner gave it, which may name itself "unix\..." without
+// the "\\?\" that makes such a name usable.
 std::wstring ChildExecutable() {
     static std::wstring copy;
     if (copy.empty()) {
         wchar_t exe[MAX_PATH];
         GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        const std::wstring target = testenv::NewScratchFolder(L"support-child") + L"\\support_tests.exe";
-        // A program started from a host path may name itself "unix\..." without
-        // the "\\?\" that makes such a name usable.
         std::wstring source = exe;
         if (source.rfind(L"unix\\", 0) == 0) source = L"\\\\?\\" + source;
+        const std::wstring target = testenv::NewScratchFolder(L"support-child") + L"\\support_tests.exe";
         if (CopyFileW(source.c_str(), target.c_str(), FALSE)) copy = target;
     }
     return copy;
 }
 
-// A child's last act: an exit code of its own tells the parent that its case ran
-// to the end without a failure (a skipped case exits with 0, a failed one with 1).
-constexpr DWORD ChildPassed = 42;
+// An exit code of its own tells the parent that the child case ran to its end
+// without a failure (a skipped case exits with 0, a failed one with 1).
+constexpr int ChildPassed = 42;
 
-void ReportChildDone() {
-    std::fflush(nullptr);
-    std::_Exit(::testing::Test::HasFailure() ? 1 : int(ChildPassed));
+std::wstring ChildFilter(const std::wstring& Scenario) {
+    return L"--gtest_filter=SupportLibraryChild." + Scenario;
 }
 
 // Runs SupportLibraryChild.<Scenario> in a new process and checks that it passed whole.
 void RunChild(const std::wstring& Scenario) {
     const std::wstring exe = ChildExecutable();
     ASSERT_FALSE(exe.empty()) << "cannot copy the test executable: " << GetLastError();
-    std::wstring command = L"\"" + exe + L"\" --gtest_filter=SupportLibraryChild." + Scenario;
-    SetEnvironmentVariableW(ChildVariable, Scenario.c_str());
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    const std::wstring folder = exe.substr(0, exe.rfind(L'\\'));
-    const BOOL started =
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
-    SetEnvironmentVariableW(ChildVariable, nullptr);
-    ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
-    const fw::UniqueHandle process(pi.hProcess), thread(pi.hThread);  // owned from here
-    WaitForSingleObject(process.get(), INFINITE);
-    DWORD code = DWORD(-1);
-    GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(code, ChildPassed) << "the child case failed or did not run to its end";
+    EXPECT_EQ(_wspawnl(_P_WAIT, exe.c_str(), L"support_tests", ChildFilter(Scenario).c_str(), nullptr), ChildPassed)
+        << "the child case failed or did not run to its end";
 }
 
-#define ONLY_AS_CHILD(Scenario)                       \
-    if (testenv::Env(ChildVariable) != L"" #Scenario) \
-    GTEST_SKIP() << "runs in its own process, from SupportLibrary." #Scenario
+// A child case runs only in the process started for it, whose command line ends
+// with its filter, and ends that process with its verdict.
+class SupportLibraryChild : public testing::Test {
+protected:
+    void SetUp() override {
+        const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        if (!std::wstring_view(GetCommandLineW()).ends_with(ChildFilter(std::wstring(name.begin(), name.end()))))
+            GTEST_SKIP() << "runs in its own process, from SupportLibrary.EachCaseInAProcessOfItsOwn";
+    }
+    void TearDown() override {
+        if (IsSkipped()) return;
+        std::fflush(nullptr);
+        std::_Exit(HasFailure() ? 1 : ChildPassed);
+    }
+};
 
-std::wstring MutexName() {
-    return L"MutexZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId());
-}
-std::wstring ShmName() {
-    return L"ShmZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId());
+std::wstring Named(const wchar_t* Kind) {
+    return Kind + (L"ZUR_UnitVersioning_" + std::to_wstring(GetCurrentProcessId()));
 }
 
 bool MutexExists() {
-    return bool(fw::UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, MutexName().c_str())));
+    return bool(fw::UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, Named(L"Mutex").c_str())));
 }
 bool ShmExists() {
-    return bool(fw::UniqueHandle(OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str())));
+    return bool(fw::UniqueHandle(OpenFileMappingW(FILE_MAP_READ, FALSE, Named(L"Shm").c_str())));
 }
 
 // The address stored in the shared block, read through a handle of our own.
 void* StoredAddress() {
-    const fw::UniqueHandle h(OpenFileMappingW(FILE_MAP_READ, FALSE, ShmName().c_str()));
+    const fw::UniqueHandle h(OpenFileMappingW(FILE_MAP_READ, FALSE, Named(L"Shm").c_str()));
     void* view = h ? MapViewOfFile(h.get(), FILE_MAP_READ, 0, 0, sizeof(void*)) : nullptr;
     void* address = view ? *static_cast<void* const*>(view) : nullptr;
     if (view) UnmapViewOfFile(view);
@@ -103,24 +93,35 @@ constexpr int SupportUnitsWithRecords = 8;
 
 TEST(SupportLibrary, EachCaseInAProcessOfItsOwn) {
     for (const wchar_t* scenario : {L"Lifetime", L"RegistryOfAnotherModule", L"PrivateRegistryWhenSharedMemoryFails",
-                                    L"RegistryMadeByManyThreadsAtOnce", L"ProcessLockOutlivesTheEndWhileHeld"}) {
+                                    L"ProcessLockOutlivesTheEndWhileHeld"}) {
         SCOPED_TRACE(testing::Message() << scenario);
         RunChild(scenario);
     }
 }
 
-TEST(SupportLibraryChild, Lifetime) {
-    ONLY_AS_CHILD(Lifetime);
+TEST_F(SupportLibraryChild, Lifetime) {
     EXPECT_FALSE(MutexExists());
     EXPECT_FALSE(ShmExists());
+    // Sixteen first users at once, before the start: one mutex and one registry.
+    fw::UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::vector<zur::TUnitVersioning*> seen(16, nullptr);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&, i] {
+            WaitForSingleObject(go.get(), INFINITE);
+            seen[i] = zur::GetUnitVersioning();
+        });
+    SetEvent(go.get());
+    for (std::thread& t : threads) t.join();
+    zur::TUnitVersioning* registry = seen[0];
+    ASSERT_NE(registry, nullptr);
+    for (zur::TUnitVersioning* other : seen) EXPECT_EQ(other, registry);
+    EXPECT_TRUE(MutexExists());
+    EXPECT_EQ(StoredAddress(), registry);
+
     zur::SupportLibraryStartup();
     zur::SupportLibraryStartup();  // a second start does nothing
-
-    zur::TUnitVersioning* registry = zur::GetUnitVersioning();
-    ASSERT_NE(registry, nullptr);
-    EXPECT_TRUE(MutexExists());
-    EXPECT_TRUE(ShmExists());
-    EXPECT_EQ(StoredAddress(), registry);
+    EXPECT_EQ(zur::GetUnitVersioning(), registry);
     ASSERT_EQ(registry->ModuleCount(), 1);
     zur::TUnitVersioningModule* module = registry->FindModule(zur::ModuleInstance());
     ASSERT_NE(module, nullptr);
@@ -128,7 +129,7 @@ TEST(SupportLibraryChild, Lifetime) {
     // The registry mutex is free between uses.
     DWORD wait = WAIT_FAILED;
     std::thread([&] {
-        const fw::UniqueHandle h(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, MutexName().c_str()));
+        const fw::UniqueHandle h(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, Named(L"Mutex").c_str()));
         wait = WaitForSingleObject(h.get(), 0);
         if (wait == WAIT_OBJECT_0) ReleaseMutex(h.get());
     }).join();
@@ -140,18 +141,16 @@ TEST(SupportLibraryChild, Lifetime) {
     zur::SupportLibraryShutdown();
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_FALSE(ShmExists());
-    EXPECT_FALSE(MutexExists());
+    EXPECT_FALSE(MutexExists());  // the one mutex goes with the registry
     EXPECT_EQ(zur::TypeInfoList(), nullptr);
     EXPECT_EQ(zur::RegisteredAppStoragePropertyEngineList(), nullptr);
 
     zur::SupportLibraryStartup();  // nothing starts again after the end
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_EQ(zur::TypeInfoList(), nullptr);
-    ReportChildDone();
 }
 
-TEST(SupportLibraryChild, RegistryOfAnotherModule) {
-    ONLY_AS_CHILD(RegistryOfAnotherModule);
+TEST_F(SupportLibraryChild, RegistryOfAnotherModule) {
     // Another module made the registry first, high in the address space, so that
     // an address cut to 32 bits would point elsewhere.
     void* place =
@@ -160,7 +159,7 @@ TEST(SupportLibraryChild, RegistryOfAnotherModule) {
     ASSERT_GT(reinterpret_cast<uintptr_t>(place), uintptr_t(0xFFFFFFFFu));
     auto* foreign = new (place) zur::TUnitVersioning;
     const fw::UniqueHandle block(
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(void*), ShmName().c_str()));
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(void*), Named(L"Shm").c_str()));
     ASSERT_TRUE(block);
     void* view = MapViewOfFile(block.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(void*));
     *static_cast<zur::TUnitVersioning**>(view) = foreign;
@@ -178,13 +177,11 @@ TEST(SupportLibraryChild, RegistryOfAnotherModule) {
     UnmapViewOfFile(view);
     foreign->~TUnitVersioning();
     VirtualFree(place, 0, MEM_RELEASE);
-    ReportChildDone();
 }
 
-TEST(SupportLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
-    ONLY_AS_CHILD(PrivateRegistryWhenSharedMemoryFails);
+TEST_F(SupportLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
     // An object of another kind holds the block's name.
-    const fw::UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, ShmName().c_str()));
+    const fw::UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, Named(L"Shm").c_str()));
     ASSERT_TRUE(squatter);
     zur::SupportLibraryStartup();
     zur::TUnitVersioning* registry = zur::GetUnitVersioning();
@@ -194,36 +191,9 @@ TEST(SupportLibraryChild, PrivateRegistryWhenSharedMemoryFails) {
     zur::SupportLibraryShutdown();
     EXPECT_EQ(zur::GetUnitVersioning(), nullptr);
     EXPECT_FALSE(MutexExists());
-    ReportChildDone();
 }
 
-TEST(SupportLibraryChild, RegistryMadeByManyThreadsAtOnce) {
-    ONLY_AS_CHILD(RegistryMadeByManyThreadsAtOnce);
-    // Sixteen first users at once: one mutex and one registry, and both go at the end.
-    fw::UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    std::vector<zur::TUnitVersioning*> seen(16, nullptr);
-    std::vector<std::thread> threads;
-    for (size_t i = 0; i < seen.size(); ++i)
-        threads.emplace_back([&, i] {
-            WaitForSingleObject(go.get(), INFINITE);
-            seen[i] = zur::GetUnitVersioning();
-        });
-    SetEvent(go.get());
-    for (std::thread& t : threads) t.join();
-    ASSERT_NE(seen[0], nullptr);
-    for (zur::TUnitVersioning* registry : seen) EXPECT_EQ(registry, seen[0]);
-    EXPECT_EQ(StoredAddress(), seen[0]);
-
-    zur::SupportLibraryStartup();
-    EXPECT_EQ(zur::GetUnitVersioning(), seen[0]);
-    zur::SupportLibraryShutdown();
-    EXPECT_FALSE(MutexExists());
-    EXPECT_FALSE(ShmExists());
-    ReportChildDone();
-}
-
-TEST(SupportLibraryChild, ProcessLockOutlivesTheEndWhileHeld) {
-    ONLY_AS_CHILD(ProcessLockOutlivesTheEndWhileHeld);
+TEST_F(SupportLibraryChild, ProcessLockOutlivesTheEndWhileHeld) {
     zur::SupportLibraryStartup();
     fw::UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     fw::UniqueHandle letGo(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -245,7 +215,35 @@ TEST(SupportLibraryChild, ProcessLockOutlivesTheEndWhileHeld) {
     holder.join();
     EXPECT_TRUE(watch.expired());  // gone with its last holder
     zur::SupportLibraryShutdown();
-    ReportChildDone();
+}
+
+const zur::TUnitVersionInfo RecordA = {L"$URL: a $", L"$Revision: 1 $", L"$Date: d $", L"ZUR\\source\\common", L"",
+                                       nullptr};
+const zur::TUnitVersionInfo RecordB = {L"$URL: b $", L"$Revision: 2 $", L"$Date: d $", L"ZUR\\source\\windows", L"",
+                                       nullptr};
+
+HINSTANCE Instance(uintptr_t n) {
+    return reinterpret_cast<HINSTANCE>(n * 0x10000);
+}
+
+TEST(UnitVersioning, RecordsKeptOncePerModuleAndModulesRemovedAlone) {
+    zur::TUnitVersioning registry;
+    registry.AddUnitVersion(Instance(1), &RecordA);
+    registry.AddUnitVersion(Instance(1), &RecordA);
+    registry.AddUnitVersion(Instance(1), &RecordB);
+    registry.AddUnitVersion(Instance(2), &RecordA);  // the same record is another module's own
+    ASSERT_EQ(registry.ModuleCount(), 2);
+    EXPECT_EQ(registry.FindModule(Instance(1))->Count(), 2);
+    EXPECT_EQ(registry.FindModule(Instance(1))->IndexOfInfo(&RecordB), 1);
+    EXPECT_EQ(registry.FindModule(Instance(2))->Count(), 1);
+
+    registry.RemoveModule(Instance(3));
+    EXPECT_EQ(registry.ModuleCount(), 2);
+    registry.RemoveModule(Instance(1));
+    ASSERT_EQ(registry.ModuleCount(), 1);
+    EXPECT_EQ(registry.FindModule(Instance(1)), nullptr);
+    registry.AddUnitVersion(Instance(1), &RecordB);  // a module that comes back starts empty
+    EXPECT_EQ(registry.FindModule(Instance(1))->Count(), 1);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
+// The mutex and named shared memory.
 #include "support/ZurBase.h"
+#include "support/ZurMutex.h"
 #include "support/ZurSharedMemory.h"
 
 #include "framework/Handles.h"
@@ -20,8 +22,7 @@ bool MappingExists(const std::wstring& name) {
 
 TEST(SharedMemory, SameNameTwiceGivesOneViewAndReleasesOnSecondClose) {
     const std::wstring name = ShmName();
-    void* first = nullptr;
-    void* second = nullptr;
+    void *first = nullptr, *second = nullptr;
     SetLastError(ERROR_ALREADY_EXISTS);  // stale: the new mapping still answers 0
     EXPECT_EQ(zur::OpenSharedMemory(first, name, 64, FILE_MAP_ALL_ACCESS), 0u);
     ASSERT_NE(first, nullptr);
@@ -43,7 +44,7 @@ TEST(SharedMemory, SameNameTwiceGivesOneViewAndReleasesOnSecondClose) {
     EXPECT_TRUE(zur::CloseSharedMemory(none));
 }
 
-TEST(SharedMemory, SizeZeroWithoutMappingRaises) {
+TEST(SharedMemory, SizeZeroOpensOnlyAMappingMadeElsewhereAndAnswers183) {
     const std::wstring name = ShmName();
     void* memory = &memory;
     try {
@@ -54,17 +55,12 @@ TEST(SharedMemory, SizeZeroWithoutMappingRaises) {
     }
     EXPECT_EQ(memory, nullptr);
     EXPECT_FALSE(MappingExists(name));
-}
 
-TEST(SharedMemory, MappingMadeElsewhereAnswers183) {
-    const std::wstring name = ShmName();
     const fw::UniqueHandle outside(
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str()));
     ASSERT_TRUE(outside);
     void* view = MapViewOfFile(outside.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0);
     static_cast<int*>(view)[1] = 7;
-
-    void* memory = nullptr;
     SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(zur::OpenSharedMemory(memory, name, 0, FILE_MAP_ALL_ACCESS), 183u);
     ASSERT_NE(memory, nullptr);
@@ -74,8 +70,7 @@ TEST(SharedMemory, MappingMadeElsewhereAnswers183) {
 }
 
 TEST(SharedMemory, OpenedFromTwoThreadsAtOnce) {
-    // Both threads must share one list entry: one view, one creator, and the
-    // mapping gone after both closes.
+    // One list entry for both: one view, one creator, and the mapping gone after both closes.
     for (int round = 0; round < 20; ++round) {
         const std::wstring name = ShmName();
         fw::UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -95,6 +90,35 @@ TEST(SharedMemory, OpenedFromTwoThreadsAtOnce) {
         EXPECT_TRUE(zur::CloseSharedMemory(views[0]));
         EXPECT_TRUE(zur::CloseSharedMemory(views[1]));
         EXPECT_FALSE(MappingExists(name)) << "round " << round;
+    }
+}
+
+TEST(ZurMutex, WaitResultsAndTheErrorOfANameTakenByAnotherKind) {
+    zur::TZurMutex mutex(nullptr, false, L"");
+    EXPECT_EQ(mutex.WaitFor(0), zur::wrSignaled);
+    zur::TZurWaitResult other = zur::wrError;
+    std::thread([&] { other = mutex.WaitFor(0); }).join();
+    EXPECT_EQ(other, zur::wrTimeout);
+    EXPECT_TRUE(mutex.Release());
+    EXPECT_FALSE(mutex.Release());  // no longer held
+    // A holder that ends without releasing leaves the mutex abandoned.
+    std::thread([&] { other = mutex.WaitFor(0); }).join();
+    EXPECT_EQ(other, zur::wrSignaled);
+    EXPECT_EQ(mutex.WaitFor(0), zur::wrAbandoned);
+    EXPECT_TRUE(mutex.Release());
+
+    const std::wstring name = L"TabulorinTestEvent_" + std::to_wstring(GetCurrentProcessId());
+    const fw::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    ASSERT_TRUE(event);
+    try {
+        zur::TZurMutex taken(nullptr, false, name);
+        ADD_FAILURE() << "no exception";
+    } catch (const zur::EZurMutexError& e) {
+        // The last Windows error, with its system text trimmed of its line break.
+        EXPECT_EQ(e.ErrorCode(), unsigned(ERROR_INVALID_HANDLE));
+        ASSERT_FALSE(e.ErrorText().empty());
+        EXPECT_NE(e.ErrorText().back(), L'\n');
+        EXPECT_EQ(e.Message(), L"Failed to create mutex\r\nWin32: " + e.ErrorText() + L" (6)");
     }
 }
 
