@@ -118,6 +118,7 @@ class TTestFileList : public TZemFileList {
 public:
     using TZemFileList::KeyUp;
     using TZemFileList::MouseDown;
+    using TZemFileList::PlaceThumbnail;
     using TZemFileList::TZemFileList;
 };
 
@@ -711,6 +712,16 @@ TEST_F(FileList, ThumbnailsShowFramedPlaceholdersUntilTheirPicturesCome) {
     EXPECT_EQ(images->Count(), 0);
     list->SetViewStyle(fw::vsReport);
     EXPECT_FALSE(list->Thumbnails());
+}
+
+TEST_F(FileList, ThumbnailImagesAreBoundedAndTheLongestHeldChangesHands) {
+    list->SetThumbnails(true);
+    std::vector<TZemFileListItem*> rows;
+    for (int i = 0; i <= TZemFileList::MaxThumbnails; ++i) rows.push_back(list->AddItem(root + L"\\a.txt"));
+    for (TZemFileListItem* row : rows) list->PlaceThumbnail(row, 0);
+    EXPECT_EQ(list->ThumbnailImages()->Count(), TZemFileList::MaxThumbnails);
+    EXPECT_EQ(rows.front()->ImageIndex(), -1);
+    EXPECT_EQ(rows.back()->ImageIndex(), 0);
 }
 
 TEST_F(FileList, CheckBoxesNeedAShellLinkAndToggleByClickAndSpaceAndShortcutsShowTheirOverlay) {
