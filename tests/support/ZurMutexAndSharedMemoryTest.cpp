@@ -20,7 +20,7 @@ bool MappingExists(const std::wstring& name) {
     return bool(fw::UniqueHandle(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str())));
 }
 
-TEST(SharedMemory, SameNameTwiceGivesOneViewAndReleasesOnSecondClose) {
+TEST(SharedMemory, SameNameTwiceGivesOneViewAndSizeZeroOnlyOpens) {
     const std::wstring name = ShmName();
     void *first = nullptr, *second = nullptr;
     SetLastError(ERROR_ALREADY_EXISTS);  // stale: the new mapping still answers 0
@@ -42,10 +42,8 @@ TEST(SharedMemory, SameNameTwiceGivesOneViewAndReleasesOnSecondClose) {
     EXPECT_NE(keep, nullptr);  // left alone
     void* none = nullptr;
     EXPECT_TRUE(zur::CloseSharedMemory(none));
-}
 
-TEST(SharedMemory, SizeZeroOpensOnlyAMappingMadeElsewhereAndAnswers183) {
-    const std::wstring name = ShmName();
+    // Size 0 makes no mapping; it opens one made elsewhere, with 183.
     void* memory = &memory;
     try {
         zur::OpenSharedMemory(memory, name, 0, FILE_MAP_ALL_ACCESS);
