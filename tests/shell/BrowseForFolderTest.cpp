@@ -1,6 +1,5 @@
-// The browse-for-folder dialog: the option rules, Path after OK and after Cancel
-// (the dialog is answered from a helper thread), the path handed to the next
-// dialog, and the dialog's position, caption and button text set by the callbacks.
+// The browse-for-folder dialog, answered from a helper thread: the option rules,
+// Path after OK and after Cancel, and what the callbacks set on the open dialog.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -35,10 +34,8 @@ protected:
             ++changeCount;
         };
     }
-    // Runs the dialog; the helper thread notes what it shows, highlights the second
-    // folder and ends it with Command. The dialog may still be settling on its
-    // starting folder when it shows, so the helper waits for that selection first and
-    // repeats its own until the dialog reports it (bounded).
+    // Runs the dialog; the helper notes what it shows, waits (bounded) for the starting
+    // folder, highlights the second until the dialog reports it, and ends with Command.
     bool Run(WPARAM Command) {
         // Handed over as an item-ID list, as the dialog's own start-up selects.
         const fw::PidlPtr selectList(PathToPidl(nullptr, second));
@@ -92,7 +89,6 @@ TEST_F(BrowseForFolder, OkTakesTheHighlightedFolderAndHandsItToTheNextDialog) {
     dialog.SetDialogLeft(120);
     dialog.SetDialogTop(90);
     ASSERT_TRUE(Run(IDOK));
-
     EXPECT_TRUE(SamePath(dialog.Path(), second)) << dialog.Path();
     EXPECT_EQ(dialog.SpecialFolder(), SF_FILESYSTEMFOLDER);
     // The callbacks selected the starting path, then followed the highlight.

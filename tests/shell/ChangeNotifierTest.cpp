@@ -1,6 +1,5 @@
-// The change notifier: the event table, the filter and repeat rules, first-in
-// first-out delivery on the main thread, registration only while enabled, and
-// nothing delivered once the notifier has gone.
+// The change notifier: the event table, filter and repeat rules, first-in first-out
+// delivery, registration only while enabled, nothing delivered once it has gone.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -36,11 +35,7 @@ protected:
         return pooltest::PumpUntil([&] { return seen.size() >= Count && GlobalWorkerPool->PendingCount() == 0; });
     }
 
-    struct Seen {
-        TNotificationEvent event;
-        std::wstring path;
-        bool operator==(const Seen& o) const { return event == o.event && path == o.path; }
-    };
+    using Seen = std::pair<TNotificationEvent, std::wstring>;
     std::wstring root;
     std::vector<Seen> seen;
     std::unique_ptr<TZemShellChangeNotifier> notifier;
@@ -48,15 +43,12 @@ protected:
 
 }  // namespace
 
-TEST(NotificationEvents, TableTranslatesBothWays) {
+TEST_F(ChangeNotifier, NoticesTranslateArriveInOrderPassRepeatsOnceAndDropFilteredOrDisabledOnes) {
     EXPECT_EQ(EventOfShellEvent(SHCNE_DELETE), neFileDelete);
     EXPECT_EQ(EventOfShellEvent(SHCNE_RENAMEFOLDER), neFolderRename);
     EXPECT_EQ(EventOfShellEvent(SHCNE_INTERRUPT | SHCNE_UPDATEDIR), neFolderUpdate);
     EXPECT_EQ(EventOfShellEvent(0x00100000), neUnknown);
     EXPECT_EQ(ShellEventMask(AllKnownEvents) & 0x7FFFFFFF, 0x0807FFFF);
-}
-
-TEST_F(ChangeNotifier, NoticesArriveInOrderRepeatsPassOnceAndFilteredOrDisabledOnesAreDropped) {
     const LONG del = ShellEventOf(neFileDelete), create = ShellEventOf(neFileCreate);
     Notice(del, root + L"\\a.txt");  // still disabled
     notifier->SetEnabled(true);
@@ -69,7 +61,6 @@ TEST_F(ChangeNotifier, NoticesArriveInOrderRepeatsPassOnceAndFilteredOrDisabledO
     notifier->SetEventFilter(EventBit(neFileCreate));
     Notice(del, root + L"\\b.txt");
     Notice(create, root + L"\\b.txt");
-    // Every notice passed is delivered once the pool has nothing pending.
     ASSERT_TRUE(WaitFor(22));
     ASSERT_EQ(seen.size(), 22u);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(seen[size_t(i)], (Seen{i % 2 ? neFileDelete : neFileCreate, name(i)}));
@@ -92,7 +83,6 @@ TEST_F(ChangeNotifier, RegistersOnlyWhileEnabledAndDeliversNothingOnceGone) {
     EXPECT_EQ(direct, (std::vector<TNotificationEvent>{neFileCreate}));
     notifier->SetEnabled(false);
     EXPECT_EQ(notifier->Directories()->RegistrationId(root), 0u);
-
     // Notices still on their way when the notifier goes are never delivered.
     notifier->SetEnabled(true);
     // The main thread does not pump here, so the delivery cannot have run yet.

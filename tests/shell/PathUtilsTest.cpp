@@ -1,54 +1,102 @@
-// Path tests, sizes, natural order and macro expansion; special folders, their
-// reverse mapping, drive readiness and path existence.
+// Paths, special folders and item-ID lists. The shell library is started once for
+// the whole test program, as the application's start-up does.
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
+#include "shell/ShellLibrary.h"
 #include "shell/SpecialFolders.h"
 #include "tests/shell/ScratchTree.h"
 
 using namespace shell;
 
-TEST(PathUtils, PathKinds) {
-    const struct {
-        bool (*test)(const std::wstring&);
-        const wchar_t* path;
-        bool expected;
-    } cases[] = {
-        {IsDriveLetterPath, L"c:\\", true},       {IsDriveLetterPath, L"c:", false},
-        {IsDriveLetterPath, L"1:\\", false},      {IsUNCPath, L"\\\\?\\unc\\server\\share", true},
-        {IsUNCPath, L"\\\\?\\C:\\x", false},      {IsUNCPath, L"\\\\server", false},
-        {IsUNCPath, L"\\\\server\\share", true},  {IsQualifiedPath, L"a\\b", false},
-        {IsUNCServerName, L"\\\\server\\", true}, {IsUNCServerName, L"\\\\server\\share", false},
-        {IsNetworkPath, L"C:\\Windows", false},   {IsNetworkPath, L"\\\\server\\share\\x", true},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.test(c.path), c.expected) << c.path;
+namespace {
+
+class ShellLibraryEnvironment : public testing::Environment {
+public:
+    void SetUp() override { ShellLibraryStartup(); }
+    void TearDown() override { ShellLibraryShutdown(); }
+};
+
+const testing::Environment* const environment = testing::AddGlobalTestEnvironment(new ShellLibraryEnvironment);
+
+// A list of items whose payloads are Sizes bytes long, each byte its item's number.
+fw::PidlPtr MakeList(std::initializer_list<int> Sizes) {
+    UINT total = 2;
+    for (int s : Sizes) total += UINT(s) + 2;
+    fw::PidlPtr list(PidlAlloc(total));
+    auto* p = reinterpret_cast<BYTE*>(list.get());
+    BYTE number = 1;
+    for (int s : Sizes) {
+        const USHORT cb = USHORT(s + 2);
+        std::memcpy(p, &cb, 2);
+        std::memset(p + 2, number++, s);
+        p += cb;
+    }
+    return list;
+}
+
+std::vector<BYTE> Bytes(const fw::PidlPtr& Pidl) {
+    const auto* p = reinterpret_cast<const BYTE*>(Pidl.get());
+    return std::vector<BYTE>(p, p + PidlSize(Pidl.get()));
+}
+
+// Each of Paths (or pairs of paths) gives Expected from Test.
+void ExpectAll(bool (*Test)(const std::wstring&), bool Expected, std::initializer_list<std::wstring> Paths) {
+    for (const auto& path : Paths) EXPECT_EQ(Test(path), Expected) << path;
+}
+
+void ExpectAll(bool (*Test)(const std::wstring&, const std::wstring&), bool Expected,
+               std::initializer_list<std::pair<std::wstring, std::wstring>> Pairs) {
+    for (const auto& [a, b] : Pairs) EXPECT_EQ(Test(a, b), Expected) << a << " | " << b;
+}
+
+}  // namespace
+
+TEST(ShellLibrary, AnInnerStartAndStopLeaveTheOuterOneIntact) {
+    ASSERT_TRUE(ShellLibraryStarted());
+    ShellLibraryStartup();
+    ShellLibraryShutdown();
+    EXPECT_TRUE(ShellLibraryStarted());
+    EXPECT_NE(DesktopFolder(), nullptr);
+}
+
+TEST(PathUtils, PathKindsComparisonsAndParents) {
+    ExpectAll(IsDriveLetterPath, true, {L"c:\\"});
+    ExpectAll(IsDriveLetterPath, false, {L"c:", L"1:\\"});
+    ExpectAll(IsUNCPath, true, {L"\\\\?\\unc\\server\\share", L"\\\\server\\share"});
+    ExpectAll(IsUNCPath, false, {L"\\\\?\\C:\\x", L"\\\\server"});
+    ExpectAll(IsQualifiedPath, false, {L"a\\b"});
+    ExpectAll(IsUNCServerName, true, {L"\\\\server\\"});
+    ExpectAll(IsUNCServerName, false, {L"\\\\server\\share"});
+    ExpectAll(IsNetworkPath, true, {L"\\\\server\\share\\x"});
+    ExpectAll(IsNetworkPath, false, {L"C:\\Windows"});
+    ExpectAll(IsDotOrDotDot, false, {L"..."});
+    ExpectAll(IsDriveRoot, true, {L"C:", L"C:\\", L"\\\\server\\share", L"\\\\server\\share\\"});
+    ExpectAll(IsDriveRoot, false, {L"C:\\Temp", L"", L"C:\\\\"});
+    // The test machine has no Q: drive; asking shows no box.
+    ExpectAll(IsDriveReady, true, {L"c:\\windows", testenv::ScratchRoot()});
+    ExpectAll(IsDriveReady, false, {L"", L"relative\\path", L"Q:\\"});
+    ExpectAll(SamePath, true, {{L"C:\\Temp\\", L"c:\\temp"}});
+    ExpectAll(SamePath, false, {{L"C:\\Temp", L"C:\\Tem"}});
+    ExpectAll(StartsText, false, {{L"C:\\A", L"C:\\AB"}});
+    ExpectAll(HasExtension, true, {{L"C:\\a\\archive.ZIP\\", L"zip"}, {L"C:\\a\\archive.zip", L".ZIP"}});
+    ExpectAll(HasExtension, false, {{L"C:\\a.zip\\file", L"zip"}});
+    // A parent ends where the folder has a separator.
+    ExpectAll(IsParentPath, true, {{L"c:\\a\\", L"C:\\A\\B\\C"}, {L"C:\\", L"C:\\A"}});
+    ExpectAll(IsParentPath, false,
+              {{L"C:\\A", L"C:\\AB"}, {L"C:\\A", L"C:\\A\\"}, {L"C:\\A", L""}, {L"C:\\A\\B", L"C:\\A"}});
     EXPECT_EQ(ExtractDrivePart(L"C:\\x\\y"), L"C:");
     EXPECT_EQ(ExtractDrivePart(L"\\\\srv\\share\\x"), L"\\\\srv\\share");
     EXPECT_EQ(ExtractDrivePart(L"\\\\srv\\"), L"\\\\srv");
     EXPECT_EQ(ExtractDrivePart(L"relative\\x"), L"");
-}
-
-TEST(PathUtils, ComparisonsExtensionsAndParents) {
-    EXPECT_TRUE(SamePath(L"C:\\Temp\\", L"c:\\temp"));
-    EXPECT_FALSE(SamePath(L"C:\\Temp", L"C:\\Tem"));
-    EXPECT_FALSE(StartsText(L"C:\\A", L"C:\\AB"));
-    EXPECT_TRUE(HasExtension(L"C:\\a\\archive.ZIP\\", L"zip"));
-    EXPECT_TRUE(HasExtension(L"C:\\a\\archive.zip", L".ZIP"));
-    EXPECT_FALSE(HasExtension(L"C:\\a.zip\\file", L"zip"));
-    EXPECT_FALSE(IsDotOrDotDot(L"..."));
     EXPECT_LT(CompareTextLogical(L"file2", L"file10"), 0);
     EXPECT_EQ(CompareTextLogical(L"File", L"file"), 0);
-    // A parent ends where the folder has a separator.
-    EXPECT_FALSE(IsParentPath(L"C:\\A", L"C:\\AB"));
-    EXPECT_FALSE(IsParentPath(L"C:\\A", L"C:\\A\\"));
-    EXPECT_TRUE(IsParentPath(L"c:\\a\\", L"C:\\A\\B\\C"));
-    EXPECT_TRUE(IsParentPath(L"C:\\", L"C:\\A"));
-    EXPECT_FALSE(IsParentPath(L"C:\\A", L""));
-    EXPECT_FALSE(IsParentPath(L"C:\\A\\B", L"C:\\A"));
 }
 
-TEST(PathUtils, SizesUseTheHighWord) {
+TEST(PathUtils, SizesMacrosExistenceAndSpecialFolders) {
     WIN32_FIND_DATAW data{};
     data.nFileSizeLow = 0xFFFFFFFE;
     data.nFileSizeHigh = 2;
@@ -57,17 +105,14 @@ TEST(PathUtils, SizesUseTheHighWord) {
     scratch::MakeFile(folder + L"\\five.bin", 5);
     EXPECT_EQ(GetFileSize64(folder + L"\\five.bin"), 5);
     EXPECT_EQ(GetFileSize64(folder + L"\\missing.bin"), -1);
-}
-
-TEST(PathUtils, ExpandPathMacros) {
+    ExpectAll(PathExists, true, {folder + L"\\", folder + L"\\five.bin", L"\\\\?\\" + folder + L"\\five.bin", L"C:\\"});
+    // Wildcards name no path, although a find would succeed on them.
+    ExpectAll(PathExists, false, {folder + L"\\missing.bin", L"", L"Q:\\", folder + L"\\*", folder + L"\\five.bi?"});
     SetEnvironmentVariableW(L"TABULORIN_MACRO", L"value");
     // The expanded text carries no terminating zero of the system call.
     EXPECT_EQ(ExpandPathMacros(L"%TABULORIN_MACRO%\\x"), L"value\\x");
     EXPECT_EQ(ExpandPathMacros(L""), L"");
     EXPECT_EQ(ExpandPathMacros(L"%NO_SUCH_VARIABLE_HERE%"), L"%NO_SUCH_VARIABLE_HERE%");
-}
-
-TEST(SpecialFolders, ListsPathsAndTheReverseMapping) {
     EXPECT_EQ(GetSpecialFolderIDList(SF_INVALID), nullptr);
     EXPECT_EQ(PidlSize(fw::PidlPtr(GetSpecialFolderIDList(SF_DESKTOP)).get()), 2u);
     const fw::PidlPtr drives(GetSpecialFolderIDList(SF_DRIVES));
@@ -77,7 +122,6 @@ TEST(SpecialFolders, ListsPathsAndTheReverseMapping) {
     EXPECT_FALSE(GetSpecialFolderPath(SF_SYSTEMX86).empty());
     EXPECT_EQ(GetSpecialFolderPath(SF_DRIVES), L"");
     EXPECT_EQ(WindowsDrive(), GetWindowsFolder().substr(0, 2) + L"\\");
-
     EXPECT_EQ(PidlToShellFolder(nullptr), SF_DESKTOP);
     EXPECT_EQ(PidlToShellFolder(drives.get()), SF_DRIVES);
     EXPECT_EQ(PidlToShellFolder(fw::PidlPtr(PathToPidl(nullptr, GetWindowsFolder())).get()), SF_WINDOWS);
@@ -89,27 +133,63 @@ TEST(SpecialFolders, ListsPathsAndTheReverseMapping) {
     EXPECT_EQ(ResolveShortcutPath(plain), L"");
 }
 
-TEST(SpecialFolders, DriveRootsReadinessAndExistence) {
-    for (const wchar_t* root : {L"C:", L"C:\\", L"\\\\server\\share", L"\\\\server\\share\\"})
-        EXPECT_TRUE(IsDriveRoot(root)) << root;
-    for (const wchar_t* other : {L"C:\\Temp", L"", L"C:\\\\"}) EXPECT_FALSE(IsDriveRoot(other)) << other;
-    EXPECT_FALSE(IsDriveReady(L""));
-    EXPECT_FALSE(IsDriveReady(L"relative\\path"));
-    EXPECT_TRUE(IsDriveReady(testenv::ScratchRoot()));
-    EXPECT_TRUE(IsDriveReady(L"c:\\windows"));
-    // The test machine has no Q: drive; asking shows no box.
-    EXPECT_FALSE(IsDriveReady(L"Q:\\"));
+TEST(Pidl, MeasureCopyJoinAndCut) {
+    EXPECT_EQ(PidlSize(nullptr), 0u);
+    EXPECT_EQ(PidlCount(DesktopPidl()), 0);
+    const fw::PidlPtr list = MakeList({3, 10, 1});
+    EXPECT_EQ(PidlSize(list.get()), 2u + 5 + 12 + 3);
+    EXPECT_EQ(PidlCount(list.get()), 3);
+    EXPECT_EQ(PidlClone(nullptr), nullptr);
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlClone(list.get()))), Bytes(list));
+    // Joined lists keep one terminator; a missing half gives a copy of the other.
+    const fw::PidlPtr a = MakeList({3, 4}), b = MakeList({5});
+    EXPECT_EQ(PidlConcat(nullptr, nullptr), nullptr);
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlConcat(nullptr, b.get()))), Bytes(b));
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlConcat(a.get(), DesktopPidl()))), Bytes(a));
+    const fw::PidlPtr joined(PidlConcat(a.get(), b.get()));
+    EXPECT_EQ(PidlSize(joined.get()), PidlSize(a.get()) + PidlSize(b.get()) - 2);
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlItem(joined.get(), 2))), Bytes(b));
+    const fw::PidlPtr parent(PidlTruncate(list.get(), 2)), last(PidlLastItem(list.get()));
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlConcat(parent.get(), last.get()))), Bytes(list));
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlItem(list.get(), 2))), Bytes(last));
+    EXPECT_EQ(PidlSize(fw::PidlPtr(PidlItem(list.get(), 3)).get()), 2u);
+    EXPECT_EQ(PidlItem(list.get(), 4), nullptr);
+    EXPECT_EQ(PidlItem(list.get(), -1), nullptr);
+    EXPECT_EQ(PidlSize(fw::PidlPtr(PidlTruncate(list.get(), 0)).get()), 2u);
+    EXPECT_EQ(Bytes(fw::PidlPtr(PidlTruncate(list.get(), 99))), Bytes(list));
+}
 
-    const std::wstring folder = testenv::NewScratchFolder(L"exists");
-    scratch::MakeFile(folder + L"\\file.txt");
-    EXPECT_TRUE(PathExists(folder + L"\\"));
-    EXPECT_TRUE(PathExists(folder + L"\\file.txt"));
-    EXPECT_TRUE(PathExists(L"\\\\?\\" + folder + L"\\file.txt"));
-    EXPECT_TRUE(PathExists(L"C:\\"));
-    EXPECT_FALSE(PathExists(folder + L"\\missing.txt"));
-    EXPECT_FALSE(PathExists(L""));
-    EXPECT_FALSE(PathExists(L"Q:\\"));
-    // Wildcards name no path, although a find would succeed on them.
-    EXPECT_FALSE(PathExists(folder + L"\\*"));
-    EXPECT_FALSE(PathExists(folder + L"\\file.tx?"));
+TEST(Pidl, PathsAndListsBothWays) {
+    const std::wstring folder = testenv::NewScratchFolder(L"pidl");
+    scratch::MakeFile(folder + L"\\inner.txt");
+    const fw::PidlPtr list(PathToPidl(nullptr, folder));
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(PidlEqual(list.get(), fw::PidlPtr(PathToPidl(nullptr, folder + L"\\")).get()));
+    const fw::PidlPtr parent(PidlTruncate(list.get(), PidlCount(list.get()) - 1));
+    EXPECT_EQ(PidlToPath(parent.get()), testenv::ScratchRoot());
+    EXPECT_FALSE(PidlEqual(list.get(), parent.get()));
+    EXPECT_FALSE(PidlEqual(list.get(), nullptr));
+    fw::ComPtr<IShellFolder> shellFolder;
+    ASSERT_EQ(DesktopFolder()->BindToObject(list.get(), nullptr, IID_IShellFolder, shellFolder.put_void()), S_OK);
+    const fw::PidlPtr item(PathToPidl(shellFolder.get(), L"inner.txt"));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(PidlCount(item.get()), 1);
+    EXPECT_EQ(GetDisplayNameOf(shellFolder.get(), item.get(), SHGDN_INFOLDER | SHGDN_FORPARSING), L"inner.txt");
+    EXPECT_EQ(PidlToPath(fw::PidlPtr(PidlConcat(list.get(), item.get())).get()), folder + L"\\inner.txt");
+    // "" is the drives folder, "C:" the same as "C:\"; a missing folder gives the shell's error.
+    fw::PidlPtr drives;
+    SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.put());
+    EXPECT_TRUE(PidlEqual(fw::PidlPtr(PathToPidl(nullptr, L"")).get(), drives.get()));
+    EXPECT_TRUE(
+        PidlEqual(fw::PidlPtr(PathToPidl(nullptr, L"C:")).get(), fw::PidlPtr(PathToPidl(nullptr, L"C:\\")).get()));
+    SetLastError(0);
+    EXPECT_EQ(PathToPidl(nullptr, folder + L"\\no\\such\\folder"), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(0x80070002));
+    EXPECT_EQ(PidlToPath(nullptr), L"");
+    EXPECT_EQ(PidlToPath(drives.get()), L"");
+    fw::PidlPtr network;
+    SHGetSpecialFolderLocation(nullptr, CSIDL_NETWORK, network.put());
+    EXPECT_TRUE(!network || IsInNetworkFolder(network.get()));
+    EXPECT_FALSE(IsInNetworkFolder(fw::PidlPtr(PathToPidl(nullptr, L"C:\\")).get()));
+    EXPECT_FALSE(IsInNetworkFolder(DesktopPidl()));
 }

@@ -5,25 +5,31 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 
+#include "framework/Handles.h"
+#include "framework/StringList.h"
 #include "tests/common/TestEnv.h"
 
 namespace scratch {
 
 inline void MakeFile(const std::wstring& Path, size_t Size = 0) {
-    HANDLE h = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    if (Size) {
-        std::string bytes(Size, 'x');
-        DWORD written = 0;
-        WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    }
-    CloseHandle(h);
+    const fw::Handle h(
+        CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string bytes(Size, 'x');
+    DWORD written = 0;
+    if (h && Size) WriteFile(h.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }
 
 inline bool Exists(const std::wstring& Path) {
     return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline std::unique_ptr<fw::TStringList> PathList(std::initializer_list<std::wstring> Paths) {
+    auto list = std::make_unique<fw::TStringList>();
+    for (const auto& path : Paths) list->Add(path);
+    return list;
 }
 
 inline std::wstring MakeFolder(const std::wstring& Path) {
@@ -33,19 +39,12 @@ inline std::wstring MakeFolder(const std::wstring& Path) {
 
 // A shell shortcut at Link pointing to Target; whether it was saved. Needs COM.
 inline bool MakeShortcut(const std::wstring& Link, const std::wstring& Target) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
+    fw::ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
         return false;
     link->SetPath(Target.c_str());
-    IPersistFile* file = nullptr;
-    bool saved = false;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        saved = SUCCEEDED(file->Save(Link.c_str(), TRUE));
-        file->Release();
-    }
-    link->Release();
-    return saved;
+    const fw::ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    return file && SUCCEEDED(file->Save(Link.c_str(), TRUE));
 }
 
 // Folders whose names end in dots, next to one without: Root\dotdir.\a.txt (1 byte),

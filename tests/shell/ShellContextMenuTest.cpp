@@ -1,11 +1,11 @@
-// The merged context menu: where the shell's commands go among the owner's items,
-// what a choice runs, the vetoes, flags and hints, and the owner's own menu when the
-// shell has none. A stand-in shell menu records what the browser asks of it.
+// The merged context menu, over a stand-in shell menu that records what the browser
+// asks of it: placement, choices, vetoes, flags, hints and the owner's own menu.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/ComObject.h"
 #include "framework/Menus.h"
 #include "shell/Pathfinch.h"
 #include "shell/ZemShellMenu.h"
@@ -16,7 +16,7 @@ using namespace shell;
 namespace {
 
 // A shell menu of two commands, "alpha" and "cut", that records the calls.
-class TFakeShellMenu : public IContextMenu2 {
+class TFakeShellMenu : public fw::TComObject<IContextMenu2, IID_IContextMenu2> {
 public:
     UINT Flags = 0;
     UINT Index = 0;
@@ -24,17 +24,6 @@ public:
     std::wstring Directory;
     std::vector<UINT> MenuMessages;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IContextMenu || riid == IID_IContextMenu2) {
-            *ppv = static_cast<IContextMenu2*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs_; }  // lives on the test's stack
     HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU Menu, UINT IndexMenu, UINT First, UINT, UINT FlagsIn) override {
         Flags = FlagsIn;
         Index = IndexMenu;
@@ -62,9 +51,6 @@ public:
         MenuMessages.push_back(Msg);
         return S_OK;
     }
-
-private:
-    ULONG refs_ = 1;
 };
 
 class TTestBrowser : public TPathfinch {
@@ -95,7 +81,8 @@ UINT CommandOf(HMENU Menu, const std::wstring& Caption) {
     return at == captions.end() ? 0 : GetMenuItemID(Menu, int(at - captions.begin()));
 }
 
-// Answers every tracked menu with the item of that caption, noting what it showed.
+// Answers every tracked menu with the item of that caption, noting what it
+// showed.
 struct TChooser {
     std::wstring Choice;
     std::vector<std::wstring> Shown;
@@ -110,13 +97,22 @@ struct TChooser {
     ~TChooser() { fw::TrackMenuHook = nullptr; }
 };
 
+// Picks the first item of the open menu through the real menu loop.
+void CALLBACK ChooseTheFirstItem(HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    HWND owner = FindWindowW(L"TabulorinShellMenuOwner", nullptr);
+    PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(owner, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 class ContextMenu : public testing::Test {
 protected:
     void SetUp() override {
         popup_ = std::make_unique<fw::TPopupMenu>(nullptr);
         refresh_ = Add(L"Refresh");
         properties_ = Add(L"Properties");
-        browser_.Shell = &shell_;
+        shell_.attach(new TFakeShellMenu);
+        browser_.Shell = shell_.get();
     }
     fw::TMenuItem* Add(const wchar_t* Caption) {
         auto* item = new fw::TMenuItem(popup_.get());
@@ -125,38 +121,42 @@ protected:
         popup_->Items()->Add(item);
         return item;
     }
-    TFakeShellMenu shell_;
+    // Shows the owner's menu with the shell's commands after Marked; the verb left.
+    std::wstring Show(fw::TMenuItem* Marked = nullptr, std::wstring Verb = L"") {
+        browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), Marked, Verb);
+        return Verb;
+    }
+    fw::ComPtr<TFakeShellMenu> shell_;
     TTestBrowser browser_;
     std::unique_ptr<fw::TPopupMenu> popup_;
     fw::TMenuItem* refresh_ = nullptr;
     fw::TMenuItem* properties_ = nullptr;
     std::vector<std::wstring> clicked_;
+    TChooser chooser_;
 };
 
 }  // namespace
 
 TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTopWithTheFlagsOfShiftAndRename) {
-    TChooser chooser;
-    std::wstring verb;
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
-    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Refresh", L"Shell alpha", L"Shell cut", L"Properties"}));
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
-    EXPECT_EQ(chooser.Shown.back(), L"Shell cut");
+    Show(refresh_);
+    EXPECT_EQ(chooser_.Shown, (std::vector<std::wstring>{L"Refresh", L"Shell alpha", L"Shell cut", L"Properties"}));
+    Show();
+    EXPECT_EQ(chooser_.Shown.back(), L"Shell cut");
     browser_.ShowContextMenuOnTop = true;
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
-    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Shell alpha", L"Shell cut", L"Refresh", L"Properties"}));
+    Show(refresh_);
+    EXPECT_EQ(chooser_.Shown, (std::vector<std::wstring>{L"Shell alpha", L"Shell cut", L"Refresh", L"Properties"}));
     // Hidden owner items take no place in the native menu.
     browser_.ShowContextMenuOnTop = false;
     refresh_->SetVisible(false);
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), properties_, verb);
-    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Properties", L"Shell alpha", L"Shell cut"}));
+    Show(properties_);
+    EXPECT_EQ(chooser_.Shown, (std::vector<std::wstring>{L"Properties", L"Shell alpha", L"Shell cut"}));
     EXPECT_TRUE(clicked_.empty());
-    EXPECT_TRUE(shell_.Invoked.empty());
-
+    EXPECT_TRUE(shell_->Invoked.empty());
     // Shift adds the extended verbs, an OnRename handler the rename flag.
+    std::wstring verb;
     browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
-    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE));
-    EXPECT_EQ(shell_.Index, 0u);
+    EXPECT_EQ(shell_->Flags, UINT(CMF_EXPLORE));
+    EXPECT_EQ(shell_->Index, 0u);
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     const BYTE saved = keys[VK_SHIFT];
@@ -167,57 +167,42 @@ TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTopWithTheFlags
     browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
     keys[VK_SHIFT] = saved;
     SetKeyboardState(keys);
-    EXPECT_EQ(shell_.Flags, UINT(CMF_EXPLORE | CMF_EXTENDEDVERBS | CMF_CANRENAME));
+    EXPECT_EQ(shell_->Flags, UINT(CMF_EXPLORE | CMF_EXTENDEDVERBS | CMF_CANRENAME));
 }
 
-TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoed) {
-    TChooser chooser;
-    chooser.Choice = L"Shell alpha";
+TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoedAndWithoutOneTheOwnersMenuPopsUp) {
+    chooser_.Choice = L"Shell alpha";
     browser_.SetFolder(testenv::NewScratchFolder(L"ctx"));
-    std::wstring verb;
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
-    EXPECT_EQ(verb, L"alpha");
-    ASSERT_EQ(shell_.Invoked.size(), 1u);
-    EXPECT_EQ(shell_.Invoked[0], 0u);  // the command's offset
-    EXPECT_EQ(shell_.Directory, browser_.Folder());
+    EXPECT_EQ(Show(), L"alpha");
+    ASSERT_EQ(shell_->Invoked.size(), 1u);
+    EXPECT_EQ(shell_->Invoked[0], 0u);  // the command's offset
+    EXPECT_EQ(shell_->Directory, browser_.Folder());
     EXPECT_TRUE(clicked_.empty());
-
     // OnBeforeShellCommand stops the command and leaves the verb.
     browser_.OnBeforeShellCommand = [](TPathfinch*, const std::wstring&, TZemPathList*, bool& Allow) { Allow = false; };
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
-    EXPECT_EQ(verb, L"alpha");
+    EXPECT_EQ(Show(), L"alpha");
     browser_.OnBeforeShellCommand = nullptr;
     // OnContextMenuSelect stops it and empties the verb.
     browser_.OnContextMenuSelect = [](const std::wstring&, bool& Execute) { Execute = false; };
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
-    EXPECT_EQ(verb, L"");
+    EXPECT_EQ(Show(), L"");
     browser_.OnContextMenuSelect = nullptr;
     // Read-only: no cut, paste or delete.
     browser_.ReadOnly = true;
-    chooser.Choice = L"Shell cut";
-    verb = L"x";
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
-    EXPECT_EQ(verb, L"");
-    EXPECT_EQ(shell_.Invoked.size(), 1u);
-}
-
-TEST_F(ContextMenu, WithoutAShellMenuTheOwnersOwnMenuPopsUp) {
+    chooser_.Choice = L"Shell cut";
+    EXPECT_EQ(Show(nullptr, L"x"), L"");
+    EXPECT_EQ(shell_->Invoked.size(), 1u);
     browser_.Shell = nullptr;
-    TChooser chooser;
-    chooser.Choice = L"Refresh";
-    std::wstring verb;
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), refresh_, verb);
-    EXPECT_EQ(verb, L"__ERROR__");
-    EXPECT_EQ(chooser.Shown, (std::vector<std::wstring>{L"Refresh", L"Properties"}));
+    chooser_.Choice = L"Refresh";
+    EXPECT_EQ(Show(refresh_), L"__ERROR__");
+    EXPECT_EQ(chooser_.Shown, (std::vector<std::wstring>{L"Refresh", L"Properties"}));
     fw::Application()->ProcessMessages();  // the owner's menu clicks from the loop
     EXPECT_EQ(clicked_, std::vector<std::wstring>{L"Refresh"});
 }
 
-TEST_F(ContextMenu, TheSelectedCommandsHintAndOwnerDrawnSubmenus) {
-    TChooser chooser;
+TEST_F(ContextMenu, TheSelectedCommandsHintOwnerDrawnSubmenusAndARealMenuLoop) {
     refresh_->SetHint(L"Refresh|Reads the folder again");
     std::vector<std::wstring> hints;
-    chooser.WhileOpen = [&](HWND Owner, HMENU Menu) {
+    chooser_.WhileOpen = [&](HWND Owner, HMENU Menu) {
         SendMessageW(Owner, WM_INITMENUPOPUP, WPARAM(Menu), 0);
         SendMessageW(Owner, WM_MENUSELECT, MAKEWPARAM(CommandOf(Menu, L"Shell alpha"), MF_STRING), LPARAM(Menu));
         hints.push_back(fw::Application()->Hint());
@@ -226,30 +211,14 @@ TEST_F(ContextMenu, TheSelectedCommandsHintAndOwnerDrawnSubmenus) {
         SendMessageW(Owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
         hints.push_back(fw::Application()->Hint());
     };
-    std::wstring verb;
-    browser_.ShowShellContextMenu(POINT{10, 10}, popup_.get(), nullptr, verb);
+    Show();
     EXPECT_EQ(hints, (std::vector<std::wstring>{L"Runs alpha", L"Reads the folder again", L""}));
-    EXPECT_EQ(shell_.MenuMessages, std::vector<UINT>{WM_INITMENUPOPUP});
-}
-
-namespace {
-// Picks the first item of the open menu through the real menu loop.
-void CALLBACK ChooseTheFirstItem(HWND, UINT, UINT_PTR Id, DWORD) {
-    KillTimer(nullptr, Id);
-    HWND owner = FindWindowW(L"TabulorinShellMenuOwner", nullptr);
-    PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(owner, WM_KEYDOWN, VK_RETURN, 0);
-}
-}  // namespace
-
-TEST_F(ContextMenu, ARealMenuLoopReturnsTheChoice) {
+    EXPECT_EQ(shell_->MenuMessages, std::vector<UINT>{WM_INITMENUPOPUP});
+    fw::TrackMenuHook = nullptr;
     SetTimer(nullptr, 0, 100, ChooseTheFirstItem);
-    std::wstring verb = L"kept";
-    browser_.ShowShellContextMenu(POINT{100, 100}, popup_.get(), refresh_, verb);
-    // The owner's handler ran, the verb stays as passed, the shell ran nothing.
+    EXPECT_EQ(Show(refresh_, L"kept"), L"kept");
     EXPECT_EQ(clicked_, std::vector<std::wstring>{L"Refresh"});
-    EXPECT_EQ(verb, L"kept");
-    EXPECT_TRUE(shell_.Invoked.empty());
+    EXPECT_TRUE(shell_->Invoked.empty());
     EXPECT_EQ(popup_->Items()->Count(), 2);  // the owner's menu is left as it was
     EXPECT_EQ(browser_.OpenContextMenu(), nullptr);
 }

@@ -1,6 +1,5 @@
-// What other programs hand over, read within its block: file drops, file-group
-// descriptors and our own data object through OLE's clipboard; and the small
-// routines beside the bound entry points (shortcuts, STRRET and error texts).
+// What other programs hand over, read within its block (file drops, file-group
+// descriptors, our data object), and the small routines beside the entry points.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,17 +17,12 @@
 #include "tests/shell/ScratchTree.h"
 
 using namespace shell;
+using scratch::PathList;
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 using NameList = std::vector<std::wstring>;
-
-std::unique_ptr<fw::TStringList> Paths(std::initializer_list<std::wstring> Items) {
-    auto list = std::make_unique<fw::TStringList>();
-    for (const auto& item : Items) list->Add(item);
-    return list;
-}
 
 NameList Names(const std::unique_ptr<fw::TStringList>& List) {
     NameList names;
@@ -76,11 +70,11 @@ STGMEDIUM Medium(HGLOBAL Block, DWORD Tymed = TYMED_HGLOBAL) {
 
 }  // namespace
 
-TEST(DropFiles, BlockLayoutAndReadBack) {
+TEST(DropFiles, BlockLayoutReadBackAndHostileBlocksStayInside) {
     fw::GlobalHandle empty(GetDropFiles(fw::TStringList()));
     EXPECT_EQ(GlobalSize(empty.get()), 22u);
     EXPECT_TRUE(Names(ReadDropFilesBlock(empty.get())).empty());
-    fw::GlobalHandle two(GetDropFiles(*Paths({L"C:\\a", L"C:\\bc"})));
+    fw::GlobalHandle two(GetDropFiles(*PathList({L"C:\\a", L"C:\\bc"})));
     ASSERT_EQ(GlobalSize(two.get()), 20u + 24u);
     {
         const fw::GlobalLockGuard lock(two.get());
@@ -92,9 +86,6 @@ TEST(DropFiles, BlockLayoutAndReadBack) {
     EXPECT_EQ(Names(ReadDropFilesBlock(two.get())), (NameList{L"C:\\a", L"C:\\bc"}));
     // The platform reads our block the same way.
     EXPECT_EQ(DragQueryFileW(static_cast<HDROP>(two.get()), 0xFFFFFFFF, nullptr, 0), 2u);
-}
-
-TEST(DropFiles, HostileBlocksStayInside) {
     EXPECT_TRUE(Names(ReadDropFilesBlock(BlockOf(DropBlock(100000, std::wstring())).get())).empty());
     EXPECT_TRUE(Names(ReadDropFilesBlock(BlockOf(Bytes(12, 0)).get())).empty());
     EXPECT_FALSE(ReadDropFilesBlock(nullptr));
@@ -104,31 +95,23 @@ TEST(DropFiles, HostileBlocksStayInside) {
     const NameList names = Names(ReadDropFilesBlock(cut.get()));
     ASSERT_GE(names.size(), 1u);
     EXPECT_EQ(names[0], L"D:\\whole");
-    if (GlobalSize(cut.get()) == cutBytes.size()) {
-        EXPECT_EQ(names.size(), 1u);
-    }
-    // An 8-bit drop.
+    EXPECT_TRUE(names.size() == 1u || GlobalSize(cut.get()) > cutBytes.size()) << names.size();
     const fw::GlobalHandle narrow = BlockOf(DropBlock(20, std::string("C:\\x.txt\0C:\\y.txt\0\0", 20)));
     EXPECT_EQ(Names(ReadDropFilesBlock(narrow.get())), (NameList{L"C:\\x.txt", L"C:\\y.txt"}));
 }
 
-TEST(DropFiles, DataObjectsGiveTheirFileDropBeforeTheirDescriptor) {
+TEST(DropFiles, DataObjectsAndDescriptorsGiveWhatIsThereAndOursSurvivesTheClipboard) {
     EXPECT_FALSE(GetDataObjectFiles(nullptr));
-    auto data = fw::TDataObject::Create();
-    EXPECT_TRUE(Names(GetDataObjectFiles(data.get())).empty());
-    data->SetBlock(GetFileGroupDescriptorWFormat(), DescriptorBlock<FILEDESCRIPTORW, wchar_t>(1, {L"mail.txt"}));
-    EXPECT_EQ(Names(GetDataObjectFiles(data.get())), NameList{L"mail.txt"});
-    ASSERT_TRUE(SetDropFilesData(*Paths({L"C:\\one.txt", L"C:\\two.txt"}), data.get()));
-    EXPECT_EQ(Names(GetDataObjectFiles(data.get())), (NameList{L"C:\\one.txt", L"C:\\two.txt"}));
-}
-
-TEST(DropFiles, OwnDataObjectForObjectsOfSeveralFoldersSurvivesTheClipboard) {
+    auto plain = fw::TDataObject::Create();
+    EXPECT_TRUE(Names(GetDataObjectFiles(plain.get())).empty());
+    plain->SetBlock(GetFileGroupDescriptorWFormat(), DescriptorBlock<FILEDESCRIPTORW, wchar_t>(1, {L"mail.txt"}));
+    EXPECT_EQ(Names(GetDataObjectFiles(plain.get())), NameList{L"mail.txt"});
+    ASSERT_TRUE(SetDropFilesData(*PathList({L"C:\\one.txt", L"C:\\two.txt"}), plain.get()));
+    EXPECT_EQ(Names(GetDataObjectFiles(plain.get())), (NameList{L"C:\\one.txt", L"C:\\two.txt"}));
     const std::wstring folder = testenv::NewScratchFolder(L"ownobject");
-    scratch::MakeFolder(folder + L"\\one");
-    scratch::MakeFolder(folder + L"\\two");
-    scratch::MakeFile(folder + L"\\one\\a.txt");
-    scratch::MakeFile(folder + L"\\two\\b.txt");
-    const auto paths = Paths({folder + L"\\one\\a.txt", folder + L"\\missing\\x.txt", folder + L"\\two\\b.txt"});
+    for (const wchar_t* name : {L"\\one", L"\\two"}) scratch::MakeFolder(folder + name);
+    for (const wchar_t* name : {L"\\one\\a.txt", L"\\two\\b.txt"}) scratch::MakeFile(folder + name);
+    const auto paths = PathList({folder + L"\\one\\a.txt", folder + L"\\missing\\x.txt", folder + L"\\two\\b.txt"});
     fw::ComPtr<IDataObject> data = CreatePathsDataObject(*paths);
     ASSERT_TRUE(data);
     // The path that does not parse is left out of both formats, in order.
@@ -142,17 +125,13 @@ TEST(DropFiles, OwnDataObjectForObjectsOfSeveralFoldersSurvivesTheClipboard) {
     ASSERT_EQ(lists.size(), 2u);
     EXPECT_TRUE(SamePath(PidlToPath(lists[0].get()), expected[0]));
     EXPECT_TRUE(SamePath(PidlToPath(lists[1].get()), expected[1]));
-    EXPECT_FALSE(CreatePathsDataObject(*Paths({folder + L"\\missing\\x.txt"})));
-
+    EXPECT_FALSE(CreatePathsDataObject(*PathList({folder + L"\\missing\\x.txt"})));
     ASSERT_EQ(OleSetClipboard(data.get()), S_OK);
     ASSERT_EQ(OleFlushClipboard(), S_OK);
     fw::ComPtr<IDataObject> pasted;
     ASSERT_EQ(OleGetClipboard(pasted.put()), S_OK);
     EXPECT_EQ(Names(GetDataObjectFiles(pasted.get())), expected);
     OleSetClipboard(nullptr);
-}
-
-TEST(FileGroupDescriptor, CountsBeyondTheBlockReadOnlyWhatIsThere) {
     for (UINT count : {2u, 100000u, 0xFFFFFFFFu}) {
         auto wide = DescriptorBlock<FILEDESCRIPTORW, wchar_t>(count, {L"first.txt", L"Zweite Datei.doc"});
         EXPECT_EQ(Names(GetFileGroupDescriptorNamesW(Medium(wide.get()))),
@@ -162,13 +141,10 @@ TEST(FileGroupDescriptor, CountsBeyondTheBlockReadOnlyWhatIsThere) {
         EXPECT_EQ(Names(GetFileGroupDescriptorNamesA(Medium(ansi.get()))), (NameList{L"one.txt", L"two \x00E4.txt"}))
             << count;
     }
-}
-
-TEST(FileGroupDescriptor, UnterminatedNamesStopAtTheFieldAndEmptyBlocksGiveAnEmptyList) {
+    // Unterminated names stop at their field; an empty block gives an empty list.
     auto block = DescriptorBlock<FILEDESCRIPTORW, wchar_t>(2, {std::wstring(MAX_PATH, L'n'), L"next"});
     EXPECT_EQ(Names(GetFileGroupDescriptorNamesW(Medium(block.get()))),
               (NameList{std::wstring(MAX_PATH, L'n'), L"next"}));
-
     auto empty = DescriptorBlock<FILEDESCRIPTORW, wchar_t>(0, {});
     auto names = GetFileGroupDescriptorNamesW(Medium(empty.get()));
     ASSERT_TRUE(names);  // an empty list, not none
@@ -177,7 +153,7 @@ TEST(FileGroupDescriptor, UnterminatedNamesStopAtTheFieldAndEmptyBlocksGiveAnEmp
     EXPECT_FALSE(GetFileGroupDescriptorNamesA(Medium(nullptr, TYMED_ISTREAM)));
 }
 
-TEST(Shortcuts, ResolvesTheTarget) {
+TEST(SmallRoutines, ShortcutsAttributesErrorTextsAndAMissingStrRetEntryThatEndsTheProgram) {
     const std::wstring folder = testenv::NewScratchFolder(L"links");
     const std::wstring target = folder + L"\\target.txt", link = folder + L"\\target.lnk";
     scratch::MakeFile(target);
@@ -186,9 +162,12 @@ TEST(Shortcuts, ResolvesTheTarget) {
         << ResolveShortcut(link).c_str();
     EXPECT_EQ(ResolveShortcut(target), L"");
     EXPECT_EQ(ResolveShortcut(folder + L"\\missing.lnk"), L"");
-}
-
-TEST(StrRet, MissingEntryTellsTheUserOnceAndEndsTheProgram) {
+    // The failure value of GetFileAttributesW has every bit set.
+    EXPECT_FALSE(IsReparsePoint(INVALID_FILE_ATTRIBUTES));
+    EXPECT_TRUE(IsReparsePoint(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+    const std::wstring text = SysErrorText(ERROR_PATH_NOT_FOUND);
+    ASSERT_FALSE(text.empty());
+    EXPECT_TRUE(text.back() != L'\n' && text.back() != L'\r');
     const TBoundEntryPoints saved = BoundEntries;
     BoundEntries.StrRetToStrW = nullptr;
     std::vector<std::wstring> shown;
@@ -207,13 +186,4 @@ TEST(StrRet, MissingEntryTellsTheUserOnceAndEndsTheProgram) {
     BoundEntries = saved;
     fw::TApplication::MessageBoxHook = savedHook;
     delete fw::Application();
-}
-
-TEST(SmallRoutines, FailedAttributesAreNoReparsePointAndErrorTextsAreTrimmed) {
-    // The failure value of GetFileAttributesW has every bit set.
-    EXPECT_FALSE(IsReparsePoint(INVALID_FILE_ATTRIBUTES));
-    EXPECT_TRUE(IsReparsePoint(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
-    const std::wstring text = SysErrorText(ERROR_PATH_NOT_FOUND);
-    ASSERT_FALSE(text.empty());
-    EXPECT_TRUE(text.back() != L'\n' && text.back() != L'\r');
 }

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "framework/Application.h"
-#include "framework/Forms.h"
 #include "framework/StringList.h"
 #include "shell/ZemShellTree.h"
 #include "tests/common/PlacedForm.h"

@@ -1,6 +1,5 @@
-// Shell context menus and verbs on the scratch drive: the verbs offered, the
-// default verb, verbs by command id, and "delete" removing exactly the chosen
-// paths. No test lets a confirmation or dialog appear.
+// Shell menus and verbs on the scratch drive, with no confirmation or dialog: the
+// verbs offered, the default verb, command ids, and "delete" of exactly the chosen.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,12 +17,7 @@ using namespace shell;
 namespace {
 
 using scratch::Exists;
-
-std::unique_ptr<fw::TStringList> List(std::initializer_list<std::wstring> Items) {
-    auto list = std::make_unique<fw::TStringList>();
-    for (const auto& item : Items) list->Add(item);
-    return list;
-}
+using scratch::PathList;
 
 std::vector<std::wstring> Verbs(const TZemShellMenu& Menu) {
     std::vector<std::wstring> verbs;
@@ -40,8 +34,7 @@ bool Offers(const std::vector<std::wstring>& Verbs, const wchar_t* Verb) {
                        [&](const std::wstring& v) { return lstrcmpiW(v.c_str(), Verb) == 0; });
 }
 
-// A file type whose "open" copies the file to "<file>.opened", so a test can
-// see a verb run without any window.
+// A file type whose "open" copies the file to "<file>.opened": a verb run without a window.
 void RegisterCopyingType() {
     const wchar_t type[] = L"TbrVerbFile", command[] = L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"%1.opened\"";
     RegSetKeyValueW(HKEY_CLASSES_ROOT, L".tbrverb", nullptr, REG_SZ, type, sizeof(type));
@@ -82,7 +75,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ShellVerbs, MenusOfAFileAndAFolder) {
+TEST_F(ShellVerbs, MenusOfAFileAFolderAndObjectsOfTwoFolders) {
     TZemShellMenu file = MenuFor(root_ + L"\\one", L"a.txt");
     ASSERT_TRUE(file.Fill(CMF_NORMAL));
     const auto fileVerbs = Verbs(file);
@@ -91,25 +84,20 @@ TEST_F(ShellVerbs, MenusOfAFileAndAFolder) {
     EXPECT_EQ(file.FindVerb(L"OPEN"), file.FindVerb(L"open"));
     EXPECT_EQ(file.FindVerb(L"no-such-verb"), 0u);
     EXPECT_TRUE(file.VerbOf(0).empty());
-
     TZemShellMenu folder = MenuFor(root_, L"one");
     ASSERT_TRUE(folder.Fill(CMF_EXPLORE));
     const auto folderVerbs = Verbs(folder);
     EXPECT_TRUE(Offers(folderVerbs, L"open") || Offers(folderVerbs, L"explore"));
-}
-
-TEST_F(ShellVerbs, ObjectsOfTwoFoldersGetOneMenuAndOurDataObject) {
     browser_->SetFolder(root_);
-    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    browser_->SetMultiObjects(PathList({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
     fw::ComPtr<IDataObject> data;
     browser_->GetUIObjectOf(IID_IDataObject, data.put_void());
     ASSERT_TRUE(data);
     auto names = GetDataObjectFiles(data.get());
     ASSERT_EQ(names->Count(), 2);
     EXPECT_EQ(names->Strings(1), root_ + L"\\two\\b.txt");
-
     if (!BoundEntries.CDefFolderMenu_Create2) GTEST_SKIP() << "no default folder menu";
-    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    browser_->SetMultiObjects(PathList({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
     fw::ComPtr<IContextMenu> menu;
     browser_->GetUIObjectOf(IID_IContextMenu, menu.put_void());
     ASSERT_TRUE(menu);
@@ -120,11 +108,9 @@ TEST_F(ShellVerbs, ObjectsOfTwoFoldersGetOneMenuAndOurDataObject) {
 
 TEST_F(ShellVerbs, DeleteRemovesExactlyTheChosenPaths) {
     browser_->SetFolder(root_);
-    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    browser_->SetMultiObjects(PathList({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
     EXPECT_TRUE(browser_->ExecuteShellVerb(L"delete"));
     ExpectOnlyTheChosenGone();
-
-    // One object, and a folder with its contents.
     browser_->SetFolder(root_ + L"\\one");
     browser_->SetObjectName(L"keep.txt");
     EXPECT_TRUE(browser_->ExecuteShellVerb(L"DELETE"));
@@ -138,7 +124,7 @@ TEST_F(ShellVerbs, DeleteRemovesExactlyTheChosenPaths) {
 
 TEST_F(ShellVerbs, DeleteChosenFromTheContextMenuRemovesExactlyTheChosenPaths) {
     browser_->SetFolder(root_);
-    browser_->SetMultiObjects(List({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
+    browser_->SetMultiObjects(PathList({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
     // The shell's own command for "delete", found by its verb.
     fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
         for (int i = 0; i < GetMenuItemCount(Menu); ++i) {
@@ -156,7 +142,7 @@ TEST_F(ShellVerbs, DeleteChosenFromTheContextMenuRemovesExactlyTheChosenPaths) {
     ExpectOnlyTheChosenGone();
 }
 
-TEST_F(ShellVerbs, VetoesStopTheVerb) {
+TEST_F(ShellVerbs, VetoesStopTheVerbAndDefaultAndNamedVerbsRunThroughTheirCommandIds) {
     browser_->SetFolder(root_ + L"\\one");
     browser_->SetObjectName(L"a.txt");
     browser_->OnContextMenuSelect = [](const std::wstring&, bool& Execute) { Execute = false; };
@@ -177,9 +163,6 @@ TEST_F(ShellVerbs, VetoesStopTheVerb) {
     browser_->OnRename = [&](fw::TObject*) { ++renames; };
     EXPECT_TRUE(browser_->ExecuteShellVerb(L"rename"));
     EXPECT_EQ(renames, 1);
-}
-
-TEST_F(ShellVerbs, DefaultAndNamedVerbsRunThroughTheirCommandIds) {
     RegisterCopyingType();
     const std::wstring file = root_ + L"\\one\\doc.tbrverb";
     scratch::MakeFile(file, 5);
@@ -188,7 +171,6 @@ TEST_F(ShellVerbs, DefaultAndNamedVerbsRunThroughTheirCommandIds) {
     TZemShellMenu defaultOnly = MenuFor(root_ + L"\\one", L"doc.tbrverb");
     defaultOnly.Fill(CMF_DEFAULTONLY);
     EXPECT_NE(defaultOnly.DefaultCommand(), UINT(-1));
-    // The full menu's default item runs, by its command id.
     EXPECT_TRUE(browser_->ExecuteShellVerb(L""));
     EXPECT_TRUE(browser_->ExecuteShellVerb(L"open"));
     TZemShellMenu menu = MenuFor(root_ + L"\\one", L"doc.tbrverb");
@@ -198,7 +180,6 @@ TEST_F(ShellVerbs, DefaultAndNamedVerbsRunThroughTheirCommandIds) {
     EXPECT_HRESULT_SUCCEEDED(menu.InvokeCommand(open, nullptr, root_ + L"\\one\\"));
     EXPECT_EQ(menu.InvokeCommand(0, nullptr, L""), E_INVALIDARG);
     EXPECT_TRUE(Exists(file));
-
     // A type without any association: nothing asks (no owner window), nothing blocks.
     const std::wstring plain = root_ + L"\\one\\x.nosuchtype";
     scratch::MakeFile(plain, 1);
@@ -210,12 +191,12 @@ TEST_F(ShellVerbs, DefaultAndNamedVerbsRunThroughTheirCommandIds) {
 TEST(DefaultFolderMenu, ClassNames) {
     const std::wstring root = testenv::NewScratchFolder(L"classes");
     scratch::MakeFolder(root + L"\\sub");
-    auto paths = List({root + L"\\noext", root + L"\\a.txt", root + L"\\b.TXT", root + L"\\sub", root + L"\\dot.",
-                       root + L"\\dir.x\\plain"});
+    auto paths = PathList({root + L"\\noext", root + L"\\a.txt", root + L"\\b.TXT", root + L"\\sub", root + L"\\dot.",
+                           root + L"\\dir.x\\plain"});
     const std::vector<std::wstring> names = DefaultMenuClassNames(*paths);
     // No empty extension (which would open the class root), folders add their classes.
     EXPECT_EQ(names, (std::vector<std::wstring>{L"*", L".txt", L"AllFilesystemObjects", L"Directory", L"Folder"}));
-    auto only = List({root + L"\\noext"});
+    auto only = PathList({root + L"\\noext"});
     EXPECT_EQ(DefaultMenuClassNames(*only), (std::vector<std::wstring>{L"*", L"AllFilesystemObjects"}));
     EXPECT_LE(DefaultMenuClassKeys(*paths).size(), 16u);
 }

@@ -26,15 +26,11 @@ struct TRegisteredType {
 
 }  // namespace
 
-TEST(SystemImageList, HandleFollowsTheSizeAndAnOwnCopyLeavesTheSystemListIntact) {
+TEST(SystemImageList, AnOwnCopyLeavesTheSharedSystemListIntact) {
     HIMAGELIST system;
     int systemCount;
     {
         TZemSystemImageList shared(nullptr);
-        for (auto [size, width] : {std::pair{si_large, 32}, {si_extralarge, 48}, {si_jumbo, 256}, {si_small, 16}}) {
-            shared.SetSize(size);
-            EXPECT_EQ(shared.Width(), width);
-        }
         system = shared.Handle();
         systemCount = ImageList_GetImageCount(system);
         TZemSystemImageList own(nullptr);
@@ -47,16 +43,13 @@ TEST(SystemImageList, HandleFollowsTheSizeAndAnOwnCopyLeavesTheSystemListIntact)
     EXPECT_EQ(again.Handle(), system);
 }
 
-TEST(SystemImageList, MissingFileGetsTheIconOfItsType) {
+TEST(SystemImageList, AMissingFileGetsItsTypesIconAnUnresolvableShareTheFolders) {
     TRegisteredType type;
     const std::wstring root = testenv::NewScratchFolder(L"icons");
     const int typeIcon = TZemSystemImageList::GetIconIndexOfType(L".h3btype", si_small, false);
     EXPECT_GT(typeIcon, 0);
     EXPECT_EQ(TZemSystemImageList::GetIconIndexOfType(L"h3btype", si_small, false), typeIcon);
     EXPECT_EQ(TZemSystemImageList::GetIconIndexByPath(root + L"\\missing.h3btype", si_small, false), typeIcon);
-}
-
-TEST(SystemImageList, UnresolvableShareGetsTheFolderIconAndItsFilesTheirTypes) {
     const int folder = TZemSystemImageList::GetFolderIconIndex(false);
     EXPECT_GE(folder, 0);
     EXPECT_EQ(TZemSystemImageList::GetIconIndexByName(L"\\\\nosuchserver\\share", si_small, false), folder);

@@ -1,6 +1,5 @@
-// The folder combo box on the scratch drive: its entries and their objects,
-// refills on drive notices (also when the remembered path or drive has gone),
-// drawing that leaves the list alone, and the shell menu of a right click.
+// The folder combo box on the scratch drive: entries, refills on drive notices (also
+// when the remembered folder or drive has gone), drawing, and the right-click menu.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,7 +62,7 @@ protected:
     std::vector<std::wstring> chosen;  // the choices OnChange told of
 };
 
-TEST_F(FolderComboTest, EntriesCarryTheirObjectsARefillKeepsThemAndDropsAGoneRememberedFolder) {
+TEST_F(FolderComboTest, EntriesCarryTheirObjectsARefillKeepsThemAndAGoneFolderOrDriveLeavesTheChoiceAtC) {
     const std::vector<std::wstring> paths = Paths();
     ASSERT_GE(paths.size(), 3u);
     EXPECT_EQ(paths[0], GetSpecialFolderPath(SF_PERSONAL));
@@ -78,7 +77,6 @@ TEST_F(FolderComboTest, EntriesCarryTheirObjectsARefillKeepsThemAndDropsAGoneRem
     // The window's making chose "C:\" and told of it once.
     EXPECT_EQ(combo->GetEditText(), L"C:\\");
     EXPECT_EQ(chosen.size(), 1u);
-
     const std::wstring folder = testenv::NewScratchFolder(L"combo-same");
     combo->SelectPath(folder);
     chosen.clear();
@@ -87,16 +85,12 @@ TEST_F(FolderComboTest, EntriesCarryTheirObjectsARefillKeepsThemAndDropsAGoneRem
     DriveNotice(SHCNE_DRIVEADD, L"D:\\");  // a drive already listed: nothing to do
     EXPECT_TRUE(chosen.empty());
     EXPECT_EQ(Objects(), objects);
-
     ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
     DriveNotice(SHCNE_DRIVEREMOVED, L"Q:\\");
     EXPECT_EQ(combo->Items()->Count(), int(objects.size()) - 1);
     EXPECT_EQ(combo->Items()->IndexOf(folder), -1);
     EXPECT_EQ(combo->GetEditText(), L"C:\\");
     EXPECT_EQ(chosen.size(), 1u);
-}
-
-TEST_F(FolderComboTest, ARemovedDriveLeavesTheListAndTheChoiceFallsToC) {
     const std::wstring target = testenv::NewScratchFolder(L"combo-drive");
     if (!DefineDosDeviceW(0, L"M:", target.c_str()) || !DriveIs(L'M', true))
         GTEST_SKIP() << "the test machine takes no new drive";
@@ -107,7 +101,6 @@ TEST_F(FolderComboTest, ARemovedDriveLeavesTheListAndTheChoiceFallsToC) {
     }
     combo->SelectPath(L"M:\\");
     EXPECT_EQ(combo->GetEditText(), L"M:\\");
-
     ASSERT_TRUE(DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"M:", nullptr));
     ASSERT_TRUE(DriveIs(L'M', false));
     chosen.clear();
@@ -117,7 +110,7 @@ TEST_F(FolderComboTest, ARemovedDriveLeavesTheListAndTheChoiceFallsToC) {
     EXPECT_EQ(chosen, (std::vector<std::wstring>{L"C:\\"}));
 }
 
-TEST_F(FolderComboTest, DrawingLeavesTheListAlonePlainEntriesGetObjectsAfterwards) {
+TEST_F(FolderComboTest, DrawingLeavesTheListAloneAndARightClickShowsTheShellMenuOfTheFolder) {
     combo->Items()->Add(L"C:\\windows");
     const int count = combo->Items()->Count();
     ASSERT_EQ(combo->Items()->Objects(count - 1), nullptr);
@@ -132,10 +125,6 @@ TEST_F(FolderComboTest, DrawingLeavesTheListAlonePlainEntriesGetObjectsAfterward
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->Path(), L"C:\\windows");
     EXPECT_EQ(combo->GetEditText(), L"C:\\windows");
-}
-
-TEST_F(FolderComboTest, ARightClickShowsTheShellMenuOfTheFolder) {
-    fw::Application()->ProcessMessages();
     int shown = 0;
     bool shellCommands = false;
     fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {

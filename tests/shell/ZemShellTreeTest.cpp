@@ -1,6 +1,5 @@
-// The shell tree on the scratch drive: roots, filling on first expansion, the
-// selected folder by path, the change event and history, 10,000 subfolders, and
-// the tri-state check boxes over a shell link's selection list with their images.
+// The shell tree on the scratch drive: roots, lazy filling, the selected folder by
+// path, changes and history, 10,000 subfolders, and the tri-state check boxes.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -9,7 +8,6 @@
 #include <cstdio>
 #include <map>
 
-#include "framework/Exception.h"
 #include "framework/Handles.h"
 #include "shell/Pathfinch.h"
 #include "shell/PidlHistory.h"
@@ -19,15 +17,12 @@
 #include "tests/shell/ShellTreeFixture.h"
 
 using namespace shell;
-using treetest::ChildNamed;
-using treetest::WaitFor;
-using treetest::ChildTexts;
+using namespace treetest;
 
 namespace {
 
-// Count folders "f00000" ... below Base, made by the host when it can be reached:
-// Wine looks through the whole folder on every CreateDirectoryW, so 10,000 of
-// them one by one take more than a minute.
+// Count folders "f00000" ... below Base, made by the host when it can be reached: under
+// Wine, 10,000 CreateDirectoryW calls take more than a minute.
 void MakeManyFolders(const std::wstring& Base, int Count) {
     wchar_t name[32];
     swprintf(name, 32, L"\\f%05d", Count - 1);
@@ -48,18 +43,14 @@ protected:
     void SetUp() override {
         ShellTreeFixture::SetUp();
         tree->SetFilter(L"*");
-        tree->OnChange = [this](fw::TObject*, fw::TTreeNode*) {
-            ++changes;
-            changedTo.push_back(tree->SelectedFolder());
-        };
+        tree->OnChange = [this](fw::TObject*, fw::TTreeNode*) { changedTo.push_back(tree->SelectedFolder()); };
         tree->OnAddFolder = [this](TZemShellTreeNode*, const std::wstring& Path, bool&) { ++added[Path]; };
     }
-    int changes = 0;
-    std::vector<std::wstring> changedTo;
+    std::vector<std::wstring> changedTo;  // where each OnChange found the selection
     std::map<std::wstring, int> added;
 };
 
-TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAtAFolderAndAtTheDesktop) {
+TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAndAtAFolder) {
     fw::TTreeNode* root = tree->Items()->GetFirstNode();
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->GetNextSibling(), nullptr);
@@ -71,8 +62,6 @@ TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAtAFolderAndAtTh
               2);
     for (const auto& text : drives) EXPECT_EQ(text.find(L"Network"), std::wstring::npos) << text;
     EXPECT_GE(root->ImageIndex(), 0);
-
-    // A missing folder raises and keeps the root.
     EXPECT_THROW(tree->SetRootedAtFileSystemFolder(L"D:\\no such folder"), EPathfinchError);
     EXPECT_EQ(tree->Items()->GetFirstNode(), root);
     const std::wstring base = testenv::NewScratchFolder(L"tree-root");
@@ -81,61 +70,32 @@ TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAtAFolderAndAtTh
     EXPECT_EQ(tree->RootedAt(), SF_FILESYSTEMFOLDER);
     EXPECT_EQ(tree->SelectedFolder(), base);
     EXPECT_EQ(ChildTexts(tree->Items()->GetFirstNode()), (std::vector<std::wstring>{L"sub"}));
-
-    // At the desktop an empty path selects the computer, which has no path.
-    tree->SetRootedAt(SF_DESKTOP);
+    tree->SetRootedAt(SF_DRIVES);
     EXPECT_EQ(tree->RootedAtFileSystemFolder(), L"");
-    fw::Application()->ProcessMessages();
-    ASSERT_NE(tree->Items()->GetFirstNode(), nullptr);
-    EXPECT_EQ(tree->SpecialFolder(), SF_DESKTOP);
-    EXPECT_TRUE(tree->SetSelectedFolder(L""));
-    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
-    EXPECT_EQ(tree->SelectedFolder(), L"");
-    ASSERT_TRUE(tree->SetSelectedFolder(base));
-    EXPECT_EQ(tree->Selected()->Level(), 3);  // desktop, computer, drive, folder
-    EXPECT_TRUE(tree->Navigate(-1));
-    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
-    EXPECT_TRUE(tree->Navigate(1));
-    EXPECT_EQ(tree->SelectedFolder(), base);
 }
 
-TEST_F(ShellTreeTest, SelectedFolderByPathDeepAndOutsideTheAnsiCodePage) {
+TEST_F(ShellTreeTest, SelectedFolderByPathDeepOutsideTheAnsiCodePageAndUnreachable) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-deep");
     const std::wstring deep = base + L"\\\u03a9\u03bc\u03ad\u03b3\u03b1\\\u65e5\u672c\u8a9e\\leaf";
     ASSERT_EQ(SHCreateDirectoryExW(nullptr, deep.c_str(), nullptr), ERROR_SUCCESS);
-
+    const std::wstring hidden = scratch::MakeFolder(base + L"\\secret");
+    scratch::MakeFolder(hidden + L"\\inside");
+    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
     EXPECT_TRUE(tree->SetSelectedFolder(L"c:\\"));
     EXPECT_EQ(tree->SelectedFolder(), L"C:\\");
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(changedTo.size(), 1u);
     EXPECT_TRUE(tree->SetSelectedFolder(deep));
     EXPECT_EQ(tree->SelectedFolder(), deep);
     EXPECT_EQ(tree->Selected()->Text(), L"leaf");
     EXPECT_EQ(tree->Selected()->Parent()->Text(), L"\u65e5\u672c\u8a9e");
-    EXPECT_EQ(changes, 2);  // OnChange before the assignment returned
-    EXPECT_EQ(changedTo.back(), deep);
-    // The same folder again is no change.
+    EXPECT_EQ(changedTo, (std::vector<std::wstring>{L"C:\\", deep}));  // OnChange before the assignment returned
     EXPECT_TRUE(tree->SetSelectedFolder(deep + L"\\"));
-    EXPECT_EQ(changes, 2);
-
-    // Empty selects the root of a drives-rooted tree.
-    EXPECT_TRUE(tree->SetSelectedFolder(L""));
-    EXPECT_EQ(tree->Selected(), tree->Items()->GetFirstNode());
-    EXPECT_EQ(tree->SelectedFolder(), L"");
-}
-
-TEST_F(ShellTreeTest, AnUnreachableFolderKeepsTheSelectionAndSaysSo) {
-    const std::wstring base = testenv::NewScratchFolder(L"tree-unreach");
-    const std::wstring hidden = scratch::MakeFolder(base + L"\\secret");
-    scratch::MakeFolder(hidden + L"\\inside");
-    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_TRUE(tree->SetSelectedFolder(base));
-    changes = 0;
-
+    EXPECT_EQ(changedTo.size(), 2u);
+    // An unreachable folder keeps the selection and, when asked to, says so.
     EXPECT_FALSE(tree->SetSelectedFolder(base + L"\\missing\\deeper"));  // does not parse
     EXPECT_FALSE(tree->SetSelectedFolder(hidden + L"\\inside"));         // parses, but its node is not shown
-    EXPECT_EQ(tree->SelectedFolder(), base);
-    EXPECT_EQ(changes, 0);
-
+    EXPECT_EQ(tree->SelectedFolder(), deep);
+    EXPECT_EQ(changedTo.size(), 2u);
     std::vector<std::wstring> boxes;
     auto previous = fw::TApplication::MessageBoxHook;
     fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
@@ -145,23 +105,25 @@ TEST_F(ShellTreeTest, AnUnreachableFolderKeepsTheSelectionAndSaysSo) {
     tree->SetShowErrorMessages(true);
     EXPECT_FALSE(tree->SetSelectedFolder(hidden + L"\\inside"));
     fw::TApplication::MessageBoxHook = previous;
+    tree->SetShowErrorMessages(false);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind(hidden + L"\\inside: ", 0), 0u) << boxes[0];
-    EXPECT_EQ(tree->SelectedFolder(), base);
+    EXPECT_EQ(tree->SelectedFolder(), deep);
+    EXPECT_TRUE(tree->SetSelectedFolder(L""));
+    EXPECT_EQ(tree->Selected(), tree->Items()->GetFirstNode());
+    EXPECT_EQ(tree->SelectedFolder(), L"");
 }
 
 TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-lazy");
     for (const wchar_t* name : {L"b", L"a", L"c"}) scratch::MakeFolder(base + L"\\" + name);
     scratch::MakeFolder(base + L"\\a\\a1");
-    scratch::MakeFolder(base + L"\\c\\c1");
     scratch::MakeFile(base + L"\\file.txt");
     ASSERT_TRUE(tree->SetSelectedFolder(base));
     fw::TTreeNode* node = tree->Selected();
     EXPECT_FALSE(node->Expanded());
     EXPECT_EQ(node->GetFirstChild(), nullptr);
     EXPECT_EQ(added.count(base + L"\\a"), 0u);
-
     node->Expand(false);
     ASSERT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"a", L"b", L"c"}));  // sorted, no files
     EXPECT_EQ(node->GetFirstChild()->GetFirstChild(), nullptr);  // its own children wait for its expansion
@@ -174,31 +136,19 @@ TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
     EXPECT_EQ(added[base + L"\\a"], 1);
     EXPECT_EQ(added[base + L"\\b"], 1);
     EXPECT_EQ(added.count(base + L"\\a\\a1"), 0u);
-
     tree->SetShowFiles(true);  // a changed option refreshes the open nodes
     EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"a", L"b", L"c", L"file.txt"}));
     EXPECT_EQ(added[base + L"\\a"], 2);  // asked again on refresh, still one node
-
-    // Expanding on selection closes the siblings and opens the choice.
-    tree->SetExpandOnSelected(true);
-    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\a"));
-    fw::TTreeNode* a = tree->Selected();
-    EXPECT_TRUE(a->Expanded());
-    ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\c"));
-    EXPECT_FALSE(a->Expanded());
-    EXPECT_TRUE(tree->Selected()->Expanded());
 }
 
-TEST_F(ShellTreeTest, ChangeFiresOncePerRealChangeAndFeedsTheHistory) {
+TEST_F(ShellTreeTest, TheMouseChangesTheSelectionOnceOpensAFolderAndWalksTheHistory) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-change");
-    scratch::MakeFolder(base + L"\\one");
-    scratch::MakeFolder(base + L"\\two");
+    for (const wchar_t* name : {L"\\one", L"\\one\\inner", L"\\two"}) scratch::MakeFolder(base + name);
     ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\one"));
     ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\two"));
     ASSERT_TRUE(tree->SetSelectedFolder(base + L"\\two"));
-    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(changedTo.size(), 2u);
     const int entries = tree->History()->Count();
-
     // A click on "one": the button-up is posted first, as the tree waits for it.
     fw::TTreeNode* one = ChildNamed(tree->Selected()->Parent(), L"one");
     ASSERT_NE(one, nullptr);
@@ -207,19 +157,37 @@ TEST_F(ShellTreeTest, ChangeFiresOncePerRealChangeAndFeedsTheHistory) {
     PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, at);
     SendMessageW(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     const DWORD start = GetTickCount();
-    while (changes < 3 && GetTickCount() - start < 5000) fw::Application()->HandleMessage();
-    EXPECT_EQ(changes, 3);
+    while (changedTo.size() < 3 && GetTickCount() - start < 5000) fw::Application()->HandleMessage();
+    EXPECT_EQ(changedTo.size(), 3u);
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\one");
     EXPECT_EQ(tree->History()->Count(), entries + 1);
-
-    // Back through the history adds no entry.
+    ASSERT_FALSE(one->Expanded());
+    PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, at);
+    SendMessageW(tree->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_TRUE(one->Expanded());
+    EXPECT_EQ(ChildTexts(one), (std::vector<std::wstring>{L"inner"}));
+    // Back and forth through the history (Alt+Left, the side buttons) adds no entry.
     SendMessageW(tree->Handle(), WM_SYSKEYDOWN, VK_LEFT, LPARAM(0x20000000));
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\two");
+    EXPECT_EQ(changedTo.size(), 4u);
+    SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON2, XBUTTON2), 0);
+    EXPECT_EQ(tree->SelectedFolder(), base + L"\\one");
+    SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1, XBUTTON1), 0);
+    EXPECT_EQ(tree->SelectedFolder(), base + L"\\two");
+    SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1 | MK_SHIFT, XBUTTON1), 0);
+    EXPECT_EQ(tree->SelectedFolder(), base + L"\\two");
     EXPECT_EQ(tree->History()->Count(), entries + 1);
-    EXPECT_EQ(changes, 4);
+    SendMessageW(tree->Handle(), WM_MOUSELEAVE, 0, 0);  // wherever the real cursor is
+    std::wstring moves;
+    tree->OnMouseEnter = [&](fw::TObject*) { moves += L"in "; };
+    tree->OnMouseLeave = [&](fw::TObject*) { moves += L"out"; };
+    SendMessageW(tree->Handle(), WM_MOUSEMOVE, 0, at);
+    SendMessageW(tree->Handle(), WM_MOUSEMOVE, 0, at);
+    SendMessageW(tree->Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(moves, L"in out");
 }
 
-TEST_F(ShellTreeTest, RecycleFoldersStayHiddenWithoutTheRecycleBin) {
+TEST_F(ShellTreeTest, RecycleFoldersStayHiddenWithoutTheRecycleBinAndANodeWithoutImageIsUpdatedOnce) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-recycle");
     for (const wchar_t* name : {L"RECYCLER", L"$Recycle.Bin", L"recycled"}) {
         scratch::MakeFolder(base + L"\\" + name);
@@ -228,30 +196,22 @@ TEST_F(ShellTreeTest, RecycleFoldersStayHiddenWithoutTheRecycleBin) {
     scratch::MakeFolder(base + L"\\Recycling");  // visible: shown
     scratch::MakeFolder(base + L"\\plain");
     SetFileAttributesW((base + L"\\plain").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    std::map<fw::TTreeNode*, int> updates;
+    tree->OnUpdatedFolder = [&](fw::TObject*, TZemShellTreeNode* Node) { ++updates[Node]; };
     tree->SetShowHidden(true);
     ASSERT_TRUE(tree->SetSelectedFolder(base));
     tree->Selected()->Expand(false);
     EXPECT_EQ(ChildTexts(tree->Selected()), (std::vector<std::wstring>{L"plain", L"Recycling"}));
-    tree->SetShowRecycleBin(true);
-    EXPECT_EQ(tree->Selected()->Count(), 5);
-}
-
-TEST_F(ShellTreeTest, ANodeDrawnWithoutImageIsUpdatedOnce) {
-    const std::wstring base = testenv::NewScratchFolder(L"tree-draw");
-    for (int i = 0; i < 5; ++i) scratch::MakeFolder(base + L"\\d" + std::to_wstring(i));
-    std::map<fw::TTreeNode*, int> updates;
-    tree->OnUpdatedFolder = [&](fw::TObject*, TZemShellTreeNode* Node) { ++updates[Node]; };
-    ASSERT_TRUE(tree->SetSelectedFolder(base));
-    tree->Selected()->Expand(false);
     for (int i = 0; i < 3; ++i) {
         tree->Invalidate();
         UpdateWindow(tree->Handle());
         fw::Application()->ProcessMessages();
     }
     fw::TTreeNode* first = tree->Selected()->GetFirstChild();
-    ASSERT_NE(first, nullptr);
     EXPECT_EQ(updates[first], 1);
     EXPECT_GE(first->ImageIndex(), 0);
+    tree->SetShowRecycleBin(true);
+    EXPECT_EQ(tree->Selected()->Count(), 5);
 }
 
 TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpands) {
@@ -266,20 +226,6 @@ TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpands) {
     EXPECT_EQ(node->GetLastChild()->Text(), L"f09999");
     EXPECT_TRUE(tree->SetSelectedFolder(base + L"\\f05000"));
     EXPECT_EQ(tree->Selected()->Text(), L"f05000");
-}
-
-TEST_F(ShellTreeTest, ANodeClassNotOfTheTreeIsRefused) {
-    tree->OnCreateNodeClass = [](fw::TObject*, TZemNodeFactory& Factory) {
-        Factory = [](fw::TTreeNodes* Owner) { return new fw::TTreeNode(Owner); };
-    };
-    try {
-        tree->Items()->AddChild(nullptr, L"x");
-        ADD_FAILURE() << "no error";
-    } catch (const fw::EInvalidArgument& e) {
-        EXPECT_EQ(e.Message(),
-                  L"Internal Error: TZemShellTree.OnCreateNodeClass.ItemClass must inherit from TZemShellTreeNode.");
-    }
-    tree->OnCreateNodeClass = nullptr;
 }
 
 // The pixels image Index leaves on a white 16x16 square.
@@ -297,24 +243,7 @@ std::vector<COLORREF> DrawnOnWhite(TZemSelectionStateImageList& List, int Index)
     return pixels;
 }
 
-TEST(SelectionStateImagesTest, OneBlankImageThenAnImagePerState) {
-    TZemSelectionStateImageList list(nullptr);
-    ASSERT_EQ(list.Count(), 5);
-    const std::vector<COLORREF> white(256, RGB(255, 255, 255));
-    EXPECT_EQ(DrawnOnWhite(list, ssUnused), white);  // all see-through
-    std::vector<std::vector<COLORREF>> drawn;
-    for (int state = ssDisabled; state <= ssGrayed; ++state) {
-        drawn.push_back(DrawnOnWhite(list, state));
-        EXPECT_NE(drawn.back(), white) << state;
-        for (COLORREF c : drawn.back()) ASSERT_NE(c, RGB(255, 0, 0)) << state;  // the red ground is the mask
-    }
-    EXPECT_NE(drawn[ssChecked - 1], drawn[ssUnChecked - 1]);
-    EXPECT_NE(drawn[ssChecked - 1], drawn[ssGrayed - 1]);
-}
-
-using ShellTreeChecksTest = treetest::ShellTreeFixture;
-
-TEST_F(ShellTreeChecksTest, TriStateBoxesFollowTheSelectionListAndToggleByClickAndSpace) {
+TEST_F(ShellTreeTest, TriStateBoxesFollowTheSelectionListAndToggleByClickAndSpace) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-checks");
     for (const wchar_t* name : {L"a", L"b"}) scratch::MakeFolder(base + L"\\" + name);
     scratch::MakeFile(base + L"\\a\\x.txt", 1);
@@ -339,7 +268,6 @@ TEST_F(ShellTreeChecksTest, TriStateBoxesFollowTheSelectionListAndToggleByClickA
         return root->StateIndex() == ssUnChecked && a->StateIndex() == ssUnChecked && b->StateIndex() == ssUnChecked;
     }));
     EXPECT_TRUE(changed.empty());  // first states are no changes
-
     // A click on a's box checks it; the root above is then partly checked.
     const RECT r = a->DisplayRect(true);
     const LPARAM box = MAKELPARAM(r.left - 27, (r.top + r.bottom) / 2);
@@ -351,24 +279,32 @@ TEST_F(ShellTreeChecksTest, TriStateBoxesFollowTheSelectionListAndToggleByClickA
         << a->StateIndex() << " " << root->StateIndex() << " " << link.SelectionList()->Paths()->Strings(0);
     EXPECT_EQ(b->StateIndex(), ssUnChecked);
     EXPECT_NE(std::find(changed.begin(), changed.end(), base + L"\\a=" + std::to_wstring(ssChecked)), changed.end());
-
     // Space on b checks it too: now everything below the root is checked, so is the root.
     tree->SetSelected(b);
     SendMessageW(tree->Handle(), WM_KEYDOWN, VK_SPACE, 1);
     ASSERT_TRUE(WaitFor([&] { return b->StateIndex() == ssChecked && root->StateIndex() == ssChecked; }));
-
-    // And once more on a: unchecked, the root partly checked again.
     tree->ToggleCheck(static_cast<TZemShellTreeNode*>(a));
     ASSERT_TRUE(WaitFor([&] { return a->StateIndex() == ssUnChecked && root->StateIndex() == ssGrayed; }));
     EXPECT_EQ(b->StateIndex(), ssChecked);
-
     tree->SetCheckBoxes(false);
     EXPECT_EQ(tree->StateImages(), nullptr);
     EXPECT_EQ(a->StateIndex(), -1);
     tree->SetShellLink(nullptr);
 }
 
-TEST_F(ShellTreeChecksTest, TheComputerRootIsPartlyCheckedOnceADriveHoldsAnEntryAndNoLinkMeansNoBoxes) {
+TEST_F(ShellTreeTest, CheckImagesOneBlankThenOnePerStateNoLinkNoBoxesAndTheComputerRootPartlyCheckedByADrive) {
+    TZemSelectionStateImageList list(nullptr);
+    ASSERT_EQ(list.Count(), 5);
+    const std::vector<COLORREF> white(256, RGB(255, 255, 255));
+    EXPECT_EQ(DrawnOnWhite(list, ssUnused), white);  // all see-through
+    std::vector<std::vector<COLORREF>> drawn;
+    for (int state = ssDisabled; state <= ssGrayed; ++state) {
+        drawn.push_back(DrawnOnWhite(list, state));
+        EXPECT_NE(drawn.back(), white) << state;
+        for (COLORREF c : drawn.back()) ASSERT_NE(c, RGB(255, 0, 0)) << state;  // the red ground is the mask
+    }
+    EXPECT_NE(drawn[ssChecked - 1], drawn[ssUnChecked - 1]);
+    EXPECT_NE(drawn[ssChecked - 1], drawn[ssGrayed - 1]);
     tree->SetCheckBoxes(true);
     EXPECT_FALSE(tree->CheckBoxes());
     EXPECT_EQ(tree->StateImages(), nullptr);
