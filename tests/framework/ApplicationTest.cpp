@@ -71,7 +71,7 @@ TEST_F(ApplicationTest, MessageBoxGoesThroughTheHook) {
     EXPECT_EQ(boxes[1].caption, L"Error");
 }
 
-TEST_F(ApplicationTest, HandleExceptionShowsAStopBoxCaptionedWithTheTitle) {
+TEST_F(ApplicationTest, HandleExceptionShowsAStopBoxCaptionedWithTheTitleAndAFailingHookStaysInside) {
     Report(fw::EConvertError(L"'x' is not a valid integer value"));
     Report(fw::EAbort(L"silent"));
     ExpectOneStopBox(L"'x' is not a valid integer value");  // a silent abort shows nothing
@@ -83,9 +83,6 @@ TEST_F(ApplicationTest, HandleExceptionShowsAStopBoxCaptionedWithTheTitle) {
     EXPECT_EQ(boxes[2].flags, unsigned(MB_OK | MB_ICONSTOP));
     Application()->HandleException(nullptr);  // outside a catch block: nothing to show
     EXPECT_EQ(boxes.size(), 3u);
-}
-
-TEST_F(ApplicationTest, AFailingHookDoesNotEscapeHandleException) {
     TApplication::MessageBoxHook = [](HWND, const std::wstring&, const std::wstring&, unsigned) -> int {
         throw std::runtime_error("no box today");
     };
@@ -146,12 +143,6 @@ TEST_F(ApplicationTest, TerminateFromAnotherThreadWakesTheLoop) {
     while (!Application()->Terminated()) Application()->HandleMessage();
     thread.WaitFor();
     EXPECT_TRUE(Application()->Terminated());
-}
-
-TEST_F(ApplicationTest, RunWithoutMainFormReturnsAtOnce) {
-    EXPECT_EQ(Application()->MainForm(), nullptr);
-    Application()->Run();
-    EXPECT_FALSE(Application()->Terminated());
 }
 
 // A form that sees its global reference while OnCreate runs, or fails to construct.
@@ -233,7 +224,10 @@ TEST_F(ApplicationTest, FailureWhileShowingTheMainFormIsReportedAndRunGoesOn) {
     ExpectOneStopBox(L"failure while showing");
 }
 
-TEST_F(ApplicationTest, DeletingTheApplicationGivesAFreshOne) {
+TEST_F(ApplicationTest, RunWithoutMainFormReturnsAtOnceAndDeletingTheApplicationGivesAFreshOne) {
+    EXPECT_EQ(Application()->MainForm(), nullptr);
+    Application()->Run();
+    EXPECT_FALSE(Application()->Terminated());
     TApplication* first = Application();
     first->Terminate();
     delete first;

@@ -99,7 +99,7 @@ TEST(Component, SiblingsHearOfInsertionAndAComponentFreedFirstLeavesItsOwner) {
     EXPECT_TRUE(Logged(log, L"free b destroying"));
 }
 
-TEST(FreeNotification, DestroyedComponentIsForgottenInBothDirections) {
+TEST(FreeNotification, DestroyedComponentIsForgottenInBothDirectionsAndARemovedRequestIsNotTold) {
     std::vector<std::wstring> log;
     auto* a = new TProbe(nullptr, L"a", &log);
     auto* b = new TProbe(nullptr, L"b", &log);
@@ -107,6 +107,13 @@ TEST(FreeNotification, DestroyedComponentIsForgottenInBothDirections) {
     a->watched = b;
     b->FreeNotification(a);  // a wants to know when b goes
     c->FreeNotification(a);
+    // A removed request is not told, even one asked twice.
+    auto* d = new TProbe(nullptr, L"d", &log);
+    d->FreeNotification(a);
+    d->FreeNotification(a);
+    d->RemoveFreeNotification(a);
+    delete d;
+    EXPECT_FALSE(Logged(log, L"a -d"));
     delete b;
     EXPECT_EQ(a->watched, nullptr);
     EXPECT_TRUE(Logged(log, L"a -b"));
@@ -118,18 +125,6 @@ TEST(FreeNotification, DestroyedComponentIsForgottenInBothDirections) {
     log.clear();
     delete c;
     EXPECT_EQ(log, std::vector<std::wstring>{L"free c destroying"});
-}
-
-TEST(FreeNotification, RemovedRequestIsNotTold) {
-    std::vector<std::wstring> log;
-    auto* a = new TProbe(nullptr, L"a", &log);
-    auto* b = new TProbe(nullptr, L"b", &log);
-    b->FreeNotification(a);
-    b->FreeNotification(a);  // asking twice still tells once
-    b->RemoveFreeNotification(a);
-    delete b;
-    EXPECT_FALSE(Logged(log, L"a -b"));
-    delete a;
 }
 
 TEST(FreeNotification, ListenerThatFreesAnotherListenerDuringNotice) {
@@ -158,7 +153,7 @@ TEST(FreeNotification, ListenerThatFreesAnotherListenerDuringNotice) {
     delete killer;
 }
 
-TEST(ComponentName, UniqueAmongSiblingsIgnoringCase) {
+TEST(ComponentName, AnIdentifierUniqueAmongSiblingsIgnoringCase) {
     TComponent owner(nullptr);
     auto* a = new TComponent(&owner);
     auto* b = new TComponent(&owner);
@@ -171,31 +166,23 @@ TEST(ComponentName, UniqueAmongSiblingsIgnoringCase) {
     // Unnamed components never clash.
     new TComponent(&owner);
     EXPECT_EQ(owner.ComponentCount(), 3);
-}
-
-TEST(ComponentName, MustBeAnIdentifier) {
-    TComponent c(nullptr);
+    // Inserting a clashing name fails.
+    TComponent other(nullptr);
+    auto* twin = new TComponent(&other);
+    twin->SetName(L"Grid1");
+    EXPECT_THROW(owner.InsertComponent(twin), fw::EComponentError);
+    EXPECT_EQ(twin->Owner(), &other);
+    EXPECT_EQ(owner.ComponentCount(), 3);
+    // A name must be an identifier.
     try {
-        c.SetName(L"1st");
+        b->SetName(L"1st");
         FAIL();
     } catch (const fw::EComponentError& e) {
         EXPECT_EQ(e.Message(), L"'1st' is not a valid component name");
     }
-    EXPECT_THROW(c.SetName(L"a b"), fw::EComponentError);
-    c.SetName(L"_x9");
-    EXPECT_EQ(c.Name(), L"_x9");
-}
-
-TEST(ComponentName, InsertingAClashingNameFails) {
-    TComponent owner(nullptr);
-    auto* a = new TComponent(&owner);
-    a->SetName(L"Twin");
-    TComponent other(nullptr);
-    auto* b = new TComponent(&other);
-    b->SetName(L"Twin");
-    EXPECT_THROW(owner.InsertComponent(b), fw::EComponentError);
-    EXPECT_EQ(b->Owner(), &other);
-    EXPECT_EQ(owner.ComponentCount(), 1);
+    EXPECT_THROW(b->SetName(L"a b"), fw::EComponentError);
+    b->SetName(L"_x9");
+    EXPECT_EQ(b->Name(), L"_x9");
 }
 
 TEST(ComponentState, LoadingEndsWithLoadedOwnedFirst) {

@@ -650,14 +650,6 @@ TEST_F(ControlsTest, AWindowlessControlMeasuresTextWithoutAnyWindow) {
 
 // --- Keys and notifications ----------------------------------------------------------
 
-TEST_F(ControlsTest, KeyDataAndShiftStatesConvertBothWays) {
-    EXPECT_EQ(fw::ShiftStateToKeyData(fw::ssAlt), 0x20000000);
-    EXPECT_EQ(fw::ShiftStateToKeyData(fw::ssCtrl | fw::ssShift), 0x18000000);
-    EXPECT_TRUE(fw::KeyDataToShiftState(0x20000000) & fw::ssAlt);
-    EXPECT_EQ(fw::KeyDataToShiftState(fw::ShiftStateToKeyData(fw::ssAlt | fw::ssCtrl | fw::ssShift)),
-              fw::ssAlt | fw::ssCtrl | fw::ssShift);
-}
-
 TEST_F(ControlsTest, BroadcastStopsAtTheFirstAnswer) {
     class Answering : public fw::TGraphicControl {
     public:
@@ -687,6 +679,12 @@ TEST_F(ControlsTest, BroadcastStopsAtTheFirstAnswer) {
 }
 
 TEST_F(ControlsTest, KeysReachTheFocusedControlAndTabMovesTheFocus) {
+    // Key data and shift states convert both ways.
+    EXPECT_EQ(fw::ShiftStateToKeyData(fw::ssAlt), 0x20000000);
+    EXPECT_EQ(fw::ShiftStateToKeyData(fw::ssCtrl | fw::ssShift), 0x18000000);
+    EXPECT_TRUE(fw::KeyDataToShiftState(0x20000000) & fw::ssAlt);
+    EXPECT_EQ(fw::KeyDataToShiftState(fw::ShiftStateToKeyData(fw::ssAlt | fw::ssCtrl | fw::ssShift)),
+              fw::ssAlt | fw::ssCtrl | fw::ssShift);
     auto* first = new Edit(form);
     first->SetParent(form);
     auto* second = new Edit(form);

@@ -28,7 +28,7 @@ Ymd DateOf(TDateTime t) {
     return r;
 }
 
-TEST(DateTimeEncoding, KnownDayNumbersAndLeapYears) {
+TEST(DateTimeEncoding, KnownDayNumbersLeapYearsAndInvalidArguments) {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
     EXPECT_EQ(EncodeDate(1899, 12, 29), -1);
     EXPECT_EQ(EncodeDate(1900, 1, 1), 2);
@@ -48,9 +48,6 @@ TEST(DateTimeEncoding, KnownDayNumbersAndLeapYears) {
     EXPECT_EQ(EncodeDate(1900, 3, 1) - EncodeDate(1900, 2, 28), 1);
     EXPECT_EQ(fw::DaysInMonth(2000, 2), 29);
     EXPECT_EQ(fw::DaysInMonth(1900, 2), 28);
-}
-
-TEST(DateTimeEncoding, InvalidArgumentsRaise) {
     try {
         EncodeDate(2024, 13, 1);
         FAIL();
@@ -79,7 +76,7 @@ TEST(DateTimeDecoding, RoundTripsEveryDayOfSomeYears) {
     }
 }
 
-TEST(DateTimeDecoding, NegativeValuesCountTheTimeForwardAndRoundingCarriesToTheNextDay) {
+TEST(DateTimeDecoding, NegativeValuesRoundingDayOfWeekAndSystemTime) {
     // -1.25 is 1899-12-29 06:00, not 18:00.
     EXPECT_EQ(DateOf(-1.25), (Ymd{1899, 12, 29}));
     int h, n, s, z;
@@ -98,9 +95,6 @@ TEST(DateTimeDecoding, NegativeValuesCountTheTimeForwardAndRoundingCarriesToTheN
     fw::DecodeTime(EncodeTime(23, 59, 59, 999), h, n, s, z);
     EXPECT_EQ(z, 999);
     EXPECT_EQ(s, 59);
-}
-
-TEST(DateTimeDecoding, DayOfWeekAndSystemTime) {
     EXPECT_EQ(fw::DayOfWeek(EncodeDate(2024, 1, 1)), 2);  // a Monday
     EXPECT_EQ(fw::DayOfWeek(0), 7);                       // 1899-12-30, a Saturday
     EXPECT_EQ(fw::DayOfWeek(-1), 6);
@@ -148,7 +142,7 @@ TEST_F(FormatDateTimeTest, NumbersNamesAndMinutes) {
     EXPECT_EQ(FormatDateTime(L"dddd, mmmm d", t, s), L"Tuesday, March 5");
 }
 
-TEST_F(FormatDateTimeTest, TwelveHourClock) {
+TEST_F(FormatDateTimeTest, TwelveHourClockQuotedTextAndSeparators) {
     EXPECT_EQ(FormatDateTime(L"h:nn am/pm", pm, s), L"1:05 pm");
     EXPECT_EQ(FormatDateTime(L"h:nn AM/PM", t, s), L"7:08 AM");
     EXPECT_EQ(FormatDateTime(L"hh:nn Am/pM", pm, s), L"01:05 pM");
@@ -159,9 +153,6 @@ TEST_F(FormatDateTimeTest, TwelveHourClock) {
     EXPECT_EQ(FormatDateTime(L"h:mm ampm", pm, s), L"1:05 nachm.");
     EXPECT_EQ(FormatDateTime(L"ampm h", t, s), L"vorm. 7");
     EXPECT_EQ(FormatDateTime(L"hh", pm, s), L"13");  // no marker: 24 hours
-}
-
-TEST_F(FormatDateTimeTest, QuotedTextAndSeparators) {
     EXPECT_EQ(FormatDateTime(L"'yyyy' \"mm\" yyyy", t, s), L"yyyy mm 2024");
     EXPECT_EQ(FormatDateTime(L"'unclosed", t, s), L"unclosed");
     EXPECT_EQ(FormatDateTime(L"h 'am/pm'", pm, s), L"13 am/pm");  // a quoted marker is text

@@ -222,7 +222,7 @@ void Type(HWND wnd, const wchar_t* text) {
     for (; *text; ++text) SendMessageW(wnd, WM_CHAR, *text, 1);
 }
 
-TEST_F(GridOnForm, CellRectsAndMouseCoordsAgree) {
+TEST_F(GridOnForm, CellRectsAndMouseCoordsAgreeAndClicksSelect) {
     grid->SetColWidths(0, 30);
     grid->SetDefaultRowHeight(20);
     const RECT r = grid->CellRect(1, 1);
@@ -232,6 +232,13 @@ TEST_F(GridOnForm, CellRectsAndMouseCoordsAgree) {
     EXPECT_EQ(grid->MouseCoord(31, 21), (fw::TGridCoord{1, 1}));
     EXPECT_EQ(grid->MouseCoord(5, 5), (fw::TGridCoord{0, 0}));
     EXPECT_EQ(grid->MouseCoord(399, 299).X, -1);  // beyond the last column
+    const RECT a = grid->CellRect(1, 1), b = grid->CellRect(3, 2);
+    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.left + 3, a.top + 3));
+    SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(a.left + 3, a.top + 3));
+    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(b.left + 3, b.top + 3));
+    SendMessageW(grid->Handle(), WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(b.left + 3, b.top + 3));
+    EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 3, 2}));
+    EXPECT_EQ(grid->Col(), 3);
 }
 
 TEST_F(GridOnForm, ScrollingMovesTopRowAndHidesCellsAboveIt) {
@@ -252,17 +259,7 @@ TEST_F(GridOnForm, ScrollingMovesTopRowAndHidesCellsAboveIt) {
     EXPECT_GE(grid->TopRow() + grid->VisibleRowCount(), 81);
 }
 
-TEST_F(GridOnForm, ClickSelectsACellAndShiftClickARange) {
-    const RECT a = grid->CellRect(1, 1), b = grid->CellRect(3, 2);
-    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.left + 3, a.top + 3));
-    SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(a.left + 3, a.top + 3));
-    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(b.left + 3, b.top + 3));
-    SendMessageW(grid->Handle(), WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(b.left + 3, b.top + 3));
-    EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 3, 2}));
-    EXPECT_EQ(grid->Col(), 3);
-}
-
-TEST_F(GridOnForm, ArrowKeysMoveWithinTheScrollableCells) {
+TEST_F(GridOnForm, ArrowKeysMoveWithinTheScrollableCellsAndTheEditorEditsThere) {
     grid->SetFocus();
     Pump();
     SendMessageW(grid->Handle(), WM_KEYDOWN, VK_RIGHT, 0);
@@ -273,21 +270,18 @@ TEST_F(GridOnForm, ArrowKeysMoveWithinTheScrollableCells) {
     SendMessageW(grid->Handle(), WM_KEYDOWN, VK_UP, 0);
     SendMessageW(grid->Handle(), WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(grid->Row(), 1);  // not into the fixed row
-}
 
-TEST_F(GridOnForm, EditorWritesItsTextIntoTheCellAndEscapeRestores) {
+    // The editor writes its text into the current cell; Escape restores it.
     grid->SetOptions(grid->Options() | fw::goEditing);
-    grid->SetCells(1, 1, L"before");
-    grid->SetFocus();
-    Pump();
+    grid->SetCells(2, 1, L"before");
     grid->SetEditorMode(true);
     ASSERT_NE(grid->InplaceEditor(), nullptr);
     EXPECT_TRUE(grid->InplaceEditor()->IsShown());
     EXPECT_EQ(grid->InplaceEditor()->Text(), L"before");
     Type(grid->InplaceEditor()->Handle(), L"after");  // typed over the selected text
-    EXPECT_EQ(grid->Cells(1, 1), L"after");
+    EXPECT_EQ(grid->Cells(2, 1), L"after");
     SendMessageW(grid->InplaceEditor()->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(grid->Cells(1, 1), L"before");
+    EXPECT_EQ(grid->Cells(2, 1), L"before");
     EXPECT_FALSE(grid->InplaceEditor()->IsShown());
 }
 

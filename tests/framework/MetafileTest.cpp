@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(Metafile, RecordsWithAnExplicitFrameAndPlaysBackToScale) {
+TEST(Metafile, RecordsWithAnExplicitFrameAndPlaysBackToScaleAndAnEmptyOneHasNoBounds) {
     fw::WindowDC screen(nullptr);
     const int ppi = GetDeviceCaps(screen.get(), LOGPIXELSX);
     fw::TMetafile picture;
@@ -40,15 +40,14 @@ TEST(Metafile, RecordsWithAnExplicitFrameAndPlaysBackToScale) {
     EXPECT_EQ(target.Canvas()->Pixels(120, 60), fw::clBlack);
     EXPECT_EQ(target.Canvas()->Pixels(20, 20), fw::clWhite);
     EXPECT_EQ(target.Canvas()->Pixels(300, 150), fw::clWhite);
-}
 
-TEST(Metafile, AnEmptyRecordingHasNoBounds) {
-    fw::TMetafile picture;
-    { fw::TMetafileCanvas canvas(&picture, nullptr); }
-    ASSERT_FALSE(picture.Empty());
-    const RECT b = picture.Bounds();
+    // An empty recording has no bounds.
+    fw::TMetafile empty;
+    { fw::TMetafileCanvas canvas(&empty, nullptr); }
+    ASSERT_FALSE(empty.Empty());
+    const RECT b = empty.Bounds();
     EXPECT_TRUE(b.right <= b.left || b.bottom <= b.top);
-    EXPECT_GT(picture.Frame().right, 0);  // framed by the screen's area
+    EXPECT_GT(empty.Frame().right, 0);  // framed by the screen's area
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// Memory and file streams: positions, sizes, errors with the file name.
+// Memory and file streams: positions, sizes, errors with the file name and the system's text.
 #include "framework/Streams.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 #include <string>
@@ -97,6 +98,20 @@ TEST(FileStream, SaveReadBackAndFailuresNameTheFile) {
         FAIL();
     } catch (const fw::EFCreateError& e) {
         EXPECT_EQ(e.Message().rfind(L"Cannot create file \"", 0), 0u);
+    }
+}
+
+TEST(OSError, TextHasNoTrailingLineBreakAndTheCodeIsNamed) {
+    const std::wstring text = fw::SysErrorMessage(ERROR_ACCESS_DENIED);
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.back(), L'\n');
+    EXPECT_NE(text.back(), L'\r');
+    try {
+        fw::RaiseLastOSError(ERROR_FILE_NOT_FOUND);
+        FAIL();
+    } catch (const fw::EOSError& e) {
+        EXPECT_NE(e.Message().find(L"Code: 2."), std::wstring::npos);
+        EXPECT_STRNE(e.what(), "");
     }
 }
 

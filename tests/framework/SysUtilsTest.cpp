@@ -13,15 +13,13 @@ namespace {
 
 using fw::Format;
 
-TEST(Texts, TrimRemovesBlanksAndControlCharacters) {
+TEST(Texts, TrimFoldingComparingAndReplacing) {
     EXPECT_EQ(fw::Trim(L" \t\r\n a b \r\n"), L"a b");
     EXPECT_EQ(fw::Trim(L"   "), L"");
     EXPECT_EQ(fw::TrimLeft(L"\x01x "), L"x ");
     EXPECT_EQ(fw::TrimRight(L" x\x1f"), L" x");
     EXPECT_EQ(fw::Trim(L"\u00A0x"), L"\u00A0x");  // a no-break space is text
-}
-
-TEST(Texts, PlainRoutinesFoldAsciiOnlyLocaleRoutinesFoldAll) {
+    // Plain routines fold ASCII only, locale routines fold all.
     EXPECT_EQ(fw::UpperCase(L"abc\u00E9"), L"ABC\u00E9");
     EXPECT_EQ(fw::AnsiUpperCase(L"abc\u00E9"), L"ABC\u00C9");
     EXPECT_TRUE(fw::SameText(L"File.TXT", L"file.txt"));
@@ -30,9 +28,6 @@ TEST(Texts, PlainRoutinesFoldAsciiOnlyLocaleRoutinesFoldAll) {
     EXPECT_GT(fw::CompareStr(L"a", L"B"), 0);  // ordinal: lower case after upper case
     EXPECT_LT(fw::AnsiCompareText(L"a", L"B"), 0);
     EXPECT_LT(fw::CompareText(L"ab", L"abc"), 0);
-}
-
-TEST(Texts, StringReplace) {
     EXPECT_EQ(fw::StringReplace(L"a-b-c", L"-", L"+", 0), L"a+b-c");
     EXPECT_EQ(fw::StringReplace(L"a-b-c", L"-", L"--", fw::rfReplaceAll), L"a--b--c");
     EXPECT_EQ(fw::StringReplace(L"%TEMP%\\%date%\\%Date%", L"%DATE%", L"x", fw::rfReplaceAll | fw::rfIgnoreCase),
@@ -43,7 +38,7 @@ TEST(Texts, StringReplace) {
     EXPECT_EQ(fw::StringReplace(L"xÄöx", L"äÖ", L"-", fw::rfIgnoreCase), L"x-x");
 }
 
-TEST(Numbers, StrToIntAcceptsTheClassLibraryForms) {
+TEST(Numbers, StrToIntIntToHexAndFloatToStrOnTheClassLibrarysRules) {
     EXPECT_EQ(fw::StrToIntDef(L"42", 0), 42);
     EXPECT_EQ(fw::StrToIntDef(L"  -17", 0), -17);
     EXPECT_EQ(fw::StrToIntDef(L"+5", 0), 5);
@@ -64,9 +59,6 @@ TEST(Numbers, StrToIntAcceptsTheClassLibraryForms) {
     EXPECT_TRUE(fw::TryStrToInt64(L"-9223372036854775808", w));
     EXPECT_EQ(w, std::numeric_limits<int64_t>::min());
     EXPECT_FALSE(fw::TryStrToInt64(L"9223372036854775808", w));
-}
-
-TEST(Numbers, IntToHexAndFloatToStr) {
     EXPECT_EQ(fw::IntToHex(255, 4), L"00FF");
     EXPECT_EQ(fw::IntToHex(255, 1), L"FF");
     EXPECT_EQ(fw::IntToHex(-1, 2), L"FFFFFFFF");
@@ -89,7 +81,7 @@ TEST(Numbers, IntToHexAndFloatToStr) {
     EXPECT_EQ(fw::FloatToStr(1.5, comma), L"1,5");
 }
 
-TEST(FormatTest, IntegersStringsWidthPrecisionAndIndexes) {
+TEST(FormatTest, IntegersStringsFloatsAndBadFormats) {
     EXPECT_EQ(Format(L"%d of %s", {42, L"x"}), L"42 of x");
     EXPECT_EQ(Format(L"[%5d|%-5d]", {42, 42}), L"[   42|42   ]");
     EXPECT_EQ(Format(L"%.3d %.3d", {7, -7}), L"007 -007");
@@ -106,9 +98,6 @@ TEST(FormatTest, IntegersStringsWidthPrecisionAndIndexes) {
     EXPECT_EQ(Format(L"%s", {std::wstring(L"std")}), L"std");
     EXPECT_EQ(Format(L"%s%s", {L'c', std::wstring_view(L"v")}), L"cv");
     EXPECT_EQ(Format(L"no args", {}), L"no args");
-}
-
-TEST(FormatTest, Floats) {
     const fw::TFormatSettings s;
     EXPECT_EQ(Format(L"%f", {2.5}, s), L"2.50");
     EXPECT_EQ(Format(L"%.1f|%.0f|%.2f", {0.25, 2.5, 0.125}, s), L"0.3|3|0.13");  // half away from zero
@@ -125,9 +114,7 @@ TEST(FormatTest, Floats) {
     german.DecimalSeparator = L',';
     german.ThousandSeparator = L'.';
     EXPECT_EQ(Format(L"%.2n", {1234.5}, german), L"1.234,50");
-}
-
-TEST(FormatTest, BadFormatsRaise) {
+    // Bad formats raise.
     try {
         Format(L"%d", {L"x"});
         FAIL();
@@ -141,7 +128,7 @@ TEST(FormatTest, BadFormatsRaise) {
     EXPECT_THROW(Format(L"%f", {L"1"}), fw::EConvertError);
 }
 
-TEST(Paths, ExtensionNameDirectoryAndPath) {
+TEST(Paths, PartsExtensionsAndTrailingDelimiters) {
     EXPECT_EQ(fw::ExtractFileExt(L".bashrc"), L".bashrc");
     EXPECT_EQ(fw::ExtractFileExt(L"C:\\x\\.bashrc"), L".bashrc");
     EXPECT_EQ(fw::ExtractFileExt(L"a.b\\c"), L"");
@@ -170,9 +157,6 @@ TEST(Paths, ExtensionNameDirectoryAndPath) {
     EXPECT_EQ(fw::ExtractFileDrive(L"\\\\server"), L"\\\\server");
     EXPECT_EQ(fw::ExtractFileDrive(L"\\x"), L"");
     EXPECT_EQ(fw::ExtractFileDrive(L"rel\\x"), L"");
-}
-
-TEST(Paths, ChangeFileExtAndTrailingDelimiter) {
     EXPECT_EQ(fw::ChangeFileExt(L"a.txt", L".doc"), L"a.doc");
     EXPECT_EQ(fw::ChangeFileExt(L"a", L".doc"), L"a.doc");
     EXPECT_EQ(fw::ChangeFileExt(L"C:\\x.y\\report.txt", L""), L"C:\\x.y\\report");

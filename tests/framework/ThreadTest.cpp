@@ -96,36 +96,24 @@ TEST(ThreadSynchronize, NestedCheckSynchronizeServesOtherThreads) {
     inner->WaitFor();
 }
 
-TEST(ThreadQueue, DoesNotWaitAndKeepsOrder) {
+TEST(ThreadQueue, DoesNotWaitKeepsOrderAndLosesNoCallBehindAFailedOne) {
     std::vector<int> order;
     Event queued;
     TTestThread thread([&](TTestThread& self) {
         for (int i = 1; i <= 3; ++i) self.Queue([&order, i] { order.push_back(i); });
+        self.Queue([] { throw fw::EListError(L"queued failure"); });
+        self.Queue([&] { order.push_back(4); });
         queued.Set();
     });
     thread.Start();
     // The main thread serves nothing meanwhile: a blocking Queue would never get here.
     ASSERT_TRUE(queued.Wait());
     EXPECT_TRUE(order.empty());
-    EXPECT_TRUE(CheckSynchronize());
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
-    thread.WaitFor();
-}
-
-TEST(ThreadQueue, ExceptionOfAQueuedCallReachesCheckSynchronize) {
-    bool laterRan = false;
-    Event queued;
-    TTestThread thread([&](TTestThread& self) {
-        self.Queue([] { throw fw::EListError(L"queued failure"); });
-        self.Queue([&] { laterRan = true; });
-        queued.Set();
-    });
-    thread.Start();
-    ASSERT_TRUE(queued.Wait());
+    // The failure reaches CheckSynchronize; the call behind it is not lost.
     EXPECT_THROW(CheckSynchronize(), fw::EListError);
-    // The call behind the failed one is not lost.
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(CheckSynchronize());
-    EXPECT_TRUE(laterRan);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
     thread.WaitFor();
 }
 
@@ -151,7 +139,7 @@ TEST(ThreadLifetime, TerminateThenWaitFor) {
     EXPECT_EQ(thread.ReturnValue(), 7);
 }
 
-TEST(ThreadLifetime, TerminatedBeforeStartSkipsExecuteButNotOnTerminate) {
+TEST(ThreadLifetime, OnTerminateComesAfterASkippedOrAFailedExecute) {
     bool executed = false;
     int terminated = 0;
     TTestThread thread([&](TTestThread&) { executed = true; });
@@ -164,11 +152,18 @@ TEST(ThreadLifetime, TerminatedBeforeStartSkipsExecuteButNotOnTerminate) {
     thread.WaitFor();
     EXPECT_FALSE(executed);
     EXPECT_EQ(terminated, 1);
+    // An exception escaping Execute is kept, and OnTerminate still comes.
+    TTestThread failing([](TTestThread&) { throw fw::EOutOfMemory(L"Out of memory"); });
+    failing.OnTerminate = [&](fw::TObject*) { ++terminated; };
+    failing.Start();
+    failing.WaitFor();
+    ASSERT_TRUE(failing.FatalException());
+    EXPECT_THROW(std::rethrow_exception(failing.FatalException()), fw::EOutOfMemory);
+    EXPECT_EQ(terminated, 2);
 }
 
 TEST(ThreadLifetime, FreeOnTerminateDeletesItselfAfterOnTerminate) {
     std::atomic<bool> destroyed{false};
-    std::vector<std::string> events;  // main thread only
     int onTerminateCalls = 0;
     bool onTerminateOnMain = false;
     auto* thread = new TTestThread([](TTestThread&) {});
@@ -185,17 +180,6 @@ TEST(ThreadLifetime, FreeOnTerminateDeletesItselfAfterOnTerminate) {
     EXPECT_TRUE(PumpUntil([&] { return destroyed.load(); }));
     EXPECT_EQ(onTerminateCalls, 1);
     EXPECT_TRUE(onTerminateOnMain);
-}
-
-TEST(ThreadLifetime, ExceptionEscapingExecuteIsKept) {
-    int terminated = 0;
-    TTestThread thread([](TTestThread&) { throw fw::EOutOfMemory(L"Out of memory"); });
-    thread.OnTerminate = [&](fw::TObject*) { ++terminated; };
-    thread.Start();
-    thread.WaitFor();
-    ASSERT_TRUE(thread.FatalException());
-    EXPECT_THROW(std::rethrow_exception(thread.FatalException()), fw::EOutOfMemory);
-    EXPECT_EQ(terminated, 1);
 }
 
 TEST(ThreadLifetime, NotSuspendedStartsInAfterConstruction) {
