@@ -674,6 +674,9 @@ TEST_F(FileList, ThumbnailsShowFramedPlaceholdersUntilTheirPicturesCome) {
     list->SetThumbnails(true);
     EXPECT_EQ(list->ViewStyle(), fw::vsIcon);
     EXPECT_EQ(list->LargeImages(), list->ThumbnailImages());
+    // A paint only asks for images: they are made after it, from a posted message.
+    UpdateWindow(list->Handle());
+    EXPECT_EQ(list->ThumbnailImages()->Count(), 0);
     Settle();
     // Wine has no thumbnail handler: the placeholders stay, one image per row.
     fw::TCustomImageList* images = list->ThumbnailImages();
