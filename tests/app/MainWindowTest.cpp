@@ -278,6 +278,7 @@ TEST_F(MainWindowTest, DoubleClicksRequestsThatStartNoSearchAndStatusPanels) {
 TEST_F(MainWindowTest, SavesEveryFormatAndEmptyListingsAsksBeforeOverwritingAndReportsFailures) {
     // The written name carries the format's extension, whatever was typed.
     EXPECT_EQ(SavedCsv(L"list.foo"), Expected());
+    EXPECT_EQ(Form1->DlgSave->Filter(), L"Comma-Seperated Text File|*.csv|All Files|*");
     const std::tuple<void (TForm1::*)(fw::TObject*), const wchar_t*, const wchar_t*> others[] = {
         {&TForm1::SaveasTabbedClick, L"\\tabbed.TXT", L"  alpha.txt\t"},
         {&TForm1::SaveasHTMLClick, L"\\page.HTML", L"alpha.txt"},
@@ -285,6 +286,9 @@ TEST_F(MainWindowTest, SavesEveryFormatAndEmptyListingsAsksBeforeOverwritingAndR
     for (const auto& [command, name, text] : others) {
         ASSERT_TRUE(Save(command, folder + fw::ChangeFileExt(name, L".foo")));
         EXPECT_NE(FromFile(folder + name).find(text), std::wstring::npos) << name;
+        EXPECT_NE(fw::UpperCase(Form1->DlgSave->Filter()).find(L"|*" + fw::ExtractFileExt(name) + L"|"),
+                  std::wstring::npos)
+            << name;
     }
     EXPECT_FALSE(Form1->BtnSave->Down());
     EXPECT_TRUE(boxes.empty());

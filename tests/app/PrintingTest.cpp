@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,8 +22,21 @@
 #include "framework/Printers.h"
 #include "tests/common/DialogAnswer.h"
 #include "tests/common/PrintOutput.h"
+#include "tests/common/TestEnv.h"
 
 namespace {
+
+// The PostScript of each page in the print file, from after its "%%Page:" line to its showpage.
+std::vector<std::string> PrintedPages() {
+    std::ifstream file(testenv::PrintFile().c_str(), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    std::vector<std::string> pages;
+    for (size_t at = text.find("%%Page:"); at != std::string::npos; at = text.find("%%Page:", at + 1)) {
+        const size_t body = text.find('\n', at);
+        pages.push_back(text.substr(body, text.find("showpage", body) - body));
+    }
+    return pages;
+}
 
 int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM param) {
     if (record->iType == EMR_EXTTEXTOUTW) {
@@ -198,6 +213,7 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
     EXPECT_EQ(GetPixel(dc.get(), x + w / 2, y + h - margin / 2), RGB(255, 255, 255));
 
     testenv::PrintCounts before = testenv::CountPrinted();
+    const size_t rangeFirst = size_t(before.pages);
     auto print = [&](std::function<void(HWND)> Answer) {
         testenv::DialogAnswer answer(std::move(Answer));
         preview->PrintBtnClick(preview->PrintBtn);
@@ -221,6 +237,9 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
     after = testenv::WaitForJobs(before, 1);
     EXPECT_EQ(after.pages, before.pages + 4);
     EXPECT_EQ(preview->Panel2->Caption(), L"Page 3 of 4");  // "All" stays on the shown page
+    const std::vector<std::string> pages = PrintedPages();
+    ASSERT_EQ(int(pages.size()), after.pages);
+    EXPECT_EQ(pages[rangeFirst], pages[size_t(before.pages + 1)]);  // page 2 placed alike alone and among all
 }
 
 // Takes the test printer away for one test and puts it back afterwards.
