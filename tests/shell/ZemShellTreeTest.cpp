@@ -119,6 +119,7 @@ TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
     for (const wchar_t* name : {L"b", L"a", L"c"}) scratch::MakeFolder(base + L"\\" + name);
     scratch::MakeFolder(base + L"\\a\\a1");
     scratch::MakeFile(base + L"\\file.txt");
+    ASSERT_TRUE(scratch::MakeShortcut(base + L"\\link.lnk", base + L"\\file.txt"));
     ASSERT_TRUE(tree->SetSelectedFolder(base));
     fw::TTreeNode* node = tree->Selected();
     EXPECT_FALSE(node->Expanded());
@@ -137,8 +138,13 @@ TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
     EXPECT_EQ(added[base + L"\\b"], 1);
     EXPECT_EQ(added.count(base + L"\\a\\a1"), 0u);
     tree->SetShowFiles(true);  // a changed option refreshes the open nodes
-    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"a", L"b", L"c", L"file.txt"}));
+    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"a", L"b", L"c", L"file.txt", L"link"}));
     EXPECT_EQ(added[base + L"\\a"], 2);  // asked again on refresh, still one node
+    // The shortcut's overlay is numbered from 0 on the node, from 1 in the window.
+    fw::TTreeNode* link = node->GetLastChild();
+    ASSERT_TRUE(WaitFor([&] { return link->OverlayIndex() == 1; }));
+    EXPECT_EQ(UINT(SendMessageW(tree->Handle(), TVM_GETITEMSTATE, WPARAM(link->ItemId()), TVIS_OVERLAYMASK)),
+              INDEXTOOVERLAYMASK(2));
 }
 
 TEST_F(ShellTreeTest, TheMouseChangesTheSelectionOnceOpensAFolderAndWalksTheHistory) {
