@@ -53,7 +53,6 @@ public:
     void SetImageIndex(int Value);
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int Value);
-    // An overlay of the image list (1 to 15; 0 or less: none).
     // The overlay image, numbered from 0 as the image list's overlays; -1 for none.
     int OverlayIndex() const { return overlayIndex_; }
     void SetOverlayIndex(int Value);
