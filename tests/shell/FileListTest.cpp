@@ -75,8 +75,11 @@ void ExpectShellTexts(TZemFileList* List, TZemFileListItem* Item) {
     ASSERT_TRUE(browser && browser->InitDetails());
     ASSERT_EQ(Item->SubItems().Count(), List->ColumnCount() - 1);
     for (int column = 2; column < List->ColumnCount(); ++column) {
-        std::wstring shell;
-        browser->GetDetails(column - 1, false, shell);
+        std::wstring caption, shell;
+        int shellColumn = 1;
+        while (browser->GetDetails(shellColumn, true, caption), caption != List->Columns()->Items(column)->Caption())
+            ASSERT_LT(++shellColumn, 99);
+        browser->GetDetails(shellColumn, false, shell);
         EXPECT_EQ(Item->SubItems()[column - 1], shell) << Item->FullPath() << " column " << column;
     }
 }
@@ -120,6 +123,23 @@ public:
     using TZemFileList::MouseDown;
     using TZemFileList::PlaceThumbnail;
     using TZemFileList::TZemFileList;
+    // The shell column left out, as the shell leaves out those it hides (0: none).
+    int hiddenShellColumn = 0;
+    void CreateColumns() override {
+        TZemFileList::CreateColumns();
+        for (size_t c = 0; hiddenShellColumn > 0 && c < shellColumns_.size(); ++c)
+            if (shellColumns_[c] == hiddenShellColumn) {
+                Columns()->Delete(int(c));
+                shellColumns_.erase(shellColumns_.begin() + ptrdiff_t(c));
+                columnKinds_.erase(columnKinds_.begin() + ptrdiff_t(c));
+                columnCount_ = Columns()->Count();
+            }
+    }
+    std::vector<std::pair<int, void*>> thumbnailsDelivered;
+    void ThumbnailReady(std::unique_ptr<fw::TBitmap> Bitmap, int Index, void* Owner) override {
+        thumbnailsDelivered.emplace_back(Index, Owner);
+        TZemFileList::ThumbnailReady(std::move(Bitmap), Index, Owner);
+    }
 };
 
 // The shell library, and a file list filling a placed form (which owns it) over a
@@ -287,6 +307,14 @@ TEST_F(FileList, RowsAddedByPathOrBySearchWithTheirDetailTexts) {
                                       root + L"\\sub\\d.txt"}));
     EXPECT_EQ(ends, 2);
     EXPECT_EQ(list->CurrentSearchThread(), nullptr);
+
+    // A column the shell hides is left out; every text stays under its caption.
+    const int shown = list->ColumnCount();
+    list->hiddenShellColumn = 2;
+    list->SetDetails(true);
+    Search(root);
+    EXPECT_EQ(list->ColumnCount(), shown - 1);
+    ExpectShellTexts(list, list->FindItemByPath(root + L"\\b.dat"));
 }
 
 TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
@@ -303,12 +331,14 @@ TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
         {size, {sub, a, c, b}},  // 10, 20, 300 bytes: not the name order
         {date, {sub, b, a, c}},  // 2019, 2020, 2021
     };
+    TZemFileList other(nullptr);
     for (const Case& k : cases) {
         list->SortColumn(k.column);
         EXPECT_FALSE(list->Descending());
         EXPECT_EQ(Rows(), k.ascending) << k.column;
         list->SortColumn(k.column);
         EXPECT_TRUE(list->Descending());
+        EXPECT_FALSE(other.Descending());  // the direction is the list's own
         EXPECT_EQ(Rows(), Paths(k.ascending.rbegin(), k.ascending.rend())) << k.column;
     }
     // Text columns: in-folder texts tie, so captions decide; every other column
@@ -325,11 +355,14 @@ TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
             EXPECT_LE(CompareTextLogical(prev->SubItems()[column - 1], item->SubItems()[column - 1]), 0) << column;
         }
     }
-    // The direction is the list's own.
-    TZemFileList other(nullptr);
-    EXPECT_FALSE(other.Descending());
     list->SortColumn(99);  // beyond the last column: the name column
     EXPECT_EQ(Rows(), (Paths{sub, a, b, c}));
+    // A row the shell tells nothing of has no texts beyond its folder: they sort as empty ones.
+    list->SetCheckIfExists(false);
+    TZemFileListItem* missing = list->AddItem(root + L"\\missing.txt");
+    EXPECT_NO_THROW(list->SortColumn(ColumnOf(L"Type")));
+    EXPECT_EQ(missing->HeldSubItems().Count(), 1);
+    EXPECT_EQ(Rows()[1], root + L"\\missing.txt");
 }
 
 // Names sort through keys made once per row, yet end in the logical comparison's
@@ -392,9 +425,19 @@ TEST_F(FileList, StopAndRestartWhileHitsAreHandedOver) {
 }
 
 TEST_F(FileList, FollowsNoticesInsideTheListingOnly) {
-    list->SetAutomaticRefresh(true);
+    // Rows added by path are watched only while the list follows changes.
+    for (const bool follow : {false, true}) {
+        list->SetAutomaticRefresh(follow);
+        TZemFileListItem* row = list->AddItem(root + (follow ? L"\\c.txt" : L"\\a.txt"));
+        ASSERT_TRUE(PumpUntil([&] { return !row->PendingExistsCheck(); }));
+        EXPECT_EQ(list->Notifier()->Directories()->IndexOf(row->FullPath()) >= 0, follow);
+    }
     Search(root);
     ASSERT_TRUE(list->Notifier()->Enabled());
+    // The searched folder's own change, told in other case as the search begins, starts no search.
+    list->ShellNotification(neFolderUpdate, fw::AnsiUpperCase(root), L"");
+    list->StopSearch();
+    EXPECT_EQ(ends, 1);
 
     scratch::MakeFile(root + L"\\new.txt");
     Notice(neFileCreate, Pidl(root + L"\\new.txt").get());
@@ -431,6 +474,14 @@ TEST_F(FileList, FollowsNoticesInsideTheListingOnly) {
     ASSERT_NE(inside, nullptr);
     EXPECT_EQ(inside->SubItems()[0], root + L"\\moved\\");
     EXPECT_EQ(list->FindItemByPath(root + L"\\sub\\d.txt"), nullptr);
+    // So does the listing when its own folder is renamed.
+    const std::wstring renamedRoot = root + L" renamed";
+    fw::PidlPtr oldRoot = Pidl(root);
+    ASSERT_TRUE(MoveFileW(root.c_str(), renamedRoot.c_str()));
+    Notice(neFolderRename, oldRoot.get(), Pidl(renamedRoot).get());
+    scratch::MakeFile(renamedRoot + L"\\late.txt");
+    Notice(neFileCreate, Pidl(renamedRoot + L"\\late.txt").get());
+    EXPECT_NE(list->FindItemByPath(renamedRoot + L"\\late.txt"), nullptr);
 }
 
 TEST_F(FileList, ListThatGoesWithWorkPendingReceivesNothing) {
@@ -710,6 +761,27 @@ TEST_F(FileList, ThumbnailsShowFramedPlaceholdersUntilTheirPicturesCome) {
     list->ThumbnailReady(std::move(stray), other->ImageIndex(), row);
     EXPECT_TRUE(Near(ImagePixel(images, other->ImageIndex(), 1, 1), GetSysColor(COLOR_WINDOW)));
 
+    // Once a row goes, rows and images part: a row's picture is asked for its image.
+    for (int i = 0; i < 4; ++i)
+        if (list->Items()->Item(i)->ImageIndex() == 0) {
+            list->Items()->Item(i)->Delete();
+            break;
+        }
+    list->thumbnailsDelivered.clear();
+    TZemFileListItem* added = list->AddItem(root + L"\\sub\\d.txt");
+    Settle();
+    ASSERT_EQ(added->ImageIndex(), 0);
+    ASSERT_NE(added->Index(), 0);
+    ASSERT_FALSE(list->thumbnailsDelivered.empty());
+    for (const auto& delivered : list->thumbnailsDelivered)
+        EXPECT_EQ(delivered, std::make_pair(0, static_cast<void*>(added)));
+    // Clearing the images drops the pictures on their way.
+    list->thumbnailsDelivered.clear();
+    for (int i = 0; i < 4; ++i) list->UpdateItem(list->Items()->Item(i));
+    list->SetThumbnailWidth(96);
+    ASSERT_TRUE(PumpUntil(PoolIdle));
+    EXPECT_TRUE(list->thumbnailsDelivered.empty());
+
     // Clearing the list empties the thumbnail images with it.
     list->Clear();
     EXPECT_EQ(images->Count(), 0);
@@ -769,6 +841,8 @@ TEST_F(FileList, CheckBoxesNeedAShellLinkAndToggleByClickAndSpaceAndShortcutsSho
     list->SetShowOverlayIcons(true);
     Settle();
     ASSERT_TRUE(PumpUntil([&] { return list->FindItemByPath(root + L"\\d.lnk")->OverlayIndex() == 1; }));
+    EXPECT_EQ(ListView_GetItemState(list->Handle(), Row(root + L"\\d.lnk"), LVIS_OVERLAYMASK),
+              UINT(INDEXTOOVERLAYMASK(2)));  // the window counts overlays from 1
     EXPECT_EQ(list->FindItemByPath(root + L"\\a.txt")->OverlayIndex(), -1);
     list->SetShowOverlayIcons(false);
     EXPECT_EQ(list->FindItemByPath(root + L"\\d.lnk")->OverlayIndex(), -1);
