@@ -186,6 +186,7 @@ private:
     bool PassesFilter();
     bool Accepts();
     std::wstring VerbTargetPath();
+    std::wstring VerbDirectory();
     void TargetPaths(fw::TStrings& Out);
     bool DeleteTargets();
     void RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstring& Verb);

@@ -179,7 +179,7 @@ void TPathfinch::RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstri
         return;
     }
     // The default folder menu stands on the desktop: no folder of ours applies.
-    const std::wstring directory = DefaultFolderMenu ? std::wstring() : Folder();
+    const std::wstring directory = DefaultFolderMenu ? std::wstring() : VerbDirectory();
     if (FAILED(InvokeShellCommand(contextMenu_.get(), Command, ShellOwnerWindow(), directory))) Verb.clear();
 }
 

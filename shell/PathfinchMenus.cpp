@@ -75,6 +75,11 @@ void TPathfinch::TargetPaths(fw::TStrings& Out) {
     }
 }
 
+// The folder a verb runs in: that of two or more objects (they share one), else the browser's.
+std::wstring TPathfinch::VerbDirectory() {
+    return multiObjects_ && multiObjects_->Count() >= 2 ? ParentOf(VerbTargetPath()) : Folder();
+}
+
 std::wstring TPathfinch::VerbTargetPath() {
     fw::TStringList paths;
     TargetPaths(paths);
@@ -153,20 +158,21 @@ void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
         }
         return;
     }
-    fw::PidlPtr savedObject(objectPidl_ ? PidlClone(objectPidl_.get()) : nullptr);
-    SetFolder(ParentOf(paths.Strings(0)));
-    if (!folder_) throw EPathfinchError(L"No valid folder is currently assigned");
+    // The objects' folder is bound apart: this browser stays on its own folder and object.
+    TPathfinch objects(nullptr);
+    objects.SetFolder(ParentOf(paths.Strings(0)));
+    IShellFolder* folder = objects.ShellFolder();
+    if (!folder) throw EPathfinchError(L"No valid folder is currently assigned");
     std::vector<fw::PidlPtr> children;
     for (int i = 0; i < paths.Count(); ++i) {
         const std::wstring path = paths.Strings(i);
-        fw::PidlPtr child(PathToPidl(folder_.get(), path.substr(ParentOf(path).size())));
+        fw::PidlPtr child(PathToPidl(folder, path.substr(ParentOf(path).size())));
         if (child) children.push_back(std::move(child));
     }
-    if (savedObject) SetObjectIDList(savedObject.get());
     if (children.empty()) return;
     std::vector<LPCITEMIDLIST> raw = Borrow(children);
-    const HRESULT hr = folder_->GetUIObjectOf(ShellOwnerWindow(), UINT(raw.size()),
-                                              reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), Iid, nullptr, Obj);
+    const HRESULT hr = folder->GetUIObjectOf(ShellOwnerWindow(), UINT(raw.size()),
+                                             reinterpret_cast<PCUITEMID_CHILD_ARRAY>(raw.data()), Iid, nullptr, Obj);
     if (FAILED(hr)) {
         SetLastError(DWORD(hr));
         *Obj = nullptr;
@@ -200,11 +206,12 @@ bool TPathfinch::RunVerb(const std::wstring& Verb) {
         OnRename(this);
         return true;
     }
-    fw::ComPtr<IContextMenu> object;
-    GetUIObjectOf(IID_IContextMenu, object.put_void());
+    bool defaultFolderMenu = false;
+    fw::ComPtr<IContextMenu> object = ContextMenuObject(defaultFolderMenu);
     if (!object) return false;
     TZemShellMenu menu(object);
-    const std::wstring directory = Folder();
+    // The default folder menu stands on the desktop: no folder of ours applies.
+    const std::wstring directory = defaultFolderMenu ? std::wstring() : VerbDirectory();
     if (SameVerb(Verb, L"default")) {
         // Some shells leave the default-only menu empty: ask the full menu too.
         UINT id = menu.Fill(CMF_DEFAULTONLY) ? menu.DefaultCommand() : 0;

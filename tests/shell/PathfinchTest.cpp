@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "framework/Bitmap.h"
+#include "framework/ComObject.h"
 #include "shell/LongPathFind.h"
 #include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
 #include "shell/PidlHistory.h"
+#include "shell/ShellEntryPoints.h"
 #include "shell/ShellLibrary.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ZemDesktopFolder.h"
@@ -251,7 +253,45 @@ bool DrawnOnlyWithin(fw::TBitmap& Bitmap, const RECT& Inside) {
     return drawn;
 }
 
+const IID kImageFactory = {0xBCC18B79, 0xBA16, 0x442F, {0x80, 0xC4, 0x8A, 0x59, 0xC3, 0x0C, 0x46, 0x3B}};
+
+// A thumbnail handler whose first picture is 300 x 200, and later ones the size asked.
+class TFakeImageFactory : public fw::TComObject<IShellItemImageFactory, kImageFactory> {
+public:
+    std::vector<HBITMAP> Made;
+    HRESULT STDMETHODCALLTYPE GetImage(SIZE Size, SIIGBF, HBITMAP* Bitmap) override {
+        const fw::WindowDC screen(nullptr);
+        *Bitmap = Made.empty() ? CreateCompatibleBitmap(screen.get(), 300, 200)
+                               : CreateCompatibleBitmap(screen.get(), Size.cx, Size.cy);
+        Made.push_back(*Bitmap);
+        return S_OK;
+    }
+};
+
+fw::ComPtr<TFakeImageFactory> imageFactory;
+
+// The browser asks the shell item for nothing but its image factory.
+HRESULT WINAPI ItemWithImageFactory(PCIDLIST_ABSOLUTE, REFIID, void** Item) {
+    *Item = static_cast<IShellItemImageFactory*>(imageFactory.get());
+    imageFactory->AddRef();
+    return S_OK;
+}
+
 }  // namespace
+
+TEST_F(PathfinchTree, AThumbnailTooLargeIsAskedAgainToFitTheSizeInForceAndTheFirstPictureIsFreed) {
+    imageFactory.attach(new TFakeImageFactory);
+    const auto saved = std::exchange(BoundEntries.SHCreateItemFromIDList, ItemWithImageFactory);
+    std::unique_ptr<fw::TBitmap> fitted =
+        TPathfinch::CreateForPath(folder + L"\\a.txt")->GetThumbnailBitmap(0, 0, false);
+    BoundEntries.SHCreateItemFromIDList = saved;
+    ASSERT_NE(fitted, nullptr);
+    EXPECT_EQ(fitted->Width(), 200);
+    EXPECT_EQ(fitted->Height(), 133);
+    ASSERT_EQ(imageFactory->Made.size(), 2u);
+    EXPECT_EQ(GetObjectType(imageFactory->Made[0]), 0u);
+    imageFactory.reset();
+}
 
 // Wine has no thumbnail handler: its 1 x 1 answer counts as none, and the large
 // icon, centred, stands in where a fallback is asked for.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/Application.h"
 #include "framework/ComObject.h"
@@ -15,20 +16,26 @@ using namespace shell;
 
 namespace {
 
-// A shell menu of two commands, "alpha" and "cut", that records the calls.
+// A shell menu of two commands, "alpha" and "cut" (the default), that records the
+// calls. Its default-only menu is empty, as Wine's is.
 class TFakeShellMenu : public fw::TComObject<IContextMenu2, IID_IContextMenu2> {
 public:
     UINT Flags = 0;
     UINT Index = 0;
+    std::pair<UINT, UINT> Ids;
     std::vector<UINT_PTR> Invoked;
     std::wstring Directory;
     std::vector<UINT> MenuMessages;
 
-    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU Menu, UINT IndexMenu, UINT First, UINT, UINT FlagsIn) override {
+    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU Menu, UINT IndexMenu, UINT First, UINT Last,
+                                               UINT FlagsIn) override {
         Flags = FlagsIn;
         Index = IndexMenu;
+        Ids = {First, Last};
+        if (FlagsIn & CMF_DEFAULTONLY) return S_OK;
         InsertMenuW(Menu, IndexMenu, MF_BYPOSITION | MF_STRING, First, L"Shell alpha");
         InsertMenuW(Menu, IndexMenu + 1, MF_BYPOSITION | MF_STRING, First + 1, L"Shell cut");
+        SetMenuDefaultItem(Menu, First + 1, FALSE);
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 2);
     }
     HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO* Info) override {
@@ -157,6 +164,7 @@ TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTopWithTheFlags
     browser_.TrackShellContextMenu(POINT{0, 0}, nullptr, nullptr, verb);
     EXPECT_EQ(shell_->Flags, UINT(CMF_EXPLORE));
     EXPECT_EQ(shell_->Index, 0u);
+    EXPECT_EQ(shell_->Ids, std::make_pair(1u, 0x7FFFu));
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     const BYTE saved = keys[VK_SHIFT];
@@ -191,6 +199,10 @@ TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoedAndWithoutOneT
     chooser_.Choice = L"Shell cut";
     EXPECT_EQ(Show(nullptr, L"x"), L"");
     EXPECT_EQ(shell_->Invoked.size(), 1u);
+    browser_.SetMultiObjects(scratch::PathList({L"C:\\other\\a.txt", L"C:\\other\\b.txt"}));
+    EXPECT_TRUE(browser_.ExecuteShellVerb(L""));
+    EXPECT_EQ(shell_->Invoked.back(), 1u);
+    EXPECT_EQ(shell_->Directory, L"C:\\other\\");
     browser_.Shell = nullptr;
     chooser_.Choice = L"Refresh";
     EXPECT_EQ(Show(refresh_), L"__ERROR__");

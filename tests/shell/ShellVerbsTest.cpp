@@ -88,6 +88,12 @@ TEST_F(ShellVerbs, MenusOfAFileAFolderAndObjectsOfTwoFolders) {
     ASSERT_TRUE(folder.Fill(CMF_EXPLORE));
     const auto folderVerbs = Verbs(folder);
     EXPECT_TRUE(Offers(folderVerbs, L"open") || Offers(folderVerbs, L"explore"));
+    browser_->SetMultiObjects(PathList({root_ + L"\\two\\b.txt", root_ + L"\\two\\keep.txt"}));
+    fw::ComPtr<IContextMenu> other;
+    browser_->GetUIObjectOf(IID_IContextMenu, other.put_void());
+    EXPECT_TRUE(other);
+    EXPECT_EQ(browser_->Folder(), root_ + L"\\");
+    EXPECT_EQ(browser_->ObjectPath(), root_ + L"\\one");
     browser_->SetFolder(root_);
     browser_->SetMultiObjects(PathList({root_ + L"\\one\\a.txt", root_ + L"\\two\\b.txt"}));
     fw::ComPtr<IDataObject> data;
