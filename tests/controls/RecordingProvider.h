@@ -49,7 +49,6 @@ public:
     vx::Ptr<vx::IVxDataContexts> contexts;
     vx::TVxDataContexts* contextList = nullptr;
     vx::TClassArray consumerClasses;
-    vx::IVxDataConsumer* filter = nullptr;
     vx::Ptr<vx::IVxDataConsumer> selectedConsumer;
     vx::Ptr<vx::IVxDataContext> selectedContext;
     LONG refs = 0;
@@ -93,9 +92,8 @@ public:
         calls.push_back("SelectConsumer");
         selectedConsumer = vx::Ptr<vx::IVxDataConsumer>(c);
     }
-    // The consumer-side filter, when the test sets one, stands for the selected consumer.
     vx::Ptr<vx::IVxDataConsumer> STDMETHODCALLTYPE SelectedConsumer() override {
-        return filter ? vx::Ptr<vx::IVxDataConsumer>(filter) : selectedConsumer;
+        return selectedConsumer;
     }
     void STDMETHODCALLTYPE ReleaseConsumer() override {
         calls.push_back("ReleaseConsumer");

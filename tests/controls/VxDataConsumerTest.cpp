@@ -15,47 +15,6 @@ using testdp::Children;
 
 namespace {
 
-// An item that decides its own visibility when the consumer's filter lets it.
-class VisibilityItem : public TVxBaseDataItem, public IVxDataItemVisibility {
-    VX_CLASS(VisibilityItem)
-    VX_IUNKNOWN
-public:
-    using TVxBaseDataItem::TVxBaseDataItem;
-    int visibility = 3;
-    HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved2() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved3() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved4() override { return E_NOTIMPL; }
-    int STDMETHODCALLTYPE Visibility() override { return visibility; }
-    bool GetInterface(REFIID Iid, void** Obj) override {
-        return AnswerInterface<IVxDataItemVisibility>(this, Iid, Obj) || TVxBaseDataItem::GetInterface(Iid, Obj);
-    }
-};
-const TVxClass VisibilityItem::Class{L"VisibilityItem", &TVxBaseDataItem::Class, nullptr, nullptr, nullptr};
-
-// The consumer-side filter a provider may hand out as its selected consumer:
-// "h" is hidden, "v" is left to the item, the rest is shown.
-class Filter : public IVxDataConsumer, public IVxDataConsumerItemFilter {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** obj) override {
-        *obj = nullptr;
-        if (IsEqualIID(iid, __uuidof(IVxDataConsumerItemFilter))) *obj = static_cast<IVxDataConsumerItemFilter*>(this);
-        else if (IsEqualIID(iid, __uuidof(IVxDataConsumer)) || IsEqualIID(iid, IID_IUnknown))
-            *obj = static_cast<IVxDataConsumer*>(this);
-        return *obj ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    fw::TComponent* STDMETHODCALLTYPE FrameworkComponent() override { return nullptr; }
-    bool STDMETHODCALLTYPE AttributeApplies(int) override { return false; }
-    HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved2() override { return E_NOTIMPL; }
-    int STDMETHODCALLTYPE ItemVisibility(IVxDataItem* Item) override {
-        const std::wstring id = Item->GetID();
-        return id == L"h" ? 0 : id == L"v" ? 2 : 1;
-    }
-};
-
 // A client of a consumer, counting provider changes.
 class Client : public IVxDataConsumerClient {
 public:
@@ -343,27 +302,6 @@ TEST_F(DataConsumerTest, NewItemsExpandTheirWayIntoTheView) {
     view->SetLevelIndent(16);
     view->SetLevelIndent(20);
     EXPECT_EQ(reasons, (std::vector<int>{ccrOther}));
-}
-
-TEST_F(DataConsumerTest, HiddenItemsTakeNoRowAndTheOthersKeepTheirOrder) {
-    Filter filter;
-    provider.filter = &filter;
-    AddItem(provider.Root(), L"a");
-    AddItem(provider.Root(), L"h");
-    auto* v = New<VisibilityItem>(static_cast<IVxDataItems*>(provider.Root()));
-    v->SetID(L"v");
-    v->visibility = 0;
-    provider.Root()->InternalAdd(v);
-    AddItem(provider.Root(), L"c");
-    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
-    consumer->SetProviderIntf(&provider);
-    TVxDataConsumerViewList* view = ViewOf();
-    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a", L"c"}));
-    v->visibility = 1;
-    view->RebuildView();
-    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a", L"v", L"c"}));
-    view->InsertItem(1, -1, provider.Root()->ItemObject(1));  // "h": still hidden
-    EXPECT_EQ(view->Count(), 3);
 }
 
 TEST_F(DataConsumerTest, ProviderGoingAwayClientsAndRefusedExtensions) {

@@ -1,6 +1,6 @@
 // The string grid: row insertion and removal at and beyond the ends, column
 // auto-sizing, cell drawing (alignment, fixed font, low rows), caption clicks,
-// the cell-activation message and the editor's events.
+// the cell-activation message and the editor's pick list.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -348,23 +348,6 @@ TEST_F(ShownGrid, PickListAndEllipsisComeFromTheEditStyleEvent) {
     SendMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right - 3, 5));
     SendMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(client.right - 3, 5));
     EXPECT_EQ(clicks, 1);
-}
-
-TEST_F(ShownGrid, LeavingTheEditorReportsTheCellAndText) {
-    auto* other = new fw::TWinControl(form);
-    other->SetParent(form);
-    other->SetBounds(420, 0, 50, 20);
-    other->SetTabStop(true);
-    std::vector<std::wstring> exits;
-    grid->OnExitCell = [&](TVxStringGrid*, int c, int r, const std::wstring& text) {
-        exits.push_back(Name(c, r) + L"=" + text);
-    };
-    Activate(3, 2);
-    Pump();
-    other->SetFocus();
-    Pump();
-    EXPECT_EQ(exits, std::vector<std::wstring>{L"3,2=" + Name(3, 2)});
-    delete other;
 }
 
 }  // namespace
