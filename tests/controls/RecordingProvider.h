@@ -92,9 +92,7 @@ public:
         calls.push_back("SelectConsumer");
         selectedConsumer = vx::Ptr<vx::IVxDataConsumer>(c);
     }
-    vx::Ptr<vx::IVxDataConsumer> STDMETHODCALLTYPE SelectedConsumer() override {
-        return selectedConsumer;
-    }
+    vx::Ptr<vx::IVxDataConsumer> STDMETHODCALLTYPE SelectedConsumer() override { return selectedConsumer; }
     void STDMETHODCALLTYPE ReleaseConsumer() override {
         calls.push_back("ReleaseConsumer");
         selectedConsumer.reset();

@@ -296,12 +296,6 @@ TEST_F(DataConsumerTest, NewItemsExpandTheirWayIntoTheView) {
     EXPECT_EQ(view->SubItemAt(0, 1).get(), static_cast<IVxDataItem*>(a2));
     EXPECT_EQ(view->SubItemIndex(a2, 0), view->IndexOfItem(a21));
     EXPECT_FALSE(view->SubItemAt(view->IndexOfItem(c), 0));
-    // Level indent: a display setting, reported as such.
-    std::vector<int> reasons;
-    consumer->OnChanged = [&](TVxDataConsumer*, int r) { reasons.push_back(r); };
-    view->SetLevelIndent(16);
-    view->SetLevelIndent(20);
-    EXPECT_EQ(reasons, (std::vector<int>{ccrOther}));
 }
 
 TEST_F(DataConsumerTest, ProviderGoingAwayClientsAndRefusedExtensions) {

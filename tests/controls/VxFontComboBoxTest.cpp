@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <set>
 
 #include "ComboOnForm.h"
@@ -73,25 +72,6 @@ TEST_F(VxFontComboBoxTest, PrinterFacesComeFromTheTestPrinterAndBothAddScreenFac
     combo->SetDevice(fw::fdBoth);
     EXPECT_GE(size_t(combo->Items()->Count()), screen);
     EXPECT_GE(size_t(combo->Items()->Count()), printer.size());
-}
-
-TEST_F(VxFontComboBoxTest, FiltersByCharacterSetPitchAndKind) {
-    const std::vector<fw::TFontFace> faces = fw::ScreenFontFaces();
-    combo->SetOptions(FontOption(vx::foFixedPitchOnly));
-    for (const std::wstring& name : Listed()) {
-        const auto entries = EntriesOf(faces, name);
-        EXPECT_TRUE(
-            std::any_of(entries.begin(), entries.end(), [](auto& f) { return f.PitchAndFamily & FIXED_PITCH; }));
-    }
-    EXPECT_FALSE(Listed().empty());
-    combo->SetOptions(FontOption(vx::foAnsiOnly) | FontOption(vx::foTrueTypeOnly));
-    EXPECT_FALSE(Listed().empty());
-    for (int i = 0; i < combo->Items()->Count(); ++i) EXPECT_TRUE(combo->FontType(i) & TRUETYPE_FONTTYPE);
-    combo->SetOptions(FontOption(vx::foNoOEMFonts) | FontOption(vx::foOEMFontsOnly));
-    EXPECT_EQ(combo->Items()->Count(), 0);
-    combo->SetOptions(FontOption(vx::foPreviewFont) | FontOption(vx::foWysiWyg));
-    EXPECT_EQ(combo->Options(), FontOption(vx::foPreviewFont));
-    UpdateWindow(combo->Handle());
 }
 
 TEST_F(VxFontComboBoxTest, FontNameSelectsFacesSubstitutesAndUnverifiedNames) {
@@ -211,37 +191,6 @@ TEST_F(VxFontComboBoxTest, ItemsDrawTheirGlyphNameAndHighlight) {
     EXPECT_GT(glyphPixels, 10);
     EXPECT_EQ(canvas->Pixels(2 + glyph->Width() + 7, 2), fw::clRed);                 // behind the name
     EXPECT_EQ(canvas->Pixels(199, 10), fw::TColor(fw::ColorToRGB(combo->Color())));  // the rest in the control's colour
-}
-
-TEST_F(VxFontComboBoxTest, ClicksAndCloseUpEnterTheRecentlyUsedBlock) {
-    combo->SetOptions(FontOption(vx::foMRU));
-    combo->SetMaxMRUCount(3);
-    const HWND wnd = combo->Handle();
-    const auto notify = [&](WORD code) {
-        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), code), LPARAM(wnd));
-    };
-    int changes = 0;
-    combo->OnChange = [&](fw::TObject*) { ++changes; };
-    // A selection after a mouse release, with the list closed: the face enters the block.
-    const int last = combo->Items()->Count() - 1;
-    const std::wstring face = combo->Items()->Strings(last);
-    SendMessageW(wnd, CB_SETCURSEL, WPARAM(last), 0);
-    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    notify(CBN_SELCHANGE);
-    EXPECT_EQ(combo->MRUCount(), 1);
-    EXPECT_EQ(combo->ItemIndex(), 0);
-    EXPECT_EQ(combo->FontName(), face);
-    EXPECT_GE(changes, 1);
-    // Without a mouse release first, a selection leaves the block alone; closing the list enters it.
-    SendMessageW(wnd, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 3));
-    const std::wstring other = combo->Items()->Strings(last);
-    SendMessageW(wnd, CB_SETCURSEL, WPARAM(last), 0);
-    notify(CBN_SELCHANGE);
-    EXPECT_EQ(combo->MRUCount(), 1);
-    notify(CBN_CLOSEUP);
-    EXPECT_EQ(combo->MRUCount(), 2);
-    EXPECT_EQ(combo->Items()->Strings(0), other);
-    EXPECT_EQ(combo->FontName(), other);
 }
 
 // Points the default printer at a printer that does not exist, for one test.
