@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <map>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -25,9 +25,7 @@ public:
     using Base::Base;
     std::vector<TMessage> log;
     int Count(UINT msg) const {
-        int n = 0;
-        for (const TMessage& m : log) n += m.Msg == msg;
-        return n;
+        return int(std::count_if(log.begin(), log.end(), [msg](const TMessage& m) { return m.Msg == msg; }));
     }
     void WndProc(TMessage& m) override {
         if ((m.Msg >= fw::CM_BASE && m.Msg < fw::CM_BASE + 0x100) ||
@@ -154,13 +152,9 @@ TEST_F(ControlsTest, PropertyChangesRaiseTheirComponentMessagesOnce) {
     c->SetVisible(false);
     c->SetShowHint(true);
     c->SetCursor(fw::crHandPoint);
-    EXPECT_EQ(c->Count(fw::CM_ENABLEDCHANGED), 1);
-    EXPECT_EQ(c->Count(fw::CM_TEXTCHANGED), 1);
-    EXPECT_EQ(c->Count(fw::CM_FONTCHANGED), 1);
-    EXPECT_EQ(c->Count(fw::CM_COLORCHANGED), 1);
-    EXPECT_EQ(c->Count(fw::CM_VISIBLECHANGED), 1);
-    EXPECT_EQ(c->Count(fw::CM_SHOWHINTCHANGED), 1);
-    EXPECT_EQ(c->Count(fw::CM_CURSORCHANGED), 1);
+    for (UINT msg : {fw::CM_ENABLEDCHANGED, fw::CM_TEXTCHANGED, fw::CM_FONTCHANGED, fw::CM_COLORCHANGED,
+                     fw::CM_VISIBLECHANGED, fw::CM_SHOWHINTCHANGED, fw::CM_CURSORCHANGED})
+        EXPECT_EQ(c->Count(msg), 1) << std::hex << msg;
     EXPECT_EQ(c->Text(), L"abc");
 }
 
@@ -231,23 +225,17 @@ TEST_F(ControlsTest, InsertRemoveAndFreeingKeepTheParentInformed) {
 TEST_F(ControlsTest, AlignPlacesTopBottomLeftRightThenClientInCreationOrder) {
     auto* host = new Panel(form);
     host->SetBounds(0, 0, 400, 300);
-    auto* client = new Swatch(form);
-    client->SetAlign(fw::alClient);
-    auto* top1 = new Swatch(form);
-    top1->SetBounds(0, 0, 10, 30);
-    top1->SetAlign(fw::alTop);
-    auto* left = new Swatch(form);
-    left->SetBounds(0, 0, 50, 10);
-    left->SetAlign(fw::alLeft);
-    auto* top2 = new Panel(form);
-    top2->SetBounds(0, 0, 10, 25);
-    top2->SetAlign(fw::alTop);
-    auto* bottom = new Swatch(form);
-    bottom->SetBounds(0, 0, 10, 20);
-    bottom->SetAlign(fw::alBottom);
-    auto* right = new Swatch(form);
-    right->SetBounds(0, 0, 60, 10);
-    right->SetAlign(fw::alRight);
+    const auto aligned = [&](fw::TControl* c, int width, int height, fw::TAlign align) {
+        c->SetBounds(0, 0, width, height);
+        c->SetAlign(align);
+        return c;
+    };
+    auto* client = aligned(new Swatch(form), 0, 0, fw::alClient);
+    auto* top1 = aligned(new Swatch(form), 10, 30, fw::alTop);
+    auto* left = aligned(new Swatch(form), 50, 10, fw::alLeft);
+    auto* top2 = aligned(new Panel(form), 10, 25, fw::alTop);
+    auto* bottom = aligned(new Swatch(form), 10, 20, fw::alBottom);
+    auto* right = aligned(new Swatch(form), 60, 10, fw::alRight);
     // Parented in a shuffled order: creation order decides.
     for (fw::TControl* c : std::vector<fw::TControl*>{right, client, bottom, top2, left, top1}) c->SetParent(host);
 
@@ -456,6 +444,11 @@ TEST_F(ControlsTest, AWindowlessChildGetsItsPressAndHoldsTheMouseUntilRelease) {
         ++clicks;
     };
     s->OnDblClick = [&](fw::TObject*) { ++doubles; };
+    POINT popupAt{-1, -1};
+    s->OnContextPopup = [&](fw::TObject*, POINT p, bool& handled) {
+        popupAt = p;
+        handled = true;
+    };
     form->Show();
     HWND h = host->Handle();
 
@@ -511,23 +504,13 @@ TEST_F(ControlsTest, AWindowlessChildGetsItsPressAndHoldsTheMouseUntilRelease) {
     SendMessageW(h, WM_LBUTTONUP, 0, At(35, 25));
     EXPECT_EQ(s->downs.size(), downs);
     ReleaseCapture();
-}
 
-TEST_F(ControlsTest, AContextMenuRequestReachesTheChildUnderTheMouse) {
-    auto* host = NewHost();
-    auto* s = NewSwatch(host, 30, 20, 50, 40);
-    POINT got{-1, -1};
-    s->OnContextPopup = [&](fw::TObject*, POINT p, bool& handled) {
-        got = p;
-        handled = true;
-    };
-    form->Show();
+    // A context menu request reaches the child under the mouse, in its coordinates.
+    s->SetEnabled(true);
     const POINT screen = host->ClientToScreen(POINT{33, 24});
-    const LRESULT result = SendMessageW(host->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(host->Handle()),
-                                        MAKELPARAM(WORD(screen.x), WORD(screen.y)));
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(got.x, 3);
-    EXPECT_EQ(got.y, 4);
+    EXPECT_EQ(SendMessageW(h, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), At(screen.x, screen.y)), 1);
+    EXPECT_EQ(popupAt.x, 3);
+    EXPECT_EQ(popupAt.y, 4);
 }
 
 TEST_F(ControlsTest, AnExceptionInAHandlerGoesToTheApplicationNotTheSystem) {
@@ -594,6 +577,11 @@ TEST_F(ControlsTest, TheParentPaintsItsWindowlessChildrenAtTheirPlace) {
     SendMessageW(host->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
     EXPECT_EQ(GetPixel(dc, 10, 5), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(dc, 45, 25), RGB(255, 255, 255));
+    // A windowless control without any window measures text all the same.
+    Swatch loose(nullptr);
+    EXPECT_GT(loose.Canvas()->TextWidth(L"Measure me"), 30);
+    fw::FreeDeviceContexts();
+    EXPECT_FALSE(loose.Canvas()->HandleAllocated());
 }
 
 TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvasAndLetsGoOfTheContextEvenWhenPaintThrows) {
@@ -638,14 +626,6 @@ TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvasAndLetsGoOfTheContextEvenWhe
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(SaveDC(dc.get()), 1);
     EXPECT_FALSE(p->Canvas()->HandleAllocated());
-}
-
-TEST_F(ControlsTest, AWindowlessControlMeasuresTextWithoutAnyWindow) {
-    Swatch s(nullptr);
-    s.Canvas()->Font()->SetName(L"Tahoma");
-    EXPECT_GT(s.Canvas()->TextWidth(L"Measure me"), 30);
-    fw::FreeDeviceContexts();
-    EXPECT_FALSE(s.Canvas()->HandleAllocated());
 }
 
 // --- Keys and notifications ----------------------------------------------------------

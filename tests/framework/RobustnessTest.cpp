@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/Application.h"
@@ -31,25 +32,21 @@ using threadtest::TTestThread;
 // Ends the process with a message when the test has not finished in time.
 class Watchdog {
 public:
-    explicit Watchdog(const char* what) : what_(what), thread_(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {}
+    explicit Watchdog(const char* what)
+        : thread_([this, what] {
+              if (done_.Wait()) return;
+              std::fprintf(stderr, "watchdog: %s did not finish\n", what);
+              std::fflush(stderr);
+              TerminateProcess(GetCurrentProcess(), 99);
+          }) {}
     ~Watchdog() {
-        SetEvent(done_.get());
-        WaitForSingleObject(thread_.get(), INFINITE);
+        done_.Set();
+        thread_.join();
     }
 
 private:
-    static DWORD WINAPI Run(void* p) {
-        auto* self = static_cast<Watchdog*>(p);
-        if (WaitForSingleObject(self->done_.get(), kPatience) == WAIT_TIMEOUT) {
-            std::fprintf(stderr, "watchdog: %s did not finish\n", self->what_);
-            std::fflush(stderr);
-            TerminateProcess(GetCurrentProcess(), 99);
-        }
-        return 0;
-    }
-    const char* what_;
-    fw::UniqueHandle done_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    fw::UniqueHandle thread_;  // made last: it reads done_
+    Event done_;
+    std::thread thread_;  // made last: it reads done_
 };
 
 // Memory the process holds: reserved and committed address space, or committed private pages.
