@@ -97,13 +97,11 @@ protected:
     }
 };
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+std::vector<LONG> Edges(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
 }
 
-#define EXPECT_RECT(r, l, t, rt, b)               \
-    EXPECT_TRUE(SameRect((r), RECT{l, t, rt, b})) \
-        << "got " << (r).left << "," << (r).top << "," << (r).right << "," << (r).bottom
+#define EXPECT_RECT(r, l, t, rt, b) EXPECT_EQ(Edges(r), (std::vector<LONG>{l, t, rt, b}))
 
 std::wstring WindowText(HWND h) {
     wchar_t buffer[256] = {};
@@ -111,16 +109,23 @@ std::wstring WindowText(HWND h) {
     return buffer;
 }
 
+// Every test keeps the texts of the boxes the application would show.
 class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form = new fw::TForm(nullptr);
         form->SetPosition(fw::poDesigned);
         form->SetBounds(40, 40, 420, 320);
+        savedHook_ = fw::TApplication::MessageBoxHook;
+        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& text, const std::wstring&, unsigned) {
+            boxes.push_back(text);
+            return IDOK;
+        };
     }
     void TearDown() override {
         delete form;
         fw::Application()->ProcessMessages();
+        fw::TApplication::MessageBoxHook = savedHook_;
     }
     // A panel on the form at (0, 0).
     Panel* NewHost(int width = 200, int height = 100) {
@@ -136,6 +141,10 @@ protected:
         return s;
     }
     fw::TForm* form = nullptr;
+    std::vector<std::wstring> boxes;
+
+private:
+    decltype(fw::TApplication::MessageBoxHook) savedHook_;
 };
 
 // --- Component messages ---------------------------------------------------------
@@ -514,20 +523,12 @@ TEST_F(ControlsTest, AWindowlessChildGetsItsPressAndHoldsTheMouseUntilRelease) {
 }
 
 TEST_F(ControlsTest, AnExceptionInAHandlerGoesToTheApplicationNotTheSystem) {
-    std::vector<std::wstring> boxes;
-    auto saved = fw::TApplication::MessageBoxHook;
-    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& text, const std::wstring&, unsigned) {
-        boxes.push_back(text);
-        return IDOK;
-    };
     auto* host = NewHost();
     NewSwatch(host, 0, 0, 50, 50)->OnClick = [](fw::TObject*) { throw fw::EInvalidArgument(L"boom"); };
     form->Show();
     SendMessageW(host->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
     SendMessageW(host->Handle(), WM_LBUTTONUP, 0, At(10, 10));
-    fw::TApplication::MessageBoxHook = saved;
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], L"boom");
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"boom"});
     ReleaseCapture();
 }
 
@@ -614,16 +615,9 @@ TEST_F(ControlsTest, ACustomControlPaintsOnItsCanvasAndLetsGoOfTheContextEvenWhe
 
     // A failing paint is reported once; no saved state is left on the caller's context.
     p->fail = true;
-    int boxes = 0;
-    auto saved = fw::TApplication::MessageBoxHook;
-    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring&, const std::wstring&, unsigned) {
-        ++boxes;
-        return IDOK;
-    };
     const fw::DCHandle dc(CreateCompatibleDC(nullptr));
     SendMessageW(p->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc.get()), 0);
-    fw::TApplication::MessageBoxHook = saved;
-    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"paint failed"});
     EXPECT_EQ(SaveDC(dc.get()), 1);
     EXPECT_FALSE(p->Canvas()->HandleAllocated());
 }

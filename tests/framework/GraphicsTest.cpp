@@ -282,18 +282,9 @@ TEST(CanvasTest, TextRectAlignsAndClips) {
     EXPECT_LT(clipped.second, 10);
 }
 
-TEST(CanvasTest, BitmapsAndOtherCanvasesAreCopiedIn) {
-    Drawing source(20, 20);
-    source.canvas.Brush()->SetColor(fw::clGreen);
-    source.canvas.FillRect(RECT{0, 0, 10, 10});
+TEST(CanvasTest, BitmapsAreDrawnInPlaceOrStretched) {
     Drawing target(40, 40);
     fw::TCanvas& to = target.canvas;
-    to.CopyRect(RECT{20, 20, 40, 40}, &source.canvas, RECT{0, 0, 20, 20});
-    EXPECT_EQ(target.At(21, 21), RGB(0, 128, 0));
-    EXPECT_EQ(target.At(35, 35), RGB(255, 255, 255));
-    to.CopyRect(RECT{0, 0, 20, 20}, &source.canvas, RECT{0, 0, 10, 10});  // stretched
-    EXPECT_EQ(target.At(19, 19), RGB(0, 128, 0));
-
     fw::TBitmap blue(4, 4);
     blue.Canvas()->Brush()->SetColor(fw::clBlue);
     blue.Canvas()->FillRect(RECT{0, 0, 4, 4});

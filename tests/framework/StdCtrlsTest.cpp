@@ -204,8 +204,9 @@ TEST_F(StdCtrlsTest, AUserSelectionFiresChangeOrSelectButAProgramSelectionDoesNo
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(StdCtrlsTest, TypingInTheEditPartFiresChange) {
+TEST_F(StdCtrlsTest, TypingInTheEditPartFiresChangeAndTheEditTakesTheControlsColours) {
     combo->Items()->SetText(L"alpha\r\nbeta");
+    combo->SetColor(fw::clYellow);
     Show();
     std::vector<std::wstring> seen;
     combo->OnChange = [&](fw::TObject*) { seen.push_back(combo->Text()); };
@@ -221,13 +222,7 @@ TEST_F(StdCtrlsTest, TypingInTheEditPartFiresChange) {
     SendMessageW(combo->Handle(), WM_KEYDOWN, VK_DOWN, 0);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back(), L"alpha");
-}
 
-TEST_F(StdCtrlsTest, EditAndListTakeTheControlsColours) {
-    combo->SetColor(fw::clYellow);
-    Show();
-    const HWND edit = combo->EditHandle();
-    ASSERT_NE(edit, nullptr);
     HDC dc = GetDC(edit);
     const LRESULT brush =
         SendMessageW(combo->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));

@@ -23,7 +23,12 @@ using threadtest::kPatience;
 using threadtest::PumpUntil;
 using threadtest::TTestThread;
 
-TEST(ThreadSynchronize, ManyThreadsAtOnceWhileMainThreadChecks) {
+TEST(ThreadSynchronize, ManyThreadsAtOnceWhileMainThreadChecksAndOnTheMainThreadADirectCall) {
+    bool ran = false;
+    TThread::Synchronize(nullptr, [&] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(CheckSynchronize());  // nothing was left behind
+    EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw fw::EConvertError(L"x"); }), fw::EConvertError);
     constexpr int kThreads = 12, kCalls = 200;
     int counter = 0;  // touched only on the main thread: no lock
     std::atomic<int> offMain{0}, finished{0};
@@ -43,14 +48,6 @@ TEST(ThreadSynchronize, ManyThreadsAtOnceWhileMainThreadChecks) {
     for (auto& t : threads) t->WaitFor();
     EXPECT_EQ(counter, kThreads * kCalls);
     EXPECT_EQ(offMain, 0);
-}
-
-TEST(ThreadSynchronize, OnTheMainThreadIsADirectCall) {
-    bool ran = false;
-    TThread::Synchronize(nullptr, [&] { ran = true; });
-    EXPECT_TRUE(ran);
-    EXPECT_FALSE(CheckSynchronize());  // nothing was left behind
-    EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw fw::EConvertError(L"x"); }), fw::EConvertError);
 }
 
 // WaitFor serves the calls of the thread it waits for (else it would never return).
@@ -137,6 +134,14 @@ TEST(ThreadLifetime, TerminateThenWaitFor) {
     EXPECT_EQ(thread.WaitFor(), 7);
     EXPECT_TRUE(thread.Finished());
     EXPECT_EQ(thread.ReturnValue(), 7);
+    // Made not suspended, a thread starts in AfterConstruction, and only there.
+    bool ran = false;
+    TTestThread eager([&](TTestThread&) { ran = true; }, false);
+    EXPECT_THROW(eager.WaitFor(), fw::EThread);  // not started yet
+    eager.AfterConstruction();
+    eager.WaitFor();
+    EXPECT_TRUE(ran);
+    EXPECT_THROW(eager.Start(), fw::EThread);
 }
 
 TEST(ThreadLifetime, OnTerminateComesAfterASkippedOrAFailedExecute) {
@@ -180,16 +185,6 @@ TEST(ThreadLifetime, FreeOnTerminateDeletesItselfAfterOnTerminate) {
     EXPECT_TRUE(PumpUntil([&] { return destroyed.load(); }));
     EXPECT_EQ(onTerminateCalls, 1);
     EXPECT_TRUE(onTerminateOnMain);
-}
-
-TEST(ThreadLifetime, NotSuspendedStartsInAfterConstruction) {
-    bool ran = false;
-    TTestThread thread([&](TTestThread&) { ran = true; }, false);
-    EXPECT_THROW(thread.WaitFor(), fw::EThread);  // not started yet
-    thread.AfterConstruction();
-    thread.WaitFor();
-    EXPECT_TRUE(ran);
-    EXPECT_THROW(thread.Start(), fw::EThread);
 }
 
 TEST(ThreadLifetime, KillEndsAThreadThatIgnoresTerminateAndDropsItsCalls) {

@@ -93,6 +93,18 @@ TEST_F(TreeViewTest, NodesKnowTheirPlaceSortAndDieWithTheirItems) {
     EXPECT_EQ(liveNodes, 5);
     root->CustomSort([](fw::TTreeNode* A, fw::TTreeNode* B) { return B->Text().compare(A->Text()); });
     EXPECT_EQ(ChildTexts(root), (std::vector<std::wstring>{L"c", L"b", L"a"}));
+    // One node at a time is the drop target.
+    EXPECT_EQ(tree->DropTarget(), nullptr);
+    a->SetDropTarget(true);
+    EXPECT_TRUE(a->DropTarget());
+    tree->SetDropTarget(b);
+    EXPECT_FALSE(a->DropTarget());
+    EXPECT_EQ(tree->DropTarget(), b);
+    b->SetDropTarget(false);
+    EXPECT_EQ(tree->DropTarget(), nullptr);
+    const RECT r = root->DisplayRect(true);
+    EXPECT_NE(tree->GetHitTestInfoAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) & TVHT_ONITEMLABEL, 0u);
+    EXPECT_EQ(tree->GetNodeAt(5, 270), nullptr);
 
     b->Delete();  // with its child
     EXPECT_EQ(liveNodes, 3);
@@ -232,22 +244,6 @@ TEST_F(TreeViewTest, LabelEditsAreAskedForAndEndWithTheTextOrACancel) {
 
     tree->SetReadOnly(true);
     EXPECT_FALSE(open->EditText());
-}
-
-TEST_F(TreeViewTest, OneNodeAtATimeIsTheDropTarget) {
-    fw::TTreeNode* a = tree->Items()->AddChild(nullptr, L"a");
-    fw::TTreeNode* b = tree->Items()->AddChild(nullptr, L"b");
-    EXPECT_EQ(tree->DropTarget(), nullptr);
-    a->SetDropTarget(true);
-    EXPECT_TRUE(a->DropTarget());
-    tree->SetDropTarget(b);
-    EXPECT_FALSE(a->DropTarget());
-    EXPECT_EQ(tree->DropTarget(), b);
-    b->SetDropTarget(false);
-    EXPECT_EQ(tree->DropTarget(), nullptr);
-    const RECT r = a->DisplayRect(true);
-    EXPECT_NE(tree->GetHitTestInfoAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) & TVHT_ONITEMLABEL, 0u);
-    EXPECT_EQ(tree->GetNodeAt(5, 270), nullptr);
 }
 
 // --- Splitter --------------------------------------------------------------------------
