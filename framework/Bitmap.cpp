@@ -1,6 +1,7 @@
 #include "framework/Bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/Exception.h"
 
@@ -290,6 +291,20 @@ void TBitmap::Draw(TCanvas* ACanvas, const RECT& Rect) {
         StretchBlt(dest, Rect.left, Rect.top, w, h, source, 0, 0, width_, height_, ACanvas->CopyMode());
         SetStretchBltMode(dest, oldMode);
     }
+}
+
+TPixels32 ReadPixels32(HBITMAP Bitmap) {
+    TPixels32 result;
+    BITMAP bm{};
+    if (!Bitmap || !GetObjectW(Bitmap, sizeof(bm), &bm)) return result;
+    result.Width = bm.bmWidth;
+    result.Height = std::abs(bm.bmHeight);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), result.Width, -result.Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    result.Values.resize(size_t(result.Width) * size_t(result.Height));
+    const WindowDC screen(nullptr);
+    GetDIBits(screen.get(), Bitmap, 0, UINT(result.Height), result.Values.data(), &info, DIB_RGB_COLORS);
+    return result;
 }
 
 }  // namespace fw

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Graphics.h"
 #include "framework/Handles.h"
@@ -101,5 +102,15 @@ private:
     TColor transparentColor_ = clDefault;
     std::unique_ptr<TBitmapCanvas> canvas_;
 };
+
+// The pixels of a bitmap handle, whatever its format, as top-down rows of 0xAARRGGBB values;
+// none when the handle is no bitmap.
+struct TPixels32 {
+    int Width = 0;
+    int Height = 0;
+    std::vector<DWORD> Values;
+    DWORD At(int X, int Y) const { return Values[size_t(Y) * size_t(Width) + size_t(X)]; }
+};
+TPixels32 ReadPixels32(HBITMAP Bitmap);
 
 }  // namespace fw

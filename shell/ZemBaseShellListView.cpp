@@ -5,7 +5,6 @@
 
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
-#include "framework/Handles.h"
 #include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
 #include "shell/WorkerThreadPool.h"
@@ -23,12 +22,7 @@ constexpr int DefaultThumbnailSize = 96;
 // Whether a 32-bit picture carries its own transparency (any alpha byte set).
 bool HasAlpha(fw::TBitmap& Picture) {
     if (Picture.PixelFormat() != fw::pf32bit) return false;
-    const int w = Picture.Width(), h = Picture.Height();
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> pixels(size_t(w) * size_t(h));
-    const fw::WindowDC screen(nullptr);
-    GetDIBits(screen.get(), Picture.Handle(), 0, UINT(h), pixels.data(), &info, DIB_RGB_COLORS);
+    const std::vector<DWORD> pixels = fw::ReadPixels32(Picture.Handle()).Values;
     return std::any_of(pixels.begin(), pixels.end(), [](DWORD p) { return (p >> 24) != 0; });
 }
 

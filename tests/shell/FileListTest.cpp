@@ -98,14 +98,7 @@ struct TReport {
 COLORREF ImagePixel(fw::TCustomImageList* List, int Index, int X, int Y) {
     IMAGEINFO info{};
     if (!ImageList_GetImageInfo(List->Handle(), Index, &info)) return CLR_INVALID;
-    BITMAP bm{};
-    GetObjectW(info.hbmImage, sizeof(bm), &bm);
-    BITMAPINFO header{};
-    header.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> pixels(size_t(bm.bmWidth) * size_t(bm.bmHeight));
-    const fw::WindowDC screen(nullptr);
-    GetDIBits(screen.get(), info.hbmImage, 0, UINT(bm.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
-    const DWORD p = pixels[size_t(Y) * size_t(bm.bmWidth) + size_t(info.rcImage.left + X)];
+    const DWORD p = fw::ReadPixels32(info.hbmImage).At(info.rcImage.left + X, Y);
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 

@@ -237,16 +237,11 @@ namespace {
 
 // Whether some pixel was drawn on (any byte not 0), and every such pixel lies within Inside.
 bool DrawnOnlyWithin(fw::TBitmap& Bitmap, const RECT& Inside) {
-    const int w = Bitmap.Width(), h = Bitmap.Height();
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> pixels(size_t(w) * size_t(h));
-    const fw::WindowDC screen(nullptr);
-    GetDIBits(screen.get(), Bitmap.Handle(), 0, UINT(h), pixels.data(), &info, DIB_RGB_COLORS);
+    const fw::TPixels32 pixels = fw::ReadPixels32(Bitmap.Handle());
     bool drawn = false;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (pixels[size_t(y) * size_t(w) + size_t(x)]) {
+    for (int y = 0; y < pixels.Height; ++y)
+        for (int x = 0; x < pixels.Width; ++x)
+            if (pixels.At(x, y)) {
                 if (!PtInRect(&Inside, POINT{x, y})) return false;
                 drawn = true;
             }
