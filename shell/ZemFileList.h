@@ -200,6 +200,12 @@ private:
     void StartDrag(fw::TMouseButton Button);
     HRESULT ListDragOver(DWORD KeyState, POINT Point, DWORD& Effect);
     HRESULT ListDrop(IDataObject* Data, DWORD& Effect);
+    // Sorting (ZemFileListSort.cpp). A sort on any column but "In Folder" and the
+    // list's own columns compares the shell column's values; a column before
+    // "In Folder" compares as the name column.
+    bool SortsByShellColumn() const { return sortColumn_ != folderColumn_ && sortColumn_ < columnCount_; }
+    int SortShellColumn() const { return sortColumn_ > folderColumn_ ? sortColumn_ : 0; }
+    TZemColumnKind SortShellKind() const;
     int CompareByShell(TZemFileListItem* Item1, TZemFileListItem* Item2);
     int CompareTexts(TZemFileListItem* Item1, TZemFileListItem* Item2, int Data);
     // Fills the texts of every row a sort by the current column reads.

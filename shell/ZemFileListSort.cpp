@@ -42,8 +42,6 @@ void TZemCustomFileList::ColClick(fw::TListColumn* Column) {
     TZemBaseShellListView::ColClick(Column);
 }
 
-// --- TZemCustomFileList: sorting ------------------------------------------------
-
 void TZemCustomFileList::SortColumn(int Column) {
     descending_ = Column == sortColumn_ && !descending_;
     sortSign_ = descending_ ? -1 : 1;
@@ -62,9 +60,7 @@ void TZemCustomFileList::Sort() {
 }
 
 bool TZemCustomFileList::SortByNameKeys() {
-    if (OnCompare || sortColumn_ == folderColumn_ || sortColumn_ >= columnCount_) return false;
-    const int column = sortColumn_ > folderColumn_ ? sortColumn_ : 0;
-    if ((column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName) != ckName) return false;
+    if (OnCompare || !SortsByShellColumn() || SortShellKind() != ckName) return false;
     // The shell's logical comparison costs most of a sort by name: the rows are
     // ordered by keys made once per row instead, and the comparison (as
     // CompareByShell makes it, on names taken once) only confirms that order,
@@ -114,10 +110,8 @@ bool TZemCustomFileList::SortByNameKeys() {
 void TZemCustomFileList::FillForSort() {
     // Everything a comparison reads is filled first, so no comparison changes the
     // list (filling raises OnChange, whose handler may change a caption).
-    const bool shellColumn = sortColumn_ != folderColumn_ && sortColumn_ < columnCount_;
-    if (shellColumn) {
-        const int column = sortColumn_ < 0 ? 0 : sortColumn_;
-        const TZemColumnKind kind = column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
+    if (SortsByShellColumn()) {
+        const TZemColumnKind kind = SortShellKind();
         if (kind == ckName || kind == ckSize || kind == ckDate) return;
     }
     FillTexts();
@@ -128,9 +122,14 @@ void TZemCustomFileList::FillTexts() {
         if (!Items()->Item(i)->TextsFilled()) FillItemDetails(Items()->Item(i));
 }
 
+TZemColumnKind TZemCustomFileList::SortShellKind() const {
+    const int column = SortShellColumn();
+    return column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
+}
+
 int TZemCustomFileList::CompareItems(TZemFileListItem* Item1, TZemFileListItem* Item2) {
     int r = 0;
-    if (sortColumn_ != folderColumn_ && sortColumn_ < columnCount_) return CompareByShell(Item1, Item2) * sortSign_;
+    if (SortsByShellColumn()) return CompareByShell(Item1, Item2) * sortSign_;
     if ((Item1->HeldSubItems().Count() == 0 || Item2->HeldSubItems().Count() == 0) && sortColumn_ == folderColumn_ &&
         !OnCompare) {
         r = CompareTextLogical(fw::ExtractFilePath(Item1->FullPath()), fw::ExtractFilePath(Item2->FullPath())) *
@@ -156,8 +155,7 @@ int TZemCustomFileList::CompareByShell(TZemFileListItem* Item1, TZemFileListItem
     // The shell's own comparison ignores the column on some systems (it sorts by
     // name): the values the listing gave are compared instead, folders first as
     // the shell orders them.
-    const int column = sortColumn_ > folderColumn_ && sortColumn_ < columnCount_ ? sortColumn_ : 0;
-    const TZemColumnKind kind = column < int(columnKinds_.size()) ? columnKinds_[size_t(column)] : ckName;
+    const TZemColumnKind kind = SortShellKind();
     const bool folder1 = Item1->IsFolder(), folder2 = Item2->IsFolder();
     if (folder1 != folder2) return folder1 ? -1 : 1;
     switch (kind) {
@@ -166,7 +164,7 @@ int TZemCustomFileList::CompareByShell(TZemFileListItem* Item1, TZemFileListItem
                                   fw::ExtractFileName(WithoutDelimiter(Item2->FullPath())));
     case ckSize: return Sign(Item1->FindData().Size - Item2->FindData().Size);
     case ckDate: return CompareFileTime(&Item1->FindData().LastWriteTime, &Item2->FindData().LastWriteTime);
-    default: return CompareTexts(Item1, Item2, column);
+    default: return CompareTexts(Item1, Item2, SortShellColumn());
     }
 }
 
