@@ -94,6 +94,7 @@ void TZemHeldTexts::Reset() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     now_ = Ticks(now);
+    nowOffset_ = OffsetAt(now_);
 }
 
 uint64_t TZemHeldTexts::DateClass(const FILETIME& Time) {
@@ -107,8 +108,8 @@ uint64_t TZemHeldTexts::DateClass(const FILETIME& Time) {
     const int64_t day = t / kDay;
     auto known = dayOffsets_.find(day);
     if (known == dayOffsets_.end()) {
-        const int64_t today = OffsetAt(now_);
-        const bool startSame = OffsetAt(day * kDay) == today, endSame = OffsetAt(day * kDay + kDay - 1) == today;
+        const bool startSame = OffsetAt(day * kDay) == nowOffset_;
+        const bool endSame = OffsetAt(day * kDay + kDay - 1) == nowOffset_;
         known = dayOffsets_.emplace(day, startSame && endSame ? 0 : !startSame && !endSame ? 1 : 2).first;
     }
     const uint64_t month = uint64_t(universal.wYear) * 12 + universal.wMonth;

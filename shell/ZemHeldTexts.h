@@ -75,7 +75,8 @@ private:
     std::unordered_map<int64_t, std::wstring> made_[ckOther + 1];
     std::unordered_map<int64_t, int> dayOffsets_;  // per day: the zone offset class of that day
     std::set<std::wstring> sampledFolders_, sampledDrives_;
-    int64_t now_ = 0;  // the time of Reset, in file-time units
+    int64_t now_ = 0;        // the time of Reset, in file-time units
+    int64_t nowOffset_ = 0;  // the zone offset at that time
 };
 
 }  // namespace shell
