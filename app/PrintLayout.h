@@ -7,7 +7,7 @@
 // window's print command prepares its grid, calls this, then shows the preview.
 #include <string>
 
-#include "app/UPrintPreview2.h"
+#include "app/PrintPreview.h"
 #include "framework/Graphics.h"
 #include "framework/Grids.h"
 

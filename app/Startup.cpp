@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
-#include "app/UPrintPreview2.h"
-#include "app/Unit1.h"
+#include "app/PrintPreview.h"
+#include "app/MainWindow.h"
 #include "controls/ControlsLibrary.h"
 #include "framework/Application.h"
 #include "shell/ShellLibrary.h"

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/Startup.h"
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "framework/Application.h"
 #include "framework/Thread.h"
 

@@ -15,7 +15,7 @@
 
 #include "app/PrintLayout.h"
 #include "app/Startup.h"
-#include "app/UPrintPreview2.h"
+#include "app/PrintPreview.h"
 #include "framework/Application.h"
 #include "framework/Grids.h"
 #include "framework/Handles.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/Startup.h"
-#include "app/UPrintPreview2.h"
-#include "app/Unit1.h"
+#include "app/PrintPreview.h"
+#include "app/MainWindow.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 

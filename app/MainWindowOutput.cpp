@@ -3,7 +3,7 @@
 // the list handlers that adjust items, and the header option.
 #include <windows.h>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "framework/SysUtils.h"
 
 namespace {

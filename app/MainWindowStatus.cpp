@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 
 void TForm1::ShellOpen(HWND Parent, const std::wstring& Address) {
     if (ShellOpenHook) {

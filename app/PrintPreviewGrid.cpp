@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/UPrintPreview2.h"
+#include "app/PrintPreview.h"
 
 namespace {
 

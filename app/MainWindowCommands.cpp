@@ -2,7 +2,7 @@
 // component's settings and reports.
 #include <windows.h>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "framework/Application.h"
 #include "framework/SysUtils.h"
 

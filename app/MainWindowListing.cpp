@@ -2,7 +2,7 @@
 // restart it, the end of a search, sorting, view styles and the folder choices.
 #include <windows.h>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "shell/SpecialFolders.h"
 
 bool IsDirectory(const std::wstring& Path) {

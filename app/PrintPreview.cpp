@@ -1,4 +1,4 @@
-#include "app/UPrintPreview2.h"
+#include "app/PrintPreview.h"
 
 #include <algorithm>
 #include <cmath>

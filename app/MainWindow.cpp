@@ -1,8 +1,8 @@
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 
 #include "app/Glyphs.h"
 #include "app/PrintLayout.h"
-#include "app/UPrintPreview2.h"
+#include "app/PrintPreview.h"
 #include "framework/Application.h"
 #include "framework/Printers.h"
 

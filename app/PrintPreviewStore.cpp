@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/UPrintPreview2.h"
+#include "app/PrintPreview.h"
 #include "framework/Exception.h"
 #include "framework/Printers.h"
 #include "framework/SysUtils.h"
