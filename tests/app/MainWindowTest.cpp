@@ -388,6 +388,8 @@ TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
     EXPECT_FALSE(Form1->ZFL->ShowColumnHeaders());
     table = SavedCsv(L"bare");
     EXPECT_EQ(table, Expected(false));
+    ASSERT_FALSE(table.empty());
+    ASSERT_FALSE(table[0].empty());
     EXPECT_EQ(table[0][0].find(L'.'), std::wstring::npos);
     // Every box off: only the names.
     for (fw::TCheckBox* box : {Form1->cbItem, Form1->cbType, Form1->cbDate, Form1->cbFilePath}) box->SetChecked(false);

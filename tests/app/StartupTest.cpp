@@ -92,6 +92,7 @@ TEST(Startup, TheProgramRunsItsWindowsAndEndsEveryLibraryThatBeganAfterAnyFailur
     EXPECT_EQ(boxes.size(), 2u);
     EXPECT_EQ(RunProgram(libraries, [] { throw fw::EAbort(L""); }), 1);
     EXPECT_EQ(boxes.size(), 2u);
+    ASSERT_FALSE(logged.empty());
     EXPECT_EQ(logged.back(), L"end 1");
     fw::TApplication::MessageBoxHook = nullptr;
 }

@@ -154,6 +154,8 @@ TEST_F(DataConsumerTest, ConsumerSelectsProviderInOrderAndChecksContextFirst) {
     provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
     provider.calls.clear();
     consumer->SetProviderIntf(&provider);
+    ASSERT_GE(log.size(), 2u);
+    ASSERT_FALSE(provider.calls.empty());
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 2),
               (std::vector<std::string>{"changing0", "changing3"}));
     EXPECT_EQ(std::count(log.begin(), log.end(), "changed3"), 1);
@@ -185,6 +187,7 @@ TEST_F(DataConsumerTest, ConsumerSelectsProviderInOrderAndChecksContextFirst) {
     log.clear();
     consumer->Free();
     consumer = nullptr;
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "changing0");
     EXPECT_EQ(std::count(log.begin(), log.end(), "changed0"), 0);
     EXPECT_TRUE(provider.notifies.empty());
@@ -222,6 +225,7 @@ TEST_F(DataConsumerTest, ViewListRowsFollowExpandCollapseDeleteAndClear) {
     EXPECT_EQ(view->ItemSiblingIndex(2), -1);
     EXPECT_EQ(view->ChildIndexOfItem(a2), 1);
     EXPECT_EQ(view->ItemParentIndex(3), 2);
+    ASSERT_FALSE(view->ItemGroupInfo(3).empty());
     EXPECT_EQ(view->ItemGroupInfo(3)[0], 1u);  // a (level 0) has a following sibling, dup (level 1) none
     // Collapse and expand give the same rows back.
     view->ToggleItem(0);

@@ -141,6 +141,7 @@ TEST_F(ExportRun, EventsOfARunInOrderAndARefusedOverwrite) {
     const std::string text = ReadBytes(folder_ + L"\\doc.log");
     EXPECT_EQ(text.substr(0, 11), "100% sure\r\n");
     EXPECT_NE(text.find("end\r\nCreated: "), std::string::npos);
+    ASSERT_FALSE(e_->Calls.empty());
     EXPECT_EQ(e_->Calls.front(), L"BeforeExport");
     EXPECT_EQ(e_->Calls.back(), L"AfterExport");
     // A refused overwrite writes nothing and says so.
@@ -161,6 +162,7 @@ TEST_F(ExportRun, FailuresEndConsistently) {
     e_->Assigned = true;
     e_->SetFileName(L"");
     Run(xtCSV);
+    ASSERT_FALSE(errors_.empty());
     EXPECT_EQ(errors_.back(), xeInvalidFileName);
     EXPECT_EQ(e_->Calls, (std::vector<std::wstring>{L"BeforeExport", L"AfterExport"}));
     errors_.clear();

@@ -70,7 +70,9 @@ TEST_F(NativeExcel, FontsAreLimitedAndActiveFontNamesOnlyWrittenOnes) {
     ASSERT_EQ(records.size(), 7u);  // BOF, CODEPAGE, DIMENSIONS and four fonts
     EXPECT_EQ(records[3], std::make_pair(0x0031, Le16(200) + Le16(3) + "\x05" + "Arial"));
     x.WriteBlank();
-    EXPECT_EQ(Records().back().second.substr(4), std::string("\x40\xC0\x00", 3));
+    const auto withBlank = Records();
+    ASSERT_FALSE(withBlank.empty());
+    EXPECT_EQ(withBlank.back().second.substr(4), std::string("\x40\xC0\x00", 3));
 }
 
 TEST_F(NativeExcel, VariantCells) {
