@@ -806,14 +806,20 @@ void TCustomTreeView::HandleNotify(TMessage& Message) {
         if (node) BeginItemDrag(node, right ? mbRight : mbLeft);
         return;
     }
-    case NM_RCLICK:
+    case NM_RCLICK: {
         if (rightClickSelect_) {
             POINT p;
             GetCursorPos(&p);
             p = ScreenToClient(p);
             if (TTreeNode* node = GetNodeAt(p.x, p.y)) SetSelected(node);
         }
+        // The menu a right click asks for, once, where the click was: the window
+        // would send it only when the click is not handled, and some systems never do.
+        const DWORD at = GetMessagePos();
+        SendMessageW(Handle(), WM_CONTEXTMENU, WPARAM(Handle()), MAKELPARAM(LOWORD(at), HIWORD(at)));
+        Message.Result = 1;
         return;
+    }
     case NM_CUSTOMDRAW: Message.Result = HandleCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam)); return;
     default: TWinControl::WndProc(Message); return;
     }

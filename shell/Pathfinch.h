@@ -188,7 +188,11 @@ private:
     std::wstring VerbTargetPath();
     std::wstring VerbDirectory();
     void TargetPaths(fw::TStrings& Out);
+    // "delete" of the targets through SHFileOperationW, only when the shell would
+    // delete every one of them; otherwise nothing goes and the user is told which not.
     bool DeleteTargets();
+    std::vector<std::wstring> UndeletableTargets(const fw::TStrings& Paths);
+    void TellUndeletable(const std::vector<std::wstring>& Names);
     void RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstring& Verb);
     void EndContextMenu();
     bool RunVerb(const std::wstring& Verb);

@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "framework/Application.h"
 #include "framework/StringList.h"
+#include "framework/SysUtils.h"
+#include "framework/Thread.h"
 #include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
@@ -60,6 +63,50 @@ std::vector<LPCITEMIDLIST> Borrow(const std::vector<fw::PidlPtr>& Pidls) {
     for (const auto& pidl : Pidls) raw.push_back(pidl.get());
     return raw;
 }
+
+// The paths of the special folders this system has.
+std::vector<std::wstring> SpecialFolderPaths() {
+    std::vector<std::wstring> paths;
+    for (int v = SF_FILESYSTEMFOLDER + 1; v < SF_INVALID; ++v) {
+        std::wstring path = GetSpecialFolderPath(TZemShellFolder(v));
+        if (!path.empty()) paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+// Asks the shell whether it would delete objects given by path, one bound
+// parent folder for each run of objects of the same folder. A drive root or a
+// special folder is never deleted, whatever its attributes say.
+class TDeleteCheck {
+public:
+    TDeleteCheck() : special_(SpecialFolderPaths()) { browser_.ShowErrorMessages = false; }
+    bool Deletable(const std::wstring& Path) {
+        if (Path.empty() || IsDriveRoot(Path)) return false;
+        for (const std::wstring& folder : special_)
+            if (SamePath(folder, Path)) return false;
+        std::wstring path = Path;
+        if (path.back() == L'\\') path.pop_back();
+        const std::wstring parent = fw::ExtractFilePath(path);
+        try {
+            if (!bound_ || !SamePath(parent, parent_)) {
+                bound_ = false;
+                browser_.SetFolder(parent);
+                parent_ = parent;
+                bound_ = true;
+            }
+            browser_.SetObjectName(fw::ExtractFileName(path));
+            return browser_.ObjectPidl() && (browser_.GetAttributes(SFGAO_CANDELETE) & SFGAO_CANDELETE);
+        } catch (const fw::Exception&) {
+            return false;
+        }
+    }
+
+private:
+    const std::vector<std::wstring> special_;
+    TPathfinch browser_{nullptr};
+    std::wstring parent_;
+    bool bound_ = false;
+};
 
 }  // namespace
 
@@ -179,13 +226,48 @@ void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
     }
 }
 
+// The targets of a delete that the shell would not delete; a target that is
+// already gone is nobody's concern. Without MultiObjects the object itself is asked too.
+std::vector<std::wstring> TPathfinch::UndeletableTargets(const fw::TStrings& Paths) {
+    std::vector<std::wstring> refused;
+    TDeleteCheck check;
+    const bool single = !multiObjects_ || multiObjects_->Count() == 0;
+    for (int i = 0; i < Paths.Count(); ++i) {
+        const std::wstring path = Paths.Strings(i);
+        if (IsQualifiedPath(path) && !IsDriveRoot(path) && !PathExists(path)) continue;
+        bool ok = check.Deletable(path);
+        if (single && ok)
+            ok = (GetAttributes(SFGAO_CANDELETE) & SFGAO_CANDELETE) &&
+                 PidlToShellFolder(AbsoluteObjectIDList()) == SF_FILESYSTEMFOLDER;
+        if (ok) continue;
+        std::wstring name = path;
+        if (name.empty() && single) GetDisplayName(false, name);
+        refused.push_back(name);
+    }
+    return refused;
+}
+
+void TPathfinch::TellUndeletable(const std::vector<std::wstring>& Names) {
+    if (!createdOnMainThread_ || !fw::IsMainThread()) return;
+    std::wstring text = L"Nothing was deleted. These objects can't be deleted:\r\n";
+    for (const std::wstring& name : Names) text += L"\r\n" + name;
+    fw::Application()->MessageBox(text, L"", MB_OK | MB_ICONWARNING);
+}
+
 bool TPathfinch::DeleteTargets() {
     // The exact paths, never a menu object that might resolve to another one.
     fw::TStringList paths;
     TargetPaths(paths);
+    // Every object is asked; when one may not go, none goes.
+    const std::vector<std::wstring> refused = UndeletableTargets(paths);
+    if (!refused.empty()) {
+        TellUndeletable(refused);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     std::wstring list;
     for (int i = 0; i < paths.Count(); ++i)
-        if (!paths.Strings(i).empty()) list += paths.Strings(i) + L'\0';
+        if (PathExists(paths.Strings(i))) list += paths.Strings(i) + L'\0';
     if (list.empty()) return false;
     list += L'\0';
     SHFILEOPSTRUCTW operation{};
@@ -248,8 +330,6 @@ bool TPathfinch::ExecuteShellVerb(const std::wstring& Verb) {
     } consume{this};
     if (!DoContextMenuSelect(Verb) || !folder_) return false;
     const std::wstring verb = Verb.empty() ? std::wstring(L"default") : Verb;
-    const bool multi = multiObjects_ && multiObjects_->Count() > 0;
-    if (SameVerb(verb, L"delete") && !multi && !(GetAttributes(SFGAO_CANDELETE) & SFGAO_CANDELETE)) return false;
     if (!DoBeforeShellCommand(verb)) return false;
     const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     bool result = false;

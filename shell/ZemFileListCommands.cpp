@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <vector>
 
 #include "framework/Clipboard.h"
 #include "framework/Menus.h"
@@ -121,13 +122,16 @@ void TZemCustomFileList::DoOperation(TZemShellOperations Operation, fw::TStringL
                                      const std::wstring& Destination) {
     if (Operation.Contains(sopDelete)) {
         // Only the rows of objects that are gone: a failed or partial deletion
-        // leaves the rows of what still exists.
+        // leaves the rows of what still exists. The selection is read first, as
+        // deleting a row clears it.
+        std::vector<TZemFileListItem*> gone;
+        for (int i = 0; i < Items()->Count(); ++i) {
+            TZemFileListItem* item = Items()->Item(i);
+            if (item->Selected() && !PathExists(item->FullPath())) gone.push_back(item);
+        }
         Items()->BeginUpdate();
         try {
-            for (int i = Items()->Count() - 1; i >= 0; --i) {
-                TZemFileListItem* item = Items()->Item(i);
-                if (item->Selected() && !PathExists(item->FullPath())) item->Delete();
-            }
+            for (auto it = gone.rbegin(); it != gone.rend(); ++it) (*it)->Delete();
         } catch (...) {
             Items()->EndUpdate();
             throw;

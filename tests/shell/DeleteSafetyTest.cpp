@@ -1,0 +1,246 @@
+// Deletes the shell would not make: a drive root (a scratch drive of its own,
+// whose every file is checked afterwards) and a special folder, alone or with
+// deletable files, from the tree's and the list's keys and menus, with and without
+// the shell's confirmation. Nothing goes, and the user is told which objects.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Menus.h"
+#include "shell/Pathfinch.h"
+#include "shell/ShellLibrary.h"
+#include "shell/ZemFileList.h"
+#include "shell/ZemShellMenu.h"
+#include "tests/common/DialogAnswer.h"
+#include "tests/shell/ShellTreeFixture.h"
+
+using namespace shell;
+using scratch::Exists;
+
+namespace {
+
+constexpr FILEOP_FLAGS kQuiet = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+// The shell's own confirmation: asked before anything goes.
+constexpr FILEOP_FLAGS kConfirming = FOF_ALLOWUNDO;
+
+// The command of the menu's shell item whose verb is Verb; 0 for none.
+UINT ShellCommand(HMENU Menu, IContextMenu* Shell, const wchar_t* Verb) {
+    for (int i = 0; Shell && i < GetMenuItemCount(Menu); ++i) {
+        const UINT id = GetMenuItemID(Menu, i);
+        if (lstrcmpiW(ShellCommandString(Shell, id, GCS_VERBW).c_str(), Verb) == 0) return id;
+    }
+    return 0;
+}
+
+// The scratch drive with its files, the boxes the program showed, and the shell's
+// confirmation answered "No" should it ever be asked.
+class DeleteGuard {
+public:
+    DeleteGuard() : drive_(testenv::Env(L"TABULORIN_SCRATCH_DRIVE")) {
+        if (drive_.empty()) return;
+        scratch::MakeFolder(drive_ + L"kept");
+        for (const wchar_t* file : {L"kept.txt", L"kept\\inner.txt"}) scratch::MakeFile(drive_ + file, 4);
+        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+            boxes.push_back(Text);
+            return IDOK;
+        };
+    }
+    ~DeleteGuard() { fw::TApplication::MessageBoxHook = nullptr; }
+    const std::wstring& Drive() const { return drive_; }
+    bool DriveIntact() const { return Exists(drive_ + L"kept.txt") && Exists(drive_ + L"kept\\inner.txt"); }
+    // Runs Action with the confirmation watched: it must never come up.
+    void Watched(const std::function<void()>& Action) {
+        testenv::DialogAnswer confirmation([](HWND Dialog) { PostMessageW(Dialog, WM_COMMAND, IDNO, 0); }, 5000);
+        Action();
+        confirmationShown = confirmationShown || confirmation.Answered();
+    }
+    // One box told of the drive (and of nothing deletable); the boxes are then forgotten.
+    void ExpectToldOnlyOf(const std::wstring& Name, const std::wstring& NotNamed = L"") {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(Name), std::wstring::npos) << boxes[0];
+        if (!NotNamed.empty()) {
+            EXPECT_EQ(boxes[0].find(NotNamed), std::wstring::npos) << boxes[0];
+        }
+        boxes.clear();
+    }
+    std::vector<std::wstring> boxes;
+    bool confirmationShown = false;
+
+private:
+    std::wstring drive_;
+};
+
+class DeleteSafetyTree : public treetest::ShellTreeFixture {
+protected:
+    void SetUp() override {
+        if (guard.Drive().empty()) GTEST_SKIP() << "the test machine names no scratch drive";
+        ShellTreeFixture::SetUp();
+    }
+    void TearDown() override {
+        fw::TrackMenuHook = nullptr;
+        if (!guard.Drive().empty()) ShellTreeFixture::TearDown();
+    }
+    // The menu's "delete" is chosen; whether the menu offered it.
+    bool ChooseDeleteFromMenu(const std::function<void()>& OpenMenu) {
+        bool offered = false;
+        fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+            const UINT id = ShellCommand(Menu, tree->Browser()->OpenContextMenu(), L"delete");
+            offered = id != 0;
+            return id;
+        };
+        guard.Watched(OpenMenu);
+        fw::TrackMenuHook = nullptr;
+        return offered;
+    }
+    DeleteGuard guard;
+};
+
+TEST_F(DeleteSafetyTree, ADriveNodeIsNeverDeletedByKeyMenuOrRightClick) {
+    ASSERT_TRUE(tree->SetSelectedFolder(guard.Drive()));
+    for (FILEOP_FLAGS flags : {kQuiet, kConfirming}) {
+        tree->Browser()->DeleteFlags = flags;
+        guard.Watched([&] { Key(VK_DELETE); });
+        guard.ExpectToldOnlyOf(guard.Drive());
+        EXPECT_TRUE(guard.DriveIntact());
+        const bool offered = ChooseDeleteFromMenu([&] { KeyboardMenu(); });
+        if (offered) guard.ExpectToldOnlyOf(guard.Drive());
+        EXPECT_TRUE(guard.DriveIntact());
+        // A right click asks for the same menu (the window's click notice, then the menu).
+        const POINT at = treetest::ScreenCentre(tree->Selected());
+        POINT client = at;
+        ScreenToClient(tree->Handle(), &client);
+        bool shown = false;
+        fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+            shown = true;
+            return ShellCommand(Menu, tree->Browser()->OpenContextMenu(), L"delete");
+        };
+        guard.Watched([&] {
+            PostMessageW(tree->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+            SendMessageW(tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.x, client.y));
+            treetest::WaitFor([&] { return shown; });
+        });
+        fw::TrackMenuHook = nullptr;
+        EXPECT_TRUE(shown);
+        if (offered) guard.ExpectToldOnlyOf(guard.Drive());
+        EXPECT_TRUE(guard.DriveIntact());
+    }
+    EXPECT_FALSE(guard.confirmationShown);
+    EXPECT_TRUE(operations.empty());
+}
+
+class DeleteSafetyList : public testing::Test {
+protected:
+    void SetUp() override {
+        if (guard.Drive().empty()) GTEST_SKIP() << "the test machine names no scratch drive";
+        ShellLibraryStartup();
+        started = true;
+        folder = testenv::NewScratchFolder(L"delete-safety");
+        for (const wchar_t* file : {L"\\a.txt", L"\\b.txt"}) scratch::MakeFile(folder + file, 2);
+        form = testenv::NewPlacedForm(30, 30, 600, 300);
+        list = testenv::NewFillingControl<TZemFileList>(form);
+        list->SetCheckIfExists(false);
+        form->Show();
+        list->Handle();
+        for (const std::wstring& path : {guard.Drive(), folder + L"\\a.txt", folder + L"\\b.txt"}) list->AddItem(path);
+        fw::Application()->ProcessMessages();
+    }
+    void TearDown() override {
+        fw::TrackMenuHook = nullptr;
+        delete form;
+        fw::Application()->ProcessMessages();
+        if (started) ShellLibraryShutdown();
+    }
+    void Select(std::initializer_list<int> Rows) {
+        list->ClearSelection();
+        for (int row : Rows) list->Items()->Item(row)->SetSelected(true);
+        list->Items()->Item(*Rows.begin())->SetFocused(true);
+    }
+    void DeleteKey() { SendMessageW(list->Handle(), WM_KEYDOWN, VK_DELETE, 1); }
+    // The menu of the selected rows (asked for by keyboard) with its "delete"
+    // chosen; whether the menu offered it.
+    bool DeleteFromMenu() {
+        bool offered = false;
+        fw::TrackMenuHook = [&](HMENU Menu, UINT, int, int, HWND) -> UINT {
+            const UINT id = ShellCommand(Menu, list->Browser()->OpenContextMenu(), L"delete");
+            offered = id != 0;
+            return id;
+        };
+        guard.Watched([&] { SendMessageW(list->Handle(), WM_CONTEXTMENU, WPARAM(list->Handle()), LPARAM(-1)); });
+        fw::TrackMenuHook = nullptr;
+        return offered;
+    }
+    DeleteGuard guard;
+    bool started = false;
+    std::wstring folder;
+    fw::TForm* form = nullptr;
+    TZemFileList* list = nullptr;
+};
+
+TEST_F(DeleteSafetyList, ADriveRowAloneOrWithFilesIsNeverDeletedAndTheFilesGoOnlyWithoutIt) {
+    ASSERT_EQ(list->Items()->Count(), 3);
+    const std::wstring a = folder + L"\\a.txt";
+    for (FILEOP_FLAGS flags : {kQuiet, kConfirming}) {
+        list->Browser()->DeleteFlags = flags;
+        Select({0});
+        guard.Watched([&] { DeleteKey(); });
+        guard.ExpectToldOnlyOf(guard.Drive());
+        if (DeleteFromMenu()) guard.ExpectToldOnlyOf(guard.Drive());
+        // With a deletable file: nothing goes, and the box names only the drive.
+        Select({0, 1});
+        guard.Watched([&] { DeleteKey(); });
+        guard.ExpectToldOnlyOf(guard.Drive(), a);
+        if (DeleteFromMenu()) guard.ExpectToldOnlyOf(guard.Drive(), a);
+        EXPECT_TRUE(guard.DriveIntact());
+        EXPECT_TRUE(Exists(a));
+        ASSERT_EQ(list->Items()->Count(), 3);
+    }
+    EXPECT_FALSE(guard.confirmationShown);
+    // The files alone go as before, without a box.
+    list->Browser()->DeleteFlags = kQuiet;
+    Select({1, 2});
+    DeleteKey();
+    EXPECT_TRUE(guard.boxes.empty());
+    EXPECT_FALSE(Exists(a));
+    EXPECT_FALSE(Exists(folder + L"\\b.txt"));
+    ASSERT_EQ(list->Items()->Count(), 1);
+    EXPECT_EQ(list->Items()->Item(0)->FullPath(), guard.Drive());
+    EXPECT_TRUE(guard.DriveIntact());
+}
+
+TEST(DeleteSafety, ASpecialFolderOrAVirtualObjectIsNeverDeletedAndGoneTargetsAreNoObstacle) {
+    DeleteGuard guard;
+    ShellLibraryStartup();
+    TPathfinch browser(nullptr);
+    browser.SetSpecialFolder(SF_DESKTOP);
+    browser.DeleteFlags = kQuiet;
+    const std::wstring documents = GetSpecialFolderPath(SF_PERSONAL);
+    ASSERT_FALSE(documents.empty());
+    const std::wstring inside = scratch::MakeFolder(documents + L"\\delete-safety");
+    browser.SetMultiObjects(scratch::PathList({documents}));
+    EXPECT_FALSE(browser.ExecuteShellVerb(L"delete"));
+    EXPECT_TRUE(Exists(inside));
+    guard.ExpectToldOnlyOf(documents);
+    // The computer's control panel has no path: it is named by its display name.
+    browser.SetSpecialFolder(SF_CONTROLS);
+    browser.SelectFolderAsObject();
+    std::wstring name;
+    browser.GetDisplayName(false, name);
+    EXPECT_FALSE(browser.ExecuteShellVerb(L"delete"));
+    if (!name.empty()) guard.ExpectToldOnlyOf(name);
+    // A target already gone neither stops the others nor is named.
+    const std::wstring folder = testenv::NewScratchFolder(L"delete-gone");
+    scratch::MakeFile(folder + L"\\here.txt", 1);
+    browser.SetMultiObjects(scratch::PathList({folder + L"\\gone.txt", folder + L"\\here.txt"}));
+    EXPECT_TRUE(browser.ExecuteShellVerb(L"delete"));
+    EXPECT_FALSE(Exists(folder + L"\\here.txt"));
+    EXPECT_TRUE(guard.boxes.empty());
+    RemoveDirectoryW(inside.c_str());
+    ShellLibraryShutdown();
+}
+
+}  // namespace
