@@ -10,6 +10,7 @@
 #include "export/ResourceTexts.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Forms.h"
 #include "framework/SysUtils.h"
 
 namespace zt {
@@ -119,9 +120,16 @@ void TztCustomExport::Error(TztExportError Code) {
     if (OnError) OnError(this, Code);
 }
 
+HWND TztCustomExport::OwnerFormWindow() const {
+    for (fw::TComponent* owner = Owner(); owner; owner = owner->Owner())
+        if (auto* form = dynamic_cast<fw::TCustomForm*>(owner)) return form->HandleAllocated() ? form->Handle() : nullptr;
+    return nullptr;
+}
+
 void TztCustomExport::ShowMessage(const std::wstring& Text, unsigned Flags) {
     const std::wstring caption = (Flags & MB_ICONERROR) ? L"Error" : L"Information";
-    fw::Application()->MessageBox(Text, caption, Flags);
+    // The box belongs to the form whose command ran the export, not to the progress window.
+    fw::Application()->MessageBox(Text, caption, Flags, OwnerFormWindow());
 }
 
 // The target of a run: FileName with the format's extension, or a temporary
@@ -155,13 +163,55 @@ bool TztCustomExport::MakeTarget(std::wstring& Target) {
     return false;
 }
 
+namespace {
+
+// For the length of a run: the component counts as running, and the form that
+// started it takes no input (its question boxes and the progress window are the
+// only ways in), so no second command can change the settings or the source's
+// rows under the run. The form gets its input back, and is active again, at the end.
+class TRunGuard {
+public:
+    TRunGuard(bool& Running, HWND Form) : running_(Running), form_(Form) {
+        running_ = true;
+        if (!form_ || !IsWindowEnabled(form_)) {
+            form_ = nullptr;
+            return;
+        }
+        // A disabled window loses the focus; it is given back at the end.
+        focus_ = GetFocus();
+        if (focus_ != form_ && !IsChild(form_, focus_)) focus_ = nullptr;
+        EnableWindow(form_, FALSE);
+    }
+    ~TRunGuard() {
+        running_ = false;
+        if (!form_ || !IsWindow(form_)) return;
+        EnableWindow(form_, TRUE);
+        const HWND active = GetActiveWindow();
+        if (!active || !IsWindowVisible(active) || !IsWindowEnabled(active)) SetActiveWindow(form_);
+        else if (active == form_ && !GetFocus() && focus_ && IsWindow(focus_)) SetFocus(focus_);
+    }
+    TRunGuard(const TRunGuard&) = delete;
+    TRunGuard& operator=(const TRunGuard&) = delete;
+
+private:
+    bool& running_;
+    HWND form_;
+    HWND focus_ = nullptr;
+};
+
+}  // namespace
+
 void TztCustomExport::Execute() {
+    if (running_) return;
     if (!SourceAssigned()) {
         Error(xeComponentIsNull);
         return;
     }
+    const TRunGuard guard(running_, OwnerFormWindow());
+    const TztExportType type = exportType_;
+    const TztExportStyle style = exportStyle_;
     BeforeExport();
-    if (fileName_.empty() && exportStyle_ == xsFile && exportType_ != xtClipboard) {
+    if (fileName_.empty() && style == xsFile && type != xtClipboard) {
         Error(xeInvalidFileName);
         AfterExport();
         return;
@@ -170,7 +220,7 @@ void TztCustomExport::Execute() {
     if (MakeTarget(target)) {
         WriteDocument(target);
         // Only a document that was written is opened.
-        if (exportStyle_ == xsView && exportType_ != xtClipboard && written_) ViewDocument(target);
+        if (style == xsView && type != xtClipboard && written_) ViewDocument(target);
     }
     AfterExport();
 }

@@ -96,7 +96,11 @@ public:
     TEventOnFileExist OnFileExist;
 
     // --- Run ---
+    // A run takes its type, style, file name and options as it starts; changing
+    // them during the run changes the next one. While it runs, the form that owns
+    // the component takes no input, and a run asked for meanwhile is not started.
     void Execute();
+    bool Running() const { return running_; }
     // Opens the file with its associated program, without activating it; a
     // failure is reported through OnError.
     void ViewDocument(const std::wstring& FileName);
@@ -168,13 +172,15 @@ protected:
 
 private:
     void Error(TztExportError Code);
+    // The window of the form that owns the component (its boxes' owner); null without one.
+    HWND OwnerFormWindow() const;
     void ShowMessage(const std::wstring& Text, unsigned Flags);
     bool MakeTarget(std::wstring& Target);
     void SetupProgress();
     void CloseProgress();
 
     // The writer's steps (the document flow, whatever the format).
-    void WriteDocumentBody(const std::wstring& FileName);
+    void WriteDocumentBody(const TztDocumentSettings& Settings);
     bool ConfirmOverwrite(const std::wstring& FileName);
     TztDocumentSettings DocumentSettings(const std::wstring& FileName);
     void PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCaptions);
@@ -204,6 +210,7 @@ private:
 
     TztRowCounters counters_;
     bool written_ = false;  // the last document reached its file or the clipboard
+    bool running_ = false;  // inside Execute
 
     // Per document (set inside WriteDocument only).
     std::unique_ptr<TztExportDocument> doc_;

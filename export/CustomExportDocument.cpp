@@ -25,10 +25,13 @@ void TztCustomExport::WriteDocument(const std::wstring& FileName) {
     written_ = false;
     if (OnBeginExport) OnBeginExport(this);
     counters_.recordCount = uint32_t(std::max(0, GetRowCount()));
-    const bool progress = options_.Contains(xoShowProgress);
+    // The document's type and settings are those of this moment: a handler that
+    // asks the user something must not change the document under it.
+    const TztDocumentSettings settings = DocumentSettings(FileName);
+    const bool progress = settings.options.Contains(xoShowProgress);
     if (progress) SetupProgress();
     try {
-        WriteDocumentBody(FileName);
+        WriteDocumentBody(settings);
     } catch (...) {
         Error(xeGeneralExportError);
     }
@@ -38,7 +41,8 @@ void TztCustomExport::WriteDocument(const std::wstring& FileName) {
     if (OnEndExport) OnEndExport(this);
 }
 
-void TztCustomExport::WriteDocumentBody(const std::wstring& FileName) {
+void TztCustomExport::WriteDocumentBody(const TztDocumentSettings& Settings) {
+    const std::wstring& FileName = Settings.fileName;
     if (!ConfirmOverwrite(FileName)) throw AbortDocument();
     counters_.currentRow = 0;
     counters_.exportedCount = 0;
@@ -47,8 +51,8 @@ void TztCustomExport::WriteDocumentBody(const std::wstring& FileName) {
     const int columns = PrepareColumns();
     if (columns <= 0) return;
 
-    doc_ = std::make_unique<TztExportDocument>(DocumentSettings(FileName), counters_);
-    writer_ = ztCreateFormatWriter(exportType_, *doc_);
+    doc_ = std::make_unique<TztExportDocument>(Settings, counters_);
+    writer_ = ztCreateFormatWriter(Settings.type, *doc_);
     TztFormatWriter& writer = *writer_;
     doc_->columns.resize(size_t(columns));
     PrepareColumnTexts(*doc_, writer.WidensColumnsToCaptions());
@@ -59,7 +63,7 @@ void TztCustomExport::WriteDocumentBody(const std::wstring& FileName) {
     doc_->AddWorkText(header);
     writer.WriteHeaderText();
     doc_->workLines.clear();
-    if (options_.Contains(xoShowHeader)) writer.WriteCaptionRow(CaptionValues());
+    if (doc_->Has(xoShowHeader)) writer.WriteCaptionRow(CaptionValues());
     writer.WriteHeaderRule();
     WriteRows(writer);
     writer.WriteTableEnd();
@@ -104,7 +108,7 @@ TztDocumentSettings TztCustomExport::DocumentSettings(const std::wstring& FileNa
 void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCaptions) {
     for (int col = 0; col < Doc.ColumnCount(); ++col) {
         TztExportDocument::Column& c = Doc.columns[size_t(col)];
-        c.exported = options_.Contains(xoExportInvisibles) || ColumnExported(col);
+        c.exported = Doc.Has(xoExportInvisibles) || ColumnExported(col);
         c.caption = col < captions_->Count() ? captions_->Strings(col) : ColumnCaption(col);
         // Asked once per document, not once per cell.
         c.alignment = ColumnAlignment(col);
@@ -112,7 +116,7 @@ void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCap
             c.width = NaturalColumnWidth(col);
         // In the padded text a column holds its caption too, so rows and rules align.
         c.textWidth = c.width;
-        if (WidenToCaptions && options_.Contains(xoShowHeader))
+        if (WidenToCaptions && Doc.Has(xoShowHeader))
             c.textWidth = std::max(c.textWidth, CharCount(c.caption));
     }
 }
@@ -125,8 +129,8 @@ TztValues TztCustomExport::CaptionValues() const {
 }
 
 void TztCustomExport::WriteRows(TztFormatWriter& Writer) {
-    const bool selectedOnly = options_.Contains(xoSelectedRowsOnly);
-    const bool progress = options_.Contains(xoShowProgress);
+    const bool selectedOnly = doc_->Has(xoSelectedRowsOnly);
+    const bool progress = doc_->Has(xoShowProgress);
     uint32_t& current = counters_.currentRow;
     TztValues values;
     while (!EndOfRows()) {

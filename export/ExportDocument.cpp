@@ -112,7 +112,7 @@ std::wstring TztExportDocument::JoinedLines() const {
 bool TztExportDocument::SaveAscii(const std::wstring& FileName) const {
     // In pieces, so the document is never held twice in memory.
     constexpr size_t kPiece = 1 << 20;
-    fw::TFileStream file(FileName, fw::fmCreate);
+    fw::TSafeFileStream file(FileName);
     std::string piece;
     piece.reserve(kPiece + 4096);
     for (const std::wstring& line : lines) {
@@ -124,6 +124,7 @@ bool TztExportDocument::SaveAscii(const std::wstring& FileName) const {
         }
     }
     file.WriteBuffer(piece.data(), int64_t(piece.size()));
+    file.Commit();
     return true;
 }
 
@@ -133,8 +134,9 @@ void TztExportDocument::SaveLines(const std::wstring& FileName, bool Utf8Fallbac
 }
 
 void ztWriteFile(const std::wstring& FileName, const std::string& Bytes) {
-    fw::TFileStream file(FileName, fw::fmCreate);
+    fw::TSafeFileStream file(FileName);
     file.WriteBuffer(Bytes.data(), int64_t(Bytes.size()));
+    file.Commit();
 }
 
 }  // namespace zt

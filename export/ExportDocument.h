@@ -117,7 +117,8 @@ public:
     std::wstring JoinedLines() const;
     // Writes the lines to FileName as bytes, each ended by CR LF, when every
     // line is plain ASCII (the same in every code page); false otherwise, and
-    // the file is then to be written anew.
+    // the file is then to be written anew (the target untouched). Every save
+    // here replaces an existing target only once the new file is complete.
     bool SaveAscii(const std::wstring& FileName) const;
     // Writes the lines to FileName in the ANSI code page (or, with Utf8Fallback
     // and a character the code page lacks, in UTF-8 behind a byte-order mark).
@@ -132,7 +133,8 @@ private:
     size_t newLineStart_ = std::wstring::npos;
 };
 
-// Writes Bytes to FileName, created anew.
+// Writes Bytes to FileName, created anew; an existing file is replaced only
+// once every byte is written.
 void ztWriteFile(const std::wstring& FileName, const std::string& Bytes);
 
 }  // namespace zt

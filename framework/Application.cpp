@@ -188,9 +188,9 @@ void TApplication::ShowException(const std::exception& E) {
     MessageBox(text, Title(), MB_OK | MB_ICONSTOP);
 }
 
-int TApplication::MessageBox(const std::wstring& Text, const std::wstring& Caption, unsigned Flags) {
+int TApplication::MessageBox(const std::wstring& Text, const std::wstring& Caption, unsigned Flags, HWND Owner) {
     const std::wstring caption = Caption.empty() ? Title() : Caption;
-    HWND owner = GetActiveWindow();
+    HWND owner = Owner && IsWindow(Owner) ? Owner : GetActiveWindow();
     if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->Handle();
     if (MessageBoxHook) return MessageBoxHook(owner, Text, caption, Flags);
     return ::MessageBoxW(owner, Text.c_str(), caption.c_str(), Flags);

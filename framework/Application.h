@@ -62,9 +62,12 @@ public:
     void HandleException(TObject* Sender);
     void ShowException(const std::exception& E);
 
-    // A message box owned by the active window; an empty Caption means Title.
+    // A message box owned by Owner, the window whose command asks (the box then
+    // keeps that window from taking other commands); by the active window when
+    // Owner is null. An empty Caption means Title.
     // (windows.h makes the name MessageBoxW; callers see the same spelling.)
-    int MessageBox(const std::wstring& Text, const std::wstring& Caption = L"", unsigned Flags = MB_OK);
+    int MessageBox(const std::wstring& Text, const std::wstring& Caption = L"", unsigned Flags = MB_OK,
+                   HWND Owner = nullptr);
     // Replaces the system's MessageBoxW for every box the program shows.
     static std::function<int(HWND Owner, const std::wstring& Text, const std::wstring& Caption, unsigned Flags)>
         MessageBoxHook;

@@ -98,8 +98,9 @@ void TMemoryStream::SaveToStream(TStream* Stream) {
 }
 
 void TMemoryStream::SaveToFile(const std::wstring& FileName) {
-    TFileStream file(FileName, fmCreate);
+    TSafeFileStream file(FileName);
     SaveToStream(&file);
+    file.Commit();
 }
 
 // ---------------------------------------------------------------------------
@@ -110,7 +111,28 @@ std::wstring FileErrorText(const wchar_t* what, const std::wstring& name) {
     return std::wstring(what) + L" \"" + name + L"\". " + SysErrorMessage(GetLastError());
 }
 
+// A fresh file of its own in Target's folder, named so that no two saves (of
+// this or another program) meet; its name goes into Name.
+HANDLE CreateTemporaryBeside(const std::wstring& Target, std::wstring& Name) {
+    const size_t slash = Target.find_last_of(L"\\/:");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : Target.substr(0, slash + 1);
+    static LONG counter = 0;
+    const DWORD seed = GetCurrentProcessId() * 0x10001u ^ GetTickCount();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t part[32];
+        swprintf(part, 32, L"~tbr%08lx.tmp", static_cast<unsigned long>(seed + DWORD(InterlockedIncrement(&counter))));
+        Name = folder + part;
+        const HANDLE file = CreateFileW(Name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
+
+std::function<BOOL(HANDLE, const void*, DWORD, DWORD*)> TFileStream::WriteFileHook;
 
 TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName_(FileName) {
     if (Mode == fmCreate || (Mode & 0xFF00) == fmCreate) {
@@ -130,6 +152,10 @@ TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName
     handle_.reset(
         CreateFileW(FileName.c_str(), access[a], share[s], nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle_) throw EFOpenError(FileErrorText(L"Cannot open file", FileName));
+}
+
+TFileStream::TFileStream(const std::wstring& FileName, HANDLE File) : fileName_(FileName) {
+    handle_.reset(File);
 }
 
 TFileStream::~TFileStream() = default;
@@ -154,7 +180,9 @@ int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
     while (Count > 0) {
         DWORD put = 0;
         const DWORD chunk = DWORD(std::min<int64_t>(Count, 1 << 30));
-        if (!WriteFile(handle_.get(), p, chunk, &put, nullptr) || put == 0) break;
+        const BOOL ok = WriteFileHook ? WriteFileHook(handle_.get(), p, chunk, &put)
+                                      : WriteFile(handle_.get(), p, chunk, &put, nullptr);
+        if (!ok || put == 0) break;
         total += put;
         p += put;
         Count -= put;
@@ -177,6 +205,44 @@ void TFileStream::SetSize(int64_t NewSize) {
     SetPosition(NewSize);
     if (!SetEndOfFile(handle_.get())) RaiseLastOSError();
     if (here < NewSize) SetPosition(here);
+}
+
+// ---------------------------------------------------------------------------
+
+TSafeFileStream::TTemporary TSafeFileStream::OpenTemporary(const std::wstring& Target) {
+    std::wstring name;
+    const HANDLE file = CreateTemporaryBeside(Target, name);
+    if (file == INVALID_HANDLE_VALUE) throw EFCreateError(FileErrorText(L"Cannot create file", Target));
+    return {name, file};
+}
+
+TSafeFileStream::TSafeFileStream(const std::wstring& FileName) : TSafeFileStream(FileName, OpenTemporary(FileName)) {}
+
+TSafeFileStream::TSafeFileStream(const std::wstring& FileName, TTemporary Temporary)
+    : TFileStream(Temporary.first, Temporary.second), target_(FileName) {}
+
+TSafeFileStream::~TSafeFileStream() {
+    if (committed_) return;
+    CloseFile();
+    DeleteFileW(FileName().c_str());
+}
+
+void TSafeFileStream::Commit() {
+    if (committed_) return;
+    // Every byte on the disk before the old file goes: a crash in between
+    // leaves the old file or the new one, never a part of either.
+    const bool flushed = FlushFileBuffers(Handle());
+    DWORD error = flushed ? ERROR_SUCCESS : GetLastError();
+    CloseFile();
+    if (flushed && MoveFileExW(FileName().c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        committed_ = true;
+        return;
+    }
+    if (flushed) error = GetLastError();
+    DeleteFileW(FileName().c_str());
+    committed_ = true;  // nothing left to remove
+    SetLastError(error);
+    throw EFCreateError(FileErrorText(L"Cannot create file", target_));
 }
 
 }  // namespace fw

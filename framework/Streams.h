@@ -1,11 +1,17 @@
 #pragma once
 // Byte streams of the class library: an abstract TStream, a TMemoryStream that
-// owns a growing block of memory, and a TFileStream that owns an open file.
+// owns a growing block of memory, a TFileStream that owns an open file, and a
+// TSafeFileStream that builds a file under a temporary name and puts it in place
+// only when it is complete.
 // Streams are plain objects (no owner): create them on the stack or hold them in a
 // std::unique_ptr. A TFileStream closes its file when destroyed; a TMemoryStream
 // frees its memory. Failures raise the EStreamError family (Exception.h).
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "framework/Classes.h"
 #include "framework/Handles.h"
@@ -52,6 +58,7 @@ public:
     void* Memory() const { return memory_; }
     void Clear();
     void SaveToStream(TStream* Stream);
+    // Through a TSafeFileStream: a failed save leaves an existing file as it was.
     void SaveToFile(const std::wstring& FileName);
 
 private:
@@ -92,9 +99,44 @@ public:
     const std::wstring& FileName() const { return fileName_; }
     void* Handle() const { return handle_.get(); }
 
+    // The system's WriteFile for every file stream; replaceable, so a test can
+    // make a disk fill up part-way through a save.
+    static std::function<BOOL(HANDLE File, const void* Buffer, DWORD Count, DWORD* Written)> WriteFileHook;
+
+protected:
+    // Takes over a file opened already.
+    TFileStream(const std::wstring& FileName, HANDLE File);
+    void CloseFile() { handle_.reset(); }
+
 private:
     std::wstring fileName_;
     UniqueHandle handle_;
+};
+
+// A new file written under a temporary name in its target's folder and moved
+// over the target by Commit, once every byte is written: a save that fails
+// part-way (a full disk, a failed format) leaves an existing target as it was
+// and no partial file. Without Commit the destructor removes the temporary file.
+// Raises EFCreateError "Cannot create file "%s". <system text>" when the
+// temporary file cannot be made or the target cannot be replaced.
+class TSafeFileStream : public TFileStream {
+public:
+    explicit TSafeFileStream(const std::wstring& FileName);
+    ~TSafeFileStream() override;
+
+    // Flushes the file and puts it in the target's place (on failure the
+    // temporary file is removed and the target left alone).
+    void Commit();
+    const std::wstring& TargetName() const { return target_; }
+
+private:
+    // The temporary file's name and its open handle.
+    using TTemporary = std::pair<std::wstring, HANDLE>;
+    TSafeFileStream(const std::wstring& FileName, TTemporary Temporary);
+    static TTemporary OpenTemporary(const std::wstring& Target);
+
+    std::wstring target_;
+    bool committed_ = false;
 };
 
 }  // namespace fw

@@ -220,8 +220,9 @@ void TStrings::SaveToStream(TStream* Stream) const {
 }
 
 void TStrings::SaveToFile(const std::wstring& FileName) const {
-    TFileStream file(FileName, fmCreate);
+    TSafeFileStream file(FileName);
     SaveToStream(&file);
+    file.Commit();
 }
 
 // ---- TStringList --------------------------------------------------------------

@@ -6,6 +6,8 @@
 
 #include "export/ExportProgress.h"
 #include "framework/SysUtils.h"
+#include "tests/common/PlacedForm.h"
+#include "tests/common/FillingDisk.h"
 #include "tests/export/ExportTestSource.h"
 
 namespace {
@@ -185,6 +187,74 @@ TEST_F(ExportRun, FailuresEndConsistently) {
     EXPECT_EQ(errors_, std::vector<TztExportError>{xeGeneralExportError});
     EXPECT_EQ(ends, 2);
     errors_.clear();
+}
+
+TEST_F(ExportRun, ARunKeepsItsSettingsAndItsFormTakesNoInputUntilItEnds) {
+    // A run of a component on a form, whose overwrite question lets a second
+    // command in: it changes the type and the name, and runs again.
+    std::unique_ptr<fw::TForm> form(testenv::NewPlacedForm(40, 40, 300, 200));
+    form->Show();
+    auto* e = new TTestExport(form.get());
+    e->Names = e_->Names;
+    e->Rows = e_->Rows;
+    e->SetExportStyle(xsFile);
+    e->SetFileName(folder_ + L"\\doc");
+    e->SetOptions(e->Options().Exclude(xoShowExportDate).Include(xoClipboardMessage));
+    std::vector<HWND> owners;
+    ScopedHook<decltype(fw::TApplication::MessageBoxHook)> boxes(
+        fw::TApplication::MessageBoxHook, [&](HWND Owner, const std::wstring&, const std::wstring&, unsigned) {
+            owners.push_back(Owner);
+            return IDOK;
+        });
+    std::vector<bool> enabledWhileAsked;
+    e->OnFileExist = [&](fw::TObject*, const std::wstring&, bool& Can) {
+        enabledWhileAsked.push_back(IsWindowEnabled(form->Handle()) != FALSE);
+        e->SetExportType(xtClipboard);
+        e->SetFileName(folder_ + L"\\other");
+        e->Execute();
+        Can = true;
+    };
+    { fw::TFileStream old(folder_ + L"\\doc.CSV", fw::fmCreate); }
+    e->SetExportType(xtCSV);
+    e->Execute();
+    EXPECT_EQ(enabledWhileAsked, std::vector<bool>{false});
+    EXPECT_TRUE(IsWindowEnabled(form->Handle())) << "the form takes input again";
+    EXPECT_TRUE(owners.empty()) << "the second run was not started";
+    EXPECT_EQ(ReadBytes(folder_ + L"\\doc.CSV"), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
+    EXPECT_FALSE(FileThere(folder_ + L"\\other.CSV"));
+    EXPECT_FALSE(e->Running());
+    // A box of the run belongs to the form, not to the progress window.
+    e->OnFileExist = nullptr;
+    e->SetOptions(e->Options().Include(xoShowProgress));
+    e->Execute();
+    ASSERT_EQ(owners.size(), 1u);
+    EXPECT_EQ(owners[0], form->Handle());
+}
+
+TEST_F(ExportRun, AnOverwriteThatFailsPartWayLeavesTheOldFile) {
+    for (int i = 0; i < 2000; ++i) e_->Rows.push_back({L"row", std::to_wstring(i)});
+    const TztExportType types[] = {xtTXT, xtCSV, xtTAB, xtHTML, xtRTF, xtWord, xtExcel, xtDIF, xtSYLK};
+    for (const bool ascii : {true, false}) {
+        // A character beyond ASCII takes the documents another way to their bytes.
+        e_->Rows[0][0] = ascii ? L"a.txt" : L"\u00e9t\u00e9 \u03a9.txt";
+        for (const TztExportType type : types) {
+            e_->SetExportType(type);
+            const std::wstring target = folder_ + L"\\doc." + e_->GetDefaultExtension();
+            { fw::TFileStream old(target, fw::fmCreate); old.WriteBuffer("old", 3); }
+            const std::set<std::wstring> before = testenv::NamesIn(folder_);
+            {
+                testenv::FillingDisk disk(200);
+                e_->Execute();
+            }
+            EXPECT_EQ(errors_, std::vector<TztExportError>{xeGeneralExportError}) << type;
+            errors_.clear();
+            EXPECT_EQ(ReadBytes(target), "old") << type << " " << ascii;
+            EXPECT_EQ(testenv::NamesIn(folder_), before) << "no partial file of " << type;
+            // With room on the disk the same run replaces the file.
+            e_->Execute();
+            EXPECT_GT(ReadBytes(target).size(), 2000u) << type;
+        }
+    }
 }
 
 TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {

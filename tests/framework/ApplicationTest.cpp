@@ -80,6 +80,11 @@ TEST_F(ApplicationTest, HandleExceptionShowsAStopBoxCaptionedWithTheTitleAndAFai
     EXPECT_EQ(boxes[3].flags, unsigned(MB_OK | MB_ICONINFORMATION));
     Application()->MessageBox(L"text", L"Error", MB_OK);
     EXPECT_EQ(boxes[4].caption, L"Error");
+    // A box that a window's command asks is owned by that window.
+    fw::TMessageWindow asker([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+    Application()->MessageBox(L"Replace it?", L"Confirm Save As", MB_YESNO, asker.Handle());
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[5].owner, asker.Handle());
     TApplication::MessageBoxHook = [](HWND, const std::wstring&, const std::wstring&, unsigned) -> int {
         throw std::runtime_error("no box today");
     };

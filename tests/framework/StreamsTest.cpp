@@ -8,6 +8,8 @@
 #include <string>
 
 #include "framework/Exception.h"
+#include "framework/StringList.h"
+#include "tests/common/FillingDisk.h"
 #include "tests/common/TestEnv.h"
 
 namespace {
@@ -99,6 +101,58 @@ TEST(FileStream, SaveReadBackAndFailuresNameTheFile) {
     } catch (const fw::EFCreateError& e) {
         EXPECT_EQ(e.Message().rfind(L"Cannot create file \"", 0), 0u);
     }
+}
+
+std::string FileBytes(const std::wstring& Name) {
+    TFileStream file(Name, fw::fmOpenRead | fw::fmShareDenyNone);
+    std::string bytes(size_t(file.Size()), '\0');
+    file.ReadBuffer(bytes.data(), int64_t(bytes.size()));
+    return bytes;
+}
+
+TEST(SafeFileStream, ASaveThatFailsPartWayLeavesTheOldFileAndNothingElse) {
+    const std::wstring dir = testenv::NewScratchFolder(L"safe-save");
+    const std::wstring target = dir + L"\\listing.txt";
+    TMemoryStream old;
+    old.WriteBuffer("old bytes", 9);
+    old.SaveToFile(target);
+    // Three blocks of a megabyte, the disk full after the first.
+    TMemoryStream big;
+    big.SetSize(3 << 20);
+    std::memset(big.Memory(), 'n', size_t(big.Size()));
+    {
+        testenv::FillingDisk disk(1 << 20);
+        EXPECT_THROW(big.SaveToFile(target), fw::EWriteError);
+    }
+    EXPECT_EQ(FileBytes(target), "old bytes");
+    EXPECT_EQ(testenv::NamesIn(dir), std::set<std::wstring>{L"listing.txt"}) << "no partial file is left";
+    fw::TStringList lines;
+    lines.Add(L"new line");
+    {
+        testenv::FillingDisk disk(3);
+        EXPECT_THROW(lines.SaveToFile(target), fw::EWriteError);
+    }
+    EXPECT_EQ(FileBytes(target), "old bytes");
+    EXPECT_EQ(testenv::NamesIn(dir).size(), 1u);
+    // Complete saves replace the file, and a save of a new name makes it.
+    lines.SaveToFile(target);
+    EXPECT_EQ(FileBytes(target), "new line\r\n");
+    big.SaveToFile(dir + L"\\big.bin");
+    EXPECT_EQ(FileBytes(dir + L"\\big.bin").size(), size_t(3 << 20));
+    EXPECT_EQ(testenv::NamesIn(dir), (std::set<std::wstring>{L"big.bin", L"listing.txt"}));
+    // A target that cannot be replaced (a folder of that name) is named in the failure.
+    CreateDirectoryW((dir + L"\\taken").c_str(), nullptr);
+    try {
+        old.SaveToFile(dir + L"\\taken");
+        FAIL();
+    } catch (const fw::EFCreateError& e) {
+        EXPECT_EQ(e.Message().rfind(L"Cannot create file \"" + dir + L"\\taken\"", 0), 0u);
+    }
+    EXPECT_EQ(testenv::NamesIn(dir), (std::set<std::wstring>{L"big.bin", L"listing.txt", L"taken"}));
+    // A stream given up without Commit leaves nothing.
+    { fw::TSafeFileStream abandoned(dir + L"\\listing.txt"); abandoned.WriteBuffer("x", 1); }
+    EXPECT_EQ(FileBytes(target), "new line\r\n");
+    EXPECT_EQ(testenv::NamesIn(dir).size(), 3u);
 }
 
 TEST(OSError, TextHasNoTrailingLineBreakAndTheCodeIsNamed) {

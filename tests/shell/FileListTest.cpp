@@ -310,6 +310,49 @@ TEST_F(FileList, RowsAddedByPathOrBySearchWithTheirDetailTexts) {
     ExpectShellTexts(list, list->FindItemByPath(root + L"\\b.dat"));
 }
 
+// Names the shell cannot parse (a last dot or blank) get their texts all the
+// same, equal to those of twins without it; a folder among them is a folder.
+void ExpectTwinTexts(TZemFileListItem* Odd, TZemFileListItem* Twin, bool TypeToo) {
+    ASSERT_NE(Odd, nullptr);
+    ASSERT_NE(Twin, nullptr);
+    ASSERT_EQ(Odd->SubItems().Count(), Twin->SubItems().Count()) << Odd->FullPath();
+    ASSERT_GE(Odd->SubItems().Count(), 4);
+    for (int k = 1; k < Odd->SubItems().Count(); ++k) {
+        if (!TypeToo && k == 2) continue;
+        EXPECT_EQ(Odd->SubItems()[k], Twin->SubItems()[k]) << Odd->FullPath() << " text " << k;
+    }
+    EXPECT_NE(Odd->SubItems()[2], L"") << "a type";
+    EXPECT_EQ(Odd->IsFolder(), Twin->IsFolder());
+}
+
+TEST_F(FileList, NamesEndingInADotOrABlankHaveTheirDetailsAndFoldersStayFolders) {
+    const std::wstring dots = testenv::NewScratchFolder(L"dotnames");
+    const int64_t time = FileTimeAt(2020, 3, 4, 5, 6);
+    for (const wchar_t* name : {L"\\file.txt ", L"\\file.txt", L"\\pad. ", L"\\pad"})
+        MakeTimedFile(L"\\\\?\\" + dots + name, 2000, time);
+    for (const wchar_t* name : {L"\\dirdot.", L"\\dirdot"}) {
+        const std::wstring path = L"\\\\?\\" + dots + name;
+        CreateDirectoryW(path.c_str(), nullptr);
+        fw::Handle folder(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const FILETIME when{DWORD(uint64_t(time)), DWORD(uint64_t(time) >> 32)};
+        SetFileTime(folder.get(), nullptr, nullptr, &when);
+    }
+    for (const bool all : {false, true}) {
+        Search(dots);
+        ASSERT_EQ(list->Items()->Count(), 6);
+        if (all) list->FillTexts();
+        else Settle();
+        TZemFileListItem* dirdot = list->FindItemByPath(dots + L"\\dirdot.");
+        ExpectTwinTexts(dirdot, list->FindItemByPath(dots + L"\\dirdot"), true);
+        ASSERT_NE(dirdot, nullptr);
+        EXPECT_TRUE(dirdot->IsFolder());
+        ExpectTwinTexts(list->FindItemByPath(dots + L"\\file.txt "), list->FindItemByPath(dots + L"\\file.txt"),
+                        false);
+        ExpectTwinTexts(list->FindItemByPath(dots + L"\\pad. "), list->FindItemByPath(dots + L"\\pad"), false);
+    }
+}
+
 TEST_F(FileList, SortsByEveryColumnBothWaysSizesAndDatesByValue) {
     Search(root);
     const int size = ColumnOf(L"Size") >= 0 ? ColumnOf(L"Size") : 2;
