@@ -122,7 +122,8 @@ void TztCustomExport::Error(TztExportError Code) {
 
 HWND TztCustomExport::OwnerFormWindow() const {
     for (fw::TComponent* owner = Owner(); owner; owner = owner->Owner())
-        if (auto* form = dynamic_cast<fw::TCustomForm*>(owner)) return form->HandleAllocated() ? form->Handle() : nullptr;
+        if (auto* form = dynamic_cast<fw::TCustomForm*>(owner))
+            return form->HandleAllocated() ? form->Handle() : nullptr;
     return nullptr;
 }
 

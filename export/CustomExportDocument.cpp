@@ -116,8 +116,7 @@ void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCap
             c.width = NaturalColumnWidth(col);
         // In the padded text a column holds its caption too, so rows and rules align.
         c.textWidth = c.width;
-        if (WidenToCaptions && Doc.Has(xoShowHeader))
-            c.textWidth = std::max(c.textWidth, CharCount(c.caption));
+        if (WidenToCaptions && Doc.Has(xoShowHeader)) c.textWidth = std::max(c.textWidth, CharCount(c.caption));
     }
 }
 

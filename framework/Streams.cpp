@@ -234,7 +234,8 @@ void TSafeFileStream::Commit() {
     const bool flushed = FlushFileBuffers(Handle());
     DWORD error = flushed ? ERROR_SUCCESS : GetLastError();
     CloseFile();
-    if (flushed && MoveFileExW(FileName().c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (flushed &&
+        MoveFileExW(FileName().c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         committed_ = true;
         return;
     }

@@ -63,12 +63,16 @@ LPCITEMIDLIST TZemFolderDetails::Child(TFolder& Folder, const std::wstring& Name
     const std::wstring key = Upper(Name);
     auto it = Folder.Children.find(key);
     if (it != Folder.Children.end()) return it->second.get();
+    // Parsing drops a last dot or blank of a name, and with it finds another
+    // object or none: such a name is found by walking its folder.
+    const bool unparsable = !Name.empty() && (Name.back() == L'.' || Name.back() == L' ');
     // A folder many rows come from is walked once instead of parsed name by name.
-    if (!Folder.Enumerated && (wholeFolders_ || ++Folder.Parsed > 32)) {
+    if (!Folder.Enumerated && (wholeFolders_ || unparsable || ++Folder.Parsed > 32)) {
         Enumerate(Folder);
         it = Folder.Children.find(key);
         if (it != Folder.Children.end()) return it->second.get();
     }
+    if (unparsable) return nullptr;
     // Parsed by name (also when made after the walk, or not listed by it).
     LPITEMIDLIST child = nullptr;
     std::wstring name = Name;

@@ -8,6 +8,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Exception.h"
 #include "framework/SysUtils.h"
+#include "shell/LongPathFind.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/SpecialFolders.h"
 
@@ -22,7 +23,8 @@ const IID kIImageList = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x
 
 bool IsExistingDirectory(const std::wstring& Path) {
     TErrorModeGuard errorMode(SEM_FAILCRITICALERRORS);
-    const DWORD attributes = GetFileAttributesW(Path.c_str());
+    // The long form keeps a last dot or blank of a name, which the short form drops.
+    const DWORD attributes = GetFileAttributesW(MakeLongPath(Path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

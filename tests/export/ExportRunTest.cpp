@@ -240,7 +240,10 @@ TEST_F(ExportRun, AnOverwriteThatFailsPartWayLeavesTheOldFile) {
         for (const TztExportType type : types) {
             e_->SetExportType(type);
             const std::wstring target = folder_ + L"\\doc." + e_->GetDefaultExtension();
-            { fw::TFileStream old(target, fw::fmCreate); old.WriteBuffer("old", 3); }
+            {
+                fw::TFileStream old(target, fw::fmCreate);
+                old.WriteBuffer("old", 3);
+            }
             const std::set<std::wstring> before = testenv::NamesIn(folder_);
             {
                 testenv::FillingDisk disk(200);

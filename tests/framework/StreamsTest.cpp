@@ -150,7 +150,10 @@ TEST(SafeFileStream, ASaveThatFailsPartWayLeavesTheOldFileAndNothingElse) {
     }
     EXPECT_EQ(testenv::NamesIn(dir), (std::set<std::wstring>{L"big.bin", L"listing.txt", L"taken"}));
     // A stream given up without Commit leaves nothing.
-    { fw::TSafeFileStream abandoned(dir + L"\\listing.txt"); abandoned.WriteBuffer("x", 1); }
+    {
+        fw::TSafeFileStream abandoned(dir + L"\\listing.txt");
+        abandoned.WriteBuffer("x", 1);
+    }
     EXPECT_EQ(FileBytes(target), "new line\r\n");
     EXPECT_EQ(testenv::NamesIn(dir).size(), 3u);
 }
