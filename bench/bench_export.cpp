@@ -1,10 +1,12 @@
-// Exports a 100,000-row, 6-column string grid in every format and compares each
+// Exports a 100,000-row, 6-column string grid in every format, with the main
+// window's settings (progress window and date line included), and compares each
 // with a plain write of the same number of bytes to the same folder, timed in
 // the same run: the ratio says what the writer costs beyond the disk.
-// Run by hand (under Wine): bench_export.exe [folder]. Files go to the folder
-// given, or to the temporary folder, and are deleted afterwards. Each figure is
-// the best of seven runs; each export run is followed at once by a run of its
-// plain write, so both see the same load, and each writes a new file.
+// Run by hand (under Wine, tools/bench bench_export [folder]). Files go to the
+// folder given, or to the temporary folder, and are deleted afterwards. Each
+// figure is the best of three rounds; in each round every export run is followed
+// at once by a run of its plain write, so both see the same load. The exit code
+// is 1 when a format takes more than five times its plain write.
 #include <windows.h>
 
 #include <algorithm>
@@ -13,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportDocument.h"
+#include "export/ExportProgress.h"
 #include "export/StringGridExport.h"
+#include "export/TextRoutines.h"
 #include "framework/Application.h"
 #include "framework/Grids.h"
 #include "framework/Streams.h"
@@ -25,7 +30,8 @@ namespace {
 
 constexpr int kRows = 100000;
 constexpr int kCols = 6;
-constexpr int kRepeats = 7;
+constexpr int kRounds = 3;
+constexpr double kMostRatio = 5.0;
 
 struct Format {
     TztExportType type;
@@ -64,6 +70,114 @@ void FillGrid(fw::TStringGrid* Grid) {
     }
 }
 
+// ---- Where the time of one export goes ---------------------------------------------------
+
+// The stages of a line format's export, done one after another by hand the way
+// the writers do them: each stage's time is the pipeline up to it less the
+// pipeline up to the one before, best of three.
+enum Stage {
+    kRead,
+    kConvert,
+    kEscape,
+    kBuild,
+    kCodePage,
+    kWrite,
+    kStages
+};
+const char* const kStageNames[kStages] = {"reading cells",  "converting values", "escaping",
+                                          "building lines", "code-page convert", "writing"};
+
+double Pipeline(fw::TStringGrid* Grid, TztExportDocument& Doc, bool Csv, int Last, const std::wstring& File) {
+    return bench::Millis([&] {
+        TztValues values(static_cast<size_t>(kCols));
+        std::wstring scratch, cell, block;
+        std::vector<std::wstring> blocks;
+        block.reserve((1 << 16) + 1024);
+        volatile size_t sink = 0;
+        for (int row = 1; row <= kRows; ++row) {
+            for (int col = 0; col < kCols; ++col) values[size_t(col)].AssignText(Grid->CellText(col, row));
+            if (Last == kRead) continue;
+            for (int col = 0; col < kCols; ++col) {
+                const TztExportDocument::Column& c = Doc.columns[size_t(col)];
+                const std::wstring& text = Doc.CellText(values[size_t(col)], c.textWidth, scratch);
+                if (Last == kConvert) {
+                    sink = sink + text.size();
+                    continue;
+                }
+                const std::wstring* escaped = &text;
+                if (Csv) {
+                    cell.clear();
+                    AppendCsv(cell, text, false);
+                    escaped = &cell;
+                } else if (!PlainCell(text)) {
+                    escaped = &SingleLineRef(text, cell);
+                }
+                if (Last == kEscape) {
+                    sink = sink + escaped->size();
+                    continue;
+                }
+                if (col > 0) block += Csv ? L',' : L' ';
+                if (Csv) block += *escaped;
+                else AppendAligned(block, *escaped, int(escaped->size()), c.textWidth, 0);
+            }
+            if (Last < kBuild) continue;
+            block += L"\r\n";
+            if (block.size() >= (1 << 16)) {
+                blocks.push_back(std::move(block));
+                block.clear();
+                block.reserve((1 << 16) + 1024);
+            }
+        }
+        blocks.push_back(std::move(block));
+        if (Last < kCodePage) return;
+        std::string bytes;
+        for (const std::wstring& b : blocks) AsciiInto(b.data(), b.size(), bytes);
+        if (Last < kWrite) return;
+        fw::TFileStream file(File, fw::fmCreate);
+        file.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+    });
+}
+
+void PrintStages(fw::TStringGrid* Grid, TztStringGridExport* Exporter, const std::wstring& Folder) {
+    // The progress window as the export drives it: shown, told every row, closed.
+    Tfrm_ProgressForm* progress = Exporter->ProgressForm();
+    double show = 1e9, rows = 1e9, close = 1e9;
+    for (int round = 0; round < kRounds; ++round) {
+        show = std::min(show, bench::Millis([&] { progress->Start(L"Exporting", L"Processing...", 300, 80, kRows); }));
+        rows = std::min(rows, bench::Millis([&] {
+                            for (int row = 1; row <= kRows; ++row) progress->SetProgress(row);
+                        }));
+        close = std::min(close, bench::Millis([&] { progress->Finish(); }));
+    }
+    std::printf("progress window: shown %.1f ms, told of every row %.1f ms, closed %.1f ms\n", show, rows, close);
+
+    TztRowCounters counters;
+    TztDocumentSettings settings;
+    settings.options = Exporter->Options();
+    TztExportDocument doc(settings, counters);
+    doc.columns.resize(size_t(kCols));
+    for (int col = 0; col < kCols; ++col) {
+        int widest = 0;
+        for (int row = 0; row <= kRows; ++row) widest = std::max(widest, CharCount(Grid->CellText(col, row)));
+        doc.columns[size_t(col)].exported = true;
+        doc.columns[size_t(col)].width = doc.columns[size_t(col)].textWidth = widest;
+    }
+    const std::wstring file = Folder + L"bench_stages.tmp";
+    for (const bool csv : {false, true}) {
+        double upTo[kStages];
+        for (int last = 0; last < kStages; ++last) {
+            upTo[last] = 1e9;
+            for (int round = 0; round < kRounds; ++round)
+                upTo[last] = std::min(upTo[last], Pipeline(Grid, doc, csv, last, file));
+        }
+        DeleteFileW(file.c_str());
+        std::printf("%s by hand, ms per stage:", csv ? "CSV" : "padded text");
+        for (int stage = 0; stage < kStages; ++stage)
+            std::printf("  %s %.1f", kStageNames[stage], upTo[stage] - (stage ? upTo[stage - 1] : 0.0));
+        std::printf("  (all %.1f)\n", upTo[kStages - 1]);
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -77,53 +191,74 @@ int main() {
     auto* grid = new fw::TStringGrid(owner.get());
     FillGrid(grid);
 
+    // The main window's settings.
     auto* exporter = new TztStringGridExport(owner.get());
     exporter->SetStringGrid(grid);
     exporter->SetExportStyle(xsFile);
-    exporter->SetOptions(exporter->Options().Exclude(xoShowProgress).Exclude(xoClipboardMessage));
+    exporter->SetOptions({xoClipboardMessage, xoFooterLine, xoHeaderLine, xoShowExportDate, xoShowHeader,
+                          xoShowProgress, xoUseAlignments});
     exporter->HTML()->SetTitle(L"Tabulorin");
+    exporter->HTML()->SetOptions({hoShowGridLines, hoBoldHeaders, hoAutoLink, hoOddRowColoring, hoDisplayTitle});
     std::vector<TztExportError> errors;
     exporter->OnError = [&errors](fw::TObject*, TztExportError Error) { errors.push_back(Error); };
 
     const Format formats[] = {
         {xtTXT, "TXT"},  {xtCSV, "CSV"}, {xtTAB, "TAB"},   {xtHTML, "HTML"}, {xtRTF, "RTF"},
         {xtWord, "DOC"}, {xtDIF, "DIF"}, {xtSYLK, "SYLK"}, {xtExcel, "XLS"}, {xtClipboard, "Clipboard"}};
-    std::printf("%d rows x %d columns, best of %d; baseline: a plain write of as many bytes, run after each export\n",
-                kRows, kCols, kRepeats);
-    std::printf("%-10s %9s %10s %12s %9s %7s\n", "format", "seconds", "rows/s", "bytes", "plain s", "ratio");
-    for (const Format& f : formats) {
+    constexpr size_t kFormats = std::size(formats);
+
+    // A first, untimed run of each format gives its size; the clipboard gets the
+    // padded text as UTF-16: twice the characters of the TXT file.
+    int64_t bytes[kFormats] = {};
+    for (size_t f = 0; f < kFormats; ++f) {
         exporter->SetFileName(folder + L"bench_export");
-        exporter->SetExportType(f.type);
+        exporter->SetExportType(formats[f].type == xtClipboard ? xtTXT : formats[f].type);
+        exporter->Execute();
         const std::wstring file = folder + L"bench_export." + exporter->GetDefaultExtension();
-        // A first, untimed run gives the size; the clipboard gets the padded text
-        // as UTF-16: twice the characters of the TXT file.
-        int64_t bytes = 0;
-        if (f.type == xtClipboard) {
-            exporter->SetExportType(xtTXT);
-            exporter->Execute();
-            bytes = FileSize(folder + L"bench_export.TXT") * 2;
-            DeleteFileW((folder + L"bench_export.TXT").c_str());
-            exporter->SetExportType(f.type);
-        } else {
-            exporter->Execute();
-            bytes = FileSize(file);
-        }
-        const std::string plainBytes(size_t(bytes), 'x');
-        const std::wstring plainName = folder + L"bench_plain.tmp";
-        errors.clear();
-        double best = 1e9, plain = 1e9;
-        for (int i = 0; i < kRepeats; ++i) {
-            DeleteFileW(file.c_str());
-            best = std::min(best, bench::Millis([&] { exporter->Execute(); }) / 1000);
-            plain = std::min(plain, bench::Millis([&] { PlainWrite(plainName, plainBytes); }) / 1000);
-        }
-        // The sheet holds 16,384 rows; the export says that it left out the rest.
-        const char* note = errors.empty()      ? ""
-                           : f.type == xtExcel ? "  (rows past the sheet's end left out, as reported)"
-                                               : "  (reported an error)";
-        std::printf("%-10s %9.3f %10.0f %12lld %9.4f %6.1fx%s\n", f.name, best, kRows / best,
-                    static_cast<long long>(bytes), plain, plain > 0 ? best / plain : 0.0, note);
-        if (f.type != xtClipboard) DeleteFileW(file.c_str());
+        bytes[f] = FileSize(file) * (formats[f].type == xtClipboard ? 2 : 1);
+        DeleteFileW(file.c_str());
     }
-    return 0;
+
+    std::printf(
+        "%d rows x %d columns, the main window's settings; best of %d rounds; baseline: a plain write of as "
+        "many bytes, run after each export\n",
+        kRows, kCols, kRounds);
+    std::printf("load average before: %s\n", bench::LoadAverage().c_str());
+    double best[kFormats], plain[kFormats];
+    std::fill(std::begin(best), std::end(best), 1e9);
+    std::fill(std::begin(plain), std::end(plain), 1e9);
+    bool reported[kFormats] = {};
+    const std::wstring plainName = folder + L"bench_plain.tmp";
+    for (int round = 0; round < kRounds; ++round) {
+        for (size_t f = 0; f < kFormats; ++f) {
+            exporter->SetFileName(folder + L"bench_export");
+            exporter->SetExportType(formats[f].type);
+            const std::wstring file = folder + L"bench_export." + exporter->GetDefaultExtension();
+            const std::string plainBytes(size_t(bytes[f]), 'x');
+            errors.clear();
+            best[f] = std::min(best[f], bench::Millis([&] { exporter->Execute(); }) / 1000);
+            reported[f] = !errors.empty();
+            plain[f] = std::min(plain[f], bench::Millis([&] { PlainWrite(plainName, plainBytes); }) / 1000);
+            if (formats[f].type != xtClipboard) DeleteFileW(file.c_str());
+        }
+    }
+
+    std::printf("%-10s %9s %10s %12s %9s %7s\n", "format", "seconds", "rows/s", "bytes", "plain s", "ratio");
+    bool over = false;
+    for (size_t f = 0; f < kFormats; ++f) {
+        const double ratio = plain[f] > 0 ? best[f] / plain[f] : 0.0;
+        over = over || ratio > kMostRatio;
+        // The sheet holds 16,384 rows; the export says that it left out the rest.
+        const char* note = !reported[f]                 ? ""
+                           : formats[f].type == xtExcel ? "  (rows past the sheet's end left out, as reported)"
+                                                        : "  (reported an error)";
+        std::printf("%-10s %9.3f %10.0f %12lld %9.4f %6.1fx%s%s\n", formats[f].name, best[f], kRows / best[f],
+                    static_cast<long long>(bytes[f]), plain[f], ratio, ratio > kMostRatio ? "  OVER" : "", note);
+    }
+    PrintStages(grid, exporter, folder);
+    std::printf("load average after: %s\n", bench::LoadAverage().c_str());
+    std::printf(over ? "a format takes more than %.0f times its plain write\n"
+                     : "every format within %.0f times its plain write\n",
+                kMostRatio);
+    return over ? 1 : 0;
 }

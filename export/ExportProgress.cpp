@@ -61,6 +61,8 @@ void Tfrm_ProgressForm::ShowForm(bool WithLabel) {
     bar_->SetBounds(barLeft_, barTop_, barWidth_, barHeight_);
     bar_->SetRange(0, barMax_);
     bar_->SetPosition(0);
+    repaints_ = 0;
+    lastRepaint_ = GetTickCount64();
     try {
         form_->Show();
         form_->Update();
@@ -73,9 +75,13 @@ void Tfrm_ProgressForm::SetProgress(int Position) {
     const int old = barPosition_;
     barPosition_ = Position;
     if (!bar_ || !bar_->HandleAllocated() || barMax_ <= 0) return;
-    // The bar is told only when its drawn length changes.
+    // The bar is told only when its drawn length changes, and not sooner than a person can see.
     const long long span = barWidth_ > 0 ? barWidth_ : 1;
     if (old * span / barMax_ == Position * span / barMax_ && Position != barMax_) return;
+    const unsigned long long now = GetTickCount64();
+    if (now - lastRepaint_ < kRepaintMs) return;
+    lastRepaint_ = now;
+    ++repaints_;
     bar_->SetPosition(Position);
     bar_->Update();
 }

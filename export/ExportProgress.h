@@ -43,6 +43,8 @@ public:
     int BarHeight() const { return barHeight_; }
     int BarMax() const { return barMax_; }
     int BarPosition() const { return barPosition_; }
+    // How often the bar was drawn anew since the window was last started.
+    int Repaints() const { return repaints_; }
     // The window as it is: null until first shown (and without a display).
     HWND Handle() const;
     bool Showing() const;
@@ -59,6 +61,11 @@ private:
     std::wstring labelText_ = L"ProgressLabel";
     int barLeft_ = 8, barTop_ = 32, barWidth_ = 169, barHeight_ = 16;
     int barMax_ = 100, barPosition_ = 0;
+    // The bar is drawn anew at most ten times a second: a person sees no more,
+    // and each drawing costs as much as writing thousands of rows.
+    static constexpr unsigned kRepaintMs = 100;
+    unsigned long long lastRepaint_ = 0;
+    int repaints_ = 0;
     // Owned by this component (through the form, which owns its controls).
     fw::TForm* form_ = nullptr;
     fw::TLabel* label_ = nullptr;

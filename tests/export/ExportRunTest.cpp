@@ -272,13 +272,17 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
         shownDuring = shownDuring || e_->ProgressForm()->Showing() || !e_->ProgressForm()->Handle();
     };
     // Every row on a line of its own, however the document holds them.
+    const unsigned long long start = GetTickCount64();
     const std::string csv = Run(xtCSV);
+    const unsigned long long elapsed = GetTickCount64() - start;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 70003);
     EXPECT_NE(csv.find("\r\nr,34999\r\nr,35000\r\n"), std::string::npos);
     EXPECT_EQ(csv.substr(csv.size() - 11), "\r\nr,69999\r\n");
     const Tfrm_ProgressForm* p = e_->ProgressForm();
     EXPECT_EQ(maxSeen, 70002) << "a 32-bit range";
     EXPECT_EQ(p->BarPosition(), 70001);
+    // Drawn anew no more often than ten times a second, however many rows pass.
+    EXPECT_LE(p->Repaints(), int(elapsed / 100) + 1);
     EXPECT_EQ(p->BarLeft(), 8);
     EXPECT_EQ(p->BarWidth(), p->ClientWidth() - 16);
     EXPECT_EQ(p->Width(), 300);
