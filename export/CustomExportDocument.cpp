@@ -112,8 +112,10 @@ void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCap
         c.caption = col < captions_->Count() ? captions_->Strings(col) : ColumnCaption(col);
         // Asked once per document, not once per cell.
         c.alignment = ColumnAlignment(col);
+        // A width matters to padded columns and to truncation only: the source
+        // measures its cells for it only then.
         if (!(col < columnWidths_->Count() && fw::TryStrToInt(columnWidths_->Strings(col), c.width)))
-            c.width = NaturalColumnWidth(col);
+            c.width = (WidenToCaptions || options_.Contains(xoTruncate)) ? NaturalColumnWidth(col) : 0;
         // In the padded text a column holds its caption too, so rows and rules align.
         c.textWidth = c.width;
         if (WidenToCaptions && Doc.Has(xoShowHeader)) c.textWidth = std::max(c.textWidth, CharCount(c.caption));
@@ -133,7 +135,8 @@ void TztCustomExport::WriteRows(TztFormatWriter& Writer) {
     uint32_t& current = counters_.currentRow;
     TztValues values;
     while (!EndOfRows()) {
-        GetRowValuesInto(values);
+        // A row the document has no room for is read only for a handler to see.
+        if (OnExport || Writer.HasRoom()) GetRowValuesInto(values);
         bool canExport = selectedOnly ? RowSelected(int(current)) : true;
         if (OnExport) OnExport(this, current, counters_.recordCount, values, canExport);
         if (progress) progressForm_->SetProgress(int(std::min<uint32_t>(current, 0x7FFFFFFF)));

@@ -2,7 +2,7 @@
 
 namespace zt {
 
-TztToolForm::TztToolForm(fw::TComponent* AOwner) : fw::TForm(AOwner) {
+TztToolForm::TztToolForm(fw::TComponent* AOwner, bool Activates) : fw::TForm(AOwner), activates_(Activates) {
     SetBorderStyle(fw::bsToolWindow);
     SetBorderIcons(0);
     SetPosition(fw::poDesigned);
@@ -13,6 +13,7 @@ TztToolForm::TztToolForm(fw::TComponent* AOwner) : fw::TForm(AOwner) {
 void TztToolForm::CreateParams(fw::TCreateParams& Params) {
     fw::TForm::CreateParams(Params);
     Params.ExStyle |= WS_EX_TOPMOST;
+    if (!activates_) Params.ExStyle |= WS_EX_NOACTIVATE;
 }
 
 SIZE TztToolForm::FrameSize() {

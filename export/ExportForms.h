@@ -10,7 +10,9 @@ namespace zt {
 
 class TztToolForm : public fw::TForm {
 public:
-    explicit TztToolForm(fw::TComponent* AOwner);
+    // Activates: whether showing the window takes the focus from the program's
+    // other windows (a window that only reports progress leaves it where it is).
+    explicit TztToolForm(fw::TComponent* AOwner, bool Activates = true);
 
     // The frame's width and height around a client area (as the window will have them).
     static SIZE FrameSize();
@@ -18,6 +20,9 @@ public:
 protected:
     void CreateParams(fw::TCreateParams& Params) override;
     std::wstring ClassName() const override { return L"TztToolForm"; }
+
+private:
+    bool activates_ = true;
 };
 
 }  // namespace zt

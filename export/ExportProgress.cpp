@@ -19,7 +19,7 @@ Tfrm_ProgressForm::~Tfrm_ProgressForm() {
 
 void Tfrm_ProgressForm::MakeForm() {
     if (form_) return;
-    form_ = new TztToolForm(this);
+    form_ = new TztToolForm(this, false);
     form_->SetCaption(caption_);
     label_ = new fw::TLabel(form_);
     label_->SetParent(form_);

@@ -30,6 +30,9 @@ public:
     virtual void WriteHeaderText() {}
     virtual void WriteCaptionRow(const TztValues& Captions) = 0;
     virtual void WriteHeaderRule() {}
+    // Whether the document has room for another row; a row it has none for is
+    // read from the source only when a handler is to see it.
+    virtual bool HasRoom() const { return true; }
     // False when the row cannot be written (it is then left out).
     virtual bool BeginRow() { return true; }
     virtual void WriteDataRow(const TztValues& Values) = 0;

@@ -72,8 +72,9 @@ std::wstring TztNativeExcel::Version() const {
 }
 
 void TztNativeExcel::Put(const void* Data, size_t Size) {
+    if (pending_.capacity() < kPiece + 512) pending_.reserve(kPiece + 512);
     pending_.append(static_cast<const char*>(Data), Size);
-    if (pending_.size() >= (1u << 16)) Flush();
+    if (pending_.size() >= kPiece) Flush();
 }
 
 void TztNativeExcel::Flush() const {
@@ -173,7 +174,7 @@ void TztNativeExcel::MoveCursor() {
     }
 }
 
-void TztNativeExcel::WriteCellStart(uint16_t Code, uint16_t DataLength) {
+uint8_t* TztNativeExcel::CellStart(uint8_t* Out, uint16_t Code, uint16_t DataLength) {
     if (state_ == 2) BeginFile();
     if (!xfWritten_) {
         // The one cell format every cell refers to (index 0 in its attributes).
@@ -182,9 +183,15 @@ void TztNativeExcel::WriteCellStart(uint16_t Code, uint16_t DataLength) {
         Put(xf, 4);
         xfWritten_ = true;
     }
-    WriteRecordHeader(Code, DataLength);
-    Put16(uint16_t(row_ - 1));
-    Put16(uint16_t(column_ - 1));
+    // The record's header, the cell's position and its attributes, in one piece.
+    auto put16 = [&Out](uint16_t Value) {
+        *Out++ = uint8_t(Value & 0xFF);
+        *Out++ = uint8_t(Value >> 8);
+    };
+    put16(Code);
+    put16(DataLength);
+    put16(uint16_t(row_ - 1));
+    put16(uint16_t(column_ - 1));
     uint8_t attributes[3] = {0, 0, 0};
     if (hidden_) attributes[0] |= 0x80;
     if (locked_) attributes[0] |= 0x40;
@@ -197,21 +204,31 @@ void TztNativeExcel::WriteCellStart(uint16_t Code, uint16_t DataLength) {
     if (borders_.Contains(ebLeft)) attributes[2] |= 0x08;
     if (borders_.Contains(ebRight)) attributes[2] |= 0x10;
     MoveCursor();
-    Put(attributes, 3);
+    for (const uint8_t a : attributes) *Out++ = a;
+    return Out;
 }
 
 void TztNativeExcel::WriteBlank() {
-    WriteCellStart(kBlank, 7);
+    uint8_t record[kCellStart];
+    Put(record, size_t(CellStart(record, kBlank, 7) - record));
 }
 
 void TztNativeExcel::WriteInteger(uint16_t Value) {
-    WriteCellStart(kInteger, 9);
-    Put16(Value);
+    uint8_t record[kCellStart + 2];
+    uint8_t* end = CellStart(record, kInteger, 9);
+    *end++ = uint8_t(Value & 0xFF);
+    *end++ = uint8_t(Value >> 8);
+    Put(record, size_t(end - record));
 }
 
 void TztNativeExcel::WriteNumber(double Value) {
-    WriteCellStart(kNumber, 15);
-    PutDouble(Value);
+    uint8_t record[kCellStart + 8];
+    uint8_t* end = CellStart(record, kNumber, 15);
+    uint64_t bits;
+    static_assert(sizeof bits == sizeof Value);
+    std::memcpy(&bits, &Value, sizeof bits);
+    for (int i = 0; i < 8; ++i) *end++ = uint8_t(bits >> (8 * i));
+    Put(record, size_t(end - record));
 }
 
 void TztNativeExcel::WriteText8(const std::string& Bytes) {
@@ -220,10 +237,27 @@ void TztNativeExcel::WriteText8(const std::string& Bytes) {
 }
 
 void TztNativeExcel::WriteLabel(const std::wstring& Text) {
-    // A short ASCII text is its own bytes: no conversion and no new string.
-    label_.clear();
-    if (Text.size() > 255 || !AsciiInto(Text.data(), Text.size(), label_)) label_ = Text8(Text);
-    WriteCellStart(kLabel, uint16_t(8 + label_.size()));
+    // A short ASCII text is its own bytes: no conversion and no new string; the
+    // whole record goes to the stream in one piece.
+    uint8_t record[kCellStart + 1 + 255];
+    const size_t size = Text.size();
+    if (size <= 255) {
+        uint8_t* text = record + kCellStart + 1;
+        unsigned gathered = 0;
+        for (size_t i = 0; i < size; ++i) {
+            gathered |= unsigned(Text[i]);
+            text[i] = uint8_t(Text[i]);
+        }
+        if (gathered < 0x80) {
+            uint8_t* end = CellStart(record, kLabel, uint16_t(8 + size));
+            *end = uint8_t(size);
+            Put(record, kCellStart + 1 + size);
+            return;
+        }
+    }
+    label_ = Text8(Text);
+    uint8_t* end = CellStart(record, kLabel, uint16_t(8 + label_.size()));
+    Put(record, size_t(end - record));
     WriteText8(label_);
 }
 
@@ -231,8 +265,11 @@ void TztNativeExcel::WriteBoolErr(int Index) {
     static constexpr uint8_t kValues[9][2] = {{1, 0},  {0, 0},  {0, 1},  {7, 1}, {15, 1},
                                               {23, 1}, {29, 1}, {36, 1}, {42, 1}};
     if (Index < 0 || Index > 8) return;
-    WriteCellStart(kBoolErr, 9);
-    Put(kValues[Index], 2);
+    uint8_t record[kCellStart + 2];
+    uint8_t* end = CellStart(record, kBoolErr, 9);
+    *end++ = kValues[Index][0];
+    *end++ = kValues[Index][1];
+    Put(record, size_t(end - record));
 }
 
 void TztNativeExcel::WriteVariantCell(const TztVariant& Value) {

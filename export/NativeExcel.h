@@ -137,7 +137,13 @@ protected:
 
 private:
     void WriteRecordHeader(uint16_t Code, uint16_t Length);
-    void WriteCellStart(uint16_t Code, uint16_t DataLength);
+    // The bytes a cell record starts with: header, position, attributes.
+    static constexpr size_t kCellStart = 11;
+    // Writes them to Out (kCellStart bytes, after a first cell's XF record has
+    // gone to the stream) and moves the cursor; returns the end.
+    uint8_t* CellStart(uint8_t* Out, uint16_t Code, uint16_t DataLength);
+    // Kept back bytes go to the stream in pieces of this size.
+    static constexpr size_t kPiece = 1 << 16;
     void WriteMargin(uint16_t Code, double Value);
     void WriteText8(const std::string& Bytes);
     void Put(const void* Data, size_t Size);

@@ -93,7 +93,7 @@ void TztSpreadsheetWriter::WriteCaptionRow(const TztValues& Captions) {
 
 bool TztSpreadsheetWriter::BeginRow() {
     // The sheet ends at its last row; the rows beyond it are left out.
-    if (row_ >= TztNativeExcel::SheetRows) {
+    if (!HasRoom()) {
         ++rowsLeftOut_;
         return false;
     }

@@ -5,10 +5,9 @@
 #include <string>
 
 #include "export/FormatWriter.h"
+#include "export/NativeExcel.h"
 
 namespace zt {
-
-class TztNativeExcel;
 
 // A text that a spreadsheet shows as the same text when stored as a number: a
 // plain decimal number whose shortest written form is the text itself.
@@ -21,6 +20,7 @@ public:
     void WriteHead() override;
     void WriteHeaderText() override;
     void WriteCaptionRow(const TztValues& Captions) override;
+    bool HasRoom() const override { return row_ < TztNativeExcel::SheetRows; }
     bool BeginRow() override;
     void WriteDataRow(const TztValues& Values) override;
     void WriteFooter() override;

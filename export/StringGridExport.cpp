@@ -1,5 +1,8 @@
 #include "export/StringGridExport.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "export/ResourceTexts.h"
 #include "export/TextRoutines.h"
 #include "framework/SysUtils.h"
@@ -57,6 +60,7 @@ bool TztStringGridExport::RowSelected(int Row) {
 }
 
 int TztStringGridExport::NaturalColumnWidth(int Col) {
+    if (!measured_) MeasureColumns();
     if (Col < 0 || Col >= columnWidthList_->Count()) return 0;
     return fw::StrToIntDef(columnWidthList_->Strings(Col), 0);
 }
@@ -73,21 +77,30 @@ std::wstring TztStringGridExport::ColumnCaption(int Col) {
     return stringGrid_->Cells(Col, 0);
 }
 
-int TztStringGridExport::PrepareColumns() {
+void TztStringGridExport::MeasureColumns() {
     columnWidthList_->Clear();
+    measured_ = true;
     const int cols = stringGrid_->ColCount();
     const int rows = stringGrid_->RowCount();
-    for (int col = 0; col < cols; ++col) {
-        // In characters: a surrogate pair is one.
-        int widest = 0;
-        for (int row = 0; row < rows; ++row) {
+    // Row by row, as the grid keeps its cells: a column at a time would visit
+    // every row's cells once per column. Widths are in characters: a surrogate pair is one.
+    std::vector<int> widest(size_t(std::max(cols, 0)), 0);
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col) {
             // A text no longer in units than the widest so far is no wider in characters.
             const std::wstring& text = stringGrid_->CellText(col, row);
-            if (int(text.size()) > widest) widest = std::max(widest, CharCount(text));
+            int& width = widest[size_t(col)];
+            if (int(text.size()) > width) width = std::max(width, CharCount(text));
         }
-        columnWidthList_->Add(std::to_wstring(widest));
     }
-    return cols;
+    for (const int width : widest) columnWidthList_->Add(std::to_wstring(width));
+}
+
+int TztStringGridExport::PrepareColumns() {
+    // The widths are measured when first asked for: most formats never ask.
+    columnWidthList_->Clear();
+    measured_ = false;
+    return stringGrid_->ColCount();
 }
 
 TztValues TztStringGridExport::GetRowValues() {

@@ -39,8 +39,13 @@ protected:
 
 private:
     fw::TStringGrid* stringGrid_ = nullptr;
-    // Entry i: the natural width of column i as decimal text (after PrepareColumns).
+    // Measures every cell: entry i of the list becomes column i's natural width.
+    void MeasureColumns();
+
+    // Entry i: the natural width of column i as decimal text (once measured,
+    // after PrepareColumns).
     std::unique_ptr<fw::TStringList> columnWidthList_;
+    bool measured_ = false;
 };
 
 }  // namespace zt
