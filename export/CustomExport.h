@@ -149,6 +149,10 @@ protected:
     virtual bool ColumnExported(int Col) = 0;
     virtual bool RowSelected(int Row) = 0;
     virtual int NaturalColumnWidth(int Col) = 0;
+    // The natural width as the line formats write the column (each tab, CR, LF
+    // or CR LF as one blank): what a padded column must hold. The natural width
+    // unless the source knows better.
+    virtual int NaturalLineWidth(int Col) { return NaturalColumnWidth(Col); }
     virtual std::wstring ColumnCaption(int Col) = 0;
     // Measures the columns for this document; returns the column count.
     virtual int PrepareColumns() = 0;

@@ -114,11 +114,13 @@ void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCap
         c.alignment = ColumnAlignment(col);
         // A width matters to padded columns and to truncation only: the source
         // measures its cells for it only then.
+        // A padded column is as wide as what is written in it.
         if (!(col < columnWidths_->Count() && fw::TryStrToInt(columnWidths_->Strings(col), c.width)))
-            c.width = (WidenToCaptions || Doc.Has(xoTruncate)) ? NaturalColumnWidth(col) : 0;
+            c.width = WidenToCaptions ? NaturalLineWidth(col) : Doc.Has(xoTruncate) ? NaturalColumnWidth(col) : 0;
         // In the padded text a column holds its caption too, so rows and rules align.
         c.textWidth = c.width;
-        if (WidenToCaptions && Doc.Has(xoShowHeader)) c.textWidth = std::max(c.textWidth, CharCount(c.caption));
+        if (WidenToCaptions && Doc.Has(xoShowHeader))
+            c.textWidth = std::max(c.textWidth, CharCount(SingleLine(c.caption)));
     }
 }
 

@@ -65,6 +65,11 @@ int TztStringGridExport::NaturalColumnWidth(int Col) {
     return fw::StrToIntDef(columnWidthList_->Strings(Col), 0);
 }
 
+int TztStringGridExport::NaturalLineWidth(int Col) {
+    if (!measured_) MeasureColumns();
+    return Col >= 0 && size_t(Col) < lineWidths_.size() ? lineWidths_[size_t(Col)] : 0;
+}
+
 std::wstring TztStringGridExport::ColumnCaption(int Col) {
     if (Col < 0 || Col >= stringGrid_->ColCount()) return L"";
     if (stringGrid_->FixedRows() == 0) {
@@ -80,17 +85,26 @@ std::wstring TztStringGridExport::ColumnCaption(int Col) {
 void TztStringGridExport::MeasureColumns() {
     columnWidthList_->Clear();
     measured_ = true;
-    const int cols = stringGrid_->ColCount();
+    const int cols = std::max(stringGrid_->ColCount(), 0);
     const int rows = stringGrid_->RowCount();
     // Row by row, as the grid keeps its cells: a column at a time would visit
     // every row's cells once per column. Widths are in characters: a surrogate pair is one.
-    std::vector<int> widest(size_t(std::max(cols, 0)), 0);
+    std::vector<int> widest(size_t(cols), 0);
+    lineWidths_.assign(size_t(cols), 0);
     for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < cols; ++col) {
-            // A text no longer in units than the widest so far is no wider in characters.
             const std::wstring& text = stringGrid_->CellText(col, row);
             int& width = widest[size_t(col)];
-            if (int(text.size()) > width) width = std::max(width, CharCount(text));
+            int& line = lineWidths_[size_t(col)];
+            // A text no longer in units than the widest so far is no wider in characters.
+            if (int(text.size()) <= std::min(width, line)) continue;
+            if (PlainCell(text)) {
+                width = std::max(width, int(text.size()));
+                line = std::max(line, int(text.size()));
+            } else {
+                width = std::max(width, CharCount(text));
+                line = std::max(line, CharCount(SingleLine(text)));
+            }
         }
     }
     for (const int width : widest) columnWidthList_->Add(std::to_wstring(width));

@@ -5,6 +5,7 @@
 // when the grid is destroyed first, StringGrid becomes null.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/CustomExport.h"
 #include "framework/Grids.h"
@@ -28,6 +29,7 @@ protected:
     bool ColumnExported(int Col) override;
     bool RowSelected(int Row) override;
     int NaturalColumnWidth(int Col) override;
+    int NaturalLineWidth(int Col) override;
     std::wstring ColumnCaption(int Col) override;
     int PrepareColumns() override;
     TztValues GetRowValues() override;
@@ -46,6 +48,8 @@ private:
     // after PrepareColumns).
     std::unique_ptr<fw::TStringList> columnWidthList_;
     bool measured_ = false;
+    // Entry i: column i's widest text as the line formats write it.
+    std::vector<int> lineWidths_;
 };
 
 }  // namespace zt

@@ -51,11 +51,18 @@ void TztPaddedTextWriter::AppendCells(std::wstring& Out, const TztValues& Values
         if (!c.exported) continue;
         if (!first) Out += L' ';
         first = false;
-        const std::wstring& text = doc_.CellText(Values[col], c.textWidth, cell_);
         const int alignment = aligned ? c.alignment : 0;
+        const TztVariant& value = Values[col];
         // Most cells are one line without surrogates: their length is their width.
-        if (PlainCell(text)) AppendAligned(Out, text, int(text.size()), c.textWidth, alignment);
-        else AppendAligned(Out, SingleLineRef(text, line_), c.textWidth, alignment);
+        if (value.IsText() && PlainCell(value.TextRef())) {
+            const std::wstring& text = doc_.CellText(value, c.textWidth, cell_);
+            if (&text == &value.TextRef()) AppendAligned(Out, text, int(text.size()), c.textWidth, alignment);
+            else AppendAligned(Out, text, c.textWidth, alignment);
+            continue;
+        }
+        // Breaks become blanks before the cell is cut: it is cut as written.
+        line_.AssignText(SingleLine(value.IsText() ? value.TextRef() : doc_.CellText(value, 0)));
+        AppendAligned(Out, doc_.CellText(line_, c.textWidth, cell_), c.textWidth, alignment);
     }
 }
 

@@ -42,6 +42,10 @@ public:
 protected:
     void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
     std::wstring CaptionLeadIn() const override;
+
+private:
+    // A cell that holds breaks, as one line.
+    TztVariant line_;
 };
 
 // The padded text put on the clipboard as Unicode text instead of a file.

@@ -91,3 +91,55 @@ TEST_F(StringGridSource, RemovedGridLeavesNoSource) {
     e_->Execute();
     EXPECT_EQ(errors, std::vector<TztExportError>{xeComponentIsNull});
 }
+
+// The padded text's lines, each checked to be as long as the rule under the captions.
+std::vector<std::string> PaddedLines(const std::string& Text) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < Text.size();) {
+        const size_t end = Text.find("\r\n", at);
+        if (end == std::string::npos) break;
+        lines.push_back(Text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+TEST_F(StringGridSource, PaddedColumnsAreAsWideAsWhatIsWritten) {
+    // A line break inside a cell is written as one blank: the column is measured so.
+    grid_->SetCells(0, 4, L"crlf\r\ninside");
+    grid_->SetCells(1, 0, L"two\r\nlines");
+    const std::vector<std::string> lines = PaddedLines(Run(xtTXT));
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "Col0        two lines Col2");
+    EXPECT_EQ(lines[1], std::string(26, '-'));
+    EXPECT_EQ(lines[5], "crlf inside 1.4       2.4 ");
+    for (const std::string& line : lines) EXPECT_EQ(line.size(), 26u) << line;
+    // Truncation cuts what is written, to the column's width.
+    e_->SetOptions(e_->Options().Include(xoTruncate));
+    e_->ColumnWidths()->Add(L"9");
+    EXPECT_EQ(PaddedLines(Run(xtTXT)).at(5), "crlf i... 1.4       2.4 ");
+    // The widest cell may be in the last row.
+    e_->SetOptions(e_->Options().Exclude(xoTruncate));
+    e_->ColumnWidths()->Clear();
+    grid_->SetCells(2, 9, L"the widest is last");
+    const std::vector<std::string> last = PaddedLines(Run(xtTXT));
+    ASSERT_EQ(last.size(), 12u);
+    EXPECT_EQ(last[10], "0.9         1.9       the widest is last");
+    for (const std::string& line : last) EXPECT_EQ(line.size(), 40u) << line;
+}
+
+TEST_F(StringGridSource, RowNumbersStayConsecutiveWhenRowsAreLeftOut) {
+    e_->SetOptions(e_->Options().Include(xoRowNumbers).Include(xoSelectedRowsOnly));
+    grid_->SetFixedCols(0);
+    grid_->SetOptions(grid_->Options() | fw::goRowSelect);
+    grid_->SetSelection(fw::TGridRect{0, 3, 2, 5});
+    EXPECT_EQ(Run(xtCSV), ",Col0,Col1,Col2\r\n1,0.3,1.3,2.3\r\n2,0.4,1.4,2.4\r\n3,0.5,1.5,2.5\r\n");
+    // A row the handler refuses takes no number either.
+    e_->SetOptions(e_->Options().Exclude(xoSelectedRowsOnly));
+    e_->OnExport = [](fw::TObject*, uint32_t Row, uint32_t, const TztValues&, bool& CanExport) {
+        CanExport = Row % 2 == 0;
+    };
+    EXPECT_EQ(Run(xtTAB),
+              "\tCol0\tCol1\tCol2\r\n1\t0.2\t1.2\t2.2\r\n2\t0.4\t1.4\t2.4\r\n3\t0.6\t1.6\t2.6\r\n"
+              "4\t0.8\t1.8\t2.8\r\n");
+}

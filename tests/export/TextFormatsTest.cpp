@@ -35,6 +35,10 @@ TEST_F(TextFormats, CommaSeparatedQuotesAndTabSeparatedKeepsCells) {
     e_->Rows = {{L"say \"hi\"", L"a,b"}, {L"x\"y", L" lead"}, {L"abc", L"two\r\nlines"}};
     EXPECT_EQ(Run(xtCSV),
               "Name,Size\r\n\"say \"\"hi\"\"\",\"a,b\"\r\n\"x\"\"y\",\" lead\"\r\nabc,\"two\r\nlines\"\r\n");
+    // A bare line feed or carriage return ends a record unless the field is enclosed.
+    e_->Rows = {{L"bare\nlf", L"cr\ronly"}};
+    EXPECT_EQ(Run(xtCSV), "Name,Size\r\n\"bare\nlf\",\"cr\ronly\"\r\n");
+    e_->Rows = {{L"say \"hi\"", L"a,b"}, {L"x\"y", L" lead"}, {L"abc", L"two\r\nlines"}};
     Without(xoShowExportDate);
     e_->Rows.pop_back();
     EXPECT_EQ(Run(xtTAB), "first\r\nsecond\r\nName\tSize\r\nsay \"hi\"\ta,b\r\nx\"y\t lead\r\nbye\r\n");
@@ -47,6 +51,11 @@ TEST_F(TextFormats, ColumnWidthsTruncateAndAlign) {
     e_->ColumnWidths()->Add(L"x");  // no number: the natural width (8) holds
     e_->SetOptions({xoTruncate});
     EXPECT_EQ(Run(xtCSV), "ab...,\"** NU...\"\r\n");
+    // A text exactly as wide as its column is kept whole.
+    e_->Rows = {{L"abcde", L"abcdefgh"}};
+    EXPECT_EQ(Run(xtCSV), "abcde,\"** NU...\"\r\n");
+    EXPECT_EQ(TruncateText(L"abcde", 5, L"..."), L"abcde");
+    e_->Rows = {{L"abcdefgh", L"abcdefgh"}};
     e_->ColumnWidths()->SetStrings(0, L"2");
     EXPECT_EQ(Run(xtTAB), "...\t** NU...\r\n");
     Without(xoTruncate);
