@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "framework/Exception.h"
+#include "framework/Filer.h"
 
 namespace fw {
 
@@ -156,6 +157,27 @@ void TComponent::EndLoading() {
     // Owned components finish first, so the owner's Loaded sees them ready.
     for (TComponent* c : components_) c->EndLoading();
     if (HasState(csLoading)) Loaded();
+}
+
+void TComponent::DefineProperties(TFiler& Filer) {
+    TPersistent::DefineProperties(Filer);
+    DefineInteger(
+        Filer, L"Tag", int32_t(tag_), [this](int32_t Value) { tag_ = Value; }, tag_ != 0);
+}
+
+void TComponent::ReadState(TReader& Reader) {
+    SetState(csReading, true);
+    try {
+        Reader.ReadProperties(this);
+    } catch (...) {
+        SetState(csReading, false);
+        throw;
+    }
+    SetState(csReading, false);
+}
+
+void TComponent::WriteState(TWriter& Writer) {
+    Writer.WriteProperties(this);
 }
 
 void TComponent::SetDesigning(bool Value) {

@@ -22,13 +22,23 @@ public:
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+class TFiler;
+class TReader;
+class TWriter;
+
 class TPersistent : public TObject {
 public:
     // Copies Source's state into this object; raises EConvertError when neither
     // side knows how to assign the other.
     virtual void Assign(TPersistent* Source);
+    // Names the stored (published) properties to a writer or reader (Filer.h);
+    // overrides call the base first.
+    virtual void DefineProperties(TFiler&) {}
 
 protected:
+    // Streams write and check class names.
+    friend class TReader;
+    friend class TWriter;
     // The other direction of Assign: Source is this object, Dest the target.
     virtual void AssignTo(TPersistent* Dest);
     virtual std::wstring ClassName() const { return L"TPersistent"; }
@@ -82,6 +92,12 @@ public:
     void SetDesigning(bool Value);
     // Sets csDestroying on this component and everything it owns.
     void Destroying();
+
+    // "Tag" when not 0.
+    void DefineProperties(TFiler& Filer) override;
+    // The component's own part of a stream: its properties (Filer.h).
+    virtual void ReadState(TReader& Reader);
+    virtual void WriteState(TWriter& Writer);
 
 protected:
     // Called when AComponent is inserted into or removed from this owner, and for

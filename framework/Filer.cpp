@@ -1,6 +1,11 @@
 #include "framework/Filer.h"
 
+#include <algorithm>
+#include <map>
+
 #include "framework/Exception.h"
+#include "framework/StringList.h"
+#include "framework/SysUtils.h"
 
 namespace fw {
 
@@ -8,6 +13,52 @@ namespace {
 
 const wchar_t kInvalidValue[] = L"Invalid property value";
 const wchar_t kInvalidFormat[] = L"Invalid stream format";
+// The first four bytes of a stream that holds a root component.
+const char kSignature[4] = {'T', 'P', 'F', '0'};
+
+struct NoCaseLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const { return CompareText(a, b) < 0; }
+};
+
+std::map<std::wstring, TComponentFactory, NoCaseLess>& ComponentClasses() {
+    static std::map<std::wstring, TComponentFactory, NoCaseLess> classes;
+    return classes;
+}
+
+// Finds the property a reader has just met by walking an object's definitions
+// along the name's dotted path ("HTML.CustomColors.Background").
+class TPropertyFinder : public TFiler {
+public:
+    TPropertyFinder(TReader& Reader, const std::wstring& Path) : reader_(Reader) {
+        root_ = Reader.Root();
+        size_t start = 0;
+        for (size_t dot; (dot = Path.find(L'.', start)) != std::wstring::npos; start = dot + 1)
+            segments_.push_back(Path.substr(start, dot - start));
+        segments_.push_back(Path.substr(start));
+    }
+    bool Found() const { return found_; }
+
+    void DefineProperty(const std::wstring& Name, const TReaderProc& ReadData, const TWriterProc&, bool) override {
+        if (found_ || depth_ + 1 != segments_.size() || !SameText(Name, segments_[depth_])) return;
+        found_ = true;
+        if (ReadData) ReadData(reader_);
+        else reader_.SkipValue();  // written by others, ignored here
+    }
+    void DefineObject(const std::wstring& Name, const TDefineProc& DefineProperties) override {
+        if (found_ || depth_ + 1 >= segments_.size() || !SameText(Name, segments_[depth_])) return;
+        ++depth_;
+        DefineProperties(*this);
+        --depth_;
+        // The object is named, so the search ends here, found or not.
+        if (!found_) depth_ = segments_.size();
+    }
+
+private:
+    TReader& reader_;
+    std::vector<std::wstring> segments_;
+    size_t depth_ = 0;
+    bool found_ = false;
+};
 
 }  // namespace
 
@@ -29,14 +80,77 @@ void TWriter::WritePropName(const std::wstring& Name) {
     WriteRawString(propPath_ + Name);
 }
 
+void TWriter::WriteStr(const std::wstring& Value) {
+    WriteRawString(Value);
+}
+
 void TWriter::WriteString(const std::wstring& Value) {
     WriteValue(TValueType::vaWString);
+    WriteRawString(Value);
+}
+
+void TWriter::WriteIdent(const std::wstring& Value) {
+    WriteValue(TValueType::vaIdent);
     WriteRawString(Value);
 }
 
 void TWriter::WriteInteger(int32_t Value) {
     WriteValue(TValueType::vaInt32);
     stream_->WriteBuffer(&Value, sizeof(Value));
+}
+
+void TWriter::WriteDouble(double Value) {
+    WriteValue(TValueType::vaDouble);
+    stream_->WriteBuffer(&Value, sizeof(Value));
+}
+
+void TWriter::WriteProperties(TPersistent* Instance) {
+    Instance->DefineProperties(*this);
+}
+
+void TWriter::DefineProperty(const std::wstring& Name, const TReaderProc&, const TWriterProc& WriteData, bool HasData) {
+    if (!HasData || !WriteData) return;
+    WritePropName(Name);
+    WriteData(*this);
+}
+
+void TWriter::DefineObject(const std::wstring& Name, const TDefineProc& DefineProperties) {
+    const std::wstring path = propPath_;
+    propPath_ = path + Name + L".";
+    try {
+        DefineProperties(*this);
+    } catch (...) {
+        propPath_ = path;
+        throw;
+    }
+    propPath_ = path;
+}
+
+void TWriter::WriteRootComponent(TComponent* Root) {
+    stream_->WriteBuffer(kSignature, sizeof(kSignature));
+    root_ = Root;
+    try {
+        WriteComponent(Root);
+    } catch (...) {
+        root_ = nullptr;
+        throw;
+    }
+    root_ = nullptr;
+}
+
+void TWriter::WriteComponent(TComponent* Component) {
+    WriteRawString(static_cast<TPersistent*>(Component)->ClassName());
+    WriteRawString(Component->Name());
+    const std::wstring path = propPath_;
+    propPath_.clear();
+    Component->WriteState(*this);
+    propPath_ = path;
+    WriteListEnd();
+    // Only the root writes what it owns; a component without a name cannot be found again.
+    if (Component == root_)
+        for (int i = 0; i < Component->ComponentCount(); ++i)
+            if (!Component->Components(i)->Name().empty()) WriteComponent(Component->Components(i));
+    WriteListEnd();
 }
 
 // --- TReader ---------------------------------------------------------------------------
@@ -48,10 +162,14 @@ TValueType TReader::ReadValue() {
     case TValueType::vaNull:
     case TValueType::vaList:
     case TValueType::vaInt32:
+    case TValueType::vaIdent:
     case TValueType::vaFalse:
     case TValueType::vaTrue:
+    case TValueType::vaSet:
+    case TValueType::vaNil:
     case TValueType::vaCollection:
-    case TValueType::vaWString: return TValueType(value);
+    case TValueType::vaWString:
+    case TValueType::vaDouble: return TValueType(value);
     }
     throw EReadError(kInvalidFormat);
 }
@@ -88,9 +206,27 @@ std::wstring TReader::ReadString() {
     return ReadRawString();
 }
 
+std::wstring TReader::ReadIdent() {
+    CheckValue(TValueType::vaIdent);
+    return ReadRawString();
+}
+
 int32_t TReader::ReadInteger() {
     CheckValue(TValueType::vaInt32);
     int32_t value = 0;
+    stream_->ReadBuffer(&value, sizeof(value));
+    return value;
+}
+
+double TReader::ReadDouble() {
+    const TValueType type = ReadValue();
+    if (type == TValueType::vaInt32) {
+        int32_t value = 0;
+        stream_->ReadBuffer(&value, sizeof(value));
+        return value;
+    }
+    if (type != TValueType::vaDouble) throw EReadError(kInvalidValue);
+    double value = 0;
     stream_->ReadBuffer(&value, sizeof(value));
     return value;
 }
@@ -106,13 +242,23 @@ void TReader::SkipValue() {
     switch (ReadValue()) {
     case TValueType::vaNull:
     case TValueType::vaFalse:
-    case TValueType::vaTrue: return;
+    case TValueType::vaTrue:
+    case TValueType::vaNil: return;
     case TValueType::vaInt32: {
         int32_t value = 0;
         stream_->ReadBuffer(&value, sizeof(value));
         return;
     }
+    case TValueType::vaDouble: {
+        double value = 0;
+        stream_->ReadBuffer(&value, sizeof(value));
+        return;
+    }
+    case TValueType::vaIdent:
     case TValueType::vaWString: ReadRawString(); return;
+    case TValueType::vaSet:
+        while (!ReadRawString().empty()) {}
+        return;
     case TValueType::vaList:
         while (!EndOfList()) SkipValue();
         ReadListEnd();
@@ -129,6 +275,213 @@ void TReader::SkipValue() {
         ReadListEnd();
         return;
     }
+}
+
+void TReader::ReadProperty(TPersistent* Instance) {
+    const std::wstring name = ReadStr();
+    TPropertyFinder finder(*this, name);
+    Instance->DefineProperties(finder);
+    if (!finder.Found())
+        throw EReadError(
+            Format(L"Error reading %s.%s: Property %s does not exist", {Instance->ClassName(), name, name}));
+}
+
+void TReader::ReadProperties(TPersistent* Instance) {
+    while (!EndOfList()) ReadProperty(Instance);
+}
+
+void TReader::DefineProperty(const std::wstring&, const TReaderProc&, const TWriterProc&, bool) {
+    // A reader finds properties by name (TPropertyFinder); defining to it reads nothing.
+}
+
+void TReader::DefineObject(const std::wstring&, const TDefineProc&) {}
+
+void TReader::AddFixup(const std::wstring& Name, std::function<void(TComponent*)> Set) {
+    fixups_.push_back({Name, std::move(Set)});
+}
+
+void TReader::ResolveFixups() {
+    std::vector<Fixup> fixups;
+    fixups.swap(fixups_);
+    for (Fixup& f : fixups)
+        if (TComponent* c = root_ ? root_->FindComponent(f.Name) : nullptr) f.Set(c);
+}
+
+void TReader::ReadComponent(std::vector<TComponent*>& Made) {
+    const std::wstring className = ReadRawString();
+    const std::wstring name = ReadRawString();
+    TComponent* component = root_->FindComponent(name);
+    if (!component) {
+        auto it = ComponentClasses().find(className);
+        if (it == ComponentClasses().end()) throw EReadError(Format(L"Class %s not found", {className}));
+        component = it->second(root_);
+        Made.push_back(component);
+        component->SetName(name);
+        component->BeginLoading();
+    }
+    component->ReadState(*this);
+    ReadListEnd();
+    ReadListEnd();
+}
+
+void TReader::ReadRootComponent(TComponent* Root) {
+    char signature[sizeof(kSignature)] = {};
+    stream_->ReadBuffer(signature, sizeof(signature));
+    if (!std::equal(signature, signature + sizeof(signature), kSignature)) throw EReadError(kInvalidFormat);
+    root_ = Root;
+    Root->BeginLoading();
+    std::vector<TComponent*> made;
+    try {
+        ReadRawString();  // the class name: the root is given
+        const std::wstring name = ReadRawString();
+        if (Root->Name().empty() && !name.empty()) Root->SetName(name);
+        Root->ReadState(*this);
+        ReadListEnd();
+        while (!EndOfList()) ReadComponent(made);
+        ReadListEnd();
+        ResolveFixups();
+    } catch (...) {
+        fixups_.clear();
+        for (auto it = made.rbegin(); it != made.rend(); ++it) delete *it;
+        Root->EndLoading();
+        root_ = nullptr;
+        throw;
+    }
+    Root->EndLoading();
+    root_ = nullptr;
+}
+
+// --- component classes -----------------------------------------------------------------
+
+void RegisterComponentClass(const std::wstring& ClassName, TComponentFactory Factory) {
+    ComponentClasses()[ClassName] = std::move(Factory);
+}
+
+void UnregisterComponentClass(const std::wstring& ClassName) {
+    ComponentClasses().erase(ClassName);
+}
+
+// --- typed properties ------------------------------------------------------------------
+
+void DefineString(TFiler& Filer, const std::wstring& Name, const std::wstring& Value,
+                  std::function<void(const std::wstring&)> Set, bool Stored) {
+    Filer.DefineProperty(
+        Name, [&Set](TReader& R) { Set(R.ReadString()); }, [&Value](TWriter& W) { W.WriteString(Value); }, Stored);
+}
+
+void DefineInteger(TFiler& Filer, const std::wstring& Name, int32_t Value, std::function<void(int32_t)> Set,
+                   bool Stored) {
+    Filer.DefineProperty(
+        Name, [&Set](TReader& R) { Set(R.ReadInteger()); }, [Value](TWriter& W) { W.WriteInteger(Value); }, Stored);
+}
+
+void DefineBoolean(TFiler& Filer, const std::wstring& Name, bool Value, std::function<void(bool)> Set, bool Stored) {
+    Filer.DefineProperty(
+        Name, [&Set](TReader& R) { Set(R.ReadBoolean()); }, [Value](TWriter& W) { W.WriteBoolean(Value); }, Stored);
+}
+
+void DefineDouble(TFiler& Filer, const std::wstring& Name, double Value, std::function<void(double)> Set, bool Stored) {
+    Filer.DefineProperty(
+        Name, [&Set](TReader& R) { Set(R.ReadDouble()); }, [Value](TWriter& W) { W.WriteDouble(Value); }, Stored);
+}
+
+namespace {
+
+int IndexOfName(std::span<const wchar_t* const> Names, const std::wstring& Name) {
+    for (size_t i = 0; i < Names.size(); ++i)
+        if (SameText(Names[i], Name)) return int(i);
+    return -1;
+}
+
+}  // namespace
+
+void DefineEnum(TFiler& Filer, const std::wstring& Name, int Value, std::span<const wchar_t* const> Names,
+                std::function<void(int)> Set, bool Stored) {
+    Filer.DefineProperty(
+        Name,
+        [&](TReader& R) {
+            const int index = IndexOfName(Names, R.ReadIdent());
+            if (index < 0) throw EReadError(kInvalidValue);
+            Set(index);
+        },
+        [&](TWriter& W) {
+            if (Value < 0 || size_t(Value) >= Names.size()) throw EWriteError(kInvalidValue);
+            W.WriteIdent(Names[size_t(Value)]);
+        },
+        Stored);
+}
+
+void DefineSet(TFiler& Filer, const std::wstring& Name, uint32_t Bits, std::span<const wchar_t* const> Names,
+               std::function<void(uint32_t)> Set, bool Stored) {
+    Filer.DefineProperty(
+        Name,
+        [&](TReader& R) {
+            R.CheckValue(TValueType::vaSet);
+            uint32_t bits = 0;
+            for (std::wstring member = R.ReadStr(); !member.empty(); member = R.ReadStr()) {
+                const int index = IndexOfName(Names, member);
+                if (index < 0 || index >= 32) throw EReadError(kInvalidValue);
+                bits |= uint32_t(1) << index;
+            }
+            Set(bits);
+        },
+        [&](TWriter& W) {
+            W.WriteValue(TValueType::vaSet);
+            for (size_t i = 0; i < Names.size() && i < 32; ++i)
+                if (Bits & (uint32_t(1) << i)) W.WriteStr(Names[i]);
+            W.WriteStr(L"");
+        },
+        Stored);
+}
+
+void DefineStrings(TFiler& Filer, const std::wstring& Name, TStrings* Strings) {
+    Filer.DefineObject(Name, [Strings](TFiler& F) {
+        F.DefineProperty(
+            L"Strings",
+            [Strings](TReader& R) {
+                R.ReadListBegin();
+                std::vector<std::wstring> lines;
+                while (!R.EndOfList()) lines.push_back(R.ReadString());
+                R.ReadListEnd();
+                // Replaced only once the whole list is read.
+                Strings->BeginUpdate();
+                Strings->Clear();
+                for (const std::wstring& line : lines) Strings->Add(line);
+                Strings->EndUpdate();
+            },
+            [Strings](TWriter& W) {
+                W.WriteListBegin();
+                for (int i = 0; i < Strings->Count(); ++i) W.WriteString(Strings->Strings(i));
+                W.WriteListEnd();
+            },
+            Strings->Count() > 0);
+    });
+}
+
+void DefinePersistent(TFiler& Filer, const std::wstring& Name, TPersistent* Object) {
+    Filer.DefineObject(Name, [Object](TFiler& F) { Object->DefineProperties(F); });
+}
+
+void DefineComponentRef(TFiler& Filer, const std::wstring& Name, TComponent* Value,
+                        std::function<void(TComponent*)> Set) {
+    Filer.DefineProperty(
+        Name,
+        [&Set](TReader& R) {
+            if (R.NextValue() == TValueType::vaNil) {
+                R.ReadValue();
+                Set(nullptr);
+                return;
+            }
+            const std::wstring name = R.ReadIdent();
+            if (!R.Root()) throw EReadError(kInvalidValue);
+            R.AddFixup(name, Set);
+        },
+        [Value](TWriter& W) {
+            // Only a component the root owns can be found again by its name.
+            if (!W.Root() || Value->Owner() != W.Root() || Value->Name().empty()) throw EWriteError(kInvalidValue);
+            W.WriteIdent(Value->Name());
+        },
+        Value != nullptr);
 }
 
 }  // namespace fw

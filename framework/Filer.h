@@ -1,13 +1,24 @@
 #pragma once
 // Writing and reading objects' properties as a typed value stream, the format
-// in which persistent objects save themselves: a property is its name followed
-// by one value; lists and collections nest and end with a null value.
+// in which persistent objects and components save themselves: a property is its
+// name followed by one value; lists and collections nest and end with a null value.
+// An object names its stored properties in DefineProperties (TPersistent) through
+// a TFiler: the writer writes those that have data, the reader finds the one whose
+// name it has just read. A nested object's properties are named "Object.Property".
+// A component is its class name, its name, its properties and, for the root (a
+// form), the named components it owns. Reading a root fills the components it
+// already owns by name, makes the others from their registered classes, sets
+// component references once everything is read, and ends with Loaded.
 // TWriter and TReader are plain objects over a stream the caller owns. A stream
 // that ends early or holds an unexpected value raises EReadError, so a reader
 // never builds from garbage.
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "framework/Classes.h"
 #include "framework/Streams.h"
 
 namespace fw {
@@ -16,13 +27,39 @@ enum class TValueType : uint8_t {
     vaNull = 0,
     vaList = 1,
     vaInt32 = 4,
+    vaIdent = 7,
     vaFalse = 8,
     vaTrue = 9,
+    vaSet = 11,
+    vaNil = 13,
     vaCollection = 14,
     vaWString = 18,
+    vaDouble = 21,
 };
 
-class TWriter : public TObject {
+class TReader;
+class TWriter;
+
+class TFiler : public TObject {
+public:
+    using TReaderProc = std::function<void(TReader& Reader)>;
+    using TWriterProc = std::function<void(TWriter& Writer)>;
+    using TDefineProc = std::function<void(TFiler& Filer)>;
+
+    // A property with a value of its own: ReadData reads it back (a property
+    // without one is passed over), WriteData writes it, only when HasData.
+    virtual void DefineProperty(const std::wstring& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
+                                bool HasData) = 0;
+    // A nested object whose properties DefineProperties names.
+    virtual void DefineObject(const std::wstring& Name, const TDefineProc& DefineProperties) = 0;
+    // The component written or read as a whole (a form), or nullptr.
+    TComponent* Root() const { return root_; }
+
+protected:
+    TComponent* root_ = nullptr;
+};
+
+class TWriter : public TFiler {
 public:
     explicit TWriter(TStream* Stream) : stream_(Stream) {}
 
@@ -31,13 +68,27 @@ public:
     void WriteListEnd() { WriteValue(TValueType::vaNull); }
     // Writes the current property path followed by Name.
     void WritePropName(const std::wstring& Name);
+    // A bare text (a name, a set member), without value type.
+    void WriteStr(const std::wstring& Value);
     void WriteString(const std::wstring& Value);
+    void WriteIdent(const std::wstring& Value);
     void WriteInteger(int32_t Value);
+    void WriteDouble(double Value);
     void WriteBoolean(bool Value) { WriteValue(Value ? TValueType::vaTrue : TValueType::vaFalse); }
 
     // The prefix of every property name written (as "Font." for a nested object).
     const std::wstring& PropPath() const { return propPath_; }
     void SetPropPath(const std::wstring& Value) { propPath_ = Value; }
+
+    // Every property of Instance that has data, in the order it defines them.
+    void WriteProperties(TPersistent* Instance);
+    // The stream's signature, then Root with its owned components.
+    void WriteRootComponent(TComponent* Root);
+    void WriteComponent(TComponent* Component);
+
+    void DefineProperty(const std::wstring& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
+                        bool HasData) override;
+    void DefineObject(const std::wstring& Name, const TDefineProc& DefineProperties) override;
 
 private:
     void WriteRawString(const std::wstring& Value);
@@ -46,7 +97,7 @@ private:
     std::wstring propPath_;
 };
 
-class TReader : public TObject {
+class TReader : public TFiler {
 public:
     explicit TReader(TStream* Stream) : stream_(Stream) {}
 
@@ -58,18 +109,76 @@ public:
     void CheckValue(TValueType Value);
     void ReadListBegin() { CheckValue(TValueType::vaList); }
     void ReadListEnd() { CheckValue(TValueType::vaNull); }
-    // A property name.
+    // A property name, or any bare text.
     std::wstring ReadStr();
     std::wstring ReadString();
+    std::wstring ReadIdent();
     int32_t ReadInteger();
+    double ReadDouble();
     bool ReadBoolean();
-    // Passes over one value (a whole list or collection).
+    // Passes over one value (a whole list, set or collection).
     void SkipValue();
+
+    // One property (its name and value) into Instance; EReadError for a name
+    // Instance does not define.
+    void ReadProperty(TPersistent* Instance);
+    // Properties until the end of the list (left in the stream).
+    void ReadProperties(TPersistent* Instance);
+    // Reads a stream written by WriteRootComponent into Root (see the top). On a
+    // failure, components made by the read are freed and the failure passed on.
+    void ReadRootComponent(TComponent* Root);
+    // Sets a component reference to the root's component of that name once the
+    // whole root is read (a name no component has leaves it unset).
+    void AddFixup(const std::wstring& Name, std::function<void(TComponent*)> Set);
+
+    void DefineProperty(const std::wstring& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
+                        bool HasData) override;
+    void DefineObject(const std::wstring& Name, const TDefineProc& DefineProperties) override;
 
 private:
     std::wstring ReadRawString();
+    void ReadComponent(std::vector<TComponent*>& Made);
+    void ResolveFixups();
 
+    struct Fixup {
+        std::wstring Name;
+        std::function<void(TComponent*)> Set;
+    };
     TStream* stream_;
+    std::vector<Fixup> fixups_;
 };
+
+// --- Components made by class name -----------------------------------------------------
+
+using TComponentFactory = std::function<TComponent*(TComponent* Owner)>;
+// Lets a reader make components of that class (the name compares without case).
+void RegisterComponentClass(const std::wstring& ClassName, TComponentFactory Factory);
+void UnregisterComponentClass(const std::wstring& ClassName);
+
+// --- Typed properties for DefineProperties ----------------------------------------------
+// Each writes Value when Stored and hands a read value to Set.
+
+void DefineString(TFiler& Filer, const std::wstring& Name, const std::wstring& Value,
+                  std::function<void(const std::wstring&)> Set, bool Stored = true);
+void DefineInteger(TFiler& Filer, const std::wstring& Name, int32_t Value, std::function<void(int32_t)> Set,
+                   bool Stored = true);
+void DefineBoolean(TFiler& Filer, const std::wstring& Name, bool Value, std::function<void(bool)> Set,
+                   bool Stored = true);
+void DefineDouble(TFiler& Filer, const std::wstring& Name, double Value, std::function<void(double)> Set,
+                  bool Stored = true);
+// An enumeration, written by the identifier of its value (Names[Value]).
+void DefineEnum(TFiler& Filer, const std::wstring& Name, int Value, std::span<const wchar_t* const> Names,
+                std::function<void(int)> Set, bool Stored = true);
+// A set of up to 32 members (bit i is Names[i]), written as its members' identifiers.
+void DefineSet(TFiler& Filer, const std::wstring& Name, uint32_t Bits, std::span<const wchar_t* const> Names,
+               std::function<void(uint32_t)> Set, bool Stored = true);
+// The lines of a string list, as the nested property "Name.Strings".
+void DefineStrings(TFiler& Filer, const std::wstring& Name, class TStrings* Strings);
+// A nested persistent object's own properties.
+void DefinePersistent(TFiler& Filer, const std::wstring& Name, TPersistent* Object);
+// A reference to another component of the root, written by name and set once
+// the root is read.
+void DefineComponentRef(TFiler& Filer, const std::wstring& Name, TComponent* Value,
+                        std::function<void(TComponent*)> Set);
 
 }  // namespace fw

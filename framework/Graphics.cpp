@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "framework/Exception.h"
+#include "framework/Filer.h"
 
 namespace fw {
 
@@ -39,6 +40,18 @@ bool TFont::SameAs(const TFont& Other) const {
     return name_ == Other.name_ && height_ == Other.height_ && color_ == Other.color_ && style_ == Other.style_ &&
            charset_ == Other.charset_ && pitch_ == Other.pitch_ && orientation_ == Other.orientation_ &&
            quality_ == Other.quality_;
+}
+
+void TFont::DefineProperties(TFiler& Filer) {
+    static const wchar_t* const kPitches[] = {L"fpDefault", L"fpVariable", L"fpFixed"};
+    static const wchar_t* const kStyles[] = {L"fsBold", L"fsItalic", L"fsUnderline", L"fsStrikeOut"};
+    TGraphicsObject::DefineProperties(Filer);
+    DefineInteger(Filer, L"Charset", charset_, [this](int32_t Value) { SetCharset(TFontCharset(Value)); });
+    DefineInteger(Filer, L"Color", color_, [this](int32_t Value) { SetColor(Value); });
+    DefineInteger(Filer, L"Height", height_, [this](int32_t Value) { SetHeight(Value); });
+    DefineString(Filer, L"Name", name_, [this](const std::wstring& Value) { SetName(Value); });
+    DefineEnum(Filer, L"Pitch", pitch_, kPitches, [this](int Value) { SetPitch(TFontPitch(Value)); });
+    DefineSet(Filer, L"Style", style_, kStyles, [this](uint32_t Value) { SetStyle(Value); });
 }
 
 void TFont::Assign(TPersistent* Source) {

@@ -172,6 +172,8 @@ public:
     void Assign(TPersistent* Source) override;
     // Same attributes as Other (colour included)?
     bool SameAs(const TFont& Other) const;
+    // Charset, Color, Height, Name, Pitch and Style, always stored.
+    void DefineProperties(TFiler& Filer) override;
 
     // The font's handle, made on first use and afresh after a change.
     HFONT Handle() const;
