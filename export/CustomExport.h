@@ -36,6 +36,8 @@ class TztCustomExport : public fw::TComponent {
 public:
     explicit TztCustomExport(fw::TComponent* AOwner);
     ~TztCustomExport() override;
+    // The published settings, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
 
     // --- Settings ---
     // Texts of the caption row, one per column (first choice over the source's).

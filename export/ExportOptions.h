@@ -19,6 +19,8 @@ namespace zt {
 class TztHTMLColors : public fw::TPersistent {
 public:
     TztHTMLColors();
+    // Every setting, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
 
     fw::TColor Background() const { return background_; }
     void SetBackground(fw::TColor Value) { background_ = Value; }
@@ -59,6 +61,8 @@ private:
 class TztRTFColors : public fw::TPersistent {
 public:
     TztRTFColors();
+    // Every setting, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
     ~TztRTFColors() override;
 
     fw::TColor TableBackground() const { return tableBackground_; }
@@ -86,6 +90,8 @@ private:
 class TztHTMLOptions : public fw::TPersistent {
 public:
     TztHTMLOptions();
+    // Every setting, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
     ~TztHTMLOptions() override;
 
     TztExportHTMLOptionSet Options() const { return options_; }
@@ -113,6 +119,8 @@ private:
 class TztRTFOptions : public fw::TPersistent {
 public:
     TztRTFOptions();
+    // Every setting, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
     ~TztRTFOptions() override;
 
     TztRTFColorTemplate Template() const { return template_; }
@@ -146,6 +154,8 @@ private:
 class TztExcelOptions : public fw::TPersistent {
 public:
     TztExcelOptions();
+    // Every setting, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
     ~TztExcelOptions() override;
 
     fw::TFont* DefaultFont() const { return defaultFont_.get(); }
@@ -194,6 +204,8 @@ private:
 class TztDocumentFilter : public fw::TPersistent {
 public:
     TztDocumentFilter();
+    // Every setting, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
 
     const std::wstring& HTML() const { return html_; }
     void SetHTML(const std::wstring& Value) { html_ = Value; }
@@ -226,6 +238,8 @@ private:
 class TztMessagesOptions : public fw::TPersistent {
 public:
     TztMessagesOptions();
+    // Every setting, for the owning form's stream (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
     ~TztMessagesOptions() override;
 
     const std::wstring& Caption() const { return caption_; }

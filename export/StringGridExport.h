@@ -17,6 +17,8 @@ class TztStringGridExport : public TztCustomExport {
 public:
     explicit TztStringGridExport(fw::TComponent* AOwner);
     ~TztStringGridExport() override;
+    // The settings and the grid, by name (ExportStreaming.cpp).
+    void DefineProperties(fw::TFiler& Filer) override;
 
     fw::TStringGrid* StringGrid() const { return stringGrid_; }
     void SetStringGrid(fw::TStringGrid* Value);

@@ -1,0 +1,152 @@
+// The export component's settings written with the owning form and read back.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "export/StringGridExport.h"
+#include "framework/Filer.h"
+#include "framework/Grids.h"
+
+namespace {
+
+using namespace zt;
+
+struct TForm {
+    std::unique_ptr<fw::TComponent> root = std::make_unique<fw::TComponent>(nullptr);
+    fw::TStringGrid* grid;
+    TztStringGridExport* exporter;
+    TForm() {
+        root->SetName(L"Form1");
+        grid = new fw::TStringGrid(root.get());
+        grid->SetName(L"MyGrid");
+        exporter = new TztStringGridExport(root.get());
+        exporter->SetName(L"SGEXport");
+    }
+    std::string Save() {
+        fw::TMemoryStream stream;
+        fw::TWriter writer(&stream);
+        writer.WriteRootComponent(root.get());
+        return std::string(static_cast<const char*>(stream.Memory()), size_t(stream.Size()));
+    }
+    void Load(const std::string& bytes) {
+        fw::TMemoryStream stream;
+        stream.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+        stream.SetPosition(0);
+        fw::TReader reader(&stream);
+        reader.ReadRootComponent(root.get());
+    }
+};
+
+// Every setting away from its default.
+void ChangeEverything(TztStringGridExport* x, fw::TStringGrid* grid) {
+    x->SetStringGrid(grid);
+    x->Captions()->Add(L"Name");
+    x->Captions()->Add(L"Gr\u00f6\u00dfe");
+    x->ColumnWidths()->Add(L"12");
+    x->SetExportType(xtTXT);
+    x->SetExportTypes({xtHTML, xtTXT, xtCSV, xtTAB, xtClipboard});
+    x->SetFileName(L"Tabulor");
+    x->SetExportStyle(xsFile);
+    x->SetTempDir(L"D:\\scratch\\");
+    x->SetOptions({xoRowNumbers, xoTruncate});
+    x->SetTruncateSymbol(L"~");
+    x->SetRowNumberFormat(L"#%d:");
+    x->SetDateFormat(L"d/MM/yyyy");
+    x->SetTimeFormat(L"h:mm AMPM");
+    x->SetDateTimeFormat(L"h:mm AMPM d/MM/yyyy");
+    TztHTMLOptions* html = x->HTML();
+    html->SetOptions({hoAutoLink});
+    html->SetExtension(exHTM);
+    html->SetTemplate(ctCustom);
+    html->SetTitle(L"Listing");
+    html->CustomColors()->SetHeaderBackground(0x123456);
+    html->CustomColors()->SetTableFontFace(L"Verdana");
+    TztRTFOptions* rtf = x->DOC_RTF();
+    rtf->SetTemplate(rtGray);
+    rtf->SetCellWidth(999);
+    rtf->SetOptions({});
+    rtf->SetLeftMargin(7);
+    rtf->CustomSettings()->SetTableOddBackground(0x00FF00);
+    rtf->CustomSettings()->HeaderFont()->SetName(L"Courier New");
+    TztExcelOptions* excel = x->EXCEL();
+    excel->TableFont()->SetHeight(-20);
+    excel->TableFont()->SetStyle(fw::fsItalic);
+    excel->SetExcelVersion(xls21);
+    excel->SetHeader(L"&A");
+    excel->SetFooter(L"");
+    excel->SetTopMargin(1.25);
+    excel->SetColumnWidth(33);
+    excel->SetOptions({reCellsAsText});
+    excel->SetProtected(true);
+    x->Messages()->SetCaption(L"Saving");
+    x->Messages()->SetWidth(410);
+    x->Messages()->DocumentFilter()->SetSYLK(L"Symbolic links");
+}
+
+TEST(ExportStreaming, RoundTripWithTheFormKeepsEverySetting) {
+    TForm form;
+    const std::string defaults = form.Save();
+    ChangeEverything(form.exporter, form.grid);
+    const std::string written = form.Save();
+    ASSERT_NE(written, defaults);
+
+    TForm copy;
+    copy.Load(written);
+    TztStringGridExport* x = copy.exporter;
+    EXPECT_EQ(x->StringGrid(), copy.grid);
+    ASSERT_EQ(x->Captions()->Count(), 2);
+    EXPECT_EQ(x->Captions()->Strings(1), L"Gr\u00f6\u00dfe");
+    EXPECT_EQ(x->ExportType(), xtTXT);
+    EXPECT_TRUE(x->ExportTypes() == TztExportTypeSet({xtHTML, xtTXT, xtCSV, xtTAB, xtClipboard}));
+    EXPECT_EQ(x->ExportStyle(), xsFile);
+    EXPECT_EQ(x->TempDir(), L"D:\\scratch\\");
+    EXPECT_TRUE(x->Options() == TztExportOptionSet({xoRowNumbers, xoTruncate}));
+    EXPECT_EQ(x->RowNumberFormat(), L"#%d:");
+    EXPECT_EQ(x->HTML()->Extension(), exHTM);
+    EXPECT_EQ(x->HTML()->CustomColors()->HeaderBackground(), 0x123456);
+    EXPECT_EQ(x->DOC_RTF()->CustomSettings()->HeaderFont()->Name(), L"Courier New");
+    EXPECT_TRUE(x->DOC_RTF()->Options().Empty());
+    EXPECT_EQ(x->EXCEL()->TopMargin(), 1.25);
+    EXPECT_EQ(x->EXCEL()->TableFont()->Style(), unsigned(fw::fsItalic));
+    EXPECT_EQ(x->EXCEL()->Footer(), L"");
+    EXPECT_TRUE(x->EXCEL()->Protected());
+    EXPECT_EQ(x->Messages()->DocumentFilter()->SYLK(), L"Symbolic links");
+    // Whatever else was written came back too: the copy writes the same stream.
+    EXPECT_EQ(copy.Save(), written);
+}
+
+TEST(ExportStreaming, DefaultTempDirAndVersionAreNotWrittenAndAStreamedVersionIsIgnored) {
+    TForm form;
+    const std::string bytes = form.Save();
+    auto holds = [&](const std::wstring& name) {  // a whole name, led by its length
+        const uint32_t length = uint32_t(name.size());
+        const std::string raw = std::string(reinterpret_cast<const char*>(&length), sizeof(length)) +
+                                std::string(reinterpret_cast<const char*>(name.data()), name.size() * sizeof(wchar_t));
+        return bytes.find(raw) != std::string::npos;
+    };
+    EXPECT_TRUE(holds(L"DateTimeFormat"));
+    EXPECT_FALSE(holds(L"TempDir"));
+    EXPECT_FALSE(holds(L"Version"));
+    EXPECT_FALSE(holds(L"StringGrid"));  // no grid, no reference
+
+    // A form written elsewhere with the version in it reads without complaint.
+    fw::TMemoryStream stream;
+    fw::TWriter w(&stream);
+    stream.WriteBuffer("TPF0", 4);
+    w.WriteStr(L"TForm1");
+    w.WriteStr(L"Form1");
+    w.WriteListEnd();
+    w.WriteStr(L"TztStringGridExport");
+    w.WriteStr(L"SGEXport");
+    w.WritePropName(L"Version");
+    w.WriteString(L"9.99");
+    w.WriteListEnd();
+    w.WriteListEnd();
+    w.WriteListEnd();
+    TForm copy;
+    copy.Load(std::string(static_cast<const char*>(stream.Memory()), size_t(stream.Size())));
+    EXPECT_EQ(copy.exporter->Version(), L"2.38");
+}
+
+}  // namespace
