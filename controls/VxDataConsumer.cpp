@@ -206,18 +206,22 @@ bool TVxDataConsumer::IsContextStored() {
     return contexts && contexts->GetCount() > 0 && contexts->GetContext(0) != context_;
 }
 
-void TVxDataConsumer::WriteProperties(fw::TWriter& Writer) {
-    if (IsContextStored()) {
-        Writer.WritePropName(L"Context");
-        Writer.WriteString(Context());
+std::wstring TVxDataConsumer::ContextPath() {
+    std::wstring path;
+    for (Ptr<IVxDataContext> context = context_; context;) {
+        path = path.empty() ? context->Name() : context->Name() + L"/" + path;
+        Ptr<IVxDataContexts> list = context->Contexts();
+        context = list ? list->GetAncestor() : nullptr;
     }
-    TExtensibleInterfacedPersistent::WriteProperties(Writer);
+    return path;
 }
 
-bool TVxDataConsumer::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (!fw::SameText(Name, L"Context")) return TExtensibleInterfacedPersistent::ReadProperty(Name, Reader);
-    SetContext(Reader.ReadString());
-    return true;
+void TVxDataConsumer::DefineProperties(fw::TFiler& Filer) {
+    // By its path: a nested context is found again under its ancestors.
+    fw::DefineString(
+        Filer, L"Context", IsContextStored() ? ContextPath() : std::wstring(),
+        [this](const std::wstring& Value) { SetContext(Value); }, IsContextStored());
+    TExtensibleInterfacedPersistent::DefineProperties(Filer);
 }
 
 void TVxDataConsumer::SetContextIntf(IVxDataContext* Value) {

@@ -102,6 +102,8 @@ public:
     virtual void SetContextIntf(IVxDataContext* Value);
     // Whether Context differs from the provider's first context (and so is stored).
     bool IsContextStored();
+    // The context's name below its ancestors' ("x/y"), as SetContext finds it again.
+    std::wstring ContextPath();
 
     virtual void Changing(int Reason);
     virtual void Changed(int Reason);
@@ -127,8 +129,8 @@ public:
     bool OwnerLoading() const;
 
     // Context (when stored) and the streamable extensions; the provider is the owner's to set.
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "Context" (by its path, see ContextPath) when stored, then the extensions.
+    void DefineProperties(fw::TFiler& Filer) override;
 
     // IVxDataConsumer
     fw::TComponent* STDMETHODCALLTYPE FrameworkComponent() override { return owner_; }

@@ -87,9 +87,10 @@ void TVxDataConsumerItemSelect::SetItemID(const TVxDataItemID& ID) {
         return;
     }
     Entered(consumer, [&] {
-        Ptr<IVxDataItems> root = provider.As<IVxDataItems>();
-        Ptr<IVxDataItem> found = root ? FindIn(root.get(), ID, true) : nullptr;
-        if (!found) throw EVXLDataConsumer(msg::ItemNotInContext);
+        // The provider searches (it may search more than its root list holds).
+        Ptr<IVxDataIDSearch> search = provider.As<IVxDataIDSearch>();
+        Ptr<IVxDataItem> found;
+        if (!search || !search->FindByID(ID, true, found) || !found) throw EVXLDataConsumer(msg::ItemNotInContext);
         SetItem(found.get());
     });
 }
@@ -106,13 +107,21 @@ void TVxDataConsumerItemSelect::DataProviderChanging(IVxDataProvider*, int Reaso
     if (!source) return;
     Entered(ConsumerImpl(), [&] {
         if (source == item_ || source->IsParentOf(item_.get(), false)) {
-            item_.reset();  // cleared without notice
+            item_.reset();
             itemPath_.clear();
+            // The views hear of it once the item is gone (DataProviderChanged):
+            // told now, they would list the item that is about to go.
+            clearedByDelete_ = true;
         }
     });
 }
 
 void TVxDataConsumerItemSelect::DataProviderChanged(IVxDataProvider* Provider, int Reason, IUnknown*) {
+    if (Reason == pcrDelete && clearedByDelete_) {
+        clearedByDelete_ = false;
+        NotifyViewChanged();
+        return;
+    }
     if (Reason != pcrListUpdate || !item_ || !Provider) return;
     // A cleared list may have let the selected item go: find it again by its path, or drop it.
     Ptr<IVxDataItems> root = Ptr<IVxDataProvider>(Provider).As<IVxDataItems>();
@@ -125,17 +134,11 @@ void TVxDataConsumerItemSelect::DataProviderChanged(IVxDataProvider* Provider, i
     NotifyViewChanged();
 }
 
-void TVxDataConsumerItemSelect::WriteProperties(fw::TWriter& Writer) {
-    const TVxDataItemID id = ItemID();
-    if (id.empty()) return;
-    Writer.WritePropName(L"Item");
-    Writer.WriteString(id);
-}
-
-bool TVxDataConsumerItemSelect::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (!fw::SameText(Name, L"Item")) return TVxDataConsumerAggregatedObject::ReadProperty(Name, Reader);
-    SetItemID(Reader.ReadString());
-    return true;
+void TVxDataConsumerItemSelect::DefineProperties(fw::TFiler& Filer) {
+    TVxDataConsumerAggregatedObject::DefineProperties(Filer);
+    const std::wstring path = item_ ? (itemPath_.empty() ? ItemID() : itemPath_) : std::wstring();
+    fw::DefineString(
+        Filer, L"Item", path, [this](const std::wstring& Value) { SetItemID(Value); }, !path.empty());
 }
 
 // --- TVxCustomDataConsumerViewList -----------------------------------------------------
@@ -252,7 +255,11 @@ void TVxCustomDataConsumerViewList::DataProviderChanging(IVxDataProvider*, int R
 
 void TVxCustomDataConsumerViewList::DataProviderChanged(IVxDataProvider*, int Reason, IUnknown* Source) {
     if (Reason == pcrListUpdate) {
-        RebuildView();  // a cleared list leaves no row of a freed item behind
+        // The same reason says a list was cleared or its images changed. Only a
+        // cleared list is rebuilt (no row of a freed item stays); new images keep
+        // the rows the user opened.
+        Ptr<IVxDataItems> list = Source ? Ptr<IUnknown>(Source).As<IVxDataItems>() : nullptr;
+        if (!list || list->GetCount() == 0) RebuildView();
         return;
     }
     if (Reason != pcrAdd || !Source) return;
@@ -283,16 +290,10 @@ void TVxCustomDataConsumerViewList::DataProviderChanged(IVxDataProvider*, int Re
     });
 }
 
-void TVxCustomDataConsumerViewList::WriteProperties(fw::TWriter& Writer) {
-    if (levelIndent_ == 16) return;
-    Writer.WritePropName(L"LevelIndent");
-    Writer.WriteInteger(levelIndent_);
-}
-
-bool TVxCustomDataConsumerViewList::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (!fw::SameText(Name, L"LevelIndent")) return TVxDataConsumerAggregatedObject::ReadProperty(Name, Reader);
-    SetLevelIndent(Reader.ReadInteger());
-    return true;
+void TVxCustomDataConsumerViewList::DefineProperties(fw::TFiler& Filer) {
+    TVxDataConsumerAggregatedObject::DefineProperties(Filer);
+    fw::DefineInteger(
+        Filer, L"LevelIndent", levelIndent_, [this](int32_t Value) { SetLevelIndent(Value); }, levelIndent_ != 16);
 }
 
 // --- TVxDataConsumerViewList: rows -----------------------------------------------------

@@ -32,13 +32,15 @@ public:
     void Fixup() override;
     void DataProviderChanging(IVxDataProvider* Provider, int Reason, IUnknown* Source) override;
     void DataProviderChanged(IVxDataProvider* Provider, int Reason, IUnknown* Source) override;
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "Item": the selection's ID path below the root items, so an ID that several
+    // branches hold comes back as the same item.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 private:
     TVxDataItemID pendingID_;
     Ptr<IVxDataItem> item_;
-    std::wstring itemPath_;  // the full ID path of the selection, to find it again
+    std::wstring itemPath_;         // the full ID path of the selection, to find it again
+    bool clearedByDelete_ = false;  // the deleted item took the selection with it
 };
 
 // One row of the view: the item's ID and its flags.
@@ -84,8 +86,8 @@ public:
     void ViewChanged(TVxDataConsumerAggregatedObject*) override { RebuildView(); }
     void DataProviderChanging(IVxDataProvider* Provider, int Reason, IUnknown* Source) override;
     void DataProviderChanged(IVxDataProvider* Provider, int Reason, IUnknown* Source) override;
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "LevelIndent" when not 16.
+    void DefineProperties(fw::TFiler& Filer) override;
 
     virtual void AddItem(int ParentIndex, IVxDataItem* Item, int ExpandLevel) = 0;
     virtual void AddItems(int& Index, IVxDataItems* Items, int ExpandLevel) = 0;

@@ -1,5 +1,6 @@
 #include "controls/VxDataContexts.h"
 
+#include "controls/VxDataItemFeatures.h"
 #include "framework/SysUtils.h"
 
 namespace vx {
@@ -112,6 +113,7 @@ void TVxDataContexts::LetGo(const Ptr<IVxDataContext>& Context) {
     Ptr<IVxDataProvider> provider = GetProvider();
     Ptr<IVxDataItems> items = provider ? provider->GetItems() : nullptr;
     if (items) items->ContextDestroying(Context.get());
+    TVxDataItemContextTextImpl::ForgetContext(Context.get());
     if (auto* impl = dynamic_cast<TVxBaseDataContext*>(Context->GetImplementer()))
         if (impl->contexts_ == this) impl->contexts_ = nullptr;
 }
@@ -146,6 +148,9 @@ Ptr<IVxDataContexts> TVxBaseDataContext::Contexts() {
 
 void TVxBaseDataContext::SetName(const TVxDataContextID& Value) {
     if (Value == Name()) return;
+    // Names are looked up as paths: one holding a separator could never be found.
+    if (Value.find_first_of(L"/\\") != TVxDataContextID::npos || Value == L"..")
+        throw EVXLDataContexts(fw::Format(msg::UnsafeContextName, {Value}));
     Ptr<IVxDataContext> found = contexts_ ? contexts_->GetContextByName(Value) : nullptr;
     if (found && found.get() != static_cast<IVxDataContext*>(this)) throw EVXLDataContexts(msg::ContextNameExists);
     DoSetName(Value);
@@ -160,6 +165,7 @@ void TVxBaseDataContext::BeforeDestruction() {
     Ptr<IVxDataProvider> provider = contexts_ ? contexts_->GetProvider() : nullptr;
     Ptr<IVxDataItems> items = provider ? provider->GetItems() : nullptr;
     if (items) items->ContextDestroying(this);
+    TVxDataItemContextTextImpl::ForgetContext(this);
     TExtensibleInterfacedPersistent::BeforeDestruction();
 }
 

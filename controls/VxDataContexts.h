@@ -78,7 +78,9 @@ public:
     Ptr<IVxDataContexts> STDMETHODCALLTYPE Contexts() override;
     bool STDMETHODCALLTYPE IsDeletable() override { return true; }
     bool IsFixed() { return !IsDeletable(); }
-    // EVXLDataContexts "A context with that name already exists" when another context has it.
+    // EVXLDataContexts "A context with that name already exists" when another context
+    // has it; "Context name ... holds a path separator" for a name with "/" or "\"
+    // or "..", which no path could find.
     virtual void SetName(const TVxDataContextID& Value);
     bool GetInterface(REFIID Iid, void** Obj) override;
     // The list that holds this context's children, or nullptr.

@@ -35,15 +35,32 @@ void TVxDataItemTextImpl::SetText(const std::wstring& Value) {
     ItemChanged();
 }
 
-void TVxDataItemTextImpl::WriteProperties(fw::TWriter& Writer) {
-    Writer.WritePropName(L"Text");
-    Writer.WriteString(text_);
+void TVxDataItemTextImpl::DefineProperties(fw::TFiler& Filer) {
+    TVxBaseDataItemTextImpl::DefineProperties(Filer);
+    fw::DefineString(Filer, L"Text", text_, [this](const std::wstring& Value) { text_ = Value; });
 }
 
-bool TVxDataItemTextImpl::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (!fw::SameText(Name, L"Text")) return TVxBaseDataItemTextImpl::ReadProperty(Name, Reader);
-    text_ = Reader.ReadString();
-    return true;
+namespace {
+
+// Every context text of the process, so a context's end reaches them all.
+std::vector<TVxDataItemContextTextImpl*>& ContextTexts() {
+    static std::vector<TVxDataItemContextTextImpl*> texts;
+    return texts;
+}
+
+}  // namespace
+
+TVxDataItemContextTextImpl::TVxDataItemContextTextImpl(TExtensibleInterfacedPersistent* Owner)
+    : TVxDataItemTextImpl(Owner) {
+    ContextTexts().push_back(this);
+}
+
+TVxDataItemContextTextImpl::~TVxDataItemContextTextImpl() {
+    std::erase(ContextTexts(), this);
+}
+
+void TVxDataItemContextTextImpl::ForgetContext(IVxDataContext* Context) {
+    for (TVxDataItemContextTextImpl* text : ContextTexts()) text->ContextDestroying(Context);
 }
 
 Ptr<IVxDataContext> TVxDataItemContextTextImpl::CurrentContext() {
@@ -115,17 +132,10 @@ void TVxDataItemBlockableTextImpl::SetReadOnly(bool Value) {
     ItemChanged();
 }
 
-void TVxDataItemBlockableTextImpl::WriteProperties(fw::TWriter& Writer) {
-    TVxDataItemTextImpl::WriteProperties(Writer);
-    if (!readOnly_) return;  // the default is not written
-    Writer.WritePropName(L"ReadOnly");
-    Writer.WriteBoolean(readOnly_);
-}
-
-bool TVxDataItemBlockableTextImpl::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (!fw::SameText(Name, L"ReadOnly")) return TVxDataItemTextImpl::ReadProperty(Name, Reader);
-    readOnly_ = Reader.ReadBoolean();
-    return true;
+void TVxDataItemBlockableTextImpl::DefineProperties(fw::TFiler& Filer) {
+    TVxDataItemTextImpl::DefineProperties(Filer);
+    fw::DefineBoolean(
+        Filer, L"ReadOnly", readOnly_, [this](bool Value) { readOnly_ = Value; }, readOnly_);
 }
 
 // --- images ----------------------------------------------------------------------------
@@ -157,35 +167,20 @@ void TVxDataItemImageImpl::SetSelectedIndex(int Value) {
     Store(selectedIndex_, Value);
 }
 
-void TVxDataItemImageImpl::WriteProperties(fw::TWriter& Writer) {
-    // Defaults are not written.
-    if (alignment_ != fw::taLeftJustify) {
-        Writer.WritePropName(L"Alignment");
-        Writer.WriteInteger(int(alignment_));
-    }
-    if (imageIndex_ != 0) {
-        Writer.WritePropName(L"ImageIndex");
-        Writer.WriteInteger(imageIndex_);
-    }
-    if (selectedIndex_ != 0) {
-        Writer.WritePropName(L"SelectedIndex");
-        Writer.WriteInteger(selectedIndex_);
-    }
-}
-
-bool TVxDataItemImageImpl::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (fw::SameText(Name, L"Alignment")) {
-        const int value = Reader.ReadInteger();
-        if (value < fw::taLeftJustify || value > fw::taCenter) throw fw::EReadError(L"Invalid property value");
-        alignment_ = fw::TAlignment(value);
-    } else if (fw::SameText(Name, L"ImageIndex")) {
-        imageIndex_ = Reader.ReadInteger();
-    } else if (fw::SameText(Name, L"SelectedIndex")) {
-        selectedIndex_ = Reader.ReadInteger();
-    } else {
-        return TVxBaseDataItemImageImpl::ReadProperty(Name, Reader);
-    }
-    return true;
+void TVxDataItemImageImpl::DefineProperties(fw::TFiler& Filer) {
+    TVxBaseDataItemImageImpl::DefineProperties(Filer);
+    fw::DefineInteger(
+        Filer, L"Alignment", int32_t(alignment_),
+        [this](int32_t Value) {
+            if (Value < fw::taLeftJustify || Value > fw::taCenter) throw fw::EReadError(L"Invalid property value");
+            alignment_ = fw::TAlignment(Value);
+        },
+        alignment_ != fw::taLeftJustify);
+    fw::DefineInteger(
+        Filer, L"ImageIndex", imageIndex_, [this](int32_t Value) { imageIndex_ = Value; }, imageIndex_ != 0);
+    fw::DefineInteger(
+        Filer, L"SelectedIndex", selectedIndex_, [this](int32_t Value) { selectedIndex_ = Value; },
+        selectedIndex_ != 0);
 }
 
 const TVxClass TVxBaseDataItemsImagesImpl::Class{L"TVxBaseDataItemsImagesImpl", &TVxDataItemsAggregatedObject::Class,
@@ -197,11 +192,50 @@ bool TVxBaseDataItemsImagesImpl::GetInterface(REFIID Iid, void** Obj) {
     return AnswerInterface<IVxDataItemsImages>(this, Iid, Obj) || TVxDataItemsAggregatedObject::GetInterface(Iid, Obj);
 }
 
+// A component that asks to be told of the image lists' end, for the extension
+// (which is no component itself).
+class TVxCustomDataItemsImages::TWatch : public fw::TComponent {
+public:
+    explicit TWatch(TVxCustomDataItemsImages* Images) : fw::TComponent(nullptr), images_(Images) {}
+
+protected:
+    void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override {
+        fw::TComponent::Notification(AComponent, Operation);
+        if (Operation == fw::TOperation::opRemove) images_->ImageListGone(AComponent);
+    }
+
+private:
+    TVxCustomDataItemsImages* images_;
+};
+
+TVxCustomDataItemsImages::TVxCustomDataItemsImages(TExtensibleInterfacedPersistent* Owner)
+    : TVxBaseDataItemsImagesImpl(Owner), watch_(std::make_unique<TWatch>(this)) {}
+
+TVxCustomDataItemsImages::~TVxCustomDataItemsImages() = default;
+
 void TVxCustomDataItemsImages::Store(fw::TCustomImageList*& Field, fw::TCustomImageList* Value) {
     if (Field == Value) return;
     ListChanging();
+    fw::TCustomImageList* old = Field;
     Field = Value;
+    if (old && old != disabled_ && old != hot_ && old != images_) watch_->RemoveFreeNotification(old);
+    if (Value) watch_->FreeNotification(Value);
     ListChanged();
+}
+
+void TVxCustomDataItemsImages::ImageListGone(fw::TComponent* List) {
+    for (fw::TCustomImageList** field : {&disabled_, &hot_, &images_})
+        if (*field && static_cast<fw::TComponent*>(*field) == List) Store(*field, nullptr);
+}
+
+void TVxCustomDataItemsImages::DefineProperties(fw::TFiler& Filer) {
+    TVxBaseDataItemsImagesImpl::DefineProperties(Filer);
+    auto images = [](fw::TComponent* Value) { return dynamic_cast<fw::TCustomImageList*>(Value); };
+    fw::DefineComponentRef(Filer, L"DisabledImages", disabled_,
+                           [=, this](fw::TComponent* Value) { SetDisabledImages(images(Value)); });
+    fw::DefineComponentRef(Filer, L"HotImages", hot_,
+                           [=, this](fw::TComponent* Value) { SetHotImages(images(Value)); });
+    fw::DefineComponentRef(Filer, L"Images", images_, [=, this](fw::TComponent* Value) { SetImages(images(Value)); });
 }
 
 // --- rendering -------------------------------------------------------------------------

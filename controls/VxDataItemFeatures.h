@@ -5,6 +5,7 @@
 // provider with Changing before and Changed after; a setter that changes
 // nothing reports nothing. Extensions are made with New<T>(Owner) and
 // belong to the item or list they attach to.
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,8 +29,8 @@ public:
     std::wstring STDMETHODCALLTYPE GetText() override { return text_; }
     void STDMETHODCALLTYPE SetText(const std::wstring& Value) override;
     bool STDMETHODCALLTYPE IsEditable() override { return true; }
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "Text" (the default text), always.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 protected:
     const std::wstring& DefaultText() const { return text_; }
@@ -45,7 +46,12 @@ class TVxDataItemContextTextImpl : public TVxDataItemTextImpl, public IVxDataCon
     VX_CLASS(TVxDataItemContextTextImpl)
     VX_IUNKNOWN
 public:
-    using TVxDataItemTextImpl::TVxDataItemTextImpl;
+    explicit TVxDataItemContextTextImpl(TExtensibleInterfacedPersistent* Owner);
+    ~TVxDataItemContextTextImpl() override;
+    // Drops Context's entries from every context text there is, wherever its item
+    // hangs (in the provider's tree, in a list of its own, or in none): no entry
+    // outlives its context.
+    static void ForgetContext(IVxDataContext* Context);
     std::wstring STDMETHODCALLTYPE GetText() override;
     void STDMETHODCALLTYPE SetText(const std::wstring& Value) override;
     void STDMETHODCALLTYPE RevertToDefault() override;
@@ -69,8 +75,8 @@ public:
     bool STDMETHODCALLTYPE IsEditable() override { return !readOnly_; }
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool Value);
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "Text", and "ReadOnly" when set.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 private:
     bool readOnly_ = false;
@@ -94,8 +100,8 @@ public:
     void STDMETHODCALLTYPE SetImageIndex(int Value) override;
     int STDMETHODCALLTYPE GetSelectedIndex() override { return selectedIndex_; }
     void STDMETHODCALLTYPE SetSelectedIndex(int Value) override;
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "Alignment", "ImageIndex" and "SelectedIndex", when not their defaults.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 private:
     template <class T>
@@ -114,21 +120,29 @@ public:
     bool GetInterface(REFIID Iid, void** Obj) override;
 };
 
-// Image lists for the whole list (not owned; not written to streams, since an
-// image list belongs to a form).
+// Image lists for the whole list. They belong to a form, not to the list: they
+// are streamed by name (resolved against the form being read) and an image list
+// that goes is dropped, as a setter would drop it.
 class TVxCustomDataItemsImages : public TVxBaseDataItemsImagesImpl {
     VX_CLASS(TVxCustomDataItemsImages)
 public:
-    using TVxBaseDataItemsImagesImpl::TVxBaseDataItemsImagesImpl;
+    explicit TVxCustomDataItemsImages(TExtensibleInterfacedPersistent* Owner);
+    ~TVxCustomDataItemsImages() override;
     fw::TCustomImageList* STDMETHODCALLTYPE GetDisabledImages() override { return disabled_; }
     void STDMETHODCALLTYPE SetDisabledImages(fw::TCustomImageList* Value) override { Store(disabled_, Value); }
     fw::TCustomImageList* STDMETHODCALLTYPE GetHotImages() override { return hot_; }
     void STDMETHODCALLTYPE SetHotImages(fw::TCustomImageList* Value) override { Store(hot_, Value); }
     fw::TCustomImageList* STDMETHODCALLTYPE GetImages() override { return images_; }
     void STDMETHODCALLTYPE SetImages(fw::TCustomImageList* Value) override { Store(images_, Value); }
+    // "DisabledImages", "HotImages" and "Images", each when set.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 private:
+    class TWatch;
     void Store(fw::TCustomImageList*& Field, fw::TCustomImageList* Value);
+    void ImageListGone(fw::TComponent* List);
+
+    std::unique_ptr<TWatch> watch_;  // hears the image lists' end
 
     fw::TCustomImageList* disabled_ = nullptr;
     fw::TCustomImageList* hot_ = nullptr;

@@ -203,26 +203,12 @@ bool TVxBaseDataItem::IsEqualToDefaults() {
     return true;
 }
 
-void TVxBaseDataItem::WriteProperties(fw::TWriter& Writer) {
-    Writer.WritePropName(L"ID");
-    Writer.WriteString(id_);
-    TExtensibleInterfacedPersistent::WriteProperties(Writer);
-    if (ChildList()) {
-        Writer.WritePropName(L"SubItems");
-        WriteSubItems(Writer);
-    }
-}
-
-bool TVxBaseDataItem::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (fw::SameText(Name, L"ID")) {
-        SetID(Reader.ReadString());
-        return true;
-    }
-    if (fw::SameText(Name, L"SubItems")) {
-        ReadSubItems(Reader);
-        return true;
-    }
-    return TExtensibleInterfacedPersistent::ReadProperty(Name, Reader);
+void TVxBaseDataItem::DefineProperties(fw::TFiler& Filer) {
+    fw::DefineString(Filer, L"ID", id_, [this](const std::wstring& Value) { SetID(Value); });
+    TExtensibleInterfacedPersistent::DefineProperties(Filer);
+    Filer.DefineProperty(
+        L"SubItems", [this](fw::TReader& Reader) { ReadSubItems(Reader); },
+        [this](fw::TWriter& Writer) { WriteSubItems(Writer); }, bool(ChildList()));
 }
 
 void TVxBaseDataItem::WriteSubItems(fw::TWriter& Writer) {
@@ -402,16 +388,11 @@ bool TVxBaseDataItems::IsStreamableItem(TVxBaseDataItem* Item) {
     return cls && cls->InheritsFrom(&TVxBaseDataItem::Class);
 }
 
-void TVxBaseDataItems::WriteProperties(fw::TWriter& Writer) {
-    TExtensibleInterfacedPersistent::WriteProperties(Writer);
-    Writer.WritePropName(L"Items");
-    WriteItems(Writer);
-}
-
-bool TVxBaseDataItems::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (!fw::SameText(Name, L"Items")) return TExtensibleInterfacedPersistent::ReadProperty(Name, Reader);
-    ReadItems(Reader);
-    return true;
+void TVxBaseDataItems::DefineProperties(fw::TFiler& Filer) {
+    TExtensibleInterfacedPersistent::DefineProperties(Filer);
+    Filer.DefineProperty(
+        L"Items", [this](fw::TReader& Reader) { ReadItems(Reader); },
+        [this](fw::TWriter& Writer) { WriteItems(Writer); }, true);
 }
 
 void TVxBaseDataItems::WriteItems(fw::TWriter& Writer) {
@@ -505,8 +486,14 @@ TVxBaseDataItemSubItems::TVxBaseDataItemSubItems(TExtensibleInterfacedPersistent
     : TVxDataItemAggregatedObject(Owner), list_(List), items_(static_cast<IVxDataItems*>(List)) {}
 
 TVxBaseDataItemSubItems::~TVxBaseDataItemSubItems() {
-    // The list forgets the link first, so its end does not remove this extension again.
-    if (list_ && list_->subItems_ == this) list_->subItems_ = nullptr;
+    // The list forgets the link first, so its end does not remove this extension
+    // again; and its parent, which is going or no longer links it: a list whose
+    // parent is gone has no parent.
+    if (list_ && list_->subItems_ == this) {
+        list_->subItems_ = nullptr;
+        list_->parent_ = nullptr;
+        list_->parentRef_.reset();
+    }
     list_ = nullptr;
     items_.reset();
 }
@@ -539,6 +526,9 @@ Ptr<IVxDataItem> TVxBaseDataItemsListManagement::Add(IVxDataItem* Item) {
     TVxDataItemsList* list = List();
     auto* item = Item ? dynamic_cast<TVxBaseDataItem*>(Item->GetImplementer()) : nullptr;
     if (!item) return nullptr;
+    Ptr<IVxDataItems> owner = item->GetItems();
+    if (item->InList() || (owner && owner.get() != static_cast<IVxDataItems*>(list)))
+        throw EVXLDataItems(msg::ItemInOtherList);
     list->ProviderChanging(pcrAdd, static_cast<IVxDataItems*>(list));
     list->InternalAdd(item);
     list->ProviderChanged(pcrAdd, Item);
@@ -574,20 +564,25 @@ void TVxBaseDataItemsListManagement::Remove(Ptr<IVxDataItem>& Item) {
     if (!Item->IsDeletable()) throw EVXLDataItems(msg::ItemNotDeletable);
     TVxDataItemsList* list = List();
     auto* object = dynamic_cast<TVxBaseDataItem*>(Item->GetImplementer());
+    int index = list->GetCount() - 1;
+    while (index >= 0 && list->ItemObject(index) != object) --index;
+    if (!object || index < 0) return;  // not in this list: nothing to remove, nothing to tell
     Item.reset();
-    if (!object || object->RefCount() != 0) return;  // another reference holds it: it stays
+    if (object->RefCount() != 0) return;  // another reference holds it: it stays
     object->HoldReference();
     list->ProviderChanging(pcrDelete, static_cast<IVxDataItem*>(object));
     object->DropHeldReference();
-    for (int i = list->GetCount() - 1; i >= 0; --i)
-        if (list->ItemObject(i) == object) list->InternalDelete(i);
+    index = list->GetCount() - 1;
+    while (index >= 0 && list->ItemObject(index) != object) --index;
+    if (index >= 0) list->InternalDelete(index);
     list->ProviderChanged(pcrDelete, nullptr);
 }
 
 // --- streams ---------------------------------------------------------------------------
 
-void SaveItemsToStream(TVxBaseDataItems* List, fw::TStream* Stream) {
+void SaveItemsToStream(TVxBaseDataItems* List, fw::TStream* Stream, fw::TComponent* Root) {
     fw::TWriter writer(Stream);
+    writer.SetRoot(Root);
     writer.WriteListBegin();
     writer.WritePropName(L"ClassName");
     writer.WriteString(List->ClassName());
@@ -595,8 +590,9 @@ void SaveItemsToStream(TVxBaseDataItems* List, fw::TStream* Stream) {
     writer.WriteListEnd();
 }
 
-Ptr<IVxDataItems> LoadItemsFromStream(fw::TStream* Stream, IVxDataProvider* Provider) {
+Ptr<IVxDataItems> LoadItemsFromStream(fw::TStream* Stream, IVxDataProvider* Provider, fw::TComponent* Root) {
     fw::TReader reader(Stream);
+    reader.SetRoot(Root);
     reader.ReadListBegin();
     if (!fw::SameText(reader.ReadStr(), L"ClassName")) throw fw::EReadError(msg::MissingClassName);
     const TVxClass* cls = FindVxClass(reader.ReadString());
@@ -607,6 +603,7 @@ Ptr<IVxDataItems> LoadItemsFromStream(fw::TStream* Stream, IVxDataProvider* Prov
     Ptr<IVxDataItems> result(static_cast<IVxDataItems*>(list));  // the last reference frees it on failure
     list->ReadProperties(reader);
     reader.ReadListEnd();
+    reader.FixupReferences();
     return result;
 }
 

@@ -83,9 +83,11 @@ public:
     bool IsEqualToDefaults();
     // The child list, or none.
     Ptr<IVxDataItems> ChildList();
+    // Whether a list holds the item now.
+    bool InList() const { return owned_; }
 
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "ID", the extensions, and "SubItems" when the item has a child list.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 protected:
     friend class TVxBaseDataItems;
@@ -138,8 +140,8 @@ public:
     void ProviderChanging(int Reason, IUnknown* Source);
     void ProviderChanged(int Reason, IUnknown* Source);
 
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // The extensions, then "Items" (always).
+    void DefineProperties(fw::TFiler& Filer) override;
 
 protected:
     friend class TVxBaseDataItemSubItems;
@@ -204,12 +206,15 @@ class TVxBaseDataItemsListManagement : public TVxBaseDataItemsManagement {
     VX_CLASS(TVxBaseDataItemsListManagement)
 public:
     using TVxBaseDataItemsManagement::TVxBaseDataItemsManagement;
+    // EVXLDataItems "The item already belongs to a list" for an item a list holds
+    // or one made for another list: no item is ever held twice.
     Ptr<IVxDataItem> STDMETHODCALLTYPE Add(IVxDataItem* Item) override;
     // A new plain item with a fresh ID, added to the list.
     Ptr<IVxDataItem> STDMETHODCALLTYPE New() override;
     void STDMETHODCALLTYPE Clear() override;
     void STDMETHODCALLTYPE Delete(int Index) override;
-    // Leaves an item that another reference still holds in place.
+    // Leaves an item that another reference still holds in place; an item that is
+    // not in this list is left alone, and nothing is sent.
     void STDMETHODCALLTYPE Remove(Ptr<IVxDataItem>& Item) override;
 
 protected:
@@ -228,10 +233,12 @@ TVxBaseDataItems* NewItemsOf(IVxDataItem* Parent) {
     return list;
 }
 
-// Writes a list (its class, extensions and items) as one stream entry.
-void SaveItemsToStream(TVxBaseDataItems* List, fw::TStream* Stream);
-// Reads a list written by SaveItemsToStream, for Provider; on any failure
-// nothing of it stays behind and the failure is passed on.
-Ptr<IVxDataItems> LoadItemsFromStream(fw::TStream* Stream, IVxDataProvider* Provider);
+// Writes a list (its class, extensions and items) as one stream entry. Root is
+// the form the list belongs to, whose components (image lists) it names.
+void SaveItemsToStream(TVxBaseDataItems* List, fw::TStream* Stream, fw::TComponent* Root = nullptr);
+// Reads a list written by SaveItemsToStream, for Provider, finding the named
+// components among Root's; on any failure nothing of it stays behind and the
+// failure is passed on.
+Ptr<IVxDataItems> LoadItemsFromStream(fw::TStream* Stream, IVxDataProvider* Provider, fw::TComponent* Root = nullptr);
 
 }  // namespace vx

@@ -47,23 +47,6 @@ const TVxClass* FindVxClass(const std::wstring& Name) {
     throw EClassNotFound(fw::Format(L"Class %s not found", {Name}));
 }
 
-// --- TVxPersistent ---------------------------------------------------------------------
-
-void TVxPersistent::WriteProperties(fw::TWriter&) {}
-
-bool TVxPersistent::ReadProperty(const std::wstring&, fw::TReader&) {
-    return false;
-}
-
-void TVxPersistent::ReadProperties(fw::TReader& Reader) {
-    while (!Reader.EndOfList()) {
-        const std::wstring name = Reader.ReadStr();
-        if (!ReadProperty(name, Reader))
-            throw fw::EReadError(
-                fw::Format(L"Error reading %s.%s: Property %s does not exist", {ClassName(), name, name}));
-    }
-}
-
 // --- TExtensibleInterfacedPersistent ---------------------------------------------------
 
 const TVxClass TExtensibleInterfacedPersistent::Class{L"TExtensibleInterfacedPersistent", nullptr, nullptr, nullptr,
@@ -181,19 +164,13 @@ void TExtensibleInterfacedPersistent::ClearIntfImpl() {
     }
 }
 
-void TExtensibleInterfacedPersistent::WriteProperties(fw::TWriter& Writer) {
-    TVxPersistent::WriteProperties(Writer);
+void TExtensibleInterfacedPersistent::DefineProperties(fw::TFiler& Filer) {
+    TVxPersistent::DefineProperties(Filer);
     const bool any = std::any_of(extensions_.begin(), extensions_.end(),
                                  [this](TAggregatedPersistentEx* e) { return e && IsStreamableExtension(e); });
-    if (!any) return;
-    Writer.WritePropName(L"Extensions");
-    WriteExtensions(Writer);
-}
-
-bool TExtensibleInterfacedPersistent::ReadProperty(const std::wstring& Name, fw::TReader& Reader) {
-    if (!fw::SameText(Name, L"Extensions")) return TVxPersistent::ReadProperty(Name, Reader);
-    ReadExtensions(Reader);
-    return true;
+    Filer.DefineProperty(
+        L"Extensions", [this](fw::TReader& Reader) { ReadExtensions(Reader); },
+        [this](fw::TWriter& Writer) { WriteExtensions(Writer); }, any);
 }
 
 void TExtensibleInterfacedPersistent::WriteExtensions(fw::TWriter& Writer) {

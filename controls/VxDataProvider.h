@@ -86,6 +86,8 @@ inline constexpr wchar_t NoProviderForItem[] = L"You must specify a provider bef
 inline constexpr wchar_t ItemNotInContext[] = L"Item not found in the selected context";
 inline constexpr wchar_t ViewListOutOfSync[] = L"ViewList out of sync";
 inline constexpr wchar_t UnsafeItemID[] = L"Item ID \"%s\" holds a path separator or \"..\"";
+inline constexpr wchar_t ItemInOtherList[] = L"The item already belongs to a list";
+inline constexpr wchar_t UnsafeContextName[] = L"Context name \"%s\" holds a path separator or \"..\"";
 }  // namespace msg
 
 // Every class answering COM-style interfaces routes IUnknown through these
@@ -125,12 +127,11 @@ public:
     virtual const TVxClass* ClassType() const = 0;
     std::wstring ClassName() const override { return ClassType()->Name; }
     bool InheritsFrom(const TVxClass* Class) const { return ClassType()->InheritsFrom(Class); }
-    // Writes the object's stored properties, each as a name and a value.
-    virtual void WriteProperties(fw::TWriter& Writer);
-    // Reads one property; false for a name the object does not know.
-    virtual bool ReadProperty(const std::wstring& Name, fw::TReader& Reader);
+    // Writes the object's stored properties (those its DefineProperties names
+    // with data), each as a name and a value.
+    void WriteProperties(fw::TWriter& Writer) { Writer.WriteProperties(this); }
     // Reads properties until the end of the list (EReadError for an unknown name).
-    void ReadProperties(fw::TReader& Reader);
+    void ReadProperties(fw::TReader& Reader) { Reader.ReadProperties(this); }
 };
 
 // Makes an object and runs its construction epilogue; an object whose epilogue
@@ -188,8 +189,8 @@ public:
     LONG HoldReference() { return ++refCount_; }
     LONG DropHeldReference() { return --refCount_; }
 
-    void WriteProperties(fw::TWriter& Writer) override;
-    bool ReadProperty(const std::wstring& Name, fw::TReader& Reader) override;
+    // "Extensions", when a streamable extension is attached.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 protected:
     friend class TAggregatedPersistentEx;

@@ -300,7 +300,7 @@ void TReader::AddFixup(const std::wstring& Name, std::function<void(TComponent*)
     fixups_.push_back({Name, std::move(Set)});
 }
 
-void TReader::ResolveFixups() {
+void TReader::FixupReferences() {
     std::vector<Fixup> fixups;
     fixups.swap(fixups_);
     for (Fixup& f : fixups)
@@ -339,7 +339,7 @@ void TReader::ReadRootComponent(TComponent* Root) {
         ReadListEnd();
         while (!EndOfList()) ReadComponent(made);
         ReadListEnd();
-        ResolveFixups();
+        FixupReferences();
     } catch (...) {
         fixups_.clear();
         for (auto it = made.rbegin(); it != made.rend(); ++it) delete *it;
@@ -472,16 +472,11 @@ void DefineComponentRef(TFiler& Filer, const std::wstring& Name, TComponent* Val
                 Set(nullptr);
                 return;
             }
-            const std::wstring name = R.ReadIdent();
-            if (!R.Root()) throw EReadError(kInvalidValue);
-            R.AddFixup(name, Set);
+            R.AddFixup(R.ReadIdent(), Set);
         },
-        [Value](TWriter& W) {
-            // Only a component the root owns can be found again by its name.
-            if (!W.Root() || Value->Owner() != W.Root() || Value->Name().empty()) throw EWriteError(kInvalidValue);
-            W.WriteIdent(Value->Name());
-        },
-        Value != nullptr);
+        [Value](TWriter& W) { W.WriteIdent(Value->Name()); },
+        // A component without a name could not be found again.
+        Value != nullptr && !Value->Name().empty());
 }
 
 }  // namespace fw

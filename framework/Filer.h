@@ -52,8 +52,10 @@ public:
                                 bool HasData) = 0;
     // A nested object whose properties DefineProperties names.
     virtual void DefineObject(const std::wstring& Name, const TDefineProc& DefineProperties) = 0;
-    // The component written or read as a whole (a form), or nullptr.
+    // The component written or read as a whole (a form), or nullptr. A caller
+    // that streams parts of a form sets it, so references find their components.
     TComponent* Root() const { return root_; }
+    void SetRoot(TComponent* Value) { root_ = Value; }
 
 protected:
     TComponent* root_ = nullptr;
@@ -130,6 +132,8 @@ public:
     // Sets a component reference to the root's component of that name once the
     // whole root is read (a name no component has leaves it unset).
     void AddFixup(const std::wstring& Name, std::function<void(TComponent*)> Set);
+    // Sets the references read so far (ReadRootComponent does it at its end).
+    void FixupReferences();
 
     void DefineProperty(const std::wstring& Name, const TReaderProc& ReadData, const TWriterProc& WriteData,
                         bool HasData) override;
@@ -138,7 +142,6 @@ public:
 private:
     std::wstring ReadRawString();
     void ReadComponent(std::vector<TComponent*>& Made);
-    void ResolveFixups();
 
     struct Fixup {
         std::wstring Name;
@@ -176,8 +179,8 @@ void DefineSet(TFiler& Filer, const std::wstring& Name, uint32_t Bits, std::span
 void DefineStrings(TFiler& Filer, const std::wstring& Name, class TStrings* Strings);
 // A nested persistent object's own properties.
 void DefinePersistent(TFiler& Filer, const std::wstring& Name, TPersistent* Object);
-// A reference to another component of the root, written by name and set once
-// the root is read.
+// A reference to another component of the form, written by its name (when it
+// has one) and set once the form is read.
 void DefineComponentRef(TFiler& Filer, const std::wstring& Name, TComponent* Value,
                         std::function<void(TComponent*)> Set);
 

@@ -51,6 +51,8 @@ public:
     vx::TClassArray consumerClasses;
     vx::Ptr<vx::IVxDataConsumer> selectedConsumer;
     vx::Ptr<vx::IVxDataContext> selectedContext;
+    // Answers for IVxDataIDSearch instead of the root list, when set (not owned).
+    vx::IVxDataIDSearch* search = nullptr;
     LONG refs = 0;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** obj) override {
@@ -60,7 +62,13 @@ public:
             *obj = static_cast<vx::IVxDataProvider*>(this);
             return S_OK;
         }
-        if (IsEqualIID(iid, __uuidof(vx::IVxDataItems)) && items) return items->QueryInterface(iid, obj);
+        if (IsEqualIID(iid, __uuidof(vx::IVxDataIDSearch)) && search) {
+            search->AddRef();
+            *obj = search;
+            return S_OK;
+        }
+        if (IsEqualIID(iid, __uuidof(vx::IVxDataItems)) || IsEqualIID(iid, __uuidof(vx::IVxDataIDSearch)))
+            return items ? items->QueryInterface(iid, obj) : E_NOINTERFACE;
         if (IsEqualIID(iid, __uuidof(vx::IVxDataContexts)) && contexts) return contexts->QueryInterface(iid, obj);
         return E_NOINTERFACE;
     }

@@ -1,12 +1,14 @@
 // Contexts, the consumer and its extensions, against the recording provider.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "RecordingProvider.h"
 #include "controls/VxDataConsumer.h"
 #include "controls/VxDataConsumerExt.h"
 #include "controls/VxDataContexts.h"
+#include "framework/ImageList.h"
 #include "framework/Streams.h"
 
 using namespace vx;
@@ -101,6 +103,11 @@ TEST_F(DataConsumerTest, ContextsFormATreeFoundByPaths) {
     EXPECT_THROW(fixed->SetName(L"X"), EVXLDataContexts);
     fixed->SetName(L"fixed");
     EXPECT_THROW(New<TVxDataContext>(nullptr, L"z"), EVXLDataContexts);
+    // A name with a separator could never be found: it is refused.
+    EXPECT_THROW(AddContext(root, L"q/r"), EVXLDataContexts);
+    EXPECT_THROW(AddContext(xKids, L"Q\\R"), EVXLDataContexts);
+    EXPECT_THROW(fixed->SetName(L".."), EVXLDataContexts);
+    EXPECT_EQ(fixed->Name(), L"fixed");
     provider.calls.clear();
     root->DoAddContext(x);  // again: nothing
     root->DoRemoveContext(fixed);
@@ -136,6 +143,31 @@ TEST_F(DataConsumerTest, ContextTextsFollowAncestorsAndDieWithTheirContext) {
     EXPECT_EQ(text->GetText(), L"in A");
     provider.selectedContext.reset();
     EXPECT_EQ(text->GetText(), L"default");
+}
+
+TEST_F(DataConsumerTest, ContextTextsOfAnyListOfTheProviderLoseTheEntriesOfAGoneContext) {
+    // A list of the provider that is not its root: one read from a stream.
+    BuildTree();
+    TVxBaseDataItem* d0 = AddItem(provider.Root(), L"d");
+    d0->RemoveIntfImpl(d0->FindExtension(&TVxDataItemTextImpl::Class));
+    New<TVxDataItemContextTextImpl>(d0)->SetText(L"d");  // no context selected: the default
+    fw::TMemoryStream stream;
+    SaveItemsToStream(provider.Root(), &stream);
+    stream.SetPosition(0);
+    Ptr<IVxDataItems> loaded = LoadItemsFromStream(&stream, &provider);
+    Ptr<IVxDataItem> d = loaded->GetItemByID(L"d");
+    ASSERT_TRUE(d);
+    auto* text = static_cast<TVxDataItemContextTextImpl*>(
+        static_cast<TVxBaseDataItem*>(d->GetImplementer())->FindExtension(&TVxDataItemContextTextImpl::Class));
+    ASSERT_TRUE(text);
+    TVxDataContext* gone = AddContext(provider.Contexts(), L"gone");
+    provider.selectedContext = Ptr<IVxDataContext>(gone);
+    text->SetText(L"in gone");
+    EXPECT_EQ(text->EntryCount(), 1);
+    provider.selectedContext.reset();
+    provider.Contexts()->DoRemoveContext(gone);  // the last reference: the context is freed
+    EXPECT_EQ(text->EntryCount(), 0);
+    EXPECT_EQ(text->GetText(), L"d");
 }
 
 TEST_F(DataConsumerTest, ConsumerSelectsProviderInOrderAndChecksContextFirst) {
@@ -277,6 +309,85 @@ TEST_F(DataConsumerTest, SelectionNarrowsTheViewAndSurvivesClear) {
     EXPECT_EQ(ViewOf()->Count(), 0);
 }
 
+TEST_F(DataConsumerTest, DeletingTheSelectionsAncestorTellsTheViewsOnceItIsGone) {
+    BuildTree();
+    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{1, 3});
+    std::vector<int> changes;
+    consumer->OnChanged = [&](TVxDataConsumer*, int reason) { changes.push_back(reason); };
+    consumer->SetProviderIntf(&provider);
+    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    ASSERT_TRUE(select);
+    select->SetItemID(L"a/dup");
+    EXPECT_EQ(Rows(ViewOf()), (std::vector<std::wstring>{L"a21"}));
+    changes.clear();
+    provider.RootManagement()->Delete(0);  // a, the selection's parent
+    EXPECT_FALSE(select->GetItem());
+    // The view shows the provider's items again; no row names a gone item.
+    TVxDataConsumerViewList* view = ViewOf();
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"b+", L"c"}));
+    for (int i = 0; i < view->Count(); ++i) EXPECT_TRUE(view->Item(i)) << i;
+    EXPECT_NE(std::find(changes.begin(), changes.end(), int(ccrViewChange)), changes.end());
+}
+
+TEST_F(DataConsumerTest, NewImagesKeepTheRowsTheUserOpened) {
+    BuildTree();
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
+    consumer->SetProviderIntf(&provider);
+    TVxDataConsumerViewList* view = ViewOf();
+    ASSERT_TRUE(view);
+    view->SetAutoExpandLevel(0);
+    view->RebuildView();
+    view->ToggleItem(0);
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a-", L" a/a1", L" a/dup+", L"b+", L"c"}));
+    fw::TImageList images(nullptr);
+    auto* lists = New<TVxCustomDataItemsImages>(provider.Root());
+    lists->SetImages(&images);
+    lists->SetHotImages(&images);
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a-", L" a/a1", L" a/dup+", L"b+", L"c"}));
+    lists->SetImages(nullptr);
+    lists->SetHotImages(nullptr);
+}
+
+// A search of the provider's own, which knows one name the root list does not.
+class AliasSearch : public IVxDataIDSearch {
+public:
+    explicit AliasSearch(IVxDataItem* target) : target_(target) {}
+    std::vector<std::wstring> asked;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** obj) override {
+        *obj = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    bool STDMETHODCALLTYPE FindByID(const TVxDataItemID& id, bool, Ptr<IVxDataItem>& item) override {
+        asked.push_back(id);
+        item = id == L"alias" ? Ptr<IVxDataItem>(target_) : nullptr;
+        return bool(item);
+    }
+
+private:
+    IVxDataItem* target_;
+};
+
+TEST_F(DataConsumerTest, SelectingByIdAsksTheProvidersOwnSearch) {
+    BuildTree();
+    AliasSearch search(bx);
+    provider.search = &search;
+    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{});
+    consumer->SetProviderIntf(&provider);
+    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    ASSERT_TRUE(select);
+    select->SetItemID(L"alias");
+    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(bx));
+    EXPECT_THROW(select->SetItemID(L"a"), EVXLDataConsumer);  // the provider's search does not know it
+    EXPECT_EQ(search.asked, (std::vector<std::wstring>{L"alias", L"a"}));
+    select->SetItem(nullptr);
+    std::exchange(consumer, nullptr)->Free();
+    provider.search = nullptr;
+}
+
 TEST_F(DataConsumerTest, NewItemsExpandTheirWayIntoTheView) {
     BuildTree();
     consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
@@ -321,6 +432,43 @@ TEST_F(DataConsumerTest, ProviderGoingAwayClientsAndRefusedExtensions) {
     consumer->SetProviderIntf(&provider);
     EXPECT_EQ(client.changes, 2);
     EXPECT_EQ(consumer->ExtensionCount(), 0);  // the handler refused the view list
+}
+
+TEST_F(DataConsumerTest, NestedContextAndSelectionAreStreamedByTheirPaths) {
+    BuildTree();
+    TVxDataContext* x = AddContext(provider.Contexts(), L"x");
+    auto* xKids = New<TVxDataContexts>(&provider, x);
+    Ptr<IVxDataContexts> holdKids(xKids);
+    TVxDataContext* y = AddContext(xKids, L"y");
+    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    fw::TMemoryStream stream;
+    {
+        auto* source = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{});
+        source->SetProviderIntf(&provider);
+        source->SetContext(L"x/y");
+        auto* select =
+            static_cast<TVxDataConsumerItemSelect*>(source->FindExtension(&TVxDataConsumerItemSelect::Class));
+        select->SetItemID(L"a/dup");  // "dup" alone names b/dup first
+        EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a2));
+        fw::TWriter writer(&stream);
+        source->WriteProperties(writer);
+        writer.WriteListEnd();
+        source->Free();
+    }
+    fw::TComponent owner(nullptr);
+    consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
+    owner.BeginLoading();
+    stream.SetPosition(0);
+    fw::TReader reader(&stream);
+    consumer->ReadProperties(reader);
+    owner.EndLoading();
+    consumer->SetProviderIntf(&provider);
+    EXPECT_EQ(consumer->ContextIntf().get(), static_cast<IVxDataContext*>(y));
+    EXPECT_EQ(consumer->ContextPath(), L"x/y");
+    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    ASSERT_TRUE(select);
+    EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a2));
+    std::exchange(consumer, nullptr)->Free();  // before its owner goes
 }
 
 TEST_F(DataConsumerTest, ContextAndSelectionStreamedWhileLoadingAreAppliedWithTheProvider) {

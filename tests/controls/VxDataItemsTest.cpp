@@ -3,6 +3,7 @@
 
 #include "RecordingProvider.h"
 #include "controls/VxDataItemFeatures.h"
+#include "framework/ImageList.h"
 #include "framework/Streams.h"
 
 using namespace vx;
@@ -149,6 +150,89 @@ TEST_F(DataItemsTest, ManagementBracketsChangesAndNeverFreesAReferencedItem) {
     EXPECT_EQ(one->GetID().find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos);
 }
 
+TEST_F(DataItemsTest, AChildListWhoseParentGoesHasNoParent) {
+    BuildTree();
+    New<TVxCustomDataItemsTextRenderer>(provider.Root());
+    Ptr<IVxDataItems> a2Kids = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(a2)).As<IVxDataItems>();
+    ASSERT_TRUE(a2Kids);
+    EXPECT_TRUE(FindItemsRenderer(a21));
+    provider.RootManagement()->Delete(0);  // a, and with it a2, go
+    // The list kept here outlives its parent: nothing of it reads the freed item.
+    EXPECT_FALSE(a2Kids->GetParent());
+    EXPECT_EQ(Find(a2Kids.get(), L"../a1"), L"<none>");
+    EXPECT_EQ(Find(a2Kids.get(), L"a21"), L"a21");
+    EXPECT_FALSE(FindItemsRenderer(a21));
+    EXPECT_FALSE(b->IsParentOf(a21, false));
+    EXPECT_EQ(a21->GetIndex(), 0);
+}
+
+TEST_F(DataItemsTest, AnItemIsHeldByOneListOnlyAndRemovingAStrangerChangesNothing) {
+    BuildTree();
+    Ptr<IVxDataItemsManagement> manage = provider.RootManagement();
+    provider.calls.clear();
+    try {
+        manage->Add(static_cast<IVxDataItem*>(b));
+        FAIL();
+    } catch (const EVXLDataItems& e) {
+        EXPECT_EQ(e.Message(), L"The item already belongs to a list");
+    }
+    auto* elsewhere = New<TVxBaseDataItem>(a->ChildList().get());  // made for a's list
+    EXPECT_THROW(manage->Add(static_cast<IVxDataItem*>(elsewhere)), EVXLDataItems);
+    elsewhere->Free();
+    EXPECT_EQ(provider.Root()->GetCount(), 3);
+    EXPECT_TRUE(provider.Changes().empty());
+    // An item of another list: nothing is sent, nothing changes, the reference stays.
+    Ptr<IVxDataItem> stranger(static_cast<IVxDataItem*>(a1));
+    manage->Remove(stranger);
+    EXPECT_TRUE(stranger);
+    EXPECT_TRUE(provider.Changes().empty());
+    EXPECT_EQ(a1->GetIndex(), 0);
+    EXPECT_EQ(provider.Root()->GetCount(), 3);
+    // Clear lets each item go once (the tear-down counts the objects).
+    stranger.reset();
+    manage->Clear();
+}
+
+TEST_F(DataItemsTest, InternalMoveReachesTheLastPlaceAndRefusesOutside) {
+    BuildTree();
+    TVxDataItemsList* root = provider.Root();
+    root->InternalMove(0, 2);
+    EXPECT_EQ(root->ItemObject(2), a);
+    EXPECT_EQ(root->ItemObject(0), b);
+    root->InternalMove(2, 3);  // no such place
+    root->InternalMove(-1, 0);
+    EXPECT_EQ(root->ItemObject(2), a);
+    EXPECT_EQ(a->GetIndex(), 2);
+}
+
+TEST_F(DataItemsTest, ListImagesAreStreamedByNameAndForgottenWhenTheyGo) {
+    BuildTree();
+    fw::TComponent form(nullptr);
+    auto* images = new fw::TImageList(&form);
+    images->SetName(L"Images1");
+    auto* hot = new fw::TImageList(&form);
+    hot->SetName(L"Hot1");
+    auto* lists = New<TVxCustomDataItemsImages>(provider.Root());
+    lists->SetImages(images);
+    lists->SetHotImages(hot);
+    fw::TMemoryStream stream;
+    SaveItemsToStream(provider.Root(), &stream, &form);
+    stream.SetPosition(0);
+    Ptr<IVxDataItems> copy = LoadItemsFromStream(&stream, &provider, &form);
+    Ptr<IVxDataItemsImages> copied = copy.As<IVxDataItemsImages>();
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->GetImages(), images);
+    EXPECT_EQ(copied->GetHotImages(), hot);
+    EXPECT_FALSE(copied->GetDisabledImages());
+    // An image list that goes first is dropped by both, and the provider hears of it.
+    provider.calls.clear();
+    delete images;
+    EXPECT_FALSE(lists->GetImages());
+    EXPECT_FALSE(copied->GetImages());
+    EXPECT_EQ(copied->GetHotImages(), hot);
+    EXPECT_EQ(provider.Changes(), (std::vector<std::string>{"Changing(3)", "Changed(3)", "Changing(3)", "Changed(3)"}));
+}
+
 TEST_F(DataItemsTest, FeatureSettersReportOnlyRealChanges) {
     BuildTree();
     auto* image = New<TVxDataItemImageImpl>(b);
@@ -194,7 +278,10 @@ TEST_F(DataItemsTest, StreamsRoundTripItemsExtensionsAndChildLists) {
     BuildTree();
     auto* image = New<TVxDataItemImageImpl>(a21);
     image->SetImageIndex(7);
+    image->SetSelectedIndex(5);
     image->SetAlignment(fw::taCenter);
+    c->RemoveIntfImpl(static_cast<TAggregatedPersistentEx*>(c->FindExtension(&TVxDataItemTextImpl::Class)));
+    New<TVxDataItemBlockableTextImpl>(c)->SetReadOnly(true);
     fw::TMemoryStream stream;
     SaveItemsToStream(provider.Root(), &stream);
     stream.SetPosition(0);
@@ -204,7 +291,11 @@ TEST_F(DataItemsTest, StreamsRoundTripItemsExtensionsAndChildLists) {
     Ptr<IVxDataItemImage> copied = copy->GetItemByID(L"a/a2/a21").As<IVxDataItemImage>();
     ASSERT_TRUE(copied);
     EXPECT_EQ(copied->GetImageIndex(), 7);
+    EXPECT_EQ(copied->GetSelectedIndex(), 5);
     EXPECT_EQ(copied->GetAlignment(), fw::taCenter);
+    Ptr<IVxDataItemText> locked = copy->GetItemByID(L"c").As<IVxDataItemText>();
+    ASSERT_TRUE(locked);
+    EXPECT_FALSE(locked->IsEditable());              // ReadOnly came back
     EXPECT_TRUE(copy.As<IVxDataItemsManagement>());  // the (registered) management came along
     // Saved again, the copy gives the same stream.
     fw::TMemoryStream again;
