@@ -1,5 +1,7 @@
 #include "controls/VxComboBox.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "controls/VxDataConsumerExt.h"
@@ -200,9 +202,23 @@ void TVxCustomComboBox::CreateParams(fw::TCreateParams& Params) {
     fixedHeight_ = !(Params.Style & CBS_OWNERDRAWVARIABLE);
 }
 
+LRESULT CALLBACK TVxCustomComboBox::EditProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR Id,
+                                             DWORD_PTR Data) {
+    auto* self = reinterpret_cast<TVxCustomComboBox*>(Data);
+    if (Msg == WM_NCDESTROY) RemoveWindowSubclass(Wnd, EditProc, Id);
+    // Up, Down and F4 go straight from the edit to the list, past the combo box.
+    const bool listKey = WParam == VK_UP || WParam == VK_DOWN || WParam == VK_F4;
+    if (self->readOnly_ && !self->HasState(fw::csDesigning) && listKey && (Msg == WM_KEYDOWN || Msg == WM_SYSKEYDOWN))
+        return 0;
+    return DefSubclassProc(Wnd, Msg, WParam, LParam);
+}
+
 void TVxCustomComboBox::CreateWnd() {
     TVxExCustomComboBox::CreateWnd();
-    if (HWND edit = EditHandle()) SendMessageW(edit, EM_SETREADONLY, readOnly_ ? TRUE : FALSE, 0);
+    if (HWND edit = EditHandle()) {
+        SendMessageW(edit, EM_SETREADONLY, readOnly_ ? TRUE : FALSE, 0);
+        SetWindowSubclass(edit, EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
     if (droppedWidth_ > 0 && !HasState(fw::csDesigning))
         SendMessageW(Handle(), CB_SETDROPPEDWIDTH, WPARAM(droppedWidth_), 0);
     SyncItemCount();
@@ -212,7 +228,16 @@ void TVxCustomComboBox::CreateWnd() {
     else ShowEmptyValue();
 }
 
+void TVxCustomComboBox::DefineProperties(fw::TFiler& Filer) {
+    TVxExCustomComboBox::DefineProperties(Filer);
+    Filer.DefineProperty(
+        L"Ctl3D", [this](fw::TReader& Reader) { SetCtl3D(Reader.ReadBoolean()); }, nullptr, false);
+    Filer.DefineProperty(
+        L"ParentCtl3D", [this](fw::TReader& Reader) { SetParentCtl3D(Reader.ReadBoolean()); }, nullptr, false);
+}
+
 void TVxCustomComboBox::DestroyWnd() {
+    if (HWND edit = EditHandle()) RemoveWindowSubclass(edit, EditProc, 1);
     if (!providerSelected_) {
         TVxExCustomComboBox::DestroyWnd();
         return;

@@ -96,6 +96,8 @@ public:
     int ProviderItemCount();
 
     void WndProc(fw::TMessage& Message) override;
+    // "Ctl3D" and "ParentCtl3D" are read (into the combo box's own) and never written.
+    void DefineProperties(fw::TFiler& Filer) override;
 
 protected:
     std::unique_ptr<fw::TCustomComboBoxStrings> CreateItems() override;
@@ -125,6 +127,9 @@ private:
     void SyncItemCount();
     void MeasurePass();
     bool FilterReadOnly(fw::TMessage& Message);
+    // The edit part's window procedure, ahead of its own: a read-only combo box
+    // drops the keys the edit would pass to the list.
+    static LRESULT CALLBACK EditProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR Id, DWORD_PTR Data);
     void ProviderSelectionChanged();
     int ProviderSearch(int Start, const std::wstring& Text, bool Exact);
     void DrawProviderItem(int Index, RECT Rect, fw::TOwnerDrawState State);

@@ -44,4 +44,12 @@ bool BitBltCanvas(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int
     return BitBlt(Dest, X, Y, Width, Height, Source, SourceX, SourceY, Rop) != FALSE;
 }
 
+bool SameGuid(const GUID& A, const GUID& B) {
+    return IsEqualGUID(A, B) != FALSE;
+}
+
+void ZeroMemoryBlock(void* Address, std::ptrdiff_t Size) {
+    if (Size > 0) std::memset(Address, 0, size_t(Size));
+}
+
 }  // namespace vx

@@ -25,4 +25,10 @@ bool CompareMemory(const void* A, const void* B, std::size_t Count);
 // BitBlt with the arguments in the Windows order.
 bool BitBltCanvas(HDC Dest, int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY, DWORD Rop);
 
+// Whether the two GUIDs are the same.
+bool SameGuid(const GUID& A, const GUID& B);
+
+// Fills Size bytes at Address with 0 when Size is above 0; nothing otherwise.
+void ZeroMemoryBlock(void* Address, std::ptrdiff_t Size);
+
 }  // namespace vx

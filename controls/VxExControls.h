@@ -12,7 +12,9 @@
 
 #include <string>
 
+#include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/Filer.h"
 #include "framework/Forms.h"
 
 namespace vx {
@@ -38,6 +40,25 @@ using TDlgCodes = unsigned;
 TDlgCodes DlgCodesFromNative(LRESULT Codes);
 LRESULT DlgCodesToNative(TDlgCodes Codes);
 
+// The library's about information: a published property that is never stored
+// and does nothing.
+struct TVXLAboutInfo {};
+
+// The marker a control's class may implement; message CM_ISVXLCONTROL asks a
+// member whether its class does (1) or not (0).
+struct IVxExControlMarker {
+    virtual ~IVxExControlMarker() = default;
+};
+constexpr UINT CM_ISVXLCONTROL = fw::CM_BASE + 2000;
+
+// A message whose long parameter points at a structure, to pass the structure
+// through a window procedure and read the result back.
+class TStructPtrMessage : public fw::TObject {
+public:
+    TStructPtrMessage(UINT Msg, WPARAM WParam, void* Struct) : Message{Msg, WParam, LPARAM(Struct), 0} {}
+    fw::TMessage Message;
+};
+
 // The highlight frame of a windowed member: two one-pixel rings in the window's
 // device context, in $00733800 when Focused or MouseOver, else $00808080 outside
 // and the control's colour inside.
@@ -52,8 +73,11 @@ class TVxExCommon : public Base {
 public:
     explicit TVxExCommon(fw::TComponent* AOwner) : Base(AOwner) {}
 
+    // clDefault: the parent's hint colour; clNone: the application's.
     TColor HintColor() const { return hintColor_; }
     void SetHintColor(TColor Value) { hintColor_ = Value; }
+    TVXLAboutInfo AboutVXL() const { return {}; }
+    void SetAboutVXL(const TVXLAboutInfo&) {}
     bool MouseOver() const { return mouseOver_; }
     // Replaces the hint window class of each hint shown for the control.
     fw::THintWindowClass HintWindowClass() const { return hintWindowClass_; }
@@ -75,6 +99,19 @@ public:
     }
     LRESULT BaseWndProc(UINT Msg, WPARAM WParam, fw::TObject* Object) {
         return BaseWndProc(Msg, WParam, reinterpret_cast<LPARAM>(Object));
+    }
+    LRESULT BaseWndProc(TStructPtrMessage& Message) {
+        Base::WndProc(Message.Message);
+        return Message.Message.Result;
+    }
+
+    // "HintColor" when not clDefault; "AboutVXL" is read from older forms, never written.
+    void DefineProperties(fw::TFiler& Filer) override {
+        Base::DefineProperties(Filer);
+        Filer.DefineProperty(L"AboutVXL", nullptr, nullptr, false);
+        fw::DefineInteger(
+            Filer, L"HintColor", hintColor_, [this](int32_t Value) { hintColor_ = Value; },
+            hintColor_ != fw::clDefault);
     }
 
 protected:
@@ -133,7 +170,7 @@ private:
 template <class Base>
 bool TVxExCommon<Base>::HintShow(fw::THintInfo& HintInfo) {
     if (hintColor_ == fw::clNone) {
-        HintInfo.HintColor = fw::clInfoBk;  // the application's hint colour
+        HintInfo.HintColor = fw::Application()->HintColor();
     } else if (hintColor_ == fw::clDefault) {
         // The parent decides, on a copy of the record.
         if (fw::TWinControl* parent = this->Parent()) {
@@ -145,7 +182,8 @@ bool TVxExCommon<Base>::HintShow(fw::THintInfo& HintInfo) {
         HintInfo.HintColor = hintColor_;
     }
     if (hintWindowClass_) HintInfo.HintWindowClass = hintWindowClass_;
-    return BaseWndProc(fw::CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&HintInfo)) != 0;
+    TStructPtrMessage message(fw::CM_HINTSHOW, 0, &HintInfo);
+    return BaseWndProc(message) != 0;
 }
 
 template <class Base>
@@ -179,6 +217,7 @@ bool TVxExCommon<Base>::DispatchCommon(TMessage& Message) {
     case fw::CM_TEXTCHANGED: TextChanged(); return true;
     case fw::CM_MOUSEENTER: MouseEnter(reinterpret_cast<TControl*>(Message.LParam)); return true;
     case fw::CM_MOUSELEAVE: MouseLeave(reinterpret_cast<TControl*>(Message.LParam)); return true;
+    case CM_ISVXLCONTROL: Message.Result = dynamic_cast<IVxExControlMarker*>(this) ? 1 : 0; return true;
     default: return false;
     }
 }
@@ -322,3 +361,6 @@ protected:
 };
 
 }  // namespace vx
+
+// The marker's identifier, for callers that ask with __uuidof.
+__CRT_UUID_DECL(vx::IVxExControlMarker, 0x76942BC0, 0x2A6E, 0x4DC4, 0xBF, 0xC9, 0x8E, 0x11, 0x0D, 0xB7, 0xF6, 0x01)

@@ -39,6 +39,7 @@ TVxFontComboBox::TVxFontComboBox(fw::TComponent* AOwner)
       fixGlyph_(LoadGlyph(L"VxFontComboBoxFIX")),
       prnGlyph_(LoadGlyph(L"VxFontComboBoxPRN")) {
     SetStyle(fw::csOwnerDrawFixed);
+    SetAutoComplete(false);
     ResetItemHeight();
 }
 

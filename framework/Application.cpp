@@ -196,4 +196,12 @@ int TApplication::MessageBox(const std::wstring& Text, const std::wstring& Capti
     return ::MessageBoxW(owner, Text.c_str(), caption.c_str(), Flags);
 }
 
+TColor TApplication::HintColor() const {
+    return HintSettings().HintColor;
+}
+
+void TApplication::SetHintColor(TColor Value) {
+    HintSettings().HintColor = Value;
+}
+
 }  // namespace fw

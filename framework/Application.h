@@ -16,6 +16,7 @@
 #include <string>
 
 #include "framework/Classes.h"
+#include "framework/Graphics.h"
 
 namespace fw {
 
@@ -38,6 +39,9 @@ public:
     // The hint of what the mouse or a menu selection rests on, for a status line.
     const std::wstring& Hint() const { return hint_; }
     void SetHint(const std::wstring& Value) { hint_ = Value; }
+    // The colour hints start with (clInfoBk); a control may choose another.
+    TColor HintColor() const;
+    void SetHintColor(TColor Value);
 
     // Makes a form owned by the application: new T(this), then AfterConstruction
     // (which raises OnCreate). Reference is set before AfterConstruction, so

@@ -193,6 +193,7 @@ bool THintController::Activate(POINT Pos) {
     info.CursorRect = control->ClientRect();
     info.CursorPos = control->ScreenToClient(Pos);
     info.HintStr = GetShortHint(control->Hint());
+    info.HintColor = HintSettings().HintColor;
     bool canShow = control->Perform(CM_HINTSHOW, 0, &info) == 0;
     if (canShow) TApplicationEvents::DoShowHint(info.HintStr, canShow, info);
     // The control may have gone in a handler.

@@ -45,6 +45,8 @@ struct THintSettings {
     int HintShortPause = 50;
     // How long a hint stays (when the handlers leave HideTimeout at 0).
     int HintHidePause = 2500;
+    // The colour a hint starts with, before its control has its say.
+    TColor HintColor = clInfoBk;
 };
 THintSettings& HintSettings();
 

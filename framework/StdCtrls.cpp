@@ -4,6 +4,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Forms.h"
+#include "framework/SysUtils.h"
 
 namespace fw {
 
@@ -412,9 +413,64 @@ void TCustomComboBox::AdjustDropDown() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
+int TCustomComboBox::FindPrefix(const std::wstring& Prefix) const {
+    for (int i = 0; i < Items()->Count(); ++i) {
+        const std::wstring item = Items()->Strings(i);
+        if (item.size() >= Prefix.size() && AnsiSameText(item.substr(0, Prefix.size()), Prefix)) return i;
+    }
+    return -1;
+}
+
+bool TCustomComboBox::TypedInList(wchar_t Char) {
+    if (Char < L' ' && Char != L'\b') return false;
+    if (autoDropDown_ && !DroppedDown()) SetDroppedDown(true);
+    if (!autoComplete_) return false;
+    const DWORD now = GetTickCount();
+    if (now - lastKeyTick_ > autoCompleteDelay_) searchText_.clear();
+    lastKeyTick_ = now;
+    if (Char == L'\b') {
+        if (!searchText_.empty()) searchText_.pop_back();
+        return true;
+    }
+    const int found = FindPrefix(searchText_ + Char);
+    // A key that matches nothing is dropped, so what was found stays.
+    if (found < 0) return true;
+    searchText_ += Char;
+    if (found != ItemIndex()) {
+        SetItemIndex(found);
+        Click();
+        Select();
+    }
+    return true;
+}
+
+void TCustomComboBox::EditUpdated() {
+    HWND edit = EditHandle();
+    if (!edit || completing_) return;
+    const std::wstring text = TControl::GetText();
+    // Only typing that added to the text is completed: a deletion stays a deletion.
+    const bool grew = text.size() > typedText_.size();
+    typedText_ = text;
+    if (!grew || text.empty()) return;
+    if (autoDropDown_ && !DroppedDown()) SetDroppedDown(true);
+    if (!autoComplete_) return;
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    if (end != text.size()) return;  // typed in the middle: left alone
+    const int found = FindPrefix(text);
+    if (found < 0) return;
+    const std::wstring item = Items()->Strings(found);
+    if (item.size() == text.size()) return;
+    completing_ = true;  // the completion is no typing
+    SetWindowTextW(edit, (text + item.substr(text.size())).c_str());
+    completing_ = false;
+    SendMessageW(edit, EM_SETSEL, WPARAM(text.size()), LPARAM(item.size()));
+}
+
 void TCustomComboBox::HandleCommand(TMessage& Message) {
     switch (HIWORD(Message.WParam)) {
     case CBN_DBLCLK: DblClick(); break;
+    case CBN_EDITUPDATE: EditUpdated(); break;
     case CBN_EDITCHANGE: Change(); break;
     case CBN_DROPDOWN:
         DropDown();
@@ -475,6 +531,19 @@ void TCustomComboBox::HandleMeasureItem(TMessage& Message) {
 void TCustomComboBox::WndProc(TMessage& Message) {
     switch (Message.Msg) {
     case CN_COMMAND: HandleCommand(Message); return;
+    case WM_CHAR:
+        if (!HasEdit() && TypedInList(wchar_t(Message.WParam))) {
+            Message.Result = 0;
+            return;
+        }
+        break;
+    case WM_SETTEXT:
+    case CB_SETCURSEL:
+    case CB_SELECTSTRING:
+        // A text the program puts in the edit part is where the user's typing starts from.
+        TWinControl::WndProc(Message);
+        if (HasEdit() && HandleAllocated()) typedText_ = TControl::GetText();
+        return;
     case CN_DRAWITEM: HandleDrawItem(Message); return;
     case CN_MEASUREITEM: HandleMeasureItem(Message); return;
     case WM_CTLCOLOREDIT:

@@ -138,6 +138,21 @@ public:
     HWND ListHandle();
     // A list style selects the item of the text (none when it is not listed).
     void SetText(const std::wstring& Value) override;
+    // Typing finds the first item that starts with what was typed (True): a list
+    // style selects it (keys typed within AutoCompleteDelay milliseconds add up);
+    // the edit part completes the typed text with the rest of the item, selected.
+    bool AutoComplete() const { return autoComplete_; }
+    void SetAutoComplete(bool Value) { autoComplete_ = Value; }
+    unsigned AutoCompleteDelay() const { return autoCompleteDelay_; }
+    void SetAutoCompleteDelay(unsigned Value) { autoCompleteDelay_ = Value; }
+    // Typing opens the list (False).
+    bool AutoDropDown() const { return autoDropDown_; }
+    void SetAutoDropDown(bool Value) { autoDropDown_ = Value; }
+    // Kept for forms that store them; the system draws a combo box's frame itself.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool Value) { ctl3D_ = Value; }
+    bool ParentCtl3D() const { return parentCtl3D_; }
+    void SetParentCtl3D(bool Value) { parentCtl3D_ = Value; }
 
     TCanvas* Canvas() const { return canvas_.get(); }
 
@@ -174,6 +189,11 @@ protected:
     std::wstring ClassName() const override { return L"TCustomComboBox"; }
 
 private:
+    // A character typed into a list style; true when the search took it.
+    bool TypedInList(wchar_t Char);
+    // The edit part's text changed (CBN_EDITUPDATE).
+    void EditUpdated();
+    int FindPrefix(const std::wstring& Prefix) const;
     void HandleCommand(TMessage& Message);
     void HandleDrawItem(TMessage& Message);
     void HandleMeasureItem(TMessage& Message);
@@ -188,6 +208,15 @@ private:
     int dropDownCount_ = 8;
     int itemHeight_ = 16;
     int maxLength_ = 0;
+    bool autoComplete_ = true;
+    bool autoDropDown_ = false;
+    bool ctl3D_ = true;
+    bool parentCtl3D_ = true;
+    unsigned autoCompleteDelay_ = 500;
+    std::wstring searchText_;  // typed into a list style so far
+    DWORD lastKeyTick_ = 0;
+    std::wstring typedText_;  // the edit text the user typed, without a completion
+    bool completing_ = false;
 };
 
 class TComboBox : public TCustomComboBox {

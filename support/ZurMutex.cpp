@@ -31,6 +31,12 @@ bool TZurMutex::Release() {
     return ReleaseMutex(handle_.get()) != FALSE;
 }
 
+void ReleaseLibrary(HMODULE& Module) {
+    if (!Module) return;
+    FreeLibrary(Module);
+    Module = nullptr;
+}
+
 namespace {
 
 const TUnitVersionInfo UnitVersion = {L"$URL: ZUR/source/windows/ZurMutex.cpp $",

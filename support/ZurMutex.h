@@ -1,10 +1,11 @@
 #pragma once
 // Thin owners of named Windows synchronisation objects. Each object owns its
 // kernel handle (closed by the destructor) and cannot be copied. A named object
-// remembers whether it already existed. Critical sections are the framework's
-// (fw::TCriticalSection).
+// remembers whether it already existed. The library's critical section stands
+// on the framework's lock.
 #include "framework/Classes.h"
 #include "framework/Handles.h"
+#include "framework/SyncObjs.h"
 
 #include <string>
 #include <windows.h>
@@ -40,6 +41,22 @@ public:
     TZurMutex(SECURITY_ATTRIBUTES* SecAttr, bool InitialOwner, const std::wstring& Name);
     bool Release();
 };
+
+// One critical section, made with the object and deleted with it.
+class TZurCriticalSection : public fw::TObject {
+public:
+    void Enter() { section_.Enter(); }
+    void Leave() { section_.Leave(); }
+    // Enters when no other thread holds it; returns whether it did.
+    bool TryEnter() { return section_.TryEnter(); }
+
+private:
+    fw::TCriticalSection section_;
+};
+
+// Frees a loaded library: a module handle other than 0 goes to FreeLibrary and
+// becomes 0, so it is never freed twice.
+void ReleaseLibrary(HMODULE& Module);
 
 // WaitForSingleObject's answer as a wait result.
 TZurWaitResult ToWaitResult(DWORD WaitAnswer);

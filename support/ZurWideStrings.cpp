@@ -1,5 +1,7 @@
 #include "support/ZurWideStrings.h"
 
+#include "support/ZurMutex.h"
+
 #include "framework/SyncObjs.h"
 #include "support/ZurSysInfo.h"
 #include "support/ZurUnitVersioning.h"
@@ -11,7 +13,7 @@ namespace zur {
 
 namespace {
 
-std::unique_ptr<fw::TCriticalSection> CompareLock;
+std::unique_ptr<TZurCriticalSection> CompareLock;
 UINT LocaleCodePage = 0;  // found on first use by the ANSI routine
 
 int CompareWide(const std::wstring& S1, const std::wstring& S2) {
@@ -29,7 +31,10 @@ std::string ToCodePage(const std::wstring& S, UINT CodePage) {
 
 UINT FindLocaleCodePage() {
     // Asked once; the lock keeps two first callers from racing on the cache.
-    fw::TLockGuard hold(*CompareLock);
+    CompareLock->Enter();
+    struct Leave {
+        ~Leave() { CompareLock->Leave(); }
+    } leave;
     if (LocaleCodePage == 0) {
         wchar_t text[6] = {};
         GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, text, 6);
@@ -65,7 +70,7 @@ int LocaleCompareText(const std::wstring& S1, const std::wstring& S2) {
 
 void ZurWideStringsInitialize() {
     if (!StartCounter.Enter()) return;
-    CompareLock = std::make_unique<fw::TCriticalSection>();
+    CompareLock = std::make_unique<TZurCriticalSection>();
     CompareRoutine = SystemInformation().IsWinNT ? CompareWide : CompareAnsi;
     RegisterUnitVersion(ModuleInstance(), UnitVersion);
 }

@@ -6,6 +6,7 @@
 #include "RecordingProvider.h"
 #include "controls/VxComboBox.h"
 #include "controls/VxDataConsumerExt.h"
+#include "framework/Filer.h"
 
 namespace {
 
@@ -94,6 +95,44 @@ TEST_F(VxComboBoxTest, ReadOnlyIgnoresTypingKeysAndClicks) {
     combo->SetReadOnly(false);
     SendMessageW(wnd, WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(combo->ItemIndex(), 1);
+}
+
+TEST_F(VxComboBoxTest, ReadOnlyDropDownIgnoresListKeysTypedIntoItsEditPart) {
+    combo->SetStyle(fw::csDropDown);
+    combo->Items()->SetText(L"a\r\nb\r\nc");
+    combo->SetItemIndex(0);
+    combo->SetReadOnly(true);
+    const HWND edit = combo->EditHandle();
+    ASSERT_NE(edit, nullptr);
+    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(edit, WM_KEYDOWN, VK_UP, 0);
+    SendMessageW(edit, WM_KEYDOWN, VK_F4, 0);
+    SendMessageW(edit, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    EXPECT_FALSE(combo->DroppedDown());
+    combo->SetReadOnly(false);
+    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+}
+
+TEST_F(VxComboBoxTest, StreamedCtl3DIsReadAndNeverWritten) {
+    fw::TMemoryStream stream;
+    fw::TWriter writer(&stream);
+    writer.WritePropName(L"Ctl3D");
+    writer.WriteBoolean(false);
+    writer.WritePropName(L"ParentCtl3D");
+    writer.WriteBoolean(false);
+    writer.WriteListEnd();
+    stream.SetPosition(0);
+    fw::TReader reader(&stream);
+    reader.ReadProperties(combo);
+    EXPECT_FALSE(combo->Ctl3D());
+    EXPECT_FALSE(combo->ParentCtl3D());
+    fw::TMemoryStream written;
+    fw::TWriter again(&written);
+    again.WriteProperties(combo);
+    const std::string bytes(static_cast<const char*>(written.Memory()), size_t(written.Size()));
+    EXPECT_EQ(bytes.find(std::string(reinterpret_cast<const char*>(L"Ctl3D"), 10)), std::string::npos);
 }
 
 TEST_F(VxComboBoxTest, ProviderModeShowsTheViewRowsAndBackAgain) {

@@ -9,7 +9,9 @@
 #include "controls/VxExControls.h"
 #include "controls/VxExGrids.h"
 #include "controls/VxThemes.h"
+#include "framework/Application.h"
 #include "framework/Bitmap.h"
+#include "framework/Filer.h"
 
 namespace {
 
@@ -91,13 +93,55 @@ TEST(VxExBases, HintColourDefaultTakesTheParentsColour) {
     EXPECT_EQ(info.HintColor, fw::clRed);
 
     child.SetHintColor(fw::clNone);
+    fw::Application()->SetHintColor(fw::clAqua);
     child.Perform(fw::CM_HINTSHOW, 0, &info);
-    EXPECT_EQ(info.HintColor, fw::clInfoBk);  // the application's hint colour
+    fw::Application()->SetHintColor(fw::clInfoBk);
+    EXPECT_EQ(info.HintColor, fw::clAqua);  // the application's hint colour
 
     child.SetHintColor(fw::clLime);
     child.Perform(fw::CM_HINTSHOW, 0, &info);
     EXPECT_EQ(info.HintColor, fw::clLime);
     child.SetParent(nullptr);
+}
+
+// A member whose class carries the library's marker.
+class MarkedMember : public vx::TVxExGraphicControl, public vx::IVxExControlMarker {
+public:
+    using TVxExGraphicControl::TVxExGraphicControl;
+};
+
+TEST(VxExBases, MarkerQueryAboutInfoAndStreamedHintColour) {
+    vx::TVxExGraphicControl plain(nullptr);
+    MarkedMember marked(nullptr);
+    EXPECT_EQ(plain.Perform(vx::CM_ISVXLCONTROL, 0, LPARAM(0)), 0);
+    EXPECT_EQ(marked.Perform(vx::CM_ISVXLCONTROL, 0, LPARAM(0)), 1);
+
+    // The record reaches the base through a structure message and back.
+    Member m(nullptr);
+    fw::THintInfo info;
+    vx::TStructPtrMessage message(fw::CM_HINTSHOW, 0, &info);
+    m.BaseWndProc(message);
+    ASSERT_FALSE(m.seen.empty());
+    EXPECT_EQ(m.seen.back().LParam, LPARAM(&info));
+
+    // HintColor is written when set; AboutVXL is read and never written.
+    fw::TMemoryStream stream;
+    {
+        fw::TWriter w(&stream);
+        plain.SetHintColor(fw::clRed);
+        w.WriteProperties(&plain);
+        w.WritePropName(L"AboutVXL");
+        w.WriteString(L"(About)");
+        w.WriteListEnd();
+    }
+    const std::string bytes(static_cast<const char*>(stream.Memory()), size_t(stream.Size()));
+    EXPECT_EQ(bytes.find(std::string(reinterpret_cast<const char*>(L"AboutVXL"), 16)),
+              bytes.rfind(std::string(reinterpret_cast<const char*>(L"AboutVXL"), 16)));  // only the one added
+    stream.SetPosition(0);
+    fw::TReader r(&stream);
+    vx::TVxExGraphicControl copy(nullptr);
+    r.ReadProperties(&copy);
+    EXPECT_EQ(copy.HintColor(), fw::clRed);
 }
 
 bool SamePixels(fw::TBitmap& a, fw::TBitmap& b) {

@@ -44,6 +44,8 @@ TEST_F(VxFontComboBoxTest, ListsScreenFacesWithTheirGlyphKindAndSelectsItsOwnFon
     ASSERT_FALSE(faces.empty());
     EXPECT_EQ(combo->FontName(), combo->Font()->Name());  // a new control shows its own face
     EXPECT_EQ(combo->Style(), fw::csOwnerDrawFixed);
+    EXPECT_FALSE(combo->AutoComplete());
+    EXPECT_FALSE(combo->AutoDropDown());
     EXPECT_GE(combo->ItemHeight(), combo->TrueTypeGlyph()->Height());
     EXPECT_EQ(combo->TrueTypeGlyph()->Width(), 16);  // the resource, not a blank stand-in
     EXPECT_EQ(combo->TrueTypeGlyph()->Canvas()->Pixels(0, 0), fw::clFuchsia);
@@ -154,6 +156,53 @@ TEST_F(VxFontComboBoxTest, RecentlyUsedBlockGrowsShrinksAndStaysEmptyWithoutRoom
     combo->SetOptions(0);
     EXPECT_EQ(combo->MRUCount(), 0);
     EXPECT_NE(combo->Items()->Strings(0), L"Tahoma");
+}
+
+TEST_F(VxFontComboBoxTest, EachFilterLeavesOutExactlyTheFacesItNames) {
+    const std::vector<fw::TFontFace> faces = fw::ScreenFontFaces();
+    ASSERT_FALSE(faces.empty());
+    // The faces an option keeps: the first entry of each face that passes, in order.
+    auto expected = [&](auto passes) {
+        std::vector<std::wstring> names;
+        std::set<std::wstring> seen;
+        for (const fw::TFontFace& f : faces)
+            if (passes(f) && seen.insert(fw::AnsiUpperCase(f.Name)).second) names.push_back(f.Name);
+        return names;
+    };
+    struct Case {
+        vx::TVxFontComboOption option;
+        bool (*passes)(const fw::TFontFace&);
+    };
+    const Case cases[] = {
+        {vx::foAnsiOnly, [](const fw::TFontFace& f) { return f.CharSet == ANSI_CHARSET; }},
+        {vx::foTrueTypeOnly, [](const fw::TFontFace& f) { return (f.FontType & TRUETYPE_FONTTYPE) != 0; }},
+        {vx::foFixedPitchOnly, [](const fw::TFontFace& f) { return (f.PitchAndFamily & FIXED_PITCH) != 0; }},
+        {vx::foNoOEMFonts, [](const fw::TFontFace& f) { return f.CharSet != OEM_CHARSET; }},
+        {vx::foOEMFontsOnly, [](const fw::TFontFace& f) { return f.CharSet == OEM_CHARSET; }},
+        {vx::foScalableOnly, [](const fw::TFontFace& f) { return (f.FontType & RASTER_FONTTYPE) == 0; }},
+    };
+    for (const Case& c : cases) {
+        combo->SetOptions(FontOption(c.option));
+        const std::vector<std::wstring> want = expected(c.passes);
+        EXPECT_EQ(Listed(), want) << int(c.option);
+        // Every option leaves something out here, or keeps something: never all or nothing by mistake.
+        EXPECT_TRUE(!want.empty() || c.option == vx::foOEMFontsOnly) << int(c.option);
+    }
+    combo->SetOptions(FontOption(vx::foNoOEMFonts) | FontOption(vx::foOEMFontsOnly));
+    EXPECT_TRUE(Listed().empty());
+}
+
+TEST_F(VxFontComboBoxTest, TheFaceJustBelowTheRecentBlockJoinsIt) {
+    combo->SetOptions(FontOption(vx::foMRU));
+    combo->SetMaxMRUCount(5);
+    ChooseWithEnter(combo->Items()->Strings(3));
+    ChooseWithEnter(combo->Items()->Strings(5));
+    ASSERT_EQ(combo->MRUCount(), 2);
+    const std::wstring next = combo->Items()->Strings(2);  // the first face after the block
+    ChooseWithEnter(next);
+    EXPECT_EQ(combo->MRUCount(), 3);
+    EXPECT_EQ(combo->Items()->Strings(0), next);
+    EXPECT_EQ(combo->ItemIndex(), 0);
 }
 
 TEST_F(VxFontComboBoxTest, ItemsDrawTheirGlyphNameAndHighlight) {

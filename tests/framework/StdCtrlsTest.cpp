@@ -232,6 +232,50 @@ TEST_F(StdCtrlsTest, TypingInTheEditPartFiresChangeAndTheEditTakesTheControlsCol
     EXPECT_EQ(background, RGB(255, 255, 0));
 }
 
+TEST_F(StdCtrlsTest, AutoCompleteFindsWhatWasTypedAndAutoDropDownOpensTheList) {
+    combo->Items()->SetText(L"Alpha\r\nBeta\r\nBravo\r\nCharlie");
+    combo->SetStyle(fw::csDropDownList);
+    combo->SetAutoCompleteDelay(60000);  // the keys below always add up
+    Show();
+    int selects = 0;
+    combo->OnSelect = [&](fw::TObject*) { ++selects; };
+    SendMessageW(combo->Handle(), WM_CHAR, L'b', 1);
+    SendMessageW(combo->Handle(), WM_CHAR, L'R', 1);
+    EXPECT_EQ(combo->ItemIndex(), 2);                 // "br": Bravo
+    SendMessageW(combo->Handle(), WM_CHAR, L'x', 1);  // matches nothing: Bravo stays
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(selects, 2);
+    EXPECT_FALSE(combo->DroppedDown());
+    combo->SetAutoDropDown(true);
+    SendMessageW(combo->Handle(), WM_CHAR, L'a', 1);
+    EXPECT_TRUE(combo->DroppedDown());
+    combo->SetDroppedDown(false);
+
+    // Off: the keys do not add up to "br".
+    combo->SetAutoDropDown(false);
+    combo->SetAutoComplete(false);
+    combo->SetItemIndex(0);
+    SendMessageW(combo->Handle(), WM_CHAR, L'b', 1);
+    SendMessageW(combo->Handle(), WM_CHAR, L'r', 1);
+    EXPECT_NE(combo->ItemIndex(), 2);
+
+    // The edit part completes the typed text, the rest selected; a deletion stays one.
+    combo->SetAutoComplete(true);
+    combo->SetStyle(fw::csDropDown);
+    combo->SetText(L"");
+    const HWND edit = combo->EditHandle();
+    ASSERT_NE(edit, nullptr);
+    SendMessageW(edit, WM_CHAR, L'c', 1);
+    SendMessageW(edit, WM_CHAR, L'h', 1);
+    EXPECT_EQ(combo->Text(), L"charlie");
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 2u);
+    EXPECT_EQ(end, 7u);
+    SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+    EXPECT_EQ(combo->Text(), L"ch");
+}
+
 // Records what reaches the owner-draw operations.
 class DrawnCombo : public fw::TComboBox {
 public:

@@ -120,4 +120,25 @@ TEST(ZurMutex, WaitResultsAndTheErrorOfANameTakenByAnotherKind) {
     }
 }
 
+TEST(CriticalSection, HoldsOutOtherThreadsAndALibraryIsReleasedOnce) {
+    zur::TZurCriticalSection section;
+    section.Enter();
+    bool other = true;
+    std::thread([&] { other = section.TryEnter(); }).join();
+    EXPECT_FALSE(other);
+    section.Leave();
+    std::thread([&] {
+        other = section.TryEnter();
+        if (other) section.Leave();
+    }).join();
+    EXPECT_TRUE(other);
+
+    HMODULE module = LoadLibraryW(L"version.dll");
+    ASSERT_NE(module, nullptr);
+    zur::ReleaseLibrary(module);
+    EXPECT_EQ(module, nullptr);
+    zur::ReleaseLibrary(module);  // 0: nothing happens
+    EXPECT_EQ(module, nullptr);
+}
+
 }  // namespace
