@@ -208,7 +208,7 @@ LRESULT CALLBACK TVxCustomComboBox::EditProc(HWND Wnd, UINT Msg, WPARAM WParam, 
     if (Msg == WM_NCDESTROY) RemoveWindowSubclass(Wnd, EditProc, Id);
     // Up, Down and F4 go straight from the edit to the list, past the combo box.
     const bool listKey = WParam == VK_UP || WParam == VK_DOWN || WParam == VK_F4;
-    if (self->readOnly_ && !self->HasState(fw::csDesigning) && listKey && (Msg == WM_KEYDOWN || Msg == WM_SYSKEYDOWN))
+    if (listKey && (Msg == WM_KEYDOWN || Msg == WM_SYSKEYDOWN) && self->readOnly_ && !self->HasState(fw::csDesigning))
         return 0;
     return DefSubclassProc(Wnd, Msg, WParam, LParam);
 }

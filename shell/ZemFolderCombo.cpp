@@ -206,7 +206,7 @@ void TZemCustomFolderCombo::DestroyWnd() {
 
 void TZemCustomFolderCombo::EditKeyPress(fw::TObject* Sender, wchar_t& Key) {
     if (!autoCompleteSet_ && EditControl()) {
-        SetAutoComplete(EditControl()->Handle(), true, false);
+        shell::SetAutoComplete(EditControl()->Handle(), true, false);
         autoCompleteSet_ = true;
     }
     TZemCustomEditComboBox::EditKeyPress(Sender, Key);
