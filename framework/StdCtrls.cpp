@@ -444,9 +444,9 @@ bool TCustomComboBox::TypedInList(wchar_t Char) {
     return true;
 }
 
-void TCustomComboBox::EditUpdated() {
+void TCustomComboBox::EditChanged() {
     HWND edit = EditHandle();
-    if (!edit || completing_) return;
+    if (!edit) return;
     const std::wstring text = TControl::GetText();
     // Only typing that added to the text is completed: a deletion stays a deletion.
     const bool grew = text.size() > typedText_.size();
@@ -459,19 +459,22 @@ void TCustomComboBox::EditUpdated() {
     if (end != text.size()) return;  // typed in the middle: left alone
     const int found = FindPrefix(text);
     if (found < 0) return;
-    const std::wstring item = Items()->Strings(found);
-    if (item.size() == text.size()) return;
-    completing_ = true;  // the completion is no typing
-    SetWindowTextW(edit, (text + item.substr(text.size())).c_str());
-    completing_ = false;
-    SendMessageW(edit, EM_SETSEL, WPARAM(text.size()), LPARAM(item.size()));
+    // The list moves to the item, whose text the edit shows with the part not
+    // typed selected, so the next key replaces it.
+    const bool changed = found != ItemIndex();
+    SendMessageW(Handle(), CB_SETCURSEL, WPARAM(found), 0);
+    typedText_ = text;
+    SendMessageW(edit, EM_SETSEL, WPARAM(text.size()), LPARAM(-1));
+    if (changed) Click();
 }
 
 void TCustomComboBox::HandleCommand(TMessage& Message) {
     switch (HIWORD(Message.WParam)) {
     case CBN_DBLCLK: DblClick(); break;
-    case CBN_EDITUPDATE: EditUpdated(); break;
-    case CBN_EDITCHANGE: Change(); break;
+    case CBN_EDITCHANGE:
+        EditChanged();
+        Change();
+        break;
     case CBN_DROPDOWN:
         DropDown();
         AdjustDropDown();

@@ -140,7 +140,7 @@ public:
     void SetText(const std::wstring& Value) override;
     // Typing finds the first item that starts with what was typed (True): a list
     // style selects it (keys typed within AutoCompleteDelay milliseconds add up);
-    // the edit part completes the typed text with the rest of the item, selected.
+    // the edit part shows the first such item, the part not typed selected.
     bool AutoComplete() const { return autoComplete_; }
     void SetAutoComplete(bool Value) { autoComplete_ = Value; }
     unsigned AutoCompleteDelay() const { return autoCompleteDelay_; }
@@ -191,8 +191,8 @@ protected:
 private:
     // A character typed into a list style; true when the search took it.
     bool TypedInList(wchar_t Char);
-    // The edit part's text changed (CBN_EDITUPDATE).
-    void EditUpdated();
+    // The user changed the edit part's text (CBN_EDITCHANGE).
+    void EditChanged();
     int FindPrefix(const std::wstring& Prefix) const;
     void HandleCommand(TMessage& Message);
     void HandleDrawItem(TMessage& Message);
@@ -216,7 +216,6 @@ private:
     std::wstring searchText_;  // typed into a list style so far
     DWORD lastKeyTick_ = 0;
     std::wstring typedText_;  // the edit text the user typed, without a completion
-    bool completing_ = false;
 };
 
 class TComboBox : public TCustomComboBox {

@@ -259,7 +259,7 @@ TEST_F(StdCtrlsTest, AutoCompleteFindsWhatWasTypedAndAutoDropDownOpensTheList) {
     SendMessageW(combo->Handle(), WM_CHAR, L'r', 1);
     EXPECT_NE(combo->ItemIndex(), 2);
 
-    // The edit part completes the typed text, the rest selected; a deletion stays one.
+    // The edit part shows the item, the part not typed selected; a deletion stays one.
     combo->SetAutoComplete(true);
     combo->SetStyle(fw::csDropDown);
     combo->SetText(L"");
@@ -267,13 +267,14 @@ TEST_F(StdCtrlsTest, AutoCompleteFindsWhatWasTypedAndAutoDropDownOpensTheList) {
     ASSERT_NE(edit, nullptr);
     SendMessageW(edit, WM_CHAR, L'c', 1);
     SendMessageW(edit, WM_CHAR, L'h', 1);
-    EXPECT_EQ(combo->Text(), L"charlie");
+    EXPECT_EQ(combo->Text(), L"Charlie");
+    EXPECT_EQ(combo->ItemIndex(), 3);  // the list follows
     DWORD start = 0, end = 0;
     SendMessageW(edit, EM_GETSEL, WPARAM(&start), LPARAM(&end));
     EXPECT_EQ(start, 2u);
     EXPECT_EQ(end, 7u);
     SendMessageW(edit, WM_CHAR, VK_BACK, 1);
-    EXPECT_EQ(combo->Text(), L"ch");
+    EXPECT_EQ(combo->Text(), L"Ch");
 }
 
 // Records what reaches the owner-draw operations.
