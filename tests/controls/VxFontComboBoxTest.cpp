@@ -190,6 +190,27 @@ TEST_F(VxFontComboBoxTest, EachFilterLeavesOutExactlyTheFacesItNames) {
     }
     combo->SetOptions(FontOption(vx::foNoOEMFonts) | FontOption(vx::foOEMFontsOnly));
     EXPECT_TRUE(Listed().empty());
+
+    // The prefix has no OEM face: made-up faces show each rule on every kind.
+    const fw::TFontFace ansi{L"A", TRUETYPE_FONTTYPE, ANSI_CHARSET, VARIABLE_PITCH};
+    const fw::TFontFace oem{L"O", RASTER_FONTTYPE, OEM_CHARSET, FIXED_PITCH};
+    const fw::TFontFace symbol{L"S", DEVICE_FONTTYPE, SYMBOL_CHARSET, FIXED_PITCH};
+    const struct {
+        vx::TVxFontComboOption option;
+        bool ansi, oem, symbol;
+    } rules[] = {
+        {vx::foAnsiOnly, true, false, false},      {vx::foTrueTypeOnly, true, false, false},
+        {vx::foFixedPitchOnly, false, true, true}, {vx::foNoOEMFonts, true, false, true},
+        {vx::foOEMFontsOnly, false, true, false},  {vx::foScalableOnly, true, false, true},
+    };
+    for (const auto& r : rules) {
+        combo->SetOptions(FontOption(r.option));
+        EXPECT_EQ(combo->PassesFilter(ansi), r.ansi) << int(r.option);
+        EXPECT_EQ(combo->PassesFilter(oem), r.oem) << int(r.option);
+        EXPECT_EQ(combo->PassesFilter(symbol), r.symbol) << int(r.option);
+    }
+    combo->SetOptions(0);
+    EXPECT_TRUE(combo->PassesFilter(ansi) && combo->PassesFilter(oem) && combo->PassesFilter(symbol));
 }
 
 TEST_F(VxFontComboBoxTest, TheFaceJustBelowTheRecentBlockJoinsIt) {
