@@ -151,7 +151,6 @@ void TForm1::CreateFolderViews() {
     options->SetRecursiveSearch(false);
     options->SetAutoWildcard(false);
     options->SetFilter(L"*.txt;*.dll");  // replaced by the first listing
-    ZFL->OnAddItem = [this](shell::TZemFileListItem* Item, bool& CanAdd) { ZFLAddItem(Item, CanAdd); };
     ZFL->OnCreateColumns = [this](fw::TObject* Sender) { ZFLCreateColumns(Sender); };
     ZFL->OnChange = [this](fw::TObject* Sender, fw::TListItem* Item, fw::TItemChange Change) {
         ZFLChange(Sender, Item, Change);

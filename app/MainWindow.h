@@ -115,7 +115,6 @@ public:
     void ZFLDblClick(fw::TObject* Sender);
     void StopSearchButtonClick(fw::TObject* Sender);
     void ZFLEndSearch();
-    void ZFLAddItem(shell::TZemFileListItem* Item, bool& CanAdd);
     void cbSortClick(fw::TObject* Sender);
     void btnViewStyleClick(fw::TObject* Sender);
 

@@ -99,11 +99,6 @@ void TForm1::StopSearchButtonClick(fw::TObject*) {
     ZFL->StopSearch();
 }
 
-void TForm1::ZFLAddItem(shell::TZemFileListItem*, bool&) {
-    // Empty, and bound all the same: the list fills an item's details before
-    // offering it only when this event is bound, and the output needs them.
-}
-
 void TForm1::ZFLEndSearch() {
     StopSearchButton->SetEnabled(false);
     fw::Screen()->SetCursor(fw::crDefault);

@@ -95,8 +95,10 @@ TZemFileListItem* TZemCustomFileList::AddFoundItem(const std::wstring& Path, con
     item->SetFullPath(Path);
     if (Found) item->SetFindData(*Found);
     // The handlers see the row's texts when they read them: the texts are filled
-    // (and OnChange raised with ctText) on the first read.
+    // (and OnChange raised with ctText) on the first read. A handler of OnChange
+    // hears of them before OnAddItem sees the row; only then are they filled now.
     if (OnAddItem) {
+        if (OnChange && details_) FillItemDetails(item);
         bool canAdd = true;
         OnAddItem(item, canAdd);
         if (!canAdd) {
@@ -248,7 +250,7 @@ void TZemCustomFileList::RefreshItems() {
         TZemFileListItem* item = Items()->Item(i);
         fw::TDateTime age = 0;
         if (fw::FileAge(item->FullPath(), age) && std::abs(now - age) < 0.0002) {
-            item->SetTextsFilled(false);
+            item->Changed();
             UpdateItem(item);
         } else if (Checkboxes() && ShellLink()) {
             bool inherited = false;
@@ -351,7 +353,7 @@ void TZemCustomFileList::ShellNotification(TNotificationEvent Event, const std::
         if (TZemFileListItem* item = FindItemByPath(Path1)) item->Delete();
     if (Event == neFileRename || Event == neFolderRename) {
         if (TZemFileListItem* item = FindItemByPath(Path1)) {
-            item->SetFullPath(Path2);
+            item->Renamed(Path2);
             std::wstring caption;
             if (Event == neFileRename) {
                 caption = fw::ExtractFileName(Path2);
@@ -360,7 +362,6 @@ void TZemCustomFileList::ShellNotification(TNotificationEvent Event, const std::
                 caption = slash == std::wstring::npos || slash < 1 ? Path2 : Path2.substr(slash + 1);
             }
             item->SetCaption(caption);
-            item->SetTextsFilled(false);
         }
         if (Event == neFolderRename) {
             // Rows below a renamed folder follow it.
@@ -369,10 +370,8 @@ void TZemCustomFileList::ShellNotification(TNotificationEvent Event, const std::
             for (int i = 0; i < Items()->Count(); ++i) {
                 TZemFileListItem* item = Items()->Item(i);
                 if (!StartsText(item->FullPath(), oldPrefix)) continue;
-                item->SetFullPath(newPrefix + item->FullPath().substr(oldPrefix.size()));
-                item->SetTextsFilled(false);
                 item->HeldSubItems().Clear();
-                item->Update();
+                item->Renamed(newPrefix + item->FullPath().substr(oldPrefix.size()));
             }
             for (TSearchedFolder& folder : searchedFolders_)
                 if (SamePath(folder.Path, Path1) || IsParentPath(Path1, folder.Path))
@@ -424,7 +423,8 @@ void TZemFileList::StartSearch(const std::wstring& Path) {
         if (directories->Strings(i) == L"*") directories->Delete(i);
     lastSearchFolder_ = Path;
     searchStartTick_ = GetTickCount();
-    searchedFolders_.push_back(TSearchedFolder{Path, searchOptions_->RecursiveSearch()});
+    const bool bareDrive = Path.size() == 2 && Path[1] == L':';
+    searchedFolders_.push_back(TSearchedFolder{bareDrive ? Path + L'\\' : Path, searchOptions_->RecursiveSearch()});
     auto* thread = new TZemFileSearchThread(searchOptions_.get(), this, Path, false);
     currentSearchThread_ = thread;
     searchPool_->AddThread(thread);
@@ -682,6 +682,12 @@ void TZemFileList::UpdateItem(fw::TListItem* Row) {
         item->SetCheckState(ShellLink()->SelectionList()->GetState(item->FullPath(), inherited));
     }
     if (!item->PendingExistsCheck() && !item->TextsFilled()) FillItemDetails(item);
+}
+
+void TZemFileList::RefreshItems() {
+    // The folders' item-ID lists hold what the shell told at the first fill.
+    folderDetails_.Clear();
+    TZemCustomFileList::RefreshItems();
 }
 
 void TZemFileList::ShellNotification(TNotificationEvent Event, const std::wstring& Path1, const std::wstring& Path2) {

@@ -266,6 +266,8 @@ public:
     void FillTexts() override;
     TZemHeldTexts& HeldTexts() { return heldTexts_; }
     void UpdateItem(fw::TListItem* Item) override;
+    // Rows of objects changed a moment ago show what the shell says of them now.
+    void RefreshItems() override;
     void ShellNotification(TNotificationEvent Event, const std::wstring& Path1, const std::wstring& Path2) override;
 
     const TOnSearchProgress& OnSearchProgress() const { return onSearchProgress_; }

@@ -13,6 +13,7 @@
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
 #include "shell/MenuFromCollection.h"
+#include "shell/PathUtils.h"
 #include "shell/ShellDropData.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ZemFileList.h"
@@ -32,6 +33,32 @@ std::unique_ptr<fw::TStringList> ClipboardFiles() {
         if (HANDLE block = GetClipboardData(CF_HDROP))
             if (auto files = ReadDropFilesBlock(static_cast<HGLOBAL>(block))) return files;
     return std::make_unique<fw::TStringList>();
+}
+
+// Renames the object at OldPath to Name as the shell does (it also tells the
+// other controls); NewPath is the path of the object the shell made, which may
+// differ from the name asked for (a trailing dot does not stay). Nothing happens
+// to an object the shell would not rename.
+bool RenameThroughShell(TPathfinch& Browser, const std::wstring& OldPath, const std::wstring& Name,
+                        std::wstring& NewPath) {
+    bool renamed = false;
+    try {
+        Browser.SetObjectName(OldPath);
+        if (!Browser.ObjectPidl() || !Browser.CanRename()) return false;
+        std::wstring shown = Name;
+        renamed = Browser.RenameObject(shown);
+        if (renamed) NewPath = Browser.ObjectPath();
+    } catch (const fw::Exception&) {
+        renamed = false;
+    }
+    if (renamed && !NewPath.empty() && NewPath != OldPath) return true;
+    // Without the shell's new list (some shells rename, then fail to make it), the
+    // object is where the system puts the name: without trailing dots and blanks.
+    if (PathExists(OldPath) && !(renamed && SamePath(NewPath, OldPath))) return false;
+    std::wstring name = Name;
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    NewPath = fw::ExtractFilePath(OldPath) + name;
+    return !name.empty() && PathExists(NewPath);
 }
 
 }  // namespace
@@ -116,6 +143,8 @@ void TZemCustomFileList::ShowItemContextMenu(POINT ScreenPos, std::wstring& Verb
     }
     browser_->ShowShellContextMenu(ScreenPos, dynamic_cast<fw::TPopupMenu*>(PopupMenu()), nullptr, Verb);
     VerbDone(Verb, *paths, clipboard.get());
+    // A rename is reported when it is asked for, before the new name is typed.
+    if (SameVerb(Verb, L"rename") && Selected()) DoOperation({sopRename}, paths.get(), Selected()->FullPath());
 }
 
 void TZemCustomFileList::DoOperation(TZemShellOperations Operation, fw::TStringList* Files,
@@ -243,10 +272,8 @@ void TZemCustomFileList::Edit(fw::TListItem* Row, const std::wstring* Text) {
         name += extension;
     // A name, not a path: the object stays in its folder.
     if (name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return;
-    const std::wstring newPath = fw::ExtractFilePath(oldPath) + name;
-    if (!MoveFileW(oldPath.c_str(), newPath.c_str())) return;
-    SHChangeNotify(item->IsFolder() ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, SHCNF_PATHW, oldPath.c_str(),
-                   newPath.c_str());
+    std::wstring newPath;
+    if (!RenameThroughShell(*browser_, oldPath, name, newPath)) return;
     item->Renamed(newPath);
     fw::TStringList files;
     files.Add(oldPath);

@@ -70,6 +70,8 @@ public:
     // The object was renamed: the row stands for NewPath, and its lists, listing
     // data and texts are read afresh.
     void Renamed(const std::wstring& NewPath);
+    // The object changed: the same, read afresh.
+    void Changed() { Renamed(std::wstring(fullPath_)); }
     TZemCustomFileList* FileList() const;
     bool Updated() const { return updated_; }
     void SetUpdated(bool Value) { updated_ = Value; }

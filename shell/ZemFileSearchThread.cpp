@@ -63,7 +63,9 @@ void TZemFileSearchThread::Execute() {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         if (!path_.empty()) {
-            SearchTree(fw::IncludeTrailingPathDelimiter(MakeFullPath(path_)));
+            // A bare drive ("D:") is its root, not the folder the drive last stood in.
+            const bool bareDrive = path_.size() == 2 && path_[1] == L':';
+            SearchTree(fw::IncludeTrailingPathDelimiter(bareDrive ? path_ + L'\\' : MakeFullPath(path_)));
         } else {
             TPathfinch browser(nullptr);
             browser.ShowErrorMessages = false;

@@ -170,6 +170,7 @@ TEST(Pathfinch, DrivesFolder) {
     EXPECT_NE(std::find(names.begin(), names.end(), L"C:\\"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), testenv::ScratchRoot()), names.end());
     // After the last, the walk begins again with the first.
+    ASSERT_FALSE(names.empty());
     ASSERT_TRUE(browser.EnumNextObject());
     EXPECT_EQ(browser.ObjectName(), names.front());
 

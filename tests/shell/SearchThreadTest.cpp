@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/DateTime.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/ThreadPool.h"
 #include "shell/ZemFileSearchThread.h"
 #include "shell/ZemSearchOptions.h"
+#include "tests/common/TestEnv.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
 
@@ -246,6 +248,32 @@ TEST(FileSearchThread, LinksToAnAncestorOrToASearchedFolderAreNotFollowedAgain) 
     EXPECT_LE(count(L"\\x.txt"), 2);
 }
 
+TEST(FileSearchThread, TheLastHitsArriveHoweverTheWalkEnds) {
+    // One hit on each scratch drive, found by a walk of every ready drive: they are
+    // the last batch of a walk that ends with the drives.
+    const std::wstring drive = testenv::Env(L"TABULORIN_SCRATCH_DRIVE");
+    const std::wstring folder = testenv::NewScratchFolder(L"searchends");
+    const std::wstring name = fw::ExtractFileName(folder) + L".hit";
+    Paths expected{folder + L"\\" + name};
+    MakeFile(expected[0]);
+    if (!drive.empty()) {
+        expected.push_back(drive + name);
+        MakeFile(expected[1]);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Search(L"", [&](TZemSearchOptions& o) { o.SetFilter(name); }), expected);
+    // A recursive walk whose last folder holds no hit, and one whose last folder cannot be read.
+    MakeFolder(folder + L"\\zz-empty");
+    EXPECT_EQ(Search(folder, [&](TZemSearchOptions& o) { o.SetFilter(name); }), Paths{expected[0]});
+    TTestFileList list;
+    list.SearchOptions.SetFilter(name);
+    list.StartSearch(folder + L"\\");
+    list.StartSearch(folder + L"\\missing");
+    ASSERT_TRUE(WaitForEnds(list, 2));
+    EXPECT_EQ(list.Items, Paths{expected[0]});
+    if (!drive.empty()) DeleteFileW(expected[1].c_str());
+}
+
 // ---- Search options ----------------------------------------------------------------
 
 namespace {
@@ -326,6 +354,42 @@ TEST(SearchOptions, MatchRuleForOneEntry) {
     EXPECT_TRUE(options.Matches(Entry(L"f.txt", FILE_ATTRIBUTE_HIDDEN), L"C:\\"));
     options.SetMaxFileSize(-1);  // no limit, as the program sets it
     EXPECT_TRUE(options.Matches(Entry(L"huge", kNormal, 1ull << 40), L"C:\\"));
+}
+
+TEST(SearchOptions, SizeAndDateLimitsTakeTheEntriesExactlyAtThem) {
+    TZemSearchOptions sizes;
+    sizes.SetMinFileSize(10);
+    sizes.SetMaxFileSize(1000);
+    for (const auto& [size, matches] : {std::pair{9, false}, {10, true}, {1000, true}, {1001, false}})
+        EXPECT_EQ(sizes.Matches(Entry(L"f.dat", kNormal, uint64_t(size)), L"C:\\"), matches) << size;
+    // 1 June 2021, 12:00, taken as the calendar gives it: no zone is applied.
+    const SYSTEMTIME noon{2021, 6, 2, 1, 12, 0, 0, 0};
+    FILETIME at;
+    ASSERT_TRUE(SystemTimeToFileTime(&noon, &at));
+    const uint64_t ticks = (uint64_t(at.dwHighDateTime) << 32) | at.dwLowDateTime;
+    const fw::TDateTime limit = fw::EncodeDate(2021, 6, 1) + fw::EncodeTime(12, 0, 0, 0);
+    struct Limit {
+        void (TZemSearchOptions::*Set)(fw::TDateTime);
+        FILETIME WIN32_FIND_DATAW::*Time;
+        bool IsMax;
+    } limits[] = {
+        {&TZemSearchOptions::SetCreationDateMax, &WIN32_FIND_DATAW::ftCreationTime, true},
+        {&TZemSearchOptions::SetCreationDateMin, &WIN32_FIND_DATAW::ftCreationTime, false},
+        {&TZemSearchOptions::SetAccessDateMax, &WIN32_FIND_DATAW::ftLastAccessTime, true},
+        {&TZemSearchOptions::SetAccessDateMin, &WIN32_FIND_DATAW::ftLastAccessTime, false},
+        {&TZemSearchOptions::SetLastWriteDateMax, &WIN32_FIND_DATAW::ftLastWriteTime, true},
+        {&TZemSearchOptions::SetLastWriteDateMin, &WIN32_FIND_DATAW::ftLastWriteTime, false},
+    };
+    for (const Limit& l : limits) {
+        TZemSearchOptions options;
+        (options.*l.Set)(limit);
+        for (const int step : {-1, 0, 1}) {
+            WIN32_FIND_DATAW entry = Entry(L"f.txt");
+            const uint64_t time = ticks + uint64_t(int64_t(step));
+            entry.*l.Time = FILETIME{DWORD(time), DWORD(time >> 32)};
+            EXPECT_EQ(options.Matches(entry, L"C:\\"), l.IsMax ? step <= 0 : step >= 0) << step << " " << l.IsMax;
+        }
+    }
 }
 
 TEST(SearchOptions, FilterOfBlankItemsMatchesNothingAlsoInACopy) {

@@ -266,6 +266,7 @@ TEST_F(SelectionList, TheLinkBroadcastsToAllButTheSenderWhileEnabledAndNotUpdati
     EXPECT_THROW(link->NotifyFolderSelected(&a, nullptr), fw::Exception);
     EXPECT_TRUE(link->Enabled());
     link->NotifySelectionChanged();
+    ASSERT_FALSE(b.calls.empty());
     EXPECT_EQ(b.calls.back(), "selection");
     delete link;
     EXPECT_EQ(a.link, nullptr);

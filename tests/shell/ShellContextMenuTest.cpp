@@ -148,6 +148,7 @@ TEST_F(ContextMenu, ShellCommandsGoAfterTheMarkedItemAtTheEndOrOnTopWithTheFlags
     Show(refresh_);
     EXPECT_EQ(chooser_.Shown, (std::vector<std::wstring>{L"Refresh", L"Shell alpha", L"Shell cut", L"Properties"}));
     Show();
+    ASSERT_FALSE(chooser_.Shown.empty());
     EXPECT_EQ(chooser_.Shown.back(), L"Shell cut");
     browser_.ShowContextMenuOnTop = true;
     Show(refresh_);

@@ -288,7 +288,7 @@ TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
     ASSERT_TRUE(data);
     std::vector<std::wstring> asked;
     tree->OnBeforeShellDrop = [&](fw::TObject*, TZemShellTreeNode* Node, fw::TStringList* Files, bool&, DWORD) {
-        asked.push_back(tree->NodePath(Node) + L" <- " + Files->Strings(0));
+        asked.push_back(tree->NodePath(Node) + L" <- " + (Files->Count() > 0 ? Files->Strings(0) : L"(no files)"));
     };
     // Over empty space, over a folder that refuses, and on a read-only tree: no
     // effect, nothing asked, nothing dropped.

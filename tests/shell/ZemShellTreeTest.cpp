@@ -280,7 +280,7 @@ TEST_F(ShellTreeTest, TriStateBoxesFollowTheSelectionListAndToggleByClickAndSpac
     ASSERT_NE(tree->GetHitTestInfoAt(r.left - 27, (r.top + r.bottom) / 2) & TVHT_ONITEMSTATEICON, 0u);
     PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, box);  // in case the tree waits for it
     SendMessageW(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, box);
-    EXPECT_EQ(link.SelectionList()->Paths()->Count(), 1);
+    ASSERT_EQ(link.SelectionList()->Paths()->Count(), 1);
     ASSERT_TRUE(WaitFor([&] { return a->StateIndex() == ssChecked && root->StateIndex() == ssGrayed; }))
         << a->StateIndex() << " " << root->StateIndex() << " " << link.SelectionList()->Paths()->Strings(0);
     EXPECT_EQ(b->StateIndex(), ssUnChecked);
