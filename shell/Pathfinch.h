@@ -191,8 +191,10 @@ private:
     // "delete" of the targets through SHFileOperationW, only when the shell would
     // delete every one of them; otherwise nothing goes and the user is told which not.
     bool DeleteTargets();
-    std::vector<std::wstring> UndeletableTargets(const fw::TStrings& Paths);
-    void TellUndeletable(const std::vector<std::wstring>& Names);
+    std::vector<std::wstring> RefusedTargets(const fw::TStrings& Paths, SFGAOF Attribute);
+    // Whether every target has the shell's Attribute (SFGAO_CANDELETE or
+    // SFGAO_CANMOVE); if not, a box names those that lack it.
+    bool TargetsAllow(SFGAOF Attribute);
     void RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstring& Verb);
     void EndContextMenu();
     bool RunVerb(const std::wstring& Verb);

@@ -167,6 +167,10 @@ void TPathfinch::RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstri
         for (int i = 0; i < multiObjects_->Count(); ++i) ShellExecuteDefault(multiObjects_->Strings(i));
         return;
     }
+    if (SameVerb(Verb, L"cut") && !TargetsAllow(SFGAO_CANMOVE)) {
+        Verb.clear();
+        return;
+    }
     if (SameVerb(Verb, L"delete")) {
         // The exact paths, never a menu object that might resolve to other ones.
         // A partial deletion still reports "delete", so the owner drops what went.

@@ -74,13 +74,15 @@ std::vector<std::wstring> SpecialFolderPaths() {
     return paths;
 }
 
-// Asks the shell whether it would delete objects given by path, one bound
-// parent folder for each run of objects of the same folder. A drive root or a
-// special folder is never deleted, whatever its attributes say.
-class TDeleteCheck {
+// Asks the shell whether objects given by path have an attribute (may be
+// deleted, may be moved), one bound parent folder for each run of objects of the
+// same folder. A drive root or a special folder never has it, whatever the shell says.
+class TTargetCheck {
 public:
-    TDeleteCheck() : special_(SpecialFolderPaths()) { browser_.ShowErrorMessages = false; }
-    bool Deletable(const std::wstring& Path) {
+    explicit TTargetCheck(SFGAOF Attribute) : special_(SpecialFolderPaths()), attribute_(Attribute) {
+        browser_.ShowErrorMessages = false;
+    }
+    bool Allows(const std::wstring& Path) {
         if (Path.empty() || IsDriveRoot(Path)) return false;
         for (const std::wstring& folder : special_)
             if (SamePath(folder, Path)) return false;
@@ -95,7 +97,7 @@ public:
                 bound_ = true;
             }
             browser_.SetObjectName(fw::ExtractFileName(path));
-            return browser_.ObjectPidl() && (browser_.GetAttributes(SFGAO_CANDELETE) & SFGAO_CANDELETE);
+            return browser_.ObjectPidl() && (browser_.GetAttributes(attribute_) & attribute_);
         } catch (const fw::Exception&) {
             return false;
         }
@@ -103,6 +105,7 @@ public:
 
 private:
     const std::vector<std::wstring> special_;
+    const SFGAOF attribute_;
     TPathfinch browser_{nullptr};
     std::wstring parent_;
     bool bound_ = false;
@@ -226,18 +229,19 @@ void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
     }
 }
 
-// The targets of a delete that the shell would not delete; a target that is
-// already gone is nobody's concern. Without MultiObjects the object itself is asked too.
-std::vector<std::wstring> TPathfinch::UndeletableTargets(const fw::TStrings& Paths) {
+// The targets that lack the shell's Attribute (can delete, can move); a target
+// that is already gone is nobody's concern. Without MultiObjects the object itself
+// is asked too.
+std::vector<std::wstring> TPathfinch::RefusedTargets(const fw::TStrings& Paths, SFGAOF Attribute) {
     std::vector<std::wstring> refused;
-    TDeleteCheck check;
+    TTargetCheck check(Attribute);
     const bool single = !multiObjects_ || multiObjects_->Count() == 0;
     for (int i = 0; i < Paths.Count(); ++i) {
         const std::wstring path = Paths.Strings(i);
         if (IsQualifiedPath(path) && !IsDriveRoot(path) && !PathExists(path)) continue;
-        bool ok = check.Deletable(path);
+        bool ok = check.Allows(path);
         if (single && ok)
-            ok = (GetAttributes(SFGAO_CANDELETE) & SFGAO_CANDELETE) &&
+            ok = (GetAttributes(Attribute) & Attribute) &&
                  PidlToShellFolder(AbsoluteObjectIDList()) == SF_FILESYSTEMFOLDER;
         if (ok) continue;
         std::wstring name = path;
@@ -247,11 +251,18 @@ std::vector<std::wstring> TPathfinch::UndeletableTargets(const fw::TStrings& Pat
     return refused;
 }
 
-void TPathfinch::TellUndeletable(const std::vector<std::wstring>& Names) {
-    if (!createdOnMainThread_ || !fw::IsMainThread()) return;
-    std::wstring text = L"Nothing was deleted. These objects can't be deleted:\r\n";
-    for (const std::wstring& name : Names) text += L"\r\n" + name;
+bool TPathfinch::TargetsAllow(SFGAOF Attribute) {
+    fw::TStringList paths;
+    TargetPaths(paths);
+    const std::vector<std::wstring> refused = RefusedTargets(paths, Attribute);
+    if (refused.empty()) return true;
+    SetLastError(ERROR_ACCESS_DENIED);
+    if (!createdOnMainThread_ || !fw::IsMainThread()) return false;
+    std::wstring text = Attribute == SFGAO_CANDELETE ? L"Nothing was deleted. These objects can't be deleted:\r\n"
+                                                     : L"Nothing was cut. These objects can't be moved:\r\n";
+    for (const std::wstring& name : refused) text += L"\r\n" + name;
     fw::Application()->MessageBox(text, L"", MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 bool TPathfinch::DeleteTargets() {
@@ -259,12 +270,7 @@ bool TPathfinch::DeleteTargets() {
     fw::TStringList paths;
     TargetPaths(paths);
     // Every object is asked; when one may not go, none goes.
-    const std::vector<std::wstring> refused = UndeletableTargets(paths);
-    if (!refused.empty()) {
-        TellUndeletable(refused);
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
+    if (!TargetsAllow(SFGAO_CANDELETE)) return false;
     std::wstring list;
     for (int i = 0; i < paths.Count(); ++i)
         if (PathExists(paths.Strings(i))) list += paths.Strings(i) + L'\0';
@@ -284,6 +290,8 @@ bool TPathfinch::DeleteTargets() {
 
 bool TPathfinch::RunVerb(const std::wstring& Verb) {
     if (SameVerb(Verb, L"delete")) return DeleteTargets();
+    // A cut object is moved by whoever pastes it: only what the shell would move is cut.
+    if (SameVerb(Verb, L"cut") && !TargetsAllow(SFGAO_CANMOVE)) return false;
     if (SameVerb(Verb, L"rename") && OnRename) {
         OnRename(this);
         return true;

@@ -96,6 +96,12 @@ void TZemShellTree::BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) 
             node->ParentFolder()->GetUIObjectOf(Handle(), 1, &relative, IID_IDataObject, nullptr, data.put_void())) ||
         !data)
         return;
+    // Only what the shell allows for the object: a drive is never moved away whole.
+    SFGAOF allowed = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
+    if (FAILED(node->ParentFolder()->GetAttributesOf(1, &relative, &allowed))) allowed = 0;
+    allowed &= CopyModeEffects();
+    if (IsDriveRoot(NodePath(node))) allowed &= ~DWORD(DROPEFFECT_MOVE);
+    if (allowed == 0) return;
     dragNode_ = node;
     dragButton_ = Button == fw::mbRight ? MK_RBUTTON : MK_LBUTTON;
     fw::ComPtr<fw::TDropSource> source = fw::TDropSource::Create(dragButton_);
@@ -103,7 +109,7 @@ void TZemShellTree::BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) 
     source->OnGiveFeedback = [this](DWORD Effect) { return GiveFeedback(Effect); };
     const HTREEITEM parentItem = node->Parent()->ItemId();
     DWORD effect = DROPEFFECT_NONE;
-    fw::RunDragDrop(data.get(), source.get(), CopyModeEffects(), effect);
+    fw::RunDragDrop(data.get(), source.get(), allowed, effect);
     source->Clear();
     dragButton_ = 0;
     dragNode_ = nullptr;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/DragDrop.h"
 #include "framework/Menus.h"
 #include "shell/Pathfinch.h"
 #include "shell/ShellLibrary.h"
@@ -75,8 +76,19 @@ private:
     std::wstring drive_;
 };
 
+// A tree whose outgoing drags are held for two rounds, then dropped where the cursor is.
+class THeldDragTree : public TZemShellTree {
+public:
+    using TZemShellTree::TZemShellTree;
+    int holdRounds = 2;
+    HRESULT QueryContinueDrag(bool EscapePressed, DWORD) override {
+        return TZemShellTree::QueryContinueDrag(EscapePressed, holdRounds-- > 0 ? MK_LBUTTON : 0);
+    }
+};
+
 class DeleteSafetyTree : public treetest::ShellTreeFixture {
 protected:
+    TZemShellTree* NewTree(fw::TComponent* Owner) override { return new THeldDragTree(Owner); }
     void SetUp() override {
         if (guard.Drive().empty()) GTEST_SKIP() << "the test machine names no scratch drive";
         ShellTreeFixture::SetUp();
@@ -131,6 +143,42 @@ TEST_F(DeleteSafetyTree, ADriveNodeIsNeverDeletedByKeyMenuOrRightClick) {
     }
     EXPECT_FALSE(guard.confirmationShown);
     EXPECT_TRUE(operations.empty());
+}
+
+TEST_F(DeleteSafetyTree, ADriveNodeDraggedOutOffersNoMove) {
+    ASSERT_TRUE(tree->SetSelectedFolder(guard.Drive()));
+    // A window beside the tree takes drops and notes the effects offered; it moves nothing.
+    fw::TForm* beside = testenv::NewPlacedForm(460, 20, 200, 200);
+    beside->Show();
+    fw::ComPtr<fw::TDropTarget> target = fw::TDropTarget::Create();
+    std::vector<DWORD> offered;
+    target->OnDragEnter = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
+        offered.push_back(Effect);
+        return S_OK;
+    };
+    target->OnDragOver = [&](DWORD, POINT, DWORD& Effect) {
+        offered.push_back(Effect);
+        return S_OK;
+    };
+    target->OnDrop = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
+        offered.push_back(Effect);
+        Effect = DROPEFFECT_NONE;
+        return S_OK;
+    };
+    ASSERT_EQ(RegisterDragDrop(beside->Handle(), target.get()), S_OK);
+    RECT r{};
+    GetWindowRect(beside->Handle(), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    NMTREEVIEWW begin{};
+    begin.hdr.hwndFrom = tree->Handle();
+    begin.hdr.code = TVN_BEGINDRAGW;
+    begin.itemNew.hItem = tree->Selected()->ItemId();
+    tree->Perform(fw::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin));
+    RevokeDragDrop(beside->Handle());
+    delete beside;
+    ASSERT_FALSE(offered.empty());
+    for (DWORD effect : offered) EXPECT_EQ(effect & DROPEFFECT_MOVE, 0u) << effect;
+    EXPECT_TRUE(guard.DriveIntact());
 }
 
 class DeleteSafetyList : public testing::Test {
@@ -209,6 +257,26 @@ TEST_F(DeleteSafetyList, ADriveRowAloneOrWithFilesIsNeverDeletedAndTheFilesGoOnl
     EXPECT_FALSE(Exists(folder + L"\\b.txt"));
     ASSERT_EQ(list->Items()->Count(), 1);
     EXPECT_EQ(list->Items()->Item(0)->FullPath(), guard.Drive());
+    EXPECT_TRUE(guard.DriveIntact());
+}
+
+TEST_F(DeleteSafetyList, ADriveRowIsNeverCutAloneOrWithFiles) {
+    ASSERT_EQ(list->Items()->Count(), 3);
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+    for (const auto& rows : {std::vector<int>{0}, std::vector<int>{0, 1}}) {
+        list->ClearSelection();
+        for (int row : rows) list->Items()->Item(row)->SetSelected(true);
+        SendMessageW(list->Handle(), WM_KEYDOWN, 'X', fw::ShiftStateToKeyData(fw::ssCtrl));
+        guard.ExpectToldOnlyOf(guard.Drive(), folder + L"\\a.txt");
+        EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+        EXPECT_FALSE(list->Items()->Item(0)->Cut());
+    }
+    // Files alone are cut as before.
+    Select({1});
+    SendMessageW(list->Handle(), WM_KEYDOWN, 'X', fw::ShiftStateToKeyData(fw::ssCtrl));
+    EXPECT_TRUE(guard.boxes.empty());
     EXPECT_TRUE(guard.DriveIntact());
 }
 
