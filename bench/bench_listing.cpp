@@ -69,7 +69,8 @@ double TimeListing(const std::wstring& Root, TPathHashes& Rows, bool& SortedBySi
     list->SetRowSelect(true);
     list->SetAutomaticRefresh(false);
     list->SetOleDragDrop(false);
-    list->OnAddItem = [](shell::TZemFileListItem*, bool&) {};
+    // The main window binds no empty OnAddItem: with OnChange bound it would have
+    // every row's texts filled as the row comes.
     list->OnChange = [](fw::TObject*, fw::TListItem*, fw::TItemChange) {};
     bool ended = false;
     list->OnEndSearch = [&] { ended = true; };
