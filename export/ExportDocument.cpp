@@ -70,11 +70,27 @@ std::wstring& TztExportDocument::NewLine() {
         lines.back() += L"\r\n";
         return lines.back();
     }
-    lines.emplace_back();
-    lines.back().reserve(kBlock + 1024);
+    NarrowLastBlock();
+    lines.push_back(std::move(spareBlock_));
+    spareBlock_ = std::wstring();
+    lines.back().clear();
+    if (lines.back().capacity() < kBlock + 1024) lines.back().reserve(kBlock + 1024);
     blockLine_ = lines.size() - 1;
     newLineStart_ = std::wstring::npos;
     return lines.back();
+}
+
+void TztExportDocument::NarrowLastBlock() {
+    const size_t line = blockLine_;
+    blockLine_ = size_t(-1);
+    if (line >= lines.size()) return;
+    std::wstring& block = lines[line];
+    std::string bytes;
+    bytes.reserve(block.size());
+    if (!AsciiInto(block.data(), block.size(), bytes)) return;
+    narrow_.push_back({line, std::move(bytes)});
+    spareBlock_ = std::move(block);
+    block = std::wstring();
 }
 
 void TztExportDocument::DropNewLine() {
@@ -98,15 +114,32 @@ void TztExportDocument::MoveWorkLines() {
 }
 
 std::wstring TztExportDocument::JoinedLines() const {
-    size_t size = 0;
-    for (const std::wstring& line : lines) size += line.size() + 2;
-    std::wstring text;
-    text.reserve(size);
-    for (const std::wstring& line : lines) {
-        text += line;
-        text += L"\r\n";
-    }
+    std::wstring text(JoinedLength(), L'\0');
+    CopyJoined(text.data());
     return text;
+}
+
+size_t TztExportDocument::JoinedLength() const {
+    size_t size = 0;
+    VisitLines([&size](const std::wstring& Line) { size += Line.size() + 2; },
+               [&size](const std::string& Bytes) { size += Bytes.size() + 2; });
+    return size;
+}
+
+void TztExportDocument::CopyJoined(wchar_t* Out) const {
+    auto end = [&Out] {
+        *Out++ = L'\r';
+        *Out++ = L'\n';
+    };
+    VisitLines(
+        [&](const std::wstring& Line) {
+            Out = std::copy(Line.begin(), Line.end(), Out);
+            end();
+        },
+        [&](const std::string& Bytes) {
+            Out = std::copy(Bytes.begin(), Bytes.end(), Out);  // ASCII: each byte is its character
+            end();
+        });
 }
 
 bool TztExportDocument::SaveAscii(const std::wstring& FileName) const {
@@ -114,15 +147,26 @@ bool TztExportDocument::SaveAscii(const std::wstring& FileName) const {
     constexpr size_t kPiece = 1 << 20;
     fw::TSafeFileStream file(FileName);
     std::string piece;
-    piece.reserve(kPiece + 4096);
-    for (const std::wstring& line : lines) {
-        if (!AsciiInto(line.data(), line.size(), piece)) return false;
+    piece.reserve(kPiece + (1 << 17) + 4096);  // a narrow block may come last
+    bool ascii = true;
+    auto ended = [&] {
         piece += "\r\n";
         if (piece.size() >= kPiece) {
             file.WriteBuffer(piece.data(), int64_t(piece.size()));
             piece.clear();
         }
-    }
+    };
+    VisitLines(
+        [&](const std::wstring& Line) {
+            if (!ascii || !(ascii = AsciiInto(Line.data(), Line.size(), piece))) return;
+            ended();
+        },
+        [&](const std::string& Bytes) {
+            if (!ascii) return;
+            piece += Bytes;
+            ended();
+        });
+    if (!ascii) return false;
     file.WriteBuffer(piece.data(), int64_t(piece.size()));
     file.Commit();
     return true;

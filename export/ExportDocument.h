@@ -115,6 +115,9 @@ public:
     void MoveWorkLines();
     // The document lines as one text, each line ended by CR LF.
     std::wstring JoinedLines() const;
+    // The length of that text, and the text written to Out (that many characters).
+    size_t JoinedLength() const;
+    void CopyJoined(wchar_t* Out) const;
     // Writes the lines to FileName as bytes, each ended by CR LF, when every
     // line is plain ASCII (the same in every code page); false otherwise, and
     // the file is then to be written anew (the target untouched). Every save
@@ -131,6 +134,26 @@ private:
     size_t blockLine_ = size_t(-1);
     // Where the line NewLine last made starts in its block (npos: a block of its own).
     size_t newLineStart_ = std::wstring::npos;
+
+    // A block of rows that is complete and plain ASCII is kept as its bytes (its
+    // place in the lines left empty): half the memory, converted while it is
+    // fresh, and its characters' room taken by the next block.
+    struct NarrowBlock {
+        size_t line;
+        std::string bytes;
+    };
+    std::vector<NarrowBlock> narrow_;
+    std::wstring spareBlock_;
+    void NarrowLastBlock();
+    // Calls Wide(line) or Narrow(bytes) for each line in order.
+    template <class WideFn, class NarrowFn>
+    void VisitLines(WideFn Wide, NarrowFn Narrow) const {
+        size_t next = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (next < narrow_.size() && narrow_[next].line == i) Narrow(narrow_[next++].bytes);
+            else Wide(lines[i]);
+        }
+    }
 };
 
 // Writes Bytes to FileName, created anew; an existing file is replaced only

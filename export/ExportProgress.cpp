@@ -72,14 +72,11 @@ void Tfrm_ProgressForm::ShowForm(bool WithLabel) {
 }
 
 void Tfrm_ProgressForm::SetProgress(int Position) {
-    const int old = barPosition_;
     barPosition_ = Position;
-    if (!bar_ || !bar_->HandleAllocated() || barMax_ <= 0) return;
-    // The bar is told only when its drawn length changes, and not sooner than a person can see.
-    const long long span = barWidth_ > 0 ? barWidth_ : 1;
-    if (old * span / barMax_ == Position * span / barMax_ && Position != barMax_) return;
+    // Told of every row, the bar is drawn anew only as often as a person can see:
+    // the clock is all a row costs.
     const unsigned long long now = GetTickCount64();
-    if (now - lastRepaint_ < kRepaintMs) return;
+    if (now - lastRepaint_ < kRepaintMs || !bar_ || !bar_->HandleAllocated() || barMax_ <= 0) return;
     lastRepaint_ = now;
     ++repaints_;
     bar_->SetPosition(Position);

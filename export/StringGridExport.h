@@ -45,6 +45,9 @@ private:
     fw::TStringGrid* stringGrid_ = nullptr;
     // Measures every cell: entry i of the list becomes column i's natural width.
     void MeasureColumns();
+    // Asks the memory for a row's cells (Texts: for their texts) before they are read.
+    void PrefetchRow(int Row, bool Texts) const;
+    static constexpr int kPrefetchRows = 8;
 
     // Entry i: the natural width of column i as decimal text (once measured,
     // after PrepareColumns).

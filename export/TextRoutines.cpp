@@ -1,6 +1,7 @@
 #include "export/TextRoutines.h"
 
 #include <emmintrin.h>
+#include <cwchar>
 #include <windows.h>
 
 namespace zt {
@@ -67,9 +68,10 @@ void AppendAligned(std::wstring& Out, const std::wstring& S, int Length, int Wid
     int before = 0;
     if (Alignment == 2) before = pad;
     else if (Alignment == 3 && pad > 0) before = pad - (Width / 2 - Length / 2);
-    Out.append(size_t(before), L' ');
-    Out += S;
-    Out.append(size_t(pad - before), L' ');
+    // One change of size, the blanks written with it, the text copied between them.
+    const size_t at = Out.size();
+    Out.resize(at + size_t(pad) + S.size(), L' ');
+    std::wmemcpy(Out.data() + at + size_t(before), S.data(), S.size());
 }
 
 std::wstring RepeatChar(wchar_t Ch, int Count) {

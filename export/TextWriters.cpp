@@ -68,7 +68,10 @@ void TztPaddedTextWriter::AppendCells(std::wstring& Out, const TztValues& Values
 
 void TztClipboardWriter::Finish(const std::wstring&) {
     fw::ClipboardGuard clipboard;
-    if (!clipboard.Opened() || !clipboard.SetText(doc_.JoinedLines())) fw::RaiseLastOSError();
+    // Written straight into the clipboard's memory: the text is not made twice.
+    const bool set =
+        clipboard.Opened() && clipboard.SetText(doc_.JoinedLength(), [this](wchar_t* Text) { doc_.CopyJoined(Text); });
+    if (!set) fw::RaiseLastOSError();
     if (doc_.Has(xoClipboardMessage)) doc_.Settings().inform(doc_.Settings().messages->CopiedToClipboard());
 }
 

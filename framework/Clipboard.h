@@ -8,6 +8,7 @@
 //     if (!clipboard.Opened() || !clipboard.SetText(text)) fw::RaiseLastOSError();
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/Handles.h"
@@ -25,6 +26,9 @@ public:
     // Empties the clipboard and puts Text on it as Unicode text. False (the
     // system's last error set) when any step fails; the memory is then freed.
     bool SetText(const std::wstring& Text);
+    // The same for a text of Length characters that Fill writes into the
+    // clipboard's memory itself (a large text is not copied twice).
+    bool SetText(size_t Length, const std::function<void(wchar_t* Text)>& Fill);
 
 private:
     UniqueResource<handle_traits::Simple<HWND, DestroyWindow>> ownWindow_;

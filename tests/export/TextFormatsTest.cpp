@@ -158,3 +158,33 @@ TEST_F(TextFormats, PaddedWidthsCountCharactersNotUnits) {
     EXPECT_EQ(CsvQuote(L"", true), L"\"\"");
     EXPECT_EQ(CsvQuote(L"semi;colon", false), L"semi;colon");
 }
+
+TEST_F(TextFormats, LargeDocumentsKeepEveryRowInOrderWhateverTheirCharacters) {
+    // Many rows of plain ASCII, then one the code page lacks: the whole file turns to UTF-8.
+    e_->Rows.clear();
+    std::string expected = "Name,Size\r\n";
+    for (int i = 0; i < 20000; ++i) {
+        e_->Rows.push_back({L"row" + std::to_wstring(i), L"x"});
+        expected += "row" + std::to_string(i) + ",x\r\n";
+    }
+    EXPECT_EQ(Run(xtCSV), expected);
+    e_->Rows.push_back({L"\u03a9", L"y"});
+    EXPECT_EQ(Run(xtCSV), "\xEF\xBB\xBF" + expected + "\xCE\xA9,y\r\n");
+    // The clipboard holds the same rows as Unicode text.
+    MessageBoxRecorder boxes;
+    e_->Rows.back() = {L"\U0001F600", L"y"};
+    const std::string padded = Run(xtTXT);
+    ASSERT_GT(padded.size(), 3u);
+    e_->SetExportType(xtClipboard);
+    e_->Execute();
+    std::wstring text;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    EXPECT_EQ(Utf8(text), padded.substr(3)) << "as the padded text";
+}
