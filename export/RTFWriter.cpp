@@ -93,7 +93,7 @@ const wchar_t kHeadRest[] =
     L"{\\*\\pnseclvl8\\pnlcltr\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta)}}\r\n"
     L"{\\*\\pnseclvl9\\pnlcrm\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}\r\n";
 
-const wchar_t kRowEnd[] = L"}\\pard \\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row}\r\n";
+const char kRowEnd[] = "}\\pard \\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row}\r\n";
 
 }  // namespace
 
@@ -156,20 +156,26 @@ std::wstring ztRTFFontStyle(fw::TFont* Font) {
     return style;
 }
 
-void TztRTFWriter::Write(std::wstring_view Text) {
-    pending_ += Text;
-    Flush(false);
+std::string& TztRTFWriter::Piece() {
+    constexpr size_t kPiece = 1 << 20;
+    if (pieces_.empty() || pieces_.back().size() >= kPiece) {
+        pieces_.emplace_back();
+        pieces_.back().reserve(kPiece + (1 << 16));
+    }
+    return pieces_.back();
 }
 
-void TztRTFWriter::Flush(bool All) {
-    // The stream takes the text in large pieces, not a piece per row.
-    if (!All && pending_.size() < (1u << 16)) return;
-    const std::string bytes = ztToAnsi(pending_);
-    if (!bytes.empty()) doc_.Settings().outputStream->WriteBuffer(bytes.data(), int64_t(bytes.size()));
-    pending_.clear();
+void TztRTFWriter::WriteBytes(std::string_view Bytes) {
+    Piece().append(Bytes);
+}
+
+void TztRTFWriter::Write(std::wstring_view Text) {
+    std::string& piece = Piece();
+    if (!AsciiInto(Text.data(), Text.size(), piece)) piece += ztToAnsi(std::wstring(Text));
 }
 
 void TztRTFWriter::WriteHead() {
+    // The document goes to the file from the writer's own pieces.
     doc_.Settings().outputStream->Clear();
     const TztRTFColors* s = Options().CustomSettings();
     std::wstring head = L"{\\rtf1\\ansi";
@@ -224,22 +230,27 @@ std::wstring TztRTFWriter::RowStart(bool IsHeader, bool Odd) const {
     return row;
 }
 
-void TztRTFWriter::WriteCaptionRow(const TztValues& Captions) {
+void TztRTFWriter::WriteRow(const std::string& Start, const TztValues& Values, bool IsHeader) {
+    // The row's cells are formed in a small text of their own, then go on as bytes.
+    WriteBytes(Start);
+    row_.clear();
     const bool rowNumbers = doc_.Has(xoRowNumbers);
-    pending_ += RowStart(true, false);
-    if (rowNumbers) pending_ += L" \\cell ";
-    AppendRow(pending_, Captions, true, rowNumbers);
-    Write(kRowEnd);
+    if (IsHeader && rowNumbers) row_ += L" \\cell ";
+    AppendRow(row_, Values, IsHeader, rowNumbers);
+    Write(row_);
+    WriteBytes(kRowEnd);
+}
+
+void TztRTFWriter::WriteCaptionRow(const TztValues& Captions) {
+    WriteRow(ztToAnsi(RowStart(true, false)), Captions, true);
 }
 
 void TztRTFWriter::WriteDataRow(const TztValues& Values) {
     // The row's start is the same for every even, and for every odd, row: made once each.
     const bool odd = Options().Options().Contains(roOddRowColoring) && doc_.Counters().currentRow % 2 == 1;
-    std::wstring& start = rowStarts_[odd ? 1 : 0];
-    if (start.empty()) start = RowStart(false, odd);
-    pending_ += start;
-    AppendRow(pending_, Values, false, doc_.Has(xoRowNumbers));
-    Write(kRowEnd);
+    std::string& start = rowStarts_[odd ? 1 : 0];
+    if (start.empty()) start = ztToAnsi(RowStart(false, odd));
+    WriteRow(start, Values, false);
 }
 
 void TztRTFWriter::WriteTableEnd() {
@@ -254,8 +265,9 @@ void TztRTFWriter::WriteFooter() {
 
 void TztRTFWriter::Finish(const std::wstring& FileName) {
     Write(L"}}");
-    Flush(true);
-    doc_.Settings().outputStream->SaveToFile(FileName);
+    fw::TSafeFileStream file(FileName);
+    for (const std::string& piece : pieces_) file.WriteBuffer(piece.data(), int64_t(piece.size()));
+    file.Commit();
 }
 
 void TztRTFWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {

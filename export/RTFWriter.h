@@ -40,16 +40,22 @@ protected:
 
 private:
     const TztRTFOptions& Options() const { return *doc_.Settings().rtf; }
-    // Text bound for the output stream, kept until a large piece is ready
-    // (All: everything kept).
+    // Appends text to the document's bytes (one byte per character in the ANSI
+    // code page; what the writer forms is ASCII throughout).
     void Write(std::wstring_view Text);
-    void Flush(bool All);
+    void WriteBytes(std::string_view Bytes);
+    // The room for the next bytes: a new piece when the last is full.
+    std::string& Piece();
     void WriteParagraphs(const std::vector<std::wstring>& Lines);
     std::wstring RowStart(bool IsHeader, bool Odd) const;
+    void WriteRow(const std::string& Start, const TztValues& Values, bool IsHeader);
 
-    std::wstring pending_, cell_;
-    // The start of an even and of an odd data row.
-    std::wstring rowStarts_[2];
+    // The document's bytes, in pieces of about a megabyte: filled in place and
+    // written to the file in these large blocks at the end, never copied whole.
+    std::vector<std::string> pieces_;
+    std::wstring row_, cell_;
+    // The start of an even and of an odd data row, as bytes.
+    std::string rowStarts_[2];
 };
 
 }  // namespace zt
