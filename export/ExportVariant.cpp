@@ -57,7 +57,7 @@ std::wstring TztVariant::AsString() const {
     case varCurrency: return fw::FloatToStr(double_);
     case varDate: return fw::DateTimeToStr(double_);
     case varBoolean: return int_ ? L"True" : L"False";
-    default: return text_;
+    default: return TextRef();
     }
 }
 

@@ -65,21 +65,48 @@ public:
     // "False", dates in the locale's default date-time form, empty and null as "".
     std::wstring AsString() const;
     // The text of a text value, without a copy (empty for other values).
-    const std::wstring& TextRef() const { return text_; }
+    const std::wstring& TextRef() const { return borrowed_ ? *borrowed_ : text_; }
     // Makes this value the text Value, reusing the room of the text held before
     // (so a row's values can be refilled without an allocation per cell).
     void AssignText(const std::wstring& Value) {
         type_ = varUString;
         int_ = 0;
         double_ = 0;
+        borrowed_ = nullptr;
         text_.assign(Value);
     }
+    // Makes this value the text Value without copying it: Value must outlive
+    // this use of the value (a source's own cell, for one row). A copy of the
+    // value holds its own text.
+    void BorrowText(const std::wstring& Value) {
+        type_ = varUString;
+        int_ = 0;
+        double_ = 0;
+        borrowed_ = &Value;
+    }
+
+    TztVariant(const TztVariant& Other)
+        : type_(Other.type_), int_(Other.int_), double_(Other.double_), text_(Other.TextRef()) {}
+    TztVariant& operator=(const TztVariant& Other) {
+        if (this != &Other) {
+            type_ = Other.type_;
+            int_ = Other.int_;
+            double_ = Other.double_;
+            text_ = Other.TextRef();
+            borrowed_ = nullptr;
+        }
+        return *this;
+    }
+    TztVariant(TztVariant&&) noexcept = default;
+    TztVariant& operator=(TztVariant&&) noexcept = default;
 
 private:
     TztVarType type_ = varEmpty;
     int64_t int_ = 0;
     double double_ = 0;
     std::wstring text_;
+    // A text held elsewhere (BorrowText), in place of text_.
+    const std::wstring* borrowed_ = nullptr;
 };
 
 }  // namespace zt

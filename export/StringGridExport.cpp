@@ -144,7 +144,8 @@ void TztStringGridExport::GetRowValuesInto(TztValues& Values) {
     PrefetchRow(row + kPrefetchRows, false);
     PrefetchRow(row + kPrefetchRows / 2, true);
     Values.resize(size_t(stringGrid_->ColCount()));
-    for (size_t col = 0; col < Values.size(); ++col) Values[col].AssignText(stringGrid_->CellText(int(col), row));
+    // The cells are lent, not copied: the grid keeps them while the row is written.
+    for (size_t col = 0; col < Values.size(); ++col) Values[col].BorrowText(stringGrid_->CellText(int(col), row));
 }
 
 int TztStringGridExport::GetRowCount() {

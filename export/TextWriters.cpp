@@ -1,6 +1,7 @@
 #include "export/TextWriters.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "export/TextRoutines.h"
 #include "framework/Clipboard.h"
@@ -41,8 +42,49 @@ std::wstring TztPaddedTextWriter::CaptionLeadIn() const {
     return std::wstring(size_t(doc_.RowNumberWidth() + 1), L' ');
 }
 
+bool TztPaddedTextWriter::AppendPlainCells(std::wstring& Out, const TztValues& Values) {
+    // The row's room is known when every cell is a plain text that needs no cut:
+    // it is made in one step, filled with blanks, and the texts copied into it.
+    const size_t count = std::min(Values.size(), doc_.columns.size());
+    const bool truncate = doc_.Has(xoTruncate);
+    size_t total = 0, cells = 0;
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
+        const TztVariant& value = Values[col];
+        if (!value.IsText()) return false;
+        const std::wstring& text = value.TextRef();
+        const size_t width = size_t(std::max(c.textWidth, 0));
+        if ((truncate && width >= 1 && text.size() > width) || !PlainCell(text)) return false;
+        total += std::max(text.size(), width);
+        ++cells;
+    }
+    if (cells > 1) total += cells - 1;
+    const bool aligned = doc_.Has(xoUseAlignments);
+    size_t at = Out.size();
+    Out.resize(at + total, L' ');
+    wchar_t* row = Out.data();
+    for (size_t col = 0; col < count; ++col) {
+        const TztExportDocument::Column& c = doc_.columns[col];
+        if (!c.exported) continue;
+        const std::wstring& text = Values[col].TextRef();
+        const int length = int(text.size());
+        const int width = std::max(c.textWidth, length);
+        const int pad = width - length;
+        const int alignment = aligned ? c.alignment : 0;
+        // As AppendAligned places a text: 2 on the right, 3 centred, any other on the left.
+        int before = 0;
+        if (alignment == 2) before = pad;
+        else if (alignment == 3 && pad > 0) before = pad - (c.textWidth / 2 - length / 2);
+        std::wmemcpy(row + at + size_t(before), text.data(), text.size());
+        at += size_t(width) + 1;
+    }
+    return true;
+}
+
 void TztPaddedTextWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) AppendAligned(Out, doc_.NextRowNumberText() + L" ", doc_.RowNumberWidth() + 1, 2);
+    if (AppendPlainCells(Out, Values)) return;
     const bool aligned = doc_.Has(xoUseAlignments);
     const size_t count = std::min(Values.size(), doc_.columns.size());
     bool first = true;

@@ -44,6 +44,10 @@ protected:
     std::wstring CaptionLeadIn() const override;
 
 private:
+    // The cells, when all are plain texts that need no cut (false, Out
+    // unchanged, otherwise).
+    bool AppendPlainCells(std::wstring& Out, const TztValues& Values);
+
     // A cell that holds breaks, as one line.
     TztVariant line_;
 };
