@@ -129,20 +129,30 @@ void TztSylkWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool
     y.assign(L";Y");
     AppendDecimal(y, doc_.Counters().recordNumber);
     y += L";K";
+    // Each column's "C;Xn" (behind a line break), made once per document.
+    const size_t offset = RowNumbers ? 2 : 1;
+    if (columnStarts_.size() != doc_.columns.size() + 1 || columnOffset_ != offset) {
+        columnOffset_ = offset;
+        columnStarts_.assign(doc_.columns.size() + 1, std::wstring());
+        for (size_t col = 0; col < columnStarts_.size(); ++col) {
+            columnStarts_[col] = L"\r\nC;X";
+            AppendDecimal(columnStarts_[col], col == 0 ? 1 : col - 1 + offset);
+        }
+    }
     bool first = true;
-    auto addRecord = [&](size_t column, const std::wstring& value) {
-        Out += first ? L"C;X" : L"\r\nC;X";
+    auto addRecord = [&](const std::wstring& start, const std::wstring& value) {
+        // The first record of a row starts without the line break.
+        Out.append(start, first ? 2 : 0, std::wstring::npos);
         first = false;
-        AppendDecimal(Out, column);
         Out += y;
         AppendSylkString(Out, value);
     };
-    if (RowNumbers && !IsHeader) addRecord(1, doc_.NextRowNumberText());
-    const size_t offset = RowNumbers ? 2 : 1;
+    if (RowNumbers && !IsHeader) addRecord(columnStarts_[0], doc_.NextRowNumberText());
     const size_t count = std::min(Values.size(), doc_.columns.size());
     for (size_t col = 0; col < count; ++col)
         if (doc_.columns[col].exported)
-            addRecord(col + offset, SingleLineRef(doc_.CellText(Values[col], doc_.columns[col].width, cell_), line_));
+            addRecord(columnStarts_[col + 1],
+                      SingleLineRef(doc_.CellText(Values[col], doc_.columns[col].width, cell_), line_));
 }
 
 }  // namespace zt

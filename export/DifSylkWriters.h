@@ -3,6 +3,7 @@
 // header or footer text, rules or created line.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "export/FormatWriter.h"
 
@@ -47,6 +48,9 @@ private:
     void AddRecords(const TztValues& Values, bool IsHeader);
 
     std::wstring cell_, line_, y_;
+    // Entry 0: the row-number column's record start; entry i + 1: column i's.
+    std::vector<std::wstring> columnStarts_;
+    size_t columnOffset_ = 0;
 };
 
 }  // namespace zt

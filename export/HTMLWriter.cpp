@@ -217,12 +217,24 @@ void TztHTMLWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool
         const TztExportDocument::Column& c = doc_.columns[col];
         if (!c.exported) continue;
         newLine();
-        Out += L"    <TD";
-        if (aligned) Out += AlignAttribute(c.alignment);
-        if (col < widths_.size()) Out += widths_[col];
-        if (!IsHeader) Out += L"><small>";
-        else if (options.Contains(hoBoldHeaders)) Out += L"><B><FONT COLOR=\"" + Color(6) + L"\"><small>";
-        else Out += L"><FONT COLOR=\"" + Color(6) + L"\"><small>";
+        if (!IsHeader) {
+            // A data cell's opening is the same in every row: made once per column.
+            if (cellStarts_.size() <= col) cellStarts_.resize(col + 1);
+            std::wstring& start = cellStarts_[col];
+            if (start.empty()) {
+                start = L"    <TD";
+                if (aligned) start += AlignAttribute(c.alignment);
+                if (col < widths_.size()) start += widths_[col];
+                start += L"><small>";
+            }
+            Out += start;
+        } else {
+            Out += L"    <TD";
+            if (aligned) Out += AlignAttribute(c.alignment);
+            if (col < widths_.size()) Out += widths_[col];
+            if (options.Contains(hoBoldHeaders)) Out += L"><B><FONT COLOR=\"" + Color(6) + L"\"><small>";
+            else Out += L"><FONT COLOR=\"" + Color(6) + L"\"><small>";
+        }
         const TztVariant& value = Values[col];
         const std::wstring& text = doc_.CellText(value, c.width, cell_);
         const std::wstring& full = value.IsText() ? value.TextRef() : (link_ = value.AsString());

@@ -48,6 +48,8 @@ private:
     std::wstring colors_[10];
     std::vector<std::wstring> widths_;
     std::wstring oddStart_, cell_, link_;
+    // Each column's data-cell opening, made when first written.
+    std::vector<std::wstring> cellStarts_;
 
     // The head's line that names the character set.
     size_t metaLine_ = size_t(-1);

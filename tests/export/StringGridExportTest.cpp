@@ -143,3 +143,18 @@ TEST_F(StringGridSource, RowNumbersStayConsecutiveWhenRowsAreLeftOut) {
               "\tCol0\tCol1\tCol2\r\n1\t0.2\t1.2\t2.2\r\n2\t0.4\t1.4\t2.4\r\n3\t0.6\t1.6\t2.6\r\n"
               "4\t0.8\t1.8\t2.8\r\n");
 }
+
+TEST_F(StringGridSource, ValuesAHandlerKeepsHoldTheirOwnTexts) {
+    // The writers are lent the grid's cells; a handler's copy must not depend on them.
+    std::vector<TztValues> kept;
+    e_->OnExport = [&](fw::TObject*, uint32_t, uint32_t, const TztValues& Values, bool&) { kept.push_back(Values); };
+    Run(xtCSV);
+    for (int row = 0; row < grid_->RowCount(); ++row)
+        for (int col = 0; col < grid_->ColCount(); ++col) grid_->SetCells(col, row, L"changed");
+    ASSERT_EQ(kept.size(), 9u);
+    ASSERT_EQ(kept[2].size(), 3u);
+    EXPECT_EQ(kept[2][1].AsString(), L"1.3");
+    TztValues assigned(1);
+    assigned[0] = kept[8][2];
+    EXPECT_EQ(assigned[0].TextRef(), L"2.9");
+}
