@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
+#include "framework/Filer.h"
 #include "framework/Handles.h"
 #include "framework/SysUtils.h"
 
@@ -12,6 +14,11 @@ namespace {
 
 constexpr DWORD kDrawName = DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER;  // 0x824
 constexpr fw::TColor kGlyphKey = fw::clFuchsia;
+constexpr const wchar_t* kDefaultSampleText = L"AbCdEfGhIj";
+constexpr const wchar_t* kDeviceNames[] = {L"fdScreen", L"fdPrinter", L"fdBoth"};
+constexpr const wchar_t* kOptionNames[] = {
+    L"foAnsiOnly",     L"foTrueTypeOnly", L"foFixedPitchOnly", L"foNoOEMFonts",  L"foOEMFontsOnly",
+    L"foScalableOnly", L"foWysiWyg",      L"foDisableVerify",  L"foPreviewFont", L"foMRU"};
 
 // A glyph from the module's resources; a blank one of the usual size when the
 // module carries none (so a program without them still lists its fonts).
@@ -114,7 +121,9 @@ void TVxFontComboBox::SetFontName(const std::wstring& Value) {
     }
     if (index < 0 && (options_ & FontOption(foDisableVerify)))
         index = Items()->AddObject(Value, reinterpret_cast<fw::TObject*>(uintptr_t(TRUETYPE_FONTTYPE)));
-    if (index >= 0) SetItemIndex(index);
+    // A face neither listed nor substituted selects nothing, rather than leave
+    // another face showing as if it were the one asked for.
+    SetItemIndex(index);
 }
 
 void TVxFontComboBox::SetParent(fw::TWinControl* AParent) {
@@ -125,6 +134,35 @@ void TVxFontComboBox::SetParent(fw::TWinControl* AParent) {
 void TVxFontComboBox::Loaded() {
     TVxCustomComboBox::Loaded();
     Reset();
+    if (!loadedFontName_.empty()) SetFontName(std::exchange(loadedFontName_, std::wstring()));
+}
+
+void TVxFontComboBox::DefineProperties(fw::TFiler& Filer) {
+    TVxCustomComboBox::DefineProperties(Filer);
+    fw::DefineInteger(
+        Filer, L"DroppedDownWidth", DroppedWidth(), [this](int32_t v) { SetDroppedDownWidth(v); }, DroppedWidth() > 0);
+    fw::DefineInteger(
+        Filer, L"MaxMRUCount", maxMRUCount_, [this](int32_t v) { SetMaxMRUCount(v); }, maxMRUCount_ != 0);
+    // Read while loading, when there may be no list yet: chosen in Loaded.
+    fw::DefineString(
+        Filer, L"FontName", Text(), [this](const std::wstring& v) { loadedFontName_ = v; }, !Text().empty());
+    fw::DefineEnum(
+        Filer, L"Device", device_, kDeviceNames, [this](int v) { SetDevice(fw::TFontDialogDevice(v)); },
+        device_ != fw::fdScreen);
+    fw::DefineInteger(
+        Filer, L"HiliteColor", hiliteColor_, [this](int32_t v) { hiliteColor_ = v; }, hiliteColor_ != fw::clHighlight);
+    fw::DefineInteger(
+        Filer, L"HiliteText", hiliteText_, [this](int32_t v) { hiliteText_ = v; }, hiliteText_ != fw::clHighlightText);
+    fw::DefineSet(
+        Filer, L"Options", options_, kOptionNames, [this](uint32_t v) { SetOptions(TVxFontComboOptions(v)); },
+        options_ != 0);
+    fw::DefineBoolean(
+        Filer, L"UseImages", useImages_, [this](bool v) { SetUseImages(v); }, !useImages_);
+    fw::DefineBoolean(
+        Filer, L"Sorted", Sorted(), [this](bool v) { SetSorted(v); }, Sorted());
+    fw::DefineString(
+        Filer, L"SampleText", sampleText_, [this](const std::wstring& v) { SetSampleText(v); },
+        sampleText_ != kDefaultSampleText);
 }
 
 void TVxFontComboBox::Reset() {

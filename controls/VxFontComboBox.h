@@ -84,6 +84,8 @@ public:
     // Refills the list from the chosen device.
     virtual void GetFonts();
     void SetParent(fw::TWinControl* AParent) override;
+    // The published settings, each written only when it differs from its default.
+    void DefineProperties(fw::TFiler& Filer) override;
     void WndProc(fw::TMessage& Message) override;
 
 protected:
@@ -118,6 +120,8 @@ private:
     bool mruOn_ = false;
     int maxMRUCount_ = 0;
     std::wstring sampleText_ = L"AbCdEfGhIj";
+    // A face read from a stream, chosen once the control is loaded.
+    std::wstring loadedFontName_;
 };
 
 }  // namespace vx

@@ -6,6 +6,7 @@
 
 #include "ComboOnForm.h"
 #include "controls/VxFontComboBox.h"
+#include "framework/Filer.h"
 #include "framework/SysUtils.h"
 
 using vx::FontOption;
@@ -92,10 +93,11 @@ TEST_F(VxFontComboBoxTest, FontNameSelectsFacesSubstitutesAndUnverifiedNames) {
     combo->SetItemIndex(0);
     combo->SetFontName(L"Tabulorin Test Face");
     EXPECT_EQ(combo->FontName(), L"Tahoma");
-    // Unknown: the selection stays, unless foDisableVerify adds it as TrueType.
+    // Unknown: nothing is selected, unless foDisableVerify adds it as TrueType.
     const int count = combo->Items()->Count();
     combo->SetFontName(L"No Such Face");
-    EXPECT_EQ(combo->FontName(), L"Tahoma");
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_EQ(combo->FontName(), L"");
     combo->SetOptions(FontOption(vx::foDisableVerify));
     combo->SetFontName(L"No Such Face");
     EXPECT_EQ(combo->Items()->Count(), count + 1);
@@ -211,6 +213,61 @@ TEST_F(VxFontComboBoxTest, EachFilterLeavesOutExactlyTheFacesItNames) {
     }
     combo->SetOptions(0);
     EXPECT_TRUE(combo->PassesFilter(ansi) && combo->PassesFilter(oem) && combo->PassesFilter(symbol));
+}
+
+TEST_F(VxFontComboBoxTest, PreviewDropsWysiWygAndTheDropDownWidthOutlivesANewWindow) {
+    combo->SetOptions(FontOption(vx::foPreviewFont) | FontOption(vx::foWysiWyg));
+    EXPECT_EQ(combo->Options(), FontOption(vx::foPreviewFont));
+    combo->SetDroppedDownWidth(117);
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 117);
+    combo->Font()->SetSize(14);  // a new item height makes a new window
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 117);
+    EXPECT_EQ(combo->DroppedDownWidth(), 117);
+}
+
+TEST_F(VxFontComboBoxTest, SettingsStreamOnlyWhenTheyDifferAndComeBackWithTheFace) {
+    const auto written = [](vx::TVxFontComboBox* c) {
+        fw::TMemoryStream stream;
+        fw::TWriter writer(&stream);
+        writer.WriteProperties(c);
+        writer.WriteListEnd();
+        return std::string(static_cast<const char*>(stream.Memory()), size_t(stream.Size()));
+    };
+    const auto has = [](const std::string& bytes, const std::wstring& name) {
+        return bytes.find(std::string(reinterpret_cast<const char*>(name.c_str()), name.size() * 2)) !=
+               std::string::npos;
+    };
+    std::string bytes = written(combo);
+    for (const wchar_t* name : {L"SampleText", L"Options", L"Device", L"UseImages", L"MaxMRUCount", L"HiliteColor"})
+        EXPECT_FALSE(has(bytes, name)) << name;
+    combo->SetSampleText(L"Sample");
+    combo->SetOptions(FontOption(vx::foDisableVerify) | FontOption(vx::foWysiWyg));
+    combo->SetUseImages(false);
+    combo->SetMaxMRUCount(3);
+    combo->SetHiliteColor(fw::clRed);
+    combo->SetDroppedDownWidth(117);
+    combo->SetFontName(L"Tahoma");
+    bytes = written(combo);
+    EXPECT_TRUE(has(bytes, L"SampleText"));
+
+    auto* copy = new vx::TVxFontComboBox(form);
+    copy->SetBounds(10, 40, 117, 21);  // the system keeps a list at least as wide as its box
+    copy->SetParent(form);
+    copy->SetFontName(combo->Items()->Strings(0));
+    copy->BeginLoading();
+    fw::TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), bytes.size());
+    stream.SetPosition(0);
+    fw::TReader reader(&stream);
+    reader.ReadProperties(copy);
+    copy->EndLoading();
+    EXPECT_EQ(copy->SampleText(), L"Sample");
+    EXPECT_EQ(copy->Options(), combo->Options());
+    EXPECT_FALSE(copy->UseImages());
+    EXPECT_EQ(copy->MaxMRUCount(), 3);
+    EXPECT_EQ(copy->HiliteColor(), fw::clRed);
+    EXPECT_EQ(copy->DroppedDownWidth(), 117);
+    EXPECT_EQ(copy->FontName(), L"Tahoma");
 }
 
 TEST_F(VxFontComboBoxTest, TheFaceJustBelowTheRecentBlockJoinsIt) {
