@@ -270,6 +270,32 @@ TEST_F(VxFontComboBoxTest, SettingsStreamOnlyWhenTheyDifferAndComeBackWithTheFac
     EXPECT_EQ(copy->FontName(), L"Tahoma");
 }
 
+TEST_F(VxFontComboBoxTest, AClickAfterAReleaseAndACloseUpBringAFaceIntoTheBlock) {
+    combo->SetOptions(FontOption(vx::foMRU));
+    combo->SetMaxMRUCount(5);
+    const HWND wnd = combo->Handle();
+    int changes = 0;
+    combo->OnChange = [&](fw::TObject*) { ++changes; };
+    // A click on a closed list, after the button went up over the control.
+    const std::wstring clicked = combo->Items()->Strings(4);
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageW(wnd, CB_SETCURSEL, 4, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), CBN_SELCHANGE), LPARAM(wnd));
+    EXPECT_EQ(combo->MRUCount(), 1);
+    EXPECT_EQ(combo->Items()->Strings(0), clicked);
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    EXPECT_GE(changes, 1);
+    // The list closing up on a face.
+    combo->SetDroppedDown(true);
+    const std::wstring picked = combo->Items()->Strings(7);
+    SendMessageW(wnd, CB_SETCURSEL, 7, 0);
+    combo->SetDroppedDown(false);
+    EXPECT_EQ(combo->MRUCount(), 2);
+    EXPECT_EQ(combo->Items()->Strings(0), picked);
+    EXPECT_EQ(combo->FontName(), picked);
+    EXPECT_EQ(combo->ItemIndex(), 0);
+}
+
 TEST_F(VxFontComboBoxTest, TheFaceJustBelowTheRecentBlockJoinsIt) {
     combo->SetOptions(FontOption(vx::foMRU));
     combo->SetMaxMRUCount(5);
