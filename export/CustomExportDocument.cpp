@@ -139,6 +139,9 @@ void TztCustomExport::WriteRows(TztFormatWriter& Writer) {
     while (!EndOfRows()) {
         // A row the document has no room for is read only for a handler to see.
         if (OnExport || Writer.HasRoom()) GetRowValuesInto(values);
+        // A handler may change the source: the row it sees holds its own texts.
+        if (OnExport)
+            for (TztVariant& value : values) value.Own();
         bool canExport = selectedOnly ? RowSelected(int(current)) : true;
         if (OnExport) OnExport(this, current, counters_.recordCount, values, canExport);
         if (progress) progressForm_->SetProgress(int(std::min<uint32_t>(current, 0x7FFFFFFF)));

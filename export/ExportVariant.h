@@ -85,6 +85,13 @@ public:
         borrowed_ = &Value;
     }
 
+    // Makes a lent text this value's own (a copy of it).
+    void Own() {
+        if (!borrowed_) return;
+        text_ = *borrowed_;
+        borrowed_ = nullptr;
+    }
+
     TztVariant(const TztVariant& Other)
         : type_(Other.type_), int_(Other.int_), double_(Other.double_), text_(Other.TextRef()) {}
     TztVariant& operator=(const TztVariant& Other) {

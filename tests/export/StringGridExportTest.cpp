@@ -158,3 +158,14 @@ TEST_F(StringGridSource, ValuesAHandlerKeepsHoldTheirOwnTexts) {
     assigned[0] = kept[8][2];
     EXPECT_EQ(assigned[0].TextRef(), L"2.9");
 }
+
+TEST_F(StringGridSource, AHandlerMayChangeTheGridWhileItIsWritten) {
+    // The row in hand is written as it was read, though the handler changes its
+    // cells or drops columns of the grid.
+    e_->OnExport = [this](fw::TObject*, uint32_t Row, uint32_t, const TztValues&, bool&) {
+        grid_->SetCells(1, int(Row), L"a longer text put in by the handler");
+        if (Row == 3) grid_->SetColCount(1);
+    };
+    const std::string csv = Run(xtCSV);
+    EXPECT_NE(csv.find("\r\n0.2,1.2,2.2\r\n0.3,1.3,2.3\r\n0.4\r\n"), std::string::npos) << csv;
+}
