@@ -372,7 +372,7 @@ void TForm1::WndProc(fw::TMessage& Message) {
 }
 
 void TForm1::btnPrintSetupClick(fw::TObject*) {
-    PrinterSetupDialog1->Execute();
+    RunCommand([this] { PrinterSetupDialog1->Execute(Handle()); });
 }
 
 void TForm1::BtnPrintClick(fw::TObject* Sender) {
@@ -381,12 +381,14 @@ void TForm1::BtnPrintClick(fw::TObject* Sender) {
         vx::TVxArrowButton* button;
         ~Release() { button->SetDown(false); }
     } release{BtnPrint};
-    SetupGrid();
-    if (fw::Printer()->Printing()) fw::Printer()->Abort();
-    LayOutListing(Printpreview, MyGrid, cbPrintGrid->Checked(), edPrintCaption->Text(), OutputFont());
-    if (Sender == BtnPrint) {
-        Printpreview->ShowPreview();
-        Printpreview->ShowModal();
-    }
-    ClearGrid();
+    RunCommand([this, Sender] {
+        SetupGrid();
+        if (fw::Printer()->Printing()) fw::Printer()->Abort();
+        LayOutListing(Printpreview, MyGrid, cbPrintGrid->Checked(), edPrintCaption->Text(), OutputFont());
+        if (Sender == BtnPrint) {
+            Printpreview->ShowPreview();
+            Printpreview->ShowModal();
+        }
+        ClearGrid();
+    });
 }

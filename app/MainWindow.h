@@ -144,7 +144,7 @@ public:
     void PreviewAsCSVClick(fw::TObject* Sender);
     // What every output command does after its dialog: the grid prepared (its
     // caption row dropped), the export run with Style and Type (FileName for
-    // xsFile), the grid emptied.
+    // xsFile), the grid emptied. The window takes no input while the export runs.
     void ExportListing(zt::TztExportStyle Style, zt::TztExportType Type, const std::wstring& FileName = L"");
 
     // Printing.
@@ -208,6 +208,7 @@ private:
     void BindCommands();
     void PrepareOutput();
     void SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, zt::TztExportType Type);
+    void SaveWithDialog(const wchar_t* DefaultExt, const wchar_t* Filter, zt::TztExportType Type);
     void SGEXportFileExist(const std::wstring& FileName, bool& CanOverWrite);
     void SGEXportError(zt::TztExportError Error);
 
@@ -216,6 +217,11 @@ private:
     std::wstring boxCaptions_[4];
     // The user refused to replace a file in the export now running.
     bool exportRefused_ = false;
+    // An output or print command is running (its dialog or a question of it may
+    // be open): no other command starts meanwhile.
+    bool commandRunning_ = false;
+    // Runs Command unless another command is running.
+    void RunCommand(const std::function<void()>& Command);
     // A change of the column boxes is waiting to run after the list's paint.
     bool columnSyncPosted_ = false;
 

@@ -57,7 +57,26 @@ void TForm1::PrepareOutput() {
     if (cbHeaders->Checked()) MyGrid->RemoveRow(0);
 }
 
+void TForm1::RunCommand(const std::function<void()>& Command) {
+    // A second command could change the grid or the export's settings under the
+    // first one, or answer for it; the window is disabled while an export runs,
+    // and this keeps out what comes by other ways.
+    if (commandRunning_) return;
+    commandRunning_ = true;
+    try {
+        Command();
+    } catch (...) {
+        commandRunning_ = false;
+        throw;
+    }
+    commandRunning_ = false;
+}
+
 void TForm1::SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, zt::TztExportType Type) {
+    RunCommand([&] { SaveWithDialog(DefaultExt, Filter, Type); });
+}
+
+void TForm1::SaveWithDialog(const wchar_t* DefaultExt, const wchar_t* Filter, zt::TztExportType Type) {
     DlgSave->SetDefaultExt(DefaultExt);
     DlgSave->SetFilter(Filter);
     DlgSave->SetFilterIndex(0);
@@ -67,7 +86,7 @@ void TForm1::SaveCommand(const wchar_t* DefaultExt, const wchar_t* Filter, zt::T
     DlgSave->SetOptions(options & ~fw::ofOverwritePrompt);
     bool confirmed = false;
     try {
-        confirmed = DlgSave->Execute();
+        confirmed = DlgSave->Execute(Handle());
     } catch (...) {
         DlgSave->SetOptions(options);
         throw;
@@ -88,8 +107,9 @@ void TForm1::ExportListing(zt::TztExportStyle Style, zt::TztExportType Type, con
 
 void TForm1::SGEXportFileExist(const std::wstring& FileName, bool& CanOverWrite) {
     if (!(DlgSave->Options() & fw::ofOverwritePrompt)) return;
+    // The question is the window's: while it is open the window takes no other command.
     const int answer = fw::Application()->MessageBox(FileName + L" already exists.\nDo you want to replace it?",
-                                                     L"Confirm Save As", MB_YESNO | MB_ICONWARNING);
+                                                     L"Confirm Save As", MB_YESNO | MB_ICONWARNING, Handle());
     CanOverWrite = answer == IDYES;
 }
 
@@ -114,7 +134,7 @@ void TForm1::SGEXportError(zt::TztExportError Error) {
                    fw::ChangeFileExt(SGEXport->FileName(), L"." + SGEXport->GetDefaultExtension()) + L".";
         break;
     }
-    fw::Application()->MessageBox(text, L"", MB_OK | MB_ICONSTOP);
+    fw::Application()->MessageBox(text, L"", MB_OK | MB_ICONSTOP, Handle());
 }
 
 // --- The nine commands -------------------------------------------------------------------
@@ -141,12 +161,14 @@ void TForm1::SaveasCSVClick(fw::TObject*) {
 }
 
 void TForm1::SavetoClipboardClick(fw::TObject*) {
-    PrepareOutput();
-    // The style stays as the last save or preview left it: the clipboard takes
-    // the text either way.
-    SGEXport->SetExportType(zt::xtClipboard);
-    SGEXport->Execute();
-    ClearGrid();
+    RunCommand([this] {
+        PrepareOutput();
+        // The style stays as the last save or preview left it: the clipboard takes
+        // the text either way.
+        SGEXport->SetExportType(zt::xtClipboard);
+        SGEXport->Execute();
+        ClearGrid();
+    });
 }
 
 void TForm1::PreviewAsTextClick(fw::TObject*) {
@@ -154,17 +176,17 @@ void TForm1::PreviewAsTextClick(fw::TObject*) {
         vx::TVxArrowButton* button;
         ~Release() { button->SetDown(false); }
     } release{btnPreview};
-    ExportListing(zt::xsView, zt::xtTXT);
+    RunCommand([this] { ExportListing(zt::xsView, zt::xtTXT); });
 }
 
 void TForm1::PreviewAsHTMLClick(fw::TObject*) {
-    ExportListing(zt::xsView, zt::xtHTML);
+    RunCommand([this] { ExportListing(zt::xsView, zt::xtHTML); });
 }
 
 void TForm1::PreviewAsTABClick(fw::TObject*) {
-    ExportListing(zt::xsView, zt::xtTAB);
+    RunCommand([this] { ExportListing(zt::xsView, zt::xtTAB); });
 }
 
 void TForm1::PreviewAsCSVClick(fw::TObject*) {
-    ExportListing(zt::xsView, zt::xtCSV);
+    RunCommand([this] { ExportListing(zt::xsView, zt::xtCSV); });
 }

@@ -62,6 +62,16 @@ std::wstring FromFile(const std::wstring& name) {
     return text;
 }
 
+std::wstring ClipboardText() {
+    if (!OpenClipboard(nullptr)) return L"<closed>";
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    const std::wstring result = text ? text : L"";
+    if (text) GlobalUnlock(data);
+    CloseClipboard();
+    return result;
+}
+
 // Comma-separated text; quoted fields may hold commas, quotes ("") and line breaks.
 Table ReadCsv(const std::wstring& text) {
     Table table;
@@ -320,6 +330,48 @@ TEST_F(MainWindowTest, SavesEveryFormatAndEmptyListingsAsksBeforeOverwritingAndR
     Form1->ZFL->SetCheckIfExists(false);
     Form1->ZFL->AddItem(ScratchListing() + L"\\gone.txt");
     EXPECT_EQ(SavedCsv(L"gone").at(2), (Texts{L"  gone.txt", L"", L"", L""}));
+}
+
+TEST_F(MainWindowTest, WhileAnExportAsksItsQuestionTheWindowTakesNoOtherCommand) {
+    // A good copy on the clipboard first.
+    Form1->SavetoClipboardClick(nullptr);
+    const std::wstring copy = ClipboardText();
+    ASSERT_NE(copy.find(L"  alpha.txt"), std::wstring::npos);
+    // Saving over a file, the user turns to the window while the question is
+    // open: Print Preview (closed at once if it opens), then Save to Clipboard.
+    struct Asked {
+        HWND owner;
+        bool windowEnabled;
+    };
+    std::vector<Asked> asked;
+    const std::wstring target = folder + L"\\twice.CSV";
+    for (fw::TObject* second :
+         {static_cast<fw::TObject*>(Form1->BtnPrint), static_cast<fw::TObject*>(Form1->SavetoClipboard)}) {
+        std::ofstream(target.c_str()) << "old";
+        fw::TApplication::MessageBoxHook = [&](HWND Owner, const std::wstring& Text, const std::wstring&, unsigned) {
+            boxes.push_back(Text);
+            if (Text.find(L"already exists") == std::wstring::npos) return IDOK;
+            asked.push_back({Owner, IsWindowEnabled(Form1->Handle()) != FALSE});
+            PostMessageW(Printpreview->Handle(), WM_CLOSE, 0, 0);
+            if (second == Form1->BtnPrint) Form1->BtnPrint->Click();
+            else Form1->SavetoClipboard->Click();
+            fw::Application()->ProcessMessages();
+            return IDYES;
+        };
+        ASSERT_TRUE(Save(&TForm1::SaveasCSVClick, folder + L"\\twice"));
+        EXPECT_EQ(ReadCsv(FromFile(target)), Expected()) << "the file holds the listing";
+        EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
+    }
+    ASSERT_EQ(asked.size(), 2u);
+    for (const Asked& a : asked) {
+        EXPECT_EQ(a.owner, Form1->Handle()) << "the question is the window's";
+        EXPECT_FALSE(a.windowEnabled);
+    }
+    EXPECT_EQ(ClipboardText(), copy) << "the clipboard keeps its copy";
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), L"Data was copied to clipboard!"), 1);
+    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_FALSE(Printpreview->Visible());
+    EXPECT_FALSE(Form1->BtnPrint->Down());
 }
 
 TEST_F(MainWindowTest, ClipboardPreviewAndPrint) {
