@@ -1,10 +1,15 @@
 #include "framework/Dialogs.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
+#include <dlgs.h>
+#include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Handles.h"
 #include "framework/Printers.h"
@@ -139,14 +144,84 @@ void TOpenDialog::SetDefaultExt(const std::wstring& Value) {
     defaultExt_ = !Value.empty() && Value[0] == L'.' ? Value.substr(1) : Value;
 }
 
+namespace {
+
+// The longest path the system's file dialog works with, without its end mark.
+constexpr int kLongestPath = MAX_PATH - 1;
+// What a folder without a file-system path (the computer, the desktop's own items)
+// is taken to cost: the dialog joins their parsing names, "::{GUID}" and the like.
+constexpr int kVirtualFolderRoom = 80;
+
+// The edit of the dialog's file-name box (a combo box's edit, or a plain edit).
+HWND NameEdit(HWND Dialog) {
+    HWND box = GetDlgItem(Dialog, cmb13);
+    if (!box) return GetDlgItem(Dialog, edt1);
+    if (HWND edit = reinterpret_cast<HWND>(SendMessageW(box, CBEM_GETEDITCONTROL, 0, 0))) return edit;
+    if (HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr)) return edit;
+    return box;
+}
+
+std::wstring WindowText(HWND Window) {
+    std::wstring text(size_t(GetWindowTextLengthW(Window)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(Window, text.data(), int(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+int TOpenDialog::ExtensionRoom() const {
+    size_t longest = defaultExt_.size();
+    // The patterns of the filter ("*.html") may give the extension too.
+    for (size_t at = filter_.find(L"*."); at != std::wstring::npos; at = filter_.find(L"*.", at + 2)) {
+        const size_t end = filter_.find_first_of(L";|", at);
+        longest = std::max(longest, (end == std::wstring::npos ? filter_.size() : end) - at - 2);
+    }
+    return int(longest) + 1;
+}
+
+bool TOpenDialog::NameFits(HWND Dialog) const {
+    const std::wstring name = WindowText(NameEdit(Dialog));
+    int length = int(name.size()) + ExtensionRoom();
+    if (PathIsRelativeW(name.c_str())) {
+        wchar_t folder[MAX_PATH * 2] = {};
+        const LRESULT n = SendMessageW(Dialog, CDM_GETFOLDERPATH, MAX_PATH * 2, reinterpret_cast<LPARAM>(folder));
+        length += (n > 1 ? int(wcslen(folder)) : kVirtualFolderRoom) + 1;
+    } else if (name.size() < 2 || name[1] != L':') {
+        length += 2;  // a name from the root of the folder's drive
+    }
+    if (length <= kLongestPath) return true;
+    Application()->MessageBox(L"The file name is too long. A folder and a file name together may have at most " +
+                                  std::to_wstring(kLongestPath - ExtensionRoom()) +
+                                  L" characters: choose a shorter name, or a folder nearer the top of the drive.",
+                              L"", MB_OK | MB_ICONWARNING, Dialog);
+    SetFocus(NameEdit(Dialog));
+    return false;
+}
+
+LRESULT CALLBACK TOpenDialog::DialogProc(HWND Dialog, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR Id,
+                                         DWORD_PTR Data) {
+    // The dialog's own handling of its button would fail on too long a path: the
+    // name is looked at first.
+    if (Msg == WM_COMMAND && LOWORD(WParam) == IDOK && !reinterpret_cast<TOpenDialog*>(Data)->NameFits(Dialog))
+        return 0;
+    if (Msg == WM_NCDESTROY) RemoveWindowSubclass(Dialog, DialogProc, Id);
+    return DefSubclassProc(Dialog, Msg, WParam, LParam);
+}
+
 UINT_PTR CALLBACK TOpenDialog::HookProc(HWND Dialog, UINT Msg, WPARAM, LPARAM LParam) {
     if (Msg == WM_INITDIALOG) {
-        SetWindowLongPtrW(Dialog, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEW*>(LParam)->lCustData);
+        const LPARAM self = reinterpret_cast<const OPENFILENAMEW*>(LParam)->lCustData;
+        SetWindowLongPtrW(Dialog, GWLP_USERDATA, self);
+        // The hook's window is a child of the system's dialog, whose buttons it watches.
+        SetWindowSubclass(GetParent(Dialog), DialogProc, 1, DWORD_PTR(self));
         return TRUE;
     }
     if (Msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(LParam)->code == CDN_INITDONE) {
         auto* self = reinterpret_cast<TOpenDialog*>(GetWindowLongPtrW(Dialog, GWLP_USERDATA));
-        if (self) self->DoShow();
+        if (!self) return FALSE;
+        // No more can be typed than a path takes with its extension.
+        SendMessageW(NameEdit(GetParent(Dialog)), EM_LIMITTEXT, WPARAM(kLongestPath - self->ExtensionRoom()), 0);
+        self->DoShow();
     }
     return FALSE;
 }

@@ -49,6 +49,9 @@ constexpr TOpenOptions ofReadOnly = OFN_READONLY, ofOverwritePrompt = OFN_OVERWR
 
 // The open-file dialog. Filter reads "Text (*.txt)|*.txt|All files (*.*)|*.*";
 // FilterIndex counts its pairs from 1; DefaultExt is added to a name typed without one.
+// The name box takes no more than a path can hold, and a name that would make
+// the path too long (with its folder and extension) is answered with a message
+// and the dialog stays open: the system's dialog may fail on such a path.
 class TOpenDialog : public TCommonDialog {
 public:
     explicit TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
@@ -79,6 +82,12 @@ protected:
 
 private:
     static UINT_PTR CALLBACK HookProc(HWND Dialog, UINT Msg, WPARAM WParam, LPARAM LParam);
+    static LRESULT CALLBACK DialogProc(HWND Dialog, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR Id,
+                                       DWORD_PTR Data);
+    // The characters an extension added by the dialog may take, its dot included.
+    int ExtensionRoom() const;
+    // False (after saying so) when the name typed in Dialog makes too long a path.
+    bool NameFits(HWND Dialog) const;
 
     std::wstring fileName_;
     std::wstring filter_;

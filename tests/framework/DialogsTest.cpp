@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Printers.h"
 #include "tests/common/DialogAnswer.h"
@@ -51,6 +53,40 @@ TEST(SaveDialog, ReturnsTheTypedNameWithTheDefaultExtension) {
         EXPECT_FALSE(dialog.Execute());
     }
     EXPECT_EQ(dialog.FileName(), folder + L"\\listing.emf");
+}
+
+TEST(SaveDialog, ANameTooLongForAPathIsAnsweredWithAMessageAndTheDialogStaysOpen) {
+    const std::wstring folder = testenv::NewScratchFolder(L"long-name");
+    fw::TSaveDialog dialog(nullptr);
+    dialog.SetDefaultExt(L"csv");
+    dialog.SetFilter(L"Comma-Seperated Text File|*.csv|All Files|*");
+    dialog.SetInitialDir(folder);
+    std::vector<std::wstring> boxes;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+        boxes.push_back(Text);
+        return IDOK;
+    };
+    LRESULT limit = 0;
+    bool openAfterLongName = false;
+    {
+        testenv::DialogAnswer answer([&](HWND d) {
+            const HWND edit = testenv::DialogEdit(d, 0x47c);
+            limit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
+            SetText(edit, std::wstring(300, L'a'));  // pasted past the limit
+            SendMessageW(d, WM_COMMAND, IDOK, 0);
+            openAfterLongName = IsWindow(d) && IsWindowVisible(d);
+            SetText(edit, L"short");
+            PostMessageW(d, WM_COMMAND, IDOK, 0);
+        });
+        ASSERT_TRUE(dialog.Execute());
+    }
+    fw::TApplication::MessageBoxHook = nullptr;
+    EXPECT_GT(limit, 0);
+    EXPECT_LE(limit, MAX_PATH - 1 - 4) << "no more than a path can take, with the extension";
+    EXPECT_TRUE(openAfterLongName);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind(L"The file name is too long.", 0), 0u);
+    EXPECT_EQ(dialog.FileName(), folder + L"\\short.csv");
 }
 
 TEST(PrintDialog, ReturnsAPageRangeAndKeepsThePrinter) {
