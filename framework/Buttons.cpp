@@ -1,5 +1,7 @@
 #include "framework/Buttons.h"
 
+#include <uxtheme.h>
+
 #include "framework/Forms.h"
 #include "framework/ImageList.h"
 #include "framework/Label.h"
@@ -19,8 +21,27 @@ void TButtonControl::CreateParams(TCreateParams& Params) {
     CreateSubClass(Params, L"BUTTON");
 }
 
+void TButtonControl::CreateWnd() {
+    TWinControl::CreateWnd();
+    themeOff_ = false;
+    ApplyFontLook();
+}
+
+void TButtonControl::ApplyFontLook() {
+    if (!unthemedWithOwnFont_ || !HandleAllocated() || themeOff_ == !ParentFont()) return;
+    themeOff_ = !ParentFont();
+    // A class list that names no class: Wine keeps the theme for an empty one.
+    if (themeOff_) SetWindowTheme(Handle(), L" ", L" ");
+    else SetWindowTheme(Handle(), nullptr, nullptr);
+}
+
 void TButtonControl::WndProc(TMessage& Message) {
     switch (Message.Msg) {
+    case CM_FONTCHANGED:
+    case CM_PARENTFONTCHANGED:
+        TWinControl::WndProc(Message);
+        ApplyFontLook();
+        return;
     case CN_COMMAND:
         if (HIWORD(Message.WParam) == BN_CLICKED) Clicked();
         Message.Result = 0;
@@ -149,6 +170,7 @@ void TButton::WndProc(TMessage& Message) {
 // --- TCheckBox -------------------------------------------------------------------------
 
 TCheckBox::TCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
+    unthemedWithOwnFont_ = true;
     width_ = 97;
     height_ = 17;
 }
@@ -182,6 +204,7 @@ void TCheckBox::Toggle() {
 // --- TRadioButton ----------------------------------------------------------------------
 
 TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
+    unthemedWithOwnFont_ = true;
     width_ = 113;
     height_ = 17;
 }

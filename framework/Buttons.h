@@ -29,6 +29,12 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    // A box with a font of its own is drawn without the visual style, which
+    // would draw its text in the theme's colour (Windows) or font (Wine).
+    void ApplyFontLook();
+    bool unthemedWithOwnFont_ = false;
+    bool themeOff_ = false;
     // The window reported a click (BN_CLICKED).
     virtual void Clicked() { Click(); }
     // The caption's accelerator was pressed; the control has the focus.

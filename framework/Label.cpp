@@ -118,17 +118,19 @@ void TLabel::Paint() {
     }
     canvas->Brush()->SetStyle(bsClear);
     canvas->SetFont(Font());
-    const HDC dc = canvas->Handle();
-    const std::wstring text = Caption();
+    canvas->Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
+    // Measured and drawn through the canvas, which selects its font into the context.
+    std::wstring text = Caption();
     RECT r = client;
     if (layout_ != tlTop) {
-        const RECT measured = TextRect(dc, text);
+        RECT measured = client;
+        if (!wordWrap_) measured.right = measured.left + 0x3FFF;
+        std::wstring probe = text.empty() ? L" " : text;
+        canvas->TextRect(measured, probe, DrawTextFlags() | DT_CALCRECT);
         const int offset = height_ - (measured.bottom - measured.top);
         r.top += layout_ == tlCenter ? offset / 2 : offset;
     }
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
-    DrawTextW(dc, text.c_str(), int(text.size()), &r, DrawTextFlags());
+    canvas->TextRect(r, text, DrawTextFlags());
 }
 
 void TLabel::WndProc(TMessage& Message) {

@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace fw {
 
@@ -353,6 +354,8 @@ TCustomListView::TCustomListView(TComponent* AOwner)
     SetBounds(0, 0, 250, 150);
     SetTabStop(true);
     SetColor(clWindow);
+    // The list keeps its own colour (clWindow is also the default, so the call above changes nothing).
+    SetParentColor(false);
 }
 
 TCustomListView::~TCustomListView() {
@@ -377,6 +380,7 @@ void TCustomListView::CreateParams(TCreateParams& Params) {
 
 void TCustomListView::CreateWnd() {
     TWinControl::CreateWnd();
+    ApplyColor();
     UpdateExtendedStyle();
     ApplyImageLists();
     columns_->Rebuild();
@@ -418,9 +422,56 @@ void TCustomListView::SetCallbackMask() {
         SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK | LVIS_OVERLAYMASK | LVIS_CUT, 0);
 }
 
+void TCustomListView::ApplyColor() {
+    // The rows, the empty space and the erased background all in the list's colour.
+    if (HandleAllocated()) ListView_SetBkColor(Handle(), ColorToRGB(Color()));
+}
+
 void TCustomListView::SetViewStyle(TViewStyle Value) {
+    if (Value == viewStyle_) return;
     viewStyle_ = Value;
-    UpdateStyle(LVS_TYPEMASK, ViewStyleBits[Value]);
+    if (HandleAllocated()) SwitchView();
+}
+
+// The system's list view measures or places every row when its view changes:
+// the list view measures every row's text for its column width (a round trip per
+// row), and Wine repaints each icon as it places it. On 100,000 rows that is
+// seconds. So the list and report views are entered with no rows, which are
+// given back after; the icon views are entered with drawing off. The selection
+// and the focus stay, and the whole list (frame, scroll bars and header too) is
+// drawn afresh once.
+void TCustomListView::SwitchView() {
+    const HWND wnd = Handle();
+    const bool icons = viewStyle_ == vsIcon || viewStyle_ == vsSmallIcon;
+    const int count = items_->Count();
+    // Turning drawing back on shows a window: a hidden one is left as it is.
+    const bool shown = IsWindowVisible(wnd) != FALSE;
+    if (shown) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    std::vector<int> selected;
+    int focused = -1;
+    if (!icons && count > 0) {
+        focused = ListView_GetNextItem(wnd, -1, LVNI_FOCUSED);
+        for (int i = ListView_GetNextItem(wnd, -1, LVNI_SELECTED); i >= 0;
+             i = ListView_GetNextItem(wnd, i, LVNI_SELECTED))
+            selected.push_back(i);
+        SendMessageW(wnd, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
+    }
+    UpdateStyle(LVS_TYPEMASK, ViewStyleBits[viewStyle_]);
+    if (!icons && count > 0) {
+        SendMessageW(wnd, LVM_SETITEMCOUNT, WPARAM(count), LVSICF_NOSCROLL);
+        // The rows' states come back as they were: no change to report.
+        restoringState_ = true;
+        if (int(selected.size()) == count) {
+            ListView_SetItemState(wnd, -1, LVIS_SELECTED, LVIS_SELECTED);
+        } else {
+            for (int i : selected) ListView_SetItemState(wnd, i, LVIS_SELECTED, LVIS_SELECTED);
+        }
+        if (focused >= 0) ListView_SetItemState(wnd, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+        restoringState_ = false;
+    }
+    if (shown) SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    if (focused >= 0) ListView_EnsureVisible(wnd, focused, FALSE);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void TCustomListView::SetMultiSelect(bool Value) {
@@ -586,9 +637,19 @@ void TCustomListView::CustomSort(const std::function<int(TListItem*, TListItem*)
 }
 
 void TCustomListView::ItemCountChanged(bool OnlyAppended) {
+    if (!HandleAllocated()) return;
     // Rows added at the end need no repaint of the rows in view.
     const LPARAM flags = OnlyAppended ? LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL : LVSICF_NOSCROLL;
-    if (HandleAllocated()) SendMessageW(Handle(), LVM_SETITEMCOUNT, WPARAM(items_->Count()), flags);
+    const HWND wnd = Handle();
+    // The icon views place every new row, and Wine repaints each one as it does:
+    // drawing is off while they are placed, and the list is drawn once after.
+    const bool icons = (viewStyle_ == vsIcon || viewStyle_ == vsSmallIcon) && IsWindowVisible(wnd);
+    if (icons) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(wnd, LVM_SETITEMCOUNT, WPARAM(items_->Count()), flags);
+    if (icons) {
+        SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(wnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
 }
 
 void TCustomListView::ColClick(TListColumn* Column) {
@@ -684,7 +745,7 @@ void TCustomListView::HandleNotify(TMessage& Message) {
     }
     case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-        if ((change->uChanged & LVIF_STATE) && change->iItem >= 0)
+        if ((change->uChanged & LVIF_STATE) && change->iItem >= 0 && !restoringState_)
             if (TListItem* item = items_->Find(change->iItem)) Change(item, ctState);
         break;
     }
@@ -705,6 +766,7 @@ void TCustomListView::WndProc(TMessage& Message) {
         HandleNotify(Message);
         return;
     }
+    if (Message.Msg == CM_COLORCHANGED) ApplyColor();
     TWinControl::WndProc(Message);
 }
 

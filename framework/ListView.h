@@ -343,6 +343,9 @@ private:
     void ApplyImageLists();
     void SetCallbackMask();
     void FitAutoSizeColumns();
+    void ApplyColor();
+    // Puts the window into ViewStyle, keeping its rows' selection and focus.
+    void SwitchView();
 
     std::unique_ptr<TListItems> items_;
     std::unique_ptr<TListColumns> columns_;
@@ -357,6 +360,8 @@ private:
     TCustomImageList* largeImages_ = nullptr;
     TCustomImageList* stateImages_ = nullptr;
     std::wstring textBuffer_;
+    // Rows' states are being put back after a view switch: no change is reported.
+    bool restoringState_ = false;
 };
 
 class TListView : public TCustomListView {

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/GroupBox.h"
+#include "framework/Handles.h"
 #include "framework/Label.h"
 #include "tests/common/PlacedForm.h"
 
@@ -98,6 +100,46 @@ TEST_F(ButtonsTest, CheckBoxStatesBeforeAndAfterTheWindow) {
     EXPECT_EQ(SendMessageW(box->Handle(), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
     box->Toggle();
     EXPECT_EQ(box->State(), fw::cbUnchecked);
+}
+
+namespace {
+
+// One past the rightmost column of a control's drawn pixels that Ink accepts (0: none).
+template <class Predicate>
+int InkRight(fw::TWinControl* Control, Predicate Ink) {
+    UpdateWindow(Control->Handle());
+    const fw::WindowDC dc(Control->Handle());
+    int right = 0;
+    for (int y = 0; y < Control->Height(); ++y)
+        for (int x = 0; x < Control->Width(); ++x) {
+            const COLORREF c = GetPixel(dc.get(), x, y);
+            if (c != CLR_INVALID && Ink(GetRValue(c), GetGValue(c), GetBValue(c))) right = std::max(right, x + 1);
+        }
+    return right;
+}
+
+}  // namespace
+
+TEST_F(ButtonsTest, ABoxWithAFontOfItsOwnIsDrawnInItEvenWithVisualStyles) {
+    // In a group box, as the main window's boxes are.
+    auto* group = new fw::TGroupBox(form);
+    group->SetParent(form);
+    group->SetBounds(8, 8, 200, 120);
+    auto* plain = Add<fw::TCheckBox>(group, L"Subfolders", 16);
+    auto* own = Add<fw::TCheckBox>(group, L"Subfolders", 40);
+    auto* radio = Add<fw::TRadioButton>(group, L"Subfolders", 72);
+    for (fw::TButtonControl* c : {static_cast<fw::TButtonControl*>(own), static_cast<fw::TButtonControl*>(radio)}) {
+        c->Font()->SetStyle(fw::fsBold);
+        c->Font()->SetColor(fw::clRed);
+    }
+    form->Show();
+    const auto dark = [](int r, int g, int b) { return r < 100 && g < 100 && b < 100; };
+    const auto red = [](int r, int g, int b) { return r > 180 && g < 90 && b < 90; };
+    const int plainRight = InkRight(plain, dark);
+    ASSERT_GT(plainRight, 0);
+    EXPECT_EQ(InkRight(plain, red), 0);
+    EXPECT_GT(InkRight(own, red), plainRight) << "red, and wider: bold";
+    EXPECT_GT(InkRight(radio, red), plainRight);
 }
 
 TEST_F(ButtonsTest, RadioButtonsUncheckTheirSiblingsOnly) {

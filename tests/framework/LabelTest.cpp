@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "framework/Application.h"
@@ -34,7 +35,8 @@ protected:
         DrawTextW(screen.get(), Text.c_str(), int(Text.size()), &r, DT_CALCRECT | DT_SINGLELINE | Flags);
         return r.right;
     }
-    // Renders the label into a bitmap; the number of dark pixels drawn.
+    // Renders the label into a bitmap; the number of dark pixels drawn (and in
+    // inkRight, one past the rightmost column with ink).
     int InkOf(const std::wstring& Caption) {
         label->SetCaption(Caption);
         const fw::WindowDC screen(nullptr);
@@ -43,10 +45,16 @@ protected:
         const fw::SelectObjectGuard select(dc.get(), bitmap.get());
         label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc.get()), 0);
         int ink = 0;
+        inkRight = 0;
         for (int y = 0; y < label->Height(); ++y)
-            for (int x = 0; x < label->Width(); ++x) ink += GetPixel(dc.get(), x, y) == RGB(0, 0, 0) ? 1 : 0;
+            for (int x = 0; x < label->Width(); ++x)
+                if (GetPixel(dc.get(), x, y) == RGB(0, 0, 0)) {
+                    ++ink;
+                    inkRight = std::max(inkRight, x + 1);
+                }
         return ink;
     }
+    int inkRight = 0;
     fw::TForm* form = nullptr;
     fw::TLabel* label = nullptr;
 };
@@ -79,6 +87,20 @@ TEST_F(LabelTest, AmpersandsDrawAsTheyRead) {
     const int plain = InkOf(L"a&b");
     EXPECT_EQ(doubled, plain) << "\"&&\" draws like one literal ampersand";
     EXPECT_NE(literal, plain);
+}
+
+TEST_F(LabelTest, DrawsInItsOwnFont) {
+    label->SetAutoSize(false);
+    label->SetBounds(0, 0, 300, 60);
+    label->Font()->SetColor(fw::clBlack);
+    label->SetColor(fw::clWhite);
+    label->Font()->SetHeight(-40);
+    const int width = TextWidth(L"WWW");
+    ASSERT_GT(InkOf(L"WWW"), 0);
+    EXPECT_NEAR(inkRight, width, width / 8) << "the text reaches as far as it does in the label's font";
+    label->SetLayout(fw::tlCenter);
+    ASSERT_GT(InkOf(L"WWW"), 0);
+    EXPECT_NEAR(inkRight, width, width / 8) << "also when the text is centred by its measured height";
 }
 
 TEST_F(LabelTest, AcceleratorFocusesItsControl) {
