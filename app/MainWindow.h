@@ -191,8 +191,8 @@ private:
     // The window's own parts of the listing request.
     void StartListing();
     // One search per named object of the selected combo entry's special folder;
-    // returns how many were started.
-    int SearchSpecialFolder();
+    // Started counts them as they start (also when the walk fails part-way).
+    void SearchSpecialFolder(int& Started);
     // Output.
     // The font of the output grid and the printed caption: the font combo box's own font.
     fw::TFont* OutputFont() const { return cbFont->Font(); }

@@ -1,6 +1,7 @@
 // The main window's save, preview and clipboard commands, and the export
 // component's settings and reports.
 #include <windows.h>
+#include <shellapi.h>
 
 #include "app/MainWindow.h"
 #include "framework/Application.h"
@@ -125,10 +126,17 @@ void TForm1::SGEXportError(zt::TztExportError Error) {
     case zt::xeComponentIsNull: text = L"There is no listing to export."; break;
     case zt::xeRowsLeftOut: text = L"The document has no room for every row of the listing."; break;
     case zt::xeColumnsLeftOut: text = L"The document has no room for every column of the listing."; break;
+    case zt::xeViewFailed:
+        // The file is there: say so, and where, whatever kept it from being shown.
+        text = SGEXport->ViewResult() == SE_ERR_NOASSOC || SGEXport->ViewResult() == SE_ERR_ASSOCINCOMPLETE
+                   ? L"No program is set to open this kind of file.\nThe listing was written to " +
+                         SGEXport->ViewedFileName() + L"."
+                   : L"The listing was written to " + SGEXport->ViewedFileName() + L", but it could not be shown.";
+        break;
     case zt::xeGeneralExportError:
         if (exportRefused_) return;
         if (SGEXport->ExportType() == zt::xtClipboard) text = L"The listing could not be copied to the clipboard.";
-        else if (SGEXport->ExportStyle() == zt::xsView) text = L"The listing could not be written or shown.";
+        else if (SGEXport->ExportStyle() == zt::xsView) text = L"The listing could not be written for viewing.";
         else
             text = L"The listing could not be saved to " +
                    fw::ChangeFileExt(SGEXport->FileName(), L"." + SGEXport->GetDefaultExtension()) + L".";

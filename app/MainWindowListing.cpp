@@ -48,11 +48,13 @@ void TForm1::StartListing() {
             ZFL->StartSearch(ZST->SelectedFolder());
             started = 1;
         } else if (ZFC->ItemIndex() >= 0) {
-            started = SearchSpecialFolder();
+            SearchSpecialFolder(started);
         }
     } catch (...) {
         // A request that started nothing still ends: the window never stays busy.
+        // Searches that did start end it themselves, when they end.
         if (started == 0) ZFLEndSearch();
+        else if (HandleAllocated()) PostMessageW(Handle(), CM_SHOWLISTINGBUSY, 0, 0);
         throw;
     }
     if (started == 0) {
@@ -64,20 +66,18 @@ void TForm1::StartListing() {
     if (HandleAllocated()) PostMessageW(Handle(), CM_SHOWLISTINGBUSY, 0, 0);
 }
 
-int TForm1::SearchSpecialFolder() {
+void TForm1::SearchSpecialFolder(int& Started) {
     auto* entry = dynamic_cast<shell::TZemComboItem*>(ZFC->Items()->Objects(ZFC->ItemIndex()));
-    if (!entry || !entry->IDList()) return 0;
+    if (!entry || !entry->IDList()) return;
     // Owned by the form, and freed when the walk ends, however it ends.
     std::unique_ptr<shell::TPathfinch> browser(new shell::TPathfinch(this));
     browser->SetSpecialFolder(shell::PidlToShellFolder(entry->IDList()));
-    int started = 0;
     while (browser->EnumNextObject()) {
         const std::wstring name = browser->ObjectName();
         if (name.empty()) continue;
         ZFL->StartSearch(name);
-        ++started;
+        ++Started;
     }
-    return started;
 }
 
 void TForm1::ZFCChange(fw::TObject*) {

@@ -339,6 +339,8 @@ void TVxExWinCommon<Base>::WndProc(TMessage& Message) {
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
         case WM_NCPAINT:
+        // Themed controls of the common controls 6 draw their border with the client area.
+        case WM_PAINT:
         case fw::CM_MOUSEENTER:
         case fw::CM_MOUSELEAVE:
             DrawDotNetHighlight(this->Handle(), this->Focused() || this->MouseOver(), this->Color());

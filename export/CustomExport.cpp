@@ -241,7 +241,9 @@ void TztCustomExport::ViewDocument(const std::wstring& FileName) {
         result = reinterpret_cast<intptr_t>(ShellExecuteW(
             parent, nullptr, FileName.c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(), SW_SHOWNOACTIVATE));
     }
-    if (result <= 32) Error(xeGeneralExportError);
+    viewedFileName_ = FileName;
+    viewResult_ = result;
+    if (result <= 32) Error(xeViewFailed);
 }
 
 void TztCustomExport::SetupProgress() {

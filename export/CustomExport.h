@@ -104,8 +104,12 @@ public:
     void Execute();
     bool Running() const { return running_; }
     // Opens the file with its associated program, without activating it; a
-    // failure is reported through OnError.
+    // failure is reported through OnError (xeViewFailed).
     void ViewDocument(const std::wstring& FileName);
+    // The file the last view opened (or tried to), and the shell's answer (above
+    // 32 on success; SE_ERR_NOASSOC when no program opens that kind of file).
+    const std::wstring& ViewedFileName() const { return viewedFileName_; }
+    intptr_t ViewResult() const { return viewResult_; }
     // Upper case, without the point ("HTML", "XLS", "TXT", ...).
     std::wstring GetDefaultExtension() const;
     // Writes one whole document to FileName (no file for the clipboard).
@@ -217,6 +221,8 @@ private:
     TztRowCounters counters_;
     bool written_ = false;  // the last document reached its file or the clipboard
     bool running_ = false;  // inside Execute
+    std::wstring viewedFileName_;
+    intptr_t viewResult_ = 0;
 
     // Per document (set inside WriteDocument only).
     std::unique_ptr<TztExportDocument> doc_;

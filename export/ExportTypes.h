@@ -92,7 +92,10 @@ enum TztExportError {
     // The document was written without some rows (or columns) of the source:
     // the spreadsheet's sheet has no room for them.
     xeRowsLeftOut,
-    xeColumnsLeftOut
+    xeColumnsLeftOut,
+    // The document was written, but the shell could not open it for viewing
+    // (ViewedFileName and ViewResult say which file, and why).
+    xeViewFailed
 };
 
 // One row of the source: a value per column.

@@ -39,6 +39,18 @@ TZemColumnKind KindOfShellColumn(IShellFolder2* Folder, int Column) {
     return Column >= 0 && Column < 4 ? usual[Column] : ckOther;
 }
 
+// The alignment a column is shown with. Windows right-aligns only the shell's
+// number columns (the size); Wine reports every column right-aligned. So a column
+// the shell reports right-aligned stays so only when it holds numbers.
+fw::TAlignment ShownAlignment(IShellFolder2* Folder, int Column, TZemColumnKind Kind, fw::TAlignment Reported) {
+    if (Reported != fw::taRightJustify) return Reported;
+    SHCOLSTATEF state = 0;
+    const bool numbers = Folder && SUCCEEDED(Folder->GetDefaultColumnState(UINT(Column), &state))
+                             ? (state & SHCOLSTATE_TYPEMASK) == SHCOLSTATE_TYPE_INT
+                             : Kind == ckSize;
+    return numbers ? fw::taRightJustify : fw::taLeftJustify;
+}
+
 }  // namespace
 
 std::wstring TZemCustomFileList::WithoutDelimiter(const std::wstring& Path) {
@@ -503,7 +515,9 @@ void TZemFileList::CreateColumns() {
             int i = 0;
             do {
                 int width = 0;
-                const fw::TAlignment alignment = browser_->GetColumnInfo(i, width);
+                const TZemColumnKind kind = KindOfShellColumn(folder2.get(), i);
+                const fw::TAlignment alignment =
+                    ShownAlignment(folder2.get(), i, kind, browser_->GetColumnInfo(i, width));
                 if (i == 0) nameAlignment = alignment;
                 // A column the shell does not show by default has width 0.
                 if (width > 0) {
@@ -512,7 +526,7 @@ void TZemFileList::CreateColumns() {
                     column->SetAlignment(alignment);
                     column->SetWidth(width);
                     shellColumns_.push_back(i);
-                    columnKinds_.push_back(KindOfShellColumn(folder2.get(), i));
+                    columnKinds_.push_back(kind);
                 }
                 if (!Details()) break;
                 ++i;

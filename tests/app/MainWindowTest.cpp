@@ -4,6 +4,7 @@
 // write. Message boxes, links and viewers are recorded instead of shown.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <fstream>
@@ -98,7 +99,7 @@ protected:
         TForm1::ShellOpenHook = [this](HWND, const std::wstring& address) { opened.push_back(address); };
         zt::TztCustomExport::ViewerHook = [this](HWND, const std::wstring& name, const std::wstring&, int) -> intptr_t {
             viewed.push_back(name);
-            return 42;
+            return viewAnswer;
         };
         TForm1::StartFolder = ScratchListing();
         StartApplication();
@@ -174,6 +175,7 @@ protected:
         return ReadCsv(FromFile(folder + L"\\" + fw::ChangeFileExt(Name, L".CSV")));
     }
     int ends = 0, boxAnswer = IDOK;
+    intptr_t viewAnswer = 42;  // the shell's answer to a preview's open call
     Texts boxes, opened, viewed;
     std::wstring folder = testenv::NewScratchFolder(L"saved");
 };
@@ -404,6 +406,14 @@ TEST_F(MainWindowTest, ClipboardPreviewAndPrint) {
     Form1->btnPrintSetup->Click();
     EXPECT_TRUE(setup.Answered());
     EXPECT_EQ(boxes.size(), 2u);  // the two copies' notices only
+    // No program opens the kind of file: the message says so and names the file, which is there.
+    viewAnswer = SE_ERR_NOASSOC;
+    Form1->PreviewAsCSVClick(nullptr);
+    ASSERT_EQ(viewed.size(), 5u);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_NE(boxes[2].find(L"No program is set to open this kind of file"), std::wstring::npos) << boxes[2];
+    EXPECT_NE(boxes[2].find(viewed[4]), std::wstring::npos) << boxes[2];
+    EXPECT_EQ(ReadCsv(FromFile(viewed[4])), Expected());
 }
 
 TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {

@@ -99,12 +99,15 @@ TEST_F(ExportRun, ViewWritesAFreshTemporaryFileAndOpensIt) {
     EXPECT_EQ(fw::ExtractFilePath(viewer.Files[1]), std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)));
     EXPECT_EQ(ReadBytes(viewer.Files[1]), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
     DeleteFileW(viewer.Files[1].c_str());
-    // A viewer that fails ("no association") is reported.
+    // A viewer that fails ("no association") is reported, with the file that was written.
     ViewerRecorder failing(31);
     e_->SetTempDir(folder_);
     e_->Execute();
-    EXPECT_EQ(failing.Files.size(), 1u);
-    EXPECT_EQ(errors_, std::vector<TztExportError>{xeGeneralExportError});
+    ASSERT_EQ(failing.Files.size(), 1u);
+    EXPECT_EQ(errors_, std::vector<TztExportError>{xeViewFailed});
+    EXPECT_EQ(e_->ViewedFileName(), failing.Files[0]);
+    EXPECT_EQ(e_->ViewResult(), 31);
+    EXPECT_EQ(ReadBytes(failing.Files[0]), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n") << "the file is there";
     errors_.clear();
 }
 

@@ -86,6 +86,16 @@ TEST_F(FileList, RowsAddedByPathOrBySearchWithTheirDetailTexts) {
     EXPECT_EQ(Sorted(Rows()), Sorted({root + L"\\a.txt", root + L"\\b.dat", root + L"\\c.txt", root + L"\\sub"}));
     ASSERT_GE(list->ColumnCount(), 5);
     EXPECT_EQ(list->Columns()->Items(1)->Caption(), L"In Folder");
+    // As on Windows, only the size column is right-aligned (Wine's shell says every one is).
+    const int sizeColumn = ColumnOf(L"Size");
+    ASSERT_GE(sizeColumn, 2);
+    for (int c = 0; c < list->Columns()->Count(); ++c) {
+        LVCOLUMNW shown{};
+        shown.mask = LVCF_FMT;
+        ASSERT_TRUE(ListView_GetColumn(list->Handle(), c, &shown));
+        EXPECT_EQ(shown.fmt & LVCFMT_JUSTIFYMASK, c == sizeColumn ? LVCFMT_RIGHT : LVCFMT_LEFT)
+            << list->Columns()->Items(c)->Caption();
+    }
     TZemFileListItem* b = list->FindItemByPath(root + L"\\B.DAT\\");
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->Caption(), L"b.dat");
