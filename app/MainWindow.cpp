@@ -146,6 +146,7 @@ void TForm1::CreateFolderViews() {
     ZFL->SetAutoArrange(true);
     ZFL->SetOleDragDrop(false);
     ZFL->SetAutomaticRefresh(false);
+    ZFL->SetUseSystemFont(false);
     shell::TZemSearchOptions* options = ZFL->SearchOptions();
     options->SetMaxFileSize(-1);
     options->SetRecursiveSearch(false);

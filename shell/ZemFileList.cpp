@@ -40,14 +40,14 @@ TZemColumnKind KindOfShellColumn(IShellFolder2* Folder, int Column) {
 }
 
 // The alignment a column is shown with. Windows right-aligns only the shell's
-// number columns (the size); Wine reports every column right-aligned. So a column
-// the shell reports right-aligned stays so only when it holds numbers.
+// number columns (the size); Wine reports every column right-aligned, and types
+// its size column as text. So a column the shell reports right-aligned stays so
+// only when it is the size or the shell types it as a number.
 fw::TAlignment ShownAlignment(IShellFolder2* Folder, int Column, TZemColumnKind Kind, fw::TAlignment Reported) {
-    if (Reported != fw::taRightJustify) return Reported;
+    if (Reported != fw::taRightJustify || Kind == ckSize) return Reported;
     SHCOLSTATEF state = 0;
-    const bool numbers = Folder && SUCCEEDED(Folder->GetDefaultColumnState(UINT(Column), &state))
-                             ? (state & SHCOLSTATE_TYPEMASK) == SHCOLSTATE_TYPE_INT
-                             : Kind == ckSize;
+    const bool numbers = Folder && SUCCEEDED(Folder->GetDefaultColumnState(UINT(Column), &state)) &&
+                         (state & SHCOLSTATE_TYPEMASK) == SHCOLSTATE_TYPE_INT;
     return numbers ? fw::taRightJustify : fw::taLeftJustify;
 }
 

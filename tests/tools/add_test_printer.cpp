@@ -1,8 +1,9 @@
 // Adds a PostScript printer and makes it the default. A fresh Wine prefix has no
-// printer and no print server; this is how the test machine gets one.
-// Usage: add_test_printer.exe <port>, the port being a file path ("C:\print\out.ps")
-// or a pipe that Wine runs through /bin/sh ("|cat >> /host/out.ps", which appends
-// every job where a file port keeps only the last).
+// printer and no print server; this is how the test machine (and tools/run) gets one.
+// Usage: add_test_printer.exe <port> [name] [--if-none], the port being a file path
+// ("C:\print\out.ps") or a pipe that Wine runs through /bin/sh ("|cat >> /host/out.ps",
+// which appends every job where a file port keeps only the last). With --if-none a
+// prefix that has a printer already is left as it is (exit code 3).
 #include <windows.h>
 #include <winspool.h>
 #include <cstdio>
@@ -19,7 +20,13 @@ int fail(const char* what) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring port = argc > 1 ? argv[1] : L"C:\\print\\out.ps";
-    const wchar_t* name = L"Tabulorin Test Printer";
+    const std::wstring printerName = argc > 2 ? argv[2] : L"Tabulorin Test Printer";
+    const wchar_t* name = printerName.c_str();
+    if (argc > 3 && std::wstring(argv[3]) == L"--if-none") {
+        DWORD needed = 0, count = 0;
+        EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, nullptr, 0, &needed, &count);
+        if (needed > 0) return 3;
+    }
     const wchar_t* driver = L"Tabulorin Test PostScript";
 
     // Wine's PostScript driver carries a generic PPD as a resource of winspool.
