@@ -4,6 +4,8 @@
 // write. Message boxes, links and viewers are recorded instead of shown.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include "app/MainWindow.h"
 #include "export/CustomExport.h"
 #include "framework/Application.h"
+#include "framework/Handles.h"
 #include "framework/Hints.h"
 #include "framework/Thread.h"
 #include "tests/common/DialogAnswer.h"
@@ -457,6 +460,139 @@ TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
     for (fw::TCheckBox* box : {Form1->cbItem, Form1->cbType, Form1->cbDate, Form1->cbFilePath}) box->SetChecked(false);
     WaitIdle();
     EXPECT_EQ(SavedCsv(L"names").at(0).size(), 1u);
+}
+
+TEST_F(MainWindowTest, TheViewButtonsInEveryOrderKeepTheListWhole) {
+    static const std::wstring many = testenv::NewScratchFolder(L"views");
+    for (int i = 0; i < 300; ++i) std::ofstream((many + L"\\row" + std::to_wstring(i) + L".txt").c_str()) << "x";
+    Form1->SetListingFolder(many);
+    WaitIdle();
+    ASSERT_EQ(Form1->ZFL->Items()->Count(), 300);
+    EXPECT_FALSE(Form1->ZFL->UseSystemFont());
+    const HWND list = Form1->ZFL->Handle();
+    Form1->ZFL->SetSelected(Form1->ZFL->Items()->Item(7));
+    fw::TSpeedButton* const buttons[] = {Form1->spIcons, Form1->spList, Form1->spReport};
+    const DWORD views[] = {LVS_ICON, LVS_LIST, LVS_REPORT};
+    const int orders[][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (const auto& order : orders) {
+        for (int b : order) {
+            // A click as the mouse makes it.
+            buttons[b]->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            buttons[b]->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            fw::Application()->ProcessMessages();
+            UpdateWindow(list);
+            const std::string where = "view " + std::to_string(b) + " after " + std::to_string(order[0]);
+            const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+            EXPECT_EQ(DWORD(style) & LVS_TYPEMASK, views[b]) << where;
+            EXPECT_EQ(ListView_GetItemCount(list), 300) << where;
+            EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 7) << where;
+            RECT first{}, second{};
+            ASSERT_TRUE(ListView_GetItemRect(list, 0, &first, LVIR_BOUNDS)) << where;
+            ASSERT_TRUE(ListView_GetItemRect(list, 1, &second, LVIR_BOUNDS)) << where;
+            const HWND header = ListView_GetHeader(list);
+            const bool headerShown = header && IsWindowVisible(header);
+            if (b == 2) {
+                ASSERT_TRUE(headerShown) << where;
+                RECT h{};
+                GetClientRect(header, &h);
+                EXPECT_GE(first.top, h.bottom) << where << ": the header covers no row";
+                EXPECT_EQ(second.left, first.left) << where;
+                wchar_t text[64] = {};
+                ListView_GetItemText(list, 0, 2, text, 64);
+                EXPECT_NE(text[0], 0) << where << ": the detail columns have their texts";
+                EXPECT_TRUE(style & WS_VSCROLL) << where;
+            } else {
+                EXPECT_FALSE(headerShown) << where;
+            }
+            if (b == 1) {
+                EXPECT_EQ(ListView_GetColumnWidth(list, 0), Form1->ZFL->Width() - 5) << where;
+                EXPECT_EQ(second.left, first.left) << where;
+                EXPECT_GT(second.top, first.top) << where;
+                EXPECT_TRUE(style & WS_HSCROLL) << where << ": the columns to the right can be reached";
+            }
+            if (b == 0) {
+                EXPECT_GT(second.left, first.left) << where << ": icons side by side";
+                EXPECT_EQ(second.top, first.top) << where;
+                RECT icon{};
+                ListView_GetItemRect(list, 0, &icon, LVIR_ICON);
+                EXPECT_GE(icon.bottom - icon.top, 32) << where;
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TheStopButtonShowsItsImage) {
+    const HWND stop = Form1->StopSearchButton->Handle();
+    BUTTON_IMAGELIST shown{};
+    ASSERT_TRUE(SendMessageW(stop, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&shown)));
+    ASSERT_NE(shown.himl, nullptr);
+    EXPECT_GE(ImageList_GetImageCount(shown.himl), 1);
+    // And it is drawn: the red of the stop sign, idle as during a listing.
+    for (bool enabled : {false, true}) {
+        Form1->StopSearchButton->SetEnabled(enabled);
+        RedrawWindow(stop, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        const fw::WindowDC dc(stop);
+        RECT r{};
+        GetClientRect(stop, &r);
+        int red = 0;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x) {
+                const COLORREF c = GetPixel(dc.get(), x, y);
+                red += c != CLR_INVALID && GetRValue(c) > 150 && GetGValue(c) < 80 && GetBValue(c) < 80;
+            }
+        EXPECT_GT(red, 50) << (enabled ? "enabled" : "disabled");
+    }
+    Form1->StopSearchButton->SetEnabled(false);
+}
+
+TEST_F(MainWindowTest, ASpecialFolderWalkThatFailsPartWayLeavesTheEndToItsSearches) {
+    // An entry without text: its special folder's objects (the drives) are searched, one search each.
+    Form1->ZFC->OnChange = nullptr;
+    fw::PidlPtr drives;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.put()), S_OK);
+    auto* entry = new shell::TZemComboItem(L"", L"", 0, -1);
+    entry->SetIDList(drives.get());
+    Form1->ZFC->SetItemIndex(Form1->ZFC->Items()->AddObject(L"", entry));
+    ASSERT_TRUE(Form1->ZFC->GetEditText().empty());
+    // The walk fails as the second search starts: the first one runs on.
+    shell::TZemShellChangeNotifierList* directories = Form1->ZFL->Notifier()->Directories();
+    bool firstAdded = false;
+    directories->OnChange = [&](fw::TObject*) {
+        if (directories->Count() == 1) firstAdded = true;
+        else if (firstAdded && directories->Count() == 0) throw fw::Exception(L"walk failed");
+    };
+    const int before = ends;
+    EXPECT_ANY_THROW(Form1->RefreshFileList(nullptr));
+    directories->OnChange = nullptr;
+    EXPECT_TRUE(Form1->StopSearchButton->Enabled()) << "the running search is not ended by the failure";
+    EXPECT_EQ(ends, before);
+    WaitIdle();
+    EXPECT_EQ(ends - before, 1) << "the search ends the listing, once";
+    EXPECT_GT(Form1->ZFL->Items()->Count(), 0);
+    EXPECT_EQ(Status(), L"Items: " + std::to_wstring(Form1->ZFL->Items()->Count()));
+}
+
+namespace {
+bool previewWasModal = false;
+}  // namespace
+
+TEST_F(MainWindowTest, ThePrintPreviewButtonShowsThePreviewModallyUntilItIsClosed) {
+    previewWasModal = false;
+    // While the preview shows, the main window takes no input; its Close button ends it.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        if (!Printpreview->Visible()) return;
+        KillTimer(nullptr, id);
+        previewWasModal = !IsWindowEnabled(Form1->Handle()) && Printpreview->PageCount() >= 1;
+        SendMessageW(Printpreview->Button6->Handle(), BM_CLICK, 0, 0);
+    });
+    Form1->BtnPrint->SetDown(true);
+    Form1->BtnPrintClick(Form1->BtnPrint);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(previewWasModal);
+    EXPECT_FALSE(Printpreview->Visible());
+    EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
+    EXPECT_FALSE(Form1->BtnPrint->Down());
+    EXPECT_EQ(Form1->MyGrid->Cells(0, 0), L"");  // emptied after the command
 }
 
 }  // namespace

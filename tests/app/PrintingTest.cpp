@@ -240,6 +240,134 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
     const std::vector<std::string> pages = PrintedPages();
     ASSERT_EQ(int(pages.size()), after.pages);
     EXPECT_EQ(pages[rangeFirst], pages[size_t(before.pages + 1)]);  // page 2 placed alike alone and among all
+    // A range that ends on the last page, and the last page alone.
+    const auto range = [&](const wchar_t* From, const wchar_t* To) {
+        return [From, To](HWND d) {
+            SendMessageW(GetDlgItem(d, 0x422), BM_CLICK, 0, 0);
+            SendMessageW(GetDlgItem(d, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(From));
+            SendMessageW(GetDlgItem(d, 0x481), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(To));
+            PostMessageW(d, WM_COMMAND, IDOK, 0);
+        };
+    };
+    const size_t allFirst = size_t(before.pages);  // where "All" put its pages
+    for (const auto& [from, to, count] : {std::tuple{L"3", L"4", 2}, std::tuple{L"4", L"4", 1}}) {
+        before = after;
+        print(range(from, to));
+        after = testenv::WaitForJobs(before, count);
+        EXPECT_EQ(after.jobs, before.jobs + count) << from << "-" << to;
+        EXPECT_EQ(after.pages, before.pages + count) << from << "-" << to;
+        EXPECT_EQ(preview->ShownPage(), 4) << from << "-" << to;
+    }
+    const std::vector<std::string> all = PrintedPages();
+    ASSERT_EQ(int(all.size()), after.pages);
+    EXPECT_EQ(all.back(), pages[allFirst + 3]) << "the last page printed alone is page 4";
+}
+
+namespace {
+
+// Turns the test printer to landscape for the printer object.
+void UseLandscape() {
+    const std::wstring name = fw::Printer()->PrinterName();
+    HANDLE h = nullptr;
+    ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &h, nullptr));
+    const LONG size = DocumentPropertiesW(nullptr, h, const_cast<wchar_t*>(name.c_str()), nullptr, nullptr, 0);
+    ASSERT_GT(size, 0);
+    std::vector<BYTE> mode(static_cast<size_t>(size));
+    auto* dm = reinterpret_cast<DEVMODEW*>(mode.data());
+    ASSERT_EQ(DocumentPropertiesW(nullptr, h, const_cast<wchar_t*>(name.c_str()), dm, nullptr, DM_OUT_BUFFER), IDOK);
+    ClosePrinter(h);
+    dm->dmOrientation = DMORIENT_LANDSCAPE;
+    dm->dmFields |= DM_ORIENTATION;
+    fw::Printer()->SetDevice(name, mode);
+}
+
+// The left edge of every text's cell.
+int CALLBACK CollectX(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM param) {
+    if (record->iType == EMR_EXTTEXTOUTW) {
+        const auto* r = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+        reinterpret_cast<std::vector<int>*>(param)->push_back(int(r->emrtext.rcl.left));
+    }
+    return 1;
+}
+
+}  // namespace
+
+TEST_F(PrintingTest, LandscapePagesFitAsOnPaperAndTheWindowFitsAndZooms) {
+    UseLandscape();
+    preview->SetWindowState(fw::wsNormal);
+    preview->SetPosition(fw::poDesigned);
+    preview->SetBounds(0, 0, 400, 700);  // narrow: the landscape page is limited by the width
+    preview->Show();
+    // The main window's columns (170, 70, 105, 105) over the page width: the grid and its rows
+    // are scaled up alike, so an A4 landscape page holds only a dozen rows.
+    auto grid = MakeGrid(40);
+    const int widths[] = {170, 70, 105, 105};
+    for (int c = 0; c < 4; ++c) grid->SetColWidths(c, widths[c]);
+    LayOutListing(preview.get(), grid.get(), false, L"File List", &font);
+    preview->ShowPreview();
+    const RECT inside = preview->PageCanvasRect();
+    EXPECT_EQ(inside.right - inside.left, 3508 - 150 - 300);  // the long side across
+    const double scale = double(inside.right - inside.left) / (4 + 450);
+    const int fits = int((inside.bottom - inside.top) / ((24 + 1) * scale));
+    EXPECT_EQ(fits, 12);
+    EXPECT_EQ(Ys(1, L"item ").size(), size_t(fits) * 4);
+    // The printed columns keep the grid's proportions.
+    std::vector<int> xs;
+    EnumEnhMetaFile(nullptr, preview->PageMetafile(1)->Handle(), CollectX, &xs, nullptr);
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    ASSERT_EQ(xs.size(), 4u);  // one left edge per column
+    for (int c = 1; c < 4; ++c) EXPECT_NEAR(xs[size_t(c)] - xs[size_t(c - 1)], (widths[c - 1] + 1) * scale, 3) << c;
+    // Full page: limited by the width, in the paper's proportions.
+    POINT size{};
+    ASSERT_TRUE(preview->GetPhysicalPageSize(size));
+    ASSERT_GT(size.x, size.y);
+    fw::TPaintBox* box = preview->PaintBox1;
+    preview->FullPageBtnClick(nullptr);
+    EXPECT_EQ(box->Width(), preview->sb->Width() - 30);
+    EXPECT_EQ(box->Height(), size.y * box->Width() / size.x);
+    // Page width: below the tool bar's height and a margin, as wide as the window allows.
+    preview->PageWidthBtnClick(nullptr);
+    EXPECT_EQ(box->Top(), preview->Panel1->Height() + 15);
+    EXPECT_EQ(box->Left(), 15);
+    EXPECT_EQ(box->Width(), preview->ClientWidth() - 45);
+    EXPECT_EQ(box->Height(), size.y * box->Width() / size.x);
+    // A left click grows the page by about 17.5 % each way, a right click shrinks it.
+    const int w = box->Width(), h = box->Height();
+    preview->PaintBox1MouseDown(box, fw::mbLeft, 0, 10, 10);
+    EXPECT_EQ(box->Width(), w + int(std::nearbyint(w * 0.35)) / 2);
+    EXPECT_EQ(box->Height(), h + int(std::nearbyint(h * 0.35)) / 2);
+    EXPECT_GE(box->Left(), 1);
+    EXPECT_GE(box->Top(), 1);
+    const int w2 = box->Width();
+    preview->PaintBox1MouseDown(box, fw::mbRight, 0, 10, 10);
+    EXPECT_EQ(box->Width(), w2 - int(std::nearbyint(w2 * 0.35)) / 2);
+}
+
+TEST_F(PrintingTest, CaptionLinesFollowOneAnotherAndTheHeadingRowRepeats) {
+    // A caption of CR LF lines: one line under the other, no blank line between.
+    LayOutListing(preview.get(), MakeGrid(3, 3).get(), false, L"one\r\ntwo\r\nthree", &font);
+    preview->EndRecording();
+    const std::vector<int> one = Ys(1, L"one"), two = Ys(1, L"two"), three = Ys(1, L"three");
+    ASSERT_TRUE(!one.empty() && !two.empty() && !three.empty());
+    const int line = two[0] - one[0];
+    EXPECT_EQ(three[0] - two[0], line);
+    fw::WindowDC screen(nullptr);
+    EXPECT_GT(line, 0);
+    EXPECT_LT(line, 10 * 300 / 72 * 3 / 2) << "a 10 point line, not two";
+    // A grid with a heading row: the heading opens every page the grid continues on.
+    auto grid = MakeGrid(300);
+    grid->SetFixedRows(1);
+    for (int c = 0; c < 4; ++c) grid->SetCells(c, 0, L"heading");
+    LayOutListing(preview.get(), grid.get(), false, L"", &font);
+    preview->EndRecording();
+    ASSERT_GE(preview->PageCount(), 3);
+    for (int p = 1; p <= preview->PageCount(); ++p) {
+        const std::vector<int> heading = Ys(p, L"heading"), rows = Ys(p, L"item ");
+        if (rows.empty()) continue;  // a page with only the caption
+        ASSERT_EQ(heading.size(), 4u) << "page " << p;
+        EXPECT_LT(heading[0], *std::min_element(rows.begin(), rows.end())) << "page " << p;
+    }
 }
 
 // Takes the test printer away for one test and puts it back afterwards.
