@@ -595,4 +595,44 @@ TEST_F(MainWindowTest, ThePrintPreviewButtonShowsThePreviewModallyUntilItIsClose
     EXPECT_EQ(Form1->MyGrid->Cells(0, 0), L"");  // emptied after the command
 }
 
+TEST_F(MainWindowTest, TheOutputGridTakesTheFontBoxFontAndLosesItsFixedColumnForGood) {
+    Form1->SetupGrid();
+    EXPECT_EQ(Form1->MyGrid->Font()->Name(), Form1->cbFont->Font()->Name());
+    EXPECT_EQ(Form1->MyGrid->Font()->Height(), Form1->cbFont->Font()->Height());
+    EXPECT_EQ(Form1->MyGrid->FixedRows(), 0);
+    EXPECT_EQ(Form1->MyGrid->FixedCols(), 1);
+    ASSERT_EQ(Form1->MyGrid->ColCount(), 4);
+    // The printed widths are the list's own: the name column's and the three boxes'.
+    EXPECT_EQ(Form1->MyGrid->ColWidths(0), Form1->ZFL->Columns()->Items(0)->Width());
+    const int widths[] = {70, 105, 105};
+    for (int c = 1; c < 4; ++c) EXPECT_EQ(Form1->MyGrid->ColWidths(c), widths[c - 1]) << c;
+    Form1->ClearGrid();
+    // Every box off: one column, no fixed one; the boxes on again do not bring it back.
+    for (fw::TCheckBox* box : {Form1->cbSize, Form1->cbType, Form1->cbDate}) box->SetChecked(false);
+    WaitIdle();
+    Form1->SetupGrid();
+    EXPECT_EQ(Form1->MyGrid->ColCount(), 1);
+    EXPECT_EQ(Form1->MyGrid->FixedCols(), 0);
+    for (fw::TCheckBox* box : {Form1->cbSize, Form1->cbType, Form1->cbDate}) box->SetChecked(true);
+    WaitIdle();
+    Form1->SetupGrid();
+    EXPECT_EQ(Form1->MyGrid->ColCount(), 4);
+    EXPECT_EQ(Form1->MyGrid->FixedCols(), 0);
+    Form1->ClearGrid();
+}
+
+TEST_F(MainWindowTest, WithoutSortFilesByTheListingIsNotSorted) {
+    Form1->btnDescend->SetChecked(true);
+    WaitIdle();
+    const Texts descending = Rows();
+    ASSERT_GE(descending.size(), 3u);
+    Form1->cbSort->SetChecked(false);
+    Form1->RefreshFileList(Form1->cbSort);
+    WaitIdle();
+    // The rows come in the order the search found them: not turned round for the chosen direction.
+    EXPECT_EQ(Sorted(Rows()), Sorted(descending));
+    EXPECT_NE(Rows(), descending);
+    EXPECT_EQ(Status(), L"Items: " + std::to_wstring(descending.size()));
+}
+
 }  // namespace
