@@ -69,7 +69,8 @@ const TVxClass TVxBaseDataItem::Class{L"TVxBaseDataItem", &TExtensibleInterfaced
                                       NewItemOf<TVxBaseDataItem>, nullptr};
 
 TVxBaseDataItem::TVxBaseDataItem(IVxDataItems* Owner) : owner_(Owner) {
-    if (owner_ && owner_->IsDynamic()) ownerRef_ = Ptr<IVxDataItems>(owner_);
+    // Until its list holds it, the item holds the list, so the list cannot go first.
+    if (owner_) ownerRef_ = Ptr<IVxDataItems>(owner_);
 }
 
 void TVxBaseDataItem::AfterConstruction() {
@@ -120,6 +121,18 @@ LONG TVxBaseDataItem::IntfRelease() {
     // An owning list keeps the item; any other item lives by its references.
     if (count == 0 && !owned_) Destroy();
     return count;
+}
+
+void TVxBaseDataItem::JoinList(IVxDataItems* List) {
+    owned_ = true;
+    if (!owner_) owner_ = List;  // an item made for no list takes the one that holds it
+    if (owner_ != List) return;
+    if (List->IsDynamic()) {
+        if (!ownerRef_) ownerRef_ = Ptr<IVxDataItems>(List);
+        return;
+    }
+    // Held by its list now: the list lives as long as it holds the item. Dropped last.
+    Ptr<IVxDataItems> waiting = std::move(ownerRef_);
 }
 
 void TVxBaseDataItem::LeaveList() {
@@ -450,7 +463,7 @@ TVxBaseDataItem* TVxDataItemsList::ItemObject(int Index) {
 
 void TVxDataItemsList::InternalAdd(TVxBaseDataItem* Item) {
     items_.push_back(Item);
-    Item->owned_ = true;
+    Item->JoinList(this);
 }
 
 void TVxDataItemsList::InternalDelete(int Index) {

@@ -54,7 +54,8 @@ class TVxBaseDataItem : public TExtensibleInterfacedPersistent, public IVxDataIt
     VX_CLASS(TVxBaseDataItem)
     VX_IUNKNOWN
 public:
-    // Owner is kept without a reference (with one when the list is dynamic).
+    // Owner is kept without a reference once it holds the item (always with one
+    // when the list is dynamic; with one while the item waits outside it).
     explicit TVxBaseDataItem(IVxDataItems* Owner);
 
     const TVxDataItemID& ID() const { return id_; }
@@ -93,6 +94,8 @@ protected:
     friend class TVxBaseDataItems;
     friend class TVxDataItemsList;
     virtual void InitID();
+    // Taken into List: an item made for no list belongs to List from now on.
+    void JoinList(IVxDataItems* List);
     // Lets the item go from its list: freed now, or (while referenced) when its
     // last reference goes.
     void LeaveList();

@@ -193,6 +193,24 @@ TEST_F(DataItemsTest, AnItemIsHeldByOneListOnlyAndRemovingAStrangerChangesNothin
     manage->Clear();
 }
 
+TEST_F(DataItemsTest, AnItemOutsideItsListKeepsTheListAndALooseItemJoinsTheListThatTakesIt) {
+    BuildTree();
+    // Made for a list its maker then lets go: the list stays for the item.
+    Ptr<IVxDataItems> list(static_cast<IVxDataItems*>(New<TVxDataItemsList>(&provider)));
+    IVxDataItems* made = list.get();
+    Ptr<IVxDataItem> waiting(static_cast<IVxDataItem*>(New<TVxBaseDataItem>(made)));
+    list.reset();
+    ASSERT_EQ(waiting->GetItems().get(), made);
+    EXPECT_EQ(waiting->GetItems()->GetCount(), 0);
+    waiting.reset();  // both go (the tear-down counts them)
+    // Made for no list: the list that takes it is its list.
+    auto* loose = New<TVxBaseDataItem>(nullptr);
+    a2->ChildList().As<IVxDataItemsManagement>()->Add(static_cast<IVxDataItem*>(loose));
+    EXPECT_EQ(loose->GetIndex(), 1);
+    EXPECT_TRUE(a2->IsParentOf(loose, true));
+    EXPECT_TRUE(a->IsParentOf(loose, false));
+}
+
 TEST_F(DataItemsTest, InternalMoveReachesTheLastPlaceAndRefusesOutside) {
     BuildTree();
     TVxDataItemsList* root = provider.Root();
