@@ -283,6 +283,12 @@ void TVxDataConsumer::Fixup() {
 }
 
 void TVxDataConsumer::Enter() {
+    // Nested brackets (a row opened while a notice is handled) keep the outer
+    // selection: the provider is asked once, and let go by the outermost Leave.
+    if (entered_ > 0) {
+        ++entered_;
+        return;
+    }
     provider_->SelectConsumer(this);
     try {
         provider_->SelectContext(context_.get());
@@ -290,9 +296,15 @@ void TVxDataConsumer::Enter() {
         provider_->ReleaseConsumer();
         throw;
     }
+    entered_ = 1;
 }
 
 void TVxDataConsumer::Leave() {
+    if (entered_ > 1) {
+        --entered_;
+        return;
+    }
+    entered_ = 0;
     Ptr<IVxDataConsumer> previous = provider_->SelectedConsumer();
     provider_->ReleaseConsumer();
     try {

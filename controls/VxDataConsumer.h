@@ -110,7 +110,8 @@ public:
     virtual void AfterCreateExtension(TVxDataConsumerAggregatedObject* Extension);
     virtual void UpdateExtensions();
     virtual void Fixup();
-    // Bracket every use of the provider's items (only with a provider set).
+    // Bracket every use of the provider's items (only with a provider set); they
+    // nest, the outermost pair alone selecting and releasing at the provider.
     void Enter();
     void Leave();
     // The user picked Item.
@@ -166,6 +167,7 @@ private:
     bool fixupsPending_ = false;
     std::wstring pendingContext_;
     std::vector<Ptr<IUnknown>> clients_;
+    int entered_ = 0;  // depth of Enter brackets
 };
 
 }  // namespace vx

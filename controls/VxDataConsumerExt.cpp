@@ -185,12 +185,24 @@ void TVxCustomDataConsumerViewList::RebuildView() {
     NotifyViewChanged();
 }
 
+// Runs Body inside the consumer's bracket when it has a provider (the filters
+// are asked of the consumer the provider has selected).
+template <class F>
+void WithProvider(TVxDataConsumer* Consumer, F Body) {
+    if (Consumer->ProviderIntf()) Entered(Consumer, Body);
+    else Body();
+}
+
 void TVxCustomDataConsumerViewList::ExpandTreeTo(IVxDataItem* Item) {
+    WithProvider(ConsumerImpl(), [&] { ExpandTowards(Item); });
+}
+
+void TVxCustomDataConsumerViewList::ExpandTowards(IVxDataItem* Item) {
     if (!Item || !ItemVisible(Item) || IndexOfItem(Item) >= 0) return;
     Ptr<IVxDataItems> list = Item->GetItems();
     Ptr<IVxDataItem> parent = list ? list->GetParent() : nullptr;
     if (!parent) return;
-    ExpandTreeTo(parent.get());
+    ExpandTowards(parent.get());
     const int row = IndexOfItem(parent.get());
     if (row < 0) return;
     if (ItemIsExpanded(row)) throw EVXLDataConsumer(msg::ViewListOutOfSync);
@@ -401,9 +413,11 @@ void TVxDataConsumerViewList::ToggleItem(int Index) {
     if (ItemIsExpanded(Index)) {
         DeleteItems(Index);
     } else {
-        Ptr<IVxDataItems> children = ChildrenOf(Item(Index).get());
-        int at = Index + 1;
-        if (children) AddItems(at, children.get(), 0);
+        WithProvider(ConsumerImpl(), [&] {
+            Ptr<IVxDataItems> children = ChildrenOf(Item(Index).get());
+            int at = Index + 1;
+            if (children) AddItems(at, children.get(), 0);
+        });
     }
     NotifyViewChanged();
 }

@@ -101,6 +101,10 @@ public:
     // Whether the filters leave Item shown.
     bool ItemVisible(IVxDataItem* Item);
 
+protected:
+    // ExpandTreeTo inside the consumer's bracket.
+    void ExpandTowards(IVxDataItem* Item);
+
 private:
     int autoExpand_ = 0;
     bool expandOnNew_ = false;

@@ -32,6 +32,46 @@ public:
     void STDMETHODCALLTYPE ProviderChanged(IVxDataConsumerClientLink*) override { ++changes; }
 };
 
+// A consumer-side filter, attached to the consumer: it hides the IDs in hidden,
+// shows those in shown without asking the item, and lets every other item decide.
+class HideFilter : public TVxDataConsumerAggregatedObject, public IVxDataConsumerItemFilter {
+    VX_CLASS(HideFilter)
+    VX_IUNKNOWN
+public:
+    using TVxDataConsumerAggregatedObject::TVxDataConsumerAggregatedObject;
+    std::vector<std::wstring> hidden, shown;
+    bool GetInterface(REFIID Iid, void** Obj) override {
+        return AnswerInterface<IVxDataConsumerItemFilter>(this, Iid, Obj) ||
+               TVxDataConsumerAggregatedObject::GetInterface(Iid, Obj);
+    }
+    HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved2() override { return E_NOTIMPL; }
+    int STDMETHODCALLTYPE ItemVisibility(IVxDataItem* Item) override {
+        const std::wstring id = Item->GetID();
+        if (std::find(hidden.begin(), hidden.end(), id) != hidden.end()) return 0;
+        return std::find(shown.begin(), shown.end(), id) != shown.end() ? 1 : 3;
+    }
+};
+const TVxClass HideFilter::Class{L"HideFilter", &TVxDataConsumerAggregatedObject::Class, nullptr, nullptr, nullptr};
+
+// An item that hides itself when the consumer lets it decide.
+class Invisible : public TVxDataItemAggregatedObject, public IVxDataItemVisibility {
+    VX_CLASS(Invisible)
+    VX_IUNKNOWN
+public:
+    using TVxDataItemAggregatedObject::TVxDataItemAggregatedObject;
+    bool GetInterface(REFIID Iid, void** Obj) override {
+        return AnswerInterface<IVxDataItemVisibility>(this, Iid, Obj) ||
+               TVxDataItemAggregatedObject::GetInterface(Iid, Obj);
+    }
+    HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved2() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved3() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved4() override { return E_NOTIMPL; }
+    int STDMETHODCALLTYPE Visibility() override { return 0; }
+};
+const TVxClass Invisible::Class{L"Invisible", &TVxDataItemAggregatedObject::Class, nullptr, nullptr, nullptr};
+
 class DataConsumerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -347,6 +387,48 @@ TEST_F(DataConsumerTest, NewImagesKeepTheRowsTheUserOpened) {
     EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a-", L" a/a1", L" a/dup+", L"b+", L"c"}));
     lists->SetImages(nullptr);
     lists->SetHotImages(nullptr);
+}
+
+TEST_F(DataConsumerTest, HiddenItemsTakeNoRowWhereverTheViewListsThem) {
+    BuildTree();
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
+    std::vector<int> changes;
+    consumer->OnChanged = [&](TVxDataConsumer*, int reason) { changes.push_back(reason); };
+    consumer->SetProviderIntf(&provider);
+    TVxDataConsumerViewList* view = ViewOf();
+    ASSERT_TRUE(view);
+    auto* filter = New<HideFilter>(consumer);
+    filter->hidden = {L"a1", L"b"};
+    New<Invisible>(c);
+    view->RebuildView();
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a+"}));
+    // The user opens a: its hidden child stays out, the rest keep their order.
+    view->ToggleItem(0);
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a-", L" a/dup+"}));
+    // Shown by the consumer: the item is not asked.
+    filter->shown = {L"c"};
+    filter->hidden.clear();
+    view->RebuildView();
+    EXPECT_EQ(Rows(view), (std::vector<std::wstring>{L"a+", L"b+", L"c"}));
+    EXPECT_EQ(view->ChildIndexOfID(L"C"), 2);
+    EXPECT_EQ(view->ChildIndexOfID(L"none"), -1);
+    // Level indent: a real change is told once, with reason 4.
+    changes.clear();
+    view->SetLevelIndent(16);
+    view->SetLevelIndent(20);
+    EXPECT_EQ(changes, (std::vector<int>{ccrOther}));
+    // An item the view never heard of under an open row: the view is out of step.
+    view->ToggleItem(0);
+    auto* aKids = static_cast<TVxBaseDataItems*>(a->ChildList()->GetImplementer());
+    TVxBaseDataItem* late = AddItem(aKids, L"late");  // added without a notice
+    const std::vector<std::wstring> before = Rows(view);
+    try {
+        view->ExpandTreeTo(late);
+        FAIL();
+    } catch (const EVXLDataConsumer& e) {
+        EXPECT_EQ(e.Message(), L"ViewList out of sync");
+    }
+    EXPECT_EQ(Rows(view), before);
 }
 
 // A search of the provider's own, which knows one name the root list does not.
