@@ -101,7 +101,11 @@ int TztCustomExport::ColumnAlignment(int) {
 }
 
 std::wstring TztCustomExport::GetDefaultExtension() const {
-    switch (exportType_) {
+    return DefaultExtension(exportType_);
+}
+
+std::wstring TztCustomExport::DefaultExtension(TztExportType Type) const {
+    switch (Type) {
     case xtHTML: return html_->Extension() == exHTM ? L"HTM" : L"HTML";
     case xtExcel: return L"XLS";
     case xtWord: return L"DOC";
@@ -135,16 +139,16 @@ void TztCustomExport::ShowMessage(const std::wstring& Text, unsigned Flags) {
 
 // The target of a run: FileName with the format's extension, or a temporary
 // name not yet taken. False (and reported) when no name can be formed.
-bool TztCustomExport::MakeTarget(std::wstring& Target) {
-    std::wstring extension = GetDefaultExtension();
+bool TztCustomExport::MakeTarget(const TztDocumentSettings& Run, TztExportStyle Style, std::wstring& Target) {
+    std::wstring extension = DefaultExtension(Run.type);
     if (OnGetExtension) OnGetExtension(this, extension);
     // The clipboard receives the text; no file is named, written or opened.
-    if (exportType_ == xtClipboard) {
+    if (Run.type == xtClipboard) {
         Target.clear();
         return true;
     }
-    if (exportStyle_ == xsFile) {
-        Target = fw::ChangeFileExt(fileName_, L"." + extension);
+    if (Style == xsFile) {
+        Target = fw::ChangeFileExt(Run.fileName, L"." + extension);
         return true;
     }
     // The system's temporary-name rule: prefix, four hexadecimal digits, ".TMP";
@@ -209,19 +213,21 @@ void TztCustomExport::Execute() {
         return;
     }
     const TRunGuard guard(running_, OwnerFormWindow());
-    const TztExportType type = exportType_;
-    const TztExportStyle style = exportStyle_;
     BeforeExport();
-    if (fileName_.empty() && style == xsFile && type != xtClipboard) {
+    // The run's type, name and settings are those of this moment: a handler
+    // that changes them during the run changes the next run, not this one.
+    TztDocumentSettings run = DocumentSettings(fileName_);
+    const TztExportStyle style = exportStyle_;
+    if (run.fileName.empty() && style == xsFile && run.type != xtClipboard) {
         Error(xeInvalidFileName);
         AfterExport();
         return;
     }
     std::wstring target;
-    if (MakeTarget(target)) {
-        WriteDocument(target);
+    if (MakeTarget(run, style, target)) {
+        WriteDocument(target, &run);
         // Only a document that was written is opened.
-        if (style == xsView && type != xtClipboard && written_) ViewDocument(target);
+        if (style == xsView && run.type != xtClipboard && written_) ViewDocument(target);
     }
     AfterExport();
 }

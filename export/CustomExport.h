@@ -185,11 +185,16 @@ private:
     // The window of the form that owns the component (its boxes' owner); null without one.
     HWND OwnerFormWindow() const;
     void ShowMessage(const std::wstring& Text, unsigned Flags);
-    bool MakeTarget(std::wstring& Target);
+    // The extension of a type, upper case, without the point.
+    std::wstring DefaultExtension(TztExportType Type) const;
+    bool MakeTarget(const TztDocumentSettings& Run, TztExportStyle Style, std::wstring& Target);
     void SetupProgress();
     void CloseProgress();
 
-    // The writer's steps (the document flow, whatever the format).
+    // The writer's steps (the document flow, whatever the format). A run hands
+    // down the settings it took as it started (Run); without them the
+    // document takes the component's settings of its own start.
+    void WriteDocument(const std::wstring& FileName, const TztDocumentSettings* Run);
     void WriteDocumentBody(const TztDocumentSettings& Settings);
     bool ConfirmOverwrite(const std::wstring& FileName);
     TztDocumentSettings DocumentSettings(const std::wstring& FileName);

@@ -22,12 +22,17 @@ struct AbortDocument {};
 }  // namespace
 
 void TztCustomExport::WriteDocument(const std::wstring& FileName) {
+    WriteDocument(FileName, nullptr);
+}
+
+void TztCustomExport::WriteDocument(const std::wstring& FileName, const TztDocumentSettings* Run) {
     written_ = false;
     if (OnBeginExport) OnBeginExport(this);
     counters_.recordCount = uint32_t(std::max(0, GetRowCount()));
-    // The document's type and settings are those of this moment: a handler that
-    // asks the user something must not change the document under it.
-    const TztDocumentSettings settings = DocumentSettings(FileName);
+    // The document's type and settings are fixed now at the latest: a handler
+    // that asks the user something must not change the document under it.
+    TztDocumentSettings settings = Run ? *Run : DocumentSettings(FileName);
+    settings.fileName = FileName;
     const bool progress = settings.options.Contains(xoShowProgress);
     if (progress) SetupProgress();
     try {

@@ -109,6 +109,12 @@ TEST_F(ExportRun, ViewWritesAFreshTemporaryFileAndOpensIt) {
     EXPECT_EQ(e_->ViewResult(), 31);
     EXPECT_EQ(ReadBytes(failing.Files[0]), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n") << "the file is there";
     errors_.clear();
+    // A document that could not be written is not opened.
+    e_->SetTempDir(folder_ + L"\\no-such-folder\\");
+    e_->Execute();
+    EXPECT_EQ(failing.Files.size(), 1u);
+    EXPECT_EQ(errors_, std::vector<TztExportError>{xeGeneralExportError});
+    errors_.clear();
 }
 
 TEST_F(ExportRun, EventsOfARunInOrderAndARefusedOverwrite) {
@@ -232,6 +238,19 @@ TEST_F(ExportRun, ARunKeepsItsSettingsAndItsFormTakesNoInputUntilItEnds) {
     e->Execute();
     ASSERT_EQ(owners.size(), 1u);
     EXPECT_EQ(owners[0], form->Handle());
+    // A handler that changes the settings during a run changes the next run only.
+    owners.clear();
+    DeleteFileW((folder_ + L"\\doc.CSV").c_str());
+    e->SetExportType(xtCSV);
+    e->SetFileName(folder_ + L"\\doc");
+    e->OnGetExtension = [&](fw::TObject*, std::wstring&) {
+        e->SetExportType(xtClipboard);
+        e->SetOptions(e->Options().Exclude(xoShowHeader));
+    };
+    e->Execute();
+    EXPECT_EQ(ReadBytes(folder_ + L"\\doc.CSV"), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
+    EXPECT_TRUE(owners.empty()) << "nothing went to the clipboard";
+    EXPECT_EQ(e->ExportType(), xtClipboard);
 }
 
 TEST_F(ExportRun, AnOverwriteThatFailsPartWayLeavesTheOldFile) {
