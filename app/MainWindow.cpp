@@ -211,7 +211,8 @@ void TForm1::CreateOutputOptions() {
         button->SetGroupIndex(-1);
     }
 
-    cbFont = Place<vx::TVxFontComboBox>(this, GroupBox1, 212, 18, 158, 22);
+    cbFont = Place<vx::TVxFontComboBox>(this, GroupBox1, 212, 18, 117, 22);
+    cbFont->SetDroppedDownWidth(117);
     cbFont->SetFontName(L"Tahoma");
     cbFont->SetMaxMRUCount(0);
     cbFont->SetSorted(false);
