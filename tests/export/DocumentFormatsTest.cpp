@@ -238,3 +238,59 @@ TEST_F(DocumentFormats, SpreadsheetHeaderLinesGoDownTheFirstColumn) {
     EXPECT_EQ(texts, (std::vector<std::string>{"h1", "h2", "<blank>", "Name", "Size", "a.txt", "12", "x <b> & \"q\"",
                                                "", "f1"}));
 }
+
+TEST_F(DocumentFormats, HtmlOddRowsFollowTheSourceAlignmentsAndPlainCaptions) {
+    e_->Rows = {{L"r0", L"1"}, {L"r1", L"2"}, {L"r2", L"3"}, {L"r3", L"4"}};
+    e_->Alignments = {1, 3};
+    // Only rows 0 and 3 are written: the second one written is still an odd row.
+    e_->SelectedRows = {0, 3};
+    With(xoSelectedRowsOnly);
+    e_->HTML()->SetOptions({hoOddRowColoring});
+    e_->HTML()->SetTemplate(ctCustom);
+    e_->HTML()->CustomColors()->SetTableFontFace(L"Verdana");
+    const std::string html = Run(xtHTML);
+    EXPECT_NE(html.find("  <FONT COLOR=\"#000000\" FACE=\"Verdana\">\r\n   <TR BGCOLOR=\"#336699\">\r\n"
+                        "    <TD ALIGN=\"Left\" ><FONT COLOR=\"#FFFFFF\"><small>Name</small></FONT></TD>\r\n"
+                        "    <TD ALIGN=\"Center\" ><FONT COLOR=\"#FFFFFF\"><small>Size</small></FONT></TD>\r\n"
+                        "   </TR>\r\n   <TR>\r\n    <TD ALIGN=\"Left\" ><small>r0</small></TD>\r\n"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("   <TR BGCOLOR=\"#FFFFFF\">\r\n    <TD ALIGN=\"Left\" ><small>r3</small></TD>"),
+              std::string::npos)
+        << html;
+    EXPECT_EQ(html.find("r1"), std::string::npos);
+    EXPECT_EQ(html.find("<TITLE>"), std::string::npos);
+    for (const wchar_t* link : {L"http:", L"https:", L"ftp:", L"news:", L"nntp:", L"mailto:", L"see http:x"})
+        EXPECT_TRUE(TztCustomExport::IsLink(link)) << link;
+    for (const wchar_t* text : {L"HTTP:x", L"http", L"mail:", L"ftp :x"})
+        EXPECT_FALSE(TztCustomExport::IsLink(text)) << text;
+}
+
+TEST_F(DocumentFormats, RtfAlignmentsRowNumbersParagraphsAndPlainRows) {
+    e_->Alignments = {2, 3};
+    With(xoRowNumbers);
+    e_->OnGetHeader = [](fw::TObject*, uint32_t, std::wstring& h) { h = L"top"; };
+    e_->OnGetFooter = [](fw::TObject*, uint32_t, std::wstring& f) { f = L"end"; };
+    e_->DOC_RTF()->SetOptions({});
+    const std::string rtf = Run(xtRTF);
+    const std::string style = "\\fs" + std::to_string(e_->DOC_RTF()->CustomSettings()->DefaultFont()->Size() * 2);
+    EXPECT_NE(rtf.find("\\margb101\\par \\pard\\plain\\f0" + style + "\\cf0 top\r\n\\par \\pard\\plain\\cgrid\r\n"),
+              std::string::npos)
+        << rtf;
+    EXPECT_NE(rtf.find("\\cgrid0  \\cell \\qr Name\\cell \\qc Size\\cell }"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\cgrid0 1\\cell \\qr a.txt\\cell \\qc 12\\cell }"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\cgrid0 2\\cell \\qr bb.doc"), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.find("\\clbrdrt"), std::string::npos) << "no grid lines";
+    EXPECT_EQ(rtf.find("\\clcbpat5"), std::string::npos) << "no odd-row colouring";
+    EXPECT_NE(rtf.find("\\clvertalc \\clcbpat4\\cltxlrtb\\cellx"), std::string::npos);
+    const std::string tail =
+        "\\pard\\nowidctlpar\\widctlpar\\adjustright {\r\n\\par \\pard\\plain\\f0" + style + "\\cf0 end\r\n}}";
+    ASSERT_GT(rtf.size(), tail.size());
+    EXPECT_EQ(rtf.substr(rtf.size() - tail.size()), tail) << rtf;
+    // A DIF caption row begins with the empty cell of the number column.
+    const std::string dif = Run(xtDIF);
+    EXPECT_NE(
+        dif.find("-1,0\r\nBOT\r\n1,0\r\n\"\"\r\n1,0\r\n\"Name\"\r\n1,0\r\n\"Size\"\r\n-1,0\r\nBOT\r\n1,0\r\n\"1\""),
+        std::string::npos)
+        << dif;
+}
