@@ -21,13 +21,13 @@ void Tfrm_ProgressForm::MakeForm() {
     if (form_) return;
     form_ = new TztToolForm(this, false);
     form_->SetCaption(caption_);
-    label_ = new fw::TLabel(form_);
-    label_->SetParent(form_);
-    label_->SetBounds(8, 8, 100, 13);
-    label_->SetShowAccelChar(false);
-    label_->SetCaption(labelText_);
-    bar_ = new fw::TProgressBar(form_);
-    bar_->SetParent(form_);
+    ProgressLabel = new fw::TLabel(form_);
+    ProgressLabel->SetParent(form_);
+    ProgressLabel->SetBounds(8, 8, 100, 13);
+    ProgressLabel->SetShowAccelChar(false);
+    ProgressLabel->SetCaption(labelText_);
+    ProgressBar = new fw::TProgressBar(form_);
+    ProgressBar->SetParent(form_);
 }
 
 void Tfrm_ProgressForm::Start(const std::wstring& Caption, const std::wstring& Text, int Width, int Height, int Max) {
@@ -44,9 +44,9 @@ void Tfrm_ProgressForm::Start(const std::wstring& Caption, const std::wstring& T
     barMax_ = Max;
     if (!Text.empty()) {
         labelText_ = Text;
-        label_->SetBounds(8, 8, label_->Width(), label_->Height());
-        label_->SetCaption(Text);
-        barTop_ = (height_ - clientHeight_) + (clientHeight_ - label_->Height() - 16 - barHeight_) / 2;
+        ProgressLabel->SetBounds(8, 8, ProgressLabel->Width(), ProgressLabel->Height());
+        ProgressLabel->SetCaption(Text);
+        barTop_ = (height_ - clientHeight_) + (clientHeight_ - ProgressLabel->Height() - 16 - barHeight_) / 2;
     } else {
         barTop_ = ((height_ - clientHeight_) + (clientHeight_ - barHeight_ - 16)) / 2;
     }
@@ -57,10 +57,10 @@ void Tfrm_ProgressForm::ShowForm(bool WithLabel) {
     form_->SetCaption(caption_);
     form_->SetBounds((GetSystemMetrics(SM_CXSCREEN) - width_) / 2, (GetSystemMetrics(SM_CYSCREEN) - height_) / 2,
                      width_, height_);
-    label_->SetVisible(WithLabel);
-    bar_->SetBounds(barLeft_, barTop_, barWidth_, barHeight_);
-    bar_->SetRange(0, barMax_);
-    bar_->SetPosition(0);
+    ProgressLabel->SetVisible(WithLabel);
+    ProgressBar->SetBounds(barLeft_, barTop_, barWidth_, barHeight_);
+    ProgressBar->SetRange(0, barMax_);
+    ProgressBar->SetPosition(0);
     repaints_ = 0;
     lastRepaint_ = GetTickCount64();
     try {
@@ -76,11 +76,11 @@ void Tfrm_ProgressForm::SetProgress(int Position) {
     // Told of every row, the bar is drawn anew only as often as a person can see:
     // the clock is all a row costs.
     const unsigned long long now = GetTickCount64();
-    if (now - lastRepaint_ < kRepaintMs || !bar_ || !bar_->HandleAllocated() || barMax_ <= 0) return;
+    if (now - lastRepaint_ < kRepaintMs || !ProgressBar || !ProgressBar->HandleAllocated() || barMax_ <= 0) return;
     lastRepaint_ = now;
     ++repaints_;
-    bar_->SetPosition(Position);
-    bar_->Update();
+    ProgressBar->SetPosition(Position);
+    ProgressBar->Update();
 }
 
 void Tfrm_ProgressForm::Finish() {

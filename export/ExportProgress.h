@@ -45,6 +45,10 @@ public:
     int BarPosition() const { return barPosition_; }
     // How often the bar was drawn anew since the window was last started.
     int Repaints() const { return repaints_; }
+    // The designed label and bar, as named in the design: made with the form at the
+    // first start (null before), owned by it.
+    fw::TLabel* ProgressLabel = nullptr;
+    fw::TProgressBar* ProgressBar = nullptr;
     // The window as it is: null until first shown (and without a display).
     HWND Handle() const;
     bool Showing() const;
@@ -68,8 +72,6 @@ private:
     int repaints_ = 0;
     // Owned by this component (through the form, which owns its controls).
     fw::TForm* form_ = nullptr;
-    fw::TLabel* label_ = nullptr;
-    fw::TProgressBar* bar_ = nullptr;
 };
 
 }  // namespace zt

@@ -81,14 +81,14 @@ int Tfrm_Selection::ImageIndex(TztExportType Type) {
 }
 
 fw::TImageList* Tfrm_Selection::Images() {
-    if (images_) return images_;
-    images_ = new fw::TImageList(this, kImageSize, kImageSize);
+    if (ImageList) return ImageList;
+    ImageList = new fw::TImageList(this, kImageSize, kImageSize);
     for (const ImageDesign& design : kImages) {
         fw::TBitmap image(kImageSize, kImageSize);
         DrawImage(image.Canvas(), design);
-        images_->Add(&image, nullptr);
+        ImageList->Add(&image, nullptr);
     }
-    return images_;
+    return ImageList;
 }
 
 void Tfrm_Selection::DrawFormatIcon(HDC DC, TztExportType Type) {
@@ -101,28 +101,28 @@ fw::TForm* Tfrm_Selection::Form() {
     form_->SetCaption(DesignCaption);
     form_->SetClientSize(DesignClientWidth, DesignClientHeight);
     form_->SetPosition(fw::poScreenCenter);
-    auto* ok = Place<fw::TButton>(form_, form_, 240, 8, 75, 25);
-    ok->SetCaption(ztResourceText(SztExportButton));
-    ok->SetDefault(true);
-    ok->SetModalResult(fw::mrOk);
-    auto* cancel = Place<fw::TButton>(form_, form_, 240, 40, 75, 25);
-    cancel->SetCaption(ztResourceText(SztCancelButton));
-    cancel->SetCancel(true);
-    cancel->SetModalResult(fw::mrCancel);
-    auto* group = Place<fw::TGroupBox>(form_, form_, 8, 8, 225, 113);
-    group->SetCaption(ztResourceText(SztSelectFormat) + L" ");
-    auto* combo = Place<fw::TComboBox>(form_, group, 8, 24, 209, 21);
-    combo->SetStyle(fw::csDropDownList);
-    combo->SetTag(30);
-    auto* view = Place<fw::TRadioButton>(form_, group, 8, 60, 150, 17);
-    view->SetCaption(ztResourceText(SztViewOnly));
-    view->SetTag(10);
-    auto* file = Place<fw::TRadioButton>(form_, group, 8, 80, 150, 17);
-    file->SetCaption(ztResourceText(SztExportToFile));
-    file->SetTag(20);
-    iconImage_ = Place<fw::TPaintBox>(form_, group, 176, 64, 40, 40);
-    iconImage_->OnPaint = [this](fw::TObject*) {
-        if (OnPaintIcon) OnPaintIcon(iconImage_->Canvas()->Handle());
+    btn_Selection = Place<fw::TButton>(form_, form_, 240, 8, 75, 25);
+    btn_Selection->SetCaption(ztResourceText(SztExportButton));
+    btn_Selection->SetDefault(true);
+    btn_Selection->SetModalResult(fw::mrOk);
+    btn_Cancel = Place<fw::TButton>(form_, form_, 240, 40, 75, 25);
+    btn_Cancel->SetCaption(ztResourceText(SztCancelButton));
+    btn_Cancel->SetCancel(true);
+    btn_Cancel->SetModalResult(fw::mrCancel);
+    GroupBox = Place<fw::TGroupBox>(form_, form_, 8, 8, 225, 113);
+    GroupBox->SetCaption(ztResourceText(SztSelectFormat) + L" ");
+    SelectionCombo = Place<fw::TComboBox>(form_, GroupBox, 8, 24, 209, 21);
+    SelectionCombo->SetStyle(fw::csDropDownList);
+    SelectionCombo->SetTag(30);
+    rdo_View = Place<fw::TRadioButton>(form_, GroupBox, 8, 60, 150, 17);
+    rdo_View->SetCaption(ztResourceText(SztViewOnly));
+    rdo_View->SetTag(10);
+    rdo_File = Place<fw::TRadioButton>(form_, GroupBox, 8, 80, 150, 17);
+    rdo_File->SetCaption(ztResourceText(SztExportToFile));
+    rdo_File->SetTag(20);
+    IconImage = Place<fw::TPaintBox>(form_, GroupBox, 176, 64, 40, 40);
+    IconImage->OnPaint = [this](fw::TObject*) {
+        if (OnPaintIcon) OnPaintIcon(IconImage->Canvas()->Handle());
     };
     return form_;
 }

@@ -45,6 +45,15 @@ public:
     // The form, made on first use.
     fw::TForm* Form();
 
+    // The designed controls, as named in the design: made with the form (null before).
+    fw::TButton* btn_Selection = nullptr;
+    fw::TButton* btn_Cancel = nullptr;
+    fw::TGroupBox* GroupBox = nullptr;
+    fw::TComboBox* SelectionCombo = nullptr;
+    fw::TRadioButton* rdo_View = nullptr;
+    fw::TRadioButton* rdo_File = nullptr;
+    fw::TPaintBox* IconImage = nullptr;
+
     // Design: caption and client size.
     static constexpr const wchar_t* DesignCaption = L"Exporting...";
     static constexpr int DesignClientWidth = 322;
@@ -57,8 +66,8 @@ private:
     fw::TImageList* Images();
 
     fw::TForm* form_ = nullptr;
-    fw::TPaintBox* iconImage_ = nullptr;
-    fw::TImageList* images_ = nullptr;
+    // The formats' images (31 x 31), made when first drawn.
+    fw::TImageList* ImageList = nullptr;
 };
 
 }  // namespace zt

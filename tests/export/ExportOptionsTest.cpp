@@ -7,8 +7,12 @@
 #include "export/ExportSelect.h"
 #include "export/StringGridExport.h"
 #include "framework/Bitmap.h"
+#include "framework/Buttons.h"
 #include "framework/Exception.h"
 #include "framework/Forms.h"
+#include "framework/GroupBox.h"
+#include "framework/PaintBox.h"
+#include "framework/StdCtrls.h"
 #include "tests/export/ExportTestSource.h"
 
 TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
@@ -117,6 +121,18 @@ TEST(ExportWindows, LazyWindowsFormatIconAndEnter) {
     const HWND window = selection->Handle();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(selection->Form()->ClientWidth(), Tfrm_Selection::DesignClientWidth);
+    // The designed controls, where the design puts them.
+    ASSERT_TRUE(selection->btn_Selection && selection->btn_Cancel && selection->GroupBox && selection->SelectionCombo &&
+                selection->rdo_View && selection->rdo_File && selection->IconImage);
+    EXPECT_TRUE(selection->btn_Selection->Default());
+    EXPECT_EQ(selection->btn_Selection->ModalResult(), fw::mrOk);
+    EXPECT_TRUE(selection->btn_Cancel->Cancel());
+    EXPECT_EQ(selection->btn_Cancel->Top(), 40);
+    EXPECT_EQ(selection->GroupBox->Caption(), L"E&xport formats: ");
+    EXPECT_EQ(selection->SelectionCombo->Tag(), 30);
+    EXPECT_EQ(selection->rdo_View->Tag(), 10);
+    EXPECT_EQ(selection->rdo_File->Top(), 80);
+    EXPECT_EQ(selection->IconImage->Left(), 176);
     // Enter presses Export; the close that follows only ends a loop Enter left running.
     PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(window, WM_CLOSE, 0, 0);

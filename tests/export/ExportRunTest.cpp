@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include "export/ExportProgress.h"
+#include "framework/Label.h"
+#include "framework/ProgressBar.h"
 #include "framework/SysUtils.h"
 #include "tests/common/PlacedForm.h"
 #include "tests/common/FillingDisk.h"
@@ -306,6 +308,12 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
     // Drawn anew no more often than ten times a second, however many rows pass.
     EXPECT_LE(p->Repaints(), int(elapsed / 100) + 1);
     EXPECT_EQ(p->BarLeft(), 8);
+    // Below the label: the frame, then the rest of the client area halved.
+    ASSERT_TRUE(p->ProgressLabel && p->ProgressBar);
+    EXPECT_EQ(p->ProgressLabel->Left(), 8);
+    EXPECT_EQ(p->BarTop(),
+              (p->Height() - p->ClientHeight()) + (p->ClientHeight() - p->ProgressLabel->Height() - 16 - 16) / 2);
+    EXPECT_EQ(p->ProgressBar->Top(), p->BarTop());
     EXPECT_EQ(p->BarWidth(), p->ClientWidth() - 16);
     EXPECT_EQ(p->Width(), 300);
     EXPECT_EQ(p->Caption(), L"Export");
