@@ -82,6 +82,10 @@ constexpr UINT_PTR kShowTimer = 1;
 constexpr UINT_PTR kHideTimer = 2;
 
 // The controller: which control the mouse rests on, and the hint shown for it.
+THintWindow* MakePlainHintWindow(TComponent* AOwner) {
+    return new THintWindow(AOwner);
+}
+
 // A component, so it hears when that control is freed.
 class THintController : public TComponent {
 public:
@@ -92,6 +96,7 @@ public:
     bool Activate(POINT Pos);
 
     THintWindow* window_ = nullptr;
+    THintWindowClass windowClass_ = nullptr;  // what made window_
     bool shown_ = false;
     std::wstring text_;
     RECT cursorRect_{};
@@ -202,7 +207,16 @@ bool THintController::Activate(POINT Pos) {
     cursorRect_ = RECT{topLeft.x, topLeft.y, topLeft.x + info.CursorRect.right - info.CursorRect.left,
                        topLeft.y + info.CursorRect.bottom - info.CursorRect.top};
     if (!canShow || info.HintStr.empty()) return false;
-    if (!window_) window_ = new THintWindow(nullptr);
+    // A control may ask for a hint window of its own class: the window is made anew when the class changes.
+    const THintWindowClass wanted = info.HintWindowClass ? info.HintWindowClass : MakePlainHintWindow;
+    if (window_ && windowClass_ != wanted) {
+        delete window_;
+        window_ = nullptr;
+    }
+    if (!window_) {
+        window_ = wanted(nullptr);
+        windowClass_ = wanted;
+    }
     window_->SetColor(info.HintColor);
     RECT rect = window_->CalcHintRect(info.HintMaxWidth, info.HintStr);
     OffsetRect(&rect, info.HintPos.x, info.HintPos.y);

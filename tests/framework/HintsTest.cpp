@@ -25,10 +25,18 @@ public:
             info->CursorRect.right = left ? Width() / 2 : Width();
             info->CursorRect.left = left ? 0 : Width() / 2;
             info->HintStr += left ? L" (left)" : L" (right)";
+            if (windowClass) info->HintWindowClass = windowClass;
             return;
         }
         fw::TPanel::WndProc(Message);
     }
+    fw::THintWindowClass windowClass = nullptr;
+};
+
+// A hint window a control may ask for instead of the plain one.
+class MarkedHintWindow : public fw::THintWindow {
+public:
+    using fw::THintWindow::THintWindow;
 };
 
 class HintsTest : public ::testing::Test {
@@ -122,3 +130,15 @@ TEST_F(HintsTest, AFreedControlTakesItsPendingHintAlong) {
 }
 
 }  // namespace
+
+TEST_F(HintsTest, AControlMayAskForAHintWindowOfItsOwnClass) {
+    panel->windowClass = [](fw::TComponent* owner) -> fw::THintWindow* { return new MarkedHintWindow(owner); };
+    ASSERT_TRUE(fw::ActivateHint(OnPanel(20, 10)));
+    ASSERT_NE(fw::ShownHintWindow(), nullptr);
+    EXPECT_NE(dynamic_cast<MarkedHintWindow*>(fw::ShownHintWindow()), nullptr);
+    // Without a class of its own, the plain window comes back.
+    panel->windowClass = nullptr;
+    ASSERT_TRUE(fw::ActivateHint(OnPanel(20, 10)));
+    ASSERT_NE(fw::ShownHintWindow(), nullptr);
+    EXPECT_EQ(dynamic_cast<MarkedHintWindow*>(fw::ShownHintWindow()), nullptr);
+}
