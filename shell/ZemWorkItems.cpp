@@ -25,6 +25,44 @@ std::wstring WithoutBackslash(const std::wstring& S) {
     return S.substr(0, S.size() - 1);
 }
 
+// The identity of a file or folder: its volume and its index there (links followed).
+struct TFileId {
+    DWORD volume = 0, high = 0, low = 0;
+    bool operator==(const TFileId&) const = default;
+};
+
+bool ReadFileId(const std::wstring& Path, TFileId& Id) {
+    const fw::Handle file(CreateFileW(MakeLongPath(Path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return false;
+    Id = TFileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+// Where a path leads once every link on it is followed; empty when unknown.
+std::wstring FinalPathOf(const std::wstring& Path) {
+    const fw::Handle file(CreateFileW(MakeLongPath(Path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return std::wstring();
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD n = GetFinalPathNameByHandleW(file.get(), buffer.data(), DWORD(buffer.size()), 0);
+        if (n == 0) return std::wstring();
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            // "\\?\UNC\server\share" and "\\?\C:\x" are the long forms of the ordinary paths.
+            if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + buffer.substr(8);
+            if (buffer.compare(0, 4, L"\\\\?\\") == 0) return buffer.substr(4);
+            return buffer;
+        }
+        buffer.assign(n, L'\0');
+    }
+    return std::wstring();
+}
+
 }  // namespace
 
 // ---- TIconWorkItem -------------------------------------------------------------------
@@ -178,40 +216,85 @@ void TZemFolderSizeWorkItem::Execute() {
     ++folderCount_;
     if (!recursive_) return;
     root_ = path;
-    SumFolderSize(fw::IncludeTrailingPathDelimiter(path), isLink, 0);
+    SumFolderSize(fw::IncludeTrailingPathDelimiter(path), isLink);
 }
 
-void TZemFolderSizeWorkItem::SumFolderSize(const std::wstring& Folder, bool ParentIsLink, int Depth) {
-    if (Depth >= MaxDepth) return;
+// One folder of the walk: its find, whether it was entered through a link (its
+// own links are then followed), how many links lead to it, and its file ID once
+// a link check has needed it.
+struct TZemFolderSizeWorkItem::TFrame {
+    std::wstring folder;  // with its trailing backslash
+    fw::FindHandle find;
+    bool isLink = false;
+    int linkHops = 0;
+    bool idRead = false;
+    TFileId id;
+};
+
+// The walk keeps its own stack, so a tree of any depth is summed whole.
+void TZemFolderSizeWorkItem::SumFolderSize(const std::wstring& Folder, bool ParentIsLink) {
+    std::vector<TFrame> chain;
     WIN32_FIND_DATAW data;
-    fw::FindHandle find(FindFirstFileLong(Folder + L'*', data));
-    if (!find) return;
-    const std::wstring current = WithoutBackslash(Folder);
-    do {
+    const auto enter = [&](const std::wstring& Path, bool IsLink, int Hops) {
+        fw::FindHandle find(FindFirstFileLong(Path + L'*', data));
+        if (!find) return false;
+        TFrame& frame = chain.emplace_back();
+        frame.folder = Path;
+        frame.find = std::move(find);
+        frame.isLink = IsLink;
+        frame.linkHops = Hops;
+        return true;
+    };
+    if (!enter(Folder, ParentIsLink, ParentIsLink ? 1 : 0)) return;
+    bool fresh = true;  // data holds the new frame's first entry
+    while (!chain.empty()) {
         if (Aborted()) return;
+        TFrame& top = chain.back();
+        if (!fresh && !FindNextFileW(top.find.get(), &data)) {
+            chain.pop_back();
+            continue;
+        }
+        fresh = false;
         const std::wstring name = data.cFileName;
         if (IsDotOrDotDot(name)) continue;
         const bool link = IsReparsePoint(data.dwFileAttributes);
-        if (link) {
-            if (!followLinks_ && !ParentIsLink) continue;
-            // A link whose target cannot be read, or that leads back into the
-            // folder being summed, into this folder or above it, is not followed.
-            std::wstring target = ReadLinkTarget(Folder + name);
-            if (target.empty()) continue;
-            // A relative target ("..\x") is relative to the folder the link stands in.
-            if (!IsQualifiedPath(target)) target = fw::ExpandFileName(Folder + target);
-            target = WithoutBackslash(target);
-            if (SamePath(target, root_) || IsParentPath(root_, target)) continue;
-            if (SamePath(target, current) || IsParentPath(target, current)) continue;
-        }
+        if (link && (!(followLinks_ || top.isLink) || !MayFollowLink(chain, name))) continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ++folderCount_;
-            SumFolderSize(Folder + name + L'\\', link, Depth + 1);
+            const std::wstring inner = top.folder + name + L'\\';
+            fresh = enter(inner, link, top.linkHops + (link ? 1 : 0));
         } else {
             size_ += FindDataFileSize(data);
             ++fileCount_;
         }
-    } while (FindNextFileW(find.get(), &data));
+    }
+}
+
+bool TZemFolderSizeWorkItem::MayFollowLink(std::vector<TFrame>& Chain, const std::wstring& Name) {
+    TFrame& top = Chain.back();
+    if (top.linkHops >= MaxLinkHops) return false;
+    const std::wstring link = top.folder + Name;
+    std::wstring target = ReadLinkTarget(link);
+    // A relative target ("..\x") is relative to the folder the link stands in.
+    if (!target.empty() && !IsQualifiedPath(target)) target = fw::ExpandFileName(top.folder + target);
+    if (target.empty()) target = FinalPathOf(link);
+    target = WithoutBackslash(target);
+    // No target to test, or the entry resolves to itself (no link to a folder):
+    // it counts like any entry.
+    if (!target.empty() && !SamePath(target, link)) {
+        // Never into the folder being summed or below it, nor into this folder or above it.
+        if (SamePath(target, root_) || IsParentPath(root_, target)) return false;
+        const std::wstring current = WithoutBackslash(top.folder);
+        if (SamePath(target, current) || IsParentPath(target, current)) return false;
+    }
+    // A folder the walk is inside already, reached under another name: a loop.
+    TFileId id;
+    if (!ReadFileId(link, id)) return true;
+    for (TFrame& frame : Chain) {
+        if (!frame.idRead) frame.idRead = ReadFileId(frame.folder, frame.id);
+        if (frame.idRead && frame.id == id) return false;
+    }
+    return true;
 }
 
 // ---- Links -----------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Bitmap.h"
 #include "framework/Handles.h"
@@ -141,12 +142,14 @@ private:
 
 // The size, file count and folder count of a path: a file counts itself; a folder
 // (or "folder\*", or a drive root) counts itself and, when Recursive, everything
-// below it. Links are followed only with FollowLinks (or below a followed link),
-// never into their own folder or one above it, and never deeper than MaxDepth.
-// The result comes through OnCompleted only.
+// below it, however deep. Links are followed only with FollowLinks (or below a
+// followed link), never into the folder being summed or below it, never into a
+// folder the walk is already inside (by its target's path or its file ID), and
+// never more than MaxLinkHops links deep. A link whose target cannot be read is
+// counted like any entry. The result comes through OnCompleted only.
 class TZemFolderSizeWorkItem : public TBasicWorkItem {
 public:
-    static constexpr int MaxDepth = 64;
+    static constexpr int MaxLinkHops = 32;
 
     TZemFolderSizeWorkItem(const std::wstring& Path, bool Recursive, bool FollowLinks, void* Owner = nullptr);
 
@@ -157,7 +160,10 @@ public:
     int FolderCount() const { return folderCount_; }
 
 private:
-    void SumFolderSize(const std::wstring& Folder, bool ParentIsLink, int Depth);
+    struct TFrame;
+    void SumFolderSize(const std::wstring& Folder, bool ParentIsLink);
+    // Whether the link Name in the innermost folder of Chain may be entered.
+    bool MayFollowLink(std::vector<TFrame>& Chain, const std::wstring& Name);
 
     std::wstring path_;
     bool recursive_;

@@ -317,6 +317,28 @@ TEST_F(SelectionList, FolderSizeNeverCountsALinkBackIntoTheTreeTwice) {
     EXPECT_EQ(SizeOf(data + L"\\sub\\back\\*", true, true).files, 3);  // the link itself is summed as a folder
 }
 
+TEST_F(SelectionList, FolderSizeCountsEveryLevelOfADeepTreeAndFollowsLinksOutOnceWithoutLooping) {
+    // 200 levels, a file of one byte on each: every one counts.
+    const std::wstring deep = MakeFolder(root + L"\\deep");
+    std::wstring level = L"\\\\?\\" + deep;
+    for (int i = 0; i < 200; ++i) {
+        level += L"\\d";
+        ASSERT_TRUE(CreateDirectoryW(level.c_str(), nullptr)) << i;
+        MakeFile(level + L"\\f", 1);
+    }
+    EXPECT_EQ(SizeOf(deep), (Sizes{200, 200, 201}));
+    // A link out of the tree to a folder that holds a link to itself. Wine cannot
+    // read the links' data: the first is followed all the same, once; the second
+    // leads back into a folder the walk is inside, and is not.
+    const std::wstring outside = MakeFolder(root + L"\\outside");
+    MakeFile(outside + L"\\o.txt", 7);
+    if (!scratch::MakeHostSymlink(data + L"\\out", "../outside") || !scratch::MakeHostSymlink(outside + L"\\self", "."))
+        GTEST_SKIP() << "the host side of the scratch drive cannot be reached";
+    EXPECT_EQ(SizeOf(data, true, false), (Sizes{60, 3, 2}));
+    EXPECT_EQ(SizeOf(data, true, true), (Sizes{67, 4, 3}));
+    EXPECT_EQ(SizeOf(outside, true, true), (Sizes{7, 1, 1}));
+}
+
 namespace {
 
 // A reparse data block: tag, data length, reserved, then the name fields and,
