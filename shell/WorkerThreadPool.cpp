@@ -114,6 +114,15 @@ bool TWorkerThread::AbortCurrentItem(void* Owner, intptr_t Tag, const TWorkItemC
     return aborted;
 }
 
+bool TWorkerThread::WaitWhileItemPaused(IWorkItem& Item) {
+    auto* basic = dynamic_cast<TBasicWorkItem*>(&Item);
+    for (;;) {
+        if (Terminated() || (basic && basic->Aborted())) return true;
+        if (!Paused() && !(basic && basic->Paused())) return false;
+        Sleep(100);
+    }
+}
+
 void TWorkerThread::Execute() {
     if (WaitWhilePaused()) return;
     bool comEntered = false;
@@ -128,7 +137,11 @@ void TWorkerThread::Execute() {
         if (!item) continue;
         try {
             item->Execute();
-            if (std::function<void()> completion = item->GetCompletionMethod()) Synchronize(completion);
+            if (std::function<void()> completion = item->GetCompletionMethod()) {
+                // A paused worker holds its result back; it waits here, so the
+                // main thread never sleeps on a pause.
+                if (!WaitWhileItemPaused(*item)) Synchronize(completion);
+            }
         } catch (...) {
             // A failing item or delivery costs only its own result; the worker
             // goes on, and the item still counts as done below.

@@ -53,6 +53,9 @@ protected:
 private:
     friend class TWorkerThreadPool;
     TWorkerThreadPool* WorkerPool() const;
+    // Sleeps while the worker or the item is paused; true when the item's result
+    // is no longer wanted (the item aborted or the worker stopped).
+    bool WaitWhileItemPaused(IWorkItem& Item);
 
     IWorkItemPtr currentItem_;  // guarded by the pool's lock
     bool coInitialize_;

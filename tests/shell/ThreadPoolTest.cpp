@@ -2,10 +2,12 @@
 // and the worker pool (queue-empty events, cancels, failing deliveries, idle workers).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/Exception.h"
@@ -188,6 +190,57 @@ TEST(ThreadPool, DestroyWaitsForThreadsThatFinishedButHaveNotReported) {
     EXPECT_EQ(finished.size(), 3u);
 }
 
+TEST(ThreadPool, MaxThreadsLoweredEndsTheSurplusRaisedStartsWaitingOnesAndThreadsGetThePoolsPriority) {
+    ReportingPool p;
+    p.pool.SetMaxThreads(3);
+    p.pool.SetThreadPriority(fw::tpLower);
+    std::atomic<int> started{0};
+    std::vector<int> priorities(5, -100);
+    for (int i = 0; i < 5; ++i)
+        p.Add([&, i](TTestThread* t) {
+            priorities[i] = GetThreadPriority(GetCurrentThread());
+            ++started;
+            UntilTerminated(t);
+        });
+    ASSERT_TRUE(PumpUntil([&] { return started == 3; }));
+    EXPECT_EQ(p.pool.RunningCount(), 3);
+    // Lowered: the third running thread is asked to end, and no waiting one takes its place.
+    p.pool.SetMaxThreads(2);
+    ASSERT_TRUE(PumpUntil([&] { return p.finished.size() == 1; }));
+    EXPECT_EQ(p.pool.RunningCount(), 2);
+    EXPECT_EQ(started, 3);
+    // Raised: waiting threads start until four run.
+    p.pool.SetMaxThreads(4);
+    ASSERT_TRUE(PumpUntil([&] { return started == 5; }));
+    EXPECT_EQ(p.pool.RunningCount(), 4);
+    p.pool.StopAll(true);
+    for (int priority : priorities) EXPECT_EQ(priority, THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+TEST(ThreadPool, APausedThreadSleepsUntilResumedOrTerminated) {
+    ReportingPool p;
+    std::atomic<int> steps{0};
+    std::atomic<TTestThread*> thread{nullptr};
+    p.Add([&](TTestThread* t) {
+        thread = t;
+        while (!t->WaitWhilePaused()) {
+            ++steps;
+            Sleep(1);
+        }
+    });
+    ASSERT_TRUE(PumpUntil([&] { return steps > 0; }));
+    thread.load()->SetPaused(true);
+    Sleep(250);  // a step under way ends; then none follows
+    const int paused = steps;
+    pooltest::PumpFor(400);
+    EXPECT_EQ(steps, paused);
+    thread.load()->SetPaused(false);
+    ASSERT_TRUE(PumpUntil([&] { return steps > paused; }));
+    thread.load()->SetPaused(true);
+    p.pool.StopAll(true);  // terminating ends the pause
+    EXPECT_EQ(p.finished.size(), 1u);
+}
+
 // ---- The worker pool ---------------------------------------------------------------
 
 namespace {
@@ -355,4 +408,87 @@ TEST(WorkerPool, QueueEmptyPostedBeforeDestructionNeverReachesTheGonePool) {
     }
     pooltest::Drain();
     EXPECT_EQ(queueEmpties, 0);
+}
+
+TEST(WorkerPool, APausedWorkerHoldsItsResultUntilResumedAndNewestFirstTakesTheLastQueued) {
+    PoolFixture f(1, 1);
+    std::atomic<bool> executed{false};
+    f.AddBlocker(nullptr, L"held");
+    ASSERT_EQ(f.pool.Count(), 1);
+    auto* worker = dynamic_cast<TWorkerThread*>(f.pool.Threads(0));
+    ASSERT_NE(worker, nullptr);
+    worker->SetPaused(true);
+    f.gate.Open();
+    pooltest::PumpFor(400);  // the item has run; its result waits
+    EXPECT_TRUE(f.delivered.empty());
+    // Queued while the worker waits: with newest first, the last one runs next.
+    f.pool.SetLastInFirstOut(true);
+    for (const wchar_t* name : {L"first", L"second", L"third"}) f.Add(nullptr, name);
+    worker->SetPaused(false);
+    ASSERT_TRUE(f.WaitForQueueEmpty());
+    EXPECT_EQ(f.delivered, (Names{L"held", L"third", L"second", L"first"}));
+}
+
+TEST(WorkerPool, StopAllWithWaitReturnsOnlyAfterEveryRunningItemHasEnded) {
+    PoolFixture f(4, 4);
+    f.pool.SetStopTimeout(60000);  // only a hung item would be killed
+    std::atomic<int> running{0}, ended{0};
+    for (int i = 0; i < 4; ++i)
+        f.Add(nullptr, L"slow", [&] {
+            ++running;
+            Sleep(300);  // an item sees no abort: it runs to its end
+            ++ended;
+        });
+    ASSERT_TRUE(PumpUntil([&] { return running == 4; }));
+    f.pool.StopAll(true);
+    EXPECT_EQ(ended, 4);
+    EXPECT_EQ(f.pool.Count(), 0);
+}
+
+TEST(WorkerPool, QueueLosesAndDoublesNothingUnderManyAddingAndTakingThreads) {
+    TWorkItemsQueue queue;
+    constexpr int kAdders = 6, kPerAdder = 20000;
+    std::vector<std::shared_ptr<TTestItem>> items;
+    for (int i = 0; i < kAdders * kPerAdder; ++i) items.push_back(std::make_shared<TTestItem>(nullptr, L"", nullptr));
+    std::atomic<int> addersLeft{kAdders};
+    std::vector<std::vector<IWorkItem*>> taken(4);
+    std::vector<std::thread> threads;
+    for (int a = 0; a < kAdders; ++a)
+        threads.emplace_back([&, a] {
+            for (int i = 0; i < kPerAdder; ++i) queue.Add(items[a * kPerAdder + i]);
+            --addersLeft;
+        });
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (;;) {
+                const bool last = addersLeft == 0;
+                IWorkItemPtr item = t % 2 ? queue.TakeLast() : queue.TakeFirst();
+                if (item) taken[t].push_back(item.get());
+                else if (last) break;
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    std::vector<IWorkItem*> all;
+    for (const auto& part : taken) all.insert(all.end(), part.begin(), part.end());
+    ASSERT_EQ(all.size(), items.size());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+    EXPECT_EQ(queue.Count(), 0);
+
+    // The same through the pool: items queued from many threads run once each.
+    PoolFixture f(8, 8);
+    constexpr int kQueuers = 8, kPerQueuer = 500;
+    std::vector<std::atomic<int>> runs(kQueuers * kPerQueuer);
+    std::vector<std::thread> queuers;
+    for (int q = 0; q < kQueuers; ++q)
+        queuers.emplace_back([&, q] {
+            for (int i = 0; i < kPerQueuer; ++i) {
+                auto item = std::make_shared<TTestItem>(nullptr, L"", nullptr);
+                item->Work = [&runs, n = q * kPerQueuer + i] { ++runs[n]; };
+                f.pool.AddWorkItem(item);
+            }
+        });
+    for (std::thread& thread : queuers) thread.join();
+    ASSERT_TRUE(PumpUntil([&] { return f.pool.PendingCount() == 0; }));
+    EXPECT_EQ(std::count_if(runs.begin(), runs.end(), [](const std::atomic<int>& n) { return n != 1; }), 0);
 }
