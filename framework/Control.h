@@ -91,6 +91,13 @@ enum TAlign {
     alClient,
     alCustom
 };
+// Whether a press of the mouse on a control starts dragging by itself
+// (dmAutomatic; a tree view then tells of an item being dragged) or only when
+// the program starts it (dmManual).
+enum TDragMode {
+    dmManual,
+    dmAutomatic
+};
 enum TAlignment {
     taLeftJustify,
     taRightJustify,
@@ -322,6 +329,8 @@ public:
     // The popup menu shown on a context-menu request (a TPopupMenu, not owned).
     TComponent* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(TComponent* Value);
+    TDragMode DragMode() const { return dragMode_; }
+    virtual void SetDragMode(TDragMode Value) { dragMode_ = Value; }
 
     TControlStyle ControlStyle() const { return controlStyle_; }
     void SetControlStyle(TControlStyle Value) { controlStyle_ = Value; }
@@ -415,6 +424,7 @@ private:
     bool parentShowHint_ = true;
     TCursor cursor_ = crDefault;
     TComponent* popupMenu_ = nullptr;
+    TDragMode dragMode_ = dmManual;
     long long creationIndex_;
     // A size the parent's layout cut down for lack of room (-1: none), and the size
     // it had before: given back when there is room again.

@@ -515,6 +515,11 @@ void TCustomTreeView::SetStyle(DWORD Style, bool On) {
     Invalidate();
 }
 
+void TCustomTreeView::SetDragMode(TDragMode Value) {
+    SetStyle(TVS_DISABLEDRAGDROP, Value == dmManual);
+    TWinControl::SetDragMode(Value);
+}
+
 int TCustomTreeView::Indent() const {
     if (!HandleAllocated()) return indent_;
     return int(const_cast<TCustomTreeView*>(this)->Send(TVM_GETINDENT, 0, 0));
@@ -667,7 +672,8 @@ void TCustomTreeView::HandleEndLabelEdit(NMTVDISPINFOW& Info) {
     const HWND editor = reinterpret_cast<HWND>(Send(TVM_GETEDITCONTROL, 0, 0));
     if (!node || (editor && editor == endedEditor_)) return;
     endedEditor_ = editor;
-    if (!Info.item.pszText) {
+    // An empty label names nothing: the edit is given up.
+    if (!Info.item.pszText || !*Info.item.pszText) {
         EditCanceled(node);
         return;
     }

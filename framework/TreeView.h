@@ -215,6 +215,8 @@ public:
     void SetReadOnly(bool Value) { SetStyle(TVS_EDITLABELS, !Value); }
     bool RowSelect() const { return HasStyle(TVS_FULLROWSELECT); }
     void SetRowSelect(bool Value) { SetStyle(TVS_FULLROWSELECT, Value); }
+    // Only with dmAutomatic does the window tell of items being dragged.
+    void SetDragMode(TDragMode Value) override;
     // Pixels a level is indented by (the window's own when 0).
     int Indent() const;
     void SetIndent(int Value);
@@ -269,7 +271,7 @@ protected:
     virtual bool CanEdit(TTreeNode* Node);
     // The label edit ended with text S: OnEdited may change it; the node takes it.
     virtual void Edit(TTreeNode* Node, std::wstring& S);
-    // The label edit ended without text (Escape, or the edit was cancelled).
+    // The label edit ended without text (Escape, an empty label, or the edit was cancelled).
     virtual void EditCanceled(TTreeNode* Node);
     // The user starts dragging Node with the left or the right button.
     virtual void BeginItemDrag(TTreeNode* Node, TMouseButton Button);
@@ -301,7 +303,8 @@ private:
     std::unique_ptr<TTreeNodes> items_;
     TCustomImageList* images_ = nullptr;
     TCustomImageList* stateImages_ = nullptr;
-    DWORD style_ = TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS;
+    DWORD style_ =
+        TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP;
     int indent_ = 0;
     bool rightClickSelect_ = false;
     UINT changeDelay_ = 0;

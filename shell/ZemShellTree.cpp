@@ -135,6 +135,7 @@ TZemShellTree::TZemShellTree(fw::TComponent* AOwner)
     SetRightClickSelect(true);
     SetDoubleBuffered(true);
     SetHideSelection(false);
+    SetDragMode(fw::dmAutomatic);
     width_ = 200;
     height_ = 300;
     if (useSystemFont_) SetIconTitleFont(Font());
@@ -232,8 +233,12 @@ void TZemShellTree::Loaded() {
 
 void TZemShellTree::SetRootedAt(TZemShellFolder Value) {
     rootedAt_ = Value;
-    // The root is built with the window.
-    if (!HandleAllocated()) return;
+    // The root is built with the window; the folder path and the history go now.
+    if (!HandleAllocated()) {
+        if (Value != SF_FILESYSTEMFOLDER) rootedAtFileSystemFolder_.clear();
+        history_->Clear();
+        return;
+    }
     BusyCursor busy;
     UpdateGuard update(Items());
     Items()->Clear();
@@ -552,7 +557,9 @@ bool TZemShellTree::LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, 
 bool TZemShellTree::LocateInNetwork(TZemShellTreeNode* Deepest, LPCITEMIDLIST IDList, TLocateMode Mode) {
     const int count = PidlCount(IDList);
     const int level = Deepest->Level();
-    if (level + 1 >= count - 1) {
+    // Deepest is the list's parent: the object goes below it. Otherwise its
+    // parent (a server below the network) is found or added first.
+    if (level >= count - 1) {
         browser_->SetAbsoluteObjectIDList(IDList);
         const std::wstring path = browser_->ObjectPath();
         TZemShellTreeNode* node =

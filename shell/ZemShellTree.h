@@ -302,6 +302,8 @@ protected:
     void UpdateCheckState(TZemShellTreeNode* Node, bool Partial);
     // The shell's drop target of a node's object; nullptr when it takes no drops.
     virtual fw::ComPtr<IDropTarget> ObjectDropTarget(TZemShellTreeNode* Node);
+    // Runs a shell verb on the browser's current object; true when it succeeded.
+    virtual bool RunShellVerb(const std::wstring& Verb);
 
 private:
     // Commands.

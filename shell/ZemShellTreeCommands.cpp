@@ -59,10 +59,14 @@ bool TZemShellTree::ExecuteVerb(const std::wstring& Verb) {
     const HTREEITEM item = node->ItemId();
     if (Usable(node)) {
         browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
-        if (!browser_->ExecuteShellVerb(Verb)) return false;
+        if (!RunShellVerb(Verb)) return false;
     }
     VerbDone(Verb, item, files.get());
     return true;
+}
+
+bool TZemShellTree::RunShellVerb(const std::wstring& Verb) {
+    return browser_->ExecuteShellVerb(Verb);
 }
 
 // What the tree does after a verb ran on the node of Item: Files are the
@@ -106,6 +110,14 @@ void TZemShellTree::KeyDown(WORD& Key, fw::TShiftState Shift) {
     if (!IsEditing()) {
         const WORD key = Key;
         if (HandleCommandKey(key, Shift)) {
+            Key = 0;
+            return;
+        }
+        if ((key == VK_LEFT || key == VK_RIGHT) && Shift == fw::ssAlt) {
+            // A step through the history; the key handlers hear of it afterwards, but
+            // the window does not (it would move on to the parent or child node).
+            Navigate(key == VK_LEFT ? -1 : 1);
+            fw::TCustomTreeView::KeyDown(Key, Shift);
             Key = 0;
             return;
         }
@@ -158,10 +170,7 @@ bool TZemShellTree::HandleCommandKey(WORD Key, fw::TShiftState Shift) {
         ExecuteVerb(L"properties");
         return true;
     case VK_LEFT:
-    case VK_RIGHT:
-        if (Shift != fw::ssAlt) return false;
-        Navigate(Key == VK_LEFT ? -1 : 1);
-        return true;
+    case VK_RIGHT: return false;
     case VK_MENU: return false;
     case VK_SPACE:
         if (shellLink_ && checkBoxes_)

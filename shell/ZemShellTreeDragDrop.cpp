@@ -47,6 +47,8 @@ DWORD TZemShellTree::CopyModeEffects() const {
 
 void TZemShellTree::SetOleDragDrop(bool Value) {
     oleDragDrop_ = Value;
+    // The window tells of dragged nodes only while the tree drags them itself.
+    SetDragMode(Value && !HasState(fw::csDesigning) ? fw::dmAutomatic : fw::dmManual);
     if (HasState(fw::csLoading) || HasState(fw::csDesigning) || !HandleAllocated()) return;
     if (Value) RegisterDropTarget();
     else dropRegistration_.Revoke();
@@ -66,7 +68,10 @@ void TZemShellTree::RegisterDropTarget() {
     }
     if (dropRegistration_.Registered() && dropRegistration_.Window() == Handle()) return;
     // A window that cannot take drops leaves the tree without them.
-    if (FAILED(dropRegistration_.Register(Handle(), dropTarget_.get()))) oleDragDrop_ = false;
+    if (FAILED(dropRegistration_.Register(Handle(), dropTarget_.get()))) {
+        oleDragDrop_ = false;
+        SetDragMode(fw::dmManual);
+    }
 }
 
 // A node that goes while a drag runs over it (a notice, a refresh) is forgotten.
@@ -124,8 +129,11 @@ void TZemShellTree::BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) 
 }
 
 HRESULT TZemShellTree::QueryContinueDrag(bool EscapePressed, DWORD KeyState) {
-    // Released: dropped; Escape: cancelled; another button pressed meanwhile changes nothing.
-    return fw::QueryContinueByButton(EscapePressed, KeyState, dragButton_ ? dragButton_ : MK_LBUTTON);
+    // Released: dropped; Escape or a second mouse button: cancelled.
+    constexpr DWORD kButtons = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
+    const DWORD button = dragButton_ ? dragButton_ : MK_LBUTTON;
+    if (KeyState & kButtons & ~button) return DRAGDROP_S_CANCEL;
+    return fw::QueryContinueByButton(EscapePressed, KeyState, button);
 }
 
 HRESULT TZemShellTree::GiveFeedback(DWORD) {

@@ -241,9 +241,27 @@ TEST_F(TreeViewTest, LabelEditsAreAskedForAndEndWithTheTextOrACancel) {
     SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(cancelled, (std::vector<std::wstring>{L"renamed!"}));
     EXPECT_EQ(open->Text(), L"renamed!");
+    // An emptied label is given up too.
+    ASSERT_TRUE(open->EditText());
+    SetWindowTextW(HWND(SendMessageW(tree->Handle(), TVM_GETEDITCONTROL, 0, 0)), L"");
+    open->EndEdit(false);
+    EXPECT_EQ(cancelled, (std::vector<std::wstring>{L"renamed!", L"renamed!"}));
+    EXPECT_EQ(open->Text(), L"renamed!");
 
     tree->SetReadOnly(true);
     EXPECT_FALSE(open->EditText());
+}
+
+TEST_F(TreeViewTest, OnlyAnAutomaticDragModeLetsTheWindowTellOfDraggedItems) {
+    const auto dragsTold = [&] { return (GetWindowLongW(tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP) == 0; };
+    EXPECT_EQ(tree->DragMode(), fw::dmManual);
+    EXPECT_FALSE(dragsTold());
+    tree->SetDragMode(fw::dmAutomatic);
+    EXPECT_TRUE(dragsTold());
+    tree->RecreateWnd();
+    EXPECT_TRUE(dragsTold());
+    tree->SetDragMode(fw::dmManual);
+    EXPECT_FALSE(dragsTold());
 }
 
 // --- Splitter --------------------------------------------------------------------------

@@ -67,6 +67,13 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceDeleteAndPasteOnceUnlessRe
     SendMessageW(editor(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(cancelled, (std::vector<std::wstring>{L"a2"}));
     EXPECT_TRUE(Exists(base + L"\\a2"));
+    // So does an emptied label, once; nothing is renamed.
+    ASSERT_TRUE(tree->Selected()->EditText());
+    SetWindowTextW(editor(), L"");
+    tree->Selected()->EndEdit(false);
+    EXPECT_EQ(cancelled, (std::vector<std::wstring>{L"a2", L"a2"}));
+    EXPECT_TRUE(Exists(base + L"\\a2"));
+    EXPECT_EQ(operations.size(), 1u);
     // A read-only tree deletes nothing and asks for no paste; Ctrl+V (its key and
     // its character) asks once on a tree that may change. Wine's paste pastes nothing.
     int pastes = 0;
@@ -213,7 +220,15 @@ public:
         return TZemShellTree::QueryContinueDrag(EscapePressed, holdRounds-- > 0 ? MK_LBUTTON : 0);
     }
 
+    // Wine's folders have no "paste": this one runs the paste the test asks for.
+    std::function<void()> paste;
+
 protected:
+    bool RunShellVerb(const std::wstring& Verb) override {
+        if (Verb != L"paste" || !paste) return TZemShellTree::RunShellVerb(Verb);
+        paste();
+        return true;
+    }
     fw::ComPtr<IDropTarget> ObjectDropTarget(TZemShellTreeNode* Node) override {
         const std::wstring folder = NodePath(Node);
         const bool refusing = folder.ends_with(L"\\refusing"), mover = folder.ends_with(L"\\mover");
@@ -388,8 +403,10 @@ TEST_F(ShellTreeDropTest, ANodeDraggedOutGoesWhereItIsDroppedAndAWindowThatCanno
     fw::TTreeNode* moving = ChildNamed(folder, L"moving");
     ASSERT_NE(moving, nullptr);
     tree->SetCopyMode(cmCopy);
-    // Released: dropped; Escape: cancelled; a second button changes nothing.
-    EXPECT_EQ(tree->QueryContinueDrag(false, MK_LBUTTON | MK_RBUTTON), S_OK);
+    // Released: dropped; Escape or a second button: cancelled.
+    EXPECT_EQ(tree->QueryContinueDrag(false, MK_LBUTTON | MK_RBUTTON), DRAGDROP_S_CANCEL);
+    EXPECT_EQ(tree->QueryContinueDrag(false, MK_LBUTTON | MK_MBUTTON), DRAGDROP_S_CANCEL);
+    EXPECT_EQ(tree->QueryContinueDrag(false, MK_LBUTTON | MK_SHIFT), S_OK);
     EXPECT_EQ(tree->QueryContinueDrag(false, 0), DRAGDROP_S_DROP);
     EXPECT_EQ(tree->QueryContinueDrag(true, MK_LBUTTON), DRAGDROP_S_CANCEL);
     fake->holdRounds = 3;
@@ -407,16 +424,43 @@ TEST_F(ShellTreeDropTest, ANodeDraggedOutGoesWhereItIsDroppedAndAWindowThatCanno
     const std::vector<std::wstring> files{base + L"\\moving"};
     EXPECT_EQ(operations,
               (std::vector<Operation>{{{sopCopy, sopDrop}, files, target}, {{sopCopy, sopDrag}, files, L""}}));
+    // The window tells of dragged nodes only while the tree drags them: its drag mode follows.
+    const auto dragsTold = [&] { return (GetWindowLongW(tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP) == 0; };
     EXPECT_TRUE(tree->OleDragDrop());
+    EXPECT_EQ(tree->DragMode(), fw::dmAutomatic);
+    EXPECT_TRUE(dragsTold());
     tree->SetOleDragDrop(false);
+    EXPECT_EQ(tree->DragMode(), fw::dmManual);
+    EXPECT_FALSE(dragsTold());
     fw::ComPtr<fw::TDropTarget> other = fw::TDropTarget::Create();
     ASSERT_EQ(RegisterDragDrop(tree->Handle(), other.get()), S_OK);
     tree->SetOleDragDrop(true);
     EXPECT_FALSE(tree->OleDragDrop());
+    EXPECT_EQ(tree->DragMode(), fw::dmManual);
     RevokeDragDrop(tree->Handle());
     tree->SetOleDragDrop(true);
     EXPECT_TRUE(tree->OleDragDrop());
+    EXPECT_TRUE(dragsTold());
     EXPECT_EQ(RegisterDragDrop(tree->Handle(), other.get()), DRAGDROP_E_ALREADYREGISTERED);
+}
+
+TEST_F(ShellTreeDropTest, APasteReportsACopyAsACopyAndAMoveAsAMove) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-paste");
+    const std::wstring source = scratch::MakeFolder(base + L"\\source") + L"\\file.txt";
+    const std::wstring target = scratch::MakeFolder(base + L"\\target");
+    const std::wstring pasted = target + L"\\file.txt";
+    scratch::MakeFile(source, 3);
+    Open(base);
+    ASSERT_TRUE(tree->SetSelectedFolder(target));
+    ASSERT_EQ(OleSetClipboard(PathsData({source}).get()), S_OK);
+    ASSERT_EQ(OleFlushClipboard(), S_OK);
+    fake->paste = [&] { CopyFileW(source.c_str(), pasted.c_str(), FALSE); };
+    Key('V', kCtrl);
+    fake->paste = [&] { MoveFileExW(source.c_str(), pasted.c_str(), MOVEFILE_REPLACE_EXISTING); };
+    EXPECT_TRUE(tree->ExecuteVerb(L"paste"));
+    EXPECT_FALSE(Exists(source));
+    EXPECT_EQ(operations, (std::vector<Operation>{{{sopCopy, sopPaste, sopAdd}, {source}, target},
+                                                  {{sopMove, sopPaste, sopAdd}, {source}, target}}));
 }
 
 }  // namespace

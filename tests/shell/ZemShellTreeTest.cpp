@@ -10,6 +10,8 @@
 
 #include "framework/Handles.h"
 #include "shell/Pathfinch.h"
+#include "shell/Pidl.h"
+#include "shell/SpecialFolders.h"
 #include "shell/PidlHistory.h"
 #include "shell/ZemSelectionList.h"
 #include "shell/ZemSelectionStateImageList.h"
@@ -72,6 +74,14 @@ TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAndAtAFolder) {
     EXPECT_EQ(ChildTexts(tree->Items()->GetFirstNode()), (std::vector<std::wstring>{L"sub"}));
     tree->SetRootedAt(SF_DRIVES);
     EXPECT_EQ(tree->RootedAtFileSystemFolder(), L"");
+    // A tree without a window yet forgets the folder and the history all the same.
+    auto* unplaced = new TZemShellTree(form);
+    unplaced->SetRootedAtFileSystemFolder(base);
+    unplaced->History()->Add(PidlClone(DesktopPidl()));
+    unplaced->SetRootedAt(SF_DRIVES);
+    EXPECT_EQ(unplaced->RootedAtFileSystemFolder(), L"");
+    EXPECT_EQ(unplaced->History()->Count(), 0);
+    EXPECT_FALSE(unplaced->HandleAllocated());
 }
 
 TEST_F(ShellTreeTest, SelectedFolderByPathDeepOutsideTheAnsiCodePageAndUnreachable) {
@@ -172,10 +182,15 @@ TEST_F(ShellTreeTest, TheMouseChangesTheSelectionOnceOpensAFolderAndWalksTheHist
     SendMessageW(tree->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     EXPECT_TRUE(one->Expanded());
     EXPECT_EQ(ChildTexts(one), (std::vector<std::wstring>{L"inner"}));
-    // Back and forth through the history (Alt+Left, the side buttons) adds no entry.
+    // Back and forth through the history (Alt+Left, the side buttons) adds no entry;
+    // the key goes on to the usual key handling.
+    std::vector<WORD> keys;
+    tree->OnKeyDown = [&](fw::TObject*, WORD& Key, fw::TShiftState) { keys.push_back(Key); };
     SendMessageW(tree->Handle(), WM_SYSKEYDOWN, VK_LEFT, LPARAM(0x20000000));
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\two");
     EXPECT_EQ(changedTo.size(), 4u);
+    EXPECT_EQ(keys, std::vector<WORD>{VK_LEFT});
+    tree->OnKeyDown = nullptr;
     SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON2, XBUTTON2), 0);
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\one");
     SendMessageW(tree->Handle(), WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1, XBUTTON1), 0);
