@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
+#include "framework/ListView.h"
 #include "framework/SysUtils.h"
 #include "framework/Thread.h"
 
@@ -134,11 +135,12 @@ std::wstring ExpandPathMacros(const std::wstring& Path) {
     return fw::StringReplace(result, L"%TIME%", time, fw::rfReplaceAll | fw::rfIgnoreCase);
 }
 
-void ApplyExplorerListStyle(HWND ListView) {
+void ApplyExplorerListStyle(fw::TCustomListView* ListView) {
     if (!ListView || !OsVersionFlags().WinVistaOrLater) return;
-    const DWORD bits = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
-    SendMessageW(ListView, LVM_SETEXTENDEDLISTVIEWSTYLE, bits, bits);
-    SetWindowTheme(ListView, L"explorer", nullptr);
+    // The list's own property: a later reset of its styles keeps the row selection.
+    ListView->SetRowSelect(true);
+    SendMessageW(ListView->Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
+    SetWindowTheme(ListView->Handle(), L"explorer", nullptr);
 }
 
 void ApplyExplorerTreeStyle(HWND TreeView) {

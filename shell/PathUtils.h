@@ -7,8 +7,9 @@
 #include <string>
 
 namespace fw {
+class TCustomListView;
 class TFont;
-}
+}  // namespace fw
 
 namespace shell {
 
@@ -48,7 +49,7 @@ int CompareTextLogical(const std::wstring& A, const std::wstring& B);
 std::wstring ExpandPathMacros(const std::wstring& Path);
 
 // Control routines, on the window handles of a list view and a tree view.
-void ApplyExplorerListStyle(HWND ListView);
+void ApplyExplorerListStyle(fw::TCustomListView* ListView);
 void ApplyExplorerTreeStyle(HWND TreeView);
 // Auto-completion for an edit control (or a combo box's edit).
 bool SetAutoComplete(HWND Control, bool FileSystem, bool Url);

@@ -11,6 +11,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -46,6 +47,9 @@ constexpr UINT CaptionIds[] = {16384, 4205, 8499,  33577, 33578, 33579, 33580, 3
 
 TOsVersionFlags osFlags;
 
+// The longest system error text handed on, in characters.
+constexpr DWORD kMaxErrorTextLength = 1023;
+
 template <class F>
 void Bind(F& Entry, HMODULE Module, const char* Name) {
     Entry = Module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Module, Name))) : nullptr;
@@ -62,13 +66,27 @@ std::wstring LoadShellString(UINT Id) {
     return n > 0 ? std::wstring(buffer.data(), n) : std::wstring();
 }
 
-void ReportMissingDll() {
-    // Only the main thread talks to the user; a worker's conversion just fails.
-    if (!fw::IsMainThread()) return;
+void ShowMissingDll() {
     fw::TApplication* application = fw::Application();
     if (!application || application->Terminated()) return;
     application->MessageBox(MissingDllMessage, L"Error", MB_OK | MB_ICONERROR);
     application->Terminate();
+}
+
+// Once handed to the main thread and not yet shown there.
+std::atomic<bool> missingDllQueued{false};
+
+void ReportMissingDll() {
+    if (fw::IsMainThread()) {
+        ShowMissingDll();
+        return;
+    }
+    // A worker's conversion fails at once; the main thread tells the user, once.
+    if (missingDllQueued.exchange(true)) return;
+    fw::TThread::Queue(nullptr, [] {
+        missingDllQueued = false;
+        ShowMissingDll();
+    });
 }
 
 void FreeLibraries() {
@@ -175,7 +193,14 @@ bool MatchesMask(const std::wstring& Name, const std::wstring& Mask) {
 }
 
 std::wstring SysErrorText(DWORD Code) {
-    return fw::SysErrorMessage(Code);
+    wchar_t* buffer = nullptr;
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                       nullptr, Code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (n && buffer) text.assign(buffer, std::min<DWORD>(n, kMaxErrorTextLength));
+    if (buffer) LocalFree(buffer);
+    return fw::Trim(text);
 }
 
 std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop) {
@@ -189,8 +214,7 @@ std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop) {
         if (n == 0) break;
         list->Add(std::wstring(name.data(), std::min<UINT>(n, UINT(name.size() - 1))));
     }
-    // A drop whose first name cannot be read holds no file.
-    if (list->Count() == 0) return nullptr;
+    // A drop whose first name cannot be read gives an empty list.
     return list;
 }
 

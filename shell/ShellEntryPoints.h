@@ -80,10 +80,13 @@ extern const wchar_t* const MissingDllMessage;
 // a dot (and those with one that PathMatchSpecW accepts for it).
 bool MatchesMask(const std::wstring& Name, const std::wstring& Mask);
 
-// The system's text for an error code, trimmed; empty when the system has none.
+// The system's text for an error code (at most 1,023 characters), trimmed;
+// empty when the system has none.
 std::wstring SysErrorText(DWORD Code);
 
-// The names of a file drop; nullptr when the handle is 0 or holds no file.
+// The names of a file drop; nullptr when the handle is 0 or holds no file. The
+// reading stops at the first name that cannot be read (an empty list when that
+// is the first).
 std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop);
 // The names of a "FileGroupDescriptor" (ANSI) or "FileGroupDescriptorW" (wide)
 // block; nullptr when the medium holds no global memory or it cannot be locked.

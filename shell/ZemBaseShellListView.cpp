@@ -84,7 +84,7 @@ void TZemBaseShellListView::SetUseSystemFont(bool Value) {
 
 void TZemBaseShellListView::SetUseSystemStyles(bool Value) {
     useSystemStyles_ = Value;
-    if (Value && HandleAllocated()) ApplyExplorerListStyle(Handle());
+    if (Value && HandleAllocated()) ApplyExplorerListStyle(this);
 }
 
 void TZemBaseShellListView::SetAutoSizeColumn(int Value) {
@@ -323,7 +323,7 @@ void TZemBaseShellListView::CreateWnd() {
     fw::TCustomListView::CreateWnd();
     // A message posted to the window that went is lost: post again when asked.
     updatePosted_ = false;
-    if (useSystemStyles_) ApplyExplorerListStyle(Handle());
+    if (useSystemStyles_) ApplyExplorerListStyle(this);
 }
 
 void TZemBaseShellListView::Resize() {

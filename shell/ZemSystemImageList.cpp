@@ -7,6 +7,7 @@
 
 #include "framework/Bitmap.h"
 #include "framework/Exception.h"
+#include "framework/Filer.h"
 #include "framework/SysUtils.h"
 #include "shell/LongPathFind.h"
 #include "shell/ShellEntryPoints.h"
@@ -32,8 +33,68 @@ bool IsExistingDirectory(const std::wstring& Path) {
 
 TZemSystemImageList::TZemSystemImageList(fw::TComponent* AOwner) : fw::TCustomImageList(AOwner) {
     SetDrawingStyle(fw::dsTransparent);
+    // The list's own value: set before a handle is bound, the system's list keeps its colour.
+    SetBkColor(fw::TColor(0xFFFFFF));
     fw::TCustomImageList::SetShareImages(true);
     UpdateHandle();
+}
+
+namespace {
+
+const wchar_t* const kSizeNames[] = {L"si_small", L"si_large", L"si_extralarge", L"si_jumbo"};
+const wchar_t* const kDrawingStyleNames[] = {L"dsFocus", L"dsSelected", L"dsNormal", L"dsTransparent"};
+constexpr fw::TColor kDefaultBkColor = fw::TColor(0xFFFFFF);
+
+}  // namespace
+
+void TZemSystemImageList::DefineProperties(fw::TFiler& Filer) {
+    fw::TCustomImageList::DefineProperties(Filer);
+    // While reading, the values are only stored; the handle follows once all are read.
+    const bool share = streamedShare_.value_or(ShareImages());
+    fw::DefineEnum(
+        Filer, L"Size", size_, kSizeNames, [this](int Value) { size_ = TZemImageListSize(Value); }, size_ != si_small);
+    fw::DefineBoolean(
+        Filer, L"ShareImages", share, [this](bool Value) { streamedShare_ = Value; }, !share);
+    fw::DefineEnum(
+        Filer, L"DrawingStyle", DrawingStyle(), kDrawingStyleNames,
+        [this](int Value) { SetDrawingStyle(fw::TDrawingStyle(Value)); }, DrawingStyle() != fw::dsTransparent);
+    fw::DefineInteger(
+        Filer, L"BkColor", int32_t(BkColor()), [this](int32_t Value) { SetBkColor(fw::TColor(Value)); },
+        BkColor() != kDefaultBkColor);
+}
+
+void TZemSystemImageList::ReadState(fw::TReader& Reader) {
+    streamedShare_ = ShareImages();
+    try {
+        fw::TCustomImageList::ReadState(Reader);
+    } catch (...) {
+        streamedShare_.reset();
+        throw;
+    }
+    const bool share = *streamedShare_;
+    streamedShare_.reset();
+    // The old handle goes as it was held (a private copy is destroyed, the system's never).
+    SetHandle(nullptr);
+    fw::TCustomImageList::SetShareImages(share);
+    UpdateHandle();
+}
+
+void TZemSystemImageList::WriteState(fw::TWriter& Writer) {
+    // The handle is set aside (a private copy kept, not destroyed) and put back after.
+    struct TRestore {
+        TZemSystemImageList* List;
+        HIMAGELIST Handle;
+        bool Share;
+        ~TRestore() {
+            List->SetHandle(Handle);
+            List->fw::TCustomImageList::SetShareImages(Share);
+            List->streamedShare_.reset();
+        }
+    } restore{this, HandleAllocated() ? Handle() : nullptr, ShareImages()};
+    streamedShare_ = restore.Share;
+    fw::TCustomImageList::SetShareImages(true);
+    SetHandle(nullptr);
+    fw::TCustomImageList::WriteState(Writer);
 }
 
 void TZemSystemImageList::SetSize(TZemImageListSize Value) {
@@ -77,7 +138,9 @@ void TZemSystemImageList::UpdateHandle() {
         fw::TImageList shared(nullptr);
         shared.SetShareImages(true);
         shared.SetHandle(handle);
+        const fw::TColor background = BkColor();
         Assign(&shared);
+        SetBkColor(background);
     } else {
         SetHandle(handle);
     }

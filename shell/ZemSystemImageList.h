@@ -9,13 +9,17 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
 
 #include "framework/ImageList.h"
 
 namespace fw {
 class TBitmap;
-}
+class TFiler;
+class TReader;
+class TWriter;
+}  // namespace fw
 
 namespace shell {
 
@@ -59,6 +63,14 @@ public:
     // On Windows Vista or later gives the list a new, empty 32-bit handle.
     static void MakeAlphaImageList(fw::TCustomImageList* ImageList);
 
+    // Size, ShareImages, DrawingStyle and BkColor, each stored when it differs
+    // from its default (si_small, true, dsTransparent, $FFFFFF).
+    void DefineProperties(fw::TFiler& Filer) override;
+    // Read: the handle follows the properties read.
+    void ReadState(fw::TReader& Reader) override;
+    // Written without a handle, so the system's images never go into a stream.
+    void WriteState(fw::TWriter& Writer) override;
+
 protected:
     std::wstring ClassName() const override { return L"TZemSystemImageList"; }
 
@@ -66,6 +78,8 @@ private:
     void UpdateHandle();
 
     TZemImageListSize size_ = si_small;
+    // ShareImages as a stream reads or writes it, while the handle is set aside.
+    std::optional<bool> streamedShare_;
 };
 
 }  // namespace shell

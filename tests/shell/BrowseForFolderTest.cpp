@@ -106,9 +106,13 @@ TEST_F(BrowseForFolder, OkTakesTheHighlightedFolderAndHandsItToTheNextDialog) {
     EXPECT_TRUE(SamePath(TZemBrowseForFolder(nullptr).Path(), second));
 }
 
-TEST_F(BrowseForFolder, CancelKeepsThePathFromBeforeTheDialog) {
+TEST_F(BrowseForFolder, CancelKeepsThePathFromBeforeTheDialogAndALeftOfZeroCentresIt) {
     dialog.SetPath(first);
+    dialog.SetDialogLeft(0);  // both must be 1 or more to place the dialog
+    dialog.SetDialogTop(200);
     EXPECT_FALSE(Run(IDCANCEL));
+    EXPECT_EQ(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2 - (rect.right - rect.left) / 2);
+    EXPECT_EQ(rect.top, GetSystemMetrics(SM_CYSCREEN) / 2 - (rect.bottom - rect.top) / 2);
     // The highlight moved to the second folder while the dialog was open ...
     ASSERT_FALSE(changes.empty());
     EXPECT_TRUE(SamePath(changes.back(), second)) << changes.back();

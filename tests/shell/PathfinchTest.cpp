@@ -356,6 +356,48 @@ TEST_F(PathfinchTree, PathListNormalizesNeverAddsTwiceRefusesWhatDoesNotExistAnd
     const int at = list.IndexOf(temp);
     list.Delete(at);
     EXPECT_EQ(events.removed, (Announced{{temp, at}}));
+    // A network path marks the list for good; any change drops what was derived from it.
+    EXPECT_FALSE(list.HasNetworkPath());
+    list.SetCache(std::make_unique<fw::TObject>());
+    const int share = list.Add(L"\\\\server\\share\\x");
+    ASSERT_GE(share, 0);
+    EXPECT_TRUE(list.HasNetworkPath());
+    EXPECT_EQ(list.Cache(), nullptr);
+    list.SetCache(std::make_unique<fw::TObject>());
+    list.Delete(share);
+    EXPECT_TRUE(list.HasNetworkPath());
+    EXPECT_EQ(list.Cache(), nullptr);
+}
+
+TEST_F(PathfinchTree, AZipFileHasSubfoldersUnlessOnlyTheFileSystemCounts) {
+    scratch::MakeFile(folder + L"\\archive.Zip", 1);
+    for (bool fileSystemOnly : {false, true}) {
+        browser.FileSystemOnly = fileSystemOnly;
+        browser.SetFolder(folder);
+        browser.SetObjectName(L"archive.Zip");
+        EXPECT_EQ(browser.HasSubFolders(), !fileSystemOnly);
+        browser.SetObjectName(L"a.txt");
+        EXPECT_FALSE(browser.HasSubFolders());
+    }
+}
+
+TEST_F(PathfinchTree, AMissingThirtyTwoBitProgramPathTakesTheSixtyFourBitOneWhereThatExists) {
+    const std::wstring x86 = scratch::MakeFolder(folder + L"\\pf86"), x64 = scratch::MakeFolder(folder + L"\\pf");
+    scratch::MakeFile(scratch::MakeFolder(x64 + L"\\Tool") + L"\\tool.exe");
+    scratch::MakeFile(scratch::MakeFolder(x86 + L"\\Both") + L"\\both.exe");
+    scratch::MakeFile(scratch::MakeFolder(x64 + L"\\Both") + L"\\both.exe");
+    const auto fixed = [&](std::wstring Path) {
+        ReplaceProgramFilesPath(Path, x86, x64);
+        return Path;
+    };
+    EXPECT_EQ(fixed(x86 + L"\\Tool\\tool.exe"), x64 + L"\\Tool\\tool.exe");
+    EXPECT_EQ(fixed(x86 + L"\\Both\\both.exe"), x86 + L"\\Both\\both.exe");  // it exists where it is
+    EXPECT_EQ(fixed(x86 + L"\\Gone\\gone.exe"), x86 + L"\\Gone\\gone.exe");  // nowhere to go
+    EXPECT_EQ(fixed(folder + L"\\a.txt"), folder + L"\\a.txt");
+    // This process is no 32-bit one on a 64-bit system: its paths are left alone.
+    std::wstring path = x86 + L"\\Tool\\tool.exe";
+    FixWow64ProgramFilesPath(path);
+    EXPECT_EQ(path, x86 + L"\\Tool\\tool.exe");
 }
 
 TEST_F(PathfinchTree, HistoryAddingAfterGoingBackDropsTheForwardEntries) {

@@ -309,6 +309,24 @@ TEST_F(SelectionList, FolderSizeCountsTheFolderItselfAndEverythingBelowAndTraili
     EXPECT_EQ(SizeOf(dots), (Sizes{10, 4, 5}));
 }
 
+TEST_F(SelectionList, AFolderShortcutStandsForItsTargetOrIsDisabled) {
+    const std::wstring shortcut = MakeFolder(root + L"\\shortcut");
+    ASSERT_TRUE(scratch::MakeShortcut(shortcut + L"\\target.lnk", data));
+    EXPECT_TRUE(TZemSelectionList::IsFolderShortcut(shortcut));
+    EXPECT_TRUE(TZemSelectionList::IsFolderShortcut(shortcut + L"\\*"));
+    EXPECT_FALSE(TZemSelectionList::IsFolderShortcut(data));
+    list->SetCalculateSizes(false);
+    list->Check(shortcut);
+    EXPECT_EQ(Paths(), (Names{data + L"\\*"}));
+    bool inherited = true;
+    EXPECT_EQ(list->GetState(shortcut, inherited), ssChecked);
+    EXPECT_FALSE(inherited);
+    list->SetResolveFolderShortcuts(false);
+    EXPECT_EQ(list->GetState(shortcut, inherited), ssDisabled);
+    list->Uncheck(shortcut);
+    EXPECT_EQ(Paths(), (Names{data + L"\\*"}));
+}
+
 TEST_F(SelectionList, FolderSizeNeverCountsALinkBackIntoTheTreeTwice) {
     if (!scratch::MakeHostSymlink(data + L"\\sub\\back", ".."))
         GTEST_SKIP() << "the host side of the scratch drive cannot be reached";

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cstring>
 
 #include "framework/Application.h"
 #include "framework/DataObject.h"
 #include "framework/Handles.h"
 #include "framework/StringList.h"
+#include "framework/Thread.h"
 #include "shell/Pathfinch.h"
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
@@ -183,6 +186,94 @@ TEST(SmallRoutines, ShortcutsAttributesErrorTextsAndAMissingStrRetEntryThatEndsT
     EXPECT_TRUE(fw::Application()->Terminated());
     EXPECT_EQ(StrRetToString(nullptr, ansi), L"");
     EXPECT_EQ(shown, std::vector<std::wstring>{MissingDllMessage});
+    BoundEntries = saved;
+    fw::TApplication::MessageBoxHook = savedHook;
+    delete fw::Application();
+}
+
+TEST(SmallRoutines, DroppedFilesReadBackAndNoneFromNothing) {
+    // Two names, the wide way and the 8-bit way.
+    for (const Bytes& block : {DropBlock<wchar_t>(20, std::wstring(L"C:\\a.txt\0D:\\b c\\d.doc\0\0", 25)),
+                               DropBlock<char>(20, std::string("C:\\a.txt\0D:\\b c\\d.doc\0\0", 25))}) {
+        fw::GlobalHandle drop = BlockOf(block);
+        EXPECT_EQ(Names(ReadDroppedFiles(HDROP(drop.get()))), (NameList{L"C:\\a.txt", L"D:\\b c\\d.doc"}));
+    }
+    // A block that names no file: nothing when the system counts none; when it
+    // counts one it cannot read (Wine does), an empty list.
+    fw::GlobalHandle empty = BlockOf(DropBlock<wchar_t>(20, std::wstring(L"\0\0", 2)));
+    const std::unique_ptr<fw::TStringList> none = ReadDroppedFiles(HDROP(empty.get()));
+    if (DragQueryFileW(HDROP(empty.get()), 0xFFFFFFFF, nullptr, 0) == 0) {
+        EXPECT_EQ(none, nullptr);
+    } else {
+        ASSERT_NE(none, nullptr);
+        EXPECT_EQ(none->Count(), 0);
+    }
+    EXPECT_EQ(ReadDroppedFiles(nullptr), nullptr);
+}
+
+namespace {
+
+struct TThunkTarget {
+    std::vector<uintptr_t> seen;
+};
+
+// A method as a plain callback receives it: the object first, then the four arguments.
+LRESULT ThunkMethod(TThunkTarget* Self, uintptr_t A, uintptr_t B, uintptr_t C, uintptr_t D) {
+    Self->seen = {A, B, C, D};
+    return LRESULT(A + B + C + D);
+}
+
+}  // namespace
+
+TEST(SmallRoutines, ACallbackThunkCallsItsMethodOnItsObjectWithEveryArgument) {
+    TThunkTarget first, second;
+    void* thunkA = MakeCallbackThunk(&first, reinterpret_cast<void*>(&ThunkMethod));
+    void* thunkB = MakeCallbackThunk(&second, reinterpret_cast<void*>(&ThunkMethod));
+    ASSERT_TRUE(thunkA && thunkB);
+    using TCallback = LRESULT (*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+    EXPECT_EQ(reinterpret_cast<TCallback>(thunkA)(1, 20, 300, 0x123456789A), LRESULT(0x123456789A + 321));
+    EXPECT_EQ(reinterpret_cast<TCallback>(thunkB)(7, 8, 9, 10), 34);
+    EXPECT_EQ(first.seen, (std::vector<uintptr_t>{1, 20, 300, 0x123456789A}));
+    EXPECT_EQ(second.seen, (std::vector<uintptr_t>{7, 8, 9, 10}));
+    // As a window procedure.
+    const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const auto previous = SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(thunkA));
+    EXPECT_EQ(SendMessageW(window, WM_USER + 5, 40, 2), LRESULT(reinterpret_cast<uintptr_t>(window) + WM_USER + 47));
+    EXPECT_EQ(first.seen.at(0), reinterpret_cast<uintptr_t>(window));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, previous);
+    DestroyWindow(window);
+    FreeCallbackThunk(thunkA);
+    FreeCallbackThunk(thunkB);
+    MEMORY_BASIC_INFORMATION info{};
+    ASSERT_NE(VirtualQuery(thunkA, &info, sizeof(info)), 0u);
+    EXPECT_EQ(info.State, DWORD(MEM_FREE));
+    FreeCallbackThunk(nullptr);
+}
+
+TEST(SmallRoutines, AMissingStrRetEntryMetOnAWorkerIsToldOnTheMainThreadOnce) {
+    const TBoundEntryPoints saved = BoundEntries;
+    BoundEntries.StrRetToStrW = nullptr;
+    std::vector<std::wstring> shown;
+    auto savedHook = fw::TApplication::MessageBoxHook;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+        shown.push_back(Text);
+        return IDOK;
+    };
+    std::vector<std::thread> workers;
+    std::atomic<int> empty{0};
+    for (int i = 0; i < 3; ++i)
+        workers.emplace_back([&] {
+            STRRET ansi{};
+            ansi.uType = STRRET_CSTR;
+            std::strcpy(ansi.cStr, "plain");
+            if (StrRetToString(nullptr, ansi).empty()) ++empty;
+        });
+    for (std::thread& worker : workers) worker.join();
+    EXPECT_EQ(empty, 3);
+    while (fw::CheckSynchronize()) {}
+    EXPECT_EQ(shown, std::vector<std::wstring>{MissingDllMessage});
+    EXPECT_TRUE(fw::Application()->Terminated());
     BoundEntries = saved;
     fw::TApplication::MessageBoxHook = savedHook;
     delete fw::Application();

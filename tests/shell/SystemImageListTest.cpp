@@ -3,7 +3,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+
+#include "framework/Bitmap.h"
+#include "framework/Filer.h"
+#include "framework/Streams.h"
+#include "framework/Forms.h"
+#include "framework/ListView.h"
+#include "shell/PathUtils.h"
 #include "shell/ZemSystemImageList.h"
+#include "tests/common/PlacedForm.h"
 #include "tests/shell/ScratchTree.h"
 
 using namespace shell;
@@ -57,4 +66,105 @@ TEST(SystemImageList, AMissingFileGetsItsTypesIconAnUnresolvableShareTheFolders)
     EXPECT_EQ(TZemSystemImageList::GetIconIndexByName(L"\\\\nosuchserver\\share\\dir\\file.txt", si_small, false),
               TZemSystemImageList::GetIconIndexOfType(L".txt", si_small, false));
     EXPECT_EQ(TZemSystemImageList::GetIconIndexByPath(testenv::NewScratchFolder(L"icons"), si_small, false), folder);
+}
+
+TEST(SystemImageList, ItsBackgroundIsWhiteWithoutTouchingTheSystemsAndAnIconBitmapIsCentredOnItsFill) {
+    HIMAGELIST system;
+    {
+        TZemSystemImageList probe(nullptr);
+        system = probe.Handle();
+    }
+    const COLORREF systemBackground = ImageList_GetBkColor(system);
+    TZemSystemImageList list(nullptr);
+    EXPECT_EQ(list.BkColor(), fw::TColor(0xFFFFFF));
+    EXPECT_EQ(ImageList_GetBkColor(system), systemBackground);
+    TZemSystemImageList own(nullptr);
+    own.SetShareImages(false);
+    EXPECT_EQ(own.BkColor(), fw::TColor(0xFFFFFF));
+
+    // A red 16 x 16 image, centred on a blue 33 x 24 fill: offsets 8 and 4 (truncated).
+    fw::TImageList images(nullptr);
+    images.SetSize(16, 16);
+    fw::TBitmap red;
+    red.SetSize(16, 16);
+    red.Canvas()->Brush()->SetColor(fw::clRed);
+    const RECT all{0, 0, 16, 16};
+    red.Canvas()->FillRect(all);
+    ASSERT_EQ(images.Add(&red, nullptr), 0);
+    std::unique_ptr<fw::TBitmap> bitmap(
+        TZemSystemImageList::MakeIconBitmap(&images, 33, 24, fw::clBlue, fw::clWhite, 0));
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->PixelFormat(), fw::pf32bit);  // Wine reports a version after Vista
+    const fw::TPixels32 pixels = fw::ReadPixels32(bitmap->Handle());
+    ASSERT_EQ(pixels.Width, 33);
+    ASSERT_EQ(pixels.Height, 24);
+    const auto rgb = [&](int X, int Y) { return pixels.At(X, Y) & 0xFFFFFF; };
+    EXPECT_EQ(rgb(0, 0), 0x0000FFu);
+    EXPECT_EQ(rgb(7, 4), 0x0000FFu);
+    EXPECT_EQ(rgb(8, 4), 0xFF0000u);
+    EXPECT_EQ(rgb(23, 19), 0xFF0000u);
+    EXPECT_EQ(rgb(24, 19), 0x0000FFu);
+    EXPECT_EQ(rgb(23, 20), 0x0000FFu);
+
+    // An alpha list starts empty on a 32-bit handle of its own.
+    HIMAGELIST before = images.Handle();
+    TZemSystemImageList::MakeAlphaImageList(&images);
+    EXPECT_NE(images.Handle(), before);
+    EXPECT_EQ(images.Count(), 0);
+    EXPECT_EQ(images.Width(), 16);
+    TZemSystemImageList::MakeAlphaImageList(nullptr);
+}
+
+TEST(SystemImageList, ExplorerListStyleIsTheListsOwnRowSelection) {
+    fw::TForm* form = testenv::NewPlacedForm(0, 0, 200, 200);
+    auto* list = new fw::TListView(form);
+    list->SetParent(form);
+    ApplyExplorerListStyle(list);
+    EXPECT_TRUE(list->RowSelect());
+    list->RecreateWnd();
+    list->HandleNeeded();
+    EXPECT_NE(SendMessageW(list->Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT, 0);
+    delete form;
+}
+
+TEST(SystemImageList, StreamedItKeepsItsSettingsAndTakesTheSystemsHandleAgain) {
+    HIMAGELIST large;
+    {
+        TZemSystemImageList probe(nullptr);
+        probe.SetSize(si_large);
+        large = probe.Handle();
+    }
+    fw::TComponent form(nullptr);
+    form.SetName(L"Form1");
+    auto* images = new TZemSystemImageList(&form);
+    images->SetName(L"Images");
+    images->SetSize(si_large);
+    images->SetShareImages(false);
+    images->SetBkColor(fw::clNone);
+    HIMAGELIST own = images->Handle();
+    fw::TMemoryStream stream;
+    fw::TWriter(&stream).WriteRootComponent(&form);
+    EXPECT_EQ(images->Handle(), own);  // put back after writing, still its own
+    EXPECT_FALSE(images->ShareImages());
+    // A plain list writes nothing but its name.
+    fw::TComponent plainForm(nullptr);
+    plainForm.SetName(L"Form1");
+    (new TZemSystemImageList(&plainForm))->SetName(L"Images");
+    fw::TMemoryStream plain;
+    fw::TWriter(&plain).WriteRootComponent(&plainForm);
+    EXPECT_LT(plain.Size(), stream.Size());
+
+    fw::TComponent copy(nullptr);
+    auto* read = new TZemSystemImageList(&copy);
+    read->SetName(L"Images");
+    HIMAGELIST small = read->Handle();
+    stream.SetPosition(0);
+    fw::TReader(&stream).ReadRootComponent(&copy);
+    EXPECT_EQ(read->Size(), si_large);
+    EXPECT_FALSE(read->ShareImages());
+    EXPECT_EQ(read->BkColor(), fw::clNone);
+    EXPECT_EQ(read->Width(), 32);
+    EXPECT_NE(read->Handle(), large);  // a copy of its own
+    EXPECT_NE(read->Handle(), small);
+    EXPECT_EQ(ImageList_GetImageCount(read->Handle()), ImageList_GetImageCount(large));
 }

@@ -463,4 +463,35 @@ TEST_F(ShellTreeDropTest, APasteReportsACopyAsACopyAndAMoveAsAMove) {
                                                   {{sopMove, sopPaste, sopAdd}, {source}, target}}));
 }
 
+TEST_F(ShellTreeDropTest, ADragNearTheLeftOrRightEdgeScrollsSidewaysWhenTheTreeIsWider) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-sideways");
+    scratch::MakeFolder(base + L"\\" + std::wstring(120, L'w'));
+    fw::TTreeNode* folder = Open(base);
+    ASSERT_EQ(folder->Count(), 1);
+    DWORD now = 50000;
+    tree->Clock = [&] { return now; };
+    RECT client{};
+    GetClientRect(tree->Handle(), &client);
+    const auto at = [&](int X) {
+        POINT p{X, (client.top + client.bottom) / 2};
+        ClientToScreen(tree->Handle(), &p);
+        return p;
+    };
+    SCROLLINFO info{sizeof(info), SIF_ALL};
+    ASSERT_TRUE(GetScrollInfo(tree->Handle(), SB_HORZ, &info));
+    ASSERT_GT(info.nMax - info.nMin + 1, int(info.nPage));
+    fw::ComPtr<IDataObject> data = PathsData({base});
+    Over(data.get(), at(200));
+    const int start = GetScrollPos(tree->Handle(), SB_HORZ);
+    DWORD effect = DROPEFFECT_COPY;
+    now += 150;
+    tree->DragOver(0, at(client.right - 5), effect);
+    const int right = GetScrollPos(tree->Handle(), SB_HORZ);
+    EXPECT_GT(right, start);
+    now += 150;
+    tree->DragOver(0, at(client.left + 5), effect);
+    EXPECT_LT(GetScrollPos(tree->Handle(), SB_HORZ), right);
+    tree->DragLeave();
+}
+
 }  // namespace

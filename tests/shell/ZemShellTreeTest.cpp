@@ -235,6 +235,44 @@ TEST_F(ShellTreeTest, RecycleFoldersStayHiddenWithoutTheRecycleBinAndANodeWithou
     EXPECT_EQ(tree->Selected()->Count(), 5);
 }
 
+TEST_F(ShellTreeTest, ExpandOnSelectedClosesTheSiblingsAndOpensTheChosenFolder) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-expand");
+    for (const wchar_t* name : {L"\\a", L"\\a\\a1", L"\\b", L"\\b\\b1", L"\\c", L"\\c\\c1"})
+        scratch::MakeFolder(base + name);
+    fw::TTreeNode* folder = Open(base);
+    fw::TTreeNode* a = ChildNamed(folder, L"a");
+    fw::TTreeNode* b = ChildNamed(folder, L"b");
+    fw::TTreeNode* c = ChildNamed(folder, L"c");
+    ASSERT_TRUE(a && b && c);
+    a->Expand(false);
+    c->Expand(false);
+    tree->SetSelected(b);  // without the option nothing else moves
+    EXPECT_TRUE(a->Expanded() && c->Expanded());
+    EXPECT_FALSE(b->Expanded());
+    tree->SetExpandOnSelected(true);
+    tree->SetSelected(a);
+    EXPECT_TRUE(a->Expanded());
+    EXPECT_FALSE(b->Expanded() || c->Expanded());
+}
+
+TEST_F(ShellTreeTest, NoFillOnStartupLeavesTheStoredFolderUnselectedAfterLoading) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-nofill");
+    for (bool noFill : {false, true}) {
+        auto* loaded = new TZemShellTree(form);
+        loaded->BeginLoading();
+        loaded->SetNoFillOnStartup(noFill);
+        loaded->SetRootedAt(SF_DRIVES);
+        loaded->SetSelectedFolder(base);
+        EXPECT_EQ(loaded->SelectedFolder(), base);  // kept for after loading
+        loaded->SetBounds(0, 0, 200, 200);
+        loaded->SetParent(form);
+        loaded->EndLoading();
+        loaded->HandleNeeded();
+        EXPECT_EQ(loaded->SelectedFolder() == base, !noFill) << noFill;
+        delete loaded;
+    }
+}
+
 TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpands) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-wide");
     MakeManyFolders(base, 10000);
@@ -340,6 +378,53 @@ TEST_F(ShellTreeTest, CheckImagesOneBlankThenOnePerStateNoLinkNoBoxesAndTheCompu
     link.SelectionList()->Check(base + L"\\z.txt");
     ASSERT_TRUE(WaitFor([&] { return root->StateIndex() == ssGrayed; })) << root->StateIndex();
     tree->SetShellLink(nullptr);
+}
+
+// A tree whose drawing of a node can be asked directly.
+class DrawingTree : public TZemShellTree {
+public:
+    using TZemShellTree::CustomDrawItem;
+    using TZemShellTree::IsCustomDrawn;
+    using TZemShellTree::TZemShellTree;
+};
+
+class ShellTreeDrawTest : public ShellTreeFixture {
+protected:
+    TZemShellTree* NewTree(fw::TComponent* Owner) override { return drawing = new DrawingTree(Owner); }
+    DrawingTree* drawing = nullptr;
+};
+
+TEST_F(ShellTreeDrawTest, CompressedNamesAreBlueEncryptedGreenAndEncryptedWins) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-colours");
+    scratch::MakeFolder(base + L"\\packed");
+    fw::TTreeNode* folder = Open(base);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_FALSE(drawing->IsCustomDrawn());
+    drawing->SetColorCompressed(true);
+    drawing->SetColorEncrypted(true);
+    auto* node = static_cast<TZemShellTreeNode*>(ChildNamed(tree->Selected(), L"packed"));
+    ASSERT_NE(node, nullptr);
+    const auto drawn = [&](bool& Changed) {
+        NMTVCUSTOMDRAW draw{};
+        draw.clrText = RGB(1, 2, 3);
+        Changed = drawing->CustomDrawItem(node, draw);
+        return draw.clrText;
+    };
+    bool changed = true;
+    EXPECT_EQ(drawn(changed), RGB(1, 2, 3));
+    EXPECT_FALSE(changed);
+    node->SetFlag(TZemShellTreeNode::CompressedBit, true);
+    EXPECT_EQ(drawn(changed), RGB(0, 0, 255));
+    EXPECT_TRUE(changed);
+    node->SetFlag(TZemShellTreeNode::EncryptedBit, true);
+    EXPECT_EQ(drawn(changed), RGB(0, 128, 0));
+    drawing->SetColorEncrypted(false);
+    node = static_cast<TZemShellTreeNode*>(ChildNamed(tree->Selected(), L"packed"));
+    node->SetFlag(TZemShellTreeNode::CompressedBit, true);
+    node->SetFlag(TZemShellTreeNode::EncryptedBit, true);
+    EXPECT_EQ(drawn(changed), RGB(0, 0, 255));
+    drawing->SetColorCompressed(false);
+    EXPECT_FALSE(drawing->IsCustomDrawn());
 }
 
 }  // namespace
