@@ -93,6 +93,23 @@ TEST(ExportSettings, DefaultsAndTheChosenTypeIsAlwaysAMember) {
     EXPECT_EQ(exporter->ExportTypes(), (TztExportTypeSet{xtCSV, xtDIF}));
 }
 
+TEST(ExportSettings, TempDirKeepsTheFormItWasGivenUntilTheFolderChanges) {
+    auto exporter = std::make_unique<TTestExport>();
+    EXPECT_FALSE(exporter->TempDirStored());
+    exporter->SetTempDir(L"C:\\Work\\Temp\\");
+    exporter->SetTempDir(L"c:\\WORK\\temp");  // the same folder
+    EXPECT_EQ(exporter->TempDir(), L"C:\\Work\\Temp\\");
+    EXPECT_TRUE(exporter->TempDirStored());
+    exporter->SetTempDir(L"C:\\");
+    exporter->SetTempDir(L"C:");  // a drive root keeps its backslash: another folder
+    EXPECT_EQ(exporter->TempDir(), L"C:");
+    // The system's folder written without its backslash is still the default.
+    wchar_t temp[MAX_PATH + 1];
+    std::wstring system(temp, GetTempPathW(MAX_PATH + 1, temp));
+    exporter->SetTempDir(system.substr(0, system.size() - 1));
+    EXPECT_FALSE(exporter->TempDirStored());
+}
+
 TEST(ExportSettings, RowNumberFormatNeedsItsNumber) {
     MessageBoxRecorder boxes;
     auto exporter = std::make_unique<TTestExport>();
