@@ -199,6 +199,11 @@ private:
     bool ConfirmOverwrite(const std::wstring& FileName);
     TztDocumentSettings DocumentSettings(const std::wstring& FileName);
     void PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCaptions);
+    // The text width of a column for the text formats: its ColumnWidths line
+    // where that is a whole number, otherwise its natural width.
+    int GetColumnWidth(int Col);
+    // Whether ColumnWidths gives the column a width (a whole number), and which.
+    bool ListedColumnWidth(int Col, int& Width) const;
     TztValues CaptionValues() const;
     void WriteRows(TztFormatWriter& Writer);
 

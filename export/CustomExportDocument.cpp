@@ -120,13 +120,25 @@ void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCap
         // A width matters to padded columns and to truncation only: the source
         // measures its cells for it only then.
         // A padded column is as wide as what is written in it.
-        if (!(col < columnWidths_->Count() && fw::TryStrToInt(columnWidths_->Strings(col), c.width)))
-            c.width = WidenToCaptions ? NaturalLineWidth(col) : Doc.Has(xoTruncate) ? NaturalColumnWidth(col) : 0;
+        int listed = 0;
+        const bool isListed = ListedColumnWidth(col, listed);
+        if (WidenToCaptions) c.width = isListed ? listed : NaturalLineWidth(col);
+        else if (Doc.Has(xoTruncate)) c.width = GetColumnWidth(col);
+        else c.width = isListed ? listed : 0;
         // In the padded text a column holds its caption too, so rows and rules align.
         c.textWidth = c.width;
         if (WidenToCaptions && Doc.Has(xoShowHeader))
             c.textWidth = std::max(c.textWidth, CharCount(SingleLine(c.caption)));
     }
+}
+
+bool TztCustomExport::ListedColumnWidth(int Col, int& Width) const {
+    return Col >= 0 && Col < columnWidths_->Count() && fw::TryStrToInt(columnWidths_->Strings(Col), Width);
+}
+
+int TztCustomExport::GetColumnWidth(int Col) {
+    int width = 0;
+    return ListedColumnWidth(Col, width) ? width : NaturalColumnWidth(Col);
 }
 
 TztValues TztCustomExport::CaptionValues() const {

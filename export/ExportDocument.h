@@ -88,8 +88,8 @@ public:
     const std::wstring& CellText(const TztVariant& Value, int Width, std::wstring& Scratch) const;
     // The row-number format with Number in place of its first "%d".
     std::wstring RowNumberText(uint32_t Number) const;
-    // The number of the next row written, as text.
-    std::wstring NextRowNumberText() const { return RowNumberText(counters_.exportedCount + 1); }
+    // The row-number cell of the next row written: its number formatted.
+    std::wstring WriteRowNumberCell() const { return RowNumberText(counters_.exportedCount + 1); }
     // The width of the row-number cell (the record count formatted).
     int RowNumberWidth() const;
     // The sum of the exported columns' text widths, a blank between each two,

@@ -83,7 +83,7 @@ bool TztPaddedTextWriter::AppendPlainCells(std::wstring& Out, const TztValues& V
 }
 
 void TztPaddedTextWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    if (RowNumbers && !IsHeader) AppendAligned(Out, doc_.NextRowNumberText() + L" ", doc_.RowNumberWidth() + 1, 2);
+    if (RowNumbers && !IsHeader) AppendAligned(Out, doc_.WriteRowNumberCell() + L" ", doc_.RowNumberWidth() + 1, 2);
     if (AppendPlainCells(Out, Values)) return;
     const bool aligned = doc_.Has(xoUseAlignments);
     const size_t count = std::min(Values.size(), doc_.columns.size());
@@ -121,7 +121,7 @@ void TztClipboardWriter::Finish(const std::wstring&) {
 
 void TztCsvWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) {
-        AppendCsv(Out, doc_.NextRowNumberText(), false);
+        AppendCsv(Out, doc_.WriteRowNumberCell(), false);
         Out += L',';
     }
     const size_t count = std::min(Values.size(), doc_.columns.size());
@@ -137,7 +137,7 @@ void TztCsvWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool 
 
 void TztTabWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) {
-        Out += doc_.NextRowNumberText();
+        Out += doc_.WriteRowNumberCell();
         Out += L'\t';
     }
     const size_t count = std::min(Values.size(), doc_.columns.size());
