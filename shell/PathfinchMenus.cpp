@@ -64,16 +64,6 @@ std::vector<LPCITEMIDLIST> Borrow(const std::vector<fw::PidlPtr>& Pidls) {
     return raw;
 }
 
-// The paths of the special folders this system has.
-std::vector<std::wstring> SpecialFolderPaths() {
-    std::vector<std::wstring> paths;
-    for (int v = SF_FILESYSTEMFOLDER + 1; v < SF_INVALID; ++v) {
-        std::wstring path = GetSpecialFolderPath(TZemShellFolder(v));
-        if (!path.empty()) paths.push_back(std::move(path));
-    }
-    return paths;
-}
-
 // Asks the shell whether objects given by path have an attribute (may be
 // deleted, may be moved), one bound parent folder for each run of objects of the
 // same folder. A drive root or a special folder never has it, whatever the shell says.
@@ -83,9 +73,7 @@ public:
         browser_.ShowErrorMessages = false;
     }
     bool Allows(const std::wstring& Path) {
-        if (Path.empty() || IsDriveRoot(Path)) return false;
-        for (const std::wstring& folder : special_)
-            if (SamePath(folder, Path)) return false;
+        if (Path.empty() || IsProtectedPath(Path, special_)) return false;
         std::wstring path = Path;
         if (path.back() == L'\\') path.pop_back();
         const std::wstring parent = fw::ExtractFilePath(path);

@@ -62,6 +62,22 @@ std::wstring GetSpecialFolderPath(TZemShellFolder Folder) {
     return path;
 }
 
+std::vector<std::wstring> SpecialFolderPaths() {
+    std::vector<std::wstring> paths;
+    for (int v = SF_FILESYSTEMFOLDER + 1; v < SF_INVALID; ++v) {
+        std::wstring path = GetSpecialFolderPath(TZemShellFolder(v));
+        if (!path.empty()) paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+bool IsProtectedPath(const std::wstring& Path, const std::vector<std::wstring>& Special) {
+    if (IsDriveRoot(Path)) return true;
+    for (const std::wstring& folder : Special)
+        if (SamePath(folder, Path)) return true;
+    return false;
+}
+
 TZemShellFolder PidlToShellFolder(LPCITEMIDLIST Pidl) {
     return PidlToShellFolderIn(Pidl, 0);
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace shell {
 
@@ -74,6 +75,11 @@ LPITEMIDLIST GetSpecialFolderIDList(TZemShellFolder Folder);
 // The folder's path; empty for folders the system lacks and virtual ones. The
 // 32-bit program-files and system values fall back to their plain siblings.
 std::wstring GetSpecialFolderPath(TZemShellFolder Folder);
+// The paths of the special folders this system has.
+std::vector<std::wstring> SpecialFolderPaths();
+// Whether Path is a drive root or one of Special (from SpecialFolderPaths): an
+// object no delete, cut or move ever reaches, whatever the shell says of it.
+bool IsProtectedPath(const std::wstring& Path, const std::vector<std::wstring>& Special);
 // The value whose folder the absolute list denotes (first match in value order);
 // SF_DESKTOP for nullptr and the empty list, SF_FILESYSTEMFOLDER for no match.
 TZemShellFolder PidlToShellFolder(LPCITEMIDLIST Pidl);

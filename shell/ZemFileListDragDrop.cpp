@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <vector>
 
 #include "framework/Application.h"
 #include "framework/StringList.h"
@@ -95,11 +96,14 @@ void TZemCustomFileList::StartDrag(fw::TMouseButton Button) {
     DWORD effects = EffectsOfCopyMode(CopyMode);
     auto objects = std::make_unique<fw::TStringList>();
     std::unique_ptr<fw::TStringList> selected = SelectedPaths();
+    const std::vector<std::wstring> special = SpecialFolderPaths();
     for (int i = 0; i < selected->Count(); ++i) {
         const std::wstring path = selected->Strings(i);
         if (!checkIfExists_ && !PathExists(path)) continue;
         objects->Add(path);
         effects &= ShellEffects(path);
+        // A drive or a special folder is never moved away, whatever the shell says.
+        if (IsProtectedPath(path, special)) effects &= ~DWORD(DROPEFFECT_MOVE);
     }
     if (effects == 0 || objects->Count() == 0) return;
     dragKeyState_ = Button == fw::mbLeft ? MK_LBUTTON : Button == fw::mbRight ? MK_RBUTTON : MK_MBUTTON;

@@ -101,11 +101,11 @@ void TZemShellTree::BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) 
             node->ParentFolder()->GetUIObjectOf(Handle(), 1, &relative, IID_IDataObject, nullptr, data.put_void())) ||
         !data)
         return;
-    // Only what the shell allows for the object: a drive is never moved away whole.
+    // Only what the shell allows for the object: a drive or a special folder is never moved away.
     SFGAOF allowed = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
     if (FAILED(node->ParentFolder()->GetAttributesOf(1, &relative, &allowed))) allowed = 0;
     allowed &= CopyModeEffects();
-    if (IsDriveRoot(NodePath(node))) allowed &= ~DWORD(DROPEFFECT_MOVE);
+    if (IsProtectedPath(NodePath(node), SpecialFolderPaths())) allowed &= ~DWORD(DROPEFFECT_MOVE);
     if (allowed == 0) return;
     dragNode_ = node;
     dragButton_ = Button == fw::mbRight ? MK_RBUTTON : MK_LBUTTON;

@@ -145,8 +145,7 @@ TEST_F(DeleteSafetyTree, ADriveNodeIsNeverDeletedByKeyMenuOrRightClick) {
     EXPECT_TRUE(operations.empty());
 }
 
-TEST_F(DeleteSafetyTree, ADriveNodeDraggedOutOffersNoMove) {
-    ASSERT_TRUE(tree->SetSelectedFolder(guard.Drive()));
+TEST_F(DeleteSafetyTree, ADriveOrSpecialFolderNodeDraggedOutOffersNoMove) {
     // A window beside the tree takes drops and notes the effects offered; it moves nothing.
     fw::TForm* beside = testenv::NewPlacedForm(460, 20, 200, 200);
     beside->Show();
@@ -169,15 +168,23 @@ TEST_F(DeleteSafetyTree, ADriveNodeDraggedOutOffersNoMove) {
     RECT r{};
     GetWindowRect(beside->Handle(), &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    NMTREEVIEWW begin{};
-    begin.hdr.hwndFrom = tree->Handle();
-    begin.hdr.code = TVN_BEGINDRAGW;
-    begin.itemNew.hItem = tree->Selected()->ItemId();
-    tree->Perform(fw::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin));
+    const std::wstring documents = GetSpecialFolderPath(SF_PERSONAL);
+    ASSERT_FALSE(documents.empty());
+    for (const std::wstring& folder : {guard.Drive(), documents}) {
+        ASSERT_TRUE(tree->SetSelectedFolder(folder));
+        auto* held = static_cast<THeldDragTree*>(tree);
+        held->holdRounds = 2;
+        offered.clear();
+        NMTREEVIEWW begin{};
+        begin.hdr.hwndFrom = tree->Handle();
+        begin.hdr.code = TVN_BEGINDRAGW;
+        begin.itemNew.hItem = tree->Selected()->ItemId();
+        tree->Perform(fw::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin));
+        ASSERT_FALSE(offered.empty()) << folder;
+        for (DWORD effect : offered) EXPECT_EQ(effect & DROPEFFECT_MOVE, 0u) << folder << L" " << effect;
+    }
     RevokeDragDrop(beside->Handle());
     delete beside;
-    ASSERT_FALSE(offered.empty());
-    for (DWORD effect : offered) EXPECT_EQ(effect & DROPEFFECT_MOVE, 0u) << effect;
     EXPECT_TRUE(guard.DriveIntact());
 }
 
@@ -278,6 +285,63 @@ TEST_F(DeleteSafetyList, ADriveRowIsNeverCutAloneOrWithFiles) {
     SendMessageW(list->Handle(), WM_KEYDOWN, 'X', fw::ShiftStateToKeyData(fw::ssCtrl));
     EXPECT_TRUE(guard.boxes.empty());
     EXPECT_TRUE(guard.DriveIntact());
+}
+
+TEST_F(DeleteSafetyList, ADriveRowDraggedOutAloneOrWithFilesOffersNoMove) {
+    ASSERT_EQ(list->Items()->Count(), 3);
+    // A window beside the list takes drops and notes the effects offered; it moves nothing.
+    fw::TForm* beside = testenv::NewPlacedForm(660, 30, 200, 200);
+    beside->Show();
+    fw::ComPtr<fw::TDropTarget> target = fw::TDropTarget::Create();
+    std::vector<DWORD> offered;
+    target->OnDragEnter = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
+        offered.push_back(Effect);
+        return S_OK;
+    };
+    target->OnDragOver = [&](DWORD, POINT, DWORD& Effect) {
+        offered.push_back(Effect);
+        return S_OK;
+    };
+    target->OnDrop = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
+        offered.push_back(Effect);
+        Effect = DROPEFFECT_NONE;
+        return S_OK;
+    };
+    ASSERT_EQ(RegisterDragDrop(beside->Handle(), target.get()), S_OK);
+    RECT r{};
+    GetWindowRect(beside->Handle(), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    // The effects each selection's drag offered (0 when none reached the window).
+    auto drag = [&](std::initializer_list<int> Rows) {
+        Select(Rows);
+        offered.clear();
+        NMLISTVIEW begin{};
+        begin.hdr.hwndFrom = list->Handle();
+        begin.hdr.code = LVN_BEGINDRAG;
+        begin.iItem = *Rows.begin();
+        list->Perform(fw::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin));
+        DWORD all = 0;
+        for (DWORD effect : offered) all |= effect;
+        return offered.empty() ? DWORD(0) : all;
+    };
+    const DWORD driveAlone = drag({0});
+    const DWORD driveWithFile = drag({0, 1});
+    const DWORD fileAlone = drag({1});
+    // A special folder is never moved away either.
+    const std::wstring documents = GetSpecialFolderPath(SF_PERSONAL);
+    ASSERT_FALSE(documents.empty());
+    ASSERT_NE(list->AddItem(documents), nullptr);
+    ASSERT_EQ(list->Items()->Count(), 4);
+    const DWORD special = drag({3});
+    RevokeDragDrop(beside->Handle());
+    delete beside;
+    EXPECT_EQ(driveAlone & DROPEFFECT_MOVE, 0u) << driveAlone;
+    EXPECT_EQ(driveWithFile & DROPEFFECT_MOVE, 0u) << driveWithFile;
+    EXPECT_EQ(special & DROPEFFECT_MOVE, 0u) << special;
+    // A file alone still may be moved.
+    EXPECT_NE(fileAlone & DROPEFFECT_MOVE, 0u) << fileAlone;
+    EXPECT_TRUE(guard.DriveIntact());
+    EXPECT_TRUE(Exists(folder + L"\\a.txt"));
 }
 
 TEST(DeleteSafety, ASpecialFolderOrAVirtualObjectIsNeverDeletedAndGoneTargetsAreNoObstacle) {
