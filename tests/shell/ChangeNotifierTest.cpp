@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "shell/PathUtils.h"
 #include "shell/Pidl.h"
 #include "shell/ThreadPool.h"
 #include "shell/WorkerThreadPool.h"
@@ -90,6 +91,19 @@ TEST_F(ChangeNotifier, RegistersOnlyWhileEnabledAndDeliversNothingOnceGone) {
     notifier.reset();
     ASSERT_TRUE(pooltest::PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; }));
     EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(ChangeNotifier, WithNothingToWatchItWatchesTheDrivesFolderUntilAFolderIsAdded) {
+    notifier->SetRecursive(false);
+    notifier->SetEnabled(true);
+    // The empty path stands for the drives folder, watched with everything below it.
+    ASSERT_EQ(notifier->Directories()->Count(), 1);
+    EXPECT_EQ(notifier->Directories()->Strings(0), L"");
+    EXPECT_TRUE(notifier->Recursive());
+    notifier->Directories()->Add(root);
+    ASSERT_EQ(notifier->Directories()->Count(), 1);
+    EXPECT_TRUE(SamePath(notifier->Directories()->Strings(0), root));
+    EXPECT_NE(notifier->Directories()->RegistrationId(root), 0u);
 }
 
 TEST_F(ChangeNotifier, AThreadNotifyingTheShellCanEndWhileTheMainThreadWaitsForIt) {

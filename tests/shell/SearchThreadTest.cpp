@@ -184,6 +184,26 @@ TEST(FileSearchThread, ProgressHandlerUnboundMeanwhileIsNotCalled) {
     EXPECT_LE(calls, 3);  // ".", ".." and at most one entry before the first hit
 }
 
+TEST(FileSearchThread, ProgressReportsEveryEntryDotsIncludedEachHitFirst) {
+    const std::wstring root = SmallTree();
+    TTestFileList list;
+    list.SearchOptions.SetFilter(L"*.txt");
+    Paths reported;
+    list.BindProgress([&](const std::wstring& Path) {
+        // A hit is in the list before its own report.
+        if (fw::ExtractFileExt(Path) == L".txt")
+            EXPECT_NE(std::find(list.Items.begin(), list.Items.end(), Path), list.Items.end()) << Path;
+        reported.push_back(Path);
+    });
+    list.StartSearch(root);
+    ASSERT_TRUE(WaitForEnds(list, 1));
+    std::sort(reported.begin(), reported.end());
+    Paths expected{root + L"\\.",   root + L"\\..",     root + L"\\a.txt",   root + L"\\b.dll",
+                   root + L"\\sub", root + L"\\sub\\.", root + L"\\sub\\..", root + L"\\sub\\c.txt"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(reported, expected);
+}
+
 TEST(FileSearchThread, TenThousandFilesArriveInSearchOrderWithOneEnd) {
     const std::wstring root = testenv::NewScratchFolder(L"search10k");
     for (int f = 0; f < 10; ++f) {
