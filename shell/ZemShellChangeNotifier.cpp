@@ -178,9 +178,15 @@ ULONG TZemShellChangeNotifier::RegisterIDList(LPCITEMIDLIST IDList) {
                                                WM_SHELLNOTIFY, 1, &entry);
 }
 
+void TZemShellChangeNotifier::Loaded() {
+    TZemBaseComponent::Loaded();
+    Register();
+}
+
 void TZemShellChangeNotifier::Register() {
     if (!BoundEntries.SHChangeNotifyRegister) enabled_ = false;
-    if (!enabled_) return;
+    // Nothing while the properties are still being set: Loaded registers at their end.
+    if (!enabled_ || HasState(fw::csLoading) || HasState(fw::csDesigning)) return;
     if (directories_->Count() == 0 && !OnChangeIDList && !watchedIDList_) {
         recursive_ = true;
         directories_->Add(L"");  // the drives folder

@@ -133,6 +133,8 @@ public:
     TZemShellNotifierIDListEvent OnChangeIDList;
 
 protected:
+    // The set-up has ended: what was held back while loading is registered now.
+    void Loaded() override;
     // Queues the notice for OnChange (in arrival order) on the shared worker pool.
     virtual void DoChange(fw::TObject* Sender, TNotificationEvent Event, const std::wstring& Path1,
                           const std::wstring& Path2);

@@ -106,6 +106,15 @@ TEST_F(ChangeNotifier, WithNothingToWatchItWatchesTheDrivesFolderUntilAFolderIsA
     EXPECT_NE(notifier->Directories()->RegistrationId(root), 0u);
 }
 
+TEST_F(ChangeNotifier, WhileItsPropertiesAreSetNothingIsRegisteredUntilTheSetUpEnds) {
+    notifier->Directories()->Add(root);
+    notifier->BeginLoading();
+    notifier->SetEnabled(true);
+    EXPECT_EQ(notifier->Directories()->RegistrationId(root), 0u);
+    notifier->EndLoading();
+    EXPECT_NE(notifier->Directories()->RegistrationId(root), 0u);
+}
+
 TEST_F(ChangeNotifier, AThreadNotifyingTheShellCanEndWhileTheMainThreadWaitsForIt) {
     notifier->Directories()->Add(root);
     notifier->SetEnabled(true);
