@@ -191,8 +191,9 @@ TEST(FileSearchThread, ProgressReportsEveryEntryDotsIncludedEachHitFirst) {
     Paths reported;
     list.BindProgress([&](const std::wstring& Path) {
         // A hit is in the list before its own report.
-        if (fw::ExtractFileExt(Path) == L".txt")
+        if (fw::ExtractFileExt(Path) == L".txt") {
             EXPECT_NE(std::find(list.Items.begin(), list.Items.end(), Path), list.Items.end()) << Path;
+        }
         reported.push_back(Path);
     });
     list.StartSearch(root);
