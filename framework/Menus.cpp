@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "framework/Bitmap.h"
 #include "framework/Exception.h"
 #include "framework/Handles.h"
+#include "framework/ImageList.h"
 
 namespace fw {
 
@@ -34,16 +36,62 @@ UINT NewCommand(TMenuItem* item) {
 const wchar_t kPopupWindowClass[] = L"TabulorinPopupList";
 
 LRESULT CALLBACK PopupWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND && HIWORD(wParam) == 0) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) != 0) break;
         if (TMenuItem* item = TMenuItem::FindByCommand(LOWORD(wParam))) item->Click();
         return 0;
+    case WM_MEASUREITEM:
+        if (TMenuItem::MeasureImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (TMenuItem::DrawImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    default: break;
     }
     return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+std::wstring KeyText(WORD Key) {
+    if ((Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9')) return std::wstring(1, wchar_t(Key));
+    if (Key >= VK_F1 && Key <= VK_F24) return L"F" + std::to_wstring(Key - VK_F1 + 1);
+    switch (Key) {
+    case VK_BACK: return L"BkSp";
+    case VK_TAB: return L"Tab";
+    case VK_RETURN: return L"Enter";
+    case VK_ESCAPE: return L"Esc";
+    case VK_SPACE: return L"Space";
+    case VK_PRIOR: return L"PgUp";
+    case VK_NEXT: return L"PgDn";
+    case VK_END: return L"End";
+    case VK_HOME: return L"Home";
+    case VK_LEFT: return L"Left";
+    case VK_UP: return L"Up";
+    case VK_RIGHT: return L"Right";
+    case VK_DOWN: return L"Down";
+    case VK_INSERT: return L"Ins";
+    case VK_DELETE: return L"Del";
+    default: return std::wstring();
+    }
 }
 
 }  // namespace
 
 TTrackMenuFunction TrackMenuHook;
+
+TShortCut ShortCut(WORD Key, bool Shift, bool Ctrl, bool Alt) {
+    return TShortCut((Key & 0xFF) | (Shift ? scShift : 0) | (Ctrl ? scCtrl : 0) | (Alt ? scAlt : 0));
+}
+
+std::wstring ShortCutToText(TShortCut Value) {
+    const std::wstring key = KeyText(WORD(Value & 0xFF));
+    if (key.empty()) return key;
+    std::wstring text;
+    if (Value & scCtrl) text += L"Ctrl+";
+    if (Value & scShift) text += L"Shift+";
+    if (Value & scAlt) text += L"Alt+";
+    return text + key;
+}
 
 UINT TrackMenu(HMENU Menu, UINT Flags, int X, int Y, HWND Owner) {
     if (TrackMenuHook) return TrackMenuHook(Menu, Flags | TPM_RETURNCMD, X, Y, Owner);
@@ -58,6 +106,7 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {
 
 TMenuItem::~TMenuItem() {
     Commands().erase(command_);
+    delete bitmap_;
     Clear();
     if (parent_) parent_->Remove(this);
 }
@@ -112,12 +161,72 @@ TMenuItem* TMenuItem::FindByCommand(UINT Command) {
     return it == Commands().end() ? nullptr : it->second;
 }
 
+TBitmap* TMenuItem::Bitmap() {
+    if (!bitmap_) bitmap_ = new TBitmap();
+    return bitmap_;
+}
+
+bool TMenuItem::HasBitmap() const {
+    return bitmap_ && !bitmap_->Empty();
+}
+
+void TMenuItem::SetBitmap(TBitmap* Value) {
+    if (Value) Bitmap()->Assign(Value);
+    else if (bitmap_) bitmap_->SetSize(0, 0);
+}
+
+TCustomImageList* TMenuItem::Images() const {
+    const TMenuItem* root = this;
+    while (root->parent_) root = root->parent_;
+    return root->images_;
+}
+
+bool TMenuItem::HasImage() const {
+    TCustomImageList* images = Images();
+    return (images && imageIndex_ >= 0 && imageIndex_ < images->Count()) || HasBitmap();
+}
+
+bool TMenuItem::MeasureImage(MEASUREITEMSTRUCT& Measure) {
+    if (Measure.CtlType != ODT_MENU) return false;
+    TMenuItem* item = FindByCommand(Measure.itemID);
+    if (!item || !item->HasImage()) return false;
+    TCustomImageList* images = item->Images();
+    const bool listed = images && item->imageIndex_ >= 0 && item->imageIndex_ < images->Count();
+    Measure.itemWidth = UINT(listed ? images->Width() : item->bitmap_->Width());
+    Measure.itemHeight = UINT(listed ? images->Height() : item->bitmap_->Height());
+    return true;
+}
+
+bool TMenuItem::DrawImage(const DRAWITEMSTRUCT& Draw) {
+    if (Draw.CtlType != ODT_MENU) return false;
+    TMenuItem* item = FindByCommand(Draw.itemID);
+    if (!item || !item->HasImage()) return false;
+    TCustomImageList* images = item->Images();
+    const RECT& r = Draw.rcItem;
+    if (images && item->imageIndex_ >= 0 && item->imageIndex_ < images->Count()) {
+        const int x = r.left + (r.right - r.left - images->Width()) / 2;
+        const int y = r.top + (r.bottom - r.top - images->Height()) / 2;
+        ImageList_Draw(images->Handle(), item->imageIndex_, Draw.hDC, x, y,
+                       item->enabled_ ? ILD_TRANSPARENT : ILD_TRANSPARENT | ILD_BLEND50);
+        return true;
+    }
+    TBitmap* picture = item->bitmap_;
+    const int x = r.left + (r.right - r.left - picture->Width()) / 2;
+    const int y = r.top + (r.bottom - r.top - picture->Height()) / 2;
+    const COLORREF clear = ColorToRGB(picture->TransparentColor());
+    TransparentBlt(Draw.hDC, x, y, picture->Width(), picture->Height(), picture->Canvas()->Handle(), 0, 0,
+                   picture->Width(), picture->Height(), clear);
+    picture->Dormant();
+    return true;
+}
+
 void TMenuItem::Click() {
     if (enabled_ && OnClick) OnClick(this);
 }
 
 void TMenuItem::BuildMenu(HMENU Menu) const {
     UINT position = 0;
+    std::wstring caption;  // the system copies it
     for (const TMenuItem* item : items_) {
         if (!item->visible_) continue;
         MENUITEMINFOW info{};
@@ -128,7 +237,16 @@ void TMenuItem::BuildMenu(HMENU Menu) const {
         } else {
             info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_STATE | MIIM_ID;
             info.fType = item->radioItem_ ? MFT_RADIOCHECK : 0;
-            info.dwTypeData = const_cast<wchar_t*>(item->caption_.c_str());
+            if (item->break_ == mbBreak) info.fType |= MFT_MENUBREAK;
+            if (item->break_ == mbBarBreak) info.fType |= MFT_MENUBARBREAK;
+            const std::wstring keys = ShortCutToText(item->shortCut_);
+            caption = keys.empty() ? item->caption_ : item->caption_ + L"\t" + keys;
+            info.dwTypeData = caption.data();
+            if (item->HasImage()) {
+                // The owner window draws the image (TPopupMenu's, or one that passes it on).
+                info.fMask |= MIIM_BITMAP;
+                info.hbmpItem = HBMMENU_CALLBACK;
+            }
             info.fState = (item->checked_ ? MFS_CHECKED : 0) | (item->enabled_ ? 0 : MFS_DISABLED) |
                           (item->default_ ? MFS_DEFAULT : 0);
             info.wID = item->command_;
@@ -150,7 +268,16 @@ TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner) {
 
 TPopupMenu::~TPopupMenu() {
     DestroyComponents();
+    SetImages(nullptr);
     delete items_;
+}
+
+void TPopupMenu::SetImages(TCustomImageList* Value) {
+    TCustomImageList* old = items_->Images();
+    if (old == Value) return;
+    if (old) old->RemoveFreeNotification(this);
+    items_->SetImages(Value);
+    if (Value) Value->FreeNotification(this);
 }
 
 void TPopupMenu::SetPopupComponent(TComponent* Value) {
@@ -163,6 +290,7 @@ void TPopupMenu::SetPopupComponent(TComponent* Value) {
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
     if (Operation == TOperation::opRemove && AComponent == popupComponent_) popupComponent_ = nullptr;
+    if (Operation == TOperation::opRemove && AComponent == items_->Images()) items_->SetImages(nullptr);
 }
 
 HWND TPopupMenu::WindowHandle() {

@@ -17,6 +17,24 @@
 
 namespace fw {
 
+class TBitmap;
+class TCustomImageList;
+
+// A key with its modifiers, as a menu shows it: the virtual key in the low byte,
+// scShift, scCtrl and scAlt above it; 0 for none.
+using TShortCut = WORD;
+constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
+TShortCut ShortCut(WORD Key, bool Shift, bool Ctrl, bool Alt);
+// "Ctrl+Shift+A", "Del", "F5": the text a menu shows beside its item.
+std::wstring ShortCutToText(TShortCut Value);
+
+// Where an item starts a new column of its menu.
+enum TMenuBreak {
+    mbNone,
+    mbBreak,
+    mbBarBreak
+};
+
 class TMenuItem : public TComponent {
 public:
     explicit TMenuItem(TComponent* AOwner);
@@ -43,6 +61,23 @@ public:
     // "short|long": the long part is what a status line shows while the item is selected.
     const std::wstring& Hint() const { return hint_; }
     void SetHint(const std::wstring& Value) { hint_ = Value; }
+    TShortCut ShortCut() const { return shortCut_; }
+    void SetShortCut(TShortCut Value) { shortCut_ = Value; }
+    TMenuBreak Break() const { return break_; }
+    void SetBreak(TMenuBreak Value) { break_ = Value; }
+    int HelpContext() const { return helpContext_; }
+    void SetHelpContext(int Value) { helpContext_ = Value; }
+    // The image of the menu's image list drawn beside the caption; -1 for none.
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int Value) { imageIndex_ = Value; }
+    // The item's own picture (made on first use, owned), drawn when it has no
+    // image of the list. Setting copies Value.
+    TBitmap* Bitmap();
+    bool HasBitmap() const;
+    void SetBitmap(TBitmap* Value);
+    // The image list of the menu this item belongs to (its root's); not owned.
+    TCustomImageList* Images() const;
+    void SetImages(TCustomImageList* Value) { images_ = Value; }
 
     // Child items.
     int Count() const { return int(items_.size()); }
@@ -70,7 +105,15 @@ public:
     TNotifyEvent OnClick;
 
     // Appends this item's children to a native menu (submenus built recursively).
+    // An item with an image or a picture has it drawn by the owner window of
+    // the menu (WM_MEASUREITEM, WM_DRAWITEM), which passes them to DrawImage.
     void BuildMenu(HMENU Menu) const;
+    // Whether the item shows an image of its list or its own picture.
+    bool HasImage() const;
+    // Answers the owner window's measure and draw messages for the image of the
+    // item whose command they name; false when they name none of ours.
+    static bool MeasureImage(MEASUREITEMSTRUCT& Measure);
+    static bool DrawImage(const DRAWITEMSTRUCT& Draw);
 
 protected:
     std::wstring ClassName() const override { return L"TMenuItem"; }
@@ -84,6 +127,12 @@ private:
     bool radioItem_ = false;
     int groupIndex_ = 0;
     std::wstring hint_;
+    TShortCut shortCut_ = 0;
+    TMenuBreak break_ = mbNone;
+    int helpContext_ = 0;
+    int imageIndex_ = -1;
+    TBitmap* bitmap_ = nullptr;           // owned
+    TCustomImageList* images_ = nullptr;  // the root's only
     UINT command_ = 0;
     TMenuItem* parent_ = nullptr;
     std::vector<TMenuItem*> items_;
@@ -113,6 +162,9 @@ public:
 
     // The root item; its children are the menu's entries.
     TMenuItem* Items() const { return items_; }
+    // The images the items name by ImageIndex; not owned.
+    TCustomImageList* Images() const { return items_->Images(); }
+    void SetImages(TCustomImageList* Value);
 
     // Shows the menu with its reference point at the screen point (X, Y) and
     // returns once it has closed. OnPopup fires first.
@@ -125,7 +177,8 @@ public:
 
     TNotifyEvent OnPopup;
 
-    // The hidden window that owns every popup menu and receives its commands.
+    // The hidden window that owns every popup menu, receives its commands and
+    // draws its items' images.
     static HWND WindowHandle();
 
 protected:

@@ -197,6 +197,8 @@ private:
     bool TargetsAllow(SFGAOF Attribute);
     void RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstring& Verb);
     void EndContextMenu();
+    // WM_MENUSELECT of the open menu: the selected command's hint becomes the application's.
+    void MenuSelect(const fw::TMessage& Message);
     bool RunVerb(const std::wstring& Verb);
     std::unique_ptr<fw::TBitmap> ShellItemThumbnail(int Width, int Height, bool IconFallback);
     std::unique_ptr<fw::TBitmap> ExtractedThumbnail(int Width, int Height);

@@ -197,7 +197,9 @@ void TPathfinch::ShowShellContextMenu(POINT Pt, fw::TPopupMenu* PopupMenu, fw::T
     fw::TMenuItem* insertAfter = nullptr;
     if (PopupMenu) {
         copy = std::make_unique<fw::TPopupMenu>(nullptr);
-        insertAfter = CopyMenuItems(copy.get(), PopupMenu->Items(), copy->Items(), DefaultItem);
+        const bool images = MenuCopiesTakeImages();
+        insertAfter = CopyMenuItems(copy.get(), PopupMenu->Items(), copy->Items(), DefaultItem, images);
+        if (images) copy->SetImages(PopupMenu->Images());
     }
     TrackShellContextMenu(Pt, copy.get(), insertAfter, Verb);
     copy.reset();
@@ -222,32 +224,37 @@ void TPathfinch::HandleMenuMessage(fw::TMessage& Message) {
             else contextMenu2_->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
             break;
         }
-        case WM_MENUSELECT: {
-            const UINT id = LOWORD(Message.WParam);
-            const UINT flags = HIWORD(Message.WParam);
-            const auto menu = reinterpret_cast<HMENU>(Message.LParam);
-            std::wstring hint;
-            if (!(flags & MF_POPUP) && id >= ShellMenuFirstId && id <= ShellMenuLastId) {
-                hint = ShellCommandString(contextMenu_.get(), id, GCS_HELPTEXTW, 2601);
-            } else if (menuPopup_ && menu) {
-                UINT command = id;
-                if (flags & MF_POPUP) {
-                    // A submenu is named by its place; its item carries the owner item's command.
-                    MENUITEMINFOW info{};
-                    info.cbSize = sizeof(info);
-                    info.fMask = MIIM_ID;
-                    command = GetMenuItemInfoW(menu, id, TRUE, &info) ? info.wID : 0;
-                }
-                if (fw::TMenuItem* item = FindMenuItem(menuPopup_->Items(), command))
-                    hint = fw::GetLongHint(item->Hint());
-            }
-            fw::Application()->SetHint(hint);
-            break;
-        }
+        case WM_MENUSELECT: MenuSelect(Message); break;
         default: break;
         }
     }
+    // The owner's own items are drawn by the framework's popup-menu window, also
+    // when the shell's menu draws nothing itself.
+    if (!fw::Application()->Terminated() &&
+        (Message.Msg == WM_INITMENUPOPUP || Message.Msg == WM_DRAWITEM || Message.Msg == WM_MEASUREITEM))
+        SendMessageW(fw::TPopupMenu::WindowHandle(), Message.Msg, Message.WParam, Message.LParam);
     Message.Result = wnd ? DefWindowProcW(wnd, Message.Msg, Message.WParam, Message.LParam) : 0;
+}
+
+void TPathfinch::MenuSelect(const fw::TMessage& Message) {
+    const UINT id = LOWORD(Message.WParam);
+    const UINT flags = HIWORD(Message.WParam);
+    const auto menu = reinterpret_cast<HMENU>(Message.LParam);
+    std::wstring hint;
+    if (!(flags & MF_POPUP) && id >= ShellMenuFirstId && id <= ShellMenuLastId) {
+        hint = ShellCommandString(contextMenu_.get(), id, GCS_HELPTEXTW, 2601);
+    } else if (menuPopup_ && menu) {
+        UINT command = id;
+        if (flags & MF_POPUP) {
+            // A submenu is named by its place; its item carries the owner item's command.
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_ID;
+            command = GetMenuItemInfoW(menu, id, TRUE, &info) ? info.wID : 0;
+        }
+        if (fw::TMenuItem* item = FindMenuItem(menuPopup_->Items(), command)) hint = fw::GetLongHint(item->Hint());
+    }
+    fw::Application()->SetHint(hint);
 }
 
 }  // namespace shell

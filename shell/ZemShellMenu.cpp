@@ -1,11 +1,14 @@
 #include "shell/ZemShellMenu.h"
 
+#include <uxtheme.h>
+
 #include <algorithm>
 #include <set>
 
 #include "framework/Menus.h"
 #include "framework/StringList.h"
 #include "shell/PathUtils.h"
+#include "shell/ShellEntryPoints.h"
 
 namespace shell {
 
@@ -122,30 +125,35 @@ HRESULT InvokeShellCommand(IContextMenu* Menu, UINT Id, HWND Owner, const std::w
                   Directory);
 }
 
-fw::TMenuItem* CopyMenuItem(fw::TComponent* Owner, const fw::TMenuItem* Source) {
+fw::TMenuItem* CopyMenuItem(fw::TComponent* Owner, const fw::TMenuItem* Source, bool WithBitmap) {
     auto* copy = new fw::TMenuItem(Owner);
     copy->SetCaption(Source->Caption());
+    copy->SetShortCut(Source->ShortCut());
     copy->OnClick = Source->OnClick;
+    copy->SetBreak(Source->Break());
     copy->SetRadioItem(Source->RadioItem());
     copy->SetGroupIndex(Source->GroupIndex());
     copy->SetChecked(Source->Checked());
     copy->SetDefault(Source->Default());
     copy->SetEnabled(Source->Enabled());
     copy->SetVisible(Source->Visible());
+    copy->SetHelpContext(Source->HelpContext());
     copy->SetTag(Source->Tag());
     copy->SetHint(Source->Hint());
+    copy->SetImageIndex(Source->ImageIndex());
+    if (WithBitmap && Source->HasBitmap()) copy->SetBitmap(const_cast<fw::TMenuItem*>(Source)->Bitmap());
     return copy;
 }
 
 fw::TMenuItem* CopyMenuItems(fw::TComponent* Owner, const fw::TMenuItem* Source, fw::TMenuItem* Dest,
-                             const fw::TMenuItem* Marked) {
+                             const fw::TMenuItem* Marked, bool WithBitmaps) {
     fw::TMenuItem* markedCopy = nullptr;
     for (int i = 0; i < Source->Count(); ++i) {
         const fw::TMenuItem* item = Source->Items(i);
-        fw::TMenuItem* copy = CopyMenuItem(Owner, item);
+        fw::TMenuItem* copy = CopyMenuItem(Owner, item, WithBitmaps);
         Dest->Add(copy);
         if (item == Marked) markedCopy = copy;
-        if (fw::TMenuItem* inner = CopyMenuItems(Owner, item, copy, Marked)) markedCopy = inner;
+        if (fw::TMenuItem* inner = CopyMenuItems(Owner, item, copy, Marked, WithBitmaps)) markedCopy = inner;
     }
     return markedCopy;
 }
@@ -165,6 +173,10 @@ bool FindAndClickCommand(fw::TMenuItem* Items, UINT Command) {
     if (!item) return false;
     item->Click();
     return true;
+}
+
+bool MenuCopiesTakeImages() {
+    return !(OsVersionFlags().WinVistaOrLater && IsThemeActive() && IsAppThemed());
 }
 
 bool IsShiftPressed() {

@@ -66,13 +66,17 @@ std::wstring ShellCommandString(IContextMenu* Menu, UINT Id, UINT Type, UINT Max
 // along when it is not empty and shorter than MAX_PATH.
 HRESULT InvokeShellCommand(IContextMenu* Menu, UINT Id, HWND Owner, const std::wstring& Directory);
 
-// A new item owned by Owner with Source's caption, handler, states, group,
-// tag and hint (not its children).
-fw::TMenuItem* CopyMenuItem(fw::TComponent* Owner, const fw::TMenuItem* Source);
+// A new item owned by Owner with Source's caption, shortcut, handler, break,
+// states, group, help context, tag, hint and image index, and its picture when
+// WithBitmap (not its children).
+fw::TMenuItem* CopyMenuItem(fw::TComponent* Owner, const fw::TMenuItem* Source, bool WithBitmap = true);
 // Appends copies of Source's children (recursively) to Dest. The copy of Marked,
 // when met, is returned.
 fw::TMenuItem* CopyMenuItems(fw::TComponent* Owner, const fw::TMenuItem* Source, fw::TMenuItem* Dest,
-                             const fw::TMenuItem* Marked = nullptr);
+                             const fw::TMenuItem* Marked = nullptr, bool WithBitmaps = true);
+// Whether a copied menu takes its owner's pictures and image list: not where
+// the system draws menus with visual styles (from Vista on, themes active).
+bool MenuCopiesTakeImages();
 // The item below Items (any depth) that carries Command; nullptr for none.
 fw::TMenuItem* FindMenuItem(fw::TMenuItem* Items, UINT Command);
 // Clicks the item below Items that carries Command; false when none does.

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/Exception.h"
+#include "framework/ImageList.h"
 #include "framework/Menus.h"
 
 namespace {
@@ -100,6 +102,78 @@ TEST(MenuItems, NativeMenuShowsVisibleItemsWithTheirStates) {
     ASSERT_NE(inner, nullptr);
     EXPECT_EQ(GetMenuItemID(inner, 0), sub->Command());
     DestroyMenu(native);
+}
+
+// A bitmap of one colour.
+std::unique_ptr<fw::TBitmap> Filled(int Width, int Height, COLORREF Colour) {
+    auto bitmap = std::make_unique<fw::TBitmap>(Width, Height);
+    bitmap->SetPixelFormat(fw::pf24bit);
+    bitmap->Canvas()->Brush()->SetColor(fw::TColorOf(Colour));
+    bitmap->Canvas()->FillRect(RECT{0, 0, Width, Height});
+    return bitmap;
+}
+
+// What the popup window draws for an item's image, read from the middle of a 24 x 24 area.
+COLORREF DrawnImage(TMenuItem* Item, MEASUREITEMSTRUCT& Measure) {
+    Measure = MEASUREITEMSTRUCT{ODT_MENU, 0, Item->Command(), 0, 0, 0};
+    SendMessageW(TPopupMenu::WindowHandle(), WM_MEASUREITEM, 0, LPARAM(&Measure));
+    fw::TBitmap target(24, 24);
+    target.SetPixelFormat(fw::pf24bit);
+    target.Canvas()->Brush()->SetColor(fw::clWhite);
+    target.Canvas()->FillRect(RECT{0, 0, 24, 24});
+    DRAWITEMSTRUCT draw{ODT_MENU,           0, Item->Command(), ODA_DRAWENTIRE, 0, nullptr, target.Canvas()->Handle(),
+                        RECT{0, 0, 24, 24}, 0};
+    SendMessageW(TPopupMenu::WindowHandle(), WM_DRAWITEM, 0, LPARAM(&draw));
+    return GetPixel(target.Canvas()->Handle(), 12, 12);
+}
+
+TEST(MenuItems, ShortcutsBreaksAndImagesOfTheListOrTheItemsOwnPictureDrawnByThePopupWindow) {
+    EXPECT_EQ(fw::ShortCutToText(fw::ShortCut('A', true, true, false)), L"Ctrl+Shift+A");
+    EXPECT_EQ(fw::ShortCutToText(fw::ShortCut(VK_DELETE, false, false, false)), L"Del");
+    EXPECT_EQ(fw::ShortCutToText(fw::ShortCut(VK_F5, false, false, true)), L"Alt+F5");
+    TPopupMenu menu(nullptr);
+    auto* images = new fw::TImageList(nullptr, 16, 16);
+    std::unique_ptr<fw::TBitmap> red = Filled(16, 16, RGB(255, 0, 0));
+    ASSERT_EQ(images->Add(red.get(), nullptr), 0);
+    menu.SetImages(images);
+    TMenuItem* listed = Item(&menu, L"Listed");
+    TMenuItem* pictured = Item(&menu, L"Pictured");
+    TMenuItem* plain = Item(&menu, L"Plain");
+    listed->SetImageIndex(0);
+    listed->SetShortCut(fw::ShortCut('R', false, true, false));
+    listed->SetBreak(fw::mbBarBreak);
+    pictured->SetBreak(fw::mbBreak);
+    std::unique_ptr<fw::TBitmap> blue = Filled(10, 12, RGB(0, 0, 255));
+    SetPixel(blue->Canvas()->Handle(), 0, 11, RGB(0, 255, 0));  // the see-through colour
+    pictured->SetBitmap(blue.get());
+    plain->SetImageIndex(5);  // beyond the list: no image
+    HMENU native = CreatePopupMenu();
+    menu.Items()->BuildMenu(native);
+    ASSERT_EQ(GetMenuItemCount(native), 3);
+    wchar_t text[64] = {};
+    GetMenuStringW(native, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"Listed\tCtrl+R");
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_BITMAP;
+    std::vector<std::pair<UINT, HBITMAP>> kinds;
+    for (UINT i = 0; i < 3; ++i) {
+        GetMenuItemInfoW(native, i, TRUE, &info);
+        kinds.push_back({info.fType & (MFT_MENUBREAK | MFT_MENUBARBREAK), info.hbmpItem});
+    }
+    DestroyMenu(native);
+    EXPECT_EQ(kinds, (std::vector<std::pair<UINT, HBITMAP>>{
+                         {MFT_MENUBARBREAK, HBMMENU_CALLBACK}, {MFT_MENUBREAK, HBMMENU_CALLBACK}, {0u, nullptr}}));
+    MEASUREITEMSTRUCT measure{};
+    EXPECT_EQ(DrawnImage(listed, measure), RGB(255, 0, 0));
+    EXPECT_EQ(std::make_pair(measure.itemWidth, measure.itemHeight), std::make_pair(16u, 16u));
+    EXPECT_EQ(DrawnImage(pictured, measure), RGB(0, 0, 255));
+    EXPECT_EQ(std::make_pair(measure.itemWidth, measure.itemHeight), std::make_pair(10u, 12u));
+    EXPECT_EQ(DrawnImage(plain, measure), RGB(255, 255, 255));
+    EXPECT_EQ(measure.itemWidth, 0u);
+    delete images;  // a freed image list is let go
+    EXPECT_EQ(menu.Images(), nullptr);
+    EXPECT_FALSE(listed->HasImage());
 }
 
 // Timers of the test, run by the menu's own loop.

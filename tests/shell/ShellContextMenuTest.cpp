@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/ComObject.h"
+#include "framework/ImageList.h"
 #include "framework/Menus.h"
 #include "shell/Pathfinch.h"
 #include "shell/ZemShellMenu.h"
@@ -234,4 +236,63 @@ TEST_F(ContextMenu, TheSelectedCommandsHintOwnerDrawnSubmenusAndARealMenuLoop) {
     EXPECT_TRUE(shell_->Invoked.empty());
     EXPECT_EQ(popup_->Items()->Count(), 2);  // the owner's menu is left as it was
     EXPECT_EQ(browser_.OpenContextMenu(), nullptr);
+}
+
+TEST_F(ContextMenu, CopiesTakeEveryPropertyOfTheOwnersItemsAndTheMergedMenuDrawsTheOwnersImages) {
+    refresh_->SetShortCut(fw::ShortCut(VK_F5, false, false, false));
+    refresh_->SetBreak(fw::mbBreak);
+    refresh_->SetHelpContext(42);
+    refresh_->SetImageIndex(0);
+    refresh_->SetTag(7);
+    fw::TBitmap picture(8, 6);
+    properties_->SetBitmap(&picture);
+    fw::TPopupMenu copies(nullptr);
+    fw::TMenuItem* copy = CopyMenuItem(&copies, refresh_);
+    EXPECT_EQ(copy->ShortCut(), refresh_->ShortCut());
+    EXPECT_EQ(copy->Break(), fw::mbBreak);
+    EXPECT_EQ(copy->HelpContext(), 42);
+    EXPECT_EQ(copy->ImageIndex(), 0);
+    EXPECT_EQ(copy->Tag(), 7);
+    std::unique_ptr<fw::TMenuItem> withPicture(CopyMenuItem(nullptr, properties_));
+    EXPECT_EQ(std::make_pair(withPicture->Bitmap()->Width(), withPicture->Bitmap()->Height()), std::make_pair(8, 6));
+    std::unique_ptr<fw::TMenuItem> without(CopyMenuItem(nullptr, properties_, false));
+    EXPECT_FALSE(without->HasBitmap());
+    delete copy;
+
+    // The owner's images are measured and drawn through the browser's menu window.
+    fw::TImageList images(nullptr, 16, 16);
+    fw::TBitmap red(16, 16);
+    red.SetPixelFormat(fw::pf24bit);
+    red.Canvas()->Brush()->SetColor(fw::clRed);
+    red.Canvas()->FillRect(RECT{0, 0, 16, 16});
+    ASSERT_EQ(images.Add(&red, nullptr), 0);
+    popup_->SetImages(&images);
+    MEASUREITEMSTRUCT measure{};
+    COLORREF drawn = 0;
+    HBITMAP shownBitmap = nullptr;
+    chooser_.WhileOpen = [&](HWND Owner, HMENU Menu) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_BITMAP;
+        GetMenuItemInfoW(Menu, 0, TRUE, &info);
+        shownBitmap = info.hbmpItem;
+        measure = MEASUREITEMSTRUCT{ODT_MENU, 0, GetMenuItemID(Menu, 0), 0, 0, 0};
+        SendMessageW(Owner, WM_MEASUREITEM, 0, LPARAM(&measure));
+        fw::TBitmap target(16, 16);
+        target.SetPixelFormat(fw::pf24bit);
+        DRAWITEMSTRUCT draw{ODT_MENU, 0,       GetMenuItemID(Menu, 0),    ODA_DRAWENTIRE,
+                            0,        nullptr, target.Canvas()->Handle(), RECT{0, 0, 16, 16},
+                            0};
+        SendMessageW(Owner, WM_DRAWITEM, 0, LPARAM(&draw));
+        drawn = GetPixel(target.Canvas()->Handle(), 8, 8);
+    };
+    std::wstring verb;
+    browser_.TrackShellContextMenu(POINT{0, 0}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(shownBitmap, HBMMENU_CALLBACK);
+    EXPECT_EQ(std::make_pair(measure.itemWidth, measure.itemHeight), std::make_pair(16u, 16u));
+    EXPECT_EQ(drawn, RGB(255, 0, 0));
+    EXPECT_EQ(shell_->MenuMessages, (std::vector<UINT>{WM_MEASUREITEM, WM_DRAWITEM}));
+    // A copied menu shares the owner's images only where menus are drawn without visual styles.
+    Show();
+    EXPECT_EQ(shownBitmap == HBMMENU_CALLBACK, MenuCopiesTakeImages());
 }
