@@ -28,6 +28,7 @@ void Tfrm_ProgressForm::MakeForm() {
     ProgressLabel->SetCaption(labelText_);
     ProgressBar = new fw::TProgressBar(form_);
     ProgressBar->SetParent(form_);
+    form_->AfterConstruction();
 }
 
 void Tfrm_ProgressForm::Start(const std::wstring& Caption, const std::wstring& Text, int Width, int Height, int Max) {

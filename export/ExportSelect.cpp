@@ -124,6 +124,7 @@ fw::TForm* Tfrm_Selection::Form() {
     IconImage->OnPaint = [this](fw::TObject*) {
         if (OnPaintIcon) OnPaintIcon(IconImage->Canvas()->Handle());
     };
+    form_->AfterConstruction();
     return form_;
 }
 

@@ -180,6 +180,14 @@ void TComponent::WriteState(TWriter& Writer) {
     Writer.WriteProperties(this);
 }
 
+void TComponent::EndSetUp() {
+    // A Loaded step may make components of its own: those are set up already.
+    const std::vector<TComponent*> owned = components_;
+    for (TComponent* c : owned)
+        if (std::find(components_.begin(), components_.end(), c) != components_.end()) c->EndSetUp();
+    Loaded();
+}
+
 void TComponent::SetDesigning(bool Value) {
     SetState(csDesigning, Value);
     for (TComponent* c : components_) c->SetDesigning(Value);

@@ -88,6 +88,11 @@ public:
     // Loading brackets the setting of designed properties; Loaded runs at its end.
     void BeginLoading();
     void EndLoading();
+    // The Loaded step of a component made and set up in code: Loaded runs for
+    // every component it owns (theirs first) and then for itself. Whoever creates
+    // and sets up a component calls it once the set-up is done; a form does it
+    // for everything on it when its creator ends the construction.
+    void EndSetUp();
     // Marks this component and everything it owns as being designed.
     void SetDesigning(bool Value);
     // Sets csDestroying on this component and everything it owns.

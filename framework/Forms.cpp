@@ -31,6 +31,9 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::AfterConstruction() {
     if (created_) return;
     created_ = true;
+    // The form's set-up in code has ended: every component on it takes its
+    // Loaded step before OnCreate, as a form read from its definition would.
+    EndSetUp();
     DoCreate();
 }
 

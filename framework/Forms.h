@@ -2,8 +2,8 @@
 // Forms: top-level windows that own the controls placed on them.
 // A form is created with the application (or another component) as owner, in code:
 // the descendant's constructor creates and wires its controls, then the creator
-// calls AfterConstruction(), which fires OnCreate (TApplication::CreateForm does
-// both). Its window is made when it is first shown. Closing the application's main
+// calls AfterConstruction(), which runs every component's Loaded step and fires
+// OnCreate (TApplication::CreateForm does both). Its window is made when it is first shown. Closing the application's main
 // form terminates the application; closing another form hides it (or frees it,
 // later, when OnClose asks for caFree). Deleting a form fires OnDestroy first when
 // BeforeDestruction() was not called already; a descendant whose OnDestroy handler
@@ -61,7 +61,8 @@ public:
     explicit TCustomForm(TComponent* AOwner);
     ~TCustomForm() override;
 
-    // Fires OnCreate; called by the creator once construction is complete.
+    // Runs the Loaded step of the form and its components (EndSetUp), then fires
+    // OnCreate; called by the creator once construction is complete.
     virtual void AfterConstruction();
     // Fires OnDestroy (once); the destructor does it when nobody did before.
     void BeforeDestruction();

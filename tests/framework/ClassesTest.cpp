@@ -186,6 +186,11 @@ TEST(ComponentState, LoadingEndsWithLoadedOwnedFirst) {
     EXPECT_EQ(log, (std::vector<std::wstring>{L"loaded grid", L"loaded form"}));
     EXPECT_FALSE(form.HasState(fw::csLoading));
     EXPECT_FALSE(grid->HasState(fw::csLoading));
+    // Made and set up in code, without loading: the end of the set-up is the same step.
+    new TProbe(grid, L"cell", &log);
+    log.clear();
+    form.EndSetUp();
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"loaded cell", L"loaded grid", L"loaded form"}));
 }
 
 }  // namespace
