@@ -1,5 +1,6 @@
 #include "framework/ListView.h"
 
+#include "framework/ControlCanvas.h"
 #include "framework/Handles.h"
 
 #include <algorithm>
@@ -681,8 +682,66 @@ void TCustomListView::GetImageIndex(TListItem* Item) {
     if (OnGetImageIndex) OnGetImageIndex(this, Item);
 }
 
-bool TCustomListView::IsCustomDrawn() {
-    return bool(OnAdvancedCustomDraw);
+bool TCustomListView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
+    if (Stage != cdPrePaint) return false;
+    if (Target == dtControl) return bool(OnAdvancedCustomDraw);
+    return Target == dtItem && bool(OnAdvancedCustomDrawItem);
+}
+
+bool TCustomListView::CustomDrawItem(TListItem* Item, UINT State, TCustomDrawStage Stage) {
+    bool defaultDraw = true;
+    if (OnAdvancedCustomDrawItem) OnAdvancedCustomDrawItem(this, Item, State, Stage, defaultDraw);
+    return defaultDraw;
+}
+
+TCanvas* TCustomListView::Canvas() {
+    if (!canvas_) canvas_ = std::make_unique<TCanvas>();
+    return canvas_.get();
+}
+
+TCustomImageList* TCustomListView::GetDragImages() {
+    if (!HandleAllocated()) return nullptr;
+    const int row = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED);
+    if (row < 0) return nullptr;
+    POINT origin{};
+    const HIMAGELIST picture = ListView_CreateDragImage(Handle(), row, &origin);
+    if (!picture) return nullptr;
+    int width = 0, height = 0;
+    ImageList_GetIconSize(picture, &width, &height);
+    dragImages_ = std::make_unique<TImageList>(nullptr, width, height);
+    dragImages_->SetHandle(picture);
+    return dragImages_.get();
+}
+
+LRESULT TCustomListView::HandleCustomDraw(NMLVCUSTOMDRAW& Draw) {
+    switch (Draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: {
+        if (IsCustomDrawn(dtControl, cdPrePaint) && !CustomDraw(Draw.nmcd.rc, cdPrePaint)) return CDRF_SKIPDEFAULT;
+        return IsCustomDrawn(dtItem, cdPrePaint) ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    }
+    case CDDS_ITEMPREPAINT: return IsCustomDrawn(dtItem, cdPrePaint) ? ItemPrePaint(Draw) : CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
+    }
+}
+
+LRESULT TCustomListView::ItemPrePaint(NMLVCUSTOMDRAW& Draw) {
+    TListItem* item = items_->Find(int(Draw.nmcd.dwItemSpec));
+    if (!item) return CDRF_DODEFAULT;
+    TCanvas* canvas = Canvas();
+    canvas->Font()->Assign(Font());
+    canvas->Brush()->SetColor(Color());
+    const TColor text = canvas->Font()->Color(), back = canvas->Brush()->Color();
+    bool drawn = false;
+    {
+        CanvasLease lease(canvas, Draw.nmcd.hdc);
+        drawn = !CustomDrawItem(item, Draw.nmcd.uItemState, cdPrePaint);
+    }
+    if (drawn) return CDRF_SKIPDEFAULT;
+    // The handler's colours and font go to the list's own drawing of the row.
+    if (canvas->Font()->Color() != text) Draw.clrText = ColorToRGB(canvas->Font()->Color());
+    if (canvas->Brush()->Color() != back) Draw.clrTextBk = ColorToRGB(canvas->Brush()->Color());
+    SelectObject(Draw.nmcd.hdc, canvas->Font()->Handle());
+    return CDRF_NEWFONT;
 }
 
 bool TCustomListView::CustomDraw(const RECT& ARect, TCustomDrawStage Stage) {
@@ -749,14 +808,7 @@ void TCustomListView::HandleNotify(TMessage& Message) {
             if (TListItem* item = items_->Find(change->iItem)) Change(item, ctState);
         break;
     }
-    case NM_CUSTOMDRAW: {
-        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-        Message.Result = CDRF_DODEFAULT;
-        if (!IsCustomDrawn()) break;
-        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT && !CustomDraw(draw->nmcd.rc, cdPrePaint))
-            Message.Result = CDRF_SKIPDEFAULT;
-        break;
-    }
+    case NM_CUSTOMDRAW: Message.Result = HandleCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header)); break;
     default: break;
     }
 }

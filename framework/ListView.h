@@ -40,6 +40,12 @@ enum TCustomDrawStage {
     cdPreErase,
     cdPostErase
 };
+// What a custom draw is about: the whole control, a row, or a row's sub-item.
+enum TCustomDrawTarget {
+    dtControl,
+    dtItem,
+    dtSubItem
+};
 enum TDisplayCode {
     drBounds,
     drIcon,
@@ -234,6 +240,12 @@ using TLVCompareEvent =
     std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, int Data, int& Compare)>;
 using TLVAdvancedCustomDrawEvent =
     std::function<void(TCustomListView* Sender, const RECT& ARect, TCustomDrawStage Stage, bool& DefaultDraw)>;
+// A row about to be drawn: the handler may set Canvas()'s font colour, font and
+// brush colour for the row's text, or draw it itself (DefaultDraw false).
+// State: the row's CDIS_* flags.
+using TLVAdvancedCustomDrawItemEvent = std::function<void(TCustomListView* Sender, TListItem* Item, UINT State,
+                                                          TCustomDrawStage Stage, bool& DefaultDraw)>;
+using TLVInfoTipEvent = std::function<void(TObject* Sender, TListItem* Item, std::wstring& InfoTip)>;
 // Makes the row object for a list; a handler may put its own in place of the default.
 using TListItemFactory = std::function<TListItem*(TListItems* Owner)>;
 using TLVCreateItemClassEvent = std::function<void(TCustomListView* Sender, TListItemFactory& ItemClass)>;
@@ -303,7 +315,16 @@ public:
     TLVCompareEvent OnCompare;
     TLVNotifyEvent OnGetImageIndex;
     TLVAdvancedCustomDrawEvent OnAdvancedCustomDraw;
+    TLVAdvancedCustomDrawItemEvent OnAdvancedCustomDrawItem;
     TLVCreateItemClassEvent OnCreateItemClass;
+    // Raised with a row's tip text before its hint shows; the handler may change it.
+    TLVInfoTipEvent OnInfoTip;
+
+    // The paint's context during a custom-draw handler (lent for the call).
+    TCanvas* Canvas();
+    // The drag picture of the selected rows (owned by the list, made afresh each
+    // call); nullptr when no row is selected.
+    virtual TCustomImageList* GetDragImages();
 
     void WndProc(TMessage& Message) override;
 
@@ -323,8 +344,11 @@ protected:
     // The image index the window shows for a row (raises OnGetImageIndex).
     virtual void GetImageIndex(TListItem* Item);
     virtual bool CustomDraw(const RECT& ARect, TCustomDrawStage Stage);
-    // Whether custom-draw notices are answered (OnAdvancedCustomDraw is bound).
-    virtual bool IsCustomDrawn();
+    // A row's pre-paint (raises OnAdvancedCustomDrawItem); false: the row is drawn here.
+    virtual bool CustomDrawItem(TListItem* Item, UINT State, TCustomDrawStage Stage);
+    // Whether custom-draw notices of Target at Stage are asked for (a handler is
+    // bound: OnAdvancedCustomDraw for the control, OnAdvancedCustomDrawItem for rows).
+    virtual bool IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage);
     // The window asks for a row's text or images.
     virtual void GetDispInfo(NMLVDISPINFOW& Info);
     // After the row count changed (OnlyAppended: rows were only added at the end).
@@ -338,6 +362,8 @@ private:
     friend class TListItem;
     friend class TListColumns;
     void HandleNotify(TMessage& Message);
+    LRESULT HandleCustomDraw(NMLVCUSTOMDRAW& Draw);
+    LRESULT ItemPrePaint(NMLVCUSTOMDRAW& Draw);
     void UpdateStyle(DWORD Mask, DWORD Bits);
     void UpdateExtendedStyle();
     void ApplyImageLists();
@@ -362,6 +388,8 @@ private:
     std::wstring textBuffer_;
     // Rows' states are being put back after a view switch: no change is reported.
     bool restoringState_ = false;
+    std::unique_ptr<TCanvas> canvas_;
+    std::unique_ptr<TImageList> dragImages_;
 };
 
 class TListView : public TCustomListView {

@@ -165,3 +165,44 @@ TEST_F(ListViewTest, ColumnsKeptBeforeTheWindowAutoSizedToTheRowsAndHiddenOnesSt
     view->Columns()->EndUpdate();
     EXPECT_EQ(Header_GetItemCount(view->HeaderHandle()), 1);
 }
+
+// How many pixels of the window's rectangle have the colour.
+int PixelsOf(HWND Window, const RECT& Rect, COLORREF Colour) {
+    HDC dc = GetDC(Window);
+    int count = 0;
+    for (int y = Rect.top; y < Rect.bottom; ++y)
+        for (int x = Rect.left; x < Rect.right; ++x)
+            if (GetPixel(dc, x, y) == Colour) ++count;
+    ReleaseDC(Window, dc);
+    return count;
+}
+
+TEST_F(ListViewTest, RowsDrawnThroughTheRowStageTakeTheHandlersColoursAndTheDragPictureIsTheSelectedRows) {
+    Show();
+    Add(L"MMMMMMMM");
+    Add(L"MMMMMMMM");
+    std::vector<int> drawn;
+    view->OnAdvancedCustomDrawItem = [&](fw::TCustomListView* Sender, TListItem* Item, UINT, fw::TCustomDrawStage,
+                                         bool&) {
+        drawn.push_back(Item->Index());
+        if (Item->Index() != 1) return;
+        Sender->Canvas()->Font()->SetColor(fw::clRed);
+        Sender->Canvas()->Brush()->SetColor(fw::clYellow);
+    };
+    InvalidateRect(view->Handle(), nullptr, TRUE);
+    UpdateWindow(view->Handle());
+    ASSERT_GE(drawn.size(), 2u);
+    RECT first{}, second{};
+    ListView_GetItemRect(view->Handle(), 0, &first, LVIR_LABEL);
+    ListView_GetItemRect(view->Handle(), 1, &second, LVIR_LABEL);
+    EXPECT_EQ(PixelsOf(view->Handle(), first, RGB(255, 255, 0)), 0);
+    EXPECT_GT(PixelsOf(view->Handle(), second, RGB(255, 255, 0)), 0);
+    EXPECT_GT(PixelsOf(view->Handle(), second, RGB(255, 0, 0)), 0);
+    // The drag picture is made of the selected rows.
+    EXPECT_EQ(view->GetDragImages(), nullptr);
+    view->Items()->Item(1)->SetSelected(true);
+    fw::TCustomImageList* picture = view->GetDragImages();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Count(), 1);
+    EXPECT_GE(picture->Width(), second.right - second.left);
+}
