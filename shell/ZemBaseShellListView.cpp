@@ -326,6 +326,17 @@ void TZemBaseShellListView::CreateWnd() {
     if (useSystemStyles_) ApplyExplorerListStyle(this);
 }
 
+void TZemBaseShellListView::Loaded() {
+    fw::TCustomListView::Loaded();
+    if (UseSystemFont()) SetIconTitleFont(Font());
+    if (!thumbnails_) SetLargeImages(largeImages_);
+    if (useSystemStyles_ && HandleAllocated()) ApplyExplorerListStyle(Handle());
+}
+
+fw::TCustomImageList* TZemBaseShellListView::GetDragImages() {
+    return thumbnails_ ? nullptr : fw::TCustomListView::GetDragImages();
+}
+
 void TZemBaseShellListView::Resize() {
     fw::TCustomListView::Resize();
     ApplyAutoSizeColumn();
@@ -333,12 +344,18 @@ void TZemBaseShellListView::Resize() {
 
 void TZemBaseShellListView::Delete(fw::TListItem* Item) {
     if (!pendingRows_.empty()) pendingRows_.erase(Item);
-    const int index = Item->ImageIndex();
-    if (index >= 0 && size_t(index) < thumbnailOwners_.size() && thumbnailOwners_[size_t(index)] == Item) {
-        thumbnailOwners_[size_t(index)] = nullptr;
-        freeThumbnails_.push_back(index);
-    }
+    ReleaseThumbnail(Item);
     fw::TCustomListView::Delete(Item);
+}
+
+void TZemBaseShellListView::ReleaseThumbnail(fw::TListItem* Row) {
+    const int index = Row->ImageIndex();
+    if (index < 0 || size_t(index) >= thumbnailOwners_.size() || thumbnailOwners_[size_t(index)] != Row) return;
+    thumbnailOwners_[size_t(index)] = nullptr;
+    freeThumbnails_.push_back(index);
+    if (GlobalWorkerPool)
+        GlobalWorkerPool->CancelWorkItems(Row, ThumbnailTag(), TWorkItemClass::Of<TThumbnailWorkItem>());
+    Row->SetImageIndex(-1);
 }
 
 void TZemBaseShellListView::UpdateItem(fw::TListItem* Item) {

@@ -90,6 +90,9 @@ public:
     void ToggleCheck(fw::TListItem* Item);
     // Empties the thumbnail images and cancels the thumbnail work still pending.
     void ClearThumbnails();
+    // Row gives up the thumbnail image it holds (its picture on the way is
+    // dropped) and asks for an image again when it is next shown.
+    void ReleaseThumbnail(fw::TListItem* Row);
 
     // Results of the work items (main thread).
     void IconLoaded(int IconIndex, uint8_t Kind, void* Owner) override;
@@ -108,8 +111,13 @@ public:
     bool SelectFirst() override { return false; }
 
     void WndProc(fw::TMessage& Message) override;
+    // No drag picture while thumbnails are shown.
+    fw::TCustomImageList* GetDragImages() override;
 
 protected:
+    // After set-up: the icon-title font (UseSystemFont), the large icons again
+    // and the explorer list style.
+    void Loaded() override;
     void CreateWnd() override;
     void Resize() override;
     void Delete(fw::TListItem* Item) override;

@@ -310,6 +310,10 @@ void TZemCustomFileList::WndProc(fw::TMessage& Message) {
         HintShow(*reinterpret_cast<fw::THintInfo*>(Message.LParam), Message.Result);
         return;
     }
+    if (Message.Msg == fw::CM_MOUSEENTER && Message.LParam == reinterpret_cast<LPARAM>(this) && OnMouseEnter)
+        OnMouseEnter(this);
+    if (Message.Msg == fw::CM_MOUSELEAVE && Message.LParam == reinterpret_cast<LPARAM>(this) && OnMouseLeave)
+        OnMouseLeave(this);
     if (Message.Msg == WM_CONTEXTMENU) {
         ContextMenuRequest(Message);
         return;
@@ -333,9 +337,18 @@ void TZemCustomFileList::HintShow(fw::THintInfo& Info, LRESULT& Result) {
         if (std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(item->FullPath()))
             browser->GetInfoTip(false, tip);
     } catch (...) {}
-    Info.HintStr = Hint().empty() ? tip : Hint() + L"\r\n" + tip;
+    std::wstring text = Hint().empty() ? tip : Hint() + L"\r\n" + tip;
+    if (OnInfoTip) OnInfoTip(this, item, text);
+    Info.HintStr = text;
     Info.CursorRect = item->DisplayRect(fw::drBounds);
+    // Below and right of the mouse pointer, clear of it.
+    const POINT at = ClientToScreen(Info.CursorPos);
+    Info.HintPos = POINT{at.x + GetSystemMetrics(SM_CXCURSOR), at.y + GetSystemMetrics(SM_CYCURSOR)};
     Info.HintMaxWidth = ClientWidth();
+}
+
+bool TZemCustomFileList::IsCustomDrawn(fw::TCustomDrawTarget Target, fw::TCustomDrawStage Stage) {
+    return (Target == fw::dtItem && Stage == fw::cdPrePaint) || TZemBaseShellListView::IsCustomDrawn(Target, Stage);
 }
 
 void TZemCustomFileList::CreateWnd() {
@@ -343,6 +356,12 @@ void TZemCustomFileList::CreateWnd() {
     if (oleDragDrop_ && !HasState(fw::csDesigning)) RegisterDropTarget();
     if (Enabled() && Columns()->Count() == 0) CreateColumns();
     UpdateSortArrows();
+}
+
+void TZemCustomFileList::DestroyWnd() {
+    dropRegistration_.Revoke();
+    if (GlobalWorkerPool) GlobalWorkerPool->CancelWorkItems(this, 0, nullptr);
+    TZemBaseShellListView::DestroyWnd();
 }
 
 // --- TZemCustomFileList: change notices -----------------------------------------

@@ -145,6 +145,9 @@ public:
     void SetOnBeforeShellCommand(TOnBeforeShellCommand Value) { browser_->OnBeforeShellCommand = std::move(Value); }
     TOnOperation OnOperation;
     TOnBeforeShellDropEvent OnBeforeShellDrop;
+    // The mouse entered or left the list.
+    fw::TNotifyEvent OnMouseEnter;
+    fw::TNotifyEvent OnMouseLeave;
 
     void WndProc(fw::TMessage& Message) override;
 
@@ -155,9 +158,14 @@ protected:
     bool CanEdit(fw::TListItem* Item) override;
     void Edit(fw::TListItem* Item, const std::wstring* Text) override;
     void CreateWnd() override;
+    // The drop target is revoked with the window (CreateWnd registers it on the
+    // next one) and the list's own pending work is cancelled; the rows stay.
+    void DestroyWnd() override;
     fw::TListItem* CreateListItem() override;
     void ColClick(fw::TListColumn* Column) override;
     bool IsItemUpdated(fw::TListItem* Item) override;
+    // Rows are always drawn through the row stage of custom drawing.
+    bool IsCustomDrawn(fw::TCustomDrawTarget Target, fw::TCustomDrawStage Stage) override;
     // Adds a row with what a folder listing said of it (no existence check is
     // needed: the listing has just found it).
     TZemFileListItem* AddFoundItem(const std::wstring& Path, const TZemFindData* Found);

@@ -44,9 +44,8 @@ void TZemCheckableListItem::SetChecked(bool Value) {
 
 // --- TZemFileListItem ------------------------------------------------------------
 
-TZemFileListItem::TZemFileListItem(fw::TListItems* AOwner) : TZemCheckableListItem(AOwner) {
-    ResetThumbnail();
-}
+// A new row holds no thumbnail yet: nothing to reset.
+TZemFileListItem::TZemFileListItem(fw::TListItems* AOwner) : TZemCheckableListItem(AOwner) {}
 
 TZemFileListItem::~TZemFileListItem() = default;
 
@@ -55,7 +54,7 @@ TZemCustomFileList* TZemFileListItem::FileList() const {
 }
 
 void TZemFileListItem::ResetThumbnail() {
-    thumbnailIndex_ = -1;
+    if (TZemCustomFileList* list = FileList()) list->ReleaseThumbnail(this);
 }
 
 void TZemFileListItem::EnsureIDList() {
@@ -140,6 +139,7 @@ void TZemFileListItem::Renamed(const std::wstring& NewPath) {
     absoluteIDList_.reset();
     findDataKnown_ = false;
     textsFilled_ = false;
+    ResetThumbnail();
     Update();
 }
 

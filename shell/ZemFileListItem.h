@@ -63,6 +63,8 @@ public:
     TZemSelectionState GetCheckState() override;
     void SetChecked(bool Value) override;
     std::wstring GetFullPath() override { return fullPath_; }
+    // The row's thumbnail is made afresh: the image it holds is given up and
+    // a picture still on its way is dropped.
     virtual void ResetThumbnail();
 
     const std::wstring& FullPath() const { return fullPath_; }
@@ -104,7 +106,6 @@ private:
     std::wstring fullPath_;
     TZemFindData findData_;
     TPathExistsWorkItem* pendingExistsCheck_ = nullptr;  // the pool owns it
-    int thumbnailIndex_ = -1;
     bool updated_ = false;
     bool textsFilled_ = false;
     bool findDataKnown_ = false;

@@ -1,9 +1,11 @@
 #include "shell/ZemFileList.h"
 
 #include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 
+#include "framework/Exception.h"
 #include "framework/SysUtils.h"
 #include "shell/LogicalSortKey.h"
 #include "shell/PathUtils.h"
@@ -16,19 +18,45 @@ int Sign(int64_t Value) {
     return Value < 0 ? -1 : Value > 0 ? 1 : 0;
 }
 
-// An 8 x 8 arrow in the shadow colour on the header's face colour.
-std::unique_ptr<fw::TBitmap> MakeSortArrow(bool Up) {
+// The colour the header fills its items with: the theme's where themes are
+// active, else the button face.
+COLORREF HeaderFillColour(HWND Header) {
+    COLORREF colour = GetSysColor(COLOR_BTNFACE);
+    if (IsThemeActive() && IsAppThemed()) {
+        if (HTHEME theme = OpenThemeData(Header, L"HEADER")) {
+            COLORREF themed = 0;
+            if (SUCCEEDED(GetThemeColor(theme, 5, 0, TMT_FILLCOLOR, &themed))) colour = themed;
+            CloseThemeData(theme);
+        }
+    }
+    return colour;
+}
+
+// The arrow bitmap of the program's resources on the header's fill colour: its
+// see-through colour becomes the fill. Nullptr when the resource is missing.
+std::unique_ptr<fw::TBitmap> MakeSortArrow(HWND Header, bool Up) {
+    fw::TBitmap resource;
+    try {
+        resource.LoadFromResourceName(GetModuleHandleW(nullptr),
+                                      Up ? L"TZEMSHELLLIST_LV_ARROWUP" : L"TZEMSHELLLIST_LV_ARROWDOWN");
+    } catch (const fw::Exception&) {
+        return nullptr;
+    }
+    const COLORREF fill = HeaderFillColour(Header);
     auto bitmap = std::make_unique<fw::TBitmap>();
     bitmap->SetPixelFormat(fw::pf24bit);
-    bitmap->SetSize(8, 8);
+    bitmap->SetSize(resource.Width(), resource.Height());
     fw::TCanvas* canvas = bitmap->Canvas();
-    canvas->Brush()->SetColor(fw::clBtnFace);
-    canvas->FillRect(RECT{0, 0, 8, 8});
-    canvas->Brush()->SetColor(fw::clBtnShadow);
-    canvas->Pen()->SetColor(fw::clBtnShadow);
-    const std::vector<POINT> up{{0, 6}, {6, 6}, {3, 2}};
-    const std::vector<POINT> down{{0, 2}, {6, 2}, {3, 6}};
-    canvas->Polygon(Up ? up : down);
+    canvas->Brush()->SetColor(fw::TColorOf(fill));
+    canvas->FillRect(RECT{0, 0, std::min(8, resource.Width()), std::min(8, resource.Height())});
+    const COLORREF clear = fw::ColorToRGB(resource.TransparentColor());
+    HDC target = canvas->Handle();
+    HDC source = resource.Canvas()->Handle();
+    for (int y = 0; y < resource.Height(); ++y)
+        for (int x = 0; x < resource.Width(); ++x) {
+            const COLORREF pixel = GetPixel(source, x, y);
+            SetPixel(target, x, y, pixel == clear ? fill : pixel);
+        }
     bitmap->Dormant();
     return bitmap;
 }
@@ -185,10 +213,12 @@ void TZemCustomFileList::SetColumnArrow(int Index, bool IsDescending) {
         } else {
             // Without themes the header draws no sort arrow of its own: ours goes right of the caption.
             std::unique_ptr<fw::TBitmap>& arrow = IsDescending ? arrowDown_ : arrowUp_;
-            if (!arrow) arrow = MakeSortArrow(!IsDescending);
-            item.mask |= HDI_BITMAP;
-            item.fmt |= HDF_BITMAP | HDF_BITMAP_ON_RIGHT;
-            item.hbm = arrow->Handle();
+            if (!arrow) arrow = MakeSortArrow(header, !IsDescending);
+            if (arrow) {
+                item.mask |= HDI_BITMAP;
+                item.fmt |= HDF_BITMAP | HDF_BITMAP_ON_RIGHT;
+                item.hbm = arrow->Handle();
+            }
         }
     }
     Header_SetItem(header, Index, &item);

@@ -129,7 +129,11 @@ void TZemCustomEditComboBox::Select() {
 
 void TZemCustomEditComboBox::SetItemIndex(int Value) {
     fw::TCustomComboBox::SetItemIndex(Value);
-    // The edit follows the entry; a selection made by the program raises nothing.
+    Select();
+}
+
+void TZemCustomEditComboBox::ChooseIndex(int Index) {
+    fw::TCustomComboBox::SetItemIndex(Index);
     if (edit_) SetEditText(fw::TCustomComboBox::Text());
 }
 
@@ -205,7 +209,7 @@ void TZemCustomFolderCombo::DestroyWnd() {
 }
 
 void TZemCustomFolderCombo::EditKeyPress(fw::TObject* Sender, wchar_t& Key) {
-    if (!autoCompleteSet_ && EditControl()) {
+    if (!autoCompleteSet_ && AutoComplete() && EditControl()) {
         shell::SetAutoComplete(EditControl()->Handle(), true, false);
         autoCompleteSet_ = true;
     }
@@ -305,7 +309,8 @@ bool TZemFolderCombo::SelectPath(const std::wstring& Path) {
     if (!Enabled()) return false;
     int index = Items()->IndexOf(Path);
     if (index < 0 && !Path.empty()) index = AddPathItem(Path);
-    SetItemIndex(index);
+    // One choice, one OnChange.
+    ChooseIndex(index);
     if (OnChange) OnChange(this);
     return true;
 }
@@ -403,7 +408,7 @@ void TZemFolderCombo::FillItems() {
         index = Items()->IndexOf(L"C:\\");
         if (index < 0 && Items()->Count() > 0) index = 0;
     }
-    SetItemIndex(index);
+    ChooseIndex(index);
     // Listing again is only asked for when the chosen folder changed.
     if (OnChange && GetEditText() != remembered && !remembered.empty()) OnChange(this);
 }
@@ -413,7 +418,7 @@ void TZemFolderCombo::CreateWnd() {
     FillItems();
     int index = Items()->IndexOf(L"C:\\");
     if (index < 0) index = 1;
-    SetItemIndex(index);
+    ChooseIndex(index);
     if (OnChange) OnChange(this);
 }
 
@@ -467,7 +472,7 @@ void TZemFolderCombo::ConvertPlainEntries() {
         AddPathItem(text);
         converted = true;
     }
-    if (converted && selected >= 0) SetItemIndex(Items()->IndexOf(selectedText));
+    if (converted && selected >= 0) ChooseIndex(Items()->IndexOf(selectedText));
 }
 
 void TZemFolderCombo::ShellChangeNotice(LONG ShellEvent, LPCITEMIDLIST IDList1, LPCITEMIDLIST) {

@@ -60,7 +60,8 @@ public:
     std::wstring Version() const { return ClassName() + L" V7.2.0.544"; }
     void SetVersion(const std::wstring&) {}
     fw::TEdit* EditControl() const { return edit_; }
-    // Selects without raising OnChange; the edit shows the entry's text.
+    // Selects as a choice does (Select): the edit shows the entry's text and
+    // OnChange fires.
     void SetItemIndex(int Value) override;
     void SetEditText(const std::wstring& Value);
 
@@ -72,6 +73,8 @@ protected:
     virtual void EditKeyDown(fw::TObject* Sender, WORD& Key, fw::TShiftState Shift);
     virtual void EditKeyUp(fw::TObject* Sender, WORD& Key, fw::TShiftState Shift);
     virtual void SelectEditText();
+    // Selects Index without an event; the edit shows the entry's text.
+    void ChooseIndex(int Index);
     void Loaded() override;
     void CreateWnd() override;
     void Change() override;
@@ -98,6 +101,9 @@ public:
     virtual void Clear();
     virtual std::wstring GetEditText() = 0;
     virtual bool SelectPath(const std::wstring& Path) = 0;
+    // With AutoComplete, the first key press after the window was made asks the
+    // shell to complete file-system paths in the edit; this tells whether it did.
+    bool AutoCompleteSet() const { return autoCompleteSet_; }
 
     void WndProc(fw::TMessage& Message) override;
 

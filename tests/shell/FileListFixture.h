@@ -108,6 +108,11 @@ public:
                 columnCount_ = Columns()->Count();
             }
     }
+    int rowsDrawn = 0;  // rows that went through the row stage of custom drawing
+    bool CustomDrawItem(fw::TListItem* Item, UINT State, fw::TCustomDrawStage Stage) override {
+        ++rowsDrawn;
+        return TZemFileList::CustomDrawItem(Item, State, Stage);
+    }
     std::vector<std::pair<int, void*>> thumbnailsDelivered;
     void ThumbnailReady(std::unique_ptr<fw::TBitmap> Bitmap, int Index, void* Owner) override {
         thumbnailsDelivered.emplace_back(Index, Owner);

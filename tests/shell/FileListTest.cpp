@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -674,6 +675,107 @@ TEST_F(FileList, ThumbnailImagesAreBoundedAndTheLongestHeldChangesHands) {
     EXPECT_EQ(list->ThumbnailImages()->Count(), TZemFileList::MaxThumbnails);
     EXPECT_EQ(rows.front()->ImageIndex(), -1);
     EXPECT_EQ(rows.back()->ImageIndex(), 0);
+    // A row whose thumbnail is made afresh gives its image up: the next row placed takes it.
+    rows.back()->ResetThumbnail();
+    EXPECT_EQ(rows.back()->ImageIndex(), -1);
+    list->PlaceThumbnail(rows.front(), 0);
+    EXPECT_EQ(rows.front()->ImageIndex(), 0);
+}
+
+TEST_F(FileList, TheSetUpsEndGivesTheIconTitleFontAndANewWindowTakesOverTheDropTarget) {
+    Search(root);
+    list->Font()->SetName(L"Courier New");
+    LOGFONTW iconTitle{};
+    SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(iconTitle), &iconTitle, 0);
+    ASSERT_NE(std::wstring(iconTitle.lfFaceName), L"Courier New");
+    list->EndSetUp();
+    EXPECT_EQ(list->Font()->Name(), iconTitle.lfFaceName);
+    fw::TDropTarget* target = list->DropTarget();
+    ASSERT_NE(target, nullptr);
+    target->AddRef();
+    const ULONG held = target->Release();
+    list->RecreateWnd();
+    list->HandleNeeded();
+    // The old window's registration is let go, the new window is registered.
+    target->AddRef();
+    EXPECT_EQ(target->Release(), held);
+    EXPECT_EQ(RegisterDragDrop(list->Handle(), target), DRAGDROP_E_ALREADYREGISTERED);
+    EXPECT_EQ(Rows().size(), 4u);
+}
+
+TEST_F(FileList, RowsAreDrawnRowByRowTheRowsTipGoesThroughItsEventBesideThePointerAndTheMouseIsTold) {
+    Search(root);
+    list->rowsDrawn = 0;
+    InvalidateRect(list->Handle(), nullptr, TRUE);
+    UpdateWindow(list->Handle());
+    EXPECT_GE(list->rowsDrawn, 3);  // no handler bound, still row by row
+    list->SetShowHint(true);
+    std::vector<std::wstring> tips;
+    list->OnInfoTip = [&](fw::TObject*, fw::TListItem* Item, std::wstring& Tip) {
+        tips.push_back(static_cast<TZemFileListItem*>(Item)->FullPath());
+        Tip = L"told";
+    };
+    const RECT bounds = list->Items()->Item(0)->DisplayRect(fw::drBounds);
+    fw::THintInfo info;
+    info.CursorPos = POINT{bounds.left + 2, (bounds.top + bounds.bottom) / 2};
+    list->Perform(fw::CM_HINTSHOW, 0, &info);
+    EXPECT_EQ(tips, std::vector<std::wstring>{list->Items()->Item(0)->FullPath()});
+    EXPECT_EQ(info.HintStr, L"told");
+    const POINT at = list->ClientToScreen(info.CursorPos);
+    EXPECT_EQ(info.HintPos.x, at.x + GetSystemMetrics(SM_CXCURSOR));
+    EXPECT_EQ(info.HintPos.y, at.y + GetSystemMetrics(SM_CYCURSOR));
+    std::vector<std::wstring> mouse;
+    list->OnMouseEnter = [&](fw::TObject*) { mouse.push_back(L"enter"); };
+    list->OnMouseLeave = [&](fw::TObject*) { mouse.push_back(L"leave"); };
+    list->Perform(fw::CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(list));
+    list->Perform(fw::CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(mouse, (std::vector<std::wstring>{L"enter", L"leave"}));
+    // The drag picture of the selected rows, none while thumbnails are shown.
+    Select({0});
+    EXPECT_NE(list->GetDragImages(), nullptr);
+    list->SetThumbnails(true);
+    EXPECT_EQ(list->GetDragImages(), nullptr);
+}
+
+// The header item's format and the colours of its bitmap at two points.
+struct THeaderArrow {
+    int Format = 0;
+    COLORREF Corner = 0, Tip = 0;
+};
+THeaderArrow HeaderArrow(HWND Header, int Index) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    Header_GetItem(Header, Index, &item);
+    THeaderArrow arrow{item.fmt & (HDF_BITMAP | HDF_BITMAP_ON_RIGHT | HDF_SORTUP | HDF_SORTDOWN), 0, 0};
+    if (!(item.fmt & HDF_BITMAP) || !item.hbm) return arrow;
+    const fw::TPixels32 pixels = fw::ReadPixels32(item.hbm);
+    if (pixels.Width < 8 || pixels.Height < 8) return arrow;
+    arrow.Corner = pixels.At(0, 7) & 0xFFFFFF;
+    arrow.Tip = pixels.At(0, 1) & 0xFFFFFF;  // the down arrow's top row, the up arrow's background
+    return arrow;
+}
+
+TEST_F(FileList, WithoutThemesTheSortArrowIsTheProgramsBitmapOnTheHeadersFill) {
+    const HWND header = list->HeaderHandle();
+    ASSERT_NE(header, nullptr);
+    list->SortColumn(2);
+    EXPECT_EQ(HeaderArrow(header, 2).Format, HDF_SORTUP);
+    EnableTheming(FALSE);
+    if (IsThemeActive()) GTEST_SKIP() << "themes cannot be switched off here";
+    list->SortColumn(0);
+    const THeaderArrow up = HeaderArrow(header, 0);
+    list->SortColumn(0);
+    const THeaderArrow down = HeaderArrow(header, 0);
+    const THeaderArrow other = HeaderArrow(header, 2);
+    // ReadPixels32 gives 0x00RRGGBB.
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const DWORD fill = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    EnableTheming(TRUE);
+    EXPECT_EQ(up.Format, HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+    EXPECT_EQ(std::make_pair(up.Corner, up.Tip), std::make_pair(fill, fill));
+    EXPECT_EQ(down.Format, HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+    EXPECT_EQ(std::make_pair(down.Corner, down.Tip), std::make_pair(fill, DWORD(0x808080)));
+    EXPECT_EQ(other.Format, 0);
 }
 
 TEST_F(FileList, CheckBoxesNeedAShellLinkAndToggleByClickAndSpaceAndShortcutsShowTheirOverlay) {

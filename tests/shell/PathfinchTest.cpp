@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <functional>
@@ -316,6 +317,38 @@ TEST_F(PathfinchTree, OnlyAShortcutHasAnOverlayAndThumbnailsComeAtTheAskedOrTheD
         const int left = (64 - large.Width()) / 2, top = (48 - large.Height()) / 2;
         EXPECT_TRUE(DrawnOnlyWithin(*asked, RECT{left, top, left + large.Width(), top + large.Height()}));
     }
+}
+
+TEST_F(PathfinchTree, TheDesktopsIconAndNameAndAnObjectsClosedAndOpenIcons) {
+    static const USHORT emptyList = 0;
+    const auto desktopList = reinterpret_cast<LPCITEMIDLIST>(&emptyList);
+    fw::ComPtr<IShellFolder> desktop;
+    ASSERT_EQ(SHGetDesktopFolder(desktop.put()), S_OK);
+    STRRET ret{};
+    ASSERT_EQ(desktop->GetDisplayNameOf(desktopList, SHGDN_NORMAL, &ret), S_OK);
+    wchar_t name[MAX_PATH] = {};
+    StrRetToBufW(&ret, desktopList, name, MAX_PATH);
+    std::wstring shown;
+    TPathfinch::DesktopDisplayName(shown);
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(shown, name);
+    // A folder has a closed and an open icon, each other than the desktop's.
+    const std::wstring sub = folder + L"\\sub";
+    std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(sub);
+    ASSERT_NE(browser, nullptr);
+    const int closed = browser->ObjectIconIndex(), open = browser->ObjectOpenIconIndex();
+    SHFILEINFOW info{};
+    SHGetFileInfoW(sub.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    EXPECT_EQ(closed, info.iIcon);
+    SHGetFileInfoW(sub.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    EXPECT_EQ(open, info.iIcon);
+    EXPECT_NE(open, closed);
+    const int desktopIcon = TPathfinch::DesktopIconIndex();
+    EXPECT_GE(desktopIcon, 0);
+    EXPECT_NE(desktopIcon, closed);
+    TPathfinch none(nullptr);
+    EXPECT_EQ(none.ObjectIconIndex(), -1);
+    EXPECT_EQ(none.ObjectOpenIconIndex(), -1);
 }
 
 // ---- Path list, history, desktop wrapper, long paths -----------------------------------

@@ -7,6 +7,7 @@
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "shell/Pathfinch.h"
+#include "shell/ShellLibrary.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ZemFolderCombo.h"
 #include "tests/common/PlacedForm.h"
@@ -33,6 +34,7 @@ void DriveNotice(LONG Event, const std::wstring& Root) {
 class FolderComboTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ShellLibraryStartup();  // the shell's auto-completion among its entries
         form = testenv::NewPlacedForm(20, 20, 500, 200);
         combo = new TZemFolderCombo(form);
         combo->SetIncludeDrives(true);
@@ -46,6 +48,7 @@ protected:
     void TearDown() override {
         delete form;
         fw::Application()->ProcessMessages();
+        ShellLibraryShutdown();
     }
     std::vector<std::wstring> Paths() {
         std::vector<std::wstring> paths;
@@ -142,6 +145,81 @@ TEST_F(FolderComboTest, DrawingLeavesTheListAloneAndARightClickShowsTheShellMenu
     fw::TrackMenuHook = nullptr;
     combo->SetPopupMenu(nullptr);
     EXPECT_EQ(shown, 1);
+}
+
+// The face of the system's icon-title font.
+std::wstring IconTitleFace() {
+    LOGFONTW font{};
+    SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
+    return font.lfFaceName;
+}
+
+TEST_F(FolderComboTest, AProgramsChoiceIsAChoiceAndTheSetUpsEndGivesTheIconTitleFontUnlessTurnedOff) {
+    chosen.clear();
+    const int d = combo->Items()->IndexOf(L"D:\\");
+    ASSERT_GE(d, 0);
+    combo->SetItemIndex(d);
+    EXPECT_EQ(chosen, std::vector<std::wstring>{L"D:\\"});
+    // A path chosen is told of once.
+    combo->SelectPath(L"C:\\");
+    EXPECT_EQ(chosen, (std::vector<std::wstring>{L"D:\\", L"C:\\"}));
+    combo->Font()->SetName(L"Courier New");
+    ASSERT_NE(IconTitleFace(), L"Courier New");
+    combo->SetUseSystemFont(false);
+    combo->EndSetUp();
+    EXPECT_EQ(combo->Font()->Name(), L"Courier New");
+    combo->SetUseSystemFont(true);
+    combo->EndSetUp();
+    EXPECT_EQ(combo->Font()->Name(), IconTitleFace());
+}
+
+TEST_F(FolderComboTest, TheEditForwardsKeysSelectsAllOnCtrlAAndCompletesPathsOnlyWithAutoComplete) {
+    combo->SetEditable(true);
+    fw::TEdit* edit = combo->EditControl();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->Text(), L"C:\\");
+    edit->SetText(L"D:\\typed");
+    EXPECT_EQ(combo->Text(), L"D:\\typed");
+    EXPECT_EQ(combo->GetEditText(), L"D:\\typed");
+    std::vector<std::pair<fw::TObject*, int>> keys;  // sender and key, in order
+    combo->OnKeyDown = [&](fw::TObject* Sender, WORD& Key, fw::TShiftState) { keys.push_back({Sender, Key}); };
+    combo->OnKeyPress = [&](fw::TObject* Sender, wchar_t& Key) { keys.push_back({Sender, int(Key)}); };
+    combo->OnKeyUp = [&](fw::TObject* Sender, WORD& Key, fw::TShiftState) { keys.push_back({Sender, -Key}); };
+    // Without auto-completion typing asks the shell for none.
+    combo->SetAutoComplete(false);
+    SendMessageW(edit->Handle(), WM_KEYDOWN, 'X', 0);
+    SendMessageW(edit->Handle(), WM_CHAR, 'x', 0);
+    SendMessageW(edit->Handle(), WM_KEYUP, 'X', 0xC0000000);
+    EXPECT_EQ(keys, (std::vector<std::pair<fw::TObject*, int>>{{combo, 'X'}, {combo, 'x'}, {combo, -'X'}}));
+    EXPECT_FALSE(combo->AutoCompleteSet());
+    // Ctrl+A (the key data's control bit) selects the whole text.
+    SendMessageW(edit->Handle(), EM_SETSEL, 0, 0);
+    SendMessageW(edit->Handle(), WM_KEYDOWN, 'A', 0x10000000);
+    DWORD from = 0, to = 0;
+    SendMessageW(edit->Handle(), EM_GETSEL, WPARAM(&from), LPARAM(&to));
+    EXPECT_EQ(std::make_pair(from, to), std::make_pair(DWORD(0), DWORD(edit->Text().size())));
+    // With it, the first key asks the shell to complete paths in the edit.
+    combo->SetAutoComplete(true);
+    SendMessageW(edit->Handle(), WM_CHAR, 'y', 0);
+    EXPECT_TRUE(combo->AutoCompleteSet());
+    combo->SetEditable(false);
+    EXPECT_EQ(combo->EditControl(), nullptr);
+    EXPECT_EQ(combo->Text(), L"C:\\");
+}
+
+TEST_F(FolderComboTest, ANarrowComboDropsDownWideAndADisabledOneShowsTheButtonFaceUntilEnabledAgain) {
+    combo->SetBounds(10, 10, 120, 24);
+    SendMessageW(combo->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+    SendMessageW(combo->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    combo->SetColor(fw::clYellow);
+    combo->SetEnabled(false);
+    EXPECT_EQ(combo->Color(), fw::clBtnFace);
+    // Disabled, it takes no path.
+    EXPECT_FALSE(combo->SelectPath(L"D:\\"));
+    combo->SetEnabled(true);
+    EXPECT_EQ(combo->Color(), fw::clYellow);
+    EXPECT_TRUE(combo->SelectPath(L"D:\\"));
 }
 
 }  // namespace
