@@ -330,7 +330,7 @@ void TZemBaseShellListView::Loaded() {
     fw::TCustomListView::Loaded();
     if (UseSystemFont()) SetIconTitleFont(Font());
     if (!thumbnails_) SetLargeImages(largeImages_);
-    if (useSystemStyles_ && HandleAllocated()) ApplyExplorerListStyle(Handle());
+    if (useSystemStyles_ && HandleAllocated()) ApplyExplorerListStyle(this);
 }
 
 fw::TCustomImageList* TZemBaseShellListView::GetDragImages() {
