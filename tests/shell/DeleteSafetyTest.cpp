@@ -25,6 +25,45 @@ using scratch::Exists;
 
 namespace {
 
+// A window beside the control under test that takes drops and notes every effect
+// offered to it; it moves nothing. The pointer rests on it while it lives.
+class DropWindow {
+public:
+    DropWindow(int Left, int Top) : form_(testenv::NewPlacedForm(Left, Top, 200, 200)) {
+        form_->Show();
+        target_ = fw::TDropTarget::Create();
+        target_->OnDragEnter = [this](IDataObject*, DWORD, POINT, DWORD& Effect) { return Note(Effect); };
+        target_->OnDragOver = [this](DWORD, POINT, DWORD& Effect) { return Note(Effect); };
+        target_->OnDrop = [this](IDataObject*, DWORD, POINT, DWORD& Effect) {
+            Note(Effect);
+            Effect = DROPEFFECT_NONE;
+            return S_OK;
+        };
+        registered_ = RegisterDragDrop(form_->Handle(), target_.get()) == S_OK;
+        RECT r{};
+        GetWindowRect(form_->Handle(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    ~DropWindow() {
+        RevokeDragDrop(form_->Handle());
+        delete form_;
+    }
+    DropWindow(const DropWindow&) = delete;
+    DropWindow& operator=(const DropWindow&) = delete;
+    bool Registered() const { return registered_; }
+
+    std::vector<DWORD> offered;
+
+private:
+    HRESULT Note(DWORD Effect) {
+        offered.push_back(Effect);
+        return S_OK;
+    }
+    fw::TForm* form_;
+    fw::ComPtr<fw::TDropTarget> target_;
+    bool registered_ = false;
+};
+
 constexpr FILEOP_FLAGS kQuiet = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
 // The shell's own confirmation: asked before anything goes.
 constexpr FILEOP_FLAGS kConfirming = FOF_ALLOWUNDO;
@@ -146,28 +185,10 @@ TEST_F(DeleteSafetyTree, ADriveNodeIsNeverDeletedByKeyMenuOrRightClick) {
 }
 
 TEST_F(DeleteSafetyTree, ADriveOrSpecialFolderNodeDraggedOutOffersNoMove) {
-    // A window beside the tree takes drops and notes the effects offered; it moves nothing.
-    fw::TForm* beside = testenv::NewPlacedForm(460, 20, 200, 200);
-    beside->Show();
-    fw::ComPtr<fw::TDropTarget> target = fw::TDropTarget::Create();
-    std::vector<DWORD> offered;
-    target->OnDragEnter = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
-        offered.push_back(Effect);
-        return S_OK;
-    };
-    target->OnDragOver = [&](DWORD, POINT, DWORD& Effect) {
-        offered.push_back(Effect);
-        return S_OK;
-    };
-    target->OnDrop = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
-        offered.push_back(Effect);
-        Effect = DROPEFFECT_NONE;
-        return S_OK;
-    };
-    ASSERT_EQ(RegisterDragDrop(beside->Handle(), target.get()), S_OK);
-    RECT r{};
-    GetWindowRect(beside->Handle(), &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    // A window beside the tree notes the effects a drag offers it.
+    DropWindow beside(460, 20);
+    ASSERT_TRUE(beside.Registered());
+    std::vector<DWORD>& offered = beside.offered;
     const std::wstring documents = GetSpecialFolderPath(SF_PERSONAL);
     ASSERT_FALSE(documents.empty());
     for (const std::wstring& folder : {guard.Drive(), documents}) {
@@ -183,8 +204,6 @@ TEST_F(DeleteSafetyTree, ADriveOrSpecialFolderNodeDraggedOutOffersNoMove) {
         ASSERT_FALSE(offered.empty()) << folder;
         for (DWORD effect : offered) EXPECT_EQ(effect & DROPEFFECT_MOVE, 0u) << folder << L" " << effect;
     }
-    RevokeDragDrop(beside->Handle());
-    delete beside;
     EXPECT_TRUE(guard.DriveIntact());
 }
 
@@ -289,28 +308,10 @@ TEST_F(DeleteSafetyList, ADriveRowIsNeverCutAloneOrWithFiles) {
 
 TEST_F(DeleteSafetyList, ADriveRowDraggedOutAloneOrWithFilesOffersNoMove) {
     ASSERT_EQ(list->Items()->Count(), 3);
-    // A window beside the list takes drops and notes the effects offered; it moves nothing.
-    fw::TForm* beside = testenv::NewPlacedForm(660, 30, 200, 200);
-    beside->Show();
-    fw::ComPtr<fw::TDropTarget> target = fw::TDropTarget::Create();
-    std::vector<DWORD> offered;
-    target->OnDragEnter = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
-        offered.push_back(Effect);
-        return S_OK;
-    };
-    target->OnDragOver = [&](DWORD, POINT, DWORD& Effect) {
-        offered.push_back(Effect);
-        return S_OK;
-    };
-    target->OnDrop = [&](IDataObject*, DWORD, POINT, DWORD& Effect) {
-        offered.push_back(Effect);
-        Effect = DROPEFFECT_NONE;
-        return S_OK;
-    };
-    ASSERT_EQ(RegisterDragDrop(beside->Handle(), target.get()), S_OK);
-    RECT r{};
-    GetWindowRect(beside->Handle(), &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    // A window beside the list notes the effects a drag offers it.
+    DropWindow beside(660, 30);
+    ASSERT_TRUE(beside.Registered());
+    std::vector<DWORD>& offered = beside.offered;
     // The effects each selection's drag offered (0 when none reached the window).
     auto drag = [&](std::initializer_list<int> Rows) {
         Select(Rows);
@@ -333,8 +334,6 @@ TEST_F(DeleteSafetyList, ADriveRowDraggedOutAloneOrWithFilesOffersNoMove) {
     ASSERT_NE(list->AddItem(documents), nullptr);
     ASSERT_EQ(list->Items()->Count(), 4);
     const DWORD special = drag({3});
-    RevokeDragDrop(beside->Handle());
-    delete beside;
     EXPECT_EQ(driveAlone & DROPEFFECT_MOVE, 0u) << driveAlone;
     EXPECT_EQ(driveWithFile & DROPEFFECT_MOVE, 0u) << driveWithFile;
     EXPECT_EQ(special & DROPEFFECT_MOVE, 0u) << special;
