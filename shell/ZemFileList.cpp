@@ -51,6 +51,12 @@ fw::TAlignment ShownAlignment(IShellFolder2* Folder, int Column, TZemColumnKind 
     return numbers ? fw::taRightJustify : fw::taLeftJustify;
 }
 
+// A row's name as the shell gives its object's: a drive root's is its root path,
+// a folder given with its delimiter is named by its own name.
+std::wstring RowName(const std::wstring& Path) {
+    return IsDriveRoot(Path) ? Path : fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(Path));
+}
+
 }  // namespace
 
 std::wstring TZemCustomFileList::WithoutDelimiter(const std::wstring& Path) {
@@ -482,7 +488,11 @@ void TZemFileList::SearchProgress(const std::wstring& Path) {
 TZemFileListItem* TZemFileList::AddItem(const std::wstring& Path, bool Check) {
     TZemFileListItem* item = TZemCustomFileList::AddItem(Path);
     if (item) {
-        item->SetHeldCaption(fw::ExtractFileName(Path));
+        std::wstring caption = fw::ExtractFileName(Path);
+        // Texts a handler already read are not filled again: the caption is then
+        // what their fill leaves.
+        if (item->TextsFilled()) caption = !Details() ? Path : caption.empty() ? RowName(Path) : caption;
+        item->SetHeldCaption(caption);
         if (ShellLink() && Checkboxes() && Check) item->SetChecked(true);
         notifier_->SetEnabled(AutomaticRefresh());
     }
@@ -577,7 +587,7 @@ void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
     const bool driveRoot = IsDriveRoot(path);
     try {
         fw::TListSubItems& sub = Item->HeldSubItems();
-        if (sub.Count() == 0) sub.Add(driveRoot ? std::wstring() : fw::ExtractFilePath(path));
+        if (sub.Count() == 0) sub.Add(driveRoot ? std::wstring() : fw::ExtractFilePath(WithoutDelimiter(path)));
         while (sub.Count() >= 2) sub.Delete(1);
         // A drive root keeps an empty in-folder text, so its details stay in their columns.
         if (driveRoot) sub.SetStrings(0, std::wstring());
@@ -585,7 +595,7 @@ void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
             Item->SetHeldCaption(path);
             return;
         }
-        if (Item->HeldCaption().empty()) Item->SetHeldCaption(driveRoot ? path : fw::ExtractFileName(path));
+        if (Item->HeldCaption().empty()) Item->SetHeldCaption(RowName(path));
         std::vector<int> columns;
         std::vector<TZemColumnKind> kinds;
         int typeColumn = -1;

@@ -1,7 +1,8 @@
 // The file list as its objects change: renamed rows stand for the new objects, a
 // refresh shows what the shell says now, rows go on their folder's notice from any
 // place, the event order of a new row, a bare drive searched from its root, and
-// renames asked for from the menu or typed in place.
+// renames asked for from the menu or typed in place, rows named as the shell names
+// their objects, and the paths that never become rows.
 #include <map>
 #include <set>
 
@@ -189,4 +190,76 @@ TEST_F(FileList, RenamesNameTheObjectTheShellMadeAndTheMenusRenameIsReportedAtOn
     EXPECT_TRUE(list->IsEditing());
     if (list->IsEditing()) SendMessageW(ListView_GetEditControl(list->Handle()), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(Exists(root + L"\\c.txt"));
+}
+
+// A row is named as the shell names its object: a drive root by its root path, a
+// folder given with its delimiter by its own name, whether or not a handler read
+// the row's texts before the list named it.
+TEST_F(FileList, RowsWithoutAFileNameInTheirPathAreNamedAsTheShellNamesThem) {
+    list->SetCheckIfExists(false);
+    const std::wstring drive = testenv::ScratchRoot(), sub = root + L"\\sub\\";
+    for (const bool heard : {false, true}) {
+        list->Clear();
+        if (heard) {
+            list->OnChange = [](fw::TObject*, fw::TListItem*, fw::TItemChange) {};
+            list->OnAddItem = [](TZemFileListItem*, bool&) {};
+        }
+        TZemFileListItem* driveRow = list->AddItem(drive);
+        TZemFileListItem* subRow = list->AddItem(sub);
+        ASSERT_NE(driveRow, nullptr);
+        ASSERT_NE(subRow, nullptr);
+        EXPECT_EQ(driveRow->Caption(), drive) << heard;
+        EXPECT_EQ(subRow->Caption(), L"sub") << heard;
+        ASSERT_GE(subRow->SubItems().Count(), 1);
+        EXPECT_EQ(subRow->SubItems()[0], root + L"\\") << heard;
+    }
+    // Without details every row is named by its full path, also after a handler read it.
+    list->SetDetails(false);
+    ASSERT_EQ(list->Columns()->Count(), 1);
+    list->OnAddItem = [](TZemFileListItem* Item, bool&) { (void)Item->Caption(); };
+    TZemFileListItem* plain = list->AddItem(root + L"\\a.txt");
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->Caption(), root + L"\\a.txt");
+}
+
+// What may keep a path from becoming a row: an empty path, a duplicate where
+// duplicates are not allowed, the handlers; and a class of rows of the wrong kind.
+TEST_F(FileList, AddingRefusesEmptyDuplicateAndRefusedPathsAndRowsOfAnotherClass) {
+    list->SetCheckIfExists(false);
+    std::vector<std::wstring> events;
+    list->OnAddPath = [&](const std::wstring& Path, bool& CanAdd) {
+        events.push_back(L"path " + Path);
+        CanAdd = Path.find(L"c.txt") == std::wstring::npos;
+    };
+    list->OnDeletion = [&](fw::TObject*, fw::TListItem* Item) {
+        events.push_back(L"gone " + static_cast<TZemFileListItem*>(Item)->FullPath());
+    };
+    list->SetAllowDuplicates(false);
+    TZemFileListItem* a = list->AddItem(root + L"\\a.txt");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(list->AddItem(fw::AnsiUpperCase(root) + L"\\A.TXT\\"), a);  // no event for the twin
+    EXPECT_EQ(list->AddItem(root + L"\\c.txt"), nullptr);
+    EXPECT_EQ(list->AddItem(L""), nullptr);
+    ASSERT_EQ(list->Items()->Count(), 1);
+    EXPECT_EQ(events, (std::vector<std::wstring>{L"path " + root + L"\\a.txt", L"path " + root + L"\\c.txt",
+                                                 L"gone " + root + L"\\c.txt"}));
+    list->SetAllowDuplicates(true);
+    EXPECT_NE(list->AddItem(root + L"\\a.txt"), a);
+    list->OnAddPath = nullptr;
+    list->OnDeletion = nullptr;
+    // A row of a class that is no file-list row is refused with the list's message.
+    list->OnCreateItemClass = [](fw::TCustomListView*, fw::TListItemFactory& Factory) {
+        Factory = [](fw::TListItems* Owner) { return new fw::TListItem(Owner); };
+    };
+    try {
+        list->AddItem(root + L"\\b.dat");
+        ADD_FAILURE() << "no exception";
+    } catch (const fw::EInvalidArgument& e) {
+        EXPECT_EQ(e.Message(),
+                  L"Internal Error: TZemCustomFileList.CreateListItem: ItemClass must inherit from TZemFileListItem.");
+    }
+    list->OnCreateItemClass = nullptr;
+    // Windows from XP on have no small-icon view: the list view takes its place.
+    list->SetViewStyle(fw::vsSmallIcon);
+    EXPECT_EQ(list->ViewStyle(), fw::vsList);
 }
