@@ -517,6 +517,11 @@ void TZemFileList::SetViewStyle(fw::TViewStyle Value) {
     // Windows XP and later have no small-icon view of their own.
     if (Value == fw::vsSmallIcon) Value = fw::vsList;
     TZemCustomFileList::SetViewStyle(Value);
+    // While designed properties are read, thumbnails set before the icon view stay.
+    if (HasState(fw::csLoading)) {
+        if (Value != fw::vsIcon) SetThumbnails(false);
+        return;
+    }
     UpdateSortArrows();
     SetThumbnails(false);
 }

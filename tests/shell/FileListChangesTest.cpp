@@ -263,3 +263,17 @@ TEST_F(FileList, AddingRefusesEmptyDuplicateAndRefusedPathsAndRowsOfAnotherClass
     list->SetViewStyle(fw::vsSmallIcon);
     EXPECT_EQ(list->ViewStyle(), fw::vsList);
 }
+
+// A view style ends thumbnails, except the icon view while designed properties are read.
+TEST_F(FileList, AViewStyleEndsThumbnailsButTheIconViewReadWithThemKeepsThem) {
+    list->SetThumbnails(true);
+    list->SetViewStyle(fw::vsIcon);
+    EXPECT_FALSE(list->Thumbnails());
+    list->BeginLoading();
+    list->SetThumbnails(true);
+    list->SetViewStyle(fw::vsIcon);
+    EXPECT_TRUE(list->Thumbnails());
+    list->SetViewStyle(fw::vsReport);
+    EXPECT_FALSE(list->Thumbnails());
+    list->EndLoading();
+}
