@@ -277,3 +277,30 @@ TEST_F(FileList, AViewStyleEndsThumbnailsButTheIconViewReadWithThemKeepsThem) {
     EXPECT_FALSE(list->Thumbnails());
     list->EndLoading();
 }
+
+// Rows with equal texts in a text column go by caption in natural order, both ways;
+// OnCompare is asked for text columns (and may turn the answer round), never for
+// the shell's columns.
+TEST_F(FileList, TiesInATextColumnGoByCaptionAndOnlyTextColumnsAskOnCompare) {
+    list->SetCheckIfExists(false);
+    for (const wchar_t* name : {L"\\x10.txt", L"\\x2.txt", L"\\x1.txt"}) {
+        scratch::MakeFile(root + name, 1);
+        ASSERT_NE(list->AddItem(root + name), nullptr);
+    }
+    const Paths natural{root + L"\\x1.txt", root + L"\\x2.txt", root + L"\\x10.txt"};
+    list->SortColumn(list->FolderColumn());
+    EXPECT_EQ(Rows(), natural);
+    list->SortColumn(list->FolderColumn());
+    EXPECT_EQ(Rows(), Paths(natural.rbegin(), natural.rend()));
+    std::set<int> asked;
+    list->OnCompare = [&](fw::TObject*, fw::TListItem*, fw::TListItem*, int Column, int& Result) {
+        asked.insert(Column);
+        Result = -Result;
+    };
+    list->SortColumn(list->FolderColumn());  // ascending again, turned round by the handler
+    EXPECT_EQ(Rows(), Paths(natural.rbegin(), natural.rend()));
+    for (int column = 0; column < list->ColumnCount(); ++column)
+        if (column != list->FolderColumn()) list->SortColumn(column);
+    EXPECT_EQ(asked, std::set<int>{list->FolderColumn()});
+    list->OnCompare = nullptr;
+}
