@@ -304,3 +304,38 @@ TEST_F(FileList, TiesInATextColumnGoByCaptionAndOnlyTextColumnsAskOnCompare) {
     EXPECT_EQ(asked, std::set<int>{list->FolderColumn()});
     list->OnCompare = nullptr;
 }
+
+// Paths added at once: empty lines skipped, "-" in front never checked, the rest
+// checked through the shell link's selection; the notifier follows the list again.
+// A row's state changes are told only once it has a state, and only real changes.
+TEST_F(FileList, PathsAddedAtOnceAreCheckedUnlessMarkedAndStateChangesAreToldOnce) {
+    list->SetCheckIfExists(false);
+    auto* link = new TZemShellLink(form);
+    link->SelectionList()->SetCalculateSizes(false);
+    list->SetShellLink(link);
+    list->SetCheckboxes(true);
+    ASSERT_TRUE(list->Checkboxes());
+    fw::TStringList paths;
+    for (const std::wstring& line : {root + L"\\a.txt", std::wstring(), L"-" + root + L"\\b.dat"}) paths.Add(line);
+    list->AddPaths(&paths, true);
+    ASSERT_EQ(Rows(), (Paths{root + L"\\a.txt", root + L"\\b.dat"}));
+    EXPECT_EQ(list->Items()->Item(0)->GetCheckState(), ssChecked);
+    EXPECT_EQ(list->Items()->Item(1)->GetCheckState(), ssUnChecked);
+    EXPECT_EQ(list->Notifier()->Enabled(), list->AutomaticRefresh());
+    std::vector<TZemSelectionState> told;
+    list->OnCheckStateChanged = [&](fw::TObject*, int, const std::wstring&, TZemSelectionState State) {
+        told.push_back(State);
+    };
+    TZemFileListItem* row = list->Items()->Item(1);
+    row->SetStateIndex(-1);
+    row->SetUpdated(true);
+    EXPECT_EQ(row->GetCheckState(), ssUnused);
+    row->SetCheckState(ssUnChecked);  // the first state is not a change anyone hears of
+    row->SetCheckState(ssUnChecked);
+    row->SetCheckState(ssGrayed);
+    EXPECT_TRUE(row->IsChecked());
+    EXPECT_EQ(told, std::vector<TZemSelectionState>{ssGrayed});
+    list->OnCheckStateChanged = nullptr;
+    list->SetCheckboxes(false);
+    list->SetShellLink(nullptr);
+}
