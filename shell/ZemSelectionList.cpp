@@ -283,6 +283,29 @@ void TZemSelectionList::ResetTotals() {
 
 void TZemSelectionList::CancelSizes() {
     if (GlobalWorkerPool) GlobalWorkerPool->CancelWorkItems(this, 0, TWorkItemClass::Of<TZemFolderSizeWorkItem>());
+    pendingSums_.clear();
+    pendingAdditions_ = 0;
+    pendingSubtractions_ = 0;
+}
+
+void TZemSelectionList::RecountPending() {
+    // A sum the pool has let go of, or aborted, never comes back.
+    std::erase_if(pendingSums_, [](const TPendingSum& Sum) {
+        const std::shared_ptr<TZemFolderSizeWorkItem> item = Sum.Item.lock();
+        return !item || item->Aborted();
+    });
+    pendingAdditions_ = 0;
+    pendingSubtractions_ = 0;
+    for (const TPendingSum& sum : pendingSums_) ++(sum.Sign > 0 ? pendingAdditions_ : pendingSubtractions_);
+}
+
+void TZemSelectionList::TakePending(const TZemFolderSizeWorkItem* Item) {
+    for (auto i = pendingSums_.begin(); i != pendingSums_.end(); ++i) {
+        if (i->Item.lock().get() != Item) continue;
+        --(i->Sign > 0 ? pendingAdditions_ : pendingSubtractions_);
+        pendingSums_.erase(i);
+        return;
+    }
 }
 
 void TZemSelectionList::Clear() {
@@ -367,6 +390,8 @@ void TZemSelectionList::CountEntry(const std::wstring& Entry, int Sign) {
     TZemFolderSizeWorkItem* raw = item.get();
     item->SetOnCompleted([this, raw, Sign](fw::TObject*) { SizeCompleted(raw, Sign); });
     if (GlobalWorkerPool) {
+        pendingSums_.push_back({item, Sign});
+        ++(Sign > 0 ? pendingAdditions_ : pendingSubtractions_);
         GlobalWorkerPool->AddWorkItem(item);
     } else {
         item->Execute();
@@ -375,6 +400,7 @@ void TZemSelectionList::CountEntry(const std::wstring& Entry, int Sign) {
 }
 
 void TZemSelectionList::SizeCompleted(TZemFolderSizeWorkItem* Item, int Sign) {
+    TakePending(Item);
     if (Item->Aborted()) return;
     totalSize_ += Sign * Item->Size();
     totalFiles_ += Sign * Item->FileCount();
@@ -402,6 +428,33 @@ void TZemSelectionList::RemoveBelow(const std::wstring& Path) {
     }
 }
 
+bool TZemSelectionList::ContentsCovered(const TZemSelectionSnapshot& Snapshot, const std::wstring& Folder,
+                                        const std::wstring& Except) const {
+    // The folders below wait on the list's stack, not on the thread's: a tree of
+    // any depth is walked. Walks never nest, so each leaves the stack empty.
+    struct TEmptied {
+        TZemStack& Stack;
+        ~TEmptied() { Stack.Clear(); }
+    } emptied{stack_};
+    std::wstring folder = Folder;
+    std::wstring except = Upper(Except);
+    bool covered = true;
+    for (;;) {
+        ForEachObject(folder, [&](const TFoundObject& Found) {
+            if (!except.empty() && Upper(Found.Name) == except) return true;
+            const std::wstring child = WithBackslash(folder) + Found.Name;
+            if (Snapshot.HasEntry(child) || (Found.Folder && Snapshot.HasEntry(FolderEntry(child)))) return true;
+            // A link is covered only by its own entry: following it could lead in a circle.
+            if (!Found.Folder || Found.Link) return covered = false;
+            stack_.Push(child);
+            return true;
+        });
+        if (!covered || stack_.Count() == 0) return covered;
+        folder = stack_.Pop();
+        except.clear();
+    }
+}
+
 bool TZemSelectionList::AllChildrenChecked(const std::wstring& Path) const {
     const std::wstring object = WithoutBackslash(Path);
     std::shared_ptr<const TZemSelectionSnapshot> snapshot = Snapshot();
@@ -409,15 +462,10 @@ bool TZemSelectionList::AllChildrenChecked(const std::wstring& Path) const {
     if (!IsDriveRoot(object)) {
         WIN32_FIND_DATAW data;
         if (!FindPath(object, data) || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        // A link is covered only by its own entry: following it could lead in a circle.
+        // A link, like those below, only by its own entry.
         if (IsReparsePoint(data.dwFileAttributes)) return false;
     }
-    bool all = true;
-    ForEachObject(object, [&](const TFoundObject& Found) {
-        if (!AllChildrenChecked(WithBackslash(object) + Found.Name)) all = false;
-        return all;
-    });
-    return all;
+    return ContentsCovered(*snapshot, object, std::wstring());
 }
 
 void TZemSelectionList::Check(const std::wstring& Path) {
@@ -434,18 +482,11 @@ void TZemSelectionList::Check(const std::wstring& Path) {
                 // Climb while every other object of the folder above is checked too.
                 std::wstring highest;
                 std::wstring object = EntryObject(entry);
-                for (std::wstring folder = ParentFolder(object); !folder.empty();
-                     object = folder, folder = ParentFolder(folder)) {
-                    bool others = true;
-                    const std::wstring except = Upper(LastName(object));
-                    ForEachObject(folder, [&](const TFoundObject& Found) {
-                        if (Upper(Found.Name) != except && !AllChildrenChecked(WithBackslash(folder) + Found.Name))
-                            others = false;
-                        return others;
-                    });
-                    if (!others) break;
+                for (std::wstring folder = ParentFolder(object);
+                     !folder.empty() && ContentsCovered(*Snapshot(), folder, LastName(object));
+                     object = folder, folder = ParentFolder(folder))
                     highest = folder;
-                }
+                // The climb from there stops at once: the level above it has just failed.
                 if (!highest.empty()) Check(highest);
             }
         }
@@ -462,21 +503,24 @@ void TZemSelectionList::Check(LPCITEMIDLIST IDList) {
 }
 
 std::wstring TZemSelectionList::ExpandParent(const std::wstring& Folder, const std::wstring& Except, int& Levels) {
-    const std::wstring folder = WithoutBackslash(Folder);
-    if (SamePath(folder, Except)) return folder;
-    ForEachObject(folder, [&](const TFoundObject& Found) {
-        const std::wstring child = WithBackslash(folder) + Found.Name;
-        if (!SamePath(child, Except)) {
-            const std::wstring entry = Found.Folder ? FolderEntry(child) : child;
-            if (paths_->IndexOf(entry) < 0) paths_->Add(entry);
-        }
-        return true;
-    });
-    ++Levels;
-    const std::wstring parent = ParentFolder(folder);
-    bool inherited;
-    if (!parent.empty() && GetCheckState(FolderEntry(parent), inherited) == ssChecked)
-        return ExpandParent(parent, folder, Levels);
+    std::wstring folder = WithoutBackslash(Folder);
+    std::wstring except = Except;
+    // Level by level upwards in a loop: the covering entry may lie any number of levels up.
+    while (!SamePath(folder, except)) {
+        ForEachObject(folder, [&](const TFoundObject& Found) {
+            const std::wstring child = WithBackslash(folder) + Found.Name;
+            if (!SamePath(child, except)) {
+                const std::wstring entry = Found.Folder ? FolderEntry(child) : child;
+                if (paths_->IndexOf(entry) < 0) paths_->Add(entry);
+            }
+            return true;
+        });
+        ++Levels;
+        const std::wstring parent = ParentFolder(folder);
+        bool inherited;
+        if (parent.empty() || GetCheckState(FolderEntry(parent), inherited) != ssChecked) break;
+        except = std::exchange(folder, parent);
+    }
     return folder;
 }
 
@@ -549,6 +593,13 @@ void TZemSelectionList::EndUpdate() {
 }
 
 void TZemSelectionList::Changed() {
+    if (paths_->Count() == 0) {
+        // Nothing is checked: no sum still on its way may reach the totals.
+        CancelSizes();
+        ResetTotals();
+    } else {
+        RecountPending();
+    }
     if (OnChange) OnChange(this);
     if (!Updating() && link_) link_->NotifySelectionChanged(nullptr);
 }

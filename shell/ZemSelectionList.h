@@ -22,6 +22,7 @@
 #include "framework/Classes.h"
 #include "framework/StringList.h"
 #include "framework/SyncObjs.h"
+#include "shell/ZemStack.h"
 
 namespace shell {
 
@@ -150,6 +151,13 @@ public:
     bool FollowLinks() const { return followLinks_; }
     void SetFollowLinks(bool Value) { followLinks_ = Value; }
 
+    // Folder sums queued or running and not yet taken into the totals: those that
+    // will add a checked folder, those that will take an unchecked one back, and
+    // both. Once PendingSums is 0 the totals are final.
+    int PendingAdditions() const { return pendingAdditions_; }
+    int PendingSubtractions() const { return pendingSubtractions_; }
+    int PendingSums() const { return pendingAdditions_ + pendingSubtractions_; }
+
     fw::TNotifyEvent OnChange;
     // Raised on the main thread whenever the totals have taken in a result.
     fw::TNotifyEvent OnCompletedCalculateFiles;
@@ -162,10 +170,18 @@ private:
     void Changed();
     void ResetTotals();
     void CancelSizes();
+    // Counts again the sums still on their way (none cancelled, none delivered).
+    void RecountPending();
+    // Forgets a sum that has come back.
+    void TakePending(const TZemFolderSizeWorkItem* Item);
     // Adds (Sign +1) or takes back (-1) what an entry stands for in the totals.
     void CountEntry(const std::wstring& Entry, int Sign);
     void SizeCompleted(TZemFolderSizeWorkItem* Item, int Sign);
     void RemoveBelow(const std::wstring& Path);
+    // Whether every object in Folder but the one named Except is covered: a file
+    // by its own entry, a folder by its "\*" entry or by all it contains.
+    bool ContentsCovered(const TZemSelectionSnapshot& Snapshot, const std::wstring& Folder,
+                         const std::wstring& Except) const;
     // Enters the other objects of Folder and climbs while the parent is checked;
     // returns the folder whose "\*" entry covered Except. Levels counts the
     // folders that stopped being wholly checked.
@@ -181,6 +197,15 @@ private:
     mutable fw::TCriticalSection snapshotLock_;
     mutable std::shared_ptr<const TZemSelectionSnapshot> snapshot_;
     mutable bool snapshotDirty_ = true;
+    // The folders a walk below a folder has still to visit.
+    mutable TZemStack stack_;
+    struct TPendingSum {
+        std::weak_ptr<TZemFolderSizeWorkItem> Item;
+        int Sign;
+    };
+    std::vector<TPendingSum> pendingSums_;
+    int pendingAdditions_ = 0;
+    int pendingSubtractions_ = 0;
 };
 
 }  // namespace shell
