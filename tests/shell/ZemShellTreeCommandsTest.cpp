@@ -477,7 +477,9 @@ TEST_F(ShellTreeDropTest, ADragNearTheLeftOrRightEdgeScrollsSidewaysWhenTheTreeI
         ClientToScreen(tree->Handle(), &p);
         return p;
     };
-    SCROLLINFO info{sizeof(info), SIF_ALL};
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
     ASSERT_TRUE(GetScrollInfo(tree->Handle(), SB_HORZ, &info));
     ASSERT_GT(info.nMax - info.nMin + 1, int(info.nPage));
     fw::ComPtr<IDataObject> data = PathsData({base});
