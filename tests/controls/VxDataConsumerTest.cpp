@@ -115,6 +115,35 @@ protected:
                                                        : L""));
         return rows;
     }
+    static TVxDataConsumerItemSelect* SelectOf(TVxDataConsumer* Consumer) {
+        return static_cast<TVxDataConsumerItemSelect*>(Consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    }
+    // A consumer of the provider showing Context with ItemID selected is written,
+    // then read into `consumer` (owned by Owner) as a form reads it; the copy has
+    // no provider yet. Returns the item the written consumer had selected.
+    IVxDataItem* StreamSelection(fw::TComponent& Owner, const std::wstring& Context, const std::wstring& ItemID) {
+        provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
+        fw::TMemoryStream stream;
+        IVxDataItem* selected = nullptr;
+        {
+            auto* source = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{});
+            source->SetProviderIntf(&provider);
+            source->SetContext(Context);
+            SelectOf(source)->SetItemID(ItemID);
+            selected = SelectOf(source)->GetItem().get();
+            fw::TWriter writer(&stream);
+            source->WriteProperties(writer);
+            writer.WriteListEnd();
+            source->Free();
+        }
+        consumer = New<TVxDataConsumer>(&Owner, std::initializer_list<int>{});
+        Owner.BeginLoading();
+        stream.SetPosition(0);
+        fw::TReader reader(&stream);
+        consumer->ReadProperties(reader);
+        Owner.EndLoading();
+        return selected;
+    }
 
     testdp::RecordingProvider provider;
     int baseline = 0;
@@ -327,7 +356,7 @@ TEST_F(DataConsumerTest, SelectionNarrowsTheViewAndSurvivesClear) {
     consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{1, 3});
     EXPECT_THROW(New<TVxDataConsumerItemSelect>(consumer)->SetItemID(L"a"), EVXLDataConsumer);
     consumer->SetProviderIntf(&provider);
-    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    auto* select = SelectOf(consumer);
     ASSERT_TRUE(select);
     select->SetItemID(L"a21");  // found recursively
     EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
@@ -356,7 +385,7 @@ TEST_F(DataConsumerTest, DeletingTheSelectionsAncestorTellsTheViewsOnceItIsGone)
     std::vector<int> changes;
     consumer->OnChanged = [&](TVxDataConsumer*, int reason) { changes.push_back(reason); };
     consumer->SetProviderIntf(&provider);
-    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    auto* select = SelectOf(consumer);
     ASSERT_TRUE(select);
     select->SetItemID(L"a/dup");
     EXPECT_EQ(Rows(ViewOf()), (std::vector<std::wstring>{L"a21"}));
@@ -459,7 +488,7 @@ TEST_F(DataConsumerTest, SelectingByIdAsksTheProvidersOwnSearch) {
     provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
     consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{});
     consumer->SetProviderIntf(&provider);
-    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    auto* select = SelectOf(consumer);
     ASSERT_TRUE(select);
     select->SetItemID(L"alias");
     EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(bx));
@@ -522,32 +551,13 @@ TEST_F(DataConsumerTest, NestedContextAndSelectionAreStreamedByTheirPaths) {
     auto* xKids = New<TVxDataContexts>(&provider, x);
     Ptr<IVxDataContexts> holdKids(xKids);
     TVxDataContext* y = AddContext(xKids, L"y");
-    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
-    fw::TMemoryStream stream;
-    {
-        auto* source = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{});
-        source->SetProviderIntf(&provider);
-        source->SetContext(L"x/y");
-        auto* select =
-            static_cast<TVxDataConsumerItemSelect*>(source->FindExtension(&TVxDataConsumerItemSelect::Class));
-        select->SetItemID(L"a/dup");  // "dup" alone names b/dup first
-        EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a2));
-        fw::TWriter writer(&stream);
-        source->WriteProperties(writer);
-        writer.WriteListEnd();
-        source->Free();
-    }
     fw::TComponent owner(nullptr);
-    consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
-    owner.BeginLoading();
-    stream.SetPosition(0);
-    fw::TReader reader(&stream);
-    consumer->ReadProperties(reader);
-    owner.EndLoading();
+    // "dup" alone names b/dup first.
+    EXPECT_EQ(StreamSelection(owner, L"x/y", L"a/dup"), static_cast<IVxDataItem*>(a2));
     consumer->SetProviderIntf(&provider);
     EXPECT_EQ(consumer->ContextIntf().get(), static_cast<IVxDataContext*>(y));
     EXPECT_EQ(consumer->ContextPath(), L"x/y");
-    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    auto* select = SelectOf(consumer);
     ASSERT_TRUE(select);
     EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a2));
     std::exchange(consumer, nullptr)->Free();  // before its owner goes
@@ -557,32 +567,14 @@ TEST_F(DataConsumerTest, ContextAndSelectionStreamedWhileLoadingAreAppliedWithTh
     BuildTree();
     AddContext(provider.Contexts(), L"first");
     AddContext(provider.Contexts(), L"later");
-    provider.consumerClasses = {&TVxDataConsumerItemSelect::Class};
-    fw::TMemoryStream stream;
-    {
-        auto* source = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{});
-        source->SetProviderIntf(&provider);
-        source->SetContext(L"later");
-        static_cast<TVxDataConsumerItemSelect*>(source->FindExtension(&TVxDataConsumerItemSelect::Class))
-            ->SetItemID(L"a21");
-        fw::TWriter writer(&stream);
-        source->WriteProperties(writer);
-        writer.WriteListEnd();
-        source->Free();
-    }
     fw::TComponent owner(nullptr);
-    consumer = New<TVxDataConsumer>(&owner, std::initializer_list<int>{});
-    owner.BeginLoading();
-    stream.SetPosition(0);
-    fw::TReader reader(&stream);
-    consumer->ReadProperties(reader);
-    owner.EndLoading();
+    EXPECT_EQ(StreamSelection(owner, L"later", L"a21"), static_cast<IVxDataItem*>(a21));
     EXPECT_TRUE(consumer->FixupsPending());
     consumer->SetProviderIntf(&provider);
     EXPECT_EQ(consumer->Context(), L"later");
     EXPECT_TRUE(consumer->IsContextStored());
     EXPECT_FALSE(consumer->FixupsPending());
-    auto* select = static_cast<TVxDataConsumerItemSelect*>(consumer->FindExtension(&TVxDataConsumerItemSelect::Class));
+    auto* select = SelectOf(consumer);
     ASSERT_TRUE(select);
     EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
     // Done once: a later provider change keeps the selection it made.

@@ -7,6 +7,7 @@
 #include "export/StringGridExport.h"
 #include "framework/Filer.h"
 #include "framework/Grids.h"
+#include "tests/common/HandWrittenForm.h"
 
 namespace {
 
@@ -119,18 +120,11 @@ TEST(ExportStreaming, DefaultTempDirAndVersionAreNotWrittenAndAStreamedVersionIs
 
     // A form written elsewhere with the version in it reads without complaint.
     fw::TMemoryStream stream;
-    fw::TWriter w(&stream);
-    stream.WriteBuffer("TPF0", 4);
-    w.WriteStr(L"TForm1");
-    w.WriteStr(L"Form1");
-    w.WriteListEnd();
-    w.WriteStr(L"TztStringGridExport");
-    w.WriteStr(L"SGEXport");
-    w.WritePropName(L"Version");
-    w.WriteString(L"9.99");
-    w.WriteListEnd();
-    w.WriteListEnd();
-    w.WriteListEnd();
+    testenv::WriteOneComponentForm(stream, L"TForm1", L"Form1", L"TztStringGridExport", L"SGEXport",
+                                   [](fw::TWriter& w) {
+                                       w.WritePropName(L"Version");
+                                       w.WriteString(L"9.99");
+                                   });
     TForm copy;
     copy.Load(std::string(static_cast<const char*>(stream.Memory()), size_t(stream.Size())));
     EXPECT_EQ(copy.exporter->Version(), L"2.38");

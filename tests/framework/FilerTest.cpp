@@ -10,6 +10,7 @@
 #include "framework/Exception.h"
 #include "framework/Graphics.h"
 #include "framework/StringList.h"
+#include "tests/common/HandWrittenForm.h"
 
 namespace {
 
@@ -171,22 +172,12 @@ TEST(ComponentStream, MissingComponentsAreMadeFromRegisteredClassesAndUnknownOne
 TEST(ComponentStream, ReadOnlyPropertiesAreReadAndDamagedStreamsRaiseLeavingNoMadeComponent) {
     // A stream with the never-written "Legacy" property, written by hand.
     fw::TMemoryStream legacy;
-    {
-        fw::TWriter w(&legacy);
-        legacy.WriteBuffer("TPF0", 4);
-        w.WriteStr(L"TComponent");
-        w.WriteStr(L"F");
-        w.WriteListEnd();
-        w.WriteStr(L"TSample");
-        w.WriteStr(L"S");
+    testenv::WriteOneComponentForm(legacy, L"TComponent", L"F", L"TSample", L"S", [](fw::TWriter& w) {
         w.WritePropName(L"Legacy");
         w.WriteInteger(40);
         w.WritePropName(L"Inner.Title");
         w.WriteString(L"x");
-        w.WriteListEnd();
-        w.WriteListEnd();
-        w.WriteListEnd();
-    }
+    });
     TComponent form(nullptr);
     auto* s = new TSample(&form);
     s->SetName(L"S");
@@ -211,20 +202,10 @@ TEST(ComponentStream, ReadOnlyPropertiesAreReadAndDamagedStreamsRaiseLeavingNoMa
 
     // A property the object does not define is named in the failure.
     fw::TMemoryStream unknown;
-    {
-        fw::TWriter w(&unknown);
-        unknown.WriteBuffer("TPF0", 4);
-        w.WriteStr(L"TComponent");
-        w.WriteStr(L"F");
-        w.WriteListEnd();
-        w.WriteStr(L"TSample");
-        w.WriteStr(L"S");
+    testenv::WriteOneComponentForm(unknown, L"TComponent", L"F", L"TSample", L"S", [](fw::TWriter& w) {
         w.WritePropName(L"Inner.Nope");
         w.WriteInteger(1);
-        w.WriteListEnd();
-        w.WriteListEnd();
-        w.WriteListEnd();
-    }
+    });
     try {
         Load(&form, unknown);
         FAIL();
