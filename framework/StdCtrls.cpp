@@ -247,7 +247,8 @@ void TCustomComboBox::SetText(const std::wstring& Value) {
     }
     const int index = Items()->IndexOf(Value);
     if (index == ItemIndex()) return;
-    SetItemIndex(index);
+    // The text selects its item; a descendant's SetItemIndex (which may tell of a choice) is not asked.
+    TCustomComboBox::SetItemIndex(index);
     Perform(CM_TEXTCHANGED, 0, 0);
 }
 
@@ -437,7 +438,8 @@ bool TCustomComboBox::TypedInList(wchar_t Char) {
     if (found < 0) return true;
     searchText_ += Char;
     if (found != ItemIndex()) {
-        SetItemIndex(found);
+        // One typed choice is told once, by Select: a descendant's SetItemIndex is not asked.
+        TCustomComboBox::SetItemIndex(found);
         Click();
         Select();
     }

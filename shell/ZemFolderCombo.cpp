@@ -148,6 +148,12 @@ void TZemCustomEditComboBox::Resize() {
     ResizeEdit();
 }
 
+void TZemCustomEditComboBox::CreateParams(fw::TCreateParams& Params) {
+    fw::TCustomComboBox::CreateParams(Params);
+    // Without it the face, repainted after a choice, hides the edit until the edit paints again.
+    Params.Style |= WS_CLIPCHILDREN;
+}
+
 void TZemCustomEditComboBox::CreateWnd() {
     fw::TCustomComboBox::CreateWnd();
     ResizeEdit();
@@ -441,9 +447,11 @@ void TZemFolderCombo::DrawItem(int Index, const RECT& Rect, fw::TOwnerDrawState 
         }
         return;
     }
+    // The row keeps the combo's colour; a selected entry's text alone stands on the highlight.
     const bool highlighted = (State & fw::odSelected) && !(State & fw::odComboBoxEdit);
-    canvas->Brush()->SetColor(highlighted ? fw::clHighlight : Color());
+    canvas->Brush()->SetColor(Color());
     canvas->FillRect(Rect);
+    if (highlighted) canvas->Brush()->SetColor(fw::clHighlight);
     int x = Rect.left + 2 + 6;
     if (Images()) {
         const int imageIndex = item->ImageIndex();

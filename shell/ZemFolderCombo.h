@@ -76,6 +76,8 @@ protected:
     // Selects Index without an event; the edit shows the entry's text.
     void ChooseIndex(int Index);
     void Loaded() override;
+    // The face is drawn around the edit, never over it.
+    void CreateParams(fw::TCreateParams& Params) override;
     void CreateWnd() override;
     void Change() override;
     void Select() override;

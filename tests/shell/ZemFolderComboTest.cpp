@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/Menus.h"
 #include "shell/Pathfinch.h"
 #include "shell/ShellLibrary.h"
@@ -220,6 +221,61 @@ TEST_F(FolderComboTest, ANarrowComboDropsDownWideAndADisabledOneShowsTheButtonFa
     combo->SetEnabled(true);
     EXPECT_EQ(combo->Color(), fw::clYellow);
     EXPECT_TRUE(combo->SelectPath(L"D:\\"));
+}
+
+// The colours of Edit's pixels along its middle line.
+std::vector<COLORREF> EditLine(HWND Edit) {
+    RECT rect{};
+    GetClientRect(Edit, &rect);
+    HDC dc = GetDC(Edit);
+    std::vector<COLORREF> line;
+    for (int x = 0; x < rect.right; ++x) line.push_back(GetPixel(dc, x, rect.bottom / 2));
+    ReleaseDC(Edit, dc);
+    return line;
+}
+
+TEST_F(FolderComboTest, ATypedOrChosenEntryIsToldOnceWithTheEditShowingItAndTheFaceNeverCoversTheEdit) {
+    chosen.clear();
+    // A key typed into the closed list chooses the first entry it starts: told once.
+    SendMessageW(combo->Handle(), WM_CHAR, 'd', 0);
+    EXPECT_EQ(chosen, std::vector<std::wstring>{L"D:\\"});
+    // Writing the text selects its entry and tells no one.
+    combo->SetText(L"C:\\");
+    EXPECT_EQ(combo->ItemIndex(), combo->Items()->IndexOf(L"C:\\"));
+    EXPECT_EQ(chosen.size(), 1u);
+    // Editable: a choice, the program's or the user's, is in the edit before OnChange tells of it.
+    combo->SetEditable(true);
+    chosen.clear();
+    combo->SetItemIndex(combo->Items()->IndexOf(L"D:\\"));
+    SendMessageW(combo->Handle(), CB_SETCURSEL, WPARAM(combo->Items()->IndexOf(L"C:\\")), 0);
+    combo->Perform(fw::CN_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), 0);
+    EXPECT_EQ(chosen, (std::vector<std::wstring>{L"D:\\", L"C:\\"}));
+    // The combo's face, drawn again, leaves the edit as it is.
+    const HWND edit = combo->EditControl()->Handle();
+    combo->EditControl()->SetText(L"C:\\typed by the user");
+    UpdateWindow(edit);
+    const std::vector<COLORREF> before = EditLine(edit);
+    RedrawWindow(combo->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_NOCHILDREN);
+    EXPECT_EQ(EditLine(edit), before);
+}
+
+TEST_F(FolderComboTest, ASelectedEntryInTheListHasOnlyItsTextOnTheHighlight) {
+    const int d = combo->Items()->IndexOf(L"D:\\");
+    ASSERT_GE(d, 0);
+    fw::TBitmap picture;
+    picture.SetSize(300, 18);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_COMBOBOX;
+    draw.itemID = UINT(d);
+    draw.itemState = ODS_SELECTED;
+    draw.hDC = picture.Canvas()->Handle();
+    draw.rcItem = RECT{0, 0, 300, 18};
+    combo->Perform(fw::CN_DRAWITEM, 0, &draw);
+    HDC dc = picture.Canvas()->Handle();
+    EXPECT_EQ(GetPixel(dc, 290, 9), GetSysColor(COLOR_WINDOW));  // the row's end keeps the combo's colour
+    int highlighted = 0;
+    for (int x = 0; x < 120; ++x) highlighted += GetPixel(dc, x, 9) == GetSysColor(COLOR_HIGHLIGHT);
+    EXPECT_GT(highlighted, 0);  // behind the text
 }
 
 }  // namespace
