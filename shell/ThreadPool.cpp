@@ -224,7 +224,8 @@ void TCustomThreadPool::SetMaxThreads(int Value) {
     int running = 0;
     for (TZemThread* t : threads_) {
         if (t->Suspended() || t->Finished()) continue;
-        if (++running > Value) StopOne(t);
+        // Asked to end, no more: a worker still hands over the result it is making.
+        if (++running > Value) t->Terminate();
     }
     while (RunningCount() < maxThreads_ && ResumeOne()) {}
 }

@@ -117,8 +117,10 @@ bool TWorkerThread::AbortCurrentItem(void* Owner, intptr_t Tag, const TWorkItemC
 bool TWorkerThread::WaitWhileItemPaused(IWorkItem& Item) {
     auto* basic = dynamic_cast<TBasicWorkItem*>(&Item);
     for (;;) {
-        if (Terminated() || (basic && basic->Aborted())) return true;
-        if (!Paused() && !(basic && basic->Paused())) return false;
+        if (basic && basic->Aborted()) return true;
+        // A worker asked to end (a lowered thread limit) still delivers what it made;
+        // a stop that wants nothing more aborts the item as well.
+        if (Terminated() || (!Paused() && !(basic && basic->Paused()))) return false;
         Sleep(100);
     }
 }

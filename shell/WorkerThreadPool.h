@@ -53,8 +53,8 @@ protected:
 private:
     friend class TWorkerThreadPool;
     TWorkerThreadPool* WorkerPool() const;
-    // Sleeps while the worker or the item is paused; true when the item's result
-    // is no longer wanted (the item aborted or the worker stopped).
+    // Sleeps while the worker or the item is paused (a terminated worker no
+    // longer waits); true when the item's result is no longer wanted (aborted).
     bool WaitWhileItemPaused(IWorkItem& Item);
 
     IWorkItemPtr currentItem_;  // guarded by the pool's lock

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "shell/ShellLibrary.h"
 #include "shell/ThreadPool.h"
 #include "shell/WorkerThreadPool.h"
+#include "shell/ZemSelectionList.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
 
 using namespace shell;
@@ -310,6 +312,24 @@ struct PoolFixture {
 
 }  // namespace
 
+TEST(WorkerPool, LimitsPerProcessorAndTheSharedPoolsFourWorkersEach) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const int processors = int(info.dwNumberOfProcessors);
+    TWorkerThreadPool pool(false);
+    EXPECT_EQ(pool.MaxThreads(), 3 * processors + 2);
+    EXPECT_EQ(pool.StopTimeout(), 3000u);
+    // A minimum above the limit raises the limit with it.
+    pool.SetMinThreads(3 * processors + 5);
+    EXPECT_EQ(pool.MaxThreads(), 3 * processors + 5);
+    ShellLibraryStartup();
+    ASSERT_NE(GlobalWorkerPool, nullptr);
+    EXPECT_EQ(GlobalWorkerPool->MinThreads(), 4 * processors);
+    EXPECT_EQ(GlobalWorkerPool->MaxThreads(), std::max(3 * processors + 2, 4 * processors));
+    EXPECT_TRUE(GlobalWorkerPool->CoInitialize());
+    ShellLibraryShutdown();
+}
+
 TEST(WorkerPool, HundredItemsOnFiveWorkersGiveExactlyOneQueueEmpty) {
     PoolFixture f(5, 5);
     std::atomic<int> mostThreads{0};
@@ -427,6 +447,41 @@ TEST(WorkerPool, APausedWorkerHoldsItsResultUntilResumedAndNewestFirstTakesTheLa
     worker->SetPaused(false);
     ASSERT_TRUE(f.WaitForQueueEmpty());
     EXPECT_EQ(f.delivered, (Names{L"held", L"third", L"second", L"first"}));
+}
+
+TEST(WorkerPool, MaxThreadsLoweredEndsSurplusWorkersAfterTheirResultsRaisedStartsMoreAtThePoolsPriority) {
+    // Declared before the pool, so they outlive its workers.
+    std::atomic<int> running{0};
+    std::vector<int> priorities;
+    TGate second;
+    PoolFixture f(3, 3);
+    f.pool.SetThreadPriority(fw::tpLower);
+    const auto work = [&](TGate& Gate) {
+        return [&running, &priorities, gate = &Gate] {
+            const int priority = GetThreadPriority(GetCurrentThread());
+            fw::TThread::Synchronize(nullptr, [&priorities, priority] { priorities.push_back(priority); });
+            ++running;
+            gate->Wait();
+        };
+    };
+    for (const wchar_t* name : {L"a", L"b", L"c"}) f.Add(nullptr, name, work(f.gate));
+    ASSERT_TRUE(PumpUntil([&] { return running == 3; }));
+    ASSERT_EQ(f.pool.Count(), 3);
+    // Lowered: the surplus workers end, but only after handing over what they made.
+    f.pool.SetMaxThreads(1);
+    f.gate.Open();
+    ASSERT_TRUE(f.WaitForQueueEmpty());
+    ASSERT_TRUE(PumpUntil([&] { return f.pool.Count() == 1; }));
+    std::sort(f.delivered.begin(), f.delivered.end());
+    EXPECT_EQ(f.delivered, (Names{L"a", L"b", L"c"}));
+    // Raised: new workers start for the queued work until the limit runs.
+    f.pool.SetMaxThreads(3);
+    for (const wchar_t* name : {L"d", L"e", L"f"}) f.Add(nullptr, name, work(second));
+    ASSERT_TRUE(PumpUntil([&] { return running == 6; }));
+    EXPECT_EQ(f.pool.Count(), 3);
+    second.Open();
+    ASSERT_TRUE(PumpUntil([&] { return f.delivered.size() == 6; }));
+    EXPECT_EQ(priorities, std::vector<int>(6, THREAD_PRIORITY_BELOW_NORMAL));
 }
 
 TEST(WorkerPool, StopAllWithWaitReturnsOnlyAfterEveryRunningItemHasEnded) {
