@@ -48,7 +48,7 @@ constexpr UINT CaptionIds[] = {16384, 4205, 8499,  33577, 33578, 33579, 33580, 3
 TOsVersionFlags osFlags;
 
 // The longest system error text handed on, in characters.
-constexpr DWORD kMaxErrorTextLength = 1023;
+constexpr std::size_t kMaxErrorTextLength = 1023;
 
 template <class F>
 void Bind(F& Entry, HMODULE Module, const char* Name) {
@@ -192,15 +192,19 @@ bool MatchesMask(const std::wstring& Name, const std::wstring& Mask) {
     return BoundEntries.PathMatchSpecW(Name.c_str(), Mask.c_str()) != FALSE;
 }
 
+std::wstring SysErrorTextOf(const wchar_t* Text, std::size_t Length) {
+    if (!Text) return std::wstring();
+    return fw::Trim(std::wstring(Text, std::min<std::size_t>(Length, kMaxErrorTextLength)));
+}
+
 std::wstring SysErrorText(DWORD Code) {
     wchar_t* buffer = nullptr;
     const DWORD n =
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
                        nullptr, Code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text;
-    if (n && buffer) text.assign(buffer, std::min<DWORD>(n, kMaxErrorTextLength));
+    const std::wstring text = SysErrorTextOf(n ? buffer : nullptr, n);
     if (buffer) LocalFree(buffer);
-    return fw::Trim(text);
+    return text;
 }
 
 std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop) {

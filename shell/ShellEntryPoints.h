@@ -83,6 +83,9 @@ bool MatchesMask(const std::wstring& Name, const std::wstring& Mask);
 // The system's text for an error code (at most 1,023 characters), trimmed;
 // empty when the system has none.
 std::wstring SysErrorText(DWORD Code);
+// What SysErrorText hands on of a system text of Length characters: at most the
+// first 1,023 of them, trimmed (empty for no text).
+std::wstring SysErrorTextOf(const wchar_t* Text, std::size_t Length);
 
 // The names of a file drop; nullptr when the handle is 0 or holds no file. The
 // reading stops at the first name that cannot be read (an empty list when that

@@ -171,6 +171,11 @@ TEST(SmallRoutines, ShortcutsAttributesErrorTextsAndAMissingStrRetEntryThatEndsT
     const std::wstring text = SysErrorText(ERROR_PATH_NOT_FOUND);
     ASSERT_FALSE(text.empty());
     EXPECT_TRUE(text.back() != L'\n' && text.back() != L'\r');
+    // No system text here is that long: what would be handed on of one is checked directly.
+    const std::wstring tooLong = std::wstring(1030, L'x') + L"\r\n";
+    EXPECT_EQ(SysErrorTextOf(tooLong.c_str(), tooLong.size()), std::wstring(1023, L'x'));
+    EXPECT_EQ(SysErrorTextOf(L" Access denied.\r\n", 17), L"Access denied.");
+    EXPECT_EQ(SysErrorTextOf(nullptr, 0), L"");
     const TBoundEntryPoints saved = BoundEntries;
     BoundEntries.StrRetToStrW = nullptr;
     std::vector<std::wstring> shown;
