@@ -283,3 +283,40 @@ TEST(SmallRoutines, AMissingStrRetEntryMetOnAWorkerIsToldOnTheMainThreadOnce) {
     fw::TApplication::MessageBoxHook = savedHook;
     delete fw::Application();
 }
+
+namespace {
+
+std::vector<PVOID> redirectionCalls;  // what the stand-ins were called with
+BOOL WINAPI DisableRedirection(PVOID* Old) {
+    redirectionCalls.push_back(nullptr);
+    *Old = reinterpret_cast<PVOID>(1);
+    return TRUE;
+}
+BOOL WINAPI RevertRedirection(PVOID Old) {
+    redirectionCalls.push_back(Old);
+    return TRUE;
+}
+
+}  // namespace
+
+TEST(SmallRoutines, PositionsFromAnOffsetAndRedirectionSwitchedOnlyWhenTheProgramAsks) {
+    EXPECT_EQ(PosFrom(L"ab", L"xxabab", 4), 5);
+    EXPECT_EQ(PosFrom(L"ab", L"xxabab", 1), 3);
+    EXPECT_EQ(PosFrom(L"ab", L"xxabab", 6), 0);
+    const TBoundEntryPoints saved = BoundEntries;
+    BoundEntries.Wow64DisableWow64FsRedirection = DisableRedirection;
+    BoundEntries.Wow64RevertWow64FsRedirection = RevertRedirection;
+    // Left off by the program, the switch makes no call at all.
+    EXPECT_FALSE(DisableFsRedirection());
+    EXPECT_FALSE(RevertFsRedirection(true));
+    EXPECT_TRUE(redirectionCalls.empty());
+    UseWow64RedirectionSwitch = true;
+    EXPECT_TRUE(DisableFsRedirection());
+    EXPECT_TRUE(RevertFsRedirection(true));
+    EXPECT_TRUE(RevertFsRedirection(false));
+    UseWow64RedirectionSwitch = false;
+    BoundEntries = saved;
+    ASSERT_EQ(redirectionCalls.size(), 3u);
+    EXPECT_EQ(redirectionCalls[1], reinterpret_cast<PVOID>(~ULONG_PTR(0)));  // all bits set: it was off
+    EXPECT_EQ(redirectionCalls[2], nullptr);
+}

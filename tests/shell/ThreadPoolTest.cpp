@@ -130,7 +130,7 @@ TEST(ThreadPool, ThreadIgnoringTerminateIsKilledReportedOnceAndFreed) {
     EXPECT_EQ(p.empties, 1);
 }
 
-TEST(ThreadPool, ThreadIsRemovedEvenWhenFinishedHandlerRaises) {
+TEST(ThreadPool, ThreadIsRemovedEvenWhenItsFinishedOrTerminateHandlerRaises) {
     ReportingPool p;
     p.pool.OnThreadFinished = [&](TZemThread* t) {
         p.finished.push_back(t);
@@ -138,7 +138,10 @@ TEST(ThreadPool, ThreadIsRemovedEvenWhenFinishedHandlerRaises) {
     };
     std::atomic<int> destroyed{0};
     p.Add(nullptr, &destroyed);
-    p.Add(nullptr, &destroyed);
+    // A raising OnTerminate does not keep its thread from reporting either.
+    auto* failing = new TTestThread(nullptr, &destroyed);
+    failing->OnTerminate = [](fw::TObject*) { throw fw::Exception(L"terminate handler failed"); };
+    p.pool.AddThread(failing);
     ASSERT_TRUE(PumpUntil([&] { return destroyed == 2; }));
     EXPECT_EQ(p.finished.size(), 2u);
     EXPECT_EQ(p.pool.Count(), 0);
