@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "RecordingProvider.h"
 #include "controls/VxDataConsumer.h"
@@ -82,10 +83,17 @@ protected:
         provider.AddContextList();
     }
     void TearDown() override {
+        heldContexts.clear();
         if (consumer) consumer->Free();
         provider.Shutdown();
         EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), baseline);
         EXPECT_EQ(provider.refs, 0);
+    }
+    // The child contexts of Parent, kept until the test ends.
+    TVxDataContexts* ChildContexts(TVxDataContext* Parent) {
+        auto* kids = New<TVxDataContexts>(&provider, Parent);
+        heldContexts.emplace_back(kids);
+        return kids;
     }
     TVxDataContext* AddContext(TVxDataContexts* list, const std::wstring& name) {
         auto* context = New<TVxDataContext>(list, name);
@@ -146,6 +154,7 @@ protected:
     }
 
     testdp::RecordingProvider provider;
+    std::vector<Ptr<IVxDataContexts>> heldContexts;
     int baseline = 0;
     TVxDataConsumer* consumer = nullptr;
     TVxBaseDataItem *a = nullptr, *a1 = nullptr, *a2 = nullptr, *a21 = nullptr, *b = nullptr, *bx = nullptr,
@@ -157,8 +166,7 @@ TEST_F(DataConsumerTest, ContextsFormATreeFoundByPaths) {
     TVxDataContext* x = AddContext(root, L"x");
     auto* fixed = New<TVxFixedDataContext>(root, L"fixed");
     root->DoAddContext(fixed);
-    auto* xKids = New<TVxDataContexts>(&provider, x);
-    Ptr<IVxDataContexts> holdKids(xKids);
+    TVxDataContexts* xKids = ChildContexts(x);
     TVxDataContext* y = AddContext(xKids, L"y");
     EXPECT_EQ(root->GetContextByName(L"X").get(), static_cast<IVxDataContext*>(x));
     EXPECT_EQ(root->GetContextByName(L"x/y").get(), static_cast<IVxDataContext*>(y));  // descends
@@ -189,8 +197,7 @@ TEST_F(DataConsumerTest, ContextsFormATreeFoundByPaths) {
 TEST_F(DataConsumerTest, ContextTextsFollowAncestorsAndDieWithTheirContext) {
     BuildTree();
     TVxDataContext* ca = AddContext(provider.Contexts(), L"A");
-    auto* aKids = New<TVxDataContexts>(&provider, ca);
-    Ptr<IVxDataContexts> holdKids(aKids);
+    TVxDataContexts* aKids = ChildContexts(ca);
     TVxDataContext* cb = AddContext(aKids, L"B");
     auto* text = New<TVxDataItemContextTextImpl>(c);
     text->SetText(L"default");
@@ -548,9 +555,7 @@ TEST_F(DataConsumerTest, ProviderGoingAwayClientsAndRefusedExtensions) {
 TEST_F(DataConsumerTest, NestedContextAndSelectionAreStreamedByTheirPaths) {
     BuildTree();
     TVxDataContext* x = AddContext(provider.Contexts(), L"x");
-    auto* xKids = New<TVxDataContexts>(&provider, x);
-    Ptr<IVxDataContexts> holdKids(xKids);
-    TVxDataContext* y = AddContext(xKids, L"y");
+    TVxDataContext* y = AddContext(ChildContexts(x), L"y");
     fw::TComponent owner(nullptr);
     // "dup" alone names b/dup first.
     EXPECT_EQ(StreamSelection(owner, L"x/y", L"a/dup"), static_cast<IVxDataItem*>(a2));

@@ -12,6 +12,7 @@
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
+#include "tests/common/GridOnShownForm.h"
 
 namespace {
 
@@ -220,28 +221,15 @@ TEST_F(GridPicture, LowRowIsNotDrawnAndCanvasEventColoursTheCell) {
 
 // ---- a shown grid: mouse, messages, editor ----
 
-class ShownGrid : public ::testing::Test {
+// Each cell of the fresh grid holds its own name.
+class ShownGrid : public testenv::GridOnShownForm<TVxStringGrid> {
 protected:
-    static void SetUpTestSuite() {
-        form = new fw::TForm(nullptr);
-        form->SetBounds(20, 20, 520, 420);
-        form->Show();
-        Pump();
-    }
-    static void TearDownTestSuite() {
-        delete form;
-        form = nullptr;
-    }
     void SetUp() override {
-        grid = new TVxStringGrid(form);
-        grid->SetParent(form);
-        grid->SetBounds(0, 0, 400, 300);
+        GridOnShownForm::SetUp();
         for (int r = 0; r < grid->RowCount(); ++r)
             for (int c = 0; c < grid->ColCount(); ++c) grid->SetCells(c, r, Name(c, r));
         Pump();
     }
-    void TearDown() override { delete grid; }
-    static void Pump() { fw::Application()->ProcessMessages(); }
     void Press(UINT down, UINT up, int c1, int r1, int c2, int r2) {
         const RECT a = grid->CellRect(c1, r1), b = grid->CellRect(c2, r2);
         SendMessageW(grid->Handle(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON,
@@ -255,11 +243,7 @@ protected:
         Pump();
         SendMessageW(grid->Handle(), vx::WM_VXACTIVATECELL, col, row);
     }
-    static fw::TForm* form;
-    TVxStringGrid* grid = nullptr;
 };
-
-fw::TForm* ShownGrid::form = nullptr;
 
 TEST_F(ShownGrid, CaptionClickOnlyForOneFixedCellAndTheLeftButton) {
     std::vector<std::pair<int, int>> clicks;

@@ -12,6 +12,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/Grids.h"
+#include "tests/common/GridOnShownForm.h"
 
 namespace {
 
@@ -185,32 +186,7 @@ TEST(StringGridLines, ListsHaveTheGridsLengthFillEmptyCellsAndClearOneLine) {
 
 // ---- shown: geometry, drawing, mouse, keys, editor ----
 
-// One shown form for the suite (showing a window is slow); a fresh grid per test.
-class GridOnForm : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        form = new fw::TForm(nullptr);
-        form->SetBounds(10, 10, 500, 400);
-        form->Show();
-        Pump();
-    }
-    static void TearDownTestSuite() {
-        delete form;
-        form = nullptr;
-    }
-    void SetUp() override {
-        grid = new TStringGrid(form);
-        grid->SetParent(form);
-        grid->SetBounds(0, 0, 400, 300);
-        Pump();
-    }
-    void TearDown() override { delete grid; }
-    static void Pump() { fw::Application()->ProcessMessages(); }
-    static fw::TForm* form;
-    TStringGrid* grid = nullptr;
-};
-
-fw::TForm* GridOnForm::form = nullptr;
+using GridOnForm = testenv::GridOnShownForm<TStringGrid>;
 
 void Type(HWND wnd, const wchar_t* text) {
     for (; *text; ++text) SendMessageW(wnd, WM_CHAR, *text, 1);

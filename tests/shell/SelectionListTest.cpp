@@ -21,6 +21,7 @@
 #include "shell/ZemWorkItems.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
+#include "tests/shell/ZemSelectionListFixture.h"
 
 using namespace shell;
 using scratch::MakeFile;
@@ -29,31 +30,8 @@ using Names = std::vector<std::wstring>;
 
 namespace {
 
-class SelectionList : public testing::Test {
+class SelectionList : public SelectionListFixture {
 protected:
-    void SetUp() override {
-        ShellLibraryStartup();
-        root = testenv::NewScratchFolder(L"selection");
-        data = MakeFolder(root + L"\\Data");
-        MakeFile(data + L"\\a.txt", 10);
-        MakeFile(data + L"\\b.txt", 20);
-        MakeFolder(data + L"\\sub");
-        MakeFile(data + L"\\sub\\c.txt", 30);
-        // A neighbour that stays unchecked, so no climb goes above Data.
-        MakeFile(root + L"\\other.txt", 5);
-        list = std::make_unique<TZemSelectionList>(nullptr);
-    }
-    void TearDown() override {
-        list.reset();
-        ShellLibraryShutdown();
-    }
-
-    Names Paths() const {
-        Names paths;
-        for (int i = 0; i < list->Paths()->Count(); ++i) paths.push_back(list->Paths()->Strings(i));
-        std::sort(paths.begin(), paths.end());
-        return paths;
-    }
     // Once every size sum has come back.
     void ExpectTotals(int64_t Size, int Files, int Folders) {
         ASSERT_TRUE(pooltest::PumpUntil([] { return GlobalWorkerPool->PendingCount() == 0; }));
@@ -67,9 +45,6 @@ protected:
         if (Inherited) *Inherited = inherited;
         return state;
     }
-
-    std::wstring root, data;
-    std::unique_ptr<TZemSelectionList> list;
 };
 
 }  // namespace

@@ -20,11 +20,11 @@
 #include "shell/ZemStack.h"
 #include "tests/shell/ScratchTree.h"
 #include "tests/shell/ThreadPoolTestUtil.h"
+#include "tests/shell/ZemSelectionListFixture.h"
 
 using namespace shell;
 using scratch::MakeFile;
 using scratch::MakeFolder;
-using Names = std::vector<std::wstring>;
 
 namespace {
 
@@ -80,32 +80,12 @@ size_t StackTakenBy(std::function<void()> Work) {
     return context.taken;
 }
 
-class SelectionListWalks : public testing::Test {
+class SelectionListWalks : public SelectionListFixture {
 protected:
     void SetUp() override {
-        ShellLibraryStartup();
-        root = testenv::NewScratchFolder(L"walks");
-        data = MakeFolder(root + L"\\Data");
-        MakeFile(data + L"\\a.txt", 10);
-        MakeFile(data + L"\\b.txt", 20);
-        MakeFolder(data + L"\\sub");
-        MakeFile(data + L"\\sub\\c.txt", 30);
+        SelectionListFixture::SetUp();
         MakeFolder(data + L"\\sub2");
         MakeFile(data + L"\\sub2\\d.txt", 40);
-        // A neighbour that stays unchecked, so no climb goes above Data.
-        MakeFile(root + L"\\other.txt", 5);
-        list = std::make_unique<TZemSelectionList>(nullptr);
-    }
-    void TearDown() override {
-        list.reset();
-        ShellLibraryShutdown();
-    }
-
-    Names Paths() const {
-        Names paths;
-        for (int i = 0; i < list->Paths()->Count(); ++i) paths.push_back(list->Paths()->Strings(i));
-        std::sort(paths.begin(), paths.end());
-        return paths;
     }
     Totals Shown() const { return {list->TotalSize(), list->TotalFiles(), list->TotalFolders()}; }
     struct TWalk {
@@ -156,9 +136,6 @@ protected:
     void PumpUntilNothingPending() {
         ASSERT_TRUE(pooltest::PumpUntil([this] { return list->PendingSums() == 0; }));
     }
-
-    std::wstring root, data;
-    std::unique_ptr<TZemSelectionList> list;
 };
 
 }  // namespace
