@@ -262,7 +262,7 @@ void TZemCustomFileList::RefreshImages() {
 }
 
 void TZemCustomFileList::RefreshItems() {
-    if (!Enabled()) return;
+    if (!Enabled() || HasState(fw::csLoading)) return;
     const double now = fw::Now();
     for (int i = 0; i < Items()->Count(); ++i) {
         TZemFileListItem* item = Items()->Item(i);

@@ -69,6 +69,21 @@ TEST_F(FileList, RenamedRowsStandForTheNewObjectsAndARefreshShowsWhatTheShellSay
     EXPECT_NE(a->SubItems()[size - 1], small);
     EXPECT_EQ(a->SubItems()[size - 1], ShellTextNow(list, root + L"\\a.txt", size));
     EXPECT_EQ(a->FindData().Size, 300000);
+    // A file written a minute ago is left as it was listed, and so is every row while the list loads.
+    TZemFileListItem* b = list->FindItemByPath(root + L"\\b.dat");
+    ASSERT_NE(b, nullptr);
+    ASSERT_GT(b->SubItems().Count(), size - 1);
+    const std::wstring listed = b->SubItems()[size - 1];
+    const int64_t aMinuteAgo = int64_t((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) - 60 * 10000000LL;
+    MakeTimedFile(root + L"\\b.dat", 400000, aMinuteAgo);
+    MakeTimedFile(root + L"\\a.txt", 500000, int64_t((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime));
+    list->BeginLoading();
+    list->RefreshItems();
+    list->EndLoading();
+    EXPECT_EQ(a->FindData().Size, 300000);
+    list->RefreshItems();
+    EXPECT_EQ(b->SubItems()[size - 1], listed);
+    EXPECT_EQ(a->FindData().Size, 500000);
 }
 
 TEST_F(FileList, AFileDeletedFromOutsideGoesOnNoticeAlsoFromTheFirstRow) {

@@ -737,6 +737,18 @@ TEST_F(FileList, RowsAreDrawnRowByRowTheRowsTipGoesThroughItsEventBesideThePoint
     EXPECT_EQ(list->GetDragImages(), nullptr);
 }
 
+TEST_F(FileList, TheStretchedColumnFillsTheClientAreaAndStaysAtLeast80Wide) {
+    list->SetAlign(fw::alNone);
+    list->Columns()->Clear();
+    for (int i = 0; i < 3; ++i) list->Columns()->Add()->SetWidth(100);
+    const int frame = list->Width() - list->ClientWidth();
+    list->SetBounds(0, 0, 500 + frame, 300);
+    list->SetAutoSizeColumn(0);
+    EXPECT_EQ(list->Columns()->Items(0)->Width(), 300);
+    list->SetBounds(0, 0, 150 + frame, 300);  // on every resize
+    EXPECT_EQ(list->Columns()->Items(0)->Width(), 80);
+}
+
 // The header item's format and the colours of its bitmap at two points.
 struct THeaderArrow {
     int Format = 0;
