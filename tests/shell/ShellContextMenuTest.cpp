@@ -62,6 +62,18 @@ public:
     }
 };
 
+// The same menu without owner-drawn submenus: it offers no IContextMenu2.
+class TPlainShellMenu : public TFakeShellMenu {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) override {
+        if (IsEqualIID(Iid, IID_IContextMenu2)) {
+            *Object = nullptr;
+            return E_NOINTERFACE;
+        }
+        return TFakeShellMenu::QueryInterface(Iid, Object);
+    }
+};
+
 class TTestBrowser : public TPathfinch {
 public:
     TTestBrowser() : TPathfinch(nullptr) {}
@@ -295,4 +307,14 @@ TEST_F(ContextMenu, CopiesTakeEveryPropertyOfTheOwnersItemsAndTheMergedMenuDraws
     // A copied menu shares the owner's images only where menus are drawn without visual styles.
     Show();
     EXPECT_EQ(shownBitmap == HBMMENU_CALLBACK, MenuCopiesTakeImages());
+    // A shell menu without owner-drawn submenus still leaves the owner's images drawn.
+    fw::ComPtr<TPlainShellMenu> plain;
+    plain.attach(new TPlainShellMenu);
+    browser_.Shell = plain.get();
+    drawn = 0;
+    measure = MEASUREITEMSTRUCT{};
+    browser_.TrackShellContextMenu(POINT{0, 0}, popup_.get(), nullptr, verb);
+    EXPECT_EQ(std::make_pair(measure.itemWidth, measure.itemHeight), std::make_pair(16u, 16u));
+    EXPECT_EQ(drawn, RGB(255, 0, 0));
+    EXPECT_TRUE(plain->MenuMessages.empty());
 }
