@@ -28,6 +28,8 @@ public:
     std::vector<UINT_PTR> Invoked;
     std::wstring Directory;
     std::vector<UINT> MenuMessages;
+    std::wstring FirstVerb = L"alpha";  // the verb of the first command
+    HRESULT InvokeResult = S_OK;
 
     HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU Menu, UINT IndexMenu, UINT First, UINT Last,
                                                UINT FlagsIn) override {
@@ -46,11 +48,11 @@ public:
         Invoked.push_back(reinterpret_cast<UINT_PTR>(Info->lpVerb));
         const auto* ex = reinterpret_cast<CMINVOKECOMMANDINFOEX*>(Info);
         Directory = ex->lpDirectoryW ? ex->lpDirectoryW : L"";
-        return S_OK;
+        return InvokeResult;
     }
     HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR Offset, UINT Type, UINT*, LPSTR Name, UINT Max) override {
         const wchar_t* text = nullptr;
-        if (Type == GCS_VERBW) text = Offset == 0 ? L"alpha" : L"cut";
+        if (Type == GCS_VERBW) text = Offset == 0 ? FirstVerb.c_str() : L"cut";
         if (Type == GCS_HELPTEXTW) text = Offset == 0 ? L"Runs alpha" : L"Cuts";
         if (!text || Offset > 1) return E_INVALIDARG;
         lstrcpynW(reinterpret_cast<wchar_t*>(Name), text, int(Max));
@@ -218,6 +220,20 @@ TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoedAndWithoutOneT
     EXPECT_TRUE(browser_.ExecuteShellVerb(L""));
     EXPECT_EQ(shell_->Invoked.back(), 1u);
     EXPECT_EQ(shell_->Directory, L"C:\\other\\");
+    browser_.ReadOnly = false;
+    // A failing command empties the verb; "rename" goes to OnRename, not to the shell.
+    chooser_.Choice = L"Shell alpha";
+    shell_->InvokeResult = E_FAIL;
+    EXPECT_EQ(Show(), L"");
+    shell_->InvokeResult = S_OK;
+    shell_->FirstVerb = L"Rename";
+    int renames = 0;
+    browser_.OnRename = [&](fw::TObject*) { ++renames; };
+    const size_t invoked = shell_->Invoked.size();
+    EXPECT_EQ(Show(), L"Rename");
+    EXPECT_EQ(renames, 1);
+    EXPECT_EQ(shell_->Invoked.size(), invoked);
+    browser_.OnRename = nullptr;
     browser_.Shell = nullptr;
     chooser_.Choice = L"Refresh";
     EXPECT_EQ(Show(refresh_), L"__ERROR__");
