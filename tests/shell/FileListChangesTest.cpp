@@ -227,6 +227,7 @@ TEST_F(FileList, RowsWithoutAFileNameInTheirPathAreNamedAsTheShellNamesThem) {
         EXPECT_EQ(subRow->Caption(), L"sub") << heard;
         ASSERT_GE(subRow->SubItems().Count(), 1);
         EXPECT_EQ(subRow->SubItems()[0], root + L"\\") << heard;
+        ExpectShellTexts(list, subRow);
     }
     // Without details every row is named by its full path, also after a handler read it.
     list->SetDetails(false);
