@@ -7,6 +7,7 @@
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
 #include "framework/ListView.h"
+#include "framework/TreeView.h"
 #include "framework/SysUtils.h"
 #include "framework/Thread.h"
 
@@ -143,12 +144,12 @@ void ApplyExplorerListStyle(fw::TCustomListView* ListView) {
     SetWindowTheme(ListView->Handle(), L"explorer", nullptr);
 }
 
-void ApplyExplorerTreeStyle(HWND TreeView) {
+void ApplyExplorerTreeStyle(fw::TCustomTreeView* TreeView) {
     if (!TreeView || !OsVersionFlags().WinVistaOrLater) return;
-    SetWindowTheme(TreeView, L"explorer", nullptr);
-    SendMessageW(TreeView, 0x112C /* TVM_SETEXTENDEDSTYLE */, 0, 0x40 /* fading expand buttons */);
-    const LONG_PTR style = GetWindowLongPtrW(TreeView, GWL_STYLE);
-    if (style & TVS_HASLINES) SetWindowLongPtrW(TreeView, GWL_STYLE, style & ~LONG_PTR(TVS_HASLINES));
+    SetWindowTheme(TreeView->Handle(), L"explorer", nullptr);
+    SendMessageW(TreeView->Handle(), 0x112C /* TVM_SETEXTENDEDSTYLE */, 0, 0x40 /* fading expand buttons */);
+    // The tree's own property, so what it reports and its next window agree.
+    TreeView->SetShowLines(false);
 }
 
 bool SetAutoComplete(HWND Control, bool FileSystem, bool Url) {

@@ -8,6 +8,7 @@
 
 namespace fw {
 class TCustomListView;
+class TCustomTreeView;
 class TFont;
 }  // namespace fw
 
@@ -48,9 +49,9 @@ int CompareTextLogical(const std::wstring& A, const std::wstring& B);
 // Environment variables, then "%DATE%" (yyyy-mm-dd) and "%TIME%" (hh-nn-ss).
 std::wstring ExpandPathMacros(const std::wstring& Path);
 
-// Control routines, on the window handles of a list view and a tree view.
+// Control routines for a list view and a tree view (their windows are made if need be).
 void ApplyExplorerListStyle(fw::TCustomListView* ListView);
-void ApplyExplorerTreeStyle(HWND TreeView);
+void ApplyExplorerTreeStyle(fw::TCustomTreeView* TreeView);
 // Auto-completion for an edit control (or a combo box's edit).
 bool SetAutoComplete(HWND Control, bool FileSystem, bool Url);
 // The window that owns the program's dialogs: the main form's, else the

@@ -41,7 +41,7 @@ template <class F>
 void TZemShellLink::Broadcast(IZemShellControl* Sender, F&& Call) {
     if (!Enabled()) return;
     // A copy: a control may register or unregister while it reacts.
-    const std::vector<IZemShellControl*> controls = controls_;
+    const TZemShellControlList controls = controls_;
     for (IZemShellControl* control : controls)
         if (control != Sender && std::find(controls_.begin(), controls_.end(), control) != controls_.end())
             Call(control);
@@ -52,7 +52,7 @@ void TZemShellLink::SelectionBroadcast(IZemShellControl* Sender, F&& Call) {
     if (!Enabled()) return;
     SetEnabled(false);
     try {
-        const std::vector<IZemShellControl*> controls = controls_;
+        const TZemShellControlList controls = controls_;
         for (IZemShellControl* control : controls)
             if (control != Sender && std::find(controls_.begin(), controls_.end(), control) != controls_.end())
                 Call(control);

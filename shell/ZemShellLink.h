@@ -56,6 +56,9 @@ public:
     virtual bool SelectFirst() = 0;
 };
 
+// The controls registered with a link, in the order they registered.
+using TZemShellControlList = std::vector<IZemShellControl*>;
+
 class TZemShellLink : public TZemBaseComponent {
 public:
     explicit TZemShellLink(fw::TComponent* AOwner);
@@ -95,7 +98,7 @@ private:
     template <class F>
     void SelectionBroadcast(IZemShellControl* Sender, F&& Call);
 
-    std::vector<IZemShellControl*> controls_;
+    TZemShellControlList controls_;
     TZemSelectionList* selectionList_ = nullptr;
     bool reportedSelection_ = true;
 };

@@ -201,7 +201,7 @@ void TZemShellTree::CreateWnd() {
     browser_->BeginLoading();
     browser_->EndLoading();
     windowCreatedOnce_ = true;
-    if (!HasState(fw::csLoading) && useSystemStyles_) ApplyExplorerTreeStyle(Handle());
+    if (!HasState(fw::csLoading) && useSystemStyles_) ApplyExplorerTreeStyle(this);
 }
 
 void TZemShellTree::DestroyWnd() {
@@ -226,7 +226,7 @@ void TZemShellTree::Loaded() {
         else first->SetStateIndex(ssDisabled);
     }
     if (useSystemFont_) SetIconTitleFont(Font());
-    if (useSystemStyles_ && HandleAllocated()) ApplyExplorerTreeStyle(Handle());
+    if (useSystemStyles_ && HandleAllocated()) ApplyExplorerTreeStyle(this);
 }
 
 // ---- Roots ---------------------------------------------------------------------------

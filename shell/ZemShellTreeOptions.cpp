@@ -53,7 +53,7 @@ void TZemShellTree::SetUseSystemFont(bool Value) {
 
 void TZemShellTree::SetUseSystemStyles(bool Value) {
     useSystemStyles_ = Value;
-    if (Value && !HasState(fw::csLoading) && HandleAllocated()) ApplyExplorerTreeStyle(Handle());
+    if (Value && !HasState(fw::csLoading) && HandleAllocated()) ApplyExplorerTreeStyle(this);
 }
 
 }  // namespace shell

@@ -136,6 +136,12 @@ void TZemSystemImageList::UpdateHandle() {
     if (!fw::TCustomImageList::ShareImages() && !HasState(fw::csDesigning)) {
         // A private copy: a list that shares the system handle lends it its images.
         fw::TImageList shared(nullptr);
+        // It carries this list's own settings, which Assign takes over with the images.
+        shared.SetMasked(Masked());
+        shared.SetDrawingStyle(DrawingStyle());
+        shared.SetBlendColor(BlendColor());
+        shared.SetImageType(ImageType());
+        shared.SetAllocBy(AllocBy());
         shared.SetShareImages(true);
         shared.SetHandle(handle);
         const fw::TColor background = BkColor();

@@ -10,6 +10,7 @@
 #include "framework/Streams.h"
 #include "framework/Forms.h"
 #include "framework/ListView.h"
+#include "framework/TreeView.h"
 #include "shell/PathUtils.h"
 #include "shell/ZemSystemImageList.h"
 #include "tests/common/PlacedForm.h"
@@ -46,6 +47,12 @@ TEST(SystemImageList, AnOwnCopyLeavesTheSharedSystemListIntact) {
         own.SetShareImages(false);
         EXPECT_NE(own.Handle(), system);
         EXPECT_EQ(own.Count(), systemCount);
+        // The copy keeps the list's own settings.
+        EXPECT_EQ(own.DrawingStyle(), fw::dsTransparent);
+        own.SetDrawingStyle(fw::dsSelected);
+        own.SetSize(si_large);
+        EXPECT_EQ(own.DrawingStyle(), fw::dsSelected);
+        EXPECT_EQ(own.Width(), 32);
     }
     EXPECT_EQ(ImageList_GetImageCount(system), systemCount);
     TZemSystemImageList again(nullptr);
@@ -115,7 +122,7 @@ TEST(SystemImageList, ItsBackgroundIsWhiteWithoutTouchingTheSystemsAndAnIconBitm
     TZemSystemImageList::MakeAlphaImageList(nullptr);
 }
 
-TEST(SystemImageList, ExplorerListStyleIsTheListsOwnRowSelection) {
+TEST(SystemImageList, ExplorerStylesAreTheListsOwnRowSelectionAndTheTreesOwnLines) {
     fw::TForm* form = testenv::NewPlacedForm(0, 0, 200, 200);
     auto* list = new fw::TListView(form);
     list->SetParent(form);
@@ -124,6 +131,14 @@ TEST(SystemImageList, ExplorerListStyleIsTheListsOwnRowSelection) {
     list->RecreateWnd();
     list->HandleNeeded();
     EXPECT_NE(SendMessageW(list->Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT, 0);
+    auto* tree = new fw::TTreeView(form);
+    tree->SetParent(form);
+    tree->SetShowLines(true);
+    ApplyExplorerTreeStyle(tree);
+    EXPECT_FALSE(tree->ShowLines());
+    tree->RecreateWnd();
+    tree->HandleNeeded();
+    EXPECT_EQ(GetWindowLongPtrW(tree->Handle(), GWL_STYLE) & TVS_HASLINES, 0);
     delete form;
 }
 
