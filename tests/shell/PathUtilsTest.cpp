@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
+#include "shell/ShellEntryPoints.h"
 #include "shell/ShellLibrary.h"
 #include "shell/SpecialFolders.h"
 #include "tests/shell/ScratchTree.h"
@@ -113,6 +115,21 @@ TEST(PathUtils, SizesMacrosExistenceAndSpecialFolders) {
     EXPECT_EQ(ExpandPathMacros(L"%TABULORIN_MACRO%\\x"), L"value\\x");
     EXPECT_EQ(ExpandPathMacros(L""), L"");
     EXPECT_EQ(ExpandPathMacros(L"%NO_SUCH_VARIABLE_HERE%"), L"%NO_SUCH_VARIABLE_HERE%");
+    // The date as year-month-day and the time as hours-minutes-seconds, in any case of the macro.
+    const auto today = [] {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        wchar_t text[16];
+        swprintf(text, 16, L"%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+        return std::wstring(text);
+    };
+    const std::wstring before = today();
+    const std::wstring dated = ExpandPathMacros(L"%TABULORIN_MACRO%\\%date%|%Time%");
+    const std::wstring after = today();
+    ASSERT_EQ(dated.size(), std::wstring(L"value\\2026-12-07|09-34-29").size()) << dated;
+    EXPECT_TRUE(dated.substr(6, 10) == before || dated.substr(6, 10) == after) << dated;
+    const std::wstring time = dated.substr(17);
+    for (size_t i = 0; i < time.size(); ++i) EXPECT_EQ(time[i] == L'-', i == 2 || i == 5) << dated;
     EXPECT_EQ(GetSpecialFolderIDList(SF_INVALID), nullptr);
     EXPECT_EQ(PidlSize(fw::PidlPtr(GetSpecialFolderIDList(SF_DESKTOP)).get()), 2u);
     const fw::PidlPtr drives(GetSpecialFolderIDList(SF_DRIVES));
@@ -131,6 +148,31 @@ TEST(PathUtils, SizesMacrosExistenceAndSpecialFolders) {
     const fw::PidlPtr pictures(GetSpecialFolderIDList(SF_MY_PICTURES));
     EXPECT_TRUE(!pictures || PidlToShellFolder(pictures.get()) == SF_MYPICTURES);
     EXPECT_EQ(ResolveShortcutPath(plain), L"");
+}
+
+namespace {
+
+DWORD autoCompleteFlags = 0;
+HRESULT WINAPI RecordAutoComplete(HWND, DWORD Flags) {
+    autoCompleteFlags = Flags;
+    return S_OK;
+}
+
+}  // namespace
+
+TEST(PathUtils, AutoCompleteAsksForFileSystemAndAddressesWithTheTabKeyOrForcesSuggestionsOff) {
+    const auto bound = BoundEntries.SHAutoComplete;
+    BoundEntries.SHAutoComplete = RecordAutoComplete;
+    const HWND edit = HWND(1);
+    const std::pair<std::pair<bool, bool>, DWORD> cases[] = {
+        {{true, false}, 1 | 8}, {{false, true}, 6 | 8}, {{true, true}, 7 | 8}, {{false, false}, 0xA0000007}};
+    for (const auto& [options, flags] : cases) {
+        EXPECT_TRUE(SetAutoComplete(edit, options.first, options.second));
+        EXPECT_EQ(autoCompleteFlags, flags) << options.first << options.second;
+    }
+    BoundEntries.SHAutoComplete = nullptr;
+    EXPECT_FALSE(SetAutoComplete(edit, true, false));
+    BoundEntries.SHAutoComplete = bound;
 }
 
 TEST(Pidl, MeasureCopyJoinAndCut) {
