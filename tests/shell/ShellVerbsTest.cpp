@@ -1,5 +1,6 @@
 // Shell menus and verbs on the scratch drive, with no confirmation or dialog: the
-// verbs offered, the default verb, command ids, and "delete" of exactly the chosen.
+// verbs offered, the default verb, command ids, "delete" of exactly the chosen, and
+// the UI objects the desktop gives for paths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -205,4 +206,27 @@ TEST(DefaultFolderMenu, ClassNames) {
     auto only = PathList({root + L"\\noext"});
     EXPECT_EQ(DefaultMenuClassNames(*only), (std::vector<std::wstring>{L"*", L"AllFilesystemObjects"}));
     EXPECT_LE(DefaultMenuClassKeys(*paths).size(), 16u);
+}
+
+TEST_F(ShellVerbs, TheDesktopAnswersForPathsThatParseAndRaisesWhatItRefuses) {
+    auto paths = PathList({root_ + L"\\one\\a.txt", root_ + L"\\missing\\x.txt", root_ + L"\\two\\b.txt"});
+    fw::ComPtr<IDataObject> data;
+    browser_->GetDesktopUIObject(*paths, IID_IDataObject, data.put_void());
+    EXPECT_TRUE(data);
+    // A path that does not parse leaves the list, the others keep their order.
+    ASSERT_EQ(paths->Count(), 2);
+    EXPECT_EQ(paths->Strings(1), root_ + L"\\two\\b.txt");
+    void* folder = nullptr;
+    EXPECT_THROW(browser_->GetDesktopUIObject(*paths, IID_IShellFolder, &folder), EPathfinchError);
+    EXPECT_EQ(folder, nullptr);
+    // A browser on no folder has nothing to ask.
+    TPathfinch nowhere(nullptr);
+    void* menu = nullptr;
+    try {
+        nowhere.GetUIObjectOf(IID_IContextMenu, &menu);
+        ADD_FAILURE() << "no exception";
+    } catch (const EPathfinchError& e) {
+        EXPECT_EQ(e.Message(), L"No valid folder is currently assigned");
+    }
+    EXPECT_EQ(menu, nullptr);
 }
