@@ -277,16 +277,18 @@ bool TPathfinch::DeleteTargets() {
 }
 
 bool TPathfinch::RunVerb(const std::wstring& Verb) {
-    if (SameVerb(Verb, L"delete")) return DeleteTargets();
+    // A delete goes by the exact paths, without the shell's menu: it is asked
+    // about at once. Every other verb once the shell has a menu for the targets.
+    if (SameVerb(Verb, L"delete")) return DoBeforeShellCommand(Verb) && DeleteTargets();
+    bool defaultFolderMenu = false;
+    fw::ComPtr<IContextMenu> object = ContextMenuObject(defaultFolderMenu);
+    if (!object || !DoBeforeShellCommand(Verb)) return false;
     // A cut object is moved by whoever pastes it: only what the shell would move is cut.
     if (SameVerb(Verb, L"cut") && !TargetsAllow(SFGAO_CANMOVE)) return false;
     if (SameVerb(Verb, L"rename") && OnRename) {
         OnRename(this);
         return true;
     }
-    bool defaultFolderMenu = false;
-    fw::ComPtr<IContextMenu> object = ContextMenuObject(defaultFolderMenu);
-    if (!object) return false;
     TZemShellMenu menu(object);
     // The default folder menu stands on the desktop: no folder of ours applies.
     const std::wstring directory = defaultFolderMenu ? std::wstring() : VerbDirectory();
@@ -326,7 +328,6 @@ bool TPathfinch::ExecuteShellVerb(const std::wstring& Verb) {
     } consume{this};
     if (!DoContextMenuSelect(Verb) || !folder_) return false;
     const std::wstring verb = Verb.empty() ? std::wstring(L"default") : Verb;
-    if (!DoBeforeShellCommand(verb)) return false;
     const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     bool result = false;
     try {

@@ -234,7 +234,16 @@ TEST_F(ContextMenu, AShellCommandReportsItsVerbAndRunsUnlessVetoedAndWithoutOneT
     EXPECT_EQ(renames, 1);
     EXPECT_EQ(shell_->Invoked.size(), invoked);
     browser_.OnRename = nullptr;
+    // A verb run without a menu is asked about once the shell has a menu for it;
+    // without one nothing runs and nobody is asked.
+    int asked = 0;
+    browser_.OnBeforeShellCommand = [&](TPathfinch*, const std::wstring&, TZemPathList*, bool&) { ++asked; };
+    EXPECT_TRUE(browser_.ExecuteShellVerb(L"alpha"));
+    EXPECT_EQ(asked, 1);
     browser_.Shell = nullptr;
+    EXPECT_FALSE(browser_.ExecuteShellVerb(L"alpha"));
+    EXPECT_EQ(asked, 1);
+    browser_.OnBeforeShellCommand = nullptr;
     chooser_.Choice = L"Refresh";
     EXPECT_EQ(Show(refresh_), L"__ERROR__");
     EXPECT_EQ(chooser_.Shown, (std::vector<std::wstring>{L"Refresh", L"Properties"}));
