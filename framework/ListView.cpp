@@ -268,8 +268,9 @@ int TListColumn::Width() const {
 void TListColumn::SetWidth(int Value) {
     width_ = Value;
     TCustomListView* view = owner_->Owner();
-    if (view->HandleAllocated() && owner_->updateCount_ == 0 && Index() >= 0)
-        SendMessageW(view->Handle(), LVM_SETCOLUMNWIDTH, WPARAM(Index()), MAKELPARAM(Value, 0));
+    if (!view->HandleAllocated() || owner_->updateCount_ > 0 || Index() < 0) return;
+    SendMessageW(view->Handle(), LVM_SETCOLUMNWIDTH, WPARAM(Index()), MAKELPARAM(Value, 0));
+    if (view->ViewStyle() == vsList) view->ListColumnWidthChanged();
 }
 
 void TListColumn::SetAutoSize(bool Value) {
@@ -439,8 +440,9 @@ void TCustomListView::SetViewStyle(TViewStyle Value) {
 // row), and Wine repaints each icon as it places it. On 100,000 rows that is
 // seconds. So the list and report views are entered with no rows, which are
 // given back after; the icon views are entered with drawing off. The selection
-// and the focus stay, and the whole list (frame, scroll bars and header too) is
-// drawn afresh once.
+// and the focus stay, the focused row is brought into view (the old view's scroll
+// position means nothing in the new one), and the whole list (frame, scroll bars
+// and header too) is drawn afresh once.
 void TCustomListView::SwitchView() {
     const HWND wnd = Handle();
     const bool icons = viewStyle_ == vsIcon || viewStyle_ == vsSmallIcon;
@@ -449,9 +451,8 @@ void TCustomListView::SwitchView() {
     const bool shown = IsWindowVisible(wnd) != FALSE;
     if (shown) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
     std::vector<int> selected;
-    int focused = -1;
+    const int focused = count > 0 ? ListView_GetNextItem(wnd, -1, LVNI_FOCUSED) : -1;
     if (!icons && count > 0) {
-        focused = ListView_GetNextItem(wnd, -1, LVNI_FOCUSED);
         for (int i = ListView_GetNextItem(wnd, -1, LVNI_SELECTED); i >= 0;
              i = ListView_GetNextItem(wnd, i, LVNI_SELECTED))
             selected.push_back(i);
@@ -473,6 +474,17 @@ void TCustomListView::SwitchView() {
     if (shown) SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     if (focused >= 0) ListView_EnsureVisible(wnd, focused, FALSE);
     RedrawWindow(wnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// In the list view the first column's width is that of every column of rows, and
+// the rows move with it. Wine's list view places them by the new width but keeps
+// the scroll range of the old one (Windows takes it afresh), so columns to the
+// right could be out of reach. Told its own row count again, the window measures
+// its range anew, on both systems; and it brings the focused row back into view,
+// since the rows in view have changed.
+void TCustomListView::ListColumnWidthChanged() {
+    const HWND wnd = Handle();
+    SendMessageW(wnd, LVM_SETITEMCOUNT, WPARAM(ListView_GetItemCount(wnd)), LVSICF_NOINVALIDATEALL);
 }
 
 void TCustomListView::SetMultiSelect(bool Value) {

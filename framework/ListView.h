@@ -361,6 +361,7 @@ private:
     friend class TListItems;
     friend class TListItem;
     friend class TListColumns;
+    friend class TListColumn;
     void HandleNotify(TMessage& Message);
     LRESULT HandleCustomDraw(NMLVCUSTOMDRAW& Draw);
     LRESULT ItemPrePaint(NMLVCUSTOMDRAW& Draw);
@@ -372,6 +373,8 @@ private:
     void ApplyColor();
     // Puts the window into ViewStyle, keeping its rows' selection and focus.
     void SwitchView();
+    // The list view's column width changed: the scroll range follows it.
+    void ListColumnWidthChanged();
 
     std::unique_ptr<TListItems> items_;
     std::unique_ptr<TListColumns> columns_;

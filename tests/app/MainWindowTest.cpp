@@ -462,60 +462,168 @@ TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
     EXPECT_EQ(SavedCsv(L"names").at(0).size(), 1u);
 }
 
-TEST_F(MainWindowTest, TheViewButtonsInEveryOrderKeepTheListWhole) {
+// What the list shows on screen: its client area copied out of the window.
+class ListPicture {
+public:
+    explicit ListPicture(HWND List) {
+        GetClientRect(List, &client_);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), client_.right, -client_.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        pixels_ = static_cast<const DWORD*>(bits);
+        const fw::DCHandle memory(CreateCompatibleDC(nullptr));
+        const HGDIOBJ old = SelectObject(memory.get(), bitmap_.get());
+        BitBlt(memory.get(), 0, 0, client_.right, client_.bottom, fw::WindowDC(List).get(), 0, 0, SRCCOPY);
+        SelectObject(memory.get(), old);
+    }
+    // How many pixels of Rect (clipped to the client area) have the colour.
+    int Count(RECT Rect, COLORREF Colour) const {
+        if (!pixels_ || !IntersectRect(&Rect, &Rect, &client_)) return 0;
+        const DWORD wanted = DWORD(GetRValue(Colour)) << 16 | DWORD(GetGValue(Colour)) << 8 | GetBValue(Colour);
+        int count = 0;
+        for (LONG y = Rect.top; y < Rect.bottom; ++y)
+            for (LONG x = Rect.left; x < Rect.right; ++x)
+                count += (pixels_[y * client_.right + x] & 0xFFFFFF) == wanted;
+        return count;
+    }
+
+private:
+    RECT client_{};
+    fw::BitmapHandle bitmap_;
+    const DWORD* pixels_ = nullptr;
+};
+
+class ViewButtonsTest : public MainWindowTest {
+protected:
+    // A click on the row's text, as the mouse makes it.
+    void ClickRow(int Index) {
+        RECT r{};
+        ASSERT_TRUE(ListView_GetItemRect(list, Index, &r, LVIR_LABEL));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(list, WM_LBUTTONUP, 0, at);
+        Settle();
+    }
+    void Press(WORD Key) {
+        SendMessageW(list, WM_KEYDOWN, Key, 1);
+        SendMessageW(list, WM_KEYUP, Key, 0xC0000001);
+        Settle();
+    }
+    // The height the header takes at the top of the rows; 0 when it is hidden.
+    int HeaderHeight() const {
+        const HWND header = ListView_GetHeader(list);
+        RECT r{};
+        if (!header || !IsWindowVisible(header) || !GetClientRect(header, &r)) return 0;
+        return r.bottom;
+    }
+    void Settle() {
+        fw::Application()->ProcessMessages();
+        UpdateWindow(list);
+    }
+    // Whether the row's text lies wholly in view and is drawn selected.
+    bool ShownSelected(int Index) {
+        RECT r{}, client{};
+        GetClientRect(list, &client);
+        if (!ListView_GetItemRect(list, Index, &r, LVIR_LABEL)) return false;
+        if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom) return false;
+        const int highlighted = ListPicture(list).Count(r, GetSysColor(COLOR_HIGHLIGHT));
+        return highlighted * 3 > (r.right - r.left) * (r.bottom - r.top);
+    }
+    // The list view's own checks of one view, after a switch into it.
+    void CheckList(const std::string& Where);
+    void CheckReport(const std::string& Where);
+    HWND list = nullptr;
+    // The row selected before each switch: far enough down to be out of view at first.
+    static constexpr int kFocused = 60;
+};
+
+void ViewButtonsTest::CheckReport(const std::string& Where) {
+    ASSERT_GT(HeaderHeight(), 0) << Where;
+    const int top = ListView_GetTopIndex(list);
+    RECT first{}, second{};
+    ASSERT_TRUE(ListView_GetItemRect(list, top, &first, LVIR_BOUNDS)) << Where;
+    ASSERT_TRUE(ListView_GetItemRect(list, top + 1, &second, LVIR_BOUNDS)) << Where;
+    EXPECT_GE(first.top, HeaderHeight()) << Where << ": the header covers no row";
+    EXPECT_EQ(second.left, first.left) << Where;
+    EXPECT_EQ(second.top, first.bottom) << Where;
+    wchar_t text[64] = {};
+    ListView_GetItemText(list, 0, 2, text, 64);
+    EXPECT_NE(text[0], 0) << Where << ": the detail columns have their texts";
+    EXPECT_TRUE(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) << Where;
+}
+
+void ViewButtonsTest::CheckList(const std::string& Where) {
+    const int count = ListView_GetItemCount(list);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), Form1->ZFL->Width() - 5) << Where;
+    // The rows overflow into columns to the right, and the scroll bar reaches them.
+    RECT first{}, next{};
+    ListView_GetItemRect(list, 0, &first, LVIR_BOUNDS);
+    int past = 1;
+    while (past < count && ListView_GetItemRect(list, past, &next, LVIR_BOUNDS) && next.left == first.left) ++past;
+    ASSERT_LT(past, count) << Where << ": the rows fill more than one column";
+    EXPECT_GE(next.left, first.right) << Where << ": the next column stands right of the first";
+    SCROLLINFO bar{sizeof(bar), SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(list, SB_HORZ, &bar)) << Where;
+    EXPECT_GT(bar.nMax - bar.nMin + 1, int(bar.nPage)) << Where << ": the scroll range is wider than its page";
+    // Right goes one column on, End to the last row: each scrolls it into view, drawn selected.
+    Press(VK_HOME);
+    EXPECT_TRUE(ShownSelected(0)) << Where;
+    Press(VK_RIGHT);
+    EXPECT_TRUE(ShownSelected(past)) << Where << ": Right";
+    Press(VK_END);
+    EXPECT_TRUE(ShownSelected(count - 1)) << Where << ": End";
+    Press(VK_HOME);
+}
+
+TEST_F(ViewButtonsTest, TheViewButtonsInEveryOrderKeepTheListWholeAndDrawn) {
     static const std::wstring many = testenv::NewScratchFolder(L"views");
-    for (int i = 0; i < 300; ++i) std::ofstream((many + L"\\row" + std::to_wstring(i) + L".txt").c_str()) << "x";
+    for (int i = 0; i < 70; ++i) std::ofstream((many + L"\\row" + std::to_wstring(i) + L".txt").c_str()) << "x";
     Form1->SetListingFolder(many);
     WaitIdle();
-    ASSERT_EQ(Form1->ZFL->Items()->Count(), 300);
+    ASSERT_EQ(Form1->ZFL->Items()->Count(), 70);
     EXPECT_FALSE(Form1->ZFL->UseSystemFont());
-    const HWND list = Form1->ZFL->Handle();
-    Form1->ZFL->SetSelected(Form1->ZFL->Items()->Item(7));
+    list = Form1->ZFL->Handle();
+    // Selected rows are drawn in the highlight colour while the list has the focus.
+    SetFocus(list);
     fw::TSpeedButton* const buttons[] = {Form1->spIcons, Form1->spList, Form1->spReport};
     const DWORD views[] = {LVS_ICON, LVS_LIST, LVS_REPORT};
     const int orders[][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
     for (const auto& order : orders) {
         for (int b : order) {
+            Form1->ZFL->SetSelected(Form1->ZFL->Items()->Item(kFocused));
             // A click as the mouse makes it.
             buttons[b]->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
             buttons[b]->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-            fw::Application()->ProcessMessages();
-            UpdateWindow(list);
+            Settle();
             const std::string where = "view " + std::to_string(b) + " after " + std::to_string(order[0]);
-            const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
-            EXPECT_EQ(DWORD(style) & LVS_TYPEMASK, views[b]) << where;
-            EXPECT_EQ(ListView_GetItemCount(list), 300) << where;
-            EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 7) << where;
-            RECT first{}, second{};
+            EXPECT_EQ(DWORD(GetWindowLongPtrW(list, GWL_STYLE)) & LVS_TYPEMASK, views[b]) << where;
+            EXPECT_EQ(ListView_GetItemCount(list), 70) << where;
+            EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), kFocused) << where;
+            EXPECT_TRUE(ShownSelected(kFocused)) << where << ": the focused row is brought into view";
+            // A click on another row in view draws that one selected, and the first no more.
+            ClickRow(kFocused - 1);
+            EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), kFocused - 1) << where;
+            EXPECT_TRUE(ShownSelected(kFocused - 1)) << where << ": the clicked row is drawn selected";
+            EXPECT_FALSE(ShownSelected(kFocused)) << where << ": and no other";
+            RECT first{}, second{}, icon{};
             ASSERT_TRUE(ListView_GetItemRect(list, 0, &first, LVIR_BOUNDS)) << where;
             ASSERT_TRUE(ListView_GetItemRect(list, 1, &second, LVIR_BOUNDS)) << where;
-            const HWND header = ListView_GetHeader(list);
-            const bool headerShown = header && IsWindowVisible(header);
+            ListView_GetItemRect(list, 0, &icon, LVIR_ICON);
+            EXPECT_GE(icon.bottom - icon.top, b == 0 ? 32 : 16) << where;
             if (b == 2) {
-                ASSERT_TRUE(headerShown) << where;
-                RECT h{};
-                GetClientRect(header, &h);
-                EXPECT_GE(first.top, h.bottom) << where << ": the header covers no row";
-                EXPECT_EQ(second.left, first.left) << where;
-                wchar_t text[64] = {};
-                ListView_GetItemText(list, 0, 2, text, 64);
-                EXPECT_NE(text[0], 0) << where << ": the detail columns have their texts";
-                EXPECT_TRUE(style & WS_VSCROLL) << where;
+                CheckReport(where);
             } else {
-                EXPECT_FALSE(headerShown) << where;
+                EXPECT_EQ(HeaderHeight(), 0) << where << ": no header in this view";
             }
             if (b == 1) {
-                EXPECT_EQ(ListView_GetColumnWidth(list, 0), Form1->ZFL->Width() - 5) << where;
                 EXPECT_EQ(second.left, first.left) << where;
                 EXPECT_GT(second.top, first.top) << where;
-                EXPECT_TRUE(style & WS_HSCROLL) << where << ": the columns to the right can be reached";
+                CheckList(where);
             }
             if (b == 0) {
                 EXPECT_GT(second.left, first.left) << where << ": icons side by side";
                 EXPECT_EQ(second.top, first.top) << where;
-                RECT icon{};
-                ListView_GetItemRect(list, 0, &icon, LVIR_ICON);
-                EXPECT_GE(icon.bottom - icon.top, 32) << where;
             }
         }
     }
