@@ -71,10 +71,11 @@ protected:
     void CreateWnd() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     std::wstring ClassName() const override { return L"TButton"; }
+    // Gives the window the image it shows (when it has a window).
+    virtual void ApplyImage();
 
 private:
     void SetActive(bool Value);
-    void ApplyImage();
 
     bool default_ = false;
     bool cancel_ = false;
