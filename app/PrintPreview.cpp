@@ -21,6 +21,25 @@ fw::TButton* MakeButton(TPrintpreview* form, fw::TWinControl* parent, const std:
     return button;
 }
 
+// A page button, 37 x 28 at Left: its glyph from the program's resources, or,
+// in a program without them, its arrows as text.
+fw::TBitBtn* MakePageButton(TPrintpreview* form, fw::TWinControl* parent, const wchar_t* glyph, const wchar_t* arrows,
+                            const wchar_t* hint, int left) {
+    auto* button = new fw::TBitBtn(form);
+    button->SetParent(parent);
+    button->SetBounds(left, 6, 37, 28);
+    fw::TBitmap bitmap;
+    try {
+        bitmap.LoadFromResourceName(GetModuleHandleW(nullptr), glyph);
+        button->SetGlyph(&bitmap);
+    } catch (const fw::EInvalidGraphic&) {
+        button->SetCaption(arrows);
+    }
+    button->SetHint(hint);
+    button->SetShowHint(true);
+    return button;
+}
+
 }  // namespace
 
 TPrintpreview::TPrintpreview(fw::TComponent* AOwner) : TForm(AOwner) {
@@ -46,17 +65,10 @@ void TPrintpreview::BuildToolbar() {
     Panel1->SetParent(this);
     Panel1->SetAlign(fw::alTop);
     Panel1->SetHeight(41);
-    // The navigation buttons' glyphs are arrows drawn as text.
-    FirstBtn = MakeButton(this, Panel1, L"|<", {8, 6, 37, 28});
-    PriorBtn = MakeButton(this, Panel1, L"<", {46, 6, 37, 28});
-    NextBtn = MakeButton(this, Panel1, L">", {84, 6, 37, 28});
-    LastBtn = MakeButton(this, Panel1, L">|", {122, 6, 37, 28});
-    const wchar_t* hints[] = {L"First", L"Previous", L"Next", L"Last"};
-    fw::TButton* nav[] = {FirstBtn, PriorBtn, NextBtn, LastBtn};
-    for (int i = 0; i < 4; ++i) {
-        nav[i]->SetHint(hints[i]);
-        nav[i]->SetShowHint(true);
-    }
+    FirstBtn = MakePageButton(this, Panel1, L"PREVIEWFIRST", L"|<", L"First", 8);
+    PriorBtn = MakePageButton(this, Panel1, L"PREVIEWPRIOR", L"<", L"Previous", 46);
+    NextBtn = MakePageButton(this, Panel1, L"PREVIEWNEXT", L">", L"Next", 84);
+    LastBtn = MakePageButton(this, Panel1, L"PREVIEWLAST", L">|", L"Last", 122);
     PageWidthBtn = MakeButton(this, Panel1, L"Page Width", {170, 6, 80, 28});
     FullPageBtn = MakeButton(this, Panel1, L"Full Page", {254, 6, 80, 28});
     PrintBtn = MakeButton(this, Panel1, L"Print", {338, 6, 80, 28});
@@ -192,7 +204,10 @@ void TPrintpreview::DrawInchGrid(const POINT& Size, double Scale) {
                           {at(r.left), at(r.bottom)}});
     };
     outline(fw::clRed, RECT{offset_.x, offset_.y, Size.x - offset_.x, Size.y - offset_.y});
-    outline(fw::clBlue, pageRect_);
+    // The page rectangle widened by the offset on each side: the margins measured
+    // from the paper's edges rather than from the printable area's.
+    outline(fw::clBlue, RECT{pageRect_.left - offset_.x, pageRect_.top - offset_.y, pageRect_.right + offset_.x,
+                             pageRect_.bottom + offset_.y});
     canvas->Pen()->SetStyle(fw::psSolid);
     canvas->Pen()->SetColor(fw::clBlack);
     canvas->Brush()->SetStyle(fw::bsSolid);

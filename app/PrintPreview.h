@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/BitBtn.h"
 #include "framework/Buttons.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
@@ -43,10 +44,10 @@ public:
     ~TPrintpreview() override;
 
     fw::TPanel* Panel1;
-    fw::TButton* FirstBtn;
-    fw::TButton* PriorBtn;
-    fw::TButton* NextBtn;
-    fw::TButton* LastBtn;
+    fw::TBitBtn* FirstBtn;
+    fw::TBitBtn* PriorBtn;
+    fw::TBitBtn* NextBtn;
+    fw::TBitBtn* LastBtn;
     fw::TButton* PageWidthBtn;
     fw::TButton* FullPageBtn;
     fw::TButton* PrintBtn;
@@ -124,7 +125,9 @@ public:
     // Prints Grid scaled to Width from Origin (relative to the page rectangle's
     // corner) over as many pages as it needs, leaving out its last (empty) row.
     // EndY is the height the grid takes on its last page (its last row counted).
-    // A row that cannot fit even on a fresh page ends the grid there.
+    // On the pages it continues on, rows are taken as though the page's top were
+    // an inch down, and never past the page rectangle's foot. A row that cannot
+    // fit even on a fresh page ends the grid there.
     void PrintGrid(fw::TStringGrid* Grid, int Width, POINT Origin, bool GridLines, bool PrintTexts, int& EndY);
     // Prints page n as a job of its own.
     void PrintPage(int n);

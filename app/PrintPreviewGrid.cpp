@@ -106,6 +106,7 @@ void TPrintpreview::PrintGrid(fw::TStringGrid* Grid, int Width, POINT Origin, bo
     int fixedH = job.gridLine * Grid->FixedRows();
     for (int r = 0; r < Grid->FixedRows(); ++r) fixedH += Grid->RowHeights(r);
     const int x = Origin.x + canvasRect_.left;
+    const int oneInch = InchesToDeviceY(1.0f);
     int y = Origin.y + canvasRect_.top;  // where the current page's block of rows starts
     int blockTop = y;                    // where the current page's grid starts (fixed rows included)
     bool freshPage = false;              // the block starts on a page the grid itself added
@@ -117,7 +118,11 @@ void TPrintpreview::PrintGrid(fw::TStringGrid* Grid, int Width, POINT Origin, bo
         long long pending = 0;  // height of rows first .. row - 1
         for (;; ++row) {
             h += Grid->RowHeights(row) + job.gridLine;
-            const bool fits = y + RoundEven(h * job.scale) <= canvasRect_.bottom;
+            // The first block fits from where it starts. A later block is given a
+            // fixed inch for the page's top, above its repeated fixed rows; where the
+            // real top lies lower (a large top margin), the rows still end on the page.
+            bool fits = y + RoundEven(h * job.scale) <= canvasRect_.bottom;
+            if (first > 0) fits = fits && (fixedH + h) * job.scale + oneInch <= canvasRect_.bottom;
             if (!fits || row == lastRow) break;
             pending = h;
         }

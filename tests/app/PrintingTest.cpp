@@ -123,6 +123,35 @@ TEST_F(PrintingTest, RecordsPagesWithoutAPrintJobAndGridsThatCannotFitEnd) {
     EXPECT_EQ(testenv::CountPrinted().jobs, before.jobs);
 }
 
+TEST_F(PrintingTest, PagesAGridContinuesOnLeaveAnInchForTheirTopAndKeepEveryRowOnThem) {
+    // Four columns of 99 pixels and their lines over 2000 printer pixels: five to a pixel.
+    auto grid = MakeGrid(200);
+    for (int c = 0; c < 4; ++c) grid->SetColWidths(c, 99);
+    grid->SetGridLineWidth(1);
+    const int row = (grid->RowHeights(0) + 1) * 5;
+    const int inch = 300;
+    const auto rowsOn = [&](int Page) { return int(Ys(Page, L"item ").size()) / 4; };
+    for (const float top : {0.5f, 2.0f}) {
+        SCOPED_TRACE(top);
+        preview->BeginDoc();
+        preview->SetMargins(0.5f, top, 0.5f, 0.5f);
+        const RECT canvas = preview->PageCanvasRect();
+        int endY = 0;
+        preview->PrintGrid(grid.get(), 2000, POINT{0, 0}, true, true, endY);
+        preview->EndRecording();
+        ASSERT_GE(preview->PageCount(), 3);
+        EXPECT_EQ(rowsOn(1), (canvas.bottom - canvas.top) / row);
+        // Half an inch down, the page's top is above the inch allowed for it: the
+        // inch decides. Two inches down, it is below: the page's foot decides.
+        const int later = std::min((canvas.bottom - inch) / row, (canvas.bottom - canvas.top) / row);
+        EXPECT_EQ(later, top < 1 ? 23 : 20);
+        EXPECT_EQ(rowsOn(2), later);
+        EXPECT_EQ(rowsOn(3), later);
+        EXPECT_LE(preview->PageMetafile(2)->Bounds().bottom, canvas.bottom + 3);
+        EXPECT_NEAR(preview->PageMetafile(2)->Bounds().top, canvas.top, 3);
+    }
+}
+
 TEST_F(PrintingTest, ListingsWideNarrowAndWithLongOrImpossibleCaptions) {
     LayOutListing(preview.get(), MakeGrid(140).get(), true, L"File List", &font);
     preview->EndRecording();
@@ -261,6 +290,91 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
     const std::vector<std::string> all = PrintedPages();
     ASSERT_EQ(int(all.size()), after.pages);
     EXPECT_EQ(all.back(), pages[allFirst + 3]) << "the last page printed alone is page 4";
+}
+
+TEST_F(PrintingTest, ThePageButtonsShowTheirGlyphsAndHintsAndStepThroughThePages) {
+    preview->SetWindowState(fw::wsNormal);
+    preview->SetPosition(fw::poDesigned);
+    preview->SetBounds(0, 0, 700, 600);
+    preview->Show();
+    preview->BeginDoc();
+    preview->NewPage();
+    preview->NewPage();
+    preview->ShowPreview();
+    preview->NextBtnClick(preview->NextBtn);
+    ASSERT_EQ(preview->Panel2->Caption(), L"Page 2 of 3");
+    // The black pixels a button shows.
+    const auto ink = [](fw::TBitBtn* Button) {
+        RedrawWindow(Button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        const fw::WindowDC dc(Button->Handle());
+        int count = 0;
+        for (int y = 0; y < Button->Height(); ++y)
+            for (int x = 0; x < Button->Width(); ++x) count += GetPixel(dc.get(), x, y) == RGB(0, 0, 0);
+        return count;
+    };
+    const std::pair<fw::TBitBtn*, const wchar_t*> buttons[] = {{preview->FirstBtn, L"First"},
+                                                               {preview->PriorBtn, L"Previous"},
+                                                               {preview->NextBtn, L"Next"},
+                                                               {preview->LastBtn, L"Last"}};
+    int left = 0;
+    for (const auto& [button, hint] : buttons) {
+        SCOPED_TRACE(hint);
+        EXPECT_EQ(button->Hint(), hint);
+        EXPECT_TRUE(button->ShowHint());
+        EXPECT_EQ(button->Width(), 37);
+        EXPECT_EQ(button->Height(), 28);
+        EXPECT_GT(button->Left(), left);
+        left = button->Left();
+        EXPECT_TRUE(button->Caption().empty()) << "a glyph, not text";
+        EXPECT_EQ(button->Glyph()->Width(), 16);
+        EXPECT_GT(ink(button), 20);
+    }
+    // Page 1: the first and previous buttons are disabled, their glyphs greyed.
+    preview->PriorBtnClick(preview->PriorBtn);
+    EXPECT_EQ(preview->Panel2->Caption(), L"Page 1 of 3");
+    EXPECT_EQ(ink(preview->FirstBtn), 0);
+    EXPECT_EQ(ink(preview->PriorBtn), 0);
+    EXPECT_GT(ink(preview->NextBtn), 20);
+    preview->LastBtnClick(preview->LastBtn);
+    EXPECT_EQ(preview->Panel2->Caption(), L"Page 3 of 3");
+    EXPECT_EQ(ink(preview->LastBtn), 0);
+    EXPECT_GT(ink(preview->FirstBtn), 20);
+}
+
+TEST_F(PrintingTest, TheInchGridOutlinesThePrintableAreaAndTheMarginsFromThePapersEdges) {
+    preview->SetWindowState(fw::wsNormal);
+    preview->SetPosition(fw::poDesigned);
+    preview->SetBounds(0, 0, 700, 900);
+    preview->Show();
+    preview->BeginDoc();  // margins of an inch; the page stays empty
+    preview->ShowPreview();
+    preview->ShwGrdBtnClick(nullptr);
+    ASSERT_TRUE(preview->ShowGrid());
+    preview->sb->Repaint();
+    const fw::TPaintBox* box = preview->PaintBox1;
+    POINT size{};
+    ASSERT_TRUE(preview->GetPhysicalPageSize(size));
+    const double scale = double(box->Width()) / size.x;
+    const auto at = [scale](long v) { return int(std::lround(v * scale)); };
+    const RECT page = preview->PageRect();
+    const POINT offset = preview->PrintingOffset();
+    ASSERT_GT(at(offset.y), 4);
+    fw::WindowDC dc(preview->sb->Handle());
+    // The blue pixels along a row of the page, between the outline's sides.
+    const auto blueAt = [&](int Y) {
+        int count = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int x = at(page.left - offset.x) + 3; x < at(page.right + offset.x) - 3; ++x)
+                count += GetPixel(dc.get(), box->Left() + x, box->Top() + Y + dy) == RGB(0, 0, 255);
+        return count;
+    };
+    EXPECT_GT(blueAt(at(page.top - offset.y)), 0);
+    EXPECT_GT(blueAt(at(page.bottom + offset.y)), 0);
+    EXPECT_EQ(blueAt(at(page.top)), 0);
+    EXPECT_EQ(blueAt(at(page.bottom)), 0);
+    preview->ShwGrdBtnClick(nullptr);
+    preview->sb->Repaint();
+    EXPECT_EQ(blueAt(at(page.top - offset.y)), 0);
 }
 
 namespace {
