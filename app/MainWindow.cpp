@@ -342,7 +342,7 @@ void TForm1::FormCreate(fw::TObject*) {
 void TForm1::FormShow(fw::TObject*) {
     SetListingFolder(StartFolder);
     btnViewStyleClick(nullptr);
-    formShown_ = true;
+    FormShown = true;
     // The boxes take the captions of list columns 1 to 4 as the list made them.
     fw::TCheckBox* const boxes[] = {cbItem, cbSize, cbType, cbDate};
     for (int field = 0; field < 4; ++field) {

@@ -171,6 +171,10 @@ public:
     // replaceable, so tests open no mail program or browser.
     static std::function<void(HWND Parent, const std::wstring& Address)> ShellOpenHook;
 
+    // False until the first FormShow sets it; never cleared. While it is false,
+    // listing requests only set the list's columns to auto-size. Only FormShow writes it.
+    bool FormShown = false;
+
 private:
     // Makes, places and wires every component, in the order of the definition.
     void CreateComponents();
@@ -224,10 +228,6 @@ private:
     void RunCommand(const std::function<void()>& Command);
     // A change of the column boxes is waiting to run after the list's paint.
     bool columnSyncPosted_ = false;
-
-    // Set once by the first FormShow: listing requests before it only set the
-    // columns to auto-size.
-    bool formShown_ = false;
 };
 
 // The main window, once the application has created it.

@@ -25,7 +25,7 @@ void TForm1::SetListingFolder(const std::wstring& Path) {
 }
 
 void TForm1::ZSTChange(fw::TObject*, fw::TTreeNode*) {
-    if (formShown_) StartListing();
+    if (FormShown) StartListing();
     for (int i = 0; i < ZFL->Columns()->Count(); ++i) ZFL->Columns()->Items(i)->SetAutoSize(true);
 }
 

@@ -179,7 +179,7 @@ void TForm1::ZFLChange(fw::TObject*, fw::TListItem* Item, fw::TItemChange Change
 void TForm1::ZFLAdvancedCustomDraw(fw::TCustomListView*, const RECT&, fw::TCustomDrawStage, bool&) {
     // Only compared here: the boxes' changes (and the listing they request) run
     // after the paint, never emptying the list in the middle of drawing it.
-    if (!formShown_ || columnSyncPosted_ || !HandleAllocated()) return;
+    if (!FormShown || columnSyncPosted_ || !HandleAllocated()) return;
     if (ColumnBoxesOutOfStep()) {
         columnSyncPosted_ = true;
         PostMessageW(Handle(), CM_SYNCCOLUMNBOXES, 0, 0);

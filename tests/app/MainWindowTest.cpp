@@ -111,9 +111,11 @@ protected:
             ++ends;
             Form1->ZFLEndSearch();
         };
+        if (!ShowAtStart()) return;
         Form1->Show();
         WaitIdle();
     }
+    virtual bool ShowAtStart() const { return true; }
     void TearDown() override {
         FreeApplication();
         TForm1::StartFolder = L"c:\\";
@@ -741,6 +743,34 @@ TEST_F(MainWindowTest, WithoutSortFilesByTheListingIsNotSorted) {
     EXPECT_EQ(Sorted(Rows()), Sorted(descending));
     EXPECT_NE(Rows(), descending);
     EXPECT_EQ(Status(), L"Items: " + std::to_wstring(descending.size()));
+}
+
+// The window before its first show: listing requests start no listing.
+class MainWindowBeforeShowTest : public MainWindowTest {
+protected:
+    bool ShowAtStart() const override { return false; }
+};
+
+TEST_F(MainWindowBeforeShowTest, RequestsListNothingUntilTheFirstShow) {
+    EXPECT_FALSE(Form1->FormShown);
+    // The windows made, as they are before the first show: the folder box has chosen its first folder.
+    Form1->ZFC->HandleNeeded();
+    ASSERT_FALSE(Form1->ZFC->GetEditText().empty());
+    Form1->edMask->SetText(L"*.txt");
+    Form1->SetListingFolder(ScratchListing());
+    Form1->RefreshFileList(Form1->edMask);
+    // Time for a search to find something, had one started.
+    for (int i = 0; i < 30; ++i) {
+        fw::Application()->ProcessMessages();
+        fw::CheckSynchronize();
+        Sleep(10);
+    }
+    EXPECT_EQ(Form1->ZFL->Items()->Count(), 0);
+    EXPECT_EQ(ends, 0) << "no search started";
+    Form1->Show();
+    EXPECT_TRUE(Form1->FormShown);
+    WaitIdle();
+    EXPECT_EQ(Sorted(Rows()), Sorted({L"alpha.txt", L"Gamma 10.txt", kUnicode}));
 }
 
 }  // namespace
