@@ -198,12 +198,12 @@ private:
     void WriteDocumentBody(const TztDocumentSettings& Settings);
     bool ConfirmOverwrite(const std::wstring& FileName);
     TztDocumentSettings DocumentSettings(const std::wstring& FileName);
-    void PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCaptions);
-    // The text width of a column for the text formats: its ColumnWidths line
-    // where that is a whole number, otherwise its natural width.
+    // The document's columns: exported or not, caption, alignment and widths.
+    void PrepareColumnTexts();
+    // The text width of a column of the document: its ColumnWidths line where
+    // that is a whole number, otherwise its natural width (in padded formats the
+    // width of the column as written).
     int GetColumnWidth(int Col);
-    // Whether ColumnWidths gives the column a width (a whole number), and which.
-    bool ListedColumnWidth(int Col, int& Width) const;
     TztValues CaptionValues() const;
     void WriteRows(TztFormatWriter& Writer);
 

@@ -60,7 +60,7 @@ void TztCustomExport::WriteDocumentBody(const TztDocumentSettings& Settings) {
     writer_ = ztCreateFormatWriter(Settings.type, *doc_);
     TztFormatWriter& writer = *writer_;
     doc_->columns.resize(size_t(columns));
-    PrepareColumnTexts(*doc_, writer.WidensColumnsToCaptions());
+    PrepareColumnTexts();
 
     writer.WriteHead();
     std::wstring header;
@@ -110,35 +110,31 @@ TztDocumentSettings TztCustomExport::DocumentSettings(const std::wstring& FileNa
     return s;
 }
 
-void TztCustomExport::PrepareColumnTexts(TztExportDocument& Doc, bool WidenToCaptions) {
-    for (int col = 0; col < Doc.ColumnCount(); ++col) {
-        TztExportDocument::Column& c = Doc.columns[size_t(col)];
-        c.exported = Doc.Has(xoExportInvisibles) || ColumnExported(col);
+void TztCustomExport::PrepareColumnTexts() {
+    TztExportDocument& doc = *doc_;
+    const bool padded = writer_->PadsColumns();
+    for (int col = 0; col < doc.ColumnCount(); ++col) {
+        TztExportDocument::Column& c = doc.columns[size_t(col)];
+        c.exported = doc.Has(xoExportInvisibles) || ColumnExported(col);
         c.caption = col < captions_->Count() ? captions_->Strings(col) : ColumnCaption(col);
         // Asked once per document, not once per cell.
         c.alignment = ColumnAlignment(col);
         // A width matters to padded columns and to truncation only: the source
         // measures its cells for it only then.
-        // A padded column is as wide as what is written in it.
-        int listed = 0;
-        const bool isListed = ListedColumnWidth(col, listed);
-        if (WidenToCaptions) c.width = isListed ? listed : NaturalLineWidth(col);
-        else if (Doc.Has(xoTruncate)) c.width = GetColumnWidth(col);
-        else c.width = isListed ? listed : 0;
+        c.width = padded || doc.Has(xoTruncate) ? GetColumnWidth(col) : 0;
         // In the padded text a column holds its caption too, so rows and rules align.
         c.textWidth = c.width;
-        if (WidenToCaptions && Doc.Has(xoShowHeader))
-            c.textWidth = std::max(c.textWidth, CharCount(SingleLine(c.caption)));
+        if (padded && doc.Has(xoShowHeader)) c.textWidth = std::max(c.textWidth, CharCount(SingleLine(c.caption)));
     }
-}
-
-bool TztCustomExport::ListedColumnWidth(int Col, int& Width) const {
-    return Col >= 0 && Col < columnWidths_->Count() && fw::TryStrToInt(columnWidths_->Strings(Col), Width);
 }
 
 int TztCustomExport::GetColumnWidth(int Col) {
     int width = 0;
-    return ListedColumnWidth(Col, width) ? width : NaturalColumnWidth(Col);
+    if (Col >= 0 && Col < doc_->ColumnCount() && Col < columnWidths_->Count() &&
+        fw::TryStrToInt(columnWidths_->Strings(Col), width))
+        return width;
+    // A padded column is as wide as what is written in it: a cell's breaks are written as blanks.
+    return writer_->PadsColumns() ? NaturalLineWidth(Col) : NaturalColumnWidth(Col);
 }
 
 TztValues TztCustomExport::CaptionValues() const {

@@ -89,7 +89,7 @@ void TztDifWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool 
         first = false;
         AppendDifString(Out, value);
     };
-    if (RowNumbers && !IsHeader) addCell(doc_.WriteRowNumberCell());
+    if (RowNumbers && !IsHeader) addCell(doc_.WriteRowNumberCell().text);
     const size_t count = std::min(Values.size(), doc_.columns.size());
     for (size_t col = 0; col < count; ++col)
         if (doc_.columns[col].exported)
@@ -147,7 +147,7 @@ void TztSylkWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool
         Out += y;
         AppendSylkString(Out, value);
     };
-    if (RowNumbers && !IsHeader) addRecord(columnStarts_[0], doc_.WriteRowNumberCell());
+    if (RowNumbers && !IsHeader) addRecord(columnStarts_[0], doc_.WriteRowNumberCell().text);
     const size_t count = std::min(Values.size(), doc_.columns.size());
     for (size_t col = 0; col < count; ++col)
         if (doc_.columns[col].exported)

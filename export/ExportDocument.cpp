@@ -43,7 +43,8 @@ std::wstring TztExportDocument::RowNumberText(uint32_t Number) const {
 }
 
 int TztExportDocument::RowNumberWidth() const {
-    return int(RowNumberText(counters_.recordCount).size());
+    if (rowNumberWidth_ < 0) rowNumberWidth_ = int(RowNumberText(counters_.recordCount).size());
+    return rowNumberWidth_;
 }
 
 int TztExportDocument::TextTableWidth() const {

@@ -88,9 +88,14 @@ public:
     const std::wstring& CellText(const TztVariant& Value, int Width, std::wstring& Scratch) const;
     // The row-number format with Number in place of its first "%d".
     std::wstring RowNumberText(uint32_t Number) const;
-    // The row-number cell of the next row written: its number formatted.
-    std::wstring WriteRowNumberCell() const { return RowNumberText(counters_.exportedCount + 1); }
-    // The width of the row-number cell (the record count formatted).
+    // The row-number cell of the next row written: its number (the exported
+    // count + 1) formatted, and the text width of every row-number cell.
+    struct RowNumberCell {
+        std::wstring text;
+        int width = 0;
+    };
+    RowNumberCell WriteRowNumberCell() const { return {RowNumberText(counters_.exportedCount + 1), RowNumberWidth()}; }
+    // The text width of a row-number cell: the length of the record count formatted.
     int RowNumberWidth() const;
     // The sum of the exported columns' text widths, a blank between each two,
     // and with xoRowNumbers the row-number cell and a blank.
@@ -130,6 +135,8 @@ public:
 private:
     TztDocumentSettings settings_;
     TztRowCounters& counters_;
+    // RowNumberWidth, once asked: the record count is fixed before the document starts.
+    mutable int rowNumberWidth_ = -1;
     // The line that NewLine writes into, while it is the last.
     size_t blockLine_ = size_t(-1);
     // Where the line NewLine last made starts in its block (npos: a block of its own).

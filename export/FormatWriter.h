@@ -22,8 +22,9 @@ public:
     TztFormatWriter(const TztFormatWriter&) = delete;
     TztFormatWriter& operator=(const TztFormatWriter&) = delete;
 
-    // Whether a padded column is as wide as its caption too (so rows and rules align).
-    virtual bool WidensColumnsToCaptions() const { return false; }
+    // Whether the format pads its columns to their text width: such a column
+    // holds what is written in it and its caption too, so rows and rules align.
+    virtual bool PadsColumns() const { return false; }
 
     virtual void WriteHead() {}
     // The header text is in the document's work lines.

@@ -207,7 +207,7 @@ void TztHTMLWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool
     if (RowNumbers && !IsHeader) {
         newLine();
         Out += L"    <TD ALIGN=\"Right\">";
-        AppendEscaped(Out, doc_.WriteRowNumberCell());
+        AppendEscaped(Out, doc_.WriteRowNumberCell().text);
         Out += L"</TD>";
     }
     const TztExportHTMLOptionSet options = doc_.Settings().html->Options();

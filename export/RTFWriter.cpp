@@ -272,7 +272,7 @@ void TztRTFWriter::Finish(const std::wstring& FileName) {
 
 void TztRTFWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) {
-        AppendRtf(Out, doc_.WriteRowNumberCell());
+        AppendRtf(Out, doc_.WriteRowNumberCell().text);
         Out += L"\\cell ";
     }
     const bool aligned = doc_.Has(xoUseAlignments);

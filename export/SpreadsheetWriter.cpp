@@ -133,7 +133,7 @@ void TztSpreadsheetWriter::AppendCells(std::wstring&, const TztValues& Values, b
     };
     if (RowNumbers && !IsHeader && room()) {
         x.SetActiveFont(2);
-        WriteText(doc_.WriteRowNumberCell(), asText);
+        WriteText(doc_.WriteRowNumberCell().text, asText);
         ++column;
     }
     x.SetActiveFont(IsHeader ? 1 : 2);

@@ -83,7 +83,10 @@ bool TztPaddedTextWriter::AppendPlainCells(std::wstring& Out, const TztValues& V
 }
 
 void TztPaddedTextWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
-    if (RowNumbers && !IsHeader) AppendAligned(Out, doc_.WriteRowNumberCell() + L" ", doc_.RowNumberWidth() + 1, 2);
+    if (RowNumbers && !IsHeader) {
+        const TztExportDocument::RowNumberCell cell = doc_.WriteRowNumberCell();
+        AppendAligned(Out, cell.text + L" ", cell.width + 1, 2);
+    }
     if (AppendPlainCells(Out, Values)) return;
     const bool aligned = doc_.Has(xoUseAlignments);
     const size_t count = std::min(Values.size(), doc_.columns.size());
@@ -121,7 +124,7 @@ void TztClipboardWriter::Finish(const std::wstring&) {
 
 void TztCsvWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) {
-        AppendCsv(Out, doc_.WriteRowNumberCell(), false);
+        AppendCsv(Out, doc_.WriteRowNumberCell().text, false);
         Out += L',';
     }
     const size_t count = std::min(Values.size(), doc_.columns.size());
@@ -137,7 +140,7 @@ void TztCsvWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool 
 
 void TztTabWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
     if (RowNumbers && !IsHeader) {
-        Out += doc_.WriteRowNumberCell();
+        Out += doc_.WriteRowNumberCell().text;
         Out += L'\t';
     }
     const size_t count = std::min(Values.size(), doc_.columns.size());

@@ -33,7 +33,7 @@ class TztPaddedTextWriter : public TztLineWriter {
 public:
     using TztLineWriter::TztLineWriter;
 
-    bool WidensColumnsToCaptions() const override { return true; }
+    bool PadsColumns() const override { return true; }
     void WriteHeaderText() override { doc_.MoveWorkLines(); }
     void WriteHeaderRule() override;
     void WriteFooter() override { AddFooterLines(); }

@@ -118,6 +118,11 @@ TEST_F(StringGridSource, PaddedColumnsAreAsWideAsWhatIsWritten) {
     e_->SetOptions(e_->Options().Include(xoTruncate));
     e_->ColumnWidths()->Add(L"9");
     EXPECT_EQ(PaddedLines(Run(xtTXT)).at(5), "crlf i... 1.4       2.4 ");
+    // Without a width of its own a column is as wide as its widest cell: in the
+    // padded text as written, elsewhere as it is; neither cuts that cell.
+    e_->ColumnWidths()->Clear();
+    EXPECT_EQ(PaddedLines(Run(xtTXT)).at(5), "crlf inside 1.4       2.4 ");
+    EXPECT_NE(Run(xtCSV).find("\"crlf\r\ninside\",1.4,2.4\r\n"), std::string::npos);
     // The widest cell may be in the last row.
     e_->SetOptions(e_->Options().Exclude(xoTruncate));
     e_->ColumnWidths()->Clear();

@@ -100,6 +100,12 @@ TEST_F(TextFormats, RowNumbers) {
     EXPECT_NE(text.find("\r\n  1 f1   1   \r\n  2 f2   1   \r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n120 f120 1   \r\n"), std::string::npos);
     EXPECT_EQ(Run(xtCSV).substr(0, 26), ",Name,Size\r\n1,f1,1\r\n2,f2,1");
+    // Every number cell, and the caption row's lead-in, is as wide as the last number formatted.
+    e_->SetRowNumberFormat(L"#%d");
+    const std::string marked = Run(xtTXT);
+    EXPECT_EQ(marked.substr(0, 14), "     Name Size");
+    EXPECT_NE(marked.find("\r\n  #1 f1   1   \r\n"), std::string::npos);
+    EXPECT_NE(marked.find("\r\n#120 f120 1   \r\n"), std::string::npos);
     e_->SetRowNumberFormat(L"#%d%s");
     EXPECT_EQ(Run(xtTAB).substr(0, 26), "\tName\tSize\r\n#1%s\tf1\t1\r\n#2%");
 }
