@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Hints.h"
 #include "framework/Thread.h"
 
 namespace fw {
@@ -185,6 +186,8 @@ int TCustomForm::RunModalLoop(const DestroyWatch& Watch) {
                 Application()->Terminate();
             } else {
                 try {
+                    // As the application's loop: a modal form's controls show their hints too.
+                    HintMessage(msg);
                     if (!IsKeyMsg(msg)) {
                         TranslateMessage(&msg);
                         DispatchMessageW(&msg);

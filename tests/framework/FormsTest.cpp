@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Forms.h"
+#include "framework/Hints.h"
+#include "framework/Panel.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -192,6 +195,45 @@ TEST(FormsTest, ShowModalRunsSynchronizedCallsUntilAResultIsSet) {
     EXPECT_FALSE(dialog.Visible());
     EXPECT_EQ(closes.size(), 1u);
     EXPECT_THROW(owner.ShowModal(), fw::EInvalidOperation);  // already visible
+}
+
+TEST(FormsTest, AModalLoopShowsTheHintOfTheControlUnderTheMouse) {
+    fw::TForm dialog(nullptr);
+    dialog.SetPosition(fw::poDesigned);
+    dialog.SetBounds(40, 40, 240, 120);
+    auto* panel = new fw::TPanel(&dialog);
+    panel->SetParent(&dialog);
+    panel->SetBounds(0, 0, 200, 50);
+    panel->SetHint(L"Next");
+    panel->SetShowHint(true);
+    const int pause = fw::HintSettings().HintPause;
+    fw::HintSettings().HintPause = 20;
+    std::wstring shown;
+    std::atomic<bool> done{false};
+    std::thread watcher;
+    dialog.OnShow = [&](fw::TObject*) {
+        const POINT at = panel->ClientToScreen(POINT{20, 10});
+        SetCursorPos(at.x, at.y);
+        PostMessageW(panel->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+        // Asks the loop, now and then, whether the hint has come.
+        watcher = std::thread([&] {
+            for (int i = 0; i < 100 && !done; ++i) {
+                Sleep(20);
+                fw::TThread::Synchronize(nullptr, [&] {
+                    if (!fw::ShownHintWindow()) return;
+                    shown = fw::ShownHintText();
+                    done = true;
+                    dialog.SetModalResult(fw::mrOk);
+                });
+            }
+        });
+    };
+    ModalWatchdog watchdog(&dialog);
+    EXPECT_EQ(dialog.ShowModal(), fw::mrOk);
+    watcher.join();
+    fw::CancelHint();
+    fw::HintSettings().HintPause = pause;
+    EXPECT_EQ(shown, L"Next");
 }
 
 TEST(FormsTest, CloseInAModalLoopCancelsIt) {
