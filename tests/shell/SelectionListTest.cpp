@@ -118,6 +118,42 @@ TEST_F(SelectionList, TotalsStayRightThroughClimbsUnchecksAndClearing) {
     ExpectTotals(0, 0, 0);
 }
 
+TEST_F(SelectionList, PathsSetOrAssignedAreCheckedOneByOneAndAPartlyCheckedFolderUnchecksWhole) {
+    int completed = 0;
+    list->OnCompletedCalculateFiles = [&](fw::TObject*) { ++completed; };
+    // A file counts at once, before any sum is served.
+    list->Check(data + L"\\a.txt");
+    EXPECT_EQ(completed, 1);
+    EXPECT_EQ(list->TotalSize(), 10);
+    // The paths set replace the entries, each checked: the missing one is dropped,
+    // the lone file climbs to its folder.
+    const auto paths = scratch::PathList({data + L"\\b.txt", root + L"\\missing.txt", data + L"\\sub\\c.txt"});
+    list->SetPaths(paths.get());
+    const Names expected{data + L"\\b.txt", data + L"\\sub\\*"};
+    EXPECT_EQ(Paths(), expected);
+    ExpectTotals(50, 2, 1);
+    TZemSelectionList copy(nullptr);
+    copy.Assign(list.get());
+    Names copied;
+    for (int i = 0; i < copy.Paths()->Count(); ++i) copied.push_back(copy.Paths()->Strings(i));
+    std::sort(copied.begin(), copied.end());
+    EXPECT_EQ(copied, expected);
+    // Unchecking the partly checked Data takes every entry below it.
+    list->Uncheck(data);
+    EXPECT_TRUE(Paths().empty());
+    ExpectTotals(0, 0, 0);
+}
+
+TEST_F(SelectionList, ASumThePoolDropsUndeliveredIsNoLongerPendingAtTheNextChange) {
+    list->Check(data);
+    ASSERT_EQ(list->PendingSums(), 1);
+    // Cancelled behind the list's back: it never comes back to be taken off.
+    GlobalWorkerPool->CancelWorkItems(list.get(), 0, TWorkItemClass::Of<TZemFolderSizeWorkItem>());
+    list->SetCalculateSizes(false);  // the next change queues no sum of its own
+    list->Check(root + L"\\other.txt");
+    EXPECT_EQ(list->PendingSums(), 0);
+}
+
 TEST_F(SelectionList, FoldersNamedWithTrailingDotsKeepTheirOwnStatesAndSizes) {
     scratch::MakeDotNamesTree(data);
     list->Check(data + L"\\dotdir.");
