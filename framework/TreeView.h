@@ -284,6 +284,9 @@ protected:
     virtual bool IsCustomDrawn() const { return false; }
     bool HasStyle(DWORD Style) const { return (style_ & Style) != 0; }
     void SetStyle(DWORD Style, bool On);
+    // Whether a selection change waits for ChangeDelay; stopping it drops that change.
+    bool ChangeTimerRunning() const { return changeTimer_; }
+    void KillChangeTimer();
     std::wstring ClassName() const override { return L"TCustomTreeView"; }
 
 private:
@@ -296,7 +299,6 @@ private:
     void HandleEndLabelEdit(NMTVDISPINFOW& Info);
     LRESULT HandleCustomDraw(NMTVCUSTOMDRAW& Draw);
     void SelectionChanged(TTreeNode* Node);
-    void KillChangeTimer();
     void SaveNodes();
     void RestoreNodes();
 
