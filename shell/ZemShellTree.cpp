@@ -283,7 +283,9 @@ void TZemShellTree::BuildRoot(TZemShellTreeNode* Root) {
 }
 
 void TZemShellTree::SetRootedAtFileSystemFolder(const std::wstring& Path) {
-    const UINT delay = ChangeDelay();
+    // The new root's selection is reported below, once: a delayed report the
+    // re-rooting starts is dropped (one that was waiting before goes on).
+    const bool timerWasRunning = ChangeTimerRunning();
     if (Path.empty()) {
         rootedAtFileSystemFolder_.clear();
         return;
@@ -300,7 +302,7 @@ void TZemShellTree::SetRootedAtFileSystemFolder(const std::wstring& Path) {
         throw EPathfinchError(L"TZemShellTree cannot be rooted at a file or non existing folder. Path: " + Path);
     rootedAtFileSystemFolder_ = Path;
     SetRootedAt(SF_FILESYSTEMFOLDER);
-    SetChangeDelay(delay);
+    if (!timerWasRunning) KillChangeTimer();
     if (fw::TTreeNode* first = Items()->GetFirstNode()) Change(first);
 }
 
@@ -556,10 +558,13 @@ bool TZemShellTree::LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, 
 
 bool TZemShellTree::LocateInNetwork(TZemShellTreeNode* Deepest, LPCITEMIDLIST IDList, TLocateMode Mode) {
     const int count = PidlCount(IDList);
-    const int level = Deepest->Level();
+    // How deep Deepest stands in the namespace: its level in a desktop-rooted
+    // tree, more below a deeper root (a tree rooted at the network would
+    // otherwise locate a server's share through the server for ever).
+    const int depth = PidlCount(Deepest->AbsoluteIDList());
     // Deepest is the list's parent: the object goes below it. Otherwise its
     // parent (a server below the network) is found or added first.
-    if (level >= count - 1) {
+    if (depth >= count - 1) {
         browser_->SetAbsoluteObjectIDList(IDList);
         const std::wstring path = browser_->ObjectPath();
         TZemShellTreeNode* node =
@@ -568,7 +573,7 @@ bool TZemShellTree::LocateInNetwork(TZemShellTreeNode* Deepest, LPCITEMIDLIST ID
         if (node) FinishLocate(node, Mode);
         return node != nullptr;
     }
-    fw::PidlPtr parent(PidlTruncate(IDList, level + 1));
+    fw::PidlPtr parent(PidlTruncate(IDList, depth + 1));
     if (LocateIDList(parent.get(), Mode) && Mode != lmUpdate) return LocateIDList(IDList, Mode);
     return false;
 }

@@ -6,6 +6,7 @@
 #include "framework/Menus.h"
 #include "shell/Pathfinch.h"
 #include "shell/ShellDropData.h"
+#include "shell/ZemShellLink.h"
 #include "shell/ZemShellMenu.h"
 #include "tests/shell/ShellTreeFixture.h"
 
@@ -131,6 +132,25 @@ TEST_F(ShellTreeCommandsTest, NoticesOfCreatedDeletedAndRenamedFolders) {
     EXPECT_TRUE(shut->HasChildren());
     shut->Expand(false);
     EXPECT_EQ(ChildTexts(shut), (std::vector<std::wstring>{L"inner", L"later"}));
+}
+
+TEST_F(ShellTreeCommandsTest, WalkingByKeysWaitsBeforeTellingLongerWithALinkAndCommandKeysDoNot) {
+    const auto delayAfter = [&](const std::function<void()>& Press) {
+        tree->SetChangeDelay(0);
+        Press();
+        return tree->ChangeDelay();
+    };
+    EXPECT_EQ(delayAfter([&] { Key(VK_DOWN); }), 100u);
+    EXPECT_EQ(delayAfter([&] { SendMessageW(tree->Handle(), WM_CHAR, L'x', 1); }), 100u);
+    // Keys of the table whose condition fails, and command keys, leave it.
+    EXPECT_EQ(delayAfter([&] { Key('A'); }), 0u);
+    EXPECT_EQ(delayAfter([&] { Key(VK_RIGHT); }), 0u);
+    EXPECT_EQ(delayAfter([&] { Key(VK_F5); }), 0u);
+    TZemShellLink link(nullptr);
+    tree->SetShellLink(&link);
+    EXPECT_EQ(delayAfter([&] { Key(VK_DOWN); }), 600u);
+    EXPECT_EQ(delayAfter([&] { SendMessageW(tree->Handle(), WM_CHAR, L'x', 1); }), 600u);
+    tree->SetShellLink(nullptr);
 }
 
 // The command of the menu's item whose caption or shell verb is Name; 0 for none.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 
+#include "framework/Exception.h"
 #include "framework/Handles.h"
 #include "shell/Pathfinch.h"
 #include "shell/Pidl.h"
@@ -428,3 +429,28 @@ TEST_F(ShellTreeDrawTest, CompressedNamesAreBlueEncryptedGreenAndEncryptedWins) 
 }
 
 }  // namespace
+
+TEST_F(ShellTreeTest, ReRootingAtAFolderReportsItOnceAndNodesMustBeShellNodes) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-reroot");
+    const auto pumpFor = [](DWORD Milliseconds) {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < Milliseconds) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            fw::Application()->ProcessMessages();
+        }
+    };
+    pumpFor(300);  // the first selection's report has come
+    changedTo.clear();
+    tree->SetChangeDelay(100);  // as a key press leaves it
+    tree->SetRootedAtFileSystemFolder(base);
+    pumpFor(400);  // past the delay nothing more is told
+    EXPECT_EQ(changedTo, std::vector<std::wstring>{base});
+    tree->OnCreateNodeClass = [](fw::TObject*, TZemNodeFactory& Make) {
+        Make = [](fw::TTreeNodes* Owner) { return new fw::TTreeNode(Owner); };
+    };
+    EXPECT_THROW(tree->SetRootedAt(SF_DRIVES), fw::EInvalidArgument);
+    tree->OnCreateNodeClass = nullptr;
+    tree->SetRootedAt(SF_DRIVES);
+    ASSERT_NE(tree->Items()->GetFirstNode(), nullptr);
+    EXPECT_EQ(tree->SpecialFolder(), SF_DRIVES);
+}
