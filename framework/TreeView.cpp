@@ -568,6 +568,7 @@ void TCustomTreeView::CreateParams(TCreateParams& Params) {
 
 void TCustomTreeView::CreateWnd() {
     TWinControl::CreateWnd();
+    ApplyColor();
     if (indent_ > 0) Send(TVM_SETINDENT, WPARAM(indent_), 0);
     if (images_) Send(TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images_->Handle()));
     if (stateImages_) Send(TVM_SETIMAGELIST, TVSIL_STATE, LPARAM(stateImages_->Handle()));
@@ -747,15 +748,38 @@ void TCustomTreeView::HandleDispInfo(NMTVDISPINFOW& Info) {
     if (Info.item.mask & TVIF_CHILDREN) Info.item.cChildren = node->hasChildren_ ? 1 : 0;
 }
 
+// Each row, and the space below the last, is laid on the tree's own colour before
+// the window draws on it: a themed tree may first lay its parent's background
+// under the whole client area (Wine does, with the explorer style), which would
+// show around the rows' texts and below them.
 LRESULT TCustomTreeView::HandleCustomDraw(NMTVCUSTOMDRAW& Draw) {
     switch (Draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return IsCustomDrawn() ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
     case CDDS_ITEMPREPAINT: {
+        FillRect(Draw.nmcd.hdc, &Draw.nmcd.rc, Brush()->Handle());
+        if (!IsCustomDrawn()) return CDRF_DODEFAULT;
         TTreeNode* node = items_ ? items_->GetNode(reinterpret_cast<HTREEITEM>(Draw.nmcd.dwItemSpec)) : nullptr;
         return node && CustomDrawItem(node, Draw) ? CDRF_NEWFONT : CDRF_DODEFAULT;
     }
+    case CDDS_POSTPAINT: FillBelowRows(Draw.nmcd.hdc); return CDRF_DODEFAULT;
     default: return CDRF_DODEFAULT;
     }
+}
+
+void TCustomTreeView::FillBelowRows(HDC DC) {
+    RECT below{};
+    GetClientRect(Handle(), &below);
+    RECT last{};
+    const auto item = reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0));
+    std::memcpy(&last, &item, sizeof(item));  // the window reads the item from the rectangle
+    if (item && Send(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&last)))
+        below.top = std::max(below.top, last.bottom);
+    if (below.top < below.bottom) FillRect(DC, &below, Brush()->Handle());
+}
+
+void TCustomTreeView::ApplyColor() {
+    // The rows' texts stand on the same colour as the rest of the tree.
+    if (HandleAllocated()) Send(TVM_SETBKCOLOR, 0, LPARAM(ColorToRGB(Color())));
 }
 
 void TCustomTreeView::HandleNotify(TMessage& Message) {
@@ -834,6 +858,10 @@ void TCustomTreeView::HandleNotify(TMessage& Message) {
 void TCustomTreeView::WndProc(TMessage& Message) {
     switch (Message.Msg) {
     case CN_NOTIFY: HandleNotify(Message); return;
+    case CM_COLORCHANGED:
+        TWinControl::WndProc(Message);
+        ApplyColor();
+        return;
     case WM_TIMER:
         if (Message.WParam == kChangeTimer) {
             KillChangeTimer();

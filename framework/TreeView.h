@@ -298,6 +298,10 @@ private:
     void HandleDispInfo(NMTVDISPINFOW& Info);
     void HandleEndLabelEdit(NMTVDISPINFOW& Info);
     LRESULT HandleCustomDraw(NMTVCUSTOMDRAW& Draw);
+    // Lays the tree's colour under the client area below the last row.
+    void FillBelowRows(HDC DC);
+    // Gives the window the control's colour for its rows.
+    void ApplyColor();
     void SelectionChanged(TTreeNode* Node);
     void SaveNodes();
     void RestoreNodes();

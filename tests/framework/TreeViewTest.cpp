@@ -3,11 +3,13 @@
 // splitter's drag.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <string>
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Handles.h"
 #include "framework/ImageList.h"
 #include "framework/Splitter.h"
 #include "framework/TreeView.h"
@@ -303,3 +305,44 @@ TEST(SplitterTest, DraggingResizesTheControlItFollowsWithinMinSize) {
 }
 
 }  // namespace
+
+// How many pixels of the window's client rectangle Rect have the colour.
+int PixelsOf(HWND Window, RECT Rect, COLORREF Colour) {
+    const fw::WindowDC dc(Window);
+    int count = 0;
+    for (LONG y = Rect.top; y < Rect.bottom; ++y)
+        for (LONG x = Rect.left; x < Rect.right; ++x) count += GetPixel(dc.get(), x, y) == Colour;
+    return count;
+}
+
+TEST_F(TreeViewTest, TheTreeIsDrawnOnItsOwnColourAroundAndBelowItsRowsWithOrWithoutTheExplorerTheme) {
+    fw::TTreeNode* root = tree->Items()->AddChild(nullptr, L"root");
+    fw::TTreeNode* child = tree->Items()->AddChild(root, L"child");
+    tree->Items()->AddChild(root, L"second");
+    root->SetHasChildren(true);
+    root->Expand(false);
+    ASSERT_TRUE(root->Expanded());
+    tree->SetColor(fw::clInfoBk);
+    tree->SetHeight(150);  // wholly inside the form
+    const COLORREF colour = fw::ColorToRGB(fw::clInfoBk);
+    const HWND wnd = tree->Handle();
+    for (const wchar_t* theme : {static_cast<const wchar_t*>(nullptr), L"explorer"}) {
+        SetWindowTheme(wnd, theme, nullptr);
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const std::string where = theme ? "explorer theme" : "own theme";
+        RECT client{}, row{}, label{};
+        GetClientRect(wnd, &client);
+        ASSERT_TRUE(TreeView_GetItemRect(wnd, reinterpret_cast<HTREEITEM>(child->ItemId()), &row, FALSE)) << where;
+        TreeView_GetItemRect(wnd, reinterpret_cast<HTREEITEM>(child->ItemId()), &label, TRUE);
+        // Beside the text, under it and below the last row: all the tree's colour.
+        const RECT beside{label.right + 2, row.top, client.right, row.bottom};
+        const RECT below{0, client.bottom - 20, client.right, client.bottom};
+        EXPECT_EQ(PixelsOf(wnd, beside, colour), (beside.right - beside.left) * (beside.bottom - beside.top)) << where;
+        EXPECT_EQ(PixelsOf(wnd, below, colour), (below.right - below.left) * 20) << where;
+        EXPECT_GT(PixelsOf(wnd, label, colour), (label.right - label.left) * (label.bottom - label.top) / 2) << where;
+        // The lines to the child rows are still drawn.
+        const RECT indent{row.left, row.top, label.left - 2, row.bottom};
+        EXPECT_GT((indent.right - indent.left) * (indent.bottom - indent.top) - PixelsOf(wnd, indent, colour), 0)
+            << where;
+    }
+}
