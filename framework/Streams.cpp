@@ -231,15 +231,21 @@ void TSafeFileStream::Commit() {
     if (committed_) return;
     // Every byte on the disk before the old file goes: a crash in between
     // leaves the old file or the new one, never a part of either.
-    const bool flushed = FlushFileBuffers(Handle());
-    DWORD error = flushed ? ERROR_SUCCESS : GetLastError();
+    bool ready = FlushFileBuffers(Handle());
+    DWORD error = ready ? ERROR_SUCCESS : GetLastError();
     CloseFile();
-    if (flushed &&
-        MoveFileExW(FileName().c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A read-only file is one its owner protected: Windows refuses to move
+    // another over it, Wine replaces it all the same, so the refusal is ours.
+    const DWORD existing = GetFileAttributesW(target_.c_str());
+    if (ready && existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) {
+        ready = false;
+        error = ERROR_ACCESS_DENIED;
+    }
+    if (ready && MoveFileExW(FileName().c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         committed_ = true;
         return;
     }
-    if (flushed) error = GetLastError();
+    if (ready) error = GetLastError();
     DeleteFileW(FileName().c_str());
     committed_ = true;  // nothing left to remove
     SetLastError(error);

@@ -118,7 +118,8 @@ private:
 // part-way (a full disk, a failed format) leaves an existing target as it was
 // and no partial file. Without Commit the destructor removes the temporary file.
 // Raises EFCreateError "Cannot create file "%s". <system text>" when the
-// temporary file cannot be made or the target cannot be replaced.
+// temporary file cannot be made or the target cannot be replaced (a read-only
+// target never is).
 class TSafeFileStream : public TFileStream {
 public:
     explicit TSafeFileStream(const std::wstring& FileName);

@@ -158,6 +158,30 @@ TEST(SafeFileStream, ASaveThatFailsPartWayLeavesTheOldFileAndNothingElse) {
     EXPECT_EQ(testenv::NamesIn(dir).size(), 3u);
 }
 
+TEST(SafeFileStream, AReadOnlyTargetIsRefusedAndKept) {
+    const std::wstring dir = testenv::NewScratchFolder(L"safe-read-only");
+    const std::wstring target = dir + L"\\kept.txt";
+    TMemoryStream old;
+    old.WriteBuffer("old bytes", 9);
+    old.SaveToFile(target);
+    ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_NE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    fw::TStringList lines;
+    lines.Add(L"new line");
+    try {
+        lines.SaveToFile(target);
+        FAIL() << "a read-only file was replaced";
+    } catch (const fw::EFCreateError& e) {
+        EXPECT_EQ(e.Message().rfind(L"Cannot create file \"" + target + L"\"", 0), 0u);
+    }
+    EXPECT_EQ(FileBytes(target), "old bytes");
+    EXPECT_EQ(testenv::NamesIn(dir), std::set<std::wstring>{L"kept.txt"}) << "no temporary file is left";
+    // Writable again, it is replaced as any other.
+    ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
+    lines.SaveToFile(target);
+    EXPECT_EQ(FileBytes(target), "new line\r\n");
+}
+
 TEST(OSError, TextHasNoTrailingLineBreakAndTheCodeIsNamed) {
     const std::wstring text = fw::SysErrorMessage(ERROR_ACCESS_DENIED);
     ASSERT_FALSE(text.empty());
