@@ -706,9 +706,13 @@ TEST_F(MainWindowTest, ThePrintPreviewButtonShowsThePreviewModallyUntilItIsClose
 }
 
 TEST_F(MainWindowTest, TheOutputGridTakesTheFontBoxFontAndLosesItsFixedColumnForGood) {
+    // A face and height the grid does not have of its own: the form's font would not tell them apart.
+    Form1->cbFont->Font()->SetName(L"Courier New");
+    Form1->cbFont->Font()->SetHeight(-17);
+    ASSERT_NE(Form1->MyGrid->Font()->Height(), -17);
     Form1->SetupGrid();
-    EXPECT_EQ(Form1->MyGrid->Font()->Name(), Form1->cbFont->Font()->Name());
-    EXPECT_EQ(Form1->MyGrid->Font()->Height(), Form1->cbFont->Font()->Height());
+    EXPECT_EQ(Form1->MyGrid->Font()->Name(), L"Courier New");
+    EXPECT_EQ(Form1->MyGrid->Font()->Height(), -17);
     EXPECT_EQ(Form1->MyGrid->FixedRows(), 0);
     EXPECT_EQ(Form1->MyGrid->FixedCols(), 1);
     ASSERT_EQ(Form1->MyGrid->ColCount(), 4);
