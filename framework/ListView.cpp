@@ -258,19 +258,27 @@ void TListColumn::SetCaption(const std::wstring& Value) {
 
 int TListColumn::Width() const {
     TCustomListView* view = owner_->Owner();
-    if (view->HandleAllocated() && owner_->updateCount_ == 0 && view->ViewStyle() == vsReport) {
-        const int index = Index();
-        if (index >= 0) return int(SendMessageW(view->Handle(), LVM_GETCOLUMNWIDTH, WPARAM(index), 0));
-    }
+    const int index = Index();
+    if (view->ViewStyle() == vsList && index == 0) return view->ListColumnWidth();
+    if (view->HandleAllocated() && owner_->updateCount_ == 0 && view->ViewStyle() == vsReport && index >= 0)
+        return int(SendMessageW(view->Handle(), LVM_GETCOLUMNWIDTH, WPARAM(index), 0));
     return width_;
 }
 
+// The window takes column widths only in the report view: in the list view its one
+// width is that of its columns of rows, given through column 0, and the icon views
+// take none. A width given outside the report view is kept here and given to the
+// window as the report view is entered; the report's own widths stay as they are.
 void TListColumn::SetWidth(int Value) {
-    width_ = Value;
     TCustomListView* view = owner_->Owner();
-    if (!view->HandleAllocated() || owner_->updateCount_ > 0 || Index() < 0) return;
-    SendMessageW(view->Handle(), LVM_SETCOLUMNWIDTH, WPARAM(Index()), MAKELPARAM(Value, 0));
-    if (view->ViewStyle() == vsList) view->ListColumnWidthChanged();
+    const int index = Index();
+    if (view->ViewStyle() == vsList && index == 0) {
+        view->SetListColumnWidth(Value);
+        return;
+    }
+    width_ = Value;
+    if (view->HandleAllocated() && owner_->updateCount_ == 0 && index >= 0 && view->ViewStyle() == vsReport)
+        SendMessageW(view->Handle(), LVM_SETCOLUMNWIDTH, WPARAM(index), MAKELPARAM(Value, 0));
 }
 
 void TListColumn::SetAutoSize(bool Value) {
@@ -319,6 +327,19 @@ void TListColumns::Clear() {
 
 void TListColumns::EndUpdate() {
     if (updateCount_ > 0 && --updateCount_ == 0) Rebuild();
+}
+
+void TListColumns::KeepWindowWidths() {
+    const HWND wnd = owner_->Handle();
+    const HWND header = ListView_GetHeader(wnd);
+    if (updateCount_ > 0 || !header || Header_GetItemCount(header) != Count()) return;
+    for (int i = 0; i < Count(); ++i) Items(i)->width_ = int(SendMessageW(wnd, LVM_GETCOLUMNWIDTH, WPARAM(i), 0));
+}
+
+void TListColumns::GiveWidths() {
+    if (updateCount_ > 0) return;
+    const HWND wnd = owner_->Handle();
+    for (int i = 0; i < Count(); ++i) SendMessageW(wnd, LVM_SETCOLUMNWIDTH, WPARAM(i), MAKELPARAM(Items(i)->width_, 0));
 }
 
 int TListColumns::IndexOf(const TListColumn* Column) const {
@@ -386,6 +407,8 @@ void TCustomListView::CreateWnd() {
     UpdateExtendedStyle();
     ApplyImageLists();
     columns_->Rebuild();
+    if (viewStyle_ == vsList && listColumnWidth_ > 0)
+        SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(listColumnWidth_, 0));
     SetCallbackMask();
     SendMessageW(Handle(), LVM_SETITEMCOUNT, WPARAM(items_->Count()), LVSICF_NOSCROLL);
     FitAutoSizeColumns();
@@ -450,6 +473,8 @@ void TCustomListView::SwitchView() {
     // Turning drawing back on shows a window: a hidden one is left as it is.
     const bool shown = IsWindowVisible(wnd) != FALSE;
     if (shown) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    // The report's widths as the user left them; the other views keep no widths of their own.
+    if ((GetWindowLongPtrW(wnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT) columns_->KeepWindowWidths();
     std::vector<int> selected;
     const int focused = count > 0 ? ListView_GetNextItem(wnd, -1, LVNI_FOCUSED) : -1;
     if (!icons && count > 0) {
@@ -459,6 +484,9 @@ void TCustomListView::SwitchView() {
         SendMessageW(wnd, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
     }
     UpdateStyle(LVS_TYPEMASK, ViewStyleBits[viewStyle_]);
+    if (viewStyle_ == vsReport) columns_->GiveWidths();
+    if (viewStyle_ == vsList && listColumnWidth_ > 0)
+        SendMessageW(wnd, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(listColumnWidth_, 0));
     if (!icons && count > 0) {
         SendMessageW(wnd, LVM_SETITEMCOUNT, WPARAM(count), LVSICF_NOSCROLL);
         // The rows' states come back as they were: no change to report.
@@ -476,14 +504,21 @@ void TCustomListView::SwitchView() {
     RedrawWindow(wnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-// In the list view the first column's width is that of every column of rows, and
-// the rows move with it. Wine's list view places them by the new width but keeps
-// the scroll range of the old one (Windows takes it afresh), so columns to the
-// right could be out of reach. Told its own row count again, the window measures
-// its range anew, on both systems; and it brings the focused row back into view,
-// since the rows in view have changed.
-void TCustomListView::ListColumnWidthChanged() {
+int TCustomListView::ListColumnWidth() const {
+    if (!HandleAllocated() || viewStyle_ != vsList) return listColumnWidth_;
+    return int(SendMessageW(const_cast<TCustomListView*>(this)->Handle(), LVM_GETCOLUMNWIDTH, 0, 0));
+}
+
+// The rows move with the list view's column width. Wine's list view places them
+// by the new width but keeps the scroll range of the old one (Windows takes it
+// afresh), so columns to the right could be out of reach. Told its own row count
+// again, the window measures its range anew, on both systems; and it brings the
+// focused row back into view, since the rows in view have changed.
+void TCustomListView::SetListColumnWidth(int Value) {
+    listColumnWidth_ = Value;
+    if (!HandleAllocated() || viewStyle_ != vsList) return;
     const HWND wnd = Handle();
+    SendMessageW(wnd, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(Value, 0));
     SendMessageW(wnd, LVM_SETITEMCOUNT, WPARAM(ListView_GetItemCount(wnd)), LVSICF_NOINVALIDATEALL);
 }
 

@@ -183,7 +183,9 @@ public:
     int Index() const;
     const std::wstring& Caption() const { return caption_; }
     void SetCaption(const std::wstring& Value);
-    // The width in pixels (the window's, once it has one); 0 hides the column.
+    // The width in pixels in the report view (the window's, once it has one); 0
+    // hides the column. In the list view column 0's width is that of the list's
+    // columns of rows, and the report view keeps its own.
     int Width() const;
     void SetWidth(int Value);
     // An auto-sized column is fitted to its caption and the texts of the rows in
@@ -225,6 +227,9 @@ private:
     friend class TListColumn;
     friend class TCustomListView;
     void Rebuild();
+    // The report view's widths into the columns, as it is left; back into the window as it is entered.
+    void KeepWindowWidths();
+    void GiveWidths();
     TCustomListView* owner_;
     std::vector<std::unique_ptr<TListColumn>> columns_;
     int updateCount_ = 0;
@@ -373,8 +378,9 @@ private:
     void ApplyColor();
     // Puts the window into ViewStyle, keeping its rows' selection and focus.
     void SwitchView();
-    // The list view's column width changed: the scroll range follows it.
-    void ListColumnWidthChanged();
+    // The width of the list view's columns of rows (column 0's width in that view).
+    int ListColumnWidth() const;
+    void SetListColumnWidth(int Value);
 
     std::unique_ptr<TListItems> items_;
     std::unique_ptr<TListColumns> columns_;
@@ -389,6 +395,8 @@ private:
     TCustomImageList* largeImages_ = nullptr;
     TCustomImageList* stateImages_ = nullptr;
     std::wstring textBuffer_;
+    // The list view's column width given by the program; 0 leaves the window's own.
+    int listColumnWidth_ = 0;
     // Rows' states are being put back after a view switch: no change is reported.
     bool restoringState_ = false;
     std::unique_ptr<TCanvas> canvas_;

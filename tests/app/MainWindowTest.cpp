@@ -778,3 +778,31 @@ TEST_F(MainWindowBeforeShowTest, RequestsListNothingUntilTheFirstShow) {
 }
 
 }  // namespace
+
+TEST_F(ViewButtonsTest, ColumnsChosenInTheIconAndListViewsAreShownInTheReport) {
+    list = Form1->ZFL->Handle();
+    const auto click = [&](fw::TSpeedButton* Button) {
+        Button->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        Button->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        WaitIdle();
+        Settle();
+    };
+    fw::TCheckBox* const boxes[] = {Form1->cbItem, Form1->cbSize};
+    for (fw::TSpeedButton* view : {Form1->spIcons, Form1->spList}) {
+        for (fw::TCheckBox* box : boxes) {
+            const std::string where =
+                "view " + std::to_string(view->Tag()) + (box == Form1->cbItem ? " folder" : " size");
+            const bool chosen = !box->Checked();
+            click(view);
+            box->SetChecked(chosen);
+            WaitIdle();
+            Settle();
+            if (view == Form1->spList)
+                EXPECT_EQ(ListView_GetColumnWidth(list, 0), Form1->ZFL->Width() - 5) << where << ": the rows' width";
+            click(Form1->spReport);
+            EXPECT_EQ(box->Checked(), chosen) << where;
+            const int column = box == Form1->cbItem ? 1 : 2;
+            EXPECT_EQ(ListView_GetColumnWidth(list, column) > 0, chosen) << where;
+        }
+    }
+}

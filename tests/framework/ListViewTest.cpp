@@ -206,3 +206,34 @@ TEST_F(ListViewTest, RowsDrawnThroughTheRowStageTakeTheHandlersColoursAndTheDrag
     EXPECT_EQ(picture->Count(), 1);
     EXPECT_GE(picture->Width(), second.right - second.left);
 }
+
+TEST_F(ListViewTest, WidthsGivenInOtherViewsReachTheReportAndTheListViewsWidthIsItsOwn) {
+    Show();
+    for (int i = 0; i < 60; ++i) Add(L"row" + std::to_wstring(i));
+    const HWND wnd = view->Handle();
+    // A width the user dragged in the report stays through the other views.
+    ListView_SetColumnWidth(wnd, 1, 77);
+    view->SetViewStyle(fw::vsIcon);
+    EXPECT_EQ(view->Columns()->Items(1)->Width(), 77);
+    // Given in the icon view, a width waits for the report.
+    view->Columns()->Items(1)->SetWidth(0);
+    view->SetViewStyle(fw::vsList);
+    // In the list view column 0's width is that of the columns of rows, and they
+    // reach as far as the rows go.
+    view->Columns()->Items(0)->SetWidth(300);
+    EXPECT_EQ(ListView_GetColumnWidth(wnd, 0), 300);
+    EXPECT_EQ(view->Columns()->Items(0)->Width(), 300);
+    view->Columns()->Items(1)->SetWidth(120);
+    EXPECT_EQ(ListView_GetColumnWidth(wnd, 0), 300) << "only column 0 sets the list view's width";
+    SendMessageW(wnd, WM_KEYDOWN, VK_END, 0);
+    RECT last{}, client{};
+    ASSERT_TRUE(ListView_GetItemRect(wnd, 59, &last, LVIR_BOUNDS));
+    GetClientRect(wnd, &client);
+    EXPECT_GE(last.left, 0);
+    EXPECT_LE(last.right, client.right) << "the last row is scrolled into view";
+    view->SetViewStyle(fw::vsReport);
+    EXPECT_EQ(ListView_GetColumnWidth(wnd, 0), 50) << "the report keeps its own name column";
+    EXPECT_EQ(ListView_GetColumnWidth(wnd, 1), 120);
+    view->SetViewStyle(fw::vsList);
+    EXPECT_EQ(ListView_GetColumnWidth(wnd, 0), 300) << "the list view's width comes back with it";
+}
