@@ -463,9 +463,8 @@ void TCustomListView::SetViewStyle(TViewStyle Value) {
 // row), and Wine repaints each icon as it places it. On 100,000 rows that is
 // seconds. So the list and report views are entered with no rows, which are
 // given back after; the icon views are entered with drawing off. The selection
-// and the focus stay, the focused row is brought into view (the old view's scroll
-// position means nothing in the new one), and the whole list (frame, scroll bars
-// and header too) is drawn afresh once.
+// and the focus stay, the focused row (or else the first in view) is brought into
+// view, and the whole list (frame, scroll bars and header too) is drawn afresh once.
 void TCustomListView::SwitchView() {
     const HWND wnd = Handle();
     const bool icons = viewStyle_ == vsIcon || viewStyle_ == vsSmallIcon;
@@ -473,10 +472,15 @@ void TCustomListView::SwitchView() {
     // Turning drawing back on shows a window: a hidden one is left as it is.
     const bool shown = IsWindowVisible(wnd) != FALSE;
     if (shown) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    const DWORD old = DWORD(GetWindowLongPtrW(wnd, GWL_STYLE)) & LVS_TYPEMASK;
     // The report's widths as the user left them; the other views keep no widths of their own.
-    if ((GetWindowLongPtrW(wnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT) columns_->KeepWindowWidths();
+    if (old == LVS_REPORT) columns_->KeepWindowWidths();
     std::vector<int> selected;
     const int focused = count > 0 ? ListView_GetNextItem(wnd, -1, LVNI_FOCUSED) : -1;
+    // The row kept in view: the focused one, else the first in view of a list or
+    // report (an icon view has no first row: its rows start again from the top).
+    int anchor = focused;
+    if (anchor < 0 && count > 0 && (old == LVS_REPORT || old == LVS_LIST)) anchor = ListView_GetTopIndex(wnd);
     if (!icons && count > 0) {
         for (int i = ListView_GetNextItem(wnd, -1, LVNI_SELECTED); i >= 0;
              i = ListView_GetNextItem(wnd, i, LVNI_SELECTED))
@@ -500,7 +504,10 @@ void TCustomListView::SwitchView() {
         restoringState_ = false;
     }
     if (shown) SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
-    if (focused >= 0) ListView_EnsureVisible(wnd, focused, FALSE);
+    // A scroll position counts rows, columns or pixels by view, so the old one
+    // means nothing in the new view: it starts from the top, then goes to the anchor.
+    if (count > 0) ListView_EnsureVisible(wnd, 0, FALSE);
+    if (anchor > 0) ListView_EnsureVisible(wnd, anchor, FALSE);
     RedrawWindow(wnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 

@@ -507,6 +507,12 @@ protected:
         PostMessageW(list, WM_LBUTTONUP, 0, at);
         Settle();
     }
+    // A click on a view button, as the mouse makes it.
+    void ClickButton(fw::TSpeedButton* Button) {
+        Button->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        Button->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        Settle();
+    }
     void Press(WORD Key) {
         SendMessageW(list, WM_KEYDOWN, Key, 1);
         SendMessageW(list, WM_KEYUP, Key, 0xC0000001);
@@ -594,10 +600,7 @@ TEST_F(ViewButtonsTest, TheViewButtonsInEveryOrderKeepTheListWholeAndDrawn) {
     for (const auto& order : orders) {
         for (int b : order) {
             Form1->ZFL->SetSelected(Form1->ZFL->Items()->Item(kFocused));
-            // A click as the mouse makes it.
-            buttons[b]->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-            buttons[b]->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-            Settle();
+            ClickButton(buttons[b]);
             const std::string where = "view " + std::to_string(b) + " after " + std::to_string(order[0]);
             EXPECT_EQ(DWORD(GetWindowLongPtrW(list, GWL_STYLE)) & LVS_TYPEMASK, views[b]) << where;
             EXPECT_EQ(ListView_GetItemCount(list), 70) << where;
@@ -779,11 +782,38 @@ TEST_F(MainWindowBeforeShowTest, RequestsListNothingUntilTheFirstShow) {
 
 }  // namespace
 
+TEST_F(ViewButtonsTest, WithNoFocusedRowTheRowsInViewStayInView) {
+    static const std::wstring many = testenv::NewScratchFolder(L"unfocused");
+    for (int i = 0; i < 70; ++i) std::ofstream((many + L"\\row" + std::to_wstring(i) + L".txt").c_str()) << "x";
+    Form1->SetListingFolder(many);
+    WaitIdle();
+    ASSERT_EQ(Form1->ZFL->Items()->Count(), 70);
+    list = Form1->ZFL->Handle();
+    ASSERT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), -1);
+    RECT client{}, row{};
+    for (fw::TSpeedButton* from : {Form1->spReport, Form1->spList}) {
+        ClickButton(from);
+        // Scrolled to the end.
+        if (from == Form1->spReport) ListView_Scroll(list, 0, 2000);
+        else ListView_Scroll(list, 2000, 0);
+        Settle();
+        const int top = ListView_GetTopIndex(list);
+        ASSERT_GT(top, 20);
+        ClickButton(Form1->spIcons);
+        GetClientRect(list, &client);
+        ASSERT_TRUE(ListView_GetItemRect(list, top, &row, LVIR_BOUNDS));
+        EXPECT_TRUE(row.top >= 0 && row.bottom <= client.bottom) << "the row that was first in view is in view";
+    }
+    // From icons scrolled down, the report starts at its first row.
+    ListView_Scroll(list, 0, 2000);
+    ClickButton(Form1->spReport);
+    EXPECT_EQ(ListView_GetTopIndex(list), 0);
+}
+
 TEST_F(ViewButtonsTest, ColumnsChosenInTheIconAndListViewsAreShownInTheReport) {
     list = Form1->ZFL->Handle();
     const auto click = [&](fw::TSpeedButton* Button) {
-        Button->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        Button->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ClickButton(Button);
         WaitIdle();
         Settle();
     };
