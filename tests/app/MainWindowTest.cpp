@@ -1,7 +1,8 @@
 // The real main window in the test process, on a prepared folder of the scratch
 // drive: the listing options, sorting, requests while a search runs, the status
-// bar, and the save, clipboard, preview and print commands with the columns they
-// write. Message boxes, links and viewers are recorded instead of shown.
+// bar, the view buttons with what the list then draws, and the save, clipboard,
+// preview and print commands with the columns they write. Message boxes, links
+// and viewers are recorded instead of shown.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -507,6 +508,15 @@ protected:
         PostMessageW(list, WM_LBUTTONUP, 0, at);
         Settle();
     }
+    // Lists a new folder of 70 files: more than one column of the list view holds.
+    void ListManyRows(const wchar_t* Name) {
+        const std::wstring folder = testenv::NewScratchFolder(Name);
+        for (int i = 0; i < 70; ++i) std::ofstream((folder + L"\\row" + std::to_wstring(i) + L".txt").c_str()) << "x";
+        Form1->SetListingFolder(folder);
+        WaitIdle();
+        ASSERT_EQ(Form1->ZFL->Items()->Count(), 70);
+        list = Form1->ZFL->Handle();
+    }
     // A click on a view button, as the mouse makes it.
     void ClickButton(fw::TSpeedButton* Button) {
         Button->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -585,13 +595,8 @@ void ViewButtonsTest::CheckList(const std::string& Where) {
 }
 
 TEST_F(ViewButtonsTest, TheViewButtonsInEveryOrderKeepTheListWholeAndDrawn) {
-    static const std::wstring many = testenv::NewScratchFolder(L"views");
-    for (int i = 0; i < 70; ++i) std::ofstream((many + L"\\row" + std::to_wstring(i) + L".txt").c_str()) << "x";
-    Form1->SetListingFolder(many);
-    WaitIdle();
-    ASSERT_EQ(Form1->ZFL->Items()->Count(), 70);
+    ASSERT_NO_FATAL_FAILURE(ListManyRows(L"views"));
     EXPECT_FALSE(Form1->ZFL->UseSystemFont());
-    list = Form1->ZFL->Handle();
     // Selected rows are drawn in the highlight colour while the list has the focus.
     SetFocus(list);
     fw::TSpeedButton* const buttons[] = {Form1->spIcons, Form1->spList, Form1->spReport};
@@ -783,12 +788,7 @@ TEST_F(MainWindowBeforeShowTest, RequestsListNothingUntilTheFirstShow) {
 }  // namespace
 
 TEST_F(ViewButtonsTest, WithNoFocusedRowTheRowsInViewStayInView) {
-    static const std::wstring many = testenv::NewScratchFolder(L"unfocused");
-    for (int i = 0; i < 70; ++i) std::ofstream((many + L"\\row" + std::to_wstring(i) + L".txt").c_str()) << "x";
-    Form1->SetListingFolder(many);
-    WaitIdle();
-    ASSERT_EQ(Form1->ZFL->Items()->Count(), 70);
-    list = Form1->ZFL->Handle();
+    ASSERT_NO_FATAL_FAILURE(ListManyRows(L"unfocused"));
     ASSERT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), -1);
     RECT client{}, row{};
     for (fw::TSpeedButton* from : {Form1->spReport, Form1->spList}) {
