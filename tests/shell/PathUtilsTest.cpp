@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "framework/ComObject.h"
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
 #include "shell/ShellEntryPoints.h"
@@ -138,9 +139,13 @@ TEST(PathUtils, SizesMacrosExistenceAndSpecialFolders) {
     EXPECT_FALSE(GetSpecialFolderPath(SF_PROGRAM_FILESX86).empty());
     EXPECT_FALSE(GetSpecialFolderPath(SF_SYSTEMX86).empty());
     EXPECT_EQ(GetSpecialFolderPath(SF_DRIVES), L"");
+    EXPECT_EQ(GetSpecialFolderPath(SF_CONTROLS), L"");
     EXPECT_EQ(WindowsDrive(), GetWindowsFolder().substr(0, 2) + L"\\");
     EXPECT_EQ(PidlToShellFolder(nullptr), SF_DESKTOP);
     EXPECT_EQ(PidlToShellFolder(drives.get()), SF_DRIVES);
+    // Only the candidates are tried.
+    EXPECT_EQ(PidlToShellFolderIn(drives.get(), ShellFolderSet(SF_NETWORK)), SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(PidlToShellFolderIn(drives.get(), ShellFolderSet(SF_NETWORK) | ShellFolderSet(SF_DRIVES)), SF_DRIVES);
     EXPECT_EQ(PidlToShellFolder(fw::PidlPtr(PathToPidl(nullptr, GetWindowsFolder())).get()), SF_WINDOWS);
     const std::wstring plain = testenv::NewScratchFolder(L"plain");
     EXPECT_EQ(PidlToShellFolder(fw::PidlPtr(PathToPidl(nullptr, plain)).get()), SF_FILESYSTEMFOLDER);
@@ -234,4 +239,94 @@ TEST(Pidl, PathsAndListsBothWays) {
     EXPECT_TRUE(!network || IsInNetworkFolder(network.get()));
     EXPECT_FALSE(IsInNetworkFolder(fw::PidlPtr(PathToPidl(nullptr, L"C:\\")).get()));
     EXPECT_FALSE(IsInNetworkFolder(DesktopPidl()));
+}
+
+namespace {
+
+// A folder that records what the shell is asked to parse and answers Result.
+class TParseRecorder : public fw::TComObject<IShellFolder, IID_IShellFolder> {
+public:
+    HRESULT Result = S_OK;
+    std::wstring Text;
+    HWND Owner = HWND(1);
+    ULONG AttributesIn = 1;
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND Window, IBindCtx*, LPWSTR Name, ULONG*, PIDLIST_RELATIVE* Pidl,
+                                               ULONG* Attributes) override {
+        Owner = Window;
+        Text = Name;
+        AttributesIn = Attributes ? *Attributes : 1;
+        *Pidl = SUCCEEDED(Result) ? PidlClone(DesktopPidl()) : nullptr;
+        return Result;
+    }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override {
+        return E_NOTIMPL;
+    }
+};
+
+// What the system's path calls answer, in place of the shell's own.
+std::wstring pathAnswer;
+int longNameCalls = 0;
+BOOL WINAPI AnswerPath(PCIDLIST_ABSOLUTE, PWSTR Path, DWORD Size, int Flags) {
+    if (pathAnswer.empty() || Flags != 0 || Size < 32767) return FALSE;
+    wcscpy(Path, pathAnswer.c_str());
+    return TRUE;
+}
+DWORD WINAPI AnswerLongName(LPCWSTR Short, LPWSTR Long, DWORD) {
+    ++longNameCalls;
+    if (std::wstring(Short) != L"C:\\PROGRA~1\\x") return 0;
+    wcscpy(Long, L"C:\\Program Files\\x");
+    return DWORD(wcslen(Long));
+}
+
+}  // namespace
+
+TEST(Pidl, ParsingCompletesABareDriveAndPassesTheShellsFailureOn) {
+    fw::ComPtr<TParseRecorder> folder;
+    folder.attach(new TParseRecorder);
+    EXPECT_TRUE(fw::PidlPtr(PathToPidl(folder.get(), L"C:")));
+    EXPECT_EQ(folder->Text, L"C:\\");
+    EXPECT_EQ(folder->AttributesIn, 0u);
+    EXPECT_EQ(folder->Owner, nullptr);
+    folder->Result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    SetLastError(0);
+    EXPECT_EQ(PathToPidl(folder.get(), L"C:\\x"), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)));
+}
+
+TEST(Pidl, PathOfAListTakesTheLongNameAndNoClassIdText) {
+    const fw::PidlPtr windows(PathToPidl(nullptr, GetWindowsFolder()));
+    ASSERT_TRUE(windows);
+    const auto pathFromList = BoundEntries.SHGetPathFromIDListEx;
+    const auto longName = BoundEntries.GetLongPathNameW;
+    BoundEntries.SHGetPathFromIDListEx = AnswerPath;
+    BoundEntries.GetLongPathNameW = AnswerLongName;
+    const std::pair<std::wstring, std::wstring> answers[] = {
+        {L"C:\\PROGRA~1\\x", L"C:\\Program Files\\x"},
+        {L"D:\\GONE~1\\x", L"D:\\GONE~1\\x"},  // no long name: the path as the shell gave it
+        {L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", L""},
+        {L"", GetWindowsFolder()},  // the call fails: the plain call answers
+    };
+    for (const auto& [answer, path] : answers) {
+        pathAnswer = answer;
+        EXPECT_EQ(PidlToPath(windows.get()), path) << answer;
+    }
+    // Paths under 10 characters are taken as they are.
+    longNameCalls = 0;
+    pathAnswer = L"C:\\A~1";
+    EXPECT_EQ(PidlToPath(windows.get()), L"C:\\A~1");
+    EXPECT_EQ(longNameCalls, 0);
+    BoundEntries.SHGetPathFromIDListEx = pathFromList;
+    BoundEntries.GetLongPathNameW = longName;
 }

@@ -427,6 +427,10 @@ TEST_F(PathfinchTree, AMissingThirtyTwoBitProgramPathTakesTheSixtyFourBitOneWher
     EXPECT_EQ(fixed(x86 + L"\\Both\\both.exe"), x86 + L"\\Both\\both.exe");  // it exists where it is
     EXPECT_EQ(fixed(x86 + L"\\Gone\\gone.exe"), x86 + L"\\Gone\\gone.exe");  // nowhere to go
     EXPECT_EQ(fixed(folder + L"\\a.txt"), folder + L"\\a.txt");
+    // An unknown 32-bit folder is a prefix of nothing.
+    std::wstring rooted = L"\\Tool\\tool.exe";
+    ReplaceProgramFilesPath(rooted, L"", x64);
+    EXPECT_EQ(rooted, L"\\Tool\\tool.exe");
     // This process is no 32-bit one on a 64-bit system: its paths are left alone.
     std::wstring path = x86 + L"\\Tool\\tool.exe";
     FixWow64ProgramFilesPath(path);
