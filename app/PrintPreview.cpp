@@ -313,10 +313,15 @@ void TPrintpreview::PrintBtnClick(fw::TObject* Sender) {
     SetMargins(marginInches_[0], marginInches_[1], marginInches_[2], marginInches_[3]);
     switch (PrintDialog1->PrintRange()) {
     case fw::prAllPages: PrintAllPages(); break;
-    case fw::prPageNums:
-        for (int p = PrintDialog1->FromPage(); p <= PrintDialog1->ToPage(); ++p) PrintPage(p);
-        if (Sender == PrintBtn) DrawPage(PrintDialog1->ToPage());
+    case fw::prPageNums: {
+        // Windows' dialog refuses a range given back to front, other dialogs pass
+        // it on: it means the pages between its two numbers, printed in order.
+        const int first = std::min(PrintDialog1->FromPage(), PrintDialog1->ToPage());
+        const int last = std::max(PrintDialog1->FromPage(), PrintDialog1->ToPage());
+        for (int p = first; p <= last; ++p) PrintPage(p);
+        if (Sender == PrintBtn) DrawPage(last);
         break;
+    }
     case fw::prSelection: break;
     }
 }

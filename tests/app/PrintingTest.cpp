@@ -208,7 +208,7 @@ TEST_F(PrintingTest, ListingsWideNarrowAndWithLongOrImpossibleCaptions) {
 }
 
 TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
-    // Four pages, each black over its whole printable area.
+    // Four pages, each black over its printable area from a top of its own (so each prints apart).
     preview->SetWindowState(fw::wsNormal);
     preview->SetPosition(fw::poDesigned);
     preview->SetBounds(0, 0, 700, 600);
@@ -217,7 +217,7 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
     for (int p = 1; p <= 4; ++p) {
         if (p > 1) preview->NewPage();
         preview->PageCanvas(p)->Brush()->SetColor(fw::clBlack);
-        preview->PageCanvas(p)->FillRect(RECT{0, 0, fw::Printer()->PageWidth(), fw::Printer()->PageHeight()});
+        preview->PageCanvas(p)->FillRect(RECT{0, p * 8, fw::Printer()->PageWidth(), fw::Printer()->PageHeight()});
     }
     preview->ShowPreview();
     EXPECT_EQ(preview->Panel2->Caption(), L"Page 1 of 4");
@@ -287,9 +287,18 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
         EXPECT_EQ(after.pages, before.pages + count) << from << "-" << to;
         EXPECT_EQ(preview->ShownPage(), 4) << from << "-" << to;
     }
+    // A range given back to front prints the pages between its numbers, in order.
+    before = after;
+    print(range(L"4", L"2"));
+    after = testenv::WaitForJobs(before, 3);
+    EXPECT_EQ(after.jobs, before.jobs + 3);
+    EXPECT_EQ(preview->ShownPage(), 4);
     const std::vector<std::string> all = PrintedPages();
     ASSERT_EQ(int(all.size()), after.pages);
-    EXPECT_EQ(all.back(), pages[allFirst + 3]) << "the last page printed alone is page 4";
+    ASSERT_EQ(after.pages, before.pages + 3);
+    EXPECT_EQ(all[size_t(before.pages) - 1], pages[allFirst + 3]) << "the last page printed alone is page 4";
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(all[size_t(before.pages) + i], pages[allFirst + 1 + i]) << i;
+    EXPECT_NE(pages[allFirst + 1], pages[allFirst + 2]);
 }
 
 TEST_F(PrintingTest, ThePageButtonsShowTheirGlyphsAndHintsAndStepThroughThePages) {
