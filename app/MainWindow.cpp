@@ -370,6 +370,10 @@ void TForm1::WndProc(fw::TMessage& Message) {
         if (StopSearchButton->Enabled()) fw::Screen()->SetCursor(fw::crAppStart);
         return;
     }
+    if (Message.Msg == CM_FOLDERNOTFOUND) {
+        ShowMissingFolder();
+        return;
+    }
     fw::TForm::WndProc(Message);
 }
 

@@ -197,6 +197,10 @@ private:
     // One search per named object of the selected combo entry's special folder;
     // Started counts them as they start (also when the walk fails part-way).
     void SearchSpecialFolder(int& Started);
+    // The folder of the last request when the system could not find it (empty
+    // otherwise); the window says so once the request is over.
+    std::wstring missingFolder_;
+    void ShowMissingFolder();
     // Output.
     // The font of the output grid and the printed caption: the font combo box's own font.
     fw::TFont* OutputFont() const { return cbFont->Font(); }
@@ -240,3 +244,5 @@ bool IsDirectory(const std::wstring& Path);
 constexpr UINT CM_SYNCCOLUMNBOXES = WM_APP + 1;
 // Posted to the main window to show the busy cursor while a listing runs.
 constexpr UINT CM_SHOWLISTINGBUSY = WM_APP + 2;
+// Posted to the main window to say that the folder of a listing request cannot be found.
+constexpr UINT CM_FOLDERNOTFOUND = WM_APP + 3;

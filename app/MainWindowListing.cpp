@@ -2,8 +2,26 @@
 // restart it, the end of a search, sorting, view styles and the folder choices.
 #include <windows.h>
 
+#include <utility>
+
 #include "app/MainWindow.h"
+#include "framework/Application.h"
+#include "shell/LongPathFind.h"
+#include "shell/PathUtils.h"
 #include "shell/SpecialFolders.h"
+
+namespace {
+
+// A folder of the file system that the system cannot find: deleted, moved, or on
+// a drive that is gone. Virtual folders have no path to test.
+bool FolderIsMissing(const std::wstring& Path) {
+    if (!shell::IsQualifiedPath(Path)) return false;
+    if (GetFileAttributesW(shell::MakeLongPath(Path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
 
 bool IsDirectory(const std::wstring& Path) {
     const DWORD attributes = GetFileAttributesW(Path.c_str());
@@ -42,10 +60,18 @@ void TForm1::StartListing() {
     options->SetIncludeHidden(cbHidden->Checked());
     options->SetFilter(edMask->Text());
     int started = 0;
+    missingFolder_.clear();
     try {
         // The combo box's text only decides the branch: the folder searched is the tree's.
         if (!ZFC->GetEditText().empty()) {
-            ZFL->StartSearch(ZST->SelectedFolder());
+            const std::wstring folder = ZST->SelectedFolder();
+            // A missing folder lists as empty all the same; the user is told why,
+            // after the request (the tree may still be changing its selection).
+            if (FolderIsMissing(folder) && HandleAllocated()) {
+                missingFolder_ = folder;
+                PostMessageW(Handle(), CM_FOLDERNOTFOUND, 0, 0);
+            }
+            ZFL->StartSearch(folder);
             started = 1;
         } else if (ZFC->ItemIndex() >= 0) {
             SearchSpecialFolder(started);
@@ -78,6 +104,13 @@ void TForm1::SearchSpecialFolder(int& Started) {
         ZFL->StartSearch(name);
         ++Started;
     }
+}
+
+void TForm1::ShowMissingFolder() {
+    const std::wstring folder = std::exchange(missingFolder_, std::wstring());
+    if (folder.empty()) return;
+    fw::Application()->MessageBox(L"The folder " + folder + L" could not be found.", L"", MB_OK | MB_ICONSTOP,
+                                  Handle());
 }
 
 void TForm1::ZFCChange(fw::TObject*) {

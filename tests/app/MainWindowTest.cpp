@@ -757,6 +757,26 @@ TEST_F(MainWindowTest, WithoutSortFilesByTheListingIsNotSorted) {
     EXPECT_EQ(Status(), L"Items: " + std::to_wstring(descending.size()));
 }
 
+TEST_F(MainWindowTest, AFolderThatIsGoneListsEmptyAndTheUserIsToldSo) {
+    const std::wstring gone = testenv::NewScratchFolder(L"gone");
+    std::ofstream((gone + L"\\left.txt").c_str()) << "x";
+    Form1->SetListingFolder(gone);
+    WaitIdle();
+    ASSERT_EQ(Status(), L"Items: 1");
+    ASSERT_TRUE(DeleteFileW((gone + L"\\left.txt").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(gone.c_str()));
+    Form1->cbHidden->SetChecked(true);  // a listing option: the same folder asked for again
+    WaitIdle();
+    EXPECT_EQ(Status(), L"Items: 0");
+    EXPECT_EQ(boxes, Texts{L"The folder " + gone + L" could not be found."});
+    // A request for a folder that is there drops the notice of one before it that was not.
+    Form1->RefreshFileList(Form1->edMask);
+    ASSERT_TRUE(CreateDirectoryW(gone.c_str(), nullptr));
+    Form1->RefreshFileList(Form1->edMask);
+    WaitIdle();
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
 // The window before its first show: listing requests start no listing.
 class MainWindowBeforeShowTest : public MainWindowTest {
 protected:
