@@ -373,7 +373,9 @@ void TListColumns::Rebuild() {
 TCustomListView::TCustomListView(TComponent* AOwner)
     : TWinControl(AOwner), items_(std::make_unique<TListItems>(this)), columns_(std::make_unique<TListColumns>(this)) {
     RegisterListViewClass();
-    SetControlStyle(ControlStyle() | csDoubleClicks | csClickEvents);
+    // The window tracks the mouse itself while it waits for a drag, and takes the
+    // button's release there: a capture of ours after that would hold the next click.
+    SetControlStyle((ControlStyle() | csDoubleClicks | csClickEvents) & ~unsigned(csCaptureMouse));
     SetBounds(0, 0, 250, 150);
     SetTabStop(true);
     SetColor(clWindow);

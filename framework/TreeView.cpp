@@ -11,6 +11,8 @@ namespace fw {
 namespace {
 
 constexpr UINT_PTR kChangeTimer = 0x7E01;
+// Posted to the tree after the user collapsed a node: the collapse is over when it comes.
+constexpr UINT kCheckSelection = CM_BASE + 0x7E0;
 
 // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
 RECT ItemRectRequest(HTREEITEM Item) {
@@ -223,6 +225,7 @@ void TTreeNode::Collapse(bool Recurse) {
         for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Collapse(true);
     if (wnd && item_ && Expanded() && tree->CanCollapse(this)) {
         TreeView()->Send(TVM_EXPAND, TVE_COLLAPSE, LPARAM(item_));
+        tree->ReportMovedSelection();
         tree->Collapse(this);
     }
 }
@@ -421,6 +424,9 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner) : TWinControl(AOwner) {
     (void)initialised;
     width_ = 121;
     height_ = 97;
+    // The window tracks the mouse itself while it waits for a drag, and takes the
+    // button's release there: a capture of ours after that would hold the next click.
+    controlStyle_ &= ~unsigned(csCaptureMouse);
     SetTabStop(true);
     SetParentColor(false);
 }
@@ -734,6 +740,16 @@ void TCustomTreeView::SelectionChanged(TTreeNode* Node) {
     Change(Node);
 }
 
+void TCustomTreeView::ReportMovedSelection() {
+    if (!HandleAllocated() || clearing_ || HasState(csDestroying)) return;
+    // A collapse that hides the selected node selects the collapsed one; some
+    // windows tell nothing of it, yet it is a selection change like any other.
+    const auto caret = reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (caret == reported_) return;
+    reported_ = caret;
+    SelectionChanged(Items()->GetNode(caret));
+}
+
 void TCustomTreeView::HandleDispInfo(NMTVDISPINFOW& Info) {
     TTreeNode* node = reinterpret_cast<TTreeNode*>(Info.item.lParam);
     if (!node || !items_ || items_->GetNode(Info.item.hItem) != node) return;
@@ -801,7 +817,10 @@ void TCustomTreeView::HandleNotify(TMessage& Message) {
         TTreeNode* node = items->GetNode(view->itemNew.hItem);
         if (!node) return;
         if (view->action == TVE_EXPAND) Expand(node);
-        else if (view->action == TVE_COLLAPSE) Collapse(node);
+        else if (view->action == TVE_COLLAPSE) {
+            PostMessageW(Handle(), kCheckSelection, 0, 0);
+            Collapse(node);
+        }
         return;
     }
     case TVN_SELCHANGINGW: {
@@ -811,6 +830,7 @@ void TCustomTreeView::HandleNotify(TMessage& Message) {
         return;
     }
     case TVN_SELCHANGEDW:
+        reported_ = view->itemNew.hItem;
         if (!clearing_ && !HasState(csDestroying)) SelectionChanged(items->GetNode(view->itemNew.hItem));
         return;
     case TVN_DELETEITEMW: items->ItemDeleted(view->itemOld.hItem); return;
@@ -858,6 +878,7 @@ void TCustomTreeView::HandleNotify(TMessage& Message) {
 void TCustomTreeView::WndProc(TMessage& Message) {
     switch (Message.Msg) {
     case CN_NOTIFY: HandleNotify(Message); return;
+    case kCheckSelection: ReportMovedSelection(); return;
     case CM_COLORCHANGED:
         TWinControl::WndProc(Message);
         ApplyColor();

@@ -303,6 +303,8 @@ private:
     // Gives the window the control's colour for its rows.
     void ApplyColor();
     void SelectionChanged(TTreeNode* Node);
+    // Reports a selection the window moved without telling (as after a collapse).
+    void ReportMovedSelection();
     void SaveNodes();
     void RestoreNodes();
 
@@ -326,6 +328,8 @@ private:
     bool clearing_ = false;
     // The item a TTreeNode::Expand is opening (its events are raised by the node).
     HTREEITEM expandingInCode_ = nullptr;
+    // The window's selection as last reported.
+    HTREEITEM reported_ = nullptr;
 };
 
 class TTreeView : public TCustomTreeView {

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Buttons.h"
 #include "framework/Handles.h"
 #include "framework/ImageList.h"
 #include "framework/Splitter.h"
 #include "framework/TreeView.h"
 #include "tests/common/PlacedForm.h"
+#include "tests/common/RealClick.h"
 
 namespace {
 
@@ -191,6 +193,58 @@ TEST_F(TreeViewTest, ChangeFiresOncePerSelectionChangeOrOnceAfterTheDelayAndNotF
     changes.clear();
     tree->Items()->Clear();
     EXPECT_TRUE(changes.empty());
+}
+
+// The point of the node's expand button, found by the window's own hit test.
+POINT ButtonOf(fw::TTreeView* Tree, fw::TTreeNode* Node) {
+    const RECT text = Node->DisplayRect(true);
+    const int y = (text.top + text.bottom) / 2;
+    for (int x = 0; x < text.left; ++x)
+        if (Tree->GetHitTestInfoAt(x, y) & TVHT_ONITEMBUTTON) return POINT{x + 2, y};
+    return POINT{-1, -1};
+}
+
+TEST_F(TreeViewTest, AClickOnANodeHoldsNoCaptureSoTheNextClickElsewhereActsAtOnce) {
+    auto* box = new fw::TCheckBox(form);
+    box->SetParent(form);
+    box->SetBounds(220, 20, 120, 20);
+    // A tree that tells of drags waits for one in a loop of its own after the press.
+    tree->SetDragMode(fw::dmAutomatic);
+    tree->Items()->AddChild(nullptr, L"a");
+    fw::TTreeNode* b = tree->Items()->AddChild(nullptr, L"b");
+    fw::Application()->ProcessMessages();
+    const RECT r = b->DisplayRect(true);
+    testenv::RealClick(tree->Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    EXPECT_EQ(tree->Selected(), b);
+    EXPECT_EQ(GetCapture(), nullptr);
+    testenv::RealClick(box->Handle(), 8, 10);
+    EXPECT_TRUE(box->Checked()) << "the click after the tree's was lost";
+}
+
+TEST_F(TreeViewTest, CollapsingTheSelectedNodesParentReportsTheParentOnce) {
+    std::vector<std::wstring> changes;
+    tree->OnChange = [&](fw::TObject*, fw::TTreeNode* Node) { changes.push_back(Node ? Node->Text() : L"-"); };
+    fw::TTreeNode* root = tree->Items()->AddChild(nullptr, L"r");
+    root->SetHasChildren(true);
+    root->Expand(false);
+    ASSERT_EQ(root->Count(), 3);
+    root->Item(1)->SetSelected(true);
+    fw::Application()->ProcessMessages();
+    // By the user, on the node's button.
+    const POINT button = ButtonOf(tree, root);
+    ASSERT_GE(button.x, 0);
+    testenv::RealClick(tree->Handle(), button.x, button.y);
+    EXPECT_FALSE(root->Expanded());
+    EXPECT_EQ(tree->Selected(), root);
+    EXPECT_EQ(changes, (std::vector<std::wstring>{L"r.1", L"r"}));
+    // By code.
+    root->Expand(false);
+    root->Item(2)->SetSelected(true);
+    changes.clear();
+    root->Collapse(false);
+    fw::Application()->ProcessMessages();
+    EXPECT_EQ(tree->Selected(), root);
+    EXPECT_EQ(changes, std::vector<std::wstring>{L"r"});
 }
 
 TEST_F(TreeViewTest, ReCreationKeepsNodesObjectsExpansionAndSelection) {
