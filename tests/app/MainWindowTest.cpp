@@ -258,6 +258,42 @@ TEST_F(MainWindowTest, ARequestDuringASearchEndsWithOneSearchAndStopEndsIt) {
     fw::CheckSynchronize();
 }
 
+// A folder row two levels below the listed folder (whose node was never opened):
+// the tree opens its way down to it, selects it and scrolls it into view.
+TEST_F(MainWindowTest, ADoubleClickedFolderBecomesTheTreesSelectedAndShownNode) {
+    shell::TZemShellTree* tree = Form1->ZST;
+    const std::wstring deeper = ScratchListing() + L"\\sub\\deeper";
+    ASSERT_EQ(tree->SelectedFolder(), ScratchListing());
+    fw::TTreeNode* listed = tree->Selected();
+    ASSERT_NE(listed, nullptr);
+    listed->Collapse(true);
+    listed->DeleteChildren();
+    Form1->SearchSubfoldes->SetChecked(true);
+    WaitIdle();
+    SendMessageW(tree->Handle(), WM_VSCROLL, SB_TOP, 0);
+    Form1->ZFL->SetSelected(Form1->ZFL->FindItemByPath(deeper));
+    ASSERT_NE(Form1->ZFL->Selected(), nullptr);
+    Form1->ZFLDblClick(Form1->ZFL);
+    WaitIdle();
+    fw::TTreeNode* node = tree->Selected();
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(tree->SelectedFolder(), deeper);
+    EXPECT_EQ(node->Text(), L"deeper");
+    ASSERT_NE(node->Parent(), nullptr);
+    EXPECT_EQ(node->Parent()->Parent(), listed);
+    // The window's own selection and its drawing agree with the node.
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageW(tree->Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0)),
+              node->ItemId());
+    EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETITEMSTATE, WPARAM(node->ItemId()), TVIS_SELECTED),
+              LRESULT(TVIS_SELECTED));
+    const RECT row = node->DisplayRect(false);
+    RECT client{};
+    GetClientRect(tree->Handle(), &client);
+    EXPECT_TRUE(node->IsVisible());
+    EXPECT_TRUE(row.top >= client.top && row.bottom <= client.bottom) << row.top << " " << row.bottom;
+    EXPECT_EQ(Sorted(Rows()), Sorted({L"sub\\deeper\\epsilon.txt"}));
+}
+
 TEST_F(MainWindowTest, DoubleClicksRequestsThatStartNoSearchAndStatusPanels) {
     Form1->ZFL->SetSelected(Form1->ZFL->FindItemByPath(ScratchListing() + L"\\alpha.txt"));
     Form1->ZFLDblClick(Form1->ZFL);
