@@ -9,6 +9,7 @@
 
 #include "framework/Exception.h"
 #include "framework/StringList.h"
+#include "framework/SysUtils.h"
 #include "tests/common/FillingDisk.h"
 #include "tests/common/TestEnv.h"
 
@@ -110,12 +111,20 @@ std::string FileBytes(const std::wstring& Name) {
     return bytes;
 }
 
-TEST(SafeFileStream, ASaveThatFailsPartWayLeavesTheOldFileAndNothingElse) {
-    const std::wstring dir = testenv::NewScratchFolder(L"safe-save");
-    const std::wstring target = dir + L"\\listing.txt";
+// A file of a scratch folder that holds "old bytes", the content a failed save must keep.
+std::wstring OldFile(const wchar_t* Folder, const wchar_t* Name) {
+    const std::wstring target = testenv::NewScratchFolder(Folder) + L"\\" + Name;
     TMemoryStream old;
     old.WriteBuffer("old bytes", 9);
     old.SaveToFile(target);
+    return target;
+}
+
+TEST(SafeFileStream, ASaveThatFailsPartWayLeavesTheOldFileAndNothingElse) {
+    const std::wstring target = OldFile(L"safe-save", L"listing.txt");
+    const std::wstring dir = fw::ExtractFileDir(target);
+    TMemoryStream old;
+    old.WriteBuffer("old bytes", 9);
     // Three blocks of a megabyte, the disk full after the first.
     TMemoryStream big;
     big.SetSize(3 << 20);
@@ -159,11 +168,8 @@ TEST(SafeFileStream, ASaveThatFailsPartWayLeavesTheOldFileAndNothingElse) {
 }
 
 TEST(SafeFileStream, AReadOnlyTargetIsRefusedAndKept) {
-    const std::wstring dir = testenv::NewScratchFolder(L"safe-read-only");
-    const std::wstring target = dir + L"\\kept.txt";
-    TMemoryStream old;
-    old.WriteBuffer("old bytes", 9);
-    old.SaveToFile(target);
+    const std::wstring target = OldFile(L"safe-read-only", L"kept.txt");
+    const std::wstring dir = fw::ExtractFileDir(target);
     ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_NE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     fw::TStringList lines;
