@@ -120,17 +120,12 @@ HWND TPathfinch::ShellOwnerWindow() {
 
 void TPathfinch::SetFolder(const std::wstring& Value) {
     if (!Value.empty() && SameTextIgnoringCase(Value, Folder())) return;
-    const std::wstring previous = folderText_;
-    const bool previousCurrent = folderTextCurrent_;
-    folderText_ = Value;
     fw::PidlPtr pidl(PathToPidl(nullptr, Value));
-    if (!pidl) {
-        folderText_ = previous;
-        folderTextCurrent_ = previousCurrent;
-        throw EPathfinchError(Value + L"\r\n" + SysErrorText(ERROR_PATH_NOT_FOUND));
-    }
+    if (!pidl) throw EPathfinchError(Value + L"\r\n" + SysErrorText(ERROR_PATH_NOT_FOUND));
     std::wstring text = Value;
     if (!text.empty() && text.back() != L'\\') text += L'\\';
+    // The text changes only with the folder: a path that cannot be bound (a file)
+    // leaves both as they were.
     SetFolderIDList(pidl.get());
     folderText_ = text;
     folderTextCurrent_ = true;
@@ -293,12 +288,19 @@ void TPathfinch::SetObjectName(const std::wstring& Value) {
     std::wstring name = Value;
     if (name.size() > 3 && name.back() == L'\\') name.pop_back();
     if (name.find(L'\\') != std::wstring::npos) {
-        if (IsDriveRoot(name)) {
-            SetFolder(name);
-            SelectFolderAsObject();
-        } else {
-            SetFolder(fw::ExtractFilePath(name));
-            SetObjectName(fw::ExtractFileName(name));
+        try {
+            if (IsDriveRoot(name)) {
+                SetFolder(name);
+                SelectFolderAsObject();
+            } else {
+                SetFolder(fw::ExtractFilePath(name));
+                SetObjectName(fw::ExtractFileName(name));
+            }
+        } catch (...) {
+            // A path whose folder is gone names no object: the old one must not stay
+            // current for whatever acts on it next.
+            ClearObject();
+            throw;
         }
         return;
     }

@@ -110,6 +110,62 @@ TEST_F(PathfinchTree, EnumeratesNamesAndRenamesObjects) {
     EXPECT_EQ(browser.ObjectName(), L"renamed.dll");
 }
 
+TEST_F(PathfinchTree, AFileAsFolderOrAPathInAMissingFolderLeavesTheFolderTextTrueAndNoOldObject) {
+    browser.SetObjectName(L"a.txt");
+    EXPECT_NE(ErrorOf([&] { browser.SetFolder(folder + L"\\a.txt"); }), L"no error");
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+    browser.SetObjectName(L"a.txt");
+    EXPECT_NE(ErrorOf([&] { browser.SetObjectName(folder + L"\\gone\\a.txt"); }), L"no error");
+    EXPECT_FALSE(browser.HasObjects(false));
+    EXPECT_EQ(browser.Folder(), folder + L"\\");
+}
+
+TEST(Pathfinch, ANewBrowserItsFilterTextsAndTheDrivesFolderAsDefault) {
+    TPathfinch browser(nullptr);
+    EXPECT_EQ(browser.Folder(), L"");
+    EXPECT_EQ(browser.ObjectName(), L"");
+    EXPECT_EQ(browser.Filter(), L"*");
+    EXPECT_EQ(browser.SpecialFolder(), SF_FILESYSTEMFOLDER);
+    // Masks are kept as written, a last separator aside.
+    for (const auto& [set, read] : {std::pair<const wchar_t*, const wchar_t*>{L"*.txt;*.doc", L"*.txt;*.doc"},
+                                    {L"*.txt;", L"*.txt"},
+                                    {L" *.a ;;b", L" *.a ;;b"},
+                                    {L"", L"*"}}) {
+        browser.SetFilter(set);
+        EXPECT_EQ(browser.Filter(), read) << set;
+    }
+    // The empty path and the file-system value stand for the drives folder, except while loading.
+    browser.SetFolder(L"C:\\");
+    browser.SetFolder(L"");
+    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
+    EXPECT_EQ(browser.Folder(), L"");
+    browser.SetFolder(L"C:\\");
+    browser.BeginLoading();
+    browser.SetSpecialFolder(SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(browser.Folder(), L"C:\\");
+    browser.EndLoading();
+    browser.SetSpecialFolder(SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(browser.SpecialFolder(), SF_DRIVES);
+}
+
+namespace {
+
+// A mask matcher that fails on one name, as a shell extension may.
+BOOL WINAPI MatchFailingOnA(LPCWSTR Name, LPCWSTR Mask) {
+    if (std::wstring(Name) == L"a.txt") throw EPathfinchError(L"broken");
+    return PathMatchSpecW(Name, Mask);
+}
+
+}  // namespace
+
+TEST_F(PathfinchTree, AnObjectThatFailsItsTestsIsSkippedAndTheFilterStillHoldsForTheNext) {
+    browser.SetFilter(L"*.txt");
+    const auto saved = std::exchange(BoundEntries.PathMatchSpecW, MatchFailingOnA);
+    const std::set<std::wstring> names = Enumerate(browser);
+    BoundEntries.PathMatchSpecW = saved;
+    EXPECT_EQ(names, (std::set<std::wstring>{L"c.TXT", L"hidden.txt", L"sub"}));
+}
+
 TEST_F(PathfinchTree, NavigatesByPathsDriveRootsAndItemIDLists) {
     TPathfinch none(nullptr);  // a new browser has nothing to enumerate and no folder for an object
     EXPECT_FALSE(none.EnumNextObject());
@@ -184,6 +240,9 @@ TEST(Pathfinch, DrivesFolder) {
         fileSystem.push_back(browser.ObjectName());
     }
     EXPECT_NE(std::find(fileSystem.begin(), fileSystem.end(), L"C:\\"), fileSystem.end());
+    // The control panel (a virtual object, named by the empty text) is left out.
+    EXPECT_NE(std::find(names.begin(), names.end(), L""), names.end());
+    EXPECT_EQ(std::find(fileSystem.begin(), fileSystem.end(), L""), fileSystem.end());
 }
 
 TEST_F(PathfinchTree, DetailsColumnsAndAnObjectBelowTheFolder) {
@@ -191,6 +250,7 @@ TEST_F(PathfinchTree, DetailsColumnsAndAnObjectBelowTheFolder) {
     ASSERT_EQ(PidlCount(below.get()), 2);
     browser.SetObjectIDList(below.get());
     EXPECT_EQ(browser.ObjectPath(), folder + L"\\sub\\inner.txt");
+    EXPECT_EQ(browser.ObjectName(), L"inner.txt");  // the last item's name, not the first's
 
     ASSERT_TRUE(browser.InitDetails());
     // Captions are the shell's own and differ between systems; so do its size texts.
