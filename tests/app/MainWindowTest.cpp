@@ -883,8 +883,9 @@ TEST_F(ViewButtonsTest, ColumnsChosenInTheIconAndListViewsAreShownInTheReport) {
             box->SetChecked(chosen);
             WaitIdle();
             Settle();
-            if (view == Form1->spList)
+            if (view == Form1->spList) {
                 EXPECT_EQ(ListView_GetColumnWidth(list, 0), Form1->ZFL->Width() - 5) << where << ": the rows' width";
+            }
             click(Form1->spReport);
             EXPECT_EQ(box->Checked(), chosen) << where;
             const int column = box == Form1->cbItem ? 1 : 2;
