@@ -785,9 +785,8 @@ LRESULT TCustomTreeView::HandleCustomDraw(NMTVCUSTOMDRAW& Draw) {
 void TCustomTreeView::FillBelowRows(HDC DC) {
     RECT below{};
     GetClientRect(Handle(), &below);
-    RECT last{};
     const auto item = reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0));
-    std::memcpy(&last, &item, sizeof(item));  // the window reads the item from the rectangle
+    RECT last = ItemRectRequest(item);
     if (item && Send(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&last)))
         below.top = std::max(below.top, last.bottom);
     if (below.top < below.bottom) FillRect(DC, &below, Brush()->Handle());

@@ -1,5 +1,6 @@
 #include "shell/ZemSelectionList.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "framework/Handles.h"
@@ -284,8 +285,6 @@ void TZemSelectionList::ResetTotals() {
 void TZemSelectionList::CancelSizes() {
     if (GlobalWorkerPool) GlobalWorkerPool->CancelWorkItems(this, 0, TWorkItemClass::Of<TZemFolderSizeWorkItem>());
     pendingSums_.clear();
-    pendingAdditions_ = 0;
-    pendingSubtractions_ = 0;
 }
 
 void TZemSelectionList::RecountPending() {
@@ -294,15 +293,16 @@ void TZemSelectionList::RecountPending() {
         const std::shared_ptr<TZemFolderSizeWorkItem> item = Sum.Item.lock();
         return !item || item->Aborted();
     });
-    pendingAdditions_ = 0;
-    pendingSubtractions_ = 0;
-    for (const TPendingSum& sum : pendingSums_) ++(sum.Sign > 0 ? pendingAdditions_ : pendingSubtractions_);
+}
+
+int TZemSelectionList::PendingWithSign(int Sign) const {
+    return int(std::count_if(pendingSums_.begin(), pendingSums_.end(),
+                             [Sign](const TPendingSum& Sum) { return (Sum.Sign > 0) == (Sign > 0); }));
 }
 
 void TZemSelectionList::TakePending(const TZemFolderSizeWorkItem* Item) {
     for (auto i = pendingSums_.begin(); i != pendingSums_.end(); ++i) {
         if (i->Item.lock().get() != Item) continue;
-        --(i->Sign > 0 ? pendingAdditions_ : pendingSubtractions_);
         pendingSums_.erase(i);
         return;
     }
@@ -391,7 +391,6 @@ void TZemSelectionList::CountEntry(const std::wstring& Entry, int Sign) {
     item->SetOnCompleted([this, raw, Sign](fw::TObject*) { SizeCompleted(raw, Sign); });
     if (GlobalWorkerPool) {
         pendingSums_.push_back({item, Sign});
-        ++(Sign > 0 ? pendingAdditions_ : pendingSubtractions_);
         GlobalWorkerPool->AddWorkItem(item);
     } else {
         item->Execute();

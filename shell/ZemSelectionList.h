@@ -154,9 +154,9 @@ public:
     // Folder sums queued or running and not yet taken into the totals: those that
     // will add a checked folder, those that will take an unchecked one back, and
     // both. Once PendingSums is 0 the totals are final.
-    int PendingAdditions() const { return pendingAdditions_; }
-    int PendingSubtractions() const { return pendingSubtractions_; }
-    int PendingSums() const { return pendingAdditions_ + pendingSubtractions_; }
+    int PendingAdditions() const { return PendingWithSign(+1); }
+    int PendingSubtractions() const { return PendingWithSign(-1); }
+    int PendingSums() const { return int(pendingSums_.size()); }
 
     fw::TNotifyEvent OnChange;
     // Raised on the main thread whenever the totals have taken in a result.
@@ -172,6 +172,7 @@ private:
     void CancelSizes();
     // Counts again the sums still on their way (none cancelled, none delivered).
     void RecountPending();
+    int PendingWithSign(int Sign) const;
     // Forgets a sum that has come back.
     void TakePending(const TZemFolderSizeWorkItem* Item);
     // Adds (Sign +1) or takes back (-1) what an entry stands for in the totals.
@@ -204,8 +205,6 @@ private:
         int Sign;
     };
     std::vector<TPendingSum> pendingSums_;
-    int pendingAdditions_ = 0;
-    int pendingSubtractions_ = 0;
 };
 
 }  // namespace shell

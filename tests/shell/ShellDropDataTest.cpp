@@ -156,6 +156,30 @@ TEST(DropFiles, DataObjectsAndDescriptorsGiveWhatIsThereAndOursSurvivesTheClipbo
     EXPECT_FALSE(GetFileGroupDescriptorNamesA(Medium(nullptr, TYMED_ISTREAM)));
 }
 
+namespace {
+
+// The shell library bound without StrRetToStrW, and the message boxes it shows
+// kept instead of shown; all put back, and the application made anew, at the end.
+struct TMissingStrRet {
+    TBoundEntryPoints saved = BoundEntries;
+    decltype(fw::TApplication::MessageBoxHook) savedHook = fw::TApplication::MessageBoxHook;
+    std::vector<std::wstring> shown;
+    TMissingStrRet() {
+        BoundEntries.StrRetToStrW = nullptr;
+        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+            shown.push_back(Text);
+            return IDOK;
+        };
+    }
+    ~TMissingStrRet() {
+        BoundEntries = saved;
+        fw::TApplication::MessageBoxHook = savedHook;
+        delete fw::Application();
+    }
+};
+
+}  // namespace
+
 TEST(SmallRoutines, ShortcutsAttributesErrorTextsAndAMissingStrRetEntryThatEndsTheProgram) {
     const std::wstring folder = testenv::NewScratchFolder(L"links");
     const std::wstring target = folder + L"\\target.txt", link = folder + L"\\target.lnk";
@@ -176,14 +200,8 @@ TEST(SmallRoutines, ShortcutsAttributesErrorTextsAndAMissingStrRetEntryThatEndsT
     EXPECT_EQ(SysErrorTextOf(tooLong.c_str(), tooLong.size()), std::wstring(1023, L'x'));
     EXPECT_EQ(SysErrorTextOf(L" Access denied.\r\n", 17), L"Access denied.");
     EXPECT_EQ(SysErrorTextOf(nullptr, 0), L"");
-    const TBoundEntryPoints saved = BoundEntries;
-    BoundEntries.StrRetToStrW = nullptr;
-    std::vector<std::wstring> shown;
-    auto savedHook = fw::TApplication::MessageBoxHook;
-    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
-        shown.push_back(Text);
-        return IDOK;
-    };
+    TMissingStrRet missing;
+    const std::vector<std::wstring>& shown = missing.shown;
     STRRET ansi{};
     ansi.uType = STRRET_CSTR;
     std::strcpy(ansi.cStr, "plain");
@@ -191,9 +209,6 @@ TEST(SmallRoutines, ShortcutsAttributesErrorTextsAndAMissingStrRetEntryThatEndsT
     EXPECT_TRUE(fw::Application()->Terminated());
     EXPECT_EQ(StrRetToString(nullptr, ansi), L"");
     EXPECT_EQ(shown, std::vector<std::wstring>{MissingDllMessage});
-    BoundEntries = saved;
-    fw::TApplication::MessageBoxHook = savedHook;
-    delete fw::Application();
 }
 
 TEST(SmallRoutines, DroppedFilesReadBackAndNoneFromNothing) {
@@ -257,14 +272,8 @@ TEST(SmallRoutines, ACallbackThunkCallsItsMethodOnItsObjectWithEveryArgument) {
 }
 
 TEST(SmallRoutines, AMissingStrRetEntryMetOnAWorkerIsToldOnTheMainThreadOnce) {
-    const TBoundEntryPoints saved = BoundEntries;
-    BoundEntries.StrRetToStrW = nullptr;
-    std::vector<std::wstring> shown;
-    auto savedHook = fw::TApplication::MessageBoxHook;
-    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
-        shown.push_back(Text);
-        return IDOK;
-    };
+    TMissingStrRet missing;
+    const std::vector<std::wstring>& shown = missing.shown;
     std::vector<std::thread> workers;
     std::atomic<int> empty{0};
     for (int i = 0; i < 3; ++i)
@@ -279,9 +288,6 @@ TEST(SmallRoutines, AMissingStrRetEntryMetOnAWorkerIsToldOnTheMainThreadOnce) {
     while (fw::CheckSynchronize()) {}
     EXPECT_EQ(shown, std::vector<std::wstring>{MissingDllMessage});
     EXPECT_TRUE(fw::Application()->Terminated());
-    BoundEntries = saved;
-    fw::TApplication::MessageBoxHook = savedHook;
-    delete fw::Application();
 }
 
 namespace {
