@@ -74,13 +74,30 @@ void TztSpreadsheetWriter::WriteHeaderText() {
     x.SetActiveFont(0);
     x.SetBorders({});
     x.SetMoveAfterEnter(maDown);
-    for (const std::wstring& line : doc_.workLines) x.WriteLabel(line);
-    if (!doc_.workLines.empty()) x.WriteBlank();
+    // Down the first column as far as the sheet goes: the lines past its end are
+    // left out, and so are the caption row and the rows that would follow them.
+    uint32_t row = x.Row();
+    for (const std::wstring& line : doc_.workLines) {
+        if (row > TztNativeExcel::SheetRows) {
+            ++rowsLeftOut_;
+            continue;
+        }
+        x.WriteLabel(line);
+        ++row;
+    }
+    if (!doc_.workLines.empty() && row <= TztNativeExcel::SheetRows) {
+        x.WriteBlank();
+        ++row;
+    }
     x.SetMoveAfterEnter(maRight);
-    row_ = x.Row();
+    row_ = row;
 }
 
 void TztSpreadsheetWriter::WriteCaptionRow(const TztValues& Captions) {
+    if (row_ > TztNativeExcel::SheetRows) {
+        ++rowsLeftOut_;
+        return;
+    }
     const bool rowNumbers = doc_.Has(xoRowNumbers);
     Sheet().SetRow(uint16_t(row_));
     Sheet().SetColumn(1);

@@ -204,6 +204,16 @@ TEST_F(DocumentFormats, SpreadsheetStopsAtTheLastRowOfItsVersionAndSaysSo) {
     EXPECT_EQ(std::count(places.begin(), places.end(), std::make_pair(16383, 0)), 1) << "no row is written over";
     EXPECT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
     errors_.clear();
+    // So does a header longer than the sheet: its lines fill the first column, nothing follows.
+    With(xoShowHeader);
+    e_->OnGetHeader = [](fw::TObject*, uint32_t, std::wstring& h) {
+        for (int i = 0; i < 16390; ++i) h += L"h\r\n";
+    };
+    const auto header = CellPlaces(SheetRecords(Run(xtExcel)));
+    ASSERT_EQ(header.size(), 16384u);
+    EXPECT_EQ(header.back(), std::make_pair(16383, 0));
+    EXPECT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
+    errors_.clear();
 }
 
 TEST_F(DocumentFormats, SpreadsheetColumnsPastTheSheetAreLeftOutAndRowsStayInPlace) {

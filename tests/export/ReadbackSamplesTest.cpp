@@ -143,6 +143,18 @@ TEST_F(ReadbackSamples, AnsiOnlyAndEmptyGrids) {
     Sample(L"long", xtExcel, "xls", fit);
     ASSERT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
     errors_.clear();
+    // So does a header longer than the sheet: its lines down to the last row, nothing after them.
+    std::wstring header;
+    fit.clear();
+    for (int i = 0; i < 16390; ++i) {
+        header += L"h" + std::to_wstring(i) + L"\r\n";
+        if (i < 16384) fit.push_back({L"h" + std::to_wstring(i), L"", L"", L""});
+    }
+    e_->OnGetHeader = [&header](fw::TObject*, uint32_t, std::wstring& h) { h = header; };
+    Sample(L"long-header", xtExcel, "xls", fit);
+    e_->OnGetHeader = nullptr;
+    ASSERT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
+    errors_.clear();
 
     // One empty row is all an empty grid has.
     Fill({});
