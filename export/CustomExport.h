@@ -141,6 +141,12 @@ public:
     std::wstring WriteRTFColor(int Kind) const;
     static std::wstring WriteRTFFontTable(int Index, fw::TFont* Font);
     static std::wstring GetRTFFontStyle(fw::TFont* Font);
+    // Appends Text to the output stream, one byte per character in the ANSI code
+    // page (while a document is written, behind what its writer holds back).
+    void WriteStream(const std::wstring& Text);
+    // The stream the RTF and word-processor documents pass through on their way
+    // to the file; it holds the last one until the next one begins.
+    fw::TMemoryStream* OutputStream() const { return outputStream_.get(); }
 
 protected:
     // --- Data operations of the source ---

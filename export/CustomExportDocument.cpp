@@ -216,4 +216,13 @@ std::wstring TztCustomExport::GetRTFFontStyle(fw::TFont* Font) {
     return ztRTFFontStyle(Font);
 }
 
+void TztCustomExport::WriteStream(const std::wstring& Text) {
+    if (writer_) {
+        writer_->WriteStream(Text);
+        return;
+    }
+    const std::string bytes = ztToAnsi(Text);
+    outputStream_->WriteBuffer(bytes.data(), int64_t(bytes.size()));
+}
+
 }  // namespace zt

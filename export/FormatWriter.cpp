@@ -4,9 +4,15 @@
 #include "export/HTMLWriter.h"
 #include "export/RTFWriter.h"
 #include "export/SpreadsheetWriter.h"
+#include "export/TextRoutines.h"
 #include "export/TextWriters.h"
 
 namespace zt {
+
+void TztFormatWriter::WriteStream(std::wstring_view Text) {
+    const std::string bytes = ztToAnsi(std::wstring(Text));
+    doc_.Settings().outputStream->WriteBuffer(bytes.data(), int64_t(bytes.size()));
+}
 
 void TztFormatWriter::AddFooterLines() {
     const std::wstring rule = SeparatorLine(false);

@@ -9,6 +9,7 @@
 // nothing of the component's.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "export/ExportDocument.h"
 #include "export/ExportTypes.h"
@@ -42,6 +43,10 @@ public:
     virtual void WriteFooter() {}
     // The tail; then the document goes to FileName (or the clipboard).
     virtual void Finish(const std::wstring& FileName) = 0;
+
+    // Appends Text to the component's output stream, one byte per character in
+    // the ANSI code page.
+    virtual void WriteStream(std::wstring_view Text);
 
     // The header (IsHeader) or footer rule; empty when the format has none.
     virtual std::wstring SeparatorLine(bool IsHeader) const {

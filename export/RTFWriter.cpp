@@ -16,10 +16,10 @@ namespace zt {
 namespace {
 
 // A text as RTF: the control characters \ { } escaped, line breaks as \line,
-// the second and further blanks of a run as \'20,
-// every character outside ASCII as \'hh (its code-page bytes) when the code page
-// holds it exactly, else as a grouped \uN? (the group ends the fallback "?").
-void AppendRtf(std::wstring& Out, const std::wstring& Text) {
+// the second and further blanks of a run as \'20, every character outside
+// ASCII as a grouped \uN? (the group ends the fallback "?"); with CodePageBytes
+// one the code page holds exactly as \'hh, its code-page bytes.
+void AppendRtf(std::wstring& Out, const std::wstring& Text, bool CodePageBytes) {
     // Most texts are printable ASCII without a control character or a second
     // blank in a row: they go as they are.
     unsigned odd = 0;
@@ -50,7 +50,7 @@ void AppendRtf(std::wstring& Out, const std::wstring& Text) {
             Out += L"\\'20";
         } else if (c < 0x80) {
             Out += c;
-        } else if (!IS_SURROGATE_PAIR(c, i + 1 < Text.size() ? Text[i + 1] : 0) &&
+        } else if (CodePageBytes && !IS_SURROGATE_PAIR(c, i + 1 < Text.size() ? Text[i + 1] : 0) &&
                    ztTryAnsi(std::wstring(1, c), bytes)) {
             for (unsigned char b : bytes) {
                 swprintf(buffer, 16, L"\\'%02x", unsigned(b));
@@ -63,11 +63,50 @@ void AppendRtf(std::wstring& Out, const std::wstring& Text) {
     }
 }
 
-std::wstring RtfEscape(const std::wstring& Text) {
+std::wstring RtfEscape(const std::wstring& Text, bool CodePageBytes) {
     std::wstring out;
     out.reserve(Text.size());
-    AppendRtf(out, Text);
+    AppendRtf(out, Text, CodePageBytes);
     return out;
+}
+
+// A font's family and character set words, from its text metrics on the screen.
+struct FontWords {
+    const wchar_t* family = L"froman";
+    unsigned charset = 1;
+};
+
+FontWords FontWordsOf(fw::TFont* Font) {
+    TEXTMETRICW tm{};
+    if (fw::WindowDC screen(nullptr); screen) {
+        fw::SelectObjectGuard font(screen.get(), Font->Handle());
+        GetTextMetricsW(screen.get(), &tm);
+    }
+    FontWords words;
+    switch (tm.tmPitchAndFamily & 0xF0) {
+    case FF_DONTCARE: words.family = L"fdontcare"; break;
+    case FF_SWISS: words.family = L"fswiss"; break;
+    case FF_MODERN: words.family = L"fmodern"; break;
+    case FF_SCRIPT: words.family = L"fscript"; break;
+    case FF_DECORATIVE: words.family = L"fdecorative"; break;
+    default: break;
+    }
+    const unsigned cs = tm.tmCharSet;
+    words.charset = (cs == 0 || cs == 2 || cs == 128 || cs == 255) ? cs : 1;
+    return words;
+}
+
+// Whether code-page bytes (\'hh) in a font of this character set read back as
+// the characters written: readers take them in the font's character set, which
+// must then be the code page's own. Elsewhere only \uN reads back the same.
+bool CodePageBytesFit(unsigned Charset) {
+    const unsigned codePage = ztAnsiCodePage();
+    return (Charset == ANSI_CHARSET && codePage == 1252) || (Charset == SHIFTJIS_CHARSET && codePage == 932);
+}
+
+std::wstring FontEntry(int Index, const std::wstring& Name, const FontWords& Words) {
+    return L"{\\f" + std::to_wstring(Index) + L"\\" + Words.family + L"\\fcharset" + std::to_wstring(Words.charset) +
+           L" " + RtfEscape(Name, CodePageBytesFit(Words.charset)) + L";}";
 }
 
 const wchar_t* AlignWord(int Alignment) {
@@ -126,24 +165,7 @@ std::wstring ztRTFColorEntry(const TztRTFOptions& Options, int Kind) {
 }
 
 std::wstring ztRTFFontEntry(int Index, fw::TFont* Font) {
-    TEXTMETRICW tm{};
-    if (fw::WindowDC screen(nullptr); screen) {
-        fw::SelectObjectGuard font(screen.get(), Font->Handle());
-        GetTextMetricsW(screen.get(), &tm);
-    }
-    const wchar_t* family = L"froman";
-    switch (tm.tmPitchAndFamily & 0xF0) {
-    case FF_DONTCARE: family = L"fdontcare"; break;
-    case FF_SWISS: family = L"fswiss"; break;
-    case FF_MODERN: family = L"fmodern"; break;
-    case FF_SCRIPT: family = L"fscript"; break;
-    case FF_DECORATIVE: family = L"fdecorative"; break;
-    default: break;
-    }
-    const unsigned cs = tm.tmCharSet;
-    const std::wstring charset =
-        (cs == 0 || cs == 2 || cs == 128 || cs == 255) ? L"fcharset" + std::to_wstring(cs) : std::wstring(L"fcharset1");
-    return L"{\\f" + std::to_wstring(Index) + L"\\" + family + L"\\" + charset + L" " + RtfEscape(Font->Name()) + L";}";
+    return FontEntry(Index, Font->Name(), FontWordsOf(Font));
 }
 
 std::wstring ztRTFFontStyle(fw::TFont* Font) {
@@ -156,53 +178,54 @@ std::wstring ztRTFFontStyle(fw::TFont* Font) {
     return style;
 }
 
-std::string& TztRTFWriter::Piece() {
-    constexpr size_t kPiece = 1 << 20;
-    if (pieces_.empty() || pieces_.back().size() >= kPiece) {
-        pieces_.emplace_back();
-        pieces_.back().reserve(kPiece + (1 << 16));
-    }
-    return pieces_.back();
-}
-
 void TztRTFWriter::WriteBytes(std::string_view Bytes) {
-    Piece().append(Bytes);
+    piece_.append(Bytes);
+    if (piece_.size() >= kPiece) Flush();
 }
 
-void TztRTFWriter::Write(std::wstring_view Text) {
-    std::string& piece = Piece();
-    if (!AsciiInto(Text.data(), Text.size(), piece)) piece += ztToAnsi(std::wstring(Text));
+void TztRTFWriter::WriteStream(std::wstring_view Text) {
+    // What the writer forms is ASCII throughout: the bytes are the characters.
+    if (!AsciiInto(Text.data(), Text.size(), piece_)) piece_ += ztToAnsi(std::wstring(Text));
+    if (piece_.size() >= kPiece) Flush();
+}
+
+void TztRTFWriter::Flush() {
+    doc_.Settings().outputStream->WriteBuffer(piece_.data(), int64_t(piece_.size()));
+    piece_.clear();
 }
 
 void TztRTFWriter::WriteHead() {
-    // The document goes to the file from the writer's own pieces.
     doc_.Settings().outputStream->Clear();
+    piece_.reserve(kPiece + (1 << 16));
     const TztRTFColors* s = Options().CustomSettings();
     std::wstring head = L"{\\rtf1\\ansi";
-    // The \'hh escapes are bytes of this code page (1252 is what \ansi means).
+    // The code page of the \'hh escapes (1252 is what \ansi means).
     if (ztAnsiCodePage() != 1252) head += L"\\ansicpg" + std::to_wstring(ztAnsiCodePage());
     head += L"\\deff0\\deftab720\r\n{\\fonttbl";
-    head += ztRTFFontEntry(0, s->DefaultFont());
-    head += ztRTFFontEntry(1, s->HeaderFont());
-    head += ztRTFFontEntry(2, s->TableFont());
+    fw::TFont* fonts[] = {s->DefaultFont(), s->HeaderFont(), s->TableFont()};
+    for (int i = 0; i < 3; ++i) {
+        const FontWords words = FontWordsOf(fonts[i]);
+        codePageBytes_[i] = CodePageBytesFit(words.charset);
+        head += FontEntry(i, fonts[i]->Name(), words);
+    }
     head += L"}\r\n{\\colortbl";
     for (int kind : {0, 1, 2, 4, 3, 5}) head += ztRTFColorEntry(Options(), kind);
     head += L"}\r\n";
     head += L"\\margl" + std::to_wstring(Options().LeftMargin()) + L"\\margr" +
             std::to_wstring(Options().RightMargin()) + L"\\margt" + std::to_wstring(Options().TopMargin()) +
             L"\\margb" + std::to_wstring(Options().BottomMargin());
-    Write(head);
+    WriteStream(head);
 }
 
 void TztRTFWriter::WriteParagraphs(const std::vector<std::wstring>& Lines) {
     const std::wstring style = ztRTFFontStyle(Options().CustomSettings()->DefaultFont());
     for (const std::wstring& line : Lines)
-        Write(L"\\par \\pard\\plain\\f0" + style + L"\\cf0 " + RtfEscape(line) + L"\r\n");
+        WriteStream(L"\\par \\pard\\plain\\f0" + style + L"\\cf0 " + RtfEscape(line, codePageBytes_[0]) + L"\r\n");
 }
 
 void TztRTFWriter::WriteHeaderText() {
     WriteParagraphs(doc_.workLines);
-    Write(kHeadRest);
+    WriteStream(kHeadRest);
 }
 
 std::wstring TztRTFWriter::RowStart(bool IsHeader, bool Odd) const {
@@ -237,7 +260,7 @@ void TztRTFWriter::WriteRow(const std::string& Start, const TztValues& Values, b
     const bool rowNumbers = doc_.Has(xoRowNumbers);
     if (IsHeader && rowNumbers) row_ += L" \\cell ";
     AppendRow(row_, Values, IsHeader, rowNumbers);
-    Write(row_);
+    WriteStream(row_);
     WriteBytes(kRowEnd);
 }
 
@@ -254,7 +277,7 @@ void TztRTFWriter::WriteDataRow(const TztValues& Values) {
 }
 
 void TztRTFWriter::WriteTableEnd() {
-    Write(L"\\pard\\nowidctlpar\\widctlpar\\adjustright {\r\n");
+    WriteStream(L"\\pard\\nowidctlpar\\widctlpar\\adjustright {\r\n");
 }
 
 void TztRTFWriter::WriteFooter() {
@@ -264,15 +287,16 @@ void TztRTFWriter::WriteFooter() {
 }
 
 void TztRTFWriter::Finish(const std::wstring& FileName) {
-    Write(L"}}");
-    fw::TSafeFileStream file(FileName);
-    for (const std::string& piece : pieces_) file.WriteBuffer(piece.data(), int64_t(piece.size()));
-    file.Commit();
+    WriteStream(L"}}");
+    Flush();
+    doc_.Settings().outputStream->SaveToFile(FileName);
 }
 
 void TztRTFWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) {
+    // The caption row is in font 1, the data rows in font 2.
+    const bool codePageBytes = codePageBytes_[IsHeader ? 1 : 2];
     if (RowNumbers && !IsHeader) {
-        AppendRtf(Out, doc_.WriteRowNumberCell().text);
+        AppendRtf(Out, doc_.WriteRowNumberCell().text, codePageBytes);
         Out += L"\\cell ";
     }
     const bool aligned = doc_.Has(xoUseAlignments);
@@ -281,7 +305,12 @@ void TztRTFWriter::AppendCells(std::wstring& Out, const TztValues& Values, bool 
         const TztExportDocument::Column& c = doc_.columns[col];
         if (!c.exported) continue;
         if (aligned) Out += AlignWord(c.alignment);
-        AppendRtf(Out, doc_.CellText(Values[col], c.width, cell_));
+        const std::wstring& text = doc_.CellText(Values[col], c.width, cell_);
+        // A cell that begins with a character beyond ASCII restates its colour
+        // first: a reader that opens a cell at its first plain text or format
+        // (unrtf) would otherwise put or lose that character outside the cell.
+        if (!text.empty() && text[0] >= 0x80) Out += IsHeader ? L"\\cf1 " : L"\\cf2 ";
+        AppendRtf(Out, text, codePageBytes);
         Out += L"\\cell ";
     }
 }

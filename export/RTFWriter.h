@@ -3,7 +3,9 @@
 // a head with font and colour tables, the header text as paragraphs, a table
 // row per exported row, the footer as paragraphs. Unlike the other text
 // formats it is written piece by piece into the component's output stream,
-// which is saved at the end.
+// which is saved at the end. Characters outside ASCII are written so that a
+// reader gets them back whatever the code page: as code-page bytes only in a
+// font whose character set is the code page's, else as Unicode.
 #include <string>
 #include <string_view>
 
@@ -34,25 +36,28 @@ public:
     void WriteTableEnd() override;
     void WriteFooter() override;
     void Finish(const std::wstring& FileName) override;
+    // Through the writer's piece: the stream gets its bytes in large blocks.
+    void WriteStream(std::wstring_view Text) override;
 
 protected:
     void AppendCells(std::wstring& Out, const TztValues& Values, bool IsHeader, bool RowNumbers) override;
 
 private:
     const TztRTFOptions& Options() const { return *doc_.Settings().rtf; }
-    // Appends text to the document's bytes (one byte per character in the ANSI
-    // code page; what the writer forms is ASCII throughout).
-    void Write(std::wstring_view Text);
     void WriteBytes(std::string_view Bytes);
-    // The room for the next bytes: a new piece when the last is full.
-    std::string& Piece();
+    // Moves the piece's bytes into the output stream.
+    void Flush();
     void WriteParagraphs(const std::vector<std::wstring>& Lines);
     std::wstring RowStart(bool IsHeader, bool Odd) const;
     void WriteRow(const std::string& Start, const TztValues& Values, bool IsHeader);
 
-    // The document's bytes, in pieces of about a megabyte: filled in place and
-    // written to the file in these large blocks at the end, never copied whole.
-    std::vector<std::string> pieces_;
+    // The bytes bound for the output stream, passed on a megabyte at a time:
+    // the stream is written in few large blocks, not once per row.
+    static constexpr size_t kPiece = 1 << 20;
+    std::string piece_;
+    // Per font (0 default, 1 header, 2 table): whether its character set is the
+    // code page's, so that code-page bytes read back in it.
+    bool codePageBytes_[3] = {};
     std::wstring row_, cell_;
     // The start of an even and of an odd data row, as bytes.
     std::string rowStarts_[2];

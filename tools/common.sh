@@ -4,7 +4,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${TABULORIN_BUILD:-$ROOT/build}
 
 PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine fonts-wine xvfb xauth
-          googletest cmake make python3 python3-html5lib unrtf gnumeric python3-xlrd)
+          googletest cmake make python3 python3-html5lib unrtf gnumeric python3-xlrd
+          libreoffice-writer-nogui)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

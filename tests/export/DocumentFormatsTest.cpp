@@ -92,6 +92,16 @@ TEST_F(DocumentFormats, RtfTableRows) {
     EXPECT_TRUE(caption < even && even < odd);
     EXPECT_EQ(rtf.substr(rtf.size() - 2), "}}");
     EXPECT_EQ(Run(xtWord), rtf) << "the word-processor document is the same";
+    // It passed through the component's output stream.
+    fw::TMemoryStream* stream = e_->OutputStream();
+    EXPECT_EQ(std::string(static_cast<const char*>(stream->Memory()), size_t(stream->Size())), rtf);
+    // Code-page bytes only in a font of the code page's character set (a symbol
+    // font has another): in any other a reader would take them for other characters.
+    table->SetName(L"Symbol");
+    const std::string symbol = Run(xtRTF);
+    EXPECT_NE(symbol.find("\\fcharset2 "), std::string::npos) << symbol.substr(0, 200);
+    EXPECT_NE(symbol.find("\\cgrid0 C:\\\\Users\\\\x\\\\a.txt\\cell \\{b\\}\\cell caf{\\u233?} {\\u937?}\\cell "),
+              std::string::npos);
 }
 
 TEST_F(DocumentFormats, TabsAndLineBreaksInsideCells) {

@@ -1,15 +1,18 @@
 #!/usr/bin/python3
 """Reads the sample documents written by export_tests back with independent
-programs (Python's csv module, html5lib, unrtf, gnumeric's ssconvert, xlrd) and
-compares every cell with the cells the test wrote down beside them."""
+programs (Python's csv module, html5lib, unrtf, LibreOffice, gnumeric's
+ssconvert, xlrd) and compares every cell with the cells the test wrote down
+beside them. Each sample was written under the code page it names."""
 import csv
 import io
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ET
 from decimal import Decimal
 
 import html5lib
@@ -23,9 +26,9 @@ def fail(sample, message):
     failures.append("%s: %s" % (sample, message))
 
 
-def code_page(text):
-    """What a document kept in the code page (1252) holds: '?' for the rest."""
-    return text.encode("cp1252", errors="replace").decode("cp1252")
+def code_page(text, codec):
+    """What a document kept in the code page holds: '?' for the rest."""
+    return text.encode(codec, errors="replace").decode(codec)
 
 
 def shortest_fixed(value):
@@ -95,10 +98,10 @@ def ssconvert_rows(path):
         return csv_rows(open(out, encoding="utf-8").read())
 
 
-def xlrd_rows(label, path, want):
+def xlrd_rows(label, path, want, codec):
     """The cells as texts; numbers must come back as numbers and texts as texts."""
     book = xlrd.open_workbook(path)
-    if book.encoding != "cp1252":
+    if book.encoding != codec:
         fail(label, "code page %r" % book.encoding)
     sheet = book.sheet_by_index(0)
     got = []
@@ -115,18 +118,58 @@ def xlrd_rows(label, path, want):
     return got
 
 
-def check(sample):
+ODF_TABLE = "{urn:oasis:names:tc:opendocument:xmlns:table:1.0}"
+ODF_TEXT = "{urn:oasis:names:tc:opendocument:xmlns:text:1.0}"
+
+
+def odf_paragraph(p):
+    """A paragraph's text, its blanks, tabs and line breaks as written."""
+    out = [p.text or ""]
+    for child in p:
+        if child.tag == ODF_TEXT + "s":
+            out.append(" " * int(child.get(ODF_TEXT + "c", "1")))
+        elif child.tag == ODF_TEXT + "tab":
+            out.append("\t")
+        elif child.tag == ODF_TEXT + "line-break":
+            out.append("\n")
+        else:
+            out.append(odf_paragraph(child))
+        out.append(child.tail or "")
+    return "".join(out)
+
+
+def libreoffice_rows(paths):
+    """The table cells of each document as LibreOffice reads it (one start for all)."""
+    with tempfile.TemporaryDirectory() as tmp:
+        # Copies named apart: sample.RTF and sample.DOC would both become sample.fodt.
+        copies = [os.path.join(tmp, "d%d.rtf" % i) for i in range(len(paths))]
+        for path, copy in zip(paths, copies):
+            shutil.copyfile(path, copy)
+        run("soffice", "-env:UserInstallation=file://" + os.path.join(tmp, "profile"), "--headless",
+            "--convert-to", "fodt", "--outdir", tmp, *copies)
+        result = {}
+        for path, copy in zip(paths, copies):
+            root = ET.parse(os.path.splitext(copy)[0] + ".fodt").getroot()
+            result[path] = [["\n".join(odf_paragraph(p) for p in cell.iter(ODF_TEXT + "p"))
+                             for cell in row.findall(ODF_TABLE + "table-cell")]
+                            for row in root.iter(ODF_TABLE + "table-row")]
+        return result
+
+
+def check(sample, office):
     name, fmt, expected = sample["file"], sample["format"], sample["rows"]
+    codec = "cp%d" % sample.get("codepage", 1252)
+    charset = {"cp1252": b"windows-1252", "cp932": b"shift_jis"}[codec]
     path = os.path.join(FOLDER, name)
-    label = "%s (%s)" % (name, fmt)
+    label = "%s (%s, %s)" % (name, fmt, codec)
     data = open(path, "rb").read()
     bom = data.startswith(b"\xef\xbb\xbf")
     # Every character in the code page: the document is in the code page, and HTML says so.
-    if fmt.endswith("-ansi") and (bom or (fmt == "html-ansi" and b"charset=windows-1252" not in data)):
+    if fmt.endswith("-ansi") and (bom or (fmt == "html-ansi" and b"charset=" + charset not in data)):
         fail(label, "not written in the code page")
     fmt = fmt.replace("-ansi", "")
-    text = lambda: data[3:].decode("utf-8") if bom else data.decode("cp1252")
-    kept = [[code_page(c) for c in row] for row in expected]
+    text = lambda: data[3:].decode("utf-8") if bom else data.decode(codec)
+    kept = [[code_page(c, codec) for c in row] for row in expected]
     if fmt == "csv":
         compare(label, csv_rows(text()), expected)
     elif fmt == "tab":
@@ -135,6 +178,7 @@ def check(sample):
         compare(label, table_rows(data), expected)  # the parser finds the character set itself
     elif fmt == "rtf":
         compare(label, table_rows(run("unrtf", "--html", path).decode("utf-8")), expected)
+        compare(label + " via LibreOffice", office[path], expected)
     elif fmt == "sylk":
         compare(label + " via ssconvert", ssconvert_rows(path), kept, sheet=True)
     elif fmt == "dif":
@@ -143,26 +187,34 @@ def check(sample):
                 sheet=True)
     elif fmt == "xls":
         want = [[c[:255] for c in row] for row in kept]
-        compare(label + " via xlrd", xlrd_rows(label, path, want), want)
-        compare(label + " via ssconvert", ssconvert_rows(path), want, numeric=stored_as_number, sheet=True)
+        compare(label + " via xlrd", xlrd_rows(label, path, want, codec), want)
+        # Gnumeric takes the labels of this version in code page 1252, whatever
+        # the file's CODEPAGE record says.
+        if codec == "cp1252":
+            compare(label + " via ssconvert", ssconvert_rows(path), want, numeric=stored_as_number, sheet=True)
     else:
         fail(label, "unknown format")
 
 
 def main():
-    files = [f for f in ("expected-formats.json", "expected-small.json")
-             if os.path.exists(os.path.join(FOLDER, f))]
-    if len(files) != 2:
-        print("samples missing in %s (run export_tests first)" % FOLDER)
+    names = ("expected-formats.json", "expected-small.json", "expected-dbcs.json")
+    files = [f for f in names if os.path.exists(os.path.join(FOLDER, f))]
+    if len(files) != len(names):
+        print("samples missing in %s (run export_tests and export_dbcs first)" % FOLDER)
         return 1
+    samples = [s for f in files for s in json.load(open(os.path.join(FOLDER, f), encoding="utf-8"))["samples"]]
+    try:
+        office = libreoffice_rows([os.path.join(FOLDER, s["file"]) for s in samples if s["format"] == "rtf"])
+    except Exception as error:
+        fail("LibreOffice", "%s: %s" % (type(error).__name__, error))
+        office = {}
     count = 0
-    for f in files:
-        for sample in json.load(open(os.path.join(FOLDER, f), encoding="utf-8"))["samples"]:
-            try:
-                check(sample)
-            except Exception as error:  # a reader that fails is a failed sample
-                fail(sample["file"], "%s: %s" % (type(error).__name__, error))
-            count += 1
+    for sample in samples:
+        try:
+            check(sample, office)
+        except Exception as error:  # a reader that fails is a failed sample
+            fail(sample["file"], "%s: %s" % (type(error).__name__, error))
+        count += 1
     for line in failures:
         print("FAIL " + line)
     print("%d samples read back, %d failures" % (count, len(failures)))
