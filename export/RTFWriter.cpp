@@ -9,6 +9,7 @@
 
 #include "export/ResourceTexts.h"
 #include "export/TextRoutines.h"
+#include "framework/Exception.h"
 #include "framework/Handles.h"
 
 namespace zt {
@@ -190,7 +191,21 @@ void TztRTFWriter::WriteStream(std::wstring_view Text) {
 }
 
 void TztRTFWriter::Flush() {
-    doc_.Settings().outputStream->WriteBuffer(piece_.data(), int64_t(piece_.size()));
+    fw::TMemoryStream& stream = *doc_.Settings().outputStream;
+    if (!reserved_) {
+        // The rows so far foretell the document's size: the stream gets room for
+        // it at once, and is not copied again and again as it grows. Only a hint:
+        // without that much memory at once it grows as it can.
+        reserved_ = true;
+        const TztRowCounters& c = doc_.Counters();
+        if (c.currentRow > 0 && c.recordCount > c.currentRow) {
+            const double written = double(stream.Size()) + double(piece_.size());
+            try {
+                stream.Reserve(int64_t(written * c.recordCount / c.currentRow * 1.1) + (1 << 16));
+            } catch (const fw::EOutOfMemory&) {}
+        }
+    }
+    stream.WriteBuffer(piece_.data(), int64_t(piece_.size()));
     piece_.clear();
 }
 

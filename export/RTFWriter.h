@@ -55,6 +55,7 @@ private:
     // the stream is written in few large blocks, not once per row.
     static constexpr size_t kPiece = 1 << 20;
     std::string piece_;
+    bool reserved_ = false;  // the stream's room foretold (at the first piece)
     // Per font (0 default, 1 header, 2 table): whether its character set is the
     // code page's, so that code-page bytes read back in it.
     bool codePageBytes_[3] = {};

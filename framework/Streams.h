@@ -56,6 +56,10 @@ public:
 
     // The stream's bytes (Size() of them); valid until the next write or resize.
     void* Memory() const { return memory_; }
+    // Room for Capacity bytes, so a stream whose size is foreseen is not copied as it grows.
+    void Reserve(int64_t Capacity) {
+        if (Capacity > capacity_) SetCapacity(Capacity);
+    }
     void Clear();
     void SaveToStream(TStream* Stream);
     // Through a TSafeFileStream: a failed save leaves an existing file as it was.
