@@ -184,6 +184,15 @@ TEST_F(DocumentFormats, SpreadsheetCells) {
     EXPECT_EQ(records[15].second.substr(0, 4), std::string("\x01\0\0\0", 4));  // row 2, column 1
     EXPECT_EQ(records[15].second.substr(4, 3), std::string("\x40\x80\x78", 3));
     EXPECT_EQ(codes.back(), 0x000A);
+    // The options' page header, and one width for every column from 1 to 256.
+    e_->EXCEL()->SetHeader(L"&A");
+    e_->EXCEL()->SetColumnWidth(33);
+    e_->EXCEL()->SetOptions({reSetColumnWidths});
+    const auto sheet = SheetRecords(Run(xtExcel));
+    ASSERT_GT(sheet.size(), 8u);
+    EXPECT_EQ(sheet[6], std::make_pair(0x0014, std::string("\x02&A")));
+    EXPECT_EQ(sheet[7], std::make_pair(0x0015, std::string("\x02&P")));
+    EXPECT_EQ(sheet[8], std::make_pair(0x0024, std::string("\x00\xFF\x00\x21", 4))) << "columns 1 to 256, 33 x 256";
 }
 
 namespace {

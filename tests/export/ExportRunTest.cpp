@@ -26,6 +26,14 @@ std::wstring ClipboardText() {
     return text;
 }
 
+// Counts the paints of a window it is put on.
+int barPaints = 0;
+WNDPROC barProc = nullptr;
+LRESULT CALLBACK CountPaints(HWND Window, UINT Message, WPARAM W, LPARAM L) {
+    if (Message == WM_PAINT) ++barPaints;
+    return CallWindowProcW(barProc, Window, Message, W, L);
+}
+
 }  // namespace
 
 using ExportRun = ExportFixture;
@@ -290,10 +298,19 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
     e_->Messages()->SetWidth(300);
     e_->Messages()->SetHeight(80);
     int maxSeen = -1;
-    bool shownDuring = false;
-    e_->OnExport = [&](fw::TObject*, uint32_t, uint32_t, const TztValues&, bool&) {
-        maxSeen = e_->ProgressForm()->BarMax();
-        shownDuring = shownDuring || e_->ProgressForm()->Showing() || !e_->ProgressForm()->Handle();
+    bool shownAndDrawn = false;
+    HWND bar = nullptr;
+    barPaints = 0;
+    e_->OnExport = [&](fw::TObject*, uint32_t Row, uint32_t, const TztValues&, bool&) {
+        const Tfrm_ProgressForm* p = e_->ProgressForm();
+        maxSeen = p->BarMax();
+        if (Row != 0) return;
+        // Shown and drawn at once: nothing of it waits for a paint, though no message has been handled.
+        const HWND form = p->Handle();
+        bar = p->ProgressBar && p->ProgressBar->HandleAllocated() ? p->ProgressBar->Handle() : nullptr;
+        shownAndDrawn = form && bar && IsWindowVisible(form) && !GetUpdateRect(form, nullptr, FALSE) &&
+                        !GetUpdateRect(bar, nullptr, FALSE);
+        if (bar) barProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, LONG_PTR(CountPaints)));
     };
     // Every row on a line of its own, however the document holds them.
     const unsigned long long start = GetTickCount64();
@@ -307,6 +324,8 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
     EXPECT_EQ(p->BarPosition(), 70001);
     // Drawn anew no more often than ten times a second, however many rows pass.
     EXPECT_LE(p->Repaints(), int(elapsed / 100) + 1);
+    EXPECT_LE(barPaints, int(elapsed / 100) + 2);
+    if (bar) SetWindowLongPtrW(bar, GWLP_WNDPROC, LONG_PTR(barProc));
     EXPECT_EQ(p->BarLeft(), 8);
     // Below the label: the frame, then the rest of the client area halved.
     ASSERT_TRUE(p->ProgressLabel && p->ProgressBar);
@@ -318,7 +337,7 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
     EXPECT_EQ(p->Width(), 300);
     EXPECT_EQ(p->Caption(), L"Export");
     EXPECT_EQ(p->LabelText(), L"Processing...");
-    EXPECT_TRUE(shownDuring);
+    EXPECT_TRUE(shownAndDrawn);
     EXPECT_FALSE(p->Showing()) << "closed at the end";
     if (HWND bar = FindWindowExW(p->Handle(), nullptr, L"msctls_progress32", nullptr)) {
         EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 70002);

@@ -83,6 +83,40 @@ void ChangeEverything(TztStringGridExport* x, fw::TStringGrid* grid) {
     x->Messages()->SetCaption(L"Saving");
     x->Messages()->SetWidth(410);
     x->Messages()->DocumentFilter()->SetSYLK(L"Symbolic links");
+    // The rest, each a value of its own: a setting read into another's field shows.
+    int n = 0;
+    auto text = [&n] { return L"text " + std::to_wstring(++n); };
+    TztHTMLColors* colors = html->CustomColors();
+    for (auto set : {&TztHTMLColors::SetBackground, &TztHTMLColors::SetDefaultLink, &TztHTMLColors::SetVisitedLink,
+                     &TztHTMLColors::SetActiveLink, &TztHTMLColors::SetDefaultText, &TztHTMLColors::SetTableFontColor,
+                     &TztHTMLColors::SetTableBackground, &TztHTMLColors::SetTableOddBackground,
+                     &TztHTMLColors::SetHeadersFontColor})
+        (colors->*set)(++n);
+    colors->SetDefaultFontFace(text());
+    TztRTFColors* rtfColors = rtf->CustomSettings();
+    rtfColors->SetTableBackground(++n);
+    rtfColors->SetHeaderBackground(++n);
+    for (fw::TFont* font :
+         {rtfColors->DefaultFont(), rtfColors->TableFont(), excel->DefaultFont(), excel->HeaderFont()})
+        font->SetName(text());
+    for (auto set : {&TztRTFOptions::SetTopMargin, &TztRTFOptions::SetBottomMargin, &TztRTFOptions::SetRightMargin})
+        (rtf->*set)(++n);
+    for (auto set :
+         {&TztExcelOptions::SetBottomMargin, &TztExcelOptions::SetLeftMargin, &TztExcelOptions::SetRightMargin})
+        (excel->*set)(++n + 0.5);
+    TztMessagesOptions* m = x->Messages();
+    for (auto set :
+         {&TztMessagesOptions::SetCopiedToClipboard, &TztMessagesOptions::SetCreatedText, &TztMessagesOptions::SetText,
+          &TztMessagesOptions::SetTrueText, &TztMessagesOptions::SetFalseText, &TztMessagesOptions::SetExportCaption,
+          &TztMessagesOptions::SetCancelCaption, &TztMessagesOptions::SetSaveTitle,
+          &TztMessagesOptions::SetSelectFormat, &TztMessagesOptions::SetExportToFile, &TztMessagesOptions::SetViewOnly})
+        (m->*set)(text());
+    m->SetHeight(++n);
+    TztDocumentFilter* filter = m->DocumentFilter();
+    for (auto set : {&TztDocumentFilter::SetHTML, &TztDocumentFilter::SetExcel, &TztDocumentFilter::SetWord,
+                     &TztDocumentFilter::SetText, &TztDocumentFilter::SetComma, &TztDocumentFilter::SetTab,
+                     &TztDocumentFilter::SetRTF, &TztDocumentFilter::SetDIF})
+        (filter->*set)(text());
 }
 
 TEST(ExportStreaming, RoundTripWithTheFormKeepsEverySetting) {

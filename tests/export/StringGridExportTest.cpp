@@ -131,6 +131,12 @@ TEST_F(StringGridSource, PaddedColumnsAreAsWideAsWhatIsWritten) {
     ASSERT_EQ(last.size(), 12u);
     EXPECT_EQ(last[10], "0.9         1.9       the widest is last");
     for (const std::string& line : last) EXPECT_EQ(line.size(), 40u) << line;
+    // A one-line text after a multi-line one of as many units is wider as written.
+    grid_->SetCells(0, 7, L"twelve chars");
+    const std::vector<std::string> wider = PaddedLines(Run(xtTXT));
+    ASSERT_EQ(wider.size(), 12u);
+    EXPECT_EQ(wider[8], "twelve chars 1.7       2.7               ");
+    for (const std::string& line : wider) EXPECT_EQ(line.size(), 41u) << line;
 }
 
 TEST_F(StringGridSource, RowNumbersStayConsecutiveWhenRowsAreLeftOut) {
