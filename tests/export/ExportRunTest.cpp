@@ -14,18 +14,6 @@
 
 namespace {
 
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"<closed>";
-    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (auto* p = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
-        text = p;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 // Counts the paints of a window it is put on.
 int barPaints = 0;
 WNDPROC barProc = nullptr;

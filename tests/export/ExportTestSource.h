@@ -117,6 +117,20 @@ inline std::vector<std::pair<int, std::string>> SheetRecords(const std::string& 
     return out;
 }
 
+// The clipboard's Unicode text ("<closed>" when it cannot be opened).
+inline std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"<closed>";
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 // UTF-16 text as UTF-8 (for comparing with file bytes and for JSON).
 inline std::string Utf8(const std::wstring& Text) {
     if (Text.empty()) return {};

@@ -97,16 +97,7 @@ const Format kFormats[] = {
     {xtTAB, "tab"},   {xtRTF, "rtf"},   {xtDIF, "dif"},  {xtSYLK, "sylk"}, {xtClipboard, "clipboard"}};
 
 std::string ClipboardBytes() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return "<closed>";
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = p;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return Utf8(text);
+    return Utf8(ClipboardText());
 }
 
 class ReferenceOutput : public ::testing::Test {

@@ -203,16 +203,7 @@ TEST_F(TextFormats, LargeDocumentsKeepEveryRowInOrderWhateverTheirCharacters) {
     auto clipboard = [this] {
         e_->SetExportType(xtClipboard);
         e_->Execute();
-        std::wstring text;
-        EXPECT_TRUE(OpenClipboard(nullptr));
-        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-                text = p;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-        return Utf8(text);
+        return Utf8(ClipboardText());
     };
     EXPECT_EQ(Differ(clipboard(), txt), std::string::npos);
     // Then one row the code page lacks: the whole file turns to UTF-8.
