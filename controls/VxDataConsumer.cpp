@@ -13,6 +13,9 @@ namespace vx {
 const TVxClass TVxDataConsumerAggregatedObject::Class{L"TVxDataConsumerAggregatedObject",
                                                       &TAggregatedPersistentEx::Class, nullptr, nullptr, nullptr};
 
+TVxDataConsumerAggregatedObject::TVxDataConsumerAggregatedObject(TExtensibleInterfacedPersistent* Owner)
+    : TAggregatedPersistentEx(OwnerOfKind<TVxDataConsumer>(Owner)) {}
+
 TVxDataConsumer* TVxDataConsumerAggregatedObject::ConsumerImpl() const {
     return static_cast<TVxDataConsumer*>(Owner());
 }

@@ -30,7 +30,8 @@ enum TVxDataConsumerChangeReason : int {
 class TVxDataConsumerAggregatedObject : public TAggregatedPersistentEx {
     VX_CLASS(TVxDataConsumerAggregatedObject)
 public:
-    using TAggregatedPersistentEx::TAggregatedPersistentEx;
+    // Owner is a consumer (EInvalidCast for any other kind).
+    explicit TVxDataConsumerAggregatedObject(TExtensibleInterfacedPersistent* Owner);
 
     virtual void DataProviderChanging(IVxDataProvider*, int, IUnknown*) {}
     virtual void DataProviderChanged(IVxDataProvider*, int, IUnknown*) {}

@@ -15,6 +15,12 @@ const TVxClass TVxDataItemAggregatedObject::Class{L"TVxDataItemAggregatedObject"
 const TVxClass TVxDataItemsAggregatedObject::Class{L"TVxDataItemsAggregatedObject", &TAggregatedPersistentEx::Class,
                                                    nullptr, nullptr, nullptr};
 
+TVxDataItemAggregatedObject::TVxDataItemAggregatedObject(TExtensibleInterfacedPersistent* Owner)
+    : TAggregatedPersistentEx(OwnerOfKind<TVxBaseDataItem>(Owner)) {}
+
+TVxDataItemsAggregatedObject::TVxDataItemsAggregatedObject(TExtensibleInterfacedPersistent* Owner)
+    : TAggregatedPersistentEx(OwnerOfKind<TVxBaseDataItems>(Owner)) {}
+
 Ptr<IVxDataItem> TVxDataItemAggregatedObject::Item() const {
     auto* item = dynamic_cast<TVxBaseDataItem*>(Owner());
     return Ptr<IVxDataItem>(item);
@@ -137,13 +143,10 @@ void TVxBaseDataItem::JoinList(IVxDataItems* List) {
 
 void TVxBaseDataItem::LeaveList() {
     owned_ = false;
-    if (RefCount() > 0) {
-        // Still referenced: it no longer knows the list that let it go.
-        owner_ = nullptr;
-        ownerRef_.reset();
-        return;
-    }
-    Destroy();
+    // It no longer knows the list that let it go (which may go before it).
+    owner_ = nullptr;
+    Ptr<IVxDataItems> list = std::move(ownerRef_);
+    if (RefCount() == 0) Destroy();
 }
 
 Ptr<IVxDataItems> TVxBaseDataItem::GetItems() {
@@ -164,9 +167,13 @@ Ptr<IVxDataItems> TVxBaseDataItem::ChildList() {
 }
 
 void TVxBaseDataItem::ContextDestroying(IVxDataContext* Context) {
+    ExtensionsContextDestroying(Context);
+    if (Ptr<IVxDataItems> children = ChildList()) children->ContextDestroying(Context);
+}
+
+void TVxBaseDataItem::ExtensionsContextDestroying(IVxDataContext* Context) {
     for (int i = 0; i < ExtensionCount(); ++i)
         if (auto* e = dynamic_cast<TVxDataItemAggregatedObject*>(Extension(i))) e->ContextDestroying(Context);
-    if (Ptr<IVxDataItems> children = ChildList()) children->ContextDestroying(Context);
 }
 
 bool TVxBaseDataItem::IsParentOf(IVxDataItem* Item, bool DirectParentOnly) {
@@ -232,40 +239,48 @@ void TVxBaseDataItem::WriteSubItems(fw::TWriter& Writer) {
     Writer.WriteListBegin();
     Writer.WritePropName(L"ClassName");
     Writer.WriteString(link->List()->ClassName());
-    link->List()->WriteProperties(Writer);
-    Writer.WriteListEnd();
-    Writer.WriteListEnd();
-    Writer.SetPropPath(path);
+    // The child list as a part: a deep tree costs no stack.
+    Writer.NestProperties(link->List(), [&Writer, path] {
+        Writer.WriteListEnd();
+        Writer.WriteListEnd();
+        Writer.SetPropPath(path);
+    });
 }
 
 void TVxBaseDataItem::ReadSubItems(fw::TReader& Reader) {
     HoldReference();
+    TVxBaseDataItemSubItems* link = nullptr;
+    TVxBaseDataItems* list = nullptr;
     try {
         if (Reader.ReadValue() != fw::TValueType::vaCollection) throw fw::EReadError(msg::ExpectedCollection);
         Reader.ReadListBegin();
         if (!fw::SameText(Reader.ReadStr(), L"ClassName")) throw fw::EReadError(msg::MissingClassName);
         const TVxClass* cls = FindVxClass(Reader.ReadString());
         if (!cls->InheritsFrom(&TVxBaseDataItems::Class) || !cls->NewItems) throw fw::EReadError(msg::InvalidClassType);
-        auto* link = static_cast<TVxBaseDataItemSubItems*>(FindExtension(&TVxBaseDataItemSubItems::Class));
+        link = static_cast<TVxBaseDataItemSubItems*>(FindExtension(&TVxBaseDataItemSubItems::Class));
         if (link && link->List()->ClassType() != cls) {
             RemoveIntfImpl(link);
             link = nullptr;
         }
-        TVxBaseDataItems* list = link ? link->List() : cls->NewItems(this);
-        try {
-            list->ReadProperties(Reader);
-            Reader.ReadListEnd();
-            Reader.ReadListEnd();
-        } catch (...) {
-            // A child list made here does not stay half read.
-            if (!link) RemoveIntfImpl(FindExtension(&TVxBaseDataItemSubItems::Class));
-            throw;
-        }
+        list = link ? link->List() : cls->NewItems(this);
     } catch (...) {
         DropHeldReference();
         throw;
     }
-    DropHeldReference();
+    // The child list's properties as a part (its items nest further parts).
+    const bool made = !link;
+    Reader.NestProperties(
+        list,
+        [this, &Reader] {
+            Reader.ReadListEnd();
+            Reader.ReadListEnd();
+            DropHeldReference();
+        },
+        [this, made] {
+            // A child list made here does not stay half read.
+            if (made) RemoveIntfImpl(FindExtension(&TVxBaseDataItemSubItems::Class));
+            DropHeldReference();
+        });
 }
 
 // --- TVxBaseDataItems ------------------------------------------------------------------
@@ -380,20 +395,55 @@ Ptr<IVxDataItem> TVxBaseDataItems::GetItemByIndexPath(const std::vector<int>& Pa
 bool TVxBaseDataItems::FindByID(const TVxDataItemID& ID, bool Recursive, Ptr<IVxDataItem>& Item) {
     Item = GetItemByID(ID);
     if (Item || !Recursive) return bool(Item);
-    for (int i = GetCount() - 1; i >= 0; --i) {
-        Ptr<IVxDataItems> children = ChildListOf(GetItem(i).get());
-        Ptr<IVxDataIDSearch> search = children ? children.As<IVxDataIDSearch>() : nullptr;
-        if (search && search->FindByID(ID, true, Item)) return true;
+    // The child lists of the last item first, each before the lists below it,
+    // over a stack of our own: a deep tree costs no stack.
+    std::vector<Ptr<IVxDataItems>> lists;
+    const auto pushChildren = [&lists](IVxDataItems* List) {
+        for (int i = 0; i < List->GetCount(); ++i)
+            if (Ptr<IVxDataItems> children = ChildListOf(List->GetItem(i).get())) lists.push_back(children);
+    };
+    pushChildren(this);
+    while (!lists.empty()) {
+        Ptr<IVxDataItems> list = std::move(lists.back());
+        lists.pop_back();
+        if ((Item = list->GetItemByID(ID))) return true;
+        pushChildren(list.get());
     }
     Item.reset();
     return false;
 }
 
 void TVxBaseDataItems::ContextDestroying(IVxDataContext* Context) {
+    // The lists below are walked with a stack of our own (a deep tree costs no
+    // stack), in the order a walk from each item into its child list takes.
+    struct TAt {
+        TVxBaseDataItems* List;
+        int Next;
+    };
+    std::vector<TAt> walk{{this, 0}};
+    ExtensionsContextDestroying(Context);
+    while (!walk.empty()) {
+        TAt& at = walk.back();
+        TVxBaseDataItem* item = at.Next < at.List->GetCount() ? at.List->ItemObject(at.Next++) : nullptr;
+        if (!item) {
+            if (at.Next >= at.List->GetCount()) walk.pop_back();
+            continue;
+        }
+        item->ExtensionsContextDestroying(Context);
+        Ptr<IVxDataItems> children = item->ChildList();
+        auto* list = children ? dynamic_cast<TVxBaseDataItems*>(children->GetImplementer()) : nullptr;
+        if (list) {
+            list->ExtensionsContextDestroying(Context);
+            walk.push_back({list, 0});
+        } else if (children) {
+            children->ContextDestroying(Context);
+        }
+    }
+}
+
+void TVxBaseDataItems::ExtensionsContextDestroying(IVxDataContext* Context) {
     for (int i = 0; i < ExtensionCount(); ++i)
         if (auto* e = dynamic_cast<TVxDataItemsAggregatedObject*>(Extension(i))) e->ContextDestroying(Context);
-    for (int i = 0; i < GetCount(); ++i)
-        if (TVxBaseDataItem* item = ItemObject(i)) item->ContextDestroying(Context);
 }
 
 bool TVxBaseDataItems::IsStreamableItem(TVxBaseDataItem* Item) {
@@ -411,40 +461,47 @@ void TVxBaseDataItems::DefineProperties(fw::TFiler& Filer) {
 void TVxBaseDataItems::WriteItems(fw::TWriter& Writer) {
     Writer.WriteValue(fw::TValueType::vaCollection);
     const std::wstring path = Writer.PropPath();
-    Writer.SetPropPath(L"");
-    for (int i = 0; i < GetCount(); ++i) {
-        TVxBaseDataItem* item = ItemObject(i);
-        if (!item || !IsStreamableItem(item)) continue;
-        Writer.WriteListBegin();
-        Writer.WritePropName(L"ClassName");
-        Writer.WriteString(item->ClassName());
-        item->WriteProperties(Writer);
+    // One item a step, its properties a part of their own: a deep tree costs no stack.
+    Writer.Nest([this, &Writer, path, next = 0]() mutable {
+        Writer.SetPropPath(L"");
+        while (next < GetCount()) {
+            TVxBaseDataItem* item = ItemObject(next++);
+            if (!item || !IsStreamableItem(item)) continue;
+            Writer.WriteListBegin();
+            Writer.WritePropName(L"ClassName");
+            Writer.WriteString(item->ClassName());
+            Writer.NestProperties(item, [&Writer] { Writer.WriteListEnd(); });
+            return true;
+        }
         Writer.WriteListEnd();
-    }
-    Writer.WriteListEnd();
-    Writer.SetPropPath(path);
+        Writer.SetPropPath(path);
+        return false;
+    });
 }
 
 void TVxBaseDataItems::ReadItems(fw::TReader& Reader) {
     if (Reader.ReadValue() != fw::TValueType::vaCollection) throw fw::EReadError(msg::ExpectedCollection);
-    while (!Reader.EndOfList()) {
+    // One item a step, its properties a part of their own: a deep tree costs no stack.
+    Reader.Nest([this, &Reader] {
+        if (Reader.EndOfList()) {
+            Reader.ReadListEnd();
+            return false;
+        }
         Reader.ReadListBegin();
         if (!fw::SameText(Reader.ReadStr(), L"ClassName")) throw fw::EReadError(msg::MissingClassName);
         const TVxClass* cls = FindVxClass(Reader.ReadString());
         if (!cls->InheritsFrom(&TVxBaseDataItem::Class) || !cls->NewItem) throw fw::EReadError(msg::InvalidClassType);
         TVxBaseDataItem* item = cls->NewItem(this);
         InternalAdd(item);
-        try {
-            item->ReadProperties(Reader);
-            Reader.ReadListEnd();
-        } catch (...) {
-            // A half-read item does not stay in the list.
-            for (int i = GetCount() - 1; i >= 0; --i)
-                if (ItemObject(i) == item) InternalDelete(i);
-            throw;
-        }
-    }
-    Reader.ReadListEnd();
+        Reader.NestProperties(
+            item, [&Reader] { Reader.ReadListEnd(); },
+            [this, item] {
+                // A half-read item does not stay in the list.
+                for (int i = GetCount() - 1; i >= 0; --i)
+                    if (ItemObject(i) == item) InternalDelete(i);
+            });
+        return true;
+    });
 }
 
 // --- TVxDataItemsList ------------------------------------------------------------------
@@ -599,8 +656,7 @@ void SaveItemsToStream(TVxBaseDataItems* List, fw::TStream* Stream, fw::TCompone
     writer.WriteListBegin();
     writer.WritePropName(L"ClassName");
     writer.WriteString(List->ClassName());
-    List->WriteProperties(writer);
-    writer.WriteListEnd();
+    writer.NestProperties(List, [&writer] { writer.WriteListEnd(); });
 }
 
 Ptr<IVxDataItems> LoadItemsFromStream(fw::TStream* Stream, IVxDataProvider* Provider, fw::TComponent* Root) {
@@ -614,8 +670,7 @@ Ptr<IVxDataItems> LoadItemsFromStream(fw::TStream* Stream, IVxDataProvider* Prov
     if (cls != &TVxDataItemsList::Class) throw fw::EReadError(msg::InvalidClassType);
     TVxDataItemsList* list = New<TVxDataItemsList>(Provider);
     Ptr<IVxDataItems> result(static_cast<IVxDataItems*>(list));  // the last reference frees it on failure
-    list->ReadProperties(reader);
-    reader.ReadListEnd();
+    reader.NestProperties(list, [&reader] { reader.ReadListEnd(); });
     reader.FixupReferences();
     return result;
 }

@@ -21,7 +21,8 @@ class TVxBaseDataItemSubItems;
 class TVxDataItemAggregatedObject : public TAggregatedPersistentEx {
     VX_CLASS(TVxDataItemAggregatedObject)
 public:
-    using TAggregatedPersistentEx::TAggregatedPersistentEx;
+    // Owner is an item (EInvalidCast for any other kind).
+    explicit TVxDataItemAggregatedObject(TExtensibleInterfacedPersistent* Owner);
     Ptr<IVxDataItem> Item() const;
     // The provider of the item's list, or none.
     Ptr<IVxDataProvider> Provider() const;
@@ -39,7 +40,8 @@ protected:
 class TVxDataItemsAggregatedObject : public TAggregatedPersistentEx {
     VX_CLASS(TVxDataItemsAggregatedObject)
 public:
-    using TAggregatedPersistentEx::TAggregatedPersistentEx;
+    // Owner is an item list (EInvalidCast for any other kind).
+    explicit TVxDataItemsAggregatedObject(TExtensibleInterfacedPersistent* Owner);
     Ptr<IVxDataItems> Items() const;
     // The owner as a list object; EInvalidCast for any other owner.
     TVxBaseDataItems* ItemsImpl() const;
@@ -86,6 +88,8 @@ public:
     Ptr<IVxDataItems> ChildList();
     // Whether a list holds the item now.
     bool InList() const { return owned_; }
+    // Tells the item's own extensions (not its child list) that Context goes.
+    void ExtensionsContextDestroying(IVxDataContext* Context);
 
     // "ID", the extensions, and "SubItems" when the item has a child list.
     void DefineProperties(fw::TFiler& Filer) override;
@@ -139,6 +143,8 @@ public:
     // The item object at Index (no reference taken).
     virtual TVxBaseDataItem* ItemObject(int Index) = 0;
 
+    // Tells the list's own extensions (not its items) that Context goes.
+    void ExtensionsContextDestroying(IVxDataContext* Context);
     // Brackets a change for the provider, when there is one.
     void ProviderChanging(int Reason, IUnknown* Source);
     void ProviderChanged(int Reason, IUnknown* Source);

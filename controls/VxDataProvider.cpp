@@ -1,6 +1,7 @@
 #include "controls/VxDataProvider.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 
 #include "framework/SysUtils.h"
@@ -91,8 +92,32 @@ void TExtensibleInterfacedPersistent::Destroy() {
     destroying_ = true;
     // Interface use while tearing down must not free the object a second time.
     ++refCount_;
-    BeforeDestruction();
-    delete this;
+    // The parts of a tree free one another: while one object is freed, those it
+    // lets go wait their turn in its loop instead of nesting, so a deep tree
+    // costs no stack.
+    static thread_local std::vector<TExtensibleInterfacedPersistent*>* waiting = nullptr;
+    if (waiting) {
+        waiting->push_back(this);
+        return;
+    }
+    std::vector<TExtensibleInterfacedPersistent*> queue{this};
+    waiting = &queue;
+    std::exception_ptr failure;
+    while (!queue.empty()) {
+        TExtensibleInterfacedPersistent* object = queue.back();
+        queue.pop_back();
+        const size_t before = queue.size();
+        try {
+            object->BeforeDestruction();
+            delete object;
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+        // Those it let go are freed in the order it let them go.
+        std::reverse(queue.begin() + ptrdiff_t(before), queue.end());
+    }
+    waiting = nullptr;
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TExtensibleInterfacedPersistent::BeforeDestruction() {
@@ -201,7 +226,13 @@ void TExtensibleInterfacedPersistent::ReadExtensions(fw::TReader& Reader) {
                 throw fw::EReadError(msg::InvalidClassType);
             TAggregatedPersistentEx* extension = FindExtension(cls);
             const bool made = extension == nullptr;
-            if (made) extension = cls->NewExtension(this);
+            // An extension of another kind of owner (a consumer's named in an
+            // item's stream) is refused before it acts on this one.
+            if (made) try {
+                    extension = cls->NewExtension(this);
+                } catch (const fw::EInvalidCast&) {
+                    throw fw::EReadError(msg::InvalidClassType);
+                }
             try {
                 extension->ReadProperties(Reader);
                 Reader.ReadListEnd();

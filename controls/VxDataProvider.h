@@ -252,6 +252,14 @@ private:
     TExtensibleInterfacedPersistent* owner_;
 };
 
+// Owner when it is of the kind T that an extension family extends (or none);
+// EInvalidCast for any other, before any part of the extension acts on it.
+template <class T>
+TExtensibleInterfacedPersistent* OwnerOfKind(TExtensibleInterfacedPersistent* Owner) {
+    if (Owner && !dynamic_cast<T*>(Owner)) throw fw::EInvalidCast(L"Invalid class typecast");
+    return Owner;
+}
+
 template <class T>
 TAggregatedPersistentEx* NewExtensionOf(TExtensibleInterfacedPersistent* Owner) {
     return New<T>(Owner);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "framework/Exception.h"
 #include "framework/StringList.h"
@@ -60,7 +61,56 @@ private:
     bool found_ = false;
 };
 
+// Sets a variable for a scope and puts back what it held when the scope ends, however it ends.
+template <class T>
+class TSetForScope {
+public:
+    TSetForScope(T& Variable, T Value) : variable_(Variable), was_(std::exchange(Variable, Value)) {}
+    ~TSetForScope() { variable_ = was_; }
+    TSetForScope(const TSetForScope&) = delete;
+    TSetForScope& operator=(const TSetForScope&) = delete;
+
+private:
+    T& variable_;
+    T was_;
+};
+
+void AbortQuietly(const std::function<void()>& Abort) noexcept {
+    try {
+        if (Abort) Abort();
+    } catch (...) {}  // the failure that stopped the read or write is the one to tell
+}
+
 }  // namespace
+
+// --- parts -----------------------------------------------------------------------------
+
+void TFiler::Nest(std::function<bool()> Step, std::function<void()> Abort) {
+    parts_.push_back(std::make_unique<TPart>(TPart{std::move(Step), std::move(Abort)}));
+    if (looping_) return;
+    const size_t base = parts_.size() - 1;
+    TSetForScope<bool> looping(looping_, true);
+    try {
+        while (parts_.size() > base) {
+            const size_t top = parts_.size() - 1;
+            // A part done with parts of its own still open leaves them to run next.
+            if (!parts_[top]->Step()) parts_.erase(parts_.begin() + ptrdiff_t(top));
+        }
+    } catch (...) {
+        // Undone innermost first, as an unwinding recursion would.
+        while (parts_.size() > base) {
+            const std::unique_ptr<TPart> part = std::move(parts_.back());
+            parts_.pop_back();
+            AbortQuietly(part->Abort);
+        }
+        throw;
+    }
+}
+
+void TFiler::Finishing(const std::function<void()>& Body) {
+    TSetForScope<bool> looping(looping_, false);
+    Body();
+}
 
 // --- TWriter ---------------------------------------------------------------------------
 
@@ -105,13 +155,47 @@ void TWriter::WriteDouble(double Value) {
 }
 
 void TWriter::WriteProperties(TPersistent* Instance) {
-    Instance->DefineProperties(*this);
+    Finishing([&] {
+        TSetForScope<TCursor*> plain(cursor_, nullptr);
+        Instance->DefineProperties(*this);
+    });
+}
+
+void TWriter::NestProperties(TPersistent* Instance, std::function<void()> Done) {
+    // Each step defines the object's properties anew, passes over those written
+    // already, and writes on until one nests a part.
+    Nest([this, Instance, Done = std::move(Done), path = propPath_, skip = 0]() mutable {
+        propPath_ = path;
+        TCursor cursor;
+        cursor.Skip = skip;
+        {
+            TSetForScope<TCursor*> stepping(cursor_, &cursor);
+            Instance->DefineProperties(*this);
+        }
+        if (cursor.Stopped) {
+            skip = cursor.Skip;
+            return true;
+        }
+        if (Done) Done();
+        return false;
+    });
 }
 
 void TWriter::DefineProperty(const std::wstring& Name, const TReaderProc&, const TWriterProc& WriteData, bool HasData) {
+    TCursor* cursor = cursor_;
+    if (cursor) {
+        const int index = cursor->Seen++;
+        if (cursor->Stopped || index < cursor->Skip) return;
+        cursor->Skip = index + 1;
+    }
     if (!HasData || !WriteData) return;
     WritePropName(Name);
-    WriteData(*this);
+    const size_t parts = PartCount();
+    {
+        TSetForScope<TCursor*> plain(cursor_, nullptr);  // what the value writes is its own
+        WriteData(*this);
+    }
+    if (cursor && PartCount() > parts) cursor->Stopped = true;
 }
 
 void TWriter::DefineObject(const std::wstring& Name, const TDefineProc& DefineProperties) {
@@ -239,42 +323,52 @@ bool TReader::ReadBoolean() {
 }
 
 void TReader::SkipValue() {
-    switch (ReadValue()) {
-    case TValueType::vaNull:
-    case TValueType::vaFalse:
-    case TValueType::vaTrue:
-    case TValueType::vaNil: return;
-    case TValueType::vaInt32: {
-        int32_t value = 0;
-        stream_->ReadBuffer(&value, sizeof(value));
-        return;
-    }
-    case TValueType::vaDouble: {
-        double value = 0;
-        stream_->ReadBuffer(&value, sizeof(value));
-        return;
-    }
-    case TValueType::vaIdent:
-    case TValueType::vaWString: ReadRawString(); return;
-    case TValueType::vaSet:
-        while (!ReadRawString().empty()) {}
-        return;
-    case TValueType::vaList:
-        while (!EndOfList()) SkipValue();
-        ReadListEnd();
-        return;
-    case TValueType::vaCollection:
-        while (!EndOfList()) {
-            ReadListBegin();
-            while (!EndOfList()) {
-                ReadStr();
-                SkipValue();
+    // What each open list, collection or collection entry holds is kept on a
+    // stack of its own, so no nesting costs the caller's stack.
+    enum class TOpen : uint8_t {
+        List,
+        Collection,
+        Entry
+    };
+    std::vector<TOpen> open;
+    do {
+        if (!open.empty()) {
+            if (EndOfList()) {
+                ReadListEnd();
+                open.pop_back();
+                continue;
             }
-            ReadListEnd();
+            if (open.back() == TOpen::Collection) {
+                ReadListBegin();
+                open.push_back(TOpen::Entry);
+                continue;
+            }
+            if (open.back() == TOpen::Entry) ReadStr();  // the name before each value
         }
-        ReadListEnd();
-        return;
-    }
+        switch (ReadValue()) {
+        case TValueType::vaNull:
+        case TValueType::vaFalse:
+        case TValueType::vaTrue:
+        case TValueType::vaNil: break;
+        case TValueType::vaInt32: {
+            int32_t value = 0;
+            stream_->ReadBuffer(&value, sizeof(value));
+            break;
+        }
+        case TValueType::vaDouble: {
+            double value = 0;
+            stream_->ReadBuffer(&value, sizeof(value));
+            break;
+        }
+        case TValueType::vaIdent:
+        case TValueType::vaWString: ReadRawString(); break;
+        case TValueType::vaSet:
+            while (!ReadRawString().empty()) {}
+            break;
+        case TValueType::vaList: open.push_back(TOpen::List); break;
+        case TValueType::vaCollection: open.push_back(TOpen::Collection); break;
+        }
+    } while (!open.empty());
 }
 
 void TReader::ReadProperty(TPersistent* Instance) {
@@ -287,7 +381,22 @@ void TReader::ReadProperty(TPersistent* Instance) {
 }
 
 void TReader::ReadProperties(TPersistent* Instance) {
-    while (!EndOfList()) ReadProperty(Instance);
+    Finishing([&] {
+        while (!EndOfList()) ReadProperty(Instance);
+    });
+}
+
+void TReader::NestProperties(TPersistent* Instance, std::function<void()> Done, std::function<void()> Abort) {
+    Nest(
+        [this, Instance, Done = std::move(Done)] {
+            if (!EndOfList()) {
+                ReadProperty(Instance);
+                return true;
+            }
+            if (Done) Done();
+            return false;
+        },
+        std::move(Abort));
 }
 
 void TReader::DefineProperty(const std::wstring&, const TReaderProc&, const TWriterProc&, bool) {

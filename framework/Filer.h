@@ -12,8 +12,11 @@
 // TWriter and TReader are plain objects over a stream the caller owns. A stream
 // that ends early or holds an unexpected value raises EReadError, so a reader
 // never builds from garbage.
+// A tree of objects (items whose children hold items again) is read and written
+// in parts (Nest, NestProperties), so its depth costs heap, never stack.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -57,8 +60,32 @@ public:
     TComponent* Root() const { return root_; }
     void SetRoot(TComponent* Value) { root_ = Value; }
 
+    // A subtree read or written in parts. A property that meets a subtree does
+    // what comes first, nests the rest as a part, and returns: Step does the next
+    // piece and answers whether more follow; Abort undoes what the part made when
+    // the read or write fails before the part is done. Nested parts run in the
+    // filer's own loop after the step that nested them, each to its end before
+    // that part goes on. Outside the loop, and inside ReadProperties and
+    // WriteProperties (which finish their object before they return), the part
+    // runs at once.
+    void Nest(std::function<bool()> Step, std::function<void()> Abort = nullptr);
+
 protected:
+    // Runs with nested parts running at once (a caller that goes on after its
+    // call needs its object finished); the parts' loop resumes afterwards.
+    void Finishing(const std::function<void()>& Body);
+    size_t PartCount() const { return parts_.size(); }
+
     TComponent* root_ = nullptr;
+
+private:
+    struct TPart {
+        std::function<bool()> Step;
+        std::function<void()> Abort;
+    };
+    // Parts stay where they are while a step nests more (the running one is never moved).
+    std::vector<std::unique_ptr<TPart>> parts_;
+    bool looping_ = false;
 };
 
 class TWriter : public TFiler {
@@ -84,6 +111,9 @@ public:
 
     // Every property of Instance that has data, in the order it defines them.
     void WriteProperties(TPersistent* Instance);
+    // The same as a part (see Nest), then Done: a property that nests a part ends
+    // the step, and the next step goes on after it.
+    void NestProperties(TPersistent* Instance, std::function<void()> Done);
     // The stream's signature, then Root with its owned components.
     void WriteRootComponent(TComponent* Root);
     void WriteComponent(TComponent* Component);
@@ -95,8 +125,17 @@ public:
 private:
     void WriteRawString(const std::wstring& Value);
 
+    // Where a part writing an object's properties stands: the properties it
+    // passes over (written by earlier steps) and whether one of them nested a part.
+    struct TCursor {
+        int Seen = 0;
+        int Skip = 0;
+        bool Stopped = false;
+    };
+
     TStream* stream_;
     std::wstring propPath_;
+    TCursor* cursor_ = nullptr;
 };
 
 class TReader : public TFiler {
@@ -118,7 +157,7 @@ public:
     int32_t ReadInteger();
     double ReadDouble();
     bool ReadBoolean();
-    // Passes over one value (a whole list, set or collection).
+    // Passes over one value (a whole list, set or collection, however deep).
     void SkipValue();
 
     // One property (its name and value) into Instance; EReadError for a name
@@ -126,6 +165,8 @@ public:
     void ReadProperty(TPersistent* Instance);
     // Properties until the end of the list (left in the stream).
     void ReadProperties(TPersistent* Instance);
+    // The same as a part (see Nest), then Done; Abort as for Nest.
+    void NestProperties(TPersistent* Instance, std::function<void()> Done, std::function<void()> Abort = nullptr);
     // Reads a stream written by WriteRootComponent into Root (see the top). On a
     // failure, components made by the read are freed and the failure passed on.
     void ReadRootComponent(TComponent* Root);

@@ -42,6 +42,10 @@ protected:
         return item ? item->GetID() : L"<none>";
     }
 
+    static std::string Bytes(fw::TMemoryStream& Stream) {
+        return std::string(static_cast<const char*>(Stream.Memory()), size_t(Stream.Size()));
+    }
+
     testdp::RecordingProvider provider;
     int baseline = 0, aggregated = 0;
     TVxBaseDataItem *a = nullptr, *a1 = nullptr, *a2 = nullptr, *a21 = nullptr, *b = nullptr, *c = nullptr;
@@ -318,7 +322,36 @@ TEST_F(DataItemsTest, StreamsRoundTripItemsExtensionsAndChildLists) {
     // Saved again, the copy gives the same stream.
     fw::TMemoryStream again;
     SaveItemsToStream(static_cast<TVxBaseDataItems*>(copy->GetImplementer()), &again);
-    EXPECT_EQ(again.Size(), stream.Size());
+    EXPECT_EQ(Bytes(again), Bytes(stream));
+}
+
+TEST_F(DataItemsTest, TreesOfAnyDepthSaveLoadAndGoWithoutRecursion) {
+    constexpr int kDepth = 10000;
+    TVxBaseDataItems* list = provider.Root();
+    for (int level = 0; level < kDepth; ++level) {
+        TVxBaseDataItem* item = AddItem(list, L"n" + std::to_wstring(level));
+        if (level + 1 < kDepth) list = Children(item);
+    }
+    fw::TMemoryStream stream;
+    SaveItemsToStream(provider.Root(), &stream);
+    stream.SetPosition(0);
+    Ptr<IVxDataItems> copy = LoadItemsFromStream(&stream, &provider);
+    fw::TMemoryStream again;
+    SaveItemsToStream(static_cast<TVxBaseDataItems*>(copy->GetImplementer()), &again);
+    EXPECT_EQ(Bytes(again), Bytes(stream));
+    Ptr<IVxDataItem> deepest;
+    EXPECT_TRUE(copy.As<IVxDataIDSearch>()->FindByID(L"n" + std::to_wstring(kDepth - 1), true, deepest));
+    deepest.reset();
+    copy.As<IVxDataItemsManagement>()->Clear();
+    EXPECT_EQ(copy->GetCount(), 0);
+    copy.reset();
+    // Cut deep inside: a clear read error, and nothing of it stays.
+    const int before = TExtensibleInterfacedPersistent::LiveCount();
+    fw::TMemoryStream cut;
+    cut.WriteBuffer(stream.Memory(), stream.Size() / 2);
+    cut.SetPosition(0);
+    EXPECT_THROW(LoadItemsFromStream(&cut, &provider), fw::EReadError);
+    EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), before);
 }
 
 TEST_F(DataItemsTest, ExtensionsAttachOncePerClassAndStreamIntoTheAttachedOne) {
@@ -384,6 +417,40 @@ TEST_F(DataItemsTest, DamagedStreamsRaiseAndLeaveNothingBehind) {
         try {
             LoadItemsFromStream(&bad, &provider);
         } catch (const fw::Exception&) {}
+    }
+    // A consumer's extension named in an item's or a list's stream is refused
+    // before it takes its owner for a consumer.
+    for (const bool onItem : {true, false}) {
+        fw::TMemoryStream hostile;
+        fw::TWriter w(&hostile);
+        const auto entry = [&w](const wchar_t* Property, const wchar_t* Class) {
+            w.WritePropName(Property);
+            w.WriteValue(fw::TValueType::vaCollection);
+            w.WriteListBegin();
+            w.WritePropName(L"ClassName");
+            w.WriteString(Class);
+        };
+        const auto selection = [&] {
+            entry(L"Extensions", L"TVxDataConsumerItemSelect");
+            w.WritePropName(L"Item");
+            w.WriteString(L"a");
+            w.WriteListEnd();
+            w.WriteListEnd();
+        };
+        w.WriteListBegin();
+        w.WritePropName(L"ClassName");
+        w.WriteString(L"TVxDataItemsList");
+        if (!onItem) selection();
+        entry(L"Items", L"TVxBaseDataItem");
+        if (onItem) selection();
+        for (int i = 0; i < 3; ++i) w.WriteListEnd();
+        hostile.SetPosition(0);
+        try {
+            LoadItemsFromStream(&hostile, &provider);
+            ADD_FAILURE() << "read";
+        } catch (const fw::EReadError& e) {
+            EXPECT_EQ(e.Message(), msg::InvalidClassType);
+        }
     }
     EXPECT_EQ(TExtensibleInterfacedPersistent::LiveCount(), before);
     EXPECT_EQ(TAggregatedPersistent::LiveCount(), extensions);

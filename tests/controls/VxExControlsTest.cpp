@@ -130,8 +130,11 @@ TEST(VxExBases, MarkerQueryAboutInfoAndStreamedHintColour) {
         fw::TWriter w(&stream);
         plain.SetHintColor(fw::clRed);
         w.WriteProperties(&plain);
+        // Passed over whatever it holds, however deep.
         w.WritePropName(L"AboutVXL");
+        for (int i = 0; i < 20000; ++i) w.WriteListBegin();
         w.WriteString(L"(About)");
+        for (int i = 0; i < 20000; ++i) w.WriteListEnd();
         w.WriteListEnd();
     }
     const std::string bytes(static_cast<const char*>(stream.Memory()), size_t(stream.Size()));
