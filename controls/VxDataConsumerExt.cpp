@@ -280,11 +280,15 @@ void TVxCustomDataConsumerViewList::DataProviderChanged(IVxDataProvider*, int Re
     Entered(ConsumerImpl(), [&] {
         Ptr<IVxDataItems> list = item->GetItems();
         Ptr<IVxDataItem> parent = list ? list->GetParent() : nullptr;
-        if (!parent) {
+        // A new item of the view's root list (the selected item's children while
+        // one is selected) is a root row; a top-level item outside it has none.
+        Ptr<IVxDataItems> roots = ConsumerImpl()->RootItems();
+        if (list && list == roots) {
             AddChildItem(-1, item.get());
             NotifyViewChanged();
             return;
         }
+        if (!parent) return;
         int row = IndexOfItem(parent.get());
         if (row < 0 && expandOnNew_) {
             ExpandTreeTo(parent.get());

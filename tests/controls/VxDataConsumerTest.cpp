@@ -369,6 +369,17 @@ TEST_F(DataConsumerTest, SelectionNarrowsTheViewAndSurvivesClear) {
     EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
     select->SetItemID(L"a");
     EXPECT_EQ(Rows(ViewOf()), (std::vector<std::wstring>{L"a1", L"dup+"}));
+    // A new child of the selected item is a root row, with expand-on-new or
+    // without; a new item outside the selection's children gets no row.
+    auto aKids = Ptr<IVxDataItem>(static_cast<IVxDataItem*>(a)).As<IVxDataItemsManagement>();
+    for (const bool expand : {false, true}) {
+        ViewOf()->SetExpandOnNewItem(expand);
+        Ptr<IVxDataItem> fresh = aKids->New();
+        EXPECT_EQ(ViewOf()->ItemLevel(ViewOf()->IndexOfItem(fresh.get())), 0) << expand;
+    }
+    aKids.reset();
+    provider.RootManagement()->New();
+    EXPECT_EQ(ViewOf()->Count(), 4);
     EXPECT_THROW(select->SetItemID(L"zzz"), EVXLDataConsumer);
     EXPECT_EQ(select->ItemID(), L"a");
     provider.calls.clear();
