@@ -76,7 +76,27 @@ Ptr<IVxDataConsumer> TVxDataConsumer::Consumer() {
 }
 
 bool TVxDataConsumer::OwnerLoading() const {
-    return owner_ && owner_->HasState(fw::csLoading);
+    return owner_ && owner_->HasState(fw::csLoading) && !streamRead_;
+}
+
+fw::TComponent* TVxDataConsumer::ProviderComponent() {
+    if (!provider_) return nullptr;
+    if (auto owner = provider_.As<IVxDataProviderComponent>())
+        if (auto* component = dynamic_cast<fw::TComponent*>(owner->Component())) return component;
+    return dynamic_cast<fw::TComponent*>(provider_.get());
+}
+
+void TVxDataConsumer::SetStreamedProvider(fw::TComponent* Component) {
+    auto* provider = dynamic_cast<IVxDataProvider*>(Component);
+    if (Component && !provider) throw fw::EReadError(msg::InvalidClassType);
+    streamRead_ = true;
+    try {
+        SetProviderIntf(provider);
+    } catch (...) {
+        streamRead_ = false;
+        throw;
+    }
+    streamRead_ = false;
 }
 
 TVxDataConsumerAggregatedObject* TVxDataConsumer::ConsumerExtension(int Index) const {
@@ -220,6 +240,9 @@ std::wstring TVxDataConsumer::ContextPath() {
 }
 
 void TVxDataConsumer::DefineProperties(fw::TFiler& Filer) {
+    // By name: the reader sets it once the whole form is read.
+    fw::DefineComponentRef(Filer, L"Provider", ProviderComponent(),
+                           [this](fw::TComponent* Component) { SetStreamedProvider(Component); });
     // By its path: a nested context is found again under its ancestors.
     fw::DefineString(
         Filer, L"Context", IsContextStored() ? ContextPath() : std::wstring(),

@@ -127,11 +127,14 @@ public:
     Ptr<IVxDataItems> RootItems();
     bool FixupsPending() const { return fixupsPending_; }
     void SetFixupsPending() { fixupsPending_ = true; }
-    // Whether the owner is being loaded from its stream.
+    // Whether the owner is being loaded from its stream (and its values are not
+    // all read yet).
     bool OwnerLoading() const;
+    // The component the provider is (found by its name in a stream), or nullptr.
+    fw::TComponent* ProviderComponent();
 
-    // Context (when stored) and the streamable extensions; the provider is the owner's to set.
-    // "Context" (by its path, see ContextPath) when stored, then the extensions.
+    // "Provider" (the name of the component it is, when it has one), "Context"
+    // (by its path, see ContextPath) when stored, then the extensions.
     void DefineProperties(fw::TFiler& Filer) override;
 
     // IVxDataConsumer
@@ -150,6 +153,9 @@ protected:
     void BeforeDestruction() override;
 
 private:
+    // The provider a stream names, set once the reader has read every value:
+    // the pending context and selection are then applied with it.
+    void SetStreamedProvider(fw::TComponent* Component);
     bool FixupsDue();
     bool ContextDue();
     // The context a pending name names in Provider; EVXLDataConsumer when none.
@@ -168,7 +174,8 @@ private:
     bool fixupsPending_ = false;
     std::wstring pendingContext_;
     std::vector<Ptr<IUnknown>> clients_;
-    int entered_ = 0;  // depth of Enter brackets
+    int entered_ = 0;          // depth of Enter brackets
+    bool streamRead_ = false;  // the reader sets the provider after the last value
 };
 
 }  // namespace vx

@@ -73,6 +73,25 @@ public:
 };
 const TVxClass Invisible::Class{L"Invisible", &TVxDataItemAggregatedObject::Class, nullptr, nullptr, nullptr};
 
+// A provider that is a component of a form, named there.
+class ProviderOnForm : public fw::TComponent, public testdp::RecordingProvider {
+public:
+    using fw::TComponent::TComponent;
+};
+
+// A component of a form that streams its consumer as "Consumer".
+class ConsumerHost : public fw::TComponent {
+public:
+    explicit ConsumerHost(fw::TComponent* Owner)
+        : fw::TComponent(Owner), consumer(New<TVxDataConsumer>(this, std::initializer_list<int>{})) {}
+    ~ConsumerHost() override { consumer->Free(); }
+    void DefineProperties(fw::TFiler& Filer) override {
+        fw::TComponent::DefineProperties(Filer);
+        fw::DefinePersistent(Filer, L"Consumer", consumer);
+    }
+    TVxDataConsumer* consumer;
+};
+
 class DataConsumerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -597,6 +616,33 @@ TEST_F(DataConsumerTest, ContextAndSelectionStreamedWhileLoadingAreAppliedWithTh
     consumer->SetContext(L"first");
     EXPECT_EQ(select->GetItem().get(), static_cast<IVxDataItem*>(a21));
     std::exchange(consumer, nullptr)->Free();  // before its owner goes
+}
+
+TEST_F(DataConsumerTest, ProviderIsStreamedByNameAndFoundWithContextAndSelectionAtTheEndOfLoading) {
+    fw::TComponent form(nullptr);
+    auto* items = new ProviderOnForm(&form);
+    items->SetName(L"Items");
+    items->consumerClasses = {&TVxDataConsumerItemSelect::Class};
+    items->AddContextList();
+    AddContext(items->Contexts(), L"first");
+    AddContext(items->Contexts(), L"later");
+    TVxBaseDataItem* x = AddItem(Children(AddItem(items->Root(), L"a")), L"x");
+    auto* host = new ConsumerHost(&form);
+    host->SetName(L"Host");
+    host->consumer->SetProviderIntf(items);
+    host->consumer->SetContext(L"later");
+    SelectOf(host->consumer)->SetItemID(L"x");
+    fw::TMemoryStream stream;
+    fw::TWriter(&stream).WriteRootComponent(&form);
+    host->consumer->SetProviderIntf(nullptr);
+    stream.SetPosition(0);
+    fw::TReader(&stream).ReadRootComponent(&form);
+    EXPECT_EQ(host->consumer->ProviderIntf().get(), static_cast<IVxDataProvider*>(items));
+    EXPECT_EQ(host->consumer->Context(), L"later");
+    ASSERT_TRUE(SelectOf(host->consumer));
+    EXPECT_EQ(SelectOf(host->consumer)->GetItem().get(), static_cast<IVxDataItem*>(x));
+    EXPECT_FALSE(host->consumer->FixupsPending());
+    delete host;  // before the provider it uses
 }
 
 }  // namespace
