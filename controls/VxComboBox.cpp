@@ -206,10 +206,11 @@ LRESULT CALLBACK TVxCustomComboBox::EditProc(HWND Wnd, UINT Msg, WPARAM WParam, 
                                              DWORD_PTR Data) {
     auto* self = reinterpret_cast<TVxCustomComboBox*>(Data);
     if (Msg == WM_NCDESTROY) RemoveWindowSubclass(Wnd, EditProc, Id);
-    // Up, Down and F4 go straight from the edit to the list, past the combo box.
-    const bool listKey = WParam == VK_UP || WParam == VK_DOWN || WParam == VK_F4;
-    if (listKey && (Msg == WM_KEYDOWN || Msg == WM_SYSKEYDOWN) && self->readOnly_ && !self->HasState(fw::csDesigning))
-        return 0;
+    // Up, Down and F4 go straight from the edit to the list, past the combo box;
+    // with Alt, Up and Down open it too, while Alt+F4 closes the form and goes on.
+    const bool arrow = WParam == VK_UP || WParam == VK_DOWN;
+    const bool listKey = (Msg == WM_KEYDOWN && (arrow || WParam == VK_F4)) || (Msg == WM_SYSKEYDOWN && arrow);
+    if (listKey && self->readOnly_ && !self->HasState(fw::csDesigning)) return 0;
     return DefSubclassProc(Wnd, Msg, WParam, LParam);
 }
 

@@ -113,6 +113,22 @@ TEST_F(VxComboBoxTest, ReadOnlyDropDownIgnoresListKeysTypedIntoItsEditPart) {
     combo->SetReadOnly(false);
     SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(combo->ItemIndex(), 1);
+    // Alt+F4 typed there still closes the form.
+    combo->SetReadOnly(true);
+    SetForegroundWindow(form->Handle());
+    SetFocus(edit);
+    fw::Application()->ProcessMessages();
+    EXPECT_EQ(GetFocus(), edit);
+    INPUT keys[4]{};
+    const WORD codes[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+    fw::Application()->ProcessMessages();
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 
 TEST_F(VxComboBoxTest, StreamedCtl3DIsReadAndNeverWritten) {
