@@ -112,6 +112,7 @@ TEST(ComponentStream, RoundTripKeepsEveryKindOfPropertyAndReferencesResolveBefor
     a->font.SetPitch(fw::fpFixed);
     a->buddy = b;  // read before B exists in the stream
     a->SetTag(3);
+    b->lines.Add(L"solo");  // a list of exactly one line
     fw::TMemoryStream stream;
     Save(&form, stream);
 
@@ -144,6 +145,8 @@ TEST(ComponentStream, RoundTripKeepsEveryKindOfPropertyAndReferencesResolveBefor
     EXPECT_EQ(log[0], L"A loaded, buddy B");
     EXPECT_FALSE(a2->HasState(fw::csLoading));
     EXPECT_EQ(b2->text, L"");  // defaults are not written and stay
+    ASSERT_EQ(b2->lines.Count(), 1);
+    EXPECT_EQ(b2->lines.Strings(0), L"solo");
 }
 
 TEST(ComponentStream, MissingComponentsAreMadeFromRegisteredClassesAndUnknownOnesRaise) {

@@ -133,10 +133,13 @@ TEST(CriticalSection, HoldsOutOtherThreadsAndALibraryIsReleasedOnce) {
     }).join();
     EXPECT_TRUE(other);
 
-    HMODULE module = LoadLibraryW(L"version.dll");
+    // A library the process has not loaded otherwise is gone once released.
+    ASSERT_EQ(GetModuleHandleW(L"cabinet.dll"), nullptr);
+    HMODULE module = LoadLibraryW(L"cabinet.dll");
     ASSERT_NE(module, nullptr);
     zur::ReleaseLibrary(module);
     EXPECT_EQ(module, nullptr);
+    EXPECT_EQ(GetModuleHandleW(L"cabinet.dll"), nullptr);
     zur::ReleaseLibrary(module);  // 0: nothing happens
     EXPECT_EQ(module, nullptr);
 }
