@@ -199,14 +199,23 @@ void TVxCustomDataConsumerViewList::ExpandTreeTo(IVxDataItem* Item) {
 
 void TVxCustomDataConsumerViewList::ExpandTowards(IVxDataItem* Item) {
     if (!Item || !ItemVisible(Item) || IndexOfItem(Item) >= 0) return;
-    Ptr<IVxDataItems> list = Item->GetItems();
-    Ptr<IVxDataItem> parent = list ? list->GetParent() : nullptr;
-    if (!parent) return;
-    ExpandTowards(parent.get());
-    const int row = IndexOfItem(parent.get());
-    if (row < 0) return;
-    if (ItemIsExpanded(row)) throw EVXLDataConsumer(msg::ViewListOutOfSync);
-    ToggleItem(row);
+    // The ancestors up to the first one that is shown already (or hidden), then
+    // each opened from the top down: a deep tree costs no stack.
+    std::vector<Ptr<IVxDataItem>> ancestors;
+    for (Ptr<IVxDataItem> item(Item);;) {
+        Ptr<IVxDataItems> list = item->GetItems();
+        Ptr<IVxDataItem> parent = list ? list->GetParent() : nullptr;
+        if (!parent) break;
+        ancestors.push_back(parent);
+        if (!ItemVisible(parent.get()) || IndexOfItem(parent.get()) >= 0) break;
+        item = parent;
+    }
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
+        const int row = IndexOfItem(it->get());
+        if (row < 0) continue;
+        if (ItemIsExpanded(row)) throw EVXLDataConsumer(msg::ViewListOutOfSync);
+        ToggleItem(row);
+    }
 }
 
 Ptr<IVxDataItem> TVxCustomDataConsumerViewList::ItemParent(int Index) {
@@ -427,19 +436,34 @@ void TVxDataConsumerViewList::ToggleItem(int Index) {
 }
 
 void TVxDataConsumerViewList::AddItems(int& Index, IVxDataItems* Items, int ExpandLevel) {
-    int level = 0;
-    if (Index > 0) {
-        rows_[size_t(Index - 1)].Flags |= vlExpanded;
-        level = ItemLevel(Index - 1) + 1;
-    }
-    const int count = Items->GetCount();
-    for (int i = 0; i < count; ++i) {
-        Ptr<IVxDataItem> item = Items->GetItem(i);
+    // The lists being listed, innermost last: expanding every level of a deep
+    // tree costs no stack.
+    struct TListing {
+        Ptr<IVxDataItems> Items;
+        int Next, Count, Level, Expand;
+    };
+    std::vector<TListing> listings;
+    const auto open = [&](IVxDataItems* List, int Expand) {
+        int level = 0;
+        if (Index > 0) {
+            rows_[size_t(Index - 1)].Flags |= vlExpanded;
+            level = ItemLevel(Index - 1) + 1;
+        }
+        listings.push_back({Ptr<IVxDataItems>(List), 0, List->GetCount(), level, Expand});
+    };
+    open(Items, ExpandLevel);
+    while (!listings.empty()) {
+        TListing& at = listings.back();
+        if (at.Next >= at.Count) {
+            listings.pop_back();
+            continue;
+        }
+        Ptr<IVxDataItem> item = at.Items->GetItem(at.Next++);
         if (!item || !ItemVisible(item.get())) continue;
-        const uint32_t flags = NewRowFlags(item.get(), level);
+        const uint32_t flags = NewRowFlags(item.get(), at.Level);
         rows_.insert(rows_.begin() + Index, TViewListItem{item->GetID(), flags});
         ++Index;
-        if (ExpandLevel != 0 && (flags & vlHasChildren)) AddItems(Index, ChildrenOf(item.get()).get(), ExpandLevel - 1);
+        if (at.Expand != 0 && (flags & vlHasChildren)) open(ChildrenOf(item.get()).get(), at.Expand - 1);
     }
 }
 

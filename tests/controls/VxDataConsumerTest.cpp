@@ -645,4 +645,21 @@ TEST_F(DataConsumerTest, ProviderIsStreamedByNameAndFoundWithContextAndSelection
     delete host;  // before the provider it uses
 }
 
+TEST_F(DataConsumerTest, EveryLevelOfADeepTreeIsListedWithoutRecursion) {
+    constexpr int kDepth = 100000;
+    TVxBaseDataItems* list = provider.Root();
+    for (int level = 0; level < kDepth; ++level) {
+        TVxBaseDataItem* item = AddItem(list, L"n" + std::to_wstring(level));
+        if (level + 1 < kDepth) list = Children(item);
+    }
+    consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
+    consumer->SetProviderIntf(&provider);
+    TVxDataConsumerViewList* view = ViewOf();
+    view->SetAutoExpandLevel(-1);
+    view->RebuildView();
+    ASSERT_EQ(view->Count(), kDepth);
+    EXPECT_EQ(view->ItemLevel(kDepth - 1), kDepth - 1);
+    EXPECT_TRUE(view->ItemIsExpanded(kDepth - 2));
+}
+
 }  // namespace
