@@ -53,29 +53,37 @@ void TVxBaseDataContexts::DoRemoveContext(IVxDataContext* Context) {
 }
 
 Ptr<IVxDataContext> TVxBaseDataContexts::GetContextByName(const TVxDataContextID& Name) {
-    const size_t sep = Name.find_first_of(L"/\\");
-    const std::wstring segment = Name.substr(0, sep);
-    const std::wstring rest = sep == std::wstring::npos ? std::wstring() : Name.substr(sep + 1);
-    if (segment == L"..") {
-        if (!ancestor_) return nullptr;
-        Ptr<IVxDataContexts> up = ancestor_->Contexts();
-        return up ? up->GetContextByName(rest) : nullptr;
+    // Segment by segment in a loop: a long path (from a stream) costs no stack.
+    Ptr<IVxDataContexts> hold;  // the list walked to
+    TVxBaseDataContexts* list = this;
+    for (size_t start = 0;;) {
+        const size_t sep = Name.find_first_of(L"/\\", start);
+        const std::wstring segment = Name.substr(start, sep == std::wstring::npos ? sep : sep - start);
+        Ptr<IVxDataContexts> next;
+        if (segment == L"..") {
+            if (!list->ancestor_) return nullptr;
+            next = list->ancestor_->Contexts();
+        } else if (segment.empty()) {
+            if (sep == std::wstring::npos || !list->ancestor_) return nullptr;
+            next = list->provider_ ? list->provider_.As<IVxDataContexts>() : nullptr;
+        } else {
+            Ptr<IVxDataContext> match;
+            for (int i = list->GetCount() - 1; i >= 0 && !match; --i) {
+                Ptr<IVxDataContext> context = list->GetContext(i);
+                if (context && fw::SameText(context->Name(), segment)) match = context;
+            }
+            if (!match || sep == std::wstring::npos) return match;
+            // More path: it names one of this context's children.
+            auto* impl = dynamic_cast<TVxBaseDataContext*>(match->GetImplementer());
+            TVxBaseDataContexts* children = impl ? impl->ChildContexts() : nullptr;
+            if (children) next = Ptr<IVxDataContexts>(static_cast<IVxDataContexts*>(children));
+        }
+        if (!next) return nullptr;
+        start = sep == std::wstring::npos ? Name.size() : sep + 1;
+        list = dynamic_cast<TVxBaseDataContexts*>(next.get());
+        if (!list) return next->GetContextByName(Name.substr(start));  // a list of another kind looks on itself
+        hold = std::move(next);
     }
-    if (segment.empty()) {
-        if (sep == std::wstring::npos || !ancestor_) return nullptr;
-        Ptr<IVxDataContexts> root = provider_ ? provider_.As<IVxDataContexts>() : nullptr;
-        return root ? root->GetContextByName(rest) : nullptr;
-    }
-    for (int i = GetCount() - 1; i >= 0; --i) {
-        Ptr<IVxDataContext> context = GetContext(i);
-        if (!context || !fw::SameText(context->Name(), segment)) continue;
-        if (sep == std::wstring::npos) return context;
-        // More path: it names one of this context's children.
-        auto* impl = dynamic_cast<TVxBaseDataContext*>(context->GetImplementer());
-        TVxBaseDataContexts* children = impl ? impl->ChildContexts() : nullptr;
-        return children ? children->GetContextByName(rest) : nullptr;
-    }
-    return nullptr;
 }
 
 Ptr<IVxDataContext> TVxDataContexts::GetContext(int Index) {

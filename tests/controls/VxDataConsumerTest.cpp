@@ -194,6 +194,9 @@ TEST_F(DataConsumerTest, ContextsFormATreeFoundByPaths) {
     EXPECT_FALSE(root->GetContextByName(L"\\x"));
     EXPECT_EQ(xKids->GetContextByName(L"..\\fixed").get(), static_cast<IVxDataContext*>(fixed));
     EXPECT_EQ(xKids->GetContextByName(L"\\x").get(), static_cast<IVxDataContext*>(x));
+    std::wstring winding;  // however long a path (a stream's) winds, it costs no stack
+    for (int i = 0; i < 100000; ++i) winding += L"x/../";
+    EXPECT_EQ(root->GetContextByName(winding + L"x/y").get(), static_cast<IVxDataContext*>(y));
     // Names are unique per list, regardless of case.
     EXPECT_THROW(AddContext(root, L"X"), EVXLDataContexts);
     EXPECT_THROW(fixed->SetName(L"X"), EVXLDataContexts);
