@@ -137,4 +137,12 @@ inline vx::TVxDataItemsList* Children(vx::TVxBaseDataItem* Item) {
     return list;
 }
 
+// Hangs a chain of Depth items (n0, n1 below it, ...) under List.
+inline void AddChain(vx::TVxBaseDataItems* List, int Depth) {
+    for (int level = 0; level < Depth; ++level) {
+        vx::TVxBaseDataItem* item = AddItem(List, L"n" + std::to_wstring(level));
+        if (level + 1 < Depth) List = Children(item);
+    }
+}
+
 }  // namespace testdp

@@ -650,11 +650,7 @@ TEST_F(DataConsumerTest, ProviderIsStreamedByNameAndFoundWithContextAndSelection
 
 TEST_F(DataConsumerTest, EveryLevelOfADeepTreeIsListedWithoutRecursion) {
     constexpr int kDepth = 100000;
-    TVxBaseDataItems* list = provider.Root();
-    for (int level = 0; level < kDepth; ++level) {
-        TVxBaseDataItem* item = AddItem(list, L"n" + std::to_wstring(level));
-        if (level + 1 < kDepth) list = Children(item);
-    }
+    testdp::AddChain(provider.Root(), kDepth);
     consumer = New<TVxDataConsumer>(nullptr, std::initializer_list<int>{3});
     consumer->SetProviderIntf(&provider);
     TVxDataConsumerViewList* view = ViewOf();

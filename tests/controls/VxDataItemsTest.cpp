@@ -327,11 +327,7 @@ TEST_F(DataItemsTest, StreamsRoundTripItemsExtensionsAndChildLists) {
 
 TEST_F(DataItemsTest, TreesOfAnyDepthSaveLoadAndGoWithoutRecursion) {
     constexpr int kDepth = 10000;
-    TVxBaseDataItems* list = provider.Root();
-    for (int level = 0; level < kDepth; ++level) {
-        TVxBaseDataItem* item = AddItem(list, L"n" + std::to_wstring(level));
-        if (level + 1 < kDepth) list = Children(item);
-    }
+    testdp::AddChain(provider.Root(), kDepth);
     fw::TMemoryStream stream;
     SaveItemsToStream(provider.Root(), &stream);
     stream.SetPosition(0);
