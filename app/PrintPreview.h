@@ -125,9 +125,9 @@ public:
     // Prints Grid scaled to Width from Origin (relative to the page rectangle's
     // corner) over as many pages as it needs, leaving out its last (empty) row.
     // EndY is the height the grid takes on its last page (its last row counted).
-    // On the pages it continues on, rows are taken as though the page's top were
-    // an inch down, and never past the page rectangle's foot. A row that cannot
-    // fit even on a fresh page ends the grid there.
+    // The pages it continues on hold every row that fits between the page
+    // rectangle's top (under the repeated fixed rows) and its foot. A row that
+    // cannot fit even on a fresh page ends the grid there.
     void PrintGrid(fw::TStringGrid* Grid, int Width, POINT Origin, bool GridLines, bool PrintTexts, int& EndY);
     // Prints page n as a job of its own.
     void PrintPage(int n);

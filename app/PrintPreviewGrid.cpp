@@ -106,7 +106,6 @@ void TPrintpreview::PrintGrid(fw::TStringGrid* Grid, int Width, POINT Origin, bo
     int fixedH = job.gridLine * Grid->FixedRows();
     for (int r = 0; r < Grid->FixedRows(); ++r) fixedH += Grid->RowHeights(r);
     const int x = Origin.x + canvasRect_.left;
-    const int oneInch = InchesToDeviceY(1.0f);
     int y = Origin.y + canvasRect_.top;  // where the current page's block of rows starts
     int blockTop = y;                    // where the current page's grid starts (fixed rows included)
     bool freshPage = false;              // the block starts on a page the grid itself added
@@ -118,11 +117,12 @@ void TPrintpreview::PrintGrid(fw::TStringGrid* Grid, int Width, POINT Origin, bo
         long long pending = 0;  // height of rows first .. row - 1
         for (;; ++row) {
             h += Grid->RowHeights(row) + job.gridLine;
-            // The first block fits from where it starts. A later block is given a
-            // fixed inch for the page's top, above its repeated fixed rows; where the
-            // real top lies lower (a large top margin), the rows still end on the page.
+            // The first block fits from where it starts. A later block starts at the
+            // page rectangle's top as the canvas sees it, under its repeated fixed
+            // rows: the allowance for the top and the foot it is measured against are
+            // values of the one canvas, and no row ends past the foot.
             bool fits = y + RoundEven(h * job.scale) <= canvasRect_.bottom;
-            if (first > 0) fits = fits && (fixedH + h) * job.scale + oneInch <= canvasRect_.bottom;
+            if (first > 0) fits = fits && canvasRect_.top + (fixedH + h) * job.scale <= canvasRect_.bottom;
             if (!fits || row == lastRow) break;
             pending = h;
         }

@@ -123,14 +123,19 @@ TEST_F(PrintingTest, RecordsPagesWithoutAPrintJobAndGridsThatCannotFitEnd) {
     EXPECT_EQ(testenv::CountPrinted().jobs, before.jobs);
 }
 
-TEST_F(PrintingTest, PagesAGridContinuesOnLeaveAnInchForTheirTopAndKeepEveryRowOnThem) {
+TEST_F(PrintingTest, PagesAGridContinuesOnHoldEveryRowThatFitsUnderTheirHeadingAndNoneBelowThem) {
     // Four columns of 99 pixels and their lines over 2000 printer pixels: five to a pixel.
+    // A heading row, repeated at the top of every page the grid continues on.
     auto grid = MakeGrid(200);
-    for (int c = 0; c < 4; ++c) grid->SetColWidths(c, 99);
+    grid->SetFixedRows(1);
+    for (int c = 0; c < 4; ++c) {
+        grid->SetColWidths(c, 99);
+        grid->SetCells(c, 0, L"heading");
+    }
     grid->SetGridLineWidth(1);
     const int row = (grid->RowHeights(0) + 1) * 5;
-    const int inch = 300;
-    const auto rowsOn = [&](int Page) { return int(Ys(Page, L"item ").size()) / 4; };
+    const auto itemsOn = [&](int Page) { return int(Ys(Page, L"item ").size()) / 4; };
+    // Half an inch down, the page's top lies above an inch; two inches down, below it.
     for (const float top : {0.5f, 2.0f}) {
         SCOPED_TRACE(top);
         preview->BeginDoc();
@@ -140,15 +145,15 @@ TEST_F(PrintingTest, PagesAGridContinuesOnLeaveAnInchForTheirTopAndKeepEveryRowO
         preview->PrintGrid(grid.get(), 2000, POINT{0, 0}, true, true, endY);
         preview->EndRecording();
         ASSERT_GE(preview->PageCount(), 3);
-        EXPECT_EQ(rowsOn(1), (canvas.bottom - canvas.top) / row);
-        // Half an inch down, the page's top is above the inch allowed for it: the
-        // inch decides. Two inches down, it is below: the page's foot decides.
-        const int later = std::min((canvas.bottom - inch) / row, (canvas.bottom - canvas.top) / row);
-        EXPECT_EQ(later, top < 1 ? 23 : 20);
-        EXPECT_EQ(rowsOn(2), later);
-        EXPECT_EQ(rowsOn(3), later);
-        EXPECT_LE(preview->PageMetafile(2)->Bounds().bottom, canvas.bottom + 3);
-        EXPECT_NEAR(preview->PageMetafile(2)->Bounds().top, canvas.top, 3);
+        // Every full page holds as many rows as its height gives, the heading among them.
+        const int items = (canvas.bottom - canvas.top) / row - 1;
+        EXPECT_EQ(items, top < 1 ? 23 : 19);
+        for (int p = 1; p <= 3; ++p) {
+            EXPECT_EQ(itemsOn(p), items) << "page " << p;
+            EXPECT_EQ(Ys(p, L"heading").size(), 4u) << "page " << p;
+            EXPECT_LE(preview->PageMetafile(p)->Bounds().bottom, canvas.bottom + 3) << "page " << p;
+            EXPECT_NEAR(preview->PageMetafile(p)->Bounds().top, canvas.top, 3) << "page " << p;
+        }
     }
 }
 
