@@ -12,6 +12,10 @@ TPrintpreview* Printpreview = nullptr;
 namespace {
 
 const wchar_t kNoPrinter[] = L"No printer is installed.";
+// The largest the page is zoomed to, on either side: some thirteen times the
+// paper's printer pixels at 300 dpi, far past any screen, and well inside what
+// window coordinates and the system's font rasteriser take.
+constexpr int kLargestPageSide = 32767;
 
 fw::TButton* MakeButton(TPrintpreview* form, fw::TWinControl* parent, const std::wstring& caption, RECT bounds) {
     auto* button = new fw::TButton(form);
@@ -273,6 +277,8 @@ void TPrintpreview::ZoomPaintBox(bool In) {
     int width = PaintBox1->Width(), height = PaintBox1->Height();
     if (In) {
         const int dW = step(width), dH = step(height);
+        // The zoom stops at its largest size: a step past it leaves the page as it is.
+        if (width + dW > kLargestPageSide || height + dH > kLargestPageSide) return;
         width += dW;
         left = left - dW / 2 < 0 ? 1 : left - dW / 2;
         height += dH;

@@ -470,6 +470,23 @@ TEST_F(PrintingTest, LandscapePagesFitAsOnPaperAndTheWindowFitsAndZooms) {
     const int w2 = box->Width();
     preview->PaintBox1MouseDown(box, fw::mbRight, 0, 10, 10);
     EXPECT_EQ(box->Width(), w2 - int(std::nearbyint(w2 * 0.35)) / 2);
+    // Clicked on and on, the page grows up to its largest size and stays there, drawn.
+    int before = box->Width();
+    for (int i = 0; i < 150; ++i) {
+        preview->PaintBox1MouseDown(box, fw::mbLeft, 0, 10, 10);
+        ASSERT_GE(box->Width(), before) << "click " << i;
+        before = box->Width();
+    }
+    EXPECT_GT(box->Width(), 32767 * 100 / 118);
+    EXPECT_LE(box->Width(), 32767);
+    EXPECT_NEAR(box->Height(), size.y * box->Width() / size.x, box->Width() / 50) << "in the paper's proportions";
+    preview->sb->Repaint();
+    {
+        const fw::WindowDC dc(preview->sb->Handle());
+        EXPECT_EQ(GetPixel(dc.get(), box->Left() + 5, box->Top() + 5), RGB(255, 255, 255)) << "the paper is shown";
+    }
+    preview->PaintBox1MouseDown(box, fw::mbRight, 0, 10, 10);
+    EXPECT_LT(box->Width(), before);
 }
 
 TEST_F(PrintingTest, CaptionLinesFollowOneAnotherAndTheHeadingRowRepeats) {
