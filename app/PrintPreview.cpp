@@ -306,6 +306,7 @@ void TPrintpreview::PrintDialog1Show(fw::TObject*) {
 }
 
 void TPrintpreview::PrintBtnClick(fw::TObject* Sender) {
+    if (printingPages_) return;  // a click while the pages print: they go on
     if (!fw::Printer()->HasPrinter()) throw fw::EPrinter(kNoPrinter);
     if (PageCount() == 0) return;
     PrintDialog1->SetOptions(fw::poPageNums);
@@ -324,8 +325,17 @@ void TPrintpreview::PrintBtnClick(fw::TObject* Sender) {
         // it on: it means the pages between its two numbers, printed in order.
         const int first = std::min(PrintDialog1->FromPage(), PrintDialog1->ToPage());
         const int last = std::max(PrintDialog1->FromPage(), PrintDialog1->ToPage());
-        for (int p = first; p <= last; ++p) PrintPage(p);
-        if (Sender == PrintBtn) DrawPage(last);
+        // Each page is a job of its own: closing the window prints no page after the one printing.
+        const bool shown = Visible();
+        bool stopped = false;
+        {
+            const PrintingScope printing(printingPages_);
+            for (int p = first; p <= last && !stopped; ++p) {
+                PrintPage(p);
+                stopped = p < last && PrintStopped(shown);
+            }
+        }
+        if (Sender == PrintBtn && !stopped) DrawPage(last);
         break;
     }
     case fw::prSelection: break;

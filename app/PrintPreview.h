@@ -131,8 +131,12 @@ public:
     void PrintGrid(fw::TStringGrid* Grid, int Width, POINT Origin, bool GridLines, bool PrintTexts, int& EndY);
     // Prints page n as a job of its own.
     void PrintPage(int n);
-    // Prints every page as one job.
+    // Prints every page as one job. The window's messages are handled between
+    // pages; closing the window (shown when the print began) stops the print at
+    // the next page and discards the job.
     void PrintAllPages();
+    // Whether pages are being sent to the printer now.
+    bool PrintingPages() const { return printingPages_; }
 
 private:
     void BuildControls();
@@ -145,6 +149,21 @@ private:
     void MeasurePrinter();
     void FreePages();
     void SetStatus(const std::wstring& Text);
+    // Handles the messages waiting between two printed pages; true when the
+    // window has been closed meanwhile (or the program is ending). WasShown: the
+    // window was shown when the print began.
+    bool PrintStopped(bool WasShown);
+    // Marks the pages as printing for as long as it lives.
+    class PrintingScope {
+    public:
+        explicit PrintingScope(bool& Flag) : flag_(Flag) { flag_ = true; }
+        ~PrintingScope() { flag_ = false; }
+        PrintingScope(const PrintingScope&) = delete;
+        PrintingScope& operator=(const PrintingScope&) = delete;
+
+    private:
+        bool& flag_;
+    };
 
     // Grid printing, in PrintGrid's terms.
     struct GridJob;
@@ -171,6 +190,7 @@ private:
     float marginInches_[4] = {1, 1, 1, 1};
     std::wstring title_;
     TPrintCellTarget cellTarget_;
+    bool printingPages_ = false;
 };
 
 // The one print-preview window, once the application has created it.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/PrintPreview.h"
+#include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Printers.h"
 #include "framework/SysUtils.h"
@@ -249,6 +250,14 @@ void TPrintpreview::SetStatus(const std::wstring& Text) {
     if (Panel2->HandleAllocated()) Panel2->Update();
 }
 
+bool TPrintpreview::PrintStopped(bool WasShown) {
+    // Handled between pages: the window repaints, shows its progress and can be closed.
+    fw::Application()->ProcessMessages();
+    if (fw::Application()->Terminated()) return true;
+    if (Modal()) return ModalResult() != fw::mrNone;
+    return WasShown && !Visible();
+}
+
 void TPrintpreview::PrintPage(int n) {
     if (!finished_) EndRecording();
     if (n < 1 || n > PageCount()) return;
@@ -273,13 +282,20 @@ void TPrintpreview::PrintAllPages() {
     printer->SetTitle(title_);
     if (!printer->Printing()) printer->BeginDoc();
     const std::wstring status = Panel2->Caption();
+    const bool shown = Visible();
+    const PrintingScope printing(printingPages_);
     try {
-        for (int p = 1; p <= PageCount(); ++p) {
+        bool stopped = false;
+        for (int p = 1; p <= PageCount() && !stopped; ++p) {
             SetStatus(fw::Format(L"Printing page %d of %d", {p, PageCount()}));
             if (p > 1) printer->NewPage();
             printer->Canvas()->StretchDraw(RECT{0, 0, printer->PageWidth(), printer->PageHeight()}, PageMetafile(p));
+            stopped = p < PageCount() && PrintStopped(shown);
         }
-        printer->EndDoc();
+        // A print stopped by closing the window is discarded whole, as an incomplete
+        // document, however many pages it has drawn.
+        if (stopped) printer->Abort();
+        else printer->EndDoc();
     } catch (...) {
         printer->Abort();
         SetStatus(status);

@@ -306,6 +306,45 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
     EXPECT_NE(pages[allFirst + 1], pages[allFirst + 2]);
 }
 
+TEST_F(PrintingTest, ClosingTheWindowWhilePagesPrintStopsThePrintAtTheNextPage) {
+    preview->BeginDoc();
+    for (int p = 2; p <= 40; ++p) preview->NewPage();
+    preview->EndRecording();
+    // The window shown modally; "Print" clicked and answered; the window closed as the
+    // print dialog goes, so the close waits while the first page prints.
+    preview->PrintDialog1->OnClose = [this](fw::TObject*) { PostMessageW(preview->Button6->Handle(), BM_CLICK, 0, 0); };
+    const auto pages = [](const wchar_t* From, const wchar_t* To) {
+        return [From, To](HWND d) {
+            SendMessageW(GetDlgItem(d, From ? 0x422 : 0x420), BM_CLICK, 0, 0);
+            if (From) SendMessageW(GetDlgItem(d, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(From));
+            if (To) SendMessageW(GetDlgItem(d, 0x481), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(To));
+            PostMessageW(d, WM_COMMAND, IDOK, 0);
+        };
+    };
+    // All pages are one job: it is discarded whole. A range prints a job a page: the first one only.
+    for (const auto& [from, to, jobs] :
+         {std::tuple{(const wchar_t*)nullptr, (const wchar_t*)nullptr, 0}, std::tuple{L"1", L"40", 1}}) {
+        SCOPED_TRACE(jobs);
+        const testenv::PrintCounts before = testenv::CountPrinted();
+        testenv::DialogAnswer answer(pages(from, to));
+        PostMessageW(preview->PrintBtn->Handle(), BM_CLICK, 0, 0);
+        EXPECT_EQ(preview->ShowModal(), fw::mrCancel);
+        EXPECT_TRUE(answer.Answered());
+        EXPECT_FALSE(preview->PrintingPages());
+        EXPECT_FALSE(fw::Printer()->Printing());
+        // Nothing more reaches the printer than the pages that had printed.
+        const testenv::PrintCounts after = testenv::WaitForJobs(before, jobs + 1, 2000);
+        EXPECT_EQ(after.jobs, before.jobs + jobs);
+        EXPECT_EQ(after.pages, before.pages + jobs);
+    }
+    // The printer takes the next print whole.
+    const testenv::PrintCounts before = testenv::CountPrinted();
+    preview->PrintAllPages();
+    const testenv::PrintCounts after = testenv::WaitForJobs(before, 1);
+    EXPECT_EQ(after.jobs, before.jobs + 1);
+    EXPECT_EQ(after.pages, before.pages + 40);
+}
+
 TEST_F(PrintingTest, ThePageButtonsShowTheirGlyphsAndHintsAndStepThroughThePages) {
     preview->SetWindowState(fw::wsNormal);
     preview->SetPosition(fw::poDesigned);
