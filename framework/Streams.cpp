@@ -111,9 +111,44 @@ std::wstring FileErrorText(const wchar_t* what, const std::wstring& name) {
     return std::wstring(what) + L" \"" + name + L"\". " + SysErrorMessage(GetLastError());
 }
 
+bool HasPrefix(const std::wstring& Name, const wchar_t* Prefix) {
+    return Name.compare(0, wcslen(Prefix), Prefix) == 0;
+}
+
+// Names the system takes at any length as they are: "\\?\" and device names.
+bool IsRawName(const std::wstring& Name) {
+    return HasPrefix(Name, L"\\\\?\\") || HasPrefix(Name, L"\\\\.\\");
+}
+
+// Name's full path as the system makes it of a plain name; Name itself when it has none.
+std::wstring FullPathOf(const std::wstring& Name) {
+    const DWORD n = GetFullPathNameW(Name.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return Name;
+    std::wstring full(n, L'\0');
+    const DWORD got = GetFullPathNameW(Name.c_str(), n, full.data(), nullptr);
+    if (got == 0 || got >= n) return Name;
+    full.resize(got);
+    return full;
+}
+
+bool NeedsLongForm(const std::wstring& Name) {
+    return !IsRawName(Name) && (Name.size() >= MAX_PATH || FullPathOf(Name).size() >= MAX_PATH);
+}
+
+std::wstring LongForm(const std::wstring& Name) {
+    if (IsRawName(Name)) return Name;
+    const std::wstring full = FullPathOf(Name);
+    if (HasPrefix(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// The part of a temporary file's name after its folder, always of this length.
+constexpr size_t kTemporaryNameLength = 16;
+
 // A fresh file of its own in Target's folder, named so that no two saves (of
-// this or another program) meet; its name goes into Name.
-HANDLE CreateTemporaryBeside(const std::wstring& Target, std::wstring& Name) {
+// this or another program) meet; its name, as the system was given it, goes into
+// Name. Long: the name is given in the "\\?\" form.
+HANDLE CreateTemporaryBeside(const std::wstring& Target, bool Long, std::wstring& Name) {
     const size_t slash = Target.find_last_of(L"\\/:");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : Target.substr(0, slash + 1);
     static LONG counter = 0;
@@ -121,7 +156,7 @@ HANDLE CreateTemporaryBeside(const std::wstring& Target, std::wstring& Name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t part[32];
         swprintf(part, 32, L"~tbr%08lx.tmp", static_cast<unsigned long>(seed + DWORD(InterlockedIncrement(&counter))));
-        Name = folder + part;
+        Name = Long ? LongForm(folder + part) : folder + part;
         const HANDLE file = CreateFileW(Name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) return file;
@@ -132,7 +167,12 @@ HANDLE CreateTemporaryBeside(const std::wstring& Target, std::wstring& Name) {
 
 }  // namespace
 
+std::wstring SystemFileName(const std::wstring& FileName) {
+    return NeedsLongForm(FileName) ? LongForm(FileName) : FileName;
+}
+
 std::function<BOOL(HANDLE, const void*, DWORD, DWORD*)> TFileStream::WriteFileHook;
+std::function<BOOL(const wchar_t*, const wchar_t*, DWORD)> TSafeFileStream::MoveFileHook;
 
 TFileStream::TFileStream(const std::wstring& FileName, uint16_t Mode) : fileName_(FileName) {
     if (Mode == fmCreate || (Mode & 0xFF00) == fmCreate) {
@@ -210,16 +250,21 @@ void TFileStream::SetSize(int64_t NewSize) {
 // ---------------------------------------------------------------------------
 
 TSafeFileStream::TTemporary TSafeFileStream::OpenTemporary(const std::wstring& Target) {
-    std::wstring name;
-    const HANDLE file = CreateTemporaryBeside(Target, name);
-    if (file == INVALID_HANDLE_VALUE) throw EFCreateError(FileErrorText(L"Cannot create file", Target));
-    return {name, file};
+    // The temporary name is as long as its folder and a name of fixed length: when
+    // it or the target is too long for a plain name, both go in the long form.
+    const size_t slash = Target.find_last_of(L"\\/:");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : Target.substr(0, slash + 1);
+    const bool longForm = NeedsLongForm(Target) || NeedsLongForm(folder + std::wstring(kTemporaryNameLength, L'x'));
+    TTemporary temporary{{}, INVALID_HANDLE_VALUE, longForm ? LongForm(Target) : Target};
+    temporary.file = CreateTemporaryBeside(Target, longForm, temporary.name);
+    if (temporary.file == INVALID_HANDLE_VALUE) throw EFCreateError(FileErrorText(L"Cannot create file", Target));
+    return temporary;
 }
 
 TSafeFileStream::TSafeFileStream(const std::wstring& FileName) : TSafeFileStream(FileName, OpenTemporary(FileName)) {}
 
 TSafeFileStream::TSafeFileStream(const std::wstring& FileName, TTemporary Temporary)
-    : TFileStream(Temporary.first, Temporary.second), target_(FileName) {}
+    : TFileStream(Temporary.name, Temporary.file), target_(FileName), systemTarget_(std::move(Temporary.target)) {}
 
 TSafeFileStream::~TSafeFileStream() {
     if (committed_) return;
@@ -236,12 +281,14 @@ void TSafeFileStream::Commit() {
     CloseFile();
     // A read-only file is one its owner protected: Windows refuses to move
     // another over it, Wine replaces it all the same, so the refusal is ours.
-    const DWORD existing = GetFileAttributesW(target_.c_str());
+    const DWORD existing = GetFileAttributesW(systemTarget_.c_str());
     if (ready && existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) {
         ready = false;
         error = ERROR_ACCESS_DENIED;
     }
-    if (ready && MoveFileExW(FileName().c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (ready && (MoveFileHook ? MoveFileHook(FileName().c_str(), systemTarget_.c_str(), flags)
+                               : MoveFileExW(FileName().c_str(), systemTarget_.c_str(), flags))) {
         committed_ = true;
         return;
     }

@@ -117,13 +117,24 @@ private:
     UniqueHandle handle_;
 };
 
+// The form of a file name to hand to the system's file calls. The name itself
+// while it and its full path are shorter than MAX_PATH; past that, its full path
+// (made as the system makes it of the plain name, so it names the same file) in
+// the "\\?\" form ("\\?\UNC\" for a share), which the system takes up to
+// 32,767 characters even from a program that is not long-path aware. A name in
+// that form already, or a device name ("\\.\"), is returned as it is.
+std::wstring SystemFileName(const std::wstring& FileName);
+
 // A new file written under a temporary name in its target's folder and moved
 // over the target by Commit, once every byte is written: a save that fails
 // part-way (a full disk, a failed format) leaves an existing target as it was
 // and no partial file. Without Commit the destructor removes the temporary file.
 // Raises EFCreateError "Cannot create file "%s". <system text>" when the
 // temporary file cannot be made or the target cannot be replaced (a read-only
-// target never is).
+// target never is). The temporary name is longer than many a target's name: when
+// it or the target reaches MAX_PATH, both go to the system in the "\\?\" form
+// (SystemFileName), so any target the system takes is saved. FileName is the
+// temporary file's name as the system was given it.
 class TSafeFileStream : public TFileStream {
 public:
     explicit TSafeFileStream(const std::wstring& FileName);
@@ -134,13 +145,23 @@ public:
     void Commit();
     const std::wstring& TargetName() const { return target_; }
 
+    // The system's MoveFileExW for putting a file in its target's place;
+    // replaceable, so a test can see the names handed to it.
+    static std::function<BOOL(const wchar_t* Existing, const wchar_t* New, DWORD Flags)> MoveFileHook;
+
 private:
-    // The temporary file's name and its open handle.
-    using TTemporary = std::pair<std::wstring, HANDLE>;
+    // The temporary file as the system was given it, its open handle, and the
+    // target as the system is to be given it.
+    struct TTemporary {
+        std::wstring name;
+        HANDLE file;
+        std::wstring target;
+    };
     TSafeFileStream(const std::wstring& FileName, TTemporary Temporary);
     static TTemporary OpenTemporary(const std::wstring& Target);
 
     std::wstring target_;
+    std::wstring systemTarget_;
     bool committed_ = false;
 };
 

@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Exception.h"
 #include "framework/StringList.h"
@@ -186,6 +188,72 @@ TEST(SafeFileStream, AReadOnlyTargetIsRefusedAndKept) {
     ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
     lines.SaveToFile(target);
     EXPECT_EQ(FileBytes(target), "new line\r\n");
+}
+
+// A scratch folder whose path is Length characters long (two levels below a fresh one).
+std::wstring FolderOfLength(size_t Length) {
+    const std::wstring root = testenv::NewScratchFolder(L"long-path");
+    const size_t room = Length - root.size() - 2;
+    const std::wstring first = root + L"\\" + std::wstring(room / 2, L'a');
+    const std::wstring second = first + L"\\" + std::wstring(room - room / 2, L'b');
+    CreateDirectoryW(first.c_str(), nullptr);
+    CreateDirectoryW(second.c_str(), nullptr);
+    return second;
+}
+
+// Records the names a save hands to the system's move, and moves.
+struct RecordedMoves {
+    RecordedMoves() {
+        fw::TSafeFileStream::MoveFileHook = [this](const wchar_t* From, const wchar_t* To, DWORD Flags) {
+            moves.emplace_back(From, To);
+            return MoveFileExW(From, To, Flags);
+        };
+    }
+    ~RecordedMoves() { fw::TSafeFileStream::MoveFileHook = nullptr; }
+    std::vector<std::pair<std::wstring, std::wstring>> moves;
+};
+
+TEST(SafeFileStream, NamesPastThePathLimitGoToTheSystemInTheirLongForm) {
+    const std::wstring n255(255, L'n');
+    const std::wstring limit = L"D:\\" + std::wstring(MAX_PATH - 1 - 3, L'p');  // the longest plain path
+    const std::pair<std::wstring, std::wstring> names[] = {
+        {L"D:\\a\\b.txt", L"D:\\a\\b.txt"},
+        {L"b.txt", L"b.txt"},
+        {limit, limit},
+        {limit + L"q", L"\\\\?\\" + limit + L"q"},
+        {L"D:\\" + n255 + L"\\x.txt", L"\\\\?\\D:\\" + n255 + L"\\x.txt"},
+        {L"D:/" + n255 + L"/sub/../x.txt.", L"\\\\?\\D:\\" + n255 + L"\\x.txt"},  // as a plain name means it
+        {L"\\\\server\\share\\" + n255, L"\\\\?\\UNC\\server\\share\\" + n255},
+        {L"\\\\?\\D:\\" + n255 + L".", L"\\\\?\\D:\\" + n255 + L"."},
+        {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+    };
+    for (const auto& [name, system] : names) EXPECT_EQ(fw::SystemFileName(name), system) << name.size();
+
+    // The longest target the Save dialog takes, in a folder where the temporary name passes the limit.
+    const std::wstring folder = FolderOfLength(MAX_PATH - 15);
+    const std::wstring target = folder + L"\\" + std::wstring(MAX_PATH - 1 - folder.size() - 5, L't') + L".csv";
+    ASSERT_EQ(target.size(), size_t(MAX_PATH - 1));
+    RecordedMoves recorded;
+    {
+        fw::TSafeFileStream file(target);
+        EXPECT_EQ(file.FileName().rfind(L"\\\\?\\" + folder + L"\\~tbr", 0), 0u) << "given to CreateFileW";
+        EXPECT_GE(file.FileName().size(), size_t(MAX_PATH + 4));
+        file.WriteBuffer("saved", 5);
+        file.Commit();
+        ASSERT_EQ(recorded.moves.size(), 1u);
+        EXPECT_EQ(recorded.moves[0].first, file.FileName());
+        EXPECT_EQ(recorded.moves[0].second, L"\\\\?\\" + target);
+    }
+    EXPECT_EQ(FileBytes(target), "saved");
+    EXPECT_EQ(testenv::NamesIn(folder).size(), 1u);
+    // In a short folder both names go as they are.
+    const std::wstring shallow = testenv::NewScratchFolder(L"short-path") + L"\\list.csv";
+    TMemoryStream bytes;
+    bytes.WriteBuffer("x", 1);
+    bytes.SaveToFile(shallow);
+    ASSERT_EQ(recorded.moves.size(), 2u);
+    EXPECT_EQ(recorded.moves[1].first.rfind(fw::ExtractFileDir(shallow) + L"\\~tbr", 0), 0u);
+    EXPECT_EQ(recorded.moves[1].second, shallow);
 }
 
 TEST(OSError, TextHasNoTrailingLineBreakAndTheCodeIsNamed) {
