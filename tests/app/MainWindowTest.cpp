@@ -93,6 +93,11 @@ Table ReadCsv(const std::wstring& text) {
     return table;
 }
 
+int CALLBACK CountLines(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM param) {
+    *reinterpret_cast<int*>(param) += record->iType == EMR_LINETO;
+    return 1;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -220,6 +225,13 @@ TEST_F(MainWindowTest, StartUpAndEveryListingOptionListInTheChosenOrder) {
     Form1->edMask->SetText(L"nothing*.xyz");
     WaitIdle();
     EXPECT_EQ(Status(), L"Items: 0");
+    // A folder chosen in the folder box becomes the tree's folder and is listed.
+    Form1->edMask->SetText(L"*");
+    WaitIdle();
+    Form1->ZFC->SelectPath(ScratchListing() + L"\\sub");
+    WaitIdle();
+    EXPECT_EQ(Form1->ListingFolder(), ScratchListing() + L"\\sub");
+    EXPECT_EQ(Rows(), Texts{L"sub\\delta.txt"});
 }
 
 TEST_F(MainWindowTest, ARequestDuringASearchEndsWithOneSearchAndStopEndsIt) {
@@ -325,6 +337,16 @@ TEST_F(MainWindowTest, DoubleClicksRequestsThatStartNoSearchAndStatusPanels) {
     }
     fw::CancelHint();
     EXPECT_FALSE(fw::ActivateHint(Form1->StatusBar1->ClientToScreen(POINT{400, 5})));
+    // The panels as the bar draws them: the count in the bar's font, the links italic and bold.
+    std::vector<fw::TFontStyles> styles(3, ~0u);
+    const auto drawPanel = Form1->StatusBar1->OnDrawPanel;
+    Form1->StatusBar1->OnDrawPanel = [&](fw::TStatusBar* Bar, fw::TStatusPanel* Panel, const RECT& Rect) {
+        Form1->StatusBar1DrawPanel(Bar, Panel, Rect);
+        styles.at(size_t(Panel->Index())) = Bar->Canvas()->Font()->Style();
+    };
+    RedrawWindow(Form1->StatusBar1->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Form1->StatusBar1->OnDrawPanel = drawPanel;
+    EXPECT_EQ(styles, (std::vector<fw::TFontStyles>{Form1->StatusBar1->Font()->Style(), fw::fsItalic, fw::fsBold}));
     EXPECT_EQ(opened,
               (Texts{L"mailto:tabulorin@brenmoor.example?subject=Tabulorin", L"https://brenmoor.example/tabulorin"}));
 }
@@ -374,6 +396,32 @@ TEST_F(MainWindowTest, SavesEveryFormatAndEmptyListingsAsksBeforeOverwritingAndR
     Form1->ZFL->SetCheckIfExists(false);
     Form1->ZFL->AddItem(ScratchListing() + L"\\gone.txt");
     EXPECT_EQ(SavedCsv(L"gone").at(2), (Texts{L"  gone.txt", L"", L"", L""}));
+    // A name that makes the longest path the dialog takes (with the extension it adds) is saved,
+    // in a folder where the save's temporary file is longer; one character more is refused.
+    const size_t room = MAX_PATH - 15 - folder.size() - 2;
+    const std::wstring deep =
+        folder + L"\\" + std::wstring(room / 2, L'a') + L"\\" + std::wstring(room - room / 2, L'b');
+    CreateDirectoryW(fw::ExtractFileDir(deep).c_str(), nullptr);
+    CreateDirectoryW(deep.c_str(), nullptr);
+    const std::wstring longest = deep + L"\\" + std::wstring(MAX_PATH - 1 - 4 - deep.size() - 1, L'n');
+    bool openAfterLonger = false;
+    {
+        testenv::DialogAnswer answer([&](HWND d) {
+            const HWND edit = testenv::DialogEdit(d, 0x47c);
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((longest + L"n").c_str()));
+            SendMessageW(d, WM_COMMAND, IDOK, 0);
+            openAfterLonger = IsWindowVisible(d) != FALSE;
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longest.c_str()));
+            PostMessageW(d, WM_COMMAND, IDOK, 0);
+        });
+        Form1->SaveasCSVClick(nullptr);
+        EXPECT_TRUE(answer.Answered());
+    }
+    EXPECT_TRUE(openAfterLonger);
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[3].rfind(L"The file name is too long.", 0), 0u);
+    ASSERT_EQ(longest.size() + 4, size_t(MAX_PATH - 1));
+    EXPECT_EQ(ReadCsv(FromFile(longest + L".CSV")), Expected());
 }
 
 TEST_F(MainWindowTest, WhileAnExportAsksItsQuestionTheWindowTakesNoOtherCommand) {
@@ -416,6 +464,31 @@ TEST_F(MainWindowTest, WhileAnExportAsksItsQuestionTheWindowTakesNoOtherCommand)
     EXPECT_EQ(boxes.size(), 3u);
     EXPECT_FALSE(Printpreview->Visible());
     EXPECT_FALSE(Form1->BtnPrint->Down());
+    // Commands that fail with an exception (the viewer, the print layout) leave the window
+    // taking every later command.
+    const auto viewer = zt::TztCustomExport::ViewerHook;
+    zt::TztCustomExport::ViewerHook = [](HWND, const std::wstring&, const std::wstring&, int) -> intptr_t {
+        throw fw::Exception(L"no viewer");
+    };
+    EXPECT_ANY_THROW(Form1->PreviewAsCSVClick(nullptr));
+    zt::TztCustomExport::ViewerHook = viewer;
+    int cellsPrinted = 0;
+    Form1->MyGrid->OnDrawCell = [](fw::TObject*, int, int, const RECT&, fw::TGridDrawState) {
+        throw fw::Exception(L"no layout");
+    };
+    EXPECT_ANY_THROW(Form1->BtnPrintClick(nullptr));
+    EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
+    Form1->MyGrid->OnDrawCell = [&](fw::TObject*, int, int, const RECT&, fw::TGridDrawState) { ++cellsPrinted; };
+    EXPECT_EQ(SavedCsv(L"after a failure"), Expected());
+    const size_t shown = viewed.size();
+    Form1->PreviewAsCSVClick(nullptr);
+    EXPECT_EQ(viewed.size(), shown + 1);
+    Form1->BtnPrintClick(nullptr);
+    EXPECT_GT(cellsPrinted, 0);
+    Form1->MyGrid->OnDrawCell = nullptr;
+    Form1->SavetoClipboardClick(nullptr);
+    EXPECT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes.back(), L"Data was copied to clipboard!");
 }
 
 TEST_F(MainWindowTest, ClipboardPreviewAndPrint) {
@@ -439,11 +512,19 @@ TEST_F(MainWindowTest, ClipboardPreviewAndPrint) {
     Form1->SavetoClipboardClick(nullptr);
     EXPECT_EQ(viewed.size(), 4u);
     // The print command lays the listing out; not from the button, it is recorded, not shown.
-    Form1->BtnPrint->SetDown(true);
-    Form1->BtnPrintClick(nullptr);
-    EXPECT_GE(Printpreview->PageCount(), 1);
-    EXPECT_FALSE(Printpreview->Visible());
-    EXPECT_FALSE(Form1->BtnPrint->Down());
+    // Lines between the cells come with "Print Grid" only.
+    for (const bool lines : {false, true}) {
+        Form1->cbPrintGrid->SetChecked(lines);
+        Form1->BtnPrint->SetDown(true);
+        Form1->BtnPrintClick(nullptr);
+        EXPECT_GE(Printpreview->PageCount(), 1);
+        EXPECT_FALSE(Printpreview->Visible());
+        EXPECT_FALSE(Form1->BtnPrint->Down());
+        Printpreview->EndRecording();
+        int drawn = 0;
+        EnumEnhMetaFile(nullptr, Printpreview->PageMetafile(1)->Handle(), CountLines, &drawn, nullptr);
+        EXPECT_EQ(drawn > 0, lines) << drawn;
+    }
     testenv::DialogAnswer setup([](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
     Form1->btnPrintSetup->Click();
     EXPECT_TRUE(setup.Answered());
