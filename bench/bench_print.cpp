@@ -2,8 +2,11 @@
 // into the print preview's pages, against a baseline that records the same cell
 // texts with plain text calls into as many metafiles against the same printer.
 // Both touch every cell once, so the ratio shows what the layout adds (cell
-// rectangles, fills, grid lines). Run by hand under Wine with a printer installed
-// (tools/test's prefix has one).
+// rectangles, fills, grid lines). Then the printing of the 10,000 rows' pages as
+// one job against a plain loop that sends the same pages without handling the
+// window's messages between them, and how long a print takes to stop once the
+// window is closed (about one page's time). Run by hand under Wine with a
+// printer installed (tools/test's prefix has one); each print is a real job.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,6 +34,31 @@ void Fill(fw::TStringGrid& grid, int rows) {
         grid.SetCells(4, r, L"06/12/2026 18:00");
         grid.SetCells(5, r, L"C:\\some\\folder\\below\\the\\root\\file name number " + std::to_wstring(r));
     }
+}
+
+// Every recorded page as one job, as the preview places them, with nothing between pages.
+void PlainPrint(TPrintpreview& Preview) {
+    fw::TPrinter* printer = fw::Printer();
+    printer->BeginDoc();
+    for (int p = 1; p <= Preview.PageCount(); ++p) {
+        if (p > 1) printer->NewPage();
+        printer->Canvas()->StretchDraw(RECT{0, 0, printer->PageWidth(), printer->PageHeight()},
+                                       Preview.PageMetafile(p));
+    }
+    printer->EndDoc();
+}
+
+// The printing of the recorded pages, and a print stopped by closing the window.
+void PrintTimes(TPrintpreview& Preview) {
+    const double plain = bench::Millis([&] { PlainPrint(Preview); });
+    const double all = bench::Millis([&] { Preview.PrintAllPages(); });
+    std::printf("print %5d pages: PrintAllPages %8.1f ms, plain loop %8.1f ms, ratio %.2f\n", Preview.PageCount(), all,
+                plain, all / plain);
+    Preview.Show();
+    PostMessageW(Preview.Handle(), WM_CLOSE, 0, 0);
+    const double stopped = bench::Millis([&] { Preview.PrintAllPages(); });
+    std::printf("closed as it starts: stopped after %.1f ms (one page takes %.1f ms), %s\n", stopped,
+                plain / Preview.PageCount(), fw::Printer()->Printing() ? "still printing" : "job discarded");
 }
 
 // The same texts, recorded with one text call each, rowsPerPage rows a page.
@@ -74,6 +102,7 @@ int main() {
         const double baseline = bench::Millis([&] { Baseline(grid, (rows + pages - 1) / pages); });
         std::printf("%7d rows, %5d pages: layout %8.1f ms, baseline %8.1f ms, ratio %.2f\n", rows, pages, layout,
                     baseline, layout / baseline);
+        if (rows == 10000) PrintTimes(preview);
     }
     return 0;
 }
