@@ -69,27 +69,35 @@ void TztSpreadsheetWriter::WriteHead() {
     if (excel.Options().Contains(reSetColumnWidths)) x.WriteColWidth(1, 256, excel.ColumnWidth());
 }
 
-void TztSpreadsheetWriter::WriteHeaderText() {
+void TztSpreadsheetWriter::WriteLinesDown(uint32_t& Row) {
     TztNativeExcel& x = Sheet();
+    if (Row <= TztNativeExcel::SheetRows) {
+        x.SetRow(uint16_t(Row));
+        x.SetColumn(1);
+    }
     x.SetActiveFont(0);
     x.SetBorders({});
     x.SetMoveAfterEnter(maDown);
-    // Down the first column as far as the sheet goes: the lines past its end are
-    // left out, and so are the caption row and the rows that would follow them.
-    uint32_t row = x.Row();
     for (const std::wstring& line : doc_.workLines) {
-        if (row > TztNativeExcel::SheetRows) {
+        if (Row > TztNativeExcel::SheetRows) {
             ++rowsLeftOut_;
             continue;
         }
         x.WriteLabel(line);
-        ++row;
+        ++Row;
     }
+}
+
+void TztSpreadsheetWriter::WriteHeaderText() {
+    // Down the first column from the top: when the lines fill the sheet, the
+    // caption row and the rows that would follow them are left out too.
+    uint32_t row = Sheet().Row();
+    WriteLinesDown(row);
     if (!doc_.workLines.empty() && row <= TztNativeExcel::SheetRows) {
-        x.WriteBlank();
+        Sheet().WriteBlank();
         ++row;
     }
-    x.SetMoveAfterEnter(maRight);
+    Sheet().SetMoveAfterEnter(maRight);
     row_ = row;
 }
 
@@ -150,7 +158,9 @@ void TztSpreadsheetWriter::AppendCells(std::wstring&, const TztValues& Values, b
     };
     if (RowNumbers && !IsHeader && room()) {
         x.SetActiveFont(2);
-        WriteText(doc_.WriteRowNumberCell().text, asText);
+        // A number only when it is a whole one: a format such as "%d.5" gives a text.
+        const std::wstring number = doc_.WriteRowNumberCell().text;
+        WriteText(number, asText || number.find(L'.') != std::wstring::npos);
         ++column;
     }
     x.SetActiveFont(IsHeader ? 1 : 2);
@@ -172,18 +182,9 @@ void TztSpreadsheetWriter::AppendCells(std::wstring&, const TztValues& Values, b
 
 void TztSpreadsheetWriter::WriteFooter() {
     if (doc_.workLines.empty()) return;
-    // The footer lines start two rows below the table, as far as the sheet goes.
-    if (row_ + 2 + doc_.workLines.size() - 1 > TztNativeExcel::SheetRows) {
-        ++rowsLeftOut_;
-        return;
-    }
-    TztNativeExcel& x = Sheet();
-    x.SetRow(uint16_t(row_ + 2));
-    x.SetColumn(1);
-    x.SetActiveFont(0);
-    x.SetBorders({});
-    x.SetMoveAfterEnter(maDown);
-    for (const std::wstring& line : doc_.workLines) x.WriteLabel(line);
+    // Two rows below the table, down as far as the sheet goes.
+    uint32_t row = row_ + 2;
+    WriteLinesDown(row);
 }
 
 void TztSpreadsheetWriter::Finish(const std::wstring& FileName) {

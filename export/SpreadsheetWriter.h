@@ -33,6 +33,9 @@ protected:
 private:
     TztNativeExcel& Sheet() const { return *doc_.Settings().excelWriter; }
     void WriteText(const std::wstring& Text, bool AsText);
+    // Writes the work lines down the first column from Row (font 0, no borders)
+    // as far as the sheet goes, the lines past its end left out; Row ends below them.
+    void WriteLinesDown(uint32_t& Row);
 
     // The sheet row of the row in hand (the caption row's, then each data row's):
     // kept here, since the writer's cursor wraps into the next row after the

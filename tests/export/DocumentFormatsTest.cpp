@@ -193,6 +193,15 @@ TEST_F(DocumentFormats, SpreadsheetCells) {
     EXPECT_EQ(sheet[6], std::make_pair(0x0014, std::string("\x02&A")));
     EXPECT_EQ(sheet[7], std::make_pair(0x0015, std::string("\x02&P")));
     EXPECT_EQ(sheet[8], std::make_pair(0x0024, std::string("\x00\xFF\x00\x21", 4))) << "columns 1 to 256, 33 x 256";
+    // A row number that is no whole number is written as a text.
+    e_->SetRowNumberFormat(L"%d.5");
+    int numbers = 0;
+    for (const auto& [code, data] : SheetRecords(Run(xtExcel)))
+        if (code >= 0x0001 && code <= 0x0005 && data.substr(2, 2) == std::string(2, '\0') && data[0] != 0) {
+            EXPECT_EQ(code, 0x0004);
+            EXPECT_EQ(data.substr(7), "\x03" + std::to_string(++numbers) + ".5");
+        }
+    EXPECT_EQ(numbers, 3);
 }
 
 namespace {
@@ -221,6 +230,15 @@ TEST_F(DocumentFormats, SpreadsheetStopsAtTheLastRowOfItsVersionAndSaysSo) {
     ASSERT_FALSE(places.empty());
     EXPECT_EQ(places.back(), std::make_pair(16383, 1));
     EXPECT_EQ(std::count(places.begin(), places.end(), std::make_pair(16383, 0)), 1) << "no row is written over";
+    EXPECT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
+    errors_.clear();
+    // The footer lines go down as far as the sheet goes: rows 2 to 16,381, the footer from 16,383.
+    e_->Rows.resize(16380);
+    e_->OnGetFooter = [](fw::TObject*, uint32_t, std::wstring& f) { f = L"f1\r\nf2\r\nf3"; };
+    const auto footer = CellPlaces(SheetRecords(Run(xtExcel)));
+    ASSERT_GT(footer.size(), 2u);
+    const std::vector<std::pair<int, int>> last(footer.end() - 3, footer.end());
+    EXPECT_EQ(last, (std::vector<std::pair<int, int>>{{16380, 1}, {16382, 0}, {16383, 0}}));
     EXPECT_EQ(errors_, std::vector<TztExportError>{xeRowsLeftOut});
     errors_.clear();
     // So does a header longer than the sheet: its lines fill the first column, nothing follows.
