@@ -165,6 +165,10 @@ TEST_F(DocumentFormats, SylkCells) {
 TEST_F(DocumentFormats, SpreadsheetCells) {
     e_->Rows = {{L"12", L"007"}, {L"3.5", L"70000"}, {L"1e5", L"-0"}};
     With(xoRowNumbers);
+    e_->EXCEL()->SetLeftMargin(0.25);
+    e_->EXCEL()->SetBottomMargin(0.5);
+    e_->EXCEL()->SetTopMargin(0.75);
+    e_->EXCEL()->SetRightMargin(1);
     const auto records = SheetRecords(Run(xtExcel));
     ASSERT_GT(records.size(), 24u);
     std::vector<int> codes;
@@ -173,6 +177,9 @@ TEST_F(DocumentFormats, SpreadsheetCells) {
     const std::vector<int> head = {0x0009, 0x0042, 0x0000, 0x0031, 0x0031, 0x0031,
                                    0x0015, 0x0026, 0x0029, 0x0028, 0x0027, 0x0043};
     EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 12), head);
+    const double margins[] = {0.25, 0.5, 0.75, 1};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(records[7 + i].second, std::string(reinterpret_cast<const char*>(&margins[i]), 8)) << i;
     // Caption row: a blank, then two labels in font 1 with all borders.
     EXPECT_EQ(codes[12], 0x0001);
     EXPECT_EQ(records[13].second.substr(4, 3), std::string("\x40\x40\x78", 3));
@@ -319,9 +326,11 @@ TEST_F(DocumentFormats, RtfAlignmentsRowNumbersParagraphsAndPlainRows) {
     e_->OnGetHeader = [](fw::TObject*, uint32_t, std::wstring& h) { h = L"top"; };
     e_->OnGetFooter = [](fw::TObject*, uint32_t, std::wstring& f) { f = L"end"; };
     e_->DOC_RTF()->SetOptions({});
+    e_->DOC_RTF()->SetTopMargin(99);
     const std::string rtf = Run(xtRTF);
     const std::string style = "\\fs" + std::to_string(e_->DOC_RTF()->CustomSettings()->DefaultFont()->Size() * 2);
-    EXPECT_NE(rtf.find("\\margb101\\par \\pard\\plain\\f0" + style + "\\cf0 top\r\n\\par \\pard\\plain\\cgrid\r\n"),
+    EXPECT_NE(rtf.find("\\margl461\\margr562\\margt99\\margb101\\par \\pard\\plain\\f0" + style +
+                       "\\cf0 top\r\n\\par \\pard\\plain\\cgrid\r\n"),
               std::string::npos)
         << rtf;
     EXPECT_NE(rtf.find("\\cgrid0  \\cell \\qr Name\\cell \\qc Size\\cell }"), std::string::npos) << rtf;

@@ -58,6 +58,17 @@ TEST(ExportOptions, EveryTemplateWritesTheColoursOfItsTable) {
                 << "template " << t << ", kind " << kind;
         }
     }
+    // The custom template: the three fonts' colours, then the table, header and odd-row backgrounds.
+    TztRTFColors* custom = exporter->DOC_RTF()->CustomSettings();
+    custom->DefaultFont()->SetColor(1);
+    custom->HeaderFont()->SetColor(2);
+    custom->TableFont()->SetColor(3);
+    custom->SetTableBackground(4);
+    custom->SetHeaderBackground(5);
+    custom->SetTableOddBackground(6);
+    exporter->DOC_RTF()->SetTemplate(rtCustom);
+    for (int kind = 0; kind < 6; ++kind)
+        EXPECT_EQ(exporter->WriteRTFColor(kind), L"\\red" + std::to_wstring(kind + 1) + L"\\green0\\blue0;") << kind;
 }
 
 TEST(ExportOptions, AssigningCopiesTheSettings) {
@@ -135,6 +146,10 @@ TEST(ExportWindows, LazyWindowsFormatIconAndEnter) {
     selection->OnPaintIcon(box.Canvas()->Handle());
     EXPECT_NE(GetPixel(box.Canvas()->Handle(), 15, 5), RGB(0, 0, 0)) << "an image was drawn";
     EXPECT_EQ(GetPixel(box.Canvas()->Handle(), 35, 35), RGB(0, 0, 0)) << "31 x 31 at 0, 0";
+    // One image per format family.
+    const std::map<TztExportType, int> images = {{xtCSV, 1}, {xtHTML, 2}, {xtTXT, 3},  {xtWord, 4},      {xtExcel, 5},
+                                                 {xtTAB, 6}, {xtDIF, 6},  {xtSYLK, 6}, {xtClipboard, 7}, {xtRTF, 0}};
+    for (const auto& [type, image] : images) EXPECT_EQ(Tfrm_Selection::ImageIndex(type), image) << type;
     const HWND window = selection->Handle();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(selection->Form()->ClientWidth(), Tfrm_Selection::DesignClientWidth);

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "export/ExportProgress.h"
 #include "framework/Label.h"
 #include "framework/ProgressBar.h"
@@ -87,6 +89,8 @@ TEST_F(ExportRun, ViewWritesAFreshTemporaryFileAndOpensIt) {
     e_->Execute();
     ASSERT_EQ(viewer.Files.size(), 1u);
     EXPECT_EQ(viewer.Files[0], folder_ + L"\\Tbr0002.CSV");
+    EXPECT_EQ(viewer.Folders[0], folder_ + L"\\") << "opened in its own folder";
+    EXPECT_EQ(viewer.Shows[0], SW_SHOWNOACTIVATE);
     EXPECT_EQ(ReadBytes(viewer.Files[0]), "Name,Size\r\na.txt,12\r\nbb.doc,7\r\n");
     EXPECT_EQ(ReadBytes(first), "");
     // An empty folder is the system's temporary folder.
@@ -286,7 +290,7 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
     e_->Messages()->SetWidth(300);
     e_->Messages()->SetHeight(80);
     int maxSeen = -1;
-    bool shownAndDrawn = false;
+    bool shownAndDrawn = false, designed = false, centred = false;
     HWND bar = nullptr;
     barPaints = 0;
     e_->OnExport = [&](fw::TObject*, uint32_t Row, uint32_t, const TztValues&, bool&) {
@@ -298,6 +302,14 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
         bar = p->ProgressBar && p->ProgressBar->HandleAllocated() ? p->ProgressBar->Handle() : nullptr;
         shownAndDrawn = form && bar && IsWindowVisible(form) && !GetUpdateRect(form, nullptr, FALSE) &&
                         !GetUpdateRect(bar, nullptr, FALSE);
+        // A tool window on top of the others, without border icons, in the middle of the screen.
+        RECT r{};
+        if (!form || !GetWindowRect(form, &r)) return;
+        const LONG_PTR ex = GetWindowLongPtrW(form, GWL_EXSTYLE);
+        designed =
+            (ex & WS_EX_TOPMOST) && (ex & WS_EX_TOOLWINDOW) && !(GetWindowLongPtrW(form, GWL_STYLE) & WS_SYSMENU);
+        centred = std::abs(r.left + r.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
+                  std::abs(r.top + r.bottom - GetSystemMetrics(SM_CYSCREEN)) <= 1;
         if (bar) barProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, LONG_PTR(CountPaints)));
     };
     // Every row on a line of its own, however the document holds them.
@@ -326,6 +338,8 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
     EXPECT_EQ(p->Caption(), L"Export");
     EXPECT_EQ(p->LabelText(), L"Processing...");
     EXPECT_TRUE(shownAndDrawn);
+    EXPECT_TRUE(designed);
+    EXPECT_TRUE(centred);
     EXPECT_FALSE(p->Showing()) << "closed at the end";
     if (HWND bar = FindWindowExW(p->Handle(), nullptr, L"msctls_progress32", nullptr)) {
         EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 70002);

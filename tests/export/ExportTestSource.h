@@ -165,11 +165,15 @@ struct MessageBoxRecorder {
 // Records viewer calls instead of opening anything; answers with Result.
 struct ViewerRecorder {
     explicit ViewerRecorder(intptr_t Result = 42)
-        : hook(TztCustomExport::ViewerHook, [this, Result](HWND, const std::wstring& File, const std::wstring&, int) {
-              Files.push_back(File);
-              return Result;
-          }) {}
-    std::vector<std::wstring> Files;
+        : hook(TztCustomExport::ViewerHook,
+               [this, Result](HWND, const std::wstring& File, const std::wstring& Folder, int Show) {
+                   Files.push_back(File);
+                   Folders.push_back(Folder);
+                   Shows.push_back(Show);
+                   return Result;
+               }) {}
+    std::vector<std::wstring> Files, Folders;  // each file, and the working folder it was opened in
+    std::vector<int> Shows;
     ScopedHook<decltype(TztCustomExport::ViewerHook)> hook;
 };
 

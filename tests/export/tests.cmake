@@ -9,14 +9,15 @@ if(TEST export AND EXPORT_READBACK_PYTHON)
   add_test(NAME export_readback
            COMMAND ${EXPORT_READBACK_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/export/readback.py)
   set_tests_properties(export_readback PROPERTIES FIXTURES_REQUIRED export_samples TIMEOUT 300)
-  # The samples of a double-byte code page: Wine takes the code page from the locale.
+  # The samples of a double-byte code page: Wine takes the code page from the locale
+  # named in LC_ALL (no locale of the host need be generated for it). Skipped is failed.
   add_test(NAME export_dbcs COMMAND export_tests --gtest_filter=ReadbackSamples.UnderADoubleByteCodePage)
   set_tests_properties(export_dbcs PROPERTIES
     ENVIRONMENT "LC_ALL=ja_JP.UTF-8"
     FIXTURES_SETUP export_samples
     TIMEOUT 120
     PASS_REGULAR_EXPRESSION "\\[ TABULORIN \\] every test ran and passed"
-    FAIL_REGULAR_EXPRESSION "\\[ TABULORIN \\] test program crashed")
+    FAIL_REGULAR_EXPRESSION "\\[ TABULORIN \\] test program crashed;\\[  SKIPPED \\]")
 endif()
 
 # The reference documents of every format, built into export_tests as resources:
