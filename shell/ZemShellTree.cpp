@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 #include "framework/Application.h"
@@ -16,6 +17,7 @@
 #include "shell/ShellEntryPoints.h"
 #include "shell/WorkerThreadPool.h"
 #include "shell/ZemShellChangeNotifier.h"
+#include "shell/ZemShellTreeChildIndex.h"
 #include "shell/ZemSelectionList.h"
 #include "shell/ZemSystemImageList.h"
 
@@ -31,16 +33,6 @@ constexpr LONG kFileEvents = SHCNE_CREATE | SHCNE_DELETE | SHCNE_RENAMEITEM;
 
 const wchar_t kBadNodeClass[] =
     L"Internal Error: TZemShellTree.OnCreateNodeClass.ItemClass must inherit from TZemShellTreeNode.";
-
-// The low 16 bits of a CompareIDs answer, signed; Ok false when the call failed.
-int CompareRelative(IShellFolder* Folder, LPCITEMIDLIST A, LPCITEMIDLIST B, bool& Ok) {
-    Ok = false;
-    if (!Folder || !A || !B) return 0;
-    const HRESULT hr = Folder->CompareIDs(0, A, B);
-    if (FAILED(hr)) return 0;
-    Ok = true;
-    return short(HRESULT_CODE(hr));
-}
 
 // A special folder's list with its item count, compared by count first: most
 // objects have another depth, so the shell is rarely asked.
@@ -89,13 +81,6 @@ public:
 private:
     fw::TTreeNodes* nodes_;
 };
-
-std::vector<TZemShellTreeNode*> Children(fw::TTreeNode* Node) {
-    std::vector<TZemShellTreeNode*> children;
-    for (fw::TTreeNode* c = Node->GetFirstChild(); c; c = c->GetNextSibling())
-        children.push_back(static_cast<TZemShellTreeNode*>(c));
-    return children;
-}
 
 }  // namespace
 
@@ -344,8 +329,8 @@ TZemShellTreeNode* TZemShellTree::AddChildNode(TZemShellTreeNode* Parent, bool A
     node->SetFlag(TZemShellTreeNode::FolderBit, folder);
     node->SetIDLists(browser_->ObjectPidl(), browser_->AbsoluteObjectIDList());
     node->SetParentFolder(browser_->ShellFolder());
-    // Children of a closed node are not shown: no need to ask the window.
-    if (Parent->Expanded() && node->IsVisible()) UpdateNode(node, true);
+    // A node out of sight is updated when it is drawn (as every node of a folder being filled).
+    if (Parent->Expanded() && InSight(node)) UpdateNode(node, true);
     if (OnAddFolder) {
         bool canAdd = true;
         OnAddFolder(node, BrowserObjectPath(), canAdd);
@@ -380,9 +365,11 @@ void TZemShellTree::QueueIcon(TZemShellTreeNode* Node, uint8_t Kind) {
 void TZemShellTree::UpdateNode(TZemShellTreeNode* Node, bool Full) {
     const bool folder = Node->IsFolderNode();
     if (Node->ImageIndex() < 0) {
-        const int provisional =
-            folder ? TZemSystemImageList::GetFolderIconIndex(false)
-                   : TZemSystemImageList::GetIconIndexOfType(fw::ExtractFileExt(NodePath(Node)), si_small, false);
+        int provisional = Node->staleImage_;
+        if (provisional < 0)
+            provisional =
+                folder ? TZemSystemImageList::GetFolderIconIndex(false)
+                       : TZemSystemImageList::GetIconIndexOfType(fw::ExtractFileExt(NodePath(Node)), si_small, false);
         if (provisional >= 0) Node->SetImageIndex(provisional);
     }
     QueueIcon(Node, 0);
@@ -397,9 +384,7 @@ void TZemShellTree::UpdateNode(TZemShellTreeNode* Node, bool Full) {
     } else {
         attributes = SFGAO_HASSUBFOLDER;  // the desktop
     }
-    bool subFolders = (attributes & SFGAO_HASSUBFOLDER) != 0;
-    if (FileSystemOnly()) subFolders = subFolders && (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR));
-    Node->SetHasChildren((ShowFiles() && folder) || subFolders);
+    Node->SetHasChildren((ShowFiles() && folder) || HasSubFolders(attributes));
     if (Full) {
         if (parent && relative && Node->Level() > 0 && !Node->HasFlag(TZemShellTreeNode::TextByHandlerBit)) {
             const std::wstring name = GetDisplayNameOf(parent, relative, SHGDN_NORMAL);
@@ -432,7 +417,11 @@ void TZemShellTree::IconLoaded(int IconIndex, uint8_t Kind, void* Owner) {
     if (!HandleAllocated() || IconIndex < 0 || destroying_) return;
     auto* node = static_cast<TZemShellTreeNode*>(Owner);
     switch (Kind) {
-    case 0: node->SetImageIndex(IconIndex); break;
+    case 0:
+        // A node waiting for its update when drawn keeps the image for then.
+        if (node->ImageIndex() < 0 && !node->drawnUpdate_) node->staleImage_ = IconIndex;
+        else node->SetImageIndex(IconIndex);
+        break;
     case 1: node->SetOverlayIndex(IconIndex); break;
     case 2: node->SetSelectedIndex(IconIndex); break;
     default: break;
@@ -445,7 +434,7 @@ void TZemShellTree::SortChildren(fw::TTreeNode* Parent) {
         auto* a = static_cast<TZemShellTreeNode*>(A);
         auto* b = static_cast<TZemShellTreeNode*>(B);
         bool ok = false;
-        const int result = CompareRelative(a->ParentFolder(), a->RelativeIDList(), b->RelativeIDList(), ok);
+        const int result = CompareRelativeIDs(a->ParentFolder(), a->RelativeIDList(), b->RelativeIDList(), ok);
         return ok ? result : 0;
     });
 }
@@ -509,28 +498,6 @@ std::wstring TZemShellTree::NodePath(fw::TTreeNode* Node) {
     return PidlToPath(static_cast<TZemShellTreeNode*>(Node)->AbsoluteIDList());
 }
 
-TZemShellTreeNode* TZemShellTree::FindChild(TZemShellTreeNode* Parent, LPCITEMIDLIST Relative, bool Binary) {
-    const std::vector<TZemShellTreeNode*> children = Children(Parent);
-    if (children.empty()) return nullptr;
-    IShellFolder* folder = children.front()->ParentFolder();
-    bool ok = false;
-    if (Binary) {
-        size_t low = 0, high = children.size();
-        while (low < high) {
-            const size_t middle = (low + high) / 2;
-            const int result = CompareRelative(folder, Relative, children[middle]->RelativeIDList(), ok);
-            if (ok && result == 0) return children[middle];
-            if (result <= 0) high = middle;
-            else low = middle + 1;
-        }
-    }
-    for (TZemShellTreeNode* child : children) {
-        if (!child->RelativeIDList()) continue;
-        if (CompareRelative(child->ParentFolder(), Relative, child->RelativeIDList(), ok) == 0 && ok) return child;
-    }
-    return nullptr;
-}
-
 bool TZemShellTree::LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, TLocateMode Mode,
                                  TZemShellTreeNode*& Deepest) {
     Deepest = Root;
@@ -547,7 +514,7 @@ bool TZemShellTree::LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, 
             node->DeleteChildren();
         }
         fw::PidlPtr item(PidlItem(IDList, level + rootCount));
-        TZemShellTreeNode* child = FindChild(node, item.get(), true);
+        TZemShellTreeNode* child = TZemShellTreeChildIndex(node).Find(item.get());
         if (!child) break;
         node = child;
         ++level;
@@ -771,40 +738,96 @@ void TZemShellTree::Refresh() {
 
 void TZemShellTree::RefreshNode(TZemShellTreeNode* Node, bool Recursive, bool Full) {
     if (HasState(fw::csLoading) || !Node) return;
+    if (!Node->Expanded()) {
+        // A closed node is emptied, to be filled when it opens: its folder is not bound.
+        if (!Node->Parent() || !UpdateWhenDrawn(Node, InSight(Node))) UpdateNode(Node, Full);
+        if (Node->GetFirstChild()) Node->DeleteChildren();
+        return;
+    }
+    UpdateNode(Node, Full);
     try {
-        UpdateNode(Node, Full);
         browser_->SetFolderIDList(Node->AbsoluteIDList());
     } catch (const EPathfinchError&) {
         return;
     }
-    if (!Node->Expanded()) {
-        if (Node->GetFirstChild()) Node->DeleteChildren();
-        return;
-    }
-    const std::vector<TZemShellTreeNode*> before = Children(Node);
-    for (TZemShellTreeNode* child : before) child->SetFound(0);
+    // Built once: each enumerated object is looked for without a walk over the children.
+    TZemShellTreeChildIndex index(Node);
+    for (TZemShellTreeNode* child : index.Children()) child->SetFound(0);
+    const std::unordered_set<HTREEITEM> inSight = ItemsInSight();
+    std::vector<HTREEITEM> toRefresh;
     bool added = false;
     while (browser_->EnumNextObject()) {
         if (!ObjectPassesFilter()) continue;
-        TZemShellTreeNode* child = FindChild(Node, browser_->ObjectPidl(), true);
-        if (child) {
-            child->SetFound(1);
-            child->SetHasChildren(ShowFiles() && child->IsFolderNode() ? true : browser_->HasSubFolders());
-            if (OnAddFolder) {
-                bool canAdd = true;
-                OnAddFolder(child, BrowserObjectPath(), canAdd);
-                if (!canAdd) child->Delete();
+        TZemShellTreeNode* child = index.Find(browser_->ObjectPidl());
+        if (!child) {
+            if (!IsEditing()) added = AddChildNode(Node, false) != nullptr || added;
+            continue;
+        }
+        child->SetFound(1);
+        const bool closed = !child->Expanded();
+        if (closed && UpdateWhenDrawn(child, inSight.contains(child->ItemId()))) {
+            // What refreshing it would do, but its update: its children go.
+            if (Recursive && child->GetFirstChild()) child->DeleteChildren();
+        } else {
+            child->SetHasChildren(ShowFiles() && child->IsFolderNode() ? true : ObjectHasSubFolders());
+            if (Recursive) toRefresh.push_back(child->ItemId());
+        }
+        if (OnAddFolder) {
+            bool canAdd = true;
+            OnAddFolder(child, BrowserObjectPath(), canAdd);
+            if (!canAdd) {
+                index.Forget(child);
+                child->Delete();
             }
-        } else if (!IsEditing()) {
-            added = AddChildNode(Node, false) != nullptr || added;
         }
     }
-    for (TZemShellTreeNode* child : Children(Node))
-        if (child->Found() == 0 && !child->HasFlag(TZemShellTreeNode::AddedByNoticeBit)) child->Delete();
-    if (Recursive)
-        for (TZemShellTreeNode* child : Children(Node)) RefreshNode(child, true, Full);
+    for (TZemShellTreeNode* child : index.Children())
+        if (!index.Forgotten(child) && child->Found() == 0 && !child->HasFlag(TZemShellTreeNode::AddedByNoticeBit))
+            child->Delete();
+    // By window item: a refresh may delete other nodes (a handler, a notice).
+    for (HTREEITEM item : toRefresh)
+        if (auto* child = static_cast<TZemShellTreeNode*>(Items()->GetNode(item))) RefreshNode(child, true, Full);
     if (!Node->GetFirstChild()) Node->SetHasChildren(false);
     if (added) SortChildren(Node);
+}
+
+bool TZemShellTree::UpdateWhenDrawn(TZemShellTreeNode* Node, bool Shown) {
+    // Check states are kept current for every node.
+    if (checkBoxes_ || Shown) return false;
+    // Its image stands in until then: a node scrolled into sight shows no other icon first.
+    if (Node->ImageIndex() >= 0) Node->staleImage_ = Node->ImageIndex();
+    Node->drawnUpdate_ = false;
+    Node->SetImageIndex(-1);
+    return true;
+}
+
+bool TZemShellTree::InSight(fw::TTreeNode* Node) {
+    const RECT row = Node->DisplayRect(false);
+    const RECT client = ClientRect();
+    RECT shown{};
+    return IntersectRect(&shown, &row, &client) != FALSE;
+}
+
+std::unordered_set<HTREEITEM> TZemShellTree::ItemsInSight() {
+    std::unordered_set<HTREEITEM> items;
+    if (!HandleAllocated()) return items;
+    // One more than the window counts: the last row may be partly in sight.
+    const int count = int(SendMessageW(Handle(), TVM_GETVISIBLECOUNT, 0, 0)) + 1;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+    for (int i = 0; item && i < count; ++i) {
+        items.insert(item);
+        item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, LPARAM(item)));
+    }
+    return items;
+}
+
+bool TZemShellTree::ObjectHasSubFolders() {
+    return HasSubFolders(browser_->GetAttributes(SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR));
+}
+
+bool TZemShellTree::HasSubFolders(SFGAOF Attributes) const {
+    const bool subFolders = (Attributes & SFGAO_HASSUBFOLDER) != 0;
+    return FileSystemOnly() ? subFolders && (Attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) : subFolders;
 }
 
 void TZemShellTree::RefreshSelection() {
@@ -846,42 +869,6 @@ void TZemShellTree::ShellChangeNotice(LONG ShellEvent, LPCITEMIDLIST IDList1, LP
         break;
     default: LocateIDList(IDList1, lmAdd); break;
     }
-}
-
-// ---- Shell link ---------------------------------------------------------------------------
-
-void TZemShellTree::SetShellLink(TZemShellLink* Link) {
-    if (Link == shellLink_) return;
-    if (shellLink_) shellLink_->RemoveControl(this);
-    shellLink_ = Link;
-    if (shellLink_) shellLink_->AddControl(this);
-}
-
-void TZemShellTree::NotifyShellLink(TZemShellTreeNode* Node) {
-    if (!Usable(Node) || !shellLink_) return;
-    shellLink_->SetReportedSelection(Node->Level() > 0);
-    if (HasState(fw::csLoading)) return;
-    auto* parent = static_cast<TZemShellTreeNode*>(Node->Parent());
-    if (ShowFiles() && !Node->IsFolderNode() && parent)
-        shellLink_->NotifyObjectSelected(this, parent->AbsoluteIDList(), Node->RelativeIDList());
-    else shellLink_->NotifyFolderSelected(this, Node->AbsoluteIDList());
-}
-
-void TZemShellTree::FolderSelected(LPCITEMIDLIST IDList) {
-    if (IDList) SelectIDList(IDList);
-}
-
-void TZemShellTree::ObjectSelected(LPCITEMIDLIST IDList, LPCITEMIDLIST) {
-    if (IDList && ShowFiles()) SelectIDList(IDList);
-}
-
-bool TZemShellTree::SelectFirst() {
-    auto* node = static_cast<TZemShellTreeNode*>(Selected());
-    auto* parent = node ? static_cast<TZemShellTreeNode*>(node->Parent()) : nullptr;
-    if (!parent) return false;
-    parent->SetSelected(true);
-    NotifyShellLink(parent);
-    return true;
 }
 
 }  // namespace shell

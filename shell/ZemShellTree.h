@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "framework/DragDrop.h"
@@ -85,6 +86,8 @@ private:
     uint8_t flags_ = 0;
     // Updated fully once when first drawn without an image.
     bool drawnUpdate_ = false;
+    // The image it had before it was left to be updated when drawn; -1 for none.
+    int staleImage_ = -1;
     // Work was queued for the node: it is cancelled when the node goes.
     bool queuedWork_ = false;
 };
@@ -294,6 +297,16 @@ protected:
     TZemShellTreeNode* AddChildNode(TZemShellTreeNode* Parent, bool AddedByNotice);
     void UpdateNode(TZemShellTreeNode* Node, bool Full);
     void FillNode(TZemShellTreeNode* Node);
+    // Leaves a closed node below the top to be updated fully when it is drawn,
+    // unless it is Shown; false when it is (nothing done).
+    bool UpdateWhenDrawn(TZemShellTreeNode* Node, bool Shown);
+    // The items of the rows the window shows now; whether a node's row is one.
+    std::unordered_set<HTREEITEM> ItemsInSight();
+    bool InSight(fw::TTreeNode* Node);
+    // Whether the browser's current object, or an object of these attributes, shows
+    // sub-folders (of the file system only, with FileSystemOnly).
+    bool ObjectHasSubFolders();
+    bool HasSubFolders(SFGAOF Attributes) const;
     void SortChildren(fw::TTreeNode* Parent);
     void NotifyShellLink(TZemShellTreeNode* Node);
     static bool Usable(fw::TTreeNode* Node);
@@ -338,7 +351,6 @@ private:
     void BuildRoot(TZemShellTreeNode* Root);
     void ApplyWatchFilter();
     bool LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, TLocateMode Mode, TZemShellTreeNode*& Deepest);
-    TZemShellTreeNode* FindChild(TZemShellTreeNode* Parent, LPCITEMIDLIST Relative, bool Binary);
     bool LocateInNetwork(TZemShellTreeNode* Deepest, LPCITEMIDLIST IDList, TLocateMode Mode);
     void FinishLocate(TZemShellTreeNode* Node, TLocateMode Mode);
     void ReportError(const std::wstring& Text);

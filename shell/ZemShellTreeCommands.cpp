@@ -1,5 +1,6 @@
 // The shell tree's commands: shell verbs run on the selected node, the keys and
-// mouse clicks that run them, renaming in place, and the reports of operations.
+// mouse clicks that run them, renaming in place, the reports of operations, and
+// what the tree tells its shell link and hears from it.
 #include <algorithm>
 #include <memory>
 
@@ -350,6 +351,42 @@ void TZemShellTree::ReplayNotices() {
     std::vector<PendingNotice> notices;
     notices.swap(pendingNotices_);
     for (const PendingNotice& n : notices) ShellChangeNotice(n.Event, n.List1.get(), n.List2.get());
+}
+
+// ---- Shell link ---------------------------------------------------------------------------
+
+void TZemShellTree::SetShellLink(TZemShellLink* Link) {
+    if (Link == shellLink_) return;
+    if (shellLink_) shellLink_->RemoveControl(this);
+    shellLink_ = Link;
+    if (shellLink_) shellLink_->AddControl(this);
+}
+
+void TZemShellTree::NotifyShellLink(TZemShellTreeNode* Node) {
+    if (!Usable(Node) || !shellLink_) return;
+    shellLink_->SetReportedSelection(Node->Level() > 0);
+    if (HasState(fw::csLoading)) return;
+    auto* parent = static_cast<TZemShellTreeNode*>(Node->Parent());
+    if (ShowFiles() && !Node->IsFolderNode() && parent)
+        shellLink_->NotifyObjectSelected(this, parent->AbsoluteIDList(), Node->RelativeIDList());
+    else shellLink_->NotifyFolderSelected(this, Node->AbsoluteIDList());
+}
+
+void TZemShellTree::FolderSelected(LPCITEMIDLIST IDList) {
+    if (IDList) SelectIDList(IDList);
+}
+
+void TZemShellTree::ObjectSelected(LPCITEMIDLIST IDList, LPCITEMIDLIST) {
+    if (IDList && ShowFiles()) SelectIDList(IDList);
+}
+
+bool TZemShellTree::SelectFirst() {
+    auto* node = static_cast<TZemShellTreeNode*>(Selected());
+    auto* parent = node ? static_cast<TZemShellTreeNode*>(node->Parent()) : nullptr;
+    if (!parent) return false;
+    parent->SetSelected(true);
+    NotifyShellLink(parent);
+    return true;
 }
 
 }  // namespace shell

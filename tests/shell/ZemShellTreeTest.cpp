@@ -40,9 +40,19 @@ void MakeManyFolders(const std::wstring& Base, int Count) {
     }
 }
 
+// A tree whose messages to its window can be looked at.
+class OpenTree : public TZemShellTree {
+public:
+    using fw::TWinControl::DefWndProc;
+    using fw::TWinControl::SetDefWndProc;
+    using TZemShellTree::TZemShellTree;
+};
+
 // The common tree, with its filter at "*", its changes and added folders counted.
 class ShellTreeTest : public treetest::ShellTreeFixture {
 protected:
+    TZemShellTree* NewTree(fw::TComponent* Owner) override { return open = new OpenTree(Owner); }
+    OpenTree* open = nullptr;
     void SetUp() override {
         ShellTreeFixture::SetUp();
         tree->SetFilter(L"*");
@@ -274,7 +284,15 @@ TEST_F(ShellTreeTest, NoFillOnStartupLeavesTheStoredFolderUnselectedAfterLoading
     }
 }
 
-TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpands) {
+// The tree items asked for through the window's own procedure, while counting.
+WNDPROC countedProc = nullptr;
+int itemRequests = 0;
+LRESULT CALLBACK CountingProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+    if (Message == TVM_GETNEXTITEM) ++itemRequests;
+    return CallWindowProcW(countedProc, Window, Message, WParam, LParam);
+}
+
+TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpandsAndRefreshesInTimeGrowingWithThem) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-wide");
     MakeManyFolders(base, 10000);
     ASSERT_TRUE(tree->SetSelectedFolder(base));
@@ -284,6 +302,30 @@ TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpands) {
     EXPECT_EQ(added[base + L"\\f04321"], 1);  // the handler hears each with its path
     EXPECT_EQ(node->GetFirstChild()->Text(), L"f00000");
     EXPECT_EQ(node->GetLastChild()->Text(), L"f09999");
+    // A row drawn once, then out of sight.
+    fw::TTreeNode* away = node->Item(5000);
+    away->MakeVisible();
+    UpdateWindow(tree->Handle());
+    ASSERT_GE(away->ImageIndex(), 0);
+    node->MakeVisible();
+    UpdateWindow(tree->Handle());
+    // F5 with the folder open: each subfolder is found among the nodes without a
+    // walk over its siblings (that walk made F5 take minutes here).
+    scratch::MakeFolder(base + L"\\f10000");
+    RemoveDirectoryW((base + L"\\f00001").c_str());
+    countedProc = open->DefWndProc();
+    open->SetDefWndProc(CountingProc);
+    itemRequests = 0;
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F5, 1);
+    open->SetDefWndProc(countedProc);
+    EXPECT_LT(itemRequests, 5 * 10000);
+    ASSERT_EQ(node->Count(), 10000);
+    EXPECT_EQ(node->GetFirstChild()->GetNextSibling()->Text(), L"f00002");
+    EXPECT_EQ(node->GetLastChild()->Text(), L"f10000");
+    // A row out of sight in the refresh shows its icon when it comes into sight.
+    away->MakeVisible();
+    UpdateWindow(tree->Handle());
+    EXPECT_GE(away->ImageIndex(), 0);
     EXPECT_TRUE(tree->SetSelectedFolder(base + L"\\f05000"));
     EXPECT_EQ(tree->Selected()->Text(), L"f05000");
 }
