@@ -24,7 +24,9 @@ bool FolderIsMissing(const std::wstring& Path) {
 }  // namespace
 
 bool IsDirectory(const std::wstring& Path) {
-    const DWORD attributes = GetFileAttributesW(Path.c_str());
+    // The long form: a plain path loses a last dot or blank of its name (and so
+    // names another object, or none) and may not pass the classic length limit.
+    const DWORD attributes = GetFileAttributesW(shell::MakeLongPath(Path).c_str());
     // Attributes that cannot be read say nothing: no directory.
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

@@ -30,7 +30,7 @@ void TForm1::ClearGrid() {
 }
 
 std::wstring TForm1::OutputName(shell::TZemFileListItem* Item) const {
-    std::wstring name = fw::ExtractFileName(Item->FullPath());
+    std::wstring name = Item->Name();
     if (!cbExt->Checked()) name = fw::ChangeFileExt(name, L"");
     return name.insert(0, L"  ");
 }
@@ -157,7 +157,7 @@ int TForm1::FullPathColumn() const {
 void TForm1::ZFLChange(fw::TObject*, fw::TListItem* Item, fw::TItemChange Change) {
     auto* item = static_cast<shell::TZemFileListItem*>(Item);
     if (!cbExt->Checked()) {
-        const std::wstring name = fw::ExtractFileName(item->FullPath());
+        const std::wstring name = item->Name();
         const std::wstring bare = name.substr(0, name.size() - fw::ExtractFileExt(name).size());
         // A caption already without extension is left alone: no change, no new notice.
         if (Item->Caption() != bare) Item->SetCaption(bare);

@@ -51,12 +51,6 @@ fw::TAlignment ShownAlignment(IShellFolder2* Folder, int Column, TZemColumnKind 
     return numbers ? fw::taRightJustify : fw::taLeftJustify;
 }
 
-// A row's name as the shell gives its object's: a drive root's is its root path,
-// a folder given with its delimiter is named by its own name.
-std::wstring RowName(const std::wstring& Path) {
-    return IsDriveRoot(Path) ? Path : fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(Path));
-}
-
 }  // namespace
 
 std::wstring TZemCustomFileList::WithoutDelimiter(const std::wstring& Path) {
@@ -105,12 +99,13 @@ TZemFileListItem* TZemCustomFileList::AddItem(const std::wstring& Path) {
     return AddFoundItem(Path, nullptr);
 }
 
-TZemFileListItem* TZemCustomFileList::AddFoundItem(const std::wstring& Path, const TZemFindData* Found) {
+TZemFileListItem* TZemCustomFileList::AddFoundItem(const std::wstring& Path, const TZemFindData* Found,
+                                                   size_t NameStart) {
     if (Path.empty()) return nullptr;
     if (!allowDuplicates_)
         if (TZemFileListItem* existing = FindItemByPath(Path)) return existing;
     auto* item = static_cast<TZemFileListItem*>(Items()->Add());
-    item->SetFullPath(Path);
+    item->SetFullPath(Path, NameStart);
     if (Found) item->SetFindData(*Found);
     // The handlers see the row's texts when they read them: the texts are filled
     // (and OnChange raised with ctText) on the first read. A handler of OnChange
@@ -491,7 +486,7 @@ TZemFileListItem* TZemFileList::AddItem(const std::wstring& Path, bool Check) {
         std::wstring caption = fw::ExtractFileName(Path);
         // Texts a handler already read are not filled again: the caption is then
         // what their fill leaves.
-        if (item->TextsFilled()) caption = !Details() ? Path : caption.empty() ? RowName(Path) : caption;
+        if (item->TextsFilled()) caption = !Details() ? Path : caption.empty() ? item->Name() : caption;
         item->SetHeldCaption(caption);
         if (ShellLink() && Checkboxes() && Check) item->SetChecked(true);
         notifier_->SetEnabled(AutomaticRefresh());
@@ -501,8 +496,8 @@ TZemFileListItem* TZemFileList::AddItem(const std::wstring& Path, bool Check) {
 
 void TZemFileList::AddSearchEntry(const TZemSearchHit& Hit) {
     const TZemFindData found{Hit.Attributes, Hit.Size, Hit.LastWriteTime};
-    if (TZemFileListItem* item = AddFoundItem(Hit.Path, &found)) {
-        item->SetHeldCaption(fw::ExtractFileName(Hit.Path));
+    if (TZemFileListItem* item = AddFoundItem(Hit.Path, &found, Hit.NameStart)) {
+        item->SetHeldCaption(item->Name());
         notifier_->SetEnabled(AutomaticRefresh());
     }
 }
@@ -592,7 +587,7 @@ void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
     const bool driveRoot = IsDriveRoot(path);
     try {
         fw::TListSubItems& sub = Item->HeldSubItems();
-        if (sub.Count() == 0) sub.Add(driveRoot ? std::wstring() : fw::ExtractFilePath(WithoutDelimiter(path)));
+        if (sub.Count() == 0) sub.Add(Item->Folder());
         while (sub.Count() >= 2) sub.Delete(1);
         // A drive root keeps an empty in-folder text, so its details stay in their columns.
         if (driveRoot) sub.SetStrings(0, std::wstring());
@@ -600,7 +595,7 @@ void TZemFileList::FillItemDetails(TZemFileListItem* Item) {
             Item->SetHeldCaption(path);
             return;
         }
-        if (Item->HeldCaption().empty()) Item->SetHeldCaption(RowName(path));
+        if (Item->HeldCaption().empty()) Item->SetHeldCaption(Item->Name());
         std::vector<int> columns;
         std::vector<TZemColumnKind> kinds;
         int typeColumn = -1;
@@ -626,9 +621,8 @@ bool TZemFileList::DetailTexts(TZemFileListItem* Item, const std::vector<int>& C
     Texts.assign(Columns.size(), std::wstring());
     std::vector<int> asked;
     std::vector<size_t> places;
-    const std::wstring extension =
-        File ? fw::ExtractFileExt(fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(Item->FullPath())))
-             : std::wstring();
+    const std::wstring name = Item->Name();
+    const std::wstring extension = File ? fw::ExtractFileExt(name) : std::wstring();
     for (size_t k = 0; k < Columns.size(); ++k) {
         // While every row is filled, a file's texts come from what is held where they may.
         if (fillingAll_ && File) {
@@ -644,7 +638,9 @@ bool TZemFileList::DetailTexts(TZemFileListItem* Item, const std::vector<int>& C
     }
     if (asked.empty()) return true;
     std::vector<std::wstring> read;
-    if (!folderDetails_.GetDetails(Item->FullPath(), asked, read, TypeColumn, File && TypeColumn >= 0)) return false;
+    const TZemFindData* found = Item->Found() ? &Item->FindData() : nullptr;
+    if (!folderDetails_.GetDetails(Item->Folder(), name, found, asked, read, TypeColumn, File && TypeColumn >= 0))
+        return false;
     for (size_t i = 0; i < places.size() && i < read.size(); ++i) Texts[places[i]] = read[i];
     return true;
 }
@@ -664,9 +660,10 @@ void TZemFileList::ProveHeldTexts() {
     for (int i = 0; i < Items()->Count(); ++i) {
         TZemFileListItem* item = Items()->Item(i);
         if (item->TextsFilled() || !item->Found() || item->IsFolder() || IsDriveRoot(item->FullPath())) continue;
-        bool sample = heldTexts_.SampleFolder(fw::ExtractFilePath(item->FullPath()));
+        bool sample = heldTexts_.SampleFolder(item->Folder());
         for (TZemColumnKind kind : kinds) sample = heldTexts_.NeedsSample(kind, item->FindData()) || sample;
-        if (!sample || !folderDetails_.GetDetails(item->FullPath(), columns, shellTexts)) continue;
+        if (!sample || !folderDetails_.GetDetails(item->Folder(), item->Name(), &item->FindData(), columns, shellTexts))
+            continue;
         for (size_t k = 0; k < kinds.size() && k < shellTexts.size(); ++k)
             heldTexts_.Confirm(kinds[k], item->FindData(), shellTexts[k]);
     }

@@ -167,8 +167,8 @@ protected:
     // Rows are always drawn through the row stage of custom drawing.
     bool IsCustomDrawn(fw::TCustomDrawTarget Target, fw::TCustomDrawStage Stage) override;
     // Adds a row with what a folder listing said of it (no existence check is
-    // needed: the listing has just found it).
-    TZemFileListItem* AddFoundItem(const std::wstring& Path, const TZemFindData* Found);
+    // needed: the listing has just found it); its name begins at NameStart.
+    TZemFileListItem* AddFoundItem(const std::wstring& Path, const TZemFindData* Found, size_t NameStart = 0);
     // Deletes every row below Folder whose path no longer exists.
     void RemoveMissing(const std::wstring& Folder);
     void SetColumnArrow(int Index, bool IsDescending);

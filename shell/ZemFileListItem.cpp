@@ -1,5 +1,6 @@
 #include "shell/ZemFileListItem.h"
 
+#include "framework/SysUtils.h"
 #include "shell/LongPathFind.h"
 #include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
@@ -51,6 +52,23 @@ TZemFileListItem::~TZemFileListItem() = default;
 
 TZemCustomFileList* TZemFileListItem::FileList() const {
     return dynamic_cast<TZemCustomFileList*>(ListView());
+}
+
+void TZemFileListItem::SetFullPath(const std::wstring& Value, size_t NameStart) {
+    fullPath_ = Value;
+    nameStart_ = NameStart > 0 && NameStart < Value.size() ? uint32_t(NameStart) : 0;
+}
+
+std::wstring TZemFileListItem::Name() const {
+    if (nameStart_) return fullPath_.substr(nameStart_);
+    if (IsDriveRoot(fullPath_)) return fullPath_;
+    return fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(fullPath_));
+}
+
+std::wstring TZemFileListItem::Folder() const {
+    if (nameStart_) return fullPath_.substr(0, nameStart_);
+    if (IsDriveRoot(fullPath_)) return std::wstring();
+    return fw::ExtractFilePath(fw::ExcludeTrailingPathDelimiter(fullPath_));
 }
 
 void TZemFileListItem::ResetThumbnail() {
@@ -134,7 +152,12 @@ void TZemFileListItem::SetFindData(const TZemFindData& Value) {
 }
 
 void TZemFileListItem::Renamed(const std::wstring& NewPath) {
-    fullPath_ = NewPath;
+    // A row that follows its folder keeps its name, and so where it begins.
+    const std::wstring name = Name();
+    const size_t at = NewPath.size() > name.size() ? NewPath.size() - name.size() : 0;
+    const bool sameName =
+        nameStart_ && at > 0 && NewPath[at - 1] == L'\\' && NewPath.compare(at, name.size(), name) == 0;
+    SetFullPath(NewPath, sameName ? at : 0);
     relativeIDList_.reset();
     absoluteIDList_.reset();
     findDataKnown_ = false;

@@ -68,7 +68,13 @@ public:
     virtual void ResetThumbnail();
 
     const std::wstring& FullPath() const { return fullPath_; }
-    void SetFullPath(const std::wstring& Value) { fullPath_ = Value; }
+    // The path; NameStart, when given, is where its folder ends and its name
+    // begins (as a folder listing joined them); else the last delimiter tells.
+    void SetFullPath(const std::wstring& Value, size_t NameStart = 0);
+    // The object's name (a drive root's is its root path) and its folder, with
+    // its delimiter (empty for a drive root).
+    std::wstring Name() const;
+    std::wstring Folder() const;
     // The object was renamed: the row stands for NewPath, and its lists, listing
     // data and texts are read afresh.
     void Renamed(const std::wstring& NewPath);
@@ -104,6 +110,7 @@ protected:
 
 private:
     std::wstring fullPath_;
+    uint32_t nameStart_ = 0;  // 0: where the last delimiter is
     TZemFindData findData_;
     TPathExistsWorkItem* pendingExistsCheck_ = nullptr;  // the pool owns it
     bool updated_ = false;

@@ -105,7 +105,7 @@ bool TZemCustomFileList::SortByNameKeys() {
     keys.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         TZemFileListItem* item = items->Item(i);
-        std::wstring name = fw::ExtractFileName(WithoutDelimiter(item->FullPath()));
+        std::wstring name = item->Name();
         std::u32string key = LogicalSortKey(name);
         keys.push_back({item->IsFolder(), std::move(name), std::move(key)});
     }
@@ -160,8 +160,7 @@ int TZemCustomFileList::CompareItems(TZemFileListItem* Item1, TZemFileListItem* 
     if (SortsByShellColumn()) return CompareByShell(Item1, Item2) * sortSign_;
     if ((Item1->HeldSubItems().Count() == 0 || Item2->HeldSubItems().Count() == 0) && sortColumn_ == folderColumn_ &&
         !OnCompare) {
-        r = CompareTextLogical(fw::ExtractFilePath(Item1->FullPath()), fw::ExtractFilePath(Item2->FullPath())) *
-            sortSign_;
+        r = CompareTextLogical(Item1->Folder(), Item2->Folder()) * sortSign_;
     } else {
         r = CompareTexts(Item1, Item2, sortColumn_) * sortSign_;
     }
@@ -187,9 +186,7 @@ int TZemCustomFileList::CompareByShell(TZemFileListItem* Item1, TZemFileListItem
     const bool folder1 = Item1->IsFolder(), folder2 = Item2->IsFolder();
     if (folder1 != folder2) return folder1 ? -1 : 1;
     switch (kind) {
-    case ckName:
-        return CompareTextLogical(fw::ExtractFileName(WithoutDelimiter(Item1->FullPath())),
-                                  fw::ExtractFileName(WithoutDelimiter(Item2->FullPath())));
+    case ckName: return CompareTextLogical(Item1->Name(), Item2->Name());
     case ckSize: return Sign(Item1->FindData().Size - Item2->FindData().Size);
     case ckDate: return CompareFileTime(&Item1->FindData().LastWriteTime, &Item2->FindData().LastWriteTime);
     default: return CompareTexts(Item1, Item2, SortShellColumn());

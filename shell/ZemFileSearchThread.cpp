@@ -121,8 +121,8 @@ void TZemFileSearchThread::Report(const std::wstring& Folder, const WIN32_FIND_D
     const bool progress = list_->HasSearchProgress();
     if (Hit) {
         if (batch_.empty()) batchStart_ = GetTickCount();
-        batch_.push_back(TZemSearchHit{Folder + Data.cFileName, Data.dwFileAttributes, FindDataFileSize(Data),
-                                       Data.ftLastWriteTime});
+        batch_.push_back(TZemSearchHit{Folder + Data.cFileName, Folder.size(), Data.dwFileAttributes,
+                                       FindDataFileSize(Data), Data.ftLastWriteTime});
     }
     if (progress) {
         // Each hit reaches the list before its own progress report.

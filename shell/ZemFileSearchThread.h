@@ -22,9 +22,12 @@
 
 namespace shell {
 
-// A hit with what the folder listing said of it.
+// A hit with what the folder listing said of it. The search joined the folder
+// and the name at NameStart: a name may hold a backslash or a colon (made on
+// another system), so the path alone does not tell where its name begins.
 struct TZemSearchHit {
     std::wstring Path;
+    size_t NameStart = 0;
     DWORD Attributes = 0;
     int64_t Size = 0;
     FILETIME LastWriteTime{};

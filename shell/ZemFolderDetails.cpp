@@ -1,6 +1,9 @@
 #include "shell/ZemFolderDetails.h"
 
+#include <shlobj.h>
 #include <shlwapi.h>
+
+#include <cstdint>
 
 #include "framework/SysUtils.h"
 #include "shell/PathUtils.h"
@@ -27,7 +30,66 @@ std::wstring DetailText(IShellFolder2* Folder, LPCITEMIDLIST Child, int Column) 
     return result;
 }
 
+// Hands the shell what a folder listing said of an object, so that it makes an
+// item-ID list of it without looking for it on disk.
+class TFoundBindData : public IFileSystemBindData {
+public:
+    explicit TFoundBindData(const WIN32_FIND_DATAW& Data) : data_(Data) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) override {
+        if (!Object) return E_POINTER;
+        if (Iid != IID_IUnknown && Iid != IID_IFileSystemBindData) {
+            *Object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *Object = static_cast<IFileSystemBindData*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return ULONG(refs);
+    }
+    HRESULT STDMETHODCALLTYPE SetFindData(const WIN32_FIND_DATAW* Data) override {
+        if (!Data) return E_POINTER;
+        data_ = *Data;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetFindData(WIN32_FIND_DATAW* Data) override {
+        if (!Data) return E_POINTER;
+        *Data = data_;
+        return S_OK;
+    }
+
+private:
+    virtual ~TFoundBindData() = default;
+    LONG refs_ = 1;
+    WIN32_FIND_DATAW data_;
+};
+
+// A name the shell's parser drops the end of, or reads as more than one name.
+bool UnparsableName(const std::wstring& Name) {
+    return Name.empty() || Name.back() == L'.' || Name.back() == L' ' ||
+           Name.find_first_of(L"\\:") != std::wstring::npos;
+}
+
 }  // namespace
+
+bool TZemFolderDetails::Reachable(const std::wstring& Folder, const std::wstring& Name) {
+    // The shell's parser takes no path past the classic limit, and drops a last
+    // dot or blank of every name on the way; a backslash or colon in the name
+    // would split it.
+    if (Folder.size() + Name.size() >= MAX_PATH || Name.find_first_of(L"\\:") != std::wstring::npos) return false;
+    size_t start = Folder.find(L'\\');
+    while (start != std::wstring::npos) {
+        const size_t end = Folder.find(L'\\', start + 1);
+        if (end == std::wstring::npos) break;
+        if (end > start + 1 && (Folder[end - 1] == L'.' || Folder[end - 1] == L' ')) return false;
+        start = end;
+    }
+    return true;
+}
 
 TZemFolderDetails::TFolder* TZemFolderDetails::Open(const std::wstring& Folder) {
     std::wstring key = Upper(fw::IncludeTrailingPathDelimiter(Folder));
@@ -54,8 +116,11 @@ void TZemFolderDetails::Enumerate(TFolder& Folder) {
     LPITEMIDLIST child = nullptr;
     while (objects->Next(1, &child, nullptr) == S_OK) {
         fw::PidlPtr owned(child);
-        const std::wstring name = GetDisplayNameOf(Folder.Folder.get(), child, SHGDN_INFOLDER | SHGDN_FORPARSING);
-        if (!name.empty()) Folder.Children.emplace(Upper(fw::ExtractFileName(name)), std::move(owned));
+        // The name as the folder holds it (a colon in it is no drive's), unless the
+        // shell gives a whole path.
+        std::wstring name = GetDisplayNameOf(Folder.Folder.get(), child, SHGDN_INFOLDER | SHGDN_FORPARSING);
+        if (IsQualifiedPath(name)) name = fw::ExtractFileName(name);
+        if (!name.empty()) Folder.Children.emplace(Upper(name), std::move(owned));
     }
 }
 
@@ -65,7 +130,7 @@ LPCITEMIDLIST TZemFolderDetails::Child(TFolder& Folder, const std::wstring& Name
     if (it != Folder.Children.end()) return it->second.get();
     // Parsing drops a last dot or blank of a name, and with it finds another
     // object or none: such a name is found by walking its folder.
-    const bool unparsable = !Name.empty() && (Name.back() == L'.' || Name.back() == L' ');
+    const bool unparsable = UnparsableName(Name);
     // A folder many rows come from is walked once instead of parsed name by name.
     if (!Folder.Enumerated && (wholeFolders_ || unparsable || ++Folder.Parsed > 32)) {
         Enumerate(Folder);
@@ -81,14 +146,65 @@ LPCITEMIDLIST TZemFolderDetails::Child(TFolder& Folder, const std::wstring& Name
     return Folder.Children.emplace(key, fw::PidlPtr(child)).first->second.get();
 }
 
-bool TZemFolderDetails::GetDetails(const std::wstring& Path, const std::vector<int>& Columns,
-                                   std::vector<std::wstring>& Texts, int TypeColumn, bool IsFile) {
+void TZemFolderDetails::ReadTexts(TFolder& Folder, LPCITEMIDLIST Child, const std::vector<int>& Columns,
+                                  std::vector<std::wstring>& Texts, int TypeColumn, bool IsFile,
+                                  const std::wstring& Extension) {
+    Texts.clear();
+    for (int column : Columns) {
+        if (!IsFile || column != TypeColumn) {
+            Texts.push_back(DetailText(Folder.Folder.get(), Child, column));
+            continue;
+        }
+        auto known = typeTexts_.find(Extension);
+        if (known == typeTexts_.end())
+            known = typeTexts_.emplace(Extension, DetailText(Folder.Folder.get(), Child, column)).first;
+        Texts.push_back(known->second);
+    }
+}
+
+bool TZemFolderDetails::TextsOfFound(const std::wstring& Folder, const std::wstring& Name, const TZemFindData& Found,
+                                     const std::vector<int>& Columns, std::vector<std::wstring>& Texts, int TypeColumn,
+                                     bool IsFile) {
+    const std::wstring drive = fw::ExtractFileDrive(Folder);
+    TFolder* root = drive.empty() ? nullptr : Open(fw::IncludeTrailingPathDelimiter(drive));
+    if (!root) return false;
+    // Only the name's extension tells the shell anything (the item type): the
+    // object is made under a name of its own with that extension, which the
+    // parser takes whole.
+    const bool folder = (Found.Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const std::wstring extension = folder ? std::wstring() : fw::ExtractFileExt(Name);
+    std::wstring standIn = L"~" + extension;
+    while (standIn.size() > 1 && (standIn.back() == L'.' || standIn.back() == L' ')) standIn.pop_back();
+    WIN32_FIND_DATAW data{};
+    data.dwFileAttributes = Found.Attributes;
+    data.nFileSizeHigh = DWORD(uint64_t(Found.Size) >> 32);
+    data.nFileSizeLow = DWORD(uint64_t(Found.Size));
+    data.ftCreationTime = data.ftLastAccessTime = data.ftLastWriteTime = Found.LastWriteTime;
+    lstrcpynW(data.cFileName, standIn.c_str(), MAX_PATH);
+    fw::ComPtr<IBindCtx> context;
+    if (FAILED(CreateBindCtx(0, context.put())) || !context) return false;
+    fw::ComPtr<IFileSystemBindData> bindData;
+    bindData.attach(new TFoundBindData(data));
+    if (FAILED(context->RegisterObjectParam(const_cast<LPOLESTR>(STR_FILE_SYS_BIND_DATA), bindData.get())))
+        return false;
+    LPITEMIDLIST child = nullptr;
+    if (FAILED(root->Folder->ParseDisplayName(nullptr, context.get(), standIn.data(), nullptr, &child, nullptr)) ||
+        !child)
+        return false;
+    fw::PidlPtr owned(child);
+    ReadTexts(*root, child, Columns, Texts, TypeColumn, IsFile, extension);
+    return true;
+}
+
+bool TZemFolderDetails::GetDetails(const std::wstring& Folder, const std::wstring& Name, const TZemFindData* Found,
+                                   const std::vector<int>& Columns, std::vector<std::wstring>& Texts, int TypeColumn,
+                                   bool IsFile) {
     const UINT oldMode = SetErrorMode(0x8001);
     bool done = false;
     try {
-        if (IsDriveRoot(Path)) {
+        if (Folder.empty() && IsDriveRoot(Name)) {
             // Drive roots live in the computer folder: the browser knows them.
-            std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(Path);
+            std::unique_ptr<TPathfinch> browser = TPathfinch::CreateForPath(Name);
             if (browser && browser->InitDetails()) {
                 Texts.clear();
                 for (int column : Columns) {
@@ -98,21 +214,13 @@ bool TZemFolderDetails::GetDetails(const std::wstring& Path, const std::vector<i
                 }
                 done = true;
             }
-        } else if (TFolder* folder = Open(fw::ExtractFilePath(fw::ExcludeTrailingPathDelimiter(Path)))) {
-            const std::wstring name = fw::ExtractFileName(fw::ExcludeTrailingPathDelimiter(Path));
-            if (LPCITEMIDLIST child = Child(*folder, name)) {
-                Texts.clear();
-                const std::wstring extension = IsFile ? fw::ExtractFileExt(name) : std::wstring();
-                for (int column : Columns) {
-                    if (!IsFile || column != TypeColumn) {
-                        Texts.push_back(DetailText(folder->Folder.get(), child, column));
-                        continue;
-                    }
-                    auto known = typeTexts_.find(extension);
-                    if (known == typeTexts_.end())
-                        known = typeTexts_.emplace(extension, DetailText(folder->Folder.get(), child, column)).first;
-                    Texts.push_back(known->second);
-                }
+        } else if (!Reachable(Folder, Name)) {
+            // Reached the way the folder listing reached it, or not at all.
+            done = Found && TextsOfFound(Folder, Name, *Found, Columns, Texts, TypeColumn, IsFile);
+        } else if (TFolder* folder = Open(Folder)) {
+            if (LPCITEMIDLIST child = Child(*folder, Name)) {
+                ReadTexts(*folder, child, Columns, Texts, TypeColumn, IsFile,
+                          IsFile ? fw::ExtractFileExt(Name) : std::wstring());
                 done = true;
             }
         }

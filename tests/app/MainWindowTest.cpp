@@ -24,6 +24,7 @@
 #include "framework/Thread.h"
 #include "tests/common/DialogAnswer.h"
 #include "tests/common/TestEnv.h"
+#include "tests/shell/ScratchTree.h"
 
 namespace {
 
@@ -317,6 +318,24 @@ TEST_F(MainWindowTest, DoubleClicksRequestsThatStartNoSearchAndStatusPanels) {
     // Attributes that cannot be read make no folder.
     EXPECT_FALSE(IsDirectory(ScratchListing() + L"\\no such folder"));
     EXPECT_TRUE(IsDirectory(ScratchListing() + L"\\empty"));
+    // A name ending in a dot is its own object, not the one without the dot.
+    const std::wstring odd = testenv::NewScratchFolder(L"odd");
+    for (const wchar_t* folder : {L"\\dirdot.", L"\\file.txt"})
+        CreateDirectoryW((L"\\\\?\\" + odd + folder).c_str(), nullptr);
+    CloseHandle(
+        CreateFileW((L"\\\\?\\" + odd + L"\\file.txt.").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    EXPECT_TRUE(IsDirectory(odd + L"\\dirdot."));
+    EXPECT_FALSE(IsDirectory(odd + L"\\file.txt."));
+    // A name holding a colon (made on the host) goes to the output whole.
+    ASSERT_TRUE(scratch::RunInHostFolder(odd, "touch 'co:lon.txt'"));
+    Form1->SetListingFolder(odd);
+    WaitIdle();
+    ASSERT_NE(Form1->ZFL->FindItemByPath(odd + L"\\co:lon.txt"), nullptr);
+    Form1->SetupGrid();
+    Texts names;
+    for (int row = 0; row < Form1->MyGrid->RowCount(); ++row) names.push_back(Form1->MyGrid->Cells(0, row));
+    EXPECT_NE(std::find(names.begin(), names.end(), L"  co:lon.txt"), names.end());
+    Form1->ClearGrid();
     // No combo box entry and no text: nothing is searched, and the window is not left busy.
     Form1->ZFC->OnChange = nullptr;
     Form1->ZFC->SetItemIndex(-1);

@@ -21,6 +21,7 @@
 #include "framework/Menus.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
+#include "shell/LongPathFind.h"
 #include "shell/MenuFromCollection.h"
 #include "shell/PathUtils.h"
 #include "shell/Pathfinch.h"
@@ -168,12 +169,15 @@ TEST_F(FileList, NamesEndingInADotOrABlankHaveTheirDetailsAndFoldersStayFolders)
         const FILETIME when{DWORD(uint64_t(time)), DWORD(uint64_t(time) >> 32)};
         SetFileTime(handle.get(), nullptr, nullptr, &when);
     }
+    // Beside the name ending in a blank, the object a plain path to it would name:
+    // the row shows its own texts, never this one's.
+    MakeTimedFile(odd + L"\\file.txt", 9000, FileTimeAt(2011, 1, 2, 3, 4));
     for (const bool all : {false, true}) {
         // Rows filled as they are shown, and all at once.
         Search(odd);
-        ASSERT_EQ(list->Items()->Count(), 3);
+        ASSERT_EQ(list->Items()->Count(), 4);
         for (const wchar_t* name : {L"file.txt", L"pad", L"dirdot"}) list->AddItem(plain + L"\\" + name);
-        ASSERT_EQ(list->Items()->Count(), 6);
+        ASSERT_EQ(list->Items()->Count(), 7);
         if (all) list->FillTexts();
         else Settle();
         TZemFileListItem* dirdot = list->FindItemByPath(odd + L"\\dirdot.");
@@ -186,6 +190,76 @@ TEST_F(FileList, NamesEndingInADotOrABlankHaveTheirDetailsAndFoldersStayFolders)
         }
         ExpectTwinTexts(list->FindItemByPath(odd + L"\\file.txt "), list->FindItemByPath(plain + L"\\file.txt"), false);
         ExpectTwinTexts(list->FindItemByPath(odd + L"\\pad. "), list->FindItemByPath(plain + L"\\pad"), false);
+    }
+}
+
+// Rows the shell cannot reach by their paths (a folder whose name ends in a dot
+// or a blank, a folder path past the classic limit, a name holding a colon or a
+// backslash) keep the name and folder the walk found and show their own texts,
+// equal to those of twins with plain paths; beside each stands the object its
+// path would name when read the plain way.
+TEST_F(FileList, RowsTheShellCannotReachByPathKeepTheirNamesAndShowTheirOwnTexts) {
+    const std::wstring odd = testenv::NewScratchFolder(L"odd"), plain = testenv::NewScratchFolder(L"plain");
+    ASSERT_TRUE(scratch::RunInHostFolder(odd,
+                                         "head -c 1500 /dev/zero > 'co:lon.txt' && mkdir back && "
+                                         "head -c 1600 /dev/zero > 'back\\slash.txt' && "
+                                         "head -c 9000 /dev/zero > back/slash.txt && "
+                                         "head -c 9000 /dev/zero > lon.txt"));
+    const std::wstring longOdd = L"\\\\?\\" + odd;
+    for (const wchar_t* folder : {L"\\dirdot.", L"\\dirdot", L"\\blank ", L"\\blank"})
+        CreateDirectoryW((longOdd + folder).c_str(), nullptr);
+    std::wstring deep = odd;
+    while (deep.size() < 300) CreateDirectoryW((L"\\\\?\\" + (deep += L"\\deepfolder")).c_str(), nullptr);
+    const int64_t time = FileTimeAt(2020, 3, 4, 5, 6);
+    for (const wchar_t* name : {L"\\dirdot.\\dotin.txt", L"\\blank \\inblank.txt"})
+        MakeTimedFile(longOdd + name, 1700, time);
+    for (const wchar_t* name : {L"\\dirdot\\dotin.txt", L"\\blank\\inblank.txt"})
+        MakeTimedFile(longOdd + name, 9000, time);
+    MakeTimedFile(L"\\\\?\\" + deep + L"\\deep.txt", 1800, time);
+    CreateDirectoryW((L"\\\\?\\" + deep + L"\\inner").c_str(), nullptr);
+    // Each odd row: its folder, its name, and its twin's name, made with the same size and time.
+    struct Case {
+        std::wstring folder, name, twin;
+    };
+    const Case cases[] = {
+        {odd + L"\\", L"co:lon.txt", L"colon.txt"},         {odd + L"\\", L"back\\slash.txt", L"backslash.txt"},
+        {odd + L"\\dirdot.\\", L"dotin.txt", L"dotin.txt"}, {odd + L"\\blank \\", L"inblank.txt", L"inblank.txt"},
+        {deep + L"\\", L"deep.txt", L"deep.txt"},           {deep + L"\\", L"inner", L"inner"}};
+    for (const Case& c : cases) {
+        WIN32_FIND_DATAW data{};
+        fw::FindHandle find(FindFirstFileLong(c.folder + L"*", data));
+        ASSERT_TRUE(find) << c.folder;
+        while (c.name != data.cFileName) ASSERT_TRUE(FindNextFileW(find.get(), &data)) << c.name;
+        const std::wstring twin = plain + L"\\" + c.twin;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CreateDirectoryW(twin.c_str(), nullptr);
+            fw::Handle handle(CreateFileW(twin.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+            SetFileTime(handle.get(), nullptr, nullptr, &data.ftLastWriteTime);
+        } else {
+            MakeTimedFile(
+                twin, FindDataFileSize(data),
+                int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime));
+        }
+    }
+    for (const bool all : {false, true}) {
+        // One listing of both folders.
+        Search(plain);
+        list->SearchOptions()->SetRecursiveSearch(true);
+        const int before = ends;
+        list->StartSearch(odd);
+        ASSERT_TRUE(PumpUntil([&] { return ends > before; }));
+        // Texts filled all at once, and row by row as they are read.
+        if (all) list->FillTexts();
+        for (const Case& c : cases) {
+            TZemFileListItem* row = nullptr;
+            for (int i = 0; i < list->Items()->Count() && !row; ++i)
+                if (list->Items()->Item(i)->FullPath() == c.folder + c.name) row = list->Items()->Item(i);
+            ASSERT_NE(row, nullptr) << c.folder + c.name;
+            EXPECT_EQ(row->Caption(), c.name);
+            EXPECT_EQ(row->SubItems()[0], c.folder);
+            ExpectTwinTexts(row, list->FindItemByPath(plain + L"\\" + c.twin), true);
+        }
     }
 }
 

@@ -99,4 +99,14 @@ inline bool MakeHostSymlink(const std::wstring& Link, const std::string& Target)
     return !link.empty() && RunOnHost(L"\\\\?\\unix\\bin\\ln", "ln -s \"" + Target + "\" \"" + link + "\"", Link);
 }
 
+// Runs Script (an sh script without double quotes) on the host in the host's
+// folder of Folder (a scratch path): for names no Windows program can make, such
+// as names holding a colon or a backslash. False when the host cannot be reached.
+inline bool RunInHostFolder(const std::wstring& Folder, const std::string& Script) {
+    const std::string host = HostPath(Folder);
+    return !host.empty() &&
+           RunOnHost(L"\\\\?\\unix\\bin\\sh",
+                     "sh -c \"cd '" + host + "' && " + Script + " && touch '" + host + ".done'\"", Folder + L".done");
+}
+
 }  // namespace scratch
