@@ -1,5 +1,7 @@
 #include "framework/ListView.h"
 
+#include <windowsx.h>
+
 #include "framework/ControlCanvas.h"
 #include "framework/Handles.h"
 
@@ -151,7 +153,7 @@ void TListItems::Delete(int Index) {
     onlyAppended_ = false;
     if (owner_->HandleAllocated()) {
         // The window keeps selection by position: the rows after the gap move up.
-        ListView_SetItemState(owner_->Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        owner_->SetStates(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     }
     CountChanged();
 }
@@ -162,7 +164,7 @@ void TListItems::Clear() {
     for (auto& item : items_) owner_->Delete(item.get());
     for (auto& item : items_) item->index_ = -1;
     items_.clear();
-    if (owner_->HandleAllocated()) ListView_SetItemState(owner_->Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (owner_->HandleAllocated()) owner_->SetStates(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     countPending_ = true;
     onlyAppended_ = false;
     EndUpdate();
@@ -235,10 +237,17 @@ void TListItems::Moved(const std::vector<TListItem*>& Selected, TListItem* Focus
     if (!owner_->HandleAllocated()) return;
     // Selection and focus stay with their rows, wherever the rows went.
     const HWND wnd = owner_->Handle();
+    // Every row selected stays so wherever it went: only the focus moves.
+    const bool all = !Selected.empty() && Selected.size() == items_.size();
     if (!Selected.empty() || Focused) {
-        ListView_SetItemState(wnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        for (TListItem* item : Selected) ListView_SetItemState(wnd, item->index_, LVIS_SELECTED, LVIS_SELECTED);
+        // Each row is drawn as its state changes: with many rows, once at the end.
+        const bool once = Selected.size() > 256 && IsWindowVisible(wnd);
+        if (once) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+        ListView_SetItemState(wnd, -1, 0, all ? LVIS_FOCUSED : LVIS_SELECTED | LVIS_FOCUSED);
+        if (!all)
+            for (TListItem* item : Selected) ListView_SetItemState(wnd, item->index_, LVIS_SELECTED, LVIS_SELECTED);
         if (Focused) ListView_SetItemState(wnd, Focused->index_, LVIS_FOCUSED, LVIS_FOCUSED);
+        if (once) SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     }
     InvalidateRect(wnd, nullptr, FALSE);
 }
@@ -660,11 +669,52 @@ TListItem* TCustomListView::ItemFocused() const {
 }
 
 void TCustomListView::SelectAll() {
-    if (HandleAllocated() && multiSelect_) ListView_SetItemState(Handle(), -1, LVIS_SELECTED, LVIS_SELECTED);
+    if (HandleAllocated() && multiSelect_) SetStates(-1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 void TCustomListView::ClearSelection() {
-    if (HandleAllocated()) ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED);
+    if (HandleAllocated()) SetStates(-1, 0, LVIS_SELECTED);
+}
+
+bool TCustomListView::ManyMayChange(bool Selecting) const {
+    constexpr int many = 256;
+    const int selected = SelCount();
+    return Selecting ? items_->Count() - selected > many : selected > many;
+}
+
+void TCustomListView::SetStates(int Index, UINT State, UINT Mask) {
+    const HWND wnd = Handle();
+    // Turning drawing back on shows a window: a hidden one is left as it is.
+    const bool once = Index < 0 && IsWindowVisible(wnd) && ManyMayChange((State & Mask & LVIS_SELECTED) != 0);
+    if (once) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    ListView_SetItemState(wnd, Index, State, Mask);
+    if (!once) return;
+    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(wnd, nullptr, FALSE);
+}
+
+void TCustomListView::DefaultHandler(TMessage& Message) {
+    // A click on a row, or a key that moves the focus, selects one row (or a
+    // range) and deselects every other one. Neither runs a loop of its own, so
+    // drawing can wait until the window is done.
+    bool once = false;
+    if (HandleAllocated() && (Message.Msg == WM_LBUTTONUP || Message.Msg == WM_KEYDOWN)) {
+        const bool navigation =
+            Message.Msg == WM_LBUTTONUP ||
+            (Message.WParam >= VK_SPACE && Message.WParam <= VK_DOWN);  // space, pages, ends, arrows
+        once = navigation && IsWindowVisible(Handle()) && ManyMayChange(false);
+    }
+    // A click on no row deselects every row first: done here, it is drawn once.
+    if (Message.Msg == WM_LBUTTONDOWN && HandleAllocated() && !(Message.WParam & (MK_CONTROL | MK_SHIFT))) {
+        LVHITTESTINFO hit{};
+        hit.pt = POINT{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+        if (ListView_HitTest(Handle(), &hit) < 0 && ManyMayChange(false)) ClearSelection();
+    }
+    if (once) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    TWinControl::DefaultHandler(Message);
+    if (!once) return;
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 TListItem* TCustomListView::GetItemAt(int X, int Y) const {

@@ -336,6 +336,9 @@ public:
 protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
+    // The window's own keys and mouse: where they change the state of many rows,
+    // the window is drawn once afterwards (see SetStates).
+    void DefaultHandler(TMessage& Message) override;
     // Makes one row object; descendants make their own class.
     virtual TListItem* CreateListItem();
     virtual void ColClick(TListColumn* Column);
@@ -368,6 +371,13 @@ private:
     friend class TListColumns;
     friend class TListColumn;
     void HandleNotify(TMessage& Message);
+    // Sets State within Mask on row Index (-1: every row). The system's list view
+    // redraws each row whose state changes, one at a time: on 200,000 rows Wine
+    // takes seconds. Where many rows may change, a shown window is drawn once,
+    // afterwards.
+    void SetStates(int Index, UINT State, UINT Mask);
+    // Whether a change of the selection may touch many rows (more than a screen holds).
+    bool ManyMayChange(bool Selecting) const;
     LRESULT HandleCustomDraw(NMLVCUSTOMDRAW& Draw);
     LRESULT ItemPrePaint(NMLVCUSTOMDRAW& Draw);
     void UpdateStyle(DWORD Mask, DWORD Bits);

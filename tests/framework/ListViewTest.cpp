@@ -111,6 +111,48 @@ TEST_F(ListViewTest, SortMovesRowsAndKeepsTheirSelection) {
     EXPECT_EQ(view->SelCount(), 2);
 }
 
+// More rows than a screen holds change state at once (drawn once, afterwards):
+// every row's state is right and the window is shown and drawn again.
+TEST_F(ListViewTest, ManyRowsSelectedAllAndDeselectedByTheWindowsOwnClicksAndKeys) {
+    Show();
+    view->Items()->BeginUpdate();
+    for (int i = 0; i < 1000; ++i) Add(L"row" + std::to_wstring(100000 + i));
+    view->Items()->EndUpdate();
+    const RECT row = view->Items()->Item(1)->DisplayRect(fw::drLabel);
+    const LPARAM onRow = MAKELPARAM(row.left + 2, (row.top + row.bottom) / 2);
+    const LPARAM offRows = MAKELPARAM(view->ClientWidth() - 3, (row.top + row.bottom) / 2);
+    const struct {
+        UINT message;
+        WPARAM key;
+        LPARAM at;
+        int selected;  // rows selected afterwards
+    } cases[] = {{WM_LBUTTONDOWN, 0, onRow, 1}, {WM_KEYDOWN, VK_DOWN, 0, 1}, {WM_LBUTTONDOWN, 0, offRows, 0}};
+    for (const auto& c : cases) {
+        view->SelectAll();
+        ASSERT_EQ(view->SelCount(), 1000);
+        if (c.message == WM_LBUTTONDOWN) {
+            SendMessageW(view->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, c.at);
+            SendMessageW(view->Handle(), WM_LBUTTONUP, 0, c.at);
+        } else {
+            SendMessageW(view->Handle(), WM_KEYDOWN, c.key, 0);
+        }
+        EXPECT_EQ(view->SelCount(), c.selected) << c.message;
+        EXPECT_TRUE(IsWindowVisible(view->Handle()));
+        EXPECT_TRUE(GetUpdateRect(view->Handle(), nullptr, FALSE)) << "drawn afresh";
+        fw::Application()->ProcessMessages();
+    }
+    // Sorted with every row selected: all stay selected, the focus stays with its row.
+    view->SelectAll();
+    view->Items()->Item(3)->SetFocused(true);
+    view->CustomSort([](TListItem* A, TListItem* B) { return B->Caption().compare(A->Caption()); });
+    EXPECT_EQ(view->SelCount(), 1000);
+    ASSERT_NE(view->ItemFocused(), nullptr);
+    EXPECT_EQ(view->ItemFocused()->Caption(), L"row100003");
+    view->ClearSelection();
+    EXPECT_EQ(view->SelCount(), 0);
+    EXPECT_TRUE(IsWindowVisible(view->Handle()));
+}
+
 TEST_F(ListViewTest, EventsForDeletionImagesAndColumnClicks) {
     std::vector<std::wstring> deleted;
     int imageRequests = 0;
