@@ -255,6 +255,11 @@ public:
     ~TZemFileList() override;
 
     TZemSearchOptions* SearchOptions() const { return searchOptions_.get(); }
+    // Takes Value as the list's options, which the next search copies; the ones
+    // held before go (running searches keep their own copies). Nullptr changes nothing.
+    void SetSearchOptions(std::unique_ptr<TZemSearchOptions> Value) {
+        if (Value) searchOptions_ = std::move(Value);
+    }
     void StartSearch(const std::wstring& Path);
     void StopSearch();
     TZemFileSearchThread* CurrentSearchThread() const { return currentSearchThread_; }

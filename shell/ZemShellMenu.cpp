@@ -176,6 +176,7 @@ bool FindAndClickCommand(fw::TMenuItem* Items, UINT Command) {
 }
 
 bool MenuCopiesTakeImages() {
+    if (MenuVisualStylesHook) return !MenuVisualStylesHook();
     return !(OsVersionFlags().WinVistaOrLater && IsThemeActive() && IsAppThemed());
 }
 

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,9 @@ fw::TMenuItem* CopyMenuItems(fw::TComponent* Owner, const fw::TMenuItem* Source,
 // Whether a copied menu takes its owner's pictures and image list: not where
 // the system draws menus with visual styles (from Vista on, themes active).
 bool MenuCopiesTakeImages();
+// Whether menus are drawn with visual styles, in place of the system's answer
+// (nullptr: the system's). For tests: Wine turns themes off only for good.
+inline std::function<bool()> MenuVisualStylesHook;
 // The item below Items (any depth) that carries Command; nullptr for none.
 fw::TMenuItem* FindMenuItem(fw::TMenuItem* Items, UINT Command);
 // Clicks the item below Items that carries Command; false when none does.

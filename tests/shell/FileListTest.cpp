@@ -136,6 +136,16 @@ TEST_F(FileList, RowsAddedByPathOrBySearchWithTheirDetailTexts) {
     Search(root);
     EXPECT_EQ(list->ColumnCount(), shown - 1);
     ExpectShellTexts(list, list->FindItemByPath(root + L"\\b.dat"));
+
+    // Options given to the list are the ones its searches take.
+    auto given = std::make_unique<TZemSearchOptions>();
+    given->SetFilter(L"*.dat");
+    const TZemSearchOptions* held = given.get();
+    list->SetSearchOptions(std::move(given));
+    list->SetSearchOptions(nullptr);
+    EXPECT_EQ(list->SearchOptions(), held);
+    Search(root);
+    EXPECT_EQ(Rows(), Paths{root + L"\\b.dat"});
 }
 
 // Names the shell cannot parse (a last dot or blank) get their texts all the

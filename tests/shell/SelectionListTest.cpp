@@ -147,6 +147,9 @@ TEST_F(SelectionList, PathsSetOrAssignedAreCheckedOneByOneAndAPartlyCheckedFolde
 TEST_F(SelectionList, ASumThePoolDropsUndeliveredIsNoLongerPendingAtTheNextChange) {
     list->Check(data);
     ASSERT_EQ(list->PendingSums(), 1);
+    // A sum to add is no sum to take away.
+    EXPECT_EQ(list->PendingAdditions(), 1);
+    EXPECT_EQ(list->PendingSubtractions(), 0);
     // Cancelled behind the list's back: it never comes back to be taken off.
     GlobalWorkerPool->CancelWorkItems(list.get(), 0, TWorkItemClass::Of<TZemFolderSizeWorkItem>());
     list->SetCalculateSizes(false);  // the next change queues no sum of its own

@@ -306,11 +306,13 @@ TEST_F(ContextMenu, CopiesTakeEveryPropertyOfTheOwnersItemsAndTheMergedMenuDraws
     popup_->SetImages(&images);
     MEASUREITEMSTRUCT measure{};
     COLORREF drawn = 0;
-    HBITMAP shownBitmap = nullptr;
+    HBITMAP shownBitmap = nullptr, shownPicture = nullptr;  // of the first item (an image) and the second (a picture)
     chooser_.WhileOpen = [&](HWND Owner, HMENU Menu) {
         MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_BITMAP;
+        GetMenuItemInfoW(Menu, 1, TRUE, &info);
+        shownPicture = info.hbmpItem;
         GetMenuItemInfoW(Menu, 0, TRUE, &info);
         shownBitmap = info.hbmpItem;
         measure = MEASUREITEMSTRUCT{ODT_MENU, 0, GetMenuItemID(Menu, 0), 0, 0, 0};
@@ -329,9 +331,22 @@ TEST_F(ContextMenu, CopiesTakeEveryPropertyOfTheOwnersItemsAndTheMergedMenuDraws
     EXPECT_EQ(std::make_pair(measure.itemWidth, measure.itemHeight), std::make_pair(16u, 16u));
     EXPECT_EQ(drawn, RGB(255, 0, 0));
     EXPECT_EQ(shell_->MenuMessages, (std::vector<UINT>{WM_MEASUREITEM, WM_DRAWITEM}));
-    // A copied menu shares the owner's images only where menus are drawn without visual styles.
+    // A copied menu shares the owner's images and pictures only where menus are
+    // drawn without visual styles; drawn so, the owner's image shows.
     Show();
     EXPECT_EQ(shownBitmap == HBMMENU_CALLBACK, MenuCopiesTakeImages());
+    for (const bool styles : {false, true}) {
+        MenuVisualStylesHook = [styles] { return styles; };
+        shownBitmap = shownPicture = nullptr;
+        drawn = 0;
+        Show();
+        EXPECT_EQ(shownBitmap == HBMMENU_CALLBACK, !styles);
+        EXPECT_EQ(shownPicture == HBMMENU_CALLBACK, !styles);
+        if (!styles) {
+            EXPECT_EQ(drawn, RGB(255, 0, 0));
+        }
+    }
+    MenuVisualStylesHook = nullptr;
     // A shell menu without owner-drawn submenus still leaves the owner's images drawn.
     fw::ComPtr<TPlainShellMenu> plain;
     plain.attach(new TPlainShellMenu);
