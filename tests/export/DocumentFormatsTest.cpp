@@ -209,6 +209,16 @@ TEST_F(DocumentFormats, SpreadsheetCells) {
             EXPECT_EQ(data.substr(7), "\x03" + std::to_string(++numbers) + ".5");
         }
     EXPECT_EQ(numbers, 3);
+    // With xoUseAlignments each column's alignment (right 3, centre 2), general again after the cell.
+    e_->Alignments = {2, 3};
+    std::vector<int> captions, numberCells;
+    for (const auto& [code, data] : SheetRecords(Run(xtExcel))) {
+        if (code != 0x0004) continue;
+        if (data[0] == 0) captions.push_back(data[6] & 7);
+        else if (data.substr(2, 2) == std::string(2, '\0')) numberCells.push_back(data[6] & 7);
+    }
+    EXPECT_EQ(captions, (std::vector<int>{3, 2}));
+    EXPECT_EQ(numberCells, (std::vector<int>{0, 0, 0}));
 }
 
 namespace {

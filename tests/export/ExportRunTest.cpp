@@ -341,6 +341,14 @@ TEST_F(ExportRun, ProgressWindowFollowsTheMessages) {
     EXPECT_TRUE(designed);
     EXPECT_TRUE(centred);
     EXPECT_FALSE(p->Showing()) << "closed at the end";
+    // Without a text the label is hidden and the bar stands halfway down below the frame.
+    e_->Messages()->SetText(L"");
+    e_->OnExport = nullptr;
+    e_->Rows.resize(2);
+    Run(xtCSV);
+    EXPECT_EQ(p->BarTop(), ((p->Height() - p->ClientHeight()) + (p->ClientHeight() - 16 - 16)) / 2);
+    EXPECT_EQ(p->ProgressBar->Top(), p->BarTop());
+    EXPECT_FALSE(p->ProgressLabel->Visible());
     if (HWND bar = FindWindowExW(p->Handle(), nullptr, L"msctls_progress32", nullptr)) {
         EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 70002);
     }
