@@ -376,7 +376,12 @@ TTreeNode* TTreeNodes::Insert(TTreeNode* Sibling, const std::wstring& S) {
 }
 
 void TTreeNodes::Clear() {
-    if (!owner_->HandleAllocated() || nodes_.empty()) return;
+    // While the window is gone, the nodes kept for its return go instead.
+    if (!owner_->HandleAllocated()) {
+        owner_->DropSavedNodes();
+        return;
+    }
+    if (nodes_.empty()) return;
     // Emptying the tree is no selection change.
     owner_->clearing_ = true;
     owner_->KillChangeTimer();
@@ -602,6 +607,18 @@ void TCustomTreeView::SaveNodes() {
     for (TTreeNode* n = Items()->GetFirstNode(); n; n = n->GetNext()) {
         saved_.emplace_back(n, n->Parent());
         if (n->Expanded()) savedExpanded_.push_back(n);
+    }
+}
+
+void TCustomTreeView::DropSavedNodes() {
+    std::vector<std::pair<TTreeNode*, TTreeNode*>> saved;
+    saved.swap(saved_);
+    savedExpanded_.clear();
+    savedSelection_ = nullptr;
+    for (auto& [node, parent] : saved) {
+        Delete(node);
+        node->item_ = nullptr;
+        delete node;
     }
 }
 

@@ -155,6 +155,7 @@ public:
     TTreeNode* AddChildFirst(TTreeNode* Parent, const std::wstring& S);
     TTreeNode* Insert(TTreeNode* Sibling, const std::wstring& S);
     void Delete(TTreeNode* Node) { Node->Delete(); }
+    // Deletes every node, also while the window is gone (it comes back empty).
     void Clear();
     // Redraw is off from the first BeginUpdate to the last EndUpdate.
     void BeginUpdate();
@@ -307,6 +308,8 @@ private:
     void ReportMovedSelection();
     void SaveNodes();
     void RestoreNodes();
+    // The nodes kept for a window that is gone are deleted.
+    void DropSavedNodes();
 
     std::unique_ptr<TTreeNodes> items_;
     TCustomImageList* images_ = nullptr;

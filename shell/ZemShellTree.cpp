@@ -218,8 +218,10 @@ void TZemShellTree::Loaded() {
 
 void TZemShellTree::SetRootedAt(TZemShellFolder Value) {
     rootedAt_ = Value;
-    // The root is built with the window; the folder path and the history go now.
+    // The root is built with the window; the old nodes, the folder path and the
+    // history go now (a window made again would bring the old nodes back).
     if (!HandleAllocated()) {
+        Items()->Clear();
         if (Value != SF_FILESYSTEMFOLDER) rootedAtFileSystemFolder_.clear();
         history_->Clear();
         return;

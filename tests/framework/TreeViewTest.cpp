@@ -266,6 +266,13 @@ TEST_F(TreeViewTest, ReCreationKeepsNodesObjectsExpansionAndSelection) {
     EXPECT_EQ(tree->Selected(), child);
     EXPECT_TRUE(changes.empty());
     EXPECT_EQ(liveNodes, 4);
+    // Emptied while its window is gone, the tree comes back empty.
+    tree->DestroyHandle();
+    tree->Items()->Clear();
+    EXPECT_EQ(liveNodes, 0);
+    tree->HandleNeeded();
+    EXPECT_EQ(tree->Items()->GetFirstNode(), nullptr);
+    EXPECT_EQ(tree->Items()->Count(), 0);
 }
 
 TEST_F(TreeViewTest, LabelEditsAreAskedForAndEndWithTheTextOrACancel) {
@@ -394,6 +401,11 @@ TEST_F(TreeViewTest, TheTreeIsDrawnOnItsOwnColourAroundAndBelowItsRowsWithOrWith
         EXPECT_EQ(PixelsOf(wnd, beside, colour), (beside.right - beside.left) * (beside.bottom - beside.top)) << where;
         EXPECT_EQ(PixelsOf(wnd, below, colour), (below.right - below.left) * 20) << where;
         EXPECT_GT(PixelsOf(wnd, label, colour), (label.right - label.left) * (label.bottom - label.top) / 2) << where;
+        // The last row keeps its text: the colour below the rows starts under it.
+        RECT lastLabel{};
+        TreeView_GetItemRect(wnd, reinterpret_cast<HTREEITEM>(root->GetLastChild()->ItemId()), &lastLabel, TRUE);
+        const int lastArea = (lastLabel.right - lastLabel.left) * (lastLabel.bottom - lastLabel.top);
+        EXPECT_GT(lastArea - PixelsOf(wnd, lastLabel, colour), 0) << where;
         // The lines to the child rows are still drawn.
         const RECT indent{row.left, row.top, label.left - 2, row.bottom};
         EXPECT_GT((indent.right - indent.left) * (indent.bottom - indent.top) - PixelsOf(wnd, indent, colour), 0)

@@ -85,6 +85,17 @@ TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAndAtAFolder) {
     EXPECT_EQ(ChildTexts(tree->Items()->GetFirstNode()), (std::vector<std::wstring>{L"sub"}));
     tree->SetRootedAt(SF_DRIVES);
     EXPECT_EQ(tree->RootedAtFileSystemFolder(), L"");
+    // Rooted while its window is gone: the window made again shows the new root.
+    for (const bool atFolder : {true, false}) {
+        tree->DestroyHandle();
+        if (atFolder) tree->SetRootedAtFileSystemFolder(base);
+        else tree->SetRootedAt(SF_DRIVES);
+        tree->HandleNeeded();
+        ASSERT_NE(tree->Items()->GetFirstNode(), nullptr);
+        EXPECT_EQ(tree->SpecialFolder(), atFolder ? SF_FILESYSTEMFOLDER : SF_DRIVES);
+        EXPECT_EQ(tree->SelectedFolder(), atFolder ? base : L"");
+        EXPECT_EQ(tree->Items()->GetFirstNode()->GetNextSibling(), nullptr);
+    }
     // A tree without a window yet forgets the folder and the history all the same.
     auto* unplaced = new TZemShellTree(form);
     unplaced->SetRootedAtFileSystemFolder(base);
