@@ -121,7 +121,8 @@ void TZemShellTree::BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) 
     fw::Application()->ProcessMessages();
     // The node may have moved away: its folder is looked at again.
     if (auto* parent = static_cast<TZemShellTreeNode*>(Items()->GetNode(parentItem))) RefreshNode(parent, true, true);
-    if (effect == DROPEFFECT_NONE) return;
+    // Any other effect, none included (a cancelled drag, or a move the target made
+    // itself), is a drag alone.
     std::unique_ptr<fw::TStringList> files = GetDataObjectFiles(data.get());
     if (effect == DROPEFFECT_COPY) DoOperation({sopCopy, sopDrag}, files.get(), std::wstring());
     else if (effect == DROPEFFECT_MOVE) DoOperation({sopMove, sopDrag, sopRemove}, files.get(), std::wstring());

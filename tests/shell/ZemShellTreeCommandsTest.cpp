@@ -444,6 +444,14 @@ TEST_F(ShellTreeDropTest, ANodeDraggedOutGoesWhereItIsDroppedAndAWindowThatCanno
     const std::vector<std::wstring> files{base + L"\\moving"};
     EXPECT_EQ(operations,
               (std::vector<Operation>{{{sopCopy, sopDrop}, files, target}, {{sopCopy, sopDrag}, files, L""}}));
+    // Let go over empty space: no effect, which the drag side reports as a drag alone.
+    operations.clear();
+    const POINT nowhere = NearBottom(10, 10);
+    SetCursorPos(nowhere.x, nowhere.y);
+    fake->holdRounds = 3;
+    begin.itemNew.hItem = ChildNamed(folder, L"moving")->ItemId();
+    tree->Perform(fw::CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin));
+    EXPECT_EQ(operations, (std::vector<Operation>{{{sopDrag}, files, L""}}));
     // The window tells of dragged nodes only while the tree drags them: its drag mode follows.
     const auto dragsTold = [&] { return (GetWindowLongW(tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP) == 0; };
     EXPECT_TRUE(tree->OleDragDrop());
