@@ -218,7 +218,8 @@ std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop) {
         if (n == 0) break;
         list->Add(std::wstring(name.data(), std::min<UINT>(n, UINT(name.size() - 1))));
     }
-    // A drop whose first name cannot be read gives an empty list.
+    // A drop whose first name cannot be read holds no file.
+    if (list->Count() == 0) return nullptr;
     return list;
 }
 

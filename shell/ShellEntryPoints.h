@@ -87,9 +87,9 @@ std::wstring SysErrorText(DWORD Code);
 // first 1,023 of them, trimmed (empty for no text).
 std::wstring SysErrorTextOf(const wchar_t* Text, std::size_t Length);
 
-// The names of a file drop; nullptr when the handle is 0 or holds no file. The
-// reading stops at the first name that cannot be read (an empty list when that
-// is the first).
+// The names of a file drop; nullptr when the handle is 0 or holds no file (none
+// counted, or the first cannot be read). The reading stops at the first name that
+// cannot be read.
 std::unique_ptr<fw::TStringList> ReadDroppedFiles(HDROP Drop);
 // The names of a "FileGroupDescriptor" (ANSI) or "FileGroupDescriptorW" (wide)
 // block; nullptr when the medium holds no global memory or it cannot be locked.
