@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -261,14 +262,23 @@ TEST_F(ListViewTest, WidthsGivenInOtherViewsReachTheReportAndTheListViewsWidthIs
     view->Columns()->Items(1)->SetWidth(0);
     view->SetViewStyle(fw::vsList);
     // In the list view column 0's width is that of the columns of rows, and they
-    // reach as far as the rows go.
+    // reach as far as the rows go. From narrow columns that all fit in (no range
+    // to scroll) to wide ones.
+    view->Columns()->Items(0)->SetWidth(60);
     view->Columns()->Items(0)->SetWidth(300);
     EXPECT_EQ(ListView_GetColumnWidth(wnd, 0), 300);
     EXPECT_EQ(view->Columns()->Items(0)->Width(), 300);
     view->Columns()->Items(1)->SetWidth(120);
     EXPECT_EQ(ListView_GetColumnWidth(wnd, 0), 300) << "only column 0 sets the list view's width";
-    SendMessageW(wnd, WM_KEYDOWN, VK_END, 0);
     RECT last{}, client{};
+    // The scroll bar's page follows the new width (the range of the narrow columns
+    // would leave the last ones out of reach).
+    GetClientRect(wnd, &client);
+    SCROLLINFO bar{sizeof(bar), SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(wnd, SB_HORZ, &bar));
+    EXPECT_EQ(int(bar.nPage), std::max(1, int(client.right / 300))) << "columns of rows a page holds";
+    EXPECT_GT(bar.nMax - bar.nMin + 1, int(bar.nPage));
+    SendMessageW(wnd, WM_KEYDOWN, VK_END, 0);
     ASSERT_TRUE(ListView_GetItemRect(wnd, 59, &last, LVIR_BOUNDS));
     GetClientRect(wnd, &client);
     EXPECT_GE(last.left, 0);
@@ -278,4 +288,12 @@ TEST_F(ListViewTest, WidthsGivenInOtherViewsReachTheReportAndTheListViewsWidthIs
     EXPECT_EQ(ListView_GetColumnWidth(wnd, 1), 120);
     view->SetViewStyle(fw::vsList);
     EXPECT_EQ(ListView_GetColumnWidth(wnd, 0), 300) << "the list view's width comes back with it";
+    // With no row focused, the icon view scrolled down goes to a report that starts
+    // from its first row (the icons' scroll position counts other units).
+    ListView_SetItemState(wnd, -1, 0, LVIS_FOCUSED);
+    view->SetViewStyle(fw::vsIcon);
+    ListView_Scroll(wnd, 0, 2000);
+    ASSERT_GT(GetScrollPos(wnd, SB_VERT), 0);
+    view->SetViewStyle(fw::vsReport);
+    EXPECT_EQ(ListView_GetTopIndex(wnd), 0);
 }
