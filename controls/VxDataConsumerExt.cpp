@@ -21,6 +21,16 @@ Ptr<IVxDataItem> FindIn(IVxDataItems* List, const TVxDataItemID& ID, bool Recurs
     return item;
 }
 
+// IDs from the top down, joined by "/": each ID is copied once, however deep.
+std::wstring JoinPath(const std::vector<std::wstring>& BottomUp) {
+    std::wstring path;
+    for (auto id = BottomUp.rbegin(); id != BottomUp.rend(); ++id) {
+        if (!path.empty()) path += L'/';
+        path += *id;
+    }
+    return path;
+}
+
 // Runs Body between the consumer's Enter and Leave.
 template <class F>
 void Entered(TVxDataConsumer* Consumer, F Body) {
@@ -37,13 +47,13 @@ void Entered(TVxDataConsumer* Consumer, F Body) {
 }  // namespace
 
 std::wstring ItemPathBelow(IVxDataItem* Item, IVxDataItems* Root) {
-    std::wstring path;
+    std::vector<std::wstring> ids;
     Ptr<IVxDataItem> item(Item);
     while (item) {
-        path = path.empty() ? item->GetID() : item->GetID() + L"/" + path;
+        ids.push_back(item->GetID());
         Ptr<IVxDataItems> list = item->GetItems();
         if (!list) return std::wstring();
-        if (list.get() == Root) return path;
+        if (list.get() == Root) return JoinPath(ids);
         item = list->GetParent();
     }
     return std::wstring();
@@ -345,16 +355,30 @@ int TVxDataConsumerViewList::IndexOfID(const TVxDataItemID& ID) {
 }
 
 std::wstring TVxDataConsumerViewList::RowPath(int Index) {
-    std::wstring path;
-    for (int row = Index; row >= 0; row = ItemParentIndex(row))
-        path = path.empty() ? rows_[size_t(row)].ID : rows_[size_t(row)].ID + L"/" + path;
-    return path;
+    std::vector<std::wstring> ids;
+    for (int row = Index; row >= 0; row = ItemParentIndex(row)) ids.push_back(rows_[size_t(row)].ID);
+    return JoinPath(ids);
+}
+
+bool TVxDataConsumerViewList::RowHasPath(int Index, const std::wstring& Path) {
+    // From the row up, each ID against the path's end: most rows differ in
+    // their own ID, so a search costs no path of every row.
+    size_t end = Path.size();
+    for (int row = Index;;) {
+        const std::wstring& id = rows_[size_t(row)].ID;
+        if (id.size() > end || fw::CompareText(Path.substr(end - id.size(), id.size()), id) != 0) return false;
+        end -= id.size();
+        row = ItemParentIndex(row);
+        if (row < 0) return end == 0;
+        if (end == 0 || Path[end - 1] != L'/') return false;
+        --end;
+    }
 }
 
 int TVxDataConsumerViewList::IndexOfPath(const std::wstring& Path) {
     if (Path.empty()) return -1;
     for (int i = int(rows_.size()) - 1; i >= 0; --i)
-        if (fw::SameText(RowPath(i), Path)) return i;
+        if (RowHasPath(i, Path)) return i;
     return -1;
 }
 
@@ -399,9 +423,18 @@ int TVxDataConsumerViewList::SubItemIndexAt(int ParentIndex, int Index) {
 
 Ptr<IVxDataItem> TVxDataConsumerViewList::Item(int Index) {
     if (!ValidRow(Index)) return nullptr;
-    const int parent = ItemParentIndex(Index);
-    Ptr<IVxDataItems> list = parent < 0 ? ConsumerImpl()->RootItems() : ChildrenOf(Item(parent).get());
-    return list ? FindIn(list.get(), rows_[size_t(Index)].ID, false) : nullptr;
+    // The rows above it up to its root row, then each found in the list of the
+    // one before, from the root items down: a deep row costs no stack.
+    std::vector<int> rows;
+    for (int row = Index; row >= 0; row = ItemParentIndex(row)) rows.push_back(row);
+    Ptr<IVxDataItems> list = ConsumerImpl()->RootItems();
+    Ptr<IVxDataItem> item;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (row != rows.rbegin()) list = ChildrenOf(item.get());
+        item = list ? FindIn(list.get(), rows_[size_t(*row)].ID, false) : nullptr;
+        if (!item) return nullptr;
+    }
+    return item;
 }
 
 uint32_t TVxDataConsumerViewList::NewRowFlags(IVxDataItem* Item, int Level) {

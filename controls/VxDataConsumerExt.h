@@ -147,6 +147,8 @@ public:
 
 private:
     bool ValidRow(int Index) const { return Index >= 0 && Index < int(rows_.size()); }
+    // Whether RowPath(Index) is Path (ignoring case), without making it.
+    bool RowHasPath(int Index, const std::wstring& Path);
     uint32_t NewRowFlags(IVxDataItem* Item, int Level);
     // The index after the last row of Index's subtree.
     int SubtreeEnd(int Index);

@@ -659,6 +659,13 @@ TEST_F(DataConsumerTest, EveryLevelOfADeepTreeIsListedWithoutRecursion) {
     ASSERT_EQ(view->Count(), kDepth);
     EXPECT_EQ(view->ItemLevel(kDepth - 1), kDepth - 1);
     EXPECT_TRUE(view->ItemIsExpanded(kDepth - 2));
+    // The deepest row's item is found again, and a new child of the deepest
+    // list takes the row below it.
+    Ptr<IVxDataItem> deepest = view->Item(kDepth - 1);
+    ASSERT_TRUE(deepest);
+    EXPECT_EQ(deepest->GetID(), L"n" + std::to_wstring(kDepth - 1));
+    Ptr<IVxDataItem> fresh = view->Item(kDepth - 2).As<IVxDataItemsManagement>()->New();
+    EXPECT_EQ(view->IndexOfItem(fresh.get()), kDepth);
 }
 
 }  // namespace
