@@ -66,6 +66,18 @@ TEST_F(VxComboBoxTest, PlaceholderShowsGreyWhileEmptyAndUnfocused) {
     EXPECT_EQ(combo->Font()->Color(), colour);
     combo->SetText(L"");
     EXPECT_TRUE(combo->ShowingEmptyValue());
+    // Entered, it gives way; left for another control, it comes back.
+    auto* other = new vx::TVxCustomComboBox(form);
+    other->SetBounds(10, 40, 150, 21);
+    other->SetParent(form);
+    combo->SetFocus();
+    fw::Application()->ProcessMessages();
+    EXPECT_FALSE(combo->ShowingEmptyValue());
+    EXPECT_EQ(combo->Font()->Color(), colour);
+    other->SetFocus();
+    fw::Application()->ProcessMessages();
+    EXPECT_TRUE(combo->ShowingEmptyValue());
+    EXPECT_EQ(combo->Font()->Color(), fw::clGrayText);
 }
 
 TEST_F(VxComboBoxTest, ClearKeepsTheTextAndLongItemsReadBackWhole) {
@@ -131,6 +143,15 @@ TEST_F(VxComboBoxTest, ReadOnlyDropDownIgnoresListKeysTypedIntoItsEditPart) {
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 
+TEST_F(VxComboBoxTest, ANewWindowTakesTheDropDownWidthAndTheReadOnlyEdit) {
+    combo->SetDroppedWidth(250);  // wider than the box, which the system keeps as the least
+    combo->SetReadOnly(true);
+    combo->RecreateWnd();
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+    ASSERT_NE(combo->EditHandle(), nullptr);
+    EXPECT_TRUE(GetWindowLongW(combo->EditHandle(), GWL_STYLE) & ES_READONLY);
+}
+
 TEST_F(VxComboBoxTest, StreamedCtl3DIsReadAndNeverWritten) {
     fw::TMemoryStream stream;
     fw::TWriter writer(&stream);
@@ -167,6 +188,15 @@ TEST_F(VxComboBoxTest, ProviderModeShowsTheViewRowsAndBackAgain) {
     EXPECT_EQ(SendMessageW(combo->Handle(), CB_FINDSTRINGEXACT, WPARAM(0), LPARAM(L"alpha")), 0);
     EXPECT_THROW(combo->ItemText(3), fw::EListError);
     UpdateWindow(form->Handle());  // draws through the provider's items
+    // A search selects from the view; a row the user picks is told as chosen.
+    int selects = 0;
+    combo->OnSelect = [&](fw::TObject*) { ++selects; };
+    EXPECT_EQ(SendMessageW(combo->Handle(), CB_SELECTSTRING, WPARAM(-1), LPARAM(L"alpha o")), 1);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    SendMessageW(combo->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(selects, 1);
+    combo->OnSelect = nullptr;
     // While loading, lines go to the kept list, not to the window.
     combo->BeginLoading();
     combo->Items()->Add(L"loaded");
