@@ -3,7 +3,6 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <unordered_set>
 #include <vector>
 
 #include "framework/Application.h"
@@ -49,10 +48,14 @@ private:
     int count_;
 };
 
-bool IsRecycleName(const std::wstring& Name) {
+}  // namespace
+
+bool TZemShellTree::IsRecycleName(const std::wstring& Name) {
     const std::wstring upper = fw::UpperCase(Name);
     return upper.compare(0, 6, L"RECYCL") == 0 || upper.compare(0, 12, L"$RECYCLE.BIN") == 0;
 }
+
+namespace {
 
 // The hourglass while the tree works; the previous cursor afterwards.
 class BusyCursor {
@@ -319,6 +322,16 @@ bool TZemShellTree::ObjectPassesFilter() {
 
 TZemShellTreeNode* TZemShellTree::AddChildNode(TZemShellTreeNode* Parent, bool AddedByNotice) {
     if (!ObjectPassesFilter()) return nullptr;
+    // The shell names an object past its limit by a cut-off path: its folder is
+    // listed by the long-path find instead.
+    const std::wstring folderPath = browser_->Folder();
+    if (!folderPath.empty() &&
+        TooLongForShell(folderPath, GetDisplayNameOf(browser_->ShellFolder(), browser_->ObjectPidl(),
+                                                     SHGDN_INFOLDER | SHGDN_FORPARSING)
+                                        .size())) {
+        tooLongSeen_ = true;
+        return nullptr;
+    }
     std::wstring name;
     browser_->GetDisplayName(false, name);
     // A folder may have children until it is drawn (which looks) or opened (which fills it).
@@ -365,6 +378,10 @@ void TZemShellTree::QueueIcon(TZemShellTreeNode* Node, uint8_t Kind) {
 }
 
 void TZemShellTree::UpdateNode(TZemShellTreeNode* Node, bool Full) {
+    if (!Node->LongPath().empty()) {
+        UpdateLongPathNode(Node);
+        return;
+    }
     const bool folder = Node->IsFolderNode();
     if (Node->ImageIndex() < 0) {
         int provisional = Node->staleImage_;
@@ -435,6 +452,11 @@ void TZemShellTree::SortChildren(fw::TTreeNode* Parent) {
     Parent->CustomSort([](fw::TTreeNode* A, fw::TTreeNode* B) {
         auto* a = static_cast<TZemShellTreeNode*>(A);
         auto* b = static_cast<TZemShellTreeNode*>(B);
+        // Nodes beyond the shell's reach: folders first, then by name.
+        if (!a->RelativeIDList() || !b->RelativeIDList()) {
+            if (a->IsFolderNode() != b->IsFolderNode()) return a->IsFolderNode() ? -1 : 1;
+            return CompareTextLogical(a->Text(), b->Text());
+        }
         bool ok = false;
         const int result = CompareRelativeIDs(a->ParentFolder(), a->RelativeIDList(), b->RelativeIDList(), ok);
         return ok ? result : 0;
@@ -460,10 +482,17 @@ void TZemShellTree::FillNode(TZemShellTreeNode* Node) {
     BusyCursor busy;
     UpdateGuard update(Items());
     try {
-        browser_->SetFolderIDList(Node->AbsoluteIDList());
-        while (browser_->EnumNextObject()) AddChildNode(Node, false);
+        tooLongSeen_ = ListsByLongFind(Node);
+        if (!tooLongSeen_) {
+            browser_->SetFolderIDList(Node->AbsoluteIDList());
+            while (!tooLongSeen_ && browser_->EnumNextObject()) AddChildNode(Node, false);
+        }
     } catch (const EPathfinchError& e) {
         if (ShowErrorMessages()) ReportError(e.Message());
+    }
+    if (tooLongSeen_) {
+        if (Node->GetFirstChild()) Node->DeleteChildren();
+        FillByLongFind(Node);
     }
     SortChildren(Node);
     Node->SetHasChildren(Node->GetFirstChild() != nullptr);
@@ -497,7 +526,9 @@ bool TZemShellTree::Usable(fw::TTreeNode* Node) {
 std::wstring TZemShellTree::NodePath(fw::TTreeNode* Node) {
     if (!Usable(Node)) return std::wstring();
     if (HasState(fw::csDesigning) && rootedAt_ == SF_DESKTOP && Node->Level() == 0) return std::wstring();
-    return PidlToPath(static_cast<TZemShellTreeNode*>(Node)->AbsoluteIDList());
+    auto* node = static_cast<TZemShellTreeNode*>(Node);
+    if (!node->LongPath().empty()) return node->LongPath();
+    return PidlToPath(node->AbsoluteIDList());
 }
 
 bool TZemShellTree::LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, TLocateMode Mode,
@@ -632,19 +663,18 @@ bool TZemShellTree::SetSelectedFolder(const std::wstring& Path) {
         hr = desktop->ParseDisplayName(Handle(), nullptr, const_cast<LPWSTR>(Path.c_str()), nullptr, pidl.put(),
                                        nullptr);
     }
-    if (FAILED(hr) || !pidl) {
-        if (ShowErrorMessages()) ReportError(Path + L": " + SysErrorText(DWORD(hr)));
-        return false;
-    }
-    if (LocateIDList(pidl.get(), lmSelect)) return true;
-    if (ShowErrorMessages()) ReportError(Path + L": " + SysErrorText(ERROR_PATH_NOT_FOUND));
+    if (SUCCEEDED(hr) && pidl && LocateIDList(pidl.get(), lmSelect)) return true;
+    // A path too long for the shell (which may parse it or not) is followed by name past its limit.
+    if (IsQualifiedPath(Path) && TooLongForShell(Path, 0) && SelectLongPath(Path)) return true;
+    if (ShowErrorMessages())
+        ReportError(Path + L": " + SysErrorText(FAILED(hr) || !pidl ? DWORD(hr) : ERROR_PATH_NOT_FOUND));
     return false;
 }
 
 TZemShellFolder TZemShellTree::SpecialFolder() {
     if (HasState(fw::csLoading)) return storedSpecialFolder_;
     auto* node = static_cast<TZemShellTreeNode*>(Selected());
-    if (!Usable(node)) return SF_FILESYSTEMFOLDER;
+    if (!Usable(node) || !node->HasShellObject()) return SF_FILESYSTEMFOLDER;
     return PidlToShellFolder(node->AbsoluteIDList());
 }
 
@@ -668,7 +698,8 @@ void TZemShellTree::ReportError(const std::wstring& Text) {
 bool TZemShellTree::CanChange(fw::TTreeNode* Node) {
     bool allow = fw::TCustomTreeView::CanChange(Node);
     auto* node = static_cast<TZemShellTreeNode*>(Node);
-    if (allow && Usable(node) && ShowErrorMessages() && node->Parent() && (!ShowFiles() || node->IsFolderNode())) {
+    if (allow && Usable(node) && node->HasShellObject() && ShowErrorMessages() && node->Parent() &&
+        (!ShowFiles() || node->IsFolderNode())) {
         try {
             browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
             allow = browser_->BrowseObject();
@@ -736,141 +767,6 @@ void TZemShellTree::Refresh() {
     auto* first = static_cast<TZemShellTreeNode*>(Items()->GetFirstNode());
     if (!first) SetRootedAt(rootedAt_);
     else RefreshNode(first, true, true);
-}
-
-void TZemShellTree::RefreshNode(TZemShellTreeNode* Node, bool Recursive, bool Full) {
-    if (HasState(fw::csLoading) || !Node) return;
-    if (!Node->Expanded()) {
-        // A closed node is emptied, to be filled when it opens: its folder is not bound.
-        if (!Node->Parent() || !UpdateWhenDrawn(Node, InSight(Node))) UpdateNode(Node, Full);
-        if (Node->GetFirstChild()) Node->DeleteChildren();
-        return;
-    }
-    UpdateNode(Node, Full);
-    try {
-        browser_->SetFolderIDList(Node->AbsoluteIDList());
-    } catch (const EPathfinchError&) {
-        return;
-    }
-    // Built once: each enumerated object is looked for without a walk over the children.
-    TZemShellTreeChildIndex index(Node);
-    for (TZemShellTreeNode* child : index.Children()) child->SetFound(0);
-    const std::unordered_set<HTREEITEM> inSight = ItemsInSight();
-    std::vector<HTREEITEM> toRefresh;
-    bool added = false;
-    while (browser_->EnumNextObject()) {
-        if (!ObjectPassesFilter()) continue;
-        TZemShellTreeNode* child = index.Find(browser_->ObjectPidl());
-        if (!child) {
-            if (!IsEditing()) added = AddChildNode(Node, false) != nullptr || added;
-            continue;
-        }
-        child->SetFound(1);
-        const bool closed = !child->Expanded();
-        if (closed && UpdateWhenDrawn(child, inSight.contains(child->ItemId()))) {
-            // What refreshing it would do, but its update: its children go.
-            if (Recursive && child->GetFirstChild()) child->DeleteChildren();
-        } else {
-            child->SetHasChildren(ShowFiles() && child->IsFolderNode() ? true : ObjectHasSubFolders());
-            if (Recursive) toRefresh.push_back(child->ItemId());
-        }
-        if (OnAddFolder) {
-            bool canAdd = true;
-            OnAddFolder(child, BrowserObjectPath(), canAdd);
-            if (!canAdd) {
-                index.Forget(child);
-                child->Delete();
-            }
-        }
-    }
-    for (TZemShellTreeNode* child : index.Children())
-        if (!index.Forgotten(child) && child->Found() == 0 && !child->HasFlag(TZemShellTreeNode::AddedByNoticeBit))
-            child->Delete();
-    // By window item: a refresh may delete other nodes (a handler, a notice).
-    for (HTREEITEM item : toRefresh)
-        if (auto* child = static_cast<TZemShellTreeNode*>(Items()->GetNode(item))) RefreshNode(child, true, Full);
-    if (!Node->GetFirstChild()) Node->SetHasChildren(false);
-    if (added) SortChildren(Node);
-}
-
-bool TZemShellTree::UpdateWhenDrawn(TZemShellTreeNode* Node, bool Shown) {
-    // Check states are kept current for every node.
-    if (checkBoxes_ || Shown) return false;
-    // Its image stands in until then: a node scrolled into sight shows no other icon first.
-    if (Node->ImageIndex() >= 0) Node->staleImage_ = Node->ImageIndex();
-    Node->drawnUpdate_ = false;
-    Node->SetImageIndex(-1);
-    return true;
-}
-
-bool TZemShellTree::InSight(fw::TTreeNode* Node) {
-    const RECT row = Node->DisplayRect(false);
-    const RECT client = ClientRect();
-    RECT shown{};
-    return IntersectRect(&shown, &row, &client) != FALSE;
-}
-
-std::unordered_set<HTREEITEM> TZemShellTree::ItemsInSight() {
-    std::unordered_set<HTREEITEM> items;
-    if (!HandleAllocated()) return items;
-    // One more than the window counts: the last row may be partly in sight.
-    const int count = int(SendMessageW(Handle(), TVM_GETVISIBLECOUNT, 0, 0)) + 1;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
-    for (int i = 0; item && i < count; ++i) {
-        items.insert(item);
-        item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, LPARAM(item)));
-    }
-    return items;
-}
-
-bool TZemShellTree::ObjectHasSubFolders() {
-    return HasSubFolders(browser_->GetAttributes(SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR));
-}
-
-bool TZemShellTree::HasSubFolders(SFGAOF Attributes) const {
-    const bool subFolders = (Attributes & SFGAO_HASSUBFOLDER) != 0;
-    return FileSystemOnly() ? subFolders && (Attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) : subFolders;
-}
-
-void TZemShellTree::RefreshSelection() {
-    auto* node = static_cast<TZemShellTreeNode*>(Selected());
-    if (!node) return;
-    if (node->Text().empty() && node->Parent()) node = static_cast<TZemShellTreeNode*>(node->Parent());
-    RefreshNode(node, true, false);
-    if (!automaticRefresh_) {
-        // Objects marked cut may have moved away: their folders are looked at again.
-        // By window item: a refresh may delete another of these nodes.
-        std::vector<HTREEITEM> cutParents;
-        for (fw::TTreeNode* n = Items()->GetFirstNode(); n; n = n->GetNext())
-            if (n->Cut() && n->Parent()) cutParents.push_back(n->Parent()->ItemId());
-        for (HTREEITEM item : cutParents)
-            if (auto* parent = static_cast<TZemShellTreeNode*>(Items()->GetNode(item)))
-                RefreshNode(parent, false, false);
-    }
-    if (checkBoxes_ && shellLink_) {
-        if (auto* selected = static_cast<TZemShellTreeNode*>(Selected())) RefreshChecksDown(selected);
-    }
-}
-
-void TZemShellTree::ShellChangeNotice(LONG ShellEvent, LPCITEMIDLIST IDList1, LPCITEMIDLIST IDList2) {
-    if (HasState(fw::csLoading) || !HandleAllocated()) return;
-    if (deferNotices_) {
-        pendingNotices_.push_back(PendingNotice{ShellEvent, fw::PidlPtr(IDList1 ? PidlClone(IDList1) : nullptr),
-                                                fw::PidlPtr(IDList2 ? PidlClone(IDList2) : nullptr)});
-        return;
-    }
-    switch (ShellEvent) {
-    case SHCNE_DELETE:
-    case SHCNE_DRIVEREMOVED:
-    case SHCNE_RMDIR: LocateIDList(IDList1, lmRemove); break;
-    case SHCNE_UPDATEDIR: LocateIDList(IDList1, lmUpdate); break;
-    case SHCNE_RENAMEITEM:
-    case SHCNE_RENAMEFOLDER:
-        LocateIDList(IDList1, lmAdd);
-        LocateIDList(IDList2, lmAdd);
-        break;
-    default: LocateIDList(IDList1, lmAdd); break;
-    }
 }
 
 }  // namespace shell

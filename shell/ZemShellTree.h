@@ -13,7 +13,9 @@
 // tree is an OLE drag source and drop target (OleDragDrop); with a shell link it
 // may show tri-state check boxes from the link's selection list (CheckBoxes).
 // ZemShellTreeCommands.cpp holds the verbs, keys, mouse and renaming;
-// ZemShellTreeDragDrop.cpp drag and drop; ZemShellTreeChecks.cpp the check boxes.
+// ZemShellTreeDragDrop.cpp drag and drop; ZemShellTreeChecks.cpp the check boxes;
+// ZemShellTreeLongPaths.cpp the folders whose paths are too long for the shell;
+// ZemShellTreeRefresh.cpp the refresh and the change notices.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -68,6 +70,11 @@ public:
     // A folder node: its folder bit, or level 0.
     bool IsFolderNode() const { return HasFlag(FolderBit) || Level() == 0; }
 
+    // The path of a node beyond the shell's reach, which has no item-ID lists (the
+    // shell takes no path that long); empty for the shell's objects.
+    const std::wstring& LongPath() const { return longPath_; }
+    bool HasShellObject() const { return absolute_ != nullptr; }
+
     // Copies the lists (the shared desktop list is referred to, never copied or freed).
     void SetIDLists(LPCITEMIDLIST Relative, LPCITEMIDLIST Absolute);
     void SetParentFolder(IShellFolder* Folder) { parentFolder_ = fw::ComPtr<IShellFolder>(Folder); }
@@ -82,6 +89,7 @@ private:
     fw::ComPtr<IShellFolder> parentFolder_;
     LPITEMIDLIST relative_ = nullptr;
     LPITEMIDLIST absolute_ = nullptr;
+    std::wstring longPath_;
     uint32_t found_ = 0;
     uint8_t flags_ = 0;
     // Updated fully once when first drawn without an image.
@@ -307,6 +315,24 @@ protected:
     // sub-folders (of the file system only, with FileSystemOnly).
     bool ObjectHasSubFolders();
     bool HasSubFolders(SFGAOF Attributes) const;
+    // Beyond the shell's reach (ZemShellTreeLongPaths.cpp).
+    struct TLongEntry {
+        std::wstring Name;
+        DWORD Attributes;
+    };
+    // Whether a name in Folder makes a path the shell cannot take.
+    static bool TooLongForShell(const std::wstring& Folder, std::size_t NameLength);
+    // Whether Node's children are listed by the long-path find.
+    bool ListsByLongFind(TZemShellTreeNode* Node);
+    // The entries of Folder that pass the display options.
+    std::vector<TLongEntry> LongFindEntries(const std::wstring& Folder);
+    TZemShellTreeNode* AddLongPathNode(TZemShellTreeNode* Parent, const TLongEntry& Entry);
+    void FillByLongFind(TZemShellTreeNode* Node);
+    void RefreshByLongFind(TZemShellTreeNode* Node, bool Recursive, bool Full);
+    void UpdateLongPathNode(TZemShellTreeNode* Node);
+    // Selects a folder whose path is too long for the shell; false when it cannot be reached.
+    bool SelectLongPath(const std::wstring& Path);
+    static bool IsRecycleName(const std::wstring& Name);
     void SortChildren(fw::TTreeNode* Parent);
     void NotifyShellLink(TZemShellTreeNode* Node);
     static bool Usable(fw::TTreeNode* Node);
@@ -384,6 +410,8 @@ private:
     bool newNodeIsFolder_ = false;
     bool destroying_ = false;
     bool deferNotices_ = false;
+    // An object the shell enumerated had a path too long for it.
+    bool tooLongSeen_ = false;
     std::vector<PendingNotice> pendingNotices_;
     // Drag and drop.
     fw::ComPtr<fw::TDropTarget> dropTarget_;

@@ -92,7 +92,7 @@ void TZemShellTree::CheckBoxStateLoaded(TCheckBoxWorkItem* Item) {
 }
 
 void TZemShellTree::ToggleCheck(TZemShellTreeNode* Node) {
-    if (!Usable(Node) || !shellLink_ || Node->StateIndex() < ssChecked) return;
+    if (!Usable(Node) || !Node->HasShellObject() || !shellLink_ || Node->StateIndex() < ssChecked) return;
     const fw::TCursor previous = fw::Screen()->Cursor();
     fw::Screen()->SetCursor(fw::crHourGlass);
     TZemSelectionList* list = shellLink_->SelectionList();

@@ -58,6 +58,8 @@ bool TZemShellTree::ExecuteVerb(const std::wstring& Verb) {
     }
     // By window item: a change notice during the verb may delete the node.
     const HTREEITEM item = node->ItemId();
+    // A node beyond the shell's reach has no shell object to run it on.
+    if (Usable(node) && !node->HasShellObject()) return false;
     if (Usable(node)) {
         browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
         if (!RunShellVerb(Verb)) return false;
@@ -191,7 +193,7 @@ void TZemShellTree::KeyPress(wchar_t& Key) {
 void TZemShellTree::MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) {
     if (Button == fw::mbLeft && (Shift & fw::ssDouble)) {
         auto* node = static_cast<TZemShellTreeNode*>(GetNodeAt(X, Y));
-        if (Usable(node)) {
+        if (Usable(node) && node->HasShellObject()) {
             browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
             if (ShowFiles() && node->Selected() && !node->IsFolderNode()) ExecuteVerb(L"default");
             else if (node->Selected() && !node->Expanded() && !node->GetFirstChild()) node->Expand(false);
@@ -249,7 +251,8 @@ POINT TZemShellTree::SelectedMenuPoint() {
 }
 
 bool TZemShellTree::HandleContextMenu(fw::TMessage& Message) {
-    if (!shellContextMenu_ || !Usable(Selected())) return false;
+    auto* selected = static_cast<TZemShellTreeNode*>(Selected());
+    if (!shellContextMenu_ || !Usable(selected) || !selected->HasShellObject()) return false;
     // A menu asked for by keyboard comes with the point (-1, -1).
     const bool keyboard = Message.LParam == LPARAM(-1);
     const POINT p =
@@ -261,7 +264,7 @@ bool TZemShellTree::HandleContextMenu(fw::TMessage& Message) {
 
 void TZemShellTree::ShowShellMenu(POINT ScreenPoint) {
     auto* node = static_cast<TZemShellTreeNode*>(Selected());
-    if (!Usable(node)) return;
+    if (!Usable(node) || !node->HasShellObject()) return;
     browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
     SetRenameCallback();
     std::unique_ptr<fw::TStringList> clipboard = ClipboardFiles();
@@ -281,6 +284,8 @@ void TZemShellTree::ShowShellMenu(POINT ScreenPoint) {
 // ---- Renaming in place -------------------------------------------------------------------------
 
 bool TZemShellTree::CanEdit(fw::TTreeNode* Node) {
+    // A node beyond the shell's reach has no object the shell could rename.
+    if (!static_cast<TZemShellTreeNode*>(Node)->HasShellObject()) return false;
     const bool allow = fw::TCustomTreeView::CanEdit(Node);
     if (allow && Usable(Node)) {
         browser_->SetAbsoluteObjectIDList(static_cast<TZemShellTreeNode*>(Node)->AbsoluteIDList());
@@ -302,7 +307,7 @@ void TZemShellTree::EditCanceled(fw::TTreeNode* Node) {
 
 void TZemShellTree::RenameNode(TZemShellTreeNode* Node, const std::wstring& NewName, const std::wstring& OldText) {
     // An edit that kept the name renames nothing.
-    if (!Usable(Node) || NewName == OldText) return;
+    if (!Usable(Node) || !Node->HasShellObject() || NewName == OldText) return;
     fw::TStringList files;
     files.Add(NodePath(Node));
     browser_->SetAbsoluteObjectIDList(Node->AbsoluteIDList());
@@ -363,7 +368,8 @@ void TZemShellTree::SetShellLink(TZemShellLink* Link) {
 }
 
 void TZemShellTree::NotifyShellLink(TZemShellTreeNode* Node) {
-    if (!Usable(Node) || !shellLink_) return;
+    // The link hears of shell objects only.
+    if (!Usable(Node) || !shellLink_ || !Node->HasShellObject()) return;
     shellLink_->SetReportedSelection(Node->Level() > 0);
     if (HasState(fw::csLoading)) return;
     auto* parent = static_cast<TZemShellTreeNode*>(Node->Parent());

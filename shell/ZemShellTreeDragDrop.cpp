@@ -182,7 +182,7 @@ void TZemShellTree::SetDropNode(TZemShellTreeNode* Node, DWORD KeyState, POINT P
     if (objectTarget_) objectTarget_->DragLeave();
     objectTarget_.reset();
     dropNode_ = Node;
-    if (Node && Usable(Node)) {
+    if (Node && Usable(Node) && Node->HasShellObject()) {
         fw::ComPtr<IDropTarget> target = ObjectDropTarget(Node);
         DWORD effect = Effect & CopyModeEffects();
         if (target && dragData_ &&

@@ -341,6 +341,54 @@ TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpandsAndRefreshesInTimeGro
     EXPECT_EQ(tree->Selected()->Text(), L"f05000");
 }
 
+TEST_F(ShellTreeTest, FoldersPastTheShellsPathLimitOpenAndAreSelectedByPathWithoutShellCommands) {
+    const std::wstring base = testenv::NewScratchFolder(L"tree-long");
+    // 70 levels below the base: the paths pass MAX_PATH about halfway down.
+    std::wstring deep = base;
+    for (int i = 0; i < 70; ++i) {
+        wchar_t name[8];
+        swprintf(name, 8, L"\\d%03d", i);
+        deep += name;
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << i;
+    }
+    ASSERT_GT(deep.size(), size_t(MAX_PATH + 60));
+    // A short folder holding a name that makes a path past the limit.
+    const std::wstring wide = scratch::MakeFolder(base + L"\\wide");
+    const std::wstring longName(MAX_PATH - wide.size(), L'n');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wide + L"\\" + longName).c_str(), nullptr));
+    scratch::MakeFolder(wide + L"\\a");
+    EXPECT_TRUE(tree->SetSelectedFolder(deep));
+    EXPECT_EQ(tree->SelectedFolder(), deep);
+    ASSERT_FALSE(changedTo.empty());
+    EXPECT_EQ(changedTo.back(), deep);
+    // Every node on the way reports its own path, none one cut off at the limit.
+    std::wstring expected = deep;
+    for (fw::TTreeNode* node = tree->Selected(); expected.size() > base.size(); node = node->Parent()) {
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(tree->NodePath(node), expected);
+        expected.resize(expected.rfind(L'\\'));
+    }
+    // Such a folder opens and refreshes; the shell's commands are not offered on it.
+    fw::TTreeNode* last = tree->Selected();
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep + L"\\inner").c_str(), nullptr));
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F5, 1);
+    EXPECT_TRUE(last->HasChildren());
+    last->Expand(false);
+    EXPECT_EQ(ChildTexts(last), std::vector<std::wstring>{L"inner"});
+    RemoveDirectoryW((L"\\\\?\\" + deep + L"\\inner").c_str());
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep + L"\\other").c_str(), nullptr));
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F5, 1);
+    EXPECT_EQ(ChildTexts(last), std::vector<std::wstring>{L"other"});
+    EXPECT_FALSE(tree->ExecuteVerb(L"delete"));
+    EXPECT_FALSE(last->EditText());
+    EXPECT_NE(GetFileAttributesW((L"\\\\?\\" + deep).c_str()), INVALID_FILE_ATTRIBUTES);
+    // The short folder lists the long name with its whole path.
+    fw::TTreeNode* folder = Open(wide);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a", longName}));
+    EXPECT_EQ(tree->NodePath(folder->GetLastChild()), wide + L"\\" + longName);
+}
+
 // The pixels image Index leaves on a white 16x16 square.
 std::vector<COLORREF> DrawnOnWhite(TZemSelectionStateImageList& List, int Index) {
     const fw::WindowDC screen(nullptr);
