@@ -81,8 +81,26 @@ std::wstring MakeFullPath(const std::wstring& Path) {
 
 HANDLE FindFirstFileLong(const std::wstring& Path, WIN32_FIND_DATAW& FindData) {
     const bool disabled = DisableFsRedirection();
-    const HANDLE h = FindFirstFileW(MakeLongPath(Path).c_str(), &FindData);
-    const DWORD error = GetLastError();
+    HANDLE h = FindFirstFileW(MakeLongPath(Path).c_str(), &FindData);
+    DWORD error = GetLastError();
+    // A name without wildcards finds that object only: some systems read a name's
+    // trailing dot as a mask's ("doc.txt." finds "doc.txt"), so the entry found
+    // must carry the name asked for, its long or its short form.
+    const std::size_t slash = Path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? std::wstring() : Path.substr(slash + 1);
+    if (h != INVALID_HANDLE_VALUE && !name.empty() && name.find_first_of(L"*?") == std::wstring::npos) {
+        const auto same = [&](const wchar_t* Found) {
+            return CompareStringOrdinal(Found, -1, name.c_str(), int(name.size()), TRUE) == CSTR_EQUAL;
+        };
+        while (!same(FindData.cFileName) && !same(FindData.cAlternateFileName)) {
+            if (!FindNextFileW(h, &FindData)) {
+                FindClose(h);
+                h = INVALID_HANDLE_VALUE;
+                error = ERROR_FILE_NOT_FOUND;
+                break;
+            }
+        }
+    }
     RevertFsRedirection(disabled);
     SetLastError(error);
     return h;

@@ -19,6 +19,8 @@ std::wstring MakeLongPath(const std::wstring& Path);
 // against the current folder.
 std::wstring MakeFullPath(const std::wstring& Path);
 // FindFirstFileW on the long form, with the WOW64 redirection switch around it.
+// A path whose last name holds no wildcard finds the entry of exactly that name
+// (its long or short form), never one the system matched otherwise.
 // INVALID_HANDLE_VALUE when nothing is found; the caller closes the handle (FindClose).
 HANDLE FindFirstFileLong(const std::wstring& Path, WIN32_FIND_DATAW& FindData);
 
