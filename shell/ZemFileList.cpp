@@ -385,6 +385,8 @@ void TZemCustomFileList::ShellNotification(TNotificationEvent Event, const std::
         if (TZemFileListItem* item = FindItemByPath(Path1)) item->Delete();
     if (Event == neFileRename || Event == neFolderRename) {
         if (TZemFileListItem* item = FindItemByPath(Path1)) {
+            // A rename may move the object to another folder: its "In Folder" text is made afresh.
+            item->HeldSubItems().Clear();
             item->Renamed(Path2);
             std::wstring caption;
             if (Event == neFileRename) {
@@ -395,23 +397,24 @@ void TZemCustomFileList::ShellNotification(TNotificationEvent Event, const std::
             }
             item->SetCaption(caption);
         }
-        if (Event == neFolderRename) {
-            // Rows below a renamed folder follow it.
-            const std::wstring oldPrefix = fw::IncludeTrailingPathDelimiter(Path1);
-            const std::wstring newPrefix = fw::IncludeTrailingPathDelimiter(Path2);
-            for (int i = 0; i < Items()->Count(); ++i) {
-                TZemFileListItem* item = Items()->Item(i);
-                if (!StartsText(item->FullPath(), oldPrefix)) continue;
-                item->HeldSubItems().Clear();
-                item->Renamed(newPrefix + item->FullPath().substr(oldPrefix.size()));
-            }
-            for (TSearchedFolder& folder : searchedFolders_)
-                if (SamePath(folder.Path, Path1) || IsParentPath(Path1, folder.Path))
-                    folder.Path = newPrefix.substr(0, newPrefix.size() - 1) +
-                                  fw::IncludeTrailingPathDelimiter(folder.Path).substr(oldPrefix.size() - 1);
-        }
+        if (Event == neFolderRename) FollowRenamedFolder(Path1, Path2);
     }
     if (Event == neFolderDelete || (Event == neFolderUpdate && !noSearchYet_)) RemoveMissing(Path1);
+}
+
+void TZemCustomFileList::FollowRenamedFolder(const std::wstring& OldPath, const std::wstring& NewPath) {
+    const std::wstring oldPrefix = fw::IncludeTrailingPathDelimiter(OldPath);
+    const std::wstring newPrefix = fw::IncludeTrailingPathDelimiter(NewPath);
+    for (int i = 0; i < Items()->Count(); ++i) {
+        TZemFileListItem* item = Items()->Item(i);
+        if (!StartsText(item->FullPath(), oldPrefix)) continue;
+        item->HeldSubItems().Clear();
+        item->Renamed(newPrefix + item->FullPath().substr(oldPrefix.size()));
+    }
+    for (TSearchedFolder& folder : searchedFolders_)
+        if (SamePath(folder.Path, OldPath) || IsParentPath(OldPath, folder.Path))
+            folder.Path = newPrefix.substr(0, newPrefix.size() - 1) +
+                          fw::IncludeTrailingPathDelimiter(folder.Path).substr(oldPrefix.size() - 1);
 }
 
 void TZemCustomFileList::RemoveMissing(const std::wstring& Folder) {

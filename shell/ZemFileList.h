@@ -171,6 +171,9 @@ protected:
     TZemFileListItem* AddFoundItem(const std::wstring& Path, const TZemFindData* Found, size_t NameStart = 0);
     // Deletes every row below Folder whose path no longer exists.
     void RemoveMissing(const std::wstring& Folder);
+    // The rows below a folder renamed from OldPath to NewPath (and the searched
+    // folders there) stand for the objects in its new place.
+    void FollowRenamedFolder(const std::wstring& OldPath, const std::wstring& NewPath);
     void SetColumnArrow(int Index, bool IsDescending);
     // Whether a notice's path lies where the listing looks: inside a searched
     // folder (below it only for a recursive search).

@@ -113,6 +113,12 @@ public:
         ++rowsDrawn;
         return TZemFileList::CustomDrawItem(Item, State, Stage);
     }
+    // Puts Browser (which the list then owns) in the place of the list's own.
+    void ReplaceBrowser(TPathfinch* Browser) {
+        Browser->ShowErrorMessages = false;
+        delete browser_;
+        browser_ = Browser;
+    }
     std::vector<std::pair<int, void*>> thumbnailsDelivered;
     void ThumbnailReady(std::unique_ptr<fw::TBitmap> Bitmap, int Index, void* Owner) override {
         thumbnailsDelivered.emplace_back(Index, Owner);
@@ -145,6 +151,11 @@ protected:
             for (int i = 0; i < Files->Count(); ++i) report.Files.push_back(Files->Strings(i));
             reports.push_back(report);
         };
+        // The program's boxes are noted and answered OK (No where asked).
+        fw::TApplication::MessageBoxHook = [this](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+            boxes.push_back(Text);
+            return IDOK;
+        };
         // A hidden list fills no row by painting it; its columns come with its window.
         if (Shown()) form->Show();
         list->Handle();
@@ -152,6 +163,7 @@ protected:
     }
     void TearDown() override {
         fw::TrackMenuHook = nullptr;
+        fw::TApplication::MessageBoxHook = nullptr;
         delete form;
         PumpUntil(PoolIdle);
         ShellLibraryShutdown();
@@ -214,6 +226,7 @@ protected:
     TTestFileList* list = nullptr;
     int ends = 0;
     std::vector<TReport> reports;
+    std::vector<std::wstring> boxes;
 };
 
 // Every row filled at once by a hidden list, and each text checked against the shell's.
