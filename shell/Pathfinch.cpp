@@ -5,7 +5,9 @@
 #include "framework/SysUtils.h"
 #include "framework/Thread.h"
 #include "framework/SyncObjs.h"
+#include "shell/ExactPaths.h"
 #include "shell/PathUtils.h"
+#include "shell/ProtectedObjects.h"
 #include "shell/ShellEntryPoints.h"
 #include "shell/ZemSystemImageList.h"
 
@@ -15,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace shell {
 
@@ -120,7 +123,9 @@ HWND TPathfinch::ShellOwnerWindow() {
 
 void TPathfinch::SetFolder(const std::wstring& Value) {
     if (!Value.empty() && SameTextIgnoringCase(Value, Folder())) return;
-    fw::PidlPtr pidl(PathToPidl(nullptr, Value));
+    // A path the shell would read as another folder's is found name by name.
+    fw::PidlPtr pidl(IsQualifiedPath(Value) && !PlainFormIsExact(Value) ? ExactPathToPidl(Value)
+                                                                        : PathToPidl(nullptr, Value));
     if (!pidl) throw EPathfinchError(Value + L"\r\n" + SysErrorText(ERROR_PATH_NOT_FOUND));
     std::wstring text = Value;
     if (!text.empty() && text.back() != L'\\') text += L'\\';
@@ -293,8 +298,10 @@ void TPathfinch::SetObjectName(const std::wstring& Value) {
                 SetFolder(name);
                 SelectFolderAsObject();
             } else {
-                SetFolder(fw::ExtractFilePath(name));
-                SetObjectName(fw::ExtractFileName(name));
+                // Split where the path's last delimiter is: a name may hold a colon.
+                const std::size_t slash = name.find_last_of(L'\\');
+                SetFolder(name.substr(0, slash + 1));
+                SetObjectName(name.substr(slash + 1));
             }
         } catch (...) {
             // A path whose folder is gone names no object: the old one must not stay
@@ -308,7 +315,14 @@ void TPathfinch::SetObjectName(const std::wstring& Value) {
     {
         std::optional<TErrorModeGuard> errorMode;
         if (!ShowsErrors()) errorMode.emplace(SEM_FAILCRITICALERRORS);
-        fw::PidlPtr pidl(PathToPidl(folder_.get(), name));
+        // The shell's parser drops a name's trailing dots and blanks, and would give
+        // another object ("doc.txt." is "doc.txt"): such a name is found as it is.
+        const bool rewritten = name.back() == L'.' || name.back() == L' ';
+        fw::PidlPtr pidl(rewritten ? FindExactChild(folder_.get(), name) : PathToPidl(folder_.get(), name));
+        if (rewritten && !pidl) {
+            ClearObject();
+            throw EPathfinchError(L"Error! Cannot find Object \"" + name + L"\" in Folder \"" + Folder() + L"\"");
+        }
         SetObjectIDList(pidl.get());
         if (pidl) return;
     }
@@ -404,15 +418,83 @@ void TPathfinch::GetInfoTip(bool Slow, std::wstring& Tip) {
 
 bool TPathfinch::RenameObject(std::wstring& NewName) {
     if (!folder_ || !objectPidl_) return false;
+    const std::wstring path = ObjectPath();
+    // The shell renames an object by its plain path: one it would read as another's goes by the long form.
+    if (IsQualifiedPath(path) && !PlainFormIsExact(path)) return RenameByLongPath(NewName);
     const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     fw::PidlPtr renamed;
     const HRESULT hr = folder_->SetNameOf(ShellOwnerWindow(), objectPidl_.get(), NewName.c_str(),
                                           SHGDN_INFOLDER | SHGDN_FORPARSING, renamed.put());
     const bool ok = SUCCEEDED(hr);
+    if (!ok) SetLastError(DWORD(hr));
     if (ok && renamed) SetObjectIDList(renamed.get());
     if (ok) GetDisplayName(true, NewName);
     SetCursor(previous);
     return ok;
+}
+
+bool TPathfinch::RenameByLongPath(std::wstring& NewName) {
+    const std::wstring path = ObjectPath();
+    const std::wstring name = NameAsTheSystemGivesIt(NewName);
+    if (name.empty() || !OpensAsItself(path)) return false;
+    const std::wstring target = ExactLongPath(path.substr(0, path.find_last_of(L'\\') + 1) + name);
+    const bool folder = IsFolder();
+    fw::PidlPtr before(PidlClone(AbsoluteObjectIDList()));
+    bool ok = false;
+    {
+        TErrorModeGuard errorMode(SEM_FAILCRITICALERRORS);
+        fw::Handle object(CreateFileW(ExactLongPath(path).c_str(), DELETE | SYNCHRONIZE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        // Renamed through the handle: exactly the object opened, whatever its name reads as.
+        std::vector<BYTE> block(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+        info->ReplaceIfExists = FALSE;
+        info->FileNameLength = DWORD(target.size() * sizeof(wchar_t));
+        memcpy(info->FileName, target.c_str(), info->FileNameLength);
+        ok = object && SetFileInformationByHandle(object.get(), FileRenameInfo, info, DWORD(block.size()));
+    }
+    if (!ok) return false;
+    fw::PidlPtr child(FindExactChild(folder_.get(), name));
+    if (child) SetObjectIDList(child.get());
+    else ClearObject();
+    // The shell hears of it by lists: a path would name the object the plain form reads.
+    if (child && before)
+        SHChangeNotify(folder ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, SHCNF_IDLIST | SHCNF_FLUSH, before.get(),
+                       AbsoluteObjectIDList());
+    NewName = name;
+    return true;
+}
+
+std::wstring TPathfinch::NameAsTheSystemGivesIt(const std::wstring& Name) {
+    // A name typed is taken as the system takes names: without trailing dots and blanks.
+    std::wstring name = Name;
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    return name;
+}
+
+std::wstring TPathfinch::RenameRefusal(const std::wstring& NewName) {
+    if (!folder_ || !objectPidl_) return std::wstring();
+    const std::wstring path = ObjectPath();
+    std::wstring shown = path;
+    if (shown.empty()) GetDisplayName(false, shown);
+    if (NewName.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
+        return L"A name can't hold any of these characters:\r\n\\ / : * ? \" < > |";
+    const std::wstring name = NameAsTheSystemGivesIt(NewName);
+    if (name.empty()) return L"\"" + NewName + L"\" is no name the system can give an object.";
+    if (ObjectIsDriveRoot()) return shown + L" is a drive: it can't be renamed here.";
+    if (!IsQualifiedPath(path)) return CanRename() ? std::wstring() : shown + L" can't be renamed.";
+    if (TProtectedObjects().Protects(path))
+        return shown + L" can't be renamed: it is a special folder, or a folder that holds one.";
+    if (!OpensAsItself(path))
+        return shown + L" can't be renamed: it is a link this system would follow to what it points to.";
+    // Another object of that name stays where it is; the same object under a name differing in case only may go.
+    const std::wstring target = path.substr(0, path.find_last_of(L'\\') + 1) + name;
+    TObjectId own, other;
+    if (PathExists(target) && !(ObjectIdOf(path, own) && ObjectIdOf(target, other) && own == other))
+        return shown + L" can't be renamed to \"" + name + L"\": an object of that name is already there.";
+    if (PlainFormIsExact(path) && !CanRename()) return shown + L" can't be renamed.";
+    return std::wstring();
 }
 
 // ---- Enumeration and filter -------------------------------------------------------

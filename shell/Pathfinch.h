@@ -34,6 +34,7 @@ struct TMessage;
 
 namespace shell {
 
+class TExactDeletion;
 class TZemPathList;
 class TPathfinch;
 
@@ -110,7 +111,16 @@ public:
     TZemShellFolder ObjectSpecialFolder();
     std::wstring ObjectNetworkName();
     void GetInfoTip(bool Slow, std::wstring& Tip);
+    // Renames the object to NewName (the shell's rename; an object whose path the
+    // shell would read as another's is renamed through its long form); NewName
+    // comes back as the object's new name. False when it failed (last error set).
     bool RenameObject(std::wstring& NewName);
+    // Why the object can't be renamed to NewName, for the user: a drive, a special
+    // folder, a link the system would follow, a name already taken, a name the
+    // system can't give; empty when it may be.
+    std::wstring RenameRefusal(const std::wstring& NewName);
+    // A name typed, as the system gives it to an object: without trailing dots and blanks.
+    static std::wstring NameAsTheSystemGivesIt(const std::wstring& Name);
 
     // Icons, overlay and thumbnail of the current object (PathfinchImages.cpp).
     // The small system icon index of the object, closed and open; -1 without folder.
@@ -188,14 +198,23 @@ private:
     std::wstring VerbTargetPath();
     std::wstring VerbDirectory();
     void TargetPaths(fw::TStrings& Out);
-    // "delete" of the targets through SHFileOperationW, only when the shell would
-    // delete every one of them; otherwise nothing goes and the user is told which not.
+    // "delete" of exactly the targets, only when every one of them may go (else
+    // nothing goes and the user is told which not and why): through
+    // SHFileOperationW where their plain paths name them and hold no link, through
+    // TExactDeletion otherwise. The user is told of those that remain.
     bool DeleteTargets();
-    std::vector<std::wstring> RefusedTargets(const fw::TStrings& Paths, SFGAOF Attribute);
-    // Whether every target has the shell's Attribute (SFGAO_CANDELETE or
-    // SFGAO_CANMOVE); if not, a box names those that lack it.
-    bool TargetsAllow(SFGAOF Attribute);
+    std::vector<std::wstring> RefusedTargets(const fw::TStrings& Paths, SFGAOF Attribute,
+                                             const TExactDeletion* Deletion);
+    // Whether every target may be deleted (SFGAO_CANDELETE, as Deletion examined
+    // them) or moved (SFGAO_CANMOVE); if not, a box names those that may not.
+    bool TargetsAllow(SFGAOF Attribute, const TExactDeletion* Deletion = nullptr);
+    // Whether the system reads every target's path as written, so a shell command
+    // acts on them; if not, a box names those it would take for others.
+    bool TargetsReadAsWritten(const std::wstring& Verb);
+    // A box of the browser's own, on the thread that made it only; 0 elsewhere.
+    int Tell(const std::wstring& Text, unsigned Flags = MB_OK | MB_ICONWARNING);
     void RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstring& Verb);
+    bool RenameByLongPath(std::wstring& NewName);
     void EndContextMenu();
     // WM_MENUSELECT of the open menu: the selected command's hint becomes the application's.
     void MenuSelect(const fw::TMessage& Message);

@@ -163,14 +163,6 @@ void TPathfinch::RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstri
         OnRename(this);
         return;
     }
-    if (SameVerb(Verb, L"open") && IsMultiOnDisk(multiObjects_.get())) {
-        for (int i = 0; i < multiObjects_->Count(); ++i) ShellExecuteDefault(multiObjects_->Strings(i));
-        return;
-    }
-    if (SameVerb(Verb, L"cut") && !TargetsAllow(SFGAO_CANMOVE)) {
-        Verb.clear();
-        return;
-    }
     if (SameVerb(Verb, L"delete")) {
         // The exact paths, never a menu object that might resolve to other ones.
         // A partial deletion still reports "delete", so the owner drops what went.
@@ -180,6 +172,19 @@ void TPathfinch::RunMenuCommand(UINT Command, bool DefaultFolderMenu, std::wstri
         bool any = false;
         for (int i = 0; i < targets.Count() && !any; ++i) any = !PathExists(targets.Strings(i));
         if (!any) Verb.clear();
+        return;
+    }
+    // Every other command is the shell's, which reads the objects' names in their plain form.
+    if (!TargetsReadAsWritten(Verb)) {
+        Verb.clear();
+        return;
+    }
+    if (SameVerb(Verb, L"open") && IsMultiOnDisk(multiObjects_.get())) {
+        for (int i = 0; i < multiObjects_->Count(); ++i) ShellExecuteDefault(multiObjects_->Strings(i));
+        return;
+    }
+    if (SameVerb(Verb, L"cut") && !TargetsAllow(SFGAO_CANMOVE)) {
+        Verb.clear();
         return;
     }
     // The default folder menu stands on the desktop: no folder of ours applies.

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
+
 #include "framework/Application.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
@@ -14,6 +16,9 @@
 #include "shell/Pidl.h"
 #include "shell/ShellDropData.h"
 #include "shell/ShellEntryPoints.h"
+#include "shell/ExactDeletion.h"
+#include "shell/ExactPaths.h"
+#include "shell/ProtectedObjects.h"
 #include "shell/ZemDesktopFolder.h"
 #include "shell/ZemPathList.h"
 #include "shell/ZemShellMenu.h"
@@ -66,14 +71,12 @@ std::vector<LPCITEMIDLIST> Borrow(const std::vector<fw::PidlPtr>& Pidls) {
 
 // Asks the shell whether objects given by path have an attribute (may be
 // deleted, may be moved), one bound parent folder for each run of objects of the
-// same folder. A drive root or a special folder never has it, whatever the shell says.
+// same folder.
 class TTargetCheck {
 public:
-    explicit TTargetCheck(SFGAOF Attribute) : special_(SpecialFolderPaths()), attribute_(Attribute) {
-        browser_.ShowErrorMessages = false;
-    }
+    explicit TTargetCheck(SFGAOF Attribute) : attribute_(Attribute) { browser_.ShowErrorMessages = false; }
     bool Allows(const std::wstring& Path) {
-        if (Path.empty() || IsProtectedPath(Path, special_)) return false;
+        if (Path.empty()) return false;
         std::wstring path = Path;
         if (path.back() == L'\\') path.pop_back();
         const std::wstring parent = fw::ExtractFilePath(path);
@@ -92,12 +95,28 @@ public:
     }
 
 private:
-    const std::vector<std::wstring> special_;
     const SFGAOF attribute_;
     TPathfinch browser_{nullptr};
     std::wstring parent_;
     bool bound_ = false;
 };
+
+// Why an object can't be deleted or moved, as the user reads it after its name.
+std::wstring RefusalText(TTargetRefusal Reason, const std::wstring& Path, const std::wstring& Link) {
+    switch (Reason) {
+    case trProtected: return L"a drive, a special folder, or a folder that holds one";
+    case trLink:
+        if (Link.empty() || SamePath(Link, Path)) return L"a link this system would follow to what it points to";
+        return L"it holds the link " + Link + L", which this system would follow to what it points to";
+    default: return std::wstring();
+    }
+}
+
+std::wstring NameList(const std::vector<std::wstring>& Names) {
+    std::wstring text;
+    for (const std::wstring& name : Names) text += L"\r\n" + name;
+    return text;
+}
 
 }  // namespace
 
@@ -217,63 +236,127 @@ void TPathfinch::GetUIObjectOf(REFIID Iid, void** Obj) {
     }
 }
 
-// The targets that lack the shell's Attribute (can delete, can move); a target
-// that is already gone is nobody's concern. Without MultiObjects the object itself
-// is asked too.
-std::vector<std::wstring> TPathfinch::RefusedTargets(const fw::TStrings& Paths, SFGAOF Attribute) {
+// The targets that may not be deleted (Attribute SFGAO_CANDELETE) or moved
+// (SFGAO_CANMOVE), each named with why: a drive or special folder, a link the
+// system would follow, or what the shell refuses. A target already gone is
+// nobody's concern. Without MultiObjects the object itself is asked too.
+std::vector<std::wstring> TPathfinch::RefusedTargets(const fw::TStrings& Paths, SFGAOF Attribute,
+                                                     const TExactDeletion* Deletion) {
     std::vector<std::wstring> refused;
     TTargetCheck check(Attribute);
+    std::unique_ptr<TProtectedObjects> protectedObjects;
     const bool single = !multiObjects_ || multiObjects_->Count() == 0;
     for (int i = 0; i < Paths.Count(); ++i) {
         const std::wstring path = Paths.Strings(i);
-        if (IsQualifiedPath(path) && !IsDriveRoot(path) && !PathExists(path)) continue;
-        bool ok = check.Allows(path);
-        if (single && ok)
-            ok = (GetAttributes(Attribute) & Attribute) &&
-                 PidlToShellFolder(AbsoluteObjectIDList()) == SF_FILESYSTEMFOLDER;
+        const std::wstring full = ExactFullPath(path);
+        const bool qualified = IsQualifiedPath(full);
+        if (qualified && !IsDriveRoot(full) && !PathExists(full)) continue;
+        TTargetRefusal reason = trNone;
+        std::wstring link;
+        if (qualified && Deletion) {
+            for (const TExactDeletion::TRefused& refusal : Deletion->Refused()) {
+                if (!SamePath(refusal.Path, full)) continue;
+                reason = refusal.Reason;
+                link = refusal.Link;
+            }
+        } else if (qualified) {
+            if (!protectedObjects) protectedObjects = std::make_unique<TProtectedObjects>();
+            reason = MoveRefusal(path, *protectedObjects, link);
+        }
+        // The shell binds a path by its plain form: it is asked only where that names the object.
+        bool ok = reason == trNone;
+        if (ok && (!qualified || PlainFormIsExact(path))) {
+            ok = check.Allows(path);
+            if (single && ok)
+                ok = (GetAttributes(Attribute) & Attribute) &&
+                     PidlToShellFolder(AbsoluteObjectIDList()) == SF_FILESYSTEMFOLDER;
+        }
         if (ok) continue;
         std::wstring name = path;
         if (name.empty() && single) GetDisplayName(false, name);
-        refused.push_back(name);
+        const std::wstring why = RefusalText(reason, path, link);
+        refused.push_back(why.empty() ? name : name + L" (" + why + L")");
     }
     return refused;
 }
 
-bool TPathfinch::TargetsAllow(SFGAOF Attribute) {
+bool TPathfinch::TargetsAllow(SFGAOF Attribute, const TExactDeletion* Deletion) {
     fw::TStringList paths;
     TargetPaths(paths);
-    const std::vector<std::wstring> refused = RefusedTargets(paths, Attribute);
+    const std::vector<std::wstring> refused = RefusedTargets(paths, Attribute, Deletion);
     if (refused.empty()) return true;
     SetLastError(ERROR_ACCESS_DENIED);
-    if (!createdOnMainThread_ || !fw::IsMainThread()) return false;
-    std::wstring text = Attribute == SFGAO_CANDELETE ? L"Nothing was deleted. These objects can't be deleted:\r\n"
-                                                     : L"Nothing was cut. These objects can't be moved:\r\n";
-    for (const std::wstring& name : refused) text += L"\r\n" + name;
-    fw::Application()->MessageBox(text, L"", MB_OK | MB_ICONWARNING);
+    Tell((Attribute == SFGAO_CANDELETE ? L"Nothing was deleted. These objects can't be deleted:\r\n"
+                                       : L"Nothing was cut. These objects can't be moved:\r\n") +
+         NameList(refused));
     return false;
+}
+
+bool TPathfinch::TargetsReadAsWritten(const std::wstring& Verb) {
+    fw::TStringList paths;
+    TargetPaths(paths);
+    std::vector<std::wstring> rewritten;
+    for (int i = 0; i < paths.Count(); ++i)
+        if (!PlainFormIsExact(paths.Strings(i))) rewritten.push_back(paths.Strings(i));
+    if (rewritten.empty()) return true;
+    // The shell would run the command on the objects the plain names stand for.
+    SetLastError(ERROR_INVALID_NAME);
+    Tell(L"\"" + Verb + L"\" was not run. The system would take these names for other objects' names:\r\n" +
+         NameList(rewritten));
+    return false;
+}
+
+int TPathfinch::Tell(const std::wstring& Text, unsigned Flags) {
+    if (!createdOnMainThread_ || !fw::IsMainThread()) return 0;
+    return fw::Application()->MessageBox(Text, L"", Flags);
 }
 
 bool TPathfinch::DeleteTargets() {
     // The exact paths, never a menu object that might resolve to another one.
     fw::TStringList paths;
     TargetPaths(paths);
+    std::vector<std::wstring> onDisk;
+    for (int i = 0; i < paths.Count(); ++i)
+        if (IsQualifiedPath(ExactFullPath(paths.Strings(i)))) onDisk.push_back(paths.Strings(i));
+    const TProtectedObjects protectedObjects;
+    TExactDeletion deletion(onDisk, protectedObjects);
     // Every object is asked; when one may not go, none goes.
-    if (!TargetsAllow(SFGAO_CANDELETE)) return false;
-    std::wstring list;
-    for (int i = 0; i < paths.Count(); ++i)
-        if (PathExists(paths.Strings(i))) list += paths.Strings(i) + L'\0';
-    if (list.empty()) return false;
-    list += L'\0';
-    SHFILEOPSTRUCTW operation{};
-    operation.hwnd = ShellOwnerWindow();
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = list.c_str();
-    operation.fFlags = DeleteFlags;
-    const int rc = SHFileOperationW(&operation);
+    if (!TargetsAllow(SFGAO_CANDELETE, &deletion)) return false;
+    const std::vector<std::wstring> own = deletion.OwnPaths();
+    if (own.empty() && deletion.ShellPaths().empty()) return false;
+    // What the shell can't send to the Recycle Bin is asked about apart.
+    if (!own.empty() && !(DeleteFlags & FOF_NOCONFIRMATION)) {
+        const std::wstring question =
+            (DeleteFlags & FOF_ALLOWUNDO)
+                ? L"These objects can't go to the Recycle Bin: the system would take their names for other "
+                  L"objects' names, or follow their links. Delete them for good?\r\n"
+                : L"Are you sure you want to delete these objects for good?\r\n";
+        if (Tell(question + NameList(own), MB_YESNO | MB_ICONWARNING) != IDYES) {
+            SetLastError(ERROR_CANCELLED);
+            return false;
+        }
+    }
+    int rc = 0;
+    bool aborted = false;
+    if (!deletion.ShellPaths().empty()) {
+        std::wstring list;
+        for (const std::wstring& path : deletion.ShellPaths()) list += path + L'\0';
+        list += L'\0';
+        SHFILEOPSTRUCTW operation{};
+        operation.hwnd = ShellOwnerWindow();
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = list.c_str();
+        operation.fFlags = DeleteFlags;
+        rc = SHFileOperationW(&operation);
+        aborted = operation.fAnyOperationsAborted != FALSE;
+    }
+    if (!aborted) deletion.DeleteOwn();
+    std::vector<std::wstring> remaining;
+    for (const std::wstring& path : onDisk)
+        if (PathExists(path)) remaining.push_back(path);
+    if (!remaining.empty() && !aborted) Tell(L"These objects could not be deleted:\r\n" + NameList(remaining));
     if (rc != 0) SetLastError(DWORD(rc));
-    for (int i = 0; i < paths.Count(); ++i)
-        if (PathExists(paths.Strings(i))) return false;
-    return rc == 0 && !operation.fAnyOperationsAborted;
+    return remaining.empty() && rc == 0 && !aborted;
 }
 
 bool TPathfinch::RunVerb(const std::wstring& Verb) {
@@ -283,12 +366,14 @@ bool TPathfinch::RunVerb(const std::wstring& Verb) {
     bool defaultFolderMenu = false;
     fw::ComPtr<IContextMenu> object = ContextMenuObject(defaultFolderMenu);
     if (!object || !DoBeforeShellCommand(Verb)) return false;
-    // A cut object is moved by whoever pastes it: only what the shell would move is cut.
-    if (SameVerb(Verb, L"cut") && !TargetsAllow(SFGAO_CANMOVE)) return false;
     if (SameVerb(Verb, L"rename") && OnRename) {
         OnRename(this);
         return true;
     }
+    // Every other command is the shell's, which reads the objects' names in their plain form.
+    if (!TargetsReadAsWritten(Verb)) return false;
+    // A cut object is moved by whoever pastes it: only what the shell would move is cut.
+    if (SameVerb(Verb, L"cut") && !TargetsAllow(SFGAO_CANMOVE)) return false;
     TZemShellMenu menu(object);
     // The default folder menu stands on the desktop: no folder of ours applies.
     const std::wstring directory = defaultFolderMenu ? std::wstring() : VerbDirectory();

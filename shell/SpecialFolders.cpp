@@ -71,13 +71,6 @@ std::vector<std::wstring> SpecialFolderPaths() {
     return paths;
 }
 
-bool IsProtectedPath(const std::wstring& Path, const std::vector<std::wstring>& Special) {
-    if (IsDriveRoot(Path)) return true;
-    for (const std::wstring& folder : Special)
-        if (SamePath(folder, Path)) return true;
-    return false;
-}
-
 TZemShellFolder PidlToShellFolder(LPCITEMIDLIST Pidl) {
     return PidlToShellFolderIn(Pidl, 0);
 }

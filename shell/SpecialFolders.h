@@ -77,9 +77,6 @@ LPITEMIDLIST GetSpecialFolderIDList(TZemShellFolder Folder);
 std::wstring GetSpecialFolderPath(TZemShellFolder Folder);
 // The paths of the special folders this system has.
 std::vector<std::wstring> SpecialFolderPaths();
-// Whether Path is a drive root or one of Special (from SpecialFolderPaths): an
-// object no delete, cut or move ever reaches, whatever the shell says of it.
-bool IsProtectedPath(const std::wstring& Path, const std::vector<std::wstring>& Special);
 // The value whose folder the absolute list denotes (first match in value order);
 // SF_DESKTOP for nullptr and the empty list, SF_FILESYSTEMFOLDER for no match.
 TZemShellFolder PidlToShellFolder(LPCITEMIDLIST Pidl);

@@ -8,13 +8,16 @@
 #include <memory>
 #include <vector>
 
+#include "framework/Application.h"
 #include "framework/Clipboard.h"
 #include "framework/Menus.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
+#include "shell/ExactPaths.h"
 #include "shell/MenuFromCollection.h"
 #include "shell/PathUtils.h"
 #include "shell/ShellDropData.h"
+#include "shell/ShellEntryPoints.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ZemFileList.h"
 
@@ -35,30 +38,35 @@ std::unique_ptr<fw::TStringList> ClipboardFiles() {
     return std::make_unique<fw::TStringList>();
 }
 
-// Renames the object at OldPath to Name as the shell does (it also tells the
-// other controls); NewPath is the path of the object the shell made, which may
-// differ from the name asked for (a trailing dot does not stay). Nothing happens
-// to an object the shell would not rename.
+// Renames exactly the object at OldPath to Name as the shell does (it also tells
+// the other controls); NewPath is the path of the object the shell made, which
+// may differ from the name asked for (a trailing dot does not stay). Why tells the
+// user why an object can't be renamed; nothing happens to it then.
 bool RenameThroughShell(TPathfinch& Browser, const std::wstring& OldPath, const std::wstring& Name,
-                        std::wstring& NewPath) {
+                        std::wstring& NewPath, std::wstring& Why) {
     bool renamed = false;
     try {
         Browser.SetObjectName(OldPath);
-        if (!Browser.ObjectPidl() || !Browser.CanRename()) return false;
+        if (!Browser.ObjectPidl()) return false;
+        Why = Browser.RenameRefusal(Name);
+        if (!Why.empty()) return false;
         std::wstring shown = Name;
         renamed = Browser.RenameObject(shown);
         if (renamed) NewPath = Browser.ObjectPath();
     } catch (const fw::Exception&) {
         renamed = false;
     }
+    const DWORD error = GetLastError();
     if (renamed && !NewPath.empty() && NewPath != OldPath) return true;
     // Without the shell's new list (some shells rename, then fail to make it), the
     // object is where the system puts the name: without trailing dots and blanks.
-    if (PathExists(OldPath) && !(renamed && SamePath(NewPath, OldPath))) return false;
-    std::wstring name = Name;
-    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
-    NewPath = fw::ExtractFilePath(OldPath) + name;
-    return !name.empty() && PathExists(NewPath);
+    const std::wstring name = TPathfinch::NameAsTheSystemGivesIt(Name);
+    NewPath = OldPath.substr(0, OldPath.find_last_of(L'\\') + 1) + name;
+    if ((!PathExists(OldPath) || (renamed && SamePath(NewPath, OldPath))) && !name.empty() && PathExists(NewPath))
+        return true;
+    Why = OldPath + L" could not be renamed to \"" + name + L"\".";
+    if (!renamed && error) Why += L"\r\n" + SysErrorText(error);
+    return false;
 }
 
 }  // namespace
@@ -76,7 +84,8 @@ bool TZemCustomFileList::PointBrowserAtSelection(const fw::TStringList& Paths) {
     TZemFileListItem* selected = Selected();
     if (!selected || Paths.Count() == 0) return false;
     try {
-        browser_->SetObjectName(selected->FullPath());
+        // The row's object, however its path is spelled.
+        browser_->SetObjectName(ExactFullPath(selected->FullPath()));
     } catch (const fw::Exception&) {
         return false;
     }
@@ -161,6 +170,9 @@ void TZemCustomFileList::DoOperation(TZemShellOperations Operation, fw::TStringL
         Items()->BeginUpdate();
         try {
             for (auto it = gone.rbegin(); it != gone.rend(); ++it) (*it)->Delete();
+            // So do the rows of what was in a folder that went.
+            for (int i = 0; Files && i < Files->Count(); ++i)
+                if (!PathExists(Files->Strings(i))) RemoveMissing(Files->Strings(i));
         } catch (...) {
             Items()->EndUpdate();
             throw;
@@ -270,11 +282,16 @@ void TZemCustomFileList::Edit(fw::TListItem* Row, const std::wstring* Text) {
     if (!extension.empty() && item->Caption() + extension == fw::ExtractFileName(oldPath) &&
         fw::ExtractFileExt(name).empty())
         name += extension;
-    // A name, not a path: the object stays in its folder.
-    if (name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return;
-    std::wstring newPath;
-    if (!RenameThroughShell(*browser_, oldPath, name, newPath)) return;
+    std::wstring newPath, why;
+    const bool folder = item->IsFolder();
+    if (!RenameThroughShell(*browser_, oldPath, name, newPath, why)) {
+        // A name, not a path, among others: the user is told why nothing changed.
+        if (!why.empty()) fw::Application()->MessageBox(why, L"", MB_OK | MB_ICONWARNING);
+        return;
+    }
     item->Renamed(newPath);
+    // The rows below a renamed folder follow it.
+    if (folder) FollowRenamedFolder(oldPath, newPath);
     fw::TStringList files;
     files.Add(oldPath);
     DoOperation({sopRename}, &files, item->FullPath());

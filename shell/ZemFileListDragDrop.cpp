@@ -9,6 +9,9 @@
 
 #include "framework/Application.h"
 #include "framework/StringList.h"
+#include "shell/ExactDeletion.h"
+#include "shell/ExactPaths.h"
+#include "shell/ProtectedObjects.h"
 #include "shell/ShellDropData.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ZemFileList.h"
@@ -96,14 +99,19 @@ void TZemCustomFileList::StartDrag(fw::TMouseButton Button) {
     DWORD effects = EffectsOfCopyMode(CopyMode);
     auto objects = std::make_unique<fw::TStringList>();
     std::unique_ptr<fw::TStringList> selected = SelectedPaths();
-    const std::vector<std::wstring> special = SpecialFolderPaths();
+    const TProtectedObjects protectedObjects;
     for (int i = 0; i < selected->Count(); ++i) {
         const std::wstring path = selected->Strings(i);
         if (!checkIfExists_ && !PathExists(path)) continue;
+        // Whoever takes the drop reads the paths in their plain form: a path it
+        // would take for another object's is never dragged out.
+        if (!PlainFormIsExact(path)) return;
         objects->Add(path);
         effects &= ShellEffects(path);
-        // A drive or a special folder is never moved away, whatever the shell says.
-        if (IsProtectedPath(path, special)) effects &= ~DWORD(DROPEFFECT_MOVE);
+        // A drive, a special folder or a link the system would follow is never
+        // moved away, whatever the shell says.
+        std::wstring link;
+        if (MoveRefusal(path, protectedObjects, link) != trNone) effects &= ~DWORD(DROPEFFECT_MOVE);
     }
     if (effects == 0 || objects->Count() == 0) return;
     dragKeyState_ = Button == fw::mbLeft ? MK_LBUTTON : Button == fw::mbRight ? MK_RBUTTON : MK_MBUTTON;

@@ -421,6 +421,9 @@ private:
     TZemShellTreeNode* dropNode_ = nullptr;
     fw::ComPtr<IDropTarget> objectTarget_;
     fw::ComPtr<IDataObject> dragData_;
+    // The effects the dragged files themselves allow (no move of a link the system
+    // would follow, nothing for a path the shell would read as another's).
+    DWORD dragFilesAllow_ = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     DWORD lastKeyState_ = 0;
     DWORD lastEffect_ = 0;
     DWORD lastScrollTick_ = 0;

@@ -9,10 +9,12 @@
 #include "framework/Menus.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
+#include "shell/ExactPaths.h"
 #include "shell/Pathfinch.h"
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
 #include "shell/ShellDropData.h"
+#include "shell/ShellEntryPoints.h"
 #include "shell/ZemSelectionList.h"
 #include "shell/ZemShellTree.h"
 
@@ -311,6 +313,13 @@ void TZemShellTree::RenameNode(TZemShellTreeNode* Node, const std::wstring& NewN
     fw::TStringList files;
     files.Add(NodePath(Node));
     browser_->SetAbsoluteObjectIDList(Node->AbsoluteIDList());
+    // What can't be renamed is left as it is, and the user is told why.
+    const std::wstring why = browser_->RenameRefusal(NewName);
+    if (!why.empty()) {
+        Node->SetText(OldText);
+        fw::Application()->MessageBox(why, L"", MB_OK | MB_ICONWARNING);
+        return;
+    }
     browser_->ShowErrorMessages = true;
     std::wstring name = NewName;
     bool renamed = false;
@@ -324,9 +333,14 @@ void TZemShellTree::RenameNode(TZemShellTreeNode* Node, const std::wstring& NewN
     }
     browser_->ShowErrorMessages = ShowErrorMessages();
     if (!renamed) {
-        // The object keeps its name, and so does the node.
+        // The object keeps its name, and so does the node. The shell tells of its
+        // own failures; one through the long form is told here.
+        const DWORD error = GetLastError();
         Node->SetText(OldText);
         ReplayNotices();
+        if (!PlainFormIsExact(files.Strings(0)))
+            fw::Application()->MessageBox(files.Strings(0) + L" could not be renamed.\r\n" + SysErrorText(error), L"",
+                                          MB_OK | MB_ICONWARNING);
         return;
     }
     Node->SetText(name);

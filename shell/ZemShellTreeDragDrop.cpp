@@ -4,7 +4,10 @@
 
 #include "framework/Application.h"
 #include "framework/StringList.h"
+#include "shell/ExactDeletion.h"
+#include "shell/ExactPaths.h"
 #include "shell/Pathfinch.h"
+#include "shell/ProtectedObjects.h"
 #include "shell/ShellDropData.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ZemShellTree.h"
@@ -26,6 +29,21 @@ bool CanScroll(HWND Window, int Bar) {
     info.fMask = SIF_RANGE | SIF_PAGE;
     if (!GetScrollInfo(Window, Bar, &info)) return false;
     return info.nMax - info.nMin + 1 > int(info.nPage);
+}
+
+// What the dropped files allow: the shell's drop target moves or copies them by
+// their plain paths, and under some systems moves what a link points to.
+DWORD DroppedFilesAllow(IDataObject* Data) {
+    DWORD allow = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    std::unique_ptr<fw::TStringList> files = Data ? GetDataObjectFiles(Data) : nullptr;
+    if (!files || files->Count() == 0) return allow;
+    const TProtectedObjects protectedObjects;
+    for (int i = 0; i < files->Count(); ++i) {
+        std::wstring link;
+        if (!PlainFormIsExact(files->Strings(i))) return DROPEFFECT_NONE;
+        if (MoveRefusal(files->Strings(i), protectedObjects, link) != trNone) allow &= ~DWORD(DROPEFFECT_MOVE);
+    }
+    return allow;
 }
 
 }  // namespace
@@ -105,7 +123,13 @@ void TZemShellTree::BeginItemDrag(fw::TTreeNode* Node, fw::TMouseButton Button) 
     SFGAOF allowed = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
     if (FAILED(node->ParentFolder()->GetAttributesOf(1, &relative, &allowed))) allowed = 0;
     allowed &= CopyModeEffects();
-    if (IsProtectedPath(NodePath(node), SpecialFolderPaths())) allowed &= ~DWORD(DROPEFFECT_MOVE);
+    // Whoever takes the drop reads the path in its plain form: a path it would take
+    // for another object's is never dragged out. A drive, a special folder or a link
+    // the system would follow is never moved away.
+    const std::wstring path = NodePath(node);
+    std::wstring link;
+    if (!PlainFormIsExact(path)) allowed = 0;
+    else if (MoveRefusal(path, TProtectedObjects(), link) != trNone) allowed &= ~DWORD(DROPEFFECT_MOVE);
     if (allowed == 0) return;
     dragNode_ = node;
     dragButton_ = Button == fw::mbRight ? MK_RBUTTON : MK_LBUTTON;
@@ -146,6 +170,7 @@ HRESULT TZemShellTree::GiveFeedback(DWORD) {
 HRESULT TZemShellTree::DragEnter(IDataObject* Data, DWORD KeyState, POINT, DWORD& Effect) {
     Effect = DROPEFFECT_NONE;
     dragData_ = fw::ComPtr<IDataObject>(Data);
+    dragFilesAllow_ = DroppedFilesAllow(Data);
     lastKeyState_ = KeyState;
     lastEffect_ = DROPEFFECT_NONE;
     lastScrollTick_ = Now();
@@ -160,9 +185,10 @@ HRESULT TZemShellTree::DragOver(DWORD KeyState, POINT Point, DWORD& Effect) {
     const POINT client = ScreenToClient(Point);
     auto* node = static_cast<TZemShellTreeNode*>(GetNodeAt(client.x, client.y));
     lastKeyState_ = KeyState;
-    // What the source allows and the copy mode permits.
-    const DWORD allowed = Effect & CopyModeEffects();
+    // What the source allows, the copy mode permits, and the files and the node can take.
+    DWORD allowed = Effect & CopyModeEffects() & dragFilesAllow_;
     if (node != dropNode_) SetDropNode(node, KeyState, Point, Effect);
+    if (dropNode_ && !PlainFormIsExact(NodePath(dropNode_))) allowed = DROPEFFECT_NONE;
     AutoScroll(client);
     if (dropNode_ && !dropNode_->Expanded() && dropNode_->HasChildren() && Now() - dropNodeTick_ > kHoverExpand)
         dropNode_->Expand(false);
@@ -237,7 +263,10 @@ void TZemShellTree::EndDrop(bool TellTarget) {
 }
 
 HRESULT TZemShellTree::Drop(IDataObject* Data, DWORD KeyState, POINT Point, DWORD& Effect) {
-    if (!dragData_) dragData_ = fw::ComPtr<IDataObject>(Data);
+    if (!dragData_) {
+        dragData_ = fw::ComPtr<IDataObject>(Data);
+        dragFilesAllow_ = DroppedFilesAllow(Data);
+    }
     DWORD allowed = Effect;
     if (!ReadOnly() && HandleAllocated()) DragOver(KeyState, Point, allowed);
     // Over empty space, over an object that takes no drops, or where the drag was

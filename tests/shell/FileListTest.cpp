@@ -537,15 +537,25 @@ TEST_F(FileList, F2RenamesInPlace) {
     EXPECT_EQ(reports[0].Files, std::vector<std::wstring>{root + L"\\a.txt"});
     EXPECT_EQ(reports[0].Destination, root + L"\\renamed.txt");
 
-    // A name, never a path: the object stays where it is.
+    // A name, never a path: the object stays where it is, and the user is told why.
     rename(root + L"\\c.txt", L"..\\c.txt");
     EXPECT_TRUE(Exists(root + L"\\c.txt"));
     EXPECT_EQ(reports.size(), 1u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(L"can't hold"), std::wstring::npos) << boxes[0];
     // A caption shown without its extension keeps the extension.
     list->Items()->Item(Row(root + L"\\b.dat"))->SetCaption(L"b");
     rename(root + L"\\b.dat", L"e");
     EXPECT_TRUE(Exists(root + L"\\e.dat"));
     EXPECT_NE(Row(root + L"\\e.dat"), -1);
+    // The rows below a folder renamed in a listing of its subfolders follow it, also
+    // where the list follows no notices (as in the main window).
+    Search(root, true);
+    list->SetAutomaticRefresh(false);
+    rename(root + L"\\sub", L"sub2");
+    EXPECT_EQ(Row(root + L"\\sub\\d.txt"), -1);
+    ASSERT_NE(Row(root + L"\\sub2\\d.txt"), -1);
+    EXPECT_EQ(list->Items()->Item(Row(root + L"\\sub2\\d.txt"))->SubItems()[0], root + L"\\sub2\\");
 }
 
 TEST_F(FileList, KeysRunTheirVerbsOnTheSelectedRowsAndCopyPasteThroughTheClipboard) {

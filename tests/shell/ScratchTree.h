@@ -93,10 +93,11 @@ inline bool RunOnHost(const wchar_t* Program, const std::string& CommandLine, co
 }
 
 // A host symbolic link at Link (a scratch path) to Target (as the host reads it,
-// for example ".."). False when the host cannot be reached.
+// for example ".."). False when the host cannot be reached. Made again, the same
+// link takes its place (Wine may start a host program twice).
 inline bool MakeHostSymlink(const std::wstring& Link, const std::string& Target) {
     const std::string link = HostPath(Link);
-    return !link.empty() && RunOnHost(L"\\\\?\\unix\\bin\\ln", "ln -s \"" + Target + "\" \"" + link + "\"", Link);
+    return !link.empty() && RunOnHost(L"\\\\?\\unix\\bin\\ln", "ln -sfn \"" + Target + "\" \"" + link + "\"", Link);
 }
 
 // Runs Script (an sh script without double quotes) on the host in the host's

@@ -53,13 +53,22 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceDeleteAndPasteOnceUnlessRe
     EXPECT_EQ(operations, std::vector<Operation>{renamed});
     ASSERT_TRUE(tree->Selected()->EditText());
     tree->Selected()->EndEdit(false);
-    // A name the folder cannot take (c is there) renames nothing, and the node keeps its name.
+    // A name the folder cannot take (c is there) renames nothing, the node keeps its
+    // name, and the user is told why.
+    std::vector<std::wstring> boxes;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+        boxes.push_back(Text);
+        return IDOK;
+    };
     ASSERT_TRUE(tree->Selected()->EditText());
     SetWindowTextW(editor(), L"c");
     tree->Selected()->EndEdit(false);
+    fw::TApplication::MessageBoxHook = nullptr;
     EXPECT_TRUE(Exists(base + L"\\a2"));
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a2", L"b", L"c"}));
     EXPECT_EQ(operations.size(), 1u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(L"already there"), std::wstring::npos) << boxes[0];
     // Escape gives the edit up: the name stays and the handler hears of it.
     std::vector<std::wstring> cancelled;
     tree->OnEditCanceled = [&](fw::TObject*, fw::TTreeNode* Node) { cancelled.push_back(Node->Text()); };
