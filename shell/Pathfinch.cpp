@@ -478,6 +478,8 @@ std::wstring TPathfinch::RenameRefusal(const std::wstring& NewName) {
     const std::wstring path = ObjectPath();
     std::wstring shown = path;
     if (shown.empty()) GetDisplayName(false, shown);
+    // In quotes: a trailing blank or dot shows.
+    shown = L"\"" + shown + L"\"";
     if (NewName.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
         return L"A name can't hold any of these characters:\r\n\\ / : * ? \" < > |";
     const std::wstring name = NameAsTheSystemGivesIt(NewName);

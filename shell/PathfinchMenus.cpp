@@ -112,9 +112,16 @@ std::wstring RefusalText(TTargetRefusal Reason, const std::wstring& Path, const 
     }
 }
 
+// A name in quotes, so that a trailing blank or dot shows.
+std::wstring Quoted(const std::wstring& Name) {
+    return L"\"" + Name + L"\"";
+}
+
+// Names quoted, a line each (a refusal's reason stands after its name).
 std::wstring NameList(const std::vector<std::wstring>& Names) {
     std::wstring text;
-    for (const std::wstring& name : Names) text += L"\r\n" + name;
+    for (const std::wstring& name : Names)
+        text += L"\r\n" + (!name.empty() && name.front() == L'"' ? name : Quoted(name));
     return text;
 }
 
@@ -275,7 +282,7 @@ std::vector<std::wstring> TPathfinch::RefusedTargets(const fw::TStrings& Paths, 
         std::wstring name = path;
         if (name.empty() && single) GetDisplayName(false, name);
         const std::wstring why = RefusalText(reason, path, link);
-        refused.push_back(why.empty() ? name : name + L" (" + why + L")");
+        refused.push_back(why.empty() ? Quoted(name) : Quoted(name) + L" (" + why + L")");
     }
     return refused;
 }

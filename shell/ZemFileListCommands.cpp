@@ -64,7 +64,7 @@ bool RenameThroughShell(TPathfinch& Browser, const std::wstring& OldPath, const 
     NewPath = OldPath.substr(0, OldPath.find_last_of(L'\\') + 1) + name;
     if ((!PathExists(OldPath) || (renamed && SamePath(NewPath, OldPath))) && !name.empty() && PathExists(NewPath))
         return true;
-    Why = OldPath + L" could not be renamed to \"" + name + L"\".";
+    Why = L"\"" + OldPath + L"\" could not be renamed to \"" + name + L"\".";
     if (!renamed && error) Why += L"\r\n" + SysErrorText(error);
     return false;
 }
@@ -279,9 +279,9 @@ void TZemCustomFileList::Edit(fw::TListItem* Row, const std::wstring* Text) {
     const std::wstring oldPath = item->FullPath();
     // A caption shown without its extension keeps it when the new name has none.
     const std::wstring extension = fw::ExtractFileExt(oldPath);
-    if (!extension.empty() && item->Caption() + extension == fw::ExtractFileName(oldPath) &&
-        fw::ExtractFileExt(name).empty())
-        name += extension;
+    const bool withoutExtension =
+        !extension.empty() && item->Caption() + extension == oldPath.substr(oldPath.find_last_of(L'\\') + 1);
+    if (withoutExtension && fw::ExtractFileExt(name).empty()) name += extension;
     std::wstring newPath, why;
     const bool folder = item->IsFolder();
     if (!RenameThroughShell(*browser_, oldPath, name, newPath, why)) {
@@ -290,6 +290,10 @@ void TZemCustomFileList::Edit(fw::TListItem* Row, const std::wstring* Text) {
         return;
     }
     item->Renamed(newPath);
+    // The row shows the name the object now has (the system may have dropped a trailing dot).
+    std::wstring caption = newPath.substr(newPath.find_last_of(L'\\') + 1);
+    if (withoutExtension) caption.resize(caption.size() - fw::ExtractFileExt(caption).size());
+    item->SetCaption(caption);
     // The rows below a renamed folder follow it.
     if (folder) FollowRenamedFolder(oldPath, newPath);
     fw::TStringList files;

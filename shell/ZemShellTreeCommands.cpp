@@ -339,8 +339,9 @@ void TZemShellTree::RenameNode(TZemShellTreeNode* Node, const std::wstring& NewN
         Node->SetText(OldText);
         ReplayNotices();
         if (!PlainFormIsExact(files.Strings(0)))
-            fw::Application()->MessageBox(files.Strings(0) + L" could not be renamed.\r\n" + SysErrorText(error), L"",
-                                          MB_OK | MB_ICONWARNING);
+            fw::Application()->MessageBox(
+                L"\"" + files.Strings(0) + L"\" could not be renamed.\r\n" + SysErrorText(error), L"",
+                MB_OK | MB_ICONWARNING);
         return;
     }
     Node->SetText(name);

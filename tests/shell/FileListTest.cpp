@@ -531,7 +531,8 @@ TEST_F(FileList, F2RenamesInPlace) {
     rename(root + L"\\a.txt", L"renamed.txt");
     EXPECT_TRUE(Exists(root + L"\\renamed.txt"));
     EXPECT_FALSE(Exists(root + L"\\a.txt"));
-    EXPECT_NE(Row(root + L"\\renamed.txt"), -1);
+    ASSERT_NE(Row(root + L"\\renamed.txt"), -1);
+    EXPECT_EQ(list->Items()->Item(Row(root + L"\\renamed.txt"))->Caption(), L"renamed.txt");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].Operation == TZemShellOperations{sopRename});
     EXPECT_EQ(reports[0].Files, std::vector<std::wstring>{root + L"\\a.txt"});
@@ -547,7 +548,8 @@ TEST_F(FileList, F2RenamesInPlace) {
     list->Items()->Item(Row(root + L"\\b.dat"))->SetCaption(L"b");
     rename(root + L"\\b.dat", L"e");
     EXPECT_TRUE(Exists(root + L"\\e.dat"));
-    EXPECT_NE(Row(root + L"\\e.dat"), -1);
+    ASSERT_NE(Row(root + L"\\e.dat"), -1);
+    EXPECT_EQ(list->Items()->Item(Row(root + L"\\e.dat"))->Caption(), L"e");
     // The rows below a folder renamed in a listing of its subfolders follow it, also
     // where the list follows no notices (as in the main window).
     Search(root, true);
