@@ -89,6 +89,14 @@ bool WalkTree(const std::wstring& LongPath, DWORD Attributes, TWalk& Walk) {
     return true;
 }
 
+// What stops the object itself: a protected object by its path; a link the system
+// would follow (whose identity is its target's); a protected object by identity.
+TTargetRefusal FirstRefusal(const std::wstring& Path, DWORD Attributes, const TProtectedObjects& Protected) {
+    if (Protected.Protects(Path, false)) return trProtected;
+    if ((Attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !OpensAsItself(Path)) return trLink;
+    return Protected.Protects(Path) ? trProtected : trNone;
+}
+
 // The attributes of the object at Path as its folder lists it; false when it is gone.
 bool ListedAttributes(const std::wstring& Path, DWORD& Attributes) {
     if (IsDriveRoot(Path)) {
@@ -132,8 +140,9 @@ TExactDeletion::TExactDeletion(const std::vector<std::wstring>& Paths, const TPr
         const std::wstring path = fw::ExcludeTrailingPathDelimiter(ExactFullPath(given));
         DWORD attributes = 0;
         if (!ListedAttributes(path, attributes)) continue;
-        if (Protected.Protects(path)) {
-            refused_.push_back({path, trProtected, std::wstring()});
+        const TTargetRefusal refusal = FirstRefusal(path, attributes, Protected);
+        if (refusal != trNone) {
+            refused_.push_back({path, refusal, refusal == trLink ? path : std::wstring()});
             continue;
         }
         std::vector<std::wstring> entries;
@@ -177,9 +186,12 @@ void TExactDeletion::DeleteOwn() {
 TTargetRefusal MoveRefusal(const std::wstring& Path, const TProtectedObjects& Protected, std::wstring& Link) {
     const std::wstring path = fw::ExcludeTrailingPathDelimiter(ExactFullPath(Path));
     if (!IsQualifiedPath(path)) return trNone;
-    if (Protected.Protects(path)) return trProtected;
     DWORD attributes = 0;
-    if (!ListedAttributes(path, attributes)) return trNone;
+    if (!ListedAttributes(path, attributes)) return Protected.Protects(path) ? trProtected : trNone;
+    if (const TTargetRefusal refusal = FirstRefusal(path, attributes, Protected); refusal != trNone) {
+        if (refusal == trLink) Link = path;
+        return refusal;
+    }
     TWalk walk;
     walk.EveryFile = false;
     // A file's own link hides only from a look at the file itself.

@@ -77,7 +77,7 @@ void TProtectedObjects::AddChain(std::wstring LongPath) {
     }
 }
 
-bool TProtectedObjects::Protects(const std::wstring& Path) const {
+bool TProtectedObjects::Protects(const std::wstring& Path, bool ByIdentity) const {
     const std::wstring full = fw::ExcludeTrailingPathDelimiter(ExactFullPath(Path));
     if (!IsQualifiedPath(full)) return false;
     if (IsDriveRoot(full) || paths_.count(Key(full))) return true;
@@ -90,7 +90,7 @@ bool TProtectedObjects::Protects(const std::wstring& Path) const {
             return true;
     }
     TObjectId id;
-    return ObjectIdOf(full, id, false) && ids_.count(id) > 0;
+    return ByIdentity && ObjectIdOf(full, id, false) && ids_.count(id) > 0;
 }
 
 }  // namespace shell

@@ -19,7 +19,9 @@ public:
     TProtectedObjects();
     // Whether the object at Path (a drive or UNC path) is one of them. A path that
     // is no such path (a virtual object) is not: the shell answers for those.
-    bool Protects(const std::wstring& Path) const;
+    // Without ByIdentity only its full path is compared (a link the system follows
+    // has its target's identity).
+    bool Protects(const std::wstring& Path, bool ByIdentity = true) const;
 
 private:
     void AddFolder(const std::wstring& Path);
