@@ -9,7 +9,6 @@
 #include <shellapi.h>
 #include <commctrl.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,69 +54,57 @@ void Folder(const std::wstring& Path) {
     CreateDirectoryW(Long(Path).c_str(), nullptr);
 }
 
-// One object to choose in a folder of its own, the objects beside or behind it
-// that must stay (with their contents), and the link a system that follows links
-// can't remove: it refuses then, naming the link.
+// An object a case makes in its folder: a file with its text, a folder (no
+// text), or a host link to Link; as a kept object: one that must stay, with its text.
+struct TMade {
+    const wchar_t* Path;
+    const char* Text;
+    const char* Link = nullptr;
+};
+
+// One object to choose in a folder of its own, what the folder holds, what must
+// stay, and the link a system that follows links can't remove: it refuses then,
+// naming the link.
 struct TCase {
     const wchar_t* Chosen;
     bool IsFolder;
-    std::function<void(const std::wstring& Dir)> Make;
-    std::vector<std::pair<std::wstring, std::string>> Kept;
+    std::vector<TMade> Made;
+    std::vector<TMade> Kept;
     const wchar_t* Link;
 };
 
-const std::vector<TCase>& Cases() {
-    static const std::vector<TCase> cases = {
-        {L"doc.txt.",
-         false,
-         [](const std::wstring& D) {
-             Write(D + L"\\doc.txt", "plain");
-             Write(D + L"\\doc.txt.", "dotted");
-         },
-         {{L"doc.txt", "plain"}},
-         nullptr},
-        {L"keepme.",
-         true,
-         [](const std::wstring& D) {
-             Folder(D + L"\\keepme");
-             Folder(D + L"\\keepme.");
-             Write(D + L"\\keepme\\f.txt", "keep");
-             Write(D + L"\\keepme.\\g.txt", "dot");
-         },
-         {{L"keepme\\f.txt", "keep"}},
-         nullptr},
-        {L"...",
-         true,
-         [](const std::wstring& D) {
-             Write(D + L"\\a.txt", "uni");
-             Folder(D + L"\\sub");
-             Write(D + L"\\sub\\b.txt", "sub");
-             Folder(D + L"\\...");
-             Write(D + L"\\...\\x.txt", "three");
-         },
-         {{L"a.txt", "uni"}, {L"sub\\b.txt", "sub"}},
-         nullptr},
-        {L"ln",
-         true,
-         [](const std::wstring& D) {
-             Folder(D + L"\\target");
-             Write(D + L"\\target\\t.txt", "target");
-             ASSERT_TRUE(scratch::MakeHostSymlink(D + L"\\ln", "target"));
-         },
-         {{L"target\\t.txt", "target"}},
-         L"ln"},
-        {L"inner",
-         true,
-         [](const std::wstring& D) {
-             Write(D + L"\\sib.txt", "sib");
-             Folder(D + L"\\inner");
-             Write(D + L"\\inner\\f.txt", "in");
-             ASSERT_TRUE(scratch::MakeHostSymlink(D + L"\\inner\\up", ".."));
-         },
-         {{L"sib.txt", "sib"}},
-         L"inner\\up"},
-    };
-    return cases;
+const std::vector<TCase> kCases = {
+    {L"doc.txt.", false, {{L"doc.txt", "plain"}, {L"doc.txt.", "dotted"}}, {{L"doc.txt", "plain"}}, nullptr},
+    {L"keepme.",
+     true,
+     {{L"keepme", nullptr}, {L"keepme.", nullptr}, {L"keepme\\f.txt", "keep"}, {L"keepme.\\g.txt", "dot"}},
+     {{L"keepme\\f.txt", "keep"}},
+     nullptr},
+    // A sibling folder, so the tree knows the folder has children ("..." is hidden to Wine).
+    {L"...",
+     true,
+     {{L"a.txt", "uni"}, {L"sub", nullptr}, {L"sub\\b.txt", "sub"}, {L"...", nullptr}, {L"...\\x.txt", "3"}},
+     {{L"a.txt", "uni"}, {L"sub\\b.txt", "sub"}},
+     nullptr},
+    {L"ln",
+     true,
+     {{L"target", nullptr}, {L"target\\t.txt", "target"}, {L"ln", nullptr, "target"}},
+     {{L"target\\t.txt", "target"}},
+     L"ln"},
+    {L"inner",
+     true,
+     {{L"sib.txt", "sib"}, {L"inner", nullptr}, {L"inner\\f.txt", "in"}, {L"inner\\up", nullptr, ".."}},
+     {{L"sib.txt", "sib"}},
+     L"inner\\up"},
+};
+
+void Make(const std::wstring& Dir, const std::vector<TMade>& Made) {
+    Folder(Dir);
+    for (const TMade& made : Made) {
+        if (made.Link) ASSERT_TRUE(scratch::MakeHostSymlink(Dir + L"\\" + made.Path, made.Link));
+        else if (made.Text) Write(Dir + L"\\" + made.Path, made.Text);
+        else Folder(Dir + L"\\" + made.Path);
+    }
 }
 
 enum TVia {
@@ -220,22 +207,19 @@ TEST_F(ExactVerbs, DeleteTakesExactlyTheChosenObjectOrRefusesAndNamesTheLink) {
             list->Browser()->DeleteFlags = flags;
             tree->Browser()->DeleteFlags = flags;
             const std::wstring root = testenv::NewScratchFolder(L"exact");
-            for (size_t n = 0; n < Cases().size(); ++n) {
-                Folder(root + L"\\" + std::to_wstring(n));
-                Cases()[n].Make(root + L"\\" + std::to_wstring(n));
-            }
-            for (size_t n = 0; n < Cases().size(); ++n) {
-                const TCase& c = Cases()[n];
+            for (size_t n = 0; n < kCases.size(); ++n) Make(root + L"\\" + std::to_wstring(n), kCases[n].Made);
+            for (size_t n = 0; n < kCases.size(); ++n) {
+                const TCase& c = kCases[n];
                 const std::wstring dir = root + L"\\" + std::to_wstring(n);
                 if ((via == viaTreeKey || via == viaTreeMenu) && !c.IsFolder) continue;
                 const std::wstring chosen = dir + L"\\" + c.Chosen;
                 std::vector<std::wstring> others;
-                for (const auto& kept : c.Kept) others.push_back(dir + L"\\" + kept.first);
+                for (const TMade& kept : c.Kept) others.push_back(dir + L"\\" + kept.Path);
                 boxes.clear();
                 SCOPED_TRACE(testing::Message() << "flags " << flags << ", via " << via << ", " << chosen);
                 Delete(via, chosen, others);
                 // Nothing else went, whatever happened to the chosen one.
-                for (const auto& kept : c.Kept) EXPECT_EQ(Read(dir + L"\\" + kept.first), kept.second);
+                for (const TMade& kept : c.Kept) EXPECT_EQ(Read(dir + L"\\" + kept.Path), kept.Text);
                 if (There(chosen)) {
                     // Only a link this system follows may keep it, and the user hears which.
                     ASSERT_NE(c.Link, nullptr);
