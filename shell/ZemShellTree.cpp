@@ -482,6 +482,7 @@ void TZemShellTree::FillNode(TZemShellTreeNode* Node) {
     BusyCursor busy;
     UpdateGuard update(Items());
     try {
+        Node->longFind_ = false;
         tooLongSeen_ = ListsByLongFind(Node);
         if (!tooLongSeen_) {
             browser_->SetFolderIDList(Node->AbsoluteIDList());
@@ -492,6 +493,7 @@ void TZemShellTree::FillNode(TZemShellTreeNode* Node) {
     }
     if (tooLongSeen_) {
         if (Node->GetFirstChild()) Node->DeleteChildren();
+        Node->longFind_ = true;
         FillByLongFind(Node);
     }
     SortChildren(Node);
@@ -656,6 +658,13 @@ bool TZemShellTree::SetSelectedFolder(const std::wstring& Path) {
         return first != nullptr;
     }
     HandleNeeded();
+    // A path the shell cannot take as it stands (it parses it as another object,
+    // or not at all) is followed by name below the deepest folder it can.
+    if (BeyondTheShell(Path)) {
+        if (SelectPathByName(Path)) return true;
+        if (ShowErrorMessages()) ReportError(Path + L": " + SysErrorText(ERROR_PATH_NOT_FOUND));
+        return false;
+    }
     fw::PidlPtr pidl;
     HRESULT hr = E_FAIL;
     if (IShellFolder* desktop = DesktopFolder()) {
@@ -664,8 +673,6 @@ bool TZemShellTree::SetSelectedFolder(const std::wstring& Path) {
                                        nullptr);
     }
     if (SUCCEEDED(hr) && pidl && LocateIDList(pidl.get(), lmSelect)) return true;
-    // A path too long for the shell (which may parse it or not) is followed by name past its limit.
-    if (IsQualifiedPath(Path) && TooLongForShell(Path, 0) && SelectLongPath(Path)) return true;
     if (ShowErrorMessages())
         ReportError(Path + L": " + SysErrorText(FAILED(hr) || !pidl ? DWORD(hr) : ERROR_PATH_NOT_FOUND));
     return false;

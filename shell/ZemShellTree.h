@@ -90,6 +90,8 @@ private:
     LPITEMIDLIST relative_ = nullptr;
     LPITEMIDLIST absolute_ = nullptr;
     std::wstring longPath_;
+    // Its children are listed by the long-path find (one was past the shell's limit).
+    bool longFind_ = false;
     uint32_t found_ = 0;
     uint8_t flags_ = 0;
     // Updated fully once when first drawn without an image.
@@ -322,16 +324,23 @@ protected:
     };
     // Whether a name in Folder makes a path the shell cannot take.
     static bool TooLongForShell(const std::wstring& Folder, std::size_t NameLength);
+    // Whether the shell reads a name as another (it drops a trailing dot or blank).
+    static bool ShellRewritesName(const std::wstring& Name);
+    // Whether a path has a part the shell cannot take as it stands.
+    static bool BeyondTheShell(const std::wstring& Path);
     // Whether Node's children are listed by the long-path find.
     bool ListsByLongFind(TZemShellTreeNode* Node);
     // The entries of Folder that pass the display options.
     std::vector<TLongEntry> LongFindEntries(const std::wstring& Folder);
     TZemShellTreeNode* AddLongPathNode(TZemShellTreeNode* Parent, const TLongEntry& Entry);
+    // The name of a node's object in its folder, as the file system has it.
+    static std::wstring ObjectNameOf(TZemShellTreeNode* Node);
     void FillByLongFind(TZemShellTreeNode* Node);
     void RefreshByLongFind(TZemShellTreeNode* Node, bool Recursive, bool Full);
     void UpdateLongPathNode(TZemShellTreeNode* Node);
-    // Selects a folder whose path is too long for the shell; false when it cannot be reached.
-    bool SelectLongPath(const std::wstring& Path);
+    // Selects a folder whose path the shell cannot take, by name below the deepest
+    // folder it can; false when it cannot be reached.
+    bool SelectPathByName(const std::wstring& Path);
     static bool IsRecycleName(const std::wstring& Name);
     void SortChildren(fw::TTreeNode* Parent);
     void NotifyShellLink(TZemShellTreeNode* Node);

@@ -2,7 +2,10 @@
 // MAX_PATH characters or more (and names the objects just past it by cut-off
 // paths), so a folder holding such an object has its children listed by the
 // long-path find instead, as nodes of the file system alone: each knows its path
-// and no item-ID list. They open, refresh and report their paths as any node;
+// and no item-ID list. The children of a folder whose name ends in a dot or a
+// blank are listed the same way (the shell would list the folder named without
+// them), and a path through such a name is selected by name below the deepest
+// folder the shell takes as it stands. They open, refresh and report their paths as any node;
 // shell verbs, menus, renaming in place, drag and drop and check boxes, which
 // need a shell object, are not offered on them.
 #include <algorithm>
@@ -31,13 +34,30 @@ bool TZemShellTree::TooLongForShell(const std::wstring& Folder, std::size_t Name
     return !Folder.empty() && fw::IncludeTrailingPathDelimiter(Folder).size() + NameLength >= MAX_PATH;
 }
 
+bool TZemShellTree::ShellRewritesName(const std::wstring& Name) {
+    return !Name.empty() && (Name.back() == L'.' || Name.back() == L' ');
+}
+
+bool TZemShellTree::BeyondTheShell(const std::wstring& Path) {
+    if (!IsQualifiedPath(Path)) return false;
+    const std::wstring path = fw::ExcludeTrailingPathDelimiter(MakeFullPath(Path));
+    if (path.size() >= MAX_PATH) return true;
+    // The parts below the drive, or below the server and its share.
+    size_t start = IsUNCPath(path) ? path.find(L'\\', path.find(L'\\', 2) + 1) : path.find(L'\\');
+    while (start != std::wstring::npos && start + 1 < path.size()) {
+        const size_t end = std::min(path.find(L'\\', start + 1), path.size());
+        if (ShellRewritesName(path.substr(start + 1, end - start - 1))) return true;
+        start = end;
+    }
+    return false;
+}
+
 bool TZemShellTree::ListsByLongFind(TZemShellTreeNode* Node) {
-    if (!Node->LongPath().empty()) return true;
-    auto* first = static_cast<TZemShellTreeNode*>(Node->GetFirstChild());
-    if (first) return !first->LongPath().empty();
-    // The shell lists a folder through its path and a wildcard.
+    if (!Node->LongPath().empty() || Node->longFind_) return true;
+    // The shell lists a folder through its path and a wildcard, and reads a name
+    // ending in a dot or a blank as another folder's.
     const std::wstring path = Node->Parent() ? NodePath(Node) : std::wstring();
-    return IsQualifiedPath(path) && TooLongForShell(path, 1);
+    return IsQualifiedPath(path) && (TooLongForShell(path, 1) || ShellRewritesName(LastName(path)));
 }
 
 std::vector<TZemShellTree::TLongEntry> TZemShellTree::LongFindEntries(const std::wstring& Folder) {
@@ -87,6 +107,11 @@ TZemShellTreeNode* TZemShellTree::AddLongPathNode(TZemShellTreeNode* Parent, con
         if (node->Text() != Entry.Name) node->SetFlag(TZemShellTreeNode::TextByHandlerBit, true);
     }
     return node;
+}
+
+std::wstring TZemShellTree::ObjectNameOf(TZemShellTreeNode* Node) {
+    if (!Node->LongPath().empty()) return LastName(Node->LongPath());
+    return GetDisplayNameOf(Node->ParentFolder(), Node->RelativeIDList(), SHGDN_INFOLDER | SHGDN_FORPARSING);
 }
 
 void TZemShellTree::FillByLongFind(TZemShellTreeNode* Node) {
@@ -147,11 +172,11 @@ void TZemShellTree::UpdateLongPathNode(TZemShellTreeNode* Node) {
     if (OnUpdatedFolder) OnUpdatedFolder(this, Node);
 }
 
-bool TZemShellTree::SelectLongPath(const std::wstring& Path) {
+bool TZemShellTree::SelectPathByName(const std::wstring& Path) {
     const std::wstring path = fw::ExcludeTrailingPathDelimiter(MakeFullPath(Path));
     // The deepest folder the shell can take is located first, then the rest by name.
     std::wstring head = path;
-    while (head.size() >= MAX_PATH) {
+    while (BeyondTheShell(head)) {
         const size_t slash = head.find_last_of(L'\\');
         if (slash == std::wstring::npos || slash < 3) return false;
         head.resize(slash);
@@ -162,8 +187,8 @@ bool TZemShellTree::SelectLongPath(const std::wstring& Path) {
     TZemShellTreeNode* node = nullptr;
     LocateInRoot(root, pidl.get(), lmSelect, node);
     const std::wstring reached = node ? fw::ExcludeTrailingPathDelimiter(NodePath(node)) : std::wstring();
-    if (reached.empty() || path.size() <= reached.size() + 1 || path[reached.size()] != L'\\' ||
-        !fw::SameText(path.substr(0, reached.size()), reached))
+    if (reached.empty() || path.size() < reached.size() || !fw::SameText(path.substr(0, reached.size()), reached) ||
+        (path.size() > reached.size() && path[reached.size()] != L'\\'))
         return false;
     for (size_t start = reached.size() + 1, end = 0; node && start < path.size(); start = end + 1) {
         end = std::min(path.find(L'\\', start), path.size());
@@ -171,10 +196,16 @@ bool TZemShellTree::SelectLongPath(const std::wstring& Path) {
         node->SetHasChildren(true);
         node->Expand(false);
         TZemShellTreeNode* next = nullptr;
-        for (fw::TTreeNode* c = node->GetFirstChild(); c && !next; c = c->GetNextSibling()) {
+        // The name as it stands first: the file system may hold names that differ in case only.
+        std::vector<std::pair<TZemShellTreeNode*, std::wstring>> children;
+        for (fw::TTreeNode* c = node->GetFirstChild(); c; c = c->GetNextSibling()) {
             auto* child = static_cast<TZemShellTreeNode*>(c);
-            if (!child->LongPath().empty() && fw::SameText(LastName(child->LongPath()), name)) next = child;
+            children.emplace_back(child, ObjectNameOf(child));
         }
+        for (int exact = 1; exact >= 0 && !next; --exact)
+            for (size_t i = 0; i < children.size() && !next; ++i)
+                if (exact ? children[i].second == name : fw::SameText(children[i].second, name))
+                    next = children[i].first;
         node = next;
     }
     if (node) FinishLocate(node, lmSelect);

@@ -64,6 +64,7 @@ void TZemShellTree::RefreshNode(TZemShellTreeNode* Node, bool Recursive, bool Fu
     }
     if (tooLongSeen_) {
         // It now holds a path too long for the shell: all its nodes are found again by name.
+        Node->longFind_ = true;
         RefreshByLongFind(Node, Recursive, Full);
         return;
     }

@@ -341,7 +341,7 @@ TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpandsAndRefreshesInTimeGro
     EXPECT_EQ(tree->Selected()->Text(), L"f05000");
 }
 
-TEST_F(ShellTreeTest, FoldersPastTheShellsPathLimitOpenAndAreSelectedByPathWithoutShellCommands) {
+TEST_F(ShellTreeTest, FoldersPastThePathLimitOpenWithoutShellCommandsAndFoldersEndingInADotShowTheirOwnChildren) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-long");
     // 70 levels below the base: the paths pass MAX_PATH about halfway down.
     std::wstring deep = base;
@@ -357,6 +357,12 @@ TEST_F(ShellTreeTest, FoldersPastTheShellsPathLimitOpenAndAreSelectedByPathWitho
     const std::wstring longName(MAX_PATH - wide.size(), L'n');
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wide + L"\\" + longName).c_str(), nullptr));
     scratch::MakeFolder(wide + L"\\a");
+    // Names ending in a dot or a blank.
+    const std::wstring dots = scratch::MakeFolder(base + L"\\dots");
+    for (const wchar_t* name : {L"dirdot.", L"dirdot", L"blank "}) {
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + dots + L"\\" + name).c_str(), nullptr)) << name;
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + dots + L"\\" + name + L"\\in " + name + L"!").c_str(), nullptr));
+    }
     EXPECT_TRUE(tree->SetSelectedFolder(deep));
     EXPECT_EQ(tree->SelectedFolder(), deep);
     ASSERT_FALSE(changedTo.empty());
@@ -387,6 +393,22 @@ TEST_F(ShellTreeTest, FoldersPastTheShellsPathLimitOpenAndAreSelectedByPathWitho
     ASSERT_NE(folder, nullptr);
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a", longName}));
     EXPECT_EQ(tree->NodePath(folder->GetLastChild()), wide + L"\\" + longName);
+    // Names ending in a dot or a blank, which the shell reads as others: each node
+    // holds its own folder's children and is selected by its own path.
+    folder = Open(dots);
+    ASSERT_NE(folder, nullptr);
+    std::vector<std::wstring> names = ChildTexts(folder);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"blank ", L"dirdot", L"dirdot."}));
+    for (fw::TTreeNode* c = folder->GetFirstChild(); c; c = c->GetNextSibling()) {
+        c->Expand(false);
+        EXPECT_EQ(ChildTexts(c), std::vector<std::wstring>{L"in " + c->Text() + L"!"}) << c->Text();
+        EXPECT_EQ(tree->NodePath(c), dots + L"\\" + c->Text());
+    }
+    for (const wchar_t* name : {L"dirdot.", L"blank \\in blank !", L"dirdot"}) {
+        EXPECT_TRUE(tree->SetSelectedFolder(dots + L"\\" + name)) << name;
+        EXPECT_EQ(tree->SelectedFolder(), dots + L"\\" + name);
+    }
 }
 
 // The pixels image Index leaves on a white 16x16 square.
