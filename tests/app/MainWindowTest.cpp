@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, SavesEveryFormatAndEmptyListingsAsksBeforeOverwritingAndR
     }
     EXPECT_FALSE(Form1->BtnSave->Down());
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(Form1->MyGrid->Cells(0, 0), L"");  // emptied after every command
+    for (int r = 0; r < Form1->MyGrid->RowCount(); ++r) EXPECT_EQ(Form1->MyGrid->Cells(0, r), L"") << r;  // emptied
     // The overwrite question names the file that is really written.
     const std::wstring written = folder + L"\\again.CSV";
     std::ofstream(written.c_str()) << "kept";
@@ -559,6 +559,12 @@ TEST_F(MainWindowTest, ClipboardPreviewAndPrint) {
 }
 
 TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
+    const auto fullPathWidth = [] {
+        for (int i = 0; i < Form1->ZFL->Columns()->Count(); ++i)
+            if (Form1->ZFL->Columns()->Items(i)->Caption() == L"Full Path")
+                return Form1->ZFL->Columns()->Items(i)->Width();
+        return -1;
+    };
     // A column dragged to nothing unchecks its box, after the paint that saw it hidden.
     Form1->ZFL->Columns()->Items(3)->SetWidth(0);
     RedrawWindow(Form1->ZFL->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -575,6 +581,7 @@ TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
     Form1->cbFilePath->SetChecked(true);
     WaitIdle();
     EXPECT_EQ(Form1->ZFL->Columns()->Items(2)->Width(), 0);
+    EXPECT_GT(fullPathWidth(), 0);  // made at 120, then fitted as the listing request sets auto-size
     Table table = SavedCsv(L"columns");
     EXPECT_EQ(table.at(0).size(), 5u);  // name, folder, type, date, full path
     EXPECT_EQ(table, Expected());
@@ -590,6 +597,8 @@ TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
     Form1->cbExt->SetChecked(false);
     WaitIdle();
     EXPECT_FALSE(Form1->ZFL->ShowColumnHeaders());
+    for (int i = 0; i < Form1->ZFL->Items()->Count(); ++i)  // the list's captions lose theirs too
+        EXPECT_EQ(Form1->ZFL->Items()->Item(i)->Caption().find(L'.'), std::wstring::npos) << i;
     table = SavedCsv(L"bare");
     EXPECT_EQ(table, Expected(false));
     ASSERT_FALSE(table.empty());
@@ -599,6 +608,10 @@ TEST_F(MainWindowTest, TheColumnBoxesHeadersAndFullPathShapeTheColumns) {
     for (fw::TCheckBox* box : {Form1->cbItem, Form1->cbType, Form1->cbDate, Form1->cbFilePath}) box->SetChecked(false);
     WaitIdle();
     EXPECT_EQ(SavedCsv(L"names").at(0).size(), 1u);
+    EXPECT_EQ(fullPathWidth(), 0);
+    Form1->cbFilePath->SetChecked(true);  // the column is there: it takes the box's width
+    WaitIdle();
+    EXPECT_EQ(fullPathWidth(), 120);
 }
 
 // What the list shows on screen: its client area copied out of the window.

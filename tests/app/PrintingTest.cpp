@@ -6,11 +6,13 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/PrintLayout.h"
@@ -44,6 +46,23 @@ int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
         const auto* chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(r) + r->emrtext.offString);
         reinterpret_cast<std::vector<std::pair<std::wstring, int>>*>(param)->emplace_back(
             std::wstring(chars, r->emrtext.nChars), int(r->emrtext.ptlReference.y));
+    }
+    return 1;
+}
+
+// Each text with its left edge and the background its cell is filled with.
+struct Backgrounds {
+    COLORREF current = 0;
+    std::vector<std::tuple<std::wstring, int, COLORREF>> texts;
+};
+
+int CALLBACK CollectBackgrounds(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM param) {
+    auto* found = reinterpret_cast<Backgrounds*>(param);
+    if (record->iType == EMR_SETBKCOLOR) found->current = reinterpret_cast<const EMRSETBKCOLOR*>(record)->crColor;
+    if (record->iType == EMR_EXTTEXTOUTW) {
+        const auto* r = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+        const auto* chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(r) + r->emrtext.offString);
+        found->texts.emplace_back(std::wstring(chars, r->emrtext.nChars), int(r->emrtext.rcl.left), found->current);
     }
     return 1;
 }
@@ -111,6 +130,7 @@ TEST_F(PrintingTest, RecordsPagesWithoutAPrintJobAndGridsThatCannotFitEnd) {
     thin->SetColWidths(0, 1);
     preview->PrintGrid(thin.get(), canvas.right - canvas.left, POINT{0, 0}, true, true, endY);
     EXPECT_LE(preview->PageCount(), pages + 4);
+    EXPECT_EQ(preview->PageMetafile(1), nullptr);  // not before the recording has ended
     preview->EndRecording();
     EXPECT_EQ(preview->NewPage(), 0);
     // Each page is framed by the whole printable area; the grid keeps the same
@@ -155,6 +175,20 @@ TEST_F(PrintingTest, PagesAGridContinuesOnHoldEveryRowThatFitsUnderTheirHeadingA
             EXPECT_NEAR(preview->PageMetafile(p)->Bounds().top, canvas.top, 3) << "page " << p;
         }
     }
+    // Started near a page's foot: room for the first row only, and the grid starts on the next
+    // page instead of leaving that row alone there; room for two, and they stay.
+    grid->SetFixedRows(0);
+    for (const int room : {1, 2}) {
+        preview->BeginDoc();
+        preview->SetMargins(0.5f, 0.5f, 0.5f, 0.5f);
+        const RECT canvas = preview->PageCanvasRect();
+        int endY = 0;
+        preview->PrintGrid(grid.get(), 2000, POINT{0, canvas.bottom - canvas.top - room * row - row / 2}, true, true,
+                           endY);
+        preview->EndRecording();
+        EXPECT_EQ(Ys(1, L"heading").size() + Ys(1, L"item ").size(), size_t(room == 1 ? 0 : 8)) << room;
+        EXPECT_EQ(Ys(2, L"heading").size(), size_t(room == 1 ? 4 : 0)) << room;
+    }
 }
 
 TEST_F(PrintingTest, ListingsWideNarrowAndWithLongOrImpossibleCaptions) {
@@ -164,10 +198,13 @@ TEST_F(PrintingTest, ListingsWideNarrowAndWithLongOrImpossibleCaptions) {
     ASSERT_GE(pages, 2);
     const RECT inside = preview->PageCanvasRect();
     EXPECT_NEAR(preview->PageMetafile(1)->Bounds().right, inside.right, 3);
-    // The caption comes at least half an inch under the grid's last row, on its last page.
-    const std::vector<int> caption = Ys(pages, L"File List"), cells = Ys(pages, L"item ");
-    ASSERT_TRUE(!caption.empty() && !cells.empty());
-    EXPECT_GT(caption[0], *std::max_element(cells.begin(), cells.end()) + 150);
+    // The caption comes half an inch under the grid's end (its empty last row counted), on its last page.
+    const std::vector<int> caption = Ys(pages, L"File List");
+    std::vector<int> cells = Ys(pages, L"item ");
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    ASSERT_TRUE(!caption.empty() && cells.size() >= 2);
+    EXPECT_NEAR(caption[0], cells.back() + 2 * (cells[1] - cells[0]) + 150, 12);
     EXPECT_TRUE(Ys(1, L"File List").empty());
     EXPECT_EQ(Ys(0, L"item ").size(), 140u * 4);  // every item, and not the empty last row
     // Three columns or fewer: the caption half an inch down, the grid half an inch below it.
@@ -226,6 +263,9 @@ TEST_F(PrintingTest, TheWindowStepsThroughPagesAndPrintsARangeOrAll) {
     }
     preview->ShowPreview();
     EXPECT_EQ(preview->Panel2->Caption(), L"Page 1 of 4");
+    // Full page, limited by the height here: centred across.
+    EXPECT_EQ(preview->PaintBox1->Height(), preview->sb->Height() - 30);
+    EXPECT_EQ(preview->PaintBox1->Left(), (preview->sb->Width() - preview->PaintBox1->Width()) / 2);
     EXPECT_FALSE(preview->PriorBtn->Enabled());
     preview->LastBtnClick(nullptr);
     EXPECT_FALSE(preview->NextBtn->Enabled());
@@ -310,9 +350,27 @@ TEST_F(PrintingTest, ClosingTheWindowWhilePagesPrintStopsThePrintAtTheNextPage) 
     preview->BeginDoc();
     for (int p = 2; p <= 40; ++p) preview->NewPage();
     preview->EndRecording();
-    // The window shown modally; "Print" clicked and answered; the window closed as the
-    // print dialog goes, so the close waits while the first page prints.
-    preview->PrintDialog1->OnClose = [this](fw::TObject*) { PostMessageW(preview->Button6->Handle(), BM_CLICK, 0, 0); };
+    // The window shown modally; "Print" clicked and answered; "Print" clicked again and the
+    // window closed as the print dialog goes, so both wait while the first page prints.
+    // The second click opens no dialog (one that opens is cancelled at once, and counted).
+    int dialogs = 0;
+    preview->PrintDialog1->OnShow = [&](fw::TObject* Sender) {
+        preview->PrintDialog1Show(Sender);
+        if (++dialogs == 1) return;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND w, LPARAM) {
+                wchar_t name[16] = {};
+                GetClassNameW(w, name, 16);
+                if (std::wstring(name) == L"#32770") PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+                return TRUE;
+            },
+            0);
+    };
+    preview->PrintDialog1->OnClose = [&](fw::TObject*) {
+        if (dialogs == 1) PostMessageW(preview->PrintBtn->Handle(), BM_CLICK, 0, 0);
+        PostMessageW(preview->Button6->Handle(), BM_CLICK, 0, 0);
+    };
     const auto pages = [](const wchar_t* From, const wchar_t* To) {
         return [From, To](HWND d) {
             SendMessageW(GetDlgItem(d, From ? 0x422 : 0x420), BM_CLICK, 0, 0);
@@ -327,9 +385,11 @@ TEST_F(PrintingTest, ClosingTheWindowWhilePagesPrintStopsThePrintAtTheNextPage) 
         SCOPED_TRACE(jobs);
         const testenv::PrintCounts before = testenv::CountPrinted();
         testenv::DialogAnswer answer(pages(from, to));
+        dialogs = 0;
         PostMessageW(preview->PrintBtn->Handle(), BM_CLICK, 0, 0);
         EXPECT_EQ(preview->ShowModal(), fw::mrCancel);
         EXPECT_TRUE(answer.Answered());
+        EXPECT_EQ(dialogs, 1);
         EXPECT_FALSE(preview->PrintingPages());
         EXPECT_FALSE(fw::Printer()->Printing());
         // Nothing more reaches the printer than the pages that had printed.
@@ -500,12 +560,14 @@ TEST_F(PrintingTest, LandscapePagesFitAsOnPaperAndTheWindowFitsAndZooms) {
     EXPECT_EQ(box->Width(), preview->ClientWidth() - 45);
     EXPECT_EQ(box->Height(), size.y * box->Width() / size.x);
     // A left click grows the page by about 17.5 % each way, a right click shrinks it.
-    const int w = box->Width(), h = box->Height();
+    const int w = box->Width(), h = box->Height(), left = box->Left(), top = box->Top();
     preview->PaintBox1MouseDown(box, fw::mbLeft, 0, 10, 10);
-    EXPECT_EQ(box->Width(), w + int(std::nearbyint(w * 0.35)) / 2);
-    EXPECT_EQ(box->Height(), h + int(std::nearbyint(h * 0.35)) / 2);
-    EXPECT_GE(box->Left(), 1);
-    EXPECT_GE(box->Top(), 1);
+    const int dW = int(std::nearbyint(w * 0.35)) / 2, dH = int(std::nearbyint(h * 0.35)) / 2;
+    EXPECT_EQ(box->Width(), w + dW);
+    EXPECT_EQ(box->Height(), h + dH);
+    // Around its place, never above or left of position 1.
+    EXPECT_EQ(box->Left(), left - dW / 2 < 0 ? 1 : left - dW / 2);
+    EXPECT_EQ(box->Top(), top - dH / 2 < 0 ? 1 : top - dH / 2);
     const int w2 = box->Width();
     preview->PaintBox1MouseDown(box, fw::mbRight, 0, 10, 10);
     EXPECT_EQ(box->Width(), w2 - int(std::nearbyint(w2 * 0.35)) / 2);
@@ -542,9 +604,21 @@ TEST_F(PrintingTest, CaptionLinesFollowOneAnotherAndTheHeadingRowRepeats) {
     // A grid with a heading row: the heading opens every page the grid continues on.
     auto grid = MakeGrid(300);
     grid->SetFixedRows(1);
+    grid->SetFixedCols(1);
     for (int c = 0; c < 4; ++c) grid->SetCells(c, 0, L"heading");
     LayOutListing(preview.get(), grid.get(), false, L"", &font);
     preview->EndRecording();
+    // The heading cells and column 0 are filled with the grid's fixed colour, the others with its colour.
+    ASSERT_NE(fw::ColorToRGB(grid->FixedColor()), fw::ColorToRGB(grid->Color()));
+    Backgrounds found;
+    EnumEnhMetaFile(nullptr, preview->PageMetafile(2)->Handle(), CollectBackgrounds, &found, nullptr);
+    ASSERT_GT(found.texts.size(), 8u);
+    int first = INT_MAX;
+    for (const auto& [text, x, colour] : found.texts) first = std::min(first, x);
+    for (const auto& [text, x, colour] : found.texts) {
+        const bool fixed = text == L"heading" || x == first;
+        EXPECT_EQ(colour, fw::ColorToRGB(fixed ? grid->FixedColor() : grid->Color())) << text << " at " << x;
+    }
     ASSERT_GE(preview->PageCount(), 3);
     for (int p = 1; p <= preview->PageCount(); ++p) {
         const std::vector<int> heading = Ys(p, L"heading"), rows = Ys(p, L"item ");
