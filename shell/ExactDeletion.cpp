@@ -23,6 +23,10 @@ struct TWalk {
     std::vector<std::wstring>* Entries = nullptr;
     std::vector<bool>* Folders = nullptr;
     bool EveryFile = true;  // every file is checked to be itself (a link to a file may hide as the file)
+    // Folders that stop the walk as protected (another drive's root mapped inside
+    // this one, a special folder); why the walk stopped.
+    const TProtectedObjects* Protected = nullptr;
+    TTargetRefusal Stop = trLink;
 };
 
 // A link, or (with EveryFile) a file, that opens as something else ends the walk.
@@ -45,7 +49,8 @@ void Note(TWalk& Walk, const std::wstring& LongPath, bool Folder) {
 }
 
 // Walks the tree of the object at LongPath without entering links; the object
-// comes last, every folder after its content. False when a link stopped it.
+// comes last, every folder after its content. False when a link or a protected
+// folder stopped it.
 bool WalkTree(const std::wstring& LongPath, DWORD Attributes, TWalk& Walk) {
     const bool top =
         (Attributes & FILE_ATTRIBUTE_REPARSE_POINT) || (Walk.EveryFile && !(Attributes & FILE_ATTRIBUTE_DIRECTORY));
@@ -82,8 +87,15 @@ bool WalkTree(const std::wstring& LongPath, DWORD Attributes, TWalk& Walk) {
             if (!PlainNameIsExact(data.cFileName)) Walk.Exact = false;
             if (!CheckEntry(Walk, dir, data, dirFinal)) return false;
             const bool isDir = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            if (isDir && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) stack.push_back({child, false});
-            else Note(Walk, child, isDir);
+            if (!isDir || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                Note(Walk, child, isDir);
+                continue;
+            }
+            if (Walk.Protected && Walk.Protected->Protects(child)) {
+                Walk.Stop = trProtected;
+                return false;
+            }
+            stack.push_back({child, false});
         } while (FindNextFileW(find.get(), &data));
     }
     return true;
@@ -106,6 +118,9 @@ bool ListedAttributes(const std::wstring& Path, DWORD& Attributes) {
     WIN32_FIND_DATAW data;
     const fw::FindHandle find(FindFirstFileLong(Path, data));
     if (!find) return false;
+    // A name holding a wildcard must find itself, not an object it matches.
+    const std::wstring name = Path.substr(Path.find_last_of(L'\\') + 1);
+    if (!PlainNameIsExact(name) && lstrcmpiW(data.cFileName, name.c_str()) != 0) return false;
     Attributes = data.dwFileAttributes;
     return true;
 }
@@ -151,8 +166,9 @@ TExactDeletion::TExactDeletion(const std::vector<std::wstring>& Paths, const TPr
         walk.Entries = &entries;
         walk.Folders = &folders;
         walk.Exact = PlainFormIsExact(path);
+        walk.Protected = &Protected;
         if (!WalkTree(ExactLongPath(path), attributes, walk)) {
-            refused_.push_back({path, trLink, walk.Link});
+            refused_.push_back({path, walk.Stop, walk.Stop == trLink ? walk.Link : std::wstring()});
             continue;
         }
         if (walk.Exact) {
@@ -194,14 +210,15 @@ TTargetRefusal MoveRefusal(const std::wstring& Path, const TProtectedObjects& Pr
     }
     TWalk walk;
     walk.EveryFile = false;
+    walk.Protected = &Protected;
     // A file's own link hides only from a look at the file itself.
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && !OpensAsItself(path)) {
         Link = path;
         return trLink;
     }
     if (WalkTree(ExactLongPath(path), attributes, walk)) return trNone;
-    Link = walk.Link;
-    return trLink;
+    if (walk.Stop == trLink) Link = walk.Link;
+    return walk.Stop;
 }
 
 }  // namespace shell

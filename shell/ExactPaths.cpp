@@ -16,6 +16,8 @@ namespace {
 
 const wchar_t kLongUnc[] = L"\\\\?\\UNC\\";
 const wchar_t kLong[] = L"\\\\?\\";
+// Characters the system does not read as part of a plain name.
+const wchar_t kNotPlain[] = L":*?<>\"|";
 
 bool IsDeviceName(const std::wstring& Name) {
     // The part before the first dot, trailing blanks aside, decides.
@@ -98,7 +100,9 @@ std::wstring ExactLongPath(const std::wstring& Path) {
 
 bool PlainNameIsExact(const std::wstring& Name) {
     if (Name.empty() || Name.back() == L'.' || Name.back() == L' ') return false;
-    return Name.find(L':') == std::wstring::npos && !IsDeviceName(Name);
+    // A colon names a stream; the shell's file operations read "*" and "?" as a
+    // pattern of other names (a Linux host may hold "b?b" beside "bob").
+    return Name.find_first_of(kNotPlain) == std::wstring::npos && !IsDeviceName(Name);
 }
 
 bool PlainFormIsExact(const std::wstring& Path) {

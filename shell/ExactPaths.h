@@ -23,7 +23,8 @@ std::wstring ExactFullPath(const std::wstring& Path);
 // The same in the long form, which the system takes as it is.
 std::wstring ExactLongPath(const std::wstring& Path);
 // Whether the system reads every name of the (full) path as it is written: no
-// name ends in a dot or a blank, holds a colon, or is a device name.
+// name ends in a dot or a blank, holds a colon or a wildcard (* ? < > " |), or
+// is a device name.
 bool PlainFormIsExact(const std::wstring& Path);
 // Whether the system reads Name as it is written.
 bool PlainNameIsExact(const std::wstring& Name);

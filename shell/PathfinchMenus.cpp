@@ -101,6 +101,22 @@ private:
     bool bound_ = false;
 };
 
+// The notice of an object's deletion, made while it is there and told once it is gone.
+struct TShellNotice {
+    std::wstring Path;
+    fw::PidlPtr List;
+    bool Folder = false;
+    static TShellNotice Of(const std::wstring& Path) {
+        const DWORD attributes = GetFileAttributesW(Path.c_str());
+        return TShellNotice{Path, fw::PidlPtr(PathToPidl(nullptr, Path)),
+                            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)};
+    }
+    void TellIfGone() const {
+        if (List && !PathExists(Path))
+            SHChangeNotify(Folder ? SHCNE_RMDIR : SHCNE_DELETE, SHCNF_IDLIST | SHCNF_FLUSH, List.get(), nullptr);
+    }
+};
+
 // Why an object can't be deleted or moved, as the user reads it after its name.
 std::wstring RefusalText(TTargetRefusal Reason, const std::wstring& Path, const std::wstring& Link) {
     switch (Reason) {
@@ -347,7 +363,11 @@ bool TPathfinch::DeleteTargets() {
     bool aborted = false;
     if (!deletion.ShellPaths().empty()) {
         std::wstring list;
-        for (const std::wstring& path : deletion.ShellPaths()) list += path + L'\0';
+        std::vector<TShellNotice> notices;
+        for (const std::wstring& path : deletion.ShellPaths()) {
+            list += path + L'\0';
+            notices.push_back(TShellNotice::Of(path));
+        }
         list += L'\0';
         SHFILEOPSTRUCTW operation{};
         operation.hwnd = ShellOwnerWindow();
@@ -356,6 +376,8 @@ bool TPathfinch::DeleteTargets() {
         operation.fFlags = DeleteFlags;
         rc = SHFileOperationW(&operation);
         aborted = operation.fAnyOperationsAborted != FALSE;
+        // Some shells tell nothing of what they send to the Recycle Bin: the controls hear of it all the same.
+        for (const TShellNotice& notice : notices) notice.TellIfGone();
     }
     if (!aborted) deletion.DeleteOwn();
     std::vector<std::wstring> remaining;

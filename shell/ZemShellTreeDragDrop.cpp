@@ -279,7 +279,8 @@ HRESULT TZemShellTree::Drop(IDataObject* Data, DWORD KeyState, POINT Point, DWOR
     TZemShellTreeNode* node = dropNode_;
     const HTREEITEM item = node->ItemId();
     const std::wstring destination = NodePath(node);
-    Effect &= CopyModeEffects();
+    // The folder's target chooses among these: never a move of files that may not move.
+    Effect &= CopyModeEffects() & dragFilesAllow_;
     std::unique_ptr<fw::TStringList> files = GetDataObjectFiles(Data);
     bool execute = true;
     if (OnBeforeShellDrop) OnBeforeShellDrop(this, node, files.get(), execute, KeyState);

@@ -325,6 +325,13 @@ TEST_F(ExactVerbs, ADeleteThatFailsNamesWhatRemainsAndOtherCommandsRefuseNamesRe
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(Told(dir + L"\\held.txt", L"could not be deleted"));
     EXPECT_TRUE(Told(dir + L"\\held.txt.", L"could not be deleted"));
+    // A row whose name the system reads as a pattern (a Linux host may hold "b?b"),
+    // its object gone: nothing the pattern matches goes.
+    Folder(dir + L"\\bob");
+    Write(dir + L"\\bob\\keep.txt", "keep");
+    for (const wchar_t* name : {L"\\b?b", L"\\b*", L"\\d?c.txt"}) Delete(viaListKey, dir + name, {});
+    EXPECT_EQ(Read(dir + L"\\bob\\keep.txt"), "keep");
+    EXPECT_EQ(Read(dir + L"\\doc.txt"), "x");
     // The shell's own commands would act on "doc.txt": they are not run on "doc.txt.".
     OpenClipboard(nullptr);
     EmptyClipboard();
@@ -366,6 +373,17 @@ TEST_F(ExactVerbs, DrivesSpecialFoldersAndTheProfileAreRefusedWhateverTheSpellin
     if (shortName[0] && documents != shortName) spellings.push_back({shortName, true});
     if (!drive.empty())
         spellings.insert(spellings.end(), {{drive + L"x\\..", true}, {drive.substr(0, 2) + L"/", true}});
+    // A special folder that is no link, by its short name; and the folder of another
+    // drive that holds the root of a drive (drives mapped one inside another).
+    const std::wstring favorites = fw::ExcludeTrailingPathDelimiter(GetSpecialFolderPath(SF_FAVORITES));
+    wchar_t favoritesShort[MAX_PATH] = {};
+    if (GetShortPathNameW(favorites.c_str(), favoritesShort, MAX_PATH) && favorites != favoritesShort)
+        spellings.push_back({favoritesShort, true});
+    const std::wstring nested = testenv::Env(L"TABULORIN_NESTED_DRIVE");
+    if (!nested.empty()) {
+        Write(nested + L"exact-kept.txt", "nested");
+        spellings.push_back({testenv::Env(L"TABULORIN_NESTED_HOLDER"), true});
+    }
     list->Browser()->DeleteFlags = kNoBin;
     tree->Browser()->DeleteFlags = kNoBin;
     for (const auto& [spelling, named] : spellings) {
@@ -375,6 +393,9 @@ TEST_F(ExactVerbs, DrivesSpecialFoldersAndTheProfileAreRefusedWhateverTheSpellin
             EXPECT_EQ(Read(marker), "mine") << spelling;
             if (!drive.empty()) {
                 EXPECT_EQ(Read(drive + L"exact-kept.txt"), "drive") << spelling;
+            }
+            if (!nested.empty()) {
+                EXPECT_EQ(Read(nested + L"exact-kept.txt"), "nested") << spelling;
             }
             // Refused and told, unless the spelling names nothing.
             EXPECT_EQ(boxes.size(), named ? 1u : 0u) << spelling << " " << via;

@@ -112,6 +112,12 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceDeleteAndPasteOnceUnlessRe
     EXPECT_FALSE(Exists(base + L"\\b"));
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a2", L"c"}));
     EXPECT_EQ(operations, (std::vector<Operation>{renamed, {{sopDelete, sopRemove}, {base + L"\\b"}, L""}}));
+    // So with the Recycle Bin, of which some shells tell nothing.
+    tree->Browser()->DeleteFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    tree->SetSelected(ChildNamed(folder, L"c"));
+    Key(VK_DELETE);
+    EXPECT_FALSE(Exists(base + L"\\c"));
+    EXPECT_EQ(ChildTexts(folder), std::vector<std::wstring>{L"a2"});
 }
 
 TEST_F(ShellTreeCommandsTest, NoticesOfCreatedDeletedAndRenamedFolders) {
@@ -241,6 +247,7 @@ class FakeTargetTree : public TZemShellTree {
 public:
     using TZemShellTree::TZemShellTree;
     std::vector<std::wstring> drops;
+    std::vector<DWORD> offered;  // the effects each drop offered the folder's target
     int leaves = 0;
     // The user of a scripted drag: holds the button for some rounds, then lets go.
     int holdRounds = -1;
@@ -277,6 +284,7 @@ protected:
         };
         target->OnDrop = [this, folder, mover](IDataObject* Data, DWORD, POINT, DWORD& Effect) {
             drops.push_back(folder);
+            offered.push_back(Effect);
             std::unique_ptr<fw::TStringList> files = GetDataObjectFiles(Data);
             for (int i = 0; i < files->Count(); ++i) {
                 const std::wstring from = files->Strings(i);
@@ -391,6 +399,14 @@ TEST_F(ShellTreeDropTest, DropsGoToTheNodeUnderTheCursorAndNowhereElse) {
     EXPECT_EQ(fake->leaves, entered + 2);
     tree->DragLeave();
     EXPECT_EQ(fake->leaves, entered + 2);
+    // A folder that holds a link may not be moved: its drop offers the folder's target no move.
+    const std::wstring holder = scratch::MakeFolder(source + L"\\holder");
+    if (!scratch::MakeHostSymlink(holder + L"\\up", "..")) return;
+    fw::ComPtr<IDataObject> linked = PathsData({holder});
+    EXPECT_EQ(Over(linked.get(), ScreenCentre(targetNode)), DWORD(DROPEFFECT_COPY));
+    Dropped(linked.get(), ScreenCentre(targetNode), DROPEFFECT_COPY | DROPEFFECT_MOVE);
+    ASSERT_FALSE(fake->offered.empty());
+    EXPECT_EQ(fake->offered.back(), DWORD(DROPEFFECT_COPY));
 }
 
 TEST_F(ShellTreeDropTest, ADragRestingOnAFolderOpensItAfterTwoSecondsAndScrollsNearAnEdge) {
