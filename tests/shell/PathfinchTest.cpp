@@ -564,6 +564,8 @@ TEST(LongPathFind, NamesEndingInDotsReachTheirOwnObjects) {
     EXPECT_EQ(GetFileSize64(root + L"\\dotdir.\\b.txt"), -1);
     EXPECT_EQ(GetFileSize64(root + L"\\...\\deep\\d.txt"), 4);
     EXPECT_FALSE(PathExists(root + L"\\dotdir\\a.txt"));
+    // A last dot is the name's own, never a mask's: "b.txt." is not "b.txt".
+    EXPECT_FALSE(PathExists(root + L"\\dotdir\\b.txt."));
     EXPECT_TRUE(PathExists(root + L"\\...\\"));
     // The search's root is made full once; what lies below it is kept as listed.
     EXPECT_EQ(MakeFullPath(root + L"\\sub\\..\\dotdir.\\"), root + L"\\dotdir.\\");

@@ -12,6 +12,7 @@
 #include "framework/Handles.h"
 #include "framework/StringList.h"
 #include "framework/Thread.h"
+#include "shell/LongPathFind.h"
 #include "shell/Pathfinch.h"
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
@@ -314,9 +315,13 @@ TEST(SmallRoutines, PositionsFromAnOffsetAndRedirectionSwitchedOnlyWhenTheProgra
     EXPECT_TRUE(DisableFsRedirection());
     EXPECT_TRUE(RevertFsRedirection(true));
     EXPECT_TRUE(RevertFsRedirection(false));
+    // A find that finds nothing puts the switch back all the same.
+    WIN32_FIND_DATAW data;
+    EXPECT_EQ(FindFirstFileLong(L"C:\\no such folder\\x.txt", data), INVALID_HANDLE_VALUE);
     UseWow64RedirectionSwitch = false;
     BoundEntries = saved;
-    ASSERT_EQ(redirectionCalls.size(), 3u);
+    ASSERT_EQ(redirectionCalls.size(), 5u);
     EXPECT_EQ(redirectionCalls[1], reinterpret_cast<PVOID>(~ULONG_PTR(0)));  // all bits set: it was off
     EXPECT_EQ(redirectionCalls[2], nullptr);
+    EXPECT_EQ(redirectionCalls[4], reinterpret_cast<PVOID>(~ULONG_PTR(0)));
 }
