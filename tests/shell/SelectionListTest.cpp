@@ -150,6 +150,10 @@ TEST_F(SelectionList, ASumThePoolDropsUndeliveredIsNoLongerPendingAtTheNextChang
     // A sum to add is no sum to take away.
     EXPECT_EQ(list->PendingAdditions(), 1);
     EXPECT_EQ(list->PendingSubtractions(), 0);
+    // Sub unchecked below checked Data: its sum is one to take away.
+    list->Uncheck(data + L"\\sub");
+    EXPECT_EQ(list->PendingAdditions(), 1);
+    EXPECT_EQ(list->PendingSubtractions(), 1);
     // Cancelled behind the list's back: it never comes back to be taken off.
     GlobalWorkerPool->CancelWorkItems(list.get(), 0, TWorkItemClass::Of<TZemFolderSizeWorkItem>());
     list->SetCalculateSizes(false);  // the next change queues no sum of its own
