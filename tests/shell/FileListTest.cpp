@@ -393,6 +393,10 @@ TEST_F(FileList, FollowsNoticesInsideTheListingOnly) {
     }
     Search(root);
     ASSERT_TRUE(list->Notifier()->Enabled());
+    // A search watches exactly its folder: the rows watched before are let go.
+    ASSERT_EQ(list->Notifier()->Directories()->Count(), 1);
+    EXPECT_TRUE(SamePath(list->Notifier()->Directories()->Strings(0), root));
+    EXPECT_EQ(list->LastSearchFolder(), root);
     // The searched folder's own change, told in other case as the search begins, starts no search.
     list->ShellNotification(neFolderUpdate, fw::AnsiUpperCase(root), L"");
     list->StopSearch();
