@@ -126,6 +126,9 @@ void TForm1::ZSCChange(fw::TObject*) {
 void TForm1::ZFLDblClick(fw::TObject*) {
     shell::TZemFileListItem* item = ZFL->Selected();
     if (!item) return;
+    // A name holding a backslash (made on another system) has no path of its
+    // own: its path names another folder, or none.
+    if (item->Name().find(L'\\') != std::wstring::npos) return;
     const std::wstring path = item->FullPath();
     if (IsDirectory(path)) SetListingFolder(path);
 }

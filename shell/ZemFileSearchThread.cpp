@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <cwchar>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -111,8 +112,10 @@ void TZemFileSearchThread::SearchFolder(const std::wstring& Folder,
         if (WaitWhilePaused()) return;
         const wchar_t* name = data.cFileName;
         Report(Folder, data, options_->Matches(data, Folder));
+        // A folder whose name holds a backslash (made on another system) is listed
+        // but not entered: its path names another folder, or none.
         if (recursive && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotOrDotDot(name) &&
-            (!(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) || includeHidden))
+            !std::wcschr(name, L'\\') && (!(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) || includeHidden))
             Subfolders.emplace_back(Folder + name + L'\\', IsReparsePoint(data.dwFileAttributes));
     } while (FindNextFileW(find.get(), &data));
 }

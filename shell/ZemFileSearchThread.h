@@ -8,7 +8,8 @@
 // reports its end. Made with new on the main thread and given to AddThread; it
 // frees itself (and its options) when it ends.
 // The search never enters a folder that is a link to a folder already searched
-// (or to one of its own ancestors), so it always ends.
+// (or to one of its own ancestors), so it always ends; nor a folder whose name
+// holds a backslash (made on another system), whose path names another folder.
 #include <windows.h>
 
 #include <cstdint>

@@ -327,10 +327,17 @@ TEST_F(MainWindowTest, DoubleClicksRequestsThatStartNoSearchAndStatusPanels) {
     EXPECT_TRUE(IsDirectory(odd + L"\\dirdot."));
     EXPECT_FALSE(IsDirectory(odd + L"\\file.txt."));
     // A name holding a colon (made on the host) goes to the output whole.
-    ASSERT_TRUE(scratch::RunInHostFolder(odd, "touch 'co:lon.txt'"));
+    ASSERT_TRUE(scratch::RunInHostFolder(odd, "touch 'co:lon.txt' && mkdir 'bs\\dir' && mkdir -p bs/dir"));
     Form1->SetListingFolder(odd);
     WaitIdle();
     ASSERT_NE(Form1->ZFL->FindItemByPath(odd + L"\\co:lon.txt"), nullptr);
+    // A folder whose name holds a backslash has no path of its own (its path
+    // names another folder): double-clicked, it lists nothing else.
+    Form1->ZFL->SetSelected(Form1->ZFL->FindItemByPath(odd + L"\\bs\\dir"));
+    ASSERT_NE(Form1->ZFL->Selected(), nullptr);
+    Form1->ZFLDblClick(Form1->ZFL);
+    WaitIdle();
+    EXPECT_EQ(Form1->ListingFolder(), odd);
     Form1->SetupGrid();
     Texts names;
     for (int row = 0; row < Form1->MyGrid->RowCount(); ++row) names.push_back(Form1->MyGrid->Cells(0, row));

@@ -214,7 +214,8 @@ TEST_F(FileList, RowsTheShellCannotReachByPathKeepTheirNamesAndShowTheirOwnTexts
                                          "head -c 1500 /dev/zero > 'co:lon.txt' && mkdir back && "
                                          "head -c 1600 /dev/zero > 'back\\slash.txt' && "
                                          "head -c 9000 /dev/zero > back/slash.txt && "
-                                         "head -c 9000 /dev/zero > lon.txt"));
+                                         "head -c 9000 /dev/zero > lon.txt && mkdir 'back\\inner' back/inner && "
+                                         "head -c 10 /dev/zero > back/inner/twin.txt"));
     const std::wstring longOdd = L"\\\\?\\" + odd;
     for (const wchar_t* folder : {L"\\dirdot.", L"\\dirdot", L"\\blank ", L"\\blank"})
         CreateDirectoryW((longOdd + folder).c_str(), nullptr);
@@ -270,6 +271,12 @@ TEST_F(FileList, RowsTheShellCannotReachByPathKeepTheirNamesAndShowTheirOwnTexts
             EXPECT_EQ(row->SubItems()[0], c.folder);
             ExpectTwinTexts(row, list->FindItemByPath(plain + L"\\" + c.twin), true);
         }
+        // A folder whose name holds a backslash is listed, but not entered: its
+        // path names another folder, whose objects would be listed twice.
+        int twins = 0;
+        for (int i = 0; i < list->Items()->Count(); ++i)
+            if (list->Items()->Item(i)->FullPath() == odd + L"\\back\\inner\\twin.txt") ++twins;
+        EXPECT_EQ(twins, 1);
     }
 }
 
