@@ -332,6 +332,15 @@ TEST_F(FileList, AViewStyleEndsThumbnailsButTheIconViewReadWithThemKeepsThem) {
     list->SetViewStyle(fw::vsReport);
     EXPECT_FALSE(list->Thumbnails());
     list->EndLoading();
+    // The shell's larger icons show in the icon view; off, the large icons come back.
+    list->SetShowJumboIcons(true);
+    EXPECT_TRUE(list->ShowJumboIcons());
+    EXPECT_EQ(list->ViewStyle(), fw::vsIcon);
+    list->SetShowExtraLargeIcons(true);
+    EXPECT_TRUE(list->ShowExtraLargeIcons());
+    EXPECT_FALSE(list->ShowJumboIcons());
+    list->SetShowExtraLargeIcons(false);
+    EXPECT_EQ(list->LargeSystemImages()->Size(), si_large);
 }
 
 // Rows with equal texts in a text column go by caption in natural order, both ways;

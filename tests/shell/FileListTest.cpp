@@ -854,6 +854,11 @@ TEST_F(FileList, TheStretchedColumnFillsTheClientAreaAndStaysAtLeast80Wide) {
     EXPECT_EQ(list->Columns()->Items(0)->Width(), 300);
     list->SetBounds(0, 0, 150 + frame, 300);  // on every resize
     EXPECT_EQ(list->Columns()->Items(0)->Width(), 80);
+    // The columns are wider than the list: without scroll bars, none is shown.
+    UpdateWindow(list->Handle());
+    ASSERT_NE(GetWindowLongPtrW(list->Handle(), GWL_STYLE) & WS_HSCROLL, 0);
+    list->SetScrollBars(fw::ssNone);
+    EXPECT_EQ(GetWindowLongPtrW(list->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
 }
 
 // The header item's format and the colours of its bitmap at two points.
