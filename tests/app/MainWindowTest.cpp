@@ -233,6 +233,10 @@ TEST_F(MainWindowTest, StartUpAndEveryListingOptionListInTheChosenOrder) {
     WaitIdle();
     EXPECT_EQ(Form1->ListingFolder(), ScratchListing() + L"\\sub");
     EXPECT_EQ(Rows(), Texts{L"sub\\delta.txt"});
+    // The published ZSCChange (no control fires it) takes the folder box's text as the print caption.
+    Form1->ZSCChange(Form1->ZFC);
+    EXPECT_EQ(Form1->edPrintCaption->Text(), Form1->ZFC->Text());
+    EXPECT_NE(Form1->edPrintCaption->Text(), L"File List");
 }
 
 TEST_F(MainWindowTest, ARequestDuringASearchEndsWithOneSearchAndStopEndsIt) {
