@@ -96,6 +96,14 @@ const std::vector<TCase> kCases = {
      {{L"sib.txt", "sib"}, {L"inner", nullptr}, {L"inner\\f.txt", "in"}, {L"inner\\up", nullptr, ".."}},
      {{L"sib.txt", "sib"}},
      L"inner\\up"},
+    // Links to a file (which this system may show as the file itself), alone and in
+    // a folder deleted object by object (it holds a name ending in a dot).
+    {L"flink", false, {{L"t.txt", "target"}, {L"flink", nullptr, "t.txt"}}, {{L"t.txt", "target"}}, L"flink"},
+    {L"fl",
+     true,
+     {{L"t.txt", "target"}, {L"fl", nullptr}, {L"fl\\x.", "dot"}, {L"fl\\f", nullptr, "../t.txt"}},
+     {{L"t.txt", "target"}},
+     L"fl\\f"},
 };
 
 void Make(const std::wstring& Dir, const std::vector<TMade>& Made) {
