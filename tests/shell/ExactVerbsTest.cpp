@@ -292,6 +292,16 @@ TEST_F(ExactVerbs, RenameTakesExactlyTheChosenObjectOrSaysWhyNot) {
         renameRow(drive, L"other");
         EXPECT_TRUE(Told(drive, L"is a drive"));
     }
+    // So do a special folder and a link the system would follow.
+    const std::wstring favorites = fw::ExcludeTrailingPathDelimiter(GetSpecialFolderPath(SF_FAVORITES));
+    renameRow(favorites, L"favourites");
+    EXPECT_TRUE(There(favorites));
+    EXPECT_TRUE(Told(favorites, L"special folder"));
+    if (scratch::MakeHostSymlink(dir + L"\\ln", "keepme")) {
+        renameRow(dir + L"\\ln", L"ln2");
+        EXPECT_TRUE(There(dir + L"\\ln"));
+        EXPECT_TRUE(Told(dir + L"\\ln", L"link"));
+    }
     // The tree's node of a folder whose name ends in a dot: F2, the name typed.
     boxes.clear();
     ASSERT_TRUE(tree->SetSelectedFolder(dir));
