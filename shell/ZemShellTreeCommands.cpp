@@ -348,6 +348,8 @@ void TZemShellTree::RenameNode(TZemShellTreeNode* Node, const std::wstring& NewN
     fw::PidlPtr absolute(PidlConcat(browser_->FolderPidl(), browser_->ObjectPidl()));
     Node->SetIDLists(browser_->ObjectPidl(), absolute.get());
     const bool expanded = Node->Expanded();
+    // Closed first: the window would keep an emptied node open, and never open it again.
+    Node->Collapse(false);
     Node->DeleteChildren();
     Node->SetImageIndex(-1);
     QueueIcon(Node, 2);

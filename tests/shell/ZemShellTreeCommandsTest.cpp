@@ -24,7 +24,7 @@ using ShellTreeCommandsTest = ShellTreeFixture;
 
 TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceDeleteAndPasteOnceUnlessReadOnly) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-keys");
-    for (const wchar_t* name : {L"a", L"b"}) scratch::MakeFolder(base + L"\\" + name);
+    for (const wchar_t* name : {L"a", L"b", L"a\\inner"}) scratch::MakeFolder(base + L"\\" + name);
     fw::TTreeNode* folder = Open(base);
     ASSERT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a", L"b"}));
     // F5 finds what changed without a notice.
@@ -33,7 +33,9 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceDeleteAndPasteOnceUnlessRe
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a", L"b", L"c"}));
     // F2 opens the label; the typed name renames the folder, and the node follows.
     // The edit ends once, though a handler ends it again (as the editor's loss of
-    // focus does on Windows); the shell's notice of the rename waits for the node.
+    // focus does on Windows); the shell's notice of the rename waits for the node,
+    // which stays open with its children.
+    ChildNamed(folder, L"a")->Expand(false);
     tree->SetSelected(ChildNamed(folder, L"a"));
     Key(VK_F2);
     ASSERT_TRUE(tree->IsEditing());
@@ -49,6 +51,8 @@ TEST_F(ShellTreeCommandsTest, KeysRefreshRenameInPlaceDeleteAndPasteOnceUnlessRe
     EXPECT_FALSE(Exists(base + L"\\a"));
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a2", L"b", L"c"}));
     EXPECT_EQ(tree->SelectedFolder(), base + L"\\a2");
+    EXPECT_TRUE(tree->Selected()->Expanded());
+    EXPECT_EQ(ChildTexts(tree->Selected()), std::vector<std::wstring>{L"inner"});
     const Operation renamed{{sopRename}, {base + L"\\a"}, base + L"\\a2"};
     EXPECT_EQ(operations, std::vector<Operation>{renamed});
     ASSERT_TRUE(tree->Selected()->EditText());
