@@ -9,6 +9,7 @@
 #include "framework/Exception.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
+#include "shell/LongPathFind.h"
 #include "shell/Pathfinch.h"
 #include "shell/PathUtils.h"
 #include "shell/Pidl.h"
@@ -257,6 +258,10 @@ void TZemShellTree::BuildRoot(TZemShellTreeNode* Root) {
         Root->SetHasChildren(true);
         return;
     }
+    if (rootedAt_ == SF_FILESYSTEMFOLDER && BeyondTheShell(rootedAtFileSystemFolder_)) {
+        BuildLongRoot(Root);
+        return;
+    }
     fw::PidlPtr folder(rootedAt_ != SF_FILESYSTEMFOLDER ? GetSpecialFolderIDList(rootedAt_)
                                                         : PathToPidl(nullptr, rootedAtFileSystemFolder_));
     if (!folder) return;
@@ -284,8 +289,10 @@ void TZemShellTree::SetRootedAtFileSystemFolder(const std::wstring& Path) {
     if (!isFolder) {
         std::wstring bare = Path;
         while (bare.size() > 1 && bare.back() == L'\\') bare.pop_back();
+        // The folder of exactly that name (a plain search may find one named without
+        // a trailing dot or blank).
         WIN32_FIND_DATAW data{};
-        fw::FindHandle find(FindFirstFileW(bare.c_str(), &data));
+        fw::FindHandle find(FindFirstFileLong(bare, data));
         isFolder = find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     if (!isFolder)
@@ -535,7 +542,9 @@ std::wstring TZemShellTree::NodePath(fw::TTreeNode* Node) {
 
 bool TZemShellTree::LocateInRoot(TZemShellTreeNode* Root, LPCITEMIDLIST IDList, TLocateMode Mode,
                                  TZemShellTreeNode*& Deepest) {
-    Deepest = Root;
+    // A root beyond the shell's reach holds no shell object.
+    Deepest = Root->HasShellObject() ? Root : nullptr;
+    if (!Deepest) return false;
     if (PidlEqual(IDList, Root->AbsoluteIDList())) return true;
     const int rootCount = PidlCount(Root->AbsoluteIDList());
     const int count = PidlCount(IDList);

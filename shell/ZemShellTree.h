@@ -336,6 +336,8 @@ protected:
     // The name of a node's object in its folder, as the file system has it.
     static std::wstring ObjectNameOf(TZemShellTreeNode* Node);
     void FillByLongFind(TZemShellTreeNode* Node);
+    // The root of a tree rooted at a folder the shell would take for another, or not at all.
+    void BuildLongRoot(TZemShellTreeNode* Root);
     void RefreshByLongFind(TZemShellTreeNode* Node, bool Recursive, bool Full);
     void UpdateLongPathNode(TZemShellTreeNode* Node);
     // Selects a folder whose path the shell cannot take, by name below the deepest

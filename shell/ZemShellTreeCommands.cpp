@@ -195,10 +195,16 @@ void TZemShellTree::KeyPress(wchar_t& Key) {
 void TZemShellTree::MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) {
     if (Button == fw::mbLeft && (Shift & fw::ssDouble)) {
         auto* node = static_cast<TZemShellTreeNode*>(GetNodeAt(X, Y));
-        if (Usable(node) && node->HasShellObject()) {
-            browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
-            if (ShowFiles() && node->Selected() && !node->IsFolderNode()) ExecuteVerb(L"default");
-            else if (node->Selected() && !node->Expanded() && !node->GetFirstChild()) node->Expand(false);
+        if (Usable(node)) {
+            // A node beyond the shell's reach opens all the same; it has no object to run a verb on.
+            if (node->HasShellObject()) browser_->SetAbsoluteObjectIDList(node->AbsoluteIDList());
+            if (ShowFiles() && node->Selected() && !node->IsFolderNode()) {
+                if (node->HasShellObject()) ExecuteVerb(L"default");
+            } else if (node->Selected() && !node->Expanded() && !node->GetFirstChild()) {
+                // Filled and opened, though it had no children when last looked at.
+                node->SetHasChildren(true);
+                node->Expand(false);
+            }
         }
     }
     fw::TCustomTreeView::MouseDown(Button, Shift, X, Y);

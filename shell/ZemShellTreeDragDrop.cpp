@@ -208,6 +208,8 @@ void TZemShellTree::SetDropNode(TZemShellTreeNode* Node, DWORD KeyState, POINT P
     if (objectTarget_) objectTarget_->DragLeave();
     objectTarget_.reset();
     dropNode_ = Node;
+    // Any node opens after the drag rested on it, one that takes no drops too.
+    dropNodeTick_ = Now();
     if (Node && Usable(Node) && Node->HasShellObject()) {
         fw::ComPtr<IDropTarget> target = ObjectDropTarget(Node);
         DWORD effect = Effect & CopyModeEffects();
@@ -215,7 +217,6 @@ void TZemShellTree::SetDropNode(TZemShellTreeNode* Node, DWORD KeyState, POINT P
             SUCCEEDED(target->DragEnter(dragData_.get(), KeyState, POINTL{Point.x, Point.y}, &effect)))
             objectTarget_ = target;
         Node->SetDropTarget(true);
-        dropNodeTick_ = Now();
     }
     items->EndUpdate();
 }

@@ -5,7 +5,8 @@
 // and no item-ID list. The children of a folder whose name ends in a dot or a
 // blank are listed the same way (the shell would list the folder named without
 // them), and a path through such a name is selected by name below the deepest
-// folder the shell takes as it stands. They open, refresh and report their paths as any node;
+// folder the shell takes as it stands; a tree rooted at such a folder has a root of
+// this kind. They open, refresh and report their paths as any node;
 // shell verbs, menus, renaming in place, drag and drop and check boxes, which
 // need a shell object, are not offered on them.
 #include <algorithm>
@@ -114,6 +115,14 @@ std::wstring TZemShellTree::ObjectNameOf(TZemShellTreeNode* Node) {
     return GetDisplayNameOf(Node->ParentFolder(), Node->RelativeIDList(), SHGDN_INFOLDER | SHGDN_FORPARSING);
 }
 
+void TZemShellTree::BuildLongRoot(TZemShellTreeNode* Root) {
+    Root->longPath_ = fw::ExcludeTrailingPathDelimiter(MakeFullPath(rootedAtFileSystemFolder_));
+    Root->SetText(LastName(Root->longPath_));
+    Root->SetImageIndex(TZemSystemImageList::GetFolderIconIndex(false));
+    Root->SetSelectedIndex(TZemSystemImageList::GetFolderIconIndex(true));
+    Root->SetHasChildren(true);
+}
+
 void TZemShellTree::FillByLongFind(TZemShellTreeNode* Node) {
     for (const TLongEntry& entry : LongFindEntries(NodePath(Node))) AddLongPathNode(Node, entry);
     SortChildren(Node);
@@ -140,7 +149,11 @@ void TZemShellTree::RefreshByLongFind(TZemShellTreeNode* Node, bool Recursive, b
         TZemShellTreeNode* child = found->second;
         child->SetFound(1);
         child->SetCut((entry.Attributes & FILE_ATTRIBUTE_HIDDEN) != 0);
-        if (Recursive) toRefresh.push_back(child->ItemId());
+        // The handler is asked again, as for the shell's objects.
+        bool canAdd = true;
+        if (OnAddFolder) OnAddFolder(child, child->LongPath(), canAdd);
+        if (!canAdd) child->SetFound(0);
+        else if (Recursive) toRefresh.push_back(child->ItemId());
     }
     for (TZemShellTreeNode* child : children)
         if (child->Found() == 0 && !child->HasFlag(TZemShellTreeNode::AddedByNoticeBit)) child->Delete();
@@ -174,18 +187,24 @@ void TZemShellTree::UpdateLongPathNode(TZemShellTreeNode* Node) {
 
 bool TZemShellTree::SelectPathByName(const std::wstring& Path) {
     const std::wstring path = fw::ExcludeTrailingPathDelimiter(MakeFullPath(Path));
-    // The deepest folder the shell can take is located first, then the rest by name.
-    std::wstring head = path;
-    while (BeyondTheShell(head)) {
-        const size_t slash = head.find_last_of(L'\\');
-        if (slash == std::wstring::npos || slash < 3) return false;
-        head.resize(slash);
-    }
-    fw::PidlPtr pidl(PathToPidl(nullptr, head));
     auto* root = static_cast<TZemShellTreeNode*>(Items()->GetFirstNode());
-    if (!pidl || !root) return false;
+    if (!root) return false;
     TZemShellTreeNode* node = nullptr;
-    LocateInRoot(root, pidl.get(), lmSelect, node);
+    if (!root->LongPath().empty()) {
+        node = root;  // a root beyond the shell's reach: all by name from it
+    } else {
+        // The deepest folder the shell can take is located first (a drive at least),
+        // then the rest by name.
+        std::wstring head = path;
+        while (BeyondTheShell(head)) {
+            const size_t slash = head.find_last_of(L'\\');
+            if (slash == std::wstring::npos || slash < 2) return false;
+            head.resize(slash);
+        }
+        fw::PidlPtr pidl(PathToPidl(nullptr, head));
+        if (!pidl) return false;
+        LocateInRoot(root, pidl.get(), lmSelect, node);
+    }
     const std::wstring reached = node ? fw::ExcludeTrailingPathDelimiter(NodePath(node)) : std::wstring();
     if (reached.empty() || path.size() < reached.size() || !fw::SameText(path.substr(0, reached.size()), reached) ||
         (path.size() > reached.size() && path[reached.size()] != L'\\'))

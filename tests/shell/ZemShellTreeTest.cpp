@@ -96,6 +96,28 @@ TEST_F(ShellTreeTest, RootsAtTheDrivesWithoutNetworkOrRecycleBinAndAtAFolder) {
         EXPECT_EQ(tree->SelectedFolder(), atFolder ? base : L"");
         EXPECT_EQ(tree->Items()->GetFirstNode()->GetNextSibling(), nullptr);
     }
+    // A folder the shell would take for another (a trailing dot) or not at all (past
+    // the path limit) is the root all the same, with its own children.
+    const std::wstring dotted = base + L"\\dirdot.";
+    for (const std::wstring& folder : {dotted, dotted + L"\\own", base + L"\\dirdot", base + L"\\dirdot\\twin"})
+        CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr);
+    std::wstring longest = base;
+    while (longest.size() < MAX_PATH + 20) {
+        longest += L"\\level";
+        CreateDirectoryW((L"\\\\?\\" + longest).c_str(), nullptr);
+    }
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + longest + L"\\end").c_str(), nullptr));
+    for (const auto& [folder, child] : {std::pair{dotted, L"own"}, std::pair{longest, L"end"}}) {
+        tree->SetRootedAtFileSystemFolder(folder);
+        fw::TTreeNode* beyond = tree->Items()->GetFirstNode();
+        ASSERT_NE(beyond, nullptr);
+        EXPECT_EQ(tree->SelectedFolder(), folder);
+        beyond->Expand(false);
+        EXPECT_EQ(ChildTexts(beyond), std::vector<std::wstring>{child});
+        EXPECT_TRUE(tree->SetSelectedFolder(folder + L"\\" + child));
+        EXPECT_EQ(tree->SelectedFolder(), folder + L"\\" + child);
+    }
+    EXPECT_THROW(tree->SetRootedAtFileSystemFolder(base + L"\\sub."), EPathfinchError);  // only "sub" is there
     // A tree without a window yet forgets the folder and the history all the same.
     auto* unplaced = new TZemShellTree(form);
     unplaced->SetRootedAtFileSystemFolder(base);
@@ -177,6 +199,13 @@ TEST_F(ShellTreeTest, ChildrenAreMadeOnFirstExpansionOnlyAndOnce) {
     ASSERT_TRUE(WaitFor([&] { return link->OverlayIndex() == 1; }));
     EXPECT_EQ(UINT(SendMessageW(tree->Handle(), TVM_GETITEMSTATE, WPARAM(link->ItemId()), TVIS_OVERLAYMASK)),
               INDEXTOOVERLAYMASK(2));
+    // The handler may refuse a folder when it would be added, and when a refresh finds it again.
+    scratch::MakeFolder(base + L"\\d");
+    tree->OnAddFolder = [&](TZemShellTreeNode*, const std::wstring& Path, bool& CanAdd) {
+        CanAdd = Path != base + L"\\b" && Path != base + L"\\d";
+    };
+    Key(VK_F5);
+    EXPECT_EQ(ChildTexts(node), (std::vector<std::wstring>{L"a", L"c", L"file.txt", L"link"}));
 }
 
 TEST_F(ShellTreeTest, TheMouseChangesTheSelectionOnceOpensAFolderAndWalksTheHistory) {
@@ -343,6 +372,9 @@ TEST_F(ShellTreeTest, AFolderOfTenThousandSubfoldersExpandsAndRefreshesInTimeGro
 
 TEST_F(ShellTreeTest, FoldersPastThePathLimitOpenWithoutShellCommandsAndFoldersEndingInADotShowTheirOwnChildren) {
     const std::wstring base = testenv::NewScratchFolder(L"tree-long");
+    // Beside it, right below the drive, a folder of the same name with a trailing dot.
+    const std::wstring top = base + L".";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + top).c_str(), nullptr));
     // 70 levels below the base: the paths pass MAX_PATH about halfway down.
     std::wstring deep = base;
     for (int i = 0; i < 70; ++i) {
@@ -378,6 +410,7 @@ TEST_F(ShellTreeTest, FoldersPastThePathLimitOpenWithoutShellCommandsAndFoldersE
     fw::TTreeNode* last = tree->Selected();
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep + L"\\inner").c_str(), nullptr));
     SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F5, 1);
+    EXPECT_EQ(added[deep], 2);  // the handler is asked again on refresh
     EXPECT_TRUE(last->HasChildren());
     last->Expand(false);
     EXPECT_EQ(ChildTexts(last), std::vector<std::wstring>{L"inner"});
@@ -385,7 +418,16 @@ TEST_F(ShellTreeTest, FoldersPastThePathLimitOpenWithoutShellCommandsAndFoldersE
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep + L"\\other").c_str(), nullptr));
     SendMessageW(tree->Handle(), WM_KEYDOWN, VK_F5, 1);
     EXPECT_EQ(ChildTexts(last), std::vector<std::wstring>{L"other"});
+    // The verb is refused: nothing is asked and nothing goes, though deleting asks nothing.
+    std::vector<std::wstring> boxes;
+    fw::TApplication::MessageBoxHook = [&](HWND, const std::wstring& Text, const std::wstring&, unsigned) {
+        boxes.push_back(Text);
+        return IDYES;
+    };
+    tree->Browser()->DeleteFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
     EXPECT_FALSE(tree->ExecuteVerb(L"delete"));
+    fw::TApplication::MessageBoxHook = nullptr;
+    EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(last->EditText());
     EXPECT_NE(GetFileAttributesW((L"\\\\?\\" + deep).c_str()), INVALID_FILE_ATTRIBUTES);
     // The short folder lists the long name with its whole path.
@@ -393,6 +435,40 @@ TEST_F(ShellTreeTest, FoldersPastThePathLimitOpenWithoutShellCommandsAndFoldersE
     ASSERT_NE(folder, nullptr);
     EXPECT_EQ(ChildTexts(folder), (std::vector<std::wstring>{L"a", longName}));
     EXPECT_EQ(tree->NodePath(folder->GetLastChild()), wide + L"\\" + longName);
+    // Drawn empty, then given a folder: a double click fills and opens it as any folder.
+    fw::TTreeNode* beyond = folder->GetLastChild();
+    UpdateWindow(tree->Handle());
+    ASSERT_FALSE(beyond->HasChildren());
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wide + L"\\" + longName + L"\\late").c_str(), nullptr));
+    tree->SetSelected(beyond);
+    const auto leftOf = [](fw::TTreeNode* Node) {  // its label may reach past the window
+        const RECT r = Node->DisplayRect(true);
+        return POINT{r.left + 4, (r.top + r.bottom) / 2};
+    };
+    const LPARAM at = MAKELPARAM(leftOf(beyond).x, leftOf(beyond).y);
+    PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, at);
+    SendMessageW(tree->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_EQ(ChildTexts(beyond), std::vector<std::wstring>{L"late"});
+    // A drag resting on it for two seconds opens it, however long it rested elsewhere.
+    beyond->Collapse(false);
+    DWORD now = 50000;
+    tree->Clock = [&] { return now; };
+    const auto over = [&](fw::TTreeNode* Node, DWORD Elapsed) {
+        now += Elapsed;
+        POINT p = leftOf(Node);
+        ClientToScreen(tree->Handle(), &p);
+        DWORD effect = DROPEFFECT_COPY;
+        tree->DragOver(0, p, effect);
+    };
+    DWORD effect = DROPEFFECT_COPY;
+    tree->DragEnter(nullptr, 0, POINT{}, effect);
+    over(folder->GetFirstChild(), 0);
+    over(beyond, 5000);
+    EXPECT_FALSE(beyond->Expanded());
+    over(beyond, 2100);
+    EXPECT_TRUE(beyond->Expanded());
+    tree->DragLeave();
+    tree->Clock = nullptr;
     // Names ending in a dot or a blank, which the shell reads as others: each node
     // holds its own folder's children and is selected by its own path.
     folder = Open(dots);
@@ -409,6 +485,8 @@ TEST_F(ShellTreeTest, FoldersPastThePathLimitOpenWithoutShellCommandsAndFoldersE
         EXPECT_TRUE(tree->SetSelectedFolder(dots + L"\\" + name)) << name;
         EXPECT_EQ(tree->SelectedFolder(), dots + L"\\" + name);
     }
+    EXPECT_TRUE(tree->SetSelectedFolder(top));
+    EXPECT_EQ(tree->SelectedFolder(), top);
 }
 
 // The pixels image Index leaves on a white 16x16 square.
