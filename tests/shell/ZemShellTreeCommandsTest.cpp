@@ -168,6 +168,16 @@ TEST_F(ShellTreeCommandsTest, WalkingByKeysWaitsBeforeTellingLongerWithALinkAndC
     TZemShellLink link(nullptr);
     tree->SetShellLink(&link);
     EXPECT_EQ(delayAfter([&] { Key(VK_DOWN); }), 600u);
+    // F5 has the link's other controls refresh too.
+    auto* other = new TZemShellTree(form);
+    other->SetParent(form);
+    other->HandleNeeded();
+    other->SetShellLink(&link);
+    int refreshed = 0;
+    other->OnUpdatedFolder = [&](fw::TObject*, TZemShellTreeNode*) { ++refreshed; };
+    Key(VK_F5);
+    EXPECT_GT(refreshed, 0);
+    other->SetShellLink(nullptr);
     EXPECT_EQ(delayAfter([&] { SendMessageW(tree->Handle(), WM_CHAR, L'x', 1); }), 600u);
     tree->SetShellLink(nullptr);
 }
